@@ -1,0 +1,39 @@
+# The two entry points of the README. Both install what they need and build.
+BUILD ?= build
+BUILD_ASAN ?= build-asan
+JOBS ?= $(shell nproc)
+export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=0
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+
+.PHONY: demo test setup build build-asan unit-test asan-test clean
+
+setup:
+	@bash scripts/setup
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(BUILD_ASAN)/build.ninja:
+	cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKXW_SANITIZE=ON -DKXW_BUILD_BENCH=OFF
+
+build: setup $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-asan: setup $(BUILD_ASAN)/build.ninja
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+
+demo: build
+	$(BUILD)/bin/kxwdemo
+
+unit-test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+asan-test: build-asan
+	ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
+
+# Every test, then the same tests under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
+test: unit-test asan-test
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN)

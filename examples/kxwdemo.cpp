@@ -1,0 +1,68 @@
+// Embeds the library the way the replay engine does: initialise it once for the process, install the reporting
+// functions, give a thread a virtual user's block and memory, and let the library answer through them.
+#include <cstdio>
+#include <cstring>
+
+#include "KxwMemMgr.h"
+#include "KxwVUserVars.h"
+#include "KxwiRunTimeSettings.h"
+#include "kxw/KxwDomCommonEnums.h"
+#include "kxw/KxwDomUtil.h"
+#include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwObjMgr.h"
+
+namespace {
+
+int giMessages = 0;
+
+void PrintMessage(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const char* mpszText, const char* mpszFunction, int) {
+    ++giMessages;
+    std::printf("  message  level=%d id=%d from=%s: %s\n", meSevLvl, miMsgId, *mpszFunction ? mpszFunction : "-",
+                mpszText);
+}
+
+bool IssueAllButTraces(KXW_WTL_SEV_LVL_ENUM meSevLvl) { return meSevLvl != KXW_WTL_SEV_LVL_ENUM_NONE; }
+
+}  // namespace
+
+int main() {
+    KxwiRunTimeSettings tInitialRTS;
+    KxwEnvCfg tEnvCfg;
+    tEnvCfg._ptInitialRTS = &tInitialRTS;
+    if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) {
+        std::fprintf(stderr, "kxwdemo: global initialisation failed\n");
+        return 1;
+    }
+    KxwObjMgr::SetWtlFuncs(&IssueAllButTraces, &PrintMessage);
+    std::printf("library initialised\n");
+
+    KxwVUserVars tVUser(1);
+    tVUser.GetRTS() = tInitialRTS;
+    KxwVUserVarsThreadBinding tBinding(&tVUser);
+    std::printf("virtual user %d bound to this thread; browser major type %d (%s)\n", tVUser.GetVUserId(),
+                xfeKxwDomUtilGetMajorBrowserType(), xfbKxwDomUtilIsIE() ? "Internet Explorer" : "Netscape");
+
+    {
+        KxwMemBlkMgr tBlkMgr(16384, 100);
+        KxwMemMgrGeneric tMemMgr(&tBlkMgr);
+        for (int i = 0; i < 1000; ++i) tMemMgr.Alloc(static_cast<size_t>(32 + i % 200));
+        std::printf("virtual user memory: %zu live blocks, %zu bytes, %zu pages of %u bytes\n",
+                    tMemMgr.GetLiveBlockCount(), tMemMgr.GetLiveByteCount(), tBlkMgr.GetBlocksInUse(),
+                    tBlkMgr.GetBlockSize());
+    }
+
+    const char* apszWidths[] = {"  +42", "42px", "42%", "2147483648"};
+    for (const char* pszWidth : apszWidths)
+        std::printf("width \"%s\" reads as %d\n", pszWidth,
+                    xfliKxwDomUtilGetHtmlNumberOrLongMax(pszWidth, static_cast<unsigned>(std::strlen(pszWidth))));
+    std::printf("subtype 24 prints as %s\n", xfpszKxwDomGetNodeSubtypeText(24));
+
+    std::printf("reporting a catalogued message for the script's author:\n");
+    xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -26000, "main", __LINE__,
+                                        "a notice from the demo");
+    std::printf("%d message(s) reached the sink\n", giMessages);
+
+    xfvKxwObjMgrGlobalTerm();
+    std::printf("library terminated\n");
+    return 0;
+}

@@ -1,0 +1,28 @@
+// The run clock: milliseconds since the start of the run. Real by default; tests and the virtual-time player
+// replace it with a clock of their own.
+#pragma once
+
+using QmtUtilsClockFunc = double (*)(void* mpvContext);
+
+double xfdfQmtUtilsMillisecondsFromStartOfRun();
+
+// Restarts the real clock at zero (the engine calls it when the run starts).
+void xfvQmtUtilsStartRun();
+
+// Installs a clock (null restores the real one). Process-wide: install before virtual users start.
+void xfvQmtUtilsSetClock(QmtUtilsClockFunc mpfClock, void* mpvContext);
+
+// A clock that moves only when told to, for tests.
+class QmtUtilsManualClock {
+public:
+    explicit QmtUtilsManualClock(double mdfStartMs = 0) : _dfNowMs(mdfStartMs) {}
+    void Install();
+    static void Uninstall();
+    void Set(double mdfMs) { _dfNowMs = mdfMs; }
+    void Advance(double mdfMs) { _dfNowMs += mdfMs; }
+    double Now() const { return _dfNowMs; }
+
+private:
+    static double Read(void* mpvContext);
+    double _dfNowMs;
+};

@@ -1,0 +1,31 @@
+// Builds markup text (innerHTML, outerHTML, snapshots) in one buffer: tags, attributes and escaped text are
+// written straight into it.
+#pragma once
+
+#include "KxwUtilLargeStr.h"
+
+class KxwDomHtmlTextsStr : public KxwUtilLargeStr<char> {
+public:
+    explicit KxwDomHtmlTextsStr(int miInitialAllocSize = 8192) : KxwUtilLargeStr<char>(miInitialAllocSize) {}
+
+    void ConcatHtmlOpeningTagPrefix(const char* mpsfTagNameAscStr, int miTagNameAscLen);
+    void ConcatHtmlOpeningTagSuffix() { Concat('>'); }
+    void ConcatHtmlClosingTag(const char* mpsfTagNameAscStr, int miTagNameAscLen);
+    void ConcatNewLine() { Concat("\r\n", 2); }
+    // Text HTML-escaped, as markup shows it.
+    void ConcatHtmlEscaped(const char* mpsfDcsStr, int miDcsLenInBytes);
+
+    // ` name="value"` with the value escaped.
+    void ConcatHtmlPropertyByValue(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
+                                   const char* mpsfValueDcsStr, int miValueDcsLenInBytes);
+    // ` name=42`, no quotes.
+    void ConcatHtmlPropertyByValue(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
+                                   long mliValue);
+    // ` name` when true, nothing when false.
+    void ConcatHtmlPropertyByValue(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
+                                   bool mbValue);
+
+private:
+    bool IsValidPropertyName(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes);
+    void ConcatPropertyName(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes);
+};

@@ -1,0 +1,28 @@
+// The library's process-wide entry: global initialisation and termination, and the reporting functions.
+#include <cstring>
+
+#include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwObjMgr.h"
+
+KxwEnvCfg xtKxwEnvCfg;
+
+int xfiKxwObjMgrGlobalInit(const KxwEnvCfg* mptEnvCfg) {
+    if (!mptEnvCfg) return -1;
+    xtKxwEnvCfg = *mptEnvCfg;
+    if (!xtKxwEnvCfg._ptInitialRTS) {
+        if (xtKxwEnvCfg._pfvMessage)
+            xtKxwEnvCfg._pfvMessage(0x12, 0, "xfiKxwObjMgrGlobalInit", 57, "", 0, -26000,
+                                    "xtKxwEnvCfg->_ptInitialRTS is NULL in xfiKxwObjMgrGlobalInit");
+        else
+            xfvKxwUtilReportInternalError("xtKxwEnvCfg->_ptInitialRTS is NULL in xfiKxwObjMgrGlobalInit");
+        return -1;
+    }
+    return 0;
+}
+
+void xfvKxwObjMgrGlobalTerm() {}
+
+void KxwObjMgr::SetWtlFuncs(bool (*mpfSevFilter)(KXW_WTL_SEV_LVL_ENUM),
+                            void (*mpfMessageSink)(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int)) {
+    xfvKxwUtilSetWtlFuncs(mpfSevFilter, mpfMessageSink);
+}
