@@ -1,0 +1,173 @@
+#include "KxwHswApi.h"
+
+#include <string>
+
+#include "KxwJsval.h"
+#include "KxwJswInternal.h"
+#include "KxwUtilReport.h"
+
+using namespace kxwjsw;
+
+namespace {
+
+// Ends an evaluation that failed: the watchdog's stop, or a script error with its message and line.
+void ReportFailure(KxwJswEngine* mptEngine, KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszFile,
+                   unsigned muLine) {
+    JSContext* ptCx = mptEngine->GetContext();
+    if (mptEngine->IsInterrupted()) {
+        JS_ClearPendingException(ptCx);
+        xfvKxwUtilReportBySevLvl(xfeKxwUtilJavaScriptErrorSevLvl(),
+                                 "Script in %.200s stopped: it ran longer than %u ms", mpszFile ? mpszFile : "",
+                                 mptEngine->GetScriptTimeLimitMs());
+        mrtNotifier.OnInterrupted();
+        return;
+    }
+    std::string dsFile = mpszFile ? mpszFile : "";
+    unsigned uLine = muLine;
+    std::string dsMessage = ReportPendingException(ptCx, "script", &dsFile, &uLine);
+    xfvKxwUtilReportBySevLvl(xfeKxwUtilJavaScriptErrorSevLvl(), "JavaScript error: %.1000s (%.200s, line %u)",
+                             dsMessage.c_str(), dsFile.c_str(), uLine);
+    mrtNotifier.OnScriptError(dsMessage.c_str(), dsFile.c_str(), uLine);
+}
+
+bool ThisObject(KxwJswEngine* mptEngine, KxwJswUserObjBase* mptThisObj, JS::MutableHandleObject mtThis) {
+    mtThis.set(mptThisObj ? mptThisObj->GetJsiObj() : mptEngine->GetGlobal());
+    return mtThis != nullptr;
+}
+
+}  // namespace
+
+KxwHswApi::KxwHswApi(KxwJswEngine* mptEngine) : _ptEngine(mptEngine) {}
+
+bool KxwHswApi::Evaluate(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJswUserObjBase* mptScope,
+                         const char16_t* mpwsfScript, size_t mnLen, const char* mpszFile, unsigned muFirstLine,
+                         KxwJsval* mptResult, bool mbUseCache, KxwJswUserObjBase* mptInitiator) {
+    if (mptResult) mptResult->SetUndefined();
+    if (!_ptEngine || (!mpwsfScript && mnLen > 0)) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "Invalid engine=%p or script=%p in KxwHswApi::Evaluate",
+                                              static_cast<void*>(_ptEngine), static_cast<const void*>(mpwsfScript));
+        return false;
+    }
+    const char* pszFile = mpszFile ? mpszFile : "";
+    unsigned uLine = muFirstLine ? muFirstLine : 1;
+    JSContext* ptCx = _ptEngine->GetContext();
+    KxwJswEngine::EvaluationScope tScope(_ptEngine, mptInitiator, mptScope);
+    mrtNotifier.OnEvaluationStart();
+    JS::RootedValue tResult(ptCx);
+    bool bOK = false;
+    JS::CompileOptions tOptions(ptCx);
+    tOptions.setFileAndLine(pszFile, uLine);
+    if (mptScope) {
+        // Handler attributes run with their element (and what the element chains to) before the global.
+        JS::RootedObjectVector tEnvChain(ptCx);
+        JS::RootedObject tScopeObj(ptCx, mptScope->GetJsiObj());
+        JS::SourceText<char16_t> tSource;
+        bOK = tScopeObj && tEnvChain.append(tScopeObj) &&
+              tSource.init(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, JS::SourceOwnership::Borrowed) &&
+              JS::Evaluate(ptCx, tEnvChain, tOptions, tSource, &tResult);
+    } else if (mbUseCache) {
+        std::shared_ptr<KxwJswScriptCache::Entry> ptEntry =
+            KxwJswScriptCache::Instance().Obtain(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, pszFile, uLine);
+        if (ptEntry) {
+            JS::InstantiateOptions tInstantiate(tOptions);
+            JS::RootedScript tScript(ptCx, JS::InstantiateGlobalStencil(ptCx, tInstantiate, ptEntry->_tStencil.get()));
+            bOK = tScript && JS_ExecuteScript(ptCx, tScript, &tResult);
+        }
+    } else {
+        JS::SourceText<char16_t> tSource;
+        bOK = tSource.init(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, JS::SourceOwnership::Borrowed) &&
+              JS::Evaluate(ptCx, tOptions, tSource, &tResult);
+    }
+    if (!bOK)
+        ReportFailure(_ptEngine, mrtNotifier, pszFile, uLine);
+    else if (mptResult)
+        *mptResult = KxwJsval::FromRawBits(tResult.get().asRawBits());
+    mrtNotifier.OnEvaluationEnd(bOK);
+    return bOK;
+}
+
+bool KxwHswApi::EvaluateUtf8(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJswUserObjBase* mptScope,
+                             const char* mpsfScript, size_t mnLen, const char* mpszFile, unsigned muFirstLine,
+                             KxwJsval* mptResult, bool mbUseCache, KxwJswUserObjBase* mptInitiator) {
+    if (!_ptEngine) return false;
+    JSContext* ptCx = _ptEngine->GetContext();
+    JS::UniqueTwoByteChars pwcText(
+        JS::UTF8CharsToNewTwoByteCharsZ(ptCx, JS::UTF8Chars(mpsfScript ? mpsfScript : "", mpsfScript ? mnLen : 0),
+                                        &mnLen, js::MallocArena)
+            .get());
+    if (!pwcText) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    return Evaluate(mrtNotifier, mptScope, pwcText.get(), mnLen, mpszFile, muFirstLine, mptResult, mbUseCache,
+                    mptInitiator);
+}
+
+bool KxwHswApi::CallFunctionByName(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName,
+                                   KxwJswUserObjBase* mptThisObj, int miArgc, const KxwJsval* mpatArgv,
+                                   KxwJsval* mptResult) {
+    if (mptResult) mptResult->SetUndefined();
+    if (!_ptEngine || !mpszName || miArgc < 0 || (miArgc > 0 && !mpatArgv)) return false;
+    JSContext* ptCx = _ptEngine->GetContext();
+    KxwJswEngine::EvaluationScope tScope(_ptEngine, mptThisObj);
+    mrtNotifier.OnEvaluationStart();
+    JS::RootedObject tThis(ptCx);
+    JS::RootedValueVector tArgs(ptCx);
+    JS::RootedValue tResult(ptCx);
+    bool bOK = ThisObject(_ptEngine, mptThisObj, &tThis);
+    for (int n = 0; bOK && n < miArgc; ++n) bOK = tArgs.append(JS::Value::fromRawBits(mpatArgv[n].GetRawBits()));
+    bOK = bOK && JS_CallFunctionName(ptCx, tThis, mpszName, tArgs, &tResult);
+    if (!bOK)
+        ReportFailure(_ptEngine, mrtNotifier, mpszName, 0);
+    else if (mptResult)
+        *mptResult = KxwJsval::FromRawBits(tResult.get().asRawBits());
+    mrtNotifier.OnEvaluationEnd(bOK);
+    return bOK;
+}
+
+bool KxwHswApi::CallFunctionValue(KxwJswScriptEvaluationNotifier& mrtNotifier, const KxwJsval& mrtFunction,
+                                  KxwJswUserObjBase* mptThisObj, int miArgc, const KxwJsval* mpatArgv,
+                                  KxwJsval* mptResult) {
+    if (mptResult) mptResult->SetUndefined();
+    if (!_ptEngine || miArgc < 0 || (miArgc > 0 && !mpatArgv)) return false;
+    JSContext* ptCx = _ptEngine->GetContext();
+    KxwJswEngine::EvaluationScope tScope(_ptEngine, mptThisObj);
+    mrtNotifier.OnEvaluationStart();
+    JS::RootedValue tFunction(ptCx, JS::Value::fromRawBits(mrtFunction.GetRawBits()));
+    JS::RootedObject tThis(ptCx);
+    JS::RootedValueVector tArgs(ptCx);
+    JS::RootedValue tResult(ptCx);
+    bool bOK = ThisObject(_ptEngine, mptThisObj, &tThis);
+    for (int n = 0; bOK && n < miArgc; ++n) bOK = tArgs.append(JS::Value::fromRawBits(mpatArgv[n].GetRawBits()));
+    bOK = bOK && JS_CallFunctionValue(ptCx, tThis, tFunction, tArgs, &tResult);
+    if (!bOK)
+        ReportFailure(_ptEngine, mrtNotifier, "function", 0);
+    else if (mptResult)
+        *mptResult = KxwJsval::FromRawBits(tResult.get().asRawBits());
+    mrtNotifier.OnEvaluationEnd(bOK);
+    return bOK;
+}
+
+bool KxwHswApi::ConvertToU16nString(void* mpvValue, KXW_JSW_OBJ_PROP_TYPE_ENUM meType, std::u16string& mrdsResult) {
+    mrdsResult.clear();
+    if (!_ptEngine) return false;
+    JSContext* ptCx = _ptEngine->GetContext();
+    JS::RootedValue tValue(ptCx);
+    if (!TripleToValue(ptCx, mpvValue, 0, meType, &tValue) || !ValueToU16(ptCx, tValue, mrdsResult)) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    return true;
+}
+
+bool KxwHswApi::GetCurrentScriptPosition(std::string* mpdsFile, unsigned* mpuLine) {
+    KxwJswEngine* ptEngine = KxwJswEngine::Current();
+    if (!ptEngine) return false;
+    JS::AutoFilename tFile;
+    unsigned uLine = 0;
+    if (!JS::DescribeScriptedCaller(ptEngine->GetContext(), &tFile, &uLine)) return false;
+    if (mpdsFile) *mpdsFile = tFile.get() ? tFile.get() : "";
+    if (mpuLine) *mpuLine = uLine;
+    return true;
+}

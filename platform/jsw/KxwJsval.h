@@ -1,0 +1,129 @@
+// One engine value, as the library sees it without engine headers. A KxwJsval is not a root: a value that holds an
+// engine thing must be used before the engine can collect (a property read, a method result), or kept in a
+// KxwJsvalProt (rooted for the holder's life) or a KxwJsvalHeap (traced by its holder).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "KxwJswTypes.h"
+
+class KxwJsval {
+public:
+    KxwJsval();  // undefined
+    KxwJsval(const KxwJsval& mrtOther) : _uBits(mrtOther._uBits) {}
+    KxwJsval& operator=(const KxwJsval& mrtOther) {
+        _uBits = mrtOther._uBits;
+        return *this;
+    }
+    ~KxwJsval();
+
+    static KxwJsval FromRawBits(uint64_t muBits);
+    uint64_t GetRawBits() const { return _uBits; }
+
+    bool IsUndefined() const;
+    bool IsNull() const;
+    bool IsBoolean() const;
+    bool IsInt() const;
+    bool IsDouble() const;
+    bool IsNumber() const;
+    bool IsString() const;
+    bool IsObject() const;
+    bool IsFunction() const;
+    // An engine object of one of the wrapper's classes that still has its user object.
+    bool IsDomObject() const;
+    KxwJswUserObjBase* GetRawDomObject() const;
+    // The engine object of an object value, or null.
+    JSObject* GetRawObject() const;
+
+    // Conversions as scripts make them (ToString, ToInt32, ToBoolean, ToNumber). A null context means the calling
+    // thread's engine. The text stays valid until this value is converted again or destroyed.
+    const char16_t* GetStringU16n(unsigned* mpnLen, JSContext* mptCx = nullptr);
+    std::string GetStringUtf8(JSContext* mptCx = nullptr) const;
+    int32_t GetInt(JSContext* mptCx = nullptr) const;
+    double GetDouble(JSContext* mptCx = nullptr) const;
+    bool GetBoolean(JSContext* mptCx = nullptr) const;
+
+    void SetUndefined();
+    void SetNull();
+    void SetBoolean(bool mbValue);
+    void SetInt(int32_t miValue);
+    void SetDouble(double mdfValue);
+    // Makes an engine string; false (and undefined) when the engine is out of memory.
+    bool SetStringU16n(const char16_t* mpwsfStr, size_t mnLen, JSContext* mptCx = nullptr);
+    bool SetStringUtf8(const char* mpsfStr, size_t mnLen, JSContext* mptCx = nullptr);
+    // The engine object of a user object, made on first need; null gives script null.
+    bool SetDomObject(KxwJswUserObjBase* mptUserObj, JSContext* mptCx = nullptr);
+    void SetObject(JSObject* mptObj);
+
+    // Properties of an object value, by name; false when this is not an object or the engine failed.
+    bool GetProperty(const char* mpszName, KxwJsval& mrtResult, JSContext* mptCx = nullptr) const;
+    bool SetProperty(const char* mpszName, const KxwJsval& mrtValue, JSContext* mptCx = nullptr) const;
+    // Whether an object value has an own property of that name.
+    bool ItsOwnProperty(const char16_t* mpwsfName, unsigned mnLen, JSContext* mptCx = nullptr) const;
+
+private:
+    explicit KxwJsval(uint64_t muBits) : _uBits(muBits) {}
+    void FreeText();
+    uint64_t _uBits;
+    char16_t* _pwcText = nullptr;  // the last GetStringU16n result
+};
+
+// A value rooted for the holder's life (DOM commands, timeouts, top windows, dialogs). Must die on the thread and
+// before the engine that made it.
+class KxwJsvalProt {
+public:
+    KxwJsvalProt();
+    explicit KxwJsvalProt(const KxwJsval& mrtValue, JSContext* mptCx = nullptr);
+    ~KxwJsvalProt();
+    KxwJsvalProt(const KxwJsvalProt&) = delete;
+    KxwJsvalProt& operator=(const KxwJsvalProt&) = delete;
+
+    void Set(const KxwJsval& mrtValue, JSContext* mptCx = nullptr);
+    void Reset();
+    KxwJsval Get() const;
+    bool IsSet() const { return _pvRoot != nullptr; }
+
+private:
+    void* _pvRoot = nullptr;  // a heap-allocated persistent root
+};
+
+// A value held by a C++ object and traced by it (event listeners): not a root, so that a cycle between a node and
+// its listener's closure is still collected. The holder traces it from its TraceHeldValues.
+class KxwJsvalHeap {
+public:
+    KxwJsvalHeap();
+    ~KxwJsvalHeap();
+    KxwJsvalHeap(const KxwJsvalHeap&) = delete;
+    KxwJsvalHeap& operator=(const KxwJsvalHeap&) = delete;
+
+    void Set(const KxwJsval& mrtValue);
+    KxwJsval Get() const;  // with the read barrier the engine needs
+    void Trace(KxwJswTracer& mrtTracer, const char* mpszName);
+
+private:
+    alignas(8) unsigned char _acHeap[8];
+};
+
+// Walks an array-like value: its length, then each element in order.
+class KxwJsvalIterator {
+public:
+    KxwJsvalIterator(const KxwJsval& mrtArray, JSContext* mptCx = nullptr);
+    bool IsValid() const { return _uIndex < _uLength; }
+    uint32_t GetLength() const { return _uLength; }
+    KxwJsval operator*() const;
+    KxwJsvalIterator& operator++() {
+        ++_uIndex;
+        return *this;
+    }
+
+private:
+    KxwJsval _tArray;
+    JSContext* _ptCx;
+    uint32_t _uLength = 0;
+    uint32_t _uIndex = 0;
+};
+
+// DCS (UTF-8 here) text of a value; valid until the next call on the same thread.
+const char* xfpszKxwJswUtilsGetDcsStrByJsval(JSContext* mptCx, const KxwJsval& mrtValue);

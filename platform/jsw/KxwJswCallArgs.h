@@ -1,0 +1,25 @@
+// The arguments of a call as natives that convert by themselves see them.
+#pragma once
+
+#include "KxwJsval.h"
+#include "KxwJswTypes.h"
+
+class KxwJswCallArgs {
+public:
+    // mpvCallArgs is the engine's call arguments (JS::CallArgs).
+    KxwJswCallArgs(JSContext* mptCx, void* mpvCallArgs) : _ptCx(mptCx), _pvCallArgs(mpvCallArgs) {}
+
+    JSContext* GetContext() const { return _ptCx; }
+    unsigned Length() const;
+    // The argument at miIndex; undefined beyond the ones given.
+    KxwJsval Get(unsigned muIndex) const;
+    KxwJsval This() const;
+    KxwJswUserObjBase* ThisUserObj() const;
+    void SetResult(const KxwJsval& mrtValue);
+    // The engine's call arguments, for the wrapper's own natives.
+    void* GetRaw() const { return _pvCallArgs; }
+
+private:
+    JSContext* _ptCx;
+    void* _pvCallArgs;
+};

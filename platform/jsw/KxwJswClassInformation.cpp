@@ -1,0 +1,551 @@
+// Class descriptions and the engine classes made from them: the hooks every wrapper object shares (trace,
+// finalize, named items, calls) and the prototypes with one accessor pair per declared property and one function
+// per method, each carrying its table entry in the function's reserved slots.
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "KxwJsval.h"
+#include "KxwJswCallArgs.h"
+#include "KxwJswInternal.h"
+#include "KxwUtilReport.h"
+
+using namespace kxwjsw;
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------------------------
+// The registry of descriptions, in construction order. Descriptions are static objects of many files, so the
+// head lives in a function to be ready whatever the order of static construction.
+
+struct ClassList {
+    std::mutex _tMutex;
+    const KxwJswClassInformation* _ptHead = nullptr;
+};
+
+ClassList& Classes() {
+    static ClassList tList;
+    return tList;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Hooks shared by every wrapper object.
+
+void TraceHook(JSTracer* mptTracer, JSObject* mptObj) {
+    KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(mptObj);
+    if (!ptUserObj) return;
+    KxwJswTracer tTracer(mptTracer);
+    ptUserObj->TraceFromJsiObj(tTracer);
+}
+
+void FinalizeHook(JS::GCContext*, JSObject* mptObj) {
+    KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(mptObj);
+    if (!ptUserObj) return;
+    // Finalizers only queue: deleting here could run arbitrary destructors in the middle of the collection.
+    KxwJswEngine* ptEngine = KxwJswEngine::Current();
+    if (ptEngine) ptEngine->QueueDelete(ptUserObj);
+}
+
+bool IsIndexId(JS::HandleId mtId, int32_t* mpiIndex) {
+    if (!mtId.isInt()) return false;
+    *mpiIndex = mtId.toInt();
+    return *mpiIndex >= 0;
+}
+
+std::string IdToUtf8(JSContext* mptCx, JS::HandleId mtId) {
+    if (!mtId.isString()) return std::string();
+    JS::RootedString tStr(mptCx, mtId.toString());
+    JS::UniqueChars pszUtf8 = JS_EncodeStringToUTF8(mptCx, tStr);
+    return pszUtf8 ? std::string(pszUtf8.get()) : std::string();
+}
+
+// A named item or an index is an own accessor that asks the user object again on every read, so that it follows
+// the page; once the item is gone the accessor removes itself. Writing makes an ordinary property (an expando).
+bool NamedItemGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
+    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
+    JS::RootedValue tKey(mptCx, js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotSpec));
+    if (!tArgs.thisv().isObject()) {
+        tArgs.rval().setUndefined();
+        return true;
+    }
+    JS::RootedObject tThis(mptCx, &tArgs.thisv().toObject());
+    KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(tThis);
+    void* pvValue = nullptr;
+    unsigned nLen = 0;
+    auto eType = KXW_JSW_OBJ_PROP_TYPE_NONE;
+    bool bFound = false;
+    if (ptUserObj && tKey.isInt32()) {
+        bFound = ptUserObj->GetPropByIndex(static_cast<short>(tKey.toInt32()), &pvValue, &nLen, &eType);
+    } else if (ptUserObj && tKey.isString()) {
+        JS::RootedString tName(mptCx, tKey.toString());
+        JS::UniqueChars pszName = JS_EncodeStringToUTF8(mptCx, tName);
+        if (!pszName) return false;
+        bFound = ptUserObj->GetPropertyByName(pszName.get(), &pvValue, &nLen, &eType);
+    }
+    if (!bFound) {
+        JS::RootedId tId(mptCx);
+        if (!JS_ValueToId(mptCx, tKey, &tId)) return false;
+        JS::ObjectOpResult tResult;
+        if (!JS_DeletePropertyById(mptCx, tThis, tId, tResult)) return false;
+        tArgs.rval().setUndefined();
+        return true;
+    }
+    return TripleToValue(mptCx, pvValue, nLen, eType, tArgs.rval());
+}
+
+bool NamedItemSetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
+    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
+    JS::RootedValue tKey(mptCx, js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotSpec));
+    JS::RootedValue tValue(mptCx, tArgs.get(0));
+    tArgs.rval().setUndefined();
+    if (!tArgs.thisv().isObject()) return true;
+    JS::RootedObject tThis(mptCx, &tArgs.thisv().toObject());
+    JS::RootedId tId(mptCx);
+    if (!JS_ValueToId(mptCx, tKey, &tId)) return false;
+    JS::ObjectOpResult tResult;
+    if (!JS_DeletePropertyById(mptCx, tThis, tId, tResult)) return false;
+    return JS_DefinePropertyById(mptCx, tThis, tId, tValue, JSPROP_ENUMERATE);
+}
+
+bool DefineNamedItemAccessor(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, JS::HandleValue mtKey) {
+    JSFunction* ptGetter = js::NewFunctionWithReserved(mptCx, NamedItemGetter, 0, 0, "get");
+    if (!ptGetter) return false;
+    JS::RootedObject tGetter(mptCx, JS_GetFunctionObject(ptGetter));
+    js::SetFunctionNativeReserved(tGetter, kFunSlotSpec, mtKey);
+    JSFunction* ptSetter = js::NewFunctionWithReserved(mptCx, NamedItemSetter, 1, 0, "set");
+    if (!ptSetter) return false;
+    JS::RootedObject tSetter(mptCx, JS_GetFunctionObject(ptSetter));
+    js::SetFunctionNativeReserved(tSetter, kFunSlotSpec, mtKey);
+    return JS_DefinePropertyById(mptCx, mtObj, mtId, tGetter, tSetter, JSPROP_ENUMERATE);
+}
+
+bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved) {
+    *mpbResolved = false;
+    KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(mtObj);
+    if (!ptUserObj) return true;
+    int32_t iIndex;
+    if (IsIndexId(mtId, &iIndex)) {
+        if (iIndex > 32767) return true;
+        void* pvValue = nullptr;
+        unsigned nLen = 0;
+        auto eType = KXW_JSW_OBJ_PROP_TYPE_NONE;
+        if (!ptUserObj->GetPropByIndex(static_cast<short>(iIndex), &pvValue, &nLen, &eType)) return true;
+        JS::RootedValue tKey(mptCx, JS::Int32Value(iIndex));
+        *mpbResolved = true;
+        return DefineNamedItemAccessor(mptCx, mtObj, mtId, tKey);
+    }
+    if (!mtId.isString()) return true;
+    std::string dsName = IdToUtf8(mptCx, mtId);
+    const KxwJswClassInformation* ptClassInfo = ptUserObj->GetClassInformation();
+    // Declared names live on the prototypes and win over items of the same name.
+    if (dsName.empty() || (ptClassInfo && ptClassInfo->IsDeclared(dsName.c_str()))) return true;
+    if (!ptUserObj->IsResolved(dsName.c_str())) return true;
+    JS::RootedValue tKey(mptCx, JS::StringValue(mtId.toString()));
+    *mpbResolved = true;
+    return DefineNamedItemAccessor(mptCx, mtObj, mtId, tKey);
+}
+
+bool CallHook(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
+    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
+    KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(&tArgs.callee());
+    tArgs.rval().setUndefined();
+    if (!ptUserObj) return true;
+    KxwJswCallArgs tCallArgs(mptCx, &tArgs);
+    return ptUserObj->InvokeMethod(tCallArgs);
+}
+
+const JSClassOps ktPlainOps = {nullptr, nullptr,      nullptr, nullptr, nullptr,
+                               nullptr, FinalizeHook, nullptr, nullptr, TraceHook};
+const JSClassOps ktNamedOps = {nullptr, nullptr,      nullptr, nullptr, NamedResolveHook,
+                               nullptr, FinalizeHook, nullptr, nullptr, TraceHook};
+const JSClassOps ktCallableOps = {nullptr, nullptr,      nullptr,  nullptr, NamedResolveHook,
+                                  nullptr, FinalizeHook, CallHook, nullptr, TraceHook};
+
+// ---------------------------------------------------------------------------------------------------------------
+// Dispatch natives on prototypes.
+
+bool ThrowIncompatible(JSContext* mptCx, const KxwJswClassInformation* mptDeclaring, const char* mpszName,
+                       JS::HandleValue mtThis) {
+    JS_ReportErrorNumberASCII(mptCx, js::GetErrorMessage, nullptr, JSMSG_INCOMPATIBLE_PROTO,
+                              mptDeclaring->GetClassName(), mpszName,
+                              mtThis.isObject() ? JS::GetClass(&mtThis.toObject())->name : "primitive value");
+    return false;
+}
+
+// The user object behind `this`, checked against the class that declared the member. False with an exception
+// pending for a foreign object; true with a null user object when the object was cut from a deleted C++ object.
+bool UnwrapThis(JSContext* mptCx, const JS::CallArgs& mrtArgs, const KxwJswClassInformation* mptDeclaring,
+                const char* mpszName, KxwJswUserObjBase** mpptUserObj) {
+    *mpptUserObj = nullptr;
+    if (!mrtArgs.thisv().isObject()) return ThrowIncompatible(mptCx, mptDeclaring, mpszName, mrtArgs.thisv());
+    JSObject* ptThis = &mrtArgs.thisv().toObject();
+    const KxwJswClassInformation* ptClassInfo = ClassInfoOf(ptThis);
+    if (!ptClassInfo || !ptClassInfo->IsSubclassOf(mptDeclaring))
+        return ThrowIncompatible(mptCx, mptDeclaring, mpszName, mrtArgs.thisv());
+    *mpptUserObj = KxwJswUserObjBase::FromJsiObj(ptThis);
+    return true;
+}
+
+bool PropGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
+    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
+    // The callee shares its place with the result: read its slots before anything writes the result.
+    JSObject* ptCallee = &tArgs.callee();
+    auto* ptSpec =
+        static_cast<const KxwJswPropertySpec*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotSpec).toPrivate());
+    auto* ptDeclaring =
+        static_cast<const KxwJswClassInformation*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotClass).toPrivate());
+    KxwJswUserObjBase* ptUserObj;
+    if (!UnwrapThis(mptCx, tArgs, ptDeclaring, ptSpec->_pszName, &ptUserObj)) return false;
+    tArgs.rval().setUndefined();
+    if (!ptUserObj) return true;
+    KxwJsval tValue;
+    if (ptUserObj->GetDomPropertyJsval(KxwJswClassInformation::DispatchId(ptSpec->_uTinyId), tValue))
+        tArgs.rval().set(JS::Value::fromRawBits(tValue.GetRawBits()));
+    return true;
+}
+
+bool PropSetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
+    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
+    JSObject* ptCallee = &tArgs.callee();
+    auto* ptSpec =
+        static_cast<const KxwJswPropertySpec*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotSpec).toPrivate());
+    auto* ptDeclaring =
+        static_cast<const KxwJswClassInformation*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotClass).toPrivate());
+    KxwJswUserObjBase* ptUserObj;
+    if (!UnwrapThis(mptCx, tArgs, ptDeclaring, ptSpec->_pszName, &ptUserObj)) return false;
+    JS::RootedValue tValue(mptCx, tArgs.get(0));
+    tArgs.rval().setUndefined();
+    if (!ptUserObj) return true;
+    switch (ptSpec->_pszTypeLetter ? ptSpec->_pszTypeLetter[0] : '\0') {
+        case 'S': {
+            JSString* ptStr = JS::ToString(mptCx, tValue);
+            if (!ptStr) return false;
+            tValue.setString(ptStr);
+            break;
+        }
+        case 'i': {
+            int32_t iValue;
+            if (!JS::ToInt32(mptCx, tValue, &iValue)) return false;
+            tValue.setInt32(iValue);
+            break;
+        }
+        case 'b':
+            tValue.setBoolean(JS::ToBoolean(tValue));
+            break;
+        case 'o':
+            if (!tValue.isObjectOrNull()) {
+                if (tValue.isUndefined()) {
+                    tValue.setNull();
+                } else {
+                    JS_ReportErrorASCII(mptCx, "%s: an object is required", ptSpec->_pszName);
+                    return false;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    KxwJsval tConverted = KxwJsval::FromRawBits(tValue.asRawBits());
+    ptUserObj->SetDomPropertyJsval(KxwJswClassInformation::DispatchId(ptSpec->_uTinyId), tConverted);
+    return true;
+}
+
+// Classifies a value for a triple: DOM objects, functions, other objects, and the primitives.
+KXW_JSW_OBJ_PROP_TYPE_ENUM ClassifyValue(const JS::Value& mrtValue) {
+    if (mrtValue.isUndefined()) return KXW_JSW_OBJ_PROP_TYPE_UNDEFINED;
+    if (mrtValue.isNull()) return KXW_JSW_OBJ_PROP_TYPE_NULL;
+    if (mrtValue.isBoolean()) return KXW_JSW_OBJ_PROP_TYPE_BOOLEAN;
+    if (mrtValue.isInt32()) return KXW_JSW_OBJ_PROP_TYPE_INT;
+    if (mrtValue.isNumber()) return KXW_JSW_OBJ_PROP_TYPE_DOUBLE;
+    if (mrtValue.isString()) return KXW_JSW_OBJ_PROP_TYPE_STRING;
+    if (mrtValue.isObject()) {
+        JSObject* ptObj = &mrtValue.toObject();
+        if (KxwJswUserObjBase::FromJsiObj(ptObj)) return KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT;
+        if (JS::IsCallable(ptObj)) return KXW_JSW_OBJ_PROP_TYPE_FUNCTION;
+        return KXW_JSW_OBJ_PROP_TYPE_JS_OBJECT;
+    }
+    return KXW_JSW_OBJ_PROP_TYPE_UNDEFINED;
+}
+
+bool MethodThunk(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
+    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
+    JSObject* ptCallee = &tArgs.callee();
+    auto* ptSpec =
+        static_cast<const KxwJswMethodSpec*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotSpec).toPrivate());
+    auto* ptDeclaring =
+        static_cast<const KxwJswClassInformation*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotClass).toPrivate());
+    KxwJswUserObjBase* ptUserObj;
+    if (!UnwrapThis(mptCx, tArgs, ptDeclaring, ptSpec->_pszName, &ptUserObj)) return false;
+    if (!ptUserObj) {
+        tArgs.rval().setUndefined();
+        return true;
+    }
+    if (ptSpec->_pfRawCallback) {
+        KxwJswCallArgs tCallArgs(mptCx, &tArgs);
+        tArgs.rval().setUndefined();
+        if (ptSpec->_pfRawCallback(ptUserObj, tCallArgs)) return true;
+        if (!JS_IsExceptionPending(mptCx)) JS_ReportErrorASCII(mptCx, "%s failed", ptSpec->_pszName);
+        return false;
+    }
+
+    // Convert by the signature letters. Strings are copied into buffers that live for the call; 'f', '*' and
+    // arguments beyond the signature pass a pointer to the rooted engine value of the call itself.
+    unsigned nArgc = tArgs.length();
+    std::vector<void*> tArgv(nArgc + 1, nullptr);
+    std::vector<unsigned> tArgvLen(nArgc + 1, 0);
+    std::vector<KXW_JSW_OBJ_PROP_TYPE_ENUM> tTypes(nArgc + 1, KXW_JSW_OBJ_PROP_TYPE_UNDEFINED);
+    std::vector<std::u16string> tTexts(nArgc);
+    const char* pszSignature = ptSpec->_pszSignature ? ptSpec->_pszSignature : "";
+    size_t nSignatureLen = std::strlen(pszSignature);
+    for (unsigned n = 0; n < nArgc; ++n) {
+        char cLetter = n < nSignatureLen ? pszSignature[n] : '*';
+        JS::MutableHandleValue tArg = tArgs[n];
+        switch (cLetter) {
+            case 'S':
+                if (!ValueToU16(mptCx, tArg, tTexts[n])) return false;
+                tArgv[n] = const_cast<char16_t*>(tTexts[n].c_str());
+                tArgvLen[n] = static_cast<unsigned>(tTexts[n].size());
+                tTypes[n] = KXW_JSW_OBJ_PROP_TYPE_STRING;
+                break;
+            case 'i': {
+                int32_t iValue;
+                if (!JS::ToInt32(mptCx, tArg, &iValue)) return false;
+                tArgv[n] = reinterpret_cast<void*>(static_cast<intptr_t>(iValue));
+                tTypes[n] = KXW_JSW_OBJ_PROP_TYPE_INT;
+                break;
+            }
+            case 'b':
+                tArgv[n] = reinterpret_cast<void*>(static_cast<intptr_t>(JS::ToBoolean(tArg)));
+                tTypes[n] = KXW_JSW_OBJ_PROP_TYPE_BOOLEAN;
+                break;
+            case 'o': {
+                tTypes[n] = ClassifyValue(tArg);
+                if (tTypes[n] == KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT) {
+                    tArgv[n] = KxwJswUserObjBase::FromJsiObj(&tArg.toObject());
+                    tArgvLen[n] = KXW_JSW_DOM_OBJECT_LEN;
+                } else if (tTypes[n] == KXW_JSW_OBJ_PROP_TYPE_FUNCTION ||
+                           tTypes[n] == KXW_JSW_OBJ_PROP_TYPE_JS_OBJECT) {
+                    tArgv[n] = tArg.address();
+                } else if (tTypes[n] == KXW_JSW_OBJ_PROP_TYPE_NULL || tTypes[n] == KXW_JSW_OBJ_PROP_TYPE_UNDEFINED) {
+                    tTypes[n] = KXW_JSW_OBJ_PROP_TYPE_NULL;
+                } else {
+                    JS_ReportErrorASCII(mptCx, "%s: argument %u must be an object", ptSpec->_pszName, n + 1);
+                    return false;
+                }
+                break;
+            }
+            default:  // 'f', '*' and the arguments beyond the signature
+                tArgv[n] = tArg.address();
+                tTypes[n] = ClassifyValue(tArg);
+                break;
+        }
+    }
+    void* pvRetVal = nullptr;
+    unsigned nRetValLen = 0;
+    auto eRetValType = KXW_JSW_OBJ_PROP_TYPE_UNDEFINED;
+    bool bOK = ptSpec->_pfCallback(ptUserObj, nArgc, tArgv.data(), tArgvLen.data(), tTypes.data(), &pvRetVal,
+                                   &nRetValLen, &eRetValType);
+    if (!bOK) {
+        if (!JS_IsExceptionPending(mptCx)) JS_ReportErrorASCII(mptCx, "%s failed", ptSpec->_pszName);
+        return false;
+    }
+    return TripleToValue(mptCx, pvRetVal, nRetValLen, eRetValType, tArgs.rval());
+}
+
+bool IllegalConstructor(JSContext* mptCx, unsigned, JS::Value*) {
+    JS_ReportErrorASCII(mptCx, "Illegal constructor");
+    return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------------
+// KxwJswClassInformation
+
+KxwJswClassInformation::KxwJswClassInformation(const KxwJswClassInformation* mptParent, const char* mpszClassName,
+                                               const KxwJswPropertySpec* mpatProperties,
+                                               const KxwJswMethodSpec* mpatMethods,
+                                               const KxwJswConstructorSpec* mpatConstructors,
+                                               KXW_JSW_CLASS_KIND_ENUM meKind)
+    : _ptParent(mptParent),
+      _pszClassName(mpszClassName ? mpszClassName : "[unnamed]"),
+      _patProperties(mpatProperties),
+      _patMethods(mpatMethods),
+      _patConstructors(mpatConstructors),
+      _eKind(meKind) {
+    static_assert(sizeof(EngineClass) <= sizeof(_acEngineClass), "the engine class fits its storage");
+    auto* ptEngineClass = new (_acEngineClass) EngineClass();
+    ptEngineClass->_tClass.name = _pszClassName;
+    ptEngineClass->_tClass.flags = JSCLASS_HAS_RESERVED_SLOTS(kSlotCount) | JSCLASS_FOREGROUND_FINALIZE;
+    ptEngineClass->_tClass.cOps = meKind == KXW_JSW_CLASS_KIND_CALLABLE      ? &ktCallableOps
+                                  : meKind == KXW_JSW_CLASS_KIND_NAMED_ITEMS ? &ktNamedOps
+                                                                             : &ktPlainOps;
+    ptEngineClass->_ptClassInfo = this;
+    _pvEngineClass = ptEngineClass;
+    // Parents may be built after their children (static construction order across files), so the id ranges are
+    // checked when the first prototype is made, not here.
+    std::lock_guard<std::mutex> tLock(Classes()._tMutex);
+    _ptNext = Classes()._ptHead;
+    Classes()._ptHead = this;
+}
+
+KxwJswClassInformation::~KxwJswClassInformation() {
+    std::lock_guard<std::mutex> tLock(Classes()._tMutex);
+    if (Classes()._ptHead == this) {
+        Classes()._ptHead = _ptNext;
+    } else {
+        for (const KxwJswClassInformation* ptClass = Classes()._ptHead; ptClass; ptClass = ptClass->_ptNext) {
+            if (ptClass->_ptNext != this) continue;
+            const_cast<KxwJswClassInformation*>(ptClass)->_ptNext = _ptNext;
+            break;
+        }
+    }
+    // The engine class stays: engine objects of the class may still be finalized after a description made for a
+    // short time (tests) is gone. Descriptions of the library are static and outlive every engine object.
+}
+
+const KxwJswConstructorSpec* KxwJswClassInformation::FindConstructor(const char* mpszName,
+                                                                     const KxwJswClassInformation** mpptClass) {
+    std::lock_guard<std::mutex> tLock(Classes()._tMutex);
+    for (const KxwJswClassInformation* ptClass = Classes()._ptHead; ptClass; ptClass = ptClass->_ptNext) {
+        for (const KxwJswConstructorSpec* ptSpec = ptClass->_patConstructors; ptSpec && ptSpec->_pszName; ++ptSpec) {
+            if (std::strcmp(ptSpec->_pszName, mpszName) != 0) continue;
+            if (mpptClass) *mpptClass = ptClass;
+            return ptSpec;
+        }
+    }
+    return nullptr;
+}
+
+bool KxwJswClassInformation::IsSubclassOf(const KxwJswClassInformation* mptOther) const {
+    for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent)
+        if (ptClass == mptOther) return true;
+    return false;
+}
+
+bool KxwJswClassInformation::GetPropertyInfo(const char* mpszName, short* mpnTinyId, unsigned short* mpuFlags,
+                                             char* mpcTypeLetter) const {
+    if (!mpszName) return false;
+    for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent) {
+        for (const KxwJswPropertySpec* ptSpec = ptClass->_patProperties; ptSpec && ptSpec->_pszName; ++ptSpec) {
+            if (std::strcmp(ptSpec->_pszName, mpszName) != 0) continue;
+            if (mpnTinyId) *mpnTinyId = DispatchId(ptSpec->_uTinyId);
+            if (mpuFlags) *mpuFlags = ptSpec->_uFlags;
+            if (mpcTypeLetter) *mpcTypeLetter = ptSpec->_pszTypeLetter ? ptSpec->_pszTypeLetter[0] : '\0';
+            return true;
+        }
+    }
+    return false;
+}
+
+bool KxwJswClassInformation::IsDeclared(const char* mpszName) const {
+    if (GetPropertyInfo(mpszName, nullptr, nullptr, nullptr)) return true;
+    for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent)
+        for (const KxwJswMethodSpec* ptSpec = ptClass->_patMethods; ptSpec && ptSpec->_pszName; ++ptSpec)
+            if (std::strcmp(ptSpec->_pszName, mpszName) == 0) return true;
+    return false;
+}
+
+bool KxwJswClassInformation::IsValid() const {
+    std::call_once(_tValidateOnce, [this] { _bValid = Validate(); });
+    return _bValid;
+}
+
+bool KxwJswClassInformation::Validate() const {
+    int iParentMax = -129;
+    for (const KxwJswClassInformation* ptClass = _ptParent; ptClass; ptClass = ptClass->_ptParent)
+        for (const KxwJswPropertySpec* ptSpec = ptClass->_patProperties; ptSpec && ptSpec->_pszName; ++ptSpec)
+            if (DispatchId(ptSpec->_uTinyId) > iParentMax) iParentMax = DispatchId(ptSpec->_uTinyId);
+    bool bValid = true;
+    for (const KxwJswPropertySpec* ptSpec = _patProperties; ptSpec && ptSpec->_pszName; ++ptSpec) {
+        if (ptSpec->_uTinyId > 255 || DispatchId(ptSpec->_uTinyId) <= iParentMax) {
+            xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                                  "Tiny id %u of %s.%s is not after its parent's range (%d) in "
+                                                  "KxwJswClassInformation::Validate",
+                                                  ptSpec->_uTinyId, _pszClassName, ptSpec->_pszName, iParentMax);
+            bValid = false;
+        }
+        if (!(ptSpec->_uFlags & KXW_JSW_PROP_READONLY) && (!ptSpec->_pszTypeLetter || !*ptSpec->_pszTypeLetter)) {
+            xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                                  "Writable property %s.%s has no type letter in "
+                                                  "KxwJswClassInformation::Validate",
+                                                  _pszClassName, ptSpec->_pszName);
+            bValid = false;
+        }
+    }
+    return bValid;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Engine side
+
+namespace kxwjsw {
+
+const KxwJswClassInformation* ClassInfoOf(JSObject* mptObj) {
+    if (!mptObj) return nullptr;
+    const JSClass* ptClass = JS::GetClass(mptObj);
+    if (ptClass->cOps != &ktPlainOps && ptClass->cOps != &ktNamedOps && ptClass->cOps != &ktCallableOps) return nullptr;
+    return reinterpret_cast<const EngineClass*>(ptClass)->_ptClassInfo;
+}
+
+JSObject* NewWrapperObject(JSContext* mptCx, KxwJswEngine* mptEngine, KxwJswUserObjBase* mptUserObj) {
+    const KxwJswClassInformation* ptClassInfo = mptUserObj->GetClassInformation();
+    if (!ptClassInfo) return nullptr;
+    JS::RootedObject tProto(mptCx, mptEngine->ObtainPrototype(ptClassInfo));
+    if (!tProto) return nullptr;
+    auto* ptClass = static_cast<const JSClass*>(ptClassInfo->GetEngineClass());
+    JSObject* ptObj = JS_NewObjectWithGivenProto(mptCx, ptClass, tProto);
+    if (!ptObj) return nullptr;
+    JS::SetReservedSlot(ptObj, kSlotUserObj, JS::PrivateValue(mptUserObj));
+    return ptObj;
+}
+
+JSObject* BuildPrototype(JSContext* mptCx, const KxwJswClassInformation* mptClassInfo, JS::HandleObject mtParentProto) {
+    mptClassInfo->IsValid();  // reports a malformed table once; the class still works as far as it can
+    JS::RootedObject tProto(mptCx, JS_NewObjectWithGivenProto(mptCx, nullptr, mtParentProto));
+    if (!tProto) return nullptr;
+    for (const KxwJswPropertySpec* ptSpec = mptClassInfo->GetProperties(); ptSpec && ptSpec->_pszName; ++ptSpec) {
+        JSFunction* ptGetFun = js::NewFunctionWithReserved(mptCx, PropGetter, 0, 0, ptSpec->_pszName);
+        if (!ptGetFun) return nullptr;
+        JS::RootedObject tGetter(mptCx, JS_GetFunctionObject(ptGetFun));
+        js::SetFunctionNativeReserved(tGetter, kFunSlotSpec, JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptSpec)));
+        js::SetFunctionNativeReserved(tGetter, kFunSlotClass,
+                                      JS::PrivateValue(const_cast<KxwJswClassInformation*>(mptClassInfo)));
+        JS::RootedObject tSetter(mptCx);
+        if (!(ptSpec->_uFlags & KXW_JSW_PROP_READONLY)) {
+            JSFunction* ptSetFun = js::NewFunctionWithReserved(mptCx, PropSetter, 1, 0, ptSpec->_pszName);
+            if (!ptSetFun) return nullptr;
+            tSetter = JS_GetFunctionObject(ptSetFun);
+            js::SetFunctionNativeReserved(tSetter, kFunSlotSpec,
+                                          JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptSpec)));
+            js::SetFunctionNativeReserved(tSetter, kFunSlotClass,
+                                          JS::PrivateValue(const_cast<KxwJswClassInformation*>(mptClassInfo)));
+        }
+        if (!JS_DefineProperty(mptCx, tProto, ptSpec->_pszName, tGetter, tSetter, JSPROP_ENUMERATE)) return nullptr;
+    }
+    for (const KxwJswMethodSpec* ptSpec = mptClassInfo->GetMethods(); ptSpec && ptSpec->_pszName; ++ptSpec) {
+        JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, MethodThunk, ptSpec->_uArgCount, 0, ptSpec->_pszName);
+        if (!ptFun) return nullptr;
+        JS::RootedObject tFun(mptCx, JS_GetFunctionObject(ptFun));
+        js::SetFunctionNativeReserved(tFun, kFunSlotSpec, JS::PrivateValue(const_cast<KxwJswMethodSpec*>(ptSpec)));
+        js::SetFunctionNativeReserved(tFun, kFunSlotClass,
+                                      JS::PrivateValue(const_cast<KxwJswClassInformation*>(mptClassInfo)));
+        JS::RootedValue tFunValue(mptCx, JS::ObjectValue(*tFun));
+        if (!JS_DefineProperty(mptCx, tProto, ptSpec->_pszName, tFunValue, JSPROP_ENUMERATE)) return nullptr;
+    }
+    // The class's name for Object.prototype.toString ("[object Element]").
+    JS::RootedId tToStringTag(mptCx, JS::GetWellKnownSymbolKey(mptCx, JS::SymbolCode::toStringTag));
+    JS::RootedString tName(mptCx, JS_NewStringCopyZ(mptCx, mptClassInfo->GetClassName()));
+    if (!tName) return nullptr;
+    JS::RootedValue tNameValue(mptCx, JS::StringValue(tName));
+    if (!JS_DefinePropertyById(mptCx, tProto, tToStringTag, tNameValue, JSPROP_READONLY)) return nullptr;
+    return tProto;
+}
+
+JSNative IllegalConstructorNative() {
+    return IllegalConstructor;
+}
+
+}  // namespace kxwjsw

@@ -1,0 +1,397 @@
+// One virtual user's engine. The collector's protocol with C++ objects:
+// - roots: C++-owned objects that keep their engine objects (GetShouldAddJSRoot) and temp-protected ones are traced
+//   from the extra-roots tracer on every collection;
+// - weak edges: every user object's handle is updated after marking; a dying engine object is cut from its user
+//   object there, and an engine-owned user object is queued for deletion;
+// - deletion: the queue is emptied at the end of the collection, or at the end of the outermost evaluation when a
+//   script of this virtual user is on the stack.
+#include <pthread.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+
+#include "KxwJswCallArgs.h"
+#include "KxwJswInternal.h"
+#include "KxwUtilReport.h"
+
+using namespace kxwjsw;
+
+namespace {
+
+thread_local KxwJswEngine* gptCurrentEngine = nullptr;
+
+// Prototypes of one global, traced from the global itself.
+struct GlobalData {
+    std::unordered_map<const KxwJswClassInformation*, JS::Heap<JSObject*>> _tPrototypes;
+};
+
+GlobalData* GlobalDataOf(JSObject* mptGlobal) {
+    const JS::Value& rtSlot = JS::GetReservedSlot(mptGlobal, JSCLASS_GLOBAL_SLOT_COUNT);
+    return rtSlot.isUndefined() ? nullptr : static_cast<GlobalData*>(rtSlot.toPrivate());
+}
+
+void GlobalTrace(JSTracer* mptTracer, JSObject* mptGlobal) {
+    JS_GlobalObjectTraceHook(mptTracer, mptGlobal);
+    if (GlobalData* ptData = GlobalDataOf(mptGlobal))
+        for (auto& rtEntry : ptData->_tPrototypes) JS::TraceEdge(mptTracer, &rtEntry.second, "kxw-prototype");
+}
+
+bool ConstructorNative(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
+    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
+    auto* ptSpec = static_cast<const KxwJswConstructorSpec*>(
+        js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotSpec).toPrivate());
+    KxwJswCallArgs tCallArgs(mptCx, &tArgs);
+    KxwJswUserObjBase* ptUserObj = ptSpec->_pfConstruct(tCallArgs);
+    if (!ptUserObj) {
+        if (!JS_IsExceptionPending(mptCx)) JS_ReportErrorASCII(mptCx, "%s: cannot construct", ptSpec->_pszName);
+        return false;
+    }
+    JSObject* ptObj = ptUserObj->GetJsiObj();
+    if (!ptObj) {
+        JS_ReportOutOfMemory(mptCx);
+        return false;
+    }
+    tArgs.rval().setObject(*ptObj);
+    return true;
+}
+
+// Standard classes resolve lazily, then the wrapper's script constructors (Image, Option) by name.
+bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, bool* mpbResolved) {
+    if (!JS_ResolveStandardClass(mptCx, mtGlobal, mtId, mpbResolved)) return false;
+    if (*mpbResolved || !mtId.isString()) return true;
+    JS::RootedString tName(mptCx, mtId.toString());
+    JS::UniqueChars pszName = JS_EncodeStringToUTF8(mptCx, tName);
+    if (!pszName) return false;
+    const KxwJswClassInformation* ptClass = nullptr;
+    const KxwJswConstructorSpec* ptSpec = KxwJswClassInformation::FindConstructor(pszName.get(), &ptClass);
+    if (!ptSpec) return true;
+    JSFunction* ptFun =
+        js::NewFunctionWithReserved(mptCx, ConstructorNative, ptSpec->_uArgCount, JSFUN_CONSTRUCTOR, ptSpec->_pszName);
+    if (!ptFun) return false;
+    JS::RootedObject tFun(mptCx, JS_GetFunctionObject(ptFun));
+    js::SetFunctionNativeReserved(tFun, kFunSlotSpec, JS::PrivateValue(const_cast<KxwJswConstructorSpec*>(ptSpec)));
+    // Objects it makes are instances of it: its prototype is the class's.
+    KxwJswEngine* ptEngine = KxwJswEngine::Current();
+    JS::RootedObject tProto(mptCx, ptEngine ? ptEngine->ObtainPrototype(ptClass) : nullptr);
+    if (!tProto || !JS_LinkConstructorAndPrototype(mptCx, tFun, tProto)) return false;
+    JS::RootedValue tFunValue(mptCx, JS::ObjectValue(*tFun));
+    *mpbResolved = true;
+    return JS_DefinePropertyById(mptCx, mtGlobal, mtId, tFunValue, 0);
+}
+
+bool GlobalMayResolve(const JSAtomState& mrtNames, jsid mtId, JSObject* mptMaybeObj) {
+    // Constructor names are not known to the engine: let the hook run for any string.
+    return mtId.isString() || JS_MayResolveStandardClass(mrtNames, mtId, mptMaybeObj);
+}
+
+const JSClassOps ktGlobalOps = {nullptr,       nullptr,          nullptr, JS_NewEnumerateStandardClasses,
+                                GlobalResolve, GlobalMayResolve, nullptr, nullptr,
+                                nullptr,       GlobalTrace};
+const JSClass ktGlobalClass = {"Window", JSCLASS_GLOBAL_FLAGS_WITH_SLOTS(1), &ktGlobalOps, nullptr, nullptr, nullptr};
+
+// The stack the engine may use: most of the thread's real stack, leaving room for the native code that runs
+// between the engine's checks (more under the sanitizers, whose frames are larger).
+size_t DefaultStackQuota() {
+    size_t nStackSize = 8u * 1024 * 1024;
+    pthread_attr_t tAttr;
+    if (pthread_getattr_np(pthread_self(), &tAttr) == 0) {
+        size_t nSize = 0;
+        if (pthread_attr_getstacksize(&tAttr, &nSize) == 0 && nSize > 0) nStackSize = nSize;
+        pthread_attr_destroy(&tAttr);
+    }
+#if defined(__SANITIZE_ADDRESS__)
+    return nStackSize / 3;
+#else
+    size_t nReserve = std::max<size_t>(192 * 1024, nStackSize / 8);
+    return nStackSize > 2 * nReserve ? nStackSize - nReserve : nStackSize / 2;
+#endif
+}
+
+}  // namespace
+
+namespace kxwjsw {
+const JSClass* GlobalClass() {
+    return &ktGlobalClass;
+}
+}  // namespace kxwjsw
+
+// The engine's callbacks, kept out of the header so that it needs no engine types.
+class KxwJswEngineCallbacks {
+public:
+    static void TraceRoots(JSTracer* mptTracer, void* mpvData) {
+        auto* ptEngine = static_cast<KxwJswEngine*>(mpvData);
+        for (size_t n = 0; n < ptEngine->_nRegistered; ++n) {
+            KxwJswUserObjBase* ptUserObj = ptEngine->_pptRegistry[n];
+            if (ptUserObj->_ucJswFlags & KxwJswUserObjBase::kFlagPendingDelete) continue;
+            if (ptUserObj->IsTempProtectedFromGC() || ptUserObj->GetShouldAddJSRoot())
+                JS::TraceEdge(mptTracer, &HeapOf(ptUserObj->_acJsiObj), "kxw-preserved-wrapper");
+        }
+    }
+
+    static void WeakPointerZones(JSTracer* mptTracer, void* mpvData) {
+        auto* ptEngine = static_cast<KxwJswEngine*>(mpvData);
+        size_t n = 0;
+        while (n < ptEngine->_nRegistered) {
+            KxwJswUserObjBase* ptUserObj = ptEngine->_pptRegistry[n];
+            JS::Heap<JSObject*>& rtHandle = HeapOf(ptUserObj->_acJsiObj);
+            JSObject* ptDying = rtHandle.unbarrieredGet();
+            if (JS_UpdateWeakPointerAfterGC(mptTracer, &rtHandle)) {
+                ++n;
+                continue;
+            }
+            // The engine object dies in this collection: cut it here, while both sides are known to be intact,
+            // so that its finalizer finds nothing and no later step can reach a deleted user object through it.
+            JS::SetReservedSlot(ptDying, kSlotUserObj, JS::UndefinedValue());
+            ptEngine->Unregister(ptUserObj);  // moves the last entry to n
+            if (ptUserObj->GetShouldBeDeletedAtFinalize()) ptEngine->QueueDelete(ptUserObj);
+        }
+    }
+
+    static void GC(JSContext*, JSGCStatus meStatus, JS::GCReason, void* mpvData) {
+        auto* ptEngine = static_cast<KxwJswEngine*>(mpvData);
+        if (meStatus == JSGC_END && ptEngine->_iEvaluationDepth == 0) ptEngine->DeletePendingUserObjs();
+    }
+
+    static bool Interrupt(JSContext* mptCx) {
+        auto* ptEngine = static_cast<KxwJswEngine*>(JS_GetContextPrivate(mptCx));
+        if (!ptEngine || !KxwJswProcessWatchdog::Instance().IsPastDeadline(ptEngine->_iWatchdogSlot)) return true;
+        ptEngine->_bInterrupted = true;
+        return false;  // ends the running script; try/catch/finally cannot intercept it
+    }
+
+    static void Warning(JSContext*, JSErrorReport* mptReport) {
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, "JavaScript warning: %.1000s (%.200s, line %u)",
+                                 mptReport->message() ? mptReport->message().c_str() : "",
+                                 mptReport->filename ? mptReport->filename : "", mptReport->lineno);
+    }
+};
+
+KxwJswEngine::KxwJswEngine(JSContext* mptCx, const KxwJswEngineOptions& mrtOptions)
+    : _ptCx(mptCx), _uScriptTimeLimitMs(mrtOptions._uScriptTimeLimitMs) {}
+
+KxwJswEngine* KxwJswEngine::Create(const KxwJswEngineOptions& mrtOptions) {
+    if (gptCurrentEngine) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "This thread already has an engine in KxwJswEngine::Create");
+        return nullptr;
+    }
+    JSRuntime* ptParent = KxwJswProcess::GetParentRuntime();
+    if (!ptParent) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "KxwJswProcess::Init was not called before KxwJswEngine::Create");
+        return nullptr;
+    }
+    JSContext* ptCx = JS_NewContext(mrtOptions._uMaxHeapBytes, ptParent);
+    if (!ptCx) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "JS_NewContext failed in KxwJswEngine::Create");
+        return nullptr;
+    }
+    JS_SetNativeStackQuota(ptCx, mrtOptions._nNativeStackQuota ? mrtOptions._nNativeStackQuota : DefaultStackQuota());
+    if (!JS::InitSelfHostedCode(ptCx)) {
+        JS_DestroyContext(ptCx);
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "JS::InitSelfHostedCode failed in KxwJswEngine::Create");
+        return nullptr;
+    }
+    JS_SetGCParameter(ptCx, JSGC_INCREMENTAL_GC_ENABLED, mrtOptions._bIncrementalGC ? 1 : 0);
+    auto* ptEngine = new KxwJswEngine(ptCx, mrtOptions);
+    JS_SetContextPrivate(ptCx, ptEngine);
+    gptCurrentEngine = ptEngine;
+    JS_AddExtraGCRootsTracer(ptCx, &KxwJswEngineCallbacks::TraceRoots, ptEngine);
+    JS_AddWeakPointerZonesCallback(ptCx, &KxwJswEngineCallbacks::WeakPointerZones, ptEngine);
+    JS_SetGCCallback(ptCx, &KxwJswEngineCallbacks::GC, ptEngine);
+    JS_AddInterruptCallback(ptCx, &KxwJswEngineCallbacks::Interrupt);
+    JS::SetWarningReporter(ptCx, &KxwJswEngineCallbacks::Warning);
+    ptEngine->_iWatchdogSlot = KxwJswProcessWatchdog::Instance().AddContext(ptCx);
+    if (!ptEngine->InitGlobal()) {
+        delete ptEngine;
+        return nullptr;
+    }
+    return ptEngine;
+}
+
+bool KxwJswEngine::InitGlobal() {
+    JS::RealmOptions tOptions;
+    JS::RootedObject tGlobal(_ptCx,
+                             JS_NewGlobalObject(_ptCx, &ktGlobalClass, nullptr, JS::FireOnNewGlobalHook, tOptions));
+    if (!tGlobal) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "JS_NewGlobalObject failed in KxwJswEngine::InitGlobal");
+        return false;
+    }
+    auto* ptData = new GlobalData();
+    _pvGlobalData = ptData;
+    JS::SetReservedSlot(tGlobal, JSCLASS_GLOBAL_SLOT_COUNT, JS::PrivateValue(ptData));
+    _pvGlobalRoot = new JS::PersistentRootedObject(_ptCx, tGlobal);
+    _pvRealm = JS::EnterRealm(_ptCx, tGlobal);
+    return true;
+}
+
+KxwJswEngine::~KxwJswEngine() {
+    // Objects whose engine objects still live: cut every one; those the engine objects own are deleted here,
+    // C++-owned ones live on without engine objects.
+    while (_nRegistered > 0) {
+        KxwJswUserObjBase* ptUserObj = _pptRegistry[_nRegistered - 1];
+        JS::Heap<JSObject*>& rtHandle = HeapOf(ptUserObj->_acJsiObj);
+        if (JSObject* ptObj = rtHandle.unbarrieredGet()) JS::SetReservedSlot(ptObj, kSlotUserObj, JS::UndefinedValue());
+        rtHandle = nullptr;
+        Unregister(ptUserObj);
+        if (!(ptUserObj->_ucJswFlags & KxwJswUserObjBase::kFlagPendingDelete) &&
+            ptUserObj->GetShouldBeDeletedAtFinalize())
+            QueueDelete(ptUserObj);
+    }
+    int iDepth = _iEvaluationDepth;
+    _iEvaluationDepth = 0;
+    DeletePendingUserObjs();
+    _iEvaluationDepth = iDepth;
+    std::free(_pptRegistry);
+    std::free(_pptPendingDeletes);
+
+    KxwJswProcessWatchdog::Instance().RemoveContext(_iWatchdogSlot);
+    JS_RemoveExtraGCRootsTracer(_ptCx, &KxwJswEngineCallbacks::TraceRoots, this);
+    JS_RemoveWeakPointerZonesCallback(_ptCx, &KxwJswEngineCallbacks::WeakPointerZones);
+    JS_SetGCCallback(_ptCx, nullptr, nullptr);
+    if (_pvGlobalRoot) {
+        auto* ptGlobalRoot = static_cast<JS::PersistentRootedObject*>(_pvGlobalRoot);
+        JS::SetReservedSlot(*ptGlobalRoot, JSCLASS_GLOBAL_SLOT_COUNT, JS::UndefinedValue());
+        delete static_cast<GlobalData*>(_pvGlobalData);
+        if (_pvRealm) JS::LeaveRealm(_ptCx, static_cast<JS::Realm*>(_pvRealm));
+        delete ptGlobalRoot;
+    }
+    JS_SetContextPrivate(_ptCx, nullptr);
+    JS_DestroyContext(_ptCx);
+    if (gptCurrentEngine == this) gptCurrentEngine = nullptr;
+}
+
+KxwJswEngine* KxwJswEngine::Current() {
+    return gptCurrentEngine;
+}
+
+JSObject* KxwJswEngine::GetGlobal() const {
+    return _pvGlobalRoot ? static_cast<JS::PersistentRootedObject*>(_pvGlobalRoot)->get() : nullptr;
+}
+
+void KxwJswEngine::CollectGarbage(bool mbShrinking) {
+    JS::PrepareForFullGC(_ptCx);
+    JS::NonIncrementalGC(_ptCx, mbShrinking ? JS::GCOptions::Shrink : JS::GCOptions::Normal, JS::GCReason::API);
+}
+
+size_t KxwJswEngine::GetGCHeapBytes() const {
+    return JS_GetGCParameter(_ptCx, JSGC_BYTES);
+}
+
+void KxwJswEngine::Register(KxwJswUserObjBase* mptUserObj) {
+    if (mptUserObj->_ucJswFlags & KxwJswUserObjBase::kFlagRegistered) return;
+    if (_nRegistered == _nRegistryCapacity) {
+        size_t nNew = _nRegistryCapacity ? _nRegistryCapacity * 2 : 256;
+        void* pvGrown = std::realloc(_pptRegistry, nNew * sizeof(KxwJswUserObjBase*));
+        if (!pvGrown) KxwUtilOutOfMemoryAbort(static_cast<long>(nNew * sizeof(void*)), "the engine's object registry");
+        _pptRegistry = static_cast<KxwJswUserObjBase**>(pvGrown);
+        _nRegistryCapacity = nNew;
+    }
+    mptUserObj->_uRegistryIndex = static_cast<uint32_t>(_nRegistered);
+    _pptRegistry[_nRegistered++] = mptUserObj;
+    mptUserObj->_ucJswFlags |= KxwJswUserObjBase::kFlagRegistered;
+}
+
+void KxwJswEngine::Unregister(KxwJswUserObjBase* mptUserObj) {
+    if (!(mptUserObj->_ucJswFlags & KxwJswUserObjBase::kFlagRegistered)) return;
+    size_t nIndex = mptUserObj->_uRegistryIndex;
+    if (nIndex >= _nRegistered || _pptRegistry[nIndex] != mptUserObj) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "Object %p not found in the registry in KxwJswEngine::Unregister. this=%p", static_cast<void*>(mptUserObj),
+            static_cast<void*>(this));
+        mptUserObj->_ucJswFlags &= ~KxwJswUserObjBase::kFlagRegistered;
+        return;
+    }
+    KxwJswUserObjBase* ptLast = _pptRegistry[--_nRegistered];
+    _pptRegistry[nIndex] = ptLast;
+    ptLast->_uRegistryIndex = static_cast<uint32_t>(nIndex);
+    mptUserObj->_ucJswFlags &= ~KxwJswUserObjBase::kFlagRegistered;
+}
+
+void KxwJswEngine::QueueDelete(KxwJswUserObjBase* mptUserObj) {
+    if (mptUserObj->_ucJswFlags & KxwJswUserObjBase::kFlagPendingDelete) return;
+    if (_nPendingDeletes == _nPendingCapacity) {
+        size_t nNew = _nPendingCapacity ? _nPendingCapacity * 2 : 64;
+        void* pvGrown = std::realloc(_pptPendingDeletes, nNew * sizeof(KxwJswUserObjBase*));
+        if (!pvGrown) KxwUtilOutOfMemoryAbort(static_cast<long>(nNew * sizeof(void*)), "the engine's deletion queue");
+        _pptPendingDeletes = static_cast<KxwJswUserObjBase**>(pvGrown);
+        _nPendingCapacity = nNew;
+    }
+    _pptPendingDeletes[_nPendingDeletes++] = mptUserObj;
+    mptUserObj->_ucJswFlags |= KxwJswUserObjBase::kFlagPendingDelete;
+}
+
+void KxwJswEngine::ForgetPendingDelete(KxwJswUserObjBase* mptUserObj) {
+    for (size_t n = 0; n < _nPendingDeletes; ++n) {
+        if (_pptPendingDeletes[n] != mptUserObj) continue;
+        _pptPendingDeletes[n] = _pptPendingDeletes[--_nPendingDeletes];
+        break;
+    }
+    mptUserObj->_ucJswFlags &= ~KxwJswUserObjBase::kFlagPendingDelete;
+}
+
+void KxwJswEngine::DeletePendingUserObjs() {
+    if (_bDeleting || _iEvaluationDepth > 0) return;
+    _bDeleting = true;
+    while (_nPendingDeletes > 0) {
+        KxwJswUserObjBase* ptUserObj = _pptPendingDeletes[--_nPendingDeletes];
+        ptUserObj->_ucJswFlags &= ~KxwJswUserObjBase::kFlagPendingDelete;
+        delete ptUserObj;
+    }
+    _bDeleting = false;
+}
+
+JSObject* KxwJswEngine::ObtainPrototype(const KxwJswClassInformation* mptClassInfo) {
+    auto* ptData = static_cast<GlobalData*>(_pvGlobalData);
+    if (!ptData) return nullptr;
+    auto it = ptData->_tPrototypes.find(mptClassInfo);
+    if (it != ptData->_tPrototypes.end()) return it->second;
+    JS::RootedObject tParentProto(_ptCx);
+    if (mptClassInfo->GetParent())
+        tParentProto = ObtainPrototype(mptClassInfo->GetParent());
+    else
+        tParentProto = JS::GetRealmObjectPrototype(_ptCx);
+    if (!tParentProto) return nullptr;
+    JS::RootedObject tProto(_ptCx, BuildPrototype(_ptCx, mptClassInfo, tParentProto));
+    if (!tProto) return nullptr;
+    ptData->_tPrototypes[mptClassInfo] = tProto;
+    return tProto;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// EvaluationScope
+
+KxwJswEngine::EvaluationScope::EvaluationScope(KxwJswEngine* mptEngine, KxwJswUserObjBase* mptInitiator,
+                                               KxwJswUserObjBase* mptScope)
+    : _ptEngine(mptEngine),
+      _ptPrevInitiator(mptEngine->_ptScriptInitiator),
+      _ptPrevScope(mptEngine->_ptScopeUserObj),
+      _bOutermost(mptEngine->_iEvaluationDepth == 0) {
+    ++_ptEngine->_iEvaluationDepth;
+    if (mptInitiator) _ptEngine->_ptScriptInitiator = mptInitiator;
+    if (mptScope) _ptEngine->_ptScopeUserObj = mptScope;
+    if (_bOutermost) {
+        _ptEngine->_bInterrupted = false;
+        KxwJswProcessWatchdog::Instance().SetDeadline(_ptEngine->_iWatchdogSlot, _ptEngine->_uScriptTimeLimitMs);
+    }
+}
+
+KxwJswEngine::EvaluationScope::~EvaluationScope() {
+    _ptEngine->_ptScriptInitiator = _ptPrevInitiator;
+    _ptEngine->_ptScopeUserObj = _ptPrevScope;
+    --_ptEngine->_iEvaluationDepth;
+    if (_bOutermost) {
+        KxwJswProcessWatchdog::Instance().SetDeadline(_ptEngine->_iWatchdogSlot, 0);
+        _ptEngine->DeletePendingUserObjs();
+    }
+}
+
+bool KxwJswEngine::EvaluationScope::WasInterrupted() const {
+    return _ptEngine->_bInterrupted;
+}

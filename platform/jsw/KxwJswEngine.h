@@ -1,0 +1,111 @@
+// The script engine of one virtual user: one engine context on the virtual user's thread, a main global entered
+// for the engine's life, the registry of user objects that have engine objects, and the collector's callbacks
+// that keep C++ and engine lifetimes sound. The process side (engine start-up, the parent runtime the virtual
+// users share, the watchdog that interrupts long scripts) lives in KxwJswProcess.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "KxwJswProcess.h"
+#include "KxwJswTypes.h"
+
+struct KxwJswEngineOptions {
+    uint32_t _uMaxHeapBytes = 64u * 1024 * 1024;
+    // Native stack the engine may use before a script's recursion ends with an error; 0 derives it from the
+    // thread's real stack size.
+    size_t _nNativeStackQuota = 0;
+    // Longest a single evaluation may run, in milliseconds; 0 for no limit.
+    uint32_t _uScriptTimeLimitMs = 10000;
+    // Incremental collection; off by default (a whole collection of one virtual user takes about a millisecond).
+    bool _bIncrementalGC = false;
+};
+
+class KxwJswEngine {
+public:
+    // Makes the engine of the calling thread; null (reported) when the process is not initialised or the thread
+    // already has one.
+    static KxwJswEngine* Create(const KxwJswEngineOptions& mrtOptions = KxwJswEngineOptions());
+    // Must run on the engine's thread. Every user object still owned by its engine object is deleted; C++-owned
+    // objects must have been deleted before (documents and windows first, then the engine).
+    ~KxwJswEngine();
+    KxwJswEngine(const KxwJswEngine&) = delete;
+    KxwJswEngine& operator=(const KxwJswEngine&) = delete;
+
+    // The calling thread's engine, or null.
+    static KxwJswEngine* Current();
+
+    JSContext* GetContext() const { return _ptCx; }
+    JSObject* GetGlobal() const;
+
+    void SetScriptTimeLimitMs(uint32_t muMs) { _uScriptTimeLimitMs = muMs; }
+    uint32_t GetScriptTimeLimitMs() const { return _uScriptTimeLimitMs; }
+
+    // A full collection now; shrinking also compacts (moves) engine objects.
+    void CollectGarbage(bool mbShrinking = false);
+    // Deletes engine-owned user objects whose engine objects died, unless a script is running.
+    void DeletePendingUserObjs();
+
+    size_t GetRegisteredCount() const { return _nRegistered; }
+    size_t GetPendingDeleteCount() const { return _nPendingDeletes; }
+    int GetEvaluationDepth() const { return _iEvaluationDepth; }
+    // Heap bytes of the engine (for benchmarks).
+    size_t GetGCHeapBytes() const;
+
+    // Evaluation bookkeeping: a guard per evaluation, so that deletions wait for the outermost one to end and the
+    // watchdog knows the deadline.
+    class EvaluationScope {
+    public:
+        explicit EvaluationScope(KxwJswEngine* mptEngine, KxwJswUserObjBase* mptInitiator = nullptr,
+                                 KxwJswUserObjBase* mptScope = nullptr);
+        ~EvaluationScope();
+        EvaluationScope(const EvaluationScope&) = delete;
+        EvaluationScope& operator=(const EvaluationScope&) = delete;
+        // True when the watchdog stopped the evaluation for running too long.
+        bool WasInterrupted() const;
+
+    private:
+        KxwJswEngine* _ptEngine;
+        KxwJswUserObjBase* _ptPrevInitiator;
+        KxwJswUserObjBase* _ptPrevScope;
+        bool _bOutermost;
+    };
+    KxwJswUserObjBase* GetScriptInitiator() const { return _ptScriptInitiator; }
+    KxwJswUserObjBase* GetScopeUserObj() const { return _ptScopeUserObj; }
+    // Set by the interrupt callback when the deadline passed; cleared when the outermost evaluation starts.
+    bool IsInterrupted() const { return _bInterrupted; }
+
+    // ---- Used by the wrapper itself ----
+    void Register(KxwJswUserObjBase* mptUserObj);
+    void Unregister(KxwJswUserObjBase* mptUserObj);
+    void QueueDelete(KxwJswUserObjBase* mptUserObj);
+    // A queued object deleted by C++ first leaves the queue.
+    void ForgetPendingDelete(KxwJswUserObjBase* mptUserObj);
+    // The prototype of a class in the main global, made on first need.
+    JSObject* ObtainPrototype(const KxwJswClassInformation* mptClassInfo);
+    void* GetGlobalData() const { return _pvGlobalData; }
+
+private:
+    explicit KxwJswEngine(JSContext* mptCx, const KxwJswEngineOptions& mrtOptions);
+    bool InitGlobal();
+    friend class KxwJswEngineCallbacks;
+    friend class KxwJswProcessWatchdog;
+
+    JSContext* _ptCx;
+    void* _pvGlobalRoot = nullptr;  // the main global, rooted for the engine's life
+    void* _pvGlobalData = nullptr;  // per-global prototypes and constructors
+    void* _pvRealm = nullptr;       // the realm entered at creation
+    KxwJswUserObjBase** _pptRegistry = nullptr;
+    size_t _nRegistered = 0;
+    size_t _nRegistryCapacity = 0;
+    KxwJswUserObjBase** _pptPendingDeletes = nullptr;
+    size_t _nPendingDeletes = 0;
+    size_t _nPendingCapacity = 0;
+    int _iEvaluationDepth = 0;
+    bool _bDeleting = false;
+    bool _bInterrupted = false;
+    uint32_t _uScriptTimeLimitMs;
+    KxwJswUserObjBase* _ptScriptInitiator = nullptr;
+    KxwJswUserObjBase* _ptScopeUserObj = nullptr;
+    int _iWatchdogSlot = -1;
+};

@@ -1,0 +1,139 @@
+// What the wrapper's own files share. The only header of the wrapper that includes the engine's headers.
+#pragma once
+
+#include <js/CallAndConstruct.h>
+#include <js/CompilationAndEvaluation.h>
+#include <js/CompileOptions.h>
+#include <js/Conversions.h>
+#include <js/ErrorReport.h>
+#include <js/Exception.h>
+#include <js/GCAPI.h>
+#include <js/GlobalObject.h>
+#include <js/Initialization.h>
+#include <js/Interrupt.h>
+#include <js/Object.h>
+#include <js/PropertyAndElement.h>
+#include <js/Realm.h>
+#include <js/SourceText.h>
+#include <js/TracingAPI.h>
+#include <js/Warnings.h>
+#include <js/experimental/JSStencil.h>
+#include <js/friend/ErrorMessages.h>
+#include <jsapi.h>
+#include <jsfriendapi.h>
+
+#include "KxwJswClassInformation.h"
+#include "KxwJswEngine.h"
+#include "KxwJswUserObjBase.h"
+
+namespace kxwjsw {
+
+// Reserved slots of every wrapper object.
+constexpr uint32_t kSlotUserObj = 0;  // PrivateValue(KxwJswUserObjBase*), undefined once cut
+constexpr uint32_t kSlotCount = 1;
+
+// Extended slots of the accessor and method functions.
+constexpr size_t kFunSlotSpec = 0;   // PrivateValue(the property or method spec)
+constexpr size_t kFunSlotClass = 1;  // PrivateValue(the class description that declared it)
+
+// The engine-class pieces made for a description.
+struct EngineClass {
+    JSClass _tClass;
+    const KxwJswClassInformation* _ptClassInfo;
+};
+
+// The description behind an engine object of one of the wrapper's classes, or null for any other object.
+const KxwJswClassInformation* ClassInfoOf(JSObject* mptObj);
+
+// The handle stored in a user object, seen as what it is.
+inline JS::Heap<JSObject*>& HeapOf(unsigned char* mpucStorage) {
+    return *reinterpret_cast<JS::Heap<JSObject*>*>(mpucStorage);
+}
+
+// Makes the engine object of a user object in the current realm.
+JSObject* NewWrapperObject(JSContext* mptCx, KxwJswEngine* mptEngine, KxwJswUserObjBase* mptUserObj);
+
+// Builds the prototype of a class (accessors and methods from its tables) with the parent's prototype as its own.
+JSObject* BuildPrototype(JSContext* mptCx, const KxwJswClassInformation* mptClassInfo, JS::HandleObject mtParentProto);
+
+// The global's class hooks resolve constructors (Image, Option) on first use.
+const JSClass* GlobalClass();
+
+// Converts a triple into an engine value; DOM objects get their engine objects.
+bool TripleToValue(JSContext* mptCx, void* mpvValue, unsigned mnLen, KXW_JSW_OBJ_PROP_TYPE_ENUM meType,
+                   JS::MutableHandleValue mtResult);
+
+// Reports a pending exception (or an uncatchable stop) as a script error; returns the message.
+std::string ReportPendingException(JSContext* mptCx, const char* mpszWhat, std::string* mpdsFile, unsigned* mpuLine);
+
+// The string of a value with the engine's conversion, as UTF-16.
+bool ValueToU16(JSContext* mptCx, JS::HandleValue mtValue, std::u16string& mrdsResult);
+
+}  // namespace kxwjsw
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+// The one thread that interrupts scripts past their deadline. Each engine has a slot; requests to interrupt are
+// made under the same lock as removals, so a context is never asked after it was destroyed.
+class KxwJswProcessWatchdog {
+public:
+    static KxwJswProcessWatchdog& Instance();
+    void Start();
+    void Stop();
+    int AddContext(JSContext* mptCx);
+    void RemoveContext(int miSlot);
+    // A deadline muLimitMs from now; 0 clears it.
+    void SetDeadline(int miSlot, uint32_t muLimitMs);
+    bool IsPastDeadline(int miSlot);
+
+private:
+    static constexpr int64_t kNoDeadline = INT64_MAX;
+    struct Slot {
+        JSContext* _ptCx = nullptr;
+        int64_t _llDeadlineMs = kNoDeadline;
+        bool _bFired = false;
+    };
+    static int64_t NowMs();
+    void Run();
+    std::mutex _tMutex;
+    std::condition_variable _tWake;
+    std::vector<Slot> _tSlots;
+    std::thread _tThread;
+    bool _bRunning = false;
+    bool _bStop = false;
+};
+
+// Compiled scripts shared by every virtual user: a text compiled once is instantiated in any context. Keyed by the
+// text, its file name and first line, which the compiled form carries.
+class KxwJswScriptCache {
+public:
+    static KxwJswScriptCache& Instance();
+    struct Entry {
+        std::u16string _dsText;
+        std::string _dsFile;
+        unsigned _uLine;
+        RefPtr<JS::Stencil> _tStencil;  // released only when the last holder of the entry lets go
+    };
+    // The compiled form of the text, compiling it in mptCx on a miss; null with an exception pending when the
+    // text does not compile. Holders keep the entry, not the compiled form, so that no reference count of the
+    // engine is touched by two threads.
+    std::shared_ptr<Entry> Obtain(JSContext* mptCx, const char16_t* mpwsfText, size_t mnLen, const char* mpszFile,
+                                  unsigned muLine);
+    void Clear();
+    size_t GetEntryCount();
+    size_t GetHitCount() const { return _nHits; }
+    size_t GetMissCount() const { return _nMisses; }
+
+private:
+    std::mutex _tMutex;
+    std::unordered_multimap<size_t, std::shared_ptr<Entry>> _tEntries;
+    std::vector<size_t> _tOrder;  // keys in insertion order, for eviction
+    size_t _nChars = 0;
+    std::atomic<size_t> _nHits{0};
+    std::atomic<size_t> _nMisses{0};
+};

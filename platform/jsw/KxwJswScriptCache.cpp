@@ -1,0 +1,82 @@
+#include <functional>
+
+#include "KxwJswInternal.h"
+
+namespace {
+
+// Texts kept compiled, counted in characters; the oldest go first beyond it.
+constexpr size_t kMaxCachedChars = 32u * 1024 * 1024;
+
+size_t KeyOf(const char16_t* mpwsfText, size_t mnLen, const char* mpszFile, unsigned muLine) {
+    size_t nHash = std::hash<std::u16string_view>()(std::u16string_view(mpwsfText, mnLen));
+    nHash ^= std::hash<std::string_view>()(mpszFile ? mpszFile : "") + 0x9e3779b97f4a7c15ull + (nHash << 6);
+    return nHash ^ (static_cast<size_t>(muLine) * 0x100000001b3ull);
+}
+
+}  // namespace
+
+KxwJswScriptCache& KxwJswScriptCache::Instance() {
+    static KxwJswScriptCache tInstance;
+    return tInstance;
+}
+
+std::shared_ptr<KxwJswScriptCache::Entry> KxwJswScriptCache::Obtain(JSContext* mptCx, const char16_t* mpwsfText,
+                                                                    size_t mnLen, const char* mpszFile,
+                                                                    unsigned muLine) {
+    const char* pszFile = mpszFile ? mpszFile : "";
+    size_t nKey = KeyOf(mpwsfText, mnLen, pszFile, muLine);
+    {
+        std::lock_guard<std::mutex> tLock(_tMutex);
+        auto tRange = _tEntries.equal_range(nKey);
+        for (auto it = tRange.first; it != tRange.second; ++it) {
+            const Entry& rtEntry = *it->second;
+            if (rtEntry._uLine == muLine && rtEntry._dsFile == pszFile &&
+                rtEntry._dsText.compare(0, std::u16string::npos, mpwsfText, mnLen) == 0) {
+                ++_nHits;
+                return it->second;
+            }
+        }
+    }
+    // Compiled outside the lock: other virtual users go on meanwhile, and two that miss the same text at once both
+    // compile it, which is harmless.
+    ++_nMisses;
+    JS::CompileOptions tOptions(mptCx);
+    tOptions.setFileAndLine(pszFile, muLine);
+    JS::SourceText<char16_t> tSource;
+    if (!tSource.init(mptCx, mpwsfText, mnLen, JS::SourceOwnership::Borrowed)) return nullptr;
+    RefPtr<JS::Stencil> tStencil = JS::CompileGlobalScriptToStencil(mptCx, tOptions, tSource);
+    if (!tStencil) return nullptr;
+    auto ptEntry = std::make_shared<Entry>();
+    ptEntry->_dsText.assign(mpwsfText, mnLen);
+    ptEntry->_dsFile = pszFile;
+    ptEntry->_uLine = muLine;
+    ptEntry->_tStencil = std::move(tStencil);
+
+    std::lock_guard<std::mutex> tLock(_tMutex);
+    if (mnLen > kMaxCachedChars) return ptEntry;
+    while (_nChars + mnLen > kMaxCachedChars && !_tOrder.empty()) {
+        size_t nOldKey = _tOrder.front();
+        _tOrder.erase(_tOrder.begin());
+        auto it = _tEntries.find(nOldKey);
+        if (it != _tEntries.end()) {
+            _nChars -= it->second->_dsText.size();
+            _tEntries.erase(it);
+        }
+    }
+    _tEntries.emplace(nKey, ptEntry);
+    _tOrder.push_back(nKey);
+    _nChars += mnLen;
+    return ptEntry;
+}
+
+void KxwJswScriptCache::Clear() {
+    std::lock_guard<std::mutex> tLock(_tMutex);
+    _tEntries.clear();
+    _tOrder.clear();
+    _nChars = 0;
+}
+
+size_t KxwJswScriptCache::GetEntryCount() {
+    std::lock_guard<std::mutex> tLock(_tMutex);
+    return _tEntries.size();
+}

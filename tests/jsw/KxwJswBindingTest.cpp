@@ -1,0 +1,387 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "KxwJswTestClasses.h"
+#include "KxwRecordingSink.h"
+
+namespace {
+
+class JswEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(KxwJswProcess::Init()); }
+    void TearDown() override { KxwJswProcess::ShutdownForGood(); }
+};
+
+// One virtual user's engine for the test's thread, with helpers to run scripts and name objects.
+class KxwJswTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        _ptEngine = KxwJswEngine::Create();
+        ASSERT_NE(nullptr, _ptEngine);
+        _ptApi = new KxwHswApi(_ptEngine);
+        KxwTestCounts::Live() = 0;
+    }
+    void TearDown() override {
+        delete _ptApi;
+        delete _ptEngine;
+        EXPECT_EQ(0, KxwTestCounts::Live()) << "test objects outlived the engine";
+    }
+
+    // The completion value as scripts print it, or "ERROR: message" when the script failed.
+    std::string Eval(const std::string& mdsScript, unsigned muLine = 1) {
+        KxwTestNotifier tNotifier;
+        KxwJsval tResult;
+        bool bOK =
+            _ptApi->EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(), "test.js", muLine, &tResult);
+        _dsLastError = tNotifier._dsError;
+        _uLastErrorLine = tNotifier._uLine;
+        _bLastInterrupted = tNotifier._bInterrupted;
+        if (!bOK) return "ERROR: " + tNotifier._dsError;
+        return tResult.GetStringUtf8();
+    }
+
+    void SetGlobal(const char* mpszName, KxwJswUserObjBase* mptUserObj) {
+        KxwJsval tGlobal;
+        tGlobal.SetObject(_ptEngine->GetGlobal());
+        KxwJsval tValue;
+        ASSERT_TRUE(tValue.SetDomObject(mptUserObj));
+        ASSERT_TRUE(tGlobal.SetProperty(mpszName, tValue));
+    }
+
+    KxwJswEngine* _ptEngine = nullptr;
+    KxwHswApi* _ptApi = nullptr;
+    std::string _dsLastError;
+    unsigned _uLastErrorLine = 0;
+    bool _bLastInterrupted = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new JswEnvironment);
+    return RUN_ALL_TESTS();
+}
+
+TEST_F(KxwJswTest, PropertiesByTinyIdThroughTheClassChain) {
+    KxwTestDerived tObj("first");
+    SetGlobal("o", &tObj);
+    EXPECT_EQ("first|initial|0|false|extra", Eval("[o.name, o.value, o.number, o.flag, o.extra].join('|')"));
+    Eval("o.value = 5; o.number = '0x10'; o.flag = 'yes'; o.extra = null");
+    EXPECT_EQ(u"5", tObj._dsValue);
+    EXPECT_EQ(16, tObj._iNumber);
+    EXPECT_TRUE(tObj._bFlag);
+    EXPECT_EQ(u"null", tObj._dsExtra);
+    Eval("o.number = 3.9; o.flag = ''");
+    EXPECT_EQ(3, tObj._iNumber);
+    EXPECT_FALSE(tObj._bFlag);
+    // UTF-16 survives whole, surrogate pairs included.
+    Eval("o.value = 'caf\\u00e9 \\ud83d\\ude00'");
+    EXPECT_EQ(u"caf\u00e9 \U0001F600", tObj._dsValue);
+    // Declared properties live on the prototypes, not on the instance.
+    EXPECT_EQ("false|true", Eval("[o.hasOwnProperty('value'), 'value' in o].join('|')"));
+    EXPECT_EQ("[object TestDerived]", Eval("Object.prototype.toString.call(o)"));
+}
+
+TEST_F(KxwJswTest, ObjectPropertiesAndReadOnlyOnes) {
+    KxwTestBase tHolder("holder");
+    KxwTestBase tTarget("target");
+    SetGlobal("h", &tHolder);
+    SetGlobal("t", &tTarget);
+    EXPECT_EQ("true", Eval("h.object = t; h.object === t"));
+    EXPECT_EQ(&tTarget, tHolder._ptObject);
+    EXPECT_EQ("null", Eval("h.object = undefined; String(h.object)"));
+    EXPECT_NE(std::string::npos, Eval("h.object = 5").find("object is required"));
+
+    EXPECT_EQ("holder", Eval("h.name = 'changed'; h.name"));  // sloppy mode: ignored
+    EXPECT_NE(std::string::npos, Eval("'use strict'; h.name = 'changed'").find("TypeError"));
+    EXPECT_EQ("holder", tHolder._dsName);
+}
+
+TEST_F(KxwJswTest, MethodsConvertBySignatureLetters) {
+    KxwTestDerived tObj;
+    KxwTestBase tOther("other");
+    SetGlobal("o", &tObj);
+    SetGlobal("other", &tOther);
+    EXPECT_EQ("42!", Eval("o.echoString(42)"));
+    EXPECT_EQ("undefined!", Eval("o.echoString(undefined)"));
+    EXPECT_EQ("5", Eval("o.addInts('2', 3.9)"));
+    EXPECT_EQ("true", Eval("o.negate(0)"));
+    EXPECT_EQ("false", Eval("o.negate({})"));
+    EXPECT_EQ("true", Eval("o.same(other) === other"));
+    EXPECT_EQ("null", Eval("String(o.same(null))"));
+    EXPECT_NE(std::string::npos, Eval("o.same(5)").find("must be an object"));
+    // 'f' and '*' pass the values through with their kinds: a function (9) and a string (2); extra arguments too.
+    EXPECT_EQ("9:2:4", Eval("o.kinds(function(){}, 'x', 7)"));
+    EXPECT_EQ("2:a", Eval("o.raw('a', 'b')"));
+    EXPECT_EQ("0:", Eval("o.raw()"));
+    // A callback that fails is a catchable error, not a crash or an uncatchable stop.
+    EXPECT_EQ("caught: Error: refuse failed", Eval("try { o.refuse(); 'no' } catch (e) { 'caught: ' + e }"));
+    EXPECT_EQ("2", Eval("o.addInts.length"));
+    // Missing arguments reach the callback as missing: it refuses.
+    EXPECT_NE(std::string::npos, Eval("o.addInts(1)").find("addInts failed"));
+}
+
+TEST_F(KxwJswTest, MethodsRefuseObjectsOfOtherClasses) {
+    KxwTestDerived tObj;
+    KxwTestBase tBase("plain");
+    SetGlobal("o", &tObj);
+    SetGlobal("b", &tBase);
+    tObj._dsExtra = u"untouched";
+    std::string dsResult = Eval("Object.getPrototypeOf(o).echoString.call(b, 'x')");
+    EXPECT_NE(std::string::npos, dsResult.find("TypeError")) << dsResult;
+    EXPECT_EQ(u"untouched", tObj._dsExtra);
+    EXPECT_NE(std::string::npos, Eval("Object.getOwnPropertyDescriptor(Object.getPrototypeOf(o), 'extra')"
+                                      ".get.call({})")
+                                     .find("TypeError"));
+    // A derived object is a base object for the base's accessors.
+    EXPECT_EQ("base", Eval("Object.getOwnPropertyDescriptor(Object.getPrototypeOf(b), 'name').get.call(o)"));
+}
+
+TEST_F(KxwJswTest, NamedItemsAndIndexesStayLiveAndNeverHideExpandos) {
+    KxwTestContainer tContainer("container");
+    KxwTestBase tItem("item");
+    KxwTestBase tSecond("second");
+    tContainer._tItems["myItem"] = &tItem;
+    tContainer._tItems["name"] = &tSecond;  // a declared name wins over an item
+    tContainer._tIndexed = {&tItem, &tSecond};
+    SetGlobal("c", &tContainer);
+    EXPECT_EQ("true|true|container", Eval("[c.myItem === c.myItem, 'myItem' in c, c.name].join('|')"));
+    EXPECT_EQ("item|second|undefined", Eval("[c[0].name, c[1].name, String(c[2])].join('|')"));
+
+    tContainer._tItems.erase("myItem");
+    tContainer._tIndexed.pop_back();
+    EXPECT_EQ("undefined|false|undefined|false",
+              Eval("[String(c.myItem), 'myItem' in c, String(c[1]), 1 in c].join('|')"));
+
+    // An expando is an ordinary property: a later item of the same name does not hide it.
+    Eval("c.foo = 1");
+    tContainer._tItems["foo"] = &tItem;
+    EXPECT_EQ("1", Eval("c.foo"));
+    // Writing a named item's name makes an expando of it.
+    tContainer._tItems["bar"] = &tItem;
+    EXPECT_EQ("5|5", Eval("var before = c.bar.name; c.bar = 5; [c.bar, (delete c.bar, c.bar = 5, c.bar)].join('|')"));
+}
+
+TEST_F(KxwJswTest, IdentityAndExpandosSurviveCollectionsThatMoveObjects) {
+    KxwTestBase tObj("kept");
+    SetGlobal("o", &tObj);
+    Eval("o.expando = {deep: 'value'}; var first = o");
+    JSObject* ptBefore = tObj.GetJsiObj();
+    Eval("o = null");  // only C++ holds it now
+    _ptEngine->CollectGarbage(true);
+    _ptEngine->CollectGarbage(false);
+    SetGlobal("again", &tObj);
+    EXPECT_EQ("true|value", Eval("[again === first, again.expando.deep].join('|')"));
+    EXPECT_NE(nullptr, tObj.GetJsiObj());
+    (void)ptBefore;  // a shrinking collection may have moved it; identity is what scripts can see
+    EXPECT_EQ(&tObj, KxwJswUserObjBase::FromJsiObj(tObj.GetJsiObj()));
+}
+
+TEST_F(KxwJswTest, ObjectDeletedByCppLeavesAHarmlessEngineObject) {
+    auto* ptObj = new KxwTestDerived("doomed");
+    SetGlobal("o", ptObj);
+    EXPECT_EQ("doomed", Eval("o.name"));
+    delete ptObj;
+    EXPECT_EQ("undefined|undefined", Eval("[String(o.name), String(o.echoString('x'))].join('|')"));
+    EXPECT_EQ("1", Eval("o.expando = 1; o.expando"));
+    _ptEngine->CollectGarbage();
+    EXPECT_EQ("undefined", Eval("String(o.extra)"));
+}
+
+TEST_F(KxwJswTest, DetachedSubtreeLivesWhileAnyPartIsReferenced) {
+    auto* ptRoot = new KxwTestBase("root", true);
+    auto* ptChild = new KxwTestBase("child");
+    auto* ptGrandChild = new KxwTestBase("grandchild");
+    auto* ptSibling = new KxwTestBase("sibling");
+    ptRoot->AddChild(ptChild);
+    ptRoot->AddChild(ptSibling);
+    ptChild->AddChild(ptGrandChild);
+    SetGlobal("root", ptRoot);
+    SetGlobal("sibling", ptSibling);
+    SetGlobal("grand", ptGrandChild);
+    Eval("root.expando = 'kept'; sibling.mark = 'also'; root = null; sibling = null");
+    EXPECT_EQ(4, KxwTestCounts::Live());
+    _ptEngine->CollectGarbage();
+    _ptEngine->CollectGarbage(true);
+    EXPECT_EQ(4, KxwTestCounts::Live()) << "a referenced grandchild keeps its whole subtree";
+    // The expandos of the other members survived with the subtree.
+    SetGlobal("r2", ptRoot);
+    SetGlobal("s2", ptSibling);
+    EXPECT_EQ("kept|also", Eval("[r2.expando, s2.mark].join('|')"));
+    Eval("grand = null; r2 = null; s2 = null");
+    _ptEngine->CollectGarbage();
+    EXPECT_EQ(0, KxwTestCounts::Live()) << "an unreferenced subtree is deleted after the collection";
+}
+
+TEST_F(KxwJswTest, DeletionWaitsWhileAScriptRuns) {
+    KxwTestDerived tCollector;
+    SetGlobal("o", &tCollector);
+    // Three engine-owned objects become garbage, then a collection runs while the script is still on the stack.
+    EXPECT_EQ("4", Eval("(function(){ new Thing('a'); new Thing('b'); new Thing('c'); })(); o.collect()"));
+    EXPECT_EQ(1, KxwTestCounts::Live()) << "deleted once the evaluation ended";
+    EXPECT_EQ("v|true", Eval("var t = new Thing('v'); [t.value, t instanceof Thing].join('|')"));
+    _ptEngine->CollectGarbage();
+    EXPECT_EQ(2, KxwTestCounts::Live()) << "a referenced constructed object stays";
+    Eval("t = null");
+    _ptEngine->CollectGarbage();
+    EXPECT_EQ(1, KxwTestCounts::Live());
+}
+
+TEST_F(KxwJswTest, ScriptErrorsAreReportedWithTheirLinesAndNeverEscape) {
+    KxwRecordingSink tSink;
+    EXPECT_EQ("ERROR: TypeError: null has no properties", Eval("var a = 1;\nvar b = 2;\nnull.x;", 10));
+    EXPECT_EQ(12u, _uLastErrorLine);
+    EXPECT_TRUE(tSink.Saw("JavaScript error: TypeError: null has no properties (test.js, line 12)"));
+    EXPECT_NE(std::string::npos, Eval("var x = ;", 3).find("SyntaxError"));
+    EXPECT_EQ(3u, _uLastErrorLine);
+    EXPECT_EQ("ERROR: uncaught exception: boom", Eval("\nthrow 'boom'"));
+    EXPECT_EQ(2u, _uLastErrorLine);
+    // A hostile toString on the thrown object is not run while reporting.
+    Eval("var ran = false; throw {toString: function(){ ran = true; return 'x'; }}");
+    EXPECT_EQ("false", Eval("ran"));
+    EXPECT_EQ("ok", Eval("'ok'"));
+}
+
+TEST_F(KxwJswTest, RunawayScriptsAreStopped) {
+    _ptEngine->SetScriptTimeLimitMs(200);
+    auto tStart = std::chrono::steady_clock::now();
+    std::string dsResult = Eval("try { while (true) {} } finally { 'finally cannot keep it going' }");
+    auto llElapsedMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - tStart).count();
+    EXPECT_EQ(0u, dsResult.find("ERROR"));
+    EXPECT_TRUE(_bLastInterrupted);
+    EXPECT_GE(llElapsedMs, 150);
+    EXPECT_LT(llElapsedMs, 5000);
+    // The engine is usable afterwards, and a function called by name is stopped too.
+    EXPECT_EQ("2", Eval("1 + 1"));
+    Eval("function spin() { for (;;) {} }");
+    KxwTestNotifier tNotifier;
+    EXPECT_FALSE(_ptApi->CallFunctionByName(tNotifier, "spin", nullptr, 0, nullptr));
+    EXPECT_TRUE(tNotifier._bInterrupted);
+    // Deep recursion ends with a script error, not a crash.
+    EXPECT_NE(std::string::npos, Eval("function f(n) { return f(n + 1) + 1; } f(0)").find("too much recursion"));
+}
+
+TEST_F(KxwJswTest, CallingFunctionsByNameAndByValue) {
+    Eval("function add(a, b) { return a + b; } var fn = function(x) { return x * 2; }; function bad() { null.y; }");
+    KxwTestNotifier tNotifier;
+    KxwJsval atArgs[2];
+    atArgs[0].SetInt(40);
+    atArgs[1].SetInt(2);
+    KxwJsval tResult;
+    ASSERT_TRUE(_ptApi->CallFunctionByName(tNotifier, "add", nullptr, 2, atArgs, &tResult));
+    EXPECT_EQ(42, tResult.GetInt());
+    EXPECT_FALSE(_ptApi->CallFunctionByName(tNotifier, "missing", nullptr, 0, nullptr));
+    EXPECT_FALSE(_ptApi->CallFunctionByName(tNotifier, "bad", nullptr, 0, nullptr));
+    EXPECT_NE(std::string::npos, tNotifier._dsError.find("TypeError"));
+
+    KxwJsval tGlobal;
+    tGlobal.SetObject(_ptEngine->GetGlobal());
+    KxwJsval tFunction;
+    ASSERT_TRUE(tGlobal.GetProperty("fn", tFunction));
+    EXPECT_TRUE(tFunction.IsFunction());
+    KxwJsvalProt tHeld(tFunction);  // kept across collections by its holder
+    Eval("fn = null");
+    _ptEngine->CollectGarbage(true);
+    ASSERT_TRUE(_ptApi->CallFunctionValue(tNotifier, tHeld.Get(), nullptr, 1, atArgs, &tResult));
+    EXPECT_EQ(80, tResult.GetInt());
+}
+
+TEST_F(KxwJswTest, ClassTablesAreValidated) {
+    static const KxwJswPropertySpec katBad[] = {
+        {"overlaps", 130, KXW_JSW_PROP_PERMANENT, "S"},  // inside the parent's range
+        {"noLetter", 200, KXW_JSW_PROP_PERMANENT, nullptr},
+        {nullptr, 0, 0, nullptr},
+    };
+    KxwTestBase tBase;
+    KxwRecordingSink tSink;
+    KxwJswClassInformation tBad(tBase.GetClassInformation(), "Bad", katBad, nullptr);
+    EXPECT_FALSE(tBad.IsValid());
+    EXPECT_TRUE(tSink.Saw("Tiny id 130 of Bad.overlaps"));
+    EXPECT_TRUE(tSink.Saw("Writable property Bad.noLetter has no type letter"));
+    EXPECT_TRUE(tBase.GetClassInformation()->IsValid());
+    short nId = 0;
+    char cLetter = 0;
+    EXPECT_TRUE(tBase.GetPropertyInfo("value", &nId, nullptr, &cLetter));
+    EXPECT_EQ(-127, nId);
+    EXPECT_EQ('S', cLetter);
+}
+
+// Four virtual users on their own threads run scripts at the same time, each with its own objects and engine.
+TEST(KxwJswThreads, FourVirtualUsersEvaluateAtOnce) {
+    constexpr int kThreads = 4;
+    std::atomic<int> iFailures{0};
+    std::atomic<int> iReady{0};
+    std::vector<std::thread> tThreads;
+    for (int i = 0; i < kThreads; ++i) {
+        tThreads.emplace_back([i, &iFailures, &iReady] {
+            KxwJswEngine* ptEngine = KxwJswEngine::Create();
+            if (!ptEngine) {
+                ++iFailures;
+                return;
+            }
+            {
+                KxwHswApi tApi(ptEngine);
+                KxwTestDerived tObj("vu" + std::to_string(i));
+                KxwJsval tGlobal;
+                tGlobal.SetObject(ptEngine->GetGlobal());
+                KxwJsval tValue;
+                tValue.SetDomObject(&tObj);
+                tGlobal.SetProperty("o", tValue);
+                ++iReady;
+                while (iReady.load() < kThreads) std::this_thread::yield();
+                std::string dsScript =
+                    "var s = 0; for (var k = 0; k < 20000; ++k) { o.number = k; s += o.number; } o.name + ':' + s";
+                for (int iRound = 0; iRound < 5; ++iRound) {
+                    KxwTestNotifier tNotifier;
+                    KxwJsval tResult;
+                    bool bOK =
+                        tApi.EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "t.js", 1, &tResult);
+                    if (!bOK || tResult.GetStringUtf8() != "vu" + std::to_string(i) + ":199990000") ++iFailures;
+                    ptEngine->CollectGarbage();
+                }
+            }
+            delete ptEngine;
+        });
+    }
+    for (std::thread& rtThread : tThreads) rtThread.join();
+    EXPECT_EQ(0, iFailures.load());
+}
+
+// A script compiled once serves every virtual user, with the results of compiling it there.
+TEST(KxwJswThreads, CachedScriptsGiveTheSameResultsInEveryEngine) {
+    std::string dsScript =
+        "var counter = (typeof counter == 'number' ? counter : 0) + 1;\n"
+        "function where() { try { null.x } catch (e) { return e.lineNumber; } }\n"
+        "[counter, where(), typeof Thing, [3,1,2].sort().join()].join('|')";
+    auto Run = [&dsScript](bool mbUseCache) {
+        std::string dsResult;
+        std::thread tThread([&] {
+            KxwJswEngine* ptEngine = KxwJswEngine::Create();
+            {
+                KxwHswApi tApi(ptEngine);
+                KxwTestNotifier tNotifier;
+                KxwJsval tResult;
+                for (int i = 0; i < 2; ++i)
+                    tApi.EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "lib.js", 7, &tResult,
+                                      mbUseCache);
+                dsResult = tResult.GetStringUtf8() + (tNotifier._dsError.empty() ? "" : " " + tNotifier._dsError);
+            }
+            delete ptEngine;
+        });
+        tThread.join();
+        return dsResult;
+    };
+    size_t nHitsBefore = KxwJswProcess::GetScriptCacheHitCount();
+    std::string dsUncached = Run(false);
+    EXPECT_EQ("2|8|function|1,2,3", dsUncached);
+    EXPECT_EQ(dsUncached, Run(true));
+    EXPECT_EQ(dsUncached, Run(true));
+    EXPECT_GE(KxwJswProcess::GetScriptCacheHitCount(), nHitsBefore + 3);
+}
