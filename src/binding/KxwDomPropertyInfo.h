@@ -1,0 +1,114 @@
+// The small tagged value that crosses the script boundary: a DOM class fills one when a script reads a property
+// and receives one when a script writes a property. Stored properties are passed by reference and read only when
+// the value is converted.
+#pragma once
+
+#include <cstdint>
+
+#include "KxwJsval.h"
+#include "KxwJswTypes.h"
+
+class KxwDomStr;
+class KxwDomHtmlPropertyStr;
+class KxwDomHtmlPropertyNumLong;
+class KxwDomHtmlPropertyBool;
+
+// Values 1 to 10 mean what they mean in KXW_JSW_OBJ_PROP_TYPE_ENUM.
+enum KXW_DOM_PROPERTY_INFO_TYPE_ENUM : unsigned char {
+    KXW_DOM_PROPERTY_INFO_TYPE_INVALID = 0,
+    KXW_DOM_PROPERTY_INFO_TYPE_DOM_OBJECT = 1,
+    KXW_DOM_PROPERTY_INFO_TYPE_STRING = 2,
+    KXW_DOM_PROPERTY_INFO_TYPE_INT = 4,
+    KXW_DOM_PROPERTY_INFO_TYPE_DOUBLE = 5,
+    KXW_DOM_PROPERTY_INFO_TYPE_BOOLEAN = 6,
+    KXW_DOM_PROPERTY_INFO_TYPE_NULL = 7,
+    KXW_DOM_PROPERTY_INFO_TYPE_UNDEFINED = 8,
+    KXW_DOM_PROPERTY_INFO_TYPE_FUNCTION = 9,
+    KXW_DOM_PROPERTY_INFO_TYPE_JS_OBJECT = 10,
+    KXW_DOM_PROPERTY_INFO_TYPE_STRING_HELD_ELSEWHERE = 11,  // constant texts, the empty text
+    KXW_DOM_PROPERTY_INFO_TYPE_PROPERTY_STR = 12,
+    KXW_DOM_PROPERTY_INFO_TYPE_PROPERTY_NUM_LONG = 13,
+    KXW_DOM_PROPERTY_INFO_TYPE_PROPERTY_BOOL = 14,
+    KXW_DOM_PROPERTY_INFO_TYPE_JSVAL = 15,     // an engine value as the engine gave it
+    KXW_DOM_PROPERTY_INFO_TYPE_NO_VALUE = 16,  // the property exists but gives nothing
+};
+
+class KxwDomPropertyInfo {
+public:
+    KxwDomPropertyInfo() = default;  // all zero: type 0
+    explicit KxwDomPropertyInfo(const KxwJsval& mrtValue) { *this = mrtValue; }
+
+    // ---- Assignment; each clears the length and the specified mark unless stated ----
+    KxwDomPropertyInfo& operator=(const KxwJswUserObjBase* mptUserObj);  // 1
+    KxwDomPropertyInfo& operator=(const KxwDomStr& mrtStr);             // 2, the string's U16n text
+    void AssignU16nStr(const char16_t* mpwsfStr, unsigned mnLen, bool mbHeldElsewhere);  // 11 or 2
+    void AssignEmptyStr();                                                               // 11, static empty text
+    KxwDomPropertyInfo& operator=(int miValue);                                          // 4
+    KxwDomPropertyInfo& operator=(const double* mpdfDouble);  // 5; null reports and gives undefined
+    KxwDomPropertyInfo& operator=(bool mbValue);              // 6
+    void AssignNull();                                        // 7
+    void AssignUndefined();                                   // 8
+    void AssignNoValue();                                     // 16
+    KxwDomPropertyInfo& operator=(const JSObject* mptObj);    // 10
+    KxwDomPropertyInfo& operator=(const KxwDomHtmlPropertyStr& mrtProperty);      // 12
+    KxwDomPropertyInfo& operator=(const KxwDomHtmlPropertyNumLong& mrtProperty);  // 13
+    KxwDomPropertyInfo& operator=(const KxwDomHtmlPropertyBool& mrtProperty);     // 14
+    KxwDomPropertyInfo& operator=(const KxwJsval& mrtValue);                      // 15
+    // From a value triple: 1, 4, 5, 9, 10 keep the pointer; 2 keeps pointer and length; 6 stores pointer != null;
+    // 7 and 8 keep nothing; anything else reports and gives undefined.
+    void Assign(void* mpvPropValue, unsigned mnPropValueLen, KXW_JSW_OBJ_PROP_TYPE_ENUM mePropType);
+    void Assign(void** mppvPropValue, unsigned* mpnPropValueLen, KXW_JSW_OBJ_PROP_TYPE_ENUM* mpePropType);
+    void PartialReset();  // clears the length and the mark, keeps the value
+    void SetIsSpecified(bool mbIsSpecified) { _bIsSpecified = mbIsSpecified; }
+
+    // ---- Reading; invalid states are reported and give the fallback the comment names ----
+    KXW_DOM_PROPERTY_INFO_TYPE_ENUM GetType() const { return static_cast<KXW_DOM_PROPERTY_INFO_TYPE_ENUM>(_ucType); }
+    bool HasValue() const { return _ucType != KXW_DOM_PROPERTY_INFO_TYPE_NO_VALUE; }
+    bool IsSpecified() const;
+    // The engine value (strings and objects are made now); undefined for what cannot be converted.
+    KxwJsval GetJsval() const;
+    void* GetValue() const;
+    unsigned GetLength() const;
+    KXW_JSW_OBJ_PROP_TYPE_ENUM GetJswObjPropType() const;
+    bool GetBoolean() const;  // false
+    int GetInt() const;       // 0
+    double GetDouble() const;  // 0.0
+    // Text of 2 and 11 as it is; an engine value is converted in place (to type 2); anything else becomes the
+    // empty text (type 11). The text lives as long as this info (or what it refers to).
+    const char16_t* ConvertAndGetStringU16n();
+    unsigned ConvertAndGetStringU16nLength();
+    KxwJswUserObjBase* GetDomObject() const;  // null
+    // Turns references (12 to 14) and engine values (15) into plain types, in place; returns the new type.
+    KXW_DOM_PROPERTY_INFO_TYPE_ENUM ConvertToJswObjPropType();
+
+private:
+    void Set(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType) {
+        _ucType = meType;
+        _nLen = 0;
+        _bIsSpecified = false;
+    }
+    union Value {
+        const void* _pvPointer;
+        const KxwJswUserObjBase* _ptUserObj;
+        const char16_t* _pwcStr;
+        int32_t _iInt;
+        const double* _pdfDouble;
+        bool _bBool;
+        const JSObject* _ptObj;
+        uint64_t _uJsvalBits;
+        const KxwDomHtmlPropertyStr* _ptPropertyStr;
+        const KxwDomHtmlPropertyNumLong* _ptPropertyNumLong;
+        const KxwDomHtmlPropertyBool* _ptPropertyBool;
+    };
+    Value _uValue{};
+    uint32_t _nLen = 0;
+    unsigned char _bIsSpecified = 0;
+    unsigned char _ucType = KXW_DOM_PROPERTY_INFO_TYPE_INVALID;
+    // Text converted from an engine value or held for the caller (ConvertAndGetStringU16n); owned.
+    char16_t* _pwcOwnedText = nullptr;
+
+public:
+    ~KxwDomPropertyInfo();
+    KxwDomPropertyInfo(const KxwDomPropertyInfo& mrtOther);
+    KxwDomPropertyInfo& operator=(const KxwDomPropertyInfo& mrtOther);
+};
