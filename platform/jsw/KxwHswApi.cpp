@@ -87,6 +87,30 @@ bool KxwHswApi::Evaluate(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJswUser
     return bOK;
 }
 
+bool KxwHswApi::Compile(KxwJswScriptEvaluationNotifier& mrtNotifier, const char16_t* mpwsfScript, size_t mnLen,
+                        const char* mpszFile, unsigned muFirstLine, bool mbUseCache) {
+    if (!_ptEngine || (!mpwsfScript && mnLen > 0)) return false;
+    const char* pszFile = mpszFile ? mpszFile : "";
+    unsigned uLine = muFirstLine ? muFirstLine : 1;
+    JSContext* ptCx = _ptEngine->GetContext();
+    KxwJswEngine::EvaluationScope tScope(_ptEngine);
+    JS::CompileOptions tOptions(ptCx);
+    tOptions.setFileAndLine(pszFile, uLine);
+    JS::RootedScript tScript(ptCx);
+    if (mbUseCache) {
+        std::shared_ptr<KxwJswScriptCache::Entry> ptEntry =
+            KxwJswScriptCache::Instance().Obtain(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, pszFile, uLine);
+        JS::InstantiateOptions tInstantiate(tOptions);
+        if (ptEntry) tScript = JS::InstantiateGlobalStencil(ptCx, tInstantiate, ptEntry->_tStencil.get());
+    } else {
+        JS::SourceText<char16_t> tSource;
+        if (tSource.init(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, JS::SourceOwnership::Borrowed))
+            tScript = JS::Compile(ptCx, tOptions, tSource);
+    }
+    if (!tScript) ReportFailure(_ptEngine, mrtNotifier, pszFile, uLine);
+    return tScript != nullptr;
+}
+
 bool KxwHswApi::EvaluateUtf8(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJswUserObjBase* mptScope,
                              const char* mpsfScript, size_t mnLen, const char* mpszFile, unsigned muFirstLine,
                              KxwJsval* mptResult, bool mbUseCache, KxwJswUserObjBase* mptInitiator) {

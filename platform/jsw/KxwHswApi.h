@@ -37,6 +37,11 @@ public:
                       size_t mnLen, const char* mpszFile, unsigned muFirstLine, KxwJsval* mptResult = nullptr,
                       bool mbUseCache = true, KxwJswUserObjBase* mptInitiator = nullptr);
 
+    // Compiles a script for this virtual user without running it (from the shared cache when mbUseCache); false
+    // with the error reported when it does not compile. A later Evaluate of the same text finds it cached.
+    bool Compile(KxwJswScriptEvaluationNotifier& mrtNotifier, const char16_t* mpwsfScript, size_t mnLen,
+                 const char* mpszFile, unsigned muFirstLine, bool mbUseCache = true);
+
     // Calls the function property mpszName of mptThisObj (the global when null).
     bool CallFunctionByName(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName,
                             KxwJswUserObjBase* mptThisObj, int miArgc, const KxwJsval* mpatArgv,

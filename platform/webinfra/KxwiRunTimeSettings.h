@@ -48,6 +48,7 @@ public:
     // Limits of the numeric settings. Timeouts in seconds stop where their milliseconds still fit 32 bits, so that
     // timer code adding them to a 32-bit clock value can not wrap on the product alone.
     static constexpr uint32_t kMaxTimeoutSeconds = 4294967;
+    static constexpr uint32_t kMaxScriptTimeLimitMs = 24u * 3600 * 1000;
     static constexpr uint32_t kMinMemBlockSize = 4096;
     static constexpr uint32_t kMaxMemBlockSize = 16u * 1024 * 1024;
     static constexpr uint32_t kMaxMemBlockCount = 100000;
@@ -150,6 +151,11 @@ public:
     // ---- Timers ----
     bool GetUseVirtualTimerTimeout() const { return _bUseVirtualTimerTimeout; }
     void SetUseVirtualTimerTimeout(bool mbOn) { _bUseVirtualTimerTimeout = mbOn; }
+    // Longest one script may run before the engine stops it; 0 for no limit.
+    uint32_t GetScriptTimeLimitMs() const { return _uScriptTimeLimitMs; }
+    bool SetScriptTimeLimitMs(uint32_t muMs) {
+        return StoreUint(_uScriptTimeLimitMs, muMs, 0, kMaxScriptTimeLimitMs, "SetScriptTimeLimitMs");
+    }
     uint32_t GetMaximumTimeout() const { return _uMaximumTimeout; }  // seconds
     uint64_t GetMaximumTimeoutMs() const { return uint64_t{_uMaximumTimeout} * 1000u; }
     bool SetMaximumTimeout(uint32_t muSeconds) {
@@ -330,6 +336,7 @@ private:
     bool _bRootScriptObjects;
 
     bool _bUseVirtualTimerTimeout;
+    uint32_t _uScriptTimeLimitMs;
     uint32_t _uMaximumTimeout;
     uint32_t _uMaximumAccumulativeTimeout;
     int32_t _iReestablishSetIntervalAtEndOfStep;

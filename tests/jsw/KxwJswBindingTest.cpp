@@ -385,3 +385,21 @@ TEST(KxwJswThreads, CachedScriptsGiveTheSameResultsInEveryEngine) {
     EXPECT_EQ(dsUncached, Run(true));
     EXPECT_GE(KxwJswProcess::GetScriptCacheHitCount(), nHitsBefore + 3);
 }
+
+TEST_F(KxwJswTest, CompilingWithoutRunning) {
+    std::u16string dsGood = u"var compiledOnly = 1;";
+    std::u16string dsBad = u"var = ;";
+    KxwTestNotifier tNotifier;
+    size_t nHits = KxwJswProcess::GetScriptCacheHitCount();
+    EXPECT_TRUE(_ptApi->Compile(tNotifier, dsGood.data(), dsGood.size(), "c.js", 1));
+    EXPECT_EQ("undefined", Eval("typeof compiledOnly"));
+    EXPECT_TRUE(_ptApi->Compile(tNotifier, dsGood.data(), dsGood.size(), "c.js", 1, false));
+    EXPECT_FALSE(_ptApi->Compile(tNotifier, dsBad.data(), dsBad.size(), "c.js", 4));
+    EXPECT_NE(std::string::npos, tNotifier._dsError.find("SyntaxError"));
+    EXPECT_EQ(4u, tNotifier._uLine);
+    // The evaluation of the compiled text finds it in the cache.
+    KxwJsval tResult;
+    EXPECT_TRUE(_ptApi->Evaluate(tNotifier, nullptr, dsGood.data(), dsGood.size(), "c.js", 1, &tResult));
+    EXPECT_GT(KxwJswProcess::GetScriptCacheHitCount(), nHits);
+    EXPECT_EQ("1", Eval("String(compiledOnly)"));
+}
