@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "KxwHswApi.h"
+#include "KxwJsval.h"
+#include "KxwJswEngine.h"
 #include "KxwMemMgr.h"
 #include "KxwVUserVars.h"
 #include "KxwiRunTimeSettings.h"
@@ -21,7 +24,9 @@ void PrintMessage(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const char* mpszTe
                 mpszText);
 }
 
-bool IssueAllButTraces(KXW_WTL_SEV_LVL_ENUM meSevLvl) { return meSevLvl != KXW_WTL_SEV_LVL_ENUM_NONE; }
+bool IssueAllButTraces(KXW_WTL_SEV_LVL_ENUM meSevLvl) {
+    return meSevLvl != KXW_WTL_SEV_LVL_ENUM_NONE;
+}
 
 }  // namespace
 
@@ -56,6 +61,32 @@ int main() {
         std::printf("width \"%s\" reads as %d\n", pszWidth,
                     xfliKxwDomUtilGetHtmlNumberOrLongMax(pszWidth, static_cast<unsigned>(std::strlen(pszWidth))));
     std::printf("subtype 24 prints as %s\n", xfpszKxwDomGetNodeSubtypeText(24));
+
+    {
+        // The virtual user's script engine, as the object manager makes it.
+        KxwJswEngineOptions tOptions;
+        tOptions._uScriptTimeLimitMs = tVUser.GetRTS().GetScriptTimeLimitMs();
+        KxwJswEngine* ptEngine = KxwJswEngine::Create(tOptions);
+        if (ptEngine) {
+            {
+                KxwHswApi tApi(ptEngine);
+                tVUser.SetHswApi(&tApi);
+                KxwJswScriptEvaluationNotifier tNotifier;
+                const char kszScript[] =
+                    "var items = ['a', 'b', 'c']; items.map(function (s) { return s.toUpperCase(); }).join('-')";
+                KxwJsval tResult;
+                if (tApi.EvaluateUtf8(tNotifier, nullptr, kszScript, sizeof kszScript - 1, "demo.js", 1, &tResult))
+                    std::printf("script in the virtual user's engine gave \"%s\"\n", tResult.GetStringUtf8().c_str());
+                // A page's endless loop is stopped at the time limit instead of hanging the virtual user.
+                ptEngine->SetScriptTimeLimitMs(300);
+                const char kszLoop[] = "while (true) {}";
+                bool bOK = tApi.EvaluateUtf8(tNotifier, nullptr, kszLoop, sizeof kszLoop - 1, "loop.js", 1);
+                std::printf("an endless loop %s\n", bOK ? "was not stopped" : "was stopped after 300 ms");
+            }
+            tVUser.SetHswApi(nullptr);
+            delete ptEngine;
+        }
+    }
 
     std::printf("reporting a catalogued message for the script's author:\n");
     xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -26000, "main", __LINE__,

@@ -161,8 +161,11 @@ public:
         return false;  // ends the running script; try/catch/finally cannot intercept it
     }
 
-    static void Warning(JSContext*, JSErrorReport* mptReport) {
-        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, "JavaScript warning: %.1000s (%.200s, line %u)",
+    static void Warning(JSContext* mptCx, JSErrorReport* mptReport) {
+        // The engine warns when the watchdog stops a script; the evaluation reports that stop itself.
+        auto* ptEngine = static_cast<KxwJswEngine*>(JS_GetContextPrivate(mptCx));
+        if (ptEngine && ptEngine->_bInterrupted) return;
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INFORMATIVE, "JavaScript warning: %.1000s (%.200s, line %u)",
                                  mptReport->message() ? mptReport->message().c_str() : "",
                                  mptReport->filename ? mptReport->filename : "", mptReport->lineno);
     }

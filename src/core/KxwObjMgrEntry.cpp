@@ -1,6 +1,7 @@
 // The library's process-wide entry: global initialisation and termination, and the reporting functions.
 #include <cstring>
 
+#include "KxwJswProcess.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwObjMgr.h"
 
@@ -17,10 +18,17 @@ int xfiKxwObjMgrGlobalInit(const KxwEnvCfg* mptEnvCfg) {
             xfvKxwUtilReportInternalError("xtKxwEnvCfg->_ptInitialRTS is NULL in xfiKxwObjMgrGlobalInit");
         return -1;
     }
+    // The script engine of the process: every virtual user's context shares its parent runtime.
+    if (!KxwJswProcess::Init()) {
+        if (xtKxwEnvCfg._pfvMessage)
+            xtKxwEnvCfg._pfvMessage(0x12, 0, "xfiKxwObjMgrGlobalInit", __LINE__, "", 0, -26000,
+                                    "The script engine could not be started in xfiKxwObjMgrGlobalInit");
+        return -1;
+    }
     return 0;
 }
 
-void xfvKxwObjMgrGlobalTerm() {}
+void xfvKxwObjMgrGlobalTerm() { KxwJswProcess::ShutdownForGood(); }
 
 void KxwObjMgr::SetWtlFuncs(bool (*mpfSevFilter)(KXW_WTL_SEV_LVL_ENUM),
                             void (*mpfMessageSink)(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int)) {
