@@ -403,3 +403,63 @@ TEST_F(KxwJswTest, CompilingWithoutRunning) {
     EXPECT_GT(KxwJswProcess::GetScriptCacheHitCount(), nHits);
     EXPECT_EQ("1", Eval("String(compiledOnly)"));
 }
+
+TEST_F(KxwJswTest, HeldValuesLiveWithTheirHolderAndCyclesAreCollected) {
+    // A listener held by a detached object, whose closure holds the object back: a cycle through C++.
+    auto* ptNode = new KxwTestBase("node", true);
+    SetGlobal("node", ptNode);
+    KxwJsval tListener;
+    KxwTestNotifier tNotifier;
+    std::string dsScript =
+        "var probe = {alive: true}; (function() { var n = node; return function() { return n.name + probe.alive; }; "
+        "})()";
+    ASSERT_TRUE(_ptApi->EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "l.js", 1, &tListener));
+    ptNode->_tListener.Set(tListener);
+    // Only the script's hold on the node keeps the listener: nothing refers to the function any more.
+    Eval("var keep = node; node = null");
+    _ptEngine->CollectGarbage(true);
+    KxwJsval tResult;
+    ASSERT_TRUE(_ptApi->CallFunctionValue(tNotifier, ptNode->_tListener.Get(), nullptr, 0, nullptr, &tResult))
+        << "the listener was not kept while the node lives";
+    EXPECT_EQ("nodetrue", tResult.GetStringUtf8());
+    // Nothing outside the cycle refers to it: the node and its listener go together.
+    Eval("keep = null; probe = null");
+    _ptEngine->CollectGarbage();
+    EXPECT_EQ(0, KxwTestCounts::Live());
+}
+
+TEST_F(KxwJswTest, HandlersRunWithTheirObjectInScope) {
+    KxwTestDerived tObj("scoped");
+    SetGlobal("o", &tObj);
+    Eval("var name = 'global name'");
+    KxwTestNotifier tNotifier;
+    std::u16string dsHandler = u"value = name + ' handled'; extra";
+    KxwJsval tResult;
+    ASSERT_TRUE(_ptApi->Evaluate(tNotifier, &tObj, dsHandler.data(), dsHandler.size(), "onclick", 1, &tResult));
+    EXPECT_EQ("extra", tResult.GetStringUtf8());
+    EXPECT_EQ(u"scoped handled", tObj._dsValue);
+    EXPECT_EQ("global name", Eval("name"));
+}
+
+TEST_F(KxwJswTest, ValuesFromScripts) {
+    KxwJsval tArray;
+    KxwTestNotifier tNotifier;
+    std::string dsScript = "[1, 'two', null, {length: 3}]";
+    ASSERT_TRUE(_ptApi->EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "v.js", 1, &tArray));
+    KxwJsvalProt tHeld(tArray);
+    std::vector<std::string> tItems;
+    for (KxwJsvalIterator it(tHeld.Get()); it.IsValid(); ++it) tItems.push_back((*it).GetStringUtf8());
+    EXPECT_EQ((std::vector<std::string>{"1", "two", "null", "[object Object]"}), tItems);
+    KxwJsval tNotArray;
+    tNotArray.SetInt(5);
+    EXPECT_FALSE(KxwJsvalIterator(tNotArray).IsValid());
+    EXPECT_STREQ("1,two,,[object Object]", xfpszKxwJswUtilsGetDcsStrByJsval(nullptr, tHeld.Get()));
+    KxwJsval tText;
+    ASSERT_TRUE(tText.SetStringU16n(u"h\u00e9llo", 5));
+    unsigned nLen = 0;
+    const char16_t* pwcText = tText.GetStringU16n(&nLen);
+    EXPECT_EQ(u"h\u00e9llo", std::u16string(pwcText, nLen));
+    EXPECT_EQ("h\xC3\xA9llo", tText.GetStringUtf8());
+    EXPECT_EQ(0, tText.GetInt());
+    EXPECT_TRUE(tText.GetBoolean());
+}

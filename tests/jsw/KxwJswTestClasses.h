@@ -40,6 +40,7 @@ public:
     bool GetShouldBeDeletedAtFinalize() override { return _bOwnedByJsiObj; }
     // A detached root keeps every member's engine object; each member keeps the root's, whatever lies between.
     void TraceFromJsiObj(KxwJswTracer& mrtTracer) override {
+        _tListener.Trace(mrtTracer, "listener");
         if (_ptParent) {
             KxwTestBase* ptRoot = _ptParent;
             while (ptRoot->_ptParent) ptRoot = ptRoot->_ptParent;
@@ -73,6 +74,7 @@ public:
     KxwTestBase* _ptParent = nullptr;
     std::vector<KxwTestBase*> _tChildren;
     std::vector<std::string> _tCalls;
+    KxwJsvalHeap _tListener;  // a held function, as an event listener is held
 };
 
 // Continues the base's ids: 133 "extra" ("S"), and methods with each signature letter.
