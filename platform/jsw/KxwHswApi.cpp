@@ -131,42 +131,40 @@ bool KxwHswApi::EvaluateUtf8(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJsw
 bool KxwHswApi::CallFunctionByName(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName,
                                    KxwJswUserObjBase* mptThisObj, int miArgc, const KxwJsval* mpatArgv,
                                    KxwJsval* mptResult) {
-    if (mptResult) mptResult->SetUndefined();
-    if (!_ptEngine || !mpszName || miArgc < 0 || (miArgc > 0 && !mpatArgv)) return false;
-    JSContext* ptCx = _ptEngine->GetContext();
-    KxwJswEngine::EvaluationScope tScope(_ptEngine, mptThisObj);
-    mrtNotifier.OnEvaluationStart();
-    JS::RootedObject tThis(ptCx);
-    JS::RootedValueVector tArgs(ptCx);
-    JS::RootedValue tResult(ptCx);
-    bool bOK = ThisObject(_ptEngine, mptThisObj, &tThis);
-    for (int n = 0; bOK && n < miArgc; ++n) bOK = tArgs.append(JS::Value::fromRawBits(mpatArgv[n].GetRawBits()));
-    bOK = bOK && JS_CallFunctionName(ptCx, tThis, mpszName, tArgs, &tResult);
-    if (!bOK)
-        ReportFailure(_ptEngine, mrtNotifier, mpszName, 0);
-    else if (mptResult)
-        *mptResult = KxwJsval::FromRawBits(tResult.get().asRawBits());
-    mrtNotifier.OnEvaluationEnd(bOK);
-    return bOK;
+    if (!mpszName) {
+        if (mptResult) mptResult->SetUndefined();
+        return false;
+    }
+    return CallFunction(mrtNotifier, mpszName, nullptr, mptThisObj, miArgc, mpatArgv, mptResult);
 }
 
 bool KxwHswApi::CallFunctionValue(KxwJswScriptEvaluationNotifier& mrtNotifier, const KxwJsval& mrtFunction,
                                   KxwJswUserObjBase* mptThisObj, int miArgc, const KxwJsval* mpatArgv,
                                   KxwJsval* mptResult) {
+    return CallFunction(mrtNotifier, nullptr, &mrtFunction, mptThisObj, miArgc, mpatArgv, mptResult);
+}
+
+bool KxwHswApi::CallFunction(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName,
+                             const KxwJsval* mptFunction, KxwJswUserObjBase* mptThisObj, int miArgc,
+                             const KxwJsval* mpatArgv, KxwJsval* mptResult) {
     if (mptResult) mptResult->SetUndefined();
     if (!_ptEngine || miArgc < 0 || (miArgc > 0 && !mpatArgv)) return false;
     JSContext* ptCx = _ptEngine->GetContext();
     KxwJswEngine::EvaluationScope tScope(_ptEngine, mptThisObj);
     mrtNotifier.OnEvaluationStart();
-    JS::RootedValue tFunction(ptCx, JS::Value::fromRawBits(mrtFunction.GetRawBits()));
     JS::RootedObject tThis(ptCx);
     JS::RootedValueVector tArgs(ptCx);
     JS::RootedValue tResult(ptCx);
     bool bOK = ThisObject(_ptEngine, mptThisObj, &tThis);
     for (int n = 0; bOK && n < miArgc; ++n) bOK = tArgs.append(JS::Value::fromRawBits(mpatArgv[n].GetRawBits()));
-    bOK = bOK && JS_CallFunctionValue(ptCx, tThis, tFunction, tArgs, &tResult);
+    if (mptFunction) {
+        JS::RootedValue tFunction(ptCx, JS::Value::fromRawBits(mptFunction->GetRawBits()));
+        bOK = bOK && JS_CallFunctionValue(ptCx, tThis, tFunction, tArgs, &tResult);
+    } else {
+        bOK = bOK && JS_CallFunctionName(ptCx, tThis, mpszName, tArgs, &tResult);
+    }
     if (!bOK)
-        ReportFailure(_ptEngine, mrtNotifier, "function", 0);
+        ReportFailure(_ptEngine, mrtNotifier, mpszName ? mpszName : "function", 0);
     else if (mptResult)
         *mptResult = KxwJsval::FromRawBits(tResult.get().asRawBits());
     mrtNotifier.OnEvaluationEnd(bOK);

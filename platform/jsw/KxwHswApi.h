@@ -60,5 +60,8 @@ public:
     KxwJswEngine* GetEngine() const { return _ptEngine; }
 
 private:
+    // Calls a function by name (mptFunction null) or by value.
+    bool CallFunction(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName, const KxwJsval* mptFunction,
+                      KxwJswUserObjBase* mptThisObj, int miArgc, const KxwJsval* mpatArgv, KxwJsval* mptResult);
     KxwJswEngine* _ptEngine;
 };

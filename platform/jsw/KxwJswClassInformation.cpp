@@ -188,16 +188,23 @@ bool UnwrapThis(JSContext* mptCx, const JS::CallArgs& mrtArgs, const KxwJswClass
     return true;
 }
 
+// The table entry and declaring class kept in the callee's reserved slots, and the user object behind `this`.
+// The callee shares its place with the result: its slots are read before anything writes the result.
+template <class Spec>
+bool UnwrapCall(JSContext* mptCx, const JS::CallArgs& mrtArgs, const Spec** mpptSpec, KxwJswUserObjBase** mpptUserObj) {
+    JSObject* ptCallee = &mrtArgs.callee();
+    *mpptSpec = static_cast<const Spec*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotSpec).toPrivate());
+    auto* ptDeclaring =
+        static_cast<const KxwJswClassInformation*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotClass).toPrivate());
+    return UnwrapThis(mptCx, mrtArgs, ptDeclaring, (*mpptSpec)->_pszName, mpptUserObj);
+}
+
 bool PropGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
     // The callee shares its place with the result: read its slots before anything writes the result.
-    JSObject* ptCallee = &tArgs.callee();
-    auto* ptSpec =
-        static_cast<const KxwJswPropertySpec*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotSpec).toPrivate());
-    auto* ptDeclaring =
-        static_cast<const KxwJswClassInformation*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotClass).toPrivate());
+    const KxwJswPropertySpec* ptSpec;
     KxwJswUserObjBase* ptUserObj;
-    if (!UnwrapThis(mptCx, tArgs, ptDeclaring, ptSpec->_pszName, &ptUserObj)) return false;
+    if (!UnwrapCall(mptCx, tArgs, &ptSpec, &ptUserObj)) return false;
     tArgs.rval().setUndefined();
     if (!ptUserObj) return true;
     KxwJsval tValue;
@@ -208,13 +215,9 @@ bool PropGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
 
 bool PropSetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
-    JSObject* ptCallee = &tArgs.callee();
-    auto* ptSpec =
-        static_cast<const KxwJswPropertySpec*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotSpec).toPrivate());
-    auto* ptDeclaring =
-        static_cast<const KxwJswClassInformation*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotClass).toPrivate());
+    const KxwJswPropertySpec* ptSpec;
     KxwJswUserObjBase* ptUserObj;
-    if (!UnwrapThis(mptCx, tArgs, ptDeclaring, ptSpec->_pszName, &ptUserObj)) return false;
+    if (!UnwrapCall(mptCx, tArgs, &ptSpec, &ptUserObj)) return false;
     JS::RootedValue tValue(mptCx, tArgs.get(0));
     tArgs.rval().setUndefined();
     if (!ptUserObj) return true;
@@ -271,13 +274,9 @@ KXW_JSW_OBJ_PROP_TYPE_ENUM ClassifyValue(const JS::Value& mrtValue) {
 
 bool MethodThunk(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
-    JSObject* ptCallee = &tArgs.callee();
-    auto* ptSpec =
-        static_cast<const KxwJswMethodSpec*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotSpec).toPrivate());
-    auto* ptDeclaring =
-        static_cast<const KxwJswClassInformation*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotClass).toPrivate());
+    const KxwJswMethodSpec* ptSpec;
     KxwJswUserObjBase* ptUserObj;
-    if (!UnwrapThis(mptCx, tArgs, ptDeclaring, ptSpec->_pszName, &ptUserObj)) return false;
+    if (!UnwrapCall(mptCx, tArgs, &ptSpec, &ptUserObj)) return false;
     if (!ptUserObj) {
         tArgs.rval().setUndefined();
         return true;
