@@ -6,7 +6,7 @@
 #include "KxwDomStr.h"
 #include "KxwDomStrEnv.h"
 #include "KxwDomStrRegExp.h"
-#include "KxwDomStrTestSupport.h"
+#include "KxwRecordingSink.h"
 #include "KxwMemMgr.h"
 #include "KxwU16nHandler.h"
 #include "KxwUtilStrCompare.h"
@@ -110,7 +110,7 @@ TEST_F(KxwDomStrTest, EmptyTextsAndEmbeddedNuls) {
     EXPECT_TRUE(tNul.IsEmpty());
     EXPECT_TRUE(tNul == tEmpty);
 
-    KxwTestReportCapture tReports;
+    KxwRecordingSink tReports;
     KxwDomStr tBad(_tUtf8Env, static_cast<const char*>(nullptr), 3);
     EXPECT_TRUE(tBad.IsEmpty());
     EXPECT_EQ(1u, tReports.Count());
@@ -340,14 +340,14 @@ TEST_F(KxwDomStrTest, RegExpsWorkOnCharactersOfAnyCharset) {
 }
 
 TEST_F(KxwDomStrTest, BadRegExpIsReportedOnceAndMatchesNothing) {
-    KxwTestReportCapture tReports;
+    KxwRecordingSink tReports;
     KxwDomStrRegExp tBad(_tUtf8Env, "(unclosed", 9, true);
     EXPECT_FALSE(tBad.IsPatternValid());
     EXPECT_FALSE(tBad.IsEqualDcs("(unclosed", 9));
     EXPECT_FALSE(tBad.IsEqualDcs("", 0));
     ASSERT_EQ(1u, tReports.Count());
-    EXPECT_EQ(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, tReports.Get()[0]._eSevLvl);
-    EXPECT_TRUE(tReports.Contains("(unclosed"));
+    EXPECT_EQ(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, tReports.Messages()[0]._eSevLvl);
+    EXPECT_TRUE(tReports.Saw("(unclosed"));
 
     KxwDomStrRegExp tNul(_tUtf8Env, "a\0b", 3, true);
     EXPECT_FALSE(tNul.IsEqualDcs("a", 1));
@@ -383,7 +383,7 @@ TEST(KxwUtilStrCompareTest, FreeComparisonsTakeExplicitLengths) {
     EXPECT_TRUE(xfbKxwUtilToLowerCase(awText, 2));
     EXPECT_EQ(u"\u00C9a", std::u16string(awText, 2));
 
-    KxwTestReportCapture tReports;
+    KxwRecordingSink tReports;
     EXPECT_FALSE(xfbKxwUtilIsEqualIgnoreCase(nullptr, 3, nullptr, 3));
     EXPECT_FALSE(xfbKxwUtilU16nIsEqualConsideringSpaces(u"a", 1, nullptr, 1));
     EXPECT_EQ(2u, tReports.Count());

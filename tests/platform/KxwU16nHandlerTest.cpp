@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "KxwDomStrTestSupport.h"
+#include "KxwRecordingSink.h"
 #include "KxwU16nHandler.h"
 
 namespace {
@@ -155,7 +155,7 @@ TEST(KxwU16nHandlerTest, LabelsAreRecognisedInAnyCaseAndCommonSpellings) {
         {"windows-1250", "windows-1250"},
     };
     for (const auto& rtLabel : atLabels) {
-        KxwTestReportCapture tReports;
+        KxwRecordingSink tReports;
         KxwU16nHandlerGeneral tHandler(rtLabel.first);
         EXPECT_STREQ(rtLabel.second, tHandler.GetCharsetName()) << rtLabel.first;
         EXPECT_FALSE(tHandler.IsFallback()) << rtLabel.first;
@@ -168,13 +168,13 @@ TEST(KxwU16nHandlerTest, LabelsAreRecognisedInAnyCaseAndCommonSpellings) {
 
 TEST(KxwU16nHandlerTest, UnknownCharsetFallsBackToWindows1252WithAReport) {
     {
-        KxwTestReportCapture tReports;
+        KxwRecordingSink tReports;
         KxwU16nHandlerGeneral tHandler("x-klingon");
         EXPECT_STREQ("windows-1252", tHandler.GetCharsetName());
         EXPECT_TRUE(tHandler.IsFallback());
         ASSERT_EQ(1u, tReports.Count());
-        EXPECT_EQ(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, tReports.Get()[0]._eSevLvl);
-        EXPECT_TRUE(tReports.Contains("x-klingon"));
+        EXPECT_EQ(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, tReports.Messages()[0]._eSevLvl);
+        EXPECT_TRUE(tReports.Saw("x-klingon"));
         EXPECT_EQ(u"\u20AC", ToU16n(tHandler, "\x80"));
 
         tReports.Clear();
@@ -235,7 +235,7 @@ TEST(KxwU16nHandlerTest, BoundsHoldForRandomInputInEveryCharset) {
 }
 
 TEST(KxwU16nHandlerTest, BadArgumentsAreReportedAndConvertNothing) {
-    KxwTestReportCapture tReports;
+    KxwRecordingSink tReports;
     KxwU16nHandlerGeneral tHandler("gbk");
     char16_t awBuf[4];
     EXPECT_EQ(0u, tHandler.ConvertDcsToU16n(nullptr, 3, awBuf, 4));

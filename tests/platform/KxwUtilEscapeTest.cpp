@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "KxwDomStrTestSupport.h"
+#include "KxwRecordingSink.h"
 #include "KxwUtilEscape.h"
 
 namespace {
@@ -101,7 +101,7 @@ TEST(KxwUtilEscapeTest, HtmlEstimateCoversWhatIsWrittenForRandomBytes) {
 }
 
 TEST(KxwUtilEscapeTest, BadArgumentsWriteNothing) {
-    KxwTestReportCapture tReports;
+    KxwRecordingSink tReports;
     char acBuf[8] = "unused";
     EXPECT_EQ(0, xfiKxwUtilEstimateHtmlEscapedLen("abc", -1));
     EXPECT_EQ(0, xfiKxwUtilPerformHtmlEscapingAndReturnLength("abc", -1, acBuf));

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "KxwDomStrTestSupport.h"
+#include "KxwRecordingSink.h"
 #include "KxwUtilCharset.h"
 #include "KxwUtilTagName.h"
 #include "kxw/KxwDomCommonEnums.h"
@@ -83,7 +83,7 @@ TEST(KxwUtilTagNameTest, InvalidAsteriskAndCopies) {
     EXPECT_FALSE(tEmbeddedNul.IsValid());
 
     {
-        KxwTestReportCapture tReports;
+        KxwRecordingSink tReports;
         KxwUtilTagName tNoTag(KXW_DOM_COMMON_NODE_SUBTYPE_GENERIC_ELEMENT);
         EXPECT_FALSE(tNoTag.IsValid());
         KxwUtilTagName tDiv(KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_DIV);
