@@ -72,12 +72,19 @@ KxwJswUserObjBase* KxwJswUserObjBase::GetReplacingJswObjectWhenDeleted() {
     return nullptr;
 }
 
-bool KxwJswUserObjBase::GetPropValueAndType(short, void** mppvValue, unsigned* mpnLength,
-                                            KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
+namespace {
+// The triple of "nothing here", for undeclared names and indexes a class does not answer.
+bool NoValue(void** mppvValue, unsigned* mpnLength, KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
     if (mppvValue) *mppvValue = nullptr;
     if (mpnLength) *mpnLength = 0;
     if (mpeType) *mpeType = KXW_JSW_OBJ_PROP_TYPE_NONE;
     return false;
+}
+}  // namespace
+
+bool KxwJswUserObjBase::GetPropValueAndType(short, void** mppvValue, unsigned* mpnLength,
+                                            KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
+    return NoValue(mppvValue, mpnLength, mpeType);
 }
 
 bool KxwJswUserObjBase::GetDomPropertyJsval(short, KxwJsval& mrtValue) {
@@ -89,14 +96,15 @@ bool KxwJswUserObjBase::GetDomPropertyInfo(short, KxwDomPropertyInfo&) {
     return false;
 }
 
+
 bool KxwJswUserObjBase::GetPropertyByName(const char*, void** mppvValue, unsigned* mpnLength,
                                           KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
-    return GetPropValueAndType(0, mppvValue, mpnLength, mpeType);
+    return NoValue(mppvValue, mpnLength, mpeType);
 }
 
 bool KxwJswUserObjBase::GetPropByIndex(short, void** mppvValue, unsigned* mpnLength,
                                        KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
-    return GetPropValueAndType(0, mppvValue, mpnLength, mpeType);
+    return NoValue(mppvValue, mpnLength, mpeType);
 }
 
 bool KxwJswUserObjBase::SetDomPropertyInfo(short, KxwDomPropertyInfo&) {

@@ -1,0 +1,46 @@
+#include "KxwDomBindingUtil.h"
+
+#include "KxwDomPropertyInfo.h"
+#include "KxwUtilReport.h"
+#include "kxw/KxwEnvCfg.h"
+
+namespace {
+
+void TraceUnsupportedPropertyId(const char* mpszClassName, const char* mpszOperation, short mnTinyId) {
+    if (!xfbKxwTraceEnabled()) return;
+    xfvKxwUtilReportTraceToFile("%.100s::%s: Unsupported property ID (%d)", mpszClassName ? mpszClassName : "[Unknown]",
+                                mpszOperation, static_cast<int>(mnTinyId));
+}
+
+}  // namespace
+
+void xfvKxwDomUtilInvalidJswMethodCallbackArgs(const char* mpszMethodName, void* mpvDynamicCastResult,
+                                               KxwJswUserObjBase* mptUserObj, unsigned mnArgc, void** mpapvArgv,
+                                               unsigned* mpanArgvLen, KXW_JSW_OBJ_PROP_TYPE_ENUM* mpaeType,
+                                               void** mppvRetVal, unsigned* mpnRetValLen,
+                                               KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeRetValType) {
+    if (mppvRetVal) *mppvRetVal = nullptr;
+    if (mpeRetValType) *mpeRetValType = KXW_JSW_OBJ_PROP_TYPE_NONE;
+    KXW_WTL_SEV_LVL_ENUM eSevLvl = xfeKxwUtilJavaScriptErrorSevLvl();
+    if (!xfbKxwUtilIsSevLvlEnabled(eSevLvl)) return;
+    xfvKxwUtilReportBySevLvl(eSevLvl,
+                             "Invalid arguments for %s: mptUserObj=%p (dynamic_cast=%p), mnArgc=%ld, mpapvArgv=%p, "
+                             "mpanArgvLen=%p, mpaeType=%p, mppvRetVal=%p, mpnRetValLen=%p, mpeRetValType=%p",
+                             mpszMethodName && *mpszMethodName ? mpszMethodName : "unspecified method name",
+                             static_cast<void*>(mptUserObj), mpvDynamicCastResult, static_cast<long>(mnArgc),
+                             static_cast<void*>(mpapvArgv), static_cast<void*>(mpanArgvLen),
+                             static_cast<void*>(mpaeType), static_cast<void*>(mppvRetVal),
+                             static_cast<void*>(mpnRetValLen), static_cast<void*>(mpeRetValType));
+}
+
+bool xfbKxwDomUtilUnsupportedGetPropertyId(const char* mpszClassName, short mnTinyId,
+                                           KxwDomPropertyInfo& mrtPropertyInfo) {
+    TraceUnsupportedPropertyId(mpszClassName, "GetDomPropertyInfo", mnTinyId);
+    mrtPropertyInfo.AssignUndefined();
+    return false;
+}
+
+bool xfbKxwDomUtilUnsupportedSetPropertyId(const char* mpszClassName, short mnTinyId) {
+    TraceUnsupportedPropertyId(mpszClassName, "SetDomPropertyInfo", mnTinyId);
+    return false;
+}

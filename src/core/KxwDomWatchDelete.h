@@ -1,0 +1,35 @@
+// A record by which code that calls out of the library (a script, an event handler, a javascript: URL) while it
+// holds a pointer to a DOM object learns afterwards whether the object was deleted meanwhile. Watchers live on the
+// caller's stack; the watchers of one object form a chain headed by the object, most recent first.
+#pragma once
+
+class KxwDomBase;
+
+class KxwDomWatchDelete {
+public:
+    // An inactive watcher labelled "[Unknown]".
+    KxwDomWatchDelete();
+    // Activates at once when mptWatchedPtr is not null.
+    KxwDomWatchDelete(const char* mpszCallingFuncName, KxwDomBase* mptWatchedPtr);
+    virtual ~KxwDomWatchDelete();
+    KxwDomWatchDelete(const KxwDomWatchDelete&) = delete;
+    KxwDomWatchDelete& operator=(const KxwDomWatchDelete&) = delete;
+
+    // Joins the chain of mptWatchedPtr; reported and ignored for a null object or an already active watcher.
+    void ActivateWatch(KxwDomBase* mptWatchedPtr);
+    void SetCallingFuncName(const char* mpszCallingFuncName) { _pszCallingFuncName = mpszCallingFuncName; }
+    const char* GetCallingFuncName() const { return _pszCallingFuncName; }
+    bool HasBeenDeleted() const { return _bHasBeenDeleted; }
+    // The watched object while it lives; null once it was deleted (and while inactive).
+    KxwDomBase* GetEffectiveWatchedPtr() const { return _bHasBeenDeleted ? nullptr : _ptWatchedPtrOrNULL; }
+    // Leaves the chain and ends inactive.
+    void Reset();
+    // Called on the head of the chain by the dying object: every watcher of the chain learns of the deletion.
+    void NotifyDeleted(KxwDomBase* mptWatchedPtr);
+
+private:
+    KxwDomBase* _ptWatchedPtrOrNULL = nullptr;
+    const char* _pszCallingFuncName;
+    KxwDomWatchDelete* _ptPrevWatchDelete = nullptr;
+    bool _bHasBeenDeleted = false;
+};
