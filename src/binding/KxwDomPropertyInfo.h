@@ -33,28 +33,33 @@ enum KXW_DOM_PROPERTY_INFO_TYPE_ENUM : unsigned char {
     KXW_DOM_PROPERTY_INFO_TYPE_NO_VALUE = 16,  // the property exists but gives nothing
 };
 
+// Functions (9), engine objects (10) and engine values (15) are held as the raw bits of the engine value, so that
+// an info made from a method argument (a pointer to the engine value) and one made from an engine object or a
+// classified engine value read alike. GetValue gives the wrapper's form for them: a pointer to those bits, valid
+// while this info lives.
 class KxwDomPropertyInfo {
 public:
     KxwDomPropertyInfo() = default;  // all zero: type 0
     explicit KxwDomPropertyInfo(const KxwJsval& mrtValue) { *this = mrtValue; }
 
     // ---- Assignment; each clears the length and the specified mark unless stated ----
-    KxwDomPropertyInfo& operator=(const KxwJswUserObjBase* mptUserObj);  // 1
-    KxwDomPropertyInfo& operator=(const KxwDomStr& mrtStr);             // 2, the string's U16n text
+    KxwDomPropertyInfo& operator=(const KxwJswUserObjBase* mptUserObj);                  // 1
+    KxwDomPropertyInfo& operator=(const KxwDomStr& mrtStr);                              // 2, the string's U16n text
     void AssignU16nStr(const char16_t* mpwsfStr, unsigned mnLen, bool mbHeldElsewhere);  // 11 or 2
     void AssignEmptyStr();                                                               // 11, static empty text
     KxwDomPropertyInfo& operator=(int miValue);                                          // 4
-    KxwDomPropertyInfo& operator=(const double* mpdfDouble);  // 5; null reports and gives undefined
-    KxwDomPropertyInfo& operator=(bool mbValue);              // 6
-    void AssignNull();                                        // 7
-    void AssignUndefined();                                   // 8
-    void AssignNoValue();                                     // 16
-    KxwDomPropertyInfo& operator=(const JSObject* mptObj);    // 10
-    KxwDomPropertyInfo& operator=(const KxwDomHtmlPropertyStr& mrtProperty);      // 12
+    KxwDomPropertyInfo& operator=(const double* mpdfDouble);                  // 5; null reports and gives undefined
+    KxwDomPropertyInfo& operator=(bool mbValue);                              // 6
+    void AssignNull();                                                        // 7
+    void AssignUndefined();                                                   // 8
+    void AssignNoValue();                                                     // 16
+    KxwDomPropertyInfo& operator=(const JSObject* mptObj);                    // 10; a null object gives script null (7)
+    KxwDomPropertyInfo& operator=(const KxwDomHtmlPropertyStr& mrtProperty);  // 12
     KxwDomPropertyInfo& operator=(const KxwDomHtmlPropertyNumLong& mrtProperty);  // 13
     KxwDomPropertyInfo& operator=(const KxwDomHtmlPropertyBool& mrtProperty);     // 14
     KxwDomPropertyInfo& operator=(const KxwJsval& mrtValue);                      // 15
-    // From a value triple: 1, 4, 5, 9, 10 keep the pointer; 2 keeps pointer and length; 6 stores pointer != null;
+    // From a value triple: 1 and 4 keep the word; 2 keeps pointer and length; 5 keeps the pointer (null reports
+    // and gives undefined); 6 stores pointer != null; 9 and 10 take the engine value the pointer points at;
     // 7 and 8 keep nothing; anything else reports and gives undefined.
     void Assign(void* mpvPropValue, unsigned mnPropValueLen, KXW_JSW_OBJ_PROP_TYPE_ENUM mePropType);
     void Assign(void** mppvPropValue, unsigned* mpnPropValueLen, KXW_JSW_OBJ_PROP_TYPE_ENUM* mpePropType);
@@ -70,23 +75,23 @@ public:
     void* GetValue() const;
     unsigned GetLength() const;
     KXW_JSW_OBJ_PROP_TYPE_ENUM GetJswObjPropType() const;
-    bool GetBoolean() const;  // false
-    int GetInt() const;       // 0
+    bool GetBoolean() const;   // false
+    int GetInt() const;        // 0
     double GetDouble() const;  // 0.0
-    // Text of 2 and 11 as it is; an engine value is converted in place (to type 2); anything else becomes the
-    // empty text (type 11). The text lives as long as this info (or what it refers to).
+    // Text of 2 and 11 as it is; a stored string property (12) becomes type 2 with its text; an engine value is
+    // converted in place (to type 2); anything else becomes the empty text (type 11). The text lives as long as
+    // this info (or what it refers to).
     const char16_t* ConvertAndGetStringU16n();
     unsigned ConvertAndGetStringU16nLength();
     KxwJswUserObjBase* GetDomObject() const;  // null
     // Turns references (12 to 14) and engine values (15) into plain types, in place; returns the new type.
     KXW_DOM_PROPERTY_INFO_TYPE_ENUM ConvertToJswObjPropType();
 
+    ~KxwDomPropertyInfo();
+    KxwDomPropertyInfo(const KxwDomPropertyInfo& mrtOther);
+    KxwDomPropertyInfo& operator=(const KxwDomPropertyInfo& mrtOther);
+
 private:
-    void Set(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType) {
-        _ucType = meType;
-        _nLen = 0;
-        _bIsSpecified = false;
-    }
     union Value {
         const void* _pvPointer;
         const KxwJswUserObjBase* _ptUserObj;
@@ -94,21 +99,28 @@ private:
         int32_t _iInt;
         const double* _pdfDouble;
         bool _bBool;
-        const JSObject* _ptObj;
-        uint64_t _uJsvalBits;
+        uint64_t _uJsvalBits;  // 9, 10 and 15
         const KxwDomHtmlPropertyStr* _ptPropertyStr;
         const KxwDomHtmlPropertyNumLong* _ptPropertyNumLong;
         const KxwDomHtmlPropertyBool* _ptPropertyBool;
     };
+
+    // Every assignment goes through here: the type and value change together, the length and the mark are
+    // cleared, and storage owned for the previous value is freed unless the new value points into it.
+    void Store(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType, const Value& mrtValue);
+    void StoreJsvalBits(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType, uint64_t muBits);
+    // Takes a copy of a text converted from an engine value as this info's own (type 2).
+    void StoreOwnedText(const char16_t* mpwsfStr, unsigned mnLen);
+    void StoreOwnedDouble(double mdfValue);
+    void FreeOwned();
+    void CopyFrom(const KxwDomPropertyInfo& mrtOther);
+    void ReportReadFallback(const char* mpszReason, const char* mpszFunction) const;
+
     Value _uValue{};
     uint32_t _nLen = 0;
     unsigned char _bIsSpecified = 0;
     unsigned char _ucType = KXW_DOM_PROPERTY_INFO_TYPE_INVALID;
-    // Text converted from an engine value or held for the caller (ConvertAndGetStringU16n); owned.
-    char16_t* _pwcOwnedText = nullptr;
-
-public:
-    ~KxwDomPropertyInfo();
-    KxwDomPropertyInfo(const KxwDomPropertyInfo& mrtOther);
-    KxwDomPropertyInfo& operator=(const KxwDomPropertyInfo& mrtOther);
+    // What a value converted from an engine value needs held for its reader: the text (type 2) or the double
+    // (type 5) that _uValue then points at. Owned; null for every other value.
+    void* _pvOwned = nullptr;
 };

@@ -1,7 +1,9 @@
 #include "KxwDomHtmlTextsStr.h"
 
+#include <climits>
 #include <cstdio>
 
+#include "KxwDomHtmlProperty.h"
 #include "KxwUtilEscape.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwEnvCfg.h"
@@ -11,6 +13,17 @@ namespace {
 void ReportTextsStrError(const char* mpszMessage) {
     if (xtKxwEnvCfg._pfvInternalError) xtKxwEnvCfg._pfvInternalError(mpszMessage);
     else xfvKxwUtilReportInternalError("%s", mpszMessage);
+}
+
+// The byte length of a stored text as the buffer counts it; a text beyond that range is refused, not cut.
+bool PropertyTextLenOK(const KxwDomHtmlPropertyStr& mrtProperty, int* mpiLen) {
+    unsigned uLen = mrtProperty.GetDcsLenInBytes();
+    if (uLen <= static_cast<unsigned>(INT_MAX)) {
+        *mpiLen = static_cast<int>(uLen);
+        return true;
+    }
+    ReportTextsStrError("Property text too long for KxwDomHtmlTextsStr");
+    return false;
 }
 
 }  // namespace
@@ -83,4 +96,35 @@ void KxwDomHtmlTextsStr::ConcatHtmlPropertyByValue(const char* mpsfPropertyNameD
                                                    int miPropertyNameDcsLenInBytes, bool mbValue) {
     if (!IsValidPropertyName(mpsfPropertyNameDcsStr, miPropertyNameDcsLenInBytes)) return;
     if (mbValue) ConcatPropertyName(mpsfPropertyNameDcsStr, miPropertyNameDcsLenInBytes);
+}
+
+void KxwDomHtmlTextsStr::ConcatHtmlText(const KxwDomHtmlPropertyStr& mrtProperty) {
+    int iLen = 0;
+    if (mrtProperty.IsEmpty() || !PropertyTextLenOK(mrtProperty, &iLen)) return;
+    ConcatHtmlEscaped(mrtProperty.GetDcsStr(), iLen);
+}
+
+void KxwDomHtmlTextsStr::ConcatHtmlTextAsIs(const KxwDomHtmlPropertyStr& mrtProperty) {
+    int iLen = 0;
+    if (mrtProperty.IsEmpty() || !PropertyTextLenOK(mrtProperty, &iLen)) return;
+    Concat(mrtProperty.GetDcsStr(), iLen);
+}
+
+void KxwDomHtmlTextsStr::ConcatHtmlProperty(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
+                                            const KxwDomHtmlPropertyStr& mrtProperty) {
+    if (mrtProperty.IsEmpty() && !mrtProperty.IsSpecified()) return;
+    int iLen = 0;
+    if (!PropertyTextLenOK(mrtProperty, &iLen)) return;
+    ConcatHtmlPropertyByValue(mpsfPropertyNameDcsStr, miPropertyNameDcsLenInBytes, mrtProperty.GetDcsStr(), iLen);
+}
+
+void KxwDomHtmlTextsStr::ConcatHtmlProperty(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
+                                            const KxwDomHtmlPropertyNumLong& mrtProperty) {
+    if (mrtProperty.GetLong() == 0 && !mrtProperty.IsSpecified()) return;
+    ConcatHtmlPropertyByValue(mpsfPropertyNameDcsStr, miPropertyNameDcsLenInBytes, mrtProperty.GetLong());
+}
+
+void KxwDomHtmlTextsStr::ConcatHtmlProperty(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
+                                            const KxwDomHtmlPropertyBool& mrtProperty) {
+    ConcatHtmlPropertyByValue(mpsfPropertyNameDcsStr, miPropertyNameDcsLenInBytes, mrtProperty.GetBool());
 }

@@ -4,6 +4,10 @@
 
 #include "KxwUtilLargeStr.h"
 
+class KxwDomHtmlPropertyStr;
+class KxwDomHtmlPropertyNumLong;
+class KxwDomHtmlPropertyBool;
+
 class KxwDomHtmlTextsStr : public KxwUtilLargeStr<char> {
 public:
     explicit KxwDomHtmlTextsStr(int miInitialAllocSize = 8192) : KxwUtilLargeStr<char>(miInitialAllocSize) {}
@@ -24,6 +28,18 @@ public:
     // ` name` when true, nothing when false.
     void ConcatHtmlPropertyByValue(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
                                    bool mbValue);
+
+    // A stored text, HTML-escaped or as it is; nothing when the property holds no text.
+    void ConcatHtmlText(const KxwDomHtmlPropertyStr& mrtProperty);
+    void ConcatHtmlTextAsIs(const KxwDomHtmlPropertyStr& mrtProperty);
+    // Stored properties as attributes: a text is omitted when it is empty and not specified (a specified empty
+    // one gives ` name=""`), a number when it is 0 and not specified, a boolean when it is false.
+    void ConcatHtmlProperty(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
+                            const KxwDomHtmlPropertyStr& mrtProperty);
+    void ConcatHtmlProperty(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
+                            const KxwDomHtmlPropertyNumLong& mrtProperty);
+    void ConcatHtmlProperty(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
+                            const KxwDomHtmlPropertyBool& mrtProperty);
 
 private:
     bool IsValidPropertyName(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes);
