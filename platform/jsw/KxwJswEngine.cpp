@@ -3,8 +3,10 @@
 //   from the extra-roots tracer on every collection;
 // - weak edges: every user object's handle is updated after marking; a dying engine object is cut from its user
 //   object there, and an engine-owned user object is queued for deletion;
-// - deletion: the queue is emptied at the end of the collection, or at the end of the outermost evaluation when a
-//   script of this virtual user is on the stack.
+// - deletion: the queue is emptied only at safe points: the end of the outermost evaluation (code that called a
+//   script watches what it holds, since a script may delete anything), an explicit collection, and the owner's own
+//   calls to DeletePendingUserObjs (step boundaries). Never in the middle of a collection that an allocation of
+//   arbitrary library code started, where that code may still hold the objects.
 #include <pthread.h>
 
 #include <algorithm>
@@ -149,10 +151,6 @@ public:
         }
     }
 
-    static void GC(JSContext*, JSGCStatus meStatus, JS::GCReason, void* mpvData) {
-        auto* ptEngine = static_cast<KxwJswEngine*>(mpvData);
-        if (meStatus == JSGC_END && ptEngine->_iEvaluationDepth == 0) ptEngine->DeletePendingUserObjs();
-    }
 
     static bool Interrupt(JSContext* mptCx) {
         auto* ptEngine = static_cast<KxwJswEngine*>(JS_GetContextPrivate(mptCx));
@@ -205,7 +203,6 @@ KxwJswEngine* KxwJswEngine::Create(const KxwJswEngineOptions& mrtOptions) {
     gptCurrentEngine = ptEngine;
     JS_AddExtraGCRootsTracer(ptCx, &KxwJswEngineCallbacks::TraceRoots, ptEngine);
     JS_AddWeakPointerZonesCallback(ptCx, &KxwJswEngineCallbacks::WeakPointerZones, ptEngine);
-    JS_SetGCCallback(ptCx, &KxwJswEngineCallbacks::GC, ptEngine);
     JS_AddInterruptCallback(ptCx, &KxwJswEngineCallbacks::Interrupt);
     JS::SetWarningReporter(ptCx, &KxwJswEngineCallbacks::Warning);
     ptEngine->_iWatchdogSlot = KxwJswProcessWatchdog::Instance().AddContext(ptCx);
@@ -256,7 +253,6 @@ KxwJswEngine::~KxwJswEngine() {
     KxwJswProcessWatchdog::Instance().RemoveContext(_iWatchdogSlot);
     JS_RemoveExtraGCRootsTracer(_ptCx, &KxwJswEngineCallbacks::TraceRoots, this);
     JS_RemoveWeakPointerZonesCallback(_ptCx, &KxwJswEngineCallbacks::WeakPointerZones);
-    JS_SetGCCallback(_ptCx, nullptr, nullptr);
     if (_pvGlobalRoot) {
         auto* ptGlobalRoot = static_cast<JS::PersistentRootedObject*>(_pvGlobalRoot);
         JS::SetReservedSlot(*ptGlobalRoot, JSCLASS_GLOBAL_SLOT_COUNT, JS::UndefinedValue());
@@ -280,6 +276,8 @@ JSObject* KxwJswEngine::GetGlobal() const {
 void KxwJswEngine::CollectGarbage(bool mbShrinking) {
     JS::PrepareForFullGC(_ptCx);
     JS::NonIncrementalGC(_ptCx, mbShrinking ? JS::GCOptions::Shrink : JS::GCOptions::Normal, JS::GCReason::API);
+    // An explicit collection is asked for at a point where no C++ caller holds the objects it frees.
+    DeletePendingUserObjs();
 }
 
 size_t KxwJswEngine::GetGCHeapBytes() const {

@@ -41,9 +41,11 @@ public:
     void SetScriptTimeLimitMs(uint32_t muMs) { _uScriptTimeLimitMs = muMs; }
     uint32_t GetScriptTimeLimitMs() const { return _uScriptTimeLimitMs; }
 
-    // A full collection now; shrinking also compacts (moves) engine objects.
+    // A full collection now, then the deletions it made due (unless a script is running); shrinking also compacts
+    // (moves) engine objects.
     void CollectGarbage(bool mbShrinking = false);
-    // Deletes engine-owned user objects whose engine objects died, unless a script is running.
+    // Deletes engine-owned user objects whose engine objects died, unless a script is running. The owner calls it
+    // at points where no code holds such objects (the end of a step, after a page's parsing).
     void DeletePendingUserObjs();
 
     size_t GetRegisteredCount() const { return _nRegistered; }
