@@ -366,7 +366,7 @@ bool IllegalConstructor(JSContext* mptCx, unsigned, JS::Value*) {
 KxwJswClassInformation::KxwJswClassInformation(const KxwJswClassInformation* mptParent, const char* mpszClassName,
                                                const KxwJswPropertySpec* mpatProperties,
                                                const KxwJswMethodSpec* mpatMethods,
-                                               const KxwJswConstructorSpec* mpatConstructors,
+                                               const KxwJswCtorRegistrator* mpatConstructors,
                                                KXW_JSW_CLASS_KIND_ENUM meKind)
     : _ptParent(mptParent),
       _pszClassName(mpszClassName ? mpszClassName : "[unnamed]"),
@@ -405,11 +405,11 @@ KxwJswClassInformation::~KxwJswClassInformation() {
     // short time (tests) is gone. Descriptions of the library are static and outlive every engine object.
 }
 
-const KxwJswConstructorSpec* KxwJswClassInformation::FindConstructor(const char* mpszName,
+const KxwJswCtorRegistrator* KxwJswClassInformation::FindConstructor(const char* mpszName,
                                                                      const KxwJswClassInformation** mpptClass) {
     std::lock_guard<std::mutex> tLock(Classes()._tMutex);
     for (const KxwJswClassInformation* ptClass = Classes()._ptHead; ptClass; ptClass = ptClass->_ptNext) {
-        for (const KxwJswConstructorSpec* ptSpec = ptClass->_patConstructors; ptSpec && ptSpec->_pszName; ++ptSpec) {
+        for (const KxwJswCtorRegistrator* ptSpec = ptClass->_patConstructors; ptSpec && ptSpec->_pszName; ++ptSpec) {
             if (std::strcmp(ptSpec->_pszName, mpszName) != 0) continue;
             if (mpptClass) *mpptClass = ptClass;
             return ptSpec;
@@ -543,7 +543,7 @@ JSObject* BuildPrototype(JSContext* mptCx, const KxwJswClassInformation* mptClas
     return tProto;
 }
 
-JSNative IllegalConstructorNative() {
+JSNative IllegalKxwJswCtorRegistrator_ExportFunc() {
     return IllegalConstructor;
 }
 

@@ -29,10 +29,18 @@ struct KxwJswMethodSpec {
     KxwJswRawMethodCallback _pfRawCallback = nullptr;  // used instead of _pfCallback when set
 };
 
-struct KxwJswConstructorSpec {
-    const char* _pszName;  // the global name (Image, Option); null ends the table
+namespace JS {
+class Value;
+}
+
+// A script constructor of a class (new Image, new Option): the global name, the callback that makes the object,
+// and the function's length. ExportFunc is the native behind every one of them.
+struct KxwJswCtorRegistrator {
+    const char* _pszName;  // null ends the table
     KxwJswConstructorCallback _pfConstruct;
     uint16_t _uArgCount;
+
+    static bool ExportFunc(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp);
 };
 
 // Which hooks the engine class of a description has beyond properties and methods.
@@ -46,7 +54,7 @@ class KxwJswClassInformation {
 public:
     KxwJswClassInformation(const KxwJswClassInformation* mptParent, const char* mpszClassName,
                            const KxwJswPropertySpec* mpatProperties, const KxwJswMethodSpec* mpatMethods,
-                           const KxwJswConstructorSpec* mpatConstructors = nullptr,
+                           const KxwJswCtorRegistrator* mpatConstructors = nullptr,
                            KXW_JSW_CLASS_KIND_ENUM meKind = KXW_JSW_CLASS_KIND_PLAIN);
     virtual ~KxwJswClassInformation();
     KxwJswClassInformation(const KxwJswClassInformation&) = delete;
@@ -56,7 +64,7 @@ public:
     const char* GetClassName() const { return _pszClassName; }
     const KxwJswPropertySpec* GetProperties() const { return _patProperties; }
     const KxwJswMethodSpec* GetMethods() const { return _patMethods; }
-    const KxwJswConstructorSpec* GetConstructors() const { return _patConstructors; }
+    const KxwJswCtorRegistrator* GetConstructors() const { return _patConstructors; }
     KXW_JSW_CLASS_KIND_ENUM GetKind() const { return _eKind; }
     // The engine class (a JSClass), made when the description is built.
     const void* GetEngineClass() const { return _pvEngineClass; }
@@ -72,7 +80,7 @@ public:
     bool IsDeclared(const char* mpszName) const;
 
     // The script constructor of that global name among all descriptions, and the class that declares it.
-    static const KxwJswConstructorSpec* FindConstructor(const char* mpszName, const KxwJswClassInformation** mpptClass);
+    static const KxwJswCtorRegistrator* FindConstructor(const char* mpszName, const KxwJswClassInformation** mpptClass);
 
     // The tiny id as the class receives it.
     static short DispatchId(uint16_t muTinyId) { return static_cast<short>(static_cast<int8_t>(muTinyId & 0xFF)); }
@@ -83,7 +91,7 @@ private:
     const char* _pszClassName;
     const KxwJswPropertySpec* _patProperties;
     const KxwJswMethodSpec* _patMethods;
-    const KxwJswConstructorSpec* _patConstructors;
+    const KxwJswCtorRegistrator* _patConstructors;
     KXW_JSW_CLASS_KIND_ENUM _eKind;
     void* _pvEngineClass;                         // points into the storage below
     alignas(8) unsigned char _acEngineClass[64];  // the engine class, built in place

@@ -40,25 +40,6 @@ void GlobalTrace(JSTracer* mptTracer, JSObject* mptGlobal) {
         for (auto& rtEntry : ptData->_tPrototypes) JS::TraceEdge(mptTracer, &rtEntry.second, "kxw-prototype");
 }
 
-bool ConstructorNative(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
-    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
-    auto* ptSpec = static_cast<const KxwJswConstructorSpec*>(
-        js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotSpec).toPrivate());
-    KxwJswCallArgs tCallArgs(mptCx, &tArgs);
-    KxwJswUserObjBase* ptUserObj = ptSpec->_pfConstruct(tCallArgs);
-    if (!ptUserObj) {
-        if (!JS_IsExceptionPending(mptCx)) JS_ReportErrorASCII(mptCx, "%s: cannot construct", ptSpec->_pszName);
-        return false;
-    }
-    JSObject* ptObj = ptUserObj->GetJsiObj();
-    if (!ptObj) {
-        JS_ReportOutOfMemory(mptCx);
-        return false;
-    }
-    tArgs.rval().setObject(*ptObj);
-    return true;
-}
-
 // Standard classes resolve lazily, then the wrapper's script constructors (Image, Option) by name.
 bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, bool* mpbResolved) {
     if (!JS_ResolveStandardClass(mptCx, mtGlobal, mtId, mpbResolved)) return false;
@@ -67,13 +48,13 @@ bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtI
     JS::UniqueChars pszName = JS_EncodeStringToUTF8(mptCx, tName);
     if (!pszName) return false;
     const KxwJswClassInformation* ptClass = nullptr;
-    const KxwJswConstructorSpec* ptSpec = KxwJswClassInformation::FindConstructor(pszName.get(), &ptClass);
+    const KxwJswCtorRegistrator* ptSpec = KxwJswClassInformation::FindConstructor(pszName.get(), &ptClass);
     if (!ptSpec) return true;
-    JSFunction* ptFun =
-        js::NewFunctionWithReserved(mptCx, ConstructorNative, ptSpec->_uArgCount, JSFUN_CONSTRUCTOR, ptSpec->_pszName);
+    JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, KxwJswCtorRegistrator::ExportFunc, ptSpec->_uArgCount,
+                                                    JSFUN_CONSTRUCTOR, ptSpec->_pszName);
     if (!ptFun) return false;
     JS::RootedObject tFun(mptCx, JS_GetFunctionObject(ptFun));
-    js::SetFunctionNativeReserved(tFun, kFunSlotSpec, JS::PrivateValue(const_cast<KxwJswConstructorSpec*>(ptSpec)));
+    js::SetFunctionNativeReserved(tFun, kFunSlotSpec, JS::PrivateValue(const_cast<KxwJswCtorRegistrator*>(ptSpec)));
     // Objects it makes are instances of it: its prototype is the class's.
     KxwJswEngine* ptEngine = KxwJswEngine::Current();
     JS::RootedObject tProto(mptCx, ptEngine ? ptEngine->ObtainPrototype(ptClass) : nullptr);
@@ -113,6 +94,25 @@ size_t DefaultStackQuota() {
 
 }  // namespace
 
+bool KxwJswCtorRegistrator::ExportFunc(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
+    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
+    auto* ptSpec = static_cast<const KxwJswCtorRegistrator*>(
+        js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotSpec).toPrivate());
+    KxwJswCallArgs tCallArgs(mptCx, &tArgs);
+    KxwJswUserObjBase* ptUserObj = ptSpec->_pfConstruct(tCallArgs);
+    if (!ptUserObj) {
+        if (!JS_IsExceptionPending(mptCx)) JS_ReportErrorASCII(mptCx, "%s: cannot construct", ptSpec->_pszName);
+        return false;
+    }
+    JSObject* ptObj = ptUserObj->GetJsiObj();
+    if (!ptObj) {
+        JS_ReportOutOfMemory(mptCx);
+        return false;
+    }
+    tArgs.rval().setObject(*ptObj);
+    return true;
+}
+
 namespace kxwjsw {
 const JSClass* GlobalClass() {
     return &ktGlobalClass;
@@ -150,7 +150,6 @@ public:
             if (ptUserObj->GetShouldBeDeletedAtFinalize()) ptEngine->QueueDelete(ptUserObj);
         }
     }
-
 
     static bool Interrupt(JSContext* mptCx) {
         auto* ptEngine = static_cast<KxwJswEngine*>(JS_GetContextPrivate(mptCx));

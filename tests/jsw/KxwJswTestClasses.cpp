@@ -122,7 +122,7 @@ const KxwJswPropertySpec katBaseProperties[] = {
     {nullptr, 0, 0, nullptr},
 };
 const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
-const KxwJswConstructorSpec katConstructors[] = {{"Thing", construct_Thing, 1}, {nullptr, nullptr, 0}};
+const KxwJswCtorRegistrator katConstructors[] = {{"Thing", construct_Thing, 1}, {nullptr, nullptr, 0}};
 
 const KxwJswPropertySpec katDerivedProperties[] = {
     {"extra", 133, KXW_JSW_PROP_PERMANENT, "S"},
