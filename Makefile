@@ -24,7 +24,7 @@ build-asan: setup $(BUILD_ASAN)/build.ninja
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 
 demo: build
-	$(BUILD)/bin/kxwdemo
+	$(BUILD)/bin/kxwplay examples/site/demo.steps
 
 unit-test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -1,0 +1,164 @@
+#include "KxwPlayReport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "KxwPlaySteps.h"
+
+namespace {
+
+thread_local KxwPlayOutput* gptThreadOutput = nullptr;
+
+std::string OneLine(const std::string& mdsText) {
+    if (mdsText.find_first_of("\r\n") == std::string::npos) return mdsText;
+    std::string dsResult;
+    dsResult.reserve(mdsText.size() + 8);
+    for (char c : mdsText) {
+        if (c == '\n')
+            dsResult += "\\n";
+        else if (c == '\r')
+            dsResult += "\\r";
+        else
+            dsResult += c;
+    }
+    return dsResult;
+}
+
+}  // namespace
+
+KxwPlayOutput::KxwPlayOutput(FILE* mptFile, bool mbOwnsFile, bool mbSilent, int miVUserId)
+    : _ptFile(mptFile), _bOwnsFile(mbOwnsFile), _bSilent(mbSilent), _iVUserId(miVUserId) {}
+
+KxwPlayOutput::~KxwPlayOutput() {
+    if (gptThreadOutput == this) gptThreadOutput = nullptr;
+    if (_bOwnsFile && _ptFile) std::fclose(_ptFile);
+}
+
+void KxwPlayOutput::Line(const char* mpszKind, const std::string& mdsText) {
+    std::string dsLine = std::string(mpszKind ? mpszKind : "") + " " + OneLine(mdsText) + "\n";
+    // The trace gets the events of every virtual user in one file, in the order they happened.
+    if (xfbKxwUtilIsTraceFileOpen())
+        xfvKxwUtilReportTraceToFile("vuser %d: %.*s", _iVUserId, static_cast<int>(dsLine.size() - 1), dsLine.c_str());
+    if (_bSilent || !_ptFile) return;
+    std::lock_guard<std::mutex> tLock(_tMutex);
+    std::fwrite(dsLine.data(), 1, dsLine.size(), _ptFile);
+    // A run that is stopped or crashes still leaves every event that happened before.
+    std::fflush(_ptFile);
+}
+
+KxwPlayOutput* KxwPlayOutput::GetCurrent() {
+    return gptThreadOutput;
+}
+
+KxwPlayOutput::ThreadBinding::ThreadBinding(KxwPlayOutput* mptOutput) : _ptPrevious(gptThreadOutput) {
+    gptThreadOutput = mptOutput;
+}
+
+KxwPlayOutput::ThreadBinding::~ThreadBinding() {
+    gptThreadOutput = _ptPrevious;
+}
+
+bool xfbKxwPlaySevFilter(KXW_WTL_SEV_LVL_ENUM meSevLvl) {
+    return meSevLvl != KXW_WTL_SEV_LVL_ENUM_NONE;
+}
+
+void xfvKxwPlayMessageSink(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const char* mpszText, const char*, int) {
+    const char* pszText = mpszText ? mpszText : "";
+    KxwPlayOutput* ptOutput = KxwPlayOutput::GetCurrent();
+    if (!ptOutput) {
+        if (xfbKxwUtilIsTraceFileOpen()) xfvKxwUtilReportTraceToFile("MESSAGE %s", pszText);
+        std::fprintf(stderr, "kxwplay: %s\n", pszText);
+        return;
+    }
+    // The wrapper reports a failed evaluation with message id 0 at the script-error level; the virtual user's own
+    // evaluations print that error as an ERROR line already.
+    if (ptOutput->IsInOwnEvaluation() && miMsgId == 0 && meSevLvl == xfeKxwUtilJavaScriptErrorSevLvl()) return;
+    ptOutput->Line("MESSAGE", pszText);
+}
+
+double xfdfKxwPlayMedianMs(std::vector<double> mtTimesMs) {
+    if (mtTimesMs.empty()) return 0;
+    std::sort(mtTimesMs.begin(), mtTimesMs.end());
+    size_t nMiddle = mtTimesMs.size() / 2;
+    if (mtTimesMs.size() % 2) return mtTimesMs[nMiddle];
+    return (mtTimesMs[nMiddle - 1] + mtTimesMs[nMiddle]) / 2;
+}
+
+double xfdfKxwPlayPercentileMs(std::vector<double> mtTimesMs, double mdfPercent) {
+    if (mtTimesMs.empty()) return 0;
+    std::sort(mtTimesMs.begin(), mtTimesMs.end());
+    double dfRank = std::ceil(mdfPercent / 100.0 * static_cast<double>(mtTimesMs.size()));
+    size_t nIndex = dfRank < 1 ? 0 : static_cast<size_t>(dfRank) - 1;
+    return mtTimesMs[std::min(nIndex, mtTimesMs.size() - 1)];
+}
+
+long xflKxwPlayReadProcStatusKb(const char* mpszField) {
+    FILE* ptFile = std::fopen("/proc/self/status", "r");
+    if (!ptFile) return -1;
+    char acLine[256];
+    size_t nFieldLen = std::strlen(mpszField);
+    long lKb = -1;
+    while (std::fgets(acLine, sizeof acLine, ptFile)) {
+        if (std::strncmp(acLine, mpszField, nFieldLen) == 0 && acLine[nFieldLen] == ':') {
+            lKb = std::strtol(acLine + nFieldLen + 1, nullptr, 10);
+            break;
+        }
+    }
+    std::fclose(ptFile);
+    return lKb;
+}
+
+void xfvKxwPlayPrintSummary(FILE* mptFile, const KxwPlaySteps& mrtSteps, const KxwPlaySummary& mrtSummary) {
+    unsigned long ulRuns = 0, ulFailures = mrtSummary._ulOtherFailures;
+    for (const KxwPlayStepStats& rtStats : mrtSummary._tSteps) {
+        ulRuns += rtStats._tTimesMs.size();
+        ulFailures += rtStats._ulFailures;
+    }
+    std::fprintf(mptFile, "SUMMARY %d virtual user%s x %d iteration%s: %lu step run%s, %lu failed\n",
+                 mrtSummary._iVUserCount, mrtSummary._iVUserCount == 1 ? "" : "s", mrtSummary._iIterations,
+                 mrtSummary._iIterations == 1 ? "" : "s", ulRuns, ulRuns == 1 ? "" : "s", ulFailures);
+    std::fprintf(mptFile, "%5s %5s  %-8s %8s %8s %10s %10s\n", "step", "line", "verb", "runs", "failures", "median",
+                 "95%");
+    const std::vector<KxwPlayStep>& rtSteps = mrtSteps.GetSteps();
+    for (size_t n = 0; n < rtSteps.size() && n < mrtSummary._tSteps.size(); ++n) {
+        const KxwPlayStepStats& rtStats = mrtSummary._tSteps[n];
+        char acMedian[32], acP95[32];
+        if (rtStats._tTimesMs.empty()) {
+            // A step that never ran (an earlier one failed) has no times to show.
+            std::snprintf(acMedian, sizeof acMedian, "-");
+            std::snprintf(acP95, sizeof acP95, "-");
+        } else {
+            std::snprintf(acMedian, sizeof acMedian, "%.1fms", xfdfKxwPlayMedianMs(rtStats._tTimesMs));
+            std::snprintf(acP95, sizeof acP95, "%.1fms", xfdfKxwPlayPercentileMs(rtStats._tTimesMs, 95));
+        }
+        std::fprintf(mptFile, "%5d %5u  %-8s %8zu %8lu %10s %10s\n", rtSteps[n]._iNumber, rtSteps[n]._uLine,
+                     rtSteps[n]._dsVerb.c_str(), rtStats._tTimesMs.size(), rtStats._ulFailures, acMedian, acP95);
+    }
+    if (mrtSummary._ulOtherFailures)
+        std::fprintf(mptFile, "%lu virtual user iteration%s could not start\n", mrtSummary._ulOtherFailures,
+                     mrtSummary._ulOtherFailures == 1 ? "" : "s");
+    if (mrtSummary._lPeakKb < 0 || mrtSummary._lBaselineKb < 0) {
+        std::fprintf(mptFile, "MEMORY not available\n");
+    } else {
+        long lGrowthKb = std::max(0L, mrtSummary._lPeakKb - mrtSummary._lBaselineKb);
+        std::fprintf(mptFile, "MEMORY peak %ld KB, %ld KB per virtual user\n", mrtSummary._lPeakKb,
+                     lGrowthKb / std::max(1, mrtSummary._iVUserCount));
+    }
+    std::fflush(mptFile);
+}
+
+void KxwPlayProgress::Show(unsigned long mulIterationsDone, unsigned long mulIterations, unsigned long mulFailures,
+                           int miRunning) {
+    std::fprintf(_ptFile, "\r\033[Kkxwplay: %lu/%lu iterations done, %d virtual user%s running, %lu failed",
+                 mulIterationsDone, mulIterations, miRunning, miRunning == 1 ? "" : "s", mulFailures);
+    std::fflush(_ptFile);
+    _bShown = true;
+}
+
+void KxwPlayProgress::Clear() {
+    if (!_bShown) return;
+    std::fprintf(_ptFile, "\r\033[K");
+    std::fflush(_ptFile);
+    _bShown = false;
+}

@@ -1,0 +1,103 @@
+// What the player writes: each virtual user's event lines (standard output with one virtual user, its log file
+// with several), the library's messages routed to the virtual user whose thread issued them, the summary table,
+// the memory figures and the progress line shown on a terminal.
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "KxwUtilReport.h"
+
+class KxwPlaySteps;
+
+// The event lines of one virtual user.
+class KxwPlayOutput {
+public:
+    // mptFile receives the lines (closed at the end when mbOwnsFile); mbSilent drops them (--quiet on standard
+    // output). With the trace file open, every line also goes there, marked with miVUserId.
+    KxwPlayOutput(FILE* mptFile, bool mbOwnsFile, bool mbSilent, int miVUserId = 0);
+    ~KxwPlayOutput();
+    KxwPlayOutput(const KxwPlayOutput&) = delete;
+    KxwPlayOutput& operator=(const KxwPlayOutput&) = delete;
+
+    // One event: an upper-case kind, a blank, the text. Line breaks inside the text are written as \n and \r, so
+    // that every event stays one line.
+    void Line(const char* mpszKind, const std::string& mdsText);
+
+    // While the virtual user runs a script itself it reports that script's errors as ERROR lines; the sink then
+    // leaves out the same error's message.
+    void EnterOwnEvaluation() { ++_iOwnEvaluations; }
+    void LeaveOwnEvaluation() { --_iOwnEvaluations; }
+    bool IsInOwnEvaluation() const { return _iOwnEvaluations > 0; }
+
+    // The output of the calling thread's virtual user, or null.
+    static KxwPlayOutput* GetCurrent();
+    // Makes an output the calling thread's for the scope's life.
+    class ThreadBinding {
+    public:
+        explicit ThreadBinding(KxwPlayOutput* mptOutput);
+        ~ThreadBinding();
+        ThreadBinding(const ThreadBinding&) = delete;
+        ThreadBinding& operator=(const ThreadBinding&) = delete;
+
+    private:
+        KxwPlayOutput* _ptPrevious;
+    };
+
+private:
+    std::mutex _tMutex;
+    FILE* _ptFile;
+    bool _bOwnsFile;
+    bool _bSilent;
+    int _iVUserId;
+    int _iOwnEvaluations = 0;
+};
+
+// The library's severity filter and message sink for the player: every level is issued; a message goes to the
+// issuing virtual user's output as a MESSAGE line (to standard error when no virtual user runs on the thread), and
+// to the trace file when tracing is on.
+bool xfbKxwPlaySevFilter(KXW_WTL_SEV_LVL_ENUM meSevLvl);
+void xfvKxwPlayMessageSink(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const char* mpszText, const char* mpszFunction,
+                           int miLine);
+
+// Runs and times of one step, gathered over iterations and virtual users.
+struct KxwPlayStepStats {
+    std::vector<double> _tTimesMs;  // one per run
+    unsigned long _ulFailures = 0;
+};
+
+// The median of the times (the mean of the two middle ones for an even count), and a percentile by the
+// nearest-rank method; 0 for no times.
+double xfdfKxwPlayMedianMs(std::vector<double> mtTimesMs);
+double xfdfKxwPlayPercentileMs(std::vector<double> mtTimesMs, double mdfPercent);
+
+// A figure of /proc/self/status in kilobytes (VmHWM: the peak resident size; VmRSS: the current one); -1 when it
+// cannot be read.
+long xflKxwPlayReadProcStatusKb(const char* mpszField);
+
+struct KxwPlaySummary {
+    int _iVUserCount = 1;
+    int _iIterations = 1;
+    std::vector<KxwPlayStepStats> _tSteps;  // one per step of the file, merged over the virtual users
+    unsigned long _ulOtherFailures = 0;     // virtual users or iterations that could not start
+    long _lBaselineKb = -1;                 // resident size before the virtual users started
+    long _lPeakKb = -1;                     // peak resident size of the run
+};
+
+// Writes the summary table: per step its runs, failures, median and 95th-percentile time; then the peak memory and
+// the memory per virtual user (peak minus baseline, divided among them).
+void xfvKxwPlayPrintSummary(FILE* mptFile, const KxwPlaySteps& mrtSteps, const KxwPlaySummary& mrtSummary);
+
+// The progress line of a run on a terminal: rewritten in place, removed before the summary.
+class KxwPlayProgress {
+public:
+    explicit KxwPlayProgress(FILE* mptFile) : _ptFile(mptFile) {}
+    void Show(unsigned long mulIterationsDone, unsigned long mulIterations, unsigned long mulFailures, int miRunning);
+    void Clear();
+
+private:
+    FILE* _ptFile;
+    bool _bShown = false;
+};

@@ -1,0 +1,268 @@
+#include "KxwPlayVUser.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+#include "KxwHswApi.h"
+#include "KxwJsval.h"
+#include "KxwJswEngine.h"
+#include "KxwParamStore.h"
+#include "KxwPlayData.h"
+#include "KxwPlaySteps.h"
+#include "KxwPlayVerbs.h"
+#include "KxwUtilReport.h"
+#include "KxwVUserVars.h"
+#include "QmtUtils.h"
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// The virtual user whose clock the calling thread reads; threads without one read the real clock.
+thread_local const KxwPlayVUser* gptClockVUser = nullptr;
+std::atomic<SteadyClock::rep> gtRunStart{0};
+
+double RealMsSinceRunStart() {
+    SteadyClock::rep tElapsed = SteadyClock::now().time_since_epoch().count() - gtRunStart.load();
+    return std::chrono::duration<double, std::milli>(SteadyClock::duration(tElapsed)).count();
+}
+
+// Follows one evaluation of a step's script: its errors go to the virtual user as they happen.
+class KxwPlayStepNotifier : public KxwJswScriptEvaluationNotifier {
+public:
+    explicit KxwPlayStepNotifier(KxwPlayVUser& mrtVUser) : _rtVUser(mrtVUser) {}
+    void OnScriptError(const char* mpszMessage, const char* mpszFile, unsigned muLine) override {
+        std::string dsMessage = mpszMessage ? mpszMessage : "";
+        std::string dsFile = mpszFile ? mpszFile : "";
+        if (_dsError.empty()) _dsError = dsMessage + " (" + dsFile + ", line " + std::to_string(muLine) + ")";
+        _rtVUser.ReportScriptError(dsMessage, dsFile, muLine);
+    }
+    void OnInterrupted() override { _bInterrupted = true; }
+    bool WasInterrupted() const { return _bInterrupted; }
+    const std::string& GetError() const { return _dsError; }
+
+private:
+    KxwPlayVUser& _rtVUser;
+    bool _bInterrupted = false;
+    std::string _dsError;
+};
+
+}  // namespace
+
+KxwPlayVUser::KxwPlayVUser(int miVUserId, const KxwPlayRunConfig& mrtConfig, KxwPlayOutput* mptOutput)
+    : _iVUserId(miVUserId), _tConfig(mrtConfig), _ptOutput(mptOutput) {
+    _tStepStats.resize(_tConfig._ptSteps ? _tConfig._ptSteps->GetSteps().size() : 0);
+    _tRandom.seed(_tConfig._uSeed + static_cast<uint32_t>(miVUserId));
+}
+
+KxwPlayVUser::~KxwPlayVUser() {
+    Join();
+}
+
+bool KxwPlayVUser::Start() {
+    pthread_attr_t tAttr;
+    if (pthread_attr_init(&tAttr) != 0) return false;
+    int iStatus = pthread_attr_setstacksize(&tAttr, knThreadStackBytes);
+    if (iStatus == 0) iStatus = pthread_create(&_tThread, &tAttr, &KxwPlayVUser::ThreadMain, this);
+    pthread_attr_destroy(&tAttr);
+    if (iStatus != 0) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "Cannot start the thread of virtual user %d (%s) in "
+                                              "KxwPlayVUser::Start this=%p",
+                                              _iVUserId, std::strerror(iStatus), static_cast<void*>(this));
+        ++_ulOtherFailures;
+        _bFinished = true;
+        return false;
+    }
+    _bThreadStarted = true;
+    return true;
+}
+
+void KxwPlayVUser::Join() {
+    if (!_bThreadStarted) return;
+    pthread_join(_tThread, nullptr);
+    _bThreadStarted = false;
+}
+
+void* KxwPlayVUser::ThreadMain(void* mpvVUser) {
+    static_cast<KxwPlayVUser*>(mpvVUser)->Run();
+    return nullptr;
+}
+
+void KxwPlayVUser::Run() {
+    if (!_tConfig._ptSteps || !_tConfig._ptInitialRTS || !_ptOutput) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "Incomplete run configuration in KxwPlayVUser::Run this=%p",
+                                              static_cast<void*>(this));
+        ++_ulOtherFailures;
+        _bFinished = true;
+        return;
+    }
+    KxwPlayOutput::ThreadBinding tOutputBinding(_ptOutput);
+    KxwVUserVars tVUserVars(_iVUserId);
+    tVUserVars.GetRTS() = *_tConfig._ptInitialRTS;
+    KxwVUserVarsThreadBinding tBinding(&tVUserVars);
+    _ptVUserVars = &tVUserVars;
+    const KxwPlayVUser* ptPreviousClock = gptClockVUser;
+    gptClockVUser = this;
+    for (int iIteration = 1; iIteration <= _tConfig._iIterations; ++iIteration) {
+        RunIteration(tVUserVars, iIteration);
+        ++_ulIterationsDone;
+    }
+    gptClockVUser = ptPreviousClock;
+    _ptVUserVars = nullptr;
+    _bFinished = true;
+}
+
+void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
+    if (_tConfig._iIterations > 1) _ptOutput->Line("ITERATION", std::to_string(miIteration));
+    // Every iteration starts from a fresh engine: nothing a script left behind carries over.
+    KxwJswEngineOptions tOptions;
+    tOptions._uScriptTimeLimitMs = mrtVUserVars.GetRTS().GetScriptTimeLimitMs();
+    _ptEngine = KxwJswEngine::Create(tOptions);
+    if (!_ptEngine) {
+        _ptOutput->Line("ERROR", "the script engine could not be made for iteration " + std::to_string(miIteration));
+        ++_ulOtherFailures;
+        ++_ulFailures;
+        return;
+    }
+    KxwHswApi tApi(_ptEngine);
+    _ptHswApi = &tApi;
+    mrtVUserVars.SetHswApi(&tApi);
+
+    const KxwPlayData* ptData = _tConfig._ptData && !_tConfig._ptData->IsEmpty() ? _tConfig._ptData : nullptr;
+    size_t nRow = 0;
+    mrtVUserVars.GetParamStore().Clear();
+    if (ptData) {
+        nRow = ptData->GetRowIndex(_iVUserId, miIteration, _tConfig._iVUserCount);
+        // The row's values are also the iteration's parameters, for what reads them by name.
+        const std::vector<std::string>& rtRow = ptData->GetRow(nRow);
+        for (size_t n = 0; n < rtRow.size(); ++n) mrtVUserVars.GetParamStore().Set(ptData->GetNames()[n], rtRow[n]);
+    }
+
+    const std::vector<KxwPlayStep>& rtSteps = _tConfig._ptSteps->GetSteps();
+    for (size_t n = 0; n < rtSteps.size(); ++n) {
+        const KxwPlayStep& rtStep = rtSteps[n];
+        SteadyClock::time_point tStart = SteadyClock::now();
+        _iStepScriptErrors = 0;
+        _dsFirstScriptError.clear();
+        std::string dsReason;
+        KxwPlayStep tPrepared;
+        bool bOK = true;
+        const KxwPlayStep* ptStep = &rtStep;
+        if (ptData) {
+            bOK = PrepareStep(rtStep, nRow, &tPrepared, &dsReason);
+            ptStep = &tPrepared;
+        }
+        if (bOK) bOK = RunStep(*ptStep, &dsReason);
+        // The end of a step is a safe point: nothing holds objects whose engine objects died.
+        _ptEngine->DeletePendingUserObjs();
+        double dfMs = std::chrono::duration<double, std::milli>(SteadyClock::now() - tStart).count();
+        _tStepStats[n]._tTimesMs.push_back(dfMs);
+        std::string dsHead = std::to_string(rtStep._iNumber) + " " + rtStep._dsVerb;
+        if (bOK) {
+            _ptOutput->Line("STEP", dsHead + " OK " + std::to_string(std::llround(dfMs)) + "ms");
+            continue;
+        }
+        ++_tStepStats[n]._ulFailures;
+        ++_ulFailures;
+        _ptOutput->Line("STEP", dsHead + " FAIL " + dsReason);
+        // Later steps depend on the state this one should have left: the iteration ends here.
+        break;
+    }
+
+    mrtVUserVars.SetHswApi(nullptr);
+    _ptHswApi = nullptr;
+    delete _ptEngine;
+    _ptEngine = nullptr;
+}
+
+bool KxwPlayVUser::PrepareStep(const KxwPlayStep& mrtStep, size_t mnRow, KxwPlayStep* mptPrepared,
+                               std::string* mpdsReason) const {
+    const KxwPlayData& rtData = *_tConfig._ptData;
+    bool bPlaceholder = rtData.HasPlaceholder(mrtStep._dsText);
+    for (const KxwPlayArg& rtArg : mrtStep._tArgs) bPlaceholder = bPlaceholder || rtData.HasPlaceholder(rtArg._dsValue);
+    *mptPrepared = mrtStep;
+    if (!bPlaceholder) return true;
+    mptPrepared->_dsText = rtData.Substitute(mrtStep._dsText, mnRow);
+    for (KxwPlayArg& rtArg : mptPrepared->_tArgs) rtArg._dsValue = rtData.Substitute(rtArg._dsValue, mnRow);
+    // Values from the data are checked as if they had been written in the file.
+    KxwPlayCheckContext tNothingDeferred;
+    return xfbKxwPlayCheckStep(*mptPrepared, tNothingDeferred, mpdsReason) &&
+           _tConfig._ptSteps->ResolveStepUrls(mptPrepared, nullptr, mpdsReason);
+}
+
+bool KxwPlayVUser::RunStep(const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    const KxwPlayVerb* ptVerb = mrtStep._ptVerb ? mrtStep._ptVerb : xfptKxwPlayFindVerb(mrtStep._dsVerb);
+    if (!ptVerb || !ptVerb->_pfbRun) {
+        *mpdsReason = "unknown verb \"" + mrtStep._dsVerb + "\"";
+        return false;
+    }
+    bool bOK = ptVerb->_pfbRun(*this, mrtStep, mpdsReason);
+    if (bOK && _iStepScriptErrors > 0 && _ptVUserVars && _ptVUserVars->GetRTS().GetFailOnJavaScriptError()) {
+        *mpdsReason = _dsFirstScriptError;
+        return false;
+    }
+    return bOK;
+}
+
+void KxwPlayVUser::EvaluateStepScript(const KxwPlayStep& mrtStep, const std::string& mdsScript,
+                                      KxwPlayScriptResult* mptResult) {
+    *mptResult = KxwPlayScriptResult();
+    if (!_ptHswApi) {
+        mptResult->_dsError = mrtStep._dsVerb + ": the virtual user has no script engine";
+        return;
+    }
+    KxwPlayStepNotifier tNotifier(*this);
+    _ptOutput->EnterOwnEvaluation();
+    KxwJsval tValue;
+    bool bOK = _ptHswApi->EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(),
+                                       _tConfig._ptSteps->GetScriptFileName().c_str(), mrtStep._uLine, &tValue);
+    if (bOK) {
+        // The value is no root: read what is needed before anything can collect. ToBoolean runs no script.
+        mptResult->_bTruthy = tValue.GetBoolean();
+        mptResult->_bIsString = tValue.IsString();
+        // String(value) may run the value's own toString: it runs as a script, under the same time limit.
+        KxwJsval tText;
+        bOK = _ptHswApi->CallFunctionByName(tNotifier, "String", nullptr, 1, &tValue, &tText);
+        if (bOK) mptResult->_dsValue = tText.GetStringUtf8();
+    }
+    _ptOutput->LeaveOwnEvaluation();
+    if (tNotifier.WasInterrupted()) {
+        mptResult->_eOutcome = KXW_PLAY_SCRIPT_STOPPED;
+        mptResult->_dsError = "script stopped: it ran longer than " +
+                              std::to_string(_ptEngine ? _ptEngine->GetScriptTimeLimitMs() : 0) + " ms";
+        ReportScriptError(mptResult->_dsError, _tConfig._ptSteps->GetScriptFileName(), mrtStep._uLine);
+    } else if (!bOK) {
+        mptResult->_eOutcome = KXW_PLAY_SCRIPT_ERROR;
+        mptResult->_dsError =
+            tNotifier.GetError().empty() ? mrtStep._dsVerb + ": the script failed" : tNotifier.GetError();
+    } else {
+        mptResult->_eOutcome = KXW_PLAY_SCRIPT_OK;
+    }
+}
+
+void KxwPlayVUser::ReportScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine) {
+    std::string dsText = mdsMessage + " (" + mdsFile + ", line " + std::to_string(muLine) + ")";
+    _ptOutput->Line("ERROR", dsText);
+    if (_iStepScriptErrors++ == 0) _dsFirstScriptError = dsText;
+}
+
+double KxwPlayVUser::GetVirtualClockMs() const {
+    return RealMsSinceRunStart() + _dfVirtualOffsetMs;
+}
+
+double KxwPlayVUser::ReadVirtualClock(void*) {
+    const KxwPlayVUser* ptVUser = gptClockVUser;
+    return ptVUser ? ptVUser->GetVirtualClockMs() : RealMsSinceRunStart();
+}
+
+void KxwPlayVUser::InstallVirtualClock() {
+    gtRunStart.store(SteadyClock::now().time_since_epoch().count());
+    xfvQmtUtilsSetClock(&KxwPlayVUser::ReadVirtualClock, nullptr);
+}
+
+void KxwPlayVUser::UninstallVirtualClock() {
+    xfvQmtUtilsSetClock(nullptr, nullptr);
+}

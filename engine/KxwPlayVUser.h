@@ -1,0 +1,118 @@
+// One virtual user of a run: its own thread (with an explicit stack, which the script engine's recursion limit is
+// derived from), its block bound to that thread, the run-time settings copied from the initial ones, a script
+// engine per iteration, and the loop that plays the steps with their times. The run's clock is virtual: think and
+// wait steps advance it instead of sleeping.
+#pragma once
+
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "KxwPlayReport.h"
+
+class KxwHswApi;
+class KxwJswEngine;
+class KxwPlayData;
+class KxwPlaySteps;
+class KxwVUserVars;
+class KxwiRunTimeSettings;
+struct KxwPlayStep;
+
+// What every virtual user of a run shares, read only.
+struct KxwPlayRunConfig {
+    const KxwPlaySteps* _ptSteps = nullptr;
+    const KxwPlayData* _ptData = nullptr;  // null without --data
+    const KxwiRunTimeSettings* _ptInitialRTS = nullptr;
+    int _iVUserCount = 1;
+    int _iIterations = 1;
+    uint32_t _uSeed = 0;
+};
+
+enum KXW_PLAY_SCRIPT_OUTCOME_ENUM {
+    KXW_PLAY_SCRIPT_OK,
+    KXW_PLAY_SCRIPT_ERROR,      // the script threw or did not compile
+    KXW_PLAY_SCRIPT_STOPPED,    // it ran past the script time limit
+    KXW_PLAY_SCRIPT_NO_ENGINE,  // the virtual user has no script engine
+};
+
+struct KxwPlayScriptResult {
+    KXW_PLAY_SCRIPT_OUTCOME_ENUM _eOutcome = KXW_PLAY_SCRIPT_NO_ENGINE;
+    std::string _dsValue;  // String(value), for KXW_PLAY_SCRIPT_OK
+    bool _bIsString = false;
+    bool _bTruthy = false;
+    std::string _dsError;  // the message with its file and line, or why the script was stopped
+};
+
+class KxwPlayVUser {
+public:
+    // Stack of a virtual user's thread: deep enough for the engine's recursion limit and the native code below it.
+    static constexpr size_t knThreadStackBytes = 8u * 1024 * 1024;
+
+    KxwPlayVUser(int miVUserId, const KxwPlayRunConfig& mrtConfig, KxwPlayOutput* mptOutput);
+    ~KxwPlayVUser();
+    KxwPlayVUser(const KxwPlayVUser&) = delete;
+    KxwPlayVUser& operator=(const KxwPlayVUser&) = delete;
+
+    // Starts the thread that runs every iteration; false (reported) when it cannot be made.
+    bool Start();
+    // Waits for the thread started by Start.
+    void Join();
+    // Runs every iteration on the calling thread.
+    void Run();
+    bool IsFinished() const { return _bFinished.load(); }
+
+    int GetVUserId() const { return _iVUserId; }
+    const std::vector<KxwPlayStepStats>& GetStepStats() const { return _tStepStats; }
+    unsigned long GetIterationsDone() const { return _ulIterationsDone.load(); }
+    unsigned long GetFailures() const { return _ulFailures.load(); }
+    unsigned long GetOtherFailures() const { return _ulOtherFailures; }
+
+    // ---- For the verbs, on the virtual user's thread ----
+    KxwPlayOutput& GetOutput() { return *_ptOutput; }
+    const KxwPlaySteps& GetSteps() const { return *_tConfig._ptSteps; }
+    // Evaluates a step's script in the virtual user's current scope (the engine's global until documents come)
+    // under the script time limit; the value is converted as String(value) converts it, inside the limit too.
+    void EvaluateStepScript(const KxwPlayStep& mrtStep, const std::string& mdsScript, KxwPlayScriptResult* mptResult);
+    // A script error while a step runs: written as an ERROR line at once, and kept as the step's failure reason.
+    void ReportScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine);
+    void AdvanceVirtualClock(double mdfMs) { _dfVirtualOffsetMs += mdfMs; }
+    // The run clock as this virtual user sees it: real time since the run started plus what think and wait added.
+    double GetVirtualClockMs() const;
+    // Random choices (ordinal=random) follow the run's seed, so that a run can be repeated.
+    std::mt19937& GetRandom() { return _tRandom; }
+
+    // Makes the run clock of every virtual user its own virtual clock, and restarts it at zero.
+    static void InstallVirtualClock();
+    static void UninstallVirtualClock();
+
+private:
+    static void* ThreadMain(void* mpvVUser);
+    void RunIteration(KxwVUserVars& mrtVUserVars, int miIteration);
+    // The step with data values put in and URLs resolved; false with the reason when the result is not valid.
+    bool PrepareStep(const KxwPlayStep& mrtStep, size_t mnRow, KxwPlayStep* mptPrepared, std::string* mpdsReason) const;
+    bool RunStep(const KxwPlayStep& mrtStep, std::string* mpdsReason);
+    static double ReadVirtualClock(void* mpvContext);
+
+    int _iVUserId;
+    KxwPlayRunConfig _tConfig;
+    KxwPlayOutput* _ptOutput;
+    KxwJswEngine* _ptEngine = nullptr;
+    KxwHswApi* _ptHswApi = nullptr;
+    KxwVUserVars* _ptVUserVars = nullptr;
+    std::vector<KxwPlayStepStats> _tStepStats;
+    std::atomic<unsigned long> _ulIterationsDone{0};
+    std::atomic<unsigned long> _ulFailures{0};
+    unsigned long _ulOtherFailures = 0;
+    std::atomic<bool> _bFinished{false};
+    double _dfVirtualOffsetMs = 0;
+    std::mt19937 _tRandom;
+    // Script errors of the running step.
+    int _iStepScriptErrors = 0;
+    std::string _dsFirstScriptError;
+    pthread_t _tThread{};
+    bool _bThreadStarted = false;
+};

@@ -1,0 +1,185 @@
+// kxwplay: replays a steps file with one or many virtual users through the library, one thread each.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "KxwPlayData.h"
+#include "KxwPlayOptions.h"
+#include "KxwPlayReport.h"
+#include "KxwPlaySteps.h"
+#include "KxwPlayVUser.h"
+#include "KxwUtilReport.h"
+#include "KxwiRunTimeSettings.h"
+#include "QmtUtils.h"
+#include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwObjMgr.h"
+
+namespace {
+
+constexpr int kiExitFailed = 1;
+constexpr int kiExitBadInput = 2;
+
+int BadInput(const std::string& mdsMessage) {
+    std::fprintf(stderr, "kxwplay: %s\n", mdsMessage.c_str());
+    return kiExitBadInput;
+}
+
+// Makes a folder and its parents; false with the reason.
+bool MakeFolders(const std::string& mdsPath, std::string* mpdsError) {
+    for (size_t nSlash = mdsPath.find('/', 1);; nSlash = mdsPath.find('/', nSlash + 1)) {
+        std::string dsPart = mdsPath.substr(0, nSlash);
+        if (!dsPart.empty() && mkdir(dsPart.c_str(), 0777) != 0 && errno != EEXIST) {
+            *mpdsError = "cannot make the folder \"" + dsPart + "\": " + std::strerror(errno);
+            return false;
+        }
+        if (nSlash == std::string::npos) break;
+    }
+    struct stat tStat;
+    if (stat(mdsPath.c_str(), &tStat) != 0 || !S_ISDIR(tStat.st_mode)) {
+        *mpdsError = "\"" + mdsPath + "\" is not a folder";
+        return false;
+    }
+    return true;
+}
+
+// Every virtual user keeps its log file open for the whole run: make room for that many files.
+void RaiseOpenFileLimit(size_t mnFiles) {
+    rlimit tLimit;
+    if (getrlimit(RLIMIT_NOFILE, &tLimit) != 0) return;
+    rlim_t tWanted = static_cast<rlim_t>(mnFiles) + 64;
+    if (tLimit.rlim_cur != RLIM_INFINITY && tLimit.rlim_cur < tWanted) {
+        tLimit.rlim_cur = tLimit.rlim_max == RLIM_INFINITY ? tWanted : std::min(tWanted, tLimit.rlim_max);
+        setrlimit(RLIMIT_NOFILE, &tLimit);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    KxwPlayOptions tOptions;
+    std::string dsError;
+    switch (xfeKxwPlayParseOptions(argc, argv, &tOptions, &dsError)) {
+        case KXW_PLAY_OPTIONS_HELP:
+            std::fputs(xfdsKxwPlayHelpText().c_str(), stdout);
+            return 0;
+        case KXW_PLAY_OPTIONS_VERSION:
+            std::fputs(xfdsKxwPlayVersionText().c_str(), stdout);
+            return 0;
+        case KXW_PLAY_OPTIONS_BAD:
+            return BadInput(dsError + " (kxwplay --help lists the options)");
+        case KXW_PLAY_OPTIONS_RUN:
+            break;
+    }
+
+    // Everything the run reads is read and checked before any virtual user starts.
+    KxwiRunTimeSettings tInitialRTS;
+    if (!tOptions._dsSettingsFile.empty() && !tInitialRTS.LoadFromFile(tOptions._dsSettingsFile.c_str(), &dsError))
+        return BadInput(dsError);  // the reason names the file and each bad line
+    if (tOptions._bBrowserGiven) tInitialRTS.SetBrowserMajorType(tOptions._eBrowser);
+    KxwPlayData tData;
+    if (!tOptions._dsDataFile.empty() && !tData.LoadFromFile(tOptions._dsDataFile, &dsError)) return BadInput(dsError);
+    std::set<std::string> tParamNames(tData.GetNames().begin(), tData.GetNames().end());
+    KxwPlaySteps tSteps;
+    if (!tSteps.LoadFromFile(tOptions._dsStepsFile, &tParamNames, &dsError)) return BadInput(dsError);
+    std::string dsLogDir = tOptions.GetLogDir();
+    if (!dsLogDir.empty() && !MakeFolders(dsLogDir, &dsError)) return BadInput(dsError);
+    if (!tOptions._dsSnapshotDir.empty() && !MakeFolders(tOptions._dsSnapshotDir, &dsError)) return BadInput(dsError);
+    if (!tOptions._dsTraceFile.empty() && !xfbKxwUtilOpenTraceFile(tOptions._dsTraceFile.c_str()))
+        return BadInput("cannot open the trace file \"" + tOptions._dsTraceFile + "\": " + std::strerror(errno));
+    std::vector<std::unique_ptr<KxwPlayOutput>> tOutputs;
+    if (!dsLogDir.empty()) RaiseOpenFileLimit(static_cast<size_t>(tOptions._iVUsers));
+    for (int n = 1; n <= tOptions._iVUsers; ++n) {
+        if (dsLogDir.empty()) {
+            tOutputs.emplace_back(new KxwPlayOutput(stdout, false, tOptions._bQuiet, n));
+            continue;
+        }
+        std::string dsLog = dsLogDir + "/vuser-" + std::to_string(n) + ".log";
+        FILE* ptLog = std::fopen(dsLog.c_str(), "w");
+        if (!ptLog) return BadInput("cannot write \"" + dsLog + "\": " + std::strerror(errno));
+        tOutputs.emplace_back(new KxwPlayOutput(ptLog, true, false, n));
+    }
+
+    KxwEnvCfg tEnvCfg;
+    tEnvCfg._ptInitialRTS = &tInitialRTS;
+    tEnvCfg._bTraceEnabled = !tOptions._dsTraceFile.empty();
+    if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) {
+        std::fprintf(stderr, "kxwplay: the library could not be initialised\n");
+        return kiExitFailed;
+    }
+    KxwObjMgr::SetWtlFuncs(&xfbKxwPlaySevFilter, &xfvKxwPlayMessageSink);
+    xfvKxwUtilSetJavaScriptErrorSevLvl(static_cast<KXW_WTL_SEV_LVL_ENUM>(tInitialRTS.GetJavaScriptErrorSevLvl()));
+    KxwPlayVUser::InstallVirtualClock();
+    xfvQmtUtilsStartRun();
+
+    KxwPlayRunConfig tConfig;
+    tConfig._ptSteps = &tSteps;
+    tConfig._ptData = tData.IsEmpty() ? nullptr : &tData;
+    tConfig._ptInitialRTS = &tInitialRTS;
+    tConfig._iVUserCount = tOptions._iVUsers;
+    tConfig._iIterations = tOptions._iIterations;
+    tConfig._uSeed = tOptions._bSeedGiven ? tOptions._uSeed : static_cast<uint32_t>(std::time(nullptr));
+
+    KxwPlaySummary tSummary;
+    tSummary._iVUserCount = tOptions._iVUsers;
+    tSummary._iIterations = tOptions._iIterations;
+    tSummary._lBaselineKb = xflKxwPlayReadProcStatusKb("VmRSS");
+    std::vector<std::unique_ptr<KxwPlayVUser>> tVUsers;
+    for (int n = 1; n <= tOptions._iVUsers; ++n) {
+        tVUsers.emplace_back(new KxwPlayVUser(n, tConfig, tOutputs[static_cast<size_t>(n - 1)].get()));
+        tVUsers.back()->Start();
+    }
+
+    // Events on standard output and a progress line would mix: the line is shown only when they go elsewhere.
+    bool bProgress = isatty(STDOUT_FILENO) && (!dsLogDir.empty() || tOptions._bQuiet);
+    KxwPlayProgress tProgress(stdout);
+    unsigned long ulAllIterations = static_cast<unsigned long>(tOptions._iVUsers) * tOptions._iIterations;
+    for (;;) {
+        unsigned long ulDone = 0, ulFailures = 0;
+        int iRunning = 0;
+        for (const std::unique_ptr<KxwPlayVUser>& rptVUser : tVUsers) {
+            ulDone += rptVUser->GetIterationsDone();
+            ulFailures += rptVUser->GetFailures();
+            if (!rptVUser->IsFinished()) ++iRunning;
+        }
+        if (iRunning == 0) break;
+        if (bProgress) tProgress.Show(ulDone, ulAllIterations, ulFailures, iRunning);
+        std::this_thread::sleep_for(std::chrono::milliseconds(bProgress ? 200 : 20));
+    }
+    tProgress.Clear();
+
+    tSummary._tSteps.resize(tSteps.GetSteps().size());
+    for (std::unique_ptr<KxwPlayVUser>& rptVUser : tVUsers) {
+        rptVUser->Join();
+        for (size_t n = 0; n < tSummary._tSteps.size(); ++n) {
+            const KxwPlayStepStats& rtStats = rptVUser->GetStepStats()[n];
+            tSummary._tSteps[n]._tTimesMs.insert(tSummary._tSteps[n]._tTimesMs.end(), rtStats._tTimesMs.begin(),
+                                                 rtStats._tTimesMs.end());
+            tSummary._tSteps[n]._ulFailures += rtStats._ulFailures;
+        }
+        tSummary._ulOtherFailures += rptVUser->GetOtherFailures();
+    }
+    tSummary._lPeakKb = xflKxwPlayReadProcStatusKb("VmHWM");
+    xfvKxwPlayPrintSummary(stdout, tSteps, tSummary);
+
+    bool bFailed = tSummary._ulOtherFailures > 0;
+    for (const KxwPlayStepStats& rtStats : tSummary._tSteps) bFailed = bFailed || rtStats._ulFailures > 0;
+    tVUsers.clear();
+    tOutputs.clear();
+    KxwPlayVUser::UninstallVirtualClock();
+    KxwObjMgr::SetWtlFuncs(nullptr, nullptr);
+    xfvKxwObjMgrGlobalTerm();
+    xfvKxwUtilCloseTraceFile();
+    return bFailed ? kiExitFailed : 0;
+}
