@@ -1,0 +1,60 @@
+// The core document: the root of a node tree, the document-pointer cell through which every node of the document
+// finds it, and the disconnected-nodes list that parks removed subtrees while scripts may hold them. Script class
+// "coredocument" ("documentElement"). The HTML document derives from it.
+#pragma once
+
+#include <cstddef>
+
+#include "KxwDomDisconnectedNode.h"
+#include "KxwDomEventTarget.h"
+
+class KxwDomCoreDocument : public KxwDomEventTarget {
+public:
+    KxwDomCoreDocument(KxwMemMgr* mptMemMgr, KxwU16nHandler* mptU16nHandler,
+                       KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype);
+    // Deletes the tree and every node still parked; nodes deleted now are deleted at once, never parked.
+    ~KxwDomCoreDocument() override;
+
+    KXW_DOM_COMMON_NODE_TYPE_ENUM GetNodeType() const override { return KXW_DOM_COMMON_NODE_TYPE_DOCUMENT; }
+    KXW_DOM_COMMON_NODE_SUBTYPE_ENUM GetNodeSubtype() const override { return _eSubtype; }
+    const char16_t* GetNodeNameU16n(unsigned* mpuLenInChars) const override;
+
+    // The cell that holds this document while its nodes may reach it; nodes keep its address.
+    KxwDomCoreDocument** GetDocumentPointer() { return &_ptDocumentPointer; }
+
+    KxwDomNodeBase* GetDocumentElement() const;
+    void SetDocumentElement(KxwDomNodeBase* mptDocumentElement);
+
+    // ---- Disconnected nodes ----
+    // Parks a subtree root of this document (a node of another document is not taken): from now on the root's
+    // engine object owns it, made here if it has none.
+    void AddToDisconnectedNodesList(KxwDomNodeBase* mptDisconnectedNodeBase);
+    // The node comes back into a tree: its record goes and its parent owns it again.
+    void RemoveFromDisconnectedNodesList(KxwDomNodeBase* mptNodeBase);
+    bool IsOnDisconnectedNodesList(const KxwDomNodeBase* mptNodeBase) const;
+    // Records, those of deleted nodes included.
+    size_t GetDisconnectedNodesListSize() const { return _tDisconnectedNodesList.GetSize(); }
+    size_t GetDisconnectedNodesCount() const { return _tDisconnectedNodesList.GetActiveCount(); }
+
+    // ---- Reset ----
+    // Empties the document: the tree is deleted (nodes that go now are deleted at once), then every parked node.
+    virtual void Reset();
+    // Deletes every child at once: while it runs the document-pointer cell is empty, so nothing is parked.
+    void DeleteAllChildrenAtOnce();
+    // Deletes every node still parked and empties the list.
+    void DoOnResetOrDestructor();
+
+    void NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
+                    void* mpvNotificationObject) override;
+
+    const KxwJswClassInformation* GetClassInformation() const override;
+    bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+
+private:
+    KxwDomCoreDocument* _ptDocumentPointer;
+    KxwDomNodeBase* _ptDocumentElement = nullptr;
+    KxwDomWatchDelete _tDocumentElementWatch;
+    KXW_DOM_COMMON_NODE_SUBTYPE_ENUM _eSubtype;
+    KxwDomDisconnectedNodesList _tDisconnectedNodesList;
+};

@@ -1,0 +1,113 @@
+// A node that can have children: the child list, the primitive link operations, the checked mutations with their
+// notifications, the handlers that keep the node's collections current, and the deletion of children.
+//
+// Checked mutations announce a moved subtree node by node to the ancestors outside it, removals before the unlink
+// (the ancestors still find the subtree in place) and additions after the link. Every operation that calls out
+// (notifications, parking) watches what it holds and stops when it was deleted meanwhile.
+#pragma once
+
+#include "KxwDomNodeBase.h"
+
+class KxwDomHtmlCollectionGeneral;
+class KxwDomHtmlCollectionOrdered;
+
+class KxwDomCoreNode : public KxwDomNodeBase {
+public:
+    KxwDomCoreNode(KxwDomCoreDocument* mptOwnerDocument, KxwMemMgr* mptMemMgr, KXW_DOM_COMMON_NODE_TYPE_ENUM meNodeType,
+                   KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meNodeSubtype);
+    KxwDomCoreNode(KxwMemMgr* mptMemMgr, KxwU16nHandler* mptU16nHandler, KXW_DOM_COMMON_NODE_TYPE_ENUM meNodeType,
+                   KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meNodeSubtype);
+    KxwDomCoreNode(KxwDomCoreDocument* mptOwnerDocument, KxwDomEnv& mrtDomEnv, KXW_DOM_COMMON_NODE_TYPE_ENUM meNodeType,
+                   KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meNodeSubtype);
+    // Deletes the subtree without recursion, however deep it is.
+    ~KxwDomCoreNode() override;
+
+    KxwDomCoreNode* AsCoreNode() override { return this; }
+
+    // ---- Primitive link operations: no checks, no notifications; the caller guarantees the preconditions ----
+    void BasicAppendChild(KxwDomNodeBase* mptChild);
+    void BasicInsertBefore(KxwDomNodeBase* mptChild, KxwDomNodeBase* mptRefChild);
+    void BasicReplaceChild(KxwDomNodeBase* mptNewChild, KxwDomNodeBase* mptOldChild);
+    void BasicRemoveChild(KxwDomNodeBase* mptChild);
+
+    // ---- Checked mutations; null on failure ----
+    // A child that is in a tree is first removed from it; a document fragment gives its children instead.
+    virtual KxwDomNodeBase* AppendChild(KxwDomNodeBase* mptNewChild);
+    // A null reference appends. A reference that is not a child fails before anything moves.
+    virtual KxwDomNodeBase* InsertBefore(KxwDomNodeBase* mptNewChild, KxwDomNodeBase* mptRefChild);
+    // Moves the fragment's children, in order, before mptRefChild (appends when null); answers the fragment.
+    virtual KxwDomNodeBase* InsertDocumentFragmentChildrenBefore(KxwDomNodeBase* mptDocumentFragmentNodeBase,
+                                                                 KxwDomNodeBase* mptRefChild);
+    // mbCheckForExistance: fail unless mptOldChild is a child of this node.
+    KxwDomNodeBase* ReplaceChild(KxwDomNodeBase* mptNewChild, KxwDomNodeBase* mptOldChild, bool mbCheckForExistance);
+    virtual KxwDomNodeBase* RemoveChild(KxwDomNodeBase* mptOldChild);
+    void RemoveFromParent(bool mbDeleteChildren) override;
+    // Lets go of every child (Release); with notification the node and its ancestors hear of it first.
+    virtual void DeleteChildren(bool mbNotifyRemovingDescendants);
+
+    // ---- Children ----
+    bool HasChildNodes() const override;
+    // The child list as stored (a split node's content is under its place holders).
+    KxwDomNodeBase* GetFirstChild() const { return _ptFirstChild; }
+    KxwDomNodeBase* GetLastChild() const { return _ptLastChild; }
+    // The container (this node or one of its place holders) whose child list holds mptChild, or null.
+    KxwDomCoreNode* GetTreeParentNodeOfChild(const KxwDomNodeBase* mptChild);
+    KxwDomPlaceHolderNode* GetLastPlaceHolder() const;
+    // The node's place holders are taken out of the tree and their children, in order, become its own.
+    void RemovePlaceHolders();
+
+    // ---- Collections, made on first use (null while no collection can be made) ----
+    // Rebuilt from the children at each call.
+    KxwDomHtmlCollectionGeneral* GetChildNodes();
+    KxwDomHtmlCollectionGeneral* GetChildren();
+    KxwDomHtmlCollectionOrdered* GetAll();
+    KxwDomHtmlCollectionGeneral* GetElementsByTagName(const char16_t* mpwsfTagName, unsigned muTagNameLenInChars);
+
+    // ---- Notification handlers ----
+    // A change below this node: removals and id/name changes update the node's collections.
+    virtual void NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
+                            void* mpvNotificationObject);
+    // An addition below this node, after the ancestors above were told.
+    virtual void NotifyThisAfterAncestors(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
+                                          void* mpvNotificationSubject, void* mpvNotificationObject);
+    // The direct children changed: "childNodes" is rebuilt when it exists.
+    virtual void NotifyDirectChildAdded();
+    // Announces one node of an added (1) or removed (2) subtree whose root is mptTopOfSubHierarchy; a non-null
+    // handler becomes the node's U16n handler.
+    static void HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, KxwDomNodeBase* mptNode,
+                                        KxwDomNodeBase* mptTopOfSubHierarchy, KxwU16nHandler* mptU16nHandler);
+    // Announces a child just linked under this node, with its subtree.
+    void HandleAddedChild(KxwDomNodeBase* mptNewChild);
+
+    // ---- The wrapper's operations ----
+    const KxwJswClassInformation* GetClassInformation() const override;
+    bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    void EnumerateSubtreeMembers(KxwDomSubtreeMemberSink& mrtSink) override;
+    // The class description, for derived descriptions to name as their parent.
+    static const KxwJswClassInformation& GetCoreNodeClassInformation();
+
+protected:
+    // Checks a node to be inserted under this one: not null, not this node, not an ancestor of it, not a document.
+    bool ChildCandidateOK(KxwDomNodeBase* mptNewChild);
+    // Announces a removal of mptOldChild (with its subtree) while it is still in place.
+    static void AnnounceRemoved(KxwDomNodeBase* mptOldChild);
+    // Announces an addition of mptNewChild (with its subtree) under mptContainerOwner.
+    static void AnnounceAdded(KxwDomNodeBase* mptNewChild, KxwU16nHandler* mptU16nHandler);
+
+private:
+    friend class KxwDomNodeBase;
+    friend class KxwDomPlaceHolderNode;
+
+    // Unlinks without any check of the links (they are known to be this node's).
+    void UnlinkChild(KxwDomNodeBase* mptChild);
+    void DeleteChildrenOfSplitNode(bool mbNotifyRemovingDescendants);
+    void ResetCollectionsAfterDeletingChildren();
+    bool IsDirectChild(const KxwDomNodeBase* mptNode);
+
+    KxwDomNodeBase* _ptFirstChild = nullptr;
+    KxwDomNodeBase* _ptLastChild = nullptr;
+    KxwDomHtmlCollectionOrdered* _ptALL = nullptr;
+    KxwDomHtmlCollectionGeneral* _ptChildren = nullptr;
+    KxwDomHtmlCollectionGeneral* _ptChildNodes = nullptr;
+};
