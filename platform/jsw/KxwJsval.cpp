@@ -239,6 +239,70 @@ bool KxwJsval::ItsOwnProperty(const char16_t* mpwsfName, unsigned mnLen, JSConte
     return bFound;
 }
 
+bool KxwJsval::GetOwnPropertyNames(std::vector<std::u16string>& mrtNames, JSContext* mptCx) const {
+    mrtNames.clear();
+    JSContext* ptCx = ContextOr(mptCx);
+    JSObject* ptObj = GetRawObject();
+    if (!ptCx || !ptObj) return false;
+    JS::RootedObject tObj(ptCx, ptObj);
+    JS::Rooted<JS::IdVector> tIds(ptCx, JS::IdVector(ptCx));
+    if (!JS_Enumerate(ptCx, tObj, &tIds)) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    for (size_t n = 0; n < tIds.length(); ++n) {
+        JS::RootedValue tName(ptCx);
+        if (!JS_IdToValue(ptCx, tIds[n], &tName)) continue;
+        std::u16string dsName;
+        if (ValueToU16(ptCx, tName, dsName))
+            mrtNames.push_back(std::move(dsName));
+        else
+            JS_ClearPendingException(ptCx);
+    }
+    return true;
+}
+
+bool KxwJsval::DefineOwnProperty(const char16_t* mpwsfName, size_t mnLen, const KxwJsval& mrtValue, bool mbEnumerable,
+                                 JSContext* mptCx) const {
+    JSContext* ptCx = ContextOr(mptCx);
+    JSObject* ptObj = GetRawObject();
+    if (!ptCx || !ptObj || !mpwsfName) return false;
+    JS::RootedObject tObj(ptCx, ptObj);
+    JS::RootedValue tValue(ptCx, ValueOf(mrtValue._uBits));
+    if (!JS_DefineUCProperty(ptCx, tObj, mpwsfName, mnLen, tValue, mbEnumerable ? JSPROP_ENUMERATE : 0)) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    return true;
+}
+
+bool KxwJsval::GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult, JSContext* mptCx) const {
+    mrtResult.SetUndefined();
+    if (!ItsOwnProperty(mpwsfName, static_cast<unsigned>(mnLen), mptCx)) return false;
+    JSContext* ptCx = ContextOr(mptCx);
+    JS::RootedObject tObj(ptCx, GetRawObject());
+    JS::RootedValue tResult(ptCx);
+    if (!JS_GetUCProperty(ptCx, tObj, mpwsfName, mnLen, &tResult)) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    mrtResult._uBits = tResult.get().asRawBits();
+    return true;
+}
+
+bool KxwJsval::DeleteOwnProperty(const char16_t* mpwsfName, size_t mnLen, JSContext* mptCx) const {
+    JSContext* ptCx = ContextOr(mptCx);
+    JSObject* ptObj = GetRawObject();
+    if (!ptCx || !ptObj || !mpwsfName) return false;
+    JS::RootedObject tObj(ptCx, ptObj);
+    JS::ObjectOpResult tResult;
+    if (!JS_DeleteUCProperty(ptCx, tObj, mpwsfName, mnLen, tResult)) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    return tResult.ok();
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 
 KxwJsvalProt::KxwJsvalProt() = default;

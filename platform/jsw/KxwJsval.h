@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "KxwJswTypes.h"
 
@@ -62,6 +63,15 @@ public:
     bool SetProperty(const char* mpszName, const KxwJsval& mrtValue, JSContext* mptCx = nullptr) const;
     // Whether an object value has an own property of that name.
     bool ItsOwnProperty(const char16_t* mpwsfName, unsigned mnLen, JSContext* mptCx = nullptr) const;
+    // The names of an object value's own string-named properties, in the engine's order (expandos, attributes
+    // dumped into the object; declared properties live on the prototypes and are not listed).
+    bool GetOwnPropertyNames(std::vector<std::u16string>& mrtNames, JSContext* mptCx = nullptr) const;
+    // Defines an own data property (enumerable unless told), bypassing setters of the prototype chain.
+    bool DefineOwnProperty(const char16_t* mpwsfName, size_t mnLen, const KxwJsval& mrtValue, bool mbEnumerable = true,
+                           JSContext* mptCx = nullptr) const;
+    bool GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult, JSContext* mptCx = nullptr) const;
+    // Deletes an own property; false when it could not be deleted.
+    bool DeleteOwnProperty(const char16_t* mpwsfName, size_t mnLen, JSContext* mptCx = nullptr) const;
 
 private:
     explicit KxwJsval(uint64_t muBits) : _uBits(muBits) {}

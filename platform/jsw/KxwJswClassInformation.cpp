@@ -1,6 +1,8 @@
 // Class descriptions and the engine classes made from them: the hooks every wrapper object shares (trace,
 // finalize, named items, calls) and the prototypes with one accessor pair per declared property and one function
 // per method, each carrying its table entry in the function's reserved slots.
+#include <strings.h>
+
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -156,12 +158,25 @@ bool CallHook(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     return ptUserObj->InvokeMethod(tCallArgs);
 }
 
-const JSClassOps ktPlainOps = {nullptr, nullptr,      nullptr, nullptr, nullptr,
-                               nullptr, FinalizeHook, nullptr, nullptr, TraceHook};
-const JSClassOps ktNamedOps = {nullptr, nullptr,      nullptr, nullptr, NamedResolveHook,
-                               nullptr, FinalizeHook, nullptr, nullptr, TraceHook};
-const JSClassOps ktCallableOps = {nullptr, nullptr,      nullptr,  nullptr, NamedResolveHook,
-                                  nullptr, FinalizeHook, CallHook, nullptr, TraceHook};
+// A script added an own property (an expando, or an attribute dumped into the object): the user object hears of it
+// (elements mirror such properties into their attribute nodes).
+bool AddPropertyHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, JS::HandleValue mtValue) {
+    KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(mtObj);
+    if (!ptUserObj || !mtId.isString()) return true;
+    JS::RootedValue tName(mptCx);
+    if (!JS_IdToValue(mptCx, mtId, &tName)) return false;
+    KxwJsval tNameValue = KxwJsval::FromRawBits(tName.get().asRawBits());
+    KxwJsval tValue = KxwJsval::FromRawBits(mtValue.get().asRawBits());
+    ptUserObj->AddProperty(tNameValue, tValue, KXW_JSW_PROP_ATTRIBUTE);
+    return true;
+}
+
+const JSClassOps ktPlainOps = {AddPropertyHook, nullptr,      nullptr, nullptr, nullptr,
+                               nullptr,         FinalizeHook, nullptr, nullptr, TraceHook};
+const JSClassOps ktNamedOps = {AddPropertyHook, nullptr,      nullptr, nullptr, NamedResolveHook,
+                               nullptr,         FinalizeHook, nullptr, nullptr, TraceHook};
+const JSClassOps ktCallableOps = {AddPropertyHook, nullptr,      nullptr,  nullptr, NamedResolveHook,
+                                  nullptr,         FinalizeHook, CallHook, nullptr, TraceHook};
 
 // ---------------------------------------------------------------------------------------------------------------
 // Dispatch natives on prototypes.
@@ -437,6 +452,14 @@ bool KxwJswClassInformation::GetPropertyInfo(const char* mpszName, short* mpnTin
         }
     }
     return false;
+}
+
+const KxwJswPropertySpec* KxwJswClassInformation::FindPropertyIgnoringCase(const char* mpszName) const {
+    if (!mpszName) return nullptr;
+    for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent)
+        for (const KxwJswPropertySpec* ptSpec = ptClass->_patProperties; ptSpec && ptSpec->_pszName; ++ptSpec)
+            if (strcasecmp(ptSpec->_pszName, mpszName) == 0) return ptSpec;
+    return nullptr;
 }
 
 bool KxwJswClassInformation::IsDeclared(const char* mpszName) const {

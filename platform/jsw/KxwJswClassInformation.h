@@ -78,6 +78,8 @@ public:
     // method. The out-parameters may be null.
     bool GetPropertyInfo(const char* mpszName, short* mpnTinyId, unsigned short* mpuFlags, char* mpcTypeLetter) const;
     bool IsDeclared(const char* mpszName) const;
+    // The declared property of that name in the chain, ASCII case ignored (attribute names as markup writes them).
+    const KxwJswPropertySpec* FindPropertyIgnoringCase(const char* mpszName) const;
 
     // The script constructor of that global name among all descriptions, and the class that declares it.
     static const KxwJswCtorRegistrator* FindConstructor(const char* mpszName, const KxwJswClassInformation** mpptClass);

@@ -96,7 +96,6 @@ bool KxwJswUserObjBase::GetDomPropertyInfo(short, KxwDomPropertyInfo&) {
     return false;
 }
 
-
 bool KxwJswUserObjBase::GetPropertyByName(const char*, void** mppvValue, unsigned* mpnLength,
                                           KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
     return NoValue(mppvValue, mpnLength, mpeType);

@@ -463,3 +463,29 @@ TEST_F(KxwJswTest, ValuesFromScripts) {
     EXPECT_EQ(0, tText.GetInt());
     EXPECT_TRUE(tText.GetBoolean());
 }
+
+TEST_F(KxwJswTest, OwnPropertiesOfWrapperObjects) {
+    KxwTestDerived tObj("own");
+    SetGlobal("o", &tObj);
+    Eval("o.first = 1; o.Second = 'two'");
+    KxwJsval tObject;
+    tObject.SetObject(tObj.GetJsiObj());
+    std::vector<std::u16string> tNames;
+    ASSERT_TRUE(tObject.GetOwnPropertyNames(tNames));
+    EXPECT_EQ((std::vector<std::u16string>{u"first", u"Second"}), tNames);  // declared properties are not own
+    KxwJsval tValue;
+    tValue.SetInt(7);
+    // Defining an own property bypasses the prototype's accessors, so it never reaches the DOM.
+    ASSERT_TRUE(tObject.DefineOwnProperty(u"third", 5, tValue));
+    EXPECT_EQ("7", Eval("String(o.third)"));
+    KxwJsval tRead;
+    EXPECT_TRUE(tObject.GetOwnProperty(u"Second", 6, tRead));
+    EXPECT_EQ("two", tRead.GetStringUtf8());
+    EXPECT_FALSE(tObject.GetOwnProperty(u"value", 5, tRead));
+    EXPECT_TRUE(tObject.DeleteOwnProperty(u"first", 5));
+    EXPECT_EQ("undefined", Eval("typeof o.first"));
+    const KxwJswPropertySpec* ptSpec = tObj.GetClassInformation()->FindPropertyIgnoringCase("VALUE");
+    ASSERT_NE(nullptr, ptSpec);
+    EXPECT_STREQ("value", ptSpec->_pszName);
+    EXPECT_EQ(nullptr, tObj.GetClassInformation()->FindPropertyIgnoringCase("valu"));
+}
