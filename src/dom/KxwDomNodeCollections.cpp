@@ -2,7 +2,31 @@
 
 #include <atomic>
 
+#include "KxwDomCoreNode.h"
+#include "KxwDomHtmlCollection.h"
+
 namespace {
+
+// The elements of the owner's subtree in document order (the owner itself excluded).
+void FillWithDescendantElements(KxwDomHtmlCollectionGeneral& mrtCollection, KxwDomCoreNode& mrtOwnerNode) {
+    KxwDomNodeBase* ptCrnt = mrtOwnerNode.GetDomFirstChild();
+    while (ptCrnt) {
+        if (ptCrnt->IsElementNode()) mrtCollection.AppendItem(ptCrnt);
+        if (KxwDomNodeBase* ptChild = ptCrnt->GetDomFirstChild()) {
+            ptCrnt = ptChild;
+            continue;
+        }
+        while (ptCrnt && ptCrnt != &mrtOwnerNode && !ptCrnt->GetDomNextSibling()) ptCrnt = ptCrnt->GetDomParentNode();
+        ptCrnt = (ptCrnt && ptCrnt != &mrtOwnerNode) ? ptCrnt->GetDomNextSibling() : nullptr;
+    }
+}
+
+template <class Collection>
+Collection* NewOwnedCollection(KxwDomCoreNode& mrtOwnerNode, const char* mpszName) {
+    auto* ptCollection = new (mrtOwnerNode.GetDomEnv()) Collection(mrtOwnerNode.GetDomEnv());
+    ptCollection->SetOwnerNode(&mrtOwnerNode, mpszName);
+    return ptCollection;
+}
 
 KxwDomNodeCollections& LibraryCollections() {
     static KxwDomNodeCollections tCollections;
@@ -27,36 +51,87 @@ void KxwDomNodeCollections::SetCurrent(KxwDomNodeCollections* mptCollections) {
     CurrentCollections().store(mptCollections, std::memory_order_release);
 }
 
-// The library's own operations, until the collection classes exist: no collection is made, so the others are
-// never reached with one.
+// The library's own operations: the node's collections are the live collection classes.
 
-KxwDomHtmlCollectionOrdered* KxwDomNodeCollections::CreateAll(KxwDomCoreNode&) {
-    return nullptr;
+KxwDomHtmlCollectionOrdered* KxwDomNodeCollections::CreateAll(KxwDomCoreNode& mrtOwnerNode) {
+    auto* ptAll = NewOwnedCollection<KxwDomHtmlCollectionOrdered>(mrtOwnerNode, "all");
+    FillWithDescendantElements(*ptAll, mrtOwnerNode);
+    return ptAll;
 }
-KxwDomHtmlCollectionGeneral* KxwDomNodeCollections::CreateChildren(KxwDomCoreNode&) {
-    return nullptr;
+
+KxwDomHtmlCollectionGeneral* KxwDomNodeCollections::CreateChildren(KxwDomCoreNode& mrtOwnerNode) {
+    auto* ptChildren = NewOwnedCollection<KxwDomHtmlCollectionGeneral>(mrtOwnerNode, "children");
+    for (KxwDomNodeBase* ptChild = mrtOwnerNode.GetDomFirstChild(); ptChild; ptChild = ptChild->GetDomNextSibling())
+        if (ptChild->IsElementNode()) ptChildren->AppendItem(ptChild);
+    return ptChildren;
 }
-KxwDomHtmlCollectionGeneral* KxwDomNodeCollections::CreateChildNodes(KxwDomCoreNode&) {
-    return nullptr;
+
+KxwDomHtmlCollectionGeneral* KxwDomNodeCollections::CreateChildNodes(KxwDomCoreNode& mrtOwnerNode) {
+    auto* ptChildNodes = NewOwnedCollection<KxwDomHtmlCollectionGeneral>(mrtOwnerNode, "childNodes");
+    Rebuild(ptChildNodes, mrtOwnerNode);
+    return ptChildNodes;
 }
-void KxwDomNodeCollections::Delete(KxwDomHtmlCollectionOrdered*) {}
-void KxwDomNodeCollections::Delete(KxwDomHtmlCollectionGeneral*) {}
-void KxwDomNodeCollections::Update(KxwDomHtmlCollectionOrdered*, KXW_DOM_COMMON_NOTIFICATION_ENUM, KxwDomNodeBase*,
-                                   void*) {}
-void KxwDomNodeCollections::Update(KxwDomHtmlCollectionGeneral*, KXW_DOM_COMMON_NOTIFICATION_ENUM, KxwDomNodeBase*,
-                                   void*) {}
-void KxwDomNodeCollections::AddItem(KxwDomHtmlCollectionOrdered*, KxwDomNodeBase*) {}
-void KxwDomNodeCollections::AddItem(KxwDomHtmlCollectionGeneral*, KxwDomNodeBase*) {}
-void KxwDomNodeCollections::RemoveDescendantsOf(KxwDomHtmlCollectionOrdered*, const KxwDomNodeBase*) {}
-void KxwDomNodeCollections::Reset(KxwDomHtmlCollectionOrdered*) {}
-void KxwDomNodeCollections::Reset(KxwDomHtmlCollectionGeneral*) {}
-void KxwDomNodeCollections::Rebuild(KxwDomHtmlCollectionGeneral*, KxwDomCoreNode&) {}
-KxwDomHtmlCollectionGeneral* KxwDomNodeCollections::GetTags(KxwDomHtmlCollectionOrdered*, const char16_t*, unsigned) {
-    return nullptr;
+
+void KxwDomNodeCollections::Delete(KxwDomHtmlCollectionOrdered* mptCollection) {
+    delete mptCollection;
 }
-KxwJswUserObjBase* KxwDomNodeCollections::ToUserObj(KxwDomHtmlCollectionOrdered*) {
-    return nullptr;
+
+void KxwDomNodeCollections::Delete(KxwDomHtmlCollectionGeneral* mptCollection) {
+    delete mptCollection;
 }
-KxwJswUserObjBase* KxwDomNodeCollections::ToUserObj(KxwDomHtmlCollectionGeneral*) {
-    return nullptr;
+
+void KxwDomNodeCollections::Update(KxwDomHtmlCollectionOrdered* mptCollection, KXW_DOM_COMMON_NOTIFICATION_ENUM meType,
+                                   KxwDomNodeBase* mptNode, void* mpvExtra) {
+    if (mptCollection) mptCollection->UpdateCollection(meType, mptNode, mpvExtra);
+}
+
+void KxwDomNodeCollections::Update(KxwDomHtmlCollectionGeneral* mptCollection, KXW_DOM_COMMON_NOTIFICATION_ENUM meType,
+                                   KxwDomNodeBase* mptNode, void* mpvExtra) {
+    if (mptCollection) mptCollection->UpdateCollection(meType, mptNode, mpvExtra);
+}
+
+void KxwDomNodeCollections::AddItem(KxwDomHtmlCollectionOrdered* mptCollection, KxwDomNodeBase* mptElement) {
+    if (mptCollection && mptElement) mptCollection->AddItem(mptElement);
+}
+
+void KxwDomNodeCollections::AddItem(KxwDomHtmlCollectionGeneral* mptCollection, KxwDomNodeBase* mptElement) {
+    if (!mptCollection || !mptElement) return;
+    // A list of direct children: the new child goes after the element child before it.
+    KxwDomNodeBase* ptPrevious = mptElement->GetDomPreviousSibling();
+    while (ptPrevious && !ptPrevious->IsElementNode()) ptPrevious = ptPrevious->GetDomPreviousSibling();
+    if (!mptCollection->InsertItemAfterNode(mptElement, ptPrevious)) mptCollection->AppendItem(mptElement);
+}
+
+void KxwDomNodeCollections::RemoveDescendantsOf(KxwDomHtmlCollectionOrdered* mptCollection,
+                                                const KxwDomNodeBase* mptNode) {
+    if (mptCollection) mptCollection->RemoveDescendantOfInHtmlDocument(mptNode);
+}
+
+void KxwDomNodeCollections::Reset(KxwDomHtmlCollectionOrdered* mptCollection) {
+    if (mptCollection) mptCollection->Reset();
+}
+
+void KxwDomNodeCollections::Reset(KxwDomHtmlCollectionGeneral* mptCollection) {
+    if (mptCollection) mptCollection->Reset();
+}
+
+void KxwDomNodeCollections::Rebuild(KxwDomHtmlCollectionGeneral* mptCollection, KxwDomCoreNode& mrtOwnerNode) {
+    if (!mptCollection) return;
+    mptCollection->Reset();
+    for (KxwDomNodeBase* ptChild = mrtOwnerNode.GetDomFirstChild(); ptChild; ptChild = ptChild->GetDomNextSibling())
+        mptCollection->AppendItem(ptChild);
+}
+
+KxwDomHtmlCollectionGeneral* KxwDomNodeCollections::GetTags(KxwDomHtmlCollectionOrdered* mptAll,
+                                                            const char16_t* mpwsfTagName,
+                                                            unsigned muTagNameLenInChars) {
+    return mptAll ? mptAll->GetTags(mpwsfTagName, muTagNameLenInChars) : nullptr;
+}
+
+KxwJswUserObjBase* KxwDomNodeCollections::ToUserObj(KxwDomHtmlCollectionOrdered* mptCollection) {
+    return mptCollection;
+}
+
+KxwJswUserObjBase* KxwDomNodeCollections::ToUserObj(KxwDomHtmlCollectionGeneral* mptCollection) {
+    return mptCollection;
 }

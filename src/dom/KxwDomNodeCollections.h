@@ -1,7 +1,7 @@
 // The collections a node keeps of its subtree ("all", "children", "childNodes") as the tree algorithms use them.
 // The node holds the pointers and decides when each collection changes; this interface is the one place that
-// knows the collection classes, so they plug in here without touching the tree code. The library's own
-// operations make no collection yet: every node then answers null for its collections and nothing is kept.
+// knows the collection classes, so they plug in here without touching the tree code. Tests may put a recording
+// set in place.
 #pragma once
 
 #include "kxw/KxwDomCommonEnums.h"

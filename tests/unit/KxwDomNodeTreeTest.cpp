@@ -353,9 +353,9 @@ TEST_F(KxwDomNodeTreeTest, PropertiesAsScriptsReadThem) {
                                        " text.nodeValue = 'again'; r.push(text.data); r.join('|')"));
     EXPECT_EQ(u"again",
               std::u16string(ptText->GetNodeValue().GetU16nStr(), ptText->GetNodeValue().GetU16nLenInChars()));
-    // Without collection classes, a node's collections read as null and getElementsByTagName finds nothing.
-    EXPECT_EQ("null|null|null", Eval("[String(html.childNodes), String(html.all),"
-                                     " String(html.getElementsByTagName('LAST'))].join('|')"));
+    // A node's collections are live collections: its text and element children, its elements, those of a tag.
+    EXPECT_EQ("3|2|1|LAST", Eval("[html.childNodes.length, html.all.length, html.getElementsByTagName('LAST').length,"
+                                 " html.getElementsByTagName('LAST')[0].nodeName].join('|')"));
     // The document element goes with its removal.
     EXPECT_EQ("null", Eval("doc.removeChild(html); String(doc.documentElement)"));
     EXPECT_EQ(nullptr, _ptDocument->GetDocumentElement());

@@ -1,0 +1,78 @@
+#include "KxwDomHtmlCollectionMap.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "KxwDomNodeBase.h"
+#include "KxwMemMgr.h"
+#include "KxwUtilReport.h"
+#include "maw_alloc.h"
+
+void* xfpvKxwDomHtmlCollectionMapAlloc(KxwMemMgr* mptMemMgr, size_t mnSize, size_t mnAlignment) {
+    void* pvBlock = mptMemMgr ? mptMemMgr->Alloc(mnSize, mnAlignment < 8 ? 8 : mnAlignment) : maw_malloc(mnSize);
+    if (!pvBlock) KxwUtilOutOfMemoryAbort(static_cast<long>(mnSize), "KxwDomHtmlCollectionMapAllocator");
+    return pvBlock;
+}
+
+void xfvKxwDomHtmlCollectionMapFree(KxwMemMgr* mptMemMgr, void* mpvBlock) {
+    if (mptMemMgr)
+        mptMemMgr->Free(mpvBlock);
+    else
+        maw_free(mpvBlock);
+}
+
+KxwDomHtmlCollectionMap::KxwDomHtmlCollectionMap(KxwMemMgr* mptMemMgr)
+    : _ptMemMgr(mptMemMgr), _tMap(Map::allocator_type(mptMemMgr)) {}
+
+std::string KxwDomHtmlCollectionMap::KeyOf(const KxwDomNodeBase* mptNode) {
+    if (!mptNode) return std::string();
+    const KxwDomHtmlPropertyStr& rtId = mptNode->GetId();
+    return std::string(rtId.GetDcsStr(), rtId.GetDcsLenInBytes());
+}
+
+void KxwDomHtmlCollectionMap::AddUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey) {
+    if (mdsKey.empty()) return;
+    KxwDomHtmlCollectionMapAllocator<char> tAlloc(_ptMemMgr);
+    KeyStr dsKey(mdsKey.data(), mdsKey.size(), tAlloc);
+    auto it = _tMap.find(dsKey);
+    if (it == _tMap.end()) it = _tMap.emplace(std::move(dsKey), NodeList(NodeList::allocator_type(_ptMemMgr))).first;
+    it->second.push_back(mptNode);
+}
+
+void KxwDomHtmlCollectionMap::RemoveUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey) {
+    if (mdsKey.empty()) return;
+    KeyStr dsKey(mdsKey.data(), mdsKey.size(), KxwDomHtmlCollectionMapAllocator<char>(_ptMemMgr));
+    auto it = _tMap.find(dsKey);
+    if (it == _tMap.end()) return;
+    NodeList& rtNodes = it->second;
+    auto itNode = std::find(rtNodes.begin(), rtNodes.end(), mptNode);
+    if (itNode != rtNodes.end()) rtNodes.erase(itNode);
+    if (rtNodes.empty()) _tMap.erase(it);
+}
+
+void KxwDomHtmlCollectionMap::Add(KxwDomNodeBase* mptNode) {
+    AddUnder(mptNode, KeyOf(mptNode));
+}
+
+void KxwDomHtmlCollectionMap::Remove(KxwDomNodeBase* mptNode) {
+    RemoveUnder(mptNode, KeyOf(mptNode));
+}
+
+void KxwDomHtmlCollectionMap::Remove(KxwDomNodeBase* mptNode, const char* mpszKey) {
+    RemoveUnder(mptNode, mpszKey ? std::string(mpszKey) : std::string());
+}
+
+void KxwDomHtmlCollectionMap::Rekey(KxwDomNodeBase* mptNode, const char* mpszNewKey) {
+    RemoveUnder(mptNode, KeyOf(mptNode));
+    AddUnder(mptNode, mpszNewKey ? std::string(mpszNewKey) : std::string());
+}
+
+size_t KxwDomHtmlCollectionMap::Count(const char* mpszKey, KxwDomNodeBase** mpptFirst) const {
+    if (mpptFirst) *mpptFirst = nullptr;
+    if (!mpszKey || !*mpszKey) return 0;
+    KeyStr dsKey(mpszKey, std::strlen(mpszKey), KxwDomHtmlCollectionMapAllocator<char>(_ptMemMgr));
+    auto it = _tMap.find(dsKey);
+    if (it == _tMap.end() || it->second.empty()) return 0;
+    if (mpptFirst) *mpptFirst = it->second.front();
+    return it->second.size();
+}

@@ -1,0 +1,84 @@
+// The name index of a collection: from an identifier (an element's id) to the nodes of the collection that carry
+// it. It lives on the collection's memory manager, so a virtual user's lookups never touch the process heap.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class KxwDomNodeBase;
+class KxwMemMgr;
+
+// Hands out blocks of one memory manager (the process heap when null); exhaustion ends the process.
+template <class T>
+class KxwDomHtmlCollectionMapAllocator {
+public:
+    using value_type = T;
+    explicit KxwDomHtmlCollectionMapAllocator(KxwMemMgr* mptMemMgr) : _ptMemMgr(mptMemMgr) {}
+    template <class U>
+    KxwDomHtmlCollectionMapAllocator(const KxwDomHtmlCollectionMapAllocator<U>& mrtOther)
+        : _ptMemMgr(mrtOther.GetMemMgr()) {}
+
+    T* allocate(size_t mnCount) { return static_cast<T*>(AllocBlock(mnCount * sizeof(T), alignof(T))); }
+    void deallocate(T* mptBlock, size_t) { FreeBlock(mptBlock); }
+    KxwMemMgr* GetMemMgr() const { return _ptMemMgr; }
+
+    template <class U>
+    bool operator==(const KxwDomHtmlCollectionMapAllocator<U>& mrtOther) const {
+        return _ptMemMgr == mrtOther.GetMemMgr();
+    }
+    template <class U>
+    bool operator!=(const KxwDomHtmlCollectionMapAllocator<U>& mrtOther) const {
+        return !(*this == mrtOther);
+    }
+
+private:
+    void* AllocBlock(size_t mnSize, size_t mnAlignment) const;
+    void FreeBlock(void* mpvBlock) const;
+    KxwMemMgr* _ptMemMgr;
+};
+
+void* xfpvKxwDomHtmlCollectionMapAlloc(KxwMemMgr* mptMemMgr, size_t mnSize, size_t mnAlignment);
+void xfvKxwDomHtmlCollectionMapFree(KxwMemMgr* mptMemMgr, void* mpvBlock);
+
+template <class T>
+void* KxwDomHtmlCollectionMapAllocator<T>::AllocBlock(size_t mnSize, size_t mnAlignment) const {
+    return xfpvKxwDomHtmlCollectionMapAlloc(_ptMemMgr, mnSize, mnAlignment);
+}
+template <class T>
+void KxwDomHtmlCollectionMapAllocator<T>::FreeBlock(void* mpvBlock) const {
+    xfvKxwDomHtmlCollectionMapFree(_ptMemMgr, mpvBlock);
+}
+
+class KxwDomHtmlCollectionMap {
+public:
+    explicit KxwDomHtmlCollectionMap(KxwMemMgr* mptMemMgr);
+    KxwDomHtmlCollectionMap(const KxwDomHtmlCollectionMap&) = delete;
+    KxwDomHtmlCollectionMap& operator=(const KxwDomHtmlCollectionMap&) = delete;
+
+    // Files the node under its id; nodes without an id are not filed.
+    void Add(KxwDomNodeBase* mptNode);
+    // Takes the node out from under its id (mpszKey: the id it was filed under when it is about to change).
+    void Remove(KxwDomNodeBase* mptNode);
+    void Remove(KxwDomNodeBase* mptNode, const char* mpszKey);
+    // Files the node under mpszNewKey instead of under its current id.
+    void Rekey(KxwDomNodeBase* mptNode, const char* mpszNewKey);
+    // How many nodes carry mpszKey, and the first of them (null when none).
+    size_t Count(const char* mpszKey, KxwDomNodeBase** mpptFirst) const;
+
+    // The id of a node as the map files it (the empty text for none).
+    static std::string KeyOf(const KxwDomNodeBase* mptNode);
+
+private:
+    using KeyStr = std::basic_string<char, std::char_traits<char>, KxwDomHtmlCollectionMapAllocator<char>>;
+    using NodeList = std::vector<KxwDomNodeBase*, KxwDomHtmlCollectionMapAllocator<KxwDomNodeBase*>>;
+    using Map = std::map<KeyStr, NodeList, std::less<KeyStr>,
+                         KxwDomHtmlCollectionMapAllocator<std::pair<const KeyStr, NodeList>>>;
+    void RemoveUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey);
+    void AddUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey);
+
+    KxwMemMgr* _ptMemMgr;
+    Map _tMap;
+};
