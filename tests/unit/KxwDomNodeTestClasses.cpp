@@ -90,6 +90,84 @@ bool KxwTestNodeElement::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
 
 // ---------------------------------------------------------------------------------------------------------------
 
+namespace {
+
+enum : short {
+    kIdStyle = -34,  // 222
+    kIdId = -33,     // 223
+    kIdName = -32,   // 224
+    kIdHref = -31,   // 225
+};
+
+const KxwJswPropertySpec katAttrElementProperties[] = {
+    {"style", 222, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
+    {"id", 223, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_ATTRIBUTE, "S"},
+    {"name", 224, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_ATTRIBUTE, "S"},
+    {"href", 225, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_ATTRIBUTE, "S"},
+    {nullptr, 0, 0, nullptr},
+};
+const KxwJswMethodSpec katAttrElementMethods[] = {{nullptr, nullptr, nullptr, 0}};
+
+}  // namespace
+
+KxwTestAttrElement::KxwTestAttrElement(KxwDomCoreDocument* mptOwnerDocument, KxwMemMgr* mptMemMgr)
+    : KxwDomCoreElement(mptOwnerDocument, mptMemMgr, KXW_DOM_COMMON_NODE_SUBTYPE_GENERIC_ELEMENT),
+      _tStyle(GetDomEnv()),
+      _tId(GetDomEnv()),
+      _tName(GetDomEnv()),
+      _tHref(GetDomEnv()) {}
+
+const char16_t* KxwTestAttrElement::GetNodeNameU16n(unsigned* mpuLenInChars) const {
+    if (mpuLenInChars) *mpuLenInChars = 1;
+    return u"A";
+}
+
+const KxwJswClassInformation* KxwTestAttrElement::GetClassInformation() const {
+    static const KxwJswClassInformation ktClassInfo(&KxwDomCoreElement::GetCoreElementClassInformation(),
+                                                    "testattrelement", katAttrElementProperties, katAttrElementMethods);
+    return &ktClassInfo;
+}
+
+bool KxwTestAttrElement::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    switch (mnTinyId) {
+        case kIdStyle:
+            mrtPropertyInfo = _tStyle;
+            return true;
+        case kIdId:
+            mrtPropertyInfo = _tId;
+            return true;
+        case kIdName:
+            mrtPropertyInfo = _tName;
+            return true;
+        case kIdHref:
+            mrtPropertyInfo = _tHref;
+            return true;
+        default:
+            return KxwDomCoreElement::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    }
+}
+
+bool KxwTestAttrElement::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    switch (mnTinyId) {
+        case kIdStyle:
+            _tStyle = mrtPropertyInfo;
+            return true;
+        case kIdId:
+            _tId = mrtPropertyInfo;
+            return true;
+        case kIdName:
+            _tName = mrtPropertyInfo;
+            return true;
+        case kIdHref:
+            _tHref = mrtPropertyInfo;
+            return true;
+        default:
+            return KxwDomCoreElement::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+
 std::vector<std::string>& KxwTestNotificationLog::Lines() {
     thread_local std::vector<std::string> tLines;
     return tLines;

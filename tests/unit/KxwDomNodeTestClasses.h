@@ -11,6 +11,7 @@
 
 #include "KxwDomCoreDocument.h"
 #include "KxwDomCoreDocumentFragment.h"
+#include "KxwDomCoreElement.h"
 #include "KxwDomCoreTextNode.h"
 #include "KxwDomEventTarget.h"
 #include "KxwDomNodeCollections.h"
@@ -44,6 +45,23 @@ public:
 private:
     std::string _dsTag;
     std::u16string _dsTagU16;
+};
+
+// "testattrelement" (parent "coreelement"): an element with the DOM properties that attribute reflection is tested
+// with: style (222, read-only; the parsed text is kept), id (223), name (224), href (225).
+class KxwTestAttrElement : public KxwDomCoreElement {
+public:
+    KxwTestAttrElement(KxwDomCoreDocument* mptOwnerDocument, KxwMemMgr* mptMemMgr);
+
+    const char16_t* GetNodeNameU16n(unsigned* mpuLenInChars) const override;
+    const KxwJswClassInformation* GetClassInformation() const override;
+    bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+
+    KxwDomHtmlPropertyStr _tStyle;
+    KxwDomHtmlPropertyStr _tId;
+    KxwDomHtmlPropertyStr _tName;
+    KxwDomHtmlPropertyStr _tHref;
 };
 
 // What a recording element heard, in order: "This <tag> <type> <subject>" and "After <tag> <type> <subject>", the

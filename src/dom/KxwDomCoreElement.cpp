@@ -1,0 +1,432 @@
+#include "KxwDomCoreElement.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "KxwDomBindingUtil.h"
+#include "KxwDomCoreDocument.h"
+#include "KxwDomNodeCollections.h"
+#include "KxwDomPropertyInfo.h"
+#include "KxwDomWatchDelete.h"
+#include "KxwJswCallArgs.h"
+#include "KxwJswClassInformation.h"
+#include "KxwMemMgr.h"
+#include "KxwU16nHandler.h"
+#include "kxw/KxwEnvCfg.h"
+
+namespace {
+
+// Tiny ids of "coreelement" as the class receives them (217 to 221; 219 stays free for "attributes").
+enum : short {
+    kIdChildren = -39,
+    kIdTagName = -38,
+    kIdParentNode = -36,
+    kIdUniqueID = -35,
+};
+// The style property of the HTML elements (222): read-only, yet setAttribute on it is silently accepted.
+constexpr short kIdStyle = -34;
+constexpr unsigned kNoWindowUniqueNumber = 999999;
+
+bool IsAsciiEqualIgnoringCase(const char16_t* mpwsf1, size_t mnLen1, const char16_t* mpwsf2, size_t mnLen2) {
+    if (mnLen1 != mnLen2) return false;
+    for (size_t n = 0; n < mnLen1; ++n) {
+        char16_t c1 = mpwsf1[n], c2 = mpwsf2[n];
+        if (c1 >= 'A' && c1 <= 'Z') c1 = static_cast<char16_t>(c1 + 32);
+        if (c2 >= 'A' && c2 <= 'Z') c2 = static_cast<char16_t>(c2 + 32);
+        if (c1 != c2) return false;
+    }
+    return true;
+}
+
+// Declared names are ASCII: other characters become '?', which no declared name holds.
+std::string NarrowName(const char16_t* mpwsfName, unsigned muLen) {
+    std::string dsName;
+    dsName.reserve(muLen);
+    for (unsigned n = 0; n < muLen; ++n)
+        dsName += mpwsfName[n] > 0 && mpwsfName[n] < 0x80 ? static_cast<char>(mpwsfName[n]) : '?';
+    return dsName;
+}
+
+// One counter per owner document, until windows keep their own: an entry dies with its document.
+struct KxwUniqueIdCounter {
+    std::unique_ptr<KxwDomWatchDelete> _ptWatch;
+    unsigned _uCounter = 0;
+};
+
+unsigned NextUniqueNumber(KxwDomCoreDocument* mptDocument) {
+    if (!mptDocument) return kNoWindowUniqueNumber;
+    thread_local std::vector<KxwUniqueIdCounter> tCounters;
+    KxwUniqueIdCounter* ptFound = nullptr;
+    for (size_t n = 0; n < tCounters.size();) {
+        if (tCounters[n]._ptWatch->HasBeenDeleted()) {
+            tCounters.erase(tCounters.begin() + static_cast<long>(n));
+            continue;
+        }
+        if (tCounters[n]._ptWatch->GetEffectiveWatchedPtr() == mptDocument) ptFound = &tCounters[n];
+        ++n;
+    }
+    if (!ptFound) {
+        tCounters.push_back(
+            KxwUniqueIdCounter{std::make_unique<KxwDomWatchDelete>("KxwDomCoreElement::GetUniqueID", mptDocument), 0});
+        ptFound = &tCounters.back();
+    }
+    return ++ptFound->_uCounter;
+}
+
+void InvalidArgs(const char* mpszCallback, KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile("Invalid arguments for KxwDomCoreElement::%s: this=%p, miArgc=%d, mpatArgv=%p",
+                                    mpszCallback, static_cast<void*>(mptUserObj), static_cast<int>(mrtArgs.Length()),
+                                    mrtArgs.GetRaw());
+}
+
+// The element and the name of a call, or false when the call is malformed (reported, result null).
+bool ElementAndName(const char* mpszCallback, KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs,
+                    KxwDomCoreElement*& mrptElement, std::u16string& mrdsName) {
+    mrptElement = dynamic_cast<KxwDomCoreElement*>(mptUserObj);
+    if (!mrptElement || mrtArgs.Length() == 0) {
+        InvalidArgs(mpszCallback, mptUserObj, mrtArgs);
+        KxwJsval tNull;
+        tNull.SetNull();
+        mrtArgs.SetResult(tNull);
+        return false;
+    }
+    KxwJsval tName = mrtArgs.Get(0);
+    unsigned uLen = 0;
+    const char16_t* pwsfName = tName.GetStringU16n(&uLen, mrtArgs.GetContext());
+    mrdsName.assign(pwsfName ? pwsfName : u"", pwsfName ? uLen : 0);
+    return true;
+}
+
+int FlagsArg(KxwJswCallArgs& mrtArgs, unsigned muIndex, int miDefault) {
+    if (mrtArgs.Length() <= muIndex || mrtArgs.Get(muIndex).IsUndefined()) return miDefault;
+    return mrtArgs.Get(muIndex).GetInt(mrtArgs.GetContext());
+}
+
+bool getAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomCoreElement* ptElement;
+    std::u16string dsName;
+    if (!ElementAndName("getAttribute_callback", mptUserObj, mrtArgs, ptElement, dsName)) return true;
+    KxwJsval tResult;
+    ptElement->GetAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), FlagsArg(mrtArgs, 1, 0), tResult);
+    mrtArgs.SetResult(tResult);
+    return true;
+}
+
+bool setAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomCoreElement* ptElement;
+    std::u16string dsName;
+    if (!ElementAndName("setAttribute_callback", mptUserObj, mrtArgs, ptElement, dsName)) return true;
+    bool bRC = ptElement->SetAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), mrtArgs.Get(1),
+                                       FlagsArg(mrtArgs, 2, 1));
+    mrtArgs.SetResult(KxwJsval());
+    return bRC;
+}
+
+bool removeAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomCoreElement* ptElement;
+    std::u16string dsName;
+    if (!ElementAndName("removeAttribute_callback", mptUserObj, mrtArgs, ptElement, dsName)) return true;
+    KxwJsval tResult;
+    tResult.SetBoolean(
+        ptElement->RemoveAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), FlagsArg(mrtArgs, 1, 1)));
+    mrtArgs.SetResult(tResult);
+    return true;
+}
+
+const KxwJswPropertySpec katCoreElementProperties[] = {
+    {"children", 217, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
+    {"tagName", 218, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
+    {"parentNode", 220, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
+    {"uniqueID", 221, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
+    {nullptr, 0, 0, nullptr},
+};
+const KxwJswMethodSpec katCoreElementMethods[] = {
+    {"getAttribute", nullptr, nullptr, 2, getAttribute_callback},
+    {"setAttribute", nullptr, nullptr, 3, setAttribute_callback},
+    {"removeAttribute", nullptr, nullptr, 2, removeAttribute_callback},
+    {nullptr, nullptr, nullptr, 0},
+};
+
+}  // namespace
+
+KxwDomCoreElement::KxwDomCoreElement(KxwDomCoreDocument* mptOwnerDocument, KxwMemMgr* mptMemMgr,
+                                     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meNodeSubtype)
+    : KxwDomEventTarget(mptOwnerDocument, mptMemMgr, KXW_DOM_COMMON_NODE_TYPE_ELEMENT, meNodeSubtype),
+      _eSubtype(meNodeSubtype),
+      _tAdditionalAttrs(GetDomEnv()) {}
+
+KxwDomCoreElement::~KxwDomCoreElement() {
+    if (_ptUniqueID) {
+        KxwMemMgr* ptMemMgr = GetMemMgr();
+        _ptUniqueID->~KxwDomHtmlPropertyStr();
+        if (ptMemMgr)
+            ptMemMgr->Free(_ptUniqueID);
+        else
+            std::free(_ptUniqueID);
+    }
+}
+
+bool KxwDomCoreElement::AddParsedAttr(const char* mpszNameDcsStr, const char* mpszValueDcsStrOrNULL) {
+    return _tAdditionalAttrs.AddParsedAttr(mpszNameDcsStr, mpszValueDcsStrOrNULL);
+}
+
+bool KxwDomCoreElement::GetPropertyByNameDcs(const char* mpsfNameDcsStr, unsigned muNameDcsLenInBytes,
+                                             const char** mppsfValueDcsStr, unsigned* mpuValueDcsLenInBytes) {
+    const char* psfValue = nullptr;
+    unsigned uLen = 0;
+    if (!mpsfNameDcsStr || muNameDcsLenInBytes == 0 ||
+        !_tAdditionalAttrs.GetAttrValueDcs(mpsfNameDcsStr, muNameDcsLenInBytes, false, psfValue, uLen) || !psfValue)
+        return false;
+    if (mppsfValueDcsStr) *mppsfValueDcsStr = psfValue;
+    if (mpuValueDcsLenInBytes) *mpuValueDcsLenInBytes = uLen;
+    return true;
+}
+
+const KxwJswPropertySpec* KxwDomCoreElement::FindDeclaredProperty(const std::string& mdsName, bool mbIgnoreCase) const {
+    const KxwJswClassInformation* ptClass = GetClassInformation();
+    if (!ptClass || mdsName.empty()) return nullptr;
+    if (mbIgnoreCase) return ptClass->FindPropertyIgnoringCase(mdsName.c_str());
+    for (; ptClass; ptClass = ptClass->GetParent())
+        for (const KxwJswPropertySpec* ptSpec = ptClass->GetProperties(); ptSpec && ptSpec->_pszName; ++ptSpec)
+            if (mdsName == ptSpec->_pszName) return ptSpec;
+    return nullptr;
+}
+
+bool KxwDomCoreElement::FindOwnProperty(const char16_t* mpwsfName, unsigned muNameLen, bool mbIgnoreCase,
+                                        std::u16string& mrdsFound) {
+    KxwJsval tObj;
+    std::vector<std::u16string> tNames;
+    if (!GetJsiObj() || !tObj.SetDomObject(this) || !tObj.GetOwnPropertyNames(tNames)) return false;
+    for (const std::u16string& dsName : tNames) {
+        bool bMatch = mbIgnoreCase ? IsAsciiEqualIgnoringCase(dsName.data(), dsName.size(), mpwsfName, muNameLen)
+                                   : dsName.compare(0, dsName.size(), mpwsfName, muNameLen) == 0;
+        if (bMatch) {
+            mrdsFound = dsName;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool KxwDomCoreElement::SetDeclaredProperty(const KxwJswPropertySpec& mrtSpec, const KxwJsval& mrtValue) {
+    KxwJsval tValue = mrtValue;
+    const char* pszLetter = mrtSpec._pszTypeLetter;
+    if (pszLetter && *pszLetter == 'S' && !tValue.IsString()) {
+        // Attribute values are texts: the property receives what a script assignment would give it.
+        unsigned uLen = 0;
+        const char16_t* pwsfText = tValue.GetStringU16n(&uLen);
+        std::u16string dsText(pwsfText ? pwsfText : u"", pwsfText ? uLen : 0);
+        tValue = KxwJsval();
+        tValue.SetStringU16n(dsText.data(), dsText.size());
+    }
+    return SetDomPropertyJsval(KxwJswClassInformation::DispatchId(mrtSpec._uTinyId), tValue);
+}
+
+bool KxwDomCoreElement::DumpAttributesToJsiObj() {
+    if (_tAdditionalAttrs.IsEmpty()) return true;
+    bool bHasJsiObj = GetJsiObj() != nullptr;
+    KxwU16nHandler* ptHandler = GetU16nHandler() ? GetU16nHandler() : xfptKxwU16nHandlerGetDefault();
+    bool bOK = true;
+    while (const KxwDomAdditionalAttrCollection::Attr* ptAttr = _tAdditionalAttrs.GetFirstAttr()) {
+        std::string dsName(ptAttr->GetNameDcsStr(), ptAttr->GetNameDcsLenInBytes());
+        std::u16string dsValue;
+        if (const char* psfValue = ptAttr->GetValueDcsStr()) {
+            unsigned uLen = ptAttr->GetValueDcsLenInBytes();
+            dsValue.resize(ptHandler->GetMaxU16nLenInChars(uLen));
+            dsValue.resize(ptHandler->ConvertDcsToU16n(psfValue, uLen, dsValue.data(), dsValue.size()));
+        } else if (const char16_t* pwsfValue = ptAttr->GetValueU16nStr()) {
+            dsValue.assign(pwsfValue, ptAttr->GetValueU16nLenInChars());
+        }
+        KxwJsval tValue;
+        tValue.SetStringU16n(dsValue.data(), dsValue.size());
+        if (const KxwJswPropertySpec* ptSpec = FindDeclaredProperty(dsName, true)) {
+            short nTinyId = KxwJswClassInformation::DispatchId(ptSpec->_uTinyId);
+            bool bReadOnly = (ptSpec->_uFlags & KXW_JSW_PROP_READONLY) != 0;
+            // The parsed style text is the one way a style attribute reaches the element.
+            if (!bReadOnly || nTinyId == kIdStyle) SetDomPropertyJsval(nTinyId, tValue);
+        } else if (bHasJsiObj) {
+            std::u16string dsName16(ptHandler->GetMaxU16nLenInChars(dsName.size()), u'\0');
+            dsName16.resize(
+                ptHandler->ConvertDcsToU16n(dsName.data(), dsName.size(), dsName16.data(), dsName16.size()));
+            KxwJsval tObj;
+            if (!tObj.SetDomObject(this) || !tObj.DefineOwnProperty(dsName16.data(), dsName16.size(), tValue)) {
+                xfvKxwUtilReportInternalErrorBySevLvl(
+                    KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                    "JS_DefineUCProperty failed for name=\"%.1000s\", value=\"%.1000s\" in "
+                    "KxwDomCoreElement::DumpAttributesToJsiObj for this=%p",
+                    dsName.c_str(), ptAttr->GetValueDcsStr() ? ptAttr->GetValueDcsStr() : "", static_cast<void*>(this));
+                bOK = false;
+            }
+        } else {
+            // Without an engine the custom attributes have nowhere to go: keep them stored.
+            return false;
+        }
+        _tAdditionalAttrs.RemoveFirstAttr();
+    }
+    return bOK;
+}
+
+void KxwDomCoreElement::GetAttribute(const char16_t* mpwsfName, unsigned muNameLen, int miFlags, KxwJsval& mrtResult) {
+    mrtResult.SetNull();
+    if (!mpwsfName || muNameLen == 0) return;
+    DumpAttributesToJsiObj();
+    bool bIgnoreCase = (miFlags & 1) == 0;
+    std::string dsName = NarrowName(mpwsfName, muNameLen);
+    if (const KxwJswPropertySpec* ptSpec = FindDeclaredProperty(dsName, bIgnoreCase)) {
+        short nTinyId = KxwJswClassInformation::DispatchId(ptSpec->_uTinyId);
+        if (miFlags & 2) nTinyId = GetTinyIdForExactValueFromTinyId(static_cast<signed char>(nTinyId));
+        if (!GetDomPropertyJsval(nTinyId, mrtResult)) {
+            if (xfbKxwTraceEnabled())
+                xfvKxwUtilReportTraceToFile(
+                    "KxwDomCoreElement::GetDomPropertyInfo failed in "
+                    "KxwDomCoreElement::getAttribute_callback cTinyId=%d, bIgnoreCase=%d, "
+                    "name=%.100s, GetJsiObj()=%p, this=%p",
+                    nTinyId, bIgnoreCase ? 1 : 0, dsName.c_str(), static_cast<void*>(PeekJsiObj()),
+                    static_cast<void*>(this));
+            mrtResult.SetNull();
+        }
+        if (mrtResult.IsUndefined()) mrtResult.SetNull();
+        return;
+    }
+    std::u16string dsFound;
+    if (!FindOwnProperty(mpwsfName, muNameLen, bIgnoreCase, dsFound)) return;
+    KxwJsval tObj;
+    if (!tObj.SetDomObject(this) || !tObj.GetOwnProperty(dsFound.data(), dsFound.size(), mrtResult)) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "JS_GetProperty() failed for name=%.100s in KxwDomCoreElement::getAttribute_callback for this=%p",
+            dsName.c_str(), static_cast<void*>(this));
+        mrtResult.SetNull();
+    }
+    if (mrtResult.IsUndefined()) mrtResult.SetNull();
+}
+
+bool KxwDomCoreElement::SetAttribute(const char16_t* mpwsfName, unsigned muNameLen, const KxwJsval& mrtValue,
+                                     int miFlags) {
+    if (!mpwsfName || muNameLen == 0) return true;
+    DumpAttributesToJsiObj();
+    std::string dsName = NarrowName(mpwsfName, muNameLen);
+    // Declared names are found as markup writes them, whatever the case: they play the case converter's role.
+    if (const KxwJswPropertySpec* ptSpec = FindDeclaredProperty(dsName, true)) {
+        short nTinyId = KxwJswClassInformation::DispatchId(ptSpec->_uTinyId);
+        if (ptSpec->_uFlags & KXW_JSW_PROP_READONLY) {
+            if (nTinyId == kIdStyle) return true;
+            ReportErrorWithJavaScriptLineNumber(false, -35942, dsName.c_str());
+            return false;
+        }
+        if (!SetDeclaredProperty(*ptSpec, mrtValue) && xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile(
+                "KxwDomCoreElement::SetDomPropertyInfo failed in "
+                "KxwDomCoreElement::setAttribute_callback tiny id=\"%d\" GetJsiObj()=%p, "
+                "this=%p",
+                nTinyId, static_cast<void*>(PeekJsiObj()), static_cast<void*>(this));
+        return true;
+    }
+    std::u16string dsTarget(mpwsfName, muNameLen);
+    std::u16string dsFound;
+    if (FindOwnProperty(mpwsfName, muNameLen, (miFlags & 1) == 0, dsFound)) dsTarget = dsFound;
+    KxwJsval tObj;
+    if (!tObj.SetDomObject(this) || !tObj.DefineOwnProperty(dsTarget.data(), dsTarget.size(), mrtValue)) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "JS_DefineUCProperty failed in KxwDomCoreElement::setAttribute_callback tiny id=\"%d\" GetJsiObj()=%p, "
+            "name=%.100s, value=%d, this=%p",
+            127, static_cast<void*>(PeekJsiObj()), dsName.c_str(), 0, static_cast<void*>(this));
+    }
+    return true;
+}
+
+bool KxwDomCoreElement::RemoveAttribute(const char16_t* mpwsfName, unsigned muNameLen, int miFlags) {
+    if (!mpwsfName || muNameLen == 0) return false;
+    DumpAttributesToJsiObj();
+    std::string dsName = NarrowName(mpwsfName, muNameLen);
+    if (const KxwJswPropertySpec* ptSpec = FindDeclaredProperty(dsName, true)) {
+        // A read-only property has nothing a script could remove.
+        if (ptSpec->_uFlags & KXW_JSW_PROP_READONLY) return false;
+        KxwJsval tEmpty;
+        tEmpty.SetStringU16n(u"", 0);
+        SetDeclaredProperty(*ptSpec, tEmpty);
+        return true;
+    }
+    std::u16string dsFound;
+    if (!FindOwnProperty(mpwsfName, muNameLen, (miFlags & 1) == 0, dsFound)) return false;
+    KxwJsval tObj;
+    if (!tObj.SetDomObject(this) || !tObj.DeleteOwnProperty(dsFound.data(), dsFound.size())) return false;
+    return !tObj.ItsOwnProperty(dsFound.data(), static_cast<unsigned>(dsFound.size()));
+}
+
+KxwDomHtmlPropertyStr* KxwDomCoreElement::GetUniqueID() {
+    if (_ptUniqueID) return _ptUniqueID;
+    KxwMemMgr* ptMemMgr = GetMemMgr();
+    void* pvBlock =
+        ptMemMgr ? ptMemMgr->Alloc(sizeof(KxwDomHtmlPropertyStr), 8) : std::malloc(sizeof(KxwDomHtmlPropertyStr));
+    if (!pvBlock)
+        KxwUtilOutOfMemoryAbort(static_cast<long>(sizeof(KxwDomHtmlPropertyStr)),
+                                "KxwDomHtmlPropertyStr in KxwDomCoreElement::GetUniqueID");
+    _ptUniqueID = new (pvBlock) KxwDomHtmlPropertyStr(GetDomEnv());
+    char acText[32];
+    int iLen = std::snprintf(acText, sizeof acText, "ms__id%u", NextUniqueNumber(GetOwnerDocument(false)));
+    _ptUniqueID->SetDcs(acText, static_cast<unsigned>(iLen));
+    return _ptUniqueID;
+}
+
+bool KxwDomCoreElement::SetStringProperty(const char*, void*, unsigned, KXW_JSW_OBJ_PROP_TYPE_ENUM) {
+    return true;
+}
+
+const KxwJswClassInformation& KxwDomCoreElement::GetCoreElementClassInformation() {
+    static const KxwJswClassInformation ktClassInfo(&GetEventTargetClassInformation(), "coreelement",
+                                                    katCoreElementProperties, katCoreElementMethods);
+    return ktClassInfo;
+}
+
+const KxwJswClassInformation* KxwDomCoreElement::GetClassInformation() const {
+    return &GetCoreElementClassInformation();
+}
+
+bool KxwDomCoreElement::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    switch (mnTinyId) {
+        case kIdChildren: {
+            KxwDomHtmlCollectionGeneral* ptChildren = GetChildren();
+            KxwJswUserObjBase* ptUserObj =
+                ptChildren ? KxwDomNodeCollections::Current().ToUserObj(ptChildren) : nullptr;
+            if (ptUserObj)
+                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(ptUserObj);
+            else
+                mrtPropertyInfo.AssignNull();
+            return true;
+        }
+        case kIdTagName: {
+            unsigned uLen = 0;
+            const char16_t* pwsfName = GetNodeNameU16n(&uLen);
+            mrtPropertyInfo.AssignU16nStr(pwsfName, uLen, true);
+            return true;
+        }
+        case kIdParentNode:
+            if (KxwDomCoreNode* ptParent = GetDomParentNode())
+                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(ptParent);
+            else
+                mrtPropertyInfo.AssignNull();
+            return true;
+        case kIdUniqueID:
+            mrtPropertyInfo = *GetUniqueID();
+            return true;
+        default:
+            if (mnTinyId < kIdChildren) return KxwDomEventTarget::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+            if (xfbKxwTraceEnabled())
+                xfvKxwUtilReportTraceToFile("KxwDomCoreElement::GetDomPropertyInfo: Unsupported property ID (%d)",
+                                            mnTinyId);
+            mrtPropertyInfo.AssignUndefined();
+            return false;
+    }
+}
+
+bool KxwDomCoreElement::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (mnTinyId < kIdChildren) return KxwDomEventTarget::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomCoreElement", mnTinyId);
+}

@@ -1,0 +1,70 @@
+// The common base of every element: the attributes the parser found that no DOM property took (kept in a compact
+// store until a script needs them), the attribute methods and "uniqueID". Script class "coreelement".
+//
+// Declared DOM properties are accessors on the prototypes, never own properties of the element's engine object, so
+// that an attribute never shadows its property: an attribute whose name is a declared property is read and written
+// through the DOM, any other attribute is an own property of the engine object.
+#pragma once
+
+#include <string>
+
+#include "KxwDomAdditionalAttrCollection.h"
+#include "KxwDomEventTarget.h"
+#include "KxwJsval.h"
+
+struct KxwJswPropertySpec;
+
+class KxwDomCoreElement : public KxwDomEventTarget {
+public:
+    KxwDomCoreElement(KxwDomCoreDocument* mptOwnerDocument, KxwMemMgr* mptMemMgr,
+                      KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meNodeSubtype);
+    ~KxwDomCoreElement() override;
+
+    KXW_DOM_COMMON_NODE_TYPE_ENUM GetNodeType() const override { return KXW_DOM_COMMON_NODE_TYPE_ELEMENT; }
+    KXW_DOM_COMMON_NODE_SUBTYPE_ENUM GetNodeSubtype() const override { return _eSubtype; }
+
+    // ---- Attributes ----
+    // Keeps a parsed attribute for later; element classes may take some names first.
+    virtual bool AddParsedAttr(const char* mpszNameDcsStr, const char* mpszValueDcsStrOrNULL);
+    // Moves the stored attributes into the element: declared properties through the DOM, the others as own
+    // properties of the engine object. The store is empty afterwards.
+    bool DumpAttributesToJsiObj() override;
+    // A stored attribute's DCS value (name compared exactly); true only when one is found.
+    bool GetPropertyByNameDcs(const char* mpsfNameDcsStr, unsigned muNameDcsLenInBytes, const char** mppsfValueDcsStr,
+                              unsigned* mpuValueDcsLenInBytes);
+    KxwDomAdditionalAttrCollection& GetAdditionalAttrs() { return _tAdditionalAttrs; }
+
+    // The script methods. Flags bit 0: names compare exactly; bit 1 (get): the value exactly as written.
+    // Results: null when nothing matched; a value other than a string keeps its type.
+    void GetAttribute(const char16_t* mpwsfName, unsigned muNameLen, int miFlags, KxwJsval& mrtResult);
+    // False when the attribute is a read-only property (other than style): reported as a script error.
+    bool SetAttribute(const char16_t* mpwsfName, unsigned muNameLen, const KxwJsval& mrtValue, int miFlags);
+    // True when an attribute was removed (a declared property reset to the empty value counts).
+    bool RemoveAttribute(const char16_t* mpwsfName, unsigned muNameLen, int miFlags);
+
+    // "ms__id<n>", numbered per owner document in the order of first reading; fixed for the element's life.
+    KxwDomHtmlPropertyStr* GetUniqueID();
+
+    // Undeclared names assigned by the wrapper are expandos of the engine object: nothing to keep here.
+    bool SetStringProperty(const char* mpszName, void* mpvValue, unsigned mnLength,
+                           KXW_JSW_OBJ_PROP_TYPE_ENUM meType) override;
+    // The tiny id that gives a property's value exactly as written; classes with URL properties map them.
+    virtual signed char GetTinyIdForExactValueFromTinyId(signed char mcTinyId) { return mcTinyId; }
+
+    const KxwJswClassInformation* GetClassInformation() const override;
+    bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    static const KxwJswClassInformation& GetCoreElementClassInformation();
+
+private:
+    // The declared property of that name in the class chain (exactly or ignoring ASCII case), or null.
+    const KxwJswPropertySpec* FindDeclaredProperty(const std::string& mdsName, bool mbIgnoreCase) const;
+    // The first own property of the engine object whose name matches; false when none does.
+    bool FindOwnProperty(const char16_t* mpwsfName, unsigned muNameLen, bool mbIgnoreCase, std::u16string& mrdsFound);
+    // Writes a declared property from a script value, converted by the property's type letter.
+    bool SetDeclaredProperty(const KxwJswPropertySpec& mrtSpec, const KxwJsval& mrtValue);
+
+    KXW_DOM_COMMON_NODE_SUBTYPE_ENUM _eSubtype;
+    KxwDomAdditionalAttrCollection _tAdditionalAttrs;
+    KxwDomHtmlPropertyStr* _ptUniqueID = nullptr;
+};
