@@ -67,7 +67,7 @@ std::string IdToUtf8(JSContext* mptCx, JS::HandleId mtId) {
 // the page; once the item is gone the accessor removes itself. Writing makes an ordinary property (an expando).
 bool NamedItemGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
-    JS::RootedValue tKey(mptCx, js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotSpec));
+    JS::RootedValue tKey(mptCx, js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotEntry));
     if (!tArgs.thisv().isObject()) {
         tArgs.rval().setUndefined();
         return true;
@@ -99,7 +99,7 @@ bool NamedItemGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
 
 bool NamedItemSetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
-    JS::RootedValue tKey(mptCx, js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotSpec));
+    JS::RootedValue tKey(mptCx, js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotEntry));
     JS::RootedValue tValue(mptCx, tArgs.get(0));
     tArgs.rval().setUndefined();
     if (!tArgs.thisv().isObject()) return true;
@@ -115,11 +115,11 @@ bool DefineNamedItemAccessor(JSContext* mptCx, JS::HandleObject mtObj, JS::Handl
     JSFunction* ptGetter = js::NewFunctionWithReserved(mptCx, NamedItemGetter, 0, 0, "get");
     if (!ptGetter) return false;
     JS::RootedObject tGetter(mptCx, JS_GetFunctionObject(ptGetter));
-    js::SetFunctionNativeReserved(tGetter, kFunSlotSpec, mtKey);
+    js::SetFunctionNativeReserved(tGetter, kFunSlotEntry, mtKey);
     JSFunction* ptSetter = js::NewFunctionWithReserved(mptCx, NamedItemSetter, 1, 0, "set");
     if (!ptSetter) return false;
     JS::RootedObject tSetter(mptCx, JS_GetFunctionObject(ptSetter));
-    js::SetFunctionNativeReserved(tSetter, kFunSlotSpec, mtKey);
+    js::SetFunctionNativeReserved(tSetter, kFunSlotEntry, mtKey);
     return JS_DefinePropertyById(mptCx, mtObj, mtId, tGetter, tSetter, JSPROP_ENUMERATE);
 }
 
@@ -205,13 +205,14 @@ bool UnwrapThis(JSContext* mptCx, const JS::CallArgs& mrtArgs, const KxwJswClass
 
 // The table entry and declaring class kept in the callee's reserved slots, and the user object behind `this`.
 // The callee shares its place with the result: its slots are read before anything writes the result.
-template <class Spec>
-bool UnwrapCall(JSContext* mptCx, const JS::CallArgs& mrtArgs, const Spec** mpptSpec, KxwJswUserObjBase** mpptUserObj) {
+template <class Entry>
+bool UnwrapCall(JSContext* mptCx, const JS::CallArgs& mrtArgs, const Entry** mpptEntry,
+                KxwJswUserObjBase** mpptUserObj) {
     JSObject* ptCallee = &mrtArgs.callee();
-    *mpptSpec = static_cast<const Spec*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotSpec).toPrivate());
+    *mpptEntry = static_cast<const Entry*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotEntry).toPrivate());
     auto* ptDeclaring =
         static_cast<const KxwJswClassInformation*>(js::GetFunctionNativeReserved(ptCallee, kFunSlotClass).toPrivate());
-    return UnwrapThis(mptCx, mrtArgs, ptDeclaring, (*mpptSpec)->_pszName, mpptUserObj);
+    return UnwrapThis(mptCx, mrtArgs, ptDeclaring, (*mpptEntry)->_pszName, mpptUserObj);
 }
 
 bool PropGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
@@ -532,7 +533,8 @@ JSObject* BuildPrototype(JSContext* mptCx, const KxwJswClassInformation* mptClas
         JSFunction* ptGetFun = js::NewFunctionWithReserved(mptCx, PropGetter, 0, 0, ptSpec->_pszName);
         if (!ptGetFun) return nullptr;
         JS::RootedObject tGetter(mptCx, JS_GetFunctionObject(ptGetFun));
-        js::SetFunctionNativeReserved(tGetter, kFunSlotSpec, JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptSpec)));
+        js::SetFunctionNativeReserved(tGetter, kFunSlotEntry,
+                                      JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptSpec)));
         js::SetFunctionNativeReserved(tGetter, kFunSlotClass,
                                       JS::PrivateValue(const_cast<KxwJswClassInformation*>(mptClassInfo)));
         JS::RootedObject tSetter(mptCx);
@@ -540,7 +542,7 @@ JSObject* BuildPrototype(JSContext* mptCx, const KxwJswClassInformation* mptClas
             JSFunction* ptSetFun = js::NewFunctionWithReserved(mptCx, PropSetter, 1, 0, ptSpec->_pszName);
             if (!ptSetFun) return nullptr;
             tSetter = JS_GetFunctionObject(ptSetFun);
-            js::SetFunctionNativeReserved(tSetter, kFunSlotSpec,
+            js::SetFunctionNativeReserved(tSetter, kFunSlotEntry,
                                           JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptSpec)));
             js::SetFunctionNativeReserved(tSetter, kFunSlotClass,
                                           JS::PrivateValue(const_cast<KxwJswClassInformation*>(mptClassInfo)));
@@ -551,7 +553,7 @@ JSObject* BuildPrototype(JSContext* mptCx, const KxwJswClassInformation* mptClas
         JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, MethodThunk, ptSpec->_uArgCount, 0, ptSpec->_pszName);
         if (!ptFun) return nullptr;
         JS::RootedObject tFun(mptCx, JS_GetFunctionObject(ptFun));
-        js::SetFunctionNativeReserved(tFun, kFunSlotSpec, JS::PrivateValue(const_cast<KxwJswMethodSpec*>(ptSpec)));
+        js::SetFunctionNativeReserved(tFun, kFunSlotEntry, JS::PrivateValue(const_cast<KxwJswMethodSpec*>(ptSpec)));
         js::SetFunctionNativeReserved(tFun, kFunSlotClass,
                                       JS::PrivateValue(const_cast<KxwJswClassInformation*>(mptClassInfo)));
         JS::RootedValue tFunValue(mptCx, JS::ObjectValue(*tFun));

@@ -54,7 +54,7 @@ bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtI
                                                     JSFUN_CONSTRUCTOR, ptSpec->_pszName);
     if (!ptFun) return false;
     JS::RootedObject tFun(mptCx, JS_GetFunctionObject(ptFun));
-    js::SetFunctionNativeReserved(tFun, kFunSlotSpec, JS::PrivateValue(const_cast<KxwJswCtorRegistrator*>(ptSpec)));
+    js::SetFunctionNativeReserved(tFun, kFunSlotEntry, JS::PrivateValue(const_cast<KxwJswCtorRegistrator*>(ptSpec)));
     // Objects it makes are instances of it: its prototype is the class's.
     KxwJswEngine* ptEngine = KxwJswEngine::Current();
     JS::RootedObject tProto(mptCx, ptEngine ? ptEngine->ObtainPrototype(ptClass) : nullptr);
@@ -97,7 +97,7 @@ size_t DefaultStackQuota() {
 bool KxwJswCtorRegistrator::ExportFunc(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
     auto* ptSpec = static_cast<const KxwJswCtorRegistrator*>(
-        js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotSpec).toPrivate());
+        js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotEntry).toPrivate());
     KxwJswCallArgs tCallArgs(mptCx, &tArgs);
     KxwJswUserObjBase* ptUserObj = ptSpec->_pfConstruct(tCallArgs);
     if (!ptUserObj) {

@@ -33,7 +33,7 @@ constexpr uint32_t kSlotUserObj = 0;  // PrivateValue(KxwJswUserObjBase*), undef
 constexpr uint32_t kSlotCount = 1;
 
 // Extended slots of the accessor and method functions.
-constexpr size_t kFunSlotSpec = 0;   // PrivateValue(the property or method spec)
+constexpr size_t kFunSlotEntry = 0;  // PrivateValue(the property or method table entry)
 constexpr size_t kFunSlotClass = 1;  // PrivateValue(the class description that declared it)
 
 // The engine-class pieces made for a description.
