@@ -348,20 +348,30 @@ KxwDomAdditionalAttrCollection::Attr* KxwDomAdditionalAttrCollection::ConvertAtt
     return ptNew;
 }
 
+// The record a read asks for (null when there is none); false, reported, for a missing name.
+bool KxwDomAdditionalAttrCollection::LocateAttrToRead(const char* mpsfzNameDcsStr, unsigned mnNameDcsLenInBytes,
+                                                      bool mbIgnoreCase, const char* mpszCaller, Attr** mpptAttr,
+                                                      Attr** mpptPrevAttr) {
+    if (!mpsfzNameDcsStr || mnNameDcsLenInBytes == 0) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "Invalid mpsfzNameDcsStr/mnNameDcsLenInBytes (%p/%ld) in KxwDomAdditionalAttrCollection::%s",
+            static_cast<const void*>(mpsfzNameDcsStr), static_cast<long>(mnNameDcsLenInBytes), mpszCaller);
+        return false;
+    }
+    *mpptAttr = LocateAttr(mpsfzNameDcsStr, mnNameDcsLenInBytes, mbIgnoreCase, mpptPrevAttr);
+    return true;
+}
+
 bool KxwDomAdditionalAttrCollection::GetAttrValueDcs(const char* mpsfzNameDcsStr, unsigned mnNameDcsLenInBytes,
                                                      bool mbIgnoreCase, const char*& mrpsfzValueDcsStr,
                                                      unsigned& mrnValueDcsLenInBytes) {
     mrpsfzValueDcsStr = nullptr;
     mrnValueDcsLenInBytes = 0;
-    if (!mpsfzNameDcsStr || mnNameDcsLenInBytes == 0) {
-        xfvKxwUtilReportInternalErrorBySevLvl(
-            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-            "Invalid mpsfzNameDcsStr/mnNameDcsLenInBytes (%p/%ld) in KxwDomAdditionalAttrCollection::GetAttrValueDcs",
-            static_cast<const void*>(mpsfzNameDcsStr), static_cast<long>(mnNameDcsLenInBytes));
-        return false;
-    }
     Attr* ptPrev = nullptr;
-    Attr* ptAttr = LocateAttr(mpsfzNameDcsStr, mnNameDcsLenInBytes, mbIgnoreCase, &ptPrev);
+    Attr* ptAttr = nullptr;
+    if (!LocateAttrToRead(mpsfzNameDcsStr, mnNameDcsLenInBytes, mbIgnoreCase, "GetAttrValueDcs", &ptAttr, &ptPrev))
+        return false;
     if (!ptAttr) return true;
     if (!ptAttr->IsValueSpecified()) {
         mrpsfzValueDcsStr = "";
@@ -379,15 +389,10 @@ bool KxwDomAdditionalAttrCollection::GetAttrValueU16n(const char* mpsfzNameDcsSt
                                                       unsigned& mrnValueU16nLenInChars) {
     mrpsfzValueU16nStr = nullptr;
     mrnValueU16nLenInChars = 0;
-    if (!mpsfzNameDcsStr || mnNameDcsLenInBytes == 0) {
-        xfvKxwUtilReportInternalErrorBySevLvl(
-            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-            "Invalid mpsfzNameDcsStr/mnNameDcsLenInBytes (%p/%ld) in KxwDomAdditionalAttrCollection::GetAttrValueU16n",
-            static_cast<const void*>(mpsfzNameDcsStr), static_cast<long>(mnNameDcsLenInBytes));
-        return false;
-    }
     Attr* ptPrev = nullptr;
-    Attr* ptAttr = LocateAttr(mpsfzNameDcsStr, mnNameDcsLenInBytes, mbIgnoreCase, &ptPrev);
+    Attr* ptAttr = nullptr;
+    if (!LocateAttrToRead(mpsfzNameDcsStr, mnNameDcsLenInBytes, mbIgnoreCase, "GetAttrValueU16n", &ptAttr, &ptPrev))
+        return false;
     if (!ptAttr) return true;
     if (!ptAttr->IsValueSpecified()) {
         mrpsfzValueU16nStr = u"";

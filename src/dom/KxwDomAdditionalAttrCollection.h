@@ -103,6 +103,8 @@ private:
                      size_t mnValueU16nLenInChars, bool mbIncludeInInnerOuterHTML);
     void DestroyAttr(Attr* mptAttr);
     // The record of that name and its predecessor (null for the head); null when there is none.
+    bool LocateAttrToRead(const char* mpsfzNameDcsStr, unsigned mnNameDcsLenInBytes, bool mbIgnoreCase,
+                          const char* mpszCaller, Attr** mpptAttr, Attr** mpptPrevAttr);
     Attr* LocateAttr(const char* mpsfzNameDcsStr, size_t mnNameDcsLenInBytes, bool mbIgnoreCase,
                      Attr** mpptPrevAttr) const;
     void InsertAttrAsFirst(Attr* mptAttr);

@@ -408,10 +408,7 @@ bool KxwDomCoreElement::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
             return true;
         }
         case kIdParentNode:
-            if (KxwDomCoreNode* ptParent = GetDomParentNode())
-                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(ptParent);
-            else
-                mrtPropertyInfo.AssignNull();
+            AssignDomParentNode(mrtPropertyInfo);
             return true;
         case kIdUniqueID:
             mrtPropertyInfo = *GetUniqueID();

@@ -66,10 +66,7 @@ bool KxwDomCoreTextNode::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
             mrtPropertyInfo = GetNodeValue();
             return true;
         case kIdParentNode:
-            if (KxwDomCoreNode* ptParent = GetDomParentNode())
-                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(ptParent);
-            else
-                mrtPropertyInfo.AssignNull();
+            AssignDomParentNode(mrtPropertyInfo);
             return true;
         default:
             if (mnTinyId < kIdLength) return KxwDomNodeBase::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);

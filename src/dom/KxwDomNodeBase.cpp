@@ -197,6 +197,13 @@ KxwDomNodeBase::~KxwDomNodeBase() {
     _ptPreviousSibling = _ptNextSibling = nullptr;
 }
 
+void KxwDomNodeBase::AssignDomParentNode(KxwDomPropertyInfo& mrtPropertyInfo) const {
+    if (KxwDomCoreNode* ptParent = GetDomParentNode())
+        mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(ptParent);
+    else
+        mrtPropertyInfo.AssignNull();
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // What the node is
 

@@ -13,6 +13,7 @@
 #include "KxwDomHtmlProperty.h"
 
 class KxwDomCoreDocument;
+class KxwDomPropertyInfo;
 class KxwDomCoreNode;
 class KxwDomPlaceHolderNode;
 
@@ -69,6 +70,8 @@ public:
     KxwDomCoreNode* GetParentNode() const;
     // The parent as scripts see it: a place holder parent gives the node it stands for.
     KxwDomCoreNode* GetDomParentNode() const;
+    // The "parentNode" answer scripts get: the DOM parent, or null.
+    void AssignDomParentNode(KxwDomPropertyInfo& mrtPropertyInfo) const;
     // The node that stands in the tree for this one: its first place holder when split, else itself.
     KxwDomNodeBase* GetTreeNode();
     virtual bool HasChildNodes() const;

@@ -77,10 +77,7 @@ bool KxwTestNodeElement::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
             mrtPropertyInfo.AssignU16nStr(_dsTagU16.c_str(), static_cast<unsigned>(_dsTagU16.size()), true);
             return true;
         case kIdParentNode:
-            if (KxwDomCoreNode* ptParent = GetDomParentNode())
-                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(ptParent);
-            else
-                mrtPropertyInfo.AssignNull();
+            AssignDomParentNode(mrtPropertyInfo);
             return true;
         default:
             if (mnTinyId < kIdTagName) return KxwDomEventTarget::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
