@@ -170,11 +170,45 @@ constexpr bool xfbKxwDomIsReadyStateValid(int miReadyState) {
 KXW_API const char16_t* xfpwszKxwDomGetReadyStateU16nStr(KXW_DOM_HTML_READY_STATE_ENUM meReadyState);
 KXW_API unsigned xfuKxwDomGetReadyStateU16nLenInChars(KXW_DOM_HTML_READY_STATE_ENUM meReadyState);
 
-// Kinds of change notification. The tree values and those for the object manager are completed by the
-// parts that raise them.
+// Kinds of change notification. 1, 2, 19, 24, 25, 29 and 30 travel up the node tree and never reach the object
+// manager; the others are raised through xfvKxwDomUtilNotifyObjMgr (subject and extra as commented).
 enum KXW_DOM_COMMON_NOTIFICATION_ENUM {
     KXW_DOM_COMMON_NOTIFICATION_ENUM_NONE = 0,
-    KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED = 1,
-    KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED = 2,
-    KXW_DOM_COMMON_NOTIFICATION_ENUM_POST_ISSUED = 21,
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_LOCATION_CHANGE = 0,       // a location changes: change record, document
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED = 1,                 // node added: node, top of the added subtree
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED = 2,               // node removed: node, top of the removed subtree
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_OPENED = 3,         // new window needs its URL: window
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_OPEN_EXISTING = 4,  // open aims at an existing window: window, params
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_CLOSED = 5,         // top window closed: window
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_ALERT = 6,                 // alert: window, text
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT = 7,             // HTML text to parse into a document: document, text
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_FORM_SUBMIT = 8,           // form submitted: form
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_IMAGE_IN_LINK_CLICK = 9,   // image in a link clicked: image, coordinates
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_LINK_CLICK = 10,           // A or AREA clicked: element
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_RESET = 11,         // window reset: window, reason
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_DOCUMENT_DESTROYED = 12,   // document being destroyed: document
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_GET_COOKIE = 13,           // document.cookie read: document
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_SET_COOKIE = 14,           // document.cookie written: document, text
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_IMAGE_SRC = 15,            // image src set: image
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_XML_SRC = 16,              // XML island src set: element, URL
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_FRAME_SRC = 17,            // frame must be loaded: frame element
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_INNER_HTML = 18,           // HTML text to parse into an element: element, text
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_DELETING_DESCENDANTS = 19, // a node is about to delete all its descendants
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_INPUT_IMAGE_SRC = 20,      // image input src set: input
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_POST_ISSUED = 21,          // POST issued: post info, post id to fill
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_HISTORY_POST_GONE = 22,    // cached POST response may go: post id
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_ALERT_STRING = 23,         // alert text for the snapshot: text
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_CHANGED = 24,              // an element's id is about to change: element, value
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED = 25,         // an element's name is about to change: as 24
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_START_DOWNLOAD = 26,       // element startDownload: record
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_ADD_BEHAVIOR = 27,         // behaviour to download: element, URL
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_NAMESPACE_IMPORT = 28,     // namespace import: namespace, URL
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_AREA_ANCHOR_HREF_SET = 29,     // A/AREA href became set: element
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_AREA_ANCHOR_HREF_CLEARED = 30, // A/AREA href was cleared: element
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_STYLESHEET_LINK = 31,      // style-sheet LINK needs its href: element
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_SNAPSHOT_RESET = 32,       // document with snapshot handler reset: document
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_SCRIPT_SRC = 33,           // script src changed by a script: element, detached
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_APPLET_DOWNLOAD = 34,      // applet needs an archive or class: element
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_MODAL_DIALOG = 35,         // before and after the modal-dialog callback
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_USER_DATA_RELEASED = 36,   // a document's user data is released: document
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "KxwUtilReport.h"
+#include "kxw/KxwDomCommonEnums.h"
 #include "kxw/KxwExport.h"
 
 class KxwObjMgr;
@@ -21,6 +22,16 @@ constexpr int32_t KXW_HTML_NUMBER_NONE = 0x7FFFFFFF;
 
 // The current virtual user's object manager, or null (reported at level 7 when mpszCaller is a name).
 KXW_API KxwObjMgr* xfptKxwDomUtilGetObjMgr(const char* mpszCaller);
+
+// Hands a notification to the current virtual user's object manager, which passes what it does not handle itself
+// to the engine (a text to parse, a navigation, a cookie). Without one it is reported and dropped.
+KXW_API void xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
+                                       void* mpvNotificationSubject, void* mpvNotificationObject);
+// Receives the notifications of this thread's virtual user while it has no object manager: an engine that drives
+// documents without windows (the player's stand-alone pages, tests) installs one; null removes it.
+using KxwDomNotificationStandIn = void (*)(void* mpvClosure, KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
+                                           void* mpvNotificationSubject, void* mpvNotificationObject);
+KXW_API void xfvKxwDomUtilSetNotificationStandIn(KxwDomNotificationStandIn mpfStandIn, void* mpvClosure);
 
 KXW_API bool xfbKxwDomUtilIsIE();
 KXW_API bool xfbKxwDomUtilIsNS();

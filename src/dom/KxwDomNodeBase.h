@@ -17,15 +17,6 @@ class KxwDomPropertyInfo;
 class KxwDomCoreNode;
 class KxwDomPlaceHolderNode;
 
-// Tree notifications raised by the node tree besides ADDED (1) and REMOVED (2).
-// A node is about to delete all its descendants: subject the node, no extra.
-constexpr auto KXW_DOM_COMMON_NOTIFICATION_ENUM_DELETING_DESCENDANTS =
-    static_cast<KXW_DOM_COMMON_NOTIFICATION_ENUM>(19);
-// An element's id is about to change ("CHANGED"): subject the element, extra the new value as a DCS string.
-constexpr auto KXW_DOM_COMMON_NOTIFICATION_ENUM_CHANGED = static_cast<KXW_DOM_COMMON_NOTIFICATION_ENUM>(24);
-// An element's name is about to change ("NAME_CHANGED"): as CHANGED.
-constexpr auto KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED = static_cast<KXW_DOM_COMMON_NOTIFICATION_ENUM>(25);
-
 class KxwDomNodeBase : public KxwDomBase {
 public:
     // On mptMemMgr, in the environment of the owner document (a null document is reported; the node is still
