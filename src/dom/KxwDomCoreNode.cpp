@@ -1,6 +1,7 @@
 #include "KxwDomCoreNode.h"
 
 #include "KxwDomCoreDocument.h"
+#include "KxwDomHtmlCollection.h"
 #include "KxwDomNodeCollections.h"
 #include "KxwDomPlaceHolderNode.h"
 #include "KxwDomTraverseHierarchy.h"
@@ -52,6 +53,8 @@ KxwDomCoreNode::KxwDomCoreNode(KxwDomCoreDocument* mptOwnerDocument, KxwDomEnv& 
 
 KxwDomCoreNode::~KxwDomCoreNode() {
     NotifyDeleted();
+    // Deleted while still linked: the collections above must not keep this subtree's nodes.
+    if (GetContainerNode()) ForgetInAncestors(this);
     if (DetailedTrace())
         xfvKxwUtilReportTraceToFile("<%p>: ~KxwDomCoreNode(), GetMemMgr()=%p", static_cast<void*>(this),
                                     static_cast<void*>(GetMemMgr()));
@@ -553,6 +556,12 @@ void KxwDomCoreNode::DeleteChildrenOfSplitNode(bool mbNotifyRemovingDescendants)
         if (!tWatchLater.HasBeenDeleted()) delete ptLater;
     }
     ResetCollectionsAfterDeletingChildren();
+}
+
+void KxwDomCoreNode::ForgetDeletedNode(const KxwDomNodeBase* mptNode) {
+    if (_ptALL) _ptALL->ForgetDeletedNode(mptNode);
+    if (_ptChildren) _ptChildren->ForgetDeletedNode(mptNode);
+    if (_ptChildNodes) _ptChildNodes->ForgetDeletedNode(mptNode);
 }
 
 void KxwDomCoreNode::ResetCollectionsAfterDeletingChildren() {

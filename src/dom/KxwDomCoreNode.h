@@ -70,6 +70,9 @@ public:
     // An addition below this node, after the ancestors above were told.
     virtual void NotifyThisAfterAncestors(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
                                           void* mpvNotificationSubject, void* mpvNotificationObject);
+    // A node below this one is deleted while still linked (not the way the tree lets nodes go, but it must not
+    // leave a dangling item): this node's collections forget it. Only the node's address may be used.
+    virtual void ForgetDeletedNode(const KxwDomNodeBase* mptNode);
     // The direct children changed: "childNodes" is rebuilt when it exists.
     virtual void NotifyDirectChildAdded();
     // Announces one node of an added (1) or removed (2) subtree whose root is mptTopOfSubHierarchy; a non-null

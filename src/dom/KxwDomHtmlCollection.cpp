@@ -405,6 +405,32 @@ bool KxwDomHtmlCollectionGeneral::RemoveItemSilently(KxwDomNodeBase* mptNode) {
     return false;
 }
 
+void KxwDomHtmlCollectionGeneral::ForgetDeletedNode(const KxwDomNodeBase* mptNode) {
+    KxwDomHtmlCollectionItem* ptPrevious = nullptr;
+    for (KxwDomHtmlCollectionItem* ptItem = _ptFirstCollectionItem; ptItem;) {
+        KxwDomHtmlCollectionItem* ptNext = ptItem->next;
+        if (ptItem->_ptReferencedNode != mptNode) {
+            ptPrevious = ptItem;
+            ptItem = ptNext;
+            continue;
+        }
+        if (ptPrevious)
+            ptPrevious->next = ptNext;
+        else
+            _ptFirstCollectionItem = ptNext;
+        if (_ptLastCollectionItem == ptItem) _ptLastCollectionItem = ptPrevious;
+        --_uliLength;
+        FreeItem(ptItem);
+        ptItem = ptNext;
+    }
+    ResetLastAccessed();
+    _ptInsertionCursor = nullptr;
+    if (_ptCollectionMap) _ptCollectionMap->RemoveUnderAnyKey(mptNode);
+    for (KxwDomHtmlDynamicCollection* ptList : {_ptFirstDynamicByTag, _ptFirstDynamicByIdentifier})
+        for (KxwDomHtmlDynamicCollection* ptDynamic = ptList; ptDynamic; ptDynamic = ptDynamic->_ptNextDynamic)
+            ptDynamic->ForgetDeletedNode(mptNode);
+}
+
 bool KxwDomHtmlCollectionGeneral::RemoveItem(KxwDomNodeBase* mptReferencedNode, bool mbIssueErrorIfFails) {
     if (!mptReferencedNode) {
         xfvKxwUtilReportInternalErrorBySevLvl(

@@ -73,6 +73,9 @@ public:
     virtual bool UpdateCollection(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, KxwDomNodeBase* mptNode,
                                   void* mpvExtra);
     bool NotifyIdOrNameChanged(KxwDomNodeBase* mptNode, const char* mpszNewValue, bool mbId);
+    // A node is being deleted while this collection may still refer to it: its items go here, in the map and in
+    // the dynamic collections, without asking the node anything (its class parts may already be gone).
+    void ForgetDeletedNode(const KxwDomNodeBase* mptNode);
     // Drops every item that lies under mptNode, here and in the dynamic collections.
     bool RemoveDescendantOfInHtmlDocument(const KxwDomNodeBase* mptNode);
 

@@ -50,6 +50,14 @@ void KxwDomHtmlCollectionMap::RemoveUnder(KxwDomNodeBase* mptNode, const std::st
     if (rtNodes.empty()) _tMap.erase(it);
 }
 
+void KxwDomHtmlCollectionMap::RemoveUnderAnyKey(const KxwDomNodeBase* mptNode) {
+    for (auto it = _tMap.begin(); it != _tMap.end();) {
+        NodeList& rtNodes = it->second;
+        rtNodes.erase(std::remove(rtNodes.begin(), rtNodes.end(), mptNode), rtNodes.end());
+        it = rtNodes.empty() ? _tMap.erase(it) : std::next(it);
+    }
+}
+
 void KxwDomHtmlCollectionMap::Add(KxwDomNodeBase* mptNode) {
     AddUnder(mptNode, KeyOf(mptNode));
 }

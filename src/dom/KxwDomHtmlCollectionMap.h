@@ -63,6 +63,8 @@ public:
     // Takes the node out from under its id (mpszKey: the id it was filed under when it is about to change).
     void Remove(KxwDomNodeBase* mptNode);
     void Remove(KxwDomNodeBase* mptNode, const char* mpszKey);
+    // Takes the node out from under whatever key holds it, without asking the node anything (it is being deleted).
+    void RemoveUnderAnyKey(const KxwDomNodeBase* mptNode);
     // Files the node under mpszNewKey instead of under its current id.
     void Rekey(KxwDomNodeBase* mptNode, const char* mpszNewKey);
     // How many nodes carry mpszKey, and the first of them (null when none).

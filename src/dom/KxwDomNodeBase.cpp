@@ -176,8 +176,25 @@ void KxwDomNodeBase::ReportNullOwnerDocument(KxwMemMgr* mptMemMgr) const {
                                           static_cast<const void*>(this), static_cast<void*>(mptMemMgr));
 }
 
+void KxwDomNodeBase::ForgetInAncestors(KxwDomCoreNode* mptThisAsCore) {
+    KxwDomNodeBase* ptNode = this;
+    while (ptNode) {
+        for (KxwDomCoreNode* ptContainer = _ptParentNode; ptContainer; ptContainer = ptContainer->_ptParentNode)
+            ptContainer->ForgetDeletedNode(ptNode);
+        // The next node of the subtree in document order, by the child and sibling links.
+        KxwDomCoreNode* ptCore = ptNode == this ? mptThisAsCore : (ptNode->AsCoreNode());
+        if (ptCore && ptCore->_ptFirstChild) {
+            ptNode = ptCore->_ptFirstChild;
+            continue;
+        }
+        while (ptNode != this && !ptNode->_ptNextSibling) ptNode = ptNode->_ptParentNode;
+        ptNode = ptNode == this ? nullptr : ptNode->_ptNextSibling;
+    }
+}
+
 KxwDomNodeBase::~KxwDomNodeBase() {
     NotifyDeleted();
+    if (_ptParentNode) ForgetInAncestors(nullptr);
     if (DetailedTrace())
         xfvKxwUtilReportTraceToFile("<%p>: ~KxwDomNodeBase(), GetMemMgr()=%p", static_cast<void*>(this),
                                     static_cast<void*>(GetMemMgr()));

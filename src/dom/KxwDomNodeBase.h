@@ -142,6 +142,9 @@ private:
     friend class KxwDomPlaceHolderNode;
 
     void ReportNullOwnerDocument(KxwMemMgr* mptMemMgr) const;
+    // Deleted while still linked: every container above forgets this node and the subtree under mptThisAsCore
+    // (null for a node without children), walking the links only.
+    void ForgetInAncestors(KxwDomCoreNode* mptThisAsCore);
 
     KxwDomCoreNode* _ptParentNode = nullptr;
     KxwDomNodeBase* _ptPreviousSibling = nullptr;

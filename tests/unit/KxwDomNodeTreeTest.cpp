@@ -419,6 +419,25 @@ TEST_F(KxwDomNodeTreeTest, CollectionsFollowTheChangesBelowTheirNode) {
     EXPECT_EQ(0, tCollections._iLive);
 }
 
+TEST_F(KxwDomNodeTreeTest, ANodeDeletedWhileLinkedLeavesNoItemBehind) {
+    KxwTestNodeElement* ptParent = NewElement("P");
+    KxwTestNodeElement* ptA = NewElement("A");
+    KxwTestNodeElement* ptB = NewElement("B");
+    _ptDocument->AppendChild(ptParent);
+    ptParent->AppendChild(ptA);
+    ptParent->AppendChild(ptB);
+    ptA->AppendChild(NewElement("DEEP"));
+    ptA->AppendChild(NewText(u"x"));
+    SetGlobal("p", ptParent);
+    EXPECT_EQ("3,1,2", Eval("var all = p.all, deep = p.getElementsByTagName('DEEP'), nodes = p.childNodes; "
+                            "[all.length, deep.length, nodes.length].join()"));
+    // Not the way the tree lets nodes go, but the collections above must forget the whole subtree.
+    delete ptA;
+    EXPECT_EQ("1,0,1,B,B", Eval("[all.length, deep.length, nodes.length, all[0].nodeName, nodes[0].nodeName].join()"));
+    delete ptB->GetFirstChild();  // nothing to forget: B has no child
+    EXPECT_EQ("1", Eval("String(all.length)"));
+}
+
 TEST_F(KxwDomNodeTreeTest, DeletingChildrenSurvivesAReleaseThatDeletesASibling) {
     KxwTestNodeElement* ptParent = NewElement("P");
     KxwTestNodeElement* ptFirst = NewElement("A");
