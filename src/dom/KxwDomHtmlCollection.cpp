@@ -529,12 +529,10 @@ bool KxwDomHtmlCollectionGeneral::UpdateCollection(KXW_DOM_COMMON_NOTIFICATION_E
 
 bool KxwDomHtmlCollectionGeneral::NotifyIdOrNameChanged(KxwDomNodeBase* mptNode, const char* mpszNewValue, bool mbId) {
     if (!mptNode || !IsItemFound(mptNode)) return false;
-    // Only ids are filed (nodes have no name of their own yet); a name change leaves the index as it is.
-    if (!mbId) return true;
-    if (_ptCollectionMap) _ptCollectionMap->Rekey(mptNode, mpszNewValue);
+    if (_ptCollectionMap) _ptCollectionMap->Rekey(mptNode, mpszNewValue, mbId);
     for (KxwDomHtmlDynamicCollection* ptDynamic = _ptFirstDynamicByIdentifier; ptDynamic;
          ptDynamic = ptDynamic->_ptNextDynamic) {
-        bool bWillMatch = ptDynamic->Accepts(mptNode, mpszNewValue ? mpszNewValue : "");
+        bool bWillMatch = ptDynamic->Accepts(mptNode, mpszNewValue ? mpszNewValue : "", mbId);
         bool bIn = ptDynamic->IsItemFound(mptNode);
         if (bIn && !bWillMatch)
             ptDynamic->RemoveItemSilently(mptNode);
@@ -603,7 +601,7 @@ KxwDomBase* KxwDomHtmlCollectionGeneral::GetItem(const char* mpszName, bool mbBy
         KxwDomNodeBase* ptFirst = nullptr;
         for (KxwDomHtmlCollectionItem* ptItem = _ptFirstCollectionItem; ptItem; ptItem = ptItem->next) {
             if (!KxwDomHtmlDynamicCollectionByIdentifier::Matches(ptItem->_ptReferencedNode, mpszName, uLen, true,
-                                                                  nullptr))
+                                                                  nullptr, true))
                 continue;
             if (ptFirst) return GetDynamicCollection(mpszName, uLen, true, true);
             ptFirst = ptItem->_ptReferencedNode;

@@ -24,6 +24,12 @@ void xfvKxwDomHtmlCollectionMapFree(KxwMemMgr* mptMemMgr, void* mpvBlock) {
 KxwDomHtmlCollectionMap::KxwDomHtmlCollectionMap(KxwMemMgr* mptMemMgr)
     : _ptMemMgr(mptMemMgr), _tMap(Map::allocator_type(mptMemMgr)) {}
 
+std::string KxwDomHtmlCollectionMap::NameKeyOf(const KxwDomNodeBase* mptNode) {
+    if (!mptNode) return std::string();
+    const KxwDomHtmlPropertyStr& rtName = mptNode->GetName();
+    return std::string(rtName.GetDcsStr(), rtName.GetDcsLenInBytes());
+}
+
 std::string KxwDomHtmlCollectionMap::KeyOf(const KxwDomNodeBase* mptNode) {
     if (!mptNode) return std::string();
     const KxwDomHtmlPropertyStr& rtId = mptNode->GetId();
@@ -59,20 +65,28 @@ void KxwDomHtmlCollectionMap::RemoveUnderAnyKey(const KxwDomNodeBase* mptNode) {
 }
 
 void KxwDomHtmlCollectionMap::Add(KxwDomNodeBase* mptNode) {
-    AddUnder(mptNode, KeyOf(mptNode));
+    std::string dsId = KeyOf(mptNode), dsName = NameKeyOf(mptNode);
+    AddUnder(mptNode, dsId);
+    if (dsName != dsId) AddUnder(mptNode, dsName);
 }
 
 void KxwDomHtmlCollectionMap::Remove(KxwDomNodeBase* mptNode) {
-    RemoveUnder(mptNode, KeyOf(mptNode));
+    std::string dsId = KeyOf(mptNode), dsName = NameKeyOf(mptNode);
+    RemoveUnder(mptNode, dsId);
+    if (dsName != dsId) RemoveUnder(mptNode, dsName);
 }
 
 void KxwDomHtmlCollectionMap::Remove(KxwDomNodeBase* mptNode, const char* mpszKey) {
     RemoveUnder(mptNode, mpszKey ? std::string(mpszKey) : std::string());
 }
 
-void KxwDomHtmlCollectionMap::Rekey(KxwDomNodeBase* mptNode, const char* mpszNewKey) {
-    RemoveUnder(mptNode, KeyOf(mptNode));
-    AddUnder(mptNode, mpszNewKey ? std::string(mpszNewKey) : std::string());
+void KxwDomHtmlCollectionMap::Rekey(KxwDomNodeBase* mptNode, const char* mpszNewKey, bool mbId) {
+    std::string dsOld = mbId ? KeyOf(mptNode) : NameKeyOf(mptNode);
+    std::string dsOther = mbId ? NameKeyOf(mptNode) : KeyOf(mptNode);
+    std::string dsNew = mpszNewKey ? std::string(mpszNewKey) : std::string();
+    // A node is filed once under a text that is both its id and its name.
+    if (dsOld != dsOther) RemoveUnder(mptNode, dsOld);
+    if (dsNew != dsOther) AddUnder(mptNode, dsNew);
 }
 
 size_t KxwDomHtmlCollectionMap::Count(const char* mpszKey, KxwDomNodeBase** mpptFirst) const {

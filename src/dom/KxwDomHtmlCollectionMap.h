@@ -58,20 +58,21 @@ public:
     KxwDomHtmlCollectionMap(const KxwDomHtmlCollectionMap&) = delete;
     KxwDomHtmlCollectionMap& operator=(const KxwDomHtmlCollectionMap&) = delete;
 
-    // Files the node under its id; nodes without an id are not filed.
+    // Files the node under its id and its name; nodes without either are not filed.
     void Add(KxwDomNodeBase* mptNode);
     // Takes the node out from under its id (mpszKey: the id it was filed under when it is about to change).
     void Remove(KxwDomNodeBase* mptNode);
     void Remove(KxwDomNodeBase* mptNode, const char* mpszKey);
     // Takes the node out from under whatever key holds it, without asking the node anything (it is being deleted).
     void RemoveUnderAnyKey(const KxwDomNodeBase* mptNode);
-    // Files the node under mpszNewKey instead of under its current id.
-    void Rekey(KxwDomNodeBase* mptNode, const char* mpszNewKey);
+    // Files the node under mpszNewKey instead of under its current id (mbId) or name.
+    void Rekey(KxwDomNodeBase* mptNode, const char* mpszNewKey, bool mbId);
     // How many nodes carry mpszKey, and the first of them (null when none).
     size_t Count(const char* mpszKey, KxwDomNodeBase** mpptFirst) const;
 
     // The id of a node as the map files it (the empty text for none).
     static std::string KeyOf(const KxwDomNodeBase* mptNode);
+    static std::string NameKeyOf(const KxwDomNodeBase* mptNode);
 
 private:
     using KeyStr = std::basic_string<char, std::char_traits<char>, KxwDomHtmlCollectionMapAllocator<char>>;

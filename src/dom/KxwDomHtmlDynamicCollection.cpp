@@ -30,14 +30,14 @@ KxwDomHtmlDynamicCollection::KxwDomHtmlDynamicCollection(KxwDomHtmlCollectionGen
 
 void KxwDomHtmlDynamicCollection::FillFromSource() {
     for (KxwDomNodeBase* ptNode : _rtSource)
-        if (Accepts(ptNode, nullptr)) AppendItem(ptNode);
+        if (Accepts(ptNode, nullptr, true)) AppendItem(ptNode);
 }
 
 void KxwDomHtmlDynamicCollection::SourceAdded(KxwDomNodeBase* mptNode) {
-    if (Accepts(mptNode, nullptr)) AddItemInOrderOf(mptNode, _rtSource);
+    if (Accepts(mptNode, nullptr, true)) AddItemInOrderOf(mptNode, _rtSource);
 }
 
-bool KxwDomHtmlDynamicCollectionByTag::Accepts(const KxwDomNodeBase* mptNode, const char*) const {
+bool KxwDomHtmlDynamicCollectionByTag::Accepts(const KxwDomNodeBase* mptNode, const char*, bool) const {
     if (!mptNode || !mptNode->IsElementNode()) return false;
     if (GetKey() == "*") return true;
     unsigned uLen = 0;
@@ -58,17 +58,23 @@ bool KxwDomHtmlDynamicCollectionByTag::IsTag(const char16_t* mpwsfTagName, unsig
 
 bool KxwDomHtmlDynamicCollectionByIdentifier::Matches(const KxwDomNodeBase* mptNode, const char* mpsfKey,
                                                       unsigned muKeyLen, bool mbIgnoreCase,
-                                                      const char* mpszNewKeyOrNull) {
+                                                      const char* mpszNewKeyOrNull, bool mbNewKeyIsId) {
     if (!mptNode || !mpsfKey || muKeyLen == 0) return false;
-    if (mpszNewKeyOrNull)
-        return EqualAscii(mpszNewKeyOrNull, std::strlen(mpszNewKeyOrNull), mpsfKey, muKeyLen, mbIgnoreCase);
     const KxwDomHtmlPropertyStr& rtId = mptNode->GetId();
-    return EqualAscii(rtId.GetDcsStr(), rtId.GetDcsLenInBytes(), mpsfKey, muKeyLen, mbIgnoreCase);
+    const KxwDomHtmlPropertyStr& rtName = mptNode->GetName();
+    bool bIdMatches = mpszNewKeyOrNull && mbNewKeyIsId
+                          ? EqualAscii(mpszNewKeyOrNull, std::strlen(mpszNewKeyOrNull), mpsfKey, muKeyLen, mbIgnoreCase)
+                          : EqualAscii(rtId.GetDcsStr(), rtId.GetDcsLenInBytes(), mpsfKey, muKeyLen, mbIgnoreCase);
+    if (bIdMatches) return true;
+    if (mpszNewKeyOrNull && !mbNewKeyIsId)
+        return EqualAscii(mpszNewKeyOrNull, std::strlen(mpszNewKeyOrNull), mpsfKey, muKeyLen, mbIgnoreCase);
+    return EqualAscii(rtName.GetDcsStr(), rtName.GetDcsLenInBytes(), mpsfKey, muKeyLen, mbIgnoreCase);
 }
 
-bool KxwDomHtmlDynamicCollectionByIdentifier::Accepts(const KxwDomNodeBase* mptNode,
-                                                      const char* mpszNewKeyOrNull) const {
-    return Matches(mptNode, GetKey().data(), static_cast<unsigned>(GetKey().size()), _bByIdentifier, mpszNewKeyOrNull);
+bool KxwDomHtmlDynamicCollectionByIdentifier::Accepts(const KxwDomNodeBase* mptNode, const char* mpszNewKeyOrNull,
+                                                      bool mbNewKeyIsId) const {
+    return Matches(mptNode, GetKey().data(), static_cast<unsigned>(GetKey().size()), _bByIdentifier, mpszNewKeyOrNull,
+                   mbNewKeyIsId);
 }
 
 bool KxwDomHtmlDynamicCollectionByIdentifier::IsKey(const char* mpsfKey, unsigned muKeyLen) const {

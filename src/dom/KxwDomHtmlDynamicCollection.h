@@ -12,7 +12,7 @@ public:
     KxwDomHtmlDynamicCollection(KxwDomHtmlCollectionGeneral& mrtSource, const char* mpsfKey, unsigned muKeyLen);
 
     // Whether mptNode belongs here (its current id when mpszNewKeyOrNull is null).
-    virtual bool Accepts(const KxwDomNodeBase* mptNode, const char* mpszNewKeyOrNull) const = 0;
+    virtual bool Accepts(const KxwDomNodeBase* mptNode, const char* mpszNewKeyOrNull, bool mbNewKeyIsId) const = 0;
     const std::string& GetKey() const { return _dsKey; }
     KxwDomHtmlDynamicCollection* GetNextDynamic() const { return _ptNextDynamic; }
     KxwDomHtmlCollectionGeneral& GetSource() const { return _rtSource; }
@@ -32,7 +32,7 @@ private:
 class KxwDomHtmlDynamicCollectionByTag : public KxwDomHtmlDynamicCollection {
 public:
     using KxwDomHtmlDynamicCollection::KxwDomHtmlDynamicCollection;
-    bool Accepts(const KxwDomNodeBase* mptNode, const char* mpszNewKeyOrNull) const override;
+    bool Accepts(const KxwDomNodeBase* mptNode, const char* mpszNewKeyOrNull, bool mbNewKeyIsId) const override;
     // Whether a tag name (as UTF-16) is this collection's.
     bool IsTag(const char16_t* mpwsfTagName, unsigned muLen) const;
 };
@@ -43,12 +43,13 @@ public:
     KxwDomHtmlDynamicCollectionByIdentifier(KxwDomHtmlCollectionGeneral& mrtSource, const char* mpsfKey,
                                             unsigned muKeyLen, bool mbByIdentifier)
         : KxwDomHtmlDynamicCollection(mrtSource, mpsfKey, muKeyLen), _bByIdentifier(mbByIdentifier) {}
-    bool Accepts(const KxwDomNodeBase* mptNode, const char* mpszNewKeyOrNull) const override;
+    bool Accepts(const KxwDomNodeBase* mptNode, const char* mpszNewKeyOrNull, bool mbNewKeyIsId) const override;
     bool IsByIdentifier() const { return _bByIdentifier; }
     bool IsKey(const char* mpsfKey, unsigned muKeyLen) const;
-    // Whether mptNode carries the key (its current id, or mpszNewKeyOrNull when that is about to become its id).
+    // Whether mptNode carries the key as its id or its name; mpszNewKeyOrNull, when given, is about to become its
+    // id (mbNewKeyIsId) or its name and is compared instead of the current one.
     static bool Matches(const KxwDomNodeBase* mptNode, const char* mpsfKey, unsigned muKeyLen, bool mbIgnoreCase,
-                        const char* mpszNewKeyOrNull);
+                        const char* mpszNewKeyOrNull, bool mbNewKeyIsId);
 
 private:
     bool _bByIdentifier;

@@ -241,12 +241,18 @@ const char* KxwDomNodeBase::GetNodeTypeAsAscStr() const {
     return xfpszKxwDomGetNodeSubtypeText(GetNodeSubtype());
 }
 
-const KxwDomHtmlPropertyStr& KxwDomNodeBase::GetId() const {
-    // Never stored into, so it stays empty and is safe to read from every thread.
+namespace {
+// Never stored into, so it stays empty and is safe to read from every thread.
+const KxwDomHtmlPropertyStr& EmptyProperty() {
     static KxwDomEnv tNoEnv(nullptr, static_cast<KxwU16nHandler*>(nullptr));
-    static const KxwDomHtmlPropertyStr ktEmptyId(tNoEnv);
-    return ktEmptyId;
+    static const KxwDomHtmlPropertyStr ktEmpty(tNoEnv);
+    return ktEmpty;
 }
+}  // namespace
+
+const KxwDomHtmlPropertyStr& KxwDomNodeBase::GetId() const { return EmptyProperty(); }
+
+const KxwDomHtmlPropertyStr& KxwDomNodeBase::GetName() const { return EmptyProperty(); }
 
 bool KxwDomNodeBase::IsElementNode() const {
     KXW_DOM_COMMON_NODE_TYPE_ENUM eType = GetNodeType();

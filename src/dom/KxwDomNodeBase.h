@@ -46,6 +46,8 @@ public:
     const char* GetNodeTypeAsAscStr() const;
     // The node's id: one shared empty value for nodes that are not elements.
     virtual const KxwDomHtmlPropertyStr& GetId() const;
+    // The node's name (the "name" property of the elements that have one): the shared empty value otherwise.
+    virtual const KxwDomHtmlPropertyStr& GetName() const;
 
     // ---- Links as they are stored ----
     // The container: the parent, or for a split node its first place holder.

@@ -15,10 +15,15 @@ class KxwTestIdElement : public KxwTestNodeElement {
 public:
     KxwTestIdElement(KxwDomCoreDocument* mptOwnerDocument, KxwMemMgr* mptMemMgr, const std::string& mdsTag,
                      const std::string& mdsId)
-        : KxwTestNodeElement(mptOwnerDocument, mptMemMgr, mdsTag), _tId(GetDomEnv()) {
+        : KxwTestNodeElement(mptOwnerDocument, mptMemMgr, mdsTag), _tId(GetDomEnv()), _tName(GetDomEnv()) {
         SetIdText(mdsId);
     }
     const KxwDomHtmlPropertyStr& GetId() const override { return _tId; }
+    const KxwDomHtmlPropertyStr& GetName() const override { return _tName; }
+    void ChangeName(const std::string& mdsName) {
+        NotifyAncestors(KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED, this, const_cast<char*>(mdsName.c_str()));
+        _tName.SetDcs(mdsName.data(), static_cast<unsigned>(mdsName.size()));
+    }
     // As an element does: the ancestors hear of the new id before it is stored.
     void ChangeId(const std::string& mdsId) {
         NotifyAncestors(KXW_DOM_COMMON_NOTIFICATION_ENUM_CHANGED, this, const_cast<char*>(mdsId.c_str()));
@@ -28,6 +33,7 @@ public:
 private:
     void SetIdText(const std::string& mdsId) { _tId.SetDcs(mdsId.data(), static_cast<unsigned>(mdsId.size())); }
     KxwDomHtmlPropertyStr _tId;
+    KxwDomHtmlPropertyStr _tName;
 };
 
 class KxwDomHtmlCollectionTest : public KxwDomNodeTest {
@@ -207,6 +213,37 @@ TEST_F(KxwDomHtmlCollectionTest, NamedLookupsGiveAnElementOrALiveCollection) {
     EXPECT_EQ("A|SELECT", Eval("[f[0].nodeName, all.gone.nodeName, f.length].slice(0, 2).join('|')"));
     EXPECT_EQ("1", Eval("f.length"));
     _ptDocument->AppendChild(ptOne);
+}
+
+TEST_F(KxwDomHtmlCollectionTest, NamesAnswerNamedLookupsLikeIds) {
+    KxwTestNodeElement* ptBody = NewElement("BODY");
+    _ptDocument->AppendChild(ptBody);
+    KxwTestIdElement* ptForm = NewIdElement("FORM", "");
+    KxwTestIdElement* ptInput = NewIdElement("INPUT", "q");
+    KxwTestIdElement* ptImg = NewIdElement("IMG", "");
+    ptForm->ChangeName("login");
+    ptBody->AppendChild(ptForm);
+    ptBody->AppendChild(ptInput);
+    ptBody->AppendChild(ptImg);
+    SetGlobal("body", ptBody);
+    EXPECT_EQ("FORM|FORM|FORM|undefined", Eval("var all = body.all; [all.login.nodeName, all.namedItem('LOGIN').nodeName, "
+                                               "all.item('login').nodeName, String(all.Login)].join('|')"));
+    // An element filed under its id and its name is found by either, once.
+    ptInput->ChangeName("q");
+    EXPECT_EQ("INPUT", Eval("all.q.nodeName"));
+    ptImg->ChangeName("q");
+    EXPECT_EQ("2|INPUT,IMG", Eval("var q = all.q; [q.length, [q[0].nodeName, q[1].nodeName]].join('|')"));
+    // Renaming re-keys: the old name no longer answers, the new one does, the held collection follows.
+    ptImg->ChangeName("pic");
+    EXPECT_EQ("IMG|1|null", Eval("[all.pic.nodeName, q.length, String(all.namedItem('gone'))].join('|')"));
+    ptForm->ChangeName("");
+    EXPECT_EQ("undefined|null", Eval("[String(all.login), String(all.namedItem('login'))].join('|')"));
+    // The id stays while the name changes, and the other way round; the collection made for "q" stays the answer
+    // for that name and keeps following.
+    ptInput->ChangeName("other");
+    EXPECT_EQ("true|1|INPUT|INPUT", Eval("[all.q === q, q.length, q[0].nodeName, all.other.nodeName].join('|')"));
+    ptInput->ChangeId("q2");
+    EXPECT_EQ("INPUT|INPUT|0", Eval("[all.q2.nodeName, all.other.nodeName, q.length].join('|')"));
 }
 
 TEST_F(KxwDomHtmlCollectionTest, DependentCollectionFollowsTheOrderOfAll) {
