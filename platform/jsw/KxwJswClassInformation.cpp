@@ -149,6 +149,28 @@ bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtI
     return DefineNamedItemAccessor(mptCx, mtObj, mtId, tKey);
 }
 
+// for...in over a collection lists its indexes and the names its class chooses; reading each goes through the
+// resolve hook above, so the values are the live items.
+bool NamedEnumerateHook(JSContext* mptCx, JS::HandleObject mtObj, JS::MutableHandleIdVector mtProperties, bool) {
+    KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(mtObj);
+    if (!ptUserObj) return true;
+    unsigned long uliCount = 0;
+    std::vector<std::string> tNames;
+    ptUserObj->GetEnumerableItems(uliCount, tNames);
+    // Indexes beyond what the resolve hook answers would list names that read as nothing.
+    if (uliCount > 32768) uliCount = 32768;
+    if (!mtProperties.reserve(mtProperties.length() + uliCount + tNames.size())) return false;
+    for (unsigned long n = 0; n < uliCount; ++n) mtProperties.infallibleAppend(JS::PropertyKey::Int(static_cast<int32_t>(n)));
+    for (const std::string& dsName : tNames) {
+        JS::RootedString tName(mptCx, JS_NewStringCopyUTF8N(mptCx, JS::UTF8Chars(dsName.data(), dsName.size())));
+        if (!tName) return false;
+        JS::RootedId tId(mptCx);
+        if (!JS_StringToId(mptCx, tName, &tId)) return false;
+        mtProperties.infallibleAppend(tId);
+    }
+    return true;
+}
+
 bool CallHook(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
     KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(&tArgs.callee());
@@ -173,10 +195,10 @@ bool AddPropertyHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId
 
 const JSClassOps ktPlainOps = {AddPropertyHook, nullptr,      nullptr, nullptr, nullptr,
                                nullptr,         FinalizeHook, nullptr, nullptr, TraceHook};
-const JSClassOps ktNamedOps = {AddPropertyHook, nullptr,      nullptr, nullptr, NamedResolveHook,
-                               nullptr,         FinalizeHook, nullptr, nullptr, TraceHook};
-const JSClassOps ktCallableOps = {AddPropertyHook, nullptr,      nullptr,  nullptr, NamedResolveHook,
-                                  nullptr,         FinalizeHook, CallHook, nullptr, TraceHook};
+const JSClassOps ktNamedOps = {AddPropertyHook, nullptr,      nullptr, NamedEnumerateHook, NamedResolveHook,
+                               nullptr,         FinalizeHook, nullptr, nullptr,            TraceHook};
+const JSClassOps ktCallableOps = {AddPropertyHook, nullptr,      nullptr,  NamedEnumerateHook, NamedResolveHook,
+                                  nullptr,         FinalizeHook, CallHook, nullptr,            TraceHook};
 
 // ---------------------------------------------------------------------------------------------------------------
 // Dispatch natives on prototypes.

@@ -140,6 +140,9 @@ void KxwJswUserObjBase::AddProperty(const KxwJsval&, KxwJsval&, unsigned char) {
 bool KxwJswUserObjBase::IsResolved(const char*) {
     return false;
 }
+void KxwJswUserObjBase::GetEnumerableItems(unsigned long& mruliIndexCount, std::vector<std::string>&) {
+    mruliIndexCount = 0;
+}
 JSObject* KxwJswUserObjBase::GetJsiVarObj() {
     return nullptr;
 }

@@ -9,6 +9,9 @@
 // later script access gives undefined, never a dangling pointer.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <cstdint>
 
 #include "KxwJswTypes.h"
@@ -70,6 +73,9 @@ public:
     virtual void AddProperty(const KxwJsval& mrtName, KxwJsval& mrtValue, unsigned char mucFlags);
     // Whether an undeclared name is answered by GetPropertyByName.
     virtual bool IsResolved(const char* mpszName);
+    // What for...in lists of a class with named items besides its own properties: the indexes 0 to the count
+    // (exclusive) and the names given (UTF-8). Nothing by default.
+    virtual void GetEnumerableItems(unsigned long& mruliIndexCount, std::vector<std::string>& mrtNames);
     virtual JSObject* GetJsiVarObj();
     // The object itself was called as a function (callable classes).
     virtual bool InvokeMethod(KxwJswCallArgs& mrtArgs);

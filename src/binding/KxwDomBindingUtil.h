@@ -1,6 +1,8 @@
 // Reports shared by the script bindings of every DOM class.
 #pragma once
 
+#include <string>
+
 #include "KxwJswTypes.h"
 
 class KxwDomPropertyInfo;
@@ -20,3 +22,8 @@ bool xfbKxwDomUtilUnsupportedGetPropertyId(const char* mpszClassName, short mnTi
                                            KxwDomPropertyInfo& mrtPropertyInfo);
 // The same for a write ("<Class>::SetDomPropertyInfo: ..."); the info is left as the script gave it.
 bool xfbKxwDomUtilUnsupportedSetPropertyId(const char* mpszClassName, short mnTinyId);
+
+// Names and keys cross between the script side (UTF-16) and the C++ side (UTF-8); unpaired surrogates and bad
+// bytes are carried as they come, never dropped.
+std::string xfdsKxwDomUtilU16ToUtf8(const char16_t* mpwsfStr, unsigned muLen);
+std::u16string xfdsKxwDomUtilUtf8ToU16(const char* mpszStr);

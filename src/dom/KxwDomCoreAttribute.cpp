@@ -94,9 +94,8 @@ void KxwDomCoreAttribute::UpdateNodeValueFromElement() {
     unsigned uLen = 0;
     const char16_t* pwsfName = GetNodeNameU16n(&uLen);
     KxwJsval tValue;
-    // Custom attributes are script properties of exactly this name; declared ones are found as markup writes them.
-    bool bCustom = _cTinyId == kCustomAttribute || _cTinyId == kUnresolvedTinyId;
-    ptOwner->GetAttribute(pwsfName, uLen, bCustom ? 1 : 0, tValue);
+    // Attribute names ignore case, as in markup: a node made by a script as "DATA-K" stands for "data-k".
+    ptOwner->GetAttribute(pwsfName, uLen, 0, tValue);
     _bUpdatingFromElement = true;
     if (tValue.IsNull()) {
         SetNodeValueU16n(u"", 0);
@@ -123,8 +122,7 @@ void KxwDomCoreAttribute::OnNodeValueChanged() {
     KxwJsval tValue;
     const char16_t* pwsfValue = rtValue.GetU16nStr();
     if (!tValue.SetStringU16n(pwsfValue ? pwsfValue : u"", pwsfValue ? rtValue.GetU16nLenInChars() : 0)) return;
-    bool bCustom = _cTinyId == kCustomAttribute || _cTinyId == kUnresolvedTinyId;
-    ptOwner->SetAttribute(pwsfName, uLen, tValue, bCustom ? 1 : 0);
+    ptOwner->SetAttribute(pwsfName, uLen, tValue, 0);
 }
 
 bool KxwDomCoreAttribute::IsSpecified() {

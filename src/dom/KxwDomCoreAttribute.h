@@ -28,6 +28,12 @@ public:
     bool HasOwnerElement() const { return GetOwnerElement() != nullptr; }
     const char* GetNameDcs(unsigned* mpuLenInBytes) const;
     signed char GetTinyId() const { return _cTinyId; }
+    // Sends the node value into the owner element (a node put in place by setAttributeNode).
+    void PushValueToOwnerElement() { OnNodeValueChanged(); }
+    // While it belongs to an element the element's collection holds it and its engine object (expandos) stays;
+    // a free attribute belongs to its engine object.
+    bool GetShouldAddJSRoot() override { return HasOwnerElement(); }
+    bool GetShouldBeDeletedAtFinalize() override { return !HasOwnerElement(); }
     // The node value, refreshed from the owner element first.
     KxwDomHtmlPropertyStr& GetValue();
     void UpdateNodeValueFromElement();

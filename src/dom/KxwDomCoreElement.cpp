@@ -7,7 +7,9 @@
 #include <new>
 #include <vector>
 
+#include "KxwDomAttributeCollection.h"
 #include "KxwDomBindingUtil.h"
+#include "KxwDomCoreAttribute.h"
 #include "KxwDomCoreDocument.h"
 #include "KxwDomNodeCollections.h"
 #include "KxwDomPropertyInfo.h"
@@ -20,10 +22,11 @@
 
 namespace {
 
-// Tiny ids of "coreelement" as the class receives them (217 to 221; 219 stays free for "attributes").
+// Tiny ids of "coreelement" as the class receives them (217 to 221).
 enum : short {
     kIdChildren = -39,
     kIdTagName = -38,
+    kIdAttributes = -37,
     kIdParentNode = -36,
     kIdUniqueID = -35,
 };
@@ -138,9 +141,42 @@ bool removeAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrt
     return true;
 }
 
+void SetNodeResult(KxwJswCallArgs& mrtArgs, KxwDomBase* mptNode) {
+    KxwJsval tResult;
+    if (!mptNode || !tResult.SetDomObject(mptNode)) tResult.SetNull();
+    mrtArgs.SetResult(tResult);
+}
+
+bool getAttributeNode_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomCoreElement* ptElement;
+    std::u16string dsName;
+    if (!ElementAndName("getAttributeNode_callback", mptUserObj, mrtArgs, ptElement, dsName)) return true;
+    SetNodeResult(mrtArgs, ptElement->GetAttributeNode(dsName.data(), static_cast<unsigned>(dsName.size())));
+    return true;
+}
+
+bool setAttributeNode_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    auto* ptElement = dynamic_cast<KxwDomCoreElement*>(mptUserObj);
+    KxwJswUserObjBase* ptArg = mrtArgs.Length() > 0 ? mrtArgs.Get(0).GetRawDomObject() : nullptr;
+    auto* ptAttr = dynamic_cast<KxwDomCoreAttribute*>(ptArg);
+    KxwDomCoreAttribute* ptReplaced = nullptr;
+    if (!ptElement || !ptAttr || !ptElement->SetAttributeNode(ptAttr, ptReplaced)) {
+        // Only a free attribute node can be put on an element.
+        xfvKxwUtilReportInternalErrorBySevLvl(xfeKxwUtilJavaScriptErrorSevLvl(),
+                                              "Invalid argument for setAttributeNode: an attribute node without an "
+                                              "owner element is expected (this=%p, argument=%p)",
+                                              static_cast<void*>(mptUserObj), static_cast<void*>(ptArg));
+        SetNodeResult(mrtArgs, nullptr);
+        return false;
+    }
+    SetNodeResult(mrtArgs, ptReplaced);
+    return true;
+}
+
 const KxwJswPropertySpec katCoreElementProperties[] = {
     {"children", 217, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
     {"tagName", 218, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
+    {"attributes", 219, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
     {"parentNode", 220, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
     {"uniqueID", 221, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
     {nullptr, 0, 0, nullptr},
@@ -149,6 +185,8 @@ const KxwJswMethodSpec katCoreElementMethods[] = {
     {"getAttribute", nullptr, nullptr, 2, getAttribute_callback},
     {"setAttribute", nullptr, nullptr, 3, setAttribute_callback},
     {"removeAttribute", nullptr, nullptr, 2, removeAttribute_callback},
+    {"getAttributeNode", nullptr, nullptr, 1, getAttributeNode_callback},
+    {"setAttributeNode", nullptr, nullptr, 1, setAttributeNode_callback},
     {nullptr, nullptr, nullptr, 0},
 };
 
@@ -161,6 +199,11 @@ KxwDomCoreElement::KxwDomCoreElement(KxwDomCoreDocument* mptOwnerDocument, KxwMe
       _tAdditionalAttrs(GetDomEnv()) {}
 
 KxwDomCoreElement::~KxwDomCoreElement() {
+    if (_ptAttributeCollection) {
+        KxwDomAttributeCollection* ptCollection = _ptAttributeCollection;
+        _ptAttributeCollection = nullptr;
+        delete ptCollection;
+    }
     if (_ptUniqueID) {
         KxwMemMgr* ptMemMgr = GetMemMgr();
         _ptUniqueID->~KxwDomHtmlPropertyStr();
@@ -357,7 +400,86 @@ bool KxwDomCoreElement::RemoveAttribute(const char16_t* mpwsfName, unsigned muNa
     if (!FindOwnProperty(mpwsfName, muNameLen, (miFlags & 1) == 0, dsFound)) return false;
     KxwJsval tObj;
     if (!tObj.SetDomObject(this) || !tObj.DeleteOwnProperty(dsFound.data(), dsFound.size())) return false;
-    return !tObj.ItsOwnProperty(dsFound.data(), static_cast<unsigned>(dsFound.size()));
+    if (tObj.ItsOwnProperty(dsFound.data(), static_cast<unsigned>(dsFound.size()))) return false;
+    if (_ptAttributeCollection)
+        KxwDomAttributeCollection::ReleaseFreeAttribute(
+            _ptAttributeCollection->RemoveItemByName(dsFound.data(), static_cast<unsigned>(dsFound.size())));
+    return true;
+}
+
+KxwDomAttributeCollection* KxwDomCoreElement::GetAttributeCollection() {
+    if (_ptAttributeCollection) return _ptAttributeCollection;
+    DumpAttributesToJsiObj();
+    auto* ptCollection = new (GetDomEnv()) KxwDomAttributeCollection(GetDomEnv());
+    if (!ptCollection)
+        KxwUtilOutOfMemoryAbort(static_cast<long>(sizeof(KxwDomAttributeCollection)),
+                                "KxwDomAttributeCollection for the attributes collection in "
+                                "KxwDomCoreElement::CreateAttributeCollection");
+    ptCollection->SetOwnerNode(this, "attributes");
+    _ptAttributeCollection = ptCollection;
+    KxwDomCoreDocument* ptDocument = GetOwnerDocument(false);
+    auto Add = [&](const char16_t* mpwsfName, unsigned muLen, signed char mcTinyId) {
+        if (ptCollection->AddAttributeNode(ptDocument, mpwsfName, muLen, mcTinyId, this)) return true;
+        if (xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile(
+                "AddAttributeNode in KxwDomCoreElement::CreateAttributeCollection _ptAttributeCollection=%p, "
+                "PropName=%.100s, this=%p",
+                static_cast<void*>(ptCollection), xfdsKxwDomUtilU16ToUtf8(mpwsfName, muLen).c_str(),
+                static_cast<void*>(this));
+        return false;
+    };
+    // Declared properties that markup can set, nearest class first, down to the event target's handlers; the node
+    // classes' properties (nodeValue) and read-only ones are no attributes.
+    const KxwJswClassInformation* ptNodeClass = &GetCoreNodeClassInformation();
+    for (const KxwJswClassInformation* ptClass = GetClassInformation(); ptClass && ptClass != ptNodeClass;
+         ptClass = ptClass->GetParent())
+        for (const KxwJswPropertySpec* ptSpec = ptClass->GetProperties(); ptSpec && ptSpec->_pszName; ++ptSpec) {
+            if (ptSpec->_uFlags & KXW_JSW_PROP_READONLY) continue;
+            std::u16string dsName = xfdsKxwDomUtilUtf8ToU16(ptSpec->_pszName);
+            if (!Add(dsName.data(), static_cast<unsigned>(dsName.size()),
+                     static_cast<signed char>(KxwJswClassInformation::DispatchId(ptSpec->_uTinyId))))
+                return _ptAttributeCollection;
+        }
+    KxwJsval tObj;
+    std::vector<std::u16string> tNames;
+    if (GetJsiObj() && tObj.SetDomObject(this) && tObj.GetOwnPropertyNames(tNames))
+        for (const std::u16string& dsName : tNames)
+            if (!Add(dsName.data(), static_cast<unsigned>(dsName.size()), KxwDomCoreAttribute::kCustomAttribute))
+                return _ptAttributeCollection;
+    AddExceptionalAttributesToCollection(*ptCollection);
+    return _ptAttributeCollection;
+}
+
+bool KxwDomCoreElement::AddExceptionalAttributesToCollection(KxwDomAttributeCollection&) {
+    return true;
+}
+
+KxwDomCoreAttribute* KxwDomCoreElement::GetAttributeNode(const char16_t* mpwsfName, unsigned muNameLen) {
+    KxwDomAttributeCollection* ptCollection = GetAttributeCollection();
+    return ptCollection ? ptCollection->FindByName(mpwsfName, muNameLen) : nullptr;
+}
+
+bool KxwDomCoreElement::SetAttributeNode(KxwDomCoreAttribute* mptAttrNode, KxwDomCoreAttribute*& mrptReplaced) {
+    mrptReplaced = nullptr;
+    if (!mptAttrNode || mptAttrNode->HasOwnerElement()) return false;
+    KxwDomAttributeCollection* ptCollection = GetAttributeCollection();
+    if (!ptCollection) return false;
+    unsigned uLen = 0;
+    const char16_t* pwsfName = mptAttrNode->GetNodeNameU16n(&uLen);
+    mrptReplaced = ptCollection->RemoveItemByName(pwsfName, uLen);
+    if (!ptCollection->AddAttributeNode(mptAttrNode, this)) return false;
+    mptAttrNode->PushValueToOwnerElement();
+    return true;
+}
+
+void KxwDomCoreElement::AddProperty(const KxwJsval& mrtName, KxwJsval&, unsigned char) {
+    if (!_ptAttributeCollection || !mrtName.IsString()) return;
+    KxwJsval tName = mrtName;
+    unsigned uLen = 0;
+    const char16_t* pwsfName = tName.GetStringU16n(&uLen);
+    if (!pwsfName || uLen == 0) return;
+    _ptAttributeCollection->AddAttributeNode(GetOwnerDocument(false), pwsfName, uLen,
+                                             KxwDomCoreAttribute::kCustomAttribute, this);
 }
 
 KxwDomHtmlPropertyStr* KxwDomCoreElement::GetUniqueID() {
@@ -407,6 +529,12 @@ bool KxwDomCoreElement::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
             mrtPropertyInfo.AssignU16nStr(pwsfName, uLen, true);
             return true;
         }
+        case kIdAttributes:
+            if (KxwDomAttributeCollection* ptCollection = GetAttributeCollection())
+                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(ptCollection);
+            else
+                mrtPropertyInfo.AssignNull();
+            return true;
         case kIdParentNode:
             AssignDomParentNode(mrtPropertyInfo);
             return true;

@@ -13,6 +13,8 @@
 #include "KxwJsval.h"
 
 struct KxwJswPropertySpec;
+class KxwDomAttributeCollection;
+class KxwDomCoreAttribute;
 
 class KxwDomCoreElement : public KxwDomEventTarget {
 public:
@@ -42,6 +44,21 @@ public:
     // True when an attribute was removed (a declared property reset to the empty value counts).
     bool RemoveAttribute(const char16_t* mpwsfName, unsigned muNameLen, int miFlags);
 
+    // ---- Attribute nodes ----
+    // The "attributes" collection, made on first use: the stored attributes are dumped first; then one node per
+    // writable declared property of the class chain (whether set or not: "specified" tells) and per own property
+    // of the engine object, then the nodes the class keeps elsewhere. Null when it cannot be made.
+    KxwDomAttributeCollection* GetAttributeCollection();
+    // The attribute node of that name (ignoring case), or null.
+    KxwDomCoreAttribute* GetAttributeNode(const char16_t* mpwsfName, unsigned muNameLen);
+    // Puts a free attribute node in place of the one of its name, whose value it pushes into the element. False
+    // for a node that already has an owner; mrptReplaced receives the node it replaced (now free) or null.
+    bool SetAttributeNode(KxwDomCoreAttribute* mptAttrNode, KxwDomCoreAttribute*& mrptReplaced);
+    // Attribute nodes the class keeps outside its script properties; true when all were added.
+    virtual bool AddExceptionalAttributesToCollection(KxwDomAttributeCollection& mrtCollection);
+    // A script added an own property: once the collection exists it gets the matching attribute node.
+    void AddProperty(const KxwJsval& mrtName, KxwJsval& mrtValue, unsigned char mucFlags) override;
+
     // "ms__id<n>", numbered per owner document in the order of first reading; fixed for the element's life.
     KxwDomHtmlPropertyStr* GetUniqueID();
 
@@ -67,4 +84,5 @@ private:
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM _eSubtype;
     KxwDomAdditionalAttrCollection _tAdditionalAttrs;
     KxwDomHtmlPropertyStr* _ptUniqueID = nullptr;
+    KxwDomAttributeCollection* _ptAttributeCollection = nullptr;
 };

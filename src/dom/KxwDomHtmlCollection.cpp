@@ -23,35 +23,6 @@ bool DetailedTrace() {
     return xfbKxwTraceEnabled() && xfbKxwDetailedTraceEnabled();
 }
 
-// Method arguments arrive as UTF-16 (signature 'S'); names and keys are kept as UTF-8.
-std::string U16ToUtf8(const char16_t* mpwsfStr, unsigned muLen) {
-    std::string dsResult;
-    dsResult.reserve(muLen);
-    for (unsigned n = 0; mpwsfStr && n < muLen; ++n) {
-        uint32_t uCode = mpwsfStr[n];
-        if (uCode >= 0xD800 && uCode < 0xDC00 && n + 1 < muLen && mpwsfStr[n + 1] >= 0xDC00 &&
-            mpwsfStr[n + 1] < 0xE000) {
-            uCode = 0x10000 + ((uCode - 0xD800) << 10) + (mpwsfStr[n + 1] - 0xDC00);
-            ++n;
-        }
-        if (uCode < 0x80) {
-            dsResult += static_cast<char>(uCode);
-        } else if (uCode < 0x800) {
-            dsResult += static_cast<char>(0xC0 | (uCode >> 6));
-            dsResult += static_cast<char>(0x80 | (uCode & 0x3F));
-        } else if (uCode < 0x10000) {
-            dsResult += static_cast<char>(0xE0 | (uCode >> 12));
-            dsResult += static_cast<char>(0x80 | ((uCode >> 6) & 0x3F));
-            dsResult += static_cast<char>(0x80 | (uCode & 0x3F));
-        } else {
-            dsResult += static_cast<char>(0xF0 | (uCode >> 18));
-            dsResult += static_cast<char>(0x80 | ((uCode >> 12) & 0x3F));
-            dsResult += static_cast<char>(0x80 | ((uCode >> 6) & 0x3F));
-            dsResult += static_cast<char>(0x80 | (uCode & 0x3F));
-        }
-    }
-    return dsResult;
-}
 
 // A canonical non-negative decimal ("0", "17"; not "017", "-1", "1.5"), the form an index takes as a string.
 bool ParseIndex(const std::string& mdsText, unsigned long* mpuliIndex) {
@@ -90,7 +61,7 @@ KxwDomHtmlCollectionGeneral* CheckCall(const char* mpszCallbackName, KxwJswUserO
 std::string StringArg(unsigned mnArgc, void** mpapvArgv, unsigned* mpanArgvLen, KXW_JSW_OBJ_PROP_TYPE_ENUM* mpaeType,
                       unsigned muIndex) {
     if (muIndex >= mnArgc || mpaeType[muIndex] != KXW_JSW_OBJ_PROP_TYPE_STRING || !mpanArgvLen) return std::string();
-    return U16ToUtf8(static_cast<const char16_t*>(mpapvArgv[muIndex]), mpanArgvLen[muIndex]);
+    return xfdsKxwDomUtilU16ToUtf8(static_cast<const char16_t*>(mpapvArgv[muIndex]), mpanArgvLen[muIndex]);
 }
 
 bool item_callback(KxwJswUserObjBase* mptUserObj, unsigned mnArgc, void** mpapvArgv, unsigned* mpanArgvLen,
@@ -229,7 +200,7 @@ void KxwDomHtmlCollectionGeneral::SetOwnerNode(KxwDomCoreNode* mptOwnerNode, con
     if (mptOwnerNode) {
         unsigned uLen = 0;
         const char16_t* pwsfName = mptOwnerNode->GetNodeNameU16n(&uLen);
-        dsOwner = U16ToUtf8(pwsfName, uLen);
+        dsOwner = xfdsKxwDomUtilU16ToUtf8(pwsfName, uLen);
     }
     xfvKxwUtilReportTraceToFile("Collection=%p=\"%.200s\" owner=%p=%.200s in KxwDomHtmlCollectionGeneral::SetOwnerNode",
                                 static_cast<void*>(this), pszName, static_cast<void*>(mptOwnerNode), dsOwner.c_str());
@@ -636,7 +607,7 @@ KxwDomHtmlCollectionGeneral* KxwDomHtmlCollectionGeneral::GetTags(const char16_t
         auto* ptByTag = static_cast<KxwDomHtmlDynamicCollectionByTag*>(ptDynamic);
         if (ptByTag->IsTag(mpwsfTagName, muTagNameLenInChars)) return ptByTag;
     }
-    std::string dsTag = U16ToUtf8(mpwsfTagName, muTagNameLenInChars);
+    std::string dsTag = xfdsKxwDomUtilU16ToUtf8(mpwsfTagName, muTagNameLenInChars);
     auto* ptDynamic =
         new (GetDomEnv()) KxwDomHtmlDynamicCollectionByTag(*this, dsTag.data(), static_cast<unsigned>(dsTag.size()));
     ptDynamic->FillFromSource();
@@ -674,6 +645,10 @@ bool KxwDomHtmlCollectionGeneral::GetDomPropertyInfo(short mnTinyId, KxwDomPrope
 
 bool KxwDomHtmlCollectionGeneral::IsResolved(const char* mpszName) {
     return mpszName && *mpszName && GetItem(mpszName, false) != nullptr;
+}
+
+void KxwDomHtmlCollectionGeneral::GetEnumerableItems(unsigned long& mruliIndexCount, std::vector<std::string>&) {
+    mruliIndexCount = _uliLength;
 }
 
 bool KxwDomHtmlCollectionGeneral::GetPropByIndex(short mnIndex, void** mppvValue, unsigned* mpnLength,

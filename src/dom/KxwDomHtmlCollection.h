@@ -109,6 +109,8 @@ public:
     bool GetShouldAddJSRoot() override { return _ptOwnerNode != nullptr; }
     // An empty name never resolves: its lookup makes a new collection that only a script may own.
     bool IsResolved(const char* mpszName) override;
+    // for...in lists the indexes.
+    void GetEnumerableItems(unsigned long& mruliIndexCount, std::vector<std::string>& mrtNames) override;
     bool GetShouldBeDeletedAtFinalize() override;
     static const KxwJswClassInformation& GetHtmlCollectionClassInformation();
 

@@ -162,4 +162,70 @@ TEST_F(KxwDomCoreElementTest, AttributeNodesMirrorTheirOwnerElement) {
     delete ptDeclared;
 }
 
+TEST_F(KxwDomCoreElementTest, TheAttributesCollectionListsEveryAttributeAndFollowsChanges) {
+    KxwTestAttrElement* ptElement = NewAttrElement();
+    ptElement->AddParsedAttr("id", "p1");
+    ptElement->AddParsedAttr("data-k", "v1");
+    SetGlobal("el", ptElement);
+    // The writable declared properties are there whether set or not; "specified" tells which are.
+    EXPECT_EQ("id,name,href,data-k", Eval("var attrs = el.attributes, names = []; "
+                                          "for (var i = 0; i < attrs.length; i++) names.push(attrs[i].name); "
+                                          "names.join()"));
+    EXPECT_EQ("true|false|true|p1|v1", Eval("[attrs.id.specified, attrs.getNamedItem('NAME').specified, "
+                                            "attrs['data-k'].specified, attrs.getNamedItem('ID').value, "
+                                            "el.getAttributeNode('Data-K').value].join('|')"));
+    EXPECT_EQ("true|null|null", Eval("[el.attributes === attrs, String(attrs.getNamedItem('nothing')), "
+                                     "String(el.getAttributeNode('nothing'))].join('|')"));
+    // for...in lists the indexes and the names.
+    EXPECT_EQ("0,1,2,3,id,name,href,data-k",
+              Eval("var keys = []; for (var k in attrs) if (k != 'length' && typeof attrs[k] == 'object') keys.push(k); "
+                   "keys.join()"));
+    // An expando or a setAttribute of a new name adds a node; removing the attribute takes it out.
+    EXPECT_EQ("5|6|x|y", Eval("el.foo = 'x'; var n = attrs.length; el.setAttribute('bar', 'y'); "
+                              "[n, attrs.length, attrs.foo.value, attrs.getNamedItem('bar').value].join('|')"));
+    EXPECT_EQ("true|5|undefined", Eval("var r = el.removeAttribute('bar'); [r, attrs.length, String(attrs.bar)]"
+                                       ".join('|')"));
+    // Attribute nodes stay the same objects, and their expandos live while the element does.
+    EXPECT_EQ("true|kept", Eval("var node = attrs.foo; node.tag = 'kept'; (attrs.foo === node) + '|' + attrs.foo.tag"));
+    _ptEngine->CollectGarbage(true);
+    EXPECT_EQ("kept", Eval("el.attributes.foo.tag"));
+}
+
+TEST_F(KxwDomCoreElementTest, SetAttributeNodeReplacesTheNodeOfItsName) {
+    KxwTestAttrElement* ptElement = NewAttrElement();
+    ptElement->AddParsedAttr("data-k", "old");
+    auto* ptFree = new (_ptMemMgr)
+        KxwDomCoreAttribute(_ptDocument, _ptMemMgr, u"DATA-K", 6, KxwDomCoreAttribute::kUnresolvedTinyId);
+    auto* ptHref =
+        new (_ptMemMgr) KxwDomCoreAttribute(_ptDocument, _ptMemMgr, u"href", 4, KxwDomCoreAttribute::kUnresolvedTinyId);
+    SetGlobal("el", ptElement);
+    SetGlobal("fresh", ptFree);
+    SetGlobal("href", ptHref);
+    EXPECT_EQ("old|old|false|new|new|true",
+              Eval("fresh.value = 'new'; var old = el.setAttributeNode(fresh); "
+                   "[old.value, old.name == 'data-k' ? old.value : '', old.specified, el.getAttribute('data-k'), "
+                   "el.attributes['data-k'].value, el.attributes['data-k'] === fresh].join('|')"));
+    EXPECT_EQ("h|h", Eval("href.value = 'h'; el.setAttributeNode(href); el.href + '|' + el.getAttribute('href')"));
+    EXPECT_EQ("h", Text(ptElement->_tHref));
+    // A node that belongs to an element cannot be set again: a script error, nothing changes.
+    EXPECT_EQ("caught", Eval("try { el.setAttributeNode(fresh); 'no error' } catch (e) { 'caught' }"));
+    EXPECT_EQ("new", Eval("el.getAttribute('data-k')"));
+    // The replaced node is free: it belongs to its engine object and goes once no script holds it.
+    Eval("old = null; fresh = null; href = null;");
+    _ptEngine->CollectGarbage(true);
+    EXPECT_EQ("new", Eval("el.attributes['data-k'].value"));
+}
+
+TEST_F(KxwDomCoreElementTest, AttributeNodesOutliveTheirElementAsFreeNodes) {
+    KxwTestAttrElement* ptElement = NewAttrElement();
+    ptElement->AddParsedAttr("data-k", "v");
+    SetGlobal("el", ptElement);
+    Eval("var held = el.attributes['data-k'];");
+    _ptDocument->RemoveChild(ptElement);
+    delete ptElement;
+    EXPECT_EQ("v|false|null", Eval("[held.value, held.specified, String(held.parentNode)].join('|')"));
+    Eval("held = null;");
+    _ptEngine->CollectGarbage(true);
+}
+
 }  // namespace

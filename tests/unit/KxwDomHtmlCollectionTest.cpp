@@ -194,6 +194,8 @@ TEST_F(KxwDomHtmlCollectionTest, NamedLookupsGiveAnElementOrALiveCollection) {
     SetGlobal("body", ptBody);
     EXPECT_EQ("A|A|A|null", Eval("var all = body.all; [all.Link.nodeName, all.namedItem('link').nodeName, "
                                  "all.item('LINK').nodeName, String(all.item('Link', 1))].join('|')"));
+    EXPECT_EQ("0,1,2", Eval("var ks = []; for (var k in all) if (/^[0-9]+$/.test(k)) ks.push(k); ks.join()"))
+        << "for...in lists the indexes";
     EXPECT_EQ("undefined|null", Eval("[String(all.link), String(all.namedItem('nothing'))].join('|')"))
         << "the property read is exact, the named lookup ignores case";
     EXPECT_EQ("2|INPUT,SELECT|true|SELECT", Eval("var f = all.field; [f.length, [f[0].nodeName, f[1].nodeName], "

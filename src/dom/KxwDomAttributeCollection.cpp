@@ -1,0 +1,163 @@
+#include "KxwDomAttributeCollection.h"
+
+#include <vector>
+
+#include "KxwDomBindingUtil.h"
+#include "KxwDomCoreAttribute.h"
+#include "KxwDomCoreDocument.h"
+#include "KxwDomCoreElement.h"
+#include "KxwJswCallArgs.h"
+#include "KxwJswClassInformation.h"
+#include "KxwMemMgr.h"
+#include "kxw/KxwEnvCfg.h"
+
+namespace {
+
+bool EqualIgnoringAsciiCase(const char16_t* mpwsf1, unsigned muLen1, const char16_t* mpwsf2, unsigned muLen2) {
+    if (muLen1 != muLen2) return false;
+    for (unsigned n = 0; n < muLen1; ++n) {
+        char16_t c1 = mpwsf1[n], c2 = mpwsf2[n];
+        if (c1 >= 'A' && c1 <= 'Z') c1 = static_cast<char16_t>(c1 + 32);
+        if (c2 >= 'A' && c2 <= 'Z') c2 = static_cast<char16_t>(c2 + 32);
+        if (c1 != c2) return false;
+    }
+    return true;
+}
+
+bool getNamedItem_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwJsval tNull;
+    tNull.SetNull();
+    mrtArgs.SetResult(tNull);
+    auto* ptThis = dynamic_cast<KxwDomAttributeCollection*>(mptUserObj);
+    if (!ptThis || mrtArgs.Length() == 0) return true;
+    unsigned uLen = 0;
+    KxwJsval tName = mrtArgs.Get(0);
+    const char16_t* pwsfName = tName.GetStringU16n(&uLen, mrtArgs.GetContext());
+    if (!pwsfName) return true;
+    KxwDomCoreAttribute* ptFound = ptThis->FindByName(pwsfName, uLen);
+    if (ptFound) {
+        KxwJsval tResult;
+        tResult.SetDomObject(ptFound);
+        mrtArgs.SetResult(tResult);
+    }
+    return true;
+}
+
+const KxwJswPropertySpec katAttributeCollectionProperties[] = {{nullptr, 0, 0, nullptr}};
+const KxwJswMethodSpec katAttributeCollectionMethods[] = {
+    {"getNamedItem", nullptr, nullptr, 1, getNamedItem_callback},
+    {nullptr, nullptr, nullptr, 0},
+};
+
+}  // namespace
+
+KxwDomAttributeCollection::KxwDomAttributeCollection(KxwDomEnv& mrtDomEnv) : KxwDomHtmlCollectionGeneral(mrtDomEnv) {}
+
+KxwDomAttributeCollection::~KxwDomAttributeCollection() {
+    std::vector<KxwDomCoreAttribute*> tNodes;
+    for (KxwDomNodeBase* ptNode : *this) tNodes.push_back(static_cast<KxwDomCoreAttribute*>(ptNode));
+    Reset();
+    for (KxwDomCoreAttribute* ptAttr : tNodes) {
+        ptAttr->UpdateNodeValueFromElement();
+        ptAttr->SetOwnerElement(nullptr);
+        ReleaseFreeAttribute(ptAttr);
+    }
+}
+
+void KxwDomAttributeCollection::ReleaseFreeAttribute(KxwDomCoreAttribute* mptAttrNode) {
+    if (mptAttrNode && !mptAttrNode->HasOwnerElement() && !mptAttrNode->HasJsiObj()) delete mptAttrNode;
+}
+
+KxwDomCoreAttribute* KxwDomAttributeCollection::FindByName(const char16_t* mpwsfName, unsigned muNameLen) const {
+    if (!mpwsfName) return nullptr;
+    for (KxwDomNodeBase* ptNode : *this) {
+        unsigned uLen = 0;
+        const char16_t* pwsfNodeName = ptNode->GetNodeNameU16n(&uLen);
+        if (EqualIgnoringAsciiCase(pwsfNodeName, uLen, mpwsfName, muNameLen))
+            return static_cast<KxwDomCoreAttribute*>(ptNode);
+    }
+    return nullptr;
+}
+
+bool KxwDomAttributeCollection::IsAttributeNameFound(const char16_t* mpwsfName, unsigned muNameLen) const {
+    return FindByName(mpwsfName, muNameLen) != nullptr;
+}
+
+bool KxwDomAttributeCollection::AddAttributeNode(KxwDomCoreAttribute* mptAttrNode, KxwDomCoreElement* mptOwner) {
+    if (!mptAttrNode) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "mptAttrNode is NULL in  KxwDomAttributeCollection::AddAttributeNode "
+                                              "this=%p",
+                                              static_cast<void*>(this));
+        return false;
+    }
+    unsigned uLen = 0;
+    const char16_t* pwsfName = mptAttrNode->GetNodeNameU16n(&uLen);
+    if (IsAttributeNameFound(pwsfName, uLen)) {
+        if (xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile(
+                "IsAttributeNameFound failed in  KxwDomAttributeCollection::AddAttributeNode this=%p, mptAttrNode "
+                "name=%s",
+                static_cast<void*>(this), mptAttrNode->GetNameDcs(nullptr));
+        return true;
+    }
+    if (!AppendItem(mptAttrNode)) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "AppendItem failed in  KxwDomAttributeCollection::AddAttributeNode this=%p, mptAttrNode=%p",
+            static_cast<void*>(this), static_cast<void*>(mptAttrNode));
+        return false;
+    }
+    mptAttrNode->SetOwnerElement(mptOwner);
+    return true;
+}
+
+bool KxwDomAttributeCollection::AddAttributeNode(KxwDomCoreDocument* mptDocument, const char16_t* mpwsfName,
+                                                 unsigned muNameLen, signed char mcTinyId,
+                                                 KxwDomCoreElement* mptOwner) {
+    if (IsAttributeNameFound(mpwsfName, muNameLen)) return true;
+    KxwMemMgr* ptMemMgr = GetMemMgr();
+    auto* ptAttr = new (ptMemMgr) KxwDomCoreAttribute(mptDocument, ptMemMgr, mpwsfName, muNameLen, mcTinyId);
+    if (!ptAttr)
+        KxwUtilOutOfMemoryAbort(static_cast<long>(sizeof(KxwDomCoreAttribute)),
+                                "KxwDomCoreAttribute for the attribute node in KxwDomAttributeCollection::"
+                                "AddAttributeNode");
+    if (AddAttributeNode(ptAttr, mptOwner)) return true;
+    delete ptAttr;
+    return false;
+}
+
+KxwDomCoreAttribute* KxwDomAttributeCollection::RemoveItemByName(const char16_t* mpwsfName, unsigned muNameLen) {
+    KxwDomCoreAttribute* ptAttr = FindByName(mpwsfName, muNameLen);
+    if (!ptAttr) return nullptr;
+    RemoveItem(ptAttr, true);
+    ptAttr->UpdateNodeValueFromElement();
+    ptAttr->SetOwnerElement(nullptr);
+    return ptAttr;
+}
+
+KxwDomBase* KxwDomAttributeCollection::GetItem(const char* mpszName, bool) {
+    if (!mpszName || !*mpszName) return nullptr;
+    std::u16string dsName = xfdsKxwDomUtilUtf8ToU16(mpszName);
+    return FindByName(dsName.data(), static_cast<unsigned>(dsName.size()));
+}
+
+bool KxwDomAttributeCollection::IsResolved(const char* mpszName) {
+    return GetItem(mpszName, false) != nullptr;
+}
+
+void KxwDomAttributeCollection::GetEnumerableItems(unsigned long& mruliIndexCount, std::vector<std::string>& mrtNames) {
+    mruliIndexCount = GetLength();
+    for (KxwDomNodeBase* ptNode : *this) {
+        unsigned uLen = 0;
+        const char16_t* pwsfName = ptNode->GetNodeNameU16n(&uLen);
+        mrtNames.push_back(xfdsKxwDomUtilU16ToUtf8(pwsfName, uLen));
+    }
+}
+
+const KxwJswClassInformation* KxwDomAttributeCollection::GetClassInformation() const {
+    static const KxwJswClassInformation ktClassInfo(&GetHtmlCollectionClassInformation(), "attributecollection",
+                                                    katAttributeCollectionProperties, katAttributeCollectionMethods,
+                                                    nullptr, KXW_JSW_CLASS_KIND_NAMED_ITEMS);
+    return &ktClassInfo;
+}
