@@ -1,0 +1,32 @@
+// The bytes of a page as the player fetches them, and the charset they are in. For now the player loads file: URLs
+// itself; http: and https: come with the browsing engine. The charset is found as the emulated browser finds it
+// without a response header: a byte-order mark, else a META element among the first bytes, else none (the
+// document's default). UTF-16 pages are turned into UTF-8, which the page parser reads.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+struct KxwPlayPageSource {
+    std::string _dsUrl;
+    std::string _dsBytes;
+    // Canonical charset name, or empty when the page does not say.
+    std::string _dsCharset;
+    // Where the charset came from: "bom", "meta" or empty.
+    std::string _dsCharsetSource;
+};
+
+// Reads the page of a file: URL (percent escapes decoded; host empty or "localhost"). Pages larger than
+// mnMaxBytes are refused. False with the reason in mpdsError.
+bool xfbKxwPlayLoadFileUrl(const std::string& mdsUrl, size_t mnMaxBytes, KxwPlayPageSource* mptSource,
+                           std::string* mpdsError);
+
+// The path a file: URL names, or false when it is not one the player can read.
+bool xfbKxwPlayFileUrlToPath(const std::string& mdsUrl, std::string* mpdsPath);
+
+// Fills the charset fields from the bytes (and converts a UTF-16 page to UTF-8).
+void xfvKxwPlaySniffCharset(KxwPlayPageSource* mptSource);
+
+// The charset a META element in the first bytes names (<meta charset=...> or an http-equiv Content-Type whose
+// content has charset=), canonical; empty when none is found or the name is unknown.
+std::string xfdsKxwPlayPrescanMetaCharset(const char* mpsfBytes, size_t mnLen);

@@ -1,0 +1,74 @@
+// The player's page source: file: URLs to paths, the page's bytes, and the charset found without a header.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "KxwPlayPageSource.h"
+
+namespace {
+
+std::string WriteTemp(const std::string& mdsName, const std::string& mdsBytes) {
+    std::string dsPath = testing::TempDir() + mdsName;
+    std::FILE* ptFile = std::fopen(dsPath.c_str(), "wb");
+    std::fwrite(mdsBytes.data(), 1, mdsBytes.size(), ptFile);
+    std::fclose(ptFile);
+    return dsPath;
+}
+
+TEST(KxwPlayPageSourceTest, FileUrlsNameLocalPaths) {
+    std::string dsPath;
+    EXPECT_TRUE(xfbKxwPlayFileUrlToPath("file:///tmp/a%20b.html?x=1#top", &dsPath));
+    EXPECT_EQ("/tmp/a b.html", dsPath);
+    EXPECT_TRUE(xfbKxwPlayFileUrlToPath("FILE://localhost/srv/p.html", &dsPath));
+    EXPECT_EQ("/srv/p.html", dsPath);
+    EXPECT_TRUE(xfbKxwPlayFileUrlToPath("file:/srv/q.html", &dsPath));
+    EXPECT_EQ("/srv/q.html", dsPath);
+    EXPECT_FALSE(xfbKxwPlayFileUrlToPath("file://otherhost/p.html", &dsPath));
+    EXPECT_FALSE(xfbKxwPlayFileUrlToPath("http://host/p.html", &dsPath));
+    EXPECT_FALSE(xfbKxwPlayFileUrlToPath("file:///a%00b", &dsPath)) << "a NUL would cut the path";
+    EXPECT_FALSE(xfbKxwPlayFileUrlToPath("file:relative.html", &dsPath));
+}
+
+TEST(KxwPlayPageSourceTest, PagesAreReadWholeUpToTheLimit) {
+    std::string dsPath = WriteTemp("kxw-page-source.html", std::string("<p>\0x</p>", 9));
+    KxwPlayPageSource tSource;
+    std::string dsError;
+    ASSERT_TRUE(xfbKxwPlayLoadFileUrl("file://" + dsPath, 1024, &tSource, &dsError)) << dsError;
+    EXPECT_EQ(std::string("<p>\0x</p>", 9), tSource._dsBytes);
+    EXPECT_FALSE(xfbKxwPlayLoadFileUrl("file://" + dsPath, 4, &tSource, &dsError));
+    EXPECT_NE(std::string::npos, dsError.find("larger than 4 bytes"));
+    EXPECT_FALSE(xfbKxwPlayLoadFileUrl("file:///no/such/page.html", 1024, &tSource, &dsError));
+    EXPECT_NE(std::string::npos, dsError.find("/no/such/page.html"));
+}
+
+TEST(KxwPlayPageSourceTest, TheCharsetComesFromAByteOrderMarkOrAMetaElement) {
+    KxwPlayPageSource tSource;
+    tSource._dsBytes = "\xEF\xBB\xBF<p>caf\xC3\xA9</p>";
+    xfvKxwPlaySniffCharset(&tSource);
+    EXPECT_EQ("utf-8", tSource._dsCharset);
+    EXPECT_EQ("bom", tSource._dsCharsetSource);
+    EXPECT_EQ("<p>caf\xC3\xA9</p>", tSource._dsBytes);
+
+    // UTF-16 in either order becomes UTF-8, a pair of surrogates one character, a lone one U+FFFD.
+    tSource._dsBytes = std::string("\xFF\xFE<\0p\0\xE9\0\x3D\xD8\x00\xDE\x00\xD8>\0", 16);
+    xfvKxwPlaySniffCharset(&tSource);
+    EXPECT_EQ("<p\xC3\xA9\xF0\x9F\x98\x80\xEF\xBF\xBD>", tSource._dsBytes);
+    tSource._dsBytes = std::string("\xFE\xFF\0<\0b", 6);
+    xfvKxwPlaySniffCharset(&tSource);
+    EXPECT_EQ("<b", tSource._dsBytes);
+
+    EXPECT_EQ("shift_jis", xfdsKxwPlayPrescanMetaCharset("<html><META CHARSET='Shift_JIS'>", 32));
+    std::string dsHttpEquiv = "<!-- <meta charset=koi8-r> --><meta content=\"text/html; charset=iso-8859-2\" "
+                              "http-equiv=Content-Type>";
+    EXPECT_EQ("iso-8859-2", xfdsKxwPlayPrescanMetaCharset(dsHttpEquiv.data(), dsHttpEquiv.size()));
+    EXPECT_EQ("utf-8", xfdsKxwPlayPrescanMetaCharset("<meta charset=utf-16>", 21))
+        << "bytes read as bytes are not UTF-16";
+    EXPECT_EQ("", xfdsKxwPlayPrescanMetaCharset("<meta charset=no-such-charset>", 30));
+    EXPECT_EQ("", xfdsKxwPlayPrescanMetaCharset("<metadata charset=utf-8>", 24));
+    EXPECT_EQ("", xfdsKxwPlayPrescanMetaCharset("<!-- <meta charset=utf-8>", 25)) << "inside an open comment";
+    std::string dsLate = std::string(1100, ' ') + "<meta charset=utf-8>";
+    EXPECT_EQ("", xfdsKxwPlayPrescanMetaCharset(dsLate.data(), dsLate.size())) << "only the first bytes count";
+}
+
+}  // namespace
