@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "KxwU16nHandler.h"
+#include "KxwUtilUtf.h"
 
 namespace {
 
@@ -35,39 +36,13 @@ bool IsBlank(char c) {
 
 // UTF-16 code units of either order to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(const std::string& mdsBytes, size_t mnStart, bool mbBigEndian) {
-    std::string dsOut;
-    dsOut.reserve(mdsBytes.size());
-    auto Unit = [&](size_t mnAt) {
-        unsigned char c0 = static_cast<unsigned char>(mdsBytes[mnAt]);
-        unsigned char c1 = static_cast<unsigned char>(mdsBytes[mnAt + 1]);
-        return mbBigEndian ? static_cast<unsigned>((c0 << 8) | c1) : static_cast<unsigned>((c1 << 8) | c0);
-    };
+    std::u16string dsUnits;
+    dsUnits.reserve(mdsBytes.size() / 2);
     for (size_t n = mnStart; n + 1 < mdsBytes.size(); n += 2) {
-        unsigned uCode = Unit(n);
-        if (uCode >= 0xD800 && uCode < 0xDC00 && n + 3 < mdsBytes.size() && Unit(n + 2) >= 0xDC00 &&
-            Unit(n + 2) < 0xE000) {
-            uCode = 0x10000 + ((uCode - 0xD800) << 10) + (Unit(n + 2) - 0xDC00);
-            n += 2;
-        } else if (uCode >= 0xD800 && uCode < 0xE000) {
-            uCode = 0xFFFD;
-        }
-        if (uCode < 0x80) {
-            dsOut += static_cast<char>(uCode);
-        } else if (uCode < 0x800) {
-            dsOut += static_cast<char>(0xC0 | (uCode >> 6));
-            dsOut += static_cast<char>(0x80 | (uCode & 0x3F));
-        } else if (uCode < 0x10000) {
-            dsOut += static_cast<char>(0xE0 | (uCode >> 12));
-            dsOut += static_cast<char>(0x80 | ((uCode >> 6) & 0x3F));
-            dsOut += static_cast<char>(0x80 | (uCode & 0x3F));
-        } else {
-            dsOut += static_cast<char>(0xF0 | (uCode >> 18));
-            dsOut += static_cast<char>(0x80 | ((uCode >> 12) & 0x3F));
-            dsOut += static_cast<char>(0x80 | ((uCode >> 6) & 0x3F));
-            dsOut += static_cast<char>(0x80 | (uCode & 0x3F));
-        }
+        unsigned c0 = static_cast<unsigned char>(mdsBytes[n]), c1 = static_cast<unsigned char>(mdsBytes[n + 1]);
+        dsUnits += static_cast<char16_t>(mbBigEndian ? (c0 << 8) | c1 : (c1 << 8) | c0);
     }
-    return dsOut;
+    return xfdsKxwUtilU16ToUtf8(dsUnits.data(), dsUnits.size(), true);
 }
 
 // The value after "charset" in a Content-Type text, without quotes; empty when there is none.
