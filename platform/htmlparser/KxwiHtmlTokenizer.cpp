@@ -369,6 +369,7 @@ KxwiHtmlTokenizer::KxwiHtmlTokenizer(KxwiHtmlTokenSink* mptSink, KxwU16nHandler*
       _ptU16nHandler(nullptr),
       _tLevels("HTML tokenizer inputs"),
       _tDeferredFeed("HTML bytes fed while tokenizing"),
+      _tWriteLevels("HTML script write levels"),
       _tTextArena("HTML text"),
       _tTokenArena("HTML tag"),
       _tAttrBuild("HTML attributes"),
@@ -439,6 +440,19 @@ void KxwiHtmlTokenizer::InsertInput(const char* mpsfBytes, size_t mnLen) {
     }
     if (mnLen == 0) return;
     size_t nTop = _tLevels.Size() - 1;
+    if (!_tWriteLevels.IsEmpty()) {
+        size_t nLevel = _tWriteLevels[_tWriteLevels.Size() - 1];
+        if (nLevel <= nTop) {
+            // Behind what the script's own written scripts wrote and left unread (they wait above it).
+            LevelAppend(_tLevels[nLevel], mpsfBytes, mnLen);
+            return;
+        }
+        long liLine = LineAt(nTop, _tLevels[nTop]._nPos);
+        _tLevels.Push(NewLevel(liLine, false));
+        _tWriteLevels[_tWriteLevels.Size() - 1] = nTop + 1;
+        LevelAppend(_tLevels[nTop + 1], mpsfBytes, mnLen);
+        return;
+    }
     if (nTop > 0 && _tLevels[nTop]._bOpen) {
         LevelAppend(_tLevels[nTop], mpsfBytes, mnLen);
         return;
@@ -446,6 +460,34 @@ void KxwiHtmlTokenizer::InsertInput(const char* mpsfBytes, size_t mnLen) {
     long liLine = LineAt(nTop, _tLevels[nTop]._nPos);
     _tLevels.Push(NewLevel(liLine, true));
     LevelAppend(_tLevels[nTop + 1], mpsfBytes, mnLen);
+}
+
+void KxwiHtmlTokenizer::BeginScriptWrites() {
+    _tWriteLevels.Push(_tLevels.Size());
+}
+
+void KxwiHtmlTokenizer::EndScriptWrites() {
+    if (_tWriteLevels.IsEmpty()) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "KxwiHtmlTokenizer::EndScriptWrites without BeginScriptWrites; "
+                                              "ignored. this=%p",
+                                              static_cast<void*>(this));
+        return;
+    }
+    _tWriteLevels.Shrink(_tWriteLevels.Size() - 1);
+}
+
+void KxwiHtmlTokenizer::ReopenInput() {
+    if (!_bEnded) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "KxwiHtmlTokenizer::ReopenInput before the end of input; ignored. "
+                                              "this=%p",
+                                              static_cast<void*>(this));
+        return;
+    }
+    _bEnded = _bEndOfInput = false;
+    _eMode = KXWI_HTML_TEXT_MODE_DATA;
+    ResetScan();
 }
 
 void KxwiHtmlTokenizer::Resume() {
@@ -504,6 +546,7 @@ void KxwiHtmlTokenizer::Reset() {
     _tLevels.Clear();
     _tLevels.Push(NewLevel(1, false));
     _tDeferredFeed.Release();
+    _tWriteLevels.Clear();
     _bEndOfInput = _bEnded = _bPaused = false;
     _eMode = KXWI_HTML_TEXT_MODE_DATA;
     _nRawTextTagLen = 0;
@@ -528,9 +571,16 @@ void KxwiHtmlTokenizer::Run() {
     if (_bRunning) return;
     _bRunning = true;
     while (!_bPaused && !_bEnded) {
+        // A running script's writes are read up to their end and no further; before it has written, nothing is.
+        size_t nWriteLevel = _tWriteLevels.IsEmpty() ? 0 : _tWriteLevels[_tWriteLevels.Size() - 1];
+        if (_tLevels.Size() - 1 < nWriteLevel) break;
         StepResult eResult = Step();
         if (eResult == kProgress) continue;
         if (eResult == kNeedMore) {
+            if (nWriteLevel && _tLevels.Size() - 1 == nWriteLevel) {
+                FlushText();  // the script may look at what it wrote
+                break;
+            }
             if (_tLevels.Size() > 1) {
                 PopLevel();
                 continue;

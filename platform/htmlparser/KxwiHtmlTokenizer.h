@@ -117,6 +117,18 @@ public:
     // (nesting). Tokens are produced only when the tokenizer runs again (Resume, Feed, EndOfInput).
     void InsertInput(const char* mpsfBytes, size_t mnLen);
 
+    // The writes of a running script, parsed at once. BeginScriptWrites marks the place after the last token as
+    // where the script's text goes: InsertInput adds there, after the script's earlier writes and after whatever
+    // the scripts they contain wrote, and a run stops once everything written there is consumed (the pending text
+    // is handed over, an unfinished construct waits for the next write) instead of going on with the input after
+    // the script. EndScriptWrites lets what is left join that input again. The calls nest with the scripts. Called
+    // while the tokenizer is paused after the script's end tag (or before anything was fed).
+    void BeginScriptWrites();
+    void EndScriptWrites();
+    // After END_OF_INPUT: takes input again, in DATA mode, as if the end had not come yet (a script run at the end
+    // of the page writes). EndOfInput ends it once more.
+    void ReopenInput();
+
     // Stops after the current token (the builder runs a script after its end tag), until Resume.
     void Pause() { _bPaused = true; }
     // Goes on (also after InsertInput when not paused). Inside OnToken it only lifts the pause.
@@ -194,8 +206,9 @@ private:
     KxwU16nHandler* _ptU16nHandler;
     bool _bUtf8 = false;
 
-    KxwiHtmlBuf<Level> _tLevels;       // [0] is the fed input, the others insertions (top: last)
-    KxwiHtmlBuf<char> _tDeferredFeed;  // bytes fed from inside OnToken
+    KxwiHtmlBuf<Level> _tLevels;        // [0] is the fed input, the others insertions (top: last)
+    KxwiHtmlBuf<char> _tDeferredFeed;   // bytes fed from inside OnToken
+    KxwiHtmlBuf<size_t> _tWriteLevels;  // per running script, the level that takes its writes (may not exist yet)
     bool _bEndOfInput = false;
     bool _bEnded = false;
     bool _bPaused = false;
