@@ -450,7 +450,7 @@ void KxwiHtmlTreeBuilder::Resume() {
 }
 
 void KxwiHtmlTreeBuilder::Reset() {
-    if (_iBusy > 0 || _iNoPump > 0 || _iScriptDepth > 0) {
+    if (_iBusy > 0 || _iNoPump > 0) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "KxwiHtmlTreeBuilder::Reset called while building; ignored. this=%p",
                                               static_cast<void*>(this));
@@ -464,10 +464,11 @@ void KxwiHtmlTreeBuilder::Reset() {
     _tOpen.Clear();
     _tOpenNames.Clear();
     _bFosterParenting = _bSkipNewline = _bDepthReported = _bNestingReported = false;
-    _tText.Clear();
+    _tText.Release();  // a long text run of the last page need not stay
     _pvTextParent = _pvTextBefore = nullptr;
     _bPaused = _bEnded = _bEndToken = _bReopened = false;
     _pvScriptToRun = nullptr;
+    _iScriptDepth = 0;  // a script entered and never left (its window went away)
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -476,7 +477,7 @@ void KxwiHtmlTreeBuilder::Reset() {
 
 void KxwiHtmlTreeBuilder::Pump() {
     if (_iNoPump > 0 || !_ptSink) return;
-    for (int iRound = 0;; ++iRound) {
+    for (;;) {
         if (_bPaused) break;
         if (_pvScriptToRun) {
             void* pvScript = _pvScriptToRun;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "KxwRecordingSink.h"
+#include "KxwU16nHandler.h"
 #include "KxwiHtmlTreeBuilder.h"
 #include "KxwiHtmlTreeTestSink.h"
 
@@ -511,6 +512,19 @@ TEST(KxwiHtmlTreeBuilderTest, MetaCharsetIsReported) {
     tBuilder.Feed(dsPage.data(), dsPage.size());
     tBuilder.EndOfInput();
     EXPECT_EQ((std::vector<std::string>{"UTF-8", "windows-1252", "koi8-r", "euc-jp"}), tSink._tCharsets);
+
+    // The sink may switch the decoding from there on (without a reparse): references after the META decode to
+    // UTF-8, those before it stayed windows-1252.
+    KxwU16nHandlerGeneral tUtf8("utf-8");
+    KxwiHtmlTreeTestSink tSwitching;
+    KxwiHtmlTreeBuilder tSwitchingBuilder(&tSwitching);
+    tSwitching._fOnCharset = [&](const std::string& mdsCharset) {
+        if (mdsCharset == "utf-8") tSwitchingBuilder.SetU16nHandler(&tUtf8);
+    };
+    const std::string dsSwitch = "<title>&eacute;</title><meta charset=utf-8><body>&eacute;";
+    tSwitchingBuilder.Feed(dsSwitch.data(), dsSwitch.size());
+    tSwitchingBuilder.EndOfInput();
+    EXPECT_EQ("HTML(HEAD(TITLE(#text:\xE9),META[charset=utf-8]),BODY(#text:\xC3\xA9))", tSwitching.Document());
 }
 
 TEST(KxwiHtmlTreeBuilderTest, DeepNestingIsBoundedAndReportedOnce) {
