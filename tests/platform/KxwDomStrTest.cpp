@@ -6,8 +6,8 @@
 #include "KxwDomStr.h"
 #include "KxwDomStrEnv.h"
 #include "KxwDomStrRegExp.h"
-#include "KxwMemMgr.h"
 #include "KxwRecordingSink.h"
+#include "KxwMemMgr.h"
 #include "KxwU16nHandler.h"
 #include "KxwUtilStrCompare.h"
 

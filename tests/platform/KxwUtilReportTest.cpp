@@ -9,9 +9,7 @@
 #include "KxwUtilReport.h"
 
 namespace {
-bool OnlyInternalErrors(KXW_WTL_SEV_LVL_ENUM meSevLvl) {
-    return meSevLvl == KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR;
-}
+bool OnlyInternalErrors(KXW_WTL_SEV_LVL_ENUM meSevLvl) { return meSevLvl == KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR; }
 }  // namespace
 
 TEST(KxwUtilReport, FilterDecidesAndSinkReceivesFormattedText) {
