@@ -192,7 +192,8 @@ public:
         std::memset(_aucSlots, 0, sizeof(_aucSlots));
         for (int iTag = 1; iTag < kTagCount; ++iTag) {
             const char* pszName = katTags[iTag]._pszName;
-            unsigned uSlot = HashName(pszName, std::strlen(pszName)) & kMask;
+            _anLen[iTag] = std::strlen(pszName);
+            unsigned uSlot = HashName(pszName, _anLen[iTag]) & kMask;
             while (_aucSlots[uSlot]) uSlot = (uSlot + 1) & kMask;
             _aucSlots[uSlot] = static_cast<uint8_t>(iTag);
         }
@@ -200,8 +201,8 @@ public:
     int Find(const char* mpsfUpperName, size_t mnLen) const {
         if (mnLen == 0 || mnLen > kMaxKnownNameLen) return kTagOther;
         for (unsigned uSlot = HashName(mpsfUpperName, mnLen) & kMask; _aucSlots[uSlot]; uSlot = (uSlot + 1) & kMask) {
-            const char* pszName = katTags[_aucSlots[uSlot]]._pszName;
-            if (std::strncmp(pszName, mpsfUpperName, mnLen) == 0 && pszName[mnLen] == '\0') return _aucSlots[uSlot];
+            int iTag = _aucSlots[uSlot];
+            if (_anLen[iTag] == mnLen && std::memcmp(katTags[iTag]._pszName, mpsfUpperName, mnLen) == 0) return iTag;
         }
         return kTagOther;
     }
@@ -209,6 +210,7 @@ public:
 private:
     static constexpr unsigned kMask = 511;
     uint8_t _aucSlots[kMask + 1];
+    size_t _anLen[kTagCount] = {};
 };
 
 int LookupTag(const char* mpsfUpperName, size_t mnLen) {
@@ -405,6 +407,7 @@ void KxwiHtmlTreeBuilder::Write(const char* mpsfBytes, size_t mnLen) {
         _tTokenizer.ReopenInput();
         _bReopened = true;
         _bEnded = false;
+        _bEndToken = false;  // the end comes again after the written text
     }
     _tTokenizer.InsertInput(mpsfBytes, mnLen);
     if (!_bPaused) Pump();
@@ -447,7 +450,7 @@ void KxwiHtmlTreeBuilder::Resume() {
 }
 
 void KxwiHtmlTreeBuilder::Reset() {
-    if (_iBusy > 0 || _iNoPump > 0 || _iScriptDepth > 0) {
+    if (_iBusy > 0 || _iNoPump > 0) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "KxwiHtmlTreeBuilder::Reset called while building; ignored. this=%p",
                                               static_cast<void*>(this));
@@ -461,10 +464,11 @@ void KxwiHtmlTreeBuilder::Reset() {
     _tOpen.Clear();
     _tOpenNames.Clear();
     _bFosterParenting = _bSkipNewline = _bDepthReported = _bNestingReported = false;
-    _tText.Clear();
+    _tText.Release();  // a long text run of the last page need not stay
     _pvTextParent = _pvTextBefore = nullptr;
     _bPaused = _bEnded = _bEndToken = _bReopened = false;
     _pvScriptToRun = nullptr;
+    _iScriptDepth = 0;  // a script entered and never left (its window went away)
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -473,7 +477,7 @@ void KxwiHtmlTreeBuilder::Reset() {
 
 void KxwiHtmlTreeBuilder::Pump() {
     if (_iNoPump > 0 || !_ptSink) return;
-    for (int iRound = 0;; ++iRound) {
+    for (;;) {
         if (_bPaused) break;
         if (_pvScriptToRun) {
             void* pvScript = _pvScriptToRun;
@@ -488,6 +492,7 @@ void KxwiHtmlTreeBuilder::Pump() {
             continue;
         }
         if (_bEndToken) {
+            if (_iScriptDepth > 0) break;  // the end is handled once no script runs
             HandleEndOfInput();
             continue;
         }
@@ -1232,7 +1237,6 @@ void KxwiHtmlTreeBuilder::OtherEndTag(const KxwiHtmlToken& mrtToken, int miTag) 
 // Placing nodes
 
 void* KxwiHtmlTreeBuilder::InsertElement(const KxwiHtmlToken& mrtToken, int miTag, bool mbPush, bool mbTransparent) {
-    FlushText();
     void* pvParent = nullptr;
     void* pvBefore = nullptr;
     FindPlace(&pvParent, &pvBefore);
@@ -1250,7 +1254,6 @@ void* KxwiHtmlTreeBuilder::InsertElement(const KxwiHtmlToken& mrtToken, int miTa
 }
 
 void* KxwiHtmlTreeBuilder::InsertInto(void* mpvParent, const KxwiHtmlToken& mrtToken, int miTag, bool mbPush) {
-    FlushText();
     void* pvNode = CreateAndLink(mrtToken._psfUpperName, mrtToken._nNameLen, mrtToken._ptAttrs, mrtToken._nAttrCount,
                                  false, mrtToken._iLine, mpvParent, nullptr);
     bool bRawText = StartRawText(miTag, mrtToken._psfUpperName, mrtToken._nNameLen);
@@ -1263,7 +1266,6 @@ void* KxwiHtmlTreeBuilder::InsertInto(void* mpvParent, const KxwiHtmlToken& mrtT
 }
 
 KxwiHtmlTreeBuilder::Result KxwiHtmlTreeBuilder::InsertImplied(const char* mpszName, int miTag, int miLine) {
-    FlushText();
     void* pvParent = nullptr;
     void* pvBefore = nullptr;
     FindPlace(&pvParent, &pvBefore);
@@ -1277,7 +1279,8 @@ KxwiHtmlTreeBuilder::Result KxwiHtmlTreeBuilder::InsertImplied(const char* mpszN
 void* KxwiHtmlTreeBuilder::CreateAndLink(const char* mpsfName, size_t mnLen, const KxwiHtmlAttr* mptAttrs,
                                          size_t mnCount, bool mbImplied, int miLine, void* mpvParent, void* mpvBefore) {
     void* pvNode = _ptSink->CreateElement(mpsfName, mnLen, mptAttrs, mnCount, mbImplied, miLine);
-    if (!pvNode) return nullptr;
+    if (!pvNode) return nullptr;  // the text around it stays one run
+    FlushText();
     // An element to go before a table that a script has moved goes to the end of the table's old parent.
     if (mpvBefore && _ptSink->InsertBefore(mpvParent, pvNode, mpvBefore)) return pvNode;
     if (_ptSink->AppendChild(mpvParent, pvNode)) return pvNode;

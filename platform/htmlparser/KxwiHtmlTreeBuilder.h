@@ -9,8 +9,9 @@
 // Scripts: after a SCRIPT end tag the builder stops and hands the element to the sink (OnScriptEnd). What the
 // script writes (Write) is parsed at once, at that point of the page, before the rest of the input: a written
 // script that writes again is handled the same way, nested. A sink that must first download a script's source
-// calls Pause in OnScriptEnd, and Resume once the script has run (bracketed by EnterScript / LeaveScript so that
-// its writes land at the same point).
+// calls Pause in OnScriptEnd; when the source is there it runs the script between EnterScript and LeaveScript (its
+// writes land where the script stands, and the page goes on after LeaveScript), or calls Resume to go on without
+// it.
 //
 // Modes: a document (Feed the page; HTML, HEAD and BODY are implied) or a fragment (BeginFragment: the children of
 // an existing element for innerHTML, outerHTML, insertAdjacentHTML, markup given to createElement; no implied
@@ -86,7 +87,6 @@ public:
     int GetLine() const { return _tTokenizer.GetLine(); }
 
     struct OpenElement;
-    struct PendingText;
 
 private:
     enum Phase : uint8_t {

@@ -631,3 +631,61 @@ TEST(KxwiHtmlTokenizerTest, BadCallsAreReportedAndLargeInputsStayLinear) {
         tBig.Feed(dsComment.data() + nPos, std::min<size_t>(1000, dsComment.size() - nPos));
     EXPECT_EQ(static_cast<size_t>(4 << 20), tCount._nCommentLen);
 }
+
+TEST(KxwiHtmlTokenizerTest, ARunningScriptsWritesAreReadAtOnceUpToTheirEnd) {
+    RenderSink tSink;
+    KxwiHtmlTokenizer tTokenizer(&tSink);
+    tSink._fHook = [](KxwiHtmlTokenizer& mrtTokenizer, const KxwiHtmlToken& mrtToken) {
+        if (mrtToken._eType == KXWI_HTML_TOKEN_TYPE_END_TAG && mrtToken._nNameLen == 6) mrtTokenizer.Pause();
+    };
+    tTokenizer.Feed("a<script>s</script>b<p>", 23);
+    ASSERT_TRUE(tTokenizer.IsPaused());
+    tTokenizer.BeginScriptWrites();
+    // Nothing is read before the script has written.
+    tTokenizer.Resume();
+    EXPECT_EQ("\"a\" <script> \"s\" </script>", tSink._dsOut);
+    // A write is read to its end: the text is handed over, an unfinished tag waits for the next write.
+    tTokenizer.InsertInput("<i>x<", 5);
+    tTokenizer.Resume();
+    EXPECT_EQ("\"a\" <script> \"s\" </script> <i> \"x\"", tSink._dsOut);
+    tTokenizer.InsertInput("u>y", 3);
+    tTokenizer.Resume();
+    EXPECT_EQ("\"a\" <script> \"s\" </script> <i> \"x\" <u> \"y\"", tSink._dsOut);
+    // A script in the written text writes in turn; its text comes before the rest of the outer write, and the outer
+    // script's next write comes after both.
+    tTokenizer.InsertInput("<script>t</script>z", 19);
+    tTokenizer.Resume();
+    ASSERT_TRUE(tTokenizer.IsPaused());
+    tTokenizer.BeginScriptWrites();
+    tTokenizer.InsertInput("<em>", 4);
+    tTokenizer.Resume();
+    tTokenizer.EndScriptWrites();
+    tTokenizer.Pause();  // the outer script still runs
+    tTokenizer.InsertInput("<q>", 3);
+    tTokenizer.Resume();
+    EXPECT_EQ("\"a\" <script> \"s\" </script> <i> \"x\" <u> \"y\" <script> \"t\" </script> <em> \"z\" <q>",
+              tSink._dsOut);
+    tTokenizer.EndScriptWrites();
+    tTokenizer.EndOfInput();
+    EXPECT_EQ(
+        "\"a\" <script> \"s\" </script> <i> \"x\" <u> \"y\" <script> \"t\" </script> <em> \"z\" <q> \"b\" <p> EOF",
+        tSink._dsOut);
+
+    // After the end the input can be opened again (a script run at the end writes).
+    KxwRecordingSink tReports;
+    RenderSink tEnd;
+    KxwiHtmlTokenizer tReopened(&tEnd);
+    tReopened.Feed("<script>x", 9);
+    tReopened.EndOfInput();
+    EXPECT_TRUE(tReopened.IsEnded());
+    tReopened.ReopenInput();
+    EXPECT_FALSE(tReopened.IsEnded());
+    EXPECT_EQ(KXWI_HTML_TEXT_MODE_DATA, tReopened.GetTextMode());
+    tReopened.InsertInput("<b>w", 4);
+    tReopened.EndOfInput();
+    EXPECT_EQ("<script> \"x\" EOF <b> \"w\" EOF", tEnd._dsOut);
+    tReopened.ReopenInput();
+    tReopened.ReopenInput();  // not ended: reported
+    tReopened.EndScriptWrites();
+    EXPECT_EQ(2u, tReports.Count());
+}

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "KxwRecordingSink.h"
+#include "KxwU16nHandler.h"
 #include "KxwiHtmlTreeBuilder.h"
 #include "KxwiHtmlTreeTestSink.h"
 
@@ -510,6 +512,19 @@ TEST(KxwiHtmlTreeBuilderTest, MetaCharsetIsReported) {
     tBuilder.Feed(dsPage.data(), dsPage.size());
     tBuilder.EndOfInput();
     EXPECT_EQ((std::vector<std::string>{"UTF-8", "windows-1252", "koi8-r", "euc-jp"}), tSink._tCharsets);
+
+    // The sink may switch the decoding from there on (without a reparse): references after the META decode to
+    // UTF-8, those before it stayed windows-1252.
+    KxwU16nHandlerGeneral tUtf8("utf-8");
+    KxwiHtmlTreeTestSink tSwitching;
+    KxwiHtmlTreeBuilder tSwitchingBuilder(&tSwitching);
+    tSwitching._fOnCharset = [&](const std::string& mdsCharset) {
+        if (mdsCharset == "utf-8") tSwitchingBuilder.SetU16nHandler(&tUtf8);
+    };
+    const std::string dsSwitch = "<title>&eacute;</title><meta charset=utf-8><body>&eacute;";
+    tSwitchingBuilder.Feed(dsSwitch.data(), dsSwitch.size());
+    tSwitchingBuilder.EndOfInput();
+    EXPECT_EQ("HTML(HEAD(TITLE(#text:\xE9),META[charset=utf-8]),BODY(#text:\xC3\xA9))", tSwitching.Document());
 }
 
 TEST(KxwiHtmlTreeBuilderTest, DeepNestingIsBoundedAndReportedOnce) {
@@ -558,4 +573,133 @@ TEST(KxwiHtmlTreeBuilderTest, DeepNestingIsBoundedAndReportedOnce) {
         dsLast += (i > 89 ? "," : "") + std::string(ptChild->_eKind == Node::kText ? "#text:" : "") + ptChild->_dsName;
     }
     EXPECT_EQ("Q,I,#text:1,I,#text:2", dsLast);
+}
+
+TEST(KxwiHtmlTreeBuilderTest, ScriptsThatWriteThemselvesStopAtTheNestingBound) {
+    KxwRecordingSink tReports;
+    KxwiHtmlTreeTestSink tSink;
+    KxwiHtmlTreeBuilder tBuilder(&tSink);
+    // Every script writes another copy of itself: without a bound this would never end.
+    tSink._fOnScript = [&](Node*, bool) {
+        static const char kszSelf[] = "<i></i><script></script>";
+        tBuilder.Write(kszSelf, sizeof(kszSelf) - 1);
+    };
+    tBuilder.Feed("<body><script></script>end", 26);
+    tBuilder.EndOfInput();
+    EXPECT_TRUE(tBuilder.IsEnded());
+    EXPECT_EQ(KxwiHtmlTreeBuilder::kMaxScriptNesting, tSink._nScripts);
+    EXPECT_EQ(1u, tReports.Count());
+    EXPECT_TRUE(tReports.Saw("nest deeper than 64 levels"));
+    const Node* ptLast = tSink.Find("BODY")->_tChildren.back();
+    EXPECT_EQ(Node::kText, ptLast->_eKind);
+    EXPECT_EQ("end", ptLast->_dsName);
+}
+
+TEST(KxwiHtmlTreeBuilderTest, SinkRefusalsAndMovedTables) {
+    // A sink that cannot make elements: their content goes where they would have stood.
+    KxwiHtmlTreeTestSink tSink;
+    tSink._bRefuseElements = true;
+    KxwiHtmlTreeBuilder tBuilder(&tSink);
+    const std::string dsRefused = "<p>a<table><tr><td>b</table><script>c</script>d";
+    tBuilder.Feed(dsRefused.data(), dsRefused.size());
+    tBuilder.EndOfInput();
+    EXPECT_EQ("#text:abcd", tSink.Document());
+    EXPECT_EQ(0, tSink._nScripts);
+
+    // A table moved by a script: what goes before it lands at the end of its old parent.
+    KxwiHtmlTreeTestSink tMoved;
+    KxwiHtmlTreeBuilder tMovedBuilder(&tMoved);
+    tMoved._fOnScript = [&](Node*, bool) {
+        Node* ptTable = tMoved.Find("TABLE");
+        Node* ptBody = tMoved.Find("BODY");
+        Node* ptDiv = tMoved.Find("DIV");
+        ptBody->_tChildren.erase(std::find(ptBody->_tChildren.begin(), ptBody->_tChildren.end(), ptTable));
+        ptDiv->_tChildren.push_back(ptTable);
+        ptTable->_ptParent = ptDiv;
+    };
+    const std::string dsPage = "<div></div><table><tr><td>1</td><script></script>text<span>s</span></table>";
+    tMovedBuilder.Feed(dsPage.data(), dsPage.size());
+    tMovedBuilder.EndOfInput();
+    EXPECT_TRUE(tMoved._tErrors.empty());
+    EXPECT_EQ("DIV(TABLE(TBODY(TR(TD(#text:1),SCRIPT)))),#text:text,SPAN(#text:s)", tMoved.Body());
+}
+
+TEST(KxwiHtmlTreeBuilderTest, BadCallsAreReportedAndTheBuilderIsReusable) {
+    KxwRecordingSink tReports;
+    KxwiHtmlTreeTestSink tSink;
+    KxwiHtmlTreeBuilder tBuilder(&tSink);
+    EXPECT_FALSE(tBuilder.BeginFragment(nullptr, "DIV", 3));
+    tBuilder.Write(nullptr, 4);
+    tBuilder.LeaveScript();
+    tBuilder.Feed("<p>x", 4);
+    Node tContext;
+    EXPECT_FALSE(tBuilder.BeginFragment(&tContext, "DIV", 3));
+    EXPECT_FALSE(tBuilder.SetExistingDocumentElements(nullptr, nullptr, nullptr));
+    // Reset from inside a sink call is refused; the page goes on.
+    tSink._fOnScript = [&](Node*, bool) { tBuilder.Reset(); };
+    tBuilder.Feed("<script></script>y", 18);
+    tBuilder.EndOfInput();
+    EXPECT_EQ("P(#text:x,SCRIPT,#text:y)", tSink.Body());
+    EXPECT_EQ(6u, tReports.Count());
+    EXPECT_TRUE(tReports.Saw("KxwiHtmlTreeBuilder::Reset called while building"));
+    EXPECT_TRUE(tReports.Saw("LeaveScript without EnterScript"));
+
+    // After Reset the builder takes a new page, in another mode if asked.
+    tBuilder.Reset();
+    KxwiHtmlTreeTestSink tSink2;
+    KxwiHtmlTreeBuilder tOther(&tSink2);
+    tOther.Feed("<b>1", 4);
+    tOther.EndOfInput();
+    tOther.Reset();
+    Node tDiv;
+    tDiv._eKind = Node::kElement;
+    ASSERT_TRUE(tOther.BeginFragment(&tDiv, "DIV", 3));
+    tOther.Feed("<i>2</i>", 8);
+    tOther.EndOfInput();
+    EXPECT_EQ("I(#text:2)", KxwiHtmlTreeTestSink::Render(&tDiv));
+    EXPECT_EQ(2, tSink2._nEnds);
+
+    // Without a sink nothing is built, and nothing breaks.
+    KxwiHtmlTreeBuilder tNoSink(nullptr);
+    tNoSink.Feed("<p>x<script>y</script>", 22);
+    tNoSink.EndOfInput();
+    tNoSink.Write("<b>", 3);
+    EXPECT_FALSE(tNoSink.IsPaused());
+}
+
+TEST(KxwiHtmlTreeBuilderTest, GarbageBuildsTheSameTreeInAnyPieces) {
+    // Random markup-heavy bytes: the sink sees only well-formed calls, the tree stays within the depth bound and
+    // does not depend on where the input was split.
+    std::mt19937 tRandom(20240611);
+    const char kszAlphabet[] = "<<<>>>//!!--==\"\"'' \n\tabpdivtrdlescrip&#;x\0\x80\xff";
+    const char* const kapszPieces[] = {"<table>",    "<tr>",        "<td>",     "</td>",    "<p>",      "</p>",
+                                       "<script>",   "</script>",   "<select>", "<option>", "<form>",   "</form>",
+                                       "<b>",        "</b>",        "<li>",     "<!--",     "-->",      "<frameset>",
+                                       "<textarea>", "<plaintext>", "<head>",   "<body>",   "</table>", "<col>",
+                                       "<caption>",  "<html>",      "<title>",  "</x>",     "<x>"};
+    for (int iRound = 0; iRound < 300; ++iRound) {
+        std::string dsPage;
+        size_t nLen = tRandom() % 400;
+        while (dsPage.size() < nLen) {
+            if (tRandom() % 3 == 0)
+                dsPage += kapszPieces[tRandom() % (sizeof(kapszPieces) / sizeof(kapszPieces[0]))];
+            else
+                dsPage += kszAlphabet[tRandom() % (sizeof(kszAlphabet) - 1)];
+        }
+        KxwiHtmlTreeTestSink tWhole;
+        KxwiHtmlTreeBuilder tWholeBuilder(&tWhole);
+        tWholeBuilder.Feed(dsPage.data(), dsPage.size());
+        tWholeBuilder.EndOfInput();
+        ASSERT_TRUE(tWhole._tErrors.empty()) << tWhole._tErrors.front();
+        KxwiHtmlTreeTestSink tPieces;
+        KxwiHtmlTreeBuilder tPiecesBuilder(&tPieces);
+        for (size_t nPos = 0; nPos < dsPage.size();) {
+            size_t nPiece = std::min<size_t>(1 + tRandom() % 9, dsPage.size() - nPos);
+            tPiecesBuilder.Feed(dsPage.data() + nPos, nPiece);
+            nPos += nPiece;
+        }
+        tPiecesBuilder.EndOfInput();
+        ASSERT_EQ(tWhole.Document(), tPieces.Document()) << "round " << iRound;
+        ASSERT_EQ(1, tPieces._nEnds);
+    }
 }

@@ -106,7 +106,10 @@ public:
         if (!mbEndTagSeen) ++_nScriptsCutOff;
         if (_fOnScript) _fOnScript(static_cast<Node*>(mpvScript), mbEndTagSeen);
     }
-    void OnMetaCharset(const char* mpsfCharset, size_t mnLen) override { _tCharsets.emplace_back(mpsfCharset, mnLen); }
+    void OnMetaCharset(const char* mpsfCharset, size_t mnLen) override {
+        _tCharsets.emplace_back(mpsfCharset, mnLen);
+        if (_fOnCharset) _fOnCharset(_tCharsets.back());
+    }
     void OnEndOfInput() override {
         ++_nEnds;
         if (_fOnEnd) _fOnEnd();
@@ -167,6 +170,7 @@ public:
     bool _bRefuseElements = false;
     std::function<void(Node*, bool)> _fOnScript;
     std::function<void()> _fOnEnd;
+    std::function<void(const std::string&)> _fOnCharset;
 
 private:
     Node* NewNode(Node::Kind meKind, std::string mdsName) {
