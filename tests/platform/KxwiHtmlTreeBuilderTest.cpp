@@ -162,10 +162,10 @@ TEST(KxwiHtmlTreeBuilderTest, DocumentElementsAreImplied) {
 
 TEST(KxwiHtmlTreeBuilderTest, HeadContentBeforeTheBodyGoesToHead) {
     EXPECT_EQ(
-        "HTML(HEAD(META[http-equiv=X-UA-Compatible content=IE=5],TITLE(#text:Shop &amp; <b>),BASE[href=/],"
+        "HTML(HEAD(META[name=keywords content=tea,coffee],TITLE(#text:Shop &amp; <b>),BASE[href=/],"
         "LINK[rel=stylesheet href=a.css],STYLE(#text:p > a {}),SCRIPT[language=JavaScript](#text:var a = 1 < 2;)),"
         "BODY(#text:x))",
-        Doc("<meta http-equiv=X-UA-Compatible content=IE=5><title>Shop &amp;amp; <b></title><base href=/>"
+        Doc("<meta name=keywords content=tea,coffee><title>Shop &amp;amp; <b></title><base href=/>"
             "<link rel=stylesheet href=a.css><style>p > a {}</style>"
             "<script language=JavaScript>var a = 1 < 2;</script>x"));
     // Anything else opens the body, after which head elements stay where they are.
