@@ -164,6 +164,10 @@ void KxwDomCoreDocument::DoOnResetOrDestructor() {
 // ---------------------------------------------------------------------------------------------------------------
 // The wrapper's operations
 
+const KxwJswClassInformation& KxwDomCoreDocument::GetCoreDocumentClassInformation() {
+    return CoreDocumentClassInformation();
+}
+
 const KxwJswClassInformation* KxwDomCoreDocument::GetClassInformation() const {
     return &CoreDocumentClassInformation();
 }

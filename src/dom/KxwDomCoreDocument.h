@@ -50,6 +50,8 @@ public:
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    // The class description, for derived descriptions to name as their parent.
+    static const KxwJswClassInformation& GetCoreDocumentClassInformation();
 
 private:
     KxwDomCoreDocument* _ptDocumentPointer;

@@ -1,0 +1,438 @@
+// The exported building interface (kxw/KxwDomHtmlBuild.h): thin functions over the document and element classes,
+// each checking its arguments, so that a bad pointer the engine passes is reported instead of followed.
+#include "kxw/KxwDomHtmlBuild.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "KxwDomCoreComment.h"
+#include "KxwDomCoreTextNode.h"
+#include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlElement.h"
+#include "KxwDomHtmlElementMeta.h"
+#include "KxwDomHtmlElementScript.h"
+#include "KxwDomHtmlElementTitle.h"
+#include "KxwDomStr.h"
+#include "KxwJsval.h"
+#include "KxwJswEngine.h"
+#include "KxwMemMgr.h"
+#include "KxwUtilTagName.h"
+#include "KxwVUserVars.h"
+#include "kxw/KxwDomCommonEnums.h"
+#include "kxw/KxwEnvCfg.h"
+
+namespace {
+
+// The memory of the calling thread's stand-alone documents. It lives as long as the thread: objects that scripts
+// own (a free attribute node, say) may be deleted by the script engine after their document, and go back to it
+// then.
+KxwMemMgr* ThreadMemMgr() {
+    struct ThreadMemory {
+        KxwMemBlkMgr _tBlkMgr;
+        KxwMemMgrGeneric _tMemMgr{&_tBlkMgr};
+    };
+    thread_local ThreadMemory tMemory;
+    return &tMemory._tMemMgr;
+}
+
+// A stand-alone document of the calling thread; only documents listed here are deleted here.
+struct KxwDomHtmlStandaloneDocument {
+    KxwDomHtmlDocument* _ptDocument = nullptr;
+    KxwJswEngine* _ptEngine = nullptr;  // whose global "document" it is
+};
+
+std::vector<std::unique_ptr<KxwDomHtmlStandaloneDocument>>& StandaloneDocuments() {
+    thread_local std::vector<std::unique_ptr<KxwDomHtmlStandaloneDocument>> tDocuments;
+    return tDocuments;
+}
+
+void ReportBad(const char* mpszFunction, const void* mpvArgument) {
+    xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, "Invalid argument %p in %s", mpvArgument,
+                                          mpszFunction);
+}
+
+KxwDomHtmlDocument* Document(KxwDomHtmlDocument* mptDocument, const char* mpszFunction) {
+    if (!mptDocument) ReportBad(mpszFunction, mptDocument);
+    return mptDocument;
+}
+
+KxwDomHtmlElement* Element(KxwDomNodeBase* mptNode, const char* mpszFunction) {
+    KxwDomHtmlElement* ptElement = KxwJswUserObjBase::ConvertToElement(mptNode);
+    if (!ptElement) ReportBad(mpszFunction, mptNode);
+    return ptElement;
+}
+
+void SetGlobalDocument(KxwJswEngine* mptEngine, KxwDomHtmlDocument* mptDocument) {
+    if (!mptEngine || mptEngine != KxwJswEngine::Current()) return;
+    KxwJsval tGlobal;
+    tGlobal.SetObject(mptEngine->GetGlobal());
+    KxwJsval tValue;
+    if (!mptDocument || !tValue.SetDomObject(mptDocument)) tValue.SetNull();
+    if (!tGlobal.SetProperty("document", tValue))
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "The global \"document\" could not be set to %p",
+                                              static_cast<void*>(mptDocument));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------------
+// Documents
+
+KxwDomHtmlDocument* xfptKxwDomHtmlBuildNewDocument(const char* mpsfHrefDcs, size_t mnHrefLen, const char* mpszCharset) {
+    auto ptEntry = std::make_unique<KxwDomHtmlStandaloneDocument>();
+    KxwMemMgr* ptMemMgr = ThreadMemMgr();
+    auto* ptDocument = new (ptMemMgr) KxwDomHtmlDocument(ptMemMgr, mpszCharset);
+    if (mpsfHrefDcs && mnHrefLen) ptDocument->SetHrefDcs(mpsfHrefDcs, static_cast<unsigned>(mnHrefLen));
+    ptEntry->_ptDocument = ptDocument;
+    ptEntry->_ptEngine = KxwJswEngine::Current();
+    StandaloneDocuments().push_back(std::move(ptEntry));
+    SetGlobalDocument(KxwJswEngine::Current(), ptDocument);
+    if (xfbKxwTraceEnabled()) {
+        KxwVUserVars* ptVUserVars =
+            KxwVUserVars::_fptGet("xfptKxwDomHtmlBuildNewDocument", KXW_VUSER_VARS_MAY_BE_ABSENT);
+        xfvKxwUtilReportTraceToFile("Stand-alone document %p made for virtual user %d", static_cast<void*>(ptDocument),
+                                    ptVUserVars ? ptVUserVars->GetVUserId() : -1);
+    }
+    return ptDocument;
+}
+
+void xfvKxwDomHtmlBuildDeleteDocument(KxwDomHtmlDocument* mptDocument) {
+    auto& rtDocuments = StandaloneDocuments();
+    for (auto it = rtDocuments.begin(); it != rtDocuments.end(); ++it) {
+        if ((*it)->_ptDocument != mptDocument) continue;
+        std::unique_ptr<KxwDomHtmlStandaloneDocument> ptEntry = std::move(*it);
+        rtDocuments.erase(it);
+        // Scripts that still hold the document find it gone, never a dangling object.
+        KxwJsval tGlobal, tCurrent;
+        KxwJswEngine* ptEngine = ptEntry->_ptEngine;
+        if (ptEngine && ptEngine == KxwJswEngine::Current()) {
+            tGlobal.SetObject(ptEngine->GetGlobal());
+            if (tGlobal.GetProperty("document", tCurrent) && tCurrent.IsDomObject() &&
+                tCurrent.GetRawDomObject() == static_cast<KxwJswUserObjBase*>(mptDocument))
+                SetGlobalDocument(ptEngine, nullptr);
+        }
+        delete mptDocument;
+        return;
+    }
+    ReportBad("xfvKxwDomHtmlBuildDeleteDocument", mptDocument);
+}
+
+KxwDomNodeBase* xfptKxwDomHtmlBuildDocumentAsNode(KxwDomHtmlDocument* mptDocument) {
+    return Document(mptDocument, "xfptKxwDomHtmlBuildDocumentAsNode");
+}
+
+void xfvKxwDomHtmlBuildSetHref(KxwDomHtmlDocument* mptDocument, const char* mpsfHrefDcs, size_t mnLen) {
+    if (KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildSetHref"))
+        ptDocument->SetHrefDcs(mpsfHrefDcs, static_cast<unsigned>(mnLen));
+}
+
+void xfvKxwDomHtmlBuildSetReferer(KxwDomHtmlDocument* mptDocument, const char* mpsfDcs, size_t mnLen) {
+    if (KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildSetReferer"))
+        ptDocument->SetReferer(mpsfDcs, static_cast<unsigned>(mnLen));
+}
+
+void xfvKxwDomHtmlBuildSetCookie(KxwDomHtmlDocument* mptDocument, const char* mpsfDcs, size_t mnLen) {
+    if (KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildSetCookie"))
+        ptDocument->SetCookie(mpsfDcs, static_cast<unsigned>(mnLen));
+}
+
+bool xfbKxwDomHtmlBuildSetResponseCharset(KxwDomHtmlDocument* mptDocument, const char* mpsfName, size_t mnLen) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfbKxwDomHtmlBuildSetResponseCharset");
+    return ptDocument && ptDocument->SetResponseCharset(mpsfName, static_cast<unsigned>(mnLen));
+}
+
+const char* xfpszKxwDomHtmlBuildGetResponseCharset(KxwDomHtmlDocument* mptDocument) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfpszKxwDomHtmlBuildGetResponseCharset");
+    return ptDocument ? ptDocument->GetResponseCharsetName() : "";
+}
+
+void xfvKxwDomHtmlBuildSetScriptEvaluator(KxwDomHtmlDocument* mptDocument, KxwDomHtmlBuildScriptEvaluator mpfEvaluator,
+                                          void* mpvClosure) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildSetScriptEvaluator");
+    if (!ptDocument) return;
+    // The engine sees the script as a node; the document's hook sees its class.
+    struct Closure {
+        KxwDomHtmlBuildScriptEvaluator _pfEvaluator;
+        void* _pvClosure;
+    };
+    thread_local std::vector<std::unique_ptr<Closure>> tClosures;
+    if (!mpfEvaluator) {
+        ptDocument->SetScriptEvaluator(nullptr, nullptr);
+        return;
+    }
+    tClosures.push_back(std::make_unique<Closure>(Closure{mpfEvaluator, mpvClosure}));
+    ptDocument->SetScriptEvaluator(
+        [](void* mpvOwnClosure, KxwDomHtmlDocument* mptDoc, KxwDomHtmlElementScript* mptScript) {
+            auto* ptClosure = static_cast<Closure*>(mpvOwnClosure);
+            return ptClosure->_pfEvaluator(ptClosure->_pvClosure, mptDoc, mptScript);
+        },
+        tClosures.back().get());
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Nodes
+
+KxwDomNodeBase* xfptKxwDomHtmlBuildAllocElement(KxwDomHtmlDocument* mptDocument, const char* mpsfTagName,
+                                                size_t mnTagNameLen, bool mbAddToDisconnectList) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfptKxwDomHtmlBuildAllocElement");
+    if (!ptDocument) return nullptr;
+    KxwUtilTagName tTagName(mpsfTagName ? mpsfTagName : "", mpsfTagName ? mnTagNameLen : 0);
+    if (!tTagName.IsValid()) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, "Invalid tag name \"%.*s\" in xfptKxwDomHtmlBuildAllocElement",
+            static_cast<int>(mnTagNameLen > 100 ? 100 : mnTagNameLen), mpsfTagName ? mpsfTagName : "");
+        return nullptr;
+    }
+    return KxwDomHtmlElement::AllocElement(tTagName, ptDocument, mbAddToDisconnectList);
+}
+
+bool xfbKxwDomHtmlBuildSetAttribute(KxwDomNodeBase* mptElement, const char* mpsfName, size_t mnNameLen,
+                                    const char* mpsfValue, size_t mnValueLen, bool mbHasValue) {
+    KxwDomHtmlElement* ptElement = Element(mptElement, "xfbKxwDomHtmlBuildSetAttribute");
+    if (!ptElement || !mpsfName || mnNameLen == 0) return false;
+    // The element keeps NUL-terminated texts; a NUL inside a value ends it, as it did for the emulated browser.
+    std::string dsName(mpsfName, strnlen(mpsfName, mnNameLen));
+    std::string dsValue(mpsfValue ? mpsfValue : "", mpsfValue ? strnlen(mpsfValue, mnValueLen) : 0);
+    if (dsName.empty()) return false;
+    return ptElement->AddParsedAttr(dsName.c_str(), mbHasValue ? dsValue.c_str() : nullptr);
+}
+
+KxwDomNodeBase* xfptKxwDomHtmlBuildNewTextNode(KxwDomHtmlDocument* mptDocument, const char* mpsfDcs, size_t mnLen) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfptKxwDomHtmlBuildNewTextNode");
+    KxwDomCoreTextNode* ptText = ptDocument ? KxwDomCoreTextNode::AllocTextNode(ptDocument, true) : nullptr;
+    if (ptText) ptText->SetNodeValueDcs(mpsfDcs ? mpsfDcs : "", mpsfDcs ? static_cast<unsigned>(mnLen) : 0);
+    return ptText;
+}
+
+KxwDomNodeBase* xfptKxwDomHtmlBuildNewCommentNode(KxwDomHtmlDocument* mptDocument, const char* mpsfDcs, size_t mnLen) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfptKxwDomHtmlBuildNewCommentNode");
+    return ptDocument ? KxwDomCoreComment::AllocCommentNode(ptDocument, mpsfDcs, static_cast<unsigned>(mnLen))
+                      : nullptr;
+}
+
+bool xfbKxwDomHtmlBuildAddText(KxwDomNodeBase* mptNode, const char* mpsfDcs, size_t mnLen) {
+    if (!mptNode) return ReportBad("xfbKxwDomHtmlBuildAddText", mptNode), false;
+    if (KxwDomHtmlElement* ptElement = KxwJswUserObjBase::ConvertToElement(mptNode))
+        return ptElement->AddInnerTextDcs(mpsfDcs, static_cast<unsigned>(mnLen));
+    // Text straight under the document is joined like an element's.
+    KxwDomCoreNode* ptContainer = mptNode->AsCoreNode();
+    if (!ptContainer || !mpsfDcs || mnLen == 0) return ptContainer != nullptr;
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(mptNode);
+    KxwDomNodeBase* ptLast = ptContainer->GetLastChild();
+    if (auto* ptLastText = dynamic_cast<KxwDomCoreTextNode*>(ptLast)) {
+        const KxwDomHtmlPropertyStr& rtOld = ptLastText->GetNodeValue();
+        std::string dsJoined(rtOld.GetDcsStr() ? rtOld.GetDcsStr() : "",
+                             rtOld.GetDcsStr() ? rtOld.GetDcsLenInBytes() : 0);
+        dsJoined.append(mpsfDcs, mnLen);
+        ptLastText->SetNodeValueDcs(dsJoined.data(), static_cast<unsigned>(dsJoined.size()));
+        return true;
+    }
+    KxwDomNodeBase* ptText = ptDocument ? xfptKxwDomHtmlBuildNewTextNode(ptDocument, mpsfDcs, mnLen) : nullptr;
+    if (ptText && ptContainer->AppendChild(ptText)) return true;
+    delete ptText;
+    return false;
+}
+
+bool xfbKxwDomHtmlBuildAppendChild(KxwDomNodeBase* mptParent, KxwDomNodeBase* mptChild) {
+    KxwDomCoreNode* ptParent = mptParent ? mptParent->AsCoreNode() : nullptr;
+    if (!ptParent || !mptChild) return ReportBad("xfbKxwDomHtmlBuildAppendChild", mptParent), false;
+    return ptParent->AppendChild(mptChild) != nullptr;
+}
+
+bool xfbKxwDomHtmlBuildInsertBefore(KxwDomNodeBase* mptParent, KxwDomNodeBase* mptChild, KxwDomNodeBase* mptRefChild) {
+    KxwDomCoreNode* ptParent = mptParent ? mptParent->AsCoreNode() : nullptr;
+    if (!ptParent || !mptChild) return ReportBad("xfbKxwDomHtmlBuildInsertBefore", mptParent), false;
+    return ptParent->InsertBefore(mptChild, mptRefChild) != nullptr;
+}
+
+void xfvKxwDomHtmlBuildDeleteUnlinkedNode(KxwDomNodeBase* mptNode) {
+    if (!mptNode || mptNode->GetParentNode() || mptNode->IsDocument() || mptNode->HasJsiObj()) {
+        // A linked node belongs to its parent, a document to its maker, a node a script holds to the script.
+        ReportBad("xfvKxwDomHtmlBuildDeleteUnlinkedNode", mptNode);
+        return;
+    }
+    if (mptNode->IsOnDisconnectedNodesList()) {
+        if (KxwDomCoreDocument* ptDocument = mptNode->GetOwnerDocument(false))
+            ptDocument->RemoveFromDisconnectedNodesList(mptNode);
+    }
+    delete mptNode;
+}
+
+void xfvKxwDomHtmlBuildSetTitleImplied(KxwDomNodeBase* mptTitleElement, bool mbImplied) {
+    if (auto* ptTitle = dynamic_cast<KxwDomHtmlElementTitle*>(mptTitleElement))
+        ptTitle->SetImplied(mbImplied);
+    else
+        ReportBad("xfvKxwDomHtmlBuildSetTitleImplied", mptTitleElement);
+}
+
+void xfvKxwDomHtmlBuildSetScriptClosingTagMissing(KxwDomNodeBase* mptScriptElement, bool mbMissing) {
+    if (auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(mptScriptElement))
+        ptScript->SetClosingTagMissing(mbMissing);
+    else
+        ReportBad("xfvKxwDomHtmlBuildSetScriptClosingTagMissing", mptScriptElement);
+}
+
+void xfvKxwDomHtmlBuildSetScriptSourceDownloaded(KxwDomNodeBase* mptScriptElement, const char* mpsfDcs, size_t mnLen) {
+    if (auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(mptScriptElement))
+        ptScript->SetSourceDownloaded(mpsfDcs, static_cast<unsigned>(mnLen));
+    else
+        ReportBad("xfvKxwDomHtmlBuildSetScriptSourceDownloaded", mptScriptElement);
+}
+
+const char* xfpsfKxwDomHtmlBuildGetScriptText(KxwDomNodeBase* mptScriptElement, size_t* mpnLen) {
+    auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(mptScriptElement);
+    const char* psfText = ptScript ? ptScript->GetText().GetDcsStr() : nullptr;
+    if (mpnLen) *mpnLen = psfText ? ptScript->GetText().GetDcsLenInBytes() : 0;
+    return ptScript ? (psfText ? psfText : "") : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// The document's state
+
+void xfvKxwDomHtmlBuildNotifyDownloading(KxwDomHtmlDocument* mptDocument, bool mbStarting) {
+    if (KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildNotifyDownloading"))
+        ptDocument->NotifyDownloading(mbStarting);
+}
+
+void xfvKxwDomHtmlBuildNotifyHtmlParsing(KxwDomHtmlDocument* mptDocument, bool mbStarting) {
+    if (KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildNotifyHtmlParsing"))
+        ptDocument->NotifyHtmlParsing(mbStarting);
+}
+
+long xfliKxwDomHtmlBuildIncrementParsingDepth(KxwDomHtmlDocument* mptDocument) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfliKxwDomHtmlBuildIncrementParsingDepth");
+    return ptDocument ? ptDocument->IncrementParsingDepth() : -1;
+}
+
+long xfliKxwDomHtmlBuildDecrementParsingDepth(KxwDomHtmlDocument* mptDocument) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfliKxwDomHtmlBuildDecrementParsingDepth");
+    return ptDocument ? ptDocument->DecrementParsingDepth() : -1;
+}
+
+bool xfbKxwDomHtmlBuildIsEndOfResponseEndOfParsing(KxwDomHtmlDocument* mptDocument, bool* mpbRemoved) {
+    bool bRemoved = false;
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfbKxwDomHtmlBuildIsEndOfResponseEndOfParsing");
+    bool bEnd = ptDocument ? ptDocument->IsEndOfResponseEndOfParsing(bRemoved) : true;
+    if (mpbRemoved) *mpbRemoved = bRemoved;
+    return bEnd;
+}
+
+bool xfbKxwDomHtmlBuildAppendPendingScript(KxwDomHtmlDocument* mptDocument, KxwDomNodeBase* mptScriptElement) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfbKxwDomHtmlBuildAppendPendingScript");
+    auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(mptScriptElement);
+    if (!ptScript) ReportBad("xfbKxwDomHtmlBuildAppendPendingScript", mptScriptElement);
+    return ptDocument && ptScript && ptDocument->AppendPendingScript(ptScript);
+}
+
+void xfvKxwDomHtmlBuildEvaluatePendingScriptSrc(KxwDomHtmlDocument* mptDocument) {
+    if (KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildEvaluatePendingScriptSrc"))
+        ptDocument->EvaluatePendingScriptSrc();
+}
+
+void xfvKxwDomHtmlBuildEvaluatePendingScriptDefer(KxwDomHtmlDocument* mptDocument) {
+    if (KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildEvaluatePendingScriptDefer"))
+        ptDocument->EvaluatePendingScriptDefer();
+}
+
+void xfvKxwDomHtmlBuildScriptCompletion(KxwDomHtmlDocument* mptDocument) {
+    if (KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildScriptCompletion"))
+        ptDocument->ScriptCompletion();
+}
+
+unsigned long xfulKxwDomHtmlBuildGetPendingScriptSrcCount(KxwDomHtmlDocument* mptDocument) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfulKxwDomHtmlBuildGetPendingScriptSrcCount");
+    return ptDocument ? ptDocument->GetPendingScriptSrcCount() : 0;
+}
+
+void xfvKxwDomHtmlBuildSetInitialProcessingEnded(KxwDomHtmlDocument* mptDocument, bool mbEnded) {
+    if (KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildSetInitialProcessingEnded"))
+        ptDocument->SetIsInitialProcessingEnded(mbEnded);
+}
+
+void xfvKxwDomHtmlBuildSetHead(KxwDomHtmlDocument* mptDocument, KxwDomNodeBase* mptHead) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildSetHead");
+    KxwDomHtmlElement* ptHead = mptHead ? Element(mptHead, "xfvKxwDomHtmlBuildSetHead") : nullptr;
+    if (ptDocument && (ptHead || !mptHead)) ptDocument->SetHead(ptHead);
+}
+
+void xfvKxwDomHtmlBuildSetHtmlBody(KxwDomHtmlDocument* mptDocument, KxwDomNodeBase* mptBody) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildSetHtmlBody");
+    KxwDomHtmlElement* ptBody = mptBody ? Element(mptBody, "xfvKxwDomHtmlBuildSetHtmlBody") : nullptr;
+    if (ptDocument && (ptBody || !mptBody)) ptDocument->SetHtmlBody(ptBody);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Queries
+
+int xfiKxwDomHtmlBuildGetSubtype(const KxwDomNodeBase* mptNode) {
+    return mptNode ? static_cast<int>(mptNode->GetNodeSubtype()) : 0;
+}
+
+int xfiKxwDomHtmlBuildGetSubtypeByTagName(const char* mpsfTagName, size_t mnLen) {
+    KxwUtilTagName tTagName(mpsfTagName ? mpsfTagName : "", mpsfTagName ? mnLen : 0);
+    return tTagName.IsValid() ? tTagName.GetSubtype() : KXW_DOM_COMMON_NODE_SUBTYPE_GENERIC_ELEMENT;
+}
+
+bool xfbKxwDomHtmlBuildCanHaveChildren(const KxwDomNodeBase* mptNode) {
+    if (!mptNode) return false;
+    if (mptNode->IsDocument()) return true;
+    const KxwDomHtmlElement* ptElement = KxwJswUserObjBase::ConvertToElement(const_cast<KxwDomNodeBase*>(mptNode));
+    if (!ptElement) return mptNode->AsCoreNode() != nullptr;
+    auto* ptComment = dynamic_cast<const KxwDomCoreComment*>(ptElement);
+    return !(ptComment && ptComment->IsCommentNode()) && ptElement->CanHaveChildren();
+}
+
+KxwDomNodeBase* xfptKxwDomHtmlBuildGetParentNode(const KxwDomNodeBase* mptNode) {
+    return mptNode ? mptNode->GetDomParentNode() : nullptr;
+}
+
+KxwDomNodeBase* xfptKxwDomHtmlBuildGetDocumentElement(KxwDomHtmlDocument* mptDocument) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfptKxwDomHtmlBuildGetDocumentElement");
+    return ptDocument ? ptDocument->GetDocumentElement() : nullptr;
+}
+
+KxwDomNodeBase* xfptKxwDomHtmlBuildGetHead(KxwDomHtmlDocument* mptDocument) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfptKxwDomHtmlBuildGetHead");
+    return ptDocument ? ptDocument->GetHead() : nullptr;
+}
+
+KxwDomNodeBase* xfptKxwDomHtmlBuildGetHtmlBody(KxwDomHtmlDocument* mptDocument) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfptKxwDomHtmlBuildGetHtmlBody");
+    return ptDocument ? ptDocument->GetHtmlBody() : nullptr;
+}
+
+KxwDomHtmlDocument* xfptKxwDomHtmlBuildGetDocumentOfNode(const KxwDomNodeBase* mptNode) {
+    if (!mptNode) return nullptr;
+    return dynamic_cast<KxwDomHtmlDocument*>(const_cast<KxwDomNodeBase*>(mptNode)->GetDocumentOfNode());
+}
+
+KxwDomNodeBase* xfptKxwDomHtmlBuildGetNotificationNode(int miNotificationType, void* mpvNotificationSubject) {
+    if (!mpvNotificationSubject) return nullptr;
+    if (miNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT)
+        return static_cast<KxwDomHtmlDocument*>(mpvNotificationSubject);
+    if (miNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_INNER_HTML)
+        return static_cast<KxwDomHtmlElement*>(mpvNotificationSubject);
+    return nullptr;
+}
+
+const char* xfpsfKxwDomHtmlBuildGetNotificationText(const void* mpvNotificationObject, size_t* mpnLen) {
+    const auto* ptText = static_cast<const KxwDomStr*>(mpvNotificationObject);
+    const char* psfText = ptText ? ptText->GetDcsStr() : nullptr;
+    if (mpnLen) *mpnLen = psfText ? ptText->GetDcsLenInBytes() : 0;
+    return psfText;
+}
+
+bool xfbKxwDomHtmlBuildGetMetaCharset(const KxwDomNodeBase* mptMetaElement, char* mpszBuf, size_t mnBufSize) {
+    const auto* ptMeta = dynamic_cast<const KxwDomHtmlElementMeta*>(mptMetaElement);
+    std::string dsCharset;
+    if (!ptMeta || !ptMeta->GetDeclaredCharset(dsCharset)) return false;
+    if (mpszBuf && mnBufSize) {
+        size_t nLen = dsCharset.size() < mnBufSize ? dsCharset.size() : mnBufSize - 1;
+        std::memcpy(mpszBuf, dsCharset.data(), nLen);
+        mpszBuf[nLen] = '\0';
+    }
+    return true;
+}

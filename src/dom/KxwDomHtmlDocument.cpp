@@ -1,0 +1,1108 @@
+#include "KxwDomHtmlDocument.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "KxwDomCoreComment.h"
+#include "KxwDomHtmlCollection.h"
+#include "KxwDomHtmlElement.h"
+#include "KxwDomHtmlElementAreaAnchor.h"
+#include "KxwDomHtmlElementControl.h"
+#include "KxwDomHtmlElementMeta.h"
+#include "KxwDomHtmlElementScript.h"
+#include "KxwDomHtmlElementTitle.h"
+#include "KxwDomNodeCollections.h"
+#include "KxwDomStr.h"
+#include "KxwDomWatchDelete.h"
+#include "KxwJsval.h"
+#include "KxwUtilTagName.h"
+#include "KxwiUrl.h"
+#include "QmtUtils.h"
+#include "kxw/KxwDomUtil.h"
+#include "kxw/KxwEnvCfg.h"
+
+namespace {
+
+struct CollectionSpec {
+    const char* _pszName;
+    bool _bDependent;  // a view of the document's "all", else a plain list
+};
+
+const CollectionSpec katCollectionSpecs[KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT] = {
+    {"anchors", true},
+    {"links", true},
+    {"images", true},
+    {"forms", true},
+    {"applets", true},
+    {"embeds", true},
+    {"scripts", true},
+    {"namespaces", false},
+    {"DefaultCollection", true},
+    {"WindowDefaultCollection", true},
+    {"ControlInputText", true},
+    {"ControlInputPassword", true},
+    {"ControlInputHidden", true},
+    {"ControlInputCheckBox", true},
+    {"ControlInputFile", true},
+    {"ControlInputSubmit", true},
+    {"ControlInputImage", true},
+    {"ControlInputReset", true},
+    {"ControlInputButton", true},
+    {"ControlButtonSubmit", true},
+    {"ControlButtonReset", true},
+    {"ControlButtonButton", true},
+    {"ControlSelect", true},
+    {"ControlTextArea", true},
+    {"NamedMaps", true},
+    {"PendingScriptSrc", false},
+    {"PendingScriptDefer", false},
+    {"PendingScriptCompletion", false},
+};
+
+constexpr uint32_t Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meCollection) {
+    return 1u << meCollection;
+}
+
+// The lists that file elements by what they are (the pending lists are filled by the loading, not by filing).
+constexpr uint32_t kFilingCollections = ((1u << KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC) - 1u) &
+                                        ~Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMESPACES);
+
+const char* NotificationName(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType) {
+    switch (meNotificationType) {
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED:
+            return "ADDED";
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED:
+            return "REMOVED";
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_CHANGED:
+            return "CHANGED";
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED:
+            return "NAME_CHANGED";
+        default:
+            return "[Invalid]";
+    }
+}
+
+bool IsSubtype(const KxwDomNodeBase* mptNode, KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype) {
+    return mptNode && mptNode->GetNodeSubtype() == meSubtype;
+}
+
+int MetaRefreshDelayCallback(void* mpvClosure) {
+    if (!mpvClosure) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "fiMetaRefreshDelayCallback called with a NULL mpvClosure, timestamp=%lu",
+                                              static_cast<unsigned long>(xfdfQmtUtilsMillisecondsFromStartOfRun()));
+        return 0;
+    }
+    static_cast<KxwDomHtmlDocument*>(mpvClosure)->DoMetaRefresh();
+    return 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------------
+// Construction
+
+KxwDomHtmlDocument::KxwDomHtmlDocument(KxwMemMgr* mptMemMgr, const char* mpszCharset)
+    : KxwDomCoreDocument(mptMemMgr, &_tResponseCharset, KXW_DOM_COMMON_NODE_SUBTYPE_DOCUMENT),
+      _tJavascriptUrlEvaluationDepth(this, "JavascriptUrlEvaluationDepth", &xtKxwEnvCfg._bTraceEnabled),
+      _tScriptEvaluationDepth(this, "ScriptEvaluationDepth", &xtKxwEnvCfg._bTraceEnabled),
+      _tDocumentWriteDepth(this, "DocumentWriteDepth", &xtKxwEnvCfg._bTraceEnabled),
+      _tParsingDepth(this, "ParsingDepth", &xtKxwEnvCfg._bTraceEnabled),
+      _tInnerOuterHtmlDepth(this, "InnerOuterHtmlDepth", &xtKxwEnvCfg._bTraceEnabled),
+      _tBaseElements(BaseList::allocator_type(mptMemMgr)),
+      _tHref(GetDomEnv()),
+      _tNonHrefBaseUrl(GetDomEnv()),
+      _tReferer(GetDomEnv()),
+      _tCookie(GetDomEnv()),
+      _tDomain(GetDomEnv()),
+      _tResponseCharset(mpszCharset) {
+    // Every element of the document is in "all" from the start: the dependent collections follow its order.
+    KxwDomHtmlCollectionOrdered* ptAll = GetAll();
+    for (int i = 0; i < KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT; ++i) {
+        KxwDomHtmlCollectionGeneral* ptCollection = nullptr;
+        if (katCollectionSpecs[i]._bDependent) {
+            auto* ptDependent = new (GetDomEnv()) KxwDomHtmlCollectionDependent(GetDomEnv());
+            ptDependent->SetDependentOnCollection(ptAll);
+            ptCollection = ptDependent;
+        } else {
+            ptCollection = new (GetDomEnv()) KxwDomHtmlCollectionGeneral(GetDomEnv());
+        }
+        ptCollection->SetOwnerNode(this, katCollectionSpecs[i]._pszName);
+        _aptCollections[i] = ptCollection;
+    }
+    if (xfbKxwTraceEnabled() && xfbKxwDetailedTraceEnabled())
+        xfvKxwUtilReportTraceToFile("<%p>: KxwDomHtmlDocument(mptMemMgr=%p, charset=\"%.100s\")",
+                                    static_cast<void*>(this), static_cast<void*>(mptMemMgr),
+                                    _tResponseCharset.GetCharsetName());
+}
+
+KxwDomHtmlDocument::~KxwDomHtmlDocument() {
+    ResetMetaRefresh();
+    // The collections go empty before the tree: nothing of it is filed any more while it is deleted.
+    for (KxwDomHtmlCollectionGeneral* ptCollection : _aptCollections)
+        if (ptCollection) ptCollection->Reset();
+    ForgetElementPointers(nullptr, false);
+    DeleteOwnTitle();
+    DeleteAllChildrenAtOnce();
+    DoOnResetOrDestructorOfHtmlDocument();
+    for (KxwDomHtmlCollectionGeneral*& rptCollection : _aptCollections) {
+        delete rptCollection;
+        rptCollection = nullptr;
+    }
+    _tBaseElements.clear();
+}
+
+bool KxwDomHtmlDocument::IsResetAfterInitialProcessing() const {
+    return !IsHtmlParsing() && (!IsDownloading() || GetJavascriptUrlEvaluationDepth() > 0);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Loading
+
+void KxwDomHtmlDocument::NotifyDownloading(bool mbStarting) {
+    if (mbStarting && IsHtmlParsing()) {
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
+                                 "Note: KxwDomHtmlDocument::NotifyDownloading(mbStarting=%d) entered when "
+                                 "IsHtmlParsing()=%d (IsDownloading()=%d, this=%p).  HtmlParsing set to false",
+                                 1, 1, IsDownloading() ? 1 : 0, static_cast<void*>(this));
+        SetIsHtmlParsing(false);
+    }
+    // The owner window counts the downloads that hold back its load event; windows come later.
+    SetIsDownloading(mbStarting);
+}
+
+void KxwDomHtmlDocument::NotifyHtmlParsing(bool mbStarting) {
+    bool bWasParsing = IsHtmlParsing();
+    SetIsHtmlParsing(mbStarting);
+    if (bWasParsing && !mbStarting && IsFrameSetDocument()) DownloadFrames();
+}
+
+void KxwDomHtmlDocument::DownloadFrames() {
+    if (GetScriptEvaluationDepth() > 0) {
+        if (xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile(
+                "KxwDomHtmlDocument::DownloadFrames for this=%p exited immediately: liScriptEvaluationDepth=%ld",
+                static_cast<void*>(this), GetScriptEvaluationDepth());
+        return;
+    }
+    // Frames are loaded into the child windows of the document's window; a document without a window has none.
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile(
+            "KxwDomHtmlDocument::DownloadFrames for this=%p exited immediately: No frames. ptOwnerWindowChildren=%p",
+            static_cast<void*>(this), static_cast<void*>(nullptr));
+}
+
+bool KxwDomHtmlDocument::IsEndOfResponseEndOfParsing(bool& mrbRemoved) {
+    mrbRemoved = false;
+    if (GetParsingDepth() > 0 || GetScriptEvaluationDepth() > 0) return false;
+    unsigned long uliCount = GetPendingScriptSrcCount();
+    if (uliCount == 0) return true;
+    if (uliCount > 1) return false;
+    KxwDomHtmlCollectionGeneral* ptList = GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC);
+    KxwDomNodeBase* ptNodeBase = ptList->GetItem(0UL);
+    auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(ptNodeBase);
+    if (!ptScript) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "ptElementScript is NULL for ptNodeBase=%p from _tPendingScriptSrc for document at %p in "
+            "KxwDomHtmlDocument::IsEndOfResponseEndOfParsing. Resetting _tPendingScriptSrc (count 1)",
+            static_cast<void*>(ptNodeBase), static_cast<void*>(this));
+        ptList->Reset();
+        mrbRemoved = true;
+        return true;
+    }
+    if (!ptScript->IsClosingTagMissing()) return false;
+    ptList->Reset();
+    mrbRemoved = true;
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile(
+            "KxwDomHtmlDocument::IsEndOfResponseEndOfParsing for document at %p removed the single pending <SCRIPT "
+            "src=> at %p, which awaited its closing tag upon end of response",
+            static_cast<void*>(this), static_cast<void*>(ptScript));
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Title and bases
+
+KxwDomHtmlElementTitle* KxwDomHtmlDocument::GetTitle(bool mbCreate) {
+    if (_ptTitle || !mbCreate) return _ptTitle;
+    KxwDomHtmlElement* ptElement =
+        KxwDomHtmlElement::AllocElement(KxwUtilTagName(KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TITLE), this, false);
+    if (!ptElement) KxwUtilOutOfMemoryAbort(sizeof(KxwDomHtmlElementTitle), "KxwDomHtmlDocument::GetTitle");
+    _ptTitle = static_cast<KxwDomHtmlElementTitle*>(ptElement);
+    _bTitleOwned = true;
+    return _ptTitle;
+}
+
+void KxwDomHtmlDocument::SetTitle(KxwDomHtmlElementTitle* mptTitle) {
+    if (mptTitle == _ptTitle) return;
+    if (_ptTitle && !_bTitleOwned)
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "_ptTitle (%p) not NULL in KxwDomHtmlDocument::SetTitle.  Now set to %p",
+                                              static_cast<void*>(_ptTitle), static_cast<void*>(mptTitle));
+    DeleteOwnTitle();
+    _ptTitle = mptTitle;
+}
+
+void KxwDomHtmlDocument::SetTitle(const char* mpsfDcsStr, int miDcsLenInBytes) {
+    KxwDomHtmlElementTitle* ptTitle = GetTitle(true);
+    if (ptTitle) ptTitle->SetTextDcs(mpsfDcsStr, miDcsLenInBytes > 0 ? static_cast<unsigned>(miDcsLenInBytes) : 0);
+}
+
+void KxwDomHtmlDocument::DeleteOwnTitle() {
+    if (!_bTitleOwned) return;
+    _bTitleOwned = false;
+    KxwDomHtmlElementTitle* ptTitle = _ptTitle;
+    _ptTitle = nullptr;
+    if (ptTitle && !ptTitle->GetParentNode() && !ptTitle->IsOnDisconnectedNodesList()) delete ptTitle;
+}
+
+const KxwDomHtmlElementBase* KxwDomHtmlDocument::GetActiveBase() const {
+    return GetActiveBaseByIndex(_uActiveBaseIndex);
+}
+
+uint16_t KxwDomHtmlDocument::GetActiveBaseIndexOf(const KxwDomHtmlElementBase* mptBase) const {
+    for (size_t n = 0; mptBase && n < _tBaseElements.size(); ++n)
+        if (_tBaseElements[n] == mptBase) return static_cast<uint16_t>(n + 1);
+    return 0;
+}
+
+const KxwDomHtmlElementBase* KxwDomHtmlDocument::GetActiveBaseByIndex(uint16_t muIndex) const {
+    return muIndex > 0 && muIndex <= _tBaseElements.size() ? _tBaseElements[muIndex - 1] : nullptr;
+}
+
+void KxwDomHtmlDocument::ForgetBaseElement(const KxwDomHtmlElementBase* mptBase) {
+    // The entry stays (indexes are kept by elements) and stands for no base from now on.
+    for (const KxwDomHtmlElementBase*& rptEntry : _tBaseElements)
+        if (rptEntry == mptBase) rptEntry = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Addresses and charsets
+
+void KxwDomHtmlDocument::SetHrefDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) {
+    _tHref.SetDcs(mpsfDcsStr ? mpsfDcsStr : "", mpsfDcsStr ? muDcsLenInBytes : 0);
+}
+
+void KxwDomHtmlDocument::SetNonHrefBaseUrlDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) {
+    _tNonHrefBaseUrl.SetDcs(mpsfDcsStr ? mpsfDcsStr : "", mpsfDcsStr ? muDcsLenInBytes : 0);
+}
+
+const char* KxwDomHtmlDocument::GetBaseUrlDcs(unsigned* mpuLen) const {
+    const KxwDomHtmlPropertyStr& rtBase = _tNonHrefBaseUrl.IsEmpty() ? _tHref : _tNonHrefBaseUrl;
+    const char* psfBase = rtBase.GetDcsStr();
+    if (mpuLen) *mpuLen = psfBase ? rtBase.GetDcsLenInBytes() : 0;
+    return psfBase ? psfBase : "";
+}
+
+void KxwDomHtmlDocument::SetReferer(const char* mpsfDcsStr, unsigned muDcsLenInBytes) {
+    _tReferer.SetDcs(mpsfDcsStr ? mpsfDcsStr : "", mpsfDcsStr ? muDcsLenInBytes : 0);
+}
+
+void KxwDomHtmlDocument::SetCookie(const char* mpsfDcsStr, unsigned muDcsLenInBytes) {
+    _tCookie.SetDcs(mpsfDcsStr ? mpsfDcsStr : "", mpsfDcsStr ? muDcsLenInBytes : 0);
+}
+
+std::string KxwDomHtmlDocument::GetDomainDcs() const {
+    if (_tDomain.IsSpecified() && _tDomain.GetDcsStr())
+        return std::string(_tDomain.GetDcsStr(), _tDomain.GetDcsLenInBytes());
+    // The location answers the host of the address until a domain was written.
+    if (_tHref.IsEmpty()) return std::string();
+    KxwiUrlCrack tCrack(_tHref.GetDcsStr(), _tHref.GetDcsLenInBytes());
+    if (!tCrack.IsValid() || !tCrack.HasAuthority()) return std::string();
+    return std::string(tCrack.GetHostNameStr(), tCrack.GetHostNameLen());
+}
+
+void KxwDomHtmlDocument::SetDomainU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars) {
+    _tDomain.SetU16n(mpwsfU16nStr ? mpwsfU16nStr : u"", mpwsfU16nStr ? muU16nLenInChars : 0);
+}
+
+bool KxwDomHtmlDocument::SetResponseCharset(const char* mpsfCharset, unsigned muLen) {
+    if (!mpsfCharset || muLen == 0 || !xfpszKxwU16nGetCanonicalCharsetName(mpsfCharset, muLen)) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "Unknown charset \"%.*s\" in KxwDomHtmlDocument::SetResponseCharset for "
+                                              "this=%p. Charset stays \"%.200s\"",
+                                              static_cast<int>(mpsfCharset ? (muLen > 200 ? 200 : muLen) : 0),
+                                              mpsfCharset ? mpsfCharset : "", static_cast<void*>(this),
+                                              _tResponseCharset.GetCharsetName());
+        return false;
+    }
+    std::string dsWas = _tResponseCharset.GetCharsetName();
+    _tResponseCharset.Reset(mpsfCharset, muLen);
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile(
+            "_tResponseCharset set to Charset=\"%.200s\" (was Charset=\"%.200s\") in "
+            "KxwDomHtmlDocument::SetResponseCharset for this=%p, href=\"%.2000s\"",
+            _tResponseCharset.GetCharsetName(), dsWas.c_str(), static_cast<void*>(this),
+            _tHref.GetDcsStr() ? _tHref.GetDcsStr() : "");
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Filing the elements into the collections
+
+KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetCollection(
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meCollection) const {
+    return meCollection >= 0 && meCollection < KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT ? _aptCollections[meCollection]
+                                                                                      : nullptr;
+}
+
+const KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetDefaultCollection() const {
+    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT);
+}
+KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetWindowDefaultCollection() const {
+    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_WINDOW_DEFAULT);
+}
+KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetForms() const {
+    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_FORMS);
+}
+KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetLinks() const {
+    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_LINKS);
+}
+KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetNamespaces() const {
+    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMESPACES);
+}
+KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetNamedMaps() const {
+    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMED_MAPS);
+}
+KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetControlInputText() const {
+    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT);
+}
+KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetControlInputImage() const {
+    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_IMAGE);
+}
+
+uint32_t KxwDomHtmlDocument::GetFilingMask(KxwDomNodeBase* mptNode, const char* mpszNewKey, bool mbNewKeyIsId) const {
+    KxwDomHtmlElement* ptElement = KxwJswUserObjBase::ConvertToElement(mptNode);
+    if (!ptElement || ptElement->IsDummyContainer()) return 0;
+    KXW_DOM_COMMON_NODE_SUBTYPE_ENUM eSubtype = ptElement->GetNodeSubtype();
+    if (eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_COMMENT || eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_COMMENT)
+        return 0;
+    // The id and name as they are, or as they are about to be.
+    bool bHasId = mpszNewKey && mbNewKeyIsId ? *mpszNewKey != '\0' : !ptElement->GetId().IsEmpty();
+    bool bHasName = mpszNewKey && !mbNewKeyIsId ? *mpszNewKey != '\0' : !ptElement->GetName().IsEmpty();
+    bool bInForm = false;
+    uint32_t uMask = 0;
+    switch (eSubtype) {
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_A:
+            if (bHasName || bHasId) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_ANCHORS);
+            if (static_cast<KxwDomHtmlElementAreaAnchorBase*>(ptElement)->IsHrefSet())
+                uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_LINKS);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_AREA:
+            if (static_cast<KxwDomHtmlElementAreaAnchorBase*>(ptElement)->IsHrefSet())
+                uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_LINKS);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_IMG:
+            uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_IMAGES);
+            if (bHasName) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_IFRAME:
+            if (bHasName) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FORM:
+            uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_FORMS);
+            if (bHasName) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_INPUT: {
+            // Radio inputs belong to the radio groups, which come with the form controls.
+            KXW_DOM_HTML_INPUT_TYPE_ENUM eType = static_cast<KxwDomHtmlElementInput*>(ptElement)->GetTypeEnum();
+            if (eType < KXW_DOM_HTML_INPUT_TYPE_RADIO)
+                uMask |= 1u << (KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT + eType);
+            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            break;
+        }
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BUTTON: {
+            KXW_DOM_HTML_BUTTON_TYPE_ENUM eType = static_cast<KxwDomHtmlElementButton*>(ptElement)->GetTypeEnum();
+            uMask |= 1u << (KXW_DOM_HTML_DOCUMENT_COLLECTION_BUTTON_SUBMIT + eType);
+            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            break;
+        }
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SELECT:
+            uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_SELECT);
+            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TEXTAREA:
+            uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_TEXTAREA);
+            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_MAP:
+            if (bHasName) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMED_MAPS);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SCRIPT:
+            uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_SCRIPTS);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OBJECT:
+            // Objects that are applets join "applets" once objects are modelled.
+            if (bHasName || bHasId) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_APPLET:
+            uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_APPLETS);
+            if (bHasName) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_EMBED:
+            uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_EMBEDS);
+            if (bHasName) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT);
+            break;
+        default:
+            break;
+    }
+    if (!bInForm) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_WINDOW_DEFAULT);
+    return uMask;
+}
+
+void KxwDomHtmlDocument::NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
+                                    void* mpvNotificationObject) {
+    KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::NotifyThis", this);
+    KxwDomCoreDocument::NotifyThis(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
+    if (tWatchThis.HasBeenDeleted()) return;
+    switch (meNotificationType) {
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_CHANGED:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED:
+            ObjectAddedRemovedNotified(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
+            break;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_DELETING_DESCENDANTS:
+            RemovingDescendantsFromDocumentNotified(static_cast<KxwDomNodeBase*>(mpvNotificationSubject));
+            break;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_AREA_ANCHOR_HREF_SET:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_AREA_ANCHOR_HREF_CLEARED:
+            AreaAnchorHrefNotified(meNotificationType, static_cast<KxwDomNodeBase*>(mpvNotificationSubject));
+            break;
+        default:
+            break;
+    }
+}
+
+void KxwDomHtmlDocument::NotifyThisAfterAncestors(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
+                                                  void* mpvNotificationSubject, void* mpvNotificationObject) {
+    KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::NotifyThisAfterAncestors", this);
+    KxwDomCoreDocument::NotifyThisAfterAncestors(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
+    if (tWatchThis.HasBeenDeleted() || meNotificationType != KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED) return;
+    ObjectAddedRemovedNotified(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
+}
+
+void KxwDomHtmlDocument::ObjectAddedRemovedNotified(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
+                                                    void* mpvNotificationSubject, void* mpvNotificationObject) {
+    if (xfbKxwTraceEnabled() && xfbKxwDetailedTraceEnabled())
+        xfvKxwUtilReportTraceToFile(
+            "Reached KxwDomHtmlDocument::ObjectAddedRemovedNotified(meNotificationType=%d=%.20s, "
+            "mpvNotificationSubject=%p, mpvNotificationObject=%p) for this=%p",
+            static_cast<int>(meNotificationType), NotificationName(meNotificationType), mpvNotificationSubject,
+            mpvNotificationObject, static_cast<void*>(this));
+    if (!mpvNotificationSubject || !mpvNotificationObject) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "NULL pointer(s) in KxwDomHtmlDocument::ObjectAddedRemovedNotified(meNotificationType=%d, "
+            "mpvNotificationSubject=%p, mpvNotificationObject=%p) for this=%p",
+            static_cast<int>(meNotificationType), mpvNotificationSubject, mpvNotificationObject,
+            static_cast<void*>(this));
+        return;
+    }
+    auto* ptSubject = static_cast<KxwDomNodeBase*>(mpvNotificationSubject);
+    KxwDomHtmlElement* ptElement = KxwJswUserObjBase::ConvertToElement(ptSubject);
+    switch (meNotificationType) {
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED:
+            if (ptElement) FileAddedElement(ptElement);
+            break;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED:
+            if (ptElement) UnfileRemovedElement(ptElement);
+            break;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_CHANGED:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED:
+            if (ptElement) RekeyElement(meNotificationType, ptElement, static_cast<const char*>(mpvNotificationObject));
+            break;
+        default:
+            xfvKxwUtilReportInternalErrorBySevLvl(
+                KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                "Invalid meNotificationType (%d) in KxwDomHtmlDocument::ObjectAddedRemovedNotified",
+                static_cast<int>(meNotificationType));
+            break;
+    }
+}
+
+void KxwDomHtmlDocument::FileAddedElement(KxwDomHtmlElement* mptElement) {
+    if (mptElement->IsDummyContainer()) return;
+    uint32_t uMask = GetFilingMask(mptElement, nullptr, false);
+    for (int i = 0; i < KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT; ++i)
+        if (uMask & (1u << i)) _aptCollections[i]->AddItem(mptElement);
+    KxwDomCoreNode* ptParent = mptElement->GetDomParentNode();
+    switch (mptElement->GetNodeSubtype()) {
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_HTML:
+            if (ptParent == this && !GetDocumentElement()) SetDocumentElement(mptElement);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_HEAD:
+            if (!_ptHead) _ptHead = mptElement;
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY:
+            if (!_ptBody) _ptBody = mptElement;
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAMESET:
+            SetIsFrameSetDocument(true);
+            if (!_ptBody) _ptBody = mptElement;
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TITLE:
+            // The first TITLE of the tree is the document's; one made for a script's title gives way to it.
+            if (!_ptTitle || _bTitleOwned) SetTitle(static_cast<KxwDomHtmlElementTitle*>(mptElement));
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BASE: {
+            auto* ptBase = static_cast<const KxwDomHtmlElementBase*>(mptElement);
+            uint16_t uIndex = GetActiveBaseIndexOf(ptBase);
+            if (uIndex == 0 && _tBaseElements.size() < 0xFFFF) {
+                _tBaseElements.push_back(ptBase);
+                uIndex = static_cast<uint16_t>(_tBaseElements.size());
+            }
+            if (uIndex) _uActiveBaseIndex = uIndex;
+            break;
+        }
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_META: {
+            auto* ptMeta = static_cast<KxwDomHtmlElementMeta*>(mptElement);
+            if (ptMeta->IsRefresh()) SetMetaRefresh(ptMeta);
+            break;
+        }
+        default:
+            break;
+    }
+    mptElement->NotifyDocumentConnection(*this, true);
+}
+
+void KxwDomHtmlDocument::UnfileRemovedElement(KxwDomHtmlElement* mptElement) {
+    KxwDomWatchDelete tWatchElement("KxwDomHtmlDocument::UnfileRemovedElement", mptElement);
+    mptElement->NotifyDocumentConnection(*this, false);
+    if (tWatchElement.HasBeenDeleted()) return;
+    // Removal takes it out of every list it may be in, whatever changed since it was filed.
+    for (int i = 0; i < KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT; ++i) {
+        if (i == KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMESPACES) continue;
+        _aptCollections[i]->RemoveItem(mptElement, false);
+    }
+    if (mptElement->GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BASE)
+        xfvKxwUtilReportBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_NOTICE,
+            "Removing <BASE> tags not supported yet in KxwDomHtmlDocument::ObjectAddedRemovedNotified");
+    ForgetElementPointers(mptElement, false);
+}
+
+void KxwDomHtmlDocument::RekeyElement(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
+                                      KxwDomHtmlElement* mptElement, const char* mpszNewKey) {
+    bool bIsId = meNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_CHANGED;
+    uint32_t uWas = GetFilingMask(mptElement, nullptr, false);
+    uint32_t uWill = GetFilingMask(mptElement, mpszNewKey, bIsId);
+    for (int i = 0; i < KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT; ++i) {
+        uint32_t uBit = 1u << i;
+        if (!(kFilingCollections & uBit)) continue;
+        KxwDomHtmlCollectionGeneral* ptCollection = _aptCollections[i];
+        if ((uWas & uBit) && (uWill & uBit)) {
+            ptCollection->UpdateCollection(meNotificationType, mptElement, const_cast<char*>(mpszNewKey));
+        } else if (uWas & uBit) {
+            ptCollection->RemoveItem(mptElement, false);
+        } else if (uWill & uBit) {
+            // Filed under the value it has now, then re-keyed to the one it is about to take.
+            if (ptCollection->AddItem(mptElement)) ptCollection->NotifyIdOrNameChanged(mptElement, mpszNewKey, bIsId);
+        }
+    }
+}
+
+void KxwDomHtmlDocument::RemovingDescendantsFromDocumentNotified(KxwDomNodeBase* mptTopOfRemoved) {
+    if (!mptTopOfRemoved) return;
+    for (KxwDomHtmlCollectionGeneral* ptCollection : _aptCollections)
+        ptCollection->RemoveDescendantOfInHtmlDocument(mptTopOfRemoved);
+    ForgetElementPointers(mptTopOfRemoved, true);
+}
+
+void KxwDomHtmlDocument::AreaAnchorHrefNotified(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
+                                                KxwDomNodeBase* mptSubject) {
+    bool bSet = meNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_AREA_ANCHOR_HREF_SET;
+    if (!IsSubtype(mptSubject, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_A) &&
+        !IsSubtype(mptSubject, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_AREA)) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "ptElementAreaAnchorBase is NULL for ptNodeBase=%p / NodeSubtype=%d, in KxwDomHtmlDocument::NotifyThis "
+            "for this=%p, meNotificationType=%d=AREA_ANCHOR_HREF_%s",
+            static_cast<void*>(mptSubject), mptSubject ? static_cast<int>(mptSubject->GetNodeSubtype()) : -1,
+            static_cast<void*>(this), static_cast<int>(meNotificationType), bSet ? "SET" : "CLEARED");
+        return;
+    }
+    KxwDomHtmlCollectionGeneral* ptLinks = GetLinks();
+    if (bSet) {
+        if (!ptLinks->IsItemFound(mptSubject)) ptLinks->AddItem(mptSubject);
+    } else {
+        ptLinks->RemoveItem(mptSubject, false);
+    }
+}
+
+void KxwDomHtmlDocument::ForgetElementPointers(const KxwDomNodeBase* mptNode, bool mbDescendantsOnly) {
+    // Null: everything; else the node itself, or only what lies under it.
+    auto tGoes = [mptNode, mbDescendantsOnly](const KxwDomNodeBase* mptHeld) {
+        if (!mptHeld) return false;
+        if (!mptNode) return true;
+        return mbDescendantsOnly ? mptHeld->IsDescendantOf(mptNode) : mptHeld == mptNode;
+    };
+    if (tGoes(_ptHead)) _ptHead = nullptr;
+    if (tGoes(_ptBody)) _ptBody = nullptr;
+    if (!_bTitleOwned && tGoes(_ptTitle)) _ptTitle = nullptr;
+    if (tGoes(_ptActiveElement)) _ptActiveElement = nullptr;
+    if (tGoes(_ptMetaRefresh)) ResetMetaRefresh();
+    if (!mptNode) return;
+    // A script that leaves the document before its turn does not run later from a dangling entry.
+    for (auto eList :
+         {KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC, KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_DEFER,
+          KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_COMPLETION}) {
+        KxwDomHtmlCollectionGeneral* ptList = _aptCollections[eList];
+        if (ptList->IsEmpty()) continue;
+        if (mbDescendantsOnly)
+            ptList->RemoveDescendantOfInHtmlDocument(mptNode);
+        else
+            ptList->RemoveItem(const_cast<KxwDomNodeBase*>(mptNode), false);
+    }
+}
+
+void KxwDomHtmlDocument::ForgetDeletedNode(const KxwDomNodeBase* mptNode) {
+    KxwDomCoreDocument::ForgetDeletedNode(mptNode);
+    for (KxwDomHtmlCollectionGeneral* ptCollection : _aptCollections) ptCollection->ForgetDeletedNode(mptNode);
+    if (_ptHead == mptNode) _ptHead = nullptr;
+    if (_ptBody == mptNode) _ptBody = nullptr;
+    if (_ptTitle == mptNode) {
+        _ptTitle = nullptr;
+        _bTitleOwned = false;
+    }
+    if (_ptActiveElement == mptNode) _ptActiveElement = nullptr;
+    if (_ptMetaRefresh == mptNode) ResetMetaRefresh();
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Lookups
+
+KxwDomBase* KxwDomHtmlDocument::GetItem(const char* mpszName, bool mbByIdentifier) {
+    if (!mpszName || IsFrameSetDocument()) return nullptr;
+    // A frame's content window answers for its element once windows exist.
+    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT)->GetItem(mpszName, mbByIdentifier);
+}
+
+KxwDomHtmlElement* KxwDomHtmlDocument::GetElementById(const char16_t* mpwsfId, unsigned muLen) {
+    if (!mpwsfId || muLen == 0) return nullptr;
+    KxwDomHtmlCollectionOrdered* ptAll = GetAll();
+    if (!ptAll) return nullptr;
+    for (KxwDomNodeBase* ptNode : *ptAll) {
+        KxwDomHtmlElement* ptElement = KxwJswUserObjBase::ConvertToElement(ptNode);
+        if (!ptElement) continue;
+        auto tMatches = [mpwsfId, muLen](const KxwDomHtmlPropertyStr& mrtValue) {
+            const char16_t* pwsfValue = mrtValue.GetU16nStr();
+            if (!pwsfValue || mrtValue.GetU16nLenInChars() != muLen) return false;
+            for (unsigned n = 0; n < muLen; ++n) {
+                char16_t c1 = pwsfValue[n], c2 = mpwsfId[n];
+                if (c1 >= u'A' && c1 <= u'Z') c1 = static_cast<char16_t>(c1 + 32);
+                if (c2 >= u'A' && c2 <= u'Z') c2 = static_cast<char16_t>(c2 + 32);
+                if (c1 != c2) return false;
+            }
+            return true;
+        };
+        if (tMatches(ptElement->GetId()) || tMatches(ptElement->GetName())) return ptElement;
+    }
+    return nullptr;
+}
+
+KxwDomNodeBase* KxwDomHtmlDocument::GetLastElementWithId(const KxwDomStr& mrtId) {
+    KxwDomNodeBase* ptLast = nullptr;
+    if (KxwDomHtmlCollectionOrdered* ptAll = GetAll())
+        for (KxwDomNodeBase* ptNode : *ptAll)
+            if (ptNode && !ptNode->GetId().IsEmpty() && ptNode->GetId() == mrtId) ptLast = ptNode;
+    return ptLast;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Pending scripts
+
+bool KxwDomHtmlDocument::AppendToPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meList,
+                                             KxwDomHtmlElementScript* mptScript, const char* mpszOperation) {
+    KxwDomHtmlCollectionGeneral* ptList = _aptCollections[meList];
+    if (ptList->AppendItem(mptScript)) return true;
+    xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                          "AppendItem(mptHtmlElementScript=%p) failed in "
+                                          "KxwDomHtmlDocument::AppendPendingScript from %s for this=%p. Collection "
+                                          "length=%lu",
+                                          static_cast<void*>(mptScript), mpszOperation, static_cast<void*>(this),
+                                          ptList->GetLength());
+    return false;
+}
+
+bool KxwDomHtmlDocument::AppendPendingScriptSrc(KxwDomHtmlElementScript* mptScript) {
+    if (!mptScript || mptScript->IsEmptySrc()) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "Invalid mptHtmlElementScript=%p / IsEmptySrc=%d in "
+                                              "KxwDomHtmlDocument::AppendPendingScriptSrc for this=%p",
+                                              static_cast<void*>(mptScript), mptScript ? 1 : -1,
+                                              static_cast<void*>(this));
+        return false;
+    }
+    return AppendToPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC, mptScript,
+                               "AppendPendingScriptSrc");
+}
+
+bool KxwDomHtmlDocument::AppendPendingScriptDefer(KxwDomHtmlElementScript* mptScript) {
+    if (!mptScript || !mptScript->IsDeferFromHtml()) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "Invalid mptHtmlElementScript=%p / IsDeferFromHtml=%d in "
+                                              "KxwDomHtmlDocument::AppendPendingScriptDefer for this=%p",
+                                              static_cast<void*>(mptScript), mptScript ? 0 : -1,
+                                              static_cast<void*>(this));
+        return false;
+    }
+    return AppendToPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_DEFER, mptScript,
+                               "AppendPendingScriptDefer");
+}
+
+bool KxwDomHtmlDocument::AppendPendingScriptCompletion(KxwDomHtmlElementScript* mptScript) {
+    if (!mptScript || !mptScript->IsDeferFromHtml()) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "Invalid mptHtmlElementScript=%p / IsDeferFromHtml=%d in "
+                                              "KxwDomHtmlDocument::AppendPendingScriptCompletion for this=%p",
+                                              static_cast<void*>(mptScript), mptScript ? 0 : -1,
+                                              static_cast<void*>(this));
+        return false;
+    }
+    return AppendToPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_COMPLETION, mptScript,
+                               "AppendPendingScriptCompletion");
+}
+
+bool KxwDomHtmlDocument::AppendPendingScript(KxwDomHtmlElementScript* mptScript) {
+    if (mptScript && mptScript->IsDeferFromHtml()) return AppendPendingScriptDefer(mptScript);
+    return AppendPendingScriptSrc(mptScript);
+}
+
+bool KxwDomHtmlDocument::RemoveFromPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meList,
+                                               KxwDomHtmlElementScript* mptScript, bool mbIssueErrorIfFails,
+                                               const char* mpszOperation) {
+    KxwDomHtmlCollectionGeneral* ptList = _aptCollections[meList];
+    if (mptScript && ptList->RemoveItem(mptScript, false)) return true;
+    if (mbIssueErrorIfFails)
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "RemoveItem(mptHtmlElementScript=%p, mbIssueErrorIfFails=%d) failed in "
+                                              "KxwDomHtmlDocument::RemovePendingScript from %s for this=%p. Collection "
+                                              "length=%lu",
+                                              static_cast<void*>(mptScript), 1, mpszOperation, static_cast<void*>(this),
+                                              ptList->GetLength());
+    return false;
+}
+
+bool KxwDomHtmlDocument::RemovePendingScriptSrc(KxwDomHtmlElementScript* mptScript, bool mbIssueErrorIfFails) {
+    return RemoveFromPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC, mptScript, mbIssueErrorIfFails,
+                                 "RemovePendingScriptSrc");
+}
+
+bool KxwDomHtmlDocument::RemovePendingScriptDefer(KxwDomHtmlElementScript* mptScript, bool mbIssueErrorIfFails) {
+    return RemoveFromPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_DEFER, mptScript, mbIssueErrorIfFails,
+                                 "RemovePendingScriptDefer");
+}
+
+bool KxwDomHtmlDocument::RemovePendingScriptCompletion(KxwDomHtmlElementScript* mptScript, bool mbIssueErrorIfFails) {
+    return RemoveFromPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_COMPLETION, mptScript,
+                                 mbIssueErrorIfFails, "RemovePendingScriptCompletion");
+}
+
+bool KxwDomHtmlDocument::RemovePendingScript(KxwDomHtmlElementScript* mptScript, bool mbIssueErrorIfFails) {
+    if (mptScript && mptScript->IsDeferFromHtml()) return RemovePendingScriptDefer(mptScript, mbIssueErrorIfFails);
+    return RemovePendingScriptSrc(mptScript, mbIssueErrorIfFails);
+}
+
+unsigned long KxwDomHtmlDocument::GetPendingScriptSrcCount() const {
+    return _aptCollections[KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC]->GetLength();
+}
+unsigned long KxwDomHtmlDocument::GetPendingScriptDeferCount() const {
+    return _aptCollections[KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_DEFER]->GetLength();
+}
+unsigned long KxwDomHtmlDocument::GetPendingScriptCompletionCount() const {
+    return _aptCollections[KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_COMPLETION]->GetLength();
+}
+
+void KxwDomHtmlDocument::SetScriptEvaluator(ScriptEvaluator mpfEvaluator, void* mpvClosure) {
+    _pfScriptEvaluator = mpfEvaluator;
+    _pvScriptEvaluatorClosure = mpfEvaluator ? mpvClosure : nullptr;
+}
+
+bool KxwDomHtmlDocument::EvaluateScriptElement(KxwDomHtmlElementScript* mptScript) {
+    if (!_pfScriptEvaluator) {
+        if (xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile("No script evaluator for <SCRIPT> %p of document %p: the script is not run",
+                                        static_cast<void*>(mptScript), static_cast<void*>(this));
+        return false;
+    }
+    IncrementScriptEvaluationDepth();
+    KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::EvaluateScriptElement", this);
+    bool bOK = _pfScriptEvaluator(_pvScriptEvaluatorClosure, this, mptScript);
+    if (!tWatchThis.HasBeenDeleted()) DecrementScriptEvaluationDepth();
+    return bOK;
+}
+
+KxwDomHtmlElementScript* KxwDomHtmlDocument::FirstPendingScript(KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meList,
+                                                                const char* mpszCaller) {
+    KxwDomHtmlCollectionGeneral* ptList = _aptCollections[meList];
+    if (ptList->IsEmpty()) return nullptr;
+    KxwDomNodeBase* ptNodeBase = ptList->GetItem(0UL);
+    auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(ptNodeBase);
+    if (ptScript) return ptScript;
+    xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                          "ptElementScript is NULL for ptNodeBase=%p from %s for document at %p in "
+                                          "KxwDomHtmlDocument::%s. Resetting the list (count %lu)",
+                                          static_cast<void*>(ptNodeBase), katCollectionSpecs[meList]._pszName,
+                                          static_cast<void*>(this), mpszCaller, ptList->GetLength());
+    ptList->Reset();
+    return nullptr;
+}
+
+// A document has no window yet: it stands for its own, so the lists are drained rather than emptied.
+void KxwDomHtmlDocument::EvaluatePendingScriptSrc() {
+    KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::EvaluatePendingScriptSrc", this);
+    while (!tWatchThis.HasBeenDeleted()) {
+        KxwDomHtmlElementScript* ptScript =
+            FirstPendingScript(KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC, "EvaluatePendingScriptSrc");
+        if (!ptScript) return;
+        // The first waits for its end tag and its source: nothing after it may run before it.
+        if (ptScript->IsClosingTagMissing() || !ptScript->IsSourceDownloaded()) return;
+        RemovePendingScriptSrc(ptScript, true);
+        if (ptScript->IsEmptySrc() || ptScript->IsDownloadedEmpty() || ptScript->IsBoundToEvent()) continue;
+        if (xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_NOTICE))
+            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
+                                     "Evaluating <SCRIPT src=\"%.2000s\"> (internal ID=%p, document=%p)",
+                                     ptScript->GetSrc().GetDcsStr() ? ptScript->GetSrc().GetDcsStr() : "",
+                                     static_cast<void*>(ptScript), static_cast<void*>(this));
+        EvaluateScriptElement(ptScript);
+    }
+}
+
+void KxwDomHtmlDocument::EvaluatePendingScriptDefer() {
+    KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::EvaluatePendingScriptDefer", this);
+    while (!tWatchThis.HasBeenDeleted()) {
+        KxwDomHtmlElementScript* ptScript =
+            FirstPendingScript(KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_DEFER, "EvaluatePendingScriptDefer");
+        if (!ptScript) return;
+        if (!ptScript->IsDeferFromHtml()) {
+            auto tText = [](const KxwDomHtmlPropertyStr& mrtValue) {
+                return mrtValue.GetDcsStr() ? mrtValue.GetDcsStr() : "";
+            };
+            xfvKxwUtilReportInternalErrorBySevLvl(
+                KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                "KxwDomHtmlDocument::EvaluatePendingScriptDefer() for document at %p encountered ptElementScript=%p "
+                "with IsDeferFromHtml()==false. Script will be ignored (event=\"%.100s\", for=\"%.100s\", "
+                "src=\"%.2000s\")",
+                static_cast<void*>(this), static_cast<void*>(ptScript), tText(ptScript->GetEvent()),
+                tText(ptScript->GetHtmlFor()), tText(ptScript->GetSrc()));
+            RemovePendingScriptDefer(ptScript, true);
+            continue;
+        }
+        if (ptScript->IsClosingTagMissing() || (ptScript->HasSource() && !ptScript->IsSourceDownloaded())) return;
+        RemovePendingScriptDefer(ptScript, true);
+        KxwDomWatchDelete tWatchScript("KxwDomHtmlDocument::EvaluatePendingScriptDefer", ptScript);
+        if (!ptScript->IsBoundToEvent() && !ptScript->IsDownloadedEmpty()) EvaluateScriptElement(ptScript);
+        if (tWatchThis.HasBeenDeleted()) return;
+        if (!tWatchScript.HasBeenDeleted()) AppendPendingScriptCompletion(ptScript);
+    }
+}
+
+void KxwDomHtmlDocument::ScriptCompletion() {
+    if (GetPendingScriptDeferCount() != 0)
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "KxwDomHtmlDocument::ScriptCompletion entered for this=%p when "
+                                              "PendingScriptDeferCount=%lu.  PendingScriptCompletionCount=%lu",
+                                              static_cast<void*>(this), GetPendingScriptDeferCount(),
+                                              GetPendingScriptCompletionCount());
+    KxwDomHtmlCollectionGeneral* ptList = _aptCollections[KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_COMPLETION];
+    while (KxwDomNodeBase* ptNodeBase = ptList->RemoveAndReturnFirstItem()) {
+        auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(ptNodeBase);
+        if (!ptScript) {
+            xfvKxwUtilReportInternalErrorBySevLvl(
+                KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                "ptElementScript is NULL for ptNodeBase=%p from _tPendingScriptCompletion for document at %p in "
+                "KxwDomHtmlDocument::ScriptCompletion. PendingScriptCompletionCount=%lu",
+                static_cast<void*>(ptNodeBase), static_cast<void*>(this), ptList->GetLength());
+            continue;
+        }
+        ptScript->SetDeferFromHtml(false);
+        // Its readystatechange event fires here once events are dispatched.
+        ptScript->SetReadyState(KXW_DOM_HTML_READY_STATE_COMPLETE);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Meta refresh
+
+void KxwDomHtmlDocument::SetMetaRefresh(KxwDomHtmlElementMeta* mptMetaRefresh) {
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile(
+            "KxwDomHtmlDocument::SetMetaRefresh(mptMetaRefresh=%p) for this=%p entered. _ptMetaRefresh=%p, "
+            "IsInitialProcessingEnded=%d",
+            static_cast<void*>(mptMetaRefresh), static_cast<void*>(this), static_cast<void*>(_ptMetaRefresh),
+            IsInitialProcessingEnded() ? 1 : 0);
+    if (!IsInitialProcessingEnded()) _ptMetaRefresh = mptMetaRefresh;
+}
+
+void KxwDomHtmlDocument::HandleMetaRefresh() {
+    if (_hDrvResponseHandleRefresh || _uliMetaRefreshExpirationTimestamp) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "KxwDomHtmlDocument::HandleMetaRefresh for this=%p called when "
+                                              "_hDrvResponseHandleRefresh=%p / _uliMetaRefreshExpirationTimestamp=%lu",
+                                              static_cast<void*>(this), _hDrvResponseHandleRefresh,
+                                              _uliMetaRefreshExpirationTimestamp);
+        return;
+    }
+    int iDelay = _ptMetaRefresh ? _ptMetaRefresh->GetRefreshDelayOrMinus1() : -1;
+    if (iDelay < 0) return;
+    if (iDelay == 0) {
+        DoMetaRefresh();
+        return;
+    }
+    if (!xtKxwEnvCfg._pfRegisterTimer) {
+        // Without the engine's timer service the refresh cannot wait for its time.
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "No timer service for the meta refresh (delay %d ms) in "
+                                              "KxwDomHtmlDocument::HandleMetaRefresh for this=%p. Refresh skipped",
+                                              iDelay, static_cast<void*>(this));
+        return;
+    }
+    void* hHandle = xtKxwEnvCfg._pfRegisterTimer(xtKxwEnvCfg._pvContext, &MetaRefreshDelayCallback, this,
+                                                 static_cast<uint32_t>(iDelay));
+    if (!hHandle) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "Failure in DrvRegisterTimer(ext_id=%p, cb=%p, closure=%p, timeout=%d) in "
+            "KxwDomHtmlDocument::HandleMetaRefresh for this=%p",
+            xtKxwEnvCfg._pvContext, reinterpret_cast<void*>(&MetaRefreshDelayCallback), static_cast<void*>(this),
+            iDelay, static_cast<void*>(this));
+        return;
+    }
+    _hDrvResponseHandleRefresh = hHandle;
+    _uliMetaRefreshExpirationTimestamp =
+        static_cast<unsigned long>(std::llround(xfdfQmtUtilsMillisecondsFromStartOfRun())) +
+        static_cast<unsigned>(iDelay);
+}
+
+void KxwDomHtmlDocument::DoMetaRefresh() {
+    KxwDomHtmlElementMeta* ptMeta = _ptMetaRefresh;
+    ResetMetaRefresh();
+    if (!ptMeta || !ptMeta->IsRefresh()) return;
+    // The refresh replaces the location of the document's window; navigation comes with windows.
+    std::string dsUrl = ptMeta->IsMetaRefreshUrlEmpty()
+                            ? std::string(_tHref.GetDcsStr() ? _tHref.GetDcsStr() : "")
+                            : std::string(ptMeta->GetRefreshUrlStr(), ptMeta->GetRefreshUrlLen());
+    xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
+                             "The refresh of document %p to \"%.2000s\" needs a window to navigate and is not carried "
+                             "out",
+                             static_cast<void*>(this), dsUrl.c_str());
+}
+
+void KxwDomHtmlDocument::ResetMetaRefresh() {
+    if (_hDrvResponseHandleRefresh && xtKxwEnvCfg._pfvUnregisterTimer) {
+        int iRC = xtKxwEnvCfg._pfvUnregisterTimer(xtKxwEnvCfg._pvContext, _hDrvResponseHandleRefresh);
+        if (iRC != 0)
+            xfvKxwUtilReportInternalErrorBySevLvl(
+                KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                "Failure in DrvUnregisterResponseObject(ext_id=%p, object_handle=%p): "
+                "returned %d in KxwDomHtmlDocument::ResetMetaRefresh",
+                xtKxwEnvCfg._pvContext, _hDrvResponseHandleRefresh, iRC);
+    }
+    _hDrvResponseHandleRefresh = nullptr;
+    _uliMetaRefreshExpirationTimestamp = 0;
+    _ptMetaRefresh = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Content
+
+void KxwDomHtmlDocument::Reset() {
+    KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::Reset", this);
+    for (KxwDomHtmlCollectionGeneral* ptCollection : _aptCollections) ptCollection->Reset();
+    if (KxwDomHtmlCollectionOrdered* ptAll = GetAll()) KxwDomNodeCollections::Current().Reset(ptAll);
+    ForgetElementPointers(nullptr, false);
+    DeleteOwnTitle();
+    _tBaseElements.clear();
+    _uActiveBaseIndex = 0;
+    SetIsFrameSetDocument(false);
+    SetIsDownloading(false);
+    SetIsHtmlParsing(false);
+    SetDocumentElement(nullptr);
+    DeleteAllChildrenAtOnce();
+    if (tWatchThis.HasBeenDeleted()) return;
+    ClearScriptObjectProperties();
+    DoOnResetOrDestructorOfHtmlDocument();
+}
+
+void KxwDomHtmlDocument::DoOnResetOrDestructorOfHtmlDocument() {
+    DoOnResetOrDestructor();
+    // Parked nodes deleted just now may have been BASE elements.
+    _tBaseElements.clear();
+    _uActiveBaseIndex = 0;
+}
+
+void KxwDomHtmlDocument::ClearScriptObjectProperties() {
+    // What scripts added to the document belonged to its old content.
+    if (!PeekJsiObj()) return;
+    KxwJsval tThis;
+    std::vector<std::u16string> tNames;
+    if (!tThis.SetDomObject(this) || !tThis.GetOwnPropertyNames(tNames)) return;
+    for (const std::u16string& rdsName : tNames) tThis.DeleteOwnProperty(rdsName.data(), rdsName.size());
+}
+
+void KxwDomHtmlDocument::Write(const char* mpszHtmlStr, bool mbCheckInitialProcessing) {
+    Write(mpszHtmlStr, mpszHtmlStr ? static_cast<unsigned>(std::strlen(mpszHtmlStr)) : 0, mbCheckInitialProcessing);
+}
+
+void KxwDomHtmlDocument::Write(const char* mpsfHtmlStr, unsigned muLen, bool mbCheckInitialProcessing) {
+    if (!mpsfHtmlStr) return;
+    KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::Write", this);
+    bool bNewDocument = mbCheckInitialProcessing && IsInitialProcessingEnded() && !IsHtmlParsing() &&
+                        !IsWriteAfterInitialProcessing() && (!IsDownloading() || GetJavascriptUrlEvaluationDepth() > 0);
+    if (bNewDocument) {
+        SetIsWriteAfterInitialProcessing(true);
+        // The new document takes the address of the window whose script writes it: without windows that is this
+        // document's own window, so the address stays.
+        std::string dsBaseUrl(_tHref.GetDcsStr() ? _tHref.GetDcsStr() : "", _tHref.GetDcsLenInBytes());
+        if (dsBaseUrl.empty()) {
+            xfvKxwUtilReportInternalErrorBySevLvl(
+                KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                "Invalid pszBaseUrlStr=%p / nBaseUrlLen=%ld in KxwDomHtmlDocument::Write for this=%p. "
+                "ptInitiatorWindow=%p, ptObjMgr=%p, mpszHtmlStr=\"%.2000s\"",
+                static_cast<const void*>(dsBaseUrl.c_str()), 0L, static_cast<void*>(this), static_cast<void*>(nullptr),
+                static_cast<void*>(nullptr), std::string(mpsfHtmlStr, muLen).c_str());
+        }
+        // The window's reset empties the document for the new content.
+        Reset();
+        if (tWatchThis.HasBeenDeleted()) return;
+        SetIsWriteAfterInitialProcessing(true);
+        SetHrefDcs(dsBaseUrl.data(), static_cast<unsigned>(dsBaseUrl.size()));
+    }
+    KxwDomStr tText(GetDomEnv(), mpsfHtmlStr, muLen);
+    IncrementDocumentWriteDepth();
+    xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT, this, &tText);
+    if (!tWatchThis.HasBeenDeleted()) DecrementDocumentWriteDepth();
+}
+
+void KxwDomHtmlDocument::VerifyNonEmptyBodyElement() {
+    if (!_ptBody) Write("<BODY></BODY>", false);
+}
+
+void KxwDomHtmlDocument::VerifyNonEmptyDocumentElement() {
+    if (!GetDocumentElement()) Write("<BODY></BODY>", false);
+}
+
+KxwDomHtmlElement* KxwDomHtmlDocument::CreateDummyContainerElement(const char* mpszCallingFunctionNameStr) {
+    KxwDomHtmlElement* ptDummy =
+        KxwDomHtmlElement::AllocElement(KxwUtilTagName(KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_HTML), this, false);
+    if (!ptDummy) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "Failed to allocate a dummy HTML-element container in fptCreateDummyContainerElement from %.100s. "
+            "mptForElement=%p=\"%.100s\", ptDummyContainerElement=%p",
+            mpszCallingFunctionNameStr ? mpszCallingFunctionNameStr : "", static_cast<void*>(this), "#document",
+            static_cast<void*>(ptDummy));
+        return nullptr;
+    }
+    ptDummy->SetIsDummyContainer(true);
+    return ptDummy;
+}
+
+KXW_DOM_HTML_READY_STATE_ENUM KxwDomHtmlDocument::GetReadyStateRaw() const {
+    if (IsDownloading() || IsHtmlParsing()) return KXW_DOM_HTML_READY_STATE_LOADING;
+    // The lesser of the images' state and the window's (a document without window is complete on its own).
+    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_IMAGES)->GetReadyStateRaw();
+}

@@ -1,0 +1,252 @@
+#include "KxwDomHtmlElementWithName.h"
+
+#include "KxwDomBindingUtil.h"
+#include "KxwDomPropertyInfo.h"
+#include "KxwJswClassInformation.h"
+#include "kxw/KxwEnvCfg.h"
+
+namespace {
+
+constexpr uint16_t kAttr = KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_ATTRIBUTE;
+constexpr short kIdName = KxwDomHtmlElementWithName::kIdName;                  // 7
+constexpr short kIdOwnFirst = KxwDomHtmlElementWithName::kFirstDerivedTinyId;  // 8: src, target, value
+
+const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
+const KxwJswPropertySpec katNoProperties[] = {{nullptr, 0, 0, nullptr}};
+const KxwJswPropertySpec katNameProperties[] = {
+    {"name", 7, kAttr, "S"},
+    {nullptr, 0, 0, nullptr},
+};
+const KxwJswPropertySpec katImageProperties[] = {
+    {"src", 8, kAttr, "S"},
+    {nullptr, 0, 0, nullptr},
+};
+const KxwJswPropertySpec katFormProperties[] = {
+    {"target", 8, kAttr, "S"},
+    {nullptr, 0, 0, nullptr},
+};
+const KxwJswPropertySpec katParamProperties[] = {
+    {"name", 7, kAttr, "S"},
+    {"value", 8, kAttr, "S"},
+    {nullptr, 0, 0, nullptr},
+};
+
+const KxwJswClassInformation& MapClassInformation() {
+    static const KxwJswClassInformation ktClassInfo(&KxwDomHtmlElementWithName::GetElementWithNameClassInformation(),
+                                                    "map", katNoProperties, katNoMethods);
+    return ktClassInfo;
+}
+const KxwJswClassInformation& ObjectClassInformation() {
+    static const KxwJswClassInformation ktClassInfo(&KxwDomHtmlElementWithName::GetElementWithNameClassInformation(),
+                                                    "ACTIVEX_OBJECT", katNoProperties, katNoMethods);
+    return ktClassInfo;
+}
+const KxwJswClassInformation& AppletClassInformation() {
+    static const KxwJswClassInformation ktClassInfo(&KxwDomHtmlElementWithName::GetElementWithNameClassInformation(),
+                                                    "JAVA_APPLET", katNoProperties, katNoMethods);
+    return ktClassInfo;
+}
+const KxwJswClassInformation& EmbedClassInformation() {
+    static const KxwJswClassInformation ktClassInfo(&KxwDomHtmlElement::GetElementClassInformation(), "embed",
+                                                    katNameProperties, katNoMethods);
+    return ktClassInfo;
+}
+
+// The text properties of these classes are read and written alike.
+bool GetText(const KxwDomHtmlPropertyStr& mrtProperty, KxwDomPropertyInfo& mrtPropertyInfo) {
+    mrtPropertyInfo = mrtProperty;
+    return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------------
+// Elements with a name
+
+KxwDomHtmlElementWithName::KxwDomHtmlElementWithName(KxwDomHtmlDocument* mptOwnerDocument,
+                                                     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype, bool mbUseMemMgr)
+    : KxwDomHtmlElement(mptOwnerDocument, meSubtype, mbUseMemMgr), _tName(GetDomEnv()) {}
+
+void KxwDomHtmlElementWithName::SetNameDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) {
+    ChangeIdentifierDcs(_tName, KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED, mpsfDcsStr, muDcsLenInBytes);
+}
+void KxwDomHtmlElementWithName::SetNameU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars) {
+    ChangeIdentifierU16n(_tName, KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED, mpwsfU16nStr, muU16nLenInChars);
+}
+void KxwDomHtmlElementWithName::SetNameParsed(const char* mpszParsedValue) {
+    ChangeIdentifierParsed(_tName, KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED, mpszParsedValue);
+}
+
+bool KxwDomHtmlElementWithName::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {
+    if (IsName(mpszName, "name")) {
+        SetNameParsed(mpszValueOrNull);
+        return true;
+    }
+    return KxwDomHtmlElement::SetParsedProperty(mpszName, mpszValueOrNull);
+}
+
+void KxwDomHtmlElementWithName::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const {
+    auto& rtClone = static_cast<KxwDomHtmlElementWithName&>(mrtClone);
+    CopySpecifiedText(_tName, rtClone._tName);
+}
+
+const KxwJswClassInformation& KxwDomHtmlElementWithName::GetElementWithNameClassInformation() {
+    static const KxwJswClassInformation ktClassInfo(&GetElementClassInformation(), "elementwithname", katNameProperties,
+                                                    katNoMethods);
+    return ktClassInfo;
+}
+
+const KxwJswClassInformation* KxwDomHtmlElementWithName::GetClassInformation() const {
+    switch (GetNodeSubtype()) {
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_MAP:
+            return &MapClassInformation();
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OBJECT:
+            return &ObjectClassInformation();
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_APPLET:
+            return &AppletClassInformation();
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_EMBED:
+            return &EmbedClassInformation();
+        default:
+            return &GetElementWithNameClassInformation();
+    }
+}
+
+bool KxwDomHtmlElementWithName::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (mnTinyId == kIdName) return GetText(_tName, mrtPropertyInfo);
+    if (mnTinyId < kIdName) return KxwDomHtmlElement::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    return xfbKxwDomUtilUnsupportedGetPropertyId("KxwDomHtmlElementWithName", mnTinyId, mrtPropertyInfo);
+}
+
+bool KxwDomHtmlElementWithName::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (mnTinyId == kIdName) {
+        if (!mrtPropertyInfo.HasValue()) return true;
+        const char16_t* pwsfText = mrtPropertyInfo.ConvertAndGetStringU16n();
+        SetNameU16n(pwsfText, mrtPropertyInfo.ConvertAndGetStringU16nLength());
+        return true;
+    }
+    if (mnTinyId < kIdName) return KxwDomHtmlElement::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomHtmlElementWithName", mnTinyId);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// IMG
+
+KxwDomHtmlElementImage::KxwDomHtmlElementImage(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
+    : KxwDomHtmlElementWithName(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_IMG, mbUseMemMgr),
+      _tSrc(GetDomEnv()) {}
+
+const KxwJswClassInformation* KxwDomHtmlElementImage::GetClassInformation() const {
+    static const KxwJswClassInformation ktClassInfo(&GetElementWithNameClassInformation(), "image", katImageProperties,
+                                                    katNoMethods);
+    return &ktClassInfo;
+}
+
+bool KxwDomHtmlElementImage::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {
+    if (IsName(mpszName, "src")) {
+        SetSrcParsed(mpszValueOrNull);
+        return true;
+    }
+    return KxwDomHtmlElementWithName::SetParsedProperty(mpszName, mpszValueOrNull);
+}
+
+void KxwDomHtmlElementImage::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const {
+    KxwDomHtmlElementWithName::CopyClassPropertiesTo(mrtClone);
+    auto& rtClone = static_cast<KxwDomHtmlElementImage&>(mrtClone);
+    CopySpecifiedText(_tSrc, rtClone._tSrc);
+}
+
+bool KxwDomHtmlElementImage::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (mnTinyId == kIdOwnFirst) {
+        AssignResolvedUrl(mrtPropertyInfo, _tSrc);
+        return true;
+    }
+    return KxwDomHtmlElementWithName::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+}
+
+bool KxwDomHtmlElementImage::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (mnTinyId == kIdOwnFirst) {
+        _tSrc = mrtPropertyInfo;
+        return true;
+    }
+    return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// FORM
+
+KxwDomHtmlElementForm::KxwDomHtmlElementForm(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
+    : KxwDomHtmlElementWithName(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FORM, mbUseMemMgr),
+      _tTarget(GetDomEnv()) {}
+
+const KxwJswClassInformation* KxwDomHtmlElementForm::GetClassInformation() const {
+    static const KxwJswClassInformation ktClassInfo(&GetElementWithNameClassInformation(), "form", katFormProperties,
+                                                    katNoMethods);
+    return &ktClassInfo;
+}
+
+bool KxwDomHtmlElementForm::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {
+    if (IsName(mpszName, "target")) {
+        SetTargetParsed(mpszValueOrNull);
+        return true;
+    }
+    return KxwDomHtmlElementWithName::SetParsedProperty(mpszName, mpszValueOrNull);
+}
+
+void KxwDomHtmlElementForm::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const {
+    KxwDomHtmlElementWithName::CopyClassPropertiesTo(mrtClone);
+    auto& rtClone = static_cast<KxwDomHtmlElementForm&>(mrtClone);
+    CopySpecifiedText(_tTarget, rtClone._tTarget);
+}
+
+bool KxwDomHtmlElementForm::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (mnTinyId == kIdOwnFirst) return GetText(_tTarget, mrtPropertyInfo);
+    return KxwDomHtmlElementWithName::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+}
+
+bool KxwDomHtmlElementForm::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (mnTinyId == kIdOwnFirst) {
+        _tTarget = mrtPropertyInfo;
+        return true;
+    }
+    return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// PARAM
+
+KxwDomHtmlElementParam::KxwDomHtmlElementParam(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
+    : KxwDomHtmlElementWithName(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_PARAM, mbUseMemMgr),
+      _tValue(GetDomEnv()) {}
+
+const KxwJswClassInformation* KxwDomHtmlElementParam::GetClassInformation() const {
+    static const KxwJswClassInformation ktClassInfo(&GetElementClassInformation(), "param", katParamProperties,
+                                                    katNoMethods);
+    return &ktClassInfo;
+}
+
+bool KxwDomHtmlElementParam::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {
+    if (IsName(mpszName, "value")) {
+        SetValueParsed(mpszValueOrNull);
+        return true;
+    }
+    return KxwDomHtmlElementWithName::SetParsedProperty(mpszName, mpszValueOrNull);
+}
+
+void KxwDomHtmlElementParam::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const {
+    KxwDomHtmlElementWithName::CopyClassPropertiesTo(mrtClone);
+    auto& rtClone = static_cast<KxwDomHtmlElementParam&>(mrtClone);
+    CopySpecifiedText(_tValue, rtClone._tValue);
+}
+
+bool KxwDomHtmlElementParam::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (mnTinyId == kIdOwnFirst) return GetText(_tValue, mrtPropertyInfo);
+    return KxwDomHtmlElementWithName::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+}
+
+bool KxwDomHtmlElementParam::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (mnTinyId == kIdOwnFirst) {
+        _tValue = mrtPropertyInfo;
+        return true;
+    }
+    return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+}

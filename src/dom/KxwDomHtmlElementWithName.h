@@ -1,0 +1,101 @@
+// The elements that carry a "name" the document files them by: the common class (script class "elementwithname"
+// for MAP, OBJECT and APPLET; "embed" for EMBED), and IMG, FORM and PARAM with the properties the document and the
+// parser need of them now. A name that changes while the element is in a tree is announced to the ancestors first
+// (notification 25), so that the collections re-key it.
+#pragma once
+
+#include "KxwDomHtmlElement.h"
+
+class KxwDomHtmlElementWithName : public KxwDomHtmlElement {
+public:
+    KxwDomHtmlElementWithName(KxwDomHtmlDocument* mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype,
+                              bool mbUseMemMgr);
+
+    const KxwDomHtmlPropertyStr& GetName() const override { return _tName; }
+    void SetNameDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes);
+    void SetNameU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
+    void SetNameParsed(const char* mpszParsedValue);
+    bool IsSpecifiedName() const { return _tName.IsSpecified(); }
+    bool IsEmptyName() const { return _tName.IsEmpty(); }
+
+    const KxwJswClassInformation* GetClassInformation() const override;
+    bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    static const KxwJswClassInformation& GetElementWithNameClassInformation();
+
+    // "name" takes the first tiny id after "element"; classes with a name put their own properties after it.
+    static constexpr short kIdName = KxwDomHtmlElement::kFirstDerivedTinyId;
+    static constexpr short kFirstDerivedTinyId = kIdName + 1;
+
+protected:
+    bool SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) override;
+    void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
+
+private:
+    KxwDomHtmlPropertyStr _tName;
+};
+
+using KxwDomHtmlElementMap = KxwDomHtmlElementWithName;
+using KxwDomHtmlElementObject = KxwDomHtmlElementWithName;
+using KxwDomHtmlElementApplet = KxwDomHtmlElementWithName;
+using KxwDomHtmlElementEmbed = KxwDomHtmlElementWithName;
+
+// IMG: "src" as written, read resolved against the base URL.
+class KxwDomHtmlElementImage : public KxwDomHtmlElementWithName {
+public:
+    KxwDomHtmlElementImage(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr);
+
+    const KxwDomHtmlPropertyStr& GetSrc() const { return _tSrc; }
+    void SetSrcParsed(const char* mpszParsedValue) { _tSrc.SetParsed(ParsedText(mpszParsedValue)); }
+
+    const KxwJswClassInformation* GetClassInformation() const override;
+    bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+
+protected:
+    bool SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) override;
+    void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
+
+private:
+    KxwDomHtmlPropertyStr _tSrc;
+};
+
+// FORM: its "target" (submission is not modelled yet).
+class KxwDomHtmlElementForm : public KxwDomHtmlElementWithName {
+public:
+    KxwDomHtmlElementForm(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr);
+
+    const KxwDomHtmlPropertyStr& GetTarget() const { return _tTarget; }
+    void SetTargetParsed(const char* mpszParsedValue) { _tTarget.SetParsed(ParsedText(mpszParsedValue)); }
+
+    const KxwJswClassInformation* GetClassInformation() const override;
+    bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+
+protected:
+    bool SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) override;
+    void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
+
+private:
+    KxwDomHtmlPropertyStr _tTarget;
+};
+
+// PARAM: the name and value that applets and objects read.
+class KxwDomHtmlElementParam : public KxwDomHtmlElementWithName {
+public:
+    KxwDomHtmlElementParam(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr);
+
+    const KxwDomHtmlPropertyStr& GetValue() const { return _tValue; }
+    void SetValueParsed(const char* mpszParsedValue) { _tValue.SetParsed(ParsedText(mpszParsedValue)); }
+
+    const KxwJswClassInformation* GetClassInformation() const override;
+    bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+
+protected:
+    bool SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) override;
+    void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
+
+private:
+    KxwDomHtmlPropertyStr _tValue;
+};
