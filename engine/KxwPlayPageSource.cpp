@@ -166,6 +166,14 @@ bool xfbKxwPlayLoadFileUrl(const std::string& mdsUrl, size_t mnMaxBytes, KxwPlay
     return true;
 }
 
+std::string xfdsKxwPlayPageCharsetForLabel(const char* mpsfLabel, size_t mnLen) {
+    const char* pszCanonical = xfpszKxwU16nGetCanonicalCharsetName(mpsfLabel, mnLen);
+    if (!pszCanonical) return std::string();
+    if (std::strcmp(pszCanonical, "iso-8859-1") == 0 || std::strcmp(pszCanonical, "us-ascii") == 0)
+        return "windows-1252";
+    return pszCanonical;
+}
+
 std::string xfdsKxwPlayPrescanMetaCharset(const char* mpsfBytes, size_t mnLen) {
     if (mnLen > knPrescanBytes) mnLen = knPrescanBytes;
     for (size_t n = 0; n < mnLen; ++n) {
@@ -197,8 +205,7 @@ std::string xfdsKxwPlayPrescanMetaCharset(const char* mpsfBytes, size_t mnLen) {
         if (StartsWithIgnoringCase(dsCharset.data(), dsCharset.size(), "utf-16") ||
             StartsWithIgnoringCase(dsCharset.data(), dsCharset.size(), "unicode"))
             return "utf-8";
-        const char* pszCanonical = xfpszKxwU16nGetCanonicalCharsetName(dsCharset.data(), dsCharset.size());
-        return pszCanonical ? pszCanonical : std::string();
+        return xfdsKxwPlayPageCharsetForLabel(dsCharset.data(), dsCharset.size());
     }
     return std::string();
 }

@@ -27,6 +27,11 @@ bool xfbKxwPlayFileUrlToPath(const std::string& mdsUrl, std::string* mpdsPath);
 // Fills the charset fields from the bytes (and converts a UTF-16 page to UTF-8).
 void xfvKxwPlaySniffCharset(KxwPlayPageSource* mptSource);
 
+// The charset a page is decoded in for a label: browsers read pages labelled ISO-8859-1 or US-ASCII as
+// windows-1252 (its 0x80-0x9F are the typographic characters such pages meant); other labels as canonicalised by
+// the platform; empty for an unknown label.
+std::string xfdsKxwPlayPageCharsetForLabel(const char* mpsfLabel, size_t mnLen);
+
 // The charset a META element in the first bytes names (<meta charset=...> or an http-equiv Content-Type whose
 // content has charset=), canonical; empty when none is found or the name is unknown.
 std::string xfdsKxwPlayPrescanMetaCharset(const char* mpsfBytes, size_t mnLen);

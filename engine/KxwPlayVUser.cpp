@@ -1,5 +1,7 @@
 #include "KxwPlayVUser.h"
 
+#include "KxwPlayPages.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -130,6 +132,10 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
     KxwHswApi tApi(_ptEngine);
     _ptHswApi = &tApi;
     mrtVUserVars.SetHswApi(&tApi);
+    _ptPages = std::make_unique<KxwPlayPages>(
+        [this](const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile, int miLine) {
+            RunPageScript(mpwsfText, mnLen, mdsFile, miLine);
+        });
 
     const KxwPlayData* ptData = _tConfig._ptData && !_tConfig._ptData->IsEmpty() ? _tConfig._ptData : nullptr;
     size_t nRow = 0;
@@ -172,6 +178,8 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
         break;
     }
 
+    // The pages' nodes go before the engine that holds their engine objects.
+    _ptPages.reset();
     mrtVUserVars.SetHswApi(nullptr);
     _ptHswApi = nullptr;
     delete _ptEngine;
@@ -241,6 +249,18 @@ void KxwPlayVUser::EvaluateStepScript(const KxwPlayStep& mrtStep, const std::str
     } else {
         mptResult->_eOutcome = KXW_PLAY_SCRIPT_OK;
     }
+}
+
+void KxwPlayVUser::RunPageScript(const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile, int miLine) {
+    if (!_ptHswApi) return;
+    KxwPlayStepNotifier tNotifier(*this);
+    _ptOutput->EnterOwnEvaluation();
+    _ptHswApi->Evaluate(tNotifier, nullptr, mpwsfText, mnLen, mdsFile.c_str(), miLine > 0 ? miLine : 1);
+    _ptOutput->LeaveOwnEvaluation();
+    if (tNotifier.WasInterrupted())
+        ReportScriptError("script stopped: it ran longer than " +
+                              std::to_string(_ptEngine ? _ptEngine->GetScriptTimeLimitMs() : 0) + " ms",
+                          mdsFile, static_cast<unsigned>(miLine > 0 ? miLine : 1));
 }
 
 void KxwPlayVUser::ReportScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine) {

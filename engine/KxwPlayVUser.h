@@ -7,6 +7,7 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <memory>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -17,6 +18,7 @@
 class KxwHswApi;
 class KxwJswEngine;
 class KxwPlayData;
+class KxwPlayPages;
 class KxwPlaySteps;
 class KxwVUserVars;
 class KxwiRunTimeSettings;
@@ -80,6 +82,10 @@ public:
     // A script error while a step runs: written as an ERROR line at once, and kept as the step's failure reason.
     void ReportScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine);
     void AdvanceVirtualClock(double mdfMs) { _dfVirtualOffsetMs += mdfMs; }
+    // The virtual user's pages (null outside an iteration).
+    KxwPlayPages* GetPages() { return _ptPages.get(); }
+    // Runs a page's inline script under the script time limit; its errors are ERROR lines of the current step.
+    void RunPageScript(const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile, int miLine);
     // The run clock as this virtual user sees it: real time since the run started plus what think and wait added.
     double GetVirtualClockMs() const;
     // Random choices (ordinal=random) follow the run's seed, so that a run can be repeated.
@@ -102,6 +108,7 @@ private:
     KxwPlayOutput* _ptOutput;
     KxwJswEngine* _ptEngine = nullptr;
     KxwHswApi* _ptHswApi = nullptr;
+    std::unique_ptr<KxwPlayPages> _ptPages;
     KxwVUserVars* _ptVUserVars = nullptr;
     std::vector<KxwPlayStepStats> _tStepStats;
     std::atomic<unsigned long> _ulIterationsDone{0};

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "KxwPlayPages.h"
 #include "KxwPlayReport.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
@@ -229,6 +230,27 @@ bool RunNotAvailable(KxwPlayVUser&, const KxwPlayStep& mrtStep, std::string* mpd
     return false;
 }
 
+// Pages larger than this are refused rather than read into memory whole.
+constexpr size_t knMaxPageBytes = 64u * 1024 * 1024;
+
+// For now the player reads file: pages itself; http: and https: come with the browsing engine.
+bool RunGoto(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    const std::string& rdsUrl = mrtStep.GetWords()[0]->_dsValue;
+    KxwPlayPages* ptPages = mrtVUser.GetPages();
+    if (!ptPages) {
+        *mpdsReason = "goto: the virtual user has no pages";
+        return false;
+    }
+    if (rdsUrl.compare(0, 5, "file:") != 0) {
+        *mpdsReason = "goto: only file: URLs are loaded in this build (" + rdsUrl + ")";
+        return false;
+    }
+    std::string dsError;
+    if (ptPages->Load(rdsUrl, knMaxPageBytes, &dsError)) return true;
+    *mpdsReason = "goto: " + dsError;
+    return false;
+}
+
 bool RunEval(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
     KxwPlayScriptResult tResult;
     mrtVUser.EvaluateStepScript(mrtStep, mrtStep._dsText, &tResult);
@@ -275,7 +297,7 @@ bool RunWait(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string*) {
 // ---- The table ----
 
 const KxwPlayVerb katVerbs[] = {
-    {"goto", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_URL, nullptr, &RunNotAvailable},
+    {"goto", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_URL, nullptr, &RunGoto},
     {"eval", KXW_PLAY_ARGS_SCRIPT, nullptr, 0, 0, KXW_PLAY_VALUE_TEXT, nullptr, &RunEval},
     {"expect", KXW_PLAY_ARGS_SCRIPT, nullptr, 0, 0, KXW_PLAY_VALUE_TEXT, nullptr, &RunExpect},
     {"link", KXW_PLAY_ARGS_TOKENS, katLinkKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckLink, &RunNotAvailable},

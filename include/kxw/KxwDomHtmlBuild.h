@@ -59,6 +59,9 @@ KXW_API KxwDomNodeBase* xfptKxwDomHtmlBuildAllocElement(KxwDomHtmlDocument* mptD
 // other is kept as an attribute. mbHasValue is false for an attribute written without '='.
 KXW_API bool xfbKxwDomHtmlBuildSetAttribute(KxwDomNodeBase* mptElement, const char* mpsfName, size_t mnNameLen,
                                             const char* mpsfValue, size_t mnValueLen, bool mbHasValue);
+// Whether the element has an attribute of that name (ASCII case ignored) with a value: what a second <BODY> tag
+// may not override.
+KXW_API bool xfbKxwDomHtmlBuildHasAttribute(KxwDomNodeBase* mptElement, const char* mpsfName, size_t mnNameLen);
 // Detached text and comment nodes.
 KXW_API KxwDomNodeBase* xfptKxwDomHtmlBuildNewTextNode(KxwDomHtmlDocument* mptDocument, const char* mpsfDcs,
                                                        size_t mnLen);

@@ -19,6 +19,7 @@
 #include "KxwJswEngine.h"
 #include "KxwMemMgr.h"
 #include "KxwUtilTagName.h"
+#include "KxwUtilUtf.h"
 #include "KxwVUserVars.h"
 #include "kxw/KxwDomCommonEnums.h"
 #include "kxw/KxwEnvCfg.h"
@@ -198,6 +199,17 @@ bool xfbKxwDomHtmlBuildSetAttribute(KxwDomNodeBase* mptElement, const char* mpsf
     std::string dsValue(mpsfValue ? mpsfValue : "", mpsfValue ? strnlen(mpsfValue, mnValueLen) : 0);
     if (dsName.empty()) return false;
     return ptElement->AddParsedAttr(dsName.c_str(), mbHasValue ? dsValue.c_str() : nullptr);
+}
+
+bool xfbKxwDomHtmlBuildHasAttribute(KxwDomNodeBase* mptElement, const char* mpsfName, size_t mnNameLen) {
+    KxwDomHtmlElement* ptElement = Element(mptElement, "xfbKxwDomHtmlBuildHasAttribute");
+    if (!ptElement || !mpsfName || mnNameLen == 0) return false;
+    std::u16string dsName = xfdsKxwUtilUtf8ToU16(mpsfName, mnNameLen);
+    KxwJsval tValue;
+    ptElement->GetAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), 0, tValue);
+    if (tValue.IsNull() || tValue.IsUndefined()) return false;
+    unsigned uLen = 0;
+    return !tValue.IsString() || (tValue.GetStringU16n(&uLen) && uLen > 0);
 }
 
 KxwDomNodeBase* xfptKxwDomHtmlBuildNewTextNode(KxwDomHtmlDocument* mptDocument, const char* mpsfDcs, size_t mnLen) {

@@ -58,6 +58,10 @@ TEST(KxwPlayPageSourceTest, TheCharsetComesFromAByteOrderMarkOrAMetaElement) {
     xfvKxwPlaySniffCharset(&tSource);
     EXPECT_EQ("<b", tSource._dsBytes);
 
+    EXPECT_EQ("windows-1252", xfdsKxwPlayPrescanMetaCharset("<meta charset=ISO-8859-1>", 25))
+        << "pages labelled Latin-1 are read as windows-1252";
+    EXPECT_EQ("windows-1252", xfdsKxwPlayPageCharsetForLabel("us-ascii", 8));
+    EXPECT_EQ("", xfdsKxwPlayPageCharsetForLabel("bogus", 5));
     EXPECT_EQ("shift_jis", xfdsKxwPlayPrescanMetaCharset("<html><META CHARSET='Shift_JIS'>", 32));
     std::string dsHttpEquiv = "<!-- <meta charset=koi8-r> --><meta content=\"text/html; charset=iso-8859-2\" "
                               "http-equiv=Content-Type>";

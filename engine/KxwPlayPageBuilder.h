@@ -1,0 +1,84 @@
+// Builds markup into the library's documents with the page parser: the parser's sink over the library's building
+// interface. One builder per parse: a whole page into a document, more text into a document that already has its
+// elements (a write after the page was loaded), or the children of an element (innerHTML, outerHTML,
+// insertAdjacentHTML, createElement markup). While a page is being built, what its scripts write is parsed at the
+// point where the script stands.
+//
+// Scripts: until the library runs SCRIPT elements itself, the builder hands each completed SCRIPT element to the
+// runner its owner installs (the player evaluates inline scripts with the virtual user's engine; tests write).
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "KxwiHtmlTreeBuilder.h"
+#include "KxwiHtmlTreeSink.h"
+
+class KxwDomHtmlDocument;
+class KxwDomNodeBase;
+class KxwU16nHandler;
+class KxwPlayPageBuilder;
+
+// Runs a SCRIPT element whose end tag was read (its text through xfpsfKxwDomHtmlBuildGetScriptText); miLine is
+// the line of its start tag.
+using KxwPlayScriptRunner =
+    std::function<void(KxwPlayPageBuilder& mrtBuilder, KxwDomNodeBase* mptScript, int miLine)>;
+
+class KxwPlayPageBuilder : private KxwiHtmlTreeSink {
+public:
+    enum Mode {
+        kWholeDocument,     // a page: HTML, HEAD and BODY implied
+        kExistingDocument,  // more markup at the end of a document that has its elements
+        kFragment,          // the children of an element
+    };
+    // mptContext: the element for kFragment (ignored otherwise).
+    KxwPlayPageBuilder(KxwDomHtmlDocument* mptDocument, Mode meMode, KxwDomNodeBase* mptContext = nullptr);
+    ~KxwPlayPageBuilder() override;
+    KxwPlayPageBuilder(const KxwPlayPageBuilder&) = delete;
+    KxwPlayPageBuilder& operator=(const KxwPlayPageBuilder&) = delete;
+
+    void SetScriptRunner(KxwPlayScriptRunner mtRunner) { _tScriptRunner = std::move(mtRunner); }
+    // The charset character references are decoded into; the document's own when it is one the platform knows.
+    void SetCharset(const char* mpszCharset);
+
+    // Bytes of the markup, in pieces as they arrive; then the end. A page is bracketed by the document's state
+    // operations (downloading, parsing, the parsing depth, the end of the response).
+    void Feed(const char* mpsfBytes, size_t mnLen);
+    void EndOfInput();
+    // document.write while this builder is building: parsed where the running script stands.
+    void Write(const char* mpsfBytes, size_t mnLen);
+
+    KxwDomHtmlDocument* GetDocument() const { return _ptDocument; }
+    bool IsEnded() const { return _tBuilder.IsEnded(); }
+    size_t GetElementCount() const { return _nElements; }
+
+private:
+    void* CreateElement(const char* mpsfUpperName, size_t mnLen, const KxwiHtmlAttr* mptAttrs, size_t mnCount,
+                        bool mbImplied, int miLine) override;
+    bool AppendChild(void* mpvParent, void* mpvChild) override;
+    bool InsertBefore(void* mpvParent, void* mpvChild, void* mpvBefore) override;
+    bool AddText(void* mpvParent, void* mpvBefore, const char* mpsfText, size_t mnLen) override;
+    void AddComment(void* mpvParent, const char* mpsfText, size_t mnLen) override;
+    void MergeAttributes(void* mpvElement, const KxwiHtmlAttr* mptAttrs, size_t mnCount) override;
+    void OnScriptEnd(void* mpvScript, bool mbEndTagSeen) override;
+    void OnMetaCharset(const char* mpsfCharset, size_t mnLen) override;
+    void OnEndOfInput() override;
+
+    KxwDomNodeBase* Parent(void* mpvParent) const;
+    void BeginPage();
+    void EndPage();
+
+    KxwDomHtmlDocument* _ptDocument;
+    Mode _eMode;
+    KxwiHtmlTreeBuilder _tBuilder;
+    std::unique_ptr<KxwU16nHandler> _ptCharsetHandler;
+    KxwPlayScriptRunner _tScriptRunner;
+    size_t _nElements = 0;
+    // The line of the latest SCRIPT start tag: the script that ends next is that one (a script the running one
+    // writes starts and ends before the writer goes on).
+    int _iScriptLine = 0;
+    bool _bPageBegun = false;
+    bool _bPageEnded = false;
+};

@@ -1,0 +1,54 @@
+// The pages of one virtual user while windows do not exist yet: the current page's document (the global
+// "document" of the user's scripts), the builders at work on it, and the stand-in through which the library hands
+// the engine markup to parse (document.write, innerHTML). Lives on the virtual user's thread, for one iteration.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kxw/KxwDomCommonEnums.h"
+
+class KxwDomHtmlDocument;
+class KxwDomNodeBase;
+class KxwPlayPageBuilder;
+
+class KxwPlayPages {
+public:
+    // Runs an inline SCRIPT element's text (UTF-16): file (the page's URL) and first line for the messages.
+    using ScriptRunner = std::function<void(const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile,
+                                            int miLine)>;
+
+    // Installs the notification stand-in of the calling thread.
+    explicit KxwPlayPages(ScriptRunner mtRunner);
+    // Deletes the document and removes the stand-in.
+    ~KxwPlayPages();
+    KxwPlayPages(const KxwPlayPages&) = delete;
+    KxwPlayPages& operator=(const KxwPlayPages&) = delete;
+
+    // Loads a page into a new document that replaces the current one. Pages up to mnMaxBytes. False with the
+    // reason when the page cannot be read (the current document is kept then).
+    bool Load(const std::string& mdsUrl, size_t mnMaxBytes, std::string* mpdsError);
+    // The same from bytes already in memory (charset: canonical name or empty for the page's own choice).
+    void LoadBytes(const std::string& mdsUrl, const char* mpsfBytes, size_t mnLen, const std::string& mdsCharset);
+
+    KxwDomHtmlDocument* GetDocument() const { return _ptDocument; }
+    // Elements the last page load made (the page's own and those its scripts wrote).
+    size_t GetLastElementCount() const { return _nLastElements; }
+
+private:
+    static void OnNotification(void* mpvClosure, KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject,
+                               void* mpvObject);
+    void HandleMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvObject);
+    void RunScript(KxwPlayPageBuilder& mrtBuilder, KxwDomNodeBase* mptScript, int miLine);
+    void ReleaseDocument();
+
+    ScriptRunner _tRunner;
+    KxwDomHtmlDocument* _ptDocument = nullptr;
+    std::string _dsUrl;
+    // The builders at work, innermost last: a write goes to the one building its document.
+    std::vector<KxwPlayPageBuilder*> _tActive;
+    size_t _nLastElements = 0;
+};
