@@ -116,6 +116,8 @@ KXW_API int xfiKxwDomHtmlBuildGetSubtypeByTagName(const char* mpsfTagName, size_
 // Whether an element may have content (elements such as BR, IMG, INPUT never do).
 KXW_API bool xfbKxwDomHtmlBuildCanHaveChildren(const KxwDomNodeBase* mptNode);
 KXW_API KxwDomNodeBase* xfptKxwDomHtmlBuildGetParentNode(const KxwDomNodeBase* mptNode);
+// The length of the document's "links" collection (A and AREA elements with an href).
+KXW_API unsigned long xfulKxwDomHtmlBuildGetLinkCount(KxwDomHtmlDocument* mptDocument);
 KXW_API KxwDomNodeBase* xfptKxwDomHtmlBuildGetDocumentElement(KxwDomHtmlDocument* mptDocument);
 KXW_API KxwDomNodeBase* xfptKxwDomHtmlBuildGetHead(KxwDomHtmlDocument* mptDocument);
 KXW_API KxwDomNodeBase* xfptKxwDomHtmlBuildGetHtmlBody(KxwDomHtmlDocument* mptDocument);

@@ -9,6 +9,7 @@
 
 #include "KxwDomCoreComment.h"
 #include "KxwDomCoreTextNode.h"
+#include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementMeta.h"
@@ -119,6 +120,12 @@ void xfvKxwDomHtmlBuildDeleteDocument(KxwDomHtmlDocument* mptDocument) {
         return;
     }
     ReportBad("xfvKxwDomHtmlBuildDeleteDocument", mptDocument);
+}
+
+unsigned long xfulKxwDomHtmlBuildGetLinkCount(KxwDomHtmlDocument* mptDocument) {
+    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfulKxwDomHtmlBuildGetLinkCount");
+    KxwDomHtmlCollectionGeneral* ptLinks = ptDocument ? ptDocument->GetLinks() : nullptr;
+    return ptLinks ? ptLinks->GetLength() : 0;
 }
 
 KxwDomNodeBase* xfptKxwDomHtmlBuildDocumentAsNode(KxwDomHtmlDocument* mptDocument) {

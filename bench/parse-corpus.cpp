@@ -1,0 +1,139 @@
+// Parses every .html file of a folder (recursively) into a fresh document of one virtual user, as the player loads
+// a page (charset from a byte-order mark or a META element, the page parser building through the library's
+// interface, no script run), counts its links (the document's "links": A and AREA elements with an href), and
+// prints one line:
+//   kxw pages=N bytes=B seconds=S pages_per_s=P mb_per_s=M peak_rss_mb=R [links=L]
+// The files are read into memory before the clock starts; MB are MiB. bench/run-parse runs it beside the peers.
+//   parse-corpus [--links] [--rounds N] DIR
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "KxwJswEngine.h"
+#include "KxwPlayPageSource.h"
+#include "KxwPlayPages.h"
+#include "KxwVUserVars.h"
+#include "KxwiRunTimeSettings.h"
+#include "kxw/KxwDomHtmlBuild.h"
+#include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwObjMgr.h"
+
+namespace {
+
+void FindPages(const std::string& mdsFolder, std::vector<std::string>* mptPaths) {
+    DIR* ptDir = opendir(mdsFolder.c_str());
+    if (!ptDir) return;
+    while (dirent* ptEntry = readdir(ptDir)) {
+        std::string dsName = ptEntry->d_name;
+        if (dsName == "." || dsName == "..") continue;
+        std::string dsPath = mdsFolder + "/" + dsName;
+        struct stat tStat;
+        if (stat(dsPath.c_str(), &tStat) != 0) continue;
+        if (S_ISDIR(tStat.st_mode))
+            FindPages(dsPath, mptPaths);
+        else if (dsName.size() > 5 && dsName.compare(dsName.size() - 5, 5, ".html") == 0)
+            mptPaths->push_back(dsPath);
+    }
+    closedir(ptDir);
+}
+
+double PeakRssMb() {
+    std::ifstream tStatus("/proc/self/status");
+    std::string dsLine;
+    while (std::getline(tStatus, dsLine))
+        if (dsLine.compare(0, 6, "VmHWM:") == 0) return std::atof(dsLine.c_str() + 6) / 1024.0;
+    return 0;
+}
+
+// Messages of broken pages go nowhere: the figures are what counts here.
+bool IssueNothing(KXW_WTL_SEV_LVL_ENUM) {
+    return false;
+}
+void PrintNothing(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int) {}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool bLinks = false;
+    int iRounds = 1;
+    std::string dsFolder;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--links") == 0)
+            bLinks = true;
+        else if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
+            iRounds = std::max(1, std::atoi(argv[++i]));
+        else
+            dsFolder = argv[i];
+    }
+    if (dsFolder.empty()) {
+        std::fprintf(stderr, "usage: parse-corpus [--links] [--rounds N] DIR\n");
+        return 2;
+    }
+    std::vector<std::string> tPaths;
+    FindPages(dsFolder, &tPaths);
+    std::sort(tPaths.begin(), tPaths.end());
+    if (tPaths.empty()) {
+        std::fprintf(stderr, "parse-corpus: no .html files in %s\n", dsFolder.c_str());
+        return 2;
+    }
+    std::vector<KxwPlayPageSource> tSources;
+    size_t nBytes = 0;
+    for (const std::string& rdsPath : tPaths) {
+        KxwPlayPageSource tSource;
+        std::string dsError;
+        if (!xfbKxwPlayLoadFileUrl("file://" + rdsPath, size_t(1) << 30, &tSource, &dsError)) {
+            std::fprintf(stderr, "parse-corpus: %s\n", dsError.c_str());
+            return 2;
+        }
+        nBytes += tSource._dsBytes.size();
+        tSources.push_back(std::move(tSource));
+    }
+
+    KxwiRunTimeSettings tInitialRTS;
+    KxwEnvCfg tEnvCfg;
+    tEnvCfg._ptInitialRTS = &tInitialRTS;
+    if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) {
+        std::fprintf(stderr, "parse-corpus: global initialisation failed\n");
+        return 1;
+    }
+    KxwObjMgr::SetWtlFuncs(&IssueNothing, &PrintNothing);
+    unsigned long ulLinks = 0;
+    double dfSeconds = 0;
+    {
+        KxwVUserVars tVUser(1);
+        tVUser.GetRTS() = tInitialRTS;
+        KxwVUserVarsThreadBinding tBinding(&tVUser);
+        KxwJswEngine* ptEngine = KxwJswEngine::Create();
+        {
+            KxwPlayPages tPages(nullptr);
+            auto tStart = std::chrono::steady_clock::now();
+            for (int iRound = 0; iRound < iRounds; ++iRound) {
+                ulLinks = 0;
+                for (const KxwPlayPageSource& rtPage : tSources) {
+                    tPages.LoadBytes(rtPage._dsUrl, rtPage._dsBytes.data(), rtPage._dsBytes.size(),
+                                     rtPage._dsCharset);
+                    ulLinks += xfulKxwDomHtmlBuildGetLinkCount(tPages.GetDocument());
+                }
+            }
+            dfSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - tStart).count();
+        }
+        delete ptEngine;
+    }
+    xfvKxwObjMgrGlobalTerm();
+    double dfPages = static_cast<double>(tSources.size()) * iRounds;
+    std::printf("kxw pages=%zu bytes=%zu seconds=%.3f pages_per_s=%.1f mb_per_s=%.2f peak_rss_mb=%.1f", tSources.size(),
+                nBytes, dfSeconds / iRounds, dfPages / dfSeconds,
+                static_cast<double>(nBytes) * iRounds / (1024.0 * 1024.0) / dfSeconds, PeakRssMb());
+    if (bLinks) std::printf(" links=%lu", ulLinks);
+    std::printf("\n");
+    return 0;
+}
