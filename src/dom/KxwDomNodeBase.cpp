@@ -1,6 +1,7 @@
 #include "KxwDomNodeBase.h"
 
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "KxwDomBindingUtil.h"
@@ -429,29 +430,47 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
                                          KxwDomBase* mptWatchedSubject) {
     static const char kszLabel[] = "NotifyThis from NotifyAncestors";
     KxwDomWatchDelete tWatchSubject(kszLabel, mptWatchedSubject);
-    // One level per ancestor, each watching the node that started it; the levels live on the heap, not the stack.
-    std::deque<KxwDomWatchDelete> tLevels;
+    // One level per ancestor, each watching the node that started it: the usual depths in place, deeper ones on
+    // the heap (never on the stack, however deep the tree).
+    constexpr size_t knInlineLevels = 48;
+    std::optional<KxwDomWatchDelete> atInline[knInlineLevels];
+    std::deque<KxwDomWatchDelete> tDeeper;
+    size_t nLevels = 0;
+    auto Level = [&](size_t mnLevel) -> KxwDomWatchDelete& {
+        return mnLevel < knInlineLevels ? *atInline[mnLevel] : tDeeper[mnLevel - knInlineLevels];
+    };
+    auto PopLevel = [&]() {
+        --nLevels;
+        if (nLevels < knInlineLevels)
+            atInline[nLevels].reset();
+        else
+            tDeeper.pop_back();
+    };
     KxwDomNodeBase* ptNode = mptFirst;
     while (ptNode) {
         KxwDomCoreNode* ptParent = ptNode->GetParentNode();
         if (!ptParent || ptParent == ptNode) break;
-        tLevels.emplace_back(kszLabel, ptNode);
+        if (nLevels < knInlineLevels)
+            atInline[nLevels].emplace(kszLabel, ptNode);
+        else
+            tDeeper.emplace_back(kszLabel, ptNode);
+        ++nLevels;
         ptParent->NotifyThis(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
         if (tWatchSubject.HasBeenDeleted()) return;
-        if (tLevels.back().HasBeenDeleted()) {
+        if (Level(nLevels - 1).HasBeenDeleted()) {
             // The level stops here: no further ancestors, and no after-call from it.
-            tLevels.pop_back();
+            PopLevel();
             break;
         }
         ptNode = ptNode->GetParentNode();
     }
-    while (!tLevels.empty()) {
+    while (nLevels > 0) {
         if (tWatchSubject.HasBeenDeleted()) return;
-        if (KxwDomBase* ptLevelNode = tLevels.back().GetEffectiveWatchedPtr()) {
+        if (KxwDomBase* ptLevelNode = Level(nLevels - 1).GetEffectiveWatchedPtr()) {
             if (KxwDomCoreNode* ptParent = static_cast<KxwDomNodeBase*>(ptLevelNode)->GetParentNode())
                 ptParent->NotifyThisAfterAncestors(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
         }
-        tLevels.pop_back();
+        PopLevel();
     }
 }
 

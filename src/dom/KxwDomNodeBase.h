@@ -37,7 +37,8 @@ public:
     // The node as a node that can have children, or null.
     virtual KxwDomCoreNode* AsCoreNode();
     const KxwDomCoreNode* AsCoreNode() const { return const_cast<KxwDomNodeBase*>(this)->AsCoreNode(); }
-    bool IsPlaceHolder() const { return GetNodeType() == KXW_DOM_COMMON_NODE_TYPE_PLACE_HOLDER; }
+    // Kept in a flag: every walk up the tree asks it of each container.
+    bool IsPlaceHolder() const { return _bIsPlaceHolder; }
     // Kept in a flag: the collector asks it of nodes whose destructors are running.
     bool IsDocument() const { return _bIsDocument; }
     // Elements and comments (comments are elements for every purpose but their type).
@@ -156,4 +157,5 @@ private:
     // Set while a record of the owner document's disconnected-nodes list stands for this node.
     bool _bOnDisconnectedNodesList = false;
     bool _bIsDocument = false;
+    bool _bIsPlaceHolder = false;
 };

@@ -16,6 +16,7 @@ KxwDomPlaceHolderNode::KxwDomPlaceHolderNode(KxwDomCoreDocument* mptOwnerDocumen
                                              KxwDomNodeBase* mptRealNode)
     : KxwDomEventTarget(mptOwnerDocument, mptMemMgr, KXW_DOM_COMMON_NODE_TYPE_PLACE_HOLDER, SubtypeOf(mptRealNode)),
       _ptRealNode(nullptr) {
+    _bIsPlaceHolder = true;
     AttachToRealNode(mptRealNode);
 }
 

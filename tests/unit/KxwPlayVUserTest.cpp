@@ -181,10 +181,38 @@ TEST_F(KxwPlayVUserTest, AnEndlessScriptIsStoppedAtTheTimeLimit) {
 
 TEST_F(KxwPlayVUserTest, VerbsOfTheDocumentModelFailUntilTheyExist) {
     Load("goto page.html\n");
-    EXPECT_EQ("STEP 1 goto FAIL goto: not available in this build\n", Run());
+    EXPECT_EQ("STEP 1 goto FAIL goto: cannot read /dir/page.html: No such file or directory\n", Run());
+    Load("goto http://example.com/\n");
+    EXPECT_EQ("STEP 1 goto FAIL goto: only file: URLs are loaded in this build (http://example.com/)\n", Run());
     Load("link \"Buy now\"\n");
     EXPECT_EQ("STEP 1 link FAIL link: not available in this build\n", Run());
     EXPECT_EQ(1u, _ulFailures);
+}
+
+TEST_F(KxwPlayVUserTest, GotoLoadsAPageThatScriptsThenSee) {
+    std::string dsPath = testing::TempDir() + "kxw-vuser-page.html";
+    std::FILE* ptFile = std::fopen(dsPath.c_str(), "wb");
+    std::fputs("<html><head><title>T&eacute;st</title></head><body><p id=a>one\n"
+               "<script>document.write('<b id=w>' + document.getElementById('a').tagName + '</b>');</script>"
+               "<form name=f><input name=q></form><a href=x.html>x</a><script>nosuch();</script>"
+               "<p id=last>end</body></html>",
+               ptFile);
+    std::fclose(ptFile);
+    _tRTS.SetFailOnJavaScriptError(false);
+    Load("goto file://" + dsPath +
+         "\n"
+         "eval document.title + '|' + document.getElementById('w').innerText + '|' + document.forms.f.name\n"
+         "expect document.links.length == 1 && document.getElementById('w').parentNode.id == 'a'\n"
+         "eval document.body.lastChild.id\n");
+    std::string dsOut = Run();
+    EXPECT_NE(std::string::npos, dsOut.find("EVAL T\xC3\xA9st|P|f\n")) << dsOut;
+    EXPECT_NE(std::string::npos, dsOut.find("STEP 3 expect OK")) << dsOut;
+    EXPECT_NE(std::string::npos, dsOut.find("EVAL last\n")) << dsOut;
+    // The page's script error is reported with the page and the script's line, and the page loads on.
+    EXPECT_NE(std::string::npos, dsOut.find("ERROR ReferenceError: nosuch is not defined (file://" + dsPath +
+                                            ", line 2)"))
+        << dsOut;
+    std::remove(dsPath.c_str());
 }
 
 TEST_F(KxwPlayVUserTest, DataRowsFollowTheVirtualUserAndTheIteration) {
