@@ -572,11 +572,11 @@ void KxwDomHtmlDocument::UnfileRemovedElement(KxwDomHtmlElement* mptElement) {
     KxwDomWatchDelete tWatchElement("KxwDomHtmlDocument::UnfileRemovedElement", mptElement);
     mptElement->NotifyDocumentConnection(*this, false);
     if (tWatchElement.HasBeenDeleted()) return;
-    // Removal takes it out of every list it may be in, whatever changed since it was filed.
-    for (int i = 0; i < KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT; ++i) {
-        if (i == KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMESPACES) continue;
-        _aptCollections[i]->RemoveItem(mptElement, false);
-    }
+    // What decides the lists an element is in (id, name, href, type, form) changes only with a notification, so
+    // the lists it is in now are the lists it was filed into.
+    uint32_t uMask = GetFilingMask(mptElement, nullptr, false);
+    for (int i = 0; i < KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT; ++i)
+        if (uMask & (1u << i)) _aptCollections[i]->RemoveItem(mptElement, false);
     if (mptElement->GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BASE)
         xfvKxwUtilReportBySevLvl(
             KXW_WTL_SEV_LVL_ENUM_NOTICE,

@@ -172,6 +172,15 @@ public:
     KxwDomHtmlElement* CloneElement(bool mbDeep);
     // Exchanges the places of this element and mptOther; false when no place holder could be made.
     bool SwapNode(KxwDomHtmlElement* mptOther);
+    // Script "mergeAttributes": the source element's attributes join this element's; with mbPreserve the id stays.
+    bool MergeAttributes(KxwDomNodeBase* mptSourceNode, bool mbPreserve) override;
+    // An empty element of the same tag with the same attributes, for the content a split leaves behind.
+    KxwDomNodeBase* CloneForSplit() override;
+    // The window an A, AREA, BASE or FORM sends its navigation to: its own target, else the target of the BASE in
+    // force when it was made, else empty. Other elements have none (reported).
+    const char* GetActiveTarget(unsigned* mpuLen) const;
+    // The element's own target property, for the classes that have one.
+    virtual const KxwDomHtmlPropertyStr* GetOwnTarget() const { return nullptr; }
     // A dummy container element in this element's document (for markup parsed on the side), or null.
     KxwDomHtmlElement* CreateDummyContainerElement(const char* mpszCallingFunctionNameStr);
 
@@ -238,7 +247,9 @@ private:
         _ucElementFlags = static_cast<uint8_t>(mbOn ? (_ucElementFlags | mucFlag) : (_ucElementFlags & ~mucFlag));
     }
     RareProperties& ObtainRareProperties();
-    void CopyPropertiesTo(KxwDomHtmlElement& mrtClone);
+    // The given properties and the stored and script-added attributes; a clone (same class) also takes the id and
+    // the class's own properties.
+    void CopyPropertiesTo(KxwDomHtmlElement& mrtTarget, bool mbClone);
     // The element without content, with what was given to this one.
     KxwDomHtmlElement* CloneShallow(KxwDomHtmlDocument& mrtDocument);
 
