@@ -729,13 +729,16 @@ KxwDomNodeBase* KxwDomHtmlElement::ReplaceDummyContainerByContent(KxwDomHtmlElem
         if (tWatchDummy.HasBeenDeleted()) return ptFirst;
         mptDummyContainer->RemoveFromParent(true);
     }
-    if (!tWatchDummy.HasBeenDeleted() && !mptDummyContainer->GetParentNode()) {
-        // The container was made for this and nothing else holds it.
-        if (KxwDomHtmlDocument* ptDocument = mptDummyContainer->GetOwnerHtmlDocument(false))
-            ptDocument->RemoveFromDisconnectedNodesList(mptDummyContainer);
-        delete mptDummyContainer;
-    }
+    if (!tWatchDummy.HasBeenDeleted()) DeleteDummyContainer(mptDummyContainer);
     return ptFirst;
+}
+
+void KxwDomHtmlElement::DeleteDummyContainer(KxwDomHtmlElement* mptDummyContainer) {
+    // The container was made for one operation: nothing else holds it once it is out of the tree.
+    if (!mptDummyContainer || mptDummyContainer->GetParentNode()) return;
+    if (KxwDomHtmlDocument* ptDocument = mptDummyContainer->GetOwnerHtmlDocument(false))
+        ptDocument->RemoveFromDisconnectedNodesList(mptDummyContainer);
+    delete mptDummyContainer;
 }
 
 bool KxwDomHtmlElement::SetOuterHtml(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars) {
@@ -1022,7 +1025,7 @@ bool KxwDomHtmlElement::SwapNode(KxwDomHtmlElement* mptOther) {
         KxwDomCoreNode* ptDummyParent = ptDummy->GetDomParentNode();
         bOK = ptDummyParent && ptDummyParent->ReplaceChild(mptOther, ptDummy, true) != nullptr;
     }
-    if (!tWatchDummy.HasBeenDeleted() && !ptDummy->GetParentNode()) delete ptDummy;
+    if (!tWatchDummy.HasBeenDeleted()) DeleteDummyContainer(ptDummy);
     return bOK;
 }
 

@@ -232,6 +232,8 @@ protected:
     static void NotifyInnerHtml(KxwDomHtmlElement* mptTarget, const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
     // Moves the content of a dummy container into its place and deletes it; the first moved node is returned.
     static KxwDomNodeBase* ReplaceDummyContainerByContent(KxwDomHtmlElement* mptDummyContainer);
+    // Deletes a dummy container that is out of the tree (its record on the disconnected list goes first).
+    static void DeleteDummyContainer(KxwDomHtmlElement* mptDummyContainer);
     // A new element of the same tag in mrtDocument, without content or properties (the generic class keeps its
     // parsed tag name).
     virtual KxwDomHtmlElement* MakeEmptyClone(KxwDomHtmlDocument& mrtDocument);
