@@ -154,8 +154,10 @@ public:
     virtual bool AddInnerTextDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes);
 
     // ---- Markup ----
-    // Hand markup to the parser (notification 18) to become the element's content, or to take the element's
-    // place. False (reported to the script) when the element cannot have content or has no parent.
+    // Hand markup to the parser to become the element's content, or to take the element's place: notification 18
+    // (KXW_DOM_COMMON_NOTIFICATION_ENUM_INNER_HTML) with the element to build into as subject and a const KxwDomStr*
+    // holding the markup in DCS as extra. False (reported to the script) when the element cannot have content or
+    // has no parent.
     bool SetInnerHtmlU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
     bool SetInnerHtmlDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes);
     bool SetOuterHtml(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
