@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "KxwDomCoreComment.h"
@@ -159,25 +160,10 @@ const char* xfpszKxwDomHtmlBuildGetResponseCharset(KxwDomHtmlDocument* mptDocume
 
 void xfvKxwDomHtmlBuildSetScriptEvaluator(KxwDomHtmlDocument* mptDocument, KxwDomHtmlBuildScriptEvaluator mpfEvaluator,
                                           void* mpvClosure) {
-    KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildSetScriptEvaluator");
-    if (!ptDocument) return;
-    // The engine sees the script as a node; the document's hook sees its class.
-    struct Closure {
-        KxwDomHtmlBuildScriptEvaluator _pfEvaluator;
-        void* _pvClosure;
-    };
-    thread_local std::vector<std::unique_ptr<Closure>> tClosures;
-    if (!mpfEvaluator) {
-        ptDocument->SetScriptEvaluator(nullptr, nullptr);
-        return;
-    }
-    tClosures.push_back(std::make_unique<Closure>(Closure{mpfEvaluator, mpvClosure}));
-    ptDocument->SetScriptEvaluator(
-        [](void* mpvOwnClosure, KxwDomHtmlDocument* mptDoc, KxwDomHtmlElementScript* mptScript) {
-            auto* ptClosure = static_cast<Closure*>(mpvOwnClosure);
-            return ptClosure->_pfEvaluator(ptClosure->_pvClosure, mptDoc, mptScript);
-        },
-        tClosures.back().get());
+    static_assert(std::is_same<KxwDomHtmlBuildScriptEvaluator, KxwDomHtmlDocument::ScriptEvaluator>::value,
+                  "the document takes the engine's evaluator as it is");
+    if (KxwDomHtmlDocument* ptDocument = Document(mptDocument, "xfvKxwDomHtmlBuildSetScriptEvaluator"))
+        ptDocument->SetScriptEvaluator(mpfEvaluator, mpvClosure);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -238,7 +224,8 @@ bool xfbKxwDomHtmlBuildAddText(KxwDomNodeBase* mptNode, const char* mpsfDcs, siz
         return ptElement->AddInnerTextDcs(mpsfDcs, static_cast<unsigned>(mnLen));
     // Text straight under the document is joined like an element's.
     KxwDomCoreNode* ptContainer = mptNode->AsCoreNode();
-    if (!ptContainer || !mpsfDcs || mnLen == 0) return ptContainer != nullptr;
+    if (!ptContainer) return ReportBad("xfbKxwDomHtmlBuildAddText", mptNode), false;
+    if (!mpsfDcs || mnLen == 0) return true;
     KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(mptNode);
     KxwDomNodeBase* ptLast = ptContainer->GetLastChild();
     if (auto* ptLastText = dynamic_cast<KxwDomCoreTextNode*>(ptLast)) {

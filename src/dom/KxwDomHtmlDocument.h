@@ -14,8 +14,8 @@
 //   notification 18 (..._INNER_HTML): subject the element to build into, extra a const KxwDomStr* with the markup
 //                    in DCS (sent by the elements, see KxwDomHtmlElement).
 //
-// The file pair KxwDomHtmlDocument.cpp holds the state, the filing and the lists; KxwDomHtmlDocumentScript.cpp the
-// script properties and methods.
+// KxwDomHtmlDocument.cpp holds the state and the filing, KxwDomHtmlDocumentLoading.cpp the loading side (end of
+// response, pending scripts, meta refresh), KxwDomHtmlDocumentScript.cpp the script properties and methods.
 #pragma once
 
 #include <cstdint>
@@ -70,10 +70,10 @@ enum KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM {
 
 class KxwDomHtmlDocument : public KxwDomCoreDocument {
 public:
-    // Evaluates a SCRIPT element's text; the library's own evaluation of script elements comes later, until then the
-    // embedder (or a test) installs one. True when the script ran.
-    using ScriptEvaluator = bool (*)(void* mpvClosure, KxwDomHtmlDocument* mptDocument,
-                                     KxwDomHtmlElementScript* mptScript);
+    // Evaluates a SCRIPT element's text (the node is a KxwDomHtmlElementScript); the library's own evaluation of
+    // script elements comes later, until then the embedder (or a test) installs one. True when the script ran. The
+    // same type as the building interface's evaluator, which is handed on as it is.
+    using ScriptEvaluator = bool (*)(void* mpvClosure, KxwDomHtmlDocument* mptDocument, KxwDomNodeBase* mptScript);
 
     // On mptMemMgr, in the charset named (windows-1252 when null or unknown).
     explicit KxwDomHtmlDocument(KxwMemMgr* mptMemMgr, const char* mpszCharset = nullptr);

@@ -729,13 +729,16 @@ KxwDomNodeBase* KxwDomHtmlElement::ReplaceDummyContainerByContent(KxwDomHtmlElem
         if (tWatchDummy.HasBeenDeleted()) return ptFirst;
         mptDummyContainer->RemoveFromParent(true);
     }
-    if (!tWatchDummy.HasBeenDeleted() && !mptDummyContainer->GetParentNode()) {
-        // The container was made for this and nothing else holds it.
-        if (KxwDomHtmlDocument* ptDocument = mptDummyContainer->GetOwnerHtmlDocument(false))
-            ptDocument->RemoveFromDisconnectedNodesList(mptDummyContainer);
-        delete mptDummyContainer;
-    }
+    if (!tWatchDummy.HasBeenDeleted()) DeleteDummyContainer(mptDummyContainer);
     return ptFirst;
+}
+
+void KxwDomHtmlElement::DeleteDummyContainer(KxwDomHtmlElement* mptDummyContainer) {
+    // The container was made for one operation: nothing else holds it once it is out of the tree.
+    if (!mptDummyContainer || mptDummyContainer->GetParentNode()) return;
+    if (KxwDomHtmlDocument* ptDocument = mptDummyContainer->GetOwnerHtmlDocument(false))
+        ptDocument->RemoveFromDisconnectedNodesList(mptDummyContainer);
+    delete mptDummyContainer;
 }
 
 bool KxwDomHtmlElement::SetOuterHtml(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars) {
@@ -841,11 +844,11 @@ void KxwDomHtmlElement::StoreScriptText(KxwDomHtmlPropertyStr& mrtProperty, KxwD
     mrtProperty = mrtPropertyInfo;
 }
 
-void KxwDomHtmlElement::CopyPropertiesTo(KxwDomHtmlElement& mrtClone) {
+void KxwDomHtmlElement::CopyPropertiesTo(KxwDomHtmlElement& mrtClone, bool mbClone) {
     auto tCopy = [](const KxwDomHtmlPropertyStr& mrtFrom, KxwDomHtmlPropertyStr& mrtTo) {
         CopySpecifiedText(mrtFrom, mrtTo);
     };
-    tCopy(_tId, mrtClone._tId);
+    if (mbClone) tCopy(_tId, mrtClone._tId);
     tCopy(_tClassName, mrtClone._tClassName);
     if (_ptRareProperties) {
         RareProperties& rtTo = mrtClone.ObtainRareProperties();
@@ -869,7 +872,7 @@ void KxwDomHtmlElement::CopyPropertiesTo(KxwDomHtmlElement& mrtClone) {
             mrtClone.KxwDomCoreElement::AddParsedAttr(ptAttr->GetNameDcsStr(), nullptr);
         }
     }
-    CopyClassPropertiesTo(mrtClone);
+    if (mbClone) CopyClassPropertiesTo(mrtClone);
     // Attributes a script added are own properties of the engine object.
     if (!PeekJsiObj()) return;
     KxwJsval tThis, tClone;
@@ -884,6 +887,62 @@ void KxwDomHtmlElement::CopyPropertiesTo(KxwDomHtmlElement& mrtClone) {
 }
 
 void KxwDomHtmlElement::CopyClassPropertiesTo(KxwDomHtmlElement&) const {}
+
+bool KxwDomHtmlElement::MergeAttributes(KxwDomNodeBase* mptSourceNode, bool mbPreserve) {
+    KxwDomHtmlElement* ptSource = ConvertToElement(mptSourceNode);
+    if (!ptSource || ptSource == this) {
+        unsigned uLen = 0;
+        const char16_t* pwsfName = mptSourceNode ? mptSourceNode->GetNodeNameU16n(&uLen) : nullptr;
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            xfeKxwUtilJavaScriptErrorSevLvl(),
+            "KxwDomHtmlElement::mergeAttributes(mptSourceNode=%p=%s, mbPreserve=%s) invalid/unsupported for "
+            "this=%p=%s (ptSourceElement==NULL)",
+            static_cast<void*>(mptSourceNode), pwsfName ? xfdsKxwDomUtilU16ToUtf8(pwsfName, uLen).c_str() : "[NULL]",
+            mbPreserve ? "true" : "false", static_cast<void*>(this), GetTagNameOrInvalidDcsStr());
+        return ptSource == this;
+    }
+    // The attributes the source was given and the ones scripts added; its identity only when not preserved.
+    ptSource->CopyPropertiesTo(*this, false);
+    if (!mbPreserve && ptSource->_tId.IsSpecified()) {
+        const char16_t* pwsfId = ptSource->_tId.GetU16nStr();
+        SetIdU16n(pwsfId ? pwsfId : u"", pwsfId ? ptSource->_tId.GetU16nLenInChars() : 0);
+    }
+    return true;
+}
+
+KxwDomNodeBase* KxwDomHtmlElement::CloneForSplit() {
+    KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
+    return ptDocument ? CloneShallow(*ptDocument) : nullptr;
+}
+
+const char* KxwDomHtmlElement::GetActiveTarget(unsigned* mpuLen) const {
+    if (mpuLen) *mpuLen = 0;
+    const KxwDomHtmlPropertyStr* ptOwnTarget = GetOwnTarget();
+    if (!ptOwnTarget) {
+        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, -35961,
+                                            "KxwDomHtmlElement::GetActiveTarget", __LINE__, GetTagNameOrInvalidDcsStr(),
+                                            "target");
+        return "";
+    }
+    // A frame in restricted security opens every target in a new window; frames come with windows.
+    if (!ptOwnTarget->IsEmpty()) {
+        if (xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile("Using target=\"%.1000s\" for element=%p in KxwDomHtmlElement::GetActiveTarget",
+                                        ptOwnTarget->GetDcsStr(), static_cast<const void*>(this));
+        if (mpuLen) *mpuLen = ptOwnTarget->GetDcsLenInBytes();
+        return ptOwnTarget->GetDcsStr();
+    }
+    const KxwDomHtmlElementBase* ptBase = GetElementBase();
+    if (ptBase && !ptBase->GetTarget().IsEmpty()) {
+        if (xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile(
+                "Using BASE (%p) target=\"%.1000s\" for element=%p in KxwDomHtmlElement::GetActiveTarget",
+                static_cast<const void*>(ptBase), ptBase->GetTarget().GetDcsStr(), static_cast<const void*>(this));
+        if (mpuLen) *mpuLen = ptBase->GetTarget().GetDcsLenInBytes();
+        return ptBase->GetTarget().GetDcsStr();
+    }
+    return "";
+}
 
 KxwDomHtmlElement* KxwDomHtmlElement::CloneElement(bool mbDeep) {
     KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(true);
@@ -939,7 +998,7 @@ KxwDomHtmlElement* KxwDomHtmlElement::CloneShallow(KxwDomHtmlDocument& mrtDocume
                                               "ptClonedNode is NULL in KxwDomHtmlElement::cloneNode_callback");
         return nullptr;
     }
-    CopyPropertiesTo(*ptClone);
+    CopyPropertiesTo(*ptClone, true);
     return ptClone;
 }
 
@@ -966,7 +1025,7 @@ bool KxwDomHtmlElement::SwapNode(KxwDomHtmlElement* mptOther) {
         KxwDomCoreNode* ptDummyParent = ptDummy->GetDomParentNode();
         bOK = ptDummyParent && ptDummyParent->ReplaceChild(mptOther, ptDummy, true) != nullptr;
     }
-    if (!tWatchDummy.HasBeenDeleted() && !ptDummy->GetParentNode()) delete ptDummy;
+    if (!tWatchDummy.HasBeenDeleted()) DeleteDummyContainer(ptDummy);
     return bOK;
 }
 

@@ -154,8 +154,10 @@ public:
     virtual bool AddInnerTextDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes);
 
     // ---- Markup ----
-    // Hand markup to the parser (notification 18) to become the element's content, or to take the element's
-    // place. False (reported to the script) when the element cannot have content or has no parent.
+    // Hand markup to the parser to become the element's content, or to take the element's place: notification 18
+    // (KXW_DOM_COMMON_NOTIFICATION_ENUM_INNER_HTML) with the element to build into as subject and a const KxwDomStr*
+    // holding the markup in DCS as extra. False (reported to the script) when the element cannot have content or
+    // has no parent.
     bool SetInnerHtmlU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
     bool SetInnerHtmlDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes);
     bool SetOuterHtml(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
@@ -172,6 +174,15 @@ public:
     KxwDomHtmlElement* CloneElement(bool mbDeep);
     // Exchanges the places of this element and mptOther; false when no place holder could be made.
     bool SwapNode(KxwDomHtmlElement* mptOther);
+    // Script "mergeAttributes": the source element's attributes join this element's; with mbPreserve the id stays.
+    bool MergeAttributes(KxwDomNodeBase* mptSourceNode, bool mbPreserve) override;
+    // An empty element of the same tag with the same attributes, for the content a split leaves behind.
+    KxwDomNodeBase* CloneForSplit() override;
+    // The window an A, AREA, BASE or FORM sends its navigation to: its own target, else the target of the BASE in
+    // force when it was made, else empty. Other elements have none (reported).
+    const char* GetActiveTarget(unsigned* mpuLen) const;
+    // The element's own target property, for the classes that have one.
+    virtual const KxwDomHtmlPropertyStr* GetOwnTarget() const { return nullptr; }
     // A dummy container element in this element's document (for markup parsed on the side), or null.
     KxwDomHtmlElement* CreateDummyContainerElement(const char* mpszCallingFunctionNameStr);
 
@@ -223,6 +234,8 @@ protected:
     static void NotifyInnerHtml(KxwDomHtmlElement* mptTarget, const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
     // Moves the content of a dummy container into its place and deletes it; the first moved node is returned.
     static KxwDomNodeBase* ReplaceDummyContainerByContent(KxwDomHtmlElement* mptDummyContainer);
+    // Deletes a dummy container that is out of the tree (its record on the disconnected list goes first).
+    static void DeleteDummyContainer(KxwDomHtmlElement* mptDummyContainer);
     // A new element of the same tag in mrtDocument, without content or properties (the generic class keeps its
     // parsed tag name).
     virtual KxwDomHtmlElement* MakeEmptyClone(KxwDomHtmlDocument& mrtDocument);
@@ -238,7 +251,9 @@ private:
         _ucElementFlags = static_cast<uint8_t>(mbOn ? (_ucElementFlags | mucFlag) : (_ucElementFlags & ~mucFlag));
     }
     RareProperties& ObtainRareProperties();
-    void CopyPropertiesTo(KxwDomHtmlElement& mrtClone);
+    // The given properties and the stored and script-added attributes; a clone (same class) also takes the id and
+    // the class's own properties.
+    void CopyPropertiesTo(KxwDomHtmlElement& mrtTarget, bool mbClone);
     // The element without content, with what was given to this one.
     KxwDomHtmlElement* CloneShallow(KxwDomHtmlDocument& mrtDocument);
 

@@ -18,6 +18,7 @@ public:
     void SetHrefU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
     const KxwDomHtmlPropertyStr& GetTarget() const { return _tTarget; }
     void SetTargetParsed(const char* mpszParsedValue) { _tTarget.SetParsed(ParsedText(mpszParsedValue)); }
+    const KxwDomHtmlPropertyStr* GetOwnTarget() const override { return &_tTarget; }
 
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
@@ -74,6 +75,7 @@ public:
     void SetHrefParsed(const char* mpszParsedValue) { _tHref.SetParsed(ParsedText(mpszParsedValue)); }
     const KxwDomHtmlPropertyStr& GetTarget() const { return _tTarget; }
     void SetTargetParsed(const char* mpszParsedValue) { _tTarget.SetParsed(ParsedText(mpszParsedValue)); }
+    const KxwDomHtmlPropertyStr* GetOwnTarget() const override { return &_tTarget; }
 
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

@@ -67,6 +67,7 @@ public:
 
     const KxwDomHtmlPropertyStr& GetTarget() const { return _tTarget; }
     void SetTargetParsed(const char* mpszParsedValue) { _tTarget.SetParsed(ParsedText(mpszParsedValue)); }
+    const KxwDomHtmlPropertyStr* GetOwnTarget() const override { return &_tTarget; }
 
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

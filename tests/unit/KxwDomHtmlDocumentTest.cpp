@@ -273,7 +273,7 @@ TEST_F(KxwDomHtmlDocumentTest, ActiveBaseIsTheLastBaseAdded) {
 TEST_F(KxwDomHtmlDocumentTest, ScriptsWithASourceRunStrictlyInOrder) {
     std::vector<std::string> tRun;
     _ptDocument->SetScriptEvaluator(
-        [](void* mpvClosure, KxwDomHtmlDocument*, KxwDomHtmlElementScript* mptScript) {
+        [](void* mpvClosure, KxwDomHtmlDocument*, KxwDomNodeBase* mptScript) {
             static_cast<std::vector<std::string>*>(mpvClosure)
                 ->push_back(mptScript->GetId().GetDcsStr() ? mptScript->GetId().GetDcsStr() : "?");
             return true;
@@ -305,9 +305,10 @@ TEST_F(KxwDomHtmlDocumentTest, ScriptsWithASourceRunStrictlyInOrder) {
 TEST_F(KxwDomHtmlDocumentTest, DeferredScriptsRunAfterTheirTurnAndComplete) {
     std::vector<std::string> tRun;
     _ptDocument->SetScriptEvaluator(
-        [](void* mpvClosure, KxwDomHtmlDocument*, KxwDomHtmlElementScript* mptScript) {
+        [](void* mpvClosure, KxwDomHtmlDocument*, KxwDomNodeBase* mptNode) {
+            auto* ptScript = static_cast<KxwDomHtmlElementScript*>(mptNode);
             static_cast<std::vector<std::string>*>(mpvClosure)
-                ->push_back(std::string(mptScript->GetText().GetDcsStr(), mptScript->GetText().GetDcsLenInBytes()));
+                ->push_back(std::string(ptScript->GetText().GetDcsStr(), ptScript->GetText().GetDcsLenInBytes()));
             return true;
         },
         &tRun);

@@ -429,3 +429,48 @@ TEST_F(KxwDomHtmlElementTest, ElementsStaySmall) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(KxwDomHtmlElementTest, MergeAttributesTakesTheSourcesAttributes) {
+    BuildPage("<div id=src title=t class=c data-x=1>s</div><p id=dst>d</p>");
+    EXPECT_EQ("dst|t|c|1|42", Eval("var s = document.getElementById('src'); s.expando = 42; "
+                                   "var d = document.getElementById('dst'); d.mergeAttributes(s); [d.id, d.title, "
+                                   "d.className, d.getAttribute('data-x'), d.expando].join('|')"));
+    EXPECT_EQ("src|2", Eval("d.mergeAttributes(s, false); [d.id, document.all.src.length].join('|')"))
+        << "an id taken over re-keys the collections";
+    KxwRecordingSink tSink;
+    EXPECT_EQ("ERROR", Eval("d.mergeAttributes(d.firstChild)").substr(0, 5));
+    EXPECT_TRUE(tSink.Saw("invalid/unsupported for this="));
+}
+
+TEST_F(KxwDomHtmlElementTest, TheActiveTargetIsTheElementsOrItsBases) {
+    BuildPage(
+        "<base target=fromBase><a id=a1 href=x>1</a><a id=a2 href=y target=own>2</a><form id=f></form>"
+        "<div id=d></div>");
+    auto tTarget = [this](const char* mpszId) {
+        unsigned uLen = 0;
+        const char* psfTarget = ById(mpszId)->GetActiveTarget(&uLen);
+        return std::string(psfTarget, uLen);
+    };
+    EXPECT_EQ("fromBase", tTarget("a1"));
+    EXPECT_EQ("own", tTarget("a2"));
+    EXPECT_EQ("fromBase", tTarget("f"));
+    KxwRecordingSink tSink;
+    EXPECT_EQ("", tTarget("d"));
+    EXPECT_TRUE(tSink.Saw("A <DIV> element has no \"target\" property"));
+}
+
+TEST_F(KxwDomHtmlElementTest, ASplitGetsAnEmptyElementOfTheSameKind) {
+    BuildPage("<b id=bold class=k>x</b>");
+    KxwDomNodeBase* ptPart = ById("bold")->CloneForSplit();
+    ASSERT_NE(nullptr, ptPart);
+    auto* ptElement = KxwJswUserObjBase::ConvertToElement(ptPart);
+    ASSERT_NE(nullptr, ptElement);
+    EXPECT_EQ(KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_B, ptElement->GetNodeSubtype());
+    EXPECT_EQ("k", Dcs(ptElement->GetClassName()));
+    EXPECT_FALSE(ptElement->HasChildNodes());
+    delete ptPart;
+}
+
+}  // namespace
