@@ -7,6 +7,7 @@
 // by kxw_page_build_corpus_replay in every test run.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "KxwHswApi.h"
@@ -31,37 +32,24 @@ bool IssueNothing(KXW_WTL_SEV_LVL_ENUM) {
 }
 void PrintNothing(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int) {}
 
-// One virtual user for the whole run, as one thread of the player has.
+// One virtual user for the whole run, as one thread of the player has. Each input is one iteration of it, with a
+// script engine of its own: engines go before the run ends, never among the static objects at exit.
 struct VUser {
     VUser() {
         _tEnvCfg._ptInitialRTS = &_tRTS;
         xfiKxwObjMgrGlobalInit(&_tEnvCfg);
         KxwObjMgr::SetWtlFuncs(&IssueNothing, &PrintNothing);
-        _ptBinding = new KxwVUserVarsThreadBinding(&_tVUser);
-        KxwJswEngineOptions tOptions;
-        tOptions._uScriptTimeLimitMs = 1000;
-        _ptEngine = KxwJswEngine::Create(tOptions);
-        _ptApi = new KxwHswApi(_ptEngine);
-    }
-    // At the end of the run: the engine before the library's own end, which stops the script engine's threads.
-    ~VUser() {
-        delete _ptApi;
-        delete _ptEngine;
-        delete _ptBinding;
-        xfvKxwObjMgrGlobalTerm();
+        KxwVUserVars::_fptBindToThread(&_tVUser);
+        std::atexit(&xfvKxwObjMgrGlobalTerm);
     }
     KxwiRunTimeSettings _tRTS;
     KxwEnvCfg _tEnvCfg;
     KxwVUserVars _tVUser{1};
-    KxwVUserVarsThreadBinding* _ptBinding = nullptr;
-    KxwJswEngine* _ptEngine = nullptr;
-    KxwHswApi* _ptApi = nullptr;
-    unsigned _uInputs = 0;
 };
 
 VUser& TheVUser() {
-    static VUser tVUser;
-    return tVUser;
+    static VUser* ptVUser = new VUser();
+    return *ptVUser;
 }
 
 const char kszWriter[] =
@@ -78,21 +66,26 @@ const char kszReader[] =
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* mpucData, size_t mnSize) {
-    VUser& rtVUser = TheVUser();
-    QuietNotifier tNotifier;
+    TheVUser();
+    KxwJswEngineOptions tOptions;
+    tOptions._uScriptTimeLimitMs = 1000;
+    KxwJswEngine* ptEngine = KxwJswEngine::Create(tOptions);
+    if (!ptEngine) std::abort();
     {
+        KxwHswApi tApi(ptEngine);
+        QuietNotifier tNotifier;
         KxwPlayPages tPages([&](const char16_t*, size_t, const std::string&, int) {
-            rtVUser._ptApi->EvaluateUtf8(tNotifier, nullptr, kszWriter, sizeof kszWriter - 1, "writer.js", 1);
+            tApi.EvaluateUtf8(tNotifier, nullptr, kszWriter, sizeof kszWriter - 1, "writer.js", 1);
         });
         KxwPlayPageSource tSource;
         tSource._dsBytes.assign(reinterpret_cast<const char*>(mpucData), mnSize);
         xfvKxwPlaySniffCharset(&tSource);
         tPages.LoadBytes("file:///fuzz/page.html", tSource._dsBytes.data(), tSource._dsBytes.size(),
                          tSource._dsCharset);
-        rtVUser._ptApi->EvaluateUtf8(tNotifier, nullptr, kszReader, sizeof kszReader - 1, "reader.js", 1);
+        tApi.EvaluateUtf8(tNotifier, nullptr, kszReader, sizeof kszReader - 1, "reader.js", 1);
+        // What scripts held goes at a collection, as at the end of a step.
+        ptEngine->CollectGarbage();
     }
-    // Nodes that scripts held go at the collections: often enough to find faults there, rarely enough to be fast.
-    if (++rtVUser._uInputs % 16 == 0) rtVUser._ptEngine->CollectGarbage();
-    rtVUser._ptEngine->DeletePendingUserObjs();
+    delete ptEngine;
     return 0;
 }
