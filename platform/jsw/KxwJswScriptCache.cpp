@@ -16,7 +16,9 @@ size_t KeyOf(const char16_t* mpwsfText, size_t mnLen, const char* mpszFile, unsi
 }  // namespace
 
 KxwJswScriptCache& KxwJswScriptCache::Instance() {
-    static KxwJswScriptCache tInstance;
+    // Never destroyed with the other static objects: the engine's end (from an exit handler, say) empties it
+    // whenever that comes.
+    static KxwJswScriptCache& tInstance = *new KxwJswScriptCache();
     return tInstance;
 }
 
