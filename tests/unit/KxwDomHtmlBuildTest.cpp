@@ -229,3 +229,42 @@ TEST_F(KxwDomHtmlBuildTest, DeletingTheDocumentLeavesScriptsANullDocument) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(KxwDomHtmlBuildTest, AScriptThatEndsItsDocumentStopsTheDrain) {
+    struct Run {
+        KxwDomHtmlDocument** _pptDocument;
+        int _iRun = 0;
+    } tRun{&_ptDocument};
+    xfvKxwDomHtmlBuildSetScriptEvaluator(
+        _ptDocument,
+        [](void* mpvClosure, KxwDomHtmlDocument* mptDocument, KxwDomNodeBase*) {
+            auto* ptRun = static_cast<Run*>(mpvClosure);
+            ++ptRun->_iRun;
+            // The engine navigates away: the document goes while its list is being drained.
+            xfvKxwDomHtmlBuildDeleteDocument(mptDocument);
+            *ptRun->_pptDocument = nullptr;
+            return true;
+        },
+        &tRun);
+    KxwTestPageBuilder::Build(xfptKxwDomHtmlBuildDocumentAsNode(_ptDocument),
+                              "<script src=1.js></script><script src=2.js></script>");
+    KxwTestScriptNotifier tNotifier;
+    for (int i = 0; i < 2; ++i) {
+        KxwJsval tScript;
+        std::string dsScript = "document.scripts[" + std::to_string(i) + "]";
+        ASSERT_TRUE(_ptApi->EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "t.js", 1, &tScript));
+        auto* ptScript = dynamic_cast<KxwDomNodeBase*>(tScript.GetRawDomObject());
+        ASSERT_NE(nullptr, ptScript);
+        xfvKxwDomHtmlBuildSetScriptSourceDownloaded(ptScript, "x", 1);
+        xfvKxwDomHtmlBuildSetScriptClosingTagMissing(ptScript, false);
+        ASSERT_TRUE(xfbKxwDomHtmlBuildAppendPendingScript(_ptDocument, ptScript));
+    }
+    xfvKxwDomHtmlBuildEvaluatePendingScriptSrc(_ptDocument);
+    EXPECT_EQ(1, tRun._iRun) << "nothing runs in a document that is gone";
+    EXPECT_EQ(nullptr, _ptDocument);
+    EXPECT_EQ("null", Eval("String(document)"));
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 // the meta refresh, and the reset.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -478,6 +479,78 @@ TEST_F(KxwDomHtmlDocumentTest, TheDepthCountersAndTheFlags) {
     BuildPage("<frameset><frame name=f1></frameset>");
     EXPECT_TRUE(_ptDocument->IsFrameSetDocument());
     EXPECT_EQ(nullptr, _ptDocument->GetItem("f1", false)) << "a frameset document has no named items";
+}
+
+}  // namespace
+
+namespace {
+
+// What a page or a script may do to the document must never crash it: deep trees, scripts that change the tree
+// or the document while the document walks its lists.
+TEST_F(KxwDomHtmlDocumentTest, DeepTreesAreWalkedWithoutRecursion) {
+    std::string dsHtml = "<div id=root>";
+    for (int i = 0; i < 2000; ++i) dsHtml += "<span>";
+    dsHtml += "deep<input name=bottom>";
+    BuildPage(dsHtml);
+    EXPECT_EQ("deep|2001", Eval("var r = document.getElementById('root'); r.innerText + '|' + "
+                                "r.cloneNode(true).getElementsByTagName('*').length"));
+    EXPECT_EQ(1u, Length(KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT));
+    EXPECT_EQ("0|0", Eval("r.innerText = ''; r.getElementsByTagName('*').length + '|' + "
+                          "document.getElementsByTagName('INPUT').length"));
+    EXPECT_EQ(0u, Length(KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT));
+}
+
+TEST_F(KxwDomHtmlDocumentTest, AScriptThatChangesTheTreeWhileTheListsAreDrained) {
+    struct Run {
+        KxwDomHtmlTest* _ptTest;
+        std::vector<std::string> _tRun;
+    } tRun{this, {}};
+    // The first script removes the second from the page and resets the document on the third.
+    _ptDocument->SetScriptEvaluator(
+        [](void* mpvClosure, KxwDomHtmlDocument* mptDocument, KxwDomNodeBase* mptNode) {
+            auto* ptRun = static_cast<Run*>(mpvClosure);
+            auto* ptScript = static_cast<KxwDomHtmlElementScript*>(mptNode);
+            std::string dsText(ptScript->GetText().GetDcsStr(), ptScript->GetText().GetDcsLenInBytes());
+            ptRun->_tRun.push_back(dsText);
+            if (dsText == "remove") {
+                KxwDomNodeBase* ptSecond = mptNode->GetDomNextSibling();
+                ptSecond->GetDomParentNode()->RemoveChild(ptSecond);
+            } else if (dsText == "reset") {
+                mptDocument->Reset();
+            }
+            return true;
+        },
+        &tRun);
+    BuildPage(
+        "<script id=s1 src=1.js></script><script id=s2 src=2.js></script><script id=s3 src=3.js></script>"
+        "<script id=s4 src=4.js></script>");
+    const char* apszTexts[] = {"remove", "never", "reset", "never"};
+    const char* apszIds[] = {"s1", "s2", "s3", "s4"};
+    std::vector<KxwDomHtmlElementScript*> tScripts;
+    for (int i = 0; i < 4; ++i) {
+        tScripts.push_back(Script(apszIds[i]));
+        tScripts.back()->SetSourceDownloaded(apszTexts[i], static_cast<unsigned>(std::strlen(apszTexts[i])));
+        _ptDocument->AppendPendingScript(tScripts.back());
+    }
+    _ptDocument->EvaluatePendingScriptSrc();
+    EXPECT_EQ((std::vector<std::string>{"remove", "reset"}), tRun._tRun);
+    EXPECT_EQ(0u, _ptDocument->GetPendingScriptSrcCount());
+    EXPECT_EQ(nullptr, _ptDocument->GetDocumentElement());
+    EXPECT_EQ(0, _ptDocument->GetScriptEvaluationDepth());
+}
+
+TEST_F(KxwDomHtmlDocumentTest, BadCallsFromScriptsFailCleanly) {
+    BuildPage("<div id=d>x</div>");
+    for (const char* pszScript :
+         {"document.body.appendChild(document)", "document.createElement('<input name=x')",
+          "document.getElementById('d').insertAdjacentElement('afterBegin', document.body)",
+          "document.getElementById('d').swapNode(document.body)", "document.getElementById.call(null, 'd')",
+          "document.getElementById('d').appendChild(document.getElementById('d'))"}) {
+        std::string dsResult = Eval(pszScript);
+        EXPECT_EQ("ERROR", dsResult.substr(0, 5)) << pszScript << " gave " << dsResult;
+    }
+    EXPECT_EQ("DIV|BODY", Eval("document.getElementById('d').tagName + '|' + document.getElementById('d').parentNode"
+                               ".tagName"));
 }
 
 }  // namespace
