@@ -7,6 +7,7 @@
 //   parse-corpus [--links] [--rounds N] DIR
 #include <dirent.h>
 #include <sys/stat.h>
+#include <climits>
 
 #include <algorithm>
 #include <chrono>
@@ -78,6 +79,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: parse-corpus [--links] [--rounds N] DIR\n");
         return 2;
     }
+    // Pages are loaded by file: URLs, which name absolute paths.
+    if (char* pszReal = realpath(dsFolder.c_str(), nullptr)) {
+        dsFolder = pszReal;
+        std::free(pszReal);
+    }
     std::vector<std::string> tPaths;
     FindPages(dsFolder, &tPaths);
     std::sort(tPaths.begin(), tPaths.end());
@@ -94,7 +100,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "parse-corpus: %s\n", dsError.c_str());
             return 2;
         }
-        nBytes += tSource._dsBytes.size();
+        struct stat tStat;
+        nBytes += stat(rdsPath.c_str(), &tStat) == 0 ? static_cast<size_t>(tStat.st_size) : tSource._dsBytes.size();
         tSources.push_back(std::move(tSource));
     }
 

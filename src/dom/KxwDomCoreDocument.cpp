@@ -30,6 +30,7 @@ KxwDomCoreDocument::KxwDomCoreDocument(KxwMemMgr* mptMemMgr, KxwU16nHandler* mpt
       _ptDocumentPointer(this),
       _eSubtype(meSubtype) {
     _bIsDocument = true;
+    SetWantsEveryNotification();
     _tDocumentElementWatch.SetCallingFuncName("KxwDomCoreDocument::SetDocumentElement");
 }
 

@@ -64,6 +64,12 @@ public:
     KxwDomHtmlCollectionGeneral* GetElementsByTagName(const char16_t* mpwsfTagName, unsigned muTagNameLenInChars);
 
     // ---- Notification handlers ----
+    // Whether a tree notification can change anything here: a node keeps collections, or its class handles
+    // notifications itself. The walk up the tree passes the others by. A class that overrides NotifyThis,
+    // NotifyThisAfterAncestors or NotifyDirectChildAdded calls SetWantsEveryNotification in its constructor.
+    bool WantsNotifications() const {
+        return _bWantsEveryNotification || _ptALL || _ptChildren || _ptChildNodes;
+    }
     // A change below this node: removals and id/name changes update the node's collections.
     virtual void NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
                             void* mpvNotificationObject);
@@ -91,6 +97,7 @@ public:
     static const KxwJswClassInformation& GetCoreNodeClassInformation();
 
 protected:
+    void SetWantsEveryNotification() { _bWantsEveryNotification = true; }
     // Checks a node to be inserted under this one: not null, not this node, not an ancestor of it, not a document.
     bool ChildCandidateOK(KxwDomNodeBase* mptNewChild);
     // Announces a removal of mptOldChild (with its subtree) while it is still in place.
@@ -113,4 +120,5 @@ private:
     KxwDomHtmlCollectionOrdered* _ptALL = nullptr;
     KxwDomHtmlCollectionGeneral* _ptChildren = nullptr;
     KxwDomHtmlCollectionGeneral* _ptChildNodes = nullptr;
+    bool _bWantsEveryNotification = false;
 };

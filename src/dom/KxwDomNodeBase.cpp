@@ -450,6 +450,11 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
     while (ptNode) {
         KxwDomCoreNode* ptParent = ptNode->GetParentNode();
         if (!ptParent || ptParent == ptNode) break;
+        // Nothing would run there, now or on the way down: no level, no call.
+        if (!ptParent->WantsNotifications()) {
+            ptNode = ptParent;
+            continue;
+        }
         if (nLevels < knInlineLevels)
             atInline[nLevels].emplace(kszLabel, ptNode);
         else

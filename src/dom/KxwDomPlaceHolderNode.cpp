@@ -17,6 +17,7 @@ KxwDomPlaceHolderNode::KxwDomPlaceHolderNode(KxwDomCoreDocument* mptOwnerDocumen
     : KxwDomEventTarget(mptOwnerDocument, mptMemMgr, KXW_DOM_COMMON_NODE_TYPE_PLACE_HOLDER, SubtypeOf(mptRealNode)),
       _ptRealNode(nullptr) {
     _bIsPlaceHolder = true;
+    SetWantsEveryNotification();
     AttachToRealNode(mptRealNode);
 }
 

@@ -74,7 +74,10 @@ public:
 
 class KxwTestRecordingElement : public KxwTestNodeElement {
 public:
-    using KxwTestNodeElement::KxwTestNodeElement;
+    KxwTestRecordingElement(KxwDomCoreDocument* mptOwnerDocument, KxwMemMgr* mptMemMgr, const std::string& mdsTag)
+        : KxwTestNodeElement(mptOwnerDocument, mptMemMgr, mdsTag) {
+        SetWantsEveryNotification();
+    }
     void NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
                     void* mpvNotificationObject) override;
     void NotifyThisAfterAncestors(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
