@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "KxwU16nHandler.h"
+#include "KxwiHtmlCharset.h"
 #include "KxwUtilUtf.h"
 
 namespace {
@@ -43,26 +44,6 @@ std::string Utf16ToUtf8(const std::string& mdsBytes, size_t mnStart, bool mbBigE
         dsUnits += static_cast<char16_t>(mbBigEndian ? (c0 << 8) | c1 : (c1 << 8) | c0);
     }
     return xfdsKxwUtilU16ToUtf8(dsUnits.data(), dsUnits.size(), true);
-}
-
-// The value after "charset" in a Content-Type text, without quotes; empty when there is none.
-std::string CharsetFromContentType(const std::string& mdsContent) {
-    for (size_t n = 0; n + 7 <= mdsContent.size(); ++n) {
-        if (!StartsWithIgnoringCase(mdsContent.data() + n, mdsContent.size() - n, "charset")) continue;
-        size_t nAt = n + 7;
-        while (nAt < mdsContent.size() && IsBlank(mdsContent[nAt])) ++nAt;
-        if (nAt >= mdsContent.size() || mdsContent[nAt] != '=') continue;
-        ++nAt;
-        while (nAt < mdsContent.size() && IsBlank(mdsContent[nAt])) ++nAt;
-        char cQuote = nAt < mdsContent.size() && (mdsContent[nAt] == '"' || mdsContent[nAt] == '\'') ? mdsContent[nAt] : 0;
-        if (cQuote) ++nAt;
-        size_t nEnd = nAt;
-        while (nEnd < mdsContent.size() && (cQuote ? mdsContent[nEnd] != cQuote
-                                                   : !IsBlank(mdsContent[nEnd]) && mdsContent[nEnd] != ';'))
-            ++nEnd;
-        return mdsContent.substr(nAt, nEnd - nAt);
-    }
-    return std::string();
 }
 
 struct MetaAttr {
@@ -198,7 +179,11 @@ std::string xfdsKxwPlayPrescanMetaCharset(const char* mpsfBytes, size_t mnLen) {
                 StartsWithIgnoringCase(tAttr._dsValue.data(), tAttr._dsValue.size(), "content-type"))
                 bHttpEquivContentType = true;
         }
-        if (dsCharset.empty() && bHttpEquivContentType) dsCharset = CharsetFromContentType(dsContent);
+        const char* psfFound = nullptr;
+        size_t nFound = 0;
+        if (dsCharset.empty() && bHttpEquivContentType &&
+            xfbKxwiHtmlFindCharsetInContent(dsContent.data(), dsContent.size(), &psfFound, &nFound))
+            dsCharset.assign(psfFound, nFound);
         n = nAt;
         if (dsCharset.empty()) continue;
         // A page that calls itself UTF-16 was read as bytes that are not: those bytes are ASCII-compatible.

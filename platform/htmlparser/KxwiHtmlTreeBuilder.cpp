@@ -1,5 +1,7 @@
 #include "KxwiHtmlTreeBuilder.h"
 
+#include "KxwiHtmlCharset.h"
+
 #include <cstring>
 
 #include "KxwUtilReport.h"
@@ -244,30 +246,6 @@ const KxwiHtmlAttr* FindAttr(const KxwiHtmlToken& mrtToken, const char* mpszLowe
         if (IsEqualNoCase(mrtToken._ptAttrs[i]._psfName, mrtToken._ptAttrs[i]._nNameLen, mpszLowerName))
             return &mrtToken._ptAttrs[i];
     return nullptr;
-}
-
-// The charset named in a Content-Type value: after "charset", blanks, '=', blanks and an optional quote, up to
-// the closing quote, a ';' or a blank.
-bool FindCharsetInContent(const char* mpsfText, size_t mnLen, const char** mppsfCharset, size_t* mpnLen) {
-    for (size_t nAt = 0; nAt + 7 <= mnLen; ++nAt) {
-        if (!IsEqualNoCase(mpsfText + nAt, 7, "charset")) continue;
-        size_t nPos = nAt + 7;
-        while (nPos < mnLen && IsBlank(mpsfText[nPos])) ++nPos;
-        if (nPos >= mnLen || mpsfText[nPos] != '=') continue;
-        ++nPos;
-        while (nPos < mnLen && IsBlank(mpsfText[nPos])) ++nPos;
-        char cQuote = 0;
-        if (nPos < mnLen && (mpsfText[nPos] == '"' || mpsfText[nPos] == '\'')) cQuote = mpsfText[nPos++];
-        size_t nBegin = nPos;
-        while (nPos < mnLen && mpsfText[nPos] != cQuote && mpsfText[nPos] != ';' && !IsBlank(mpsfText[nPos]) &&
-               (cQuote || (mpsfText[nPos] != '"' && mpsfText[nPos] != '\'')))
-            ++nPos;
-        if (nPos == nBegin) return false;
-        *mppsfCharset = mpsfText + nBegin;
-        *mpnLen = nPos - nBegin;
-        return true;
-    }
-    return false;
 }
 
 enum Scope { kScopeDefault, kScopeListItem, kScopeButton, kScopeTable, kScopeSelect };
@@ -1352,7 +1330,7 @@ void KxwiHtmlTreeBuilder::CheckMetaCharset(const KxwiHtmlToken& mrtToken) {
         const KxwiHtmlAttr* ptEquiv = FindAttr(mrtToken, "http-equiv");
         const KxwiHtmlAttr* ptContent = FindAttr(mrtToken, "content");
         if (!ptEquiv || !ptContent || !IsEqualNoCase(ptEquiv->_psfValue, ptEquiv->_nValueLen, "content-type")) return;
-        if (!FindCharsetInContent(ptContent->_psfValue, ptContent->_nValueLen, &psfCharset, &nLen)) return;
+        if (!xfbKxwiHtmlFindCharsetInContent(ptContent->_psfValue, ptContent->_nValueLen, &psfCharset, &nLen)) return;
     }
     if (nLen) _ptSink->OnMetaCharset(psfCharset, nLen);
 }

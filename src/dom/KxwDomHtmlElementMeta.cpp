@@ -1,5 +1,7 @@
 #include "KxwDomHtmlElementMeta.h"
 
+#include "KxwiHtmlCharset.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -174,19 +176,12 @@ bool KxwDomHtmlElementMeta::GetDeclaredCharset(std::string& mrdsCharset) const {
         return true;
     }
     if (_tContent.IsEmpty() || !_tHttpEquiv.IsEqualIgnoringCaseAsc("Content-Type", 12)) return false;
-    std::string dsContent(_tContent.GetDcsStr(), _tContent.GetDcsLenInBytes());
-    for (size_t nPos = 0; nPos + 8 <= dsContent.size(); ++nPos) {
-        if (!StartsWithIgnoringCase(dsContent, nPos, "charset=")) continue;
-        size_t nBegin = nPos + 8;
-        if (nBegin < dsContent.size() && (dsContent[nBegin] == '"' || dsContent[nBegin] == '\'')) ++nBegin;
-        size_t nEnd = nBegin;
-        while (nEnd < dsContent.size() && !IsBlank(dsContent[nEnd]) && dsContent[nEnd] != ';' &&
-               dsContent[nEnd] != '"' && dsContent[nEnd] != '\'')
-            ++nEnd;
-        mrdsCharset = dsContent.substr(nBegin, nEnd - nBegin);
-        return !mrdsCharset.empty();
-    }
-    return false;
+    const char* psfCharset = nullptr;
+    size_t nLen = 0;
+    if (!xfbKxwiHtmlFindCharsetInContent(_tContent.GetDcsStr(), _tContent.GetDcsLenInBytes(), &psfCharset, &nLen))
+        return false;
+    mrdsCharset.assign(psfCharset, nLen);
+    return true;
 }
 
 const KxwJswClassInformation* KxwDomHtmlElementMeta::GetClassInformation() const {
