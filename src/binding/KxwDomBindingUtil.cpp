@@ -55,3 +55,15 @@ std::string xfdsKxwDomUtilU16ToUtf8(const char16_t* mpwsfStr, unsigned muLen) {
 std::u16string xfdsKxwDomUtilUtf8ToU16(const char* mpszStr) {
     return xfdsKxwUtilUtf8ToU16(mpszStr, mpszStr ? std::strlen(mpszStr) : 0);
 }
+
+bool xfbKxwDomUtilU16EqualIgnoringAsciiCase(const char16_t* mpwsf1, size_t mnLen1, const char16_t* mpwsf2,
+                                           size_t mnLen2) {
+    if (mnLen1 != mnLen2) return false;
+    for (size_t n = 0; n < mnLen1; ++n) {
+        char16_t c1 = mpwsf1[n], c2 = mpwsf2[n];
+        if (c1 >= 'A' && c1 <= 'Z') c1 = static_cast<char16_t>(c1 + 32);
+        if (c2 >= 'A' && c2 <= 'Z') c2 = static_cast<char16_t>(c2 + 32);
+        if (c1 != c2) return false;
+    }
+    return true;
+}

@@ -27,3 +27,7 @@ bool xfbKxwDomUtilUnsupportedSetPropertyId(const char* mpszClassName, short mnTi
 // bytes are carried as they come, never dropped.
 std::string xfdsKxwDomUtilU16ToUtf8(const char16_t* mpwsfStr, unsigned muLen);
 std::u16string xfdsKxwDomUtilUtf8ToU16(const char* mpszStr);
+
+// Attribute and property names compare ignoring the case of ASCII letters only.
+bool xfbKxwDomUtilU16EqualIgnoringAsciiCase(const char16_t* mpwsf1, size_t mnLen1, const char16_t* mpwsf2,
+                                           size_t mnLen2);

@@ -13,17 +13,6 @@
 
 namespace {
 
-bool EqualIgnoringAsciiCase(const char16_t* mpwsf1, unsigned muLen1, const char16_t* mpwsf2, unsigned muLen2) {
-    if (muLen1 != muLen2) return false;
-    for (unsigned n = 0; n < muLen1; ++n) {
-        char16_t c1 = mpwsf1[n], c2 = mpwsf2[n];
-        if (c1 >= 'A' && c1 <= 'Z') c1 = static_cast<char16_t>(c1 + 32);
-        if (c2 >= 'A' && c2 <= 'Z') c2 = static_cast<char16_t>(c2 + 32);
-        if (c1 != c2) return false;
-    }
-    return true;
-}
-
 bool getNamedItem_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwJsval tNull;
     tNull.SetNull();
@@ -73,7 +62,7 @@ KxwDomCoreAttribute* KxwDomAttributeCollection::FindByName(const char16_t* mpwsf
     for (KxwDomNodeBase* ptNode : *this) {
         unsigned uLen = 0;
         const char16_t* pwsfNodeName = ptNode->GetNodeNameU16n(&uLen);
-        if (EqualIgnoringAsciiCase(pwsfNodeName, uLen, mpwsfName, muNameLen))
+        if (xfbKxwDomUtilU16EqualIgnoringAsciiCase(pwsfNodeName, uLen, mpwsfName, muNameLen))
             return static_cast<KxwDomCoreAttribute*>(ptNode);
     }
     return nullptr;

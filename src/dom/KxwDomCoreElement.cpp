@@ -34,17 +34,6 @@ enum : short {
 constexpr short kIdStyle = -34;
 constexpr unsigned kNoWindowUniqueNumber = 999999;
 
-bool IsAsciiEqualIgnoringCase(const char16_t* mpwsf1, size_t mnLen1, const char16_t* mpwsf2, size_t mnLen2) {
-    if (mnLen1 != mnLen2) return false;
-    for (size_t n = 0; n < mnLen1; ++n) {
-        char16_t c1 = mpwsf1[n], c2 = mpwsf2[n];
-        if (c1 >= 'A' && c1 <= 'Z') c1 = static_cast<char16_t>(c1 + 32);
-        if (c2 >= 'A' && c2 <= 'Z') c2 = static_cast<char16_t>(c2 + 32);
-        if (c1 != c2) return false;
-    }
-    return true;
-}
-
 // Declared names are ASCII: other characters become '?', which no declared name holds.
 std::string NarrowName(const char16_t* mpwsfName, unsigned muLen) {
     std::string dsName;
@@ -246,7 +235,7 @@ bool KxwDomCoreElement::FindOwnProperty(const char16_t* mpwsfName, unsigned muNa
     std::vector<std::u16string> tNames;
     if (!GetJsiObj() || !tObj.SetDomObject(this) || !tObj.GetOwnPropertyNames(tNames)) return false;
     for (const std::u16string& dsName : tNames) {
-        bool bMatch = mbIgnoreCase ? IsAsciiEqualIgnoringCase(dsName.data(), dsName.size(), mpwsfName, muNameLen)
+        bool bMatch = mbIgnoreCase ? xfbKxwDomUtilU16EqualIgnoringAsciiCase(dsName.data(), dsName.size(), mpwsfName, muNameLen)
                                    : dsName.compare(0, dsName.size(), mpwsfName, muNameLen) == 0;
         if (bMatch) {
             mrdsFound = dsName;
