@@ -82,9 +82,13 @@ void KxwPlayPages::RunScript(KxwPlayPageBuilder& mrtBuilder, KxwDomNodeBase* mpt
     if (!psfText || nLen == 0 || !_tRunner) return;
     // The text is in the document's charset; the script engine reads UTF-16.
     const char* pszCharset = xfpszKxwDomHtmlBuildGetResponseCharset(mrtBuilder.GetDocument());
-    KxwU16nHandlerGeneral tHandler(pszCharset && *pszCharset ? pszCharset : nullptr);
-    std::u16string dsText(tHandler.GetMaxU16nLenInChars(nLen), u'\0');
-    dsText.resize(tHandler.ConvertDcsToU16n(psfText, nLen, dsText.data(), dsText.size()));
+    std::string dsCharset = pszCharset ? pszCharset : "";
+    if (!_ptScriptHandler || dsCharset != _dsScriptCharset) {
+        _ptScriptHandler = std::make_unique<KxwU16nHandlerGeneral>(dsCharset.empty() ? nullptr : dsCharset.c_str());
+        _dsScriptCharset = dsCharset;
+    }
+    std::u16string dsText(_ptScriptHandler->GetMaxU16nLenInChars(nLen), u'\0');
+    dsText.resize(_ptScriptHandler->ConvertDcsToU16n(psfText, nLen, dsText.data(), dsText.size()));
     _tRunner(dsText.data(), dsText.size(), _dsUrl, miLine);
 }
 

@@ -14,6 +14,7 @@
 class KxwDomHtmlDocument;
 class KxwDomNodeBase;
 class KxwPlayPageBuilder;
+class KxwU16nHandlerGeneral;
 
 class KxwPlayPages {
 public:
@@ -51,4 +52,7 @@ private:
     // The builders at work, innermost last: a write goes to the one building its document.
     std::vector<KxwPlayPageBuilder*> _tActive;
     size_t _nLastElements = 0;
+    // Scripts' texts are converted with the handler of the document's charset, kept while the charset stays.
+    std::unique_ptr<KxwU16nHandlerGeneral> _ptScriptHandler;
+    std::string _dsScriptCharset;
 };
