@@ -79,7 +79,7 @@ bool NamedItemGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     auto eType = KXW_JSW_OBJ_PROP_TYPE_NONE;
     bool bFound = false;
     if (ptUserObj && tKey.isInt32()) {
-        bFound = ptUserObj->GetPropByIndex(static_cast<short>(tKey.toInt32()), &pvValue, &nLen, &eType);
+        bFound = ptUserObj->GetPropByIndex(tKey.toInt32(), &pvValue, &nLen, &eType);
     } else if (ptUserObj && tKey.isString()) {
         JS::RootedString tName(mptCx, tKey.toString());
         JS::UniqueChars pszName = JS_EncodeStringToUTF8(mptCx, tName);
@@ -129,11 +129,10 @@ bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtI
     if (!ptUserObj) return true;
     int32_t iIndex;
     if (IsIndexId(mtId, &iIndex)) {
-        if (iIndex > 32767) return true;
         void* pvValue = nullptr;
         unsigned nLen = 0;
         auto eType = KXW_JSW_OBJ_PROP_TYPE_NONE;
-        if (!ptUserObj->GetPropByIndex(static_cast<short>(iIndex), &pvValue, &nLen, &eType)) return true;
+        if (!ptUserObj->GetPropByIndex(iIndex, &pvValue, &nLen, &eType)) return true;
         JS::RootedValue tKey(mptCx, JS::Int32Value(iIndex));
         *mpbResolved = true;
         return DefineNamedItemAccessor(mptCx, mtObj, mtId, tKey);
@@ -157,8 +156,9 @@ bool NamedEnumerateHook(JSContext* mptCx, JS::HandleObject mtObj, JS::MutableHan
     unsigned long uliCount = 0;
     std::vector<std::string> tNames;
     ptUserObj->GetEnumerableItems(uliCount, tNames);
-    // Indexes beyond what the resolve hook answers would list names that read as nothing.
-    if (uliCount > 32768) uliCount = 32768;
+    // Integer keys stop at the engine's largest int id; larger indexes would be strings reading as nothing.
+    if (uliCount > static_cast<unsigned long>(JS::PropertyKey::IntMax) + 1)
+        uliCount = static_cast<unsigned long>(JS::PropertyKey::IntMax) + 1;
     if (!mtProperties.reserve(mtProperties.length() + uliCount + tNames.size())) return false;
     for (unsigned long n = 0; n < uliCount; ++n) mtProperties.infallibleAppend(JS::PropertyKey::Int(static_cast<int32_t>(n)));
     for (const std::string& dsName : tNames) {
@@ -248,7 +248,7 @@ bool PropGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     KxwJsval tValue;
     if (ptUserObj->GetDomPropertyJsval(KxwJswClassInformation::DispatchId(ptSpec->_uTinyId), tValue))
         tArgs.rval().set(JS::Value::fromRawBits(tValue.GetRawBits()));
-    return true;
+    return !IsStoppedByDeadline(mptCx);
 }
 
 bool PropSetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
@@ -290,7 +290,7 @@ bool PropSetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     }
     KxwJsval tConverted = KxwJsval::FromRawBits(tValue.asRawBits());
     ptUserObj->SetDomPropertyJsval(KxwJswClassInformation::DispatchId(ptSpec->_uTinyId), tConverted);
-    return true;
+    return !IsStoppedByDeadline(mptCx);
 }
 
 // Classifies a value for a triple: DOM objects, functions, other objects, and the primitives.
@@ -322,7 +322,9 @@ bool MethodThunk(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     if (ptSpec->_pfRawCallback) {
         KxwJswCallArgs tCallArgs(mptCx, &tArgs);
         tArgs.rval().setUndefined();
-        if (ptSpec->_pfRawCallback(ptUserObj, tCallArgs)) return true;
+        bool bRawOK = ptSpec->_pfRawCallback(ptUserObj, tCallArgs);
+        if (IsStoppedByDeadline(mptCx)) return false;
+        if (bRawOK) return true;
         if (!JS_IsExceptionPending(mptCx)) JS_ReportErrorASCII(mptCx, "%s failed", ptSpec->_pszName);
         return false;
     }
@@ -384,6 +386,7 @@ bool MethodThunk(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     auto eRetValType = KXW_JSW_OBJ_PROP_TYPE_UNDEFINED;
     bool bOK = ptSpec->_pfCallback(ptUserObj, nArgc, tArgv.data(), tArgvLen.data(), tTypes.data(), &pvRetVal,
                                    &nRetValLen, &eRetValType);
+    if (IsStoppedByDeadline(mptCx)) return false;
     if (!bOK) {
         if (!JS_IsExceptionPending(mptCx)) JS_ReportErrorASCII(mptCx, "%s failed", ptSpec->_pszName);
         return false;

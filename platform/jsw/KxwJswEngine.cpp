@@ -10,6 +10,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
@@ -23,6 +24,11 @@ using namespace kxwjsw;
 namespace {
 
 thread_local KxwJswEngine* gptCurrentEngine = nullptr;
+
+int64_t SteadyNowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // Prototypes of one global, traced from the global itself.
 struct GlobalData {
@@ -153,7 +159,10 @@ public:
 
     static bool Interrupt(JSContext* mptCx) {
         auto* ptEngine = static_cast<KxwJswEngine*>(JS_GetContextPrivate(mptCx));
-        if (!ptEngine || !KxwJswProcessWatchdog::Instance().IsPastDeadline(ptEngine->_iWatchdogSlot)) return true;
+        if (!ptEngine) return true;
+        // A library operation may have found the deadline passed first and stopped early.
+        if (!ptEngine->_bInterrupted && !KxwJswProcessWatchdog::Instance().IsPastDeadline(ptEngine->_iWatchdogSlot))
+            return true;
         ptEngine->_bInterrupted = true;
         return false;  // ends the running script; try/catch/finally cannot intercept it
     }
@@ -378,7 +387,9 @@ KxwJswEngine::EvaluationScope::EvaluationScope(KxwJswEngine* mptEngine, KxwJswUs
     if (mptScope) _ptEngine->_ptScopeUserObj = mptScope;
     if (_bOutermost) {
         _ptEngine->_bInterrupted = false;
-        KxwJswProcessWatchdog::Instance().SetDeadline(_ptEngine->_iWatchdogSlot, _ptEngine->_uScriptTimeLimitMs);
+        uint32_t uLimitMs = _ptEngine->_uScriptTimeLimitMs;
+        _ptEngine->_llDeadlineMs = uLimitMs ? SteadyNowMs() + uLimitMs : INT64_MAX;
+        KxwJswProcessWatchdog::Instance().SetDeadline(_ptEngine->_iWatchdogSlot, uLimitMs);
     }
 }
 
@@ -387,9 +398,17 @@ KxwJswEngine::EvaluationScope::~EvaluationScope() {
     _ptEngine->_ptScopeUserObj = _ptPrevScope;
     --_ptEngine->_iEvaluationDepth;
     if (_bOutermost) {
+        _ptEngine->_llDeadlineMs = INT64_MAX;
         KxwJswProcessWatchdog::Instance().SetDeadline(_ptEngine->_iWatchdogSlot, 0);
         _ptEngine->DeletePendingUserObjs();
     }
+}
+
+bool KxwJswEngine::IsPastScriptDeadline() {
+    if (_llDeadlineMs == INT64_MAX) return false;
+    if (!_bInterrupted && SteadyNowMs() < _llDeadlineMs) return false;
+    _bInterrupted = true;
+    return true;
 }
 
 bool KxwJswEngine::EvaluationScope::WasInterrupted() const {

@@ -76,6 +76,10 @@ public:
     KxwJswUserObjBase* GetScopeUserObj() const { return _ptScopeUserObj; }
     // Set by the interrupt callback when the deadline passed; cleared when the outermost evaluation starts.
     bool IsInterrupted() const { return _bInterrupted; }
+    // Whether the running script is past its time limit. Long library operations that a script called (parsing
+    // markup, moving large subtrees) ask it now and then and stop cleanly when it is: the script is then ended
+    // with the usual report as soon as the operation returns.
+    bool IsPastScriptDeadline();
 
     // ---- Used by the wrapper itself ----
     void Register(KxwJswUserObjBase* mptUserObj);
@@ -110,4 +114,5 @@ private:
     KxwJswUserObjBase* _ptScriptInitiator = nullptr;
     KxwJswUserObjBase* _ptScopeUserObj = nullptr;
     int _iWatchdogSlot = -1;
+    int64_t _llDeadlineMs = INT64_MAX;  // of the outermost evaluation, on the steady clock
 };

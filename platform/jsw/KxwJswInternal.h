@@ -66,6 +66,15 @@ bool TripleToValue(JSContext* mptCx, void* mpvValue, unsigned mnLen, KXW_JSW_OBJ
 // Reports a pending exception (or an uncatchable stop) as a script error; returns the message.
 std::string ReportPendingException(JSContext* mptCx, const char* mpszWhat, std::string* mpdsFile, unsigned* mpuLine);
 
+// After a native called into the library: true when the script's time ran out meanwhile, so that the native
+// returns false with no exception pending and the script ends as the watchdog would have ended it.
+inline bool IsStoppedByDeadline(JSContext* mptCx) {
+    auto* ptEngine = static_cast<KxwJswEngine*>(JS_GetContextPrivate(mptCx));
+    if (!ptEngine || !ptEngine->IsInterrupted()) return false;
+    JS_ClearPendingException(mptCx);
+    return true;
+}
+
 // The string of a value with the engine's conversion, as UTF-16.
 bool ValueToU16(JSContext* mptCx, JS::HandleValue mtValue, std::u16string& mrdsResult);
 

@@ -101,7 +101,7 @@ bool KxwJswUserObjBase::GetPropertyByName(const char*, void** mppvValue, unsigne
     return NoValue(mppvValue, mpnLength, mpeType);
 }
 
-bool KxwJswUserObjBase::GetPropByIndex(short, void** mppvValue, unsigned* mpnLength,
+bool KxwJswUserObjBase::GetPropByIndex(int32_t, void** mppvValue, unsigned* mpnLength,
                                        KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
     return NoValue(mppvValue, mpnLength, mpeType);
 }
@@ -109,7 +109,7 @@ bool KxwJswUserObjBase::GetPropByIndex(short, void** mppvValue, unsigned* mpnLen
 bool KxwJswUserObjBase::SetDomPropertyInfo(short, KxwDomPropertyInfo&) {
     return false;
 }
-bool KxwJswUserObjBase::SetIndexProperty(short, void*, unsigned, KXW_JSW_OBJ_PROP_TYPE_ENUM) {
+bool KxwJswUserObjBase::SetIndexProperty(int32_t, void*, unsigned, KXW_JSW_OBJ_PROP_TYPE_ENUM) {
     return false;
 }
 bool KxwJswUserObjBase::SetStringProperty(const char*, void*, unsigned, KXW_JSW_OBJ_PROP_TYPE_ENUM) {

@@ -55,10 +55,10 @@ public:
     virtual bool GetPropertyByName(const char* mpszName, void** mppvValue, unsigned* mpnLength,
                                    KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType);
     // An index (collections); false when there is none.
-    virtual bool GetPropByIndex(short mnIndex, void** mppvValue, unsigned* mpnLength,
+    virtual bool GetPropByIndex(int32_t mnIndex, void** mppvValue, unsigned* mpnLength,
                                 KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType);
     virtual bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo);
-    virtual bool SetIndexProperty(short mnIndex, void* mpvValue, unsigned mnLength, KXW_JSW_OBJ_PROP_TYPE_ENUM meType);
+    virtual bool SetIndexProperty(int32_t mnIndex, void* mpvValue, unsigned mnLength, KXW_JSW_OBJ_PROP_TYPE_ENUM meType);
     virtual bool SetStringProperty(const char* mpszName, void* mpvValue, unsigned mnLength,
                                    KXW_JSW_OBJ_PROP_TYPE_ENUM meType);
     virtual bool AddArrayElement(long mliIndex, void* mpvValue, unsigned mnLength, KXW_JSW_OBJ_PROP_TYPE_ENUM& mreType);

@@ -63,12 +63,12 @@ bool KxwDomDummyObject::GetPropertyByName(const char*, void** mppvValue, unsigne
     return CreateDummyObject(mppvValue, mpnLength, mpeType);
 }
 
-bool KxwDomDummyObject::GetPropByIndex(short msiElementIndex, void** mppvValue, unsigned* mpnLength,
+bool KxwDomDummyObject::GetPropByIndex(int32_t msiElementIndex, void** mppvValue, unsigned* mpnLength,
                                        KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
     if (msiElementIndex <= kMaxDummyIndex) return CreateDummyObject(mppvValue, mpnLength, mpeType);
     if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("msiElementIndex (%hd) > 100. Returning NULL in KxwDomDummyObject::GetPropByIndex",
-                                    msiElementIndex);
+        xfvKxwUtilReportTraceToFile("msiElementIndex (%d) > 100. Returning NULL in KxwDomDummyObject::GetPropByIndex",
+                                    static_cast<int>(msiElementIndex));
     if (mppvValue) *mppvValue = nullptr;
     if (mpnLength) *mpnLength = 0;
     if (mpeType) *mpeType = KXW_JSW_OBJ_PROP_TYPE_NULL;

@@ -22,7 +22,7 @@ public:
     bool GetPropertyByName(const char* mpszName, void** mppvValue, unsigned* mpnLength,
                            KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) override;
     // Indexes up to 100 give dummies, higher ones null.
-    bool GetPropByIndex(short msiElementIndex, void** mppvValue, unsigned* mpnLength,
+    bool GetPropByIndex(int32_t msiElementIndex, void** mppvValue, unsigned* mpnLength,
                         KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) override;
     // Every name but those the engine itself must answer (toString, valueOf, Function, Object).
     bool IsResolved(const char* mpszName) override;

@@ -651,7 +651,7 @@ void KxwDomHtmlCollectionGeneral::GetEnumerableItems(unsigned long& mruliIndexCo
     mruliIndexCount = _uliLength;
 }
 
-bool KxwDomHtmlCollectionGeneral::GetPropByIndex(short mnIndex, void** mppvValue, unsigned* mpnLength,
+bool KxwDomHtmlCollectionGeneral::GetPropByIndex(int32_t mnIndex, void** mppvValue, unsigned* mpnLength,
                                                  KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
     KxwDomNodeBase* ptNode = mnIndex >= 0 ? GetItem(static_cast<unsigned long>(mnIndex)) : nullptr;
     if (!ptNode) {

@@ -103,7 +103,7 @@ public:
     // ---- The wrapper's operations ----
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
-    bool GetPropByIndex(short mnIndex, void** mppvValue, unsigned* mpnLength,
+    bool GetPropByIndex(int32_t mnIndex, void** mppvValue, unsigned* mpnLength,
                         KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) override;
     // A collection with an owner keeps its engine object (and its expandos) while the owner lives.
     bool GetShouldAddJSRoot() override { return _ptOwnerNode != nullptr; }

@@ -113,7 +113,7 @@ bool KxwDomTextRectangleList::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyI
     return true;
 }
 
-bool KxwDomTextRectangleList::GetPropByIndex(short mnIndex, void** mppvValue, unsigned* mpnLength,
+bool KxwDomTextRectangleList::GetPropByIndex(int32_t mnIndex, void** mppvValue, unsigned* mpnLength,
                                              KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
     bool bFound = mnIndex == 0 && _ptRectangle;
     if (mppvValue) *mppvValue = bFound ? static_cast<KxwJswUserObjBase*>(_ptRectangle) : nullptr;

@@ -33,7 +33,7 @@ public:
     bool GetShouldBeDeletedAtFinalize() override { return true; }
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
-    bool GetPropByIndex(short mnIndex, void** mppvValue, unsigned* mpnLength,
+    bool GetPropByIndex(int32_t mnIndex, void** mppvValue, unsigned* mpnLength,
                         KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) override;
     void GetEnumerableItems(unsigned long& mruliIndexCount, std::vector<std::string>& mrtNames) override;
     void TraceFromJsiObj(KxwJswTracer& mrtTracer) override;

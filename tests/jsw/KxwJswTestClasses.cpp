@@ -224,7 +224,7 @@ bool KxwTestContainer::GetPropertyByName(const char* mpszName, void** mppvValue,
     return true;
 }
 
-bool KxwTestContainer::GetPropByIndex(short mnIndex, void** mppvValue, unsigned* mpnLength,
+bool KxwTestContainer::GetPropByIndex(int32_t mnIndex, void** mppvValue, unsigned* mpnLength,
                                       KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
     if (mnIndex < 0 || static_cast<size_t>(mnIndex) >= _tIndexed.size()) return false;
     *mppvValue = _tIndexed[static_cast<size_t>(mnIndex)];

@@ -95,7 +95,7 @@ public:
     bool IsResolved(const char* mpszName) override { return _tItems.count(mpszName) > 0; }
     bool GetPropertyByName(const char* mpszName, void** mppvValue, unsigned* mpnLength,
                            KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) override;
-    bool GetPropByIndex(short mnIndex, void** mppvValue, unsigned* mpnLength,
+    bool GetPropByIndex(int32_t mnIndex, void** mppvValue, unsigned* mpnLength,
                         KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) override;
     std::map<std::string, KxwJswUserObjBase*> _tItems;
     std::vector<KxwJswUserObjBase*> _tIndexed;
