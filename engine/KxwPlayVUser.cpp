@@ -228,7 +228,7 @@ void KxwPlayVUser::EvaluateStepScript(const KxwPlayStep& mrtStep, const std::str
     bool bOK = _ptHswApi->EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(),
                                        _tConfig._ptSteps->GetScriptFileName().c_str(), mrtStep._uLine, &tValue);
     if (bOK) {
-        // The value is no root: read what is needed before anything can collect. ToBoolean runs no script.
+        // ToBoolean runs no script.
         mptResult->_bTruthy = tValue.GetBoolean();
         mptResult->_bIsString = tValue.IsString();
         // String(value) may run the value's own toString: it runs as a script, under the same time limit.

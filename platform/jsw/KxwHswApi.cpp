@@ -30,8 +30,9 @@ void ReportFailure(KxwJswEngine* mptEngine, KxwJswScriptEvaluationNotifier& mrtN
     mrtNotifier.OnScriptError(dsMessage.c_str(), dsFile.c_str(), uLine);
 }
 
+// The given object, or the global of the realm the call runs in.
 bool ThisObject(KxwJswEngine* mptEngine, KxwJswUserObjBase* mptThisObj, JS::MutableHandleObject mtThis) {
-    mtThis.set(mptThisObj ? mptThisObj->GetJsiObj() : mptEngine->GetGlobal());
+    mtThis.set(mptThisObj ? mptThisObj->GetJsiObj() : JS::CurrentGlobalOrNull(mptEngine->GetContext()));
     return mtThis != nullptr;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "KxwJswCallArgs.h"
 #include "KxwJswInternal.h"
@@ -18,16 +19,79 @@ JSContext* ContextOr(JSContext* mptCx) {
     return ptEngine ? ptEngine->GetContext() : nullptr;
 }
 
-JS::Value ValueOf(uint64_t muBits) {
-    return JS::Value::fromRawBits(muBits);
-}
+static_assert(sizeof(JS::PersistentRootedValue) <= 32 && alignof(JS::PersistentRootedValue) <= 8,
+              "a value's root fits its storage");
 
 }  // namespace
 
-KxwJsval::KxwJsval() : _uBits(JS::UndefinedValue().asRawBits()) {}
+JS::PersistentRootedValue& KxwJsvalAccess::Root(KxwJsval& mrtValue) {
+    return *std::launder(reinterpret_cast<JS::PersistentRootedValue*>(mrtValue._acRoot));
+}
+
+const JS::PersistentRootedValue& KxwJsvalAccess::Root(const KxwJsval& mrtValue) {
+    return *std::launder(reinterpret_cast<const JS::PersistentRootedValue*>(mrtValue._acRoot));
+}
+
+JS::Value KxwJsvalAccess::Get(const KxwJsval& mrtValue) {
+    return Root(mrtValue).get();
+}
+
+JS::HandleValue KxwJsvalAccess::Handle(const KxwJsval& mrtValue) {
+    return JS::HandleValue(Root(mrtValue));
+}
+
+void KxwJsvalAccess::Set(KxwJsval& mrtValue, const JS::Value& mrtNew) {
+    mrtValue.Store(mrtNew.asRawBits());
+}
+
+KxwJsval::KxwJsval() {
+    new (_acRoot) JS::PersistentRootedValue();
+}
+
+KxwJsval::KxwJsval(const KxwJsval& mrtOther) {
+    new (_acRoot) JS::PersistentRootedValue();
+    Store(mrtOther.GetRawBits());
+}
+
+KxwJsval& KxwJsval::operator=(const KxwJsval& mrtOther) {
+    if (this != &mrtOther) {
+        FreeText();
+        Store(mrtOther.GetRawBits());
+    }
+    return *this;
+}
 
 KxwJsval::~KxwJsval() {
     FreeText();
+    KxwJsvalAccess::Root(*this).~PersistentRooted();
+}
+
+void KxwJsval::Store(uint64_t muBits) {
+    JS::PersistentRootedValue& rtRoot = KxwJsvalAccess::Root(*this);
+    JS::Value tValue = JS::Value::fromRawBits(muBits);
+    if (rtRoot.initialized() || !tValue.isGCThing()) {
+        rtRoot.get() = tValue;
+        return;
+    }
+    // An engine thing joins the root list of the thread's engine, the one that made it.
+    JSContext* ptCx = ContextOr(nullptr);
+    if (!ptCx) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "An engine value without the engine's thread in KxwJsval::Store. "
+                                              "this=%p",
+                                              static_cast<void*>(this));
+        rtRoot.get() = JS::UndefinedValue();
+        return;
+    }
+    rtRoot.init(ptCx, tValue);
+}
+
+uint64_t KxwJsval::GetRawBits() const {
+    return KxwJsvalAccess::Get(*this).asRawBits();
+}
+
+const void* KxwJsval::GetValueAddress() const {
+    return KxwJsvalAccess::Root(*this).address();
 }
 
 void KxwJsval::FreeText() {
@@ -36,36 +100,38 @@ void KxwJsval::FreeText() {
 }
 
 KxwJsval KxwJsval::FromRawBits(uint64_t muBits) {
-    return KxwJsval(muBits);
+    KxwJsval tValue;
+    tValue.Store(muBits);
+    return tValue;
 }
 
 bool KxwJsval::IsUndefined() const {
-    return ValueOf(_uBits).isUndefined();
+    return KxwJsvalAccess::Get(*this).isUndefined();
 }
 bool KxwJsval::IsNull() const {
-    return ValueOf(_uBits).isNull();
+    return KxwJsvalAccess::Get(*this).isNull();
 }
 bool KxwJsval::IsBoolean() const {
-    return ValueOf(_uBits).isBoolean();
+    return KxwJsvalAccess::Get(*this).isBoolean();
 }
 bool KxwJsval::IsInt() const {
-    return ValueOf(_uBits).isInt32();
+    return KxwJsvalAccess::Get(*this).isInt32();
 }
 bool KxwJsval::IsDouble() const {
-    return ValueOf(_uBits).isDouble();
+    return KxwJsvalAccess::Get(*this).isDouble();
 }
 bool KxwJsval::IsNumber() const {
-    return ValueOf(_uBits).isNumber();
+    return KxwJsvalAccess::Get(*this).isNumber();
 }
 bool KxwJsval::IsString() const {
-    return ValueOf(_uBits).isString();
+    return KxwJsvalAccess::Get(*this).isString();
 }
 bool KxwJsval::IsObject() const {
-    return ValueOf(_uBits).isObject();
+    return KxwJsvalAccess::Get(*this).isObject();
 }
 
 bool KxwJsval::IsFunction() const {
-    JS::Value tValue = ValueOf(_uBits);
+    JS::Value tValue = KxwJsvalAccess::Get(*this);
     return tValue.isObject() && JS::IsCallable(&tValue.toObject());
 }
 
@@ -74,12 +140,12 @@ bool KxwJsval::IsDomObject() const {
 }
 
 KxwJswUserObjBase* KxwJsval::GetRawDomObject() const {
-    JS::Value tValue = ValueOf(_uBits);
+    JS::Value tValue = KxwJsvalAccess::Get(*this);
     return tValue.isObject() ? KxwJswUserObjBase::FromJsiObj(&tValue.toObject()) : nullptr;
 }
 
 JSObject* KxwJsval::GetRawObject() const {
-    JS::Value tValue = ValueOf(_uBits);
+    JS::Value tValue = KxwJsvalAccess::Get(*this);
     return tValue.isObject() ? &tValue.toObject() : nullptr;
 }
 
@@ -88,7 +154,7 @@ const char16_t* KxwJsval::GetStringU16n(unsigned* mpnLen, JSContext* mptCx) {
     FreeText();
     JSContext* ptCx = ContextOr(mptCx);
     if (!ptCx) return u"";
-    JS::RootedValue tValue(ptCx, ValueOf(_uBits));
+    JS::RootedValue tValue(ptCx, KxwJsvalAccess::Get(*this));
     std::u16string dsText;
     if (!ValueToU16(ptCx, tValue, dsText)) {
         JS_ClearPendingException(ptCx);
@@ -104,7 +170,7 @@ const char16_t* KxwJsval::GetStringU16n(unsigned* mpnLen, JSContext* mptCx) {
 std::string KxwJsval::GetStringUtf8(JSContext* mptCx) const {
     JSContext* ptCx = ContextOr(mptCx);
     if (!ptCx) return std::string();
-    JS::RootedValue tValue(ptCx, ValueOf(_uBits));
+    JS::RootedValue tValue(ptCx, KxwJsvalAccess::Get(*this));
     JS::RootedString tStr(ptCx, JS::ToString(ptCx, tValue));
     if (!tStr) {
         JS_ClearPendingException(ptCx);
@@ -115,7 +181,7 @@ std::string KxwJsval::GetStringUtf8(JSContext* mptCx) const {
 }
 
 int32_t KxwJsval::GetInt(JSContext* mptCx) const {
-    JS::Value tRaw = ValueOf(_uBits);
+    JS::Value tRaw = KxwJsvalAccess::Get(*this);
     if (tRaw.isInt32()) return tRaw.toInt32();
     JSContext* ptCx = ContextOr(mptCx);
     if (!ptCx) return 0;
@@ -126,7 +192,7 @@ int32_t KxwJsval::GetInt(JSContext* mptCx) const {
 }
 
 double KxwJsval::GetDouble(JSContext* mptCx) const {
-    JS::Value tRaw = ValueOf(_uBits);
+    JS::Value tRaw = KxwJsvalAccess::Get(*this);
     if (tRaw.isNumber()) return tRaw.toNumber();
     JSContext* ptCx = ContextOr(mptCx);
     if (!ptCx) return 0;
@@ -136,30 +202,44 @@ double KxwJsval::GetDouble(JSContext* mptCx) const {
     return dfResult;
 }
 
+bool KxwJsval::ToStringU16n(std::u16string& mrdsResult, JSContext* mptCx) const {
+    mrdsResult.clear();
+    JSContext* ptCx = ContextOr(mptCx);
+    if (!ptCx) return false;
+    return ValueToU16(ptCx, KxwJsvalAccess::Handle(*this), mrdsResult);
+}
+
+bool KxwJsval::ToInt32(int32_t& mriResult, JSContext* mptCx) const {
+    mriResult = 0;
+    JSContext* ptCx = ContextOr(mptCx);
+    if (!ptCx) return false;
+    return JS::ToInt32(ptCx, KxwJsvalAccess::Handle(*this), &mriResult);
+}
+
 bool KxwJsval::GetBoolean(JSContext*) const {
-    JS::Value tRaw = ValueOf(_uBits);
+    JS::Value tRaw = KxwJsvalAccess::Get(*this);
     if (tRaw.isBoolean()) return tRaw.toBoolean();
     // ToBoolean runs no script and cannot collect.
     return JS::ToBoolean(JS::Handle<JS::Value>::fromMarkedLocation(&tRaw));
 }
 
 void KxwJsval::SetUndefined() {
-    _uBits = JS::UndefinedValue().asRawBits();
+    Store((JS::UndefinedValue()).asRawBits());
 }
 void KxwJsval::SetNull() {
-    _uBits = JS::NullValue().asRawBits();
+    Store((JS::NullValue()).asRawBits());
 }
 void KxwJsval::SetBoolean(bool mbValue) {
-    _uBits = JS::BooleanValue(mbValue).asRawBits();
+    Store((JS::BooleanValue(mbValue)).asRawBits());
 }
 void KxwJsval::SetInt(int32_t miValue) {
-    _uBits = JS::Int32Value(miValue).asRawBits();
+    Store((JS::Int32Value(miValue)).asRawBits());
 }
 void KxwJsval::SetDouble(double mdfValue) {
-    _uBits = JS::NumberValue(mdfValue).asRawBits();
+    Store((JS::NumberValue(mdfValue)).asRawBits());
 }
 void KxwJsval::SetObject(JSObject* mptObj) {
-    _uBits = mptObj ? JS::ObjectValue(*mptObj).asRawBits() : JS::NullValue().asRawBits();
+    Store(mptObj ? JS::ObjectValue(*mptObj).asRawBits() : JS::NullValue().asRawBits());
 }
 
 bool KxwJsval::SetStringU16n(const char16_t* mpwsfStr, size_t mnLen, JSContext* mptCx) {
@@ -171,7 +251,7 @@ bool KxwJsval::SetStringU16n(const char16_t* mpwsfStr, size_t mnLen, JSContext* 
         JS_ClearPendingException(ptCx);
         return false;
     }
-    _uBits = JS::StringValue(ptStr).asRawBits();
+    Store((JS::StringValue(ptStr)).asRawBits());
     return true;
 }
 
@@ -184,7 +264,7 @@ bool KxwJsval::SetStringUtf8(const char* mpsfStr, size_t mnLen, JSContext* mptCx
         JS_ClearPendingException(ptCx);
         return false;
     }
-    _uBits = JS::StringValue(ptStr).asRawBits();
+    Store((JS::StringValue(ptStr)).asRawBits());
     return true;
 }
 
@@ -209,7 +289,7 @@ bool KxwJsval::GetProperty(const char* mpszName, KxwJsval& mrtResult, JSContext*
         JS_ClearPendingException(ptCx);
         return false;
     }
-    mrtResult._uBits = tResult.get().asRawBits();
+    mrtResult.Store(tResult.get().asRawBits());
     return true;
 }
 
@@ -218,7 +298,7 @@ bool KxwJsval::SetProperty(const char* mpszName, const KxwJsval& mrtValue, JSCon
     JSObject* ptObj = GetRawObject();
     if (!ptCx || !ptObj || !mpszName) return false;
     JS::RootedObject tObj(ptCx, ptObj);
-    JS::RootedValue tValue(ptCx, ValueOf(mrtValue._uBits));
+    JS::RootedValue tValue(ptCx, KxwJsvalAccess::Get(mrtValue));
     if (!JS_SetProperty(ptCx, tObj, mpszName, tValue)) {
         JS_ClearPendingException(ptCx);
         return false;
@@ -268,7 +348,7 @@ bool KxwJsval::DefineOwnProperty(const char16_t* mpwsfName, size_t mnLen, const 
     JSObject* ptObj = GetRawObject();
     if (!ptCx || !ptObj || !mpwsfName) return false;
     JS::RootedObject tObj(ptCx, ptObj);
-    JS::RootedValue tValue(ptCx, ValueOf(mrtValue._uBits));
+    JS::RootedValue tValue(ptCx, KxwJsvalAccess::Get(mrtValue));
     if (!JS_DefineUCProperty(ptCx, tObj, mpwsfName, mnLen, tValue, mbEnumerable ? JSPROP_ENUMERATE : 0)) {
         JS_ClearPendingException(ptCx);
         return false;
@@ -286,7 +366,7 @@ bool KxwJsval::GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval&
         JS_ClearPendingException(ptCx);
         return false;
     }
-    mrtResult._uBits = tResult.get().asRawBits();
+    mrtResult.Store(tResult.get().asRawBits());
     return true;
 }
 
@@ -305,39 +385,14 @@ bool KxwJsval::DeleteOwnProperty(const char16_t* mpwsfName, size_t mnLen, JSCont
 
 // ---------------------------------------------------------------------------------------------------------------
 
-KxwJsvalProt::KxwJsvalProt() = default;
-
-KxwJsvalProt::KxwJsvalProt(const KxwJsval& mrtValue, JSContext* mptCx) {
-    Set(mrtValue, mptCx);
-}
-
-KxwJsvalProt::~KxwJsvalProt() {
-    Reset();
-}
-
-void KxwJsvalProt::Set(const KxwJsval& mrtValue, JSContext* mptCx) {
-    JSContext* ptCx = ContextOr(mptCx);
-    if (!ptCx) {
-        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                              "No engine on this thread in KxwJsvalProt::Set. this=%p",
-                                              static_cast<void*>(this));
-        return;
-    }
-    if (_pvRoot) {
-        static_cast<JS::PersistentRootedValue*>(_pvRoot)->set(ValueOf(mrtValue.GetRawBits()));
-        return;
-    }
-    _pvRoot = new JS::PersistentRootedValue(ptCx, ValueOf(mrtValue.GetRawBits()));
+void KxwJsvalProt::Set(const KxwJsval& mrtValue, JSContext*) {
+    _tValue = mrtValue;
+    _bSet = true;
 }
 
 void KxwJsvalProt::Reset() {
-    delete static_cast<JS::PersistentRootedValue*>(_pvRoot);
-    _pvRoot = nullptr;
-}
-
-KxwJsval KxwJsvalProt::Get() const {
-    if (!_pvRoot) return KxwJsval();
-    return KxwJsval::FromRawBits(static_cast<JS::PersistentRootedValue*>(_pvRoot)->get().asRawBits());
+    _tValue.SetUndefined();
+    _bSet = false;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -353,7 +408,7 @@ KxwJsvalHeap::~KxwJsvalHeap() {
 }
 
 void KxwJsvalHeap::Set(const KxwJsval& mrtValue) {
-    *reinterpret_cast<JS::Heap<JS::Value>*>(_acHeap) = ValueOf(mrtValue.GetRawBits());
+    *reinterpret_cast<JS::Heap<JS::Value>*>(_acHeap) = KxwJsvalAccess::Get(mrtValue);
 }
 
 KxwJsval KxwJsvalHeap::Get() const {
@@ -419,5 +474,5 @@ KxwJswUserObjBase* KxwJswCallArgs::ThisUserObj() const {
 }
 
 void KxwJswCallArgs::SetResult(const KxwJsval& mrtValue) {
-    static_cast<JS::CallArgs*>(_pvCallArgs)->rval().set(ValueOf(mrtValue.GetRawBits()));
+    static_cast<JS::CallArgs*>(_pvCallArgs)->rval().set(KxwJsvalAccess::Get(mrtValue));
 }

@@ -1,6 +1,8 @@
-// One engine value, as the library sees it without engine headers. A KxwJsval is not a root: a value that holds an
-// engine thing must be used before the engine can collect (a property read, a method result), or kept in a
-// KxwJsvalProt (rooted for the holder's life) or a KxwJsvalHeap (traced by its holder).
+// One engine value, as the library sees it without engine headers. A KxwJsval is a root: while it holds an engine
+// thing (a string, an object), the collector keeps that thing alive and updates the value when the thing moves,
+// whatever the holder calls meanwhile. So a value can be kept across anything that allocates (a property read, a
+// method call, a script) without further care. It must die on its engine's thread; values held by C++ objects
+// that a cycle may reach (listeners) are KxwJsvalHeap instead, traced by their holders.
 #pragma once
 
 #include <cstddef>
@@ -13,15 +15,16 @@
 class KxwJsval {
 public:
     KxwJsval();  // undefined
-    KxwJsval(const KxwJsval& mrtOther) : _uBits(mrtOther._uBits) {}
-    KxwJsval& operator=(const KxwJsval& mrtOther) {
-        _uBits = mrtOther._uBits;
-        return *this;
-    }
+    KxwJsval(const KxwJsval& mrtOther);
+    KxwJsval& operator=(const KxwJsval& mrtOther);
     ~KxwJsval();
 
+    // The raw bits of a value that is valid now (rooted by the engine where it comes from).
     static KxwJsval FromRawBits(uint64_t muBits);
-    uint64_t GetRawBits() const { return _uBits; }
+    uint64_t GetRawBits() const;
+    // Where the engine value itself lives, for the wrapper's triples of functions and engine objects: valid and
+    // rooted while this value lives and is not assigned.
+    const void* GetValueAddress() const;
 
     bool IsUndefined() const;
     bool IsNull() const;
@@ -39,12 +42,17 @@ public:
     JSObject* GetRawObject() const;
 
     // Conversions as scripts make them (ToString, ToInt32, ToBoolean, ToNumber). A null context means the calling
-    // thread's engine. The text stays valid until this value is converted again or destroyed.
+    // thread's engine. The text stays valid until this value is converted again or destroyed. These never leave an
+    // exception behind: a value whose conversion throws gives the empty text or 0.
     const char16_t* GetStringU16n(unsigned* mpnLen, JSContext* mptCx = nullptr);
     std::string GetStringUtf8(JSContext* mptCx = nullptr) const;
     int32_t GetInt(JSContext* mptCx = nullptr) const;
     double GetDouble(JSContext* mptCx = nullptr) const;
     bool GetBoolean(JSContext* mptCx = nullptr) const;
+    // The same conversions for a native that a script called: false leaves the script's exception pending (a
+    // toString or valueOf that throws), so that the native fails and the exception reaches the calling script.
+    bool ToStringU16n(std::u16string& mrdsResult, JSContext* mptCx = nullptr) const;
+    bool ToInt32(int32_t& mriResult, JSContext* mptCx = nullptr) const;
 
     void SetUndefined();
     void SetNull();
@@ -74,29 +82,32 @@ public:
     bool DeleteOwnProperty(const char16_t* mpwsfName, size_t mnLen, JSContext* mptCx = nullptr) const;
 
 private:
-    explicit KxwJsval(uint64_t muBits) : _uBits(muBits) {}
+    friend class KxwJsvalAccess;
+    void Store(uint64_t muBits);
     void FreeText();
-    uint64_t _uBits;
+    // A persistent root of the engine, built in place: linked into the engine's root list only while it holds an
+    // engine thing.
+    alignas(8) unsigned char _acRoot[32];
     char16_t* _pwcText = nullptr;  // the last GetStringU16n result
 };
 
-// A value rooted for the holder's life (DOM commands, timeouts, top windows, dialogs). Must die on the thread and
-// before the engine that made it.
+// A value kept for the holder's life (DOM commands, timeouts, top windows, dialogs): a KxwJsval with a mark of
+// whether it was set. Must die on the thread and before the engine that made it.
 class KxwJsvalProt {
 public:
-    KxwJsvalProt();
-    explicit KxwJsvalProt(const KxwJsval& mrtValue, JSContext* mptCx = nullptr);
-    ~KxwJsvalProt();
+    KxwJsvalProt() = default;
+    explicit KxwJsvalProt(const KxwJsval& mrtValue, JSContext* mptCx = nullptr) { Set(mrtValue, mptCx); }
     KxwJsvalProt(const KxwJsvalProt&) = delete;
     KxwJsvalProt& operator=(const KxwJsvalProt&) = delete;
 
     void Set(const KxwJsval& mrtValue, JSContext* mptCx = nullptr);
     void Reset();
-    KxwJsval Get() const;
-    bool IsSet() const { return _pvRoot != nullptr; }
+    KxwJsval Get() const { return _tValue; }
+    bool IsSet() const { return _bSet; }
 
 private:
-    void* _pvRoot = nullptr;  // a heap-allocated persistent root
+    KxwJsval _tValue;
+    bool _bSet = false;
 };
 
 // A value held by a C++ object and traced by it (event listeners): not a root, so that a cycle between a node and

@@ -16,6 +16,7 @@
 #include <unordered_map>
 
 #include "KxwJswCallArgs.h"
+#include "KxwJswGlobal.h"
 #include "KxwJswInternal.h"
 #include "KxwUtilReport.h"
 
@@ -29,56 +30,6 @@ int64_t SteadyNowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-
-// Prototypes of one global, traced from the global itself.
-struct GlobalData {
-    std::unordered_map<const KxwJswClassInformation*, JS::Heap<JSObject*>> _tPrototypes;
-};
-
-GlobalData* GlobalDataOf(JSObject* mptGlobal) {
-    const JS::Value& rtSlot = JS::GetReservedSlot(mptGlobal, JSCLASS_GLOBAL_SLOT_COUNT);
-    return rtSlot.isUndefined() ? nullptr : static_cast<GlobalData*>(rtSlot.toPrivate());
-}
-
-void GlobalTrace(JSTracer* mptTracer, JSObject* mptGlobal) {
-    JS_GlobalObjectTraceHook(mptTracer, mptGlobal);
-    if (GlobalData* ptData = GlobalDataOf(mptGlobal))
-        for (auto& rtEntry : ptData->_tPrototypes) JS::TraceEdge(mptTracer, &rtEntry.second, "kxw-prototype");
-}
-
-// Standard classes resolve lazily, then the wrapper's script constructors (Image, Option) by name.
-bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, bool* mpbResolved) {
-    if (!JS_ResolveStandardClass(mptCx, mtGlobal, mtId, mpbResolved)) return false;
-    if (*mpbResolved || !mtId.isString()) return true;
-    JS::RootedString tName(mptCx, mtId.toString());
-    JS::UniqueChars pszName = JS_EncodeStringToUTF8(mptCx, tName);
-    if (!pszName) return false;
-    const KxwJswClassInformation* ptClass = nullptr;
-    const KxwJswCtorRegistrator* ptSpec = KxwJswClassInformation::FindConstructor(pszName.get(), &ptClass);
-    if (!ptSpec) return true;
-    JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, KxwJswCtorRegistrator::ExportFunc, ptSpec->_uArgCount,
-                                                    JSFUN_CONSTRUCTOR, ptSpec->_pszName);
-    if (!ptFun) return false;
-    JS::RootedObject tFun(mptCx, JS_GetFunctionObject(ptFun));
-    js::SetFunctionNativeReserved(tFun, kFunSlotEntry, JS::PrivateValue(const_cast<KxwJswCtorRegistrator*>(ptSpec)));
-    // Objects it makes are instances of it: its prototype is the class's.
-    KxwJswEngine* ptEngine = KxwJswEngine::Current();
-    JS::RootedObject tProto(mptCx, ptEngine ? ptEngine->ObtainPrototype(ptClass) : nullptr);
-    if (!tProto || !JS_LinkConstructorAndPrototype(mptCx, tFun, tProto)) return false;
-    JS::RootedValue tFunValue(mptCx, JS::ObjectValue(*tFun));
-    *mpbResolved = true;
-    return JS_DefinePropertyById(mptCx, mtGlobal, mtId, tFunValue, 0);
-}
-
-bool GlobalMayResolve(const JSAtomState& mrtNames, jsid mtId, JSObject* mptMaybeObj) {
-    // Constructor names are not known to the engine: let the hook run for any string.
-    return mtId.isString() || JS_MayResolveStandardClass(mrtNames, mtId, mptMaybeObj);
-}
-
-const JSClassOps ktGlobalOps = {nullptr,       nullptr,          nullptr, JS_NewEnumerateStandardClasses,
-                                GlobalResolve, GlobalMayResolve, nullptr, nullptr,
-                                nullptr,       GlobalTrace};
-const JSClass ktGlobalClass = {"Window", JSCLASS_GLOBAL_FLAGS_WITH_SLOTS(1), &ktGlobalOps, nullptr, nullptr, nullptr};
 
 // The stack the engine may use: most of the thread's real stack, leaving room for the native code that runs
 // between the engine's checks (more under the sanitizers, whose frames are larger).
@@ -119,17 +70,12 @@ bool KxwJswCtorRegistrator::ExportFunc(JSContext* mptCx, unsigned muArgc, JS::Va
     return true;
 }
 
-namespace kxwjsw {
-const JSClass* GlobalClass() {
-    return &ktGlobalClass;
-}
-}  // namespace kxwjsw
-
 // The engine's callbacks, kept out of the header so that it needs no engine types.
 class KxwJswEngineCallbacks {
 public:
     static void TraceRoots(JSTracer* mptTracer, void* mpvData) {
         auto* ptEngine = static_cast<KxwJswEngine*>(mpvData);
+        ++ptEngine->_nRootTraces;
         for (size_t n = 0; n < ptEngine->_nRegistered; ++n) {
             KxwJswUserObjBase* ptUserObj = ptEngine->_pptRegistry[n];
             if (ptUserObj->_ucJswFlags & KxwJswUserObjBase::kFlagPendingDelete) continue;
@@ -222,23 +168,47 @@ KxwJswEngine* KxwJswEngine::Create(const KxwJswEngineOptions& mrtOptions) {
 }
 
 bool KxwJswEngine::InitGlobal() {
-    JS::RealmOptions tOptions;
-    JS::RootedObject tGlobal(_ptCx,
-                             JS_NewGlobalObject(_ptCx, &ktGlobalClass, nullptr, JS::FireOnNewGlobalHook, tOptions));
-    if (!tGlobal) {
-        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                              "JS_NewGlobalObject failed in KxwJswEngine::InitGlobal");
-        return false;
-    }
-    auto* ptData = new GlobalData();
-    _pvGlobalData = ptData;
-    JS::SetReservedSlot(tGlobal, JSCLASS_GLOBAL_SLOT_COUNT, JS::PrivateValue(ptData));
-    _pvGlobalRoot = new JS::PersistentRootedObject(_ptCx, tGlobal);
-    _pvRealm = JS::EnterRealm(_ptCx, tGlobal);
+    _ptMainGlobal = KxwJswGlobal::Create(this, nullptr);
+    if (!_ptMainGlobal) return false;
+    AddGlobal(_ptMainGlobal);
+    _pvRealm = JS::EnterRealm(_ptCx, _ptMainGlobal->GetObject());
     return true;
 }
 
+void KxwJswEngine::AddGlobal(KxwJswGlobal* mptGlobal) {
+    mptGlobal->_ptNext = _ptFirstGlobal;
+    _ptFirstGlobal = mptGlobal;
+}
+
+void KxwJswEngine::ForgetGlobal(KxwJswGlobal* mptGlobal) {
+    for (KxwJswGlobal** pptLink = &_ptFirstGlobal; *pptLink; pptLink = &(*pptLink)->_ptNext) {
+        if (*pptLink != mptGlobal) continue;
+        *pptLink = mptGlobal->_ptNext;
+        break;
+    }
+    if (mptGlobal == _ptMainGlobal) _ptMainGlobal = nullptr;
+}
+
+KxwJswGlobal* KxwJswEngine::CreateGlobal(KxwJswGlobalOwner* mptOwner) {
+    if (!_ptMainGlobal) return nullptr;
+    KxwJswGlobal* ptGlobal = KxwJswGlobal::Create(this, _ptMainGlobal->GetObject());
+    if (!ptGlobal) return nullptr;
+    AddGlobal(ptGlobal);
+    ptGlobal->SetOwner(mptOwner);
+    return ptGlobal;
+}
+
+void KxwJswEngine::ReleaseGlobal(KxwJswGlobal* mptGlobal) {
+    if (!mptGlobal || mptGlobal == _ptMainGlobal) return;
+    mptGlobal->Release();
+}
+
+KxwJswGlobal* KxwJswEngine::GetCurrentGlobal() const {
+    return KxwJswGlobal::OfObject(JS::CurrentGlobalOrNull(_ptCx));
+}
+
 KxwJswEngine::~KxwJswEngine() {
+    FinishIncrementalCollection();
     // Objects whose engine objects still live: cut every one; those the engine objects own are deleted here,
     // C++-owned ones live on without engine objects.
     while (_nRegistered > 0) {
@@ -261,15 +231,18 @@ KxwJswEngine::~KxwJswEngine() {
     KxwJswProcessWatchdog::Instance().RemoveContext(_iWatchdogSlot);
     JS_RemoveExtraGCRootsTracer(_ptCx, &KxwJswEngineCallbacks::TraceRoots, this);
     JS_RemoveWeakPointerZonesCallback(_ptCx, &KxwJswEngineCallbacks::WeakPointerZones);
-    if (_pvGlobalRoot) {
-        auto* ptGlobalRoot = static_cast<JS::PersistentRootedObject*>(_pvGlobalRoot);
-        JS::SetReservedSlot(*ptGlobalRoot, JSCLASS_GLOBAL_SLOT_COUNT, JS::UndefinedValue());
-        delete static_cast<GlobalData*>(_pvGlobalData);
-        if (_pvRealm) JS::LeaveRealm(_ptCx, static_cast<JS::Realm*>(_pvRealm));
-        delete ptGlobalRoot;
-    }
+    if (_pvRealm) JS::LeaveRealm(_ptCx, static_cast<JS::Realm*>(_pvRealm));
+    // Every global lets go of its roots and prototypes while the engine still runs; the collection at the
+    // context's end then finalizes them, and what it does not reach is deleted after it.
+    for (KxwJswGlobal* ptGlobal = _ptFirstGlobal; ptGlobal; ptGlobal = ptGlobal->_ptNext) ptGlobal->Shutdown();
     JS_SetContextPrivate(_ptCx, nullptr);
     JS_DestroyContext(_ptCx);
+    while (_ptFirstGlobal) {
+        KxwJswGlobal* ptGlobal = _ptFirstGlobal;
+        _ptFirstGlobal = ptGlobal->_ptNext;
+        ptGlobal->_ptEngine = nullptr;
+        delete ptGlobal;
+    }
     if (gptCurrentEngine == this) gptCurrentEngine = nullptr;
 }
 
@@ -278,7 +251,7 @@ KxwJswEngine* KxwJswEngine::Current() {
 }
 
 JSObject* KxwJswEngine::GetGlobal() const {
-    return _pvGlobalRoot ? static_cast<JS::PersistentRootedObject*>(_pvGlobalRoot)->get() : nullptr;
+    return _ptMainGlobal ? _ptMainGlobal->GetObject() : nullptr;
 }
 
 void KxwJswEngine::CollectGarbage(bool mbShrinking) {
@@ -286,6 +259,37 @@ void KxwJswEngine::CollectGarbage(bool mbShrinking) {
     JS::NonIncrementalGC(_ptCx, mbShrinking ? JS::GCOptions::Shrink : JS::GCOptions::Normal, JS::GCReason::API);
     // An explicit collection is asked for at a point where no C++ caller holds the objects it frees.
     DeletePendingUserObjs();
+}
+
+bool KxwJswEngine::StartIncrementalCollection(int64_t mllWork) {
+    // Slices issued on a finished collection crash the engine: each one is asked for only while one runs.
+    if (!JS::IsIncrementalGCInProgress(_ptCx)) {
+        JS::PrepareForFullGC(_ptCx);
+        JS::StartIncrementalGC(_ptCx, JS::GCOptions::Normal, JS::GCReason::API,
+                               js::SliceBudget(js::WorkBudget(std::max<int64_t>(mllWork, 1))));
+    }
+    return JS::IsIncrementalGCInProgress(_ptCx);
+}
+
+bool KxwJswEngine::ContinueIncrementalCollection(int64_t mllWork) {
+    if (!JS::IsIncrementalGCInProgress(_ptCx)) return false;
+    JS::PrepareForIncrementalGC(_ptCx);
+    JS::IncrementalGCSlice(_ptCx, JS::GCReason::API, js::SliceBudget(js::WorkBudget(std::max<int64_t>(mllWork, 1))));
+    return JS::IsIncrementalGCInProgress(_ptCx);
+}
+
+void KxwJswEngine::FinishIncrementalCollection() {
+    if (!JS::IsIncrementalGCInProgress(_ptCx)) return;
+    JS::PrepareForIncrementalGC(_ptCx);
+    JS::FinishIncrementalGC(_ptCx, JS::GCReason::API);
+}
+
+bool KxwJswEngine::IsIncrementalCollectionInProgress() const {
+    return JS::IsIncrementalGCInProgress(_ptCx);
+}
+
+bool KxwJswEngine::IsMarkingIncrementally() const {
+    return JS::IsIncrementalBarrierNeeded(_ptCx);
 }
 
 size_t KxwJswEngine::GetGCHeapBytes() const {
@@ -357,20 +361,8 @@ void KxwJswEngine::DeletePendingUserObjs() {
 }
 
 JSObject* KxwJswEngine::ObtainPrototype(const KxwJswClassInformation* mptClassInfo) {
-    auto* ptData = static_cast<GlobalData*>(_pvGlobalData);
-    if (!ptData) return nullptr;
-    auto it = ptData->_tPrototypes.find(mptClassInfo);
-    if (it != ptData->_tPrototypes.end()) return it->second;
-    JS::RootedObject tParentProto(_ptCx);
-    if (mptClassInfo->GetParent())
-        tParentProto = ObtainPrototype(mptClassInfo->GetParent());
-    else
-        tParentProto = JS::GetRealmObjectPrototype(_ptCx);
-    if (!tParentProto) return nullptr;
-    JS::RootedObject tProto(_ptCx, BuildPrototype(_ptCx, mptClassInfo, tParentProto));
-    if (!tProto) return nullptr;
-    ptData->_tPrototypes[mptClassInfo] = tProto;
-    return tProto;
+    JS::RootedObject tGlobal(_ptCx, JS::CurrentGlobalOrNull(_ptCx));
+    return kxwjsw::ObtainPrototype(_ptCx, tGlobal, mptClassInfo);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

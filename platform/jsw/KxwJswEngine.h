@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "KxwJswGlobal.h"
 #include "KxwJswProcess.h"
 #include "KxwJswTypes.h"
 
@@ -17,7 +18,9 @@ struct KxwJswEngineOptions {
     size_t _nNativeStackQuota = 0;
     // Longest a single evaluation may run, in milliseconds; 0 for no limit.
     uint32_t _uScriptTimeLimitMs = 10000;
-    // Incremental collection; off by default (a whole collection of one virtual user takes about a millisecond).
+    // Incremental collection; off by default (a whole collection of one virtual user takes about a millisecond, so
+    // slices buy little). When on, the engine collects in slices between which scripts and the DOM run; the
+    // wrapper's read barriers keep what the DOM attaches meanwhile.
     bool _bIncrementalGC = false;
 };
 
@@ -36,7 +39,17 @@ public:
     static KxwJswEngine* Current();
 
     JSContext* GetContext() const { return _ptCx; }
+    // The main global, entered for the engine's life, and its engine object.
+    KxwJswGlobal* GetMainGlobal() const { return _ptMainGlobal; }
     JSObject* GetGlobal() const;
+    // A further global (a frame's or a pop-up's window, a new page), in the main global's compartment, with its own
+    // prototypes; it lives until ReleaseGlobal and then as long as scripts refer to it. Null when it cannot be made
+    // (reported).
+    KxwJswGlobal* CreateGlobal(KxwJswGlobalOwner* mptOwner = nullptr);
+    // The engine lets go of a global it made; the caller must not use the handle afterwards.
+    void ReleaseGlobal(KxwJswGlobal* mptGlobal);
+    // The global of the realm entered now (where scripts run and objects are made).
+    KxwJswGlobal* GetCurrentGlobal() const;
 
     void SetScriptTimeLimitMs(uint32_t muMs) { _uScriptTimeLimitMs = muMs; }
     uint32_t GetScriptTimeLimitMs() const { return _uScriptTimeLimitMs; }
@@ -44,6 +57,19 @@ public:
     // A full collection now, then the deletions it made due (unless a script is running); shrinking also compacts
     // (moves) engine objects.
     void CollectGarbage(bool mbShrinking = false);
+    // A collection in slices (engines made with incremental collection on): the first slice of mllWork units of
+    // work (a few units do little more than the start; every slice makes some progress); false when the
+    // collection already finished within it. Further slices until it gives false; finishing
+    // does the rest at once. The deletions it made due wait for DeletePendingUserObjs.
+    bool StartIncrementalCollection(int64_t mllWork);
+    bool ContinueIncrementalCollection(int64_t mllWork);
+    void FinishIncrementalCollection();
+    bool IsIncrementalCollectionInProgress() const;
+    // True while a collection in slices marks: edges that C++ adds now need the read barrier of
+    // UpdateScopeParent to be seen.
+    bool IsMarkingIncrementally() const;
+    // How often the collector has traced the engine's roots (once per collection, at its start).
+    size_t GetRootTraceCount() const { return _nRootTraces; }
     // Deletes engine-owned user objects whose engine objects died, unless a script is running. The owner calls it
     // at points where no code holds such objects (the end of a step, after a page's parsing).
     void DeletePendingUserObjs();
@@ -87,20 +113,22 @@ public:
     void QueueDelete(KxwJswUserObjBase* mptUserObj);
     // A queued object deleted by C++ first leaves the queue.
     void ForgetPendingDelete(KxwJswUserObjBase* mptUserObj);
-    // The prototype of a class in the main global, made on first need.
+    // The prototype of a class in the current realm's global, made on first need.
     JSObject* ObtainPrototype(const KxwJswClassInformation* mptClassInfo);
-    void* GetGlobalData() const { return _pvGlobalData; }
 
 private:
     explicit KxwJswEngine(JSContext* mptCx, const KxwJswEngineOptions& mrtOptions);
     bool InitGlobal();
+    void AddGlobal(KxwJswGlobal* mptGlobal);
+    void ForgetGlobal(KxwJswGlobal* mptGlobal);
     friend class KxwJswEngineCallbacks;
     friend class KxwJswProcessWatchdog;
+    friend class KxwJswGlobal;
 
     JSContext* _ptCx;
-    void* _pvGlobalRoot = nullptr;  // the main global, rooted for the engine's life
-    void* _pvGlobalData = nullptr;  // per-global prototypes and constructors
-    void* _pvRealm = nullptr;       // the realm entered at creation
+    KxwJswGlobal* _ptMainGlobal = nullptr;
+    KxwJswGlobal* _ptFirstGlobal = nullptr;  // every global not yet finalized
+    void* _pvRealm = nullptr;                // the realm entered at creation
     KxwJswUserObjBase** _pptRegistry = nullptr;
     size_t _nRegistered = 0;
     size_t _nRegistryCapacity = 0;
@@ -115,4 +143,5 @@ private:
     KxwJswUserObjBase* _ptScopeUserObj = nullptr;
     int _iWatchdogSlot = -1;
     int64_t _llDeadlineMs = INT64_MAX;  // of the outermost evaluation, on the steady clock
+    size_t _nRootTraces = 0;
 };

@@ -24,7 +24,19 @@
 
 #include "KxwJswClassInformation.h"
 #include "KxwJswEngine.h"
+#include "KxwJsval.h"
 #include "KxwJswUserObjBase.h"
+
+// The engine side of a KxwJsval, for the wrapper's own code.
+class KxwJsvalAccess {
+public:
+    static JS::PersistentRootedValue& Root(KxwJsval& mrtValue);
+    static const JS::PersistentRootedValue& Root(const KxwJsval& mrtValue);
+    static JS::Value Get(const KxwJsval& mrtValue);
+    // A handle to the rooted value, valid while the KxwJsval lives and is not assigned.
+    static JS::HandleValue Handle(const KxwJsval& mrtValue);
+    static void Set(KxwJsval& mrtValue, const JS::Value& mrtNew);
+};
 
 namespace kxwjsw {
 
@@ -56,8 +68,10 @@ JSObject* NewWrapperObject(JSContext* mptCx, KxwJswEngine* mptEngine, KxwJswUser
 // Builds the prototype of a class (accessors and methods from its tables) with the parent's prototype as its own.
 JSObject* BuildPrototype(JSContext* mptCx, const KxwJswClassInformation* mptClassInfo, JS::HandleObject mtParentProto);
 
-// The global's class hooks resolve constructors (Image, Option) on first use.
+// The class of every global: its hooks resolve constructors (Image, Option) on first use.
 const JSClass* GlobalClass();
+// The prototype of a class in a global, made on first need (in the global's realm).
+JSObject* ObtainPrototype(JSContext* mptCx, JS::HandleObject mtGlobal, const KxwJswClassInformation* mptClassInfo);
 
 // Converts a triple into an engine value; DOM objects get their engine objects.
 bool TripleToValue(JSContext* mptCx, void* mpvValue, unsigned mnLen, KXW_JSW_OBJ_PROP_TYPE_ENUM meType,

@@ -17,6 +17,7 @@ class KxwDomPropertyInfo;
 class KxwDomHtmlElement;
 class KxwDomEventTarget;
 class KxwJswAutomationObject;
+class KxwJswGlobal;
 
 // What a value triple (value, length, type) carries across the script boundary.
 enum KXW_JSW_OBJ_PROP_TYPE_ENUM {

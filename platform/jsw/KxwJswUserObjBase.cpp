@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "KxwHswApi.h"
@@ -83,7 +84,7 @@ bool NoValue(void** mppvValue, unsigned* mpnLength, KXW_JSW_OBJ_PROP_TYPE_ENUM* 
 }  // namespace
 
 bool KxwJswUserObjBase::GetPropValueAndType(short, void** mppvValue, unsigned* mpnLength,
-                                            KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
+                                            KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType, KxwDomPropertyInfo&) {
     return NoValue(mppvValue, mpnLength, mpeType);
 }
 
@@ -163,6 +164,9 @@ bool KxwJswUserObjBase::SetDomPropertyJsval(short, const KxwJsval&) {
     return false;
 }
 void KxwJswUserObjBase::TraceFromJsiObj(KxwJswTracer&) {}
+KxwJswGlobal* KxwJswUserObjBase::GetJsiHomeGlobal() {
+    return nullptr;
+}
 
 bool KxwJswUserObjBase::CreateJsiObj() {
     return GetJsiObj() != nullptr;
@@ -174,6 +178,9 @@ JSObject* KxwJswUserObjBase::GetJsiObj() {
     KxwJswEngine* ptEngine = KxwJswEngine::Current();
     if (!ptEngine || !GetClassInformation()) return nullptr;
     JSContext* ptCx = ptEngine->GetContext();
+    std::optional<KxwJswGlobal::RealmScope> tHomeRealm;
+    KxwJswGlobal* ptHome = GetJsiHomeGlobal();
+    if (ptHome && ptHome->GetObject() != JS::CurrentGlobalOrNull(ptCx)) tHomeRealm.emplace(ptHome);
     JS::RootedObject tObj(ptCx, NewWrapperObject(ptCx, ptEngine, this));
     if (!tObj) {
         JS_ClearPendingException(ptCx);

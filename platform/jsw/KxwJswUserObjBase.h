@@ -46,8 +46,10 @@ public:
     // The object that stands in for this one in scripts once it is deleted (documents and windows).
     virtual KxwJswUserObjBase* GetReplacingJswObjectWhenDeleted();
     virtual const KxwJswClassInformation* GetClassInformation() const = 0;
+    // A declared property's value as a triple. The triple may point into mrtHolder (texts, engine values), which
+    // keeps what it points at (engine values rooted) for as long as the caller keeps the holder.
     virtual bool GetPropValueAndType(short mnTinyId, void** mppvValue, unsigned* mpnLength,
-                                     KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType);
+                                     KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType, KxwDomPropertyInfo& mrtHolder);
     // A declared property's value. False leaves the value undefined.
     virtual bool GetDomPropertyJsval(short mnTinyId, KxwJsval& mrtValue);
     virtual bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo);
@@ -88,6 +90,9 @@ public:
     // Edges from this object's engine object: user objects that must live while it lives (a detached subtree's
     // members and root), and held values (listeners).
     virtual void TraceFromJsiObj(KxwJswTracer& mrtTracer);
+    // The global whose realm and prototypes the engine object belongs to (a node's window); null: the global
+    // whose realm is entered when the engine object is made.
+    virtual KxwJswGlobal* GetJsiHomeGlobal();
 
     // ---- Non-virtual members ----
     // Makes the engine object now; false when there is no engine on this thread or the class is not scriptable.

@@ -16,10 +16,6 @@ const char kszNullPropertyNumLong[] = "_ptPropertyNumLong is NULL. Using zero";
 const char kszNullPropertyBool[] = "_ptPropertyBool is NULL. Using 'false'";
 const char kszInvalidType[] = "Invalid _ucType. Using 'undefined'";
 
-uint64_t BitsOf(const KxwJsval& mrtValue) {
-    return mrtValue.GetRawBits();
-}
-
 void ReportInvalidType(const char* mpszFunction, int miType) {
     xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                           "Invalid _ucType=%d in KxwDomPropertyInfo::%s", miType, mpszFunction);
@@ -48,6 +44,7 @@ KxwDomPropertyInfo& KxwDomPropertyInfo::operator=(const KxwDomPropertyInfo& mrtO
 
 void KxwDomPropertyInfo::CopyFrom(const KxwDomPropertyInfo& mrtOther) {
     _uValue = mrtOther._uValue;
+    _tJsval = mrtOther._tJsval;
     _nLen = mrtOther._nLen;
     _bIsSpecified = mrtOther._bIsSpecified;
     _ucType = mrtOther._ucType;
@@ -75,6 +72,9 @@ void KxwDomPropertyInfo::Store(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType, const Val
     else if (meType == KXW_DOM_PROPERTY_INFO_TYPE_DOUBLE)
         pvNew = mrtValue._pdfDouble;
     _uValue = mrtValue;
+    if (_ucType == KXW_DOM_PROPERTY_INFO_TYPE_FUNCTION || _ucType == KXW_DOM_PROPERTY_INFO_TYPE_JS_OBJECT ||
+        _ucType == KXW_DOM_PROPERTY_INFO_TYPE_JSVAL)
+        _tJsval.SetUndefined();  // the previous engine value is no longer kept
     _ucType = meType;
     _nLen = 0;
     _bIsSpecified = 0;
@@ -82,10 +82,10 @@ void KxwDomPropertyInfo::Store(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType, const Val
     if (pvOld && pvNew != pvOld) FreeOwned();
 }
 
-void KxwDomPropertyInfo::StoreJsvalBits(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType, uint64_t muBits) {
-    Value tValue{};
-    tValue._uJsvalBits = muBits;
-    Store(meType, tValue);
+void KxwDomPropertyInfo::StoreJsval(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType, const KxwJsval& mrtValue) {
+    KxwJsval tValue = mrtValue;  // mrtValue may be this info's own value
+    Store(meType, Value{});
+    _tJsval = tValue;
 }
 
 void KxwDomPropertyInfo::StoreOwnedText(const char16_t* mpwsfStr, unsigned mnLen) {
@@ -195,7 +195,7 @@ KxwDomPropertyInfo& KxwDomPropertyInfo::operator=(const JSObject* mptObj) {
     }
     KxwJsval tValue;
     tValue.SetObject(const_cast<JSObject*>(mptObj));
-    StoreJsvalBits(KXW_DOM_PROPERTY_INFO_TYPE_JS_OBJECT, BitsOf(tValue));
+    StoreJsval(KXW_DOM_PROPERTY_INFO_TYPE_JS_OBJECT, tValue);
     return *this;
 }
 
@@ -221,7 +221,7 @@ KxwDomPropertyInfo& KxwDomPropertyInfo::operator=(const KxwDomHtmlPropertyBool& 
 }
 
 KxwDomPropertyInfo& KxwDomPropertyInfo::operator=(const KxwJsval& mrtValue) {
-    StoreJsvalBits(KXW_DOM_PROPERTY_INFO_TYPE_JSVAL, BitsOf(mrtValue));
+    StoreJsval(KXW_DOM_PROPERTY_INFO_TYPE_JSVAL, mrtValue);
     return *this;
 }
 
@@ -257,7 +257,7 @@ void KxwDomPropertyInfo::Assign(void* mpvPropValue, unsigned mnPropValueLen, KXW
             }
             uint64_t uBits = 0;
             std::memcpy(&uBits, mpvPropValue, sizeof uBits);
-            StoreJsvalBits(static_cast<KXW_DOM_PROPERTY_INFO_TYPE_ENUM>(mePropType), uBits);
+            StoreJsval(static_cast<KXW_DOM_PROPERTY_INFO_TYPE_ENUM>(mePropType), KxwJsval::FromRawBits(uBits));
             return;
         }
         default:
@@ -337,7 +337,7 @@ KxwJsval KxwDomPropertyInfo::GetJsval() const {
         case KXW_DOM_PROPERTY_INFO_TYPE_FUNCTION:
         case KXW_DOM_PROPERTY_INFO_TYPE_JS_OBJECT:
         case KXW_DOM_PROPERTY_INFO_TYPE_JSVAL:
-            tValue = KxwJsval::FromRawBits(_uValue._uJsvalBits);
+            tValue = _tJsval;
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_PROPERTY_STR:
             if (_uValue._ptPropertyStr) {
@@ -387,7 +387,7 @@ void* KxwDomPropertyInfo::GetValue() const {
         case KXW_DOM_PROPERTY_INFO_TYPE_FUNCTION:
         case KXW_DOM_PROPERTY_INFO_TYPE_JS_OBJECT:
         case KXW_DOM_PROPERTY_INFO_TYPE_JSVAL:
-            return const_cast<uint64_t*>(&_uValue._uJsvalBits);
+            return const_cast<void*>(_tJsval.GetValueAddress());
         case KXW_DOM_PROPERTY_INFO_TYPE_PROPERTY_STR:
             if (_uValue._ptPropertyStr) return const_cast<char16_t*>(_uValue._ptPropertyStr->GetU16nStr());
             ReportReadFallback(kszNullPropertyStr, "GetValue");
@@ -432,7 +432,7 @@ KXW_JSW_OBJ_PROP_TYPE_ENUM KxwDomPropertyInfo::GetJswObjPropType() const {
         case KXW_DOM_PROPERTY_INFO_TYPE_PROPERTY_BOOL:
             return KXW_JSW_OBJ_PROP_TYPE_BOOLEAN;
         case KXW_DOM_PROPERTY_INFO_TYPE_JSVAL:
-            if (KxwJsval::FromRawBits(_uValue._uJsvalBits).IsFunction()) return KXW_JSW_OBJ_PROP_TYPE_FUNCTION;
+            if (_tJsval.IsFunction()) return KXW_JSW_OBJ_PROP_TYPE_FUNCTION;
             xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                                   "No corresponding KXW_JSW_OBJ_PROP_TYPE_* for jsval");
             return KXW_JSW_OBJ_PROP_TYPE_NONE;
@@ -448,14 +448,14 @@ KXW_JSW_OBJ_PROP_TYPE_ENUM KxwDomPropertyInfo::GetJswObjPropType() const {
 
 bool KxwDomPropertyInfo::GetBoolean() const {
     if (_ucType == KXW_DOM_PROPERTY_INFO_TYPE_BOOLEAN) return _uValue._bBool;
-    if (_ucType == KXW_DOM_PROPERTY_INFO_TYPE_JSVAL) return KxwJsval::FromRawBits(_uValue._uJsvalBits).GetBoolean();
+    if (_ucType == KXW_DOM_PROPERTY_INFO_TYPE_JSVAL) return _tJsval.GetBoolean();
     ReportInvalidType("GetBoolean", _ucType);
     return false;
 }
 
 int KxwDomPropertyInfo::GetInt() const {
     if (_ucType == KXW_DOM_PROPERTY_INFO_TYPE_INT) return _uValue._iInt;
-    if (_ucType == KXW_DOM_PROPERTY_INFO_TYPE_JSVAL) return KxwJsval::FromRawBits(_uValue._uJsvalBits).GetInt();
+    if (_ucType == KXW_DOM_PROPERTY_INFO_TYPE_JSVAL) return _tJsval.GetInt();
     ReportInvalidType("GetInt", _ucType);
     return 0;
 }
@@ -478,7 +478,7 @@ const char16_t* KxwDomPropertyInfo::ConvertAndGetStringU16n() {
             return _uValue._pwcStr;
         case KXW_DOM_PROPERTY_INFO_TYPE_JSVAL: {
             unsigned char ucSpecified = _bIsSpecified;
-            KxwJsval tValue = KxwJsval::FromRawBits(_uValue._uJsvalBits);
+            KxwJsval tValue = _tJsval;
             unsigned nLen = 0;
             const char16_t* pwcText = tValue.GetStringU16n(&nLen);
             StoreOwnedText(pwcText, nLen);
@@ -503,7 +503,7 @@ unsigned KxwDomPropertyInfo::ConvertAndGetStringU16nLength() {
 KxwJswUserObjBase* KxwDomPropertyInfo::GetDomObject() const {
     if (_ucType == KXW_DOM_PROPERTY_INFO_TYPE_DOM_OBJECT) return const_cast<KxwJswUserObjBase*>(_uValue._ptUserObj);
     if (_ucType == KXW_DOM_PROPERTY_INFO_TYPE_JSVAL)
-        return KxwJsval::FromRawBits(_uValue._uJsvalBits).GetRawDomObject();
+        return _tJsval.GetRawDomObject();
     ReportInvalidType("GetDomObject", _ucType);
     return nullptr;
 }
@@ -532,7 +532,7 @@ KXW_DOM_PROPERTY_INFO_TYPE_ENUM KxwDomPropertyInfo::ConvertToJswObjPropType() {
             break;
         }
         case KXW_DOM_PROPERTY_INFO_TYPE_JSVAL: {
-            KxwJsval tValue = KxwJsval::FromRawBits(_uValue._uJsvalBits);
+            KxwJsval tValue = _tJsval;
             if (tValue.IsUndefined()) {
                 AssignUndefined();
             } else if (tValue.IsNull()) {
@@ -551,7 +551,7 @@ KXW_DOM_PROPERTY_INFO_TYPE_ENUM KxwDomPropertyInfo::ConvertToJswObjPropType() {
                 // Checked before callability: a callable collection is still a DOM object to the library.
                 *this = static_cast<const KxwJswUserObjBase*>(ptUserObj);
             } else if (tValue.IsFunction()) {
-                StoreJsvalBits(KXW_DOM_PROPERTY_INFO_TYPE_FUNCTION, _uValue._uJsvalBits);
+                StoreJsval(KXW_DOM_PROPERTY_INFO_TYPE_FUNCTION, tValue);
             } else {
                 return GetType();  // a plain engine object stays an engine value
             }

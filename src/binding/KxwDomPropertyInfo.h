@@ -33,10 +33,11 @@ enum KXW_DOM_PROPERTY_INFO_TYPE_ENUM : unsigned char {
     KXW_DOM_PROPERTY_INFO_TYPE_NO_VALUE = 16,  // the property exists but gives nothing
 };
 
-// Functions (9), engine objects (10) and engine values (15) are held as the raw bits of the engine value, so that
-// an info made from a method argument (a pointer to the engine value) and one made from an engine object or a
-// classified engine value read alike. GetValue gives the wrapper's form for them: a pointer to those bits, valid
-// while this info lives.
+// Functions (9), engine objects (10) and engine values (15) are held as a rooted engine value, so that an info
+// made from a method argument (a pointer to the engine value) and one made from an engine object or a classified
+// engine value read alike, and so that the value stays valid whatever runs while the info lives (a setter that
+// parses markup, a script). GetValue gives the wrapper's form for them: a pointer to that value, valid while this
+// info lives and keeps it.
 class KxwDomPropertyInfo {
 public:
     KxwDomPropertyInfo() = default;  // all zero: type 0
@@ -99,7 +100,6 @@ private:
         int32_t _iInt;
         const double* _pdfDouble;
         bool _bBool;
-        uint64_t _uJsvalBits;  // 9, 10 and 15
         const KxwDomHtmlPropertyStr* _ptPropertyStr;
         const KxwDomHtmlPropertyNumLong* _ptPropertyNumLong;
         const KxwDomHtmlPropertyBool* _ptPropertyBool;
@@ -108,7 +108,7 @@ private:
     // Every assignment goes through here: the type and value change together, the length and the mark are
     // cleared, and storage owned for the previous value is freed unless the new value points into it.
     void Store(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType, const Value& mrtValue);
-    void StoreJsvalBits(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType, uint64_t muBits);
+    void StoreJsval(KXW_DOM_PROPERTY_INFO_TYPE_ENUM meType, const KxwJsval& mrtValue);
     // Takes a copy of a text converted from an engine value as this info's own (type 2).
     void StoreOwnedText(const char16_t* mpwsfStr, unsigned mnLen);
     void StoreOwnedDouble(double mdfValue);
@@ -117,6 +117,7 @@ private:
     void ReportReadFallback(const char* mpszReason, const char* mpszFunction) const;
 
     Value _uValue{};
+    KxwJsval _tJsval;  // 9, 10 and 15; undefined for every other type
     uint32_t _nLen = 0;
     unsigned char _bIsSpecified = 0;
     unsigned char _ucType = KXW_DOM_PROPERTY_INFO_TYPE_INVALID;

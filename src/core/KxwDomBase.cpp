@@ -41,17 +41,6 @@ void FreeObject(void* mpvObject, KxwMemMgr* mptMemMgr) {
         maw_free(pvBlock);
 }
 
-// The values behind the last triples given on this thread. Callers convert a triple before they read another
-// property, so a triple stays valid while a few more are made (nested reads included).
-KxwDomPropertyInfo& ObtainHeldPropertyInfo() {
-    constexpr unsigned kHeldCount = 16;
-    thread_local KxwDomPropertyInfo atHeld[kHeldCount];
-    thread_local unsigned uNext = 0;
-    KxwDomPropertyInfo& rtHeld = atHeld[uNext];
-    uNext = (uNext + 1) % kHeldCount;
-    return rtHeld;
-}
-
 void SetFailedTriple(void** mppvValue, unsigned* mpnLength, KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
     if (mppvValue) *mppvValue = nullptr;
     if (mpnLength) *mpnLength = 0;
@@ -173,21 +162,18 @@ bool KxwDomBase::GetShouldBeDeletedAtFinalize() {
 }
 
 bool KxwDomBase::GetPropValueAndType(short mnTinyId, void** mppvValue, unsigned* mpnLength,
-                                     KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
-    KxwDomPropertyInfo tInfo;
-    if (!GetDomPropertyInfo(mnTinyId, tInfo)) {
+                                     KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType, KxwDomPropertyInfo& mrtHolder) {
+    if (!GetDomPropertyInfo(mnTinyId, mrtHolder)) {
         SetFailedTriple(mppvValue, mpnLength, mpeType);
         return false;
     }
-    // The triple may point into the info (engine values, converted texts and doubles), so it is read from a held
-    // copy that outlives this call; converting there keeps every pointer inside the held copy.
-    KxwDomPropertyInfo& rtHeld = ObtainHeldPropertyInfo();
-    rtHeld = tInfo;
-    rtHeld.ConvertToJswObjPropType();
-    KXW_JSW_OBJ_PROP_TYPE_ENUM eType = rtHeld.GetJswObjPropType();
-    if (mppvValue) *mppvValue = rtHeld.GetValue();
+    // The triple may point into the info (engine values, converted texts and doubles): converting in the holder
+    // keeps every pointer inside what the caller holds.
+    mrtHolder.ConvertToJswObjPropType();
+    KXW_JSW_OBJ_PROP_TYPE_ENUM eType = mrtHolder.GetJswObjPropType();
+    if (mppvValue) *mppvValue = mrtHolder.GetValue();
     // DOM objects carry the length every other triple of the wrapper gives them.
-    if (mpnLength) *mpnLength = eType == KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT ? KXW_JSW_DOM_OBJECT_LEN : rtHeld.GetLength();
+    if (mpnLength) *mpnLength = eType == KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT ? KXW_JSW_DOM_OBJECT_LEN : mrtHolder.GetLength();
     if (mpeType) *mpeType = eType;
     return true;
 }
@@ -295,7 +281,7 @@ int KxwDomBase::GetPrintingEffectiveIndent(int miIndent) {
 // ---------------------------------------------------------------------------------------------------------------
 
 bool KxwDomBaseWithoutJsw::GetPropValueAndType(short, void** mppvValue, unsigned* mpnLength,
-                                               KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
+                                               KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType, KxwDomPropertyInfo&) {
     SetFailedTriple(mppvValue, mpnLength, mpeType);
     return false;
 }

@@ -66,7 +66,7 @@ public:
     // from operator new, never from the stack or from inside another object. The others belong to their owners.
     bool GetShouldBeDeletedAtFinalize() override;
     bool GetPropValueAndType(short mnTinyId, void** mppvValue, unsigned* mpnLength,
-                             KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) override;
+                             KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType, KxwDomPropertyInfo& mrtHolder) override;
     bool GetDomPropertyJsval(short mnTinyId, KxwJsval& mrtValue) override;
     // A script wrote a declared property; the value arrives converted by the property's type letter.
     bool SetDomPropertyJsval(short mnTinyId, const KxwJsval& mrtValue) override;
@@ -133,7 +133,7 @@ public:
 
     const KxwJswClassInformation* GetClassInformation() const override { return nullptr; }
     bool GetPropValueAndType(short mnTinyId, void** mppvValue, unsigned* mpnLength,
-                             KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) override;
+                             KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType, KxwDomPropertyInfo& mrtHolder) override;
 };
 
 // The root of the library's exception classes. Nothing is thrown across the library's interface; the class keeps

@@ -41,9 +41,10 @@ KxwMemMgr* ThreadMemMgr() {
 }
 
 // A stand-alone document of the calling thread; only documents listed here are deleted here.
-struct KxwDomHtmlStandaloneDocument {
+struct KxwDomHtmlStandaloneDocument final : KxwJswGlobalOwner {
     KxwDomHtmlDocument* _ptDocument = nullptr;
-    KxwJswEngine* _ptEngine = nullptr;  // whose global "document" it is
+    KxwJswEngine* _ptEngine = nullptr;  // whose main global shows it as "document"
+    KxwJswUserObjBase* GetGlobalDocument() override { return _ptDocument; }
 };
 
 std::vector<std::unique_ptr<KxwDomHtmlStandaloneDocument>>& StandaloneDocuments() {
@@ -67,16 +68,10 @@ KxwDomHtmlElement* Element(KxwDomNodeBase* mptNode, const char* mpszFunction) {
     return ptElement;
 }
 
-void SetGlobalDocument(KxwJswEngine* mptEngine, KxwDomHtmlDocument* mptDocument) {
-    if (!mptEngine || mptEngine != KxwJswEngine::Current()) return;
-    KxwJsval tGlobal;
-    tGlobal.SetObject(mptEngine->GetGlobal());
-    KxwJsval tValue;
-    if (!mptDocument || !tValue.SetDomObject(mptDocument)) tValue.SetNull();
-    if (!tGlobal.SetProperty("document", tValue))
-        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                              "The global \"document\" could not be set to %p",
-                                              static_cast<void*>(mptDocument));
+// The newest stand-alone document is the one the engine's main global shows; null shows none.
+void SetGlobalDocument(KxwJswEngine* mptEngine, KxwDomHtmlStandaloneDocument* mptEntry) {
+    if (!mptEngine || mptEngine != KxwJswEngine::Current() || !mptEngine->GetMainGlobal()) return;
+    mptEngine->GetMainGlobal()->SetOwner(mptEntry);
 }
 
 }  // namespace
@@ -91,8 +86,8 @@ KxwDomHtmlDocument* xfptKxwDomHtmlBuildNewDocument(const char* mpsfHrefDcs, size
     if (mpsfHrefDcs && mnHrefLen) ptDocument->SetHrefDcs(mpsfHrefDcs, static_cast<unsigned>(mnHrefLen));
     ptEntry->_ptDocument = ptDocument;
     ptEntry->_ptEngine = KxwJswEngine::Current();
+    SetGlobalDocument(KxwJswEngine::Current(), ptEntry.get());
     StandaloneDocuments().push_back(std::move(ptEntry));
-    SetGlobalDocument(KxwJswEngine::Current(), ptDocument);
     if (xfbKxwTraceEnabled()) {
         KxwVUserVars* ptVUserVars =
             KxwVUserVars::_fptGet("xfptKxwDomHtmlBuildNewDocument", KXW_VUSER_VARS_MAY_BE_ABSENT);
@@ -109,14 +104,10 @@ void xfvKxwDomHtmlBuildDeleteDocument(KxwDomHtmlDocument* mptDocument) {
         std::unique_ptr<KxwDomHtmlStandaloneDocument> ptEntry = std::move(*it);
         rtDocuments.erase(it);
         // Scripts that still hold the document find it gone, never a dangling object.
-        KxwJsval tGlobal, tCurrent;
         KxwJswEngine* ptEngine = ptEntry->_ptEngine;
-        if (ptEngine && ptEngine == KxwJswEngine::Current()) {
-            tGlobal.SetObject(ptEngine->GetGlobal());
-            if (tGlobal.GetProperty("document", tCurrent) && tCurrent.IsDomObject() &&
-                tCurrent.GetRawDomObject() == static_cast<KxwJswUserObjBase*>(mptDocument))
-                SetGlobalDocument(ptEngine, nullptr);
-        }
+        if (ptEngine && ptEngine == KxwJswEngine::Current() && ptEngine->GetMainGlobal() &&
+            ptEngine->GetMainGlobal()->GetOwner() == ptEntry.get())
+            SetGlobalDocument(ptEngine, nullptr);
         delete mptDocument;
         return;
     }

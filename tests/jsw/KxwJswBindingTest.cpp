@@ -6,67 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "KxwJswTestClasses.h"
+#include "KxwJswTestFixture.h"
 #include "KxwRecordingSink.h"
-
-namespace {
-
-class JswEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(KxwJswProcess::Init()); }
-    void TearDown() override { KxwJswProcess::ShutdownForGood(); }
-};
-
-// One virtual user's engine for the test's thread, with helpers to run scripts and name objects.
-class KxwJswTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        _ptEngine = KxwJswEngine::Create();
-        ASSERT_NE(nullptr, _ptEngine);
-        _ptApi = new KxwHswApi(_ptEngine);
-        KxwTestCounts::Live() = 0;
-    }
-    void TearDown() override {
-        delete _ptApi;
-        delete _ptEngine;
-        EXPECT_EQ(0, KxwTestCounts::Live()) << "test objects outlived the engine";
-    }
-
-    // The completion value as scripts print it, or "ERROR: message" when the script failed.
-    std::string Eval(const std::string& mdsScript, unsigned muLine = 1) {
-        KxwTestNotifier tNotifier;
-        KxwJsval tResult;
-        bool bOK =
-            _ptApi->EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(), "test.js", muLine, &tResult);
-        _dsLastError = tNotifier._dsError;
-        _uLastErrorLine = tNotifier._uLine;
-        _bLastInterrupted = tNotifier._bInterrupted;
-        if (!bOK) return "ERROR: " + tNotifier._dsError;
-        return tResult.GetStringUtf8();
-    }
-
-    void SetGlobal(const char* mpszName, KxwJswUserObjBase* mptUserObj) {
-        KxwJsval tGlobal;
-        tGlobal.SetObject(_ptEngine->GetGlobal());
-        KxwJsval tValue;
-        ASSERT_TRUE(tValue.SetDomObject(mptUserObj));
-        ASSERT_TRUE(tGlobal.SetProperty(mpszName, tValue));
-    }
-
-    KxwJswEngine* _ptEngine = nullptr;
-    KxwHswApi* _ptApi = nullptr;
-    std::string _dsLastError;
-    unsigned _uLastErrorLine = 0;
-    bool _bLastInterrupted = false;
-};
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new JswEnvironment);
-    return RUN_ALL_TESTS();
-}
 
 TEST_F(KxwJswTest, PropertiesByTinyIdThroughTheClassChain) {
     KxwTestDerived tObj("first");
@@ -408,13 +349,17 @@ TEST_F(KxwJswTest, HeldValuesLiveWithTheirHolderAndCyclesAreCollected) {
     // A listener held by a detached object, whose closure holds the object back: a cycle through C++.
     auto* ptNode = new KxwTestBase("node", true);
     SetGlobal("node", ptNode);
-    KxwJsval tListener;
     KxwTestNotifier tNotifier;
-    std::string dsScript =
-        "var probe = {alive: true}; (function() { var n = node; return function() { return n.name + probe.alive; }; "
-        "})()";
-    ASSERT_TRUE(_ptApi->EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "l.js", 1, &tListener));
-    ptNode->_tListener.Set(tListener);
+    {
+        // A KxwJsval is a root while it lives: the function is handed to the node and the local one goes.
+        KxwJsval tListener;
+        std::string dsScript =
+            "var probe = {alive: true}; (function() { var n = node; return function() { return n.name + "
+            "probe.alive; }; })()";
+        ASSERT_TRUE(
+            _ptApi->EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "l.js", 1, &tListener));
+        ptNode->_tListener.Set(tListener);
+    }
     // Only the script's hold on the node keeps the listener: nothing refers to the function any more.
     Eval("var keep = node; node = null");
     _ptEngine->CollectGarbage(true);

@@ -90,7 +90,10 @@ bool refuse_callback(KxwJswUserObjBase*, unsigned, void**, unsigned*, KXW_JSW_OB
 // Converts by itself: the number of arguments and the first one's text.
 bool raw_callback(KxwJswUserObjBase*, KxwJswCallArgs& mrtArgs) {
     std::u16string dsText = std::u16string(1, static_cast<char16_t>(u'0' + mrtArgs.Length())) + u":";
-    if (mrtArgs.Length() > 0) dsText += TextOf(mrtArgs.Get(0));
+    std::u16string dsArg;
+    // A conversion that throws fails the call: the exception goes on to the script.
+    if (mrtArgs.Length() > 0 && !mrtArgs.Get(0).ToStringU16n(dsArg, mrtArgs.GetContext())) return false;
+    dsText += dsArg;
     KxwJsval tResult;
     tResult.SetStringU16n(dsText.data(), dsText.size(), mrtArgs.GetContext());
     mrtArgs.SetResult(tResult);
@@ -103,6 +106,13 @@ bool collect_callback(KxwJswUserObjBase*, KxwJswCallArgs& mrtArgs) {
     KxwJsval tResult;
     tResult.SetInt(KxwTestCounts::Live());
     mrtArgs.SetResult(tResult);
+    return true;
+}
+
+// The same with a collection that also compacts: engine objects move while the script's natives hold them.
+bool compact_callback(KxwJswUserObjBase*, KxwJswCallArgs& mrtArgs) {
+    KxwJswEngine::Current()->CollectGarbage(true);
+    mrtArgs.SetResult(KxwJsval());
     return true;
 }
 
@@ -137,6 +147,7 @@ const KxwJswMethodSpec katDerivedMethods[] = {
     {"refuse", refuse_callback, "", 0},
     {"raw", nullptr, nullptr, 1, raw_callback},
     {"collect", nullptr, nullptr, 0, collect_callback},
+    {"compact", nullptr, nullptr, 0, compact_callback},
     {nullptr, nullptr, nullptr, 0},
 };
 

@@ -41,6 +41,8 @@ public:
     // A detached root keeps every member's engine object; each member keeps the root's, whatever lies between.
     void TraceFromJsiObj(KxwJswTracer& mrtTracer) override {
         _tListener.Trace(mrtTracer, "listener");
+        // A tree that C++ owns keeps its members' engine objects from the roots.
+        if (!_bOwnedByJsiObj && !_bInDetachedTree) return;
         if (_ptParent) {
             KxwTestBase* ptRoot = _ptParent;
             while (ptRoot->_ptParent) ptRoot = ptRoot->_ptParent;

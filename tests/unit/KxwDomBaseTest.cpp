@@ -4,6 +4,7 @@
 #include <string>
 
 #include "KxwDomBase.h"
+#include "KxwDomPropertyInfo.h"
 #include "KxwDomTestClasses.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwMemMgr.h"
@@ -248,7 +249,8 @@ TEST_F(KxwDomBaseTest, InternalObjectsNeverGetAnEngineObject) {
     void* pvValue = &tEnv;
     unsigned nLen = 5;
     auto eType = KXW_JSW_OBJ_PROP_TYPE_INT;
-    EXPECT_FALSE(tInternal.GetPropValueAndType(-128, &pvValue, &nLen, &eType));
+    KxwDomPropertyInfo tHolder;
+    EXPECT_FALSE(tInternal.GetPropValueAndType(-128, &pvValue, &nLen, &eType, tHolder));
     EXPECT_EQ(nullptr, pvValue);
     EXPECT_EQ(0u, nLen);
     EXPECT_EQ(KXW_JSW_OBJ_PROP_TYPE_NONE, eType);

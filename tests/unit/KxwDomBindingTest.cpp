@@ -105,31 +105,33 @@ TEST_F(KxwDomBindingTest, ValueTriplesAndEngineValuesFromCpp) {
     void* pvTitle = nullptr;
     unsigned nTitleLen = 0;
     auto eTitleType = KXW_JSW_OBJ_PROP_TYPE_INVALID;
-    ASSERT_TRUE(ptLeaf->GetPropValueAndType(-127, &pvTitle, &nTitleLen, &eTitleType));
+    KxwDomPropertyInfo tTitleHolder;
+    ASSERT_TRUE(ptLeaf->GetPropValueAndType(-127, &pvTitle, &nTitleLen, &eTitleType, tTitleHolder));
     EXPECT_EQ(KXW_JSW_OBJ_PROP_TYPE_STRING, eTitleType);
-    // Further reads do not disturb the triple already given.
+    // Further reads do not disturb the triple already given: it lives in its own holder.
+    KxwDomPropertyInfo tHolder;
     void* pvValue = nullptr;
     unsigned nLen = 0;
     auto eType = KXW_JSW_OBJ_PROP_TYPE_INVALID;
-    ASSERT_TRUE(ptLeaf->GetPropValueAndType(-126, &pvValue, &nLen, &eType));
+    ASSERT_TRUE(ptLeaf->GetPropValueAndType(-126, &pvValue, &nLen, &eType, tHolder));
     EXPECT_EQ(KXW_JSW_OBJ_PROP_TYPE_INT, eType);
     EXPECT_EQ(-7, static_cast<int>(reinterpret_cast<intptr_t>(pvValue)));
-    ASSERT_TRUE(ptLeaf->GetPropValueAndType(-118, &pvValue, &nLen, &eType));
+    ASSERT_TRUE(ptLeaf->GetPropValueAndType(-118, &pvValue, &nLen, &eType, tHolder));
     EXPECT_EQ(KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT, eType);
     EXPECT_EQ(static_cast<KxwJswUserObjBase*>(ptOther), pvValue);
     EXPECT_EQ(KXW_JSW_DOM_OBJECT_LEN, nLen);
-    ASSERT_TRUE(ptLeaf->GetPropValueAndType(-124, &pvValue, &nLen, &eType));
+    ASSERT_TRUE(ptLeaf->GetPropValueAndType(-124, &pvValue, &nLen, &eType, tHolder));
     EXPECT_EQ(u"DIV", std::u16string(static_cast<const char16_t*>(pvValue), nLen));
     EXPECT_EQ(u"kept", std::u16string(static_cast<const char16_t*>(pvTitle), nTitleLen));
 
     // Failure triple of an unhandled id.
     pvValue = ptLeaf;
     nLen = 9;
-    EXPECT_FALSE(ptLeaf->GetPropValueAndType(-125, &pvValue, &nLen, &eType));
+    EXPECT_FALSE(ptLeaf->GetPropValueAndType(-125, &pvValue, &nLen, &eType, tHolder));
     EXPECT_EQ(nullptr, pvValue);
     EXPECT_EQ(0u, nLen);
     EXPECT_EQ(KXW_JSW_OBJ_PROP_TYPE_NONE, eType);
-    EXPECT_FALSE(ptLeaf->GetPropValueAndType(-125, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(ptLeaf->GetPropValueAndType(-125, nullptr, nullptr, nullptr, tHolder));
 
     // No value leaves the caller's value as it was; an unhandled id makes it undefined.
     KxwJsval tValue;

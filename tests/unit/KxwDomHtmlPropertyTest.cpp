@@ -437,7 +437,7 @@ TEST(KxwDomHtmlPropertyStrEngine, ObjectsAndFunctionsAreStoredByTheirStringForm)
         KxwJsval tFunction;
         ASSERT_TRUE(tHswApi.EvaluateUtf8(tNotifier, nullptr, szScript, sizeof szScript - 1, "p.js", 1, &tFunction));
         KxwJsvalProt tRoot(tFunction);
-        ASSERT_TRUE(tProperty.SetValue(&tFunction, 0, KXW_JSW_OBJ_PROP_TYPE_FUNCTION));
+        ASSERT_TRUE(tProperty.SetValue(const_cast<void*>(tFunction.GetValueAddress()), 0, KXW_JSW_OBJ_PROP_TYPE_FUNCTION));
         EXPECT_EQ("function go() { return 2; }", Dcs(tProperty));
 
         // A method argument that holds an engine value reaches the property through an info too.

@@ -237,13 +237,14 @@ void KxwDomHtmlTest::SetUp() {
     _ptDocument = new (_ptMemMgr) KxwDomHtmlDocument(_ptMemMgr);
     _ptDocument->SetHrefDcs("http://www.example.com/dir/page.html", 36);
     _ptRecorder = new KxwTestNotificationRecorder(true);
-    SetGlobal("document", _ptDocument);
+    SetGlobalDocument(_ptDocument);
 }
 
 void KxwDomHtmlTest::TearDown() {
     delete _ptRecorder;
     _ptRecorder = nullptr;
     // Documents go before the engine; what they parked goes with them.
+    SetGlobalDocument(nullptr);
     delete _ptDocument;
     _ptDocument = nullptr;
     KxwDomScriptTest::TearDown();

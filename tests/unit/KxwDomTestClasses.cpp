@@ -302,6 +302,11 @@ std::string KxwDomScriptTest::Eval(const std::string& mdsScript) {
     return tResult.GetStringUtf8();
 }
 
+void KxwDomScriptTest::SetGlobalDocument(KxwJswUserObjBase* mptDocument) {
+    _tDocumentOwner._ptDocument = mptDocument;
+    _ptEngine->GetMainGlobal()->SetOwner(mptDocument ? &_tDocumentOwner : nullptr);
+}
+
 void KxwDomScriptTest::SetGlobal(const char* mpszName, KxwJswUserObjBase* mptUserObj) {
     KxwJsval tGlobal;
     tGlobal.SetObject(_ptEngine->GetGlobal());

@@ -104,9 +104,19 @@ protected:
     // The completion value as String() gives it, or "ERROR: message" when the script failed.
     std::string Eval(const std::string& mdsScript);
     void SetGlobal(const char* mpszName, KxwJswUserObjBase* mptUserObj);
+    // What the global's "document" shows (its accessor cannot be replaced by a plain property).
+    void SetGlobalDocument(KxwJswUserObjBase* mptDocument);
+
+    // Owns the main global for the test and shows the document given.
+    class DocumentOwner : public KxwJswGlobalOwner {
+    public:
+        KxwJswUserObjBase* GetGlobalDocument() override { return _ptDocument; }
+        KxwJswUserObjBase* _ptDocument = nullptr;
+    };
 
     KxwJswEngine* _ptEngine = nullptr;
     KxwHswApi* _ptApi = nullptr;
+    DocumentOwner _tDocumentOwner;
 };
 
 // Turns the trace switches on and writes the trace to a file of its own while it lives; Text() reads it back.

@@ -1,0 +1,236 @@
+// Globals: their engine class (standard classes and script constructors resolved on first use, prototypes traced
+// from the global), their own accessors "window" and "document", and the lazy per-global prototypes.
+#include "KxwJswGlobal.h"
+
+#include <js/friend/WindowProxy.h>
+
+#include <unordered_map>
+
+#include "KxwJswCallArgs.h"
+#include "KxwJswInternal.h"
+#include "KxwUtilReport.h"
+
+using namespace kxwjsw;
+
+namespace {
+
+using PrototypeMap = std::unordered_map<const KxwJswClassInformation*, JS::Heap<JSObject*>>;
+
+constexpr uint32_t kGlobalSlotData = JSCLASS_GLOBAL_SLOT_COUNT;  // PrivateValue(KxwJswGlobal*)
+
+// Extended slot of the "window" and "document" getters: the global they belong to.
+constexpr size_t kFunSlotGlobal = 0;
+
+PrototypeMap& PrototypesOf(void* mpvPrototypes) {
+    return *static_cast<PrototypeMap*>(mpvPrototypes);
+}
+
+}  // namespace
+
+// The hooks of the global class, with access to the global's parts.
+class KxwJswGlobalHooks {
+public:
+    static void Trace(JSTracer* mptTracer, JSObject* mptGlobal) {
+        JS_GlobalObjectTraceHook(mptTracer, mptGlobal);
+        if (KxwJswGlobal* ptGlobal = DataOf(mptGlobal))
+            for (auto& rtEntry : PrototypesOf(ptGlobal->_pvPrototypes))
+                JS::TraceEdge(mptTracer, &rtEntry.second, "kxw-prototype");
+    }
+
+    // The global is gone: so is what it kept. No engine call is made here.
+    static void Finalize(JS::GCContext*, JSObject* mptGlobal) {
+        KxwJswGlobal* ptGlobal = DataOf(mptGlobal);
+        if (!ptGlobal) return;
+        JS::SetReservedSlot(mptGlobal, kGlobalSlotData, JS::UndefinedValue());
+        delete ptGlobal;
+    }
+
+    static JSObject* ObtainPrototype(JSContext* mptCx, JS::HandleObject mtGlobal,
+                                     const KxwJswClassInformation* mptClassInfo) {
+        KxwJswGlobal* ptGlobal = DataOf(mtGlobal);
+        if (!ptGlobal || !mptClassInfo) return nullptr;
+        PrototypeMap& rtPrototypes = PrototypesOf(ptGlobal->_pvPrototypes);
+        auto it = rtPrototypes.find(mptClassInfo);
+        if (it != rtPrototypes.end()) return it->second;
+        JSAutoRealm tRealm(mptCx, mtGlobal);
+        JS::RootedObject tParentProto(mptCx);
+        if (mptClassInfo->GetParent())
+            tParentProto = ObtainPrototype(mptCx, mtGlobal, mptClassInfo->GetParent());
+        else
+            tParentProto = JS::GetRealmObjectPrototype(mptCx);
+        if (!tParentProto) return nullptr;
+        JS::RootedObject tProto(mptCx, BuildPrototype(mptCx, mptClassInfo, tParentProto));
+        if (!tProto) return nullptr;
+        // Building may have made room in the map for the parents: look the place up again.
+        PrototypesOf(ptGlobal->_pvPrototypes)[mptClassInfo] = tProto;
+        return tProto;
+    }
+
+    static KxwJswGlobal* DataOf(JSObject* mptGlobal) {
+        if (!mptGlobal || JS::GetClass(mptGlobal) != GlobalClass()) return nullptr;
+        const JS::Value& rtSlot = JS::GetReservedSlot(mptGlobal, kGlobalSlotData);
+        return rtSlot.isUndefined() ? nullptr : static_cast<KxwJswGlobal*>(rtSlot.toPrivate());
+    }
+};
+
+namespace {
+
+// Standard classes resolve lazily, then the wrapper's script constructors (Image, Option) by name, linked to this
+// global's prototypes.
+bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, bool* mpbResolved) {
+    if (!JS_ResolveStandardClass(mptCx, mtGlobal, mtId, mpbResolved)) return false;
+    if (*mpbResolved || !mtId.isString()) return true;
+    JS::RootedString tName(mptCx, mtId.toString());
+    JS::UniqueChars pszName = JS_EncodeStringToUTF8(mptCx, tName);
+    if (!pszName) return false;
+    const KxwJswClassInformation* ptClass = nullptr;
+    const KxwJswCtorRegistrator* ptSpec = KxwJswClassInformation::FindConstructor(pszName.get(), &ptClass);
+    if (!ptSpec) return true;
+    JSAutoRealm tRealm(mptCx, mtGlobal);
+    JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, KxwJswCtorRegistrator::ExportFunc, ptSpec->_uArgCount,
+                                                    JSFUN_CONSTRUCTOR, ptSpec->_pszName);
+    if (!ptFun) return false;
+    JS::RootedObject tFun(mptCx, JS_GetFunctionObject(ptFun));
+    js::SetFunctionNativeReserved(tFun, kFunSlotEntry, JS::PrivateValue(const_cast<KxwJswCtorRegistrator*>(ptSpec)));
+    // Objects it makes are instances of it: its prototype is the class's in this global.
+    JS::RootedObject tProto(mptCx, ObtainPrototype(mptCx, mtGlobal, ptClass));
+    if (!tProto || !JS_LinkConstructorAndPrototype(mptCx, tFun, tProto)) return false;
+    JS::RootedValue tFunValue(mptCx, JS::ObjectValue(*tFun));
+    *mpbResolved = true;
+    return JS_DefinePropertyById(mptCx, mtGlobal, mtId, tFunValue, 0);
+}
+
+bool GlobalMayResolve(const JSAtomState& mrtNames, jsid mtId, JSObject* mptMaybeObj) {
+    // Constructor names are not known to the engine: let the hook run for any string.
+    return mtId.isString() || JS_MayResolveStandardClass(mrtNames, mtId, mptMaybeObj);
+}
+
+const JSClassOps ktGlobalOps = {nullptr,       nullptr,          nullptr,
+                                JS_NewEnumerateStandardClasses,
+                                GlobalResolve, GlobalMayResolve, KxwJswGlobalHooks::Finalize,
+                                nullptr,       nullptr,          KxwJswGlobalHooks::Trace};
+const JSClass ktGlobalClass = {"Window", JSCLASS_GLOBAL_FLAGS_WITH_SLOTS(1) | JSCLASS_FOREGROUND_FINALIZE,
+                               &ktGlobalOps, nullptr, nullptr, nullptr};
+
+JSObject* GlobalOfGetter(const JS::CallArgs& mrtArgs) {
+    const JS::Value& rtGlobal = js::GetFunctionNativeReserved(&mrtArgs.callee(), kFunSlotGlobal);
+    return rtGlobal.isObject() ? &rtGlobal.toObject() : nullptr;
+}
+
+// "window": the global as scripts refer to it (its window proxy once it has one).
+bool WindowGetter(JSContext*, unsigned muArgc, JS::Value* mpvVp) {
+    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
+    JSObject* ptGlobal = GlobalOfGetter(tArgs);
+    if (ptGlobal)
+        tArgs.rval().setObject(*js::ToWindowProxyIfWindow(ptGlobal));
+    else
+        tArgs.rval().setUndefined();
+    return true;
+}
+
+// "document": whatever the global's owner shows now.
+bool DocumentGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
+    JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
+    KxwJswGlobal* ptGlobal = KxwJswGlobalHooks::DataOf(GlobalOfGetter(tArgs));
+    KxwJswUserObjBase* ptDocument =
+        ptGlobal && ptGlobal->GetOwner() ? ptGlobal->GetOwner()->GetGlobalDocument() : nullptr;
+    return TripleToValue(mptCx, ptDocument, KXW_JSW_DOM_OBJECT_LEN,
+                         ptDocument ? KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT : KXW_JSW_OBJ_PROP_TYPE_NULL, tArgs.rval());
+}
+
+// Own accessors without setters that cannot be deleted or redefined: "document = 5" and "var document" leave
+// them as they are, and a strict-mode assignment throws.
+bool DefineUnforgeable(JSContext* mptCx, JS::HandleObject mtGlobal, const char* mpszName, JSNative mpfGetter) {
+    JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, mpfGetter, 0, 0, mpszName);
+    if (!ptFun) return false;
+    JS::RootedObject tGetter(mptCx, JS_GetFunctionObject(ptFun));
+    js::SetFunctionNativeReserved(tGetter, kFunSlotGlobal, JS::ObjectValue(*mtGlobal));
+    return JS_DefineProperty(mptCx, mtGlobal, mpszName, tGetter, nullptr, JSPROP_ENUMERATE | JSPROP_PERMANENT);
+}
+
+}  // namespace
+
+namespace kxwjsw {
+
+const JSClass* GlobalClass() {
+    return &ktGlobalClass;
+}
+
+JSObject* ObtainPrototype(JSContext* mptCx, JS::HandleObject mtGlobal, const KxwJswClassInformation* mptClassInfo) {
+    return KxwJswGlobalHooks::ObtainPrototype(mptCx, mtGlobal, mptClassInfo);
+}
+
+}  // namespace kxwjsw
+
+// ---------------------------------------------------------------------------------------------------------------
+// KxwJswGlobal
+
+KxwJswGlobal::KxwJswGlobal(KxwJswEngine* mptEngine) : _ptEngine(mptEngine), _pvPrototypes(new PrototypeMap()) {}
+
+KxwJswGlobal::~KxwJswGlobal() {
+    if (_ptEngine) _ptEngine->ForgetGlobal(this);
+    delete static_cast<JS::PersistentRootedObject*>(_pvRoot);
+    delete &PrototypesOf(_pvPrototypes);
+}
+
+KxwJswGlobal* KxwJswGlobal::Create(KxwJswEngine* mptEngine, JSObject* mptCompartmentOf) {
+    JSContext* ptCx = mptEngine->GetContext();
+    JS::RealmOptions tOptions;
+    if (mptCompartmentOf) tOptions.creationOptions().setExistingCompartment(mptCompartmentOf);
+    JS::RootedObject tObject(ptCx,
+                             JS_NewGlobalObject(ptCx, &ktGlobalClass, nullptr, JS::DontFireOnNewGlobalHook, tOptions));
+    if (!tObject) {
+        JS_ClearPendingException(ptCx);
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "JS_NewGlobalObject failed in KxwJswGlobal::Create");
+        return nullptr;
+    }
+    auto* ptGlobal = new KxwJswGlobal(mptEngine);
+    JS::SetReservedSlot(tObject, kGlobalSlotData, JS::PrivateValue(ptGlobal));
+    ptGlobal->_pvRoot = new JS::PersistentRootedObject(ptCx, tObject);
+    bool bOK;
+    {
+        JSAutoRealm tRealm(ptCx, tObject);
+        bOK = DefineUnforgeable(ptCx, tObject, "window", WindowGetter) &&
+              DefineUnforgeable(ptCx, tObject, "document", DocumentGetter);
+        if (bOK) JS_FireOnNewGlobalObject(ptCx, tObject);
+    }
+    if (!bOK) {
+        JS_ClearPendingException(ptCx);
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "The accessors of a new global could not be defined in "
+                                              "KxwJswGlobal::Create");
+    }
+    return ptGlobal;
+}
+
+void KxwJswGlobal::Release() {
+    _ptOwner = nullptr;
+    delete static_cast<JS::PersistentRootedObject*>(_pvRoot);
+    _pvRoot = nullptr;
+}
+
+void KxwJswGlobal::Shutdown() {
+    Release();
+    PrototypesOf(_pvPrototypes).clear();
+}
+
+JSObject* KxwJswGlobal::GetObject() const {
+    return _pvRoot ? static_cast<JS::PersistentRootedObject*>(_pvRoot)->get() : nullptr;
+}
+
+KxwJswGlobal* KxwJswGlobal::OfObject(JSObject* mptObj) {
+    if (!mptObj) return nullptr;
+    return KxwJswGlobalHooks::DataOf(JS::GetNonCCWObjectGlobal(mptObj));
+}
+
+KxwJswGlobal::RealmScope::RealmScope(KxwJswGlobal* mptGlobal) {
+    JSObject* ptObject = mptGlobal ? mptGlobal->GetObject() : nullptr;
+    if (!ptObject) return;
+    _ptCx = mptGlobal->GetEngine()->GetContext();
+    _pvOldRealm = JS::EnterRealm(_ptCx, ptObject);
+}
+
+KxwJswGlobal::RealmScope::~RealmScope() {
+    if (_ptCx) JS::LeaveRealm(_ptCx, static_cast<JS::Realm*>(_pvOldRealm));
+}
