@@ -324,7 +324,8 @@ bool MethodThunk(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
         tArgs.rval().setUndefined();
         bool bRawOK = ptSpec->_pfRawCallback(ptUserObj, tCallArgs);
         if (IsStoppedByDeadline(mptCx)) return false;
-        if (bRawOK) return true;
+        // A conversion of the callback's that threw fails the call with that exception, whatever it returned.
+        if (bRawOK && !JS_IsExceptionPending(mptCx)) return true;
         if (!JS_IsExceptionPending(mptCx)) JS_ReportErrorASCII(mptCx, "%s failed", ptSpec->_pszName);
         return false;
     }
@@ -387,7 +388,7 @@ bool MethodThunk(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     bool bOK = ptSpec->_pfCallback(ptUserObj, nArgc, tArgv.data(), tArgvLen.data(), tTypes.data(), &pvRetVal,
                                    &nRetValLen, &eRetValType);
     if (IsStoppedByDeadline(mptCx)) return false;
-    if (!bOK) {
+    if (!bOK || JS_IsExceptionPending(mptCx)) {
         if (!JS_IsExceptionPending(mptCx)) JS_ReportErrorASCII(mptCx, "%s failed", ptSpec->_pszName);
         return false;
     }

@@ -19,11 +19,9 @@ bool getNamedItem_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArg
     mrtArgs.SetResult(tNull);
     auto* ptThis = dynamic_cast<KxwDomAttributeCollection*>(mptUserObj);
     if (!ptThis || mrtArgs.Length() == 0) return true;
-    unsigned uLen = 0;
-    KxwJsval tName = mrtArgs.Get(0);
-    const char16_t* pwsfName = tName.GetStringU16n(&uLen, mrtArgs.GetContext());
-    if (!pwsfName) return true;
-    KxwDomCoreAttribute* ptFound = ptThis->FindByName(pwsfName, uLen);
+    std::u16string dsName;
+    if (!mrtArgs.Get(0).ToStringU16n(dsName, mrtArgs.GetContext())) return false;
+    KxwDomCoreAttribute* ptFound = ptThis->FindByName(dsName.data(), static_cast<unsigned>(dsName.size()));
     if (ptFound) {
         KxwJsval tResult;
         tResult.SetDomObject(ptFound);

@@ -87,24 +87,25 @@ bool ElementAndName(const char* mpszCallback, KxwJswUserObjBase* mptUserObj, Kxw
         mrtArgs.SetResult(tNull);
         return false;
     }
-    KxwJsval tName = mrtArgs.Get(0);
-    unsigned uLen = 0;
-    const char16_t* pwsfName = tName.GetStringU16n(&uLen, mrtArgs.GetContext());
-    mrdsName.assign(pwsfName ? pwsfName : u"", pwsfName ? uLen : 0);
-    return true;
+    // A name whose conversion throws: nothing happens, and the exception goes on to the script.
+    return mrtArgs.Get(0).ToStringU16n(mrdsName, mrtArgs.GetContext());
 }
 
-int FlagsArg(KxwJswCallArgs& mrtArgs, unsigned muIndex, int miDefault) {
-    if (mrtArgs.Length() <= muIndex || mrtArgs.Get(muIndex).IsUndefined()) return miDefault;
-    return mrtArgs.Get(muIndex).GetInt(mrtArgs.GetContext());
+// The flags argument, or the default; false when its conversion throws.
+bool FlagsArg(KxwJswCallArgs& mrtArgs, unsigned muIndex, int miDefault, int32_t& mriFlags) {
+    mriFlags = miDefault;
+    if (mrtArgs.Length() <= muIndex || mrtArgs.Get(muIndex).IsUndefined()) return true;
+    return mrtArgs.Get(muIndex).ToInt32(mriFlags, mrtArgs.GetContext());
 }
 
 bool getAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwDomCoreElement* ptElement;
     std::u16string dsName;
+    int32_t iFlags;
     if (!ElementAndName("getAttribute_callback", mptUserObj, mrtArgs, ptElement, dsName)) return true;
+    if (!FlagsArg(mrtArgs, 1, 0, iFlags)) return false;
     KxwJsval tResult;
-    ptElement->GetAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), FlagsArg(mrtArgs, 1, 0), tResult);
+    ptElement->GetAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), iFlags, tResult);
     mrtArgs.SetResult(tResult);
     return true;
 }
@@ -112,9 +113,10 @@ bool getAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArg
 bool setAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwDomCoreElement* ptElement;
     std::u16string dsName;
+    int32_t iFlags;
     if (!ElementAndName("setAttribute_callback", mptUserObj, mrtArgs, ptElement, dsName)) return true;
-    bool bRC = ptElement->SetAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), mrtArgs.Get(1),
-                                       FlagsArg(mrtArgs, 2, 1));
+    if (!FlagsArg(mrtArgs, 2, 1, iFlags)) return false;
+    bool bRC = ptElement->SetAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), mrtArgs.Get(1), iFlags);
     mrtArgs.SetResult(KxwJsval());
     return bRC;
 }
@@ -122,10 +124,11 @@ bool setAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArg
 bool removeAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwDomCoreElement* ptElement;
     std::u16string dsName;
+    int32_t iFlags;
     if (!ElementAndName("removeAttribute_callback", mptUserObj, mrtArgs, ptElement, dsName)) return true;
+    if (!FlagsArg(mrtArgs, 1, 1, iFlags)) return false;
     KxwJsval tResult;
-    tResult.SetBoolean(
-        ptElement->RemoveAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), FlagsArg(mrtArgs, 1, 1)));
+    tResult.SetBoolean(ptElement->RemoveAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), iFlags));
     mrtArgs.SetResult(tResult);
     return true;
 }
@@ -249,11 +252,10 @@ bool KxwDomCoreElement::SetDeclaredProperty(const KxwJswPropertySpec& mrtSpec, c
     KxwJsval tValue = mrtValue;
     const char* pszLetter = mrtSpec._pszTypeLetter;
     if (pszLetter && *pszLetter == 'S' && !tValue.IsString()) {
-        // Attribute values are texts: the property receives what a script assignment would give it.
-        unsigned uLen = 0;
-        const char16_t* pwsfText = tValue.GetStringU16n(&uLen);
-        std::u16string dsText(pwsfText ? pwsfText : u"", pwsfText ? uLen : 0);
-        tValue = KxwJsval();
+        // Attribute values are texts: the property receives what a script assignment would give it. A value
+        // whose conversion throws changes nothing; the exception goes on to the calling script.
+        std::u16string dsText;
+        if (!tValue.ToStringU16n(dsText)) return false;
         tValue.SetStringU16n(dsText.data(), dsText.size());
     }
     return SetDomPropertyJsval(KxwJswClassInformation::DispatchId(mrtSpec._uTinyId), tValue);

@@ -15,6 +15,7 @@
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwDomScriptCall.h"
 #include "KxwDomStr.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswCallArgs.h"
@@ -117,66 +118,14 @@ void AssignTemporaryDcs(KxwDomPropertyInfo& mrtPropertyInfo, KxwDomHtmlDocument&
     mrtPropertyInfo.AssignU16nStr(tdsTemporary.data(), static_cast<unsigned>(tdsTemporary.size()), true);
 }
 
-// One call of a method of "document".
-class KxwDomHtmlDocumentCall {
-public:
-    KxwDomHtmlDocumentCall(const char* mpszCallbackName, KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs)
-        : _pszCallbackName(mpszCallbackName),
-          _rtArgs(mrtArgs),
-          _ptThis(dynamic_cast<KxwDomHtmlDocument*>(mptUserObj)),
-          _ptUserObj(mptUserObj) {}
+using KxwDomHtmlDocumentCall = KxwDomScriptCallOn<KxwDomHtmlDocument>;
 
-    bool Check(unsigned muArgc) {
-        if (_ptThis && _rtArgs.Length() >= muArgc) return true;
-        xfvKxwDomUtilInvalidJswMethodCallbackArgs(_pszCallbackName, _ptThis, _ptUserObj, _rtArgs.Length(), nullptr,
-                                                  nullptr, nullptr, nullptr, nullptr, nullptr);
-        return Null(), false;
-    }
-    bool Fail(const char* mpszMethodName) {
-        xfvKxwDomUtilReportCatalogedMessage(xfeKxwUtilJavaScriptErrorSevLvl(), -35956, _pszCallbackName, __LINE__,
-                                            mpszMethodName);
-        Null();
-        return false;
-    }
-    KxwDomHtmlDocument* This() const { return _ptThis; }
-    unsigned Argc() const { return _rtArgs.Length(); }
-    std::u16string Text(unsigned muIndex) const {
-        KxwJsval tValue = _rtArgs.Get(muIndex);
-        unsigned uLen = 0;
-        const char16_t* pwsfText = tValue.GetStringU16n(&uLen, _rtArgs.GetContext());
-        return std::u16string(pwsfText ? pwsfText : u"", pwsfText ? uLen : 0);
-    }
-    // The argument in the document's charset.
-    std::string Dcs(unsigned muIndex) const {
-        std::u16string dsText = Text(muIndex);
-        KxwDomStr tText(_ptThis->GetDomEnv());
-        tText.AssignDcsFromU16n(dsText.data(), static_cast<unsigned>(dsText.size()));
-        return std::string(tText.GetDcsStr() ? tText.GetDcsStr() : "",
-                           tText.GetDcsStr() ? tText.GetDcsLenInBytes() : 0);
-    }
-    bool Undefined() {
-        _rtArgs.SetResult(KxwJsval());
-        return true;
-    }
-    bool Null() {
-        KxwJsval tValue;
-        tValue.SetNull();
-        _rtArgs.SetResult(tValue);
-        return true;
-    }
-    bool Return(KxwJswUserObjBase* mptUserObj) {
-        KxwJsval tValue;
-        if (!mptUserObj || !tValue.SetDomObject(mptUserObj, _rtArgs.GetContext())) tValue.SetNull();
-        _rtArgs.SetResult(tValue);
-        return true;
-    }
-
-private:
-    const char* _pszCallbackName;
-    KxwJswCallArgs& _rtArgs;
-    KxwDomHtmlDocument* _ptThis;
-    KxwJswUserObjBase* _ptUserObj;
-};
+// A text in the document's charset.
+std::string DcsOf(KxwDomHtmlDocument* mptDocument, const std::u16string& mrdsText) {
+    KxwDomStr tText(mptDocument->GetDomEnv());
+    tText.AssignDcsFromU16n(mrdsText.data(), static_cast<unsigned>(mrdsText.size()));
+    return std::string(tText.GetDcsStr() ? tText.GetDcsStr() : "", tText.GetDcsStr() ? tText.GetDcsLenInBytes() : 0);
+}
 
 #define KXW_DOCUMENT_CALL(name) \
     KxwDomHtmlDocumentCall tCall("KxwDomHtmlDocument::" name "_callback", mptUserObj, mrtArgs)
@@ -186,7 +135,9 @@ bool fbKxwDomHtmlDocumentHandleWriteWriteln(KxwJswUserObjBase* mptUserObj, KxwJs
     KxwDomHtmlDocumentCall tCall("fbKxwDomHtmlDocumentHandleWriteWriteln", mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
     std::string dsHtml;
-    for (unsigned n = 0; n < tCall.Argc(); ++n) dsHtml += tCall.Dcs(n);
+    for (unsigned n = 0; n < tCall.Argc(); ++n) dsHtml += DcsOf(tCall.This(), tCall.Text(n));
+    // An argument whose conversion throws writes nothing at all.
+    if (tCall.Failed()) return false;
     if (mbWriteln) dsHtml += "\r\n";
     // Writing nothing changes nothing, not even after the page was loaded.
     if (!dsHtml.empty()) tCall.This()->Write(dsHtml.data(), static_cast<unsigned>(dsHtml.size()), true);
@@ -232,13 +183,15 @@ bool getElementById_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtA
     KXW_DOCUMENT_CALL("getElementById");
     if (!tCall.Check(1)) return false;
     std::u16string dsId = tCall.Text(0);
+    if (tCall.Failed()) return false;
     return tCall.Return(tCall.This()->GetElementById(dsId.data(), static_cast<unsigned>(dsId.size())));
 }
 
 bool getElementsByName_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KXW_DOCUMENT_CALL("getElementsByName");
     if (!tCall.Check(1)) return false;
-    std::string dsName = xfdsKxwDomUtilU16ToUtf8(tCall.Text(0).data(), static_cast<unsigned>(tCall.Text(0).size()));
+    std::string dsName = tCall.Utf8(0);
+    if (tCall.Failed()) return false;
     KxwDomHtmlCollectionOrdered* ptAll = tCall.This()->GetAll();
     if (dsName.empty() || !ptAll) {
         // An empty name gives a new empty collection, which belongs to the script.
@@ -270,7 +223,10 @@ bool createElement_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtAr
     KXW_DOCUMENT_CALL("createElement");
     if (!tCall.Check(1)) return false;
     KxwDomHtmlDocument* ptThis = tCall.This();
-    std::string dsTag = tCall.Dcs(0);
+    // The argument is converted once: a page's toString runs once, as in a browser.
+    std::u16string dsMarkup = tCall.Text(0);
+    if (tCall.Failed()) return false;
+    std::string dsTag = DcsOf(ptThis, dsMarkup);
     if (dsTag.empty()) return tCall.Fail("createElement");
     bool bMarkup = dsTag.size() >= 3 && dsTag.front() == '<' && dsTag.back() == '>' && dsTag[1] != '>';
     if (!bMarkup) {
@@ -296,7 +252,6 @@ bool createElement_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtAr
         return tCall.Fail("createElement");
     }
     KxwDomWatchDelete tWatchContainer("KxwDomHtmlDocument::createElement_callback", ptContainer);
-    std::u16string dsMarkup = tCall.Text(0);
     ptContainer->SetInnerHtmlU16n(dsMarkup.data(), static_cast<unsigned>(dsMarkup.size()));
     if (tWatchContainer.HasBeenDeleted()) return tCall.Fail("createElement");
     KxwDomNodeBase* ptCreated = ptContainer->GetDomFirstChild();
@@ -322,12 +277,11 @@ bool createElement_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtAr
 bool createTextNode_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KXW_DOCUMENT_CALL("createTextNode");
     if (!tCall.Check(0)) return false;
+    std::u16string dsText = tCall.Argc() > 0 ? tCall.Text(0) : std::u16string();
+    if (tCall.Failed()) return false;
     KxwDomCoreTextNode* ptText = KxwDomCoreTextNode::AllocTextNode(tCall.This(), true);
     if (!ptText) KxwUtilOutOfMemoryAbort(sizeof(KxwDomCoreTextNode), "TextNode object");
-    if (tCall.Argc() > 0) {
-        std::u16string dsText = tCall.Text(0);
-        ptText->SetNodeValueU16n(dsText.data(), static_cast<unsigned>(dsText.size()));
-    }
+    ptText->SetNodeValueU16n(dsText.data(), static_cast<unsigned>(dsText.size()));
     // Parked at once: a text no script inserts goes with the next collection.
     tCall.This()->AddToDisconnectedNodesList(ptText);
     return tCall.Return(ptText);
@@ -337,6 +291,7 @@ bool createAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrt
     KXW_DOCUMENT_CALL("createAttribute");
     if (!tCall.Check(1)) return false;
     std::u16string dsName = tCall.Text(0);
+    if (tCall.Failed()) return false;
     if (dsName.empty()) return tCall.Fail("createAttribute");
     KxwMemMgr* ptMemMgr = tCall.This()->GetMemMgr();
     auto* ptAttr =

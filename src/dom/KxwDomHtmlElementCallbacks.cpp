@@ -11,6 +11,7 @@
 #include "KxwDomCoreTextNode.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElement.h"
+#include "KxwDomScriptCall.h"
 #include "KxwDomTextRectangle.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswCallArgs.h"
@@ -24,99 +25,13 @@ namespace {
 constexpr char kszOwnComponentId[] = "{89820200-ECBD-11CF-8B85-00AA005B4383}";
 constexpr char kszOwnComponentVersion[] = "6,0,2800,1106";
 
-// One call of a method: the element, the arguments converted on demand, and the result.
-class KxwDomHtmlElementCall {
-public:
-    KxwDomHtmlElementCall(const char* mpszCallbackName, KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs)
-        : _pszCallbackName(mpszCallbackName),
-          _rtArgs(mrtArgs),
-          _ptThis(KxwJswUserObjBase::ConvertToElement(mptUserObj)),
-          _ptUserObj(mptUserObj) {}
+using KxwDomHtmlElementCall = KxwDomScriptCallOn<KxwDomHtmlElement>;
 
-    // The element and at least muArgc arguments, else the invalid-arguments report.
-    bool Check(unsigned muArgc) {
-        if (_ptThis && _rtArgs.Length() >= muArgc) return true;
-        return Invalid();
-    }
-    bool Invalid() {
-        xfvKxwDomUtilInvalidJswMethodCallbackArgs(_pszCallbackName, _ptThis, _ptUserObj, _rtArgs.Length(), nullptr,
-                                                  nullptr, nullptr, nullptr, nullptr, nullptr);
-        KxwJsval tNull;
-        tNull.SetNull();
-        _rtArgs.SetResult(tNull);
-        return false;
-    }
-    // The DOM could not carry the call out: a script error naming the method, and a failed call.
-    bool Fail(const char* mpszMethodName) {
-        xfvKxwDomUtilReportCatalogedMessage(xfeKxwUtilJavaScriptErrorSevLvl(), -35956, _pszCallbackName, __LINE__,
-                                            mpszMethodName);
-        KxwJsval tNull;
-        tNull.SetNull();
-        _rtArgs.SetResult(tNull);
-        return false;
-    }
-
-    KxwDomHtmlElement* This() const { return _ptThis; }
-    KxwJsval Arg(unsigned muIndex) const { return _rtArgs.Get(muIndex); }
-    std::u16string Text(unsigned muIndex) const {
-        KxwJsval tValue = _rtArgs.Get(muIndex);
-        unsigned uLen = 0;
-        const char16_t* pwsfText = tValue.GetStringU16n(&uLen, _rtArgs.GetContext());
-        return std::u16string(pwsfText ? pwsfText : u"", pwsfText ? uLen : 0);
-    }
-    std::string Utf8(unsigned muIndex) const { return _rtArgs.Get(muIndex).GetStringUtf8(_rtArgs.GetContext()); }
-    // The argument as a node, or null.
-    KxwDomNodeBase* Node(unsigned muIndex) const {
-        KxwJsval tValue = _rtArgs.Get(muIndex);
-        if (!tValue.IsDomObject()) return nullptr;
-        return dynamic_cast<KxwDomNodeBase*>(tValue.GetRawDomObject());
-    }
-    KXW_DOM_HTML_ADJACENT_ENUM Where(unsigned muIndex) const {
-        std::u16string dsWhere = Text(muIndex);
-        return KxwDomHtmlElement::GetAdjacentPosition(dsWhere.data(), static_cast<unsigned>(dsWhere.size()));
-    }
-
-    bool Undefined() {
-        _rtArgs.SetResult(KxwJsval());
-        return true;
-    }
-    bool Return(KxwJswUserObjBase* mptUserObj) {
-        KxwJsval tValue;
-        if (!mptUserObj || !tValue.SetDomObject(mptUserObj, _rtArgs.GetContext())) tValue.SetNull();
-        _rtArgs.SetResult(tValue);
-        return true;
-    }
-    bool Return(bool mbValue) {
-        KxwJsval tValue;
-        tValue.SetBoolean(mbValue);
-        _rtArgs.SetResult(tValue);
-        return true;
-    }
-    bool Return(int miValue) {
-        KxwJsval tValue;
-        tValue.SetInt(miValue);
-        _rtArgs.SetResult(tValue);
-        return true;
-    }
-    bool Return(const std::u16string& mrdsText) {
-        KxwJsval tValue;
-        tValue.SetStringU16n(mrdsText.data(), mrdsText.size(), _rtArgs.GetContext());
-        _rtArgs.SetResult(tValue);
-        return true;
-    }
-    bool Null() {
-        KxwJsval tValue;
-        tValue.SetNull();
-        _rtArgs.SetResult(tValue);
-        return true;
-    }
-
-private:
-    const char* _pszCallbackName;
-    KxwJswCallArgs& _rtArgs;
-    KxwDomHtmlElement* _ptThis;
-    KxwJswUserObjBase* _ptUserObj;
-};
+// The position named by an argument ("beforeBegin" ...), or invalid.
+KXW_DOM_HTML_ADJACENT_ENUM Where(KxwDomHtmlElementCall& mrtCall, unsigned muIndex) {
+    std::u16string dsWhere = mrtCall.Text(muIndex);
+    return KxwDomHtmlElement::GetAdjacentPosition(dsWhere.data(), static_cast<unsigned>(dsWhere.size()));
+}
 
 bool IsAsciiEqualIgnoringCase(const std::string& mdsText, const char* mpszAsc) {
     if (mdsText.size() != std::strlen(mpszAsc)) return false;
@@ -262,9 +177,11 @@ bool click_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
 bool insertAdjacentHTML_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KXW_ELEMENT_CALL("insertAdjacentHTML");
     if (!tCall.Check(2)) return false;
-    KXW_DOM_HTML_ADJACENT_ENUM eWhere = tCall.Where(0);
+    KXW_DOM_HTML_ADJACENT_ENUM eWhere = Where(tCall, 0);
+    if (tCall.Failed()) return false;
     if (eWhere == KXW_DOM_HTML_ADJACENT_INVALID) return tCall.Invalid();
     std::u16string dsHtml = tCall.Text(1);
+    if (tCall.Failed()) return false;
     if (!tCall.This()->InsertAdjacentHtml(eWhere, dsHtml.data(), static_cast<unsigned>(dsHtml.size())))
         return tCall.Fail("insertAdjacentHTML");
     return tCall.Undefined();
@@ -273,7 +190,8 @@ bool insertAdjacentHTML_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& 
 bool insertAdjacentElement_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KXW_ELEMENT_CALL("insertAdjacentElement");
     if (!tCall.Check(2)) return false;
-    KXW_DOM_HTML_ADJACENT_ENUM eWhere = tCall.Where(0);
+    KXW_DOM_HTML_ADJACENT_ENUM eWhere = Where(tCall, 0);
+    if (tCall.Failed()) return false;
     KxwDomHtmlElement* ptElement = KxwJswUserObjBase::ConvertToElement(tCall.Node(1));
     if (eWhere == KXW_DOM_HTML_ADJACENT_INVALID) return tCall.Invalid();
     if (!ptElement || ptElement->GetDocumentOfNode() != tCall.This()->GetDocumentOfNode())
@@ -285,9 +203,12 @@ bool insertAdjacentElement_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArg
 bool insertAdjacentText_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KXW_ELEMENT_CALL("insertAdjacentText");
     if (!tCall.Check(2)) return false;
-    KXW_DOM_HTML_ADJACENT_ENUM eWhere = tCall.Where(0);
+    KXW_DOM_HTML_ADJACENT_ENUM eWhere = Where(tCall, 0);
+    if (tCall.Failed()) return false;
     if (eWhere == KXW_DOM_HTML_ADJACENT_INVALID) return tCall.Invalid();
-    KxwDomCoreTextNode* ptTextNode = NewTextNode(tCall.This(), tCall.Text(1));
+    std::u16string dsText = tCall.Text(1);
+    if (tCall.Failed()) return false;
+    KxwDomCoreTextNode* ptTextNode = NewTextNode(tCall.This(), dsText);
     if (!ptTextNode) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "ptTextNode == NULL in KxwDomHtmlElement::insertAdjacentText_callback");
@@ -303,7 +224,9 @@ bool applyElement_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArg
     if (!tCall.Check(1)) return false;
     KxwDomHtmlElement* ptThis = tCall.This();
     KxwDomHtmlElement* ptWrapper = KxwJswUserObjBase::ConvertToElement(tCall.Node(0));
-    if (mrtArgs.Length() >= 2 && IsAsciiEqualIgnoringCase(tCall.Utf8(1), "inside")) return tCall.Fail("applyElement");
+    bool bInside = mrtArgs.Length() >= 2 && IsAsciiEqualIgnoringCase(tCall.Utf8(1), "inside");
+    if (tCall.Failed()) return false;
+    if (bInside) return tCall.Fail("applyElement");
     KxwDomCoreNode* ptParent = ptThis->GetDomParentNode();
     bool bQualifies = ptWrapper && ptWrapper != ptThis && !ptWrapper->GetParentNode() && !ptWrapper->HasChildNodes() &&
                       ptWrapper->CanHaveChildren() &&
@@ -430,7 +353,7 @@ bool dragDrop_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
 bool getAdjacentText_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KXW_ELEMENT_CALL("getAdjacentText");
     if (!tCall.Check(1)) return false;
-    KXW_DOM_HTML_ADJACENT_ENUM eWhere = tCall.Where(0);
+    KXW_DOM_HTML_ADJACENT_ENUM eWhere = Where(tCall, 0);
     if (eWhere == KXW_DOM_HTML_ADJACENT_INVALID) return tCall.Invalid();
     return tCall.Return(TextOf(AdjacentTextNode(tCall.This(), eWhere)));
 }
@@ -438,9 +361,11 @@ bool getAdjacentText_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrt
 bool replaceAdjacentText_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KXW_ELEMENT_CALL("replaceAdjacentText");
     if (!tCall.Check(2)) return false;
-    KXW_DOM_HTML_ADJACENT_ENUM eWhere = tCall.Where(0);
+    KXW_DOM_HTML_ADJACENT_ENUM eWhere = Where(tCall, 0);
+    if (tCall.Failed()) return false;
     if (eWhere == KXW_DOM_HTML_ADJACENT_INVALID) return tCall.Invalid();
     std::u16string dsNew = tCall.Text(1);
+    if (tCall.Failed()) return false;
     KxwDomNodeBase* ptText = AdjacentTextNode(tCall.This(), eWhere);
     std::u16string dsOld = TextOf(ptText);
     if (ptText) {
