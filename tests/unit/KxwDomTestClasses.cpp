@@ -282,7 +282,7 @@ bool KxwTestDomLeaf::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtP
 // Fixture and helpers
 
 void KxwDomScriptTest::SetUp() {
-    _ptEngine = KxwJswEngine::Create();
+    _ptEngine = KxwJswEngine::Create(EngineOptions());
     ASSERT_NE(nullptr, _ptEngine);
     _ptApi = new KxwHswApi(_ptEngine);
     KxwTestDomNode::Live() = 0;

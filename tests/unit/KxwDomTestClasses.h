@@ -100,6 +100,7 @@ class KxwDomScriptTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    virtual KxwJswEngineOptions EngineOptions() const { return KxwJswEngineOptions(); }
 
     // The completion value as String() gives it, or "ERROR: message" when the script failed.
     std::string Eval(const std::string& mdsScript);
