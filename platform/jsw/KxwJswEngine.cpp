@@ -223,6 +223,7 @@ KxwJswEngine::~KxwJswEngine() {
     }
     int iDepth = _iEvaluationDepth;
     _iEvaluationDepth = 0;
+    _bEnding = true;  // nothing waits any more
     DeletePendingUserObjs();
     _iEvaluationDepth = iDepth;
     std::free(_pptRegistry);
@@ -352,8 +353,14 @@ void KxwJswEngine::ForgetPendingDelete(KxwJswUserObjBase* mptUserObj) {
 void KxwJswEngine::DeletePendingUserObjs() {
     if (_bDeleting || _iEvaluationDepth > 0) return;
     _bDeleting = true;
-    while (_nPendingDeletes > 0) {
-        KxwJswUserObjBase* ptUserObj = _pptPendingDeletes[--_nPendingDeletes];
+    size_t nKept = 0;
+    while (_nPendingDeletes > nKept) {
+        KxwJswUserObjBase* ptUserObj = _pptPendingDeletes[nKept];
+        if (!_bEnding && ptUserObj->IsDeletionDeferred()) {
+            ++nKept;  // asked again at the next safe point
+            continue;
+        }
+        _pptPendingDeletes[nKept] = _pptPendingDeletes[--_nPendingDeletes];
         ptUserObj->_ucJswFlags &= ~KxwJswUserObjBase::kFlagPendingDelete;
         delete ptUserObj;
     }

@@ -137,6 +137,7 @@ private:
     size_t _nPendingCapacity = 0;
     int _iEvaluationDepth = 0;
     bool _bDeleting = false;
+    bool _bEnding = false;
     bool _bInterrupted = false;
     uint32_t _uScriptTimeLimitMs;
     KxwJswUserObjBase* _ptScriptInitiator = nullptr;

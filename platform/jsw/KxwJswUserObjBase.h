@@ -90,6 +90,9 @@ public:
     // Edges from this object's engine object: user objects that must live while it lives (a detached subtree's
     // members and root), and held values (listeners).
     virtual void TraceFromJsiObj(KxwJswTracer& mrtTracer);
+    // An engine-owned object whose engine object died, asked before it is deleted: true keeps it queued until the
+    // next point where deletions are made (a node that a parser may still build into).
+    virtual bool IsDeletionDeferred() { return false; }
     // The global whose realm and prototypes the engine object belongs to (a node's window); null: the global
     // whose realm is entered when the engine object is made.
     virtual KxwJswGlobal* GetJsiHomeGlobal();

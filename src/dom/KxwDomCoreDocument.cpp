@@ -40,6 +40,7 @@ KxwDomCoreDocument::~KxwDomCoreDocument() {
     SetDocumentElement(nullptr);
     DeleteChildren(false);
     DoOnResetOrDestructor();
+    DeleteRetiredNodes();
 }
 
 const char16_t* KxwDomCoreDocument::GetNodeNameU16n(unsigned* mpuLenInChars) const {
@@ -133,12 +134,31 @@ void KxwDomCoreDocument::Reset() {
 
 void KxwDomCoreDocument::DeleteAllChildrenAtOnce() {
     KxwDomWatchDelete tWatchThis("KxwDomCoreDocument::DeleteAllChildrenAtOnce", this);
-    _ptDocumentPointer = nullptr;
+    if (!IsParseUnderWay()) _ptDocumentPointer = nullptr;
     DeleteChildren(false);
     if (!tWatchThis.HasBeenDeleted()) _ptDocumentPointer = this;
 }
 
+void KxwDomCoreDocument::RetireNode(KxwDomNodeBase* mptNode) {
+    if (!mptNode) return;
+    mptNode->_ptPreviousSibling = mptNode->_ptNextSibling = nullptr;
+    _tRetiredNodes.push_back(mptNode);
+}
+
+void KxwDomCoreDocument::DeleteRetiredNodes() {
+    // Deleting one may retire more (a destructor's own deletions run while a later parse is under way): the list
+    // is taken whole each time round.
+    while (!_tRetiredNodes.empty()) {
+        std::vector<KxwDomNodeBase*> tNodes;
+        tNodes.swap(_tRetiredNodes);
+        for (KxwDomNodeBase* ptNode : tNodes) delete ptNode;
+    }
+}
+
 void KxwDomCoreDocument::DoOnResetOrDestructor() {
+    // Parked nodes that scripts hold may be nodes a parser under way still builds into: they stay parked and go
+    // with the collections that find them unreachable, after the parse.
+    if (IsParseUnderWay()) return;
     // The records keep watching while the nodes go, so that a node deleted with an earlier one is not met again.
     KxwDomDisconnectedNode* ptRecord = _tDisconnectedNodesList.TakeAll();
     while (ptRecord) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "KxwDomDisconnectedNode.h"
 #include "KxwDomEventTarget.h"
@@ -36,10 +37,22 @@ public:
     size_t GetDisconnectedNodesListSize() const { return _tDisconnectedNodesList.GetSize(); }
     size_t GetDisconnectedNodesCount() const { return _tDisconnectedNodesList.GetActiveCount(); }
 
+    // ---- Parses under way ----
+    // While a parser builds into this document (the engine's parser with a page, a write, or markup a script gave),
+    // nodes that leave the tree are not deleted: the parser may still hold them (an element it appends into, a
+    // table it places text before). They are retired here and deleted when the last parse ends; whatever a
+    // parser appends to them meanwhile goes with them.
+    virtual bool IsParseUnderWay() const { return false; }
+    void RetireNode(KxwDomNodeBase* mptNode);
+    // The last parse ended: the retired nodes go now.
+    void DeleteRetiredNodes();
+    size_t GetRetiredNodeCount() const { return _tRetiredNodes.size(); }
+
     // ---- Reset ----
     // Empties the document: the tree is deleted (nodes that go now are deleted at once), then every parked node.
     virtual void Reset();
-    // Deletes every child at once: while it runs the document-pointer cell is empty, so nothing is parked.
+    // Deletes every child at once: while it runs the document-pointer cell is empty, so nothing is parked. While a
+    // parse is under way the children are parked or retired instead, as any node leaving the tree is.
     void DeleteAllChildrenAtOnce();
     // Deletes every node still parked and empties the list.
     void DoOnResetOrDestructor();
@@ -59,4 +72,5 @@ private:
     KxwDomWatchDelete _tDocumentElementWatch;
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM _eSubtype;
     KxwDomDisconnectedNodesList _tDisconnectedNodesList;
+    std::vector<KxwDomNodeBase*> _tRetiredNodes;
 };

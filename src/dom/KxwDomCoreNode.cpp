@@ -410,10 +410,13 @@ void KxwDomCoreNode::HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM me
     }
     if (mptNode == mptTopOfSubHierarchy) {
         if (KxwDomCoreDocument* ptOwnerDocument = mptNode->GetOwnerDocument(false)) {
-            if (bAdded)
+            if (bAdded) {
                 ptOwnerDocument->RemoveFromDisconnectedNodesList(mptNode);
-            else
+                mptNode->_bLeftTreeDuringParse = false;
+            } else {
                 ptOwnerDocument->AddToDisconnectedNodesList(mptNode);
+                if (ptOwnerDocument->IsParseUnderWay()) mptNode->_bLeftTreeDuringParse = true;
+            }
             if (tWatchNode.HasBeenDeleted()) return;
         } else {
             xfvKxwUtilReportInternalErrorBySevLvl(

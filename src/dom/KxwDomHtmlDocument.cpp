@@ -127,6 +127,7 @@ KxwDomHtmlDocument::KxwDomHtmlDocument(KxwMemMgr* mptMemMgr, const char* mpszCha
 }
 
 KxwDomHtmlDocument::~KxwDomHtmlDocument() {
+    _bDestroying = true;  // no parse is under way any more: every node goes now
     ResetMetaRefresh();
     // The collections go empty before the tree: nothing of it is filed any more while it is deleted.
     for (KxwDomHtmlCollectionGeneral* ptCollection : _aptCollections)
@@ -140,6 +141,12 @@ KxwDomHtmlDocument::~KxwDomHtmlDocument() {
         rptCollection = nullptr;
     }
     _tBaseElements.clear();
+}
+
+long KxwDomHtmlDocument::DecrementParsingDepth() {
+    long liDepth = _tParsingDepth.Decrement();
+    if (liDepth <= 0) DeleteRetiredNodes();
+    return liDepth;
 }
 
 bool KxwDomHtmlDocument::IsResetAfterInitialProcessing() const {

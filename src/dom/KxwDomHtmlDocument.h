@@ -107,7 +107,9 @@ public:
     long DecrementDocumentWriteDepth() { return _tDocumentWriteDepth.Decrement(); }
     long GetParsingDepth() const { return _tParsingDepth.Get(); }
     long IncrementParsingDepth() { return _tParsingDepth.Increment(); }
-    long DecrementParsingDepth() { return _tParsingDepth.Decrement(); }
+    // The last parse ending deletes the nodes that left the tree while it ran.
+    long DecrementParsingDepth();
+    bool IsParseUnderWay() const override { return !_bDestroying && _tParsingDepth.Get() > 0; }
     long GetInnerOuterHtmlDepth() const { return _tInnerOuterHtmlDepth.Get(); }
     long IncrementInnerOuterHtmlDepth() { return _tInnerOuterHtmlDepth.Increment(); }
     long DecrementInnerOuterHtmlDepth() { return _tInnerOuterHtmlDepth.Decrement(); }
@@ -282,6 +284,7 @@ private:
     KxwUtilCounterTracedImplicit _tScriptEvaluationDepth;
     KxwUtilCounterTracedImplicit _tDocumentWriteDepth;
     KxwUtilCounterTracedImplicit _tParsingDepth;
+    bool _bDestroying = false;
     KxwUtilCounterTracedImplicit _tInnerOuterHtmlDepth;
 
     KxwDomHtmlCollectionGeneral* _aptCollections[KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT] = {};

@@ -492,9 +492,23 @@ void KxwDomNodeBase::Release() {
     if (ptDocument && IsSubtreeReachableFromScripts()) {
         _ptPreviousSibling = _ptNextSibling = nullptr;
         ptDocument->AddToDisconnectedNodesList(this);
-        if (IsOnDisconnectedNodesList()) return;
+        if (IsOnDisconnectedNodesList()) {
+            if (ptDocument->IsParseUnderWay()) _bLeftTreeDuringParse = true;
+            return;
+        }
+    }
+    if (ptDocument && ptDocument->IsParseUnderWay()) {
+        ptDocument->RetireNode(this);
+        return;
     }
     delete this;
+}
+
+bool KxwDomNodeBase::IsDeletionDeferred() {
+    // A subtree a script took out of the tree while the page was being built: the parser may still append to it.
+    if (!_bLeftTreeDuringParse) return false;
+    KxwDomCoreDocument* ptDocument = GetOwnerDocument(false);
+    return ptDocument && ptDocument->IsParseUnderWay();
 }
 
 void KxwDomNodeBase::RemoveFromParent(bool) {

@@ -101,6 +101,7 @@ public:
     // How a container lets go of a child it has unlinked: a subtree that a script can still reach is parked on
     // the owner document's disconnected-nodes list, anything else is deleted at once.
     virtual void Release();
+    bool IsDeletionDeferred() override;
     // Removes the node from its DOM parent (a core node then also deletes its children when asked).
     virtual void RemoveFromParent(bool mbDeleteChildren);
     // Script "removeNode": without mbRemoveChildren the children take the node's place in its parent, in order.
@@ -156,6 +157,8 @@ private:
     KxwDomHtmlPropertyStr _tNodeValue;
     // Set while a record of the owner document's disconnected-nodes list stands for this node.
     bool _bOnDisconnectedNodesList = false;
+    // Set when the node left the tree while a parse into its document was under way.
+    bool _bLeftTreeDuringParse = false;
     bool _bIsDocument = false;
     bool _bIsPlaceHolder = false;
 };
