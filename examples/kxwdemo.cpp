@@ -3,16 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
-#include "KxwJswEngine.h"
 #include "KxwMemMgr.h"
-#include "KxwVUserVars.h"
-#include "KxwiRunTimeSettings.h"
 #include "kxw/KxwDomCommonEnums.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
 #include "kxw/KxwObjMgr.h"
+#include "kxw/KxwVUserVars.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include <jsfriendapi.h>
 
 #include "KxwJswClassInformation.h"
-#include "KxwJswEngine.h"
 #include "KxwJswUserObjBase.h"
+#include "kxw/KxwJswEngine.h"
 
 namespace kxwjsw {
 

@@ -4,12 +4,12 @@
 #include <new>
 #include <string>
 
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswInternal.h"
 #include "KxwMsgHandler.h"
 #include "KxwUtilReport.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
 
 using namespace kxwjsw;
 

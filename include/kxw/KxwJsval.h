@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "KxwJswTypes.h"
+#include "kxw/KxwExport.h"
+#include "kxw/KxwJswTypes.h"
 
-class KxwJsval {
+class KXW_API KxwJsval {
 public:
     KxwJsval();  // undefined
     KxwJsval(const KxwJsval& mrtOther) : _uBits(mrtOther._uBits) {}
@@ -82,7 +83,7 @@ private:
 
 // A value rooted for the holder's life (DOM commands, timeouts, top windows, dialogs). Must die on the thread and
 // before the engine that made it.
-class KxwJsvalProt {
+class KXW_API KxwJsvalProt {
 public:
     KxwJsvalProt();
     explicit KxwJsvalProt(const KxwJsval& mrtValue, JSContext* mptCx = nullptr);
@@ -101,7 +102,7 @@ private:
 
 // A value held by a C++ object and traced by it (event listeners): not a root, so that a cycle between a node and
 // its listener's closure is still collected. The holder traces it from its TraceHeldValues.
-class KxwJsvalHeap {
+class KXW_API KxwJsvalHeap {
 public:
     KxwJsvalHeap();
     ~KxwJsvalHeap();
@@ -117,7 +118,7 @@ private:
 };
 
 // Walks an array-like value: its length, then each element in order.
-class KxwJsvalIterator {
+class KXW_API KxwJsvalIterator {
 public:
     KxwJsvalIterator(const KxwJsval& mrtArray, JSContext* mptCx = nullptr);
     bool IsValid() const { return _uIndex < _uLength; }
