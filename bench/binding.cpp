@@ -15,11 +15,11 @@
 #include <thread>
 #include <vector>
 
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
 #include "KxwJswClassInformation.h"
-#include "KxwJswEngine.h"
 #include "KxwJswUserObjBase.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <cstring>
 #include <string>
 
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
-#include "KxwJswEngine.h"
-#include "KxwJswProcess.h"
 #include "kxw/KxwDomHtmlBuild.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
+#include "kxw/KxwJswProcess.h"
 
 namespace {
 

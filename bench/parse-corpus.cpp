@@ -7,10 +7,10 @@
 //   parse-corpus [--links] [--rounds N] DIR
 #include <dirent.h>
 #include <sys/stat.h>
-#include <climits>
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,14 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "KxwJswEngine.h"
 #include "KxwPlayPageSource.h"
 #include "KxwPlayPages.h"
-#include "KxwVUserVars.h"
-#include "KxwiRunTimeSettings.h"
 #include "kxw/KxwDomHtmlBuild.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJswEngine.h"
 #include "kxw/KxwObjMgr.h"
+#include "kxw/KxwVUserVars.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

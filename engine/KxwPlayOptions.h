@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "KxwiRunTimeSettings.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 struct KxwPlayOptions {
     static constexpr int kMaxVUsers = 10000;

@@ -1,21 +1,20 @@
 #include "KxwPlayVUser.h"
 
-#include "KxwPlayPages.h"
-
 #include <chrono>
 #include <cmath>
 #include <cstring>
 
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
-#include "KxwJswEngine.h"
-#include "KxwParamStore.h"
 #include "KxwPlayData.h"
+#include "KxwPlayPages.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVerbs.h"
 #include "KxwUtilReport.h"
-#include "KxwVUserVars.h"
 #include "QmtUtils.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
+#include "kxw/KxwParamStore.h"
+#include "kxw/KxwVUserVars.h"
 
 namespace {
 

@@ -21,10 +21,10 @@
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
 #include "KxwUtilReport.h"
-#include "KxwiRunTimeSettings.h"
 #include "QmtUtils.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwObjMgr.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "KxwUtilReport.h"
 #include "kxw/KxwDomCommonEnums.h"
 #include "kxw/KxwExport.h"
+#include "kxw/KxwSevLvl.h"
 
 class KxwObjMgr;
 class KxwiRunTimeSettings;

@@ -2,8 +2,8 @@
 // thread can reach it.
 #pragma once
 
-#include "KxwUtilReport.h"
 #include "kxw/KxwExport.h"
+#include "kxw/KxwSevLvl.h"
 
 class KXW_API KxwObjMgr {
 public:

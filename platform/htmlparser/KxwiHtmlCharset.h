@@ -4,6 +4,9 @@
 
 #include <cstddef>
 
+#include "kxw/KxwExport.h"
+
 // After "charset" (any case), blanks, '=', blanks and an optional quote, up to the closing quote, a ';' or a
 // blank. False when the value names none; otherwise the name's place in mpsfText.
-bool xfbKxwiHtmlFindCharsetInContent(const char* mpsfText, size_t mnLen, const char** mppsfCharset, size_t* mpnLen);
+KXW_API bool xfbKxwiHtmlFindCharsetInContent(const char* mpsfText, size_t mnLen, const char** mppsfCharset,
+                                             size_t* mpnLen);

@@ -23,6 +23,7 @@
 #include <cstddef>
 
 #include "KxwiHtmlBuf.h"
+#include "kxw/KxwExport.h"
 
 class KxwU16nHandler;
 class KxwiHtmlTokenizer;
@@ -79,7 +80,7 @@ struct KxwiHtmlToken {
 
 // Receives the tokens. It may call the tokenizer's Pause, Resume, InsertInput, SetRawTextMode, SetU16nHandler, Feed
 // and EndOfInput from inside OnToken; it must not destroy or Reset the tokenizer there.
-class KxwiHtmlTokenSink {
+class KXW_API KxwiHtmlTokenSink {
 public:
     virtual ~KxwiHtmlTokenSink() = default;
     virtual void OnToken(KxwiHtmlTokenizer& mrtTokenizer, const KxwiHtmlToken& mrtToken) = 0;
@@ -91,7 +92,7 @@ public:
 KXWI_HTML_TEXT_MODE_ENUM xfeKxwiHtmlGetDefaultTextMode(const char* mpsfTagName, size_t mnLen,
                                                        bool mbScriptingEnabled = true);
 
-class KxwiHtmlTokenizer {
+class KXW_API KxwiHtmlTokenizer {
 public:
     // The longest end-tag name that raw text can wait for.
     static constexpr size_t kMaxRawTextTagLen = 32;

@@ -31,10 +31,11 @@
 #include "KxwiHtmlBuf.h"
 #include "KxwiHtmlTokenizer.h"
 #include "KxwiHtmlTreeSink.h"
+#include "kxw/KxwExport.h"
 
 class KxwU16nHandler;
 
-class KxwiHtmlTreeBuilder : private KxwiHtmlTokenSink {
+class KXW_API KxwiHtmlTreeBuilder : private KxwiHtmlTokenSink {
 public:
     // The deepest nesting of elements kept; deeper start tags add their element to the deepest open element.
     static constexpr size_t kMaxDepth = 512;

@@ -15,8 +15,9 @@
 #include <cstddef>
 
 #include "KxwiHtmlTokenizer.h"
+#include "kxw/KxwExport.h"
 
-class KxwiHtmlTreeSink {
+class KXW_API KxwiHtmlTreeSink {
 public:
     virtual ~KxwiHtmlTreeSink() = default;
 

@@ -1,10 +1,10 @@
-#include "KxwHswApi.h"
+#include "kxw/KxwHswApi.h"
 
 #include <string>
 
-#include "KxwJsval.h"
 #include "KxwJswInternal.h"
 #include "KxwUtilReport.h"
+#include "kxw/KxwJsval.h"
 
 using namespace kxwjsw;
 

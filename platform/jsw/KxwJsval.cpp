@@ -1,4 +1,4 @@
-#include "KxwJsval.h"
+#include "kxw/KxwJsval.h"
 
 #include <cstdlib>
 #include <cstring>

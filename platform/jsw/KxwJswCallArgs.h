@@ -1,10 +1,11 @@
 // The arguments of a call as natives that convert by themselves see them.
 #pragma once
 
-#include "KxwJsval.h"
-#include "KxwJswTypes.h"
+#include "kxw/KxwExport.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswTypes.h"
 
-class KxwJswCallArgs {
+class KXW_API KxwJswCallArgs {
 public:
     // mpvCallArgs is the engine's call arguments (JS::CallArgs).
     KxwJswCallArgs(JSContext* mptCx, void* mpvCallArgs) : _ptCx(mptCx), _pvCallArgs(mpvCallArgs) {}

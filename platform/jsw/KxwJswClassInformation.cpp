@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "KxwJsval.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswInternal.h"
 #include "KxwUtilReport.h"
+#include "kxw/KxwJsval.h"
 
 using namespace kxwjsw;
 

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <mutex>
 
-#include "KxwJswTypes.h"
+#include "kxw/KxwExport.h"
+#include "kxw/KxwJswTypes.h"
 
 // Property flags, as in the class tables.
 constexpr uint16_t KXW_JSW_PROP_PERMANENT = 0x4;
@@ -50,7 +51,7 @@ enum KXW_JSW_CLASS_KIND_ENUM {
     KXW_JSW_CLASS_KIND_CALLABLE = 2,     // named items, and the object itself can be called
 };
 
-class KxwJswClassInformation {
+class KXW_API KxwJswClassInformation {
 public:
     KxwJswClassInformation(const KxwJswClassInformation* mptParent, const char* mpszClassName,
                            const KxwJswPropertySpec* mpatProperties, const KxwJswMethodSpec* mpatMethods,

@@ -16,7 +16,7 @@
 #include <unordered_map>
 
 #include "KxwJswCallArgs.h"
-#include "KxwJswGlobal.h"
+#include "kxw/KxwJswGlobal.h"
 #include "KxwJswInternal.h"
 #include "KxwUtilReport.h"
 

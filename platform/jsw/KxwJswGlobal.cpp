@@ -1,6 +1,6 @@
 // Globals: their engine class (standard classes and script constructors resolved on first use, prototypes traced
 // from the global), their own accessors "window" and "document", and the lazy per-global prototypes.
-#include "KxwJswGlobal.h"
+#include "kxw/KxwJswGlobal.h"
 
 #include <js/friend/WindowProxy.h>
 

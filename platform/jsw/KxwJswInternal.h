@@ -23,9 +23,9 @@
 #include <jsfriendapi.h>
 
 #include "KxwJswClassInformation.h"
-#include "KxwJswEngine.h"
-#include "KxwJsval.h"
 #include "KxwJswUserObjBase.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
 
 // The engine side of a KxwJsval, for the wrapper's own code.
 class KxwJsvalAccess {

@@ -1,7 +1,7 @@
 // The engine's process side: start-up and shut-down, the parent runtime that every virtual user's context shares
 // (self-hosted code and permanent atoms: a fraction of the memory and start-up time of a runtime of its own), and
 // the watchdog thread that interrupts scripts that run past their deadline.
-#include "KxwJswProcess.h"
+#include "kxw/KxwJswProcess.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -5,12 +5,12 @@
 #include <optional>
 #include <string>
 
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswInternal.h"
 #include "KxwMsgHandler.h"
 #include "KxwUtilReport.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
 
 using namespace kxwjsw;
 

@@ -9,17 +9,17 @@
 // later script access gives undefined, never a dangling pointer.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include <cstdint>
-
-#include "KxwJswTypes.h"
+#include "kxw/KxwExport.h"
+#include "kxw/KxwJswTypes.h"
 
 class KxwJswEngine;
 
 // What a user object traces: other user objects' engine objects and values it holds.
-class KxwJswTracer {
+class KXW_API KxwJswTracer {
 public:
     explicit KxwJswTracer(JSTracer* mptTracer) : _ptTracer(mptTracer) {}
     void TraceUserObj(KxwJswUserObjBase* mptUserObj, const char* mpszName);
@@ -29,7 +29,7 @@ private:
     JSTracer* _ptTracer;
 };
 
-class KxwJswUserObjBase {
+class KXW_API KxwJswUserObjBase {
 public:
     KxwJswUserObjBase();
     virtual ~KxwJswUserObjBase();

@@ -5,6 +5,8 @@
 
 #include <cstdarg>
 
+#include "kxw/KxwExport.h"
+
 // Results of FormatGenericMessage; anything but OK leaves no text to free.
 enum KXW_MSG_HANDLER_STATUS_ENUM {
     KXW_MSG_HANDLER_STATUS_OK = 0,
@@ -20,11 +22,11 @@ constexpr int KXW_MSG_ID_DIRECT_MESSAGE = -26000;
 // caller releases with FreeGenericMessage. Returns 0 on success; a non-zero status and *mppszText = nullptr when the
 // number is not in the catalogue (then also reports it once as an internal error) or mppszText is null.
 // The module name, the index and the flags select nothing: one catalogue serves every caller.
-int FormatGenericMessage(const char* mpszModule, int miIndex, unsigned long mulFlags, int miMsgId, va_list mtArgs,
-                         char** mppszText);
+KXW_API int FormatGenericMessage(const char* mpszModule, int miIndex, unsigned long mulFlags, int miMsgId,
+                                 va_list mtArgs, char** mppszText);
 int FormatGenericMessageEx(const char* mpszModule, int miIndex, unsigned long mulFlags, int miMsgId, char** mppszText,
                            ...);
-void FreeGenericMessage(char* mpszText);
+KXW_API void FreeGenericMessage(char* mpszText);
 
 // The raw format of a number (nullptr when absent), and how many printf arguments it takes (-1 when absent).
 const char* xfpszKxwMsgCatalogueGetFormat(int miMsgId);

@@ -1,9 +1,9 @@
-#include "KxwParamStore.h"
+#include "kxw/KxwParamStore.h"
 
 #include <cstring>
 
 #include "KxwUtilReport.h"
-#include "KxwVUserVars.h"
+#include "kxw/KxwVUserVars.h"
 
 const std::string* KxwParamStore::Get(const std::string& mdsName) const {
     auto it = _tValues.find(mdsName);

@@ -2,15 +2,17 @@
 // replace it with a clock of their own.
 #pragma once
 
+#include "kxw/KxwExport.h"
+
 using QmtUtilsClockFunc = double (*)(void* mpvContext);
 
-double xfdfQmtUtilsMillisecondsFromStartOfRun();
+KXW_API double xfdfQmtUtilsMillisecondsFromStartOfRun();
 
 // Restarts the real clock at zero (the engine calls it when the run starts).
-void xfvQmtUtilsStartRun();
+KXW_API void xfvQmtUtilsStartRun();
 
 // Installs a clock (null restores the real one). Process-wide: install before virtual users start.
-void xfvQmtUtilsSetClock(QmtUtilsClockFunc mpfClock, void* mpvContext);
+KXW_API void xfvQmtUtilsSetClock(QmtUtilsClockFunc mpfClock, void* mpvContext);
 
 // A clock that moves only when told to, for tests.
 class QmtUtilsManualClock {

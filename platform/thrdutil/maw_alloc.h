@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
-void* maw_malloc(size_t mnSize);
+#include "kxw/KxwExport.h"
+
+KXW_API void* maw_malloc(size_t mnSize);
 void* maw_realloc(void* mpvBlock, size_t mnSize);
-void maw_free(void* mpvBlock);
+KXW_API void maw_free(void* mpvBlock);

@@ -1,7 +1,7 @@
 #include "KxwTransaction.h"
 
 #include "KxwUtilReport.h"
-#include "KxwVUserVars.h"
+#include "kxw/KxwVUserVars.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "KxwDomStrEnv.h"
+#include "kxw/KxwExport.h"
 
 class KxwMemMgr;
 class KxwU16nHandler;
@@ -20,7 +21,7 @@ class KxwU16nHandler;
 // string's manager. The environment must outlive the string.
 //
 // Lengths are unsigned 32-bit, as the properties pass them; longer texts are refused with a report.
-class KxwDomStr {
+class KXW_API KxwDomStr {
 public:
     explicit KxwDomStr(KxwDomStrEnvApi& mrtStrEnv);
     KxwDomStr(KxwDomStrEnvApi& mrtStrEnv, const char* mpsfDcsStr, unsigned muDcsLenInBytes);

@@ -1,6 +1,8 @@
 // String environments: where a KxwDomStr allocates (a memory manager) and how it converts (a U16n handler).
 #pragma once
 
+#include "kxw/KxwExport.h"
+
 class KxwMemMgr;
 class KxwU16nHandler;
 
@@ -9,7 +11,7 @@ class KxwU16nHandler;
 // DCS text is taken as windows-1252. The handler may change over time (a subclass may stop answering one once the
 // object it watches died), so strings ask for it at each conversion; the memory manager is taken once, when a string
 // is made.
-class KxwDomStrEnvApi {
+class KXW_API KxwDomStrEnvApi {
 public:
     virtual KxwMemMgr* GetMemMgr() = 0;
     virtual KxwU16nHandler* GetU16nHandler() = 0;
@@ -17,7 +19,7 @@ public:
 };
 
 // An environment that answers the manager and handler it was given.
-class KxwDomStrEnvExplicit : public KxwDomStrEnvApi {
+class KXW_API KxwDomStrEnvExplicit : public KxwDomStrEnvApi {
 public:
     KxwDomStrEnvExplicit(KxwMemMgr* mptMemMgr, KxwU16nHandler* mptU16nHandler)
         : _ptMemMgr(mptMemMgr), _ptU16nHandler(mptU16nHandler) {}
@@ -32,7 +34,7 @@ private:
 
 // An environment built around a handler, with the process heap unless a manager is given; the handler can be
 // replaced later (a registration learns the window's code page after it was made).
-class KxwDomStrEnvU16HandlerExplicit : public KxwDomStrEnvApi {
+class KXW_API KxwDomStrEnvU16HandlerExplicit : public KxwDomStrEnvApi {
 public:
     explicit KxwDomStrEnvU16HandlerExplicit(KxwU16nHandler* mptU16nHandler, KxwMemMgr* mptMemMgr = nullptr)
         : _ptU16nHandler(mptU16nHandler), _ptMemMgr(mptMemMgr) {}

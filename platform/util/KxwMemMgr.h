@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "kxw/KxwExport.h"
+
 // The allocation interface every DOM object and string reaches: Alloc is the first virtual operation, Free the
 // second. Alloc returns null only when the process is out of memory.
-class KxwMemMgr {
+class KXW_API KxwMemMgr {
 public:
     virtual void* Alloc(size_t mnSize, size_t mnAlignment = 8) = 0;
     virtual void Free(void* mpvBlock) = 0;
@@ -23,7 +25,7 @@ protected:
 
 // Hands out fixed-size blocks of raw memory to the general managers of one virtual user and keeps up to
 // muKeepCount released blocks for reuse.
-class KxwMemBlkMgr {
+class KXW_API KxwMemBlkMgr {
 public:
     KxwMemBlkMgr(unsigned muBlockSize = 16384, unsigned muKeepCount = 100);
     ~KxwMemBlkMgr();
@@ -49,7 +51,7 @@ private:
 
 // General manager on a block manager: small requests come from size classes carved out of blocks, large ones
 // straight from the heap. Destroying it returns every block and every large allocation, freed or not.
-class KxwMemMgrGeneric : public KxwMemMgr {
+class KXW_API KxwMemMgrGeneric : public KxwMemMgr {
 public:
     explicit KxwMemMgrGeneric(KxwMemBlkMgr* mptBlkMgr);
     ~KxwMemMgrGeneric() override;

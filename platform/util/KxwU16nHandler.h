@@ -4,10 +4,12 @@
 
 #include <cstddef>
 
+#include "kxw/KxwExport.h"
+
 // The interface every string reaches through its environment. Conversions never fail: a byte sequence that is not
 // valid in the charset becomes U+FFFD, and a character the charset cannot encode becomes its substitute ('?', or
 // U+FFFD for UTF-8). Lone surrogates are such characters.
-class KxwU16nHandler {
+class KXW_API KxwU16nHandler {
 public:
     virtual ~KxwU16nHandler() = default;
 
@@ -38,7 +40,7 @@ public:
 // this instance alone (an iconv descriptor is not thread-safe, and a handler serves one virtual-user thread).
 // Bytes 0x80..0x9F that a Windows code page leaves unassigned stand for the C1 control of the same value, as in
 // the platform's own conversion, so every byte of a single-byte page survives a round trip.
-class KxwU16nHandlerGeneral : public KxwU16nHandler {
+class KXW_API KxwU16nHandlerGeneral : public KxwU16nHandler {
 public:
     explicit KxwU16nHandlerGeneral(const char* mpszCharset = nullptr);
     KxwU16nHandlerGeneral(const char* mpsfCharset, size_t mnCharsetLen);
@@ -76,8 +78,8 @@ private:
 
 // Process-wide handlers for windows-1252 (strings without a handler) and UTF-8. Both are stateless, so any thread
 // may use them at the same time.
-KxwU16nHandler* xfptKxwU16nHandlerGetDefault();
+KXW_API KxwU16nHandler* xfptKxwU16nHandlerGetDefault();
 KxwU16nHandler* xfptKxwU16nHandlerGetUtf8();
 
 // The canonical name for a charset label ("UTF8", "x-sjis", "latin1" ...), or null when the label is unknown.
-const char* xfpszKxwU16nGetCanonicalCharsetName(const char* mpsfLabel, size_t mnLabelLen);
+KXW_API const char* xfpszKxwU16nGetCanonicalCharsetName(const char* mpsfLabel, size_t mnLabelLen);

@@ -2,7 +2,9 @@
 // file with its owner's address, so that a count that never returns to zero can be followed.
 #pragma once
 
-class KxwUtilCounter {
+#include "kxw/KxwExport.h"
+
+class KXW_API KxwUtilCounter {
 public:
     explicit KxwUtilCounter(long mliInitial = 0) : _liCount(mliInitial) {}
     long Increment() { return ++_liCount; }
@@ -15,7 +17,7 @@ protected:
     long _liCount;
 };
 
-class KxwUtilCounterTracedImplicit : public KxwUtilCounter {
+class KXW_API KxwUtilCounterTracedImplicit : public KxwUtilCounter {
 public:
     KxwUtilCounterTracedImplicit(const void* mpvOwner, const char* mpszName, const bool* mpbTraceSwitch)
         : _pvOwner(mpvOwner), _pszName(mpszName ? mpszName : "[Unknown]"), _pbTraceSwitch(mpbTraceSwitch) {}

@@ -5,18 +5,20 @@
 
 #include <cstddef>
 
+#include "kxw/KxwExport.h"
+
 // The room the HTML escaping of a text needs (exact, so an upper bound); 0 when the arguments are bad or the
 // escaped text would not fit in an int.
-int xfiKxwUtilEstimateHtmlEscapedLen(const char* mpsfDcsStr, int miLen);
+KXW_API int xfiKxwUtilEstimateHtmlEscapedLen(const char* mpsfDcsStr, int miLen);
 
 // Writes the text with & < > " replaced by &amp; &lt; &gt; &quot;, as the emulated browser writes markup, and returns
 // the length written (never more than the estimate; no terminator). The two bytes of an ISO-2022 character are left
 // alone: between ESC $ and ESC ( they are not characters of their own.
-int xfiKxwUtilPerformHtmlEscapingAndReturnLength(const char* mpsfDcsStr, int miLen, char* mpsfBuffer);
+KXW_API int xfiKxwUtilPerformHtmlEscapingAndReturnLength(const char* mpsfDcsStr, int miLen, char* mpsfBuffer);
 
 // Replaces each %XX (two hexadecimal digits) by its byte; a % not followed by two digits stays. Writes at most miLen
 // bytes, no terminator; the buffer may be the text itself.
-int xfiKxwUtilPerformPercentageUnEscapingAndReturnLength(const char* mpsfStr, int miLen, char* mpsfBuffer);
+KXW_API int xfiKxwUtilPerformPercentageUnEscapingAndReturnLength(const char* mpsfStr, int miLen, char* mpsfBuffer);
 
 // As the percentage un-escaping; with mbPlusAsSpace (form data) a + becomes a space too.
 int xfiKxwUtilPerformUrlUnEscapingAndReturnLength(const char* mpsfStr, int miLen, char* mpsfBuffer,

@@ -5,8 +5,10 @@
 
 #include <cstddef>
 
+#include "kxw/KxwExport.h"
+
 // ASCII case-insensitive equality of two byte texts (bytes >= 0x80 must be equal).
-bool xfbKxwUtilIsEqualIgnoreCase(const char* mpsfStr1, size_t mnLen1, const char* mpsfStr2, size_t mnLen2);
+KXW_API bool xfbKxwUtilIsEqualIgnoreCase(const char* mpsfStr1, size_t mnLen1, const char* mpsfStr2, size_t mnLen2);
 
 // Exact byte equality, or ASCII case-insensitive equality when mbIgnoreCase is set.
 bool xfbKxwUtilIsEqualIgnoreCaseEx(const char* mpsfStr1, size_t mnLen1, const char* mpsfStr2, size_t mnLen2,

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 
+#include "kxw/KxwExport.h"
+
 // The upper-case tag of an HTML element subtype ("TITLE" for 17 ... "PUBLIC:PROPERTY" for 123); null for any other
 // value.
-const char* xfpszKxwUtilGetTagNameBySubtype(int miSubtype);
+KXW_API const char* xfpszKxwUtilGetTagNameBySubtype(int miSubtype);
 
 // The subtype whose tag equals the name, ignoring ASCII case; 15 (the generic element) for any other name. Called for
 // every element a parser builds, so it is a binary search over a sorted table.
@@ -16,7 +18,7 @@ int xfiKxwUtilGetSubtypeByTagName(const char* mpsfTagNameDcsStr, size_t mnLen);
 // takes the table's upper-case spelling and subtype; another name is kept as written, with subtype 16 (namespaced
 // element) when it has a prefix ("o:p") and 15 (generic element) otherwise. A tag may be invalid: not set yet, or
 // set from a name that cannot be a tag (empty, or holding blanks, controls, < > / = or quotes).
-class KxwUtilTagName {
+class KXW_API KxwUtilTagName {
 public:
     KxwUtilTagName();
     explicit KxwUtilTagName(int miSubtype);

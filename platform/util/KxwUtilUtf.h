@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <string>
 
+#include "kxw/KxwExport.h"
+
 // Appends the UTF-8 bytes of one code point (at most 0x10FFFF; larger values become U+FFFD).
 void xfvKxwUtilAppendUtf8(std::string& mrdsOut, uint32_t muCodePoint);
-std::string xfdsKxwUtilU16ToUtf8(const char16_t* mpwsfStr, size_t mnLen, bool mbLoneSurrogateToReplacement = false);
+KXW_API std::string xfdsKxwUtilU16ToUtf8(const char16_t* mpwsfStr, size_t mnLen,
+                                         bool mbLoneSurrogateToReplacement = false);
 // Bad bytes are taken as Latin-1 characters, so that nothing is lost.
-std::u16string xfdsKxwUtilUtf8ToU16(const char* mpsfStr, size_t mnLen);
+KXW_API std::u16string xfdsKxwUtilUtf8ToU16(const char* mpsfStr, size_t mnLen);

@@ -1,4 +1,4 @@
-#include "KxwVUserVars.h"
+#include "kxw/KxwVUserVars.h"
 
 #include "KxwUtilReport.h"
 

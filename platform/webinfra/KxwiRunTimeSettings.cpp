@@ -1,4 +1,4 @@
-#include "KxwiRunTimeSettings.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "kxw/KxwExport.h"
+
 class KxwU16nHandler;
 
 // The scheme of a URL. Every value but KXWI_URL_SCHEME_UNSPECIFIED means the text is an absolute URL.
@@ -31,7 +33,8 @@ enum KXWI_URL_SCHEME_ENUM {
 // the first *mpiSchemeLen bytes read "http:" as browsers show a protocol; 0 when unspecified. Leading blanks are not
 // skipped (" http:x" is unspecified; the combiner trims them). A single letter followed by ':' and '/' or '\' is a
 // Windows drive path, not a scheme: it is unspecified here, and the combiner makes a file: URL of it.
-KXWI_URL_SCHEME_ENUM xfeKxwiUrlDetectUriScheme(const char* mpsfUrlStr, size_t mnUrlLen, int* mpiSchemeLen = nullptr);
+KXW_API KXWI_URL_SCHEME_ENUM xfeKxwiUrlDetectUriScheme(const char* mpsfUrlStr, size_t mnUrlLen,
+                                                       int* mpiSchemeLen = nullptr);
 
 // True for "c:\..." and "c:/..." (also "c:" alone): a local file path written the Windows way.
 bool xfbKxwiUrlIsWindowsDrivePath(const char* mpsfUrlStr, size_t mnUrlLen);
@@ -89,7 +92,7 @@ bool xfbKxwiInfraMatchConsideringLeadingAndTrailingSpaces(const char16_t* mpwStr
 // valid until the next Reset or the crack's end, whatever happens to the text it was made from. The parts are as
 // written (no case folding, no unescaping), except that a URL with a host and an empty path in a hierarchical
 // scheme reads its path as "/", as browsers show it.
-class KxwiUrlCrack {
+class KXW_API KxwiUrlCrack {
 public:
     KxwiUrlCrack() = default;
     KxwiUrlCrack(const char* mpsfUrlStr, size_t mnUrlLen);
@@ -155,7 +158,7 @@ private:
 
 // Combines a relative URL with the base URL of its document, as the emulated browsers resolve links, images, forms,
 // frames and location changes (the reference resolution of RFC 3986 in its browser form).
-class KxwiUrlCombine {
+class KXW_API KxwiUrlCombine {
 public:
     // Writes the combined URL, NUL-terminated, into mpsfBuf and its length (without the NUL) into *mpnResultLen.
     // - Blanks and control characters around either URL are ignored; tabs and line breaks inside the relative URL

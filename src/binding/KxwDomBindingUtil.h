@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "KxwJswTypes.h"
+#include "kxw/KxwJswTypes.h"
 
 class KxwDomPropertyInfo;
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "KxwJsval.h"
 #include "KxwUtilReport.h"
+#include "kxw/KxwJsval.h"
 
 KxwDomDisconnectedSubtreeVisitor::KxwDomDisconnectedSubtreeVisitor(KXW_DOM_SUBTREE_VISIT_MODE_ENUM meMode,
                                                                    KxwJswTracer* mptTracer)

@@ -3,12 +3,12 @@
 #include <cstring>
 #include <new>
 
-#include "KxwJsval.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
-#include "KxwJswEngine.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
 
 namespace {
 

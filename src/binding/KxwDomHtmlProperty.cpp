@@ -8,9 +8,9 @@
 
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomStr.h"
-#include "KxwHswApi.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomUtil.h"
+#include "kxw/KxwHswApi.h"
 #include "maw_alloc.h"
 
 namespace {

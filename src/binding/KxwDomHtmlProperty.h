@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "KxwJswTypes.h"
+#include "kxw/KxwJswTypes.h"
 
 class KxwDomStr;
 class KxwDomStrEnvApi;

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "KxwJsval.h"
-#include "KxwJswTypes.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswTypes.h"
 
 class KxwDomStr;
 class KxwDomHtmlPropertyStr;

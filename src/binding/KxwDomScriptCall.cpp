@@ -1,6 +1,7 @@
 #include "KxwDomScriptCall.h"
 
 #include "KxwDomBindingUtil.h"
+#include "KxwUtilReport.h"
 #include "kxw/KxwDomUtil.h"
 
 std::u16string KxwDomScriptCall::Text(unsigned muIndex) {

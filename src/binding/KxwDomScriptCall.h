@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "KxwJsval.h"
+#include "kxw/KxwJsval.h"
 #include "KxwJswCallArgs.h"
 
 class KxwDomNodeBase;

@@ -4,10 +4,10 @@
 
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomWatchDelete.h"
-#include "KxwJsval.h"
 #include "KxwMemMgr.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJsval.h"
 #include "maw_alloc.h"
 
 namespace {

@@ -3,9 +3,10 @@
 #include <cstdarg>
 
 #include "KxwMsgHandler.h"
-#include "KxwVUserVars.h"
-#include "KxwiRunTimeSettings.h"
+#include "KxwUtilReport.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwVUserVars.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
 // The library's process-wide entry: global initialisation and termination, and the reporting functions.
 #include <cstring>
 
-#include "KxwJswProcess.h"
+#include "KxwUtilReport.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJswProcess.h"
 #include "kxw/KxwObjMgr.h"
 
 KxwEnvCfg xtKxwEnvCfg;

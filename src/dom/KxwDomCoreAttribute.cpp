@@ -6,8 +6,8 @@
 #include "KxwDomCoreDocument.h"
 #include "KxwDomCoreElement.h"
 #include "KxwDomPropertyInfo.h"
-#include "KxwJsval.h"
 #include "KxwJswClassInformation.h"
+#include "kxw/KxwJsval.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "KxwDomBindingUtil.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
-#include "KxwJswEngine.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJswEngine.h"
 
 namespace {
 

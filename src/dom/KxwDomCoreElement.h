@@ -10,7 +10,7 @@
 
 #include "KxwDomAdditionalAttrCollection.h"
 #include "KxwDomEventTarget.h"
-#include "KxwJsval.h"
+#include "kxw/KxwJsval.h"
 
 struct KxwJswPropertySpec;
 class KxwDomAttributeCollection;

@@ -17,14 +17,14 @@
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
 #include "KxwDomStr.h"
-#include "KxwJsval.h"
-#include "KxwJswEngine.h"
 #include "KxwMemMgr.h"
 #include "KxwUtilTagName.h"
 #include "KxwUtilUtf.h"
-#include "KxwVUserVars.h"
 #include "kxw/KxwDomCommonEnums.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
+#include "kxw/KxwVUserVars.h"
 
 namespace {
 

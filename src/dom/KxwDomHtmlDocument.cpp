@@ -16,11 +16,11 @@
 #include "KxwDomNodeCollections.h"
 #include "KxwDomStr.h"
 #include "KxwDomWatchDelete.h"
-#include "KxwJsval.h"
 #include "KxwUtilTagName.h"
 #include "KxwiUrl.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJsval.h"
 
 namespace {
 

@@ -18,10 +18,10 @@
 #include "KxwMemMgr.h"
 #include "KxwU16nHandler.h"
 #include "KxwUtilTagName.h"
-#include "KxwiRunTimeSettings.h"
 #include "KxwiUrl.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

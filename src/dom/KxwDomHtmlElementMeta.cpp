@@ -1,15 +1,14 @@
 #include "KxwDomHtmlElementMeta.h"
 
-#include "KxwiHtmlCharset.h"
-
 #include <cstdlib>
 #include <cstring>
 
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
-#include "KxwiRunTimeSettings.h"
+#include "KxwiHtmlCharset.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include "KxwDomPlaceHolderNode.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomWatchDelete.h"
-#include "KxwJsval.h"
 #include "KxwJswClassInformation.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJsval.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
-#include "KxwJswEngine.h"
 #include "KxwPlayPageSource.h"
 #include "KxwPlayPages.h"
-#include "KxwVUserVars.h"
-#include "KxwiRunTimeSettings.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
 #include "kxw/KxwObjMgr.h"
+#include "kxw/KxwVUserVars.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
-#include "KxwJswEngine.h"
 #include "KxwJswUserObjBase.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
 
 // Counts constructions and destructions of test objects on this thread.
 struct KxwTestCounts {

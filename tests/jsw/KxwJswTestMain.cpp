@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "KxwJswProcess.h"
+#include "kxw/KxwJswProcess.h"
 
 namespace {
 

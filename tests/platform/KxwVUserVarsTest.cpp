@@ -5,12 +5,12 @@
 #include <thread>
 #include <vector>
 
-#include "KxwParamStore.h"
 #include "KxwRecordingSink.h"
 #include "KxwTransaction.h"
 #include "KxwUtilCounter.h"
-#include "KxwVUserVars.h"
 #include "QmtUtils.h"
+#include "kxw/KxwParamStore.h"
+#include "kxw/KxwVUserVars.h"
 
 TEST(KxwVUserVars, EachThreadFindsItsOwnBlock) {
     constexpr int kThreads = 4;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "KxwUtilReport.h"
-#include "KxwiRunTimeSettings.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

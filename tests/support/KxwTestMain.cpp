@@ -2,7 +2,7 @@
 // after the last test, as the replay engine does.
 #include <gtest/gtest.h>
 
-#include "KxwJswProcess.h"
+#include "kxw/KxwJswProcess.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "KxwDomHtmlTestClasses.h"
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
 #include "KxwRecordingSink.h"
-#include "KxwVUserVars.h"
 #include "kxw/KxwDomHtmlBuild.h"
 #include "kxw/KxwDomUtil.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwVUserVars.h"
 
 namespace {
 

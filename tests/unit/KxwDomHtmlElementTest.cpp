@@ -18,8 +18,8 @@
 #include "KxwJswClassInformation.h"
 #include "KxwRecordingSink.h"
 #include "KxwUtilTagName.h"
-#include "KxwVUserVars.h"
-#include "KxwiRunTimeSettings.h"
+#include "kxw/KxwVUserVars.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

@@ -11,15 +11,15 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomStr.h"
 #include "KxwDomStrEnv.h"
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
 #include "KxwJswClassInformation.h"
-#include "KxwJswEngine.h"
 #include "KxwJswUserObjBase.h"
 #include "KxwRecordingSink.h"
-#include "KxwVUserVars.h"
 #include "kxw/KxwDomUtil.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
 #include "kxw/KxwObjMgr.h"
+#include "kxw/KxwVUserVars.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomStrEnv.h"
 #include "KxwRecordingSink.h"
-#include "KxwVUserVars.h"
 #include "kxw/KxwObjMgr.h"
+#include "kxw/KxwVUserVars.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomStr.h"
 #include "KxwDomStrEnv.h"
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
 #include "KxwJswClassInformation.h"
-#include "KxwJswEngine.h"
 #include "KxwJswUserObjBase.h"
 #include "KxwRecordingSink.h"
-#include "KxwVUserVars.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
+#include "kxw/KxwVUserVars.h"
 
 namespace {
 

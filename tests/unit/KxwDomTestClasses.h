@@ -18,9 +18,9 @@
 
 #include "KxwDomBase.h"
 #include "KxwDomHtmlProperty.h"
-#include "KxwHswApi.h"
-#include "KxwJsval.h"
-#include "KxwJswEngine.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
 
 class KxwTestDomNode : public KxwDomBase {
 public:

@@ -4,11 +4,11 @@
 #include <string>
 
 #include "KxwRecordingSink.h"
-#include "KxwVUserVars.h"
-#include "KxwiRunTimeSettings.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwObjMgr.h"
+#include "kxw/KxwVUserVars.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomTestClasses.h"
 #include "KxwPlayPages.h"
-#include "KxwVUserVars.h"
+#include "kxw/KxwVUserVars.h"
 
 namespace {
 

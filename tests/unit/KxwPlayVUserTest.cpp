@@ -9,7 +9,7 @@
 #include "KxwPlayReport.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
-#include "KxwiRunTimeSettings.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 

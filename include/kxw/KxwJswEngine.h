@@ -7,9 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "KxwJswGlobal.h"
-#include "KxwJswProcess.h"
-#include "KxwJswTypes.h"
+#include "kxw/KxwExport.h"
+#include "kxw/KxwJswGlobal.h"
+#include "kxw/KxwJswProcess.h"
+#include "kxw/KxwJswTypes.h"
 
 struct KxwJswEngineOptions {
     uint32_t _uMaxHeapBytes = 64u * 1024 * 1024;
@@ -24,7 +25,7 @@ struct KxwJswEngineOptions {
     bool _bIncrementalGC = false;
 };
 
-class KxwJswEngine {
+class KXW_API KxwJswEngine {
 public:
     // Makes the engine of the calling thread; null (reported) when the process is not initialised or the thread
     // already has one.

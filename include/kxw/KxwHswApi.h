@@ -6,13 +6,14 @@
 #include <cstddef>
 #include <string>
 
-#include "KxwJswTypes.h"
+#include "kxw/KxwExport.h"
+#include "kxw/KxwJswTypes.h"
 
 class KxwJswEngine;
 class KxwJsval;
 
 // Told of the course of an evaluation; the library's subclass follows script elements and handlers.
-class KxwJswScriptEvaluationNotifier {
+class KXW_API KxwJswScriptEvaluationNotifier {
 public:
     virtual ~KxwJswScriptEvaluationNotifier() = default;
     virtual void OnEvaluationStart() {}
@@ -23,7 +24,7 @@ public:
     virtual void OnEvaluationEnd(bool /*mbOK*/) {}
 };
 
-class KxwHswApi {
+class KXW_API KxwHswApi {
 public:
     explicit KxwHswApi(KxwJswEngine* mptEngine);
 

@@ -5,8 +5,9 @@
 
 #include <cstdint>
 
-#include "KxwParamStore.h"
-#include "KxwiRunTimeSettings.h"
+#include "kxw/KxwExport.h"
+#include "kxw/KxwParamStore.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 class KxwObjMgr;
 class KxwDomHtmlCollectionGeneral;
@@ -17,7 +18,7 @@ enum KXW_VUSER_VARS_EXIST_ENUM {
     KXW_VUSER_VARS_MUST_EXIST = 1,  // a missing block is reported
 };
 
-class KxwVUserVars {
+class KXW_API KxwVUserVars {
 public:
     explicit KxwVUserVars(int miVUserId = 0);
     ~KxwVUserVars();
@@ -76,7 +77,7 @@ private:
 };
 
 // Binds a block to the current thread for the scope's life and restores the previous binding afterwards.
-class KxwVUserVarsThreadBinding {
+class KXW_API KxwVUserVarsThreadBinding {
 public:
     explicit KxwVUserVarsThreadBinding(KxwVUserVars* mptVUserVars)
         : _ptPrevious(KxwVUserVars::_fptBindToThread(mptVUserVars)) {}
@@ -89,4 +90,4 @@ private:
 };
 
 // The calling virtual user's script evaluation interface, or null.
-KxwHswApi* xfptKxwUtilGetHswApi();
+KXW_API KxwHswApi* xfptKxwUtilGetHswApi();

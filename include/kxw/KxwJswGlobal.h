@@ -5,13 +5,14 @@
 // with no wrappers in between.
 #pragma once
 
-#include "KxwJswTypes.h"
+#include "kxw/KxwExport.h"
+#include "kxw/KxwJswTypes.h"
 
 class KxwJswEngine;
 
 // Who a global stands for (a window, or a stand-alone document's holder): it answers what the global's "document"
 // shows at each read, so that the accessor follows the window from page to page.
-class KxwJswGlobalOwner {
+class KXW_API KxwJswGlobalOwner {
 public:
     // The document scripts of the global see now; null gives script null.
     virtual KxwJswUserObjBase* GetGlobalDocument() = 0;
@@ -20,7 +21,7 @@ protected:
     ~KxwJswGlobalOwner() = default;
 };
 
-class KxwJswGlobal {
+class KXW_API KxwJswGlobal {
 public:
     KxwJswGlobal(const KxwJswGlobal&) = delete;
     KxwJswGlobal& operator=(const KxwJswGlobal&) = delete;
@@ -37,7 +38,7 @@ public:
 
     // Enters the realm of a global for the scope's life: scripts evaluated and engine objects made meanwhile
     // belong to that global. Nests; the previous realm comes back at the end.
-    class RealmScope {
+    class KXW_API RealmScope {
     public:
         explicit RealmScope(KxwJswGlobal* mptGlobal);
         ~RealmScope();

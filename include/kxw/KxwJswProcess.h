@@ -3,9 +3,11 @@
 
 #include <cstddef>
 
+#include "kxw/KxwExport.h"
+
 struct JSRuntime;
 
-class KxwJswProcess {
+class KXW_API KxwJswProcess {
 public:
     // Starts the engine for the process and its watchdog; call on the thread that will also call Shutdown.
     // Idempotent. False when the engine could not start (reported).

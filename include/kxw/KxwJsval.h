@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "KxwJswTypes.h"
+#include "kxw/KxwExport.h"
+#include "kxw/KxwJswTypes.h"
 
-class KxwJsval {
+class KXW_API KxwJsval {
 public:
     KxwJsval();  // undefined
     KxwJsval(const KxwJsval& mrtOther);
@@ -93,7 +94,7 @@ private:
 
 // A value kept for the holder's life (DOM commands, timeouts, top windows, dialogs): a KxwJsval with a mark of
 // whether it was set. Must die on the thread and before the engine that made it.
-class KxwJsvalProt {
+class KXW_API KxwJsvalProt {
 public:
     KxwJsvalProt() = default;
     explicit KxwJsvalProt(const KxwJsval& mrtValue, JSContext* mptCx = nullptr) { Set(mrtValue, mptCx); }
@@ -112,7 +113,7 @@ private:
 
 // A value held by a C++ object and traced by it (event listeners): not a root, so that a cycle between a node and
 // its listener's closure is still collected. The holder traces it from its TraceHeldValues.
-class KxwJsvalHeap {
+class KXW_API KxwJsvalHeap {
 public:
     KxwJsvalHeap();
     ~KxwJsvalHeap();
@@ -128,7 +129,7 @@ private:
 };
 
 // Walks an array-like value: its length, then each element in order.
-class KxwJsvalIterator {
+class KXW_API KxwJsvalIterator {
 public:
     KxwJsvalIterator(const KxwJsval& mrtArray, JSContext* mptCx = nullptr);
     bool IsValid() const { return _uIndex < _uLength; }

@@ -4,7 +4,9 @@
 #include <map>
 #include <string>
 
-class KxwParamStore {
+#include "kxw/KxwExport.h"
+
+class KXW_API KxwParamStore {
 public:
     void Set(const std::string& mdsName, std::string mdsValue) { _tValues[mdsName] = std::move(mdsValue); }
     // Null when the parameter was never saved.

@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+#include "kxw/KxwExport.h"
+
 // The browser family that the virtual user imitates; the values are fixed by the engine's settings files.
 enum KXWI_BROWSER_MAJOR_TYPE_ENUM {
     KXWI_BROWSER_MAJOR_TYPE_IE = 2,  // Internet Explorer
@@ -43,7 +45,7 @@ enum REESTABLISH_SETINTERVAL_AT_END_OF_STEP_BEHAVIOR {
     REESTABLISH_SETINTERVAL_AT_END_OF_STEP_BEHAVIOR_ALWAYS = 2,  // keeps running
 };
 
-class KxwiRunTimeSettings {
+class KXW_API KxwiRunTimeSettings {
 public:
     // Limits of the numeric settings. Timeouts in seconds stop where their milliseconds still fit 32 bits, so that
     // timer code adding them to a 32-bit clock value can not wrap on the product alone.
