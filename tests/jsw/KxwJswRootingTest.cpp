@@ -129,6 +129,12 @@ TEST_F(KxwJswTest, EachGlobalHasItsOwnPrototypesAndObjectsPassBetweenThemAsTheyA
     }
     EXPECT_EQ(_ptEngine->GetMainGlobal(), _ptEngine->GetCurrentGlobal());
     EXPECT_EQ("x!", Eval("m.echoString('x')"));
+    // An object whose home is the second global gets its engine object there, whatever realm is entered.
+    KxwTestDerived tHomed("homed");
+    tHomed._ptHomeGlobal = ptSecond;
+    SetGlobal("h", &tHomed);
+    EXPECT_EQ("true false", Eval("(Object.getPrototypeOf(h) === Object.getPrototypeOf(second.s)) + ' ' + "
+                                 "(Object.getPrototypeOf(h) === Object.getPrototypeOf(m))"));
     EXPECT_EQ("true true", Eval("(second.s.name == 'second') + ' ' + (second.m === m)"));
     EXPECT_EQ("true", Eval("second.Thing.prototype !== Thing.prototype && second.Object !== Object"));
     _ptEngine->ReleaseGlobal(ptSecond);

@@ -57,6 +57,7 @@ public:
             ptChild->TraceMembers(mrtTracer);
         }
     }
+    KxwJswGlobal* GetJsiHomeGlobal() override { return _ptHomeGlobal; }
     // Members of a subtree that no tree owns keep their engine objects only through the root.
     bool GetShouldAddJSRoot() override { return !_bOwnedByJsiObj && !_bInDetachedTree; }
 
@@ -77,6 +78,7 @@ public:
     std::vector<KxwTestBase*> _tChildren;
     std::vector<std::string> _tCalls;
     KxwJsvalHeap _tListener;  // a held function, as an event listener is held
+    KxwJswGlobal* _ptHomeGlobal = nullptr;
 };
 
 // Continues the base's ids: 133 "extra" ("S"), and methods with each signature letter.
