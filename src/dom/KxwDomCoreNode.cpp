@@ -188,7 +188,11 @@ void KxwDomCoreNode::RemovePlaceHolders() {
     _ptParentNode = nullptr;
     while (ptPlaceHolder) {
         KxwDomPlaceHolderNode* ptNext = ptPlaceHolder->_ptNextPlaceHolder;
-        if (KxwDomCoreNode* ptContainer = ptPlaceHolder->_ptParentNode) ptContainer->BasicRemoveChild(ptPlaceHolder);
+        if (KxwDomCoreNode* ptContainer = ptPlaceHolder->_ptParentNode) {
+            ptContainer->BasicRemoveChild(ptPlaceHolder);
+            // What the container's list showed of the place holder goes without an announcement.
+            ptContainer->MarkChildNodesForRebuild();
+        }
         while (KxwDomNodeBase* ptChild = ptPlaceHolder->_ptFirstChild) {
             ptPlaceHolder->UnlinkChild(ptChild);
             BasicAppendChild(ptChild);
@@ -200,6 +204,13 @@ void KxwDomCoreNode::RemovePlaceHolders() {
         delete ptPlaceHolder;
         ptPlaceHolder = ptNext;
     }
+}
+
+void KxwDomCoreNode::MarkChildNodesForRebuild() {
+    if (_ptChildNodes) _ptChildNodes->SetIsMarkedForRebuild(true);
+    KxwDomNodeBase* ptReal = IsPlaceHolder() ? GetRealNode() : nullptr;
+    if (KxwDomCoreNode* ptRealCore = ptReal ? ptReal->AsCoreNode() : nullptr)
+        if (ptRealCore->_ptChildNodes) ptRealCore->_ptChildNodes->SetIsMarkedForRebuild(true);
 }
 
 bool KxwDomCoreNode::IsDirectChild(const KxwDomNodeBase* mptNode) {
@@ -339,7 +350,6 @@ KxwDomNodeBase* KxwDomCoreNode::RemoveChild(KxwDomNodeBase* mptOldChild) {
         if (!ptContainer) return nullptr;
         ptContainer->BasicRemoveChild(mptOldChild);
     }
-    NotifyDirectChildAdded();
     mptOldChild->UpdateScopeParent();
     return tWatchOldChild.HasBeenDeleted() ? nullptr : mptOldChild;
 }
@@ -491,18 +501,15 @@ void KxwDomCoreNode::NotifyThisAfterAncestors(KXW_DOM_COMMON_NOTIFICATION_ENUM m
                                               void* mpvNotificationSubject, void*) {
     auto* ptSubject = static_cast<KxwDomNodeBase*>(mpvNotificationSubject);
     if (meNotificationType != KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED || !ptSubject) return;
+    if (!_ptALL && !_ptChildren && !_ptChildNodes) return;
     bool bDirectChild = IsDirectChild(ptSubject);
+    KxwDomNodeCollections& rtCollections = KxwDomNodeCollections::Current();
     if (ptSubject->IsElementNode()) {
-        KxwDomNodeCollections& rtCollections = KxwDomNodeCollections::Current();
         if (_ptALL) rtCollections.AddItem(_ptALL, ptSubject);
         if (bDirectChild && _ptChildren) rtCollections.AddItem(_ptChildren, ptSubject);
     }
     // Additions further down leave the direct children as they are.
-    if (bDirectChild) NotifyDirectChildAdded();
-}
-
-void KxwDomCoreNode::NotifyDirectChildAdded() {
-    if (_ptChildNodes) KxwDomNodeCollections::Current().Rebuild(_ptChildNodes, *this);
+    if (bDirectChild && _ptChildNodes) rtCollections.AddItem(_ptChildNodes, ptSubject);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -576,9 +583,11 @@ void KxwDomCoreNode::ResetCollectionsAfterDeletingChildren() {
 
 KxwDomHtmlCollectionGeneral* KxwDomCoreNode::GetChildNodes() {
     KxwDomNodeCollections& rtCollections = KxwDomNodeCollections::Current();
+    // The notifications keep the list current; it is refilled only when it could not follow a change, or when the
+    // node's children are spread over place holders (whose own moves are not announced).
     if (!_ptChildNodes)
         _ptChildNodes = rtCollections.CreateChildNodes(*this);
-    else
+    else if (_ptChildNodes->IsMarkedForRebuild() || IsSplit())
         rtCollections.Rebuild(_ptChildNodes, *this);
     return _ptChildNodes;
 }

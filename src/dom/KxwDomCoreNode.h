@@ -57,7 +57,6 @@ public:
     void RemovePlaceHolders();
 
     // ---- Collections, made on first use (null while no collection can be made) ----
-    // Rebuilt from the children at each call.
     KxwDomHtmlCollectionGeneral* GetChildNodes();
     KxwDomHtmlCollectionGeneral* GetChildren();
     KxwDomHtmlCollectionOrdered* GetAll();
@@ -65,11 +64,9 @@ public:
 
     // ---- Notification handlers ----
     // Whether a tree notification can change anything here: a node keeps collections, or its class handles
-    // notifications itself. The walk up the tree passes the others by. A class that overrides NotifyThis,
-    // NotifyThisAfterAncestors or NotifyDirectChildAdded calls SetWantsEveryNotification in its constructor.
-    bool WantsNotifications() const {
-        return _bWantsEveryNotification || _ptALL || _ptChildren || _ptChildNodes;
-    }
+    // notifications itself. The walk up the tree passes the others by. A class that overrides NotifyThis or
+    // NotifyThisAfterAncestors calls SetWantsEveryNotification in its constructor.
+    bool WantsNotifications() const { return _bWantsEveryNotification || _ptALL || _ptChildren || _ptChildNodes; }
     // A change below this node: removals and id/name changes update the node's collections.
     virtual void NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
                             void* mpvNotificationObject);
@@ -79,8 +76,6 @@ public:
     // A node below this one is deleted while still linked (not the way the tree lets nodes go, but it must not
     // leave a dangling item): this node's collections forget it. Only the node's address may be used.
     virtual void ForgetDeletedNode(const KxwDomNodeBase* mptNode);
-    // The direct children changed: "childNodes" is rebuilt when it exists.
-    virtual void NotifyDirectChildAdded();
     // Announces one node of an added (1) or removed (2) subtree whose root is mptTopOfSubHierarchy; a non-null
     // handler becomes the node's U16n handler.
     static void HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, KxwDomNodeBase* mptNode,
@@ -113,6 +108,9 @@ private:
     void UnlinkChild(KxwDomNodeBase* mptChild);
     void DeleteChildrenOfSplitNode(bool mbNotifyRemovingDescendants);
     void ResetCollectionsAfterDeletingChildren();
+    // The children changed without an announcement: "childNodes" (this node's, or its real node's for a place
+    // holder) is refilled at its next read.
+    void MarkChildNodesForRebuild();
     bool IsDirectChild(const KxwDomNodeBase* mptNode);
 
     KxwDomNodeBase* _ptFirstChild = nullptr;
