@@ -1,10 +1,10 @@
 #include "KxwiHtmlTreeBuilder.h"
 
-#include "KxwiHtmlCharset.h"
-
+#include <algorithm>
 #include <cstring>
 
 #include "KxwUtilReport.h"
+#include "KxwiHtmlCharset.h"
 
 // One open element: its handle, the node it was linked into (for content moved out of a table: the table's
 // parent), its tag code and, for a tag the builder does not know, its name in _tOpenNames.
@@ -14,8 +14,10 @@ struct KxwiHtmlTreeBuilder::OpenElement {
     size_t _nNameBegin;
     size_t _nNameLen;
     uint8_t _ucTag;
-    bool _bRawText;      // holds raw text up to its end tag
-    bool _bTransparent;  // a FORM read between table rows or cells: the table rules look through it
+    bool _bRawText;               // holds raw text up to its end tag
+    bool _bTransparent;           // a FORM read between table rows or cells: the table rules look through it
+    uint32_t _uBelowSameTag;      // 1 + the position of the next open element of this tag below, 0 for none
+    uint32_t _uBelowTransparent;  // the same among the transparent ones
 };
 
 namespace {
@@ -44,6 +46,8 @@ enum Tag : uint8_t {
     kTagCount
 };
 // clang-format on
+static_assert(kTagCount < KxwiHtmlTreeBuilder::kTransparentSlot,
+              "the tag codes and the transparent slot share a table");
 
 enum TagFlag : uint16_t {
     kVoid = 1 << 0,         // never has children
@@ -265,6 +269,65 @@ bool IsScopeBoundary(int miTag, int miScope) {
     }
 }
 
+// The tags at which the searches down the stack stop, as lists for KxwiHtmlTreeBuilder::TopOfAny.
+struct TagSet {
+    uint8_t _aucTags[kTagCount];
+    size_t _nCount = 0;
+    void Add(int miTag) { _aucTags[_nCount++] = static_cast<uint8_t>(miTag); }
+};
+
+struct TagSets {
+    TagSet _tScope;             // kScope: the default scope
+    TagSet _tListItemScope;     // kScope, OL, UL
+    TagSet _tButtonScope;       // kScope, BUTTON
+    TagSet _tTableScope;        // TABLE, HTML
+    TagSet _tSpecial;           // kSpecial
+    TagSet _tListItemBoundary;  // kSpecial but ADDRESS, DIV and P
+    TagSet _tHeadings;
+    TagSet _tCells;          // TD, TH, CAPTION
+    TagSet _tTableContexts;  // TABLE, TBODY, THEAD, TFOOT, TR, COLGROUP
+    TagSets() {
+        for (int iTag = 1; iTag < kTagCount; ++iTag) {
+            uint16_t usFlags = katTags[iTag]._usFlags;
+            if (usFlags & kScope) {
+                _tScope.Add(iTag);
+                _tListItemScope.Add(iTag);
+                _tButtonScope.Add(iTag);
+            }
+            if (usFlags & kSpecial) {
+                _tSpecial.Add(iTag);
+                if (iTag != kTagAddress && iTag != kTagDiv && iTag != kTagP) _tListItemBoundary.Add(iTag);
+            }
+            if (usFlags & kHeading) _tHeadings.Add(iTag);
+        }
+        _tListItemScope.Add(kTagOl);
+        _tListItemScope.Add(kTagUl);
+        _tButtonScope.Add(kTagButton);
+        _tTableScope.Add(kTagTable);
+        _tTableScope.Add(kTagHtml);
+        for (int iTag : {kTagTd, kTagTh, kTagCaption}) _tCells.Add(iTag);
+        for (int iTag : {kTagTable, kTagTbody, kTagThead, kTagTfoot, kTagTr, kTagColgroup}) _tTableContexts.Add(iTag);
+    }
+};
+
+const TagSets& Sets() {
+    static const TagSets ktSets;
+    return ktSets;
+}
+
+const TagSet& ScopeBoundaries(int miScope) {
+    switch (miScope) {
+        case kScopeListItem:
+            return Sets()._tListItemScope;
+        case kScopeButton:
+            return Sets()._tButtonScope;
+        case kScopeTable:
+            return Sets()._tTableScope;
+        default:
+            return Sets()._tScope;
+    }
+}
+
 inline bool IsTableContext(int miTag) {
     return miTag == kTagTable || miTag == kTagTbody || miTag == kTagThead || miTag == kTagTfoot || miTag == kTagTr;
 }
@@ -440,6 +503,7 @@ void KxwiHtmlTreeBuilder::Reset() {
     _ePhase = kPhaseInitial;
     _nFloor = 0;
     _tOpen.Clear();
+    std::memset(_auTopOfTag, 0, sizeof _auTopOfTag);
     _tOpenNames.Clear();
     _bFosterParenting = _bSkipNewline = _bDepthReported = _bNestingReported = false;
     _tText.Release();  // a long text run of the last page need not stay
@@ -900,19 +964,21 @@ bool KxwiHtmlTreeBuilder::BodyStartTag(const KxwiHtmlToken& mrtToken, int miTag)
     if (usFlags & kTableStruct) {
         // Inside a cell or caption these close it; inside something placed before a table they close that; with
         // no table around they are stray and dropped.
-        for (size_t i = Depth(); i-- > 0;) {
-            int iTag = _tOpen[i]._ucTag;
-            if (iTag == kTagTd || iTag == kTagTh || iTag == kTagCaption) {
-                if (i < _nFloor) return true;
-                PopTo(i);
-                return false;
-            }
-            if (IsTableContext(iTag) || iTag == kTagColgroup || _tOpen[i]._bTransparent) {
-                if (i + 1 >= Depth()) return true;
-                PopTo(i + 1);
-                return false;
-            }
-            if (iTag == kTagHtml) break;
+        // Whichever of them stands highest decides.
+        const TagSets& rtSets = Sets();
+        size_t nCell = TopOfAny(rtSets._tCells._aucTags, rtSets._tCells._nCount);
+        size_t nContext = std::max(TopOfAny(rtSets._tTableContexts._aucTags, rtSets._tTableContexts._nCount),
+                                   TopOf(kTransparentSlot));
+        size_t nHtml = TopOf(kTagHtml);
+        if (nCell > nContext && nCell > nHtml) {
+            if (nCell - 1 < _nFloor) return true;
+            PopTo(nCell - 1);
+            return false;
+        }
+        if (nContext > nHtml) {
+            if (nContext >= Depth()) return true;
+            PopTo(nContext);
+            return false;
         }
         return true;
     }
@@ -931,14 +997,9 @@ bool KxwiHtmlTreeBuilder::BodyStartTag(const KxwiHtmlToken& mrtToken, int miTag)
         case kTagA: {
             // An A inside an A closes the first one. (The browsers differ in what they reopen after it; the
             // builder reopens nothing.)
-            for (size_t i = Depth(); i-- > _nFloor;) {
-                int iTag = _tOpen[i]._ucTag;
-                if (iTag == kTagA) {
-                    PopTo(i);
-                    break;
-                }
-                if (Flags(iTag) & kScope) break;
-            }
+            const TagSet& rtScope = Sets()._tScope;
+            if (TopOf(kTagA) > _nFloor && TopOf(kTagA) > TopOfAny(rtScope._aucTags, rtScope._nCount))
+                PopTo(TopOf(kTagA) - 1);
             InsertElement(mrtToken, miTag, true);
             return true;
         }
@@ -954,15 +1015,10 @@ bool KxwiHtmlTreeBuilder::BodyStartTag(const KxwiHtmlToken& mrtToken, int miTag)
         case kTagDt: {
             // A list item closes the open item of its kind, unless a block other than ADDRESS, DIV or P is
             // between them (a nested list).
-            for (size_t i = Depth(); i-- > _nFloor;) {
-                int iTag = _tOpen[i]._ucTag;
-                bool bSameKind = miTag == kTagLi ? iTag == kTagLi : (iTag == kTagDd || iTag == kTagDt);
-                if (bSameKind) {
-                    PopTo(i);
-                    break;
-                }
-                if ((Flags(iTag) & kSpecial) && iTag != kTagAddress && iTag != kTagDiv && iTag != kTagP) break;
-            }
+            // The items are blocks themselves: the nearest item is found when no other block stands above it.
+            size_t nItem = miTag == kTagLi ? TopOf(kTagLi) : std::max(TopOf(kTagDd), TopOf(kTagDt));
+            const TagSet& rtBoundaries = Sets()._tListItemBoundary;
+            if (nItem > _nFloor && nItem >= TopOfAny(rtBoundaries._aucTags, rtBoundaries._nCount)) PopTo(nItem - 1);
             ClosePInButtonScope();
             InsertElement(mrtToken, miTag, true);
             return true;
@@ -1148,14 +1204,10 @@ bool KxwiHtmlTreeBuilder::EndTagInBody(const KxwiHtmlToken& mrtToken, int miTag)
         case kTagH5:
         case kTagH6: {
             // Any heading closes the open one: <h1>...</h2> ends the H1.
-            for (size_t i = Depth(); i-- > _nFloor;) {
-                int iTag = _tOpen[i]._ucTag;
-                if (Flags(iTag) & kHeading) {
-                    PopTo(i);
-                    break;
-                }
-                if (Flags(iTag) & kScope) break;
-            }
+            const TagSets& rtSets = Sets();
+            size_t nHeading = TopOfAny(rtSets._tHeadings._aucTags, rtSets._tHeadings._nCount);
+            if (nHeading > _nFloor && nHeading > TopOfAny(rtSets._tScope._aucTags, rtSets._tScope._nCount))
+                PopTo(nHeading - 1);
             return true;
         }
         case kTagTable:
@@ -1198,16 +1250,18 @@ bool KxwiHtmlTreeBuilder::EndTagInBody(const KxwiHtmlToken& mrtToken, int miTag)
 // inside the B is open closes both), unless an element that structures the page stands between them: then the
 // end tag is stray and ignored.
 void KxwiHtmlTreeBuilder::OtherEndTag(const KxwiHtmlToken& mrtToken, int miTag) {
-    for (size_t i = Depth(); i-- > _nFloor;) {
-        const OpenElement& rtOpen = _tOpen[i];
-        if (rtOpen._ucTag == miTag &&
-            (miTag != kTagOther ||
-             (rtOpen._nNameLen == mrtToken._nNameLen &&
-              std::memcmp(_tOpenNames.Data() + rtOpen._nNameBegin, mrtToken._psfUpperName, mrtToken._nNameLen) == 0))) {
-            PopTo(i);
+    const TagSet& rtSpecial = Sets()._tSpecial;
+    size_t nSpecial = TopOfAny(rtSpecial._aucTags, rtSpecial._nCount);
+    // The open elements of the tag from the top down, as far as the topmost special one (a special tag is found at
+    // its own place); elements of tags the builder does not know are told apart by their names.
+    for (size_t nTop = TopOf(miTag); nTop > _nFloor && nTop >= nSpecial; nTop = _tOpen[nTop - 1]._uBelowSameTag) {
+        const OpenElement& rtOpen = _tOpen[nTop - 1];
+        if (miTag != kTagOther ||
+            (rtOpen._nNameLen == mrtToken._nNameLen &&
+             std::memcmp(_tOpenNames.Data() + rtOpen._nNameBegin, mrtToken._psfUpperName, mrtToken._nNameLen) == 0)) {
+            PopTo(nTop - 1);
             return;
         }
-        if (Flags(rtOpen._ucTag) & kSpecial) return;
     }
 }
 
@@ -1271,18 +1325,24 @@ bool KxwiHtmlTreeBuilder::Push(void* mpvNode, void* mpvParent, int miTag, const 
         ReportDepthOnce();
         return false;
     }
+    bool bTransparent = (muFlags & kPushTransparent) != 0;
     OpenElement tOpen{mpvNode,
                       mpvParent,
                       _tOpenNames.Size(),
                       0,
                       static_cast<uint8_t>(miTag),
                       (muFlags & kPushRawText) != 0,
-                      (muFlags & kPushTransparent) != 0};
+                      bTransparent,
+                      _auTopOfTag[miTag],
+                      _auTopOfTag[kTransparentSlot]};
     if (miTag == kTagOther) {
         _tOpenNames.Append(mpsfName, mnLen);
         tOpen._nNameLen = mnLen;
     }
     _tOpen.Push(tOpen);
+    auto uTop = static_cast<uint32_t>(Depth());
+    _auTopOfTag[miTag] = uTop;
+    if (bTransparent) _auTopOfTag[kTransparentSlot] = uTop;
     return true;
 }
 
@@ -1300,13 +1360,12 @@ void KxwiHtmlTreeBuilder::FindPlace(void** mppvParent, void** mppvBefore) const 
     const OpenElement& rtTop = _tOpen[Depth() - 1];
     *mppvParent = rtTop._pvNode;
     if (!_bFosterParenting || rtTop._bTransparent || !IsTableContext(rtTop._ucTag)) return;
-    for (size_t i = Depth(); i-- > 0;) {
-        if (_tOpen[i]._ucTag != kTagTable) continue;
+    if (size_t nTable = TopOf(kTagTable)) {
         // A fragment's table context has no known parent: content stays in it.
+        size_t i = nTable - 1;
         if (i < _nFloor) return;
         *mppvParent = _tOpen[i]._pvParent;
         *mppvBefore = _tOpen[i]._pvNode;
-        return;
     }
 }
 
@@ -1362,23 +1421,42 @@ bool KxwiHtmlTreeBuilder::IsTopRawText() const {
 void KxwiHtmlTreeBuilder::PopTo(size_t mnSize) {
     if (mnSize < _nFloor) mnSize = _nFloor;
     if (mnSize >= Depth()) return;
+    for (size_t i = Depth(); i-- > mnSize;) {
+        const OpenElement& rtOpen = _tOpen[i];
+        _auTopOfTag[rtOpen._ucTag] = rtOpen._uBelowSameTag;
+        if (rtOpen._bTransparent) _auTopOfTag[kTransparentSlot] = rtOpen._uBelowTransparent;
+    }
     _tOpenNames.Shrink(_tOpen[mnSize]._nNameBegin);
     _tOpen.Shrink(mnSize);
 }
 
+size_t KxwiHtmlTreeBuilder::TopOfAny(const uint8_t* mpucTags, size_t mnCount) const {
+    size_t nTop = 0;
+    for (size_t n = 0; n < mnCount; ++n)
+        if (_auTopOfTag[mpucTags[n]] > nTop) nTop = _auTopOfTag[mpucTags[n]];
+    return nTop;
+}
+
 size_t KxwiHtmlTreeBuilder::FindInScope(int miTag, int miScope) const {
-    for (size_t i = Depth(); i-- > _nFloor;) {
-        int iTag = _tOpen[i]._ucTag;
-        if (iTag == miTag) return i;
-        if (IsScopeBoundary(iTag, miScope)) return kNotFound;
+    if (miScope == kScopeSelect) {
+        // Everything but OPTION and OPTGROUP bounds it: the walk stops at once, past the options open above.
+        for (size_t i = Depth(); i-- > _nFloor;) {
+            int iTag = _tOpen[i]._ucTag;
+            if (iTag == miTag) return i;
+            if (IsScopeBoundary(iTag, miScope)) return kNotFound;
+        }
+        return kNotFound;
     }
-    return kNotFound;
+    // The topmost element of the tag is in scope when no boundary stands above it (a tag that is a boundary
+    // itself is found at its own place, as the walk down the stack would find it).
+    size_t nTarget = TopOf(miTag);
+    if (nTarget <= _nFloor) return kNotFound;
+    const TagSet& rtBoundaries = ScopeBoundaries(miScope);
+    return nTarget >= TopOfAny(rtBoundaries._aucTags, rtBoundaries._nCount) ? nTarget - 1 : kNotFound;
 }
 
 bool KxwiHtmlTreeBuilder::IsOnStack(int miTag) const {
-    for (size_t i = Depth(); i-- > _nFloor;)
-        if (_tOpen[i]._ucTag == miTag) return true;
-    return false;
+    return TopOf(miTag) > _nFloor;
 }
 
 // The open element that the table rules look at: the top one, or what a FORM inside the table stands on.
@@ -1438,11 +1516,6 @@ void KxwiHtmlTreeBuilder::ImplyBody(int miLine) {
 }
 
 void KxwiHtmlTreeBuilder::CloseHead() {
-    for (size_t i = Depth(); i-- > _nFloor;) {
-        if (_tOpen[i]._ucTag == kTagHead) {
-            PopTo(i);
-            break;
-        }
-    }
+    if (TopOf(kTagHead) > _nFloor) PopTo(TopOf(kTagHead) - 1);
     _ePhase = kPhaseAfterHead;
 }

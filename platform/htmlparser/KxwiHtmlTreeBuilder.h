@@ -22,7 +22,9 @@
 // Costs: every algorithm is iterative, the stack of open elements is bounded (elements nested deeper than
 // kMaxDepth are placed beside each other in the deepest element, with one report per parse), and once its buffers
 // have grown the builder allocates nothing per token: the stack holds handles and small tag codes found by
-// hashing the name once.
+// hashing the name once. Each open element links to the one below it with the same tag, and the builder keeps the
+// topmost of each tag, so that "is a P in button scope", "the nearest open A", "the table to place content before"
+// cost a few reads instead of a walk down the stack, however deep the page nests.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +42,9 @@ public:
     static constexpr size_t kMaxDepth = 512;
     // The deepest nesting of scripts run from what scripts wrote; deeper scripts are built but not handed over.
     static constexpr int kMaxScriptNesting = 64;
+    // The table of the topmost open element of each tag code, and its entry for the transparent FORMs.
+    static constexpr size_t kTagSlots = 128;
+    static constexpr size_t kTransparentSlot = kTagSlots - 1;
 
     explicit KxwiHtmlTreeBuilder(KxwiHtmlTreeSink* mptSink, KxwU16nHandler* mptU16nHandler = nullptr);
     ~KxwiHtmlTreeBuilder() override;
@@ -140,6 +145,11 @@ private:
     void ReportDepthOnce();
 
     size_t Depth() const { return _tOpen.Size(); }
+    // 1 + the position of the topmost open element of the tag (0 for none); kTransparentSlot for the FORMs the table
+    // rules look through.
+    size_t TopOf(int miTag) const { return _auTopOfTag[miTag]; }
+    // The highest of TopOf over a set of tags (0 when none is open).
+    size_t TopOfAny(const uint8_t* mpucTags, size_t mnCount) const;
     int TopTag() const;
     void* TopNode() const;
     bool IsTopRawText() const;
@@ -168,6 +178,7 @@ private:
     Phase _ePhase = kPhaseInitial;
     size_t _nFloor = 0;  // entries below this (a fragment's context) are never closed by the page
     KxwiHtmlBuf<OpenElement> _tOpen;
+    uint32_t _auTopOfTag[kTagSlots] = {};
     KxwiHtmlBuf<char> _tOpenNames;   // the names of the open elements whose tags the builder does not know
     bool _bFosterParenting = false;  // content for a table element goes before the table
     bool _bSkipNewline = false;      // the next text drops a leading line break (after PRE, LISTING, TEXTAREA)

@@ -24,6 +24,8 @@ void TraceConstruction(const void* mpvThis, const void* mpvOwnerDocument, const 
         xfpszKxwDomGetNodeSubtypeText(meNodeSubtype));
 }
 
+thread_local uint64_t gullTreeShapeGeneration = 0;
+
 bool IsDocumentFragment(const KxwDomNodeBase* mptNode) {
     return mptNode && mptNode->GetNodeType() == KXW_DOM_COMMON_NODE_TYPE_DOCUMENT_FRAGMENT;
 }
@@ -86,7 +88,16 @@ KxwDomCoreNode::~KxwDomCoreNode() {
 // ---------------------------------------------------------------------------------------------------------------
 // Primitive link operations
 
+uint64_t KxwDomCoreNode::GetTreeShapeGeneration() {
+    return gullTreeShapeGeneration;
+}
+
+void KxwDomCoreNode::NoteTreeShapeChange() {
+    ++gullTreeShapeGeneration;
+}
+
 void KxwDomCoreNode::UnlinkChild(KxwDomNodeBase* mptChild) {
+    NoteTreeShapeChange();
     KxwDomNodeBase* ptPrevious = mptChild->_ptPreviousSibling;
     KxwDomNodeBase* ptNext = mptChild->_ptNextSibling;
     if (ptPrevious)
@@ -129,6 +140,7 @@ void KxwDomCoreNode::BasicInsertBefore(KxwDomNodeBase* mptChild, KxwDomNodeBase*
 }
 
 void KxwDomCoreNode::BasicReplaceChild(KxwDomNodeBase* mptNewChild, KxwDomNodeBase* mptOldChild) {
+    NoteTreeShapeChange();
     mptNewChild->_ptParentNode = this;
     mptNewChild->_ptPreviousSibling = mptOldChild->_ptPreviousSibling;
     mptNewChild->_ptNextSibling = mptOldChild->_ptNextSibling;
@@ -221,8 +233,13 @@ bool KxwDomCoreNode::IsDirectChild(const KxwDomNodeBase* mptNode) {
 // Checked mutations
 
 bool KxwDomCoreNode::ChildCandidateOK(KxwDomNodeBase* mptNewChild) {
-    // An ancestor would make a cycle and a document belongs to its maker, never to a parent.
-    if (mptNewChild && mptNewChild != this && !IsDescendantOf(mptNewChild) && !mptNewChild->IsDocument()) return true;
+    // An ancestor would make a cycle and a document belongs to its maker, never to a parent. A node without
+    // children (what the parser appends) is nobody's ancestor: the walk up the tree is spared.
+    const KxwDomCoreNode* ptNewCore = mptNewChild ? mptNewChild->AsCoreNode() : nullptr;
+    bool bMayBeAncestor = ptNewCore && (ptNewCore->_ptFirstChild || ptNewCore->IsPlaceHolder() || ptNewCore->IsSplit());
+    if (mptNewChild && mptNewChild != this && (!bMayBeAncestor || !IsDescendantOf(mptNewChild)) &&
+        !mptNewChild->IsDocument())
+        return true;
     xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                           "Invalid mptNewChild (%p) for this=%p in KxwDomCoreNode::ChildCandidateOK",
                                           static_cast<void*>(mptNewChild), static_cast<void*>(this));
@@ -585,20 +602,27 @@ KxwDomHtmlCollectionGeneral* KxwDomCoreNode::GetChildNodes() {
     KxwDomNodeCollections& rtCollections = KxwDomNodeCollections::Current();
     // The notifications keep the list current; it is refilled only when it could not follow a change, or when the
     // node's children are spread over place holders (whose own moves are not announced).
-    if (!_ptChildNodes)
+    if (!_ptChildNodes) {
+        NoteTreeShapeChange();
         _ptChildNodes = rtCollections.CreateChildNodes(*this);
-    else if (_ptChildNodes->IsMarkedForRebuild() || IsSplit())
+    } else if (_ptChildNodes->IsMarkedForRebuild() || IsSplit())
         rtCollections.Rebuild(_ptChildNodes, *this);
     return _ptChildNodes;
 }
 
 KxwDomHtmlCollectionGeneral* KxwDomCoreNode::GetChildren() {
-    if (!_ptChildren) _ptChildren = KxwDomNodeCollections::Current().CreateChildren(*this);
+    if (!_ptChildren) {
+        NoteTreeShapeChange();
+        _ptChildren = KxwDomNodeCollections::Current().CreateChildren(*this);
+    }
     return _ptChildren;
 }
 
 KxwDomHtmlCollectionOrdered* KxwDomCoreNode::GetAll() {
-    if (!_ptALL) _ptALL = KxwDomNodeCollections::Current().CreateAll(*this);
+    if (!_ptALL) {
+        NoteTreeShapeChange();
+        _ptALL = KxwDomNodeCollections::Current().CreateAll(*this);
+    }
     return _ptALL;
 }
 

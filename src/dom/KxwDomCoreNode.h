@@ -6,6 +6,8 @@
 // (notifications, parking) watches what it holds and stops when it was deleted meanwhile.
 #pragma once
 
+#include <cstdint>
+
 #include "KxwDomNodeBase.h"
 
 class KxwDomHtmlCollectionGeneral;
@@ -23,6 +25,12 @@ public:
     ~KxwDomCoreNode() override;
 
     KxwDomCoreNode* AsCoreNode() override { return this; }
+
+    // Counts, per thread, the changes that may cut a path from a node up to its document or put a node that wants
+    // notifications on it (an unlink, a replacement, a collection made): the quiet paths a document remembers
+    // (KxwDomCoreDocument) hold while it stays.
+    static uint64_t GetTreeShapeGeneration();
+    static void NoteTreeShapeChange();
 
     // ---- Primitive link operations: no checks, no notifications; the caller guarantees the preconditions ----
     void BasicAppendChild(KxwDomNodeBase* mptChild);
