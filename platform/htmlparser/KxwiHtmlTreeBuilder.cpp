@@ -419,6 +419,7 @@ bool KxwiHtmlTreeBuilder::SetExistingDocumentElements(void* mpvHtml, void* mpvHe
 }
 
 void KxwiHtmlTreeBuilder::Feed(const char* mpsfBytes, size_t mnLen) {
+    if (_iStoppedAtScriptDepth == 0) return;
     BusyScope tBusy(&_iBusy);
     _bStarted = true;
     _tTokenizer.Feed(mpsfBytes, mnLen);
@@ -428,6 +429,10 @@ void KxwiHtmlTreeBuilder::Feed(const char* mpsfBytes, size_t mnLen) {
 void KxwiHtmlTreeBuilder::EndOfInput() {
     BusyScope tBusy(&_iBusy);
     _bStarted = true;
+    if (_iStoppedAtScriptDepth == 0) {
+        if (!_bEnded && _iNoPump == 0) HandleEndOfInput();
+        return;
+    }
     _tTokenizer.EndOfInput();
     if (_iScriptDepth == 0) Pump();
 }
@@ -474,8 +479,16 @@ void KxwiHtmlTreeBuilder::LeaveScript() {
         return;
     }
     --_iScriptDepth;
+    if (_iStoppedAtScriptDepth > _iScriptDepth) _iStoppedAtScriptDepth = -1;
     _tTokenizer.EndScriptWrites();
     Pump();
+}
+
+void KxwiHtmlTreeBuilder::Stop() {
+    if (IsStopped()) return;
+    _iStoppedAtScriptDepth = _iScriptDepth;
+    // Outside a script nothing more of the input is even read: the end comes with EndOfInput.
+    if (_iScriptDepth == 0) _tTokenizer.Pause();
 }
 
 void KxwiHtmlTreeBuilder::Pause() {
@@ -511,6 +524,7 @@ void KxwiHtmlTreeBuilder::Reset() {
     _bPaused = _bEnded = _bEndToken = _bReopened = false;
     _pvScriptToRun = nullptr;
     _iScriptDepth = 0;  // a script entered and never left (its window went away)
+    _iStoppedAtScriptDepth = -1;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -565,13 +579,14 @@ void KxwiHtmlTreeBuilder::RunScript(void* mpvScript, bool mbEndTagSeen) {
     ++_iScriptDepth;
     _ptSink->OnScriptEnd(mpvScript, mbEndTagSeen);
     --_iScriptDepth;
+    if (_iStoppedAtScriptDepth > _iScriptDepth) _iStoppedAtScriptDepth = -1;
     _tTokenizer.EndScriptWrites();
 }
 
 void KxwiHtmlTreeBuilder::HandleEndOfInput() {
     _bEndToken = false;
     FlushText();
-    if (Depth() > _nFloor && TopTag() == kTagScript && IsTopRawText()) {
+    if (!IsStopped() && Depth() > _nFloor && TopTag() == kTagScript && IsTopRawText()) {
         // A SCRIPT cut off by the end of the input: the sink decides whether it runs. What it writes comes
         // first; the input then ends again. Otherwise the end is handled on the next round.
         void* pvScript = TopNode();
@@ -600,6 +615,7 @@ void KxwiHtmlTreeBuilder::HandleEndOfInput() {
 void KxwiHtmlTreeBuilder::OnToken(KxwiHtmlTokenizer& mrtTokenizer, const KxwiHtmlToken& mrtToken) {
     (void)mrtTokenizer;
     if (!_ptSink) return;
+    if (IsStopped() && mrtToken._eType != KXWI_HTML_TOKEN_TYPE_END_OF_INPUT) return;
     ++_iNoPump;
     bool bSkipNewline = _bSkipNewline;
     _bSkipNewline = false;

@@ -78,6 +78,13 @@ public:
     // The script has run; the builder goes on unless it is paused.
     void LeaveScript();
 
+    // Builds nothing more: the tokens still to come are read and dropped, up to the end of the input (which is
+    // handled as usual: the missing document elements are implied, OnEndOfInput follows) or, when called while
+    // the writes of a script are built, up to the end of that script (the page goes on after it). What was built
+    // stays. The sink calls it when the script whose markup it builds is out of time.
+    void Stop();
+    bool IsStopped() const { return _iStoppedAtScriptDepth >= 0 && _iScriptDepth >= _iStoppedAtScriptDepth; }
+
     // Stops before the next token until Resume (the sink waits for a script's source).
     void Pause();
     void Resume();
@@ -191,12 +198,13 @@ private:
     void* _pvTextBefore = nullptr;
 
     // Running
-    int _iBusy = 0;           // inside one of the public operations
-    int _iNoPump = 0;         // inside OnToken or a sink call with the text buffer: no tokens now
-    int _iScriptDepth = 0;    // scripts running (OnScriptEnd, EnterScript)
-    bool _bPaused = false;    // by the sink or the caller
-    bool _bEnded = false;     // OnEndOfInput was called
-    bool _bEndToken = false;  // END_OF_INPUT was read and is not handled yet
-    bool _bReopened = false;  // text was written after the end: the input must end again
+    int _iBusy = 0;                   // inside one of the public operations
+    int _iNoPump = 0;                 // inside OnToken or a sink call with the text buffer: no tokens now
+    int _iScriptDepth = 0;            // scripts running (OnScriptEnd, EnterScript)
+    int _iStoppedAtScriptDepth = -1;  // Stop was called at this script depth (-1: building)
+    bool _bPaused = false;            // by the sink or the caller
+    bool _bEnded = false;             // OnEndOfInput was called
+    bool _bEndToken = false;          // END_OF_INPUT was read and is not handled yet
+    bool _bReopened = false;          // text was written after the end: the input must end again
     void* _pvScriptToRun = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomNodeCollections.h"
 #include "KxwDomPlaceHolderNode.h"
+#include "KxwDomScriptDeadline.h"
 #include "KxwDomTraverseHierarchy.h"
 #include "KxwDomWatchDelete.h"
 #include "kxw/KxwDomUtil.h"
@@ -258,7 +259,7 @@ KxwDomNodeBase* KxwDomCoreNode::AppendChild(KxwDomNodeBase* mptNewChild) {
     }
     KxwDomCoreNode* ptContainer = IsSplit() ? static_cast<KxwDomCoreNode*>(GetLastPlaceHolder()) : this;
     ptContainer->BasicAppendChild(mptNewChild);
-    HandleAddedChild(mptNewChild);
+    if (!HandleAddedChild(mptNewChild)) return nullptr;
     return tWatchNewChild.HasBeenDeleted() ? nullptr : mptNewChild;
 }
 
@@ -282,7 +283,7 @@ KxwDomNodeBase* KxwDomCoreNode::InsertBefore(KxwDomNodeBase* mptNewChild, KxwDom
     KxwDomCoreNode* ptContainer = GetTreeParentNodeOfChild(ptRefTreeNode);
     if (!ptContainer || mptNewChild->_ptParentNode || !ChildCandidateOK(mptNewChild)) return nullptr;
     ptContainer->BasicInsertBefore(mptNewChild, ptRefTreeNode);
-    HandleAddedChild(mptNewChild);
+    if (!HandleAddedChild(mptNewChild)) return nullptr;
     return tWatchNewChild.HasBeenDeleted() ? nullptr : mptNewChild;
 }
 
@@ -302,8 +303,11 @@ KxwDomNodeBase* KxwDomCoreNode::InsertDocumentFragmentChildrenBefore(KxwDomNodeB
     KxwDomWatchDelete tWatchThis("KxwDomCoreNode::InsertDocumentFragmentChildrenBefore", this);
     KxwDomWatchDelete tWatchFragment("KxwDomCoreNode::InsertDocumentFragmentChildrenBefore", ptFragment);
     KxwDomWatchDelete tWatchRefChild("KxwDomCoreNode::InsertDocumentFragmentChildrenBefore", mptRefChild);
-    // First to last, each with its subtree; a move that fails ends the loop instead of repeating it.
+    // First to last, each with its subtree; a move that fails ends the loop instead of repeating it, and so does
+    // the running script's time limit: the children not moved yet stay in the fragment.
+    KxwDomScriptDeadline tDeadline;
     while (KxwDomNodeBase* ptChild = ptFragment->_ptFirstChild) {
+        if (tDeadline.IsPastNowAndThen()) break;
         KxwDomNodeBase* ptMoved = mptRefChild ? InsertBefore(ptChild, mptRefChild) : AppendChild(ptChild);
         if (!ptMoved || tWatchThis.HasBeenDeleted() || tWatchFragment.HasBeenDeleted() ||
             tWatchRefChild.HasBeenDeleted())
@@ -340,8 +344,7 @@ KxwDomNodeBase* KxwDomCoreNode::ReplaceChild(KxwDomNodeBase* mptNewChild, KxwDom
         if (!ptOldParent->RemoveChild(mptNewChild) || AnyDeleted()) return nullptr;
         if (mptNewChild->_ptParentNode || !FindContainer()) return nullptr;
     }
-    AnnounceRemoved(mptOldChild);
-    if (AnyDeleted() || !FindContainer()) return nullptr;
+    if (!AnnounceRemoved(mptOldChild) || AnyDeleted() || !FindContainer()) return nullptr;
     if (KxwDomPlaceHolderNode* ptFirstPlaceHolder = mptOldChild->GetFirstPlaceHolder()) {
         ptFirstPlaceHolder->_ptParentNode->BasicReplaceChild(mptNewChild, ptFirstPlaceHolder);
         mptOldChild->AsCoreNode()->RemovePlaceHolders();
@@ -349,7 +352,11 @@ KxwDomNodeBase* KxwDomCoreNode::ReplaceChild(KxwDomNodeBase* mptNewChild, KxwDom
         mptOldChild->_ptParentNode->BasicReplaceChild(mptNewChild, mptOldChild);
     }
     mptOldChild->UpdateScopeParent();
-    AnnounceAdded(mptNewChild, GetU16nHandler());
+    if (!AnnounceAdded(mptNewChild, GetU16nHandler())) {
+        // Out of time: the old child is gone already, the new one goes again.
+        if (KxwDomCoreNode* ptContainer = mptNewChild->GetContainerNode()) ptContainer->BasicRemoveChild(mptNewChild);
+        return nullptr;
+    }
     return tWatchNewChild.HasBeenDeleted() ? nullptr : mptNewChild;
 }
 
@@ -357,8 +364,7 @@ KxwDomNodeBase* KxwDomCoreNode::RemoveChild(KxwDomNodeBase* mptOldChild) {
     if (!mptOldChild || !GetTreeParentNodeOfChild(mptOldChild->GetTreeNode())) return nullptr;
     KxwDomWatchDelete tWatchThis("KxwDomCoreNode::RemoveChild", this);
     KxwDomWatchDelete tWatchOldChild("KxwDomCoreNode::RemoveChild", mptOldChild);
-    AnnounceRemoved(mptOldChild);
-    if (tWatchThis.HasBeenDeleted() || tWatchOldChild.HasBeenDeleted()) return nullptr;
+    if (!AnnounceRemoved(mptOldChild) || tWatchThis.HasBeenDeleted() || tWatchOldChild.HasBeenDeleted()) return nullptr;
     if (mptOldChild->IsSplit()) {
         mptOldChild->AsCoreNode()->RemovePlaceHolders();
     } else {
@@ -380,36 +386,38 @@ void KxwDomCoreNode::RemoveFromParent(bool mbDeleteChildren) {
 // ---------------------------------------------------------------------------------------------------------------
 // Announcing changes
 
-void KxwDomCoreNode::HandleAddedChild(KxwDomNodeBase* mptNewChild) {
+bool KxwDomCoreNode::HandleAddedChild(KxwDomNodeBase* mptNewChild) {
     if (!mptNewChild) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "mptNewChild is NULL in KxwDomCoreNode::HandleAddedChild");
-        return;
+        return false;
     }
     if (mptNewChild->IsPlaceHolder()) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "mptNewChild is a place-holder node in KxwDomCoreNode::HandleAddedChild");
-        return;
+        return true;
     }
-    AnnounceAdded(mptNewChild, GetU16nHandler());
+    if (AnnounceAdded(mptNewChild, GetU16nHandler())) return true;
+    if (KxwDomCoreNode* ptContainer = mptNewChild->GetContainerNode()) ptContainer->BasicRemoveChild(mptNewChild);
+    return false;
 }
 
-void KxwDomCoreNode::AnnounceAdded(KxwDomNodeBase* mptNewChild, KxwU16nHandler* mptU16nHandler) {
+bool KxwDomCoreNode::AnnounceAdded(KxwDomNodeBase* mptNewChild, KxwU16nHandler* mptU16nHandler) {
     if (!mptNewChild->HasChildNodes() && !mptNewChild->IsSplit()) {
         HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED, mptNewChild, mptNewChild, mptU16nHandler);
-        return;
+        return true;
     }
-    KxwDomCoreNodeNotifySubHierarchy tVisitor(KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED, mptNewChild, mptU16nHandler);
-    tVisitor.Traverse(mptNewChild, 0);
+    return KxwDomCoreNodeNotifySubHierarchy::AnnounceSubtree(KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED, mptNewChild,
+                                                             mptU16nHandler);
 }
 
-void KxwDomCoreNode::AnnounceRemoved(KxwDomNodeBase* mptOldChild) {
+bool KxwDomCoreNode::AnnounceRemoved(KxwDomNodeBase* mptOldChild) {
     if (!mptOldChild->HasChildNodes() && !mptOldChild->IsSplit()) {
         HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED, mptOldChild, mptOldChild, nullptr);
-        return;
+        return true;
     }
-    KxwDomCoreNodeNotifySubHierarchy tVisitor(KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED, mptOldChild, nullptr);
-    tVisitor.Traverse(mptOldChild, 0);
+    return KxwDomCoreNodeNotifySubHierarchy::AnnounceSubtree(KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED, mptOldChild,
+                                                             nullptr);
 }
 
 void KxwDomCoreNode::HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,

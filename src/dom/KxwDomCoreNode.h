@@ -88,8 +88,10 @@ public:
     // handler becomes the node's U16n handler.
     static void HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, KxwDomNodeBase* mptNode,
                                         KxwDomNodeBase* mptTopOfSubHierarchy, KxwU16nHandler* mptU16nHandler);
-    // Announces a child just linked under this node, with its subtree.
-    void HandleAddedChild(KxwDomNodeBase* mptNewChild);
+    // Announces a child just linked under this node, with its subtree. False when it is not in the tree after all:
+    // the running script ran out of time while a large subtree was announced, and the child was unlinked again
+    // (detached, parked for its engine object).
+    bool HandleAddedChild(KxwDomNodeBase* mptNewChild);
 
     // ---- The wrapper's operations ----
     const KxwJswClassInformation* GetClassInformation() const override;
@@ -103,10 +105,12 @@ protected:
     void SetWantsEveryNotification() { _bWantsEveryNotification = true; }
     // Checks a node to be inserted under this one: not null, not this node, not an ancestor of it, not a document.
     bool ChildCandidateOK(KxwDomNodeBase* mptNewChild);
-    // Announces a removal of mptOldChild (with its subtree) while it is still in place.
-    static void AnnounceRemoved(KxwDomNodeBase* mptOldChild);
-    // Announces an addition of mptNewChild (with its subtree) under mptContainerOwner.
-    static void AnnounceAdded(KxwDomNodeBase* mptNewChild, KxwU16nHandler* mptU16nHandler);
+    // Announces a removal of mptOldChild (with its subtree) while it is still in place; false when the running
+    // script ran out of time midway and the announcement was taken back (the child stays where it is).
+    static bool AnnounceRemoved(KxwDomNodeBase* mptOldChild);
+    // Announces an addition of mptNewChild (with its subtree) under mptContainerOwner; false as above, the
+    // announcement taken back (the caller unlinks the child).
+    static bool AnnounceAdded(KxwDomNodeBase* mptNewChild, KxwU16nHandler* mptU16nHandler);
 
 private:
     friend class KxwDomNodeBase;
