@@ -62,20 +62,12 @@ void KxwDomHtmlCollectionItems::Clear() {
             ptItem = ptParent;
         }
     }
-    _ptRoot = nullptr;
+    _ptRoot = _ptFirst = _ptLast = nullptr;
     FreeHash();
 }
 
 // ---------------------------------------------------------------------------------------------------------------
 // Reading
-
-KxwDomHtmlCollectionItem* KxwDomHtmlCollectionItems::First() const {
-    return _ptRoot ? Leftmost(_ptRoot) : nullptr;
-}
-
-KxwDomHtmlCollectionItem* KxwDomHtmlCollectionItems::Last() const {
-    return _ptRoot ? Rightmost(_ptRoot) : nullptr;
-}
 
 KxwDomHtmlCollectionItem* KxwDomHtmlCollectionItems::Next(const Item* mptItem) {
     if (mptItem->_ptRight) return Leftmost(mptItem->_ptRight);
@@ -170,12 +162,13 @@ KxwDomHtmlCollectionItem* KxwDomHtmlCollectionItems::InsertAfter(KxwDomNodeBase*
     // The new item becomes a leaf right after mptAfterOrNull in the order: its right child when it has none, else
     // the left child of the first item of that right subtree.
     if (!_ptRoot) {
-        _ptRoot = ptItem;
+        _ptRoot = _ptFirst = _ptLast = ptItem;
     } else if (!mptAfterOrNull) {
-        Item* ptFirst = Leftmost(_ptRoot);
-        ptFirst->_ptLeft = ptItem;
-        ptItem->_ptParent = ptFirst;
+        _ptFirst->_ptLeft = ptItem;
+        ptItem->_ptParent = _ptFirst;
+        _ptFirst = ptItem;
     } else if (!mptAfterOrNull->_ptRight) {
+        if (mptAfterOrNull == _ptLast) _ptLast = ptItem;
         mptAfterOrNull->_ptRight = ptItem;
         ptItem->_ptParent = mptAfterOrNull;
     } else {
@@ -200,6 +193,8 @@ KxwDomHtmlCollectionItem* KxwDomHtmlCollectionItems::InsertAt(KxwDomNodeBase* mp
 
 void KxwDomHtmlCollectionItems::Erase(Item* mptItem) {
     if (_pptSlots) HashErase(mptItem);
+    if (mptItem == _ptFirst) _ptFirst = Next(mptItem);
+    if (mptItem == _ptLast) _ptLast = Previous(mptItem);
     // Down to a leaf, each time below the child of higher priority, so that the heap order holds around it.
     while (mptItem->_ptLeft || mptItem->_ptRight) {
         Item* ptChild = !mptItem->_ptRight                                             ? mptItem->_ptLeft
@@ -280,6 +275,8 @@ void KxwDomHtmlCollectionItems::FreeHash() {
 bool KxwDomHtmlCollectionItems::CheckInvariants(const char*& mrpszFault) const {
     mrpszFault = nullptr;
     if (_ptRoot && _ptRoot->_ptParent) mrpszFault = "the root has a parent";
+    if (_ptFirst != (_ptRoot ? Leftmost(_ptRoot) : nullptr) || _ptLast != (_ptRoot ? Rightmost(_ptRoot) : nullptr))
+        mrpszFault = "the first or the last item is not at the end";
     size_t nWalked = 0;
     for (Item* ptItem = First(); ptItem && !mrpszFault; ptItem = Next(ptItem), ++nWalked) {
         if (ptItem->_uCount != 1 + CountOf(ptItem->_ptLeft) + CountOf(ptItem->_ptRight))

@@ -434,6 +434,19 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
                                          KxwDomBase* mptWatchedSubject) {
     static const char kszLabel[] = "NotifyThis from NotifyAncestors";
     KxwDomWatchDelete tWatchSubject(kszLabel, mptWatchedSubject);
+    KxwDomCoreNode* ptContainer = mptFirst ? mptFirst->GetParentNode() : nullptr;
+    if (ptContainer && ptContainer != mptFirst && !ptContainer->WantsNotifications()) {
+        KxwDomCoreDocument* ptDocument = ptContainer->GetOwnerDocument(false);
+        if (KxwDomNodeBase* ptTop = ptDocument ? ptDocument->FindQuietPath(ptContainer) : nullptr) {
+            // Only the document would run anything: one level, started by the node just below it.
+            KxwDomWatchDelete tWatchTop(kszLabel, ptTop);
+            ptDocument->NotifyThis(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
+            if (tWatchSubject.HasBeenDeleted() || tWatchTop.HasBeenDeleted()) return;
+            if (KxwDomCoreNode* ptParent = ptTop->GetParentNode())
+                ptParent->NotifyThisAfterAncestors(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
+            return;
+        }
+    }
     // One level per ancestor, each watching the node that started it: the usual depths in place, deeper ones on
     // the heap (never on the stack, however deep the tree).
     constexpr size_t knInlineLevels = 48;
@@ -450,19 +463,6 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
         else
             tDeeper.pop_back();
     };
-    KxwDomCoreNode* ptContainer = mptFirst ? mptFirst->GetParentNode() : nullptr;
-    if (ptContainer && ptContainer != mptFirst && !ptContainer->WantsNotifications()) {
-        KxwDomCoreDocument* ptDocument = ptContainer->GetOwnerDocument(false);
-        if (KxwDomNodeBase* ptTop = ptDocument ? ptDocument->FindQuietPath(ptContainer) : nullptr) {
-            // Only the document would run anything: one level, started by the node just below it.
-            KxwDomWatchDelete tWatchTop(kszLabel, ptTop);
-            ptDocument->NotifyThis(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
-            if (tWatchSubject.HasBeenDeleted() || tWatchTop.HasBeenDeleted()) return;
-            if (KxwDomCoreNode* ptParent = ptTop->GetParentNode())
-                ptParent->NotifyThisAfterAncestors(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
-            return;
-        }
-    }
     // A walk that meets nobody but the document at the top shows a quiet path from the first container.
     uint64_t ullGeneration = KxwDomCoreNode::GetTreeShapeGeneration();
     KxwDomCoreNode* ptOnlyNotified = nullptr;
