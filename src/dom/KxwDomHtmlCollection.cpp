@@ -515,6 +515,17 @@ bool KxwDomHtmlCollectionGeneral::RemoveDescendantOfInHtmlDocument(const KxwDomN
 
 KxwDomHtmlCollectionGeneral* KxwDomHtmlCollectionGeneral::GetDynamicCollection(const char* mpsfName, unsigned muNameLen,
                                                                                bool mbByIdentifier, bool mbCreate) {
+    KxwDomHtmlDynamicCollectionByIdentifier* ptDynamic =
+        FindOrMakeIdentifierCollection(mpsfName, muNameLen, mbByIdentifier, mbCreate);
+    if (!ptDynamic || !ptDynamic->IsInternal()) return ptDynamic;
+    // One the library made for itself is a script's from the moment a script's lookup would have made it.
+    if (!mbCreate) return nullptr;
+    ptDynamic->SetIsInternal(false);
+    return ptDynamic;
+}
+
+KxwDomHtmlDynamicCollectionByIdentifier* KxwDomHtmlCollectionGeneral::FindOrMakeIdentifierCollection(
+    const char* mpsfName, unsigned muNameLen, bool mbByIdentifier, bool mbCreate) {
     if (!mpsfName) return nullptr;
     if (_ptDynamics)
         if (KxwDomHtmlDynamicCollectionByIdentifier* ptFound =
@@ -566,8 +577,14 @@ KxwDomNodeBase* KxwDomHtmlCollectionGeneral::GetFirstByIdentifier(const char* mp
     size_t nCount = GetIdentifierMap()->Count(mpsfKey, muKeyLen, &ptSingle);
     if (nCount == 0) return nullptr;
     if (nCount == 1) return !mfAccept || mfAccept(ptSingle, mpvClosure) ? ptSingle : nullptr;
-    // Several: the live collection of the key holds them in this collection's order.
-    KxwDomHtmlCollectionGeneral* ptMatching = GetDynamicCollection(mpsfKey, muKeyLen, true, true);
+    // Several: the live collection of the key holds them in this collection's order (made for this lookup, it
+    // stays the library's own).
+    KxwDomHtmlDynamicCollectionByIdentifier* ptMatching =
+        FindOrMakeIdentifierCollection(mpsfKey, muKeyLen, true, false);
+    if (!ptMatching) {
+        ptMatching = FindOrMakeIdentifierCollection(mpsfKey, muKeyLen, true, true);
+        ptMatching->SetIsInternal(true);
+    }
     for (KxwDomNodeBase* ptNode : *ptMatching)
         if (!mfAccept || mfAccept(ptNode, mpvClosure)) return ptNode;
     return nullptr;

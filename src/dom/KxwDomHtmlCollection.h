@@ -13,6 +13,7 @@ class KxwDomCoreNode;
 class KxwDomNodeBase;
 class KxwDomHtmlCollectionMap;
 class KxwDomHtmlDynamicCollection;
+class KxwDomHtmlDynamicCollectionByIdentifier;
 class KxwDomHtmlDynamicCollections;
 
 class KxwDomHtmlCollectionGeneral : public KxwDomBase {
@@ -158,6 +159,8 @@ private:
     KxwDomHtmlCollectionMap* GetIdentifierMap();
     void DeleteMaps();
     KxwDomHtmlDynamicCollections& Dynamics();
+    KxwDomHtmlDynamicCollectionByIdentifier* FindOrMakeIdentifierCollection(const char* mpsfName, unsigned muNameLen,
+                                                                            bool mbByIdentifier, bool mbCreate);
 
     KxwDomCoreNode* _ptOwnerNode = nullptr;
     KxwDomHtmlCollectionItems _tItems;

@@ -49,6 +49,10 @@ public:
         : KxwDomHtmlDynamicCollection(mrtSource, mpsfKey, muKeyLen), _bByIdentifier(mbByIdentifier) {}
     bool Accepts(const KxwDomNodeBase* mptNode, const char* mpszNewKeyOrNull, bool mbNewKeyIsId) const override;
     bool IsByIdentifier() const { return _bByIdentifier; }
+    // Made by the library for its own lookups (the first element of an id): a script's lookup does not see it
+    // until it would have made the same collection itself.
+    bool IsInternal() const { return _bInternal; }
+    void SetIsInternal(bool mbInternal) { _bInternal = mbInternal; }
     bool IsKey(const char* mpsfKey, unsigned muKeyLen) const;
     // Whether mptNode carries the key as its id or its name; mpszNewKeyOrNull, when given, is about to become its
     // id (mbNewKeyIsId) or its name and is compared instead of the current one.
@@ -57,6 +61,7 @@ public:
 
 private:
     bool _bByIdentifier;
+    bool _bInternal = false;
 };
 
 // The dynamic collections made from one collection, by key: a tag collection per tag name (ASCII case folded) and
