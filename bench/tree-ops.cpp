@@ -1,11 +1,17 @@
-// Measures the node tree from script on a 10,000-element page: appending new elements, the first
-// getElementsByTagName over them (the live collection is built), reading every item by index, looking every
-// element up by id, and removing them all again. Prints one line of figures (operations per second).
+// Measures the node tree from script, per operation, on pages of 10^3, 10^4 and 10^5 elements (or the one count
+// given): appending new elements, the first getElementsByTagName over them (the live collection is built), reading
+// every item by index, looking every element up by id, appending into a connected element of the large page and into
+// a detached one, inserting before and removing from the middle of a long child list, setting and getting
+// attributes of an element that has as many, its attributes collection, an innerHTML of as many elements, removing
+// the elements again, and the teardown of the document. Prints one line of figures per count; per-operation figures
+// that stay flat as the page grows are what the tree's indexes promise.
 //   tree-ops [ELEMENTS]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "KxwPlayPages.h"
 #include "kxw/KxwEnvCfg.h"
@@ -30,70 +36,165 @@ bool IssueNothing(KXW_WTL_SEV_LVL_ENUM) {
 }
 void PrintNothing(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int) {}
 
-// Seconds a script takes; its value must be the number of elements it handled.
-double Time(KxwHswApi& mrtApi, const std::string& mdsScript, int miExpected) {
-    Notifier tNotifier;
-    KxwJsval tResult;
-    auto tStart = std::chrono::steady_clock::now();
-    bool bOK = mrtApi.EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(), "tree-ops.js", 1, &tResult);
-    double dfSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - tStart).count();
-    if (!bOK || tResult.GetInt() != miExpected) {
-        std::fprintf(stderr, "tree-ops: the script gave %d instead of %d:\n%s\n", tResult.GetInt(), miExpected,
-                     mdsScript.c_str());
-        std::exit(1);
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point mtStart) {
+    return std::chrono::duration<double>(Clock::now() - mtStart).count();
+}
+
+// Runs the scripts of one page; a script that fails, or gives another number than expected, ends the run (the
+// caller still tears everything down in order).
+class Session {
+public:
+    explicit Session(KxwHswApi& mrtApi) : _rtApi(mrtApi) {}
+
+    // Seconds a script takes; its value must be miExpected.
+    double Time(const std::string& mdsScript, int miExpected) {
+        if (!_bOK) return 0;
+        auto tStart = Clock::now();
+        int iValue = Value(mdsScript);
+        double dfSeconds = SecondsSince(tStart);
+        if (_bOK && iValue != miExpected) {
+            std::fprintf(stderr, "tree-ops: the script gave %d instead of %d:\n%s\n", iValue, miExpected,
+                         mdsScript.c_str());
+            _bOK = false;
+        }
+        return dfSeconds;
     }
-    return dfSeconds;
+    int Value(const std::string& mdsScript) {
+        if (!_bOK) return 0;
+        Notifier tNotifier;
+        KxwJsval tResult;
+        if (!_rtApi.EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(), "tree-ops.js", 1, &tResult)) {
+            std::fprintf(stderr, "tree-ops: the script failed:\n%s\n", mdsScript.c_str());
+            _bOK = false;
+            return 0;
+        }
+        return tResult.GetInt();
+    }
+    bool IsOK() const { return _bOK; }
+
+private:
+    KxwHswApi& _rtApi;
+    bool _bOK = true;
+};
+
+// The figures of one page of miElements elements, as one line; false when a script failed.
+bool MeasurePage(KxwHswApi& mrtApi, int miElements, std::string& mrdsLine) {
+    std::string dsN = std::to_string(miElements);
+    // Operations on a page that is already large: a fixed number, so that their rates compare across sizes.
+    constexpr int kOps = 2000;
+    std::string dsOps = std::to_string(kOps);
+    auto ptPages = std::make_unique<KxwPlayPages>(nullptr);
+    static const char kszPage[] = "<html><head><title>t</title></head><body><p id=first>x</body></html>";
+    ptPages->LoadBytes("file:///bench/tree.html", kszPage, sizeof kszPage - 1, "");
+    Session tRun(mrtApi);
+    double dfAppend = tRun.Time("var b = document.body; for (var i = 0; i < " + dsN +
+                                    "; i++) { var d = document.createElement('DIV'); d.id = 'd' + i; "
+                                    "b.appendChild(d); } b.childNodes.length - 1",
+                                miElements);
+    double dfTags = tRun.Time("var divs = document.getElementsByTagName('DIV'); divs.length", miElements);
+    double dfIndex = tRun.Time("var n = 0; for (var i = 0; i < divs.length; i++) if (divs[i].id) n++; n", miElements);
+    double dfById = tRun.Time(
+        "var n = 0; for (var i = 0; i < " + dsN + "; i++) if (document.getElementById('d' + i)) n++; n", miElements);
+    // Into the middle element of the page, and into an element of no page; both are emptied again untimed.
+    double dfConnected = tRun.Time("var c = divs[divs.length >> 1]; for (var i = 0; i < " + dsOps +
+                                       "; i++) c.appendChild(document.createElement('SPAN')); c.childNodes.length",
+                                   kOps);
+    tRun.Value("c.innerHTML = ''; 0");
+    double dfDetached = tRun.Time("var x = document.createElement('DIV'); for (var i = 0; i < " + dsOps +
+                                      "; i++) x.appendChild(document.createElement('SPAN')); x.childNodes.length",
+                                  kOps);
+    double dfInsert = tRun.Time("var mid = b.childNodes[b.childNodes.length >> 1]; for (var i = 0; i < " + dsOps +
+                                    "; i++) b.insertBefore(document.createElement('P'), mid); "
+                                    "b.childNodes.length - 1 - " +
+                                    dsN,
+                                kOps);
+    double dfRemoveMiddle = tRun.Time(
+        "var n = 0; while (mid.previousSibling.nodeName == 'P') { b.removeChild(mid.previousSibling); n++; } n", kOps);
+    double dfRemove =
+        tRun.Time("var n = 0; while (divs.length) { b.removeChild(divs[divs.length - 1]); n++; } n", miElements);
+    // An element with as many attributes as the page had elements.
+    double dfAttrSet = tRun.Time("var e = document.createElement('SPAN'); b.appendChild(e); for (var i = 0; i < " +
+                                     dsN + "; i++) e.setAttribute('a' + i, 'v' + i); " + dsN,
+                                 miElements);
+    double dfAttrGet = tRun.Time(
+        "var n = 0; for (var i = 0; i < " + dsN + "; i++) if (e.getAttribute('A' + i) == 'v' + i) n++; n", miElements);
+    int iDeclared = tRun.Value("document.createElement('SPAN').attributes.length");
+    double dfAttributesFirst = tRun.Time("e.attributes.length - " + std::to_string(iDeclared), miElements);
+    double dfAttributesLength = tRun.Time(
+        "var a = e.attributes, n = 0; for (var i = 0; i < " + dsOps + "; i++) n += a.length > 0 ? 1 : 0; n", kOps);
+    double dfInnerHtml = tRun.Time(
+        "var h = document.createElement('DIV'); b.appendChild(h); h.innerHTML = "
+        "'<div><b>x</b></div>'.repeat(" +
+            dsN + "); h.getElementsByTagName('*').length / 2",
+        miElements);
+    int iLeft = tRun.Value("document.all.length");
+    if (!tRun.IsOK()) return false;
+    // What the scripts left: the innerHTML's elements and the element of many attributes.
+    auto tStart = Clock::now();
+    ptPages.reset();
+    double dfTeardown = SecondsSince(tStart);
+    char acLine[1024];
+    std::snprintf(acLine, sizeof acLine,
+                  "tree-ops elements=%d append_per_s=%.0f tags_first_ms=%.2f index_reads_per_s=%.0f by_id_per_s=%.0f "
+                  "remove_per_s=%.0f append_connected_per_s=%.0f append_detached_per_s=%.0f "
+                  "insert_middle_per_s=%.0f remove_middle_per_s=%.0f attr_set_per_s=%.0f attr_get_per_s=%.0f "
+                  "attributes_first_ns_per_attr=%.0f attributes_length_per_s=%.0f inner_html_ns_per_element=%.0f "
+                  "teardown_ns_per_element=%.0f",
+                  miElements, miElements / dfAppend, dfTags * 1000, miElements / dfIndex, miElements / dfById,
+                  miElements / dfRemove, kOps / dfConnected, kOps / dfDetached, kOps / dfInsert, kOps / dfRemoveMiddle,
+                  miElements / dfAttrSet, miElements / dfAttrGet, dfAttributesFirst * 1e9 / miElements,
+                  kOps / dfAttributesLength, dfInnerHtml * 1e9 / (2.0 * miElements),
+                  dfTeardown * 1e9 / (iLeft > 0 ? iLeft : 1));
+    mrdsLine = acLine;
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int iElements = argc > 1 ? std::atoi(argv[1]) : 10000;
-    if (iElements <= 0) iElements = 10000;
+    std::vector<int> tCounts{1000, 10000, 100000};
+    if (argc > 1) {
+        int iElements = std::atoi(argv[1]);
+        if (iElements <= 0) {
+            std::fprintf(stderr, "usage: tree-ops [ELEMENTS]\n");
+            return 2;
+        }
+        tCounts = {iElements};
+    }
     KxwiRunTimeSettings tRTS;
     KxwEnvCfg tEnvCfg;
     tEnvCfg._ptInitialRTS = &tRTS;
     if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) return 1;
     KxwObjMgr::SetWtlFuncs(&IssueNothing, &PrintNothing);
-    std::string dsLine;
+    std::vector<std::string> tLines;
+    bool bOK = true;
     {
         KxwVUserVars tVUser(1);
         KxwVUserVarsThreadBinding tBinding(&tVUser);
         KxwJswEngine* ptEngine = KxwJswEngine::Create();
-        KxwHswApi tApi(ptEngine);
+        // The figures are the point: no script is stopped at the player's limit.
+        ptEngine->SetScriptTimeLimitMs(0);
         {
-            KxwPlayPages tPages(nullptr);
-            static const char kszPage[] = "<html><head><title>t</title></head><body><p id=first>x</body></html>";
-            tPages.LoadBytes("file:///bench/tree.html", kszPage, sizeof kszPage - 1, "");
-            std::string dsN = std::to_string(iElements);
-            double dfAppend = Time(tApi,
-                                   "var b = document.body; for (var i = 0; i < " + dsN +
-                                       "; i++) { var d = document.createElement('DIV'); d.id = 'd' + i; "
-                                       "b.appendChild(d); } b.childNodes.length - 1",
-                                   iElements);
-            double dfTags = Time(tApi, "var divs = document.getElementsByTagName('DIV'); divs.length", iElements);
-            double dfIndex = Time(tApi,
-                                  "var n = 0; for (var i = 0; i < divs.length; i++) if (divs[i].id) n++; n",
-                                  iElements);
-            double dfById = Time(tApi,
-                                 "var n = 0; for (var i = 0; i < " + dsN +
-                                     "; i++) if (document.getElementById('d' + i)) n++; n",
-                                 iElements);
-            double dfRemove = Time(tApi,
-                                   "var n = 0; while (divs.length) { b.removeChild(divs[divs.length - 1]); n++; } n",
-                                   iElements);
-            char acLine[512];
-            std::snprintf(acLine, sizeof acLine,
-                          "tree-ops elements=%d append_per_s=%.0f tags_first_ms=%.2f index_reads_per_s=%.0f "
-                          "by_id_per_s=%.0f remove_per_s=%.0f",
-                          iElements, iElements / dfAppend, dfTags * 1000, iElements / dfIndex, iElements / dfById,
-                          iElements / dfRemove);
-            dsLine = acLine;
+            KxwHswApi tApi(ptEngine);
+            for (int iElements : tCounts) {
+                std::string dsLine;
+                if (!MeasurePage(tApi, iElements, dsLine)) {
+                    bOK = false;
+                    break;
+                }
+                tLines.push_back(dsLine);
+                // Each line as soon as it is measured; the larger pages take a while.
+                std::printf("%s\n", dsLine.c_str());
+                std::fflush(stdout);
+                ptEngine->CollectGarbage();
+            }
         }
         ptEngine->CollectGarbage();
         delete ptEngine;
     }
+    // Everything is torn down in order before the process ends, failure or not.
     xfvKxwObjMgrGlobalTerm();
-    std::printf("%s\n", dsLine.c_str());
-    return 0;
+    return bOK ? 0 : 1;
 }

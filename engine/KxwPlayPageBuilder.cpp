@@ -89,8 +89,19 @@ KxwDomNodeBase* KxwPlayPageBuilder::Parent(void* mpvParent) const {
     return mpvParent ? Node(mpvParent) : xfptKxwDomHtmlBuildDocumentAsNode(_ptDocument);
 }
 
+bool KxwPlayPageBuilder::StopIfScriptOutOfTime() {
+    constexpr unsigned kAskEvery = 256;
+    if (_tBuilder.IsStopped()) return true;
+    if (++_uNodesSinceAsked < kAskEvery) return false;
+    _uNodesSinceAsked = 0;
+    if (!xfbKxwDomHtmlBuildIsScriptPastDeadline()) return false;
+    _tBuilder.Stop();
+    return true;
+}
+
 void* KxwPlayPageBuilder::CreateElement(const char* mpsfUpperName, size_t mnLen, const KxwiHtmlAttr* mptAttrs,
                                         size_t mnCount, bool mbImplied, int miLine) {
+    if (StopIfScriptOutOfTime()) return nullptr;
     KxwDomNodeBase* ptElement = xfptKxwDomHtmlBuildAllocElement(_ptDocument, mpsfUpperName, mnLen, false);
     if (!ptElement) return nullptr;
     ++_nElements;
@@ -119,6 +130,8 @@ bool KxwPlayPageBuilder::InsertBefore(void* mpvParent, void* mpvChild, void* mpv
 }
 
 bool KxwPlayPageBuilder::AddText(void* mpvParent, void* mpvBefore, const char* mpsfText, size_t mnLen) {
+    // Dropped text is placed nowhere else either: true.
+    if (StopIfScriptOutOfTime()) return true;
     if (!mpvBefore) return xfbKxwDomHtmlBuildAddText(Parent(mpvParent), mpsfText, mnLen);
     KxwDomNodeBase* ptText = xfptKxwDomHtmlBuildNewTextNode(_ptDocument, mpsfText, mnLen);
     if (!ptText) return false;
@@ -128,6 +141,7 @@ bool KxwPlayPageBuilder::AddText(void* mpvParent, void* mpvBefore, const char* m
 }
 
 void KxwPlayPageBuilder::AddComment(void* mpvParent, const char* mpsfText, size_t mnLen) {
+    if (StopIfScriptOutOfTime()) return;
     KxwDomNodeBase* ptComment = xfptKxwDomHtmlBuildNewCommentNode(_ptDocument, mpsfText, mnLen);
     if (ptComment && !xfbKxwDomHtmlBuildAppendChild(Parent(mpvParent), ptComment))
         xfvKxwDomHtmlBuildDeleteUnlinkedNode(ptComment);

@@ -23,8 +23,7 @@ class KxwPlayPageBuilder;
 
 // Runs a SCRIPT element whose end tag was read (its text through xfpsfKxwDomHtmlBuildGetScriptText); miLine is
 // the line of its start tag.
-using KxwPlayScriptRunner =
-    std::function<void(KxwPlayPageBuilder& mrtBuilder, KxwDomNodeBase* mptScript, int miLine)>;
+using KxwPlayScriptRunner = std::function<void(KxwPlayPageBuilder& mrtBuilder, KxwDomNodeBase* mptScript, int miLine)>;
 
 class KxwPlayPageBuilder : private KxwiHtmlTreeSink {
 public:
@@ -67,6 +66,9 @@ private:
     void OnEndOfInput() override;
 
     KxwDomNodeBase* Parent(void* mpvParent) const;
+    // The markup of a script that is out of time is built no further (asked every few hundred nodes): what was
+    // built stays, the rest is dropped, and the script is ended once the library is back in it.
+    bool StopIfScriptOutOfTime();
     void BeginPage();
     void EndPage();
 
@@ -76,6 +78,7 @@ private:
     std::unique_ptr<KxwU16nHandler> _ptCharsetHandler;
     KxwPlayScriptRunner _tScriptRunner;
     size_t _nElements = 0;
+    unsigned _uNodesSinceAsked = 0;
     // The line of the latest SCRIPT start tag: the script that ends next is that one (a script the running one
     // writes starts and ends before the writer goes on).
     int _iScriptLine = 0;

@@ -93,6 +93,10 @@ KXW_API long xfliKxwDomHtmlBuildIncrementParsingDepth(KxwDomHtmlDocument* mptDoc
 KXW_API long xfliKxwDomHtmlBuildDecrementParsingDepth(KxwDomHtmlDocument* mptDocument);
 // Whether the end of the response ends the parsing; *mpbRemoved tells that a waiting script was dropped.
 KXW_API bool xfbKxwDomHtmlBuildIsEndOfResponseEndOfParsing(KxwDomHtmlDocument* mptDocument, bool* mpbRemoved);
+// Whether the script running on this thread (whose innerHTML, outerHTML, insertAdjacentHTML or write is being
+// built) is past its time limit: the parser then builds nothing more of that markup, and the script is ended as
+// soon as the library returns to it. Reads the clock: ask every few hundred elements. False outside scripts.
+KXW_API bool xfbKxwDomHtmlBuildIsScriptPastDeadline();
 // Files a SCRIPT element that must wait (for its source, or deferred to the end of the page).
 KXW_API bool xfbKxwDomHtmlBuildAppendPendingScript(KxwDomHtmlDocument* mptDocument, KxwDomNodeBase* mptScriptElement);
 // Runs the waiting scripts that may run now, in order: those with a source, then the deferred ones, then the

@@ -1,10 +1,11 @@
 #include "KxwiHtmlTreeBuilder.h"
 
-#include "KxwiHtmlCharset.h"
-
+#include <algorithm>
 #include <cstring>
 
 #include "KxwUtilReport.h"
+#include "KxwiHtmlCharset.h"
+#include "KxwiHtmlTags.h"
 
 // One open element: its handle, the node it was linked into (for content moved out of a table: the table's
 // parent), its tag code and, for a tag the builder does not know, its name in _tOpenNames.
@@ -14,9 +15,13 @@ struct KxwiHtmlTreeBuilder::OpenElement {
     size_t _nNameBegin;
     size_t _nNameLen;
     uint8_t _ucTag;
-    bool _bRawText;      // holds raw text up to its end tag
-    bool _bTransparent;  // a FORM read between table rows or cells: the table rules look through it
+    bool _bRawText;               // holds raw text up to its end tag
+    bool _bTransparent;           // a FORM read between table rows or cells: the table rules look through it
+    uint32_t _uBelowSameTag;      // 1 + the position of the next open element of this tag below, 0 for none
+    uint32_t _uBelowTransparent;  // the same among the transparent ones
 };
+
+using namespace KxwiHtmlTags;
 
 namespace {
 
@@ -28,197 +33,8 @@ constexpr size_t kDepthReserve = 8;
 // refuse the elements that would change the situation.
 constexpr int kMaxRounds = 16;
 
-// clang-format off
-enum Tag : uint8_t {
-    kTagOther = 0,
-    kTagA, kTagAddress, kTagApplet, kTagArea, kTagArticle, kTagAside, kTagB, kTagBase, kTagBasefont, kTagBgsound,
-    kTagBig, kTagBlockquote, kTagBody, kTagBr, kTagButton, kTagCaption, kTagCenter, kTagCode, kTagCol, kTagColgroup,
-    kTagDd, kTagDetails, kTagDir, kTagDiv, kTagDl, kTagDt, kTagEm, kTagEmbed, kTagFieldset, kTagFigcaption,
-    kTagFigure, kTagFont, kTagFooter, kTagForm, kTagFrame, kTagFrameset, kTagH1, kTagH2, kTagH3, kTagH4, kTagH5,
-    kTagH6, kTagHead, kTagHeader, kTagHgroup, kTagHr, kTagHtml, kTagI, kTagIframe, kTagImg, kTagInput, kTagIsindex,
-    kTagKeygen, kTagLi, kTagLink, kTagListing, kTagMain, kTagMarquee, kTagMenu, kTagMeta, kTagNav, kTagNobr,
-    kTagNoembed, kTagNoframes, kTagNoscript, kTagObject, kTagOl, kTagOptgroup, kTagOption, kTagP, kTagParam,
-    kTagPlaintext, kTagPre, kTagS, kTagScript, kTagSection, kTagSelect, kTagSmall, kTagSource, kTagStrike,
-    kTagStrong, kTagStyle, kTagSummary, kTagTable, kTagTbody, kTagTd, kTagTextarea, kTagTfoot, kTagTh, kTagThead,
-    kTagTitle, kTagTr, kTagTrack, kTagTt, kTagU, kTagUl, kTagWbr, kTagXmp,
-    kTagCount
-};
-// clang-format on
-
-enum TagFlag : uint16_t {
-    kVoid = 1 << 0,         // never has children
-    kClosesP = 1 << 1,      // its start tag closes an open P
-    kBlockEnd = 1 << 2,     // its end tag closes it when it is in scope, whatever is open above it
-    kSpecial = 1 << 3,      // a stray end tag of another name does not close anything past it
-    kScope = 1 << 4,        // an end tag does not look for its element past it
-    kHeadContent = 1 << 5,  // belongs in HEAD when it comes before the body
-    kImpliedEnd = 1 << 6,   // closed by the start of a sibling
-    kTableStruct = 1 << 7,  // table structure (handled by the table rules)
-    kHeading = 1 << 8,
-    kTableSection = 1 << 9,  // TBODY, THEAD, TFOOT
-};
-
-struct TagInfo {
-    const char* _pszName;
-    uint16_t _usFlags;
-    uint8_t _ucTextMode;  // KXWI_HTML_TEXT_MODE_ENUM after its start tag
-};
-
-constexpr uint8_t kData = KXWI_HTML_TEXT_MODE_DATA;
-constexpr uint8_t kRcdata = KXWI_HTML_TEXT_MODE_RCDATA;
-constexpr uint8_t kRawText = KXWI_HTML_TEXT_MODE_RAWTEXT;
-constexpr uint8_t kPlainText = KXWI_HTML_TEXT_MODE_PLAINTEXT;
-
-constexpr uint16_t kBlock = kClosesP | kBlockEnd | kSpecial;
-
-// In the order of the enumeration. IFRAME, NOEMBED and NOFRAMES are raw text: their content is what a browser
-// without frames or plug-ins shows, and a browser that has them keeps it as text.
-const TagInfo katTags[kTagCount] = {
-    {"", 0, kData},
-    {"A", 0, kData},
-    {"ADDRESS", kBlock, kData},
-    {"APPLET", kBlockEnd | kSpecial | kScope, kData},
-    {"AREA", kVoid | kSpecial, kData},
-    {"ARTICLE", kBlock, kData},
-    {"ASIDE", kBlock, kData},
-    {"B", 0, kData},
-    {"BASE", kVoid | kSpecial | kHeadContent, kData},
-    {"BASEFONT", kVoid | kSpecial | kHeadContent, kData},
-    {"BGSOUND", kVoid | kSpecial | kHeadContent, kData},
-    {"BIG", 0, kData},
-    {"BLOCKQUOTE", kBlock, kData},
-    {"BODY", kSpecial, kData},
-    {"BR", kVoid | kSpecial, kData},
-    {"BUTTON", kBlockEnd | kSpecial, kData},
-    {"CAPTION", kSpecial | kScope | kTableStruct, kData},
-    {"CENTER", kBlock, kData},
-    {"CODE", 0, kData},
-    {"COL", kVoid | kSpecial | kTableStruct, kData},
-    {"COLGROUP", kSpecial | kTableStruct, kData},
-    {"DD", kClosesP | kSpecial | kImpliedEnd, kData},
-    {"DETAILS", kBlock, kData},
-    {"DIR", kBlock, kData},
-    {"DIV", kBlock, kData},
-    {"DL", kBlock, kData},
-    {"DT", kClosesP | kSpecial | kImpliedEnd, kData},
-    {"EM", 0, kData},
-    {"EMBED", kVoid | kSpecial, kData},
-    {"FIELDSET", kBlock, kData},
-    {"FIGCAPTION", kBlock, kData},
-    {"FIGURE", kBlock, kData},
-    {"FONT", 0, kData},
-    {"FOOTER", kBlock, kData},
-    {"FORM", kClosesP | kSpecial, kData},
-    {"FRAME", kVoid | kSpecial, kData},
-    {"FRAMESET", kSpecial, kData},
-    {"H1", kClosesP | kSpecial | kHeading, kData},
-    {"H2", kClosesP | kSpecial | kHeading, kData},
-    {"H3", kClosesP | kSpecial | kHeading, kData},
-    {"H4", kClosesP | kSpecial | kHeading, kData},
-    {"H5", kClosesP | kSpecial | kHeading, kData},
-    {"H6", kClosesP | kSpecial | kHeading, kData},
-    {"HEAD", kSpecial, kData},
-    {"HEADER", kBlock, kData},
-    {"HGROUP", kBlock, kData},
-    {"HR", kVoid | kClosesP | kSpecial, kData},
-    {"HTML", kSpecial | kScope, kData},
-    {"I", 0, kData},
-    {"IFRAME", kSpecial, kRawText},
-    {"IMG", kVoid | kSpecial, kData},
-    {"INPUT", kVoid | kSpecial, kData},
-    {"ISINDEX", kVoid | kSpecial, kData},
-    {"KEYGEN", kVoid | kSpecial, kData},
-    {"LI", kClosesP | kSpecial | kImpliedEnd, kData},
-    {"LINK", kVoid | kSpecial | kHeadContent, kData},
-    {"LISTING", kBlock, kData},
-    {"MAIN", kBlock, kData},
-    {"MARQUEE", kBlockEnd | kSpecial | kScope, kData},
-    {"MENU", kBlock, kData},
-    {"META", kVoid | kSpecial | kHeadContent, kData},
-    {"NAV", kBlock, kData},
-    {"NOBR", 0, kData},
-    {"NOEMBED", kSpecial, kRawText},
-    {"NOFRAMES", kSpecial | kHeadContent, kRawText},
-    {"NOSCRIPT", kSpecial | kHeadContent, kRawText},  // DATA while scripting is off
-    {"OBJECT", kBlockEnd | kSpecial | kScope, kData},
-    {"OL", kBlock, kData},
-    {"OPTGROUP", kImpliedEnd, kData},
-    {"OPTION", kImpliedEnd, kData},
-    {"P", kClosesP | kSpecial | kImpliedEnd, kData},
-    {"PARAM", kVoid | kSpecial, kData},
-    {"PLAINTEXT", kClosesP | kSpecial, kPlainText},
-    {"PRE", kBlock, kData},
-    {"S", 0, kData},
-    {"SCRIPT", kSpecial | kHeadContent, kRawText},
-    {"SECTION", kBlock, kData},
-    {"SELECT", kSpecial, kData},
-    {"SMALL", 0, kData},
-    {"SOURCE", kVoid | kSpecial, kData},
-    {"STRIKE", 0, kData},
-    {"STRONG", 0, kData},
-    {"STYLE", kSpecial | kHeadContent, kRawText},
-    {"SUMMARY", kBlock, kData},
-    {"TABLE", kSpecial | kScope, kData},
-    {"TBODY", kSpecial | kTableStruct | kTableSection, kData},
-    {"TD", kSpecial | kScope | kTableStruct, kData},
-    {"TEXTAREA", kSpecial, kRcdata},
-    {"TFOOT", kSpecial | kTableStruct | kTableSection, kData},
-    {"TH", kSpecial | kScope | kTableStruct, kData},
-    {"THEAD", kSpecial | kTableStruct | kTableSection, kData},
-    {"TITLE", kSpecial | kHeadContent, kRcdata},
-    {"TR", kSpecial | kTableStruct, kData},
-    {"TRACK", kVoid | kSpecial, kData},
-    {"TT", 0, kData},
-    {"U", 0, kData},
-    {"UL", kBlock, kData},
-    {"WBR", kVoid | kSpecial, kData},
-    {"XMP", kClosesP | kSpecial, kRawText},
-};
-
-constexpr size_t kMaxKnownNameLen = 10;
-
-inline uint16_t Flags(int miTag) {
-    return katTags[miTag]._usFlags;
-}
-
-unsigned HashName(const char* mpsfName, size_t mnLen) {
-    unsigned uHash = 2166136261u;
-    for (size_t i = 0; i < mnLen; ++i) uHash = (uHash ^ static_cast<unsigned char>(mpsfName[i])) * 16777619u;
-    return uHash;
-}
-
-// The tag codes by name: an open-addressed table built once, so that a name costs one hash and one compare.
-class TagIndex {
-public:
-    TagIndex() {
-        std::memset(_aucSlots, 0, sizeof(_aucSlots));
-        for (int iTag = 1; iTag < kTagCount; ++iTag) {
-            const char* pszName = katTags[iTag]._pszName;
-            _anLen[iTag] = std::strlen(pszName);
-            unsigned uSlot = HashName(pszName, _anLen[iTag]) & kMask;
-            while (_aucSlots[uSlot]) uSlot = (uSlot + 1) & kMask;
-            _aucSlots[uSlot] = static_cast<uint8_t>(iTag);
-        }
-    }
-    int Find(const char* mpsfUpperName, size_t mnLen) const {
-        if (mnLen == 0 || mnLen > kMaxKnownNameLen) return kTagOther;
-        for (unsigned uSlot = HashName(mpsfUpperName, mnLen) & kMask; _aucSlots[uSlot]; uSlot = (uSlot + 1) & kMask) {
-            int iTag = _aucSlots[uSlot];
-            if (_anLen[iTag] == mnLen && std::memcmp(katTags[iTag]._pszName, mpsfUpperName, mnLen) == 0) return iTag;
-        }
-        return kTagOther;
-    }
-
-private:
-    static constexpr unsigned kMask = 511;
-    uint8_t _aucSlots[kMask + 1];
-    size_t _anLen[kTagCount] = {};
-};
-
-int LookupTag(const char* mpsfUpperName, size_t mnLen) {
-    static const TagIndex ktIndex;
-    return ktIndex.Find(mpsfUpperName, mnLen);
-}
+static_assert(kTagCount < KxwiHtmlTreeBuilder::kTransparentSlot,
+              "the tag codes and the transparent slot share a table");
 
 inline bool IsBlank(char mcChar) {
     return mcChar == ' ' || mcChar == '\t' || mcChar == '\n' || mcChar == '\r' || mcChar == '\f';
@@ -246,23 +62,6 @@ const KxwiHtmlAttr* FindAttr(const KxwiHtmlToken& mrtToken, const char* mpszLowe
         if (IsEqualNoCase(mrtToken._ptAttrs[i]._psfName, mrtToken._ptAttrs[i]._nNameLen, mpszLowerName))
             return &mrtToken._ptAttrs[i];
     return nullptr;
-}
-
-enum Scope { kScopeDefault, kScopeListItem, kScopeButton, kScopeTable, kScopeSelect };
-
-bool IsScopeBoundary(int miTag, int miScope) {
-    switch (miScope) {
-        case kScopeListItem:
-            return (Flags(miTag) & kScope) || miTag == kTagOl || miTag == kTagUl;
-        case kScopeButton:
-            return (Flags(miTag) & kScope) || miTag == kTagButton;
-        case kScopeTable:
-            return miTag == kTagTable || miTag == kTagHtml;
-        case kScopeSelect:
-            return miTag != kTagOptgroup && miTag != kTagOption;
-        default:
-            return (Flags(miTag) & kScope) != 0;
-    }
 }
 
 inline bool IsTableContext(int miTag) {
@@ -356,6 +155,7 @@ bool KxwiHtmlTreeBuilder::SetExistingDocumentElements(void* mpvHtml, void* mpvHe
 }
 
 void KxwiHtmlTreeBuilder::Feed(const char* mpsfBytes, size_t mnLen) {
+    if (_iStoppedAtScriptDepth == 0) return;
     BusyScope tBusy(&_iBusy);
     _bStarted = true;
     _tTokenizer.Feed(mpsfBytes, mnLen);
@@ -365,6 +165,10 @@ void KxwiHtmlTreeBuilder::Feed(const char* mpsfBytes, size_t mnLen) {
 void KxwiHtmlTreeBuilder::EndOfInput() {
     BusyScope tBusy(&_iBusy);
     _bStarted = true;
+    if (_iStoppedAtScriptDepth == 0) {
+        if (!_bEnded && _iNoPump == 0) HandleEndOfInput();
+        return;
+    }
     _tTokenizer.EndOfInput();
     if (_iScriptDepth == 0) Pump();
 }
@@ -411,8 +215,16 @@ void KxwiHtmlTreeBuilder::LeaveScript() {
         return;
     }
     --_iScriptDepth;
+    if (_iStoppedAtScriptDepth > _iScriptDepth) _iStoppedAtScriptDepth = -1;
     _tTokenizer.EndScriptWrites();
     Pump();
+}
+
+void KxwiHtmlTreeBuilder::Stop() {
+    if (IsStopped()) return;
+    _iStoppedAtScriptDepth = _iScriptDepth;
+    // Outside a script nothing more of the input is even read: the end comes with EndOfInput.
+    if (_iScriptDepth == 0) _tTokenizer.Pause();
 }
 
 void KxwiHtmlTreeBuilder::Pause() {
@@ -440,6 +252,7 @@ void KxwiHtmlTreeBuilder::Reset() {
     _ePhase = kPhaseInitial;
     _nFloor = 0;
     _tOpen.Clear();
+    std::memset(_auTopOfTag, 0, sizeof _auTopOfTag);
     _tOpenNames.Clear();
     _bFosterParenting = _bSkipNewline = _bDepthReported = _bNestingReported = false;
     _tText.Release();  // a long text run of the last page need not stay
@@ -447,6 +260,7 @@ void KxwiHtmlTreeBuilder::Reset() {
     _bPaused = _bEnded = _bEndToken = _bReopened = false;
     _pvScriptToRun = nullptr;
     _iScriptDepth = 0;  // a script entered and never left (its window went away)
+    _iStoppedAtScriptDepth = -1;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -501,13 +315,14 @@ void KxwiHtmlTreeBuilder::RunScript(void* mpvScript, bool mbEndTagSeen) {
     ++_iScriptDepth;
     _ptSink->OnScriptEnd(mpvScript, mbEndTagSeen);
     --_iScriptDepth;
+    if (_iStoppedAtScriptDepth > _iScriptDepth) _iStoppedAtScriptDepth = -1;
     _tTokenizer.EndScriptWrites();
 }
 
 void KxwiHtmlTreeBuilder::HandleEndOfInput() {
     _bEndToken = false;
     FlushText();
-    if (Depth() > _nFloor && TopTag() == kTagScript && IsTopRawText()) {
+    if (!IsStopped() && Depth() > _nFloor && TopTag() == kTagScript && IsTopRawText()) {
         // A SCRIPT cut off by the end of the input: the sink decides whether it runs. What it writes comes
         // first; the input then ends again. Otherwise the end is handled on the next round.
         void* pvScript = TopNode();
@@ -536,6 +351,7 @@ void KxwiHtmlTreeBuilder::HandleEndOfInput() {
 void KxwiHtmlTreeBuilder::OnToken(KxwiHtmlTokenizer& mrtTokenizer, const KxwiHtmlToken& mrtToken) {
     (void)mrtTokenizer;
     if (!_ptSink) return;
+    if (IsStopped() && mrtToken._eType != KXWI_HTML_TOKEN_TYPE_END_OF_INPUT) return;
     ++_iNoPump;
     bool bSkipNewline = _bSkipNewline;
     _bSkipNewline = false;
@@ -900,19 +716,21 @@ bool KxwiHtmlTreeBuilder::BodyStartTag(const KxwiHtmlToken& mrtToken, int miTag)
     if (usFlags & kTableStruct) {
         // Inside a cell or caption these close it; inside something placed before a table they close that; with
         // no table around they are stray and dropped.
-        for (size_t i = Depth(); i-- > 0;) {
-            int iTag = _tOpen[i]._ucTag;
-            if (iTag == kTagTd || iTag == kTagTh || iTag == kTagCaption) {
-                if (i < _nFloor) return true;
-                PopTo(i);
-                return false;
-            }
-            if (IsTableContext(iTag) || iTag == kTagColgroup || _tOpen[i]._bTransparent) {
-                if (i + 1 >= Depth()) return true;
-                PopTo(i + 1);
-                return false;
-            }
-            if (iTag == kTagHtml) break;
+        // Whichever of them stands highest decides.
+        const TagSets& rtSets = Sets();
+        size_t nCell = TopOfAny(rtSets._tCells._aucTags, rtSets._tCells._nCount);
+        size_t nContext = std::max(TopOfAny(rtSets._tTableContexts._aucTags, rtSets._tTableContexts._nCount),
+                                   TopOf(kTransparentSlot));
+        size_t nHtml = TopOf(kTagHtml);
+        if (nCell > nContext && nCell > nHtml) {
+            if (nCell - 1 < _nFloor) return true;
+            PopTo(nCell - 1);
+            return false;
+        }
+        if (nContext > nHtml) {
+            if (nContext >= Depth()) return true;
+            PopTo(nContext);
+            return false;
         }
         return true;
     }
@@ -931,14 +749,9 @@ bool KxwiHtmlTreeBuilder::BodyStartTag(const KxwiHtmlToken& mrtToken, int miTag)
         case kTagA: {
             // An A inside an A closes the first one. (The browsers differ in what they reopen after it; the
             // builder reopens nothing.)
-            for (size_t i = Depth(); i-- > _nFloor;) {
-                int iTag = _tOpen[i]._ucTag;
-                if (iTag == kTagA) {
-                    PopTo(i);
-                    break;
-                }
-                if (Flags(iTag) & kScope) break;
-            }
+            const TagSet& rtScope = Sets()._tScope;
+            if (TopOf(kTagA) > _nFloor && TopOf(kTagA) > TopOfAny(rtScope._aucTags, rtScope._nCount))
+                PopTo(TopOf(kTagA) - 1);
             InsertElement(mrtToken, miTag, true);
             return true;
         }
@@ -954,15 +767,10 @@ bool KxwiHtmlTreeBuilder::BodyStartTag(const KxwiHtmlToken& mrtToken, int miTag)
         case kTagDt: {
             // A list item closes the open item of its kind, unless a block other than ADDRESS, DIV or P is
             // between them (a nested list).
-            for (size_t i = Depth(); i-- > _nFloor;) {
-                int iTag = _tOpen[i]._ucTag;
-                bool bSameKind = miTag == kTagLi ? iTag == kTagLi : (iTag == kTagDd || iTag == kTagDt);
-                if (bSameKind) {
-                    PopTo(i);
-                    break;
-                }
-                if ((Flags(iTag) & kSpecial) && iTag != kTagAddress && iTag != kTagDiv && iTag != kTagP) break;
-            }
+            // The items are blocks themselves: the nearest item is found when no other block stands above it.
+            size_t nItem = miTag == kTagLi ? TopOf(kTagLi) : std::max(TopOf(kTagDd), TopOf(kTagDt));
+            const TagSet& rtBoundaries = Sets()._tListItemBoundary;
+            if (nItem > _nFloor && nItem >= TopOfAny(rtBoundaries._aucTags, rtBoundaries._nCount)) PopTo(nItem - 1);
             ClosePInButtonScope();
             InsertElement(mrtToken, miTag, true);
             return true;
@@ -1148,14 +956,10 @@ bool KxwiHtmlTreeBuilder::EndTagInBody(const KxwiHtmlToken& mrtToken, int miTag)
         case kTagH5:
         case kTagH6: {
             // Any heading closes the open one: <h1>...</h2> ends the H1.
-            for (size_t i = Depth(); i-- > _nFloor;) {
-                int iTag = _tOpen[i]._ucTag;
-                if (Flags(iTag) & kHeading) {
-                    PopTo(i);
-                    break;
-                }
-                if (Flags(iTag) & kScope) break;
-            }
+            const TagSets& rtSets = Sets();
+            size_t nHeading = TopOfAny(rtSets._tHeadings._aucTags, rtSets._tHeadings._nCount);
+            if (nHeading > _nFloor && nHeading > TopOfAny(rtSets._tScope._aucTags, rtSets._tScope._nCount))
+                PopTo(nHeading - 1);
             return true;
         }
         case kTagTable:
@@ -1198,16 +1002,18 @@ bool KxwiHtmlTreeBuilder::EndTagInBody(const KxwiHtmlToken& mrtToken, int miTag)
 // inside the B is open closes both), unless an element that structures the page stands between them: then the
 // end tag is stray and ignored.
 void KxwiHtmlTreeBuilder::OtherEndTag(const KxwiHtmlToken& mrtToken, int miTag) {
-    for (size_t i = Depth(); i-- > _nFloor;) {
-        const OpenElement& rtOpen = _tOpen[i];
-        if (rtOpen._ucTag == miTag &&
-            (miTag != kTagOther ||
-             (rtOpen._nNameLen == mrtToken._nNameLen &&
-              std::memcmp(_tOpenNames.Data() + rtOpen._nNameBegin, mrtToken._psfUpperName, mrtToken._nNameLen) == 0))) {
-            PopTo(i);
+    const TagSet& rtSpecial = Sets()._tSpecial;
+    size_t nSpecial = TopOfAny(rtSpecial._aucTags, rtSpecial._nCount);
+    // The open elements of the tag from the top down, as far as the topmost special one (a special tag is found at
+    // its own place); elements of tags the builder does not know are told apart by their names.
+    for (size_t nTop = TopOf(miTag); nTop > _nFloor && nTop >= nSpecial; nTop = _tOpen[nTop - 1]._uBelowSameTag) {
+        const OpenElement& rtOpen = _tOpen[nTop - 1];
+        if (miTag != kTagOther ||
+            (rtOpen._nNameLen == mrtToken._nNameLen &&
+             std::memcmp(_tOpenNames.Data() + rtOpen._nNameBegin, mrtToken._psfUpperName, mrtToken._nNameLen) == 0)) {
+            PopTo(nTop - 1);
             return;
         }
-        if (Flags(rtOpen._ucTag) & kSpecial) return;
     }
 }
 
@@ -1271,18 +1077,24 @@ bool KxwiHtmlTreeBuilder::Push(void* mpvNode, void* mpvParent, int miTag, const 
         ReportDepthOnce();
         return false;
     }
+    bool bTransparent = (muFlags & kPushTransparent) != 0;
     OpenElement tOpen{mpvNode,
                       mpvParent,
                       _tOpenNames.Size(),
                       0,
                       static_cast<uint8_t>(miTag),
                       (muFlags & kPushRawText) != 0,
-                      (muFlags & kPushTransparent) != 0};
+                      bTransparent,
+                      _auTopOfTag[miTag],
+                      _auTopOfTag[kTransparentSlot]};
     if (miTag == kTagOther) {
         _tOpenNames.Append(mpsfName, mnLen);
         tOpen._nNameLen = mnLen;
     }
     _tOpen.Push(tOpen);
+    auto uTop = static_cast<uint32_t>(Depth());
+    _auTopOfTag[miTag] = uTop;
+    if (bTransparent) _auTopOfTag[kTransparentSlot] = uTop;
     return true;
 }
 
@@ -1300,13 +1112,12 @@ void KxwiHtmlTreeBuilder::FindPlace(void** mppvParent, void** mppvBefore) const 
     const OpenElement& rtTop = _tOpen[Depth() - 1];
     *mppvParent = rtTop._pvNode;
     if (!_bFosterParenting || rtTop._bTransparent || !IsTableContext(rtTop._ucTag)) return;
-    for (size_t i = Depth(); i-- > 0;) {
-        if (_tOpen[i]._ucTag != kTagTable) continue;
+    if (size_t nTable = TopOf(kTagTable)) {
         // A fragment's table context has no known parent: content stays in it.
+        size_t i = nTable - 1;
         if (i < _nFloor) return;
         *mppvParent = _tOpen[i]._pvParent;
         *mppvBefore = _tOpen[i]._pvNode;
-        return;
     }
 }
 
@@ -1362,23 +1173,42 @@ bool KxwiHtmlTreeBuilder::IsTopRawText() const {
 void KxwiHtmlTreeBuilder::PopTo(size_t mnSize) {
     if (mnSize < _nFloor) mnSize = _nFloor;
     if (mnSize >= Depth()) return;
+    for (size_t i = Depth(); i-- > mnSize;) {
+        const OpenElement& rtOpen = _tOpen[i];
+        _auTopOfTag[rtOpen._ucTag] = rtOpen._uBelowSameTag;
+        if (rtOpen._bTransparent) _auTopOfTag[kTransparentSlot] = rtOpen._uBelowTransparent;
+    }
     _tOpenNames.Shrink(_tOpen[mnSize]._nNameBegin);
     _tOpen.Shrink(mnSize);
 }
 
+size_t KxwiHtmlTreeBuilder::TopOfAny(const uint8_t* mpucTags, size_t mnCount) const {
+    size_t nTop = 0;
+    for (size_t n = 0; n < mnCount; ++n)
+        if (_auTopOfTag[mpucTags[n]] > nTop) nTop = _auTopOfTag[mpucTags[n]];
+    return nTop;
+}
+
 size_t KxwiHtmlTreeBuilder::FindInScope(int miTag, int miScope) const {
-    for (size_t i = Depth(); i-- > _nFloor;) {
-        int iTag = _tOpen[i]._ucTag;
-        if (iTag == miTag) return i;
-        if (IsScopeBoundary(iTag, miScope)) return kNotFound;
+    if (miScope == kScopeSelect) {
+        // Everything but OPTION and OPTGROUP bounds it: the walk stops at once, past the options open above.
+        for (size_t i = Depth(); i-- > _nFloor;) {
+            int iTag = _tOpen[i]._ucTag;
+            if (iTag == miTag) return i;
+            if (IsScopeBoundary(iTag, miScope)) return kNotFound;
+        }
+        return kNotFound;
     }
-    return kNotFound;
+    // The topmost element of the tag is in scope when no boundary stands above it (a tag that is a boundary
+    // itself is found at its own place, as the walk down the stack would find it).
+    size_t nTarget = TopOf(miTag);
+    if (nTarget <= _nFloor) return kNotFound;
+    const TagSet& rtBoundaries = ScopeBoundaries(miScope);
+    return nTarget >= TopOfAny(rtBoundaries._aucTags, rtBoundaries._nCount) ? nTarget - 1 : kNotFound;
 }
 
 bool KxwiHtmlTreeBuilder::IsOnStack(int miTag) const {
-    for (size_t i = Depth(); i-- > _nFloor;)
-        if (_tOpen[i]._ucTag == miTag) return true;
-    return false;
+    return TopOf(miTag) > _nFloor;
 }
 
 // The open element that the table rules look at: the top one, or what a FORM inside the table stands on.
@@ -1438,11 +1268,6 @@ void KxwiHtmlTreeBuilder::ImplyBody(int miLine) {
 }
 
 void KxwiHtmlTreeBuilder::CloseHead() {
-    for (size_t i = Depth(); i-- > _nFloor;) {
-        if (_tOpen[i]._ucTag == kTagHead) {
-            PopTo(i);
-            break;
-        }
-    }
+    if (TopOf(kTagHead) > _nFloor) PopTo(TopOf(kTagHead) - 1);
     _ePhase = kPhaseAfterHead;
 }

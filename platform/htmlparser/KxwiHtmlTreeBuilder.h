@@ -22,7 +22,9 @@
 // Costs: every algorithm is iterative, the stack of open elements is bounded (elements nested deeper than
 // kMaxDepth are placed beside each other in the deepest element, with one report per parse), and once its buffers
 // have grown the builder allocates nothing per token: the stack holds handles and small tag codes found by
-// hashing the name once.
+// hashing the name once. Each open element links to the one below it with the same tag, and the builder keeps the
+// topmost of each tag, so that "is a P in button scope", "the nearest open A", "the table to place content before"
+// cost a few reads instead of a walk down the stack, however deep the page nests.
 #pragma once
 
 #include <cstddef>
@@ -41,6 +43,9 @@ public:
     static constexpr size_t kMaxDepth = 512;
     // The deepest nesting of scripts run from what scripts wrote; deeper scripts are built but not handed over.
     static constexpr int kMaxScriptNesting = 64;
+    // The table of the topmost open element of each tag code, and its entry for the transparent FORMs.
+    static constexpr size_t kTagSlots = 128;
+    static constexpr size_t kTransparentSlot = kTagSlots - 1;
 
     explicit KxwiHtmlTreeBuilder(KxwiHtmlTreeSink* mptSink, KxwU16nHandler* mptU16nHandler = nullptr);
     ~KxwiHtmlTreeBuilder() override;
@@ -73,6 +78,13 @@ public:
     void EnterScript();
     // The script has run; the builder goes on unless it is paused.
     void LeaveScript();
+
+    // Builds nothing more: the tokens still to come are read and dropped, up to the end of the input (which is
+    // handled as usual: the missing document elements are implied, OnEndOfInput follows) or, when called while
+    // the writes of a script are built, up to the end of that script (the page goes on after it). What was built
+    // stays. The sink calls it when the script whose markup it builds is out of time.
+    void Stop();
+    bool IsStopped() const { return _iStoppedAtScriptDepth >= 0 && _iScriptDepth >= _iStoppedAtScriptDepth; }
 
     // Stops before the next token until Resume (the sink waits for a script's source).
     void Pause();
@@ -141,6 +153,11 @@ private:
     void ReportDepthOnce();
 
     size_t Depth() const { return _tOpen.Size(); }
+    // 1 + the position of the topmost open element of the tag (0 for none); kTransparentSlot for the FORMs the table
+    // rules look through.
+    size_t TopOf(int miTag) const { return _auTopOfTag[miTag]; }
+    // The highest of TopOf over a set of tags (0 when none is open).
+    size_t TopOfAny(const uint8_t* mpucTags, size_t mnCount) const;
     int TopTag() const;
     void* TopNode() const;
     bool IsTopRawText() const;
@@ -169,6 +186,7 @@ private:
     Phase _ePhase = kPhaseInitial;
     size_t _nFloor = 0;  // entries below this (a fragment's context) are never closed by the page
     KxwiHtmlBuf<OpenElement> _tOpen;
+    uint32_t _auTopOfTag[kTagSlots] = {};
     KxwiHtmlBuf<char> _tOpenNames;   // the names of the open elements whose tags the builder does not know
     bool _bFosterParenting = false;  // content for a table element goes before the table
     bool _bSkipNewline = false;      // the next text drops a leading line break (after PRE, LISTING, TEXTAREA)
@@ -181,12 +199,13 @@ private:
     void* _pvTextBefore = nullptr;
 
     // Running
-    int _iBusy = 0;           // inside one of the public operations
-    int _iNoPump = 0;         // inside OnToken or a sink call with the text buffer: no tokens now
-    int _iScriptDepth = 0;    // scripts running (OnScriptEnd, EnterScript)
-    bool _bPaused = false;    // by the sink or the caller
-    bool _bEnded = false;     // OnEndOfInput was called
-    bool _bEndToken = false;  // END_OF_INPUT was read and is not handled yet
-    bool _bReopened = false;  // text was written after the end: the input must end again
+    int _iBusy = 0;                   // inside one of the public operations
+    int _iNoPump = 0;                 // inside OnToken or a sink call with the text buffer: no tokens now
+    int _iScriptDepth = 0;            // scripts running (OnScriptEnd, EnterScript)
+    int _iStoppedAtScriptDepth = -1;  // Stop was called at this script depth (-1: building)
+    bool _bPaused = false;            // by the sink or the caller
+    bool _bEnded = false;             // OnEndOfInput was called
+    bool _bEndToken = false;          // END_OF_INPUT was read and is not handled yet
+    bool _bReopened = false;          // text was written after the end: the input must end again
     void* _pvScriptToRun = nullptr;
 };

@@ -11,7 +11,7 @@
 KXW_API bool xfbKxwUtilIsEqualIgnoreCase(const char* mpsfStr1, size_t mnLen1, const char* mpsfStr2, size_t mnLen2);
 
 // Exact byte equality, or ASCII case-insensitive equality when mbIgnoreCase is set.
-bool xfbKxwUtilIsEqualIgnoreCaseEx(const char* mpsfStr1, size_t mnLen1, const char* mpsfStr2, size_t mnLen2,
+KXW_API bool xfbKxwUtilIsEqualIgnoreCaseEx(const char* mpsfStr1, size_t mnLen1, const char* mpsfStr2, size_t mnLen2,
                                    bool mbIgnoreCase);
 
 // A UTF-16 text equal to an ASCII keyword, ignoring ASCII case ("about:blank", "text/javascript").
@@ -19,7 +19,7 @@ bool xfbKxwUtilU16nIsEqualToAscIgnoreCase(const char16_t* mpwU16nStr, size_t mnU
                                           size_t mnAscLen);
 
 // Two UTF-16 texts equal when only ASCII letters are folded (names known to be ASCII: tags, attributes, events).
-bool xfbKxwUtilU16nIsEqualIgnoreCaseAssumeAscii(const char16_t* mpwStr1, size_t mnLen1, const char16_t* mpwStr2,
+KXW_API bool xfbKxwUtilU16nIsEqualIgnoreCaseAssumeAscii(const char16_t* mpwStr1, size_t mnLen1, const char16_t* mpwStr2,
                                                 size_t mnLen2);
 
 // Two UTF-16 texts of mnLenInChars units each, equal with simple case folding (ASCII, Latin, Greek, Cyrillic,

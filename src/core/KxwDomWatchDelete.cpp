@@ -33,30 +33,33 @@ void KxwDomWatchDelete::ActivateWatch(KxwDomBase* mptWatchedPtr) {
     _bHasBeenDeleted = false;
     _ptWatchedPtrOrNULL = mptWatchedPtr;
     _ptPrevWatchDelete = mptWatchedPtr->_ptLastWatchDelete;
+    _ptNextWatchDelete = nullptr;
+    if (_ptPrevWatchDelete) _ptPrevWatchDelete->_ptNextWatchDelete = this;
     mptWatchedPtr->_ptLastWatchDelete = this;
 }
 
 void KxwDomWatchDelete::Reset() {
     if (KxwDomBase* ptWatched = _ptWatchedPtrOrNULL) {
-        if (ptWatched->_ptLastWatchDelete == this) {
-            ptWatched->_ptLastWatchDelete = _ptPrevWatchDelete;
+        bool bLinked =
+            _ptNextWatchDelete ? _ptNextWatchDelete->_ptPrevWatchDelete == this : ptWatched->_ptLastWatchDelete == this;
+        if (bLinked) {
+            if (_ptNextWatchDelete)
+                _ptNextWatchDelete->_ptPrevWatchDelete = _ptPrevWatchDelete;
+            else
+                ptWatched->_ptLastWatchDelete = _ptPrevWatchDelete;
+            if (_ptPrevWatchDelete) _ptPrevWatchDelete->_ptNextWatchDelete = _ptNextWatchDelete;
         } else {
-            KxwDomWatchDelete* ptNewer = ptWatched->_ptLastWatchDelete;
-            while (ptNewer && ptNewer->_ptPrevWatchDelete != this) ptNewer = ptNewer->_ptPrevWatchDelete;
-            if (ptNewer) {
-                ptNewer->_ptPrevWatchDelete = _ptPrevWatchDelete;
-            } else {
-                xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                                      "Watcher not found in the chain of _ptWatchedPtrOrNULL=%p "
-                                                      "(_ptLastWatchDelete=%p) in KxwDomWatchDelete::Reset. this=%p",
-                                                      static_cast<void*>(ptWatched),
-                                                      static_cast<void*>(ptWatched->_ptLastWatchDelete),
-                                                      static_cast<void*>(this));
-            }
+            xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                                  "Watcher not found in the chain of _ptWatchedPtrOrNULL=%p "
+                                                  "(_ptLastWatchDelete=%p) in KxwDomWatchDelete::Reset. this=%p",
+                                                  static_cast<void*>(ptWatched),
+                                                  static_cast<void*>(ptWatched->_ptLastWatchDelete),
+                                                  static_cast<void*>(this));
         }
     }
     _ptWatchedPtrOrNULL = nullptr;
     _ptPrevWatchDelete = nullptr;
+    _ptNextWatchDelete = nullptr;
     _bHasBeenDeleted = false;
 }
 
@@ -81,6 +84,7 @@ void KxwDomWatchDelete::NotifyDeleted(KxwDomBase* mptWatchedPtr) {
             ptCrntWatchDelete->_bHasBeenDeleted = true;
             ptCrntWatchDelete->_ptWatchedPtrOrNULL = nullptr;
             ptCrntWatchDelete->_ptPrevWatchDelete = nullptr;
+            ptCrntWatchDelete->_ptNextWatchDelete = nullptr;
         } else {
             xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                                   "mptWatchedPtr != ptCrntWatchDelete->_ptWatchedPtrOrNULL (%p/%p) "

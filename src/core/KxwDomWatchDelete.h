@@ -1,6 +1,8 @@
 // A record by which code that calls out of the library (a script, an event handler, a javascript: URL) while it
 // holds a pointer to a DOM object learns afterwards whether the object was deleted meanwhile. Watchers live on the
-// caller's stack; the watchers of one object form a chain headed by the object, most recent first.
+// caller's stack; the watchers of one object form a chain headed by the object, most recent first. The chain is
+// linked both ways so that a watcher leaves it at once, wherever it stands: objects that live as long as a page
+// (attribute nodes watching their document and element) may hold thousands of watchers on one object.
 #pragma once
 
 class KxwDomBase;
@@ -30,6 +32,7 @@ public:
 private:
     KxwDomBase* _ptWatchedPtrOrNULL = nullptr;
     const char* _pszCallingFuncName;
-    KxwDomWatchDelete* _ptPrevWatchDelete = nullptr;
+    KxwDomWatchDelete* _ptPrevWatchDelete = nullptr;  // older
+    KxwDomWatchDelete* _ptNextWatchDelete = nullptr;  // newer; null for the head
     bool _bHasBeenDeleted = false;
 };

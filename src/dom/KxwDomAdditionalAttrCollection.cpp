@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "KxwDomHtmlTextsStr.h"
@@ -94,6 +95,53 @@ KxwDomAdditionalAttrCollection::KxwDomAdditionalAttrCollection(KxwDomStrEnvApi& 
 
 KxwDomAdditionalAttrCollection::~KxwDomAdditionalAttrCollection() {
     while (_ptFirstAttr) RemoveFirstAttr();
+    if (_ptIndexes) {
+        KxwMemMgr* ptMemMgr = _rtStrEnv.GetMemMgr();
+        _ptIndexes->~Indexes();
+        if (ptMemMgr)
+            ptMemMgr->Free(_ptIndexes);
+        else
+            std::free(_ptIndexes);
+    }
+}
+
+KxwDomAdditionalAttrCollection::Indexes& KxwDomAdditionalAttrCollection::MakeIndexes() {
+    if (!_ptIndexes) {
+        KxwMemMgr* ptMemMgr = _rtStrEnv.GetMemMgr();
+        void* pvBlock = ptMemMgr ? ptMemMgr->Alloc(sizeof(Indexes), 8) : std::malloc(sizeof(Indexes));
+        if (!pvBlock)
+            KxwUtilOutOfMemoryAbort(static_cast<long>(sizeof(Indexes)), "KxwDomAdditionalAttrCollection index");
+        _ptIndexes = new (pvBlock) Indexes(ptMemMgr);
+    }
+    return *_ptIndexes;
+}
+
+KxwDomNameIndex<char16_t>* KxwDomAdditionalAttrCollection::GetDumpedNames(bool mbCreate) {
+    if (!mbCreate) return _ptIndexes && _ptIndexes->_bDumpedIndexed ? &_ptIndexes->_tDumped : nullptr;
+    MakeIndexes()._bDumpedIndexed = true;
+    return &_ptIndexes->_tDumped;
+}
+
+void KxwDomAdditionalAttrCollection::IndexRecords() {
+    Indexes& rtIndexes = MakeIndexes();
+    // Oldest first, as if each had been inserted in turn: the newest record of a name ends its group.
+    std::vector<Attr*> tRecords;
+    for (Attr* ptAttr = _ptFirstAttr; ptAttr; ptAttr = ptAttr->GetNext()) tRecords.push_back(ptAttr);
+    for (size_t n = tRecords.size(); n-- > 0;) {
+        KxwDomNameIndex<char>::Entry* ptEntry =
+            rtIndexes._tRecords.Add(tRecords[n]->GetNameDcsStr(), tRecords[n]->GetNameDcsLenInBytes(), tRecords[n]);
+        ptEntry->_pvAux = n > 0 ? tRecords[n - 1] : nullptr;
+    }
+    rtIndexes._bRecordsIndexed = true;
+}
+
+KxwDomNameIndex<char>::Entry* KxwDomAdditionalAttrCollection::EntryOf(const Attr* mptAttr) const {
+    return _ptIndexes->_tRecords.FindExact(mptAttr->GetNameDcsStr(), mptAttr->GetNameDcsLenInBytes(), mptAttr);
+}
+
+void KxwDomAdditionalAttrCollection::SetPredecessorOf(const Attr* mptAttr, Attr* mptPredecessor) {
+    if (!mptAttr || !IsIndexed()) return;
+    if (KxwDomNameIndex<char>::Entry* ptEntry = EntryOf(mptAttr)) ptEntry->_pvAux = mptPredecessor;
 }
 
 KxwDomAdditionalAttrCollection::Attr* KxwDomAdditionalAttrCollection::CreateAttr(
@@ -190,6 +238,17 @@ KxwDomAdditionalAttrCollection::Attr* KxwDomAdditionalAttrCollection::LocateAttr
                                                                                  size_t mnNameDcsLenInBytes,
                                                                                  bool mbIgnoreCase,
                                                                                  Attr** mpptPrevAttr) const {
+    if (mpptPrevAttr) *mpptPrevAttr = nullptr;
+    if (IsIndexed()) {
+        // The first record of the list among those equal but for case is the newest of them.
+        KxwDomNameIndex<char>& rtRecords = _ptIndexes->_tRecords;
+        KxwDomNameIndex<char>::Entry* ptEntry =
+            mbIgnoreCase ? rtRecords.FindLastIgnoringCase(mpsfzNameDcsStr, mnNameDcsLenInBytes)
+                         : rtRecords.FindExact(mpsfzNameDcsStr, mnNameDcsLenInBytes);
+        if (!ptEntry) return nullptr;
+        if (mpptPrevAttr) *mpptPrevAttr = static_cast<Attr*>(ptEntry->_pvAux);
+        return static_cast<Attr*>(ptEntry->_pvValue);
+    }
     Attr* ptPrev = nullptr;
     for (Attr* ptAttr = _ptFirstAttr; ptAttr; ptPrev = ptAttr, ptAttr = ptAttr->GetNext()) {
         if (IsNameEqual(ptAttr->GetNameDcsStr(), ptAttr->GetNameDcsLenInBytes(), mpsfzNameDcsStr, mnNameDcsLenInBytes,
@@ -198,21 +257,38 @@ KxwDomAdditionalAttrCollection::Attr* KxwDomAdditionalAttrCollection::LocateAttr
             return ptAttr;
         }
     }
-    if (mpptPrevAttr) *mpptPrevAttr = nullptr;
     return nullptr;
 }
 
 void KxwDomAdditionalAttrCollection::InsertAttrAsFirst(Attr* mptAttr) {
+    SetPredecessorOf(_ptFirstAttr, mptAttr);
     mptAttr->SetNext(_ptFirstAttr);
     _ptFirstAttr = mptAttr;
+    if (IsIndexed()) {
+        _ptIndexes->_tRecords.Add(mptAttr->GetNameDcsStr(), mptAttr->GetNameDcsLenInBytes(), mptAttr);
+        return;
+    }
+    // Counting stops past the threshold: a store without index never holds more than it.
+    size_t nCount = 0;
+    for (const Attr* ptAttr = _ptFirstAttr; ptAttr && nCount <= kIndexFrom; ptAttr = ptAttr->GetNext()) ++nCount;
+    if (nCount > kIndexFrom) IndexRecords();
 }
 
 void KxwDomAdditionalAttrCollection::RemoveAndDestroyAttr(Attr* mptAttr, Attr* mptPrevAttr) {
+    if (IsIndexed()) {
+        _ptIndexes->_tRecords.Remove(EntryOf(mptAttr));
+        SetPredecessorOf(mptAttr->GetNext(), mptPrevAttr);
+    }
     if (mptPrevAttr)
         mptPrevAttr->SetNext(mptAttr->GetNext());
     else
         _ptFirstAttr = mptAttr->GetNext();
     DestroyAttr(mptAttr);
+    // An emptied store (the element's dump) gives its index back.
+    if (!_ptFirstAttr && IsIndexed()) {
+        _ptIndexes->_tRecords.Clear();
+        _ptIndexes->_bRecordsIndexed = false;
+    }
 }
 
 void KxwDomAdditionalAttrCollection::RemoveFirstAttr() {
@@ -220,6 +296,7 @@ void KxwDomAdditionalAttrCollection::RemoveFirstAttr() {
 }
 
 size_t KxwDomAdditionalAttrCollection::GetCount() const {
+    if (IsIndexed()) return _ptIndexes->_tRecords.Size();
     size_t nCount = 0;
     for (const Attr* ptAttr = _ptFirstAttr; ptAttr; ptAttr = ptAttr->GetNext()) ++nCount;
     return nCount;

@@ -11,13 +11,22 @@
 //   next         when 0x20: the DCS value and a zero byte
 //   next         when 0x40: zero bytes of padding up to a multiple of 4, the value's length in UTF-16 characters
 //                (32 bits, so that no value is ever cut), the characters and a zero character
+//
+// The usual few records are searched in order. Beyond kIndexFrom of them the store keeps an index of its records by
+// name (exact and ignoring ASCII case, each record's predecessor in the list beside it), so that a page's element
+// with 10^6 attributes costs O(1) per attribute to fill, search and empty. The same block holds the index of the
+// names of the attributes the element already moved into its engine object (its element keeps that one, see
+// KxwDomCoreElement): one pointer per element pays for both.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "KxwDomNameIndex.h"
+
 class KxwDomStrEnvApi;
 class KxwDomHtmlTextsStr;
+class KxwMemMgr;
 
 class KxwDomAdditionalAttrCollection {
 public:
@@ -96,6 +105,12 @@ public:
     void RemoveFirstAttr();
     size_t GetCount() const;
 
+    static constexpr size_t kIndexFrom = 8;
+    bool IsIndexed() const { return _ptIndexes && _ptIndexes->_bRecordsIndexed; }
+    // The index of the names of the attributes the element moved into its engine object, null until one is asked
+    // to be made.
+    KxwDomNameIndex<char16_t>* GetDumpedNames(bool mbCreate);
+
 private:
     // Reports bad arguments and answers null; an empty name is reported at level 2 and creates nothing.
     Attr* CreateAttr(const char* mpsfzNameDcsStr, size_t mnNameDcsLenInBytes, const char* mpsfzValueDcsStrOrNULL,
@@ -115,6 +130,20 @@ private:
     // Rebuilds mptAttr with both encodings at the head; answers the new record.
     Attr* ConvertAttr(Attr* mptAttr, Attr* mptPrevAttr);
 
+    struct Indexes {
+        explicit Indexes(KxwMemMgr* mptMemMgr) : _tRecords(mptMemMgr), _tDumped(mptMemMgr) {}
+        KxwDomNameIndex<char> _tRecords;  // the entry of a record keeps its predecessor as its spare word
+        KxwDomNameIndex<char16_t> _tDumped;
+        bool _bRecordsIndexed = false;
+        bool _bDumpedIndexed = false;
+    };
+    Indexes& MakeIndexes();
+    void IndexRecords();
+    KxwDomNameIndex<char>::Entry* EntryOf(const Attr* mptAttr) const;
+    // The record after mptAttr in the list learns its new predecessor.
+    void SetPredecessorOf(const Attr* mptAttr, Attr* mptPredecessor);
+
     KxwDomStrEnvApi& _rtStrEnv;
     Attr* _ptFirstAttr = nullptr;
+    Indexes* _ptIndexes = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "KxwDomCoreAttribute.h"
 #include "KxwDomCoreDocument.h"
 #include "KxwDomCoreElement.h"
+#include "KxwDomHtmlCollectionMap.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
 #include "KxwMemMgr.h"
@@ -44,11 +45,23 @@ KxwDomAttributeCollection::~KxwDomAttributeCollection() {
     std::vector<KxwDomCoreAttribute*> tNodes;
     for (KxwDomNodeBase* ptNode : *this) tNodes.push_back(static_cast<KxwDomCoreAttribute*>(ptNode));
     Reset();
+    if (_ptNameIndex) {
+        _ptNameIndex->~KxwDomNameIndex();
+        xfvKxwDomHtmlCollectionMapFree(GetMemMgr(), _ptNameIndex);
+        _ptNameIndex = nullptr;
+    }
     for (KxwDomCoreAttribute* ptAttr : tNodes) {
-        ptAttr->UpdateNodeValueFromElement();
+        // A node no script holds is deleted at once: nobody is left to read its value.
+        if (ptAttr->HasJsiObj()) ptAttr->UpdateNodeValueFromElement();
         ptAttr->SetOwnerElement(nullptr);
         ReleaseFreeAttribute(ptAttr);
     }
+}
+
+void KxwDomAttributeCollection::IndexName(KxwDomCoreAttribute* mptAttrNode) {
+    unsigned uLen = 0;
+    const char16_t* pwsfName = mptAttrNode->GetNodeNameU16n(&uLen);
+    _ptNameIndex->Add(pwsfName, uLen, mptAttrNode);
 }
 
 void KxwDomAttributeCollection::ReleaseFreeAttribute(KxwDomCoreAttribute* mptAttrNode) {
@@ -57,6 +70,22 @@ void KxwDomAttributeCollection::ReleaseFreeAttribute(KxwDomCoreAttribute* mptAtt
 
 KxwDomCoreAttribute* KxwDomAttributeCollection::FindByName(const char16_t* mpwsfName, unsigned muNameLen) const {
     if (!mpwsfName) return nullptr;
+    if (!_ptNameIndex && GetLength() > kNameIndexFrom) {
+        auto* ptThis = const_cast<KxwDomAttributeCollection*>(this);
+        void* pvBlock = xfpvKxwDomHtmlCollectionMapAlloc(ptThis->GetMemMgr(), sizeof(KxwDomNameIndex<char16_t>), 8);
+        ptThis->_ptNameIndex = new (pvBlock) KxwDomNameIndex<char16_t>(ptThis->GetMemMgr());
+        for (KxwDomNodeBase* ptNode : *this) ptThis->IndexName(static_cast<KxwDomCoreAttribute*>(ptNode));
+    }
+    if (_ptNameIndex) {
+        for (auto* ptEntry = _ptNameIndex->FindFirstIgnoringCase(mpwsfName, muNameLen); ptEntry;) {
+            auto* ptNext = KxwDomNameIndex<char16_t>::NextInGroup(ptEntry);
+            auto* ptAttr = static_cast<KxwDomCoreAttribute*>(ptEntry->_pvValue);
+            if (IsItemFound(ptAttr)) return ptAttr;
+            _ptNameIndex->Remove(ptEntry);
+            ptEntry = ptNext;
+        }
+        return nullptr;
+    }
     for (KxwDomNodeBase* ptNode : *this) {
         unsigned uLen = 0;
         const char16_t* pwsfNodeName = ptNode->GetNodeNameU16n(&uLen);
@@ -96,6 +125,7 @@ bool KxwDomAttributeCollection::AddAttributeNode(KxwDomCoreAttribute* mptAttrNod
         return false;
     }
     mptAttrNode->SetOwnerElement(mptOwner);
+    if (_ptNameIndex) IndexName(mptAttrNode);
     return true;
 }
 
@@ -117,6 +147,11 @@ bool KxwDomAttributeCollection::AddAttributeNode(KxwDomCoreDocument* mptDocument
 KxwDomCoreAttribute* KxwDomAttributeCollection::RemoveItemByName(const char16_t* mpwsfName, unsigned muNameLen) {
     KxwDomCoreAttribute* ptAttr = FindByName(mpwsfName, muNameLen);
     if (!ptAttr) return nullptr;
+    if (_ptNameIndex) {
+        unsigned uLen = 0;
+        const char16_t* pwsfName = ptAttr->GetNodeNameU16n(&uLen);
+        _ptNameIndex->Remove(_ptNameIndex->FindExact(pwsfName, uLen, ptAttr));
+    }
     RemoveItem(ptAttr, true);
     ptAttr->UpdateNodeValueFromElement();
     ptAttr->SetOwnerElement(nullptr);

@@ -1,13 +1,15 @@
 // An element's "attributes" collection (script class "attributecollection"): one attribute node per attribute the
 // element has, in the order they became known, named without regard to case. The element owns the collection; the
 // collection owns its attribute nodes while they belong to the element. An attribute node that leaves (removed,
-// replaced, or its element deleted) is free: its engine object owns it from then on.
+// replaced, or its element deleted) is free: its engine object owns it from then on. Names are found through an index
+// once the element has many attributes, so that filling the collection and every named lookup cost O(1).
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "KxwDomHtmlCollection.h"
+#include "KxwDomNameIndex.h"
 
 class KxwDomCoreAttribute;
 class KxwDomCoreDocument;
@@ -42,4 +44,12 @@ public:
     void GetEnumerableItems(unsigned long& mruliIndexCount, std::vector<std::string>& mrtNames) override;
 
     const KxwJswClassInformation* GetClassInformation() const override;
+
+private:
+    // Beyond this many attributes, names are looked up in an index (made on the first lookup, kept by the additions
+    // and removals here; an entry whose node left by another way is dropped when it is met).
+    static constexpr unsigned long kNameIndexFrom = 16;
+    void IndexName(KxwDomCoreAttribute* mptAttrNode);
+
+    KxwDomNameIndex<char16_t>* _ptNameIndex = nullptr;
 };

@@ -74,6 +74,36 @@ void KxwDomCoreDocument::NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificat
 }
 
 // ---------------------------------------------------------------------------------------------------------------
+// Quiet paths
+
+KxwDomNodeBase* KxwDomCoreDocument::FindQuietPath(KxwDomCoreNode* mptContainer) {
+    if (!mptContainer || _ullQuietGeneration != KxwDomCoreNode::GetTreeShapeGeneration()) return nullptr;
+    for (const QuietPath& rtPath : _atQuietPaths)
+        if (rtPath._ptContainer == mptContainer) return rtPath._ptTop;
+    // One level below a remembered container (no place holder: their moves are not announced).
+    KxwDomCoreNode* ptAbove = mptContainer->GetContainerNode();
+    if (!ptAbove || mptContainer->IsPlaceHolder() || mptContainer->WantsNotifications()) return nullptr;
+    for (const QuietPath& rtPath : _atQuietPaths) {
+        if (rtPath._ptContainer != ptAbove) continue;
+        KxwDomNodeBase* ptTop = rtPath._ptTop;
+        RememberQuietPath(mptContainer, ptTop, _ullQuietGeneration);
+        return ptTop;
+    }
+    return nullptr;
+}
+
+void KxwDomCoreDocument::RememberQuietPath(KxwDomCoreNode* mptContainer, KxwDomNodeBase* mptTop,
+                                           uint64_t mullGeneration) {
+    if (mullGeneration != KxwDomCoreNode::GetTreeShapeGeneration()) return;
+    if (_ullQuietGeneration != mullGeneration) {
+        for (QuietPath& rtPath : _atQuietPaths) rtPath = QuietPath{};
+        _ullQuietGeneration = mullGeneration;
+    }
+    _atQuietPaths[_uNextQuietPath] = QuietPath{mptContainer, mptTop};
+    _uNextQuietPath = (_uNextQuietPath + 1) % kQuietPaths;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
 // Disconnected nodes
 
 void KxwDomCoreDocument::AddToDisconnectedNodesList(KxwDomNodeBase* mptDisconnectedNodeBase) {

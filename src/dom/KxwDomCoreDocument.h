@@ -60,6 +60,16 @@ public:
     void NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
                     void* mpvNotificationObject) override;
 
+    // ---- Quiet paths ----
+    // Containers in this document's tree from which a notification reaches nobody but the document: no node on
+    // the way up keeps collections or handles notifications. While a page is built that is nearly every container,
+    // and remembering them spares each new node a walk over all its ancestors (hundreds of them in deep pages). A
+    // path found by a walk is remembered with the node just below the document on it, and holds until the tree's
+    // shape changes (KxwDomCoreNode::NoteTreeShapeChange); a child of a remembered container joins them.
+    // The node below the document on the quiet path from mptContainer, or null when none is known.
+    KxwDomNodeBase* FindQuietPath(KxwDomCoreNode* mptContainer);
+    void RememberQuietPath(KxwDomCoreNode* mptContainer, KxwDomNodeBase* mptTop, uint64_t mullGeneration);
+
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
@@ -73,4 +83,13 @@ private:
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM _eSubtype;
     KxwDomDisconnectedNodesList _tDisconnectedNodesList;
     std::vector<KxwDomNodeBase*> _tRetiredNodes;
+    struct QuietPath {
+        KxwDomCoreNode* _ptContainer;
+        KxwDomNodeBase* _ptTop;
+    };
+    // A few: building goes down into a child, and back up to a container used before (siblings, table rows).
+    static constexpr unsigned kQuietPaths = 4;
+    QuietPath _atQuietPaths[kQuietPaths] = {};
+    unsigned _uNextQuietPath = 0;
+    uint64_t _ullQuietGeneration = ~static_cast<uint64_t>(0);
 };

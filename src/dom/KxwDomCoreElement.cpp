@@ -235,17 +235,45 @@ const KxwJswPropertySpec* KxwDomCoreElement::FindDeclaredProperty(const std::str
 bool KxwDomCoreElement::FindOwnProperty(const char16_t* mpwsfName, unsigned muNameLen, bool mbIgnoreCase,
                                         std::u16string& mrdsFound) {
     KxwJsval tObj;
-    std::vector<std::u16string> tNames;
-    if (!GetJsiObj() || !tObj.SetDomObject(this) || !tObj.GetOwnPropertyNames(tNames)) return false;
-    for (const std::u16string& dsName : tNames) {
-        bool bMatch = mbIgnoreCase ? xfbKxwDomUtilU16EqualIgnoringAsciiCase(dsName.data(), dsName.size(), mpwsfName, muNameLen)
-                                   : dsName.compare(0, dsName.size(), mpwsfName, muNameLen) == 0;
-        if (bMatch) {
-            mrdsFound = dsName;
+    if (!GetJsiObj() || !tObj.SetDomObject(this)) return false;
+    if (!mbIgnoreCase) {
+        if (!tObj.ItsOwnProperty(mpwsfName, muNameLen)) return false;
+        mrdsFound.assign(mpwsfName, muNameLen);
+        return true;
+    }
+    KxwDomNameIndex<char16_t>* ptIndex = _tAdditionalAttrs.GetDumpedNames(false);
+    if (!ptIndex) {
+        std::vector<std::u16string> tNames;
+        if (!tObj.GetOwnPropertyNames(tNames)) return false;
+        if (tNames.size() <= kOwnPropertyIndexFrom) {
+            for (const std::u16string& dsName : tNames) {
+                if (!xfbKxwDomUtilU16EqualIgnoringAsciiCase(dsName.data(), dsName.size(), mpwsfName, muNameLen))
+                    continue;
+                mrdsFound = dsName;
+                return true;
+            }
+            return false;
+        }
+        // Many attributes: their names are indexed once, in the engine's order, and AddProperty keeps the index.
+        ptIndex = _tAdditionalAttrs.GetDumpedNames(true);
+        for (const std::u16string& dsName : tNames) ptIndex->Add(dsName.data(), dsName.size(), nullptr);
+    }
+    // The first name of the group that the object still has: a script may have deleted some meanwhile.
+    for (auto* ptEntry = ptIndex->FindFirstIgnoringCase(mpwsfName, muNameLen); ptEntry;) {
+        auto* ptNext = KxwDomNameIndex<char16_t>::NextInGroup(ptEntry);
+        if (tObj.ItsOwnProperty(ptEntry->Name(), ptEntry->_uLen)) {
+            mrdsFound.assign(ptEntry->Name(), ptEntry->_uLen);
             return true;
         }
+        ptIndex->Remove(ptEntry);
+        ptEntry = ptNext;
     }
     return false;
+}
+
+void KxwDomCoreElement::ForgetOwnPropertyName(const std::u16string& mrdsName) {
+    if (KxwDomNameIndex<char16_t>* ptIndex = _tAdditionalAttrs.GetDumpedNames(false))
+        ptIndex->Remove(ptIndex->FindExact(mrdsName.data(), mrdsName.size()));
 }
 
 bool KxwDomCoreElement::SetDeclaredProperty(const KxwJswPropertySpec& mrtSpec, const KxwJsval& mrtValue) {
@@ -392,6 +420,7 @@ bool KxwDomCoreElement::RemoveAttribute(const char16_t* mpwsfName, unsigned muNa
     KxwJsval tObj;
     if (!tObj.SetDomObject(this) || !tObj.DeleteOwnProperty(dsFound.data(), dsFound.size())) return false;
     if (tObj.ItsOwnProperty(dsFound.data(), static_cast<unsigned>(dsFound.size()))) return false;
+    ForgetOwnPropertyName(dsFound);
     if (_ptAttributeCollection)
         KxwDomAttributeCollection::ReleaseFreeAttribute(
             _ptAttributeCollection->RemoveItemByName(dsFound.data(), static_cast<unsigned>(dsFound.size())));
@@ -464,13 +493,21 @@ bool KxwDomCoreElement::SetAttributeNode(KxwDomCoreAttribute* mptAttrNode, KxwDo
 }
 
 void KxwDomCoreElement::AddProperty(const KxwJsval& mrtName, KxwJsval&, unsigned char) {
-    if (!_ptAttributeCollection || !mrtName.IsString()) return;
+    if (!mrtName.IsString()) return;
+    KxwDomNameIndex<char16_t>* ptIndex = _tAdditionalAttrs.GetDumpedNames(false);
+    if (!_ptAttributeCollection && !ptIndex) return;
     KxwJsval tName = mrtName;
     unsigned uLen = 0;
     const char16_t* pwsfName = tName.GetStringU16n(&uLen);
     if (!pwsfName || uLen == 0) return;
-    _ptAttributeCollection->AddAttributeNode(GetOwnerDocument(false), pwsfName, uLen,
-                                             KxwDomCoreAttribute::kCustomAttribute, this);
+    if (ptIndex) {
+        // A name added again was deleted meanwhile: the engine lists it last now, and so does the index.
+        ptIndex->Remove(ptIndex->FindExact(pwsfName, uLen));
+        ptIndex->Add(pwsfName, uLen, nullptr);
+    }
+    if (_ptAttributeCollection)
+        _ptAttributeCollection->AddAttributeNode(GetOwnerDocument(false), pwsfName, uLen,
+                                                 KxwDomCoreAttribute::kCustomAttribute, this);
 }
 
 KxwDomHtmlPropertyStr* KxwDomCoreElement::GetUniqueID() {

@@ -76,8 +76,13 @@ public:
 private:
     // The declared property of that name in the class chain (exactly or ignoring ASCII case), or null.
     const KxwJswPropertySpec* FindDeclaredProperty(const std::string& mdsName, bool mbIgnoreCase) const;
-    // The first own property of the engine object whose name matches; false when none does.
+    // The first own property of the engine object whose name matches (ignoring case: the first in the engine's
+    // order); false when none does. Beyond kOwnPropertyIndexFrom own properties the names are looked up in an
+    // index instead of being listed.
     bool FindOwnProperty(const char16_t* mpwsfName, unsigned muNameLen, bool mbIgnoreCase, std::u16string& mrdsFound);
+    // An own property was deleted: the index of the names (when there is one) lets it go.
+    void ForgetOwnPropertyName(const std::u16string& mrdsName);
+    static constexpr size_t kOwnPropertyIndexFrom = 16;
     // Writes a declared property from a script value, converted by the property's type letter.
     bool SetDeclaredProperty(const KxwJswPropertySpec& mrtSpec, const KxwJsval& mrtValue);
 

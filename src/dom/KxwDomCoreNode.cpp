@@ -4,6 +4,7 @@
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomNodeCollections.h"
 #include "KxwDomPlaceHolderNode.h"
+#include "KxwDomScriptDeadline.h"
 #include "KxwDomTraverseHierarchy.h"
 #include "KxwDomWatchDelete.h"
 #include "kxw/KxwDomUtil.h"
@@ -23,6 +24,8 @@ void TraceConstruction(const void* mpvThis, const void* mpvOwnerDocument, const 
         mpvOwnerDocument, mpvMemMgr, static_cast<int>(meNodeType), static_cast<int>(meNodeSubtype),
         xfpszKxwDomGetNodeSubtypeText(meNodeSubtype));
 }
+
+thread_local uint64_t gullTreeShapeGeneration = 0;
 
 bool IsDocumentFragment(const KxwDomNodeBase* mptNode) {
     return mptNode && mptNode->GetNodeType() == KXW_DOM_COMMON_NODE_TYPE_DOCUMENT_FRAGMENT;
@@ -86,7 +89,16 @@ KxwDomCoreNode::~KxwDomCoreNode() {
 // ---------------------------------------------------------------------------------------------------------------
 // Primitive link operations
 
+uint64_t KxwDomCoreNode::GetTreeShapeGeneration() {
+    return gullTreeShapeGeneration;
+}
+
+void KxwDomCoreNode::NoteTreeShapeChange() {
+    ++gullTreeShapeGeneration;
+}
+
 void KxwDomCoreNode::UnlinkChild(KxwDomNodeBase* mptChild) {
+    NoteTreeShapeChange();
     KxwDomNodeBase* ptPrevious = mptChild->_ptPreviousSibling;
     KxwDomNodeBase* ptNext = mptChild->_ptNextSibling;
     if (ptPrevious)
@@ -129,6 +141,7 @@ void KxwDomCoreNode::BasicInsertBefore(KxwDomNodeBase* mptChild, KxwDomNodeBase*
 }
 
 void KxwDomCoreNode::BasicReplaceChild(KxwDomNodeBase* mptNewChild, KxwDomNodeBase* mptOldChild) {
+    NoteTreeShapeChange();
     mptNewChild->_ptParentNode = this;
     mptNewChild->_ptPreviousSibling = mptOldChild->_ptPreviousSibling;
     mptNewChild->_ptNextSibling = mptOldChild->_ptNextSibling;
@@ -188,7 +201,11 @@ void KxwDomCoreNode::RemovePlaceHolders() {
     _ptParentNode = nullptr;
     while (ptPlaceHolder) {
         KxwDomPlaceHolderNode* ptNext = ptPlaceHolder->_ptNextPlaceHolder;
-        if (KxwDomCoreNode* ptContainer = ptPlaceHolder->_ptParentNode) ptContainer->BasicRemoveChild(ptPlaceHolder);
+        if (KxwDomCoreNode* ptContainer = ptPlaceHolder->_ptParentNode) {
+            ptContainer->BasicRemoveChild(ptPlaceHolder);
+            // What the container's list showed of the place holder goes without an announcement.
+            ptContainer->MarkChildNodesForRebuild();
+        }
         while (KxwDomNodeBase* ptChild = ptPlaceHolder->_ptFirstChild) {
             ptPlaceHolder->UnlinkChild(ptChild);
             BasicAppendChild(ptChild);
@@ -202,6 +219,13 @@ void KxwDomCoreNode::RemovePlaceHolders() {
     }
 }
 
+void KxwDomCoreNode::MarkChildNodesForRebuild() {
+    if (_ptChildNodes) _ptChildNodes->SetIsMarkedForRebuild(true);
+    KxwDomNodeBase* ptReal = IsPlaceHolder() ? GetRealNode() : nullptr;
+    if (KxwDomCoreNode* ptRealCore = ptReal ? ptReal->AsCoreNode() : nullptr)
+        if (ptRealCore->_ptChildNodes) ptRealCore->_ptChildNodes->SetIsMarkedForRebuild(true);
+}
+
 bool KxwDomCoreNode::IsDirectChild(const KxwDomNodeBase* mptNode) {
     return mptNode && mptNode->GetDomParentNode() == this;
 }
@@ -210,8 +234,13 @@ bool KxwDomCoreNode::IsDirectChild(const KxwDomNodeBase* mptNode) {
 // Checked mutations
 
 bool KxwDomCoreNode::ChildCandidateOK(KxwDomNodeBase* mptNewChild) {
-    // An ancestor would make a cycle and a document belongs to its maker, never to a parent.
-    if (mptNewChild && mptNewChild != this && !IsDescendantOf(mptNewChild) && !mptNewChild->IsDocument()) return true;
+    // An ancestor would make a cycle and a document belongs to its maker, never to a parent. A node without
+    // children (what the parser appends) is nobody's ancestor: the walk up the tree is spared.
+    const KxwDomCoreNode* ptNewCore = mptNewChild ? mptNewChild->AsCoreNode() : nullptr;
+    bool bMayBeAncestor = ptNewCore && (ptNewCore->_ptFirstChild || ptNewCore->IsPlaceHolder() || ptNewCore->IsSplit());
+    if (mptNewChild && mptNewChild != this && (!bMayBeAncestor || !IsDescendantOf(mptNewChild)) &&
+        !mptNewChild->IsDocument())
+        return true;
     xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                           "Invalid mptNewChild (%p) for this=%p in KxwDomCoreNode::ChildCandidateOK",
                                           static_cast<void*>(mptNewChild), static_cast<void*>(this));
@@ -230,7 +259,7 @@ KxwDomNodeBase* KxwDomCoreNode::AppendChild(KxwDomNodeBase* mptNewChild) {
     }
     KxwDomCoreNode* ptContainer = IsSplit() ? static_cast<KxwDomCoreNode*>(GetLastPlaceHolder()) : this;
     ptContainer->BasicAppendChild(mptNewChild);
-    HandleAddedChild(mptNewChild);
+    if (!HandleAddedChild(mptNewChild)) return nullptr;
     return tWatchNewChild.HasBeenDeleted() ? nullptr : mptNewChild;
 }
 
@@ -254,7 +283,7 @@ KxwDomNodeBase* KxwDomCoreNode::InsertBefore(KxwDomNodeBase* mptNewChild, KxwDom
     KxwDomCoreNode* ptContainer = GetTreeParentNodeOfChild(ptRefTreeNode);
     if (!ptContainer || mptNewChild->_ptParentNode || !ChildCandidateOK(mptNewChild)) return nullptr;
     ptContainer->BasicInsertBefore(mptNewChild, ptRefTreeNode);
-    HandleAddedChild(mptNewChild);
+    if (!HandleAddedChild(mptNewChild)) return nullptr;
     return tWatchNewChild.HasBeenDeleted() ? nullptr : mptNewChild;
 }
 
@@ -274,8 +303,11 @@ KxwDomNodeBase* KxwDomCoreNode::InsertDocumentFragmentChildrenBefore(KxwDomNodeB
     KxwDomWatchDelete tWatchThis("KxwDomCoreNode::InsertDocumentFragmentChildrenBefore", this);
     KxwDomWatchDelete tWatchFragment("KxwDomCoreNode::InsertDocumentFragmentChildrenBefore", ptFragment);
     KxwDomWatchDelete tWatchRefChild("KxwDomCoreNode::InsertDocumentFragmentChildrenBefore", mptRefChild);
-    // First to last, each with its subtree; a move that fails ends the loop instead of repeating it.
+    // First to last, each with its subtree; a move that fails ends the loop instead of repeating it, and so does
+    // the running script's time limit: the children not moved yet stay in the fragment.
+    KxwDomScriptDeadline tDeadline;
     while (KxwDomNodeBase* ptChild = ptFragment->_ptFirstChild) {
+        if (tDeadline.IsPastNowAndThen()) break;
         KxwDomNodeBase* ptMoved = mptRefChild ? InsertBefore(ptChild, mptRefChild) : AppendChild(ptChild);
         if (!ptMoved || tWatchThis.HasBeenDeleted() || tWatchFragment.HasBeenDeleted() ||
             tWatchRefChild.HasBeenDeleted())
@@ -312,8 +344,7 @@ KxwDomNodeBase* KxwDomCoreNode::ReplaceChild(KxwDomNodeBase* mptNewChild, KxwDom
         if (!ptOldParent->RemoveChild(mptNewChild) || AnyDeleted()) return nullptr;
         if (mptNewChild->_ptParentNode || !FindContainer()) return nullptr;
     }
-    AnnounceRemoved(mptOldChild);
-    if (AnyDeleted() || !FindContainer()) return nullptr;
+    if (!AnnounceRemoved(mptOldChild) || AnyDeleted() || !FindContainer()) return nullptr;
     if (KxwDomPlaceHolderNode* ptFirstPlaceHolder = mptOldChild->GetFirstPlaceHolder()) {
         ptFirstPlaceHolder->_ptParentNode->BasicReplaceChild(mptNewChild, ptFirstPlaceHolder);
         mptOldChild->AsCoreNode()->RemovePlaceHolders();
@@ -321,7 +352,11 @@ KxwDomNodeBase* KxwDomCoreNode::ReplaceChild(KxwDomNodeBase* mptNewChild, KxwDom
         mptOldChild->_ptParentNode->BasicReplaceChild(mptNewChild, mptOldChild);
     }
     mptOldChild->UpdateScopeParent();
-    AnnounceAdded(mptNewChild, GetU16nHandler());
+    if (!AnnounceAdded(mptNewChild, GetU16nHandler())) {
+        // Out of time: the old child is gone already, the new one goes again.
+        if (KxwDomCoreNode* ptContainer = mptNewChild->GetContainerNode()) ptContainer->BasicRemoveChild(mptNewChild);
+        return nullptr;
+    }
     return tWatchNewChild.HasBeenDeleted() ? nullptr : mptNewChild;
 }
 
@@ -329,8 +364,7 @@ KxwDomNodeBase* KxwDomCoreNode::RemoveChild(KxwDomNodeBase* mptOldChild) {
     if (!mptOldChild || !GetTreeParentNodeOfChild(mptOldChild->GetTreeNode())) return nullptr;
     KxwDomWatchDelete tWatchThis("KxwDomCoreNode::RemoveChild", this);
     KxwDomWatchDelete tWatchOldChild("KxwDomCoreNode::RemoveChild", mptOldChild);
-    AnnounceRemoved(mptOldChild);
-    if (tWatchThis.HasBeenDeleted() || tWatchOldChild.HasBeenDeleted()) return nullptr;
+    if (!AnnounceRemoved(mptOldChild) || tWatchThis.HasBeenDeleted() || tWatchOldChild.HasBeenDeleted()) return nullptr;
     if (mptOldChild->IsSplit()) {
         mptOldChild->AsCoreNode()->RemovePlaceHolders();
     } else {
@@ -339,7 +373,6 @@ KxwDomNodeBase* KxwDomCoreNode::RemoveChild(KxwDomNodeBase* mptOldChild) {
         if (!ptContainer) return nullptr;
         ptContainer->BasicRemoveChild(mptOldChild);
     }
-    NotifyDirectChildAdded();
     mptOldChild->UpdateScopeParent();
     return tWatchOldChild.HasBeenDeleted() ? nullptr : mptOldChild;
 }
@@ -353,36 +386,38 @@ void KxwDomCoreNode::RemoveFromParent(bool mbDeleteChildren) {
 // ---------------------------------------------------------------------------------------------------------------
 // Announcing changes
 
-void KxwDomCoreNode::HandleAddedChild(KxwDomNodeBase* mptNewChild) {
+bool KxwDomCoreNode::HandleAddedChild(KxwDomNodeBase* mptNewChild) {
     if (!mptNewChild) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "mptNewChild is NULL in KxwDomCoreNode::HandleAddedChild");
-        return;
+        return false;
     }
     if (mptNewChild->IsPlaceHolder()) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "mptNewChild is a place-holder node in KxwDomCoreNode::HandleAddedChild");
-        return;
+        return true;
     }
-    AnnounceAdded(mptNewChild, GetU16nHandler());
+    if (AnnounceAdded(mptNewChild, GetU16nHandler())) return true;
+    if (KxwDomCoreNode* ptContainer = mptNewChild->GetContainerNode()) ptContainer->BasicRemoveChild(mptNewChild);
+    return false;
 }
 
-void KxwDomCoreNode::AnnounceAdded(KxwDomNodeBase* mptNewChild, KxwU16nHandler* mptU16nHandler) {
+bool KxwDomCoreNode::AnnounceAdded(KxwDomNodeBase* mptNewChild, KxwU16nHandler* mptU16nHandler) {
     if (!mptNewChild->HasChildNodes() && !mptNewChild->IsSplit()) {
         HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED, mptNewChild, mptNewChild, mptU16nHandler);
-        return;
+        return true;
     }
-    KxwDomCoreNodeNotifySubHierarchy tVisitor(KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED, mptNewChild, mptU16nHandler);
-    tVisitor.Traverse(mptNewChild, 0);
+    return KxwDomCoreNodeNotifySubHierarchy::AnnounceSubtree(KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED, mptNewChild,
+                                                             mptU16nHandler);
 }
 
-void KxwDomCoreNode::AnnounceRemoved(KxwDomNodeBase* mptOldChild) {
+bool KxwDomCoreNode::AnnounceRemoved(KxwDomNodeBase* mptOldChild) {
     if (!mptOldChild->HasChildNodes() && !mptOldChild->IsSplit()) {
         HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED, mptOldChild, mptOldChild, nullptr);
-        return;
+        return true;
     }
-    KxwDomCoreNodeNotifySubHierarchy tVisitor(KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED, mptOldChild, nullptr);
-    tVisitor.Traverse(mptOldChild, 0);
+    return KxwDomCoreNodeNotifySubHierarchy::AnnounceSubtree(KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED, mptOldChild,
+                                                             nullptr);
 }
 
 void KxwDomCoreNode::HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
@@ -494,18 +529,15 @@ void KxwDomCoreNode::NotifyThisAfterAncestors(KXW_DOM_COMMON_NOTIFICATION_ENUM m
                                               void* mpvNotificationSubject, void*) {
     auto* ptSubject = static_cast<KxwDomNodeBase*>(mpvNotificationSubject);
     if (meNotificationType != KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED || !ptSubject) return;
+    if (!_ptALL && !_ptChildren && !_ptChildNodes) return;
     bool bDirectChild = IsDirectChild(ptSubject);
+    KxwDomNodeCollections& rtCollections = KxwDomNodeCollections::Current();
     if (ptSubject->IsElementNode()) {
-        KxwDomNodeCollections& rtCollections = KxwDomNodeCollections::Current();
         if (_ptALL) rtCollections.AddItem(_ptALL, ptSubject);
         if (bDirectChild && _ptChildren) rtCollections.AddItem(_ptChildren, ptSubject);
     }
     // Additions further down leave the direct children as they are.
-    if (bDirectChild) NotifyDirectChildAdded();
-}
-
-void KxwDomCoreNode::NotifyDirectChildAdded() {
-    if (_ptChildNodes) KxwDomNodeCollections::Current().Rebuild(_ptChildNodes, *this);
+    if (bDirectChild && _ptChildNodes) rtCollections.AddItem(_ptChildNodes, ptSubject);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -579,20 +611,29 @@ void KxwDomCoreNode::ResetCollectionsAfterDeletingChildren() {
 
 KxwDomHtmlCollectionGeneral* KxwDomCoreNode::GetChildNodes() {
     KxwDomNodeCollections& rtCollections = KxwDomNodeCollections::Current();
-    if (!_ptChildNodes)
+    // The notifications keep the list current; it is refilled only when it could not follow a change, or when the
+    // node's children are spread over place holders (whose own moves are not announced).
+    if (!_ptChildNodes) {
+        NoteTreeShapeChange();
         _ptChildNodes = rtCollections.CreateChildNodes(*this);
-    else
+    } else if (_ptChildNodes->IsMarkedForRebuild() || IsSplit())
         rtCollections.Rebuild(_ptChildNodes, *this);
     return _ptChildNodes;
 }
 
 KxwDomHtmlCollectionGeneral* KxwDomCoreNode::GetChildren() {
-    if (!_ptChildren) _ptChildren = KxwDomNodeCollections::Current().CreateChildren(*this);
+    if (!_ptChildren) {
+        NoteTreeShapeChange();
+        _ptChildren = KxwDomNodeCollections::Current().CreateChildren(*this);
+    }
     return _ptChildren;
 }
 
 KxwDomHtmlCollectionOrdered* KxwDomCoreNode::GetAll() {
-    if (!_ptALL) _ptALL = KxwDomNodeCollections::Current().CreateAll(*this);
+    if (!_ptALL) {
+        NoteTreeShapeChange();
+        _ptALL = KxwDomNodeCollections::Current().CreateAll(*this);
+    }
     return _ptALL;
 }
 

@@ -6,6 +6,8 @@
 // (notifications, parking) watches what it holds and stops when it was deleted meanwhile.
 #pragma once
 
+#include <cstdint>
+
 #include "KxwDomNodeBase.h"
 
 class KxwDomHtmlCollectionGeneral;
@@ -23,6 +25,12 @@ public:
     ~KxwDomCoreNode() override;
 
     KxwDomCoreNode* AsCoreNode() override { return this; }
+
+    // Counts, per thread, the changes that may cut a path from a node up to its document or put a node that wants
+    // notifications on it (an unlink, a replacement, a collection made): the quiet paths a document remembers
+    // (KxwDomCoreDocument) hold while it stays.
+    static uint64_t GetTreeShapeGeneration();
+    static void NoteTreeShapeChange();
 
     // ---- Primitive link operations: no checks, no notifications; the caller guarantees the preconditions ----
     void BasicAppendChild(KxwDomNodeBase* mptChild);
@@ -57,7 +65,6 @@ public:
     void RemovePlaceHolders();
 
     // ---- Collections, made on first use (null while no collection can be made) ----
-    // Rebuilt from the children at each call.
     KxwDomHtmlCollectionGeneral* GetChildNodes();
     KxwDomHtmlCollectionGeneral* GetChildren();
     KxwDomHtmlCollectionOrdered* GetAll();
@@ -65,11 +72,9 @@ public:
 
     // ---- Notification handlers ----
     // Whether a tree notification can change anything here: a node keeps collections, or its class handles
-    // notifications itself. The walk up the tree passes the others by. A class that overrides NotifyThis,
-    // NotifyThisAfterAncestors or NotifyDirectChildAdded calls SetWantsEveryNotification in its constructor.
-    bool WantsNotifications() const {
-        return _bWantsEveryNotification || _ptALL || _ptChildren || _ptChildNodes;
-    }
+    // notifications itself. The walk up the tree passes the others by. A class that overrides NotifyThis or
+    // NotifyThisAfterAncestors calls SetWantsEveryNotification in its constructor.
+    bool WantsNotifications() const { return _bWantsEveryNotification || _ptALL || _ptChildren || _ptChildNodes; }
     // A change below this node: removals and id/name changes update the node's collections.
     virtual void NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
                             void* mpvNotificationObject);
@@ -79,14 +84,14 @@ public:
     // A node below this one is deleted while still linked (not the way the tree lets nodes go, but it must not
     // leave a dangling item): this node's collections forget it. Only the node's address may be used.
     virtual void ForgetDeletedNode(const KxwDomNodeBase* mptNode);
-    // The direct children changed: "childNodes" is rebuilt when it exists.
-    virtual void NotifyDirectChildAdded();
     // Announces one node of an added (1) or removed (2) subtree whose root is mptTopOfSubHierarchy; a non-null
     // handler becomes the node's U16n handler.
     static void HandleAddedRemovedChild(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, KxwDomNodeBase* mptNode,
                                         KxwDomNodeBase* mptTopOfSubHierarchy, KxwU16nHandler* mptU16nHandler);
-    // Announces a child just linked under this node, with its subtree.
-    void HandleAddedChild(KxwDomNodeBase* mptNewChild);
+    // Announces a child just linked under this node, with its subtree. False when it is not in the tree after all:
+    // the running script ran out of time while a large subtree was announced, and the child was unlinked again
+    // (detached, parked for its engine object).
+    bool HandleAddedChild(KxwDomNodeBase* mptNewChild);
 
     // ---- The wrapper's operations ----
     const KxwJswClassInformation* GetClassInformation() const override;
@@ -100,10 +105,12 @@ protected:
     void SetWantsEveryNotification() { _bWantsEveryNotification = true; }
     // Checks a node to be inserted under this one: not null, not this node, not an ancestor of it, not a document.
     bool ChildCandidateOK(KxwDomNodeBase* mptNewChild);
-    // Announces a removal of mptOldChild (with its subtree) while it is still in place.
-    static void AnnounceRemoved(KxwDomNodeBase* mptOldChild);
-    // Announces an addition of mptNewChild (with its subtree) under mptContainerOwner.
-    static void AnnounceAdded(KxwDomNodeBase* mptNewChild, KxwU16nHandler* mptU16nHandler);
+    // Announces a removal of mptOldChild (with its subtree) while it is still in place; false when the running
+    // script ran out of time midway and the announcement was taken back (the child stays where it is).
+    static bool AnnounceRemoved(KxwDomNodeBase* mptOldChild);
+    // Announces an addition of mptNewChild (with its subtree) under mptContainerOwner; false as above, the
+    // announcement taken back (the caller unlinks the child).
+    static bool AnnounceAdded(KxwDomNodeBase* mptNewChild, KxwU16nHandler* mptU16nHandler);
 
 private:
     friend class KxwDomNodeBase;
@@ -113,6 +120,9 @@ private:
     void UnlinkChild(KxwDomNodeBase* mptChild);
     void DeleteChildrenOfSplitNode(bool mbNotifyRemovingDescendants);
     void ResetCollectionsAfterDeletingChildren();
+    // The children changed without an announcement: "childNodes" (this node's, or its real node's for a place
+    // holder) is refilled at its next read.
+    void MarkChildNodesForRebuild();
     bool IsDirectChild(const KxwDomNodeBase* mptNode);
 
     KxwDomNodeBase* _ptFirstChild = nullptr;

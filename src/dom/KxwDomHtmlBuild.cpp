@@ -16,6 +16,7 @@
 #include "KxwDomHtmlElementMeta.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
+#include "KxwDomScriptDeadline.h"
 #include "KxwDomStr.h"
 #include "KxwMemMgr.h"
 #include "KxwUtilTagName.h"
@@ -315,6 +316,10 @@ bool xfbKxwDomHtmlBuildIsEndOfResponseEndOfParsing(KxwDomHtmlDocument* mptDocume
     bool bEnd = ptDocument ? ptDocument->IsEndOfResponseEndOfParsing(bRemoved) : true;
     if (mpbRemoved) *mpbRemoved = bRemoved;
     return bEnd;
+}
+
+bool xfbKxwDomHtmlBuildIsScriptPastDeadline() {
+    return KxwDomScriptDeadline::IsPast();
 }
 
 bool xfbKxwDomHtmlBuildAppendPendingScript(KxwDomHtmlDocument* mptDocument, KxwDomNodeBase* mptScriptElement) {

@@ -23,7 +23,6 @@ bool DetailedTrace() {
     return xfbKxwTraceEnabled() && xfbKxwDetailedTraceEnabled();
 }
 
-
 // A canonical non-negative decimal ("0", "17"; not "017", "-1", "1.5"), the form an index takes as a string.
 bool ParseIndex(const std::string& mdsText, unsigned long* mpuliIndex) {
     if (mdsText.empty() || mdsText.size() > 10 || (mdsText.size() > 1 && mdsText[0] == '0')) return false;
@@ -140,33 +139,18 @@ const KxwJswMethodSpec katHtmlCollectionMethods[] = {
 
 }  // namespace
 
-KxwDomNodeBase* xfptKxwDomGetPreviousElement(KxwDomNodeBase* mptNode, const KxwDomNodeBase* mptStopNode) {
-    KxwDomNodeBase* ptCrnt = mptNode;
-    while (ptCrnt) {
-        if (KxwDomNodeBase* ptPrevious = ptCrnt->GetDomPreviousSibling()) {
-            // The last node of the previous sibling's subtree comes right before in document order.
-            ptCrnt = ptPrevious;
-            while (KxwDomNodeBase* ptLast = ptCrnt->GetDomLastChild()) ptCrnt = ptLast;
-        } else {
-            ptCrnt = ptCrnt->GetDomParentNode();
-            if (!ptCrnt || ptCrnt == mptStopNode) return ptCrnt;
-        }
-        if (ptCrnt->IsElementNode()) return ptCrnt;
-    }
-    return nullptr;
-}
-
 // ---------------------------------------------------------------------------------------------------------------
 // Construction
 
-KxwDomHtmlCollectionGeneral::KxwDomHtmlCollectionGeneral(KxwDomEnv& mrtDomEnv) : KxwDomBase(mrtDomEnv) {
+KxwDomHtmlCollectionGeneral::KxwDomHtmlCollectionGeneral(KxwDomEnv& mrtDomEnv)
+    : KxwDomBase(mrtDomEnv), _tItems(GetMemMgr()) {
     if (DetailedTrace())
         xfvKxwUtilReportTraceToFile("<%p>: KxwDomHtmlCollectionGeneral(&mrtDomEnv=%p)", static_cast<void*>(this),
                                     static_cast<void*>(&mrtDomEnv));
 }
 
 KxwDomHtmlCollectionGeneral::KxwDomHtmlCollectionGeneral(KxwMemMgr* mptMemMgrOrNull)
-    : KxwDomBase(mptMemMgrOrNull, static_cast<KxwDomBase*>(nullptr)) {
+    : KxwDomBase(mptMemMgrOrNull, static_cast<KxwDomBase*>(nullptr)), _tItems(GetMemMgr()) {
     if (DetailedTrace())
         xfvKxwUtilReportTraceToFile("<%p>: KxwDomHtmlCollectionGeneral(&mptMemMgrOrNull=%p)", static_cast<void*>(this),
                                     static_cast<void*>(mptMemMgrOrNull));
@@ -174,13 +158,11 @@ KxwDomHtmlCollectionGeneral::KxwDomHtmlCollectionGeneral(KxwMemMgr* mptMemMgrOrN
 
 KxwDomHtmlCollectionGeneral::~KxwDomHtmlCollectionGeneral() {
     // The dynamic collections belong to this one: they go first, so none is told of the items leaving.
-    for (KxwDomHtmlDynamicCollection* ptList : {_ptFirstDynamicByIdentifier, _ptFirstDynamicByTag}) {
-        while (KxwDomHtmlDynamicCollection* ptDynamic = ptList) {
-            ptList = ptDynamic->_ptNextDynamic;
-            delete ptDynamic;
-        }
+    if (KxwDomHtmlDynamicCollections* ptDynamics = _ptDynamics) {
+        _ptDynamics = nullptr;
+        ptDynamics->~KxwDomHtmlDynamicCollections();
+        xfvKxwDomHtmlCollectionMapFree(GetMemMgr(), ptDynamics);
     }
-    _ptFirstDynamicByIdentifier = _ptFirstDynamicByTag = nullptr;
     Reset();
 }
 
@@ -220,59 +202,31 @@ bool KxwDomHtmlCollectionGeneral::GetShouldBeDeletedAtFinalize() {
 // ---------------------------------------------------------------------------------------------------------------
 // Items
 
-KxwDomHtmlCollectionItem* KxwDomHtmlCollectionGeneral::NewItem(KxwDomNodeBase* mptNode) {
-    KxwMemMgr* ptMemMgr = GetMemMgr();
-    void* pvBlock =
-        ptMemMgr ? ptMemMgr->Alloc(sizeof(KxwDomHtmlCollectionItem), 8) : maw_malloc(sizeof(KxwDomHtmlCollectionItem));
-    if (!pvBlock) KxwUtilOutOfMemoryAbort(sizeof(KxwDomHtmlCollectionItem), "KxwDomHtmlCollectionItem");
-    return new (pvBlock) KxwDomHtmlCollectionItem{nullptr, mptNode};
-}
-
-void KxwDomHtmlCollectionGeneral::FreeItem(KxwDomHtmlCollectionItem* mptItem) {
-    if (KxwMemMgr* ptMemMgr = GetMemMgr())
-        ptMemMgr->Free(mptItem);
-    else
-        maw_free(mptItem);
-}
-
 KxwDomNodeBase* KxwDomHtmlCollectionGeneral::GetItem(unsigned long muliRequestedIndex) {
-    if (muliRequestedIndex >= _uliLength) return nullptr;
-    unsigned long uliCrntIndex = 0;
-    KxwDomHtmlCollectionItem* ptCrnt = _ptFirstCollectionItem;
-    if (_ptLastAccessedItem && _uliLastAccessedIndex != ~0UL && muliRequestedIndex >= _uliLastAccessedIndex) {
-        uliCrntIndex = _uliLastAccessedIndex;
-        ptCrnt = _ptLastAccessedItem;
-    }
-    while (ptCrnt && uliCrntIndex < muliRequestedIndex) {
-        ptCrnt = ptCrnt->next;
-        ++uliCrntIndex;
-    }
-    if (!ptCrnt || uliCrntIndex != muliRequestedIndex) {
+    if (muliRequestedIndex >= GetLength()) return nullptr;
+    KxwDomHtmlCollectionItem* ptItem = nullptr;
+    if (_ptLastAccessedItem && muliRequestedIndex == _uliLastAccessedIndex)
+        ptItem = _ptLastAccessedItem;
+    else if (_ptLastAccessedItem && muliRequestedIndex == _uliLastAccessedIndex + 1)
+        ptItem = KxwDomHtmlCollectionItems::Next(_ptLastAccessedItem);
+    else
+        ptItem = _tItems.At(muliRequestedIndex);
+    if (!ptItem) {
         xfvKxwUtilReportInternalErrorBySevLvl(
             KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
             "uliCrntIndex(%ld) != muliRequestedIndex(%ld) in KxwDomHtmlCollectionGeneral::GetItem for this=%p",
-            static_cast<long>(uliCrntIndex), static_cast<long>(muliRequestedIndex), static_cast<void*>(this));
+            static_cast<long>(GetLength()), static_cast<long>(muliRequestedIndex), static_cast<void*>(this));
         ResetLastAccessed();
         return nullptr;
     }
-    _uliLastAccessedIndex = uliCrntIndex;
-    _ptLastAccessedItem = ptCrnt;
-    return ptCrnt->_ptReferencedNode;
+    _uliLastAccessedIndex = muliRequestedIndex;
+    _ptLastAccessedItem = ptItem;
+    return ptItem->_ptReferencedNode;
 }
 
 unsigned long KxwDomHtmlCollectionGeneral::GetItemIndex(const KxwDomNodeBase* mptNode) const {
-    unsigned long uliIndex = 0;
-    for (KxwDomHtmlCollectionItem* ptItem = _ptFirstCollectionItem; ptItem; ptItem = ptItem->next, ++uliIndex)
-        if (ptItem->_ptReferencedNode == mptNode) return uliIndex;
-    return ~0UL;
-}
-
-KxwDomHtmlCollectionItem* KxwDomHtmlCollectionGeneral::FindItemOf(const KxwDomNodeBase* mptNode) const {
-    if (!mptNode) return nullptr;
-    if (_ptLastCollectionItem && _ptLastCollectionItem->_ptReferencedNode == mptNode) return _ptLastCollectionItem;
-    for (KxwDomHtmlCollectionItem* ptItem = _ptFirstCollectionItem; ptItem; ptItem = ptItem->next)
-        if (ptItem->_ptReferencedNode == mptNode) return ptItem;
-    return nullptr;
+    size_t nIndex = _tItems.IndexOfNode(mptNode);
+    return nIndex == KxwDomHtmlCollectionItems::kNotFound ? ~0UL : static_cast<unsigned long>(nIndex);
 }
 
 KxwDomHtmlCollectionItem* KxwDomHtmlCollectionGeneral::InsertItemAfter(KxwDomNodeBase* mptNode,
@@ -285,35 +239,15 @@ KxwDomHtmlCollectionItem* KxwDomHtmlCollectionGeneral::InsertItemAfter(KxwDomNod
             static_cast<void*>(nullptr), static_cast<void*>(nullptr), static_cast<void*>(this));
         return nullptr;
     }
-    KxwDomHtmlCollectionItem* ptItem = NewItem(mptNode);
-    if (mptAfter) {
-        ptItem->next = mptAfter->next;
-        mptAfter->next = ptItem;
-        if (_ptLastCollectionItem == mptAfter) _ptLastCollectionItem = ptItem;
-    } else {
-        ptItem->next = _ptFirstCollectionItem;
-        _ptFirstCollectionItem = ptItem;
-        if (!_ptLastCollectionItem) _ptLastCollectionItem = ptItem;
-    }
-    ++_uliLength;
-    if (!_ptFirstCollectionItem || !_ptLastCollectionItem || _ptLastCollectionItem->next)
-        xfvKxwUtilReportInternalErrorBySevLvl(
-            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-            "Invalid _ptLastCollectionItem/_ptFirstCollectionItem/_uliLength (%p/%p/%lu) in "
-            "KxwDomHtmlCollectionGeneral::AppendItemAfter. this=%p",
-            static_cast<void*>(_ptLastCollectionItem), static_cast<void*>(_ptFirstCollectionItem), _uliLength,
-            static_cast<void*>(this));
+    KxwDomHtmlCollectionItem* ptItem = _tItems.InsertAfter(mptNode, mptAfter);
     ResetLastAccessed();
-    _ptInsertionCursor = ptItem;
-    if (_ptCollectionMap) _ptCollectionMap->Add(mptNode);
-    for (KxwDomHtmlDynamicCollection* ptList : {_ptFirstDynamicByTag, _ptFirstDynamicByIdentifier})
-        for (KxwDomHtmlDynamicCollection* ptDynamic = ptList; ptDynamic; ptDynamic = ptDynamic->_ptNextDynamic)
-            ptDynamic->SourceAdded(mptNode);
+    FileInMaps(mptNode);
+    NotifyDynamicsAdded(mptNode);
     return ptItem;
 }
 
 bool KxwDomHtmlCollectionGeneral::AppendItem(KxwDomNodeBase* mptNode) {
-    return InsertItemAfter(mptNode, _ptLastCollectionItem) != nullptr;
+    return InsertItemAfter(mptNode, _tItems.Last()) != nullptr;
 }
 
 bool KxwDomHtmlCollectionGeneral::AddItem(KxwDomNodeBase* mptElement) {
@@ -323,83 +257,62 @@ bool KxwDomHtmlCollectionGeneral::AddItem(KxwDomNodeBase* mptElement) {
 bool KxwDomHtmlCollectionGeneral::InsertItemAfterNode(KxwDomNodeBase* mptNode, const KxwDomNodeBase* mptAfterOrNull) {
     KxwDomHtmlCollectionItem* ptAfter = nullptr;
     if (mptAfterOrNull) {
-        ptAfter = (_ptInsertionCursor && _ptInsertionCursor->_ptReferencedNode == mptAfterOrNull)
-                      ? _ptInsertionCursor
-                      : FindItemOf(mptAfterOrNull);
+        ptAfter = FindItemOf(mptAfterOrNull);
         if (!ptAfter) return false;
     }
     return InsertItemAfter(mptNode, ptAfter) != nullptr;
 }
 
-bool KxwDomHtmlCollectionGeneral::AddItemInOrderOf(KxwDomNodeBase* mptNode,
-                                                   const KxwDomHtmlCollectionGeneral& mrtSource) {
-    if (IsEmpty() || (mrtSource.GetLastItem() && mrtSource.GetLastItem()->_ptReferencedNode == mptNode))
-        return AppendItem(mptNode);
-    // Both lists are walked in step: the new item goes after the last own item met before the node in the source.
-    KxwDomHtmlCollectionItem* ptOwn = _ptFirstCollectionItem;
-    KxwDomHtmlCollectionItem* ptAfter = nullptr;
-    for (KxwDomHtmlCollectionItem* ptSource = mrtSource.GetFirstItem(); ptSource; ptSource = ptSource->next) {
-        if (ptSource->_ptReferencedNode == mptNode) return InsertItemAfter(mptNode, ptAfter) != nullptr;
-        if (ptOwn && ptOwn->_ptReferencedNode == ptSource->_ptReferencedNode) {
-            ptAfter = ptOwn;
-            ptOwn = ptOwn->next;
-        }
-    }
-    return false;
+bool KxwDomHtmlCollectionGeneral::InsertItemBeforeNode(KxwDomNodeBase* mptNode, const KxwDomNodeBase* mptBefore) {
+    KxwDomHtmlCollectionItem* ptBefore = FindItemOf(mptBefore);
+    if (!ptBefore) return false;
+    return InsertItemAfter(mptNode, KxwDomHtmlCollectionItems::Previous(ptBefore)) != nullptr;
 }
 
-void KxwDomHtmlCollectionGeneral::UnlinkItem(KxwDomHtmlCollectionItem* mptItem, KxwDomHtmlCollectionItem* mptPrevious) {
-    if (mptPrevious)
-        mptPrevious->next = mptItem->next;
-    else
-        _ptFirstCollectionItem = mptItem->next;
-    if (_ptLastCollectionItem == mptItem) _ptLastCollectionItem = mptPrevious;
-    --_uliLength;
-    ResetLastAccessed();
-    _ptInsertionCursor = nullptr;
+bool KxwDomHtmlCollectionGeneral::AddItemInOrderOf(KxwDomNodeBase* mptNode,
+                                                   const KxwDomHtmlCollectionGeneral& mrtSource) {
+    KxwDomHtmlCollectionItem* ptSourceLast = mrtSource.GetLastItem();
+    if (IsEmpty() || (ptSourceLast && ptSourceLast->_ptReferencedNode == mptNode)) return AppendItem(mptNode);
+    size_t nSourceIndex = mrtSource._tItems.IndexOfNode(mptNode);
+    if (nSourceIndex == KxwDomHtmlCollectionItems::kNotFound) return false;
+    // The new item goes after the own items whose nodes come before it in the source; an own node the source does
+    // not hold counts as coming after.
+    auto Precedes = [&](const KxwDomNodeBase* mptOwnNode) {
+        return mrtSource._tItems.IndexOfNode(mptOwnNode) < nSourceIndex;
+    };
+    if (Precedes(GetLastItem()->_ptReferencedNode)) return AppendItem(mptNode);
+    size_t nPosition = _tItems.CountPreceding(Precedes);
+    return InsertItemAfter(mptNode, nPosition == 0 ? nullptr : _tItems.At(nPosition - 1)) != nullptr;
+}
+
+void KxwDomHtmlCollectionGeneral::UnlinkItem(KxwDomHtmlCollectionItem* mptItem) {
     KxwDomNodeBase* ptNode = mptItem->_ptReferencedNode;
-    FreeItem(mptItem);
-    if (_ptCollectionMap) _ptCollectionMap->Remove(ptNode);
-    for (KxwDomHtmlDynamicCollection* ptList : {_ptFirstDynamicByTag, _ptFirstDynamicByIdentifier})
-        for (KxwDomHtmlDynamicCollection* ptDynamic = ptList; ptDynamic; ptDynamic = ptDynamic->_ptNextDynamic)
-            ptDynamic->RemoveItemSilently(ptNode);
+    _tItems.Erase(mptItem);
+    ResetLastAccessed();
+    UnfileFromMaps(ptNode);
+    NotifyDynamicsRemoved(ptNode);
 }
 
 bool KxwDomHtmlCollectionGeneral::RemoveItemSilently(KxwDomNodeBase* mptNode) {
-    KxwDomHtmlCollectionItem* ptPrevious = nullptr;
-    for (KxwDomHtmlCollectionItem* ptItem = _ptFirstCollectionItem; ptItem;
-         ptPrevious = ptItem, ptItem = ptItem->next) {
-        if (ptItem->_ptReferencedNode != mptNode) continue;
-        UnlinkItem(ptItem, ptPrevious);
-        return true;
-    }
-    return false;
+    KxwDomHtmlCollectionItem* ptItem = FindItemOf(mptNode);
+    if (!ptItem) return false;
+    UnlinkItem(ptItem);
+    return true;
 }
 
 void KxwDomHtmlCollectionGeneral::ForgetDeletedNode(const KxwDomNodeBase* mptNode) {
-    KxwDomHtmlCollectionItem* ptPrevious = nullptr;
-    for (KxwDomHtmlCollectionItem* ptItem = _ptFirstCollectionItem; ptItem;) {
-        KxwDomHtmlCollectionItem* ptNext = ptItem->next;
-        if (ptItem->_ptReferencedNode != mptNode) {
-            ptPrevious = ptItem;
-            ptItem = ptNext;
-            continue;
-        }
-        if (ptPrevious)
-            ptPrevious->next = ptNext;
-        else
-            _ptFirstCollectionItem = ptNext;
-        if (_ptLastCollectionItem == ptItem) _ptLastCollectionItem = ptPrevious;
-        --_uliLength;
-        FreeItem(ptItem);
-        ptItem = ptNext;
+    bool bHeld = false;
+    while (KxwDomHtmlCollectionItem* ptItem = FindItemOf(mptNode)) {
+        _tItems.Erase(ptItem);
+        bHeld = true;
     }
     ResetLastAccessed();
-    _ptInsertionCursor = nullptr;
+    if (!bHeld) return;
     if (_ptCollectionMap) _ptCollectionMap->RemoveUnderAnyKey(mptNode);
-    for (KxwDomHtmlDynamicCollection* ptList : {_ptFirstDynamicByTag, _ptFirstDynamicByIdentifier})
-        for (KxwDomHtmlDynamicCollection* ptDynamic = ptList; ptDynamic; ptDynamic = ptDynamic->_ptNextDynamic)
-            ptDynamic->ForgetDeletedNode(mptNode);
+    if (_ptIdentifierMap) _ptIdentifierMap->RemoveUnderAnyKey(mptNode);
+    if (_ptDynamics)
+        _ptDynamics->ForEach(
+            [mptNode](KxwDomHtmlDynamicCollection& mrtDynamic) { mrtDynamic.ForgetDeletedNode(mptNode); });
 }
 
 bool KxwDomHtmlCollectionGeneral::RemoveItem(KxwDomNodeBase* mptReferencedNode, bool mbIssueErrorIfFails) {
@@ -427,57 +340,99 @@ bool KxwDomHtmlCollectionGeneral::RemoveItem(KxwDomNodeBase* mptReferencedNode, 
 }
 
 KxwDomNodeBase* KxwDomHtmlCollectionGeneral::RemoveAndReturnFirstItem() {
-    if (!_ptFirstCollectionItem) return nullptr;
-    KxwDomNodeBase* ptNode = _ptFirstCollectionItem->_ptReferencedNode;
-    UnlinkItem(_ptFirstCollectionItem, nullptr);
+    KxwDomHtmlCollectionItem* ptFirst = _tItems.First();
+    if (!ptFirst) return nullptr;
+    KxwDomNodeBase* ptNode = ptFirst->_ptReferencedNode;
+    UnlinkItem(ptFirst);
     return ptNode;
 }
 
 bool KxwDomHtmlCollectionGeneral::ReplaceItems(KxwDomNodeBase* mptOldNode, KxwDomNodeBase* mptNewNode) {
     KxwDomHtmlCollectionItem* ptItem = FindItemOf(mptOldNode);
     if (!ptItem || !mptNewNode) return false;
-    if (_ptCollectionMap) _ptCollectionMap->Remove(mptOldNode);
-    ptItem->_ptReferencedNode = mptNewNode;
-    if (_ptCollectionMap) _ptCollectionMap->Add(mptNewNode);
+    UnfileFromMaps(mptOldNode);
+    _tItems.Rekey(ptItem, mptNewNode);
+    FileInMaps(mptNewNode);
     // The dynamic collections judge the new node afresh.
-    for (KxwDomHtmlDynamicCollection* ptList : {_ptFirstDynamicByTag, _ptFirstDynamicByIdentifier})
-        for (KxwDomHtmlDynamicCollection* ptDynamic = ptList; ptDynamic; ptDynamic = ptDynamic->_ptNextDynamic) {
-            ptDynamic->RemoveItemSilently(mptOldNode);
-            ptDynamic->SourceAdded(mptNewNode);
-        }
+    NotifyDynamicsRemoved(mptOldNode);
+    NotifyDynamicsAdded(mptNewNode);
     return true;
 }
 
 void KxwDomHtmlCollectionGeneral::Reset() {
-    while (KxwDomHtmlCollectionItem* ptItem = _ptFirstCollectionItem) {
-        _ptFirstCollectionItem = ptItem->next;
-        FreeItem(ptItem);
-    }
-    _ptLastCollectionItem = nullptr;
-    _uliLength = 0;
+    _tItems.Clear();
     ResetLastAccessed();
-    _ptInsertionCursor = nullptr;
-    if (_ptCollectionMap) {
-        _ptCollectionMap->~KxwDomHtmlCollectionMap();
-        xfvKxwDomHtmlCollectionMapFree(GetMemMgr(), _ptCollectionMap);
-        _ptCollectionMap = nullptr;
-    }
-    for (KxwDomHtmlDynamicCollection* ptList : {_ptFirstDynamicByTag, _ptFirstDynamicByIdentifier})
-        for (KxwDomHtmlDynamicCollection* ptDynamic = ptList; ptDynamic; ptDynamic = ptDynamic->_ptNextDynamic)
-            ptDynamic->Reset();
+    DeleteMaps();
+    if (_ptDynamics) _ptDynamics->ForEach([](KxwDomHtmlDynamicCollection& mrtDynamic) { mrtDynamic.Reset(); });
 }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Name indexes and dynamic collections
+
+namespace {
+
+KxwDomHtmlCollectionMap* NewMap(KxwMemMgr* mptMemMgr, bool mbIgnoreCase) {
+    void* pvBlock = xfpvKxwDomHtmlCollectionMapAlloc(mptMemMgr, sizeof(KxwDomHtmlCollectionMap), 8);
+    return new (pvBlock) KxwDomHtmlCollectionMap(mptMemMgr, mbIgnoreCase);
+}
+
+void DeleteMap(KxwMemMgr* mptMemMgr, KxwDomHtmlCollectionMap*& mrptMap) {
+    if (!mrptMap) return;
+    mrptMap->~KxwDomHtmlCollectionMap();
+    xfvKxwDomHtmlCollectionMapFree(mptMemMgr, mrptMap);
+    mrptMap = nullptr;
+}
+
+}  // namespace
 
 void KxwDomHtmlCollectionGeneral::CreateCollectionMap() {
     if (_ptCollectionMap) return;
-    KxwMemMgr* ptMemMgr = GetMemMgr();
-    void* pvBlock =
-        ptMemMgr ? ptMemMgr->Alloc(sizeof(KxwDomHtmlCollectionMap), 8) : maw_malloc(sizeof(KxwDomHtmlCollectionMap));
-    if (!pvBlock)
-        KxwUtilOutOfMemoryAbort(sizeof(KxwDomHtmlCollectionMap),
-                                "KxwDomHtmlCollectionMap for KxwDomHtmlCollectionGeneral::CreateCollectionMap");
-    _ptCollectionMap = new (pvBlock) KxwDomHtmlCollectionMap(ptMemMgr);
-    for (KxwDomHtmlCollectionItem* ptItem = _ptFirstCollectionItem; ptItem; ptItem = ptItem->next)
-        _ptCollectionMap->Add(ptItem->_ptReferencedNode);
+    _ptCollectionMap = NewMap(GetMemMgr(), false);
+    for (KxwDomNodeBase* ptNode : *this) _ptCollectionMap->Add(ptNode);
+}
+
+KxwDomHtmlCollectionMap* KxwDomHtmlCollectionGeneral::GetIdentifierMap() {
+    if (!_ptIdentifierMap) {
+        _ptIdentifierMap = NewMap(GetMemMgr(), true);
+        for (KxwDomNodeBase* ptNode : *this) _ptIdentifierMap->Add(ptNode);
+    }
+    return _ptIdentifierMap;
+}
+
+void KxwDomHtmlCollectionGeneral::DeleteMaps() {
+    DeleteMap(GetMemMgr(), _ptCollectionMap);
+    DeleteMap(GetMemMgr(), _ptIdentifierMap);
+}
+
+void KxwDomHtmlCollectionGeneral::FileInMaps(KxwDomNodeBase* mptNode) {
+    if (_ptCollectionMap) _ptCollectionMap->Add(mptNode);
+    if (_ptIdentifierMap) _ptIdentifierMap->Add(mptNode);
+}
+
+void KxwDomHtmlCollectionGeneral::UnfileFromMaps(KxwDomNodeBase* mptNode) {
+    if (_ptCollectionMap) _ptCollectionMap->Remove(mptNode);
+    if (_ptIdentifierMap) _ptIdentifierMap->Remove(mptNode);
+}
+
+KxwDomHtmlDynamicCollections& KxwDomHtmlCollectionGeneral::Dynamics() {
+    if (!_ptDynamics) {
+        void* pvBlock = xfpvKxwDomHtmlCollectionMapAlloc(GetMemMgr(), sizeof(KxwDomHtmlDynamicCollections), 8);
+        _ptDynamics = new (pvBlock) KxwDomHtmlDynamicCollections(GetMemMgr());
+    }
+    return *_ptDynamics;
+}
+
+void KxwDomHtmlCollectionGeneral::NotifyDynamicsAdded(KxwDomNodeBase* mptNode) {
+    if (!_ptDynamics) return;
+    _ptDynamics->ForEachConcerned(
+        mptNode, nullptr, [mptNode](KxwDomHtmlDynamicCollection& mrtDynamic) { mrtDynamic.SourceAdded(mptNode); });
+}
+
+void KxwDomHtmlCollectionGeneral::NotifyDynamicsRemoved(KxwDomNodeBase* mptNode) {
+    if (!_ptDynamics) return;
+    _ptDynamics->ForEachConcerned(mptNode, nullptr, [mptNode](KxwDomHtmlDynamicCollection& mrtDynamic) {
+        mrtDynamic.RemoveItemSilently(mptNode);
+    });
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -501,30 +456,54 @@ bool KxwDomHtmlCollectionGeneral::UpdateCollection(KXW_DOM_COMMON_NOTIFICATION_E
 bool KxwDomHtmlCollectionGeneral::NotifyIdOrNameChanged(KxwDomNodeBase* mptNode, const char* mpszNewValue, bool mbId) {
     if (!mptNode || !IsItemFound(mptNode)) return false;
     if (_ptCollectionMap) _ptCollectionMap->Rekey(mptNode, mpszNewValue, mbId);
-    for (KxwDomHtmlDynamicCollection* ptDynamic = _ptFirstDynamicByIdentifier; ptDynamic;
-         ptDynamic = ptDynamic->_ptNextDynamic) {
-        bool bWillMatch = ptDynamic->Accepts(mptNode, mpszNewValue ? mpszNewValue : "", mbId);
-        bool bIn = ptDynamic->IsItemFound(mptNode);
+    if (_ptIdentifierMap) _ptIdentifierMap->Rekey(mptNode, mpszNewValue, mbId);
+    if (!_ptDynamics) return true;
+    const char* pszNew = mpszNewValue ? mpszNewValue : "";
+    // The collections of the old key and of the new one are the only ones the change may concern.
+    _ptDynamics->ForEachConcerned(mptNode, pszNew, [&](KxwDomHtmlDynamicCollection& mrtDynamic) {
+        if (!dynamic_cast<KxwDomHtmlDynamicCollectionByIdentifier*>(&mrtDynamic)) return;
+        bool bWillMatch = mrtDynamic.Accepts(mptNode, pszNew, mbId);
+        bool bIn = mrtDynamic.IsItemFound(mptNode);
         if (bIn && !bWillMatch)
-            ptDynamic->RemoveItemSilently(mptNode);
+            mrtDynamic.RemoveItemSilently(mptNode);
         else if (!bIn && bWillMatch)
-            ptDynamic->AddItemInOrderOf(mptNode, *this);
-    }
+            mrtDynamic.AddItemInOrderOf(mptNode, *this);
+    });
     return true;
 }
 
+size_t KxwDomHtmlCollectionGeneral::DescendantsStart(const KxwDomNodeBase* mptNode) const {
+    constexpr size_t kNotFound = KxwDomHtmlCollectionItems::kNotFound;
+    if (!IsInDocumentOrder()) return kNotFound;
+    if (const KxwDomHtmlCollectionItem* ptItem = FindItemOf(mptNode)) return _tItems.IndexOf(ptItem) + 1;
+    if (mptNode == _ptOwnerNode) return 0;
+    const KxwDomHtmlCollectionGeneral* ptSource = GetOrderSource();
+    size_t nSourceStart = ptSource ? ptSource->DescendantsStart(mptNode) : kNotFound;
+    if (nSourceStart == kNotFound) return kNotFound;
+    return _tItems.CountPreceding(
+        [&](const KxwDomNodeBase* mptOwnNode) { return ptSource->_tItems.IndexOfNode(mptOwnNode) < nSourceStart; });
+}
+
 bool KxwDomHtmlCollectionGeneral::RemoveDescendantOfInHtmlDocument(const KxwDomNodeBase* mptNode) {
-    if (!mptNode) return false;
+    if (!mptNode || IsEmpty()) return false;
     bool bRemoved = false;
-    KxwDomHtmlCollectionItem* ptPrevious = nullptr;
-    KxwDomHtmlCollectionItem* ptItem = _ptFirstCollectionItem;
-    while (ptItem) {
-        KxwDomHtmlCollectionItem* ptNext = ptItem->next;
-        if (ptItem->_ptReferencedNode && ptItem->_ptReferencedNode->IsDescendantOf(mptNode)) {
-            UnlinkItem(ptItem, ptPrevious);
+    size_t nStart = DescendantsStart(mptNode);
+    if (nStart != KxwDomHtmlCollectionItems::kNotFound) {
+        // One run: it ends at the first item outside the subtree.
+        for (KxwDomHtmlCollectionItem* ptItem = _tItems.At(nStart);
+             ptItem && ptItem->_ptReferencedNode && ptItem->_ptReferencedNode->IsDescendantOf(mptNode);) {
+            KxwDomHtmlCollectionItem* ptNext = KxwDomHtmlCollectionItems::Next(ptItem);
+            UnlinkItem(ptItem);
             bRemoved = true;
-        } else {
-            ptPrevious = ptItem;
+            ptItem = ptNext;
+        }
+        return bRemoved;
+    }
+    for (KxwDomHtmlCollectionItem* ptItem = _tItems.First(); ptItem;) {
+        KxwDomHtmlCollectionItem* ptNext = KxwDomHtmlCollectionItems::Next(ptItem);
+        if (ptItem->_ptReferencedNode && ptItem->_ptReferencedNode->IsDescendantOf(mptNode)) {
+            UnlinkItem(ptItem);
+            bRemoved = true;
         }
         ptItem = ptNext;
     }
@@ -534,25 +513,35 @@ bool KxwDomHtmlCollectionGeneral::RemoveDescendantOfInHtmlDocument(const KxwDomN
 // ---------------------------------------------------------------------------------------------------------------
 // Lookups
 
-void KxwDomHtmlCollectionGeneral::LinkDynamic(KxwDomHtmlDynamicCollection* mptDynamic, bool mbByIdentifier) {
-    KxwDomHtmlDynamicCollection*& rptHead = mbByIdentifier ? _ptFirstDynamicByIdentifier : _ptFirstDynamicByTag;
-    mptDynamic->_ptNextDynamic = rptHead;
-    rptHead = mptDynamic;
-}
-
 KxwDomHtmlCollectionGeneral* KxwDomHtmlCollectionGeneral::GetDynamicCollection(const char* mpsfName, unsigned muNameLen,
                                                                                bool mbByIdentifier, bool mbCreate) {
+    KxwDomHtmlDynamicCollectionByIdentifier* ptDynamic =
+        FindOrMakeIdentifierCollection(mpsfName, muNameLen, mbByIdentifier, mbCreate);
+    if (!ptDynamic || !ptDynamic->IsInternal()) return ptDynamic;
+    // One the library made for itself is a script's from the moment a script's lookup would have made it.
+    if (!mbCreate) return nullptr;
+    ptDynamic->SetIsInternal(false);
+    return ptDynamic;
+}
+
+KxwDomHtmlDynamicCollectionByIdentifier* KxwDomHtmlCollectionGeneral::FindOrMakeIdentifierCollection(
+    const char* mpsfName, unsigned muNameLen, bool mbByIdentifier, bool mbCreate) {
     if (!mpsfName) return nullptr;
-    for (KxwDomHtmlDynamicCollection* ptDynamic = _ptFirstDynamicByIdentifier; ptDynamic;
-         ptDynamic = ptDynamic->_ptNextDynamic) {
-        auto* ptById = static_cast<KxwDomHtmlDynamicCollectionByIdentifier*>(ptDynamic);
-        if (ptById->IsByIdentifier() == mbByIdentifier && ptById->IsKey(mpsfName, muNameLen)) return ptById;
-    }
+    if (_ptDynamics)
+        if (KxwDomHtmlDynamicCollectionByIdentifier* ptFound =
+                _ptDynamics->FindIdentifier(mpsfName, muNameLen, mbByIdentifier))
+            return ptFound;
     if (!mbCreate) return nullptr;
     auto* ptDynamic =
         new (GetDomEnv()) KxwDomHtmlDynamicCollectionByIdentifier(*this, mpsfName, muNameLen, mbByIdentifier);
-    ptDynamic->FillFromSource();
-    LinkDynamic(ptDynamic, true);
+    // Filled from the name indexes, in this collection's order, rather than by a walk of every item.
+    KxwDomHtmlCollectionMap* ptMap = mbByIdentifier ? GetIdentifierMap() : (CreateCollectionMap(), _ptCollectionMap);
+    KxwDomNodeBase* ptSingle = nullptr;
+    if (ptMap->Count(mpsfName, muNameLen, &ptSingle) == 1)
+        ptDynamic->AppendItem(ptSingle);
+    else
+        ptDynamic->FillFromSource();
+    Dynamics().AddIdentifier(ptDynamic);
     return ptDynamic;
 }
 
@@ -568,27 +557,37 @@ KxwDomBase* KxwDomHtmlCollectionGeneral::GetItem(const char* mpszName, bool mbBy
     unsigned uLen = static_cast<unsigned>(std::strlen(mpszName));
     if (KxwDomHtmlCollectionGeneral* ptExisting = GetDynamicCollection(mpszName, uLen, mbByIdentifier, false))
         return ptExisting;
-    if (mbByIdentifier) {
-        KxwDomNodeBase* ptFirst = nullptr;
-        for (KxwDomHtmlCollectionItem* ptItem = _ptFirstCollectionItem; ptItem; ptItem = ptItem->next) {
-            if (!KxwDomHtmlDynamicCollectionByIdentifier::Matches(ptItem->_ptReferencedNode, mpszName, uLen, true,
-                                                                  nullptr, true))
-                continue;
-            if (ptFirst) return GetDynamicCollection(mpszName, uLen, true, true);
-            ptFirst = ptItem->_ptReferencedNode;
-        }
-        return ptFirst;
-    }
-    CreateCollectionMap();
-    KxwDomNodeBase* ptFirst = nullptr;
-    size_t nCount = _ptCollectionMap->Count(mpszName, &ptFirst);
+    KxwDomHtmlCollectionMap* ptMap = mbByIdentifier ? GetIdentifierMap() : (CreateCollectionMap(), _ptCollectionMap);
+    KxwDomNodeBase* ptSingle = nullptr;
+    size_t nCount = ptMap->Count(mpszName, uLen, &ptSingle);
     if (nCount == 0) return nullptr;
-    if (nCount == 1) return ptFirst;
-    KxwDomHtmlCollectionGeneral* ptMatching = GetDynamicCollection(mpszName, uLen, false, true);
+    if (nCount == 1) return ptSingle;
+    KxwDomHtmlCollectionGeneral* ptMatching = GetDynamicCollection(mpszName, uLen, mbByIdentifier, true);
     if (!ptMatching)
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "ptMatchingCollection == NULL in KxwDomHtmlCollectionMap::GetItem");
     return ptMatching;
+}
+
+KxwDomNodeBase* KxwDomHtmlCollectionGeneral::GetFirstByIdentifier(const char* mpsfKey, unsigned muKeyLen,
+                                                                  bool (*mfAccept)(const KxwDomNodeBase*, const void*),
+                                                                  const void* mpvClosure) {
+    if (!mpsfKey || muKeyLen == 0 || IsEmpty()) return nullptr;
+    KxwDomNodeBase* ptSingle = nullptr;
+    size_t nCount = GetIdentifierMap()->Count(mpsfKey, muKeyLen, &ptSingle);
+    if (nCount == 0) return nullptr;
+    if (nCount == 1) return !mfAccept || mfAccept(ptSingle, mpvClosure) ? ptSingle : nullptr;
+    // Several: the live collection of the key holds them in this collection's order (made for this lookup, it
+    // stays the library's own).
+    KxwDomHtmlDynamicCollectionByIdentifier* ptMatching =
+        FindOrMakeIdentifierCollection(mpsfKey, muKeyLen, true, false);
+    if (!ptMatching) {
+        ptMatching = FindOrMakeIdentifierCollection(mpsfKey, muKeyLen, true, true);
+        ptMatching->SetIsInternal(true);
+    }
+    for (KxwDomNodeBase* ptNode : *ptMatching)
+        if (!mfAccept || mfAccept(ptNode, mpvClosure)) return ptNode;
+    return nullptr;
 }
 
 KxwDomHtmlCollectionGeneral* KxwDomHtmlCollectionGeneral::GetTags(const char16_t* mpwsfTagName,
@@ -602,16 +601,14 @@ KxwDomHtmlCollectionGeneral* KxwDomHtmlCollectionGeneral::GetTags(const char16_t
             static_cast<void*>(GetU16nHandler()));
         return nullptr;
     }
-    for (KxwDomHtmlDynamicCollection* ptDynamic = _ptFirstDynamicByTag; ptDynamic;
-         ptDynamic = ptDynamic->_ptNextDynamic) {
-        auto* ptByTag = static_cast<KxwDomHtmlDynamicCollectionByTag*>(ptDynamic);
-        if (ptByTag->IsTag(mpwsfTagName, muTagNameLenInChars)) return ptByTag;
-    }
+    if (_ptDynamics)
+        if (KxwDomHtmlDynamicCollectionByTag* ptFound = _ptDynamics->FindTag(mpwsfTagName, muTagNameLenInChars))
+            return ptFound;
     std::string dsTag = xfdsKxwDomUtilU16ToUtf8(mpwsfTagName, muTagNameLenInChars);
     auto* ptDynamic =
         new (GetDomEnv()) KxwDomHtmlDynamicCollectionByTag(*this, dsTag.data(), static_cast<unsigned>(dsTag.size()));
     ptDynamic->FillFromSource();
-    LinkDynamic(ptDynamic, false);
+    Dynamics().AddTag(ptDynamic);
     return ptDynamic;
 }
 
@@ -639,7 +636,7 @@ const KxwJswClassInformation* KxwDomHtmlCollectionGeneral::GetClassInformation()
 
 bool KxwDomHtmlCollectionGeneral::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     if (mnTinyId != kIdLength) return KxwDomBase::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
-    mrtPropertyInfo = static_cast<int>(_uliLength);
+    mrtPropertyInfo = static_cast<int>(GetLength());
     return true;
 }
 
@@ -648,7 +645,7 @@ bool KxwDomHtmlCollectionGeneral::IsResolved(const char* mpszName) {
 }
 
 void KxwDomHtmlCollectionGeneral::GetEnumerableItems(unsigned long& mruliIndexCount, std::vector<std::string>&) {
-    mruliIndexCount = _uliLength;
+    mruliIndexCount = GetLength();
 }
 
 bool KxwDomHtmlCollectionGeneral::GetPropByIndex(int32_t mnIndex, void** mppvValue, unsigned* mpnLength,
@@ -659,7 +656,7 @@ bool KxwDomHtmlCollectionGeneral::GetPropByIndex(int32_t mnIndex, void** mppvVal
             xfvKxwUtilReportTraceToFile(
                 "Index %d beyond the length %lu in KxwDomHtmlCollectionGeneral::GetPropByIndex "
                 "for this=%p",
-                static_cast<int>(mnIndex), _uliLength, static_cast<void*>(this));
+                static_cast<int>(mnIndex), GetLength(), static_cast<void*>(this));
         if (mppvValue) *mppvValue = nullptr;
         if (mpnLength) *mpnLength = 0;
         if (mpeType) *mpeType = KXW_JSW_OBJ_PROP_TYPE_NONE;
@@ -674,28 +671,64 @@ bool KxwDomHtmlCollectionGeneral::GetPropByIndex(int32_t mnIndex, void** mppvVal
 // ---------------------------------------------------------------------------------------------------------------
 // Ordered and dependent collections
 
+namespace {
+
+// One step back in document order: the last node of the previous sibling's subtree, else the parent.
+KxwDomNodeBase* PreviousInDocumentOrder(KxwDomNodeBase* mptNode) {
+    if (KxwDomNodeBase* ptPrevious = mptNode->GetDomPreviousSibling()) {
+        while (KxwDomNodeBase* ptLast = ptPrevious->GetDomLastChild()) ptPrevious = ptLast;
+        return ptPrevious;
+    }
+    return mptNode->GetDomParentNode();
+}
+
+}  // namespace
+
 bool KxwDomHtmlCollectionOrdered::AddItem(KxwDomNodeBase* mptElement) {
     if (IsEmpty()) return AppendItem(mptElement);
-    KxwDomNodeBase* ptPrevReferencedNode = xfptKxwDomGetPreviousElement(mptElement, GetOwnerNode());
-    KxwDomHtmlCollectionItem* ptLast = GetLastItem();
-    if (!ptPrevReferencedNode) {
-        xfvKxwUtilReportInternalErrorBySevLvl(
-            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-            "Invalid ptPrevReferencedNode/_ptLastCollectionItem->_ptReferencedNode (%p/%p) in "
-            "KxwDomHtmlCollectionOrdered::AddItem(mptElement=%p) for this=%p. Item not added",
-            static_cast<void*>(ptPrevReferencedNode), static_cast<void*>(ptLast->_ptReferencedNode),
-            static_cast<void*>(mptElement), static_cast<void*>(this));
-        return false;
+    KxwDomCoreNode* ptOwner = GetOwnerNode();
+    // The nearest item before the element and the nearest after it are searched a step at a time on both sides,
+    // so that a long run of text beside the element costs no more than the distance to the nearer element, and
+    // an element with nothing after it costs no walk to the top. Only elements already held count after it:
+    // those of the element's own subtree (and later ones being added with it) are filed after it.
+    KxwDomNodeBase* ptBack = mptElement;
+    KxwDomNodeBase* ptAhead = mptElement;
+    bool bClimbing = true;  // ptAhead's own subtree is behind: the search goes on at its next sibling or above
+    while (ptBack || ptAhead) {
+        if (ptBack) {
+            ptBack = PreviousInDocumentOrder(ptBack);
+            if (!ptBack || ptBack == ptOwner) return InsertItemAfter(mptElement, nullptr) != nullptr;
+            if (ptBack->IsElementNode()) {
+                if (KxwDomHtmlCollectionItem* ptItem = FindItemOf(ptBack))
+                    return InsertItemAfter(mptElement, ptItem) != nullptr;
+                ptBack = nullptr;
+            }
+        }
+        if (!ptAhead) continue;
+        if (bClimbing) {
+            if (ptAhead == ptOwner) return AppendItem(mptElement);
+            if (KxwDomNodeBase* ptNext = ptAhead->GetDomNextSibling()) {
+                ptAhead = ptNext;
+                bClimbing = false;
+            } else if (!(ptAhead = ptAhead->GetDomParentNode())) {
+                return AppendItem(mptElement);
+            }
+        } else if (ptAhead->IsElementNode()) {
+            if (KxwDomHtmlCollectionItem* ptItem = FindItemOf(ptAhead))
+                return InsertItemAfter(mptElement, KxwDomHtmlCollectionItems::Previous(ptItem)) != nullptr;
+            ptAhead = nullptr;
+        } else if (KxwDomNodeBase* ptChild = ptAhead->GetDomFirstChild()) {
+            ptAhead = ptChild;
+        } else {
+            bClimbing = true;
+        }
     }
-    if (ptPrevReferencedNode == ptLast->_ptReferencedNode) return AppendItem(mptElement);
-    if (ptPrevReferencedNode == GetOwnerNode()) return InsertItemAfter(mptElement, nullptr) != nullptr;
-    if (InsertItemAfterNode(mptElement, ptPrevReferencedNode)) return true;
     xfvKxwUtilReportInternalErrorBySevLvl(
         KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
         "Invalid uliCrntIndex/ptPrevCollectionItem (%lu/%p) in KxwDomHtmlCollectionOrdered::AddItem(mptElement=%p). "
         "_uliLength=%lu, _ptLastCollectionItem=%p, this=%p",
         GetLength(), static_cast<void*>(nullptr), static_cast<void*>(mptElement), GetLength(),
-        static_cast<void*>(ptLast), static_cast<void*>(this));
+        static_cast<void*>(GetLastItem()), static_cast<void*>(this));
     return false;
 }
 

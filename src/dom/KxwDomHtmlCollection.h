@@ -1,24 +1,20 @@
 // The live lists of the DOM: a node's "all", "children" and "childNodes", the results of getElementsByTagName and
-// of named lookups. A collection is a singly linked list of items that refer to nodes it never owns, with a cursor
-// that makes sequential indexing cheap, an optional name index, and the dynamic sub-collections (by tag, by
-// identifier) made from it, which it keeps current as its own items change.
+// of named lookups. A collection is an ordered set of items that refer to nodes it never owns (an order index,
+// KxwDomHtmlCollectionItems, in which positions, insertions, removals and the item of a node cost O(log n)), with
+// a cursor that makes sequential indexing cheap, name indexes made on first use (by name, and by identifier
+// without regard to case), and the dynamic sub-collections (by tag, by identifier) made from it, which it keeps
+// current as its own items change: each change reaches only the sub-collections whose key the node carries.
 #pragma once
 
 #include "KxwDomBase.h"
+#include "KxwDomHtmlCollectionItems.h"
 
 class KxwDomCoreNode;
 class KxwDomNodeBase;
 class KxwDomHtmlCollectionMap;
 class KxwDomHtmlDynamicCollection;
-
-struct KxwDomHtmlCollectionItem {
-    KxwDomHtmlCollectionItem* next;
-    KxwDomNodeBase* _ptReferencedNode;
-};
-
-// The element before mptNode in document order, the stop node itself when the walk reaches it first, or null when
-// there is none.
-KxwDomNodeBase* xfptKxwDomGetPreviousElement(KxwDomNodeBase* mptNode, const KxwDomNodeBase* mptStopNode);
+class KxwDomHtmlDynamicCollectionByIdentifier;
+class KxwDomHtmlDynamicCollections;
 
 class KxwDomHtmlCollectionGeneral : public KxwDomBase {
 public:
@@ -32,7 +28,7 @@ public:
         explicit const_iterator(const KxwDomHtmlCollectionItem* mptItem) : _ptHtmlCollectionItem(mptItem) {}
         KxwDomNodeBase* operator*() const;
         const_iterator& operator++() {
-            _ptHtmlCollectionItem = _ptHtmlCollectionItem->next;
+            _ptHtmlCollectionItem = KxwDomHtmlCollectionItems::Next(_ptHtmlCollectionItem);
             return *this;
         }
         bool operator!=(const const_iterator& mrtOther) const {
@@ -44,13 +40,13 @@ public:
     };
 
     // ---- Reading ----
-    unsigned long GetLength() const { return _uliLength; }
-    bool IsEmpty() const { return _uliLength == 0; }
-    KxwDomHtmlCollectionItem* GetFirstItem() const { return _ptFirstCollectionItem; }
-    KxwDomHtmlCollectionItem* GetLastItem() const { return _ptLastCollectionItem; }
-    const_iterator begin() const { return const_iterator(_ptFirstCollectionItem); }
+    unsigned long GetLength() const { return static_cast<unsigned long>(_tItems.Size()); }
+    bool IsEmpty() const { return _tItems.Size() == 0; }
+    KxwDomHtmlCollectionItem* GetFirstItem() const { return _tItems.First(); }
+    KxwDomHtmlCollectionItem* GetLastItem() const { return _tItems.Last(); }
+    const_iterator begin() const { return const_iterator(_tItems.First()); }
     const_iterator end() const { return const_iterator(nullptr); }
-    // Null beyond the end; reading 0, 1, 2 ... in turn costs one step each.
+    // Null beyond the end; reading 0, 1, 2 ... in turn costs one step each, any other index O(log n).
     KxwDomNodeBase* GetItem(unsigned long muliRequestedIndex);
     // All ones when absent.
     unsigned long GetItemIndex(const KxwDomNodeBase* mptNode) const;
@@ -63,6 +59,8 @@ public:
     virtual bool AddItem(KxwDomNodeBase* mptElement);
     // Puts mptNode right after the item of mptAfterOrNull (at the front for null); false when that node is absent.
     bool InsertItemAfterNode(KxwDomNodeBase* mptNode, const KxwDomNodeBase* mptAfterOrNull);
+    // Puts mptNode right before the item of mptBefore; false when that node is absent.
+    bool InsertItemBeforeNode(KxwDomNodeBase* mptNode, const KxwDomNodeBase* mptBefore);
     bool RemoveItem(KxwDomNodeBase* mptReferencedNode, bool mbIssueErrorIfFails);
     KxwDomNodeBase* RemoveAndReturnFirstItem();
     // The old node's item refers to the new node.
@@ -76,12 +74,20 @@ public:
     // A node is being deleted while this collection may still refer to it: its items go here, in the map and in
     // the dynamic collections, without asking the node anything (its class parts may already be gone).
     void ForgetDeletedNode(const KxwDomNodeBase* mptNode);
-    // Drops every item that lies under mptNode, here and in the dynamic collections.
+    // Drops every item that lies under mptNode, here and in the dynamic collections. In a collection in document
+    // order they are one run of items, found through the order (O(log n) and the items dropped); other
+    // collections are scanned.
     bool RemoveDescendantOfInHtmlDocument(const KxwDomNodeBase* mptNode);
 
     // ---- Lookups ----
     // A node, a collection of the nodes that share the name, or null.
     KxwDomBase* GetItem(const char* mpszName, bool mbByIdentifier) override;
+    // The first node in this collection's order whose id, or else name, equals mpsfKey ignoring ASCII case (and
+    // that mfAccept takes, when given); null when none does.
+    KxwDomNodeBase* GetFirstByIdentifier(const char* mpsfKey, unsigned muKeyLen,
+                                         bool (*mfAccept)(const KxwDomNodeBase* mptNode,
+                                                          const void* mpvClosure) = nullptr,
+                                         const void* mpvClosure = nullptr);
     // The dynamic collection of that name (kind: by identifier, else a plain name), made when asked; null when none.
     KxwDomHtmlCollectionGeneral* GetDynamicCollection(const char* mpsfName, unsigned muNameLen, bool mbByIdentifier,
                                                       bool mbCreate);
@@ -89,12 +95,17 @@ public:
     KxwDomHtmlCollectionGeneral* GetTags(const char16_t* mpwsfTagName, unsigned muTagNameLenInChars);
     void CreateCollectionMap();
     KxwDomHtmlCollectionMap* GetCollectionMap() const { return _ptCollectionMap; }
+    // Checks the order index (a test's way to see it whole); the first fault found is described in mrpszFault.
+    bool CheckItems(const char*& mrpszFault) const { return _tItems.CheckInvariants(mrpszFault); }
 
     // ---- Configuration ----
     void SetOwnerNode(KxwDomCoreNode* mptOwnerNode, const char* mpszName);
     KxwDomCoreNode* GetOwnerNode() const { return _ptOwnerNode; }
     void SetIsFailExcessiveItemIndex(bool mbFail) { _ucFlags = mbFail ? (_ucFlags | 1) : (_ucFlags & ~1); }
     bool IsFailExcessiveItemIndex() const { return (_ucFlags & 1) != 0; }
+    // A list of direct children that could not follow a change of the children is refilled at its next read.
+    void SetIsMarkedForRebuild(bool mbOn) { _ucFlags = mbOn ? (_ucFlags | kFlagRebuild) : (_ucFlags & ~kFlagRebuild); }
+    bool IsMarkedForRebuild() const { return (_ucFlags & kFlagRebuild) != 0; }
 
     // ---- Shared DOM operations ----
     KXW_DOM_HTML_READY_STATE_ENUM GetReadyStateRaw() const override;
@@ -115,36 +126,47 @@ public:
     static const KxwJswClassInformation& GetHtmlCollectionClassInformation();
 
 protected:
-    KxwDomHtmlCollectionItem* FindItemOf(const KxwDomNodeBase* mptNode) const;
+    KxwDomHtmlCollectionItem* FindItemOf(const KxwDomNodeBase* mptNode) const { return _tItems.Find(mptNode); }
     // Links a new item of mptNode after mptAfter (at the front for null) and tells the dynamic collections.
     KxwDomHtmlCollectionItem* InsertItemAfter(KxwDomNodeBase* mptNode, KxwDomHtmlCollectionItem* mptAfter);
-    // Inserts mptNode so that this collection keeps the order of mrtSource, which already holds it.
+    // Inserts mptNode so that this collection keeps the order of mrtSource, which already holds it: O(log^2 n).
     bool AddItemInOrderOf(KxwDomNodeBase* mptNode, const KxwDomHtmlCollectionGeneral& mrtSource);
     void ResetLastAccessed() {
         _uliLastAccessedIndex = ~0UL;
         _ptLastAccessedItem = nullptr;
     }
-    // The item of the last insertion, which makes building in order cheap; dropped by every removal.
-    KxwDomHtmlCollectionItem* _ptInsertionCursor = nullptr;
+    // The items are in document order (ordered collections, and what follows one): a subtree's elements are one
+    // run of items.
+    void SetIsInDocumentOrder() { _ucFlags |= kFlagDocumentOrder; }
+    bool IsInDocumentOrder() const { return (_ucFlags & kFlagDocumentOrder) != 0; }
+    // The collection whose order this one follows, or null.
+    virtual const KxwDomHtmlCollectionGeneral* GetOrderSource() const { return nullptr; }
 
 private:
     friend class KxwDomHtmlDynamicCollection;
+    static constexpr unsigned char kFlagDocumentOrder = 0x02;
+    static constexpr unsigned char kFlagRebuild = 0x04;
 
-    KxwDomHtmlCollectionItem* NewItem(KxwDomNodeBase* mptNode);
-    void FreeItem(KxwDomHtmlCollectionItem* mptItem);
     bool RemoveItemSilently(KxwDomNodeBase* mptNode);
-    void UnlinkItem(KxwDomHtmlCollectionItem* mptItem, KxwDomHtmlCollectionItem* mptPrevious);
-    void LinkDynamic(KxwDomHtmlDynamicCollection* mptDynamic, bool mbByIdentifier);
-    // A new dynamic collection by identifier for mpszName filled from this collection in order.
-    KxwDomHtmlCollectionGeneral* MakeIdentifierCollection(const char* mpszName, bool mbByIdentifier);
+    void UnlinkItem(KxwDomHtmlCollectionItem* mptItem);
+    void NotifyDynamicsAdded(KxwDomNodeBase* mptNode);
+    void NotifyDynamicsRemoved(KxwDomNodeBase* mptNode);
+    // The position in this collection where the items under mptNode start (they follow it when it is an item);
+    // kNotFound when the order tells nothing (the caller scans).
+    size_t DescendantsStart(const KxwDomNodeBase* mptNode) const;
+    void FileInMaps(KxwDomNodeBase* mptNode);
+    void UnfileFromMaps(KxwDomNodeBase* mptNode);
+    KxwDomHtmlCollectionMap* GetIdentifierMap();
+    void DeleteMaps();
+    KxwDomHtmlDynamicCollections& Dynamics();
+    KxwDomHtmlDynamicCollectionByIdentifier* FindOrMakeIdentifierCollection(const char* mpsfName, unsigned muNameLen,
+                                                                            bool mbByIdentifier, bool mbCreate);
 
     KxwDomCoreNode* _ptOwnerNode = nullptr;
-    KxwDomHtmlCollectionItem* _ptFirstCollectionItem = nullptr;
-    KxwDomHtmlCollectionItem* _ptLastCollectionItem = nullptr;
-    unsigned long _uliLength = 0;
-    KxwDomHtmlCollectionMap* _ptCollectionMap = nullptr;
-    KxwDomHtmlDynamicCollection* _ptFirstDynamicByIdentifier = nullptr;
-    KxwDomHtmlDynamicCollection* _ptFirstDynamicByTag = nullptr;
+    KxwDomHtmlCollectionItems _tItems;
+    KxwDomHtmlCollectionMap* _ptCollectionMap = nullptr;  // by id or name, exactly
+    KxwDomHtmlCollectionMap* _ptIdentifierMap = nullptr;  // by id or name, ignoring ASCII case
+    KxwDomHtmlDynamicCollections* _ptDynamics = nullptr;  // made with the first dynamic collection
     unsigned long _uliLastAccessedIndex = ~0UL;
     KxwDomHtmlCollectionItem* _ptLastAccessedItem = nullptr;
     unsigned char _ucFlags = 0;
@@ -153,7 +175,14 @@ private:
 // Items in document order below the owner node.
 class KxwDomHtmlCollectionOrdered : public KxwDomHtmlCollectionGeneral {
 public:
-    using KxwDomHtmlCollectionGeneral::KxwDomHtmlCollectionGeneral;
+    explicit KxwDomHtmlCollectionOrdered(KxwDomEnv& mrtDomEnv) : KxwDomHtmlCollectionGeneral(mrtDomEnv) {
+        SetIsInDocumentOrder();
+    }
+    explicit KxwDomHtmlCollectionOrdered(KxwMemMgr* mptMemMgrOrNull) : KxwDomHtmlCollectionGeneral(mptMemMgrOrNull) {
+        SetIsInDocumentOrder();
+    }
+    // After the nearest element before it in document order that is an item (found from both sides, so that the
+    // search stops at the nearer of the elements around it), at the front when there is none.
     bool AddItem(KxwDomNodeBase* mptElement) override;
 };
 
@@ -165,6 +194,9 @@ public:
     bool AddItem(KxwDomNodeBase* mptElement) override;
     void SetDependentOnCollection(KxwDomHtmlCollectionOrdered* mptDependentOnCollection);
     KxwDomHtmlCollectionOrdered* GetDependentOnCollection() const { return _ptDependentOnCollection; }
+
+protected:
+    const KxwDomHtmlCollectionGeneral* GetOrderSource() const override { return _ptDependentOnCollection; }
 
 private:
     KxwDomHtmlCollectionOrdered* _ptDependentOnCollection = nullptr;

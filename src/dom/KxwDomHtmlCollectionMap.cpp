@@ -1,11 +1,11 @@
 #include "KxwDomHtmlCollectionMap.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "KxwDomNodeBase.h"
 #include "KxwMemMgr.h"
 #include "KxwUtilReport.h"
+#include "KxwUtilStrCompare.h"
 #include "maw_alloc.h"
 
 void* xfpvKxwDomHtmlCollectionMapAlloc(KxwMemMgr* mptMemMgr, size_t mnSize, size_t mnAlignment) {
@@ -21,8 +21,8 @@ void xfvKxwDomHtmlCollectionMapFree(KxwMemMgr* mptMemMgr, void* mpvBlock) {
         maw_free(mpvBlock);
 }
 
-KxwDomHtmlCollectionMap::KxwDomHtmlCollectionMap(KxwMemMgr* mptMemMgr)
-    : _ptMemMgr(mptMemMgr), _tMap(Map::allocator_type(mptMemMgr)) {}
+KxwDomHtmlCollectionMap::KxwDomHtmlCollectionMap(KxwMemMgr* mptMemMgr, bool mbIgnoreCase)
+    : _ptMemMgr(mptMemMgr), _bIgnoreCase(mbIgnoreCase), _tEntries(Set::allocator_type(mptMemMgr)) {}
 
 std::string KxwDomHtmlCollectionMap::NameKeyOf(const KxwDomNodeBase* mptNode) {
     if (!mptNode) return std::string();
@@ -36,48 +36,44 @@ std::string KxwDomHtmlCollectionMap::KeyOf(const KxwDomNodeBase* mptNode) {
     return std::string(rtId.GetDcsStr(), rtId.GetDcsLenInBytes());
 }
 
+KxwDomHtmlCollectionMap::KeyStr KxwDomHtmlCollectionMap::MakeKey(const char* mpsfKey, size_t mnLen) const {
+    KeyStr dsKey(mpsfKey, mnLen, KxwDomHtmlCollectionMapAllocator<char>(_ptMemMgr));
+    if (_bIgnoreCase)
+        for (char& rc : dsKey)
+            if (rc >= 'A' && rc <= 'Z') rc = static_cast<char>(rc - 'A' + 'a');
+    return dsKey;
+}
+
+bool KxwDomHtmlCollectionMap::SameKey(const std::string& mdsLeft, const std::string& mdsRight) const {
+    return xfbKxwUtilIsEqualIgnoreCaseEx(mdsLeft.data(), mdsLeft.size(), mdsRight.data(), mdsRight.size(),
+                                         _bIgnoreCase);
+}
+
 void KxwDomHtmlCollectionMap::AddUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey) {
     if (mdsKey.empty()) return;
-    KxwDomHtmlCollectionMapAllocator<char> tAlloc(_ptMemMgr);
-    KeyStr dsKey(mdsKey.data(), mdsKey.size(), tAlloc);
-    auto it = _tMap.find(dsKey);
-    if (it == _tMap.end()) it = _tMap.emplace(std::move(dsKey), NodeList(NodeList::allocator_type(_ptMemMgr))).first;
-    it->second.push_back(mptNode);
+    _tEntries.emplace(MakeKey(mdsKey.data(), mdsKey.size()), mptNode);
 }
 
 void KxwDomHtmlCollectionMap::RemoveUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey) {
     if (mdsKey.empty()) return;
-    KeyStr dsKey(mdsKey.data(), mdsKey.size(), KxwDomHtmlCollectionMapAllocator<char>(_ptMemMgr));
-    auto it = _tMap.find(dsKey);
-    if (it == _tMap.end()) return;
-    NodeList& rtNodes = it->second;
-    auto itNode = std::find(rtNodes.begin(), rtNodes.end(), mptNode);
-    if (itNode != rtNodes.end()) rtNodes.erase(itNode);
-    if (rtNodes.empty()) _tMap.erase(it);
+    _tEntries.erase(Entry(MakeKey(mdsKey.data(), mdsKey.size()), mptNode));
 }
 
 void KxwDomHtmlCollectionMap::RemoveUnderAnyKey(const KxwDomNodeBase* mptNode) {
-    for (auto it = _tMap.begin(); it != _tMap.end();) {
-        NodeList& rtNodes = it->second;
-        rtNodes.erase(std::remove(rtNodes.begin(), rtNodes.end(), mptNode), rtNodes.end());
-        it = rtNodes.empty() ? _tMap.erase(it) : std::next(it);
-    }
+    for (auto it = _tEntries.begin(); it != _tEntries.end();)
+        it = it->second == mptNode ? _tEntries.erase(it) : std::next(it);
 }
 
 void KxwDomHtmlCollectionMap::Add(KxwDomNodeBase* mptNode) {
     std::string dsId = KeyOf(mptNode), dsName = NameKeyOf(mptNode);
     AddUnder(mptNode, dsId);
-    if (dsName != dsId) AddUnder(mptNode, dsName);
+    if (!SameKey(dsName, dsId)) AddUnder(mptNode, dsName);
 }
 
 void KxwDomHtmlCollectionMap::Remove(KxwDomNodeBase* mptNode) {
     std::string dsId = KeyOf(mptNode), dsName = NameKeyOf(mptNode);
     RemoveUnder(mptNode, dsId);
-    if (dsName != dsId) RemoveUnder(mptNode, dsName);
-}
-
-void KxwDomHtmlCollectionMap::Remove(KxwDomNodeBase* mptNode, const char* mpszKey) {
-    RemoveUnder(mptNode, mpszKey ? std::string(mpszKey) : std::string());
+    if (!SameKey(dsName, dsId)) RemoveUnder(mptNode, dsName);
 }
 
 void KxwDomHtmlCollectionMap::Rekey(KxwDomNodeBase* mptNode, const char* mpszNewKey, bool mbId) {
@@ -85,16 +81,22 @@ void KxwDomHtmlCollectionMap::Rekey(KxwDomNodeBase* mptNode, const char* mpszNew
     std::string dsOther = mbId ? NameKeyOf(mptNode) : KeyOf(mptNode);
     std::string dsNew = mpszNewKey ? std::string(mpszNewKey) : std::string();
     // A node is filed once under a text that is both its id and its name.
-    if (dsOld != dsOther) RemoveUnder(mptNode, dsOld);
-    if (dsNew != dsOther) AddUnder(mptNode, dsNew);
+    if (!SameKey(dsOld, dsOther)) RemoveUnder(mptNode, dsOld);
+    if (!SameKey(dsNew, dsOther)) AddUnder(mptNode, dsNew);
 }
 
-size_t KxwDomHtmlCollectionMap::Count(const char* mpszKey, KxwDomNodeBase** mpptFirst) const {
-    if (mpptFirst) *mpptFirst = nullptr;
-    if (!mpszKey || !*mpszKey) return 0;
-    KeyStr dsKey(mpszKey, std::strlen(mpszKey), KxwDomHtmlCollectionMapAllocator<char>(_ptMemMgr));
-    auto it = _tMap.find(dsKey);
-    if (it == _tMap.end() || it->second.empty()) return 0;
-    if (mpptFirst) *mpptFirst = it->second.front();
-    return it->second.size();
+size_t KxwDomHtmlCollectionMap::Count(const char* mpsfKey, size_t mnKeyLen, KxwDomNodeBase** mpptSingle) const {
+    if (mpptSingle) *mpptSingle = nullptr;
+    if (!mpsfKey || mnKeyLen == 0) return 0;
+    KeyStr dsKey = MakeKey(mpsfKey, mnKeyLen);
+    auto it = _tEntries.lower_bound(Entry(dsKey, nullptr));
+    if (it == _tEntries.end() || it->first != dsKey) return 0;
+    auto itNext = std::next(it);
+    if (itNext != _tEntries.end() && itNext->first == dsKey) return 2;
+    if (mpptSingle) *mpptSingle = it->second;
+    return 1;
+}
+
+size_t KxwDomHtmlCollectionMap::Count(const char* mpszKey, KxwDomNodeBase** mpptSingle) const {
+    return Count(mpszKey, mpszKey ? std::strlen(mpszKey) : 0, mpptSingle);
 }

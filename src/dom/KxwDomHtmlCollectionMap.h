@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <functional>
-#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,21 +54,24 @@ void KxwDomHtmlCollectionMapAllocator<T>::FreeBlock(void* mpvBlock) const {
 
 class KxwDomHtmlCollectionMap {
 public:
-    explicit KxwDomHtmlCollectionMap(KxwMemMgr* mptMemMgr);
+    // mbIgnoreCase: keys compare without regard to ASCII case (the lookups by identifier).
+    KxwDomHtmlCollectionMap(KxwMemMgr* mptMemMgr, bool mbIgnoreCase);
     KxwDomHtmlCollectionMap(const KxwDomHtmlCollectionMap&) = delete;
     KxwDomHtmlCollectionMap& operator=(const KxwDomHtmlCollectionMap&) = delete;
 
     // Files the node under its id and its name; nodes without either are not filed.
     void Add(KxwDomNodeBase* mptNode);
-    // Takes the node out from under its id (mpszKey: the id it was filed under when it is about to change).
+    // Takes the node out from under its id and its name.
     void Remove(KxwDomNodeBase* mptNode);
-    void Remove(KxwDomNodeBase* mptNode, const char* mpszKey);
     // Takes the node out from under whatever key holds it, without asking the node anything (it is being deleted).
     void RemoveUnderAnyKey(const KxwDomNodeBase* mptNode);
     // Files the node under mpszNewKey instead of under its current id (mbId) or name.
     void Rekey(KxwDomNodeBase* mptNode, const char* mpszNewKey, bool mbId);
-    // How many nodes carry mpszKey, and the first of them (null when none).
-    size_t Count(const char* mpszKey, KxwDomNodeBase** mpptFirst) const;
+    // How many nodes carry the key, counted up to 2 (a node filed under both its id and its name counts once),
+    // and, when exactly one does, that node.
+    size_t Count(const char* mpsfKey, size_t mnKeyLen, KxwDomNodeBase** mpptSingle) const;
+    size_t Count(const char* mpszKey, KxwDomNodeBase** mpptSingle) const;
+    bool IsIgnoreCase() const { return _bIgnoreCase; }
 
     // The id of a node as the map files it (the empty text for none).
     static std::string KeyOf(const KxwDomNodeBase* mptNode);
@@ -76,12 +79,15 @@ public:
 
 private:
     using KeyStr = std::basic_string<char, std::char_traits<char>, KxwDomHtmlCollectionMapAllocator<char>>;
-    using NodeList = std::vector<KxwDomNodeBase*, KxwDomHtmlCollectionMapAllocator<KxwDomNodeBase*>>;
-    using Map = std::map<KeyStr, NodeList, std::less<KeyStr>,
-                         KxwDomHtmlCollectionMapAllocator<std::pair<const KeyStr, NodeList>>>;
+    // One entry per key and node, so that filing and unfiling cost O(log n) however many nodes share a key.
+    using Entry = std::pair<KeyStr, KxwDomNodeBase*>;
+    using Set = std::set<Entry, std::less<Entry>, KxwDomHtmlCollectionMapAllocator<Entry>>;
+    KeyStr MakeKey(const char* mpsfKey, size_t mnLen) const;
     void RemoveUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey);
     void AddUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey);
+    bool SameKey(const std::string& mdsLeft, const std::string& mdsRight) const;
 
     KxwMemMgr* _ptMemMgr;
-    Map _tMap;
+    bool _bIgnoreCase;
+    Set _tEntries;
 };

@@ -16,6 +16,7 @@
 #include "KxwDomNodeCollections.h"
 #include "KxwDomStr.h"
 #include "KxwDomWatchDelete.h"
+#include "KxwUtilStrCompare.h"
 #include "KxwUtilTagName.h"
 #include "KxwiUrl.h"
 #include "kxw/KxwDomUtil.h"
@@ -610,27 +611,41 @@ KxwDomBase* KxwDomHtmlDocument::GetItem(const char* mpszName, bool mbByIdentifie
     return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT)->GetItem(mpszName, mbByIdentifier);
 }
 
+namespace {
+
+struct IdQuery {
+    const char16_t* _pwsfId;
+    unsigned _uLen;
+};
+
+bool EqualsIgnoringAsciiCase(const KxwDomHtmlPropertyStr& mrtValue, const IdQuery& mrtQuery) {
+    const char16_t* pwsfValue = mrtValue.GetU16nStr();
+    return pwsfValue && xfbKxwUtilU16nIsEqualIgnoreCaseAssumeAscii(pwsfValue, mrtValue.GetU16nLenInChars(),
+                                                                   mrtQuery._pwsfId, mrtQuery._uLen);
+}
+
+// The id index files the document's text of the values; the values as scripts see them decide.
+bool IsElementWithId(const KxwDomNodeBase* mptNode, const void* mpvQuery) {
+    const auto& rtQuery = *static_cast<const IdQuery*>(mpvQuery);
+    return KxwJswUserObjBase::ConvertToElement(const_cast<KxwDomNodeBase*>(mptNode)) &&
+           (EqualsIgnoringAsciiCase(mptNode->GetId(), rtQuery) || EqualsIgnoringAsciiCase(mptNode->GetName(), rtQuery));
+}
+
+}  // namespace
+
 KxwDomHtmlElement* KxwDomHtmlDocument::GetElementById(const char16_t* mpwsfId, unsigned muLen) {
     if (!mpwsfId || muLen == 0) return nullptr;
     KxwDomHtmlCollectionOrdered* ptAll = GetAll();
     if (!ptAll) return nullptr;
-    for (KxwDomNodeBase* ptNode : *ptAll) {
-        KxwDomHtmlElement* ptElement = KxwJswUserObjBase::ConvertToElement(ptNode);
-        if (!ptElement) continue;
-        auto tMatches = [mpwsfId, muLen](const KxwDomHtmlPropertyStr& mrtValue) {
-            const char16_t* pwsfValue = mrtValue.GetU16nStr();
-            if (!pwsfValue || mrtValue.GetU16nLenInChars() != muLen) return false;
-            for (unsigned n = 0; n < muLen; ++n) {
-                char16_t c1 = pwsfValue[n], c2 = mpwsfId[n];
-                if (c1 >= u'A' && c1 <= u'Z') c1 = static_cast<char16_t>(c1 + 32);
-                if (c2 >= u'A' && c2 <= u'Z') c2 = static_cast<char16_t>(c2 + 32);
-                if (c1 != c2) return false;
-            }
-            return true;
-        };
-        if (tMatches(ptElement->GetId()) || tMatches(ptElement->GetName())) return ptElement;
-    }
-    return nullptr;
+    // Looked up in the index of "all" by identifier (id or name, ASCII case ignored): the first match in document
+    // order, without a walk of the document.
+    KxwU16nHandler* ptHandler = GetU16nHandler() ? GetU16nHandler() : xfptKxwU16nHandlerGetDefault();
+    std::string dsKey(ptHandler->GetMaxDcsLenInBytes(muLen), '\0');
+    dsKey.resize(ptHandler->ConvertU16nToDcs(mpwsfId, muLen, dsKey.data(), dsKey.size()));
+    IdQuery tQuery{mpwsfId, muLen};
+    KxwDomNodeBase* ptFound =
+        ptAll->GetFirstByIdentifier(dsKey.data(), static_cast<unsigned>(dsKey.size()), &IsElementWithId, &tQuery);
+    return KxwJswUserObjBase::ConvertToElement(ptFound);
 }
 
 KxwDomNodeBase* KxwDomHtmlDocument::GetLastElementWithId(const KxwDomStr& mrtId) {

@@ -251,9 +251,13 @@ const KxwDomHtmlPropertyStr& EmptyProperty() {
 }
 }  // namespace
 
-const KxwDomHtmlPropertyStr& KxwDomNodeBase::GetId() const { return EmptyProperty(); }
+const KxwDomHtmlPropertyStr& KxwDomNodeBase::GetId() const {
+    return EmptyProperty();
+}
 
-const KxwDomHtmlPropertyStr& KxwDomNodeBase::GetName() const { return EmptyProperty(); }
+const KxwDomHtmlPropertyStr& KxwDomNodeBase::GetName() const {
+    return EmptyProperty();
+}
 
 bool KxwDomNodeBase::IsElementNode() const {
     KXW_DOM_COMMON_NODE_TYPE_ENUM eType = GetNodeType();
@@ -430,6 +434,19 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
                                          KxwDomBase* mptWatchedSubject) {
     static const char kszLabel[] = "NotifyThis from NotifyAncestors";
     KxwDomWatchDelete tWatchSubject(kszLabel, mptWatchedSubject);
+    KxwDomCoreNode* ptContainer = mptFirst ? mptFirst->GetParentNode() : nullptr;
+    if (ptContainer && ptContainer != mptFirst && !ptContainer->WantsNotifications()) {
+        KxwDomCoreDocument* ptDocument = ptContainer->GetOwnerDocument(false);
+        if (KxwDomNodeBase* ptTop = ptDocument ? ptDocument->FindQuietPath(ptContainer) : nullptr) {
+            // Only the document would run anything: one level, started by the node just below it.
+            KxwDomWatchDelete tWatchTop(kszLabel, ptTop);
+            ptDocument->NotifyThis(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
+            if (tWatchSubject.HasBeenDeleted() || tWatchTop.HasBeenDeleted()) return;
+            if (KxwDomCoreNode* ptParent = ptTop->GetParentNode())
+                ptParent->NotifyThisAfterAncestors(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
+            return;
+        }
+    }
     // One level per ancestor, each watching the node that started it: the usual depths in place, deeper ones on
     // the heap (never on the stack, however deep the tree).
     constexpr size_t knInlineLevels = 48;
@@ -446,6 +463,10 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
         else
             tDeeper.pop_back();
     };
+    // A walk that meets nobody but the document at the top shows a quiet path from the first container.
+    uint64_t ullGeneration = KxwDomCoreNode::GetTreeShapeGeneration();
+    KxwDomCoreNode* ptOnlyNotified = nullptr;
+    KxwDomNodeBase* ptOnlyLevelNode = nullptr;
     KxwDomNodeBase* ptNode = mptFirst;
     while (ptNode) {
         KxwDomCoreNode* ptParent = ptNode->GetParentNode();
@@ -460,6 +481,8 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
         else
             tDeeper.emplace_back(kszLabel, ptNode);
         ++nLevels;
+        ptOnlyNotified = nLevels == 1 ? ptParent : nullptr;
+        ptOnlyLevelNode = ptNode;
         ptParent->NotifyThis(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
         if (tWatchSubject.HasBeenDeleted()) return;
         if (Level(nLevels - 1).HasBeenDeleted()) {
@@ -469,6 +492,10 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
         }
         ptNode = ptNode->GetParentNode();
     }
+    if (ptOnlyNotified && ptOnlyNotified->IsDocument() && !ptOnlyNotified->GetParentNode() &&
+        ptContainer != ptOnlyNotified && ptContainer && !ptContainer->IsPlaceHolder())
+        static_cast<KxwDomCoreDocument*>(ptOnlyNotified)
+            ->RememberQuietPath(ptContainer, ptOnlyLevelNode, ullGeneration);
     while (nLevels > 0) {
         if (tWatchSubject.HasBeenDeleted()) return;
         if (KxwDomBase* ptLevelNode = Level(nLevels - 1).GetEffectiveWatchedPtr()) {

@@ -94,12 +94,29 @@ void KxwDomNodeCollections::AddItem(KxwDomHtmlCollectionOrdered* mptCollection, 
     if (mptCollection && mptElement) mptCollection->AddItem(mptElement);
 }
 
-void KxwDomNodeCollections::AddItem(KxwDomHtmlCollectionGeneral* mptCollection, KxwDomNodeBase* mptElement) {
-    if (!mptCollection || !mptElement) return;
-    // A list of direct children: the new child goes after the element child before it.
-    KxwDomNodeBase* ptPrevious = mptElement->GetDomPreviousSibling();
-    while (ptPrevious && !ptPrevious->IsElementNode()) ptPrevious = ptPrevious->GetDomPreviousSibling();
-    if (!mptCollection->InsertItemAfterNode(mptElement, ptPrevious)) mptCollection->AppendItem(mptElement);
+void KxwDomNodeCollections::AddItem(KxwDomHtmlCollectionGeneral* mptCollection, KxwDomNodeBase* mptChild) {
+    if (!mptCollection || !mptChild) return;
+    // A list of direct children: the new child goes next to the nearest sibling the list holds, searched on both
+    // sides a step at a time (a long run of siblings the list does not hold, text beside elements, costs no more
+    // than the distance to the nearer one). With no sibling after it, it is the last.
+    KxwDomNodeBase* ptBack = mptChild;
+    KxwDomNodeBase* ptAhead = mptChild;
+    while (ptBack || ptAhead) {
+        if (ptAhead && !(ptAhead = ptAhead->GetDomNextSibling())) {
+            mptCollection->AppendItem(mptChild);
+            return;
+        }
+        if (ptAhead && mptCollection->IsItemFound(ptAhead)) {
+            mptCollection->InsertItemBeforeNode(mptChild, ptAhead);
+            return;
+        }
+        if (ptBack && (ptBack = ptBack->GetDomPreviousSibling()) && mptCollection->IsItemFound(ptBack)) {
+            mptCollection->InsertItemAfterNode(mptChild, ptBack);
+            return;
+        }
+    }
+    // Neither side holds anything: the list was empty.
+    mptCollection->AppendItem(mptChild);
 }
 
 void KxwDomNodeCollections::RemoveDescendantsOf(KxwDomHtmlCollectionOrdered* mptCollection,
@@ -118,6 +135,7 @@ void KxwDomNodeCollections::Reset(KxwDomHtmlCollectionGeneral* mptCollection) {
 void KxwDomNodeCollections::Rebuild(KxwDomHtmlCollectionGeneral* mptCollection, KxwDomCoreNode& mrtOwnerNode) {
     if (!mptCollection) return;
     mptCollection->Reset();
+    mptCollection->SetIsMarkedForRebuild(false);
     for (KxwDomNodeBase* ptChild = mrtOwnerNode.GetDomFirstChild(); ptChild; ptChild = ptChild->GetDomNextSibling())
         mptCollection->AppendItem(ptChild);
 }

@@ -39,12 +39,15 @@ public:
                         KxwDomNodeBase* mptNode, void* mpvExtra);
     // An element that joined the owner's subtree, filed in document order.
     virtual void AddItem(KxwDomHtmlCollectionOrdered* mptCollection, KxwDomNodeBase* mptElement);
-    virtual void AddItem(KxwDomHtmlCollectionGeneral* mptCollection, KxwDomNodeBase* mptElement);
+    // A new direct child of the owner, filed among the children the list holds (elements for "children", every
+    // node for "childNodes").
+    virtual void AddItem(KxwDomHtmlCollectionGeneral* mptCollection, KxwDomNodeBase* mptChild);
     // Drops every item that lies under mptNode.
     virtual void RemoveDescendantsOf(KxwDomHtmlCollectionOrdered* mptCollection, const KxwDomNodeBase* mptNode);
     virtual void Reset(KxwDomHtmlCollectionOrdered* mptCollection);
     virtual void Reset(KxwDomHtmlCollectionGeneral* mptCollection);
-    // Refills a list of direct children from the owner's children as they are now.
+    // Refills a list of direct children from the owner's children as they are now (a list that could not follow a
+    // change, or the children of a node spread over place holders).
     virtual void Rebuild(KxwDomHtmlCollectionGeneral* mptCollection, KxwDomCoreNode& mrtOwnerNode);
 
     // ---- Reading ----

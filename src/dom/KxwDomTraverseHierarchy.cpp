@@ -136,10 +136,35 @@ KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomCoreNodeNotifySubHierarchy::Visit(K
             static_cast<void*>(mptNode), static_cast<void*>(_ptTopOfSubHierarchy));
         return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
     }
-    if (mptNode->IsPlaceHolder()) return VisitPlaceHolder(static_cast<KxwDomPlaceHolderNode*>(mptNode));
+    if (mptNode == _ptTakeBackUntil) return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
+    if (mptNode->IsPlaceHolder()) {
+        _bMayStop = false;
+        return VisitPlaceHolder(static_cast<KxwDomPlaceHolderNode*>(mptNode));
+    }
+    if (_bMayStop && _tDeadline.IsPastNowAndThen()) {
+        _ptStoppedAt = mptNode;
+        return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
+    }
     KxwDomCoreNode::HandleAddedRemovedChild(_eNotificationType, mptNode->GetRealNode(), _ptTopOfSubHierarchy,
                                             _ptU16nHandler);
     return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_CONTINUE;
+}
+
+bool KxwDomCoreNodeNotifySubHierarchy::AnnounceSubtree(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
+                                                       KxwDomNodeBase* mptTop, KxwU16nHandler* mptU16nHandler) {
+    KxwDomCoreNodeNotifySubHierarchy tVisitor(meNotificationType, mptTop, mptU16nHandler);
+    tVisitor.Traverse(mptTop, 0);
+    if (!tVisitor._ptStoppedAt) return true;
+    // The nodes before the stop, in the same order, hear the opposite; an addition taken back parks the top again
+    // and a removal taken back takes it off the list, as the caller's links are restored.
+    bool bAdded = meNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED;
+    KxwDomCoreNodeNotifySubHierarchy tTakeBack(
+        bAdded ? KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED : KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED, mptTop,
+        bAdded ? nullptr : mptU16nHandler);
+    tTakeBack._bMayStop = false;
+    tTakeBack._ptTakeBackUntil = tVisitor._ptStoppedAt;
+    tTakeBack.Traverse(mptTop, 0);
+    return false;
 }
 
 KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomCoreNodeNotifySubHierarchy::VisitPlaceHolder(

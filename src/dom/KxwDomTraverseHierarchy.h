@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "KxwDomScriptDeadline.h"
 #include "kxw/KxwDomCommonEnums.h"
 
 class KxwDomCoreNode;
@@ -65,11 +66,21 @@ private:
 
 // Announces every node of an added or removed subtree to the ancestors outside it (HandleAddedRemovedChild). A
 // place holder whose real node's chain crosses the subtree's edge has the chain split there first.
+//
+// A large subtree announced while a script runs is checked against the script's time limit every few hundred
+// nodes (KxwDomScriptDeadline). Past it, the walk stops before the next node and AnnounceSubtree takes back what
+// was announced (the other notification for the same nodes, in the same order), so that the move as a whole did
+// not happen; the caller then restores the links. A subtree with place holders is announced to its end.
 class KxwDomCoreNodeNotifySubHierarchy : public KxwDomTraverseHierarchy {
 public:
     KxwDomCoreNodeNotifySubHierarchy(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
                                      KxwDomNodeBase* mptTopOfSubHierarchy, KxwU16nHandler* mptU16nHandler);
     KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM Visit(KxwDomNodeBase* mptNode) override;
+
+    // Announces the subtree of mptTop (type 1 or 2); false when the script ran out of time and the announcement
+    // was taken back.
+    static bool AnnounceSubtree(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, KxwDomNodeBase* mptTop,
+                                KxwU16nHandler* mptU16nHandler);
 
 private:
     KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM VisitPlaceHolder(KxwDomPlaceHolderNode* mptPlaceHolder);
@@ -77,4 +88,8 @@ private:
     KXW_DOM_COMMON_NOTIFICATION_ENUM _eNotificationType;
     KxwDomNodeBase* _ptTopOfSubHierarchy;
     KxwU16nHandler* _ptU16nHandler;
+    KxwDomScriptDeadline _tDeadline;
+    bool _bMayStop = true;                   // cleared by a place holder, and for taking back
+    KxwDomNodeBase* _ptStoppedAt = nullptr;  // the first node not announced
+    KxwDomNodeBase* _ptTakeBackUntil = nullptr;
 };

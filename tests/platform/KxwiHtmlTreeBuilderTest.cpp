@@ -703,3 +703,64 @@ TEST(KxwiHtmlTreeBuilderTest, GarbageBuildsTheSameTreeInAnyPieces) {
         ASSERT_EQ(1, tPieces._nEnds);
     }
 }
+
+namespace {
+
+// A sink that stops the builder when it has made a given number of elements, as the engine's sink does when the
+// script whose markup it builds runs out of time.
+class KxwStoppingSink : public KxwiHtmlTreeTestSink {
+public:
+    void* CreateElement(const char* mpsfUpperName, size_t mnLen, const KxwiHtmlAttr* mptAttrs, size_t mnCount,
+                        bool mbImplied, int miLine) override {
+        if (_ptBuilder && !_bStopped && _nCreated == _nStopAfter) {
+            _bStopped = true;
+            _ptBuilder->Stop();
+        }
+        if (_ptBuilder && _ptBuilder->IsStopped()) return nullptr;
+        return KxwiHtmlTreeTestSink::CreateElement(mpsfUpperName, mnLen, mptAttrs, mnCount, mbImplied, miLine);
+    }
+    KxwiHtmlTreeBuilder* _ptBuilder = nullptr;
+    size_t _nStopAfter = 0;
+    bool _bStopped = false;
+};
+
+TEST(KxwiHtmlTreeBuilderTest, AStoppedBuildKeepsWhatWasBuiltAndEndsAsUsual) {
+    // A fragment: the rest of the markup is not even read, what was built stays, and the end comes once.
+    KxwStoppingSink tSink;
+    KxwiHtmlTreeBuilder tBuilder(&tSink);
+    tSink._ptBuilder = &tBuilder;
+    tSink._nStopAfter = 3;  // at the fourth element
+    Node tContext;
+    tContext._eKind = Node::kElement;
+    tContext._dsName = "DIV";
+    ASSERT_TRUE(tBuilder.BeginFragment(&tContext, "DIV", 3));
+    std::string dsMarkup = "<b>1</b><i>2</i><u>3</u><s>4</s>";
+    tBuilder.Feed(dsMarkup.data(), 20);
+    tBuilder.Feed(dsMarkup.data() + 20, dsMarkup.size() - 20);
+    tBuilder.EndOfInput();
+    EXPECT_EQ("B(#text:1),I(#text:2),U(#text:3)", KxwiHtmlTreeTestSink::Render(&tContext));
+    EXPECT_TRUE(tBuilder.IsEnded());
+    EXPECT_EQ(1, tSink._nEnds);
+    EXPECT_TRUE(tSink._tErrors.empty()) << tSink._tErrors.front();
+
+    // A page stopped while a script's writes are built: the rest of what the script wrote is dropped, and the page
+    // goes on after the script.
+    KxwStoppingSink tPageSink;
+    KxwiHtmlTreeBuilder tPage(&tPageSink);
+    tPageSink._ptBuilder = &tPage;
+    tPageSink._nStopAfter = 7;  // after HTML, HEAD, BODY, P, SCRIPT and two written elements
+    tPageSink._fOnScript = [&](Node*, bool) {
+        static const char kszWritten[] = "<em>a</em><em>b</em><em>c</em><em>d</em>";
+        tPage.Write(kszWritten, sizeof kszWritten - 1);
+        EXPECT_TRUE(tPage.IsStopped());
+    };
+    std::string dsPage = "<p>before<script>x</script><p>after<b>bold</b>";
+    tPage.Feed(dsPage.data(), dsPage.size());
+    tPage.EndOfInput();
+    EXPECT_FALSE(tPage.IsStopped());
+    EXPECT_EQ("P(#text:before,SCRIPT(#text:x),EM(#text:a),EM(#text:b)),P(#text:after,B(#text:bold))", tPageSink.Body());
+    EXPECT_EQ(1, tPageSink._nEnds);
+    EXPECT_TRUE(tPageSink._tErrors.empty()) << tPageSink._tErrors.front();
+}
+
+}  // namespace

@@ -1,9 +1,12 @@
 // The compact attribute store: parsed attributes, replacement, conversion on read, removal and the record layout.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "KxwDomAdditionalAttrCollection.h"
 #include "KxwDomHtmlTextsStr.h"
@@ -151,6 +154,123 @@ TEST_F(KxwDomAttrStoreTest, RemovalExistenceAndGeneratedHtml) {
     EXPECT_FALSE(_tStore.RemoveAttr("", false));
     EXPECT_EQ(2u, _tStore.GetCount());
     EXPECT_EQ("c", FirstName());
+}
+
+// A plain list with the store's rules, to hold the indexed store to them.
+class KxwModelAttrList {
+public:
+    struct Record {
+        std::string _dsName;
+        std::string _dsValue;
+        bool _bDcs;  // the record holds the value in DCS (parsed), in UTF-16 (set), or both (read in the other)
+        bool _bU16n;
+    };
+    static bool Same(const std::string& mdsLeft, const std::string& mdsRight, bool mbIgnoreCase) {
+        if (mdsLeft.size() != mdsRight.size()) return false;
+        for (size_t n = 0; n < mdsLeft.size(); ++n)
+            if (mbIgnoreCase ? std::tolower(static_cast<unsigned char>(mdsLeft[n])) !=
+                                   std::tolower(static_cast<unsigned char>(mdsRight[n]))
+                             : mdsLeft[n] != mdsRight[n])
+                return false;
+        return true;
+    }
+    long Find(const std::string& mdsName, bool mbIgnoreCase) const {
+        for (size_t n = 0; n < _tRecords.size(); ++n)
+            if (Same(_tRecords[n]._dsName, mdsName, mbIgnoreCase)) return static_cast<long>(n);
+        return -1;
+    }
+    bool AddParsed(const std::string& mdsName, const std::string& mdsValue) {
+        if (Find(mdsName, false) >= 0) return false;
+        _tRecords.insert(_tRecords.begin(), Record{mdsName, mdsValue, true, false});
+        return true;
+    }
+    void AddOrReplace(const std::string& mdsName, bool mbIgnoreCase, const std::string& mdsValue) {
+        long lAt = Find(mdsName, mbIgnoreCase);
+        std::string dsName = lAt >= 0 ? _tRecords[static_cast<size_t>(lAt)]._dsName : mdsName;
+        if (lAt >= 0) _tRecords.erase(_tRecords.begin() + lAt);
+        _tRecords.insert(_tRecords.begin(), Record{dsName, mdsValue, false, true});
+    }
+    // A read in the other encoding converts the record, which moves to the head.
+    std::string Read(const std::string& mdsName, bool mbIgnoreCase, bool mbDcs) {
+        long lAt = Find(mdsName, mbIgnoreCase);
+        if (lAt < 0) return "<null>";
+        Record tRecord = _tRecords[static_cast<size_t>(lAt)];
+        if (!(mbDcs ? tRecord._bDcs : tRecord._bU16n)) {
+            _tRecords.erase(_tRecords.begin() + lAt);
+            tRecord._bDcs = tRecord._bU16n = true;
+            _tRecords.insert(_tRecords.begin(), tRecord);
+        }
+        return tRecord._dsValue;
+    }
+    bool Remove(const std::string& mdsName, bool mbIgnoreCase) {
+        long lAt = Find(mdsName, mbIgnoreCase);
+        if (lAt < 0) return false;
+        _tRecords.erase(_tRecords.begin() + lAt);
+        return true;
+    }
+    std::vector<Record> _tRecords;
+};
+
+TEST_F(KxwDomAttrStoreTest, ManyAttributesFollowTheSameRulesThroughTheIndex) {
+    KxwModelAttrList tModel;
+    std::mt19937 tRandom(8);
+    // Few base names in many spellings: groups of names equal but for case, in and out of the store.
+    auto RandomName = [&]() {
+        std::string dsName = "attr" + std::to_string(tRandom() % 24);
+        for (char& rc : dsName)
+            if (tRandom() % 3 == 0) rc = static_cast<char>(std::toupper(static_cast<unsigned char>(rc)));
+        return dsName;
+    };
+    auto U16 = [](const std::string& mdsText) { return std::u16string(mdsText.begin(), mdsText.end()); };
+    bool bIndexedOnce = false;
+    for (int iStep = 0; iStep < 4000; ++iStep) {
+        std::string dsName = RandomName();
+        std::string dsValue = "v" + std::to_string(iStep);
+        bool bIgnoreCase = tRandom() % 2 == 0;
+        unsigned uOperation = tRandom() % 6;
+        switch (uOperation) {
+            case 0:
+            case 1:
+                ASSERT_EQ(tModel.AddParsed(dsName, dsValue), _tStore.AddParsedAttr(dsName.c_str(), dsValue.c_str()));
+                break;
+            case 2: {
+                std::u16string dsValue16 = U16(dsValue);
+                ASSERT_TRUE(_tStore.AddOrReplaceAttr(dsName.c_str(), static_cast<unsigned>(dsName.size()), bIgnoreCase,
+                                                     dsValue16.data(), static_cast<unsigned>(dsValue16.size()), true));
+                tModel.AddOrReplace(dsName, bIgnoreCase, dsValue);
+                break;
+            }
+            case 3:
+                ASSERT_EQ(tModel.Read(dsName, bIgnoreCase, true), Dcs(dsName.c_str(), bIgnoreCase)) << dsName;
+                break;
+            case 4: {
+                const char16_t* pwsfValue = nullptr;
+                unsigned uLen = 0;
+                ASSERT_TRUE(_tStore.GetAttrValueU16n(dsName.c_str(), static_cast<unsigned>(dsName.size()), bIgnoreCase,
+                                                     pwsfValue, uLen));
+                std::string dsRead = tModel.Read(dsName, bIgnoreCase, false);
+                ASSERT_EQ(dsRead == "<null>" ? std::u16string(u"<null>") : U16(dsRead),
+                          pwsfValue ? std::u16string(pwsfValue, uLen) : std::u16string(u"<null>"))
+                    << dsName;
+                break;
+            }
+            default:
+                ASSERT_EQ(tModel.Remove(dsName, bIgnoreCase), _tStore.RemoveAttr(dsName.c_str(), bIgnoreCase));
+                break;
+        }
+        bIndexedOnce = bIndexedOnce || _tStore.IsIndexed();
+        // The list itself, in order.
+        ASSERT_EQ(tModel._tRecords.size(), _tStore.GetCount());
+        size_t nAt = 0;
+        for (const auto* ptAttr = _tStore.GetFirstAttr(); ptAttr; ptAttr = ptAttr->GetNext(), ++nAt)
+            ASSERT_EQ(tModel._tRecords[nAt]._dsName,
+                      std::string(ptAttr->GetNameDcsStr(), ptAttr->GetNameDcsLenInBytes()))
+                << "step " << iStep << " position " << nAt;
+    }
+    EXPECT_TRUE(bIndexedOnce) << "the store never grew past its threshold";
+    // The dump empties the store from the head, and the index goes with the last record.
+    while (!_tStore.IsEmpty()) _tStore.RemoveFirstAttr();
+    EXPECT_FALSE(_tStore.IsIndexed());
 }
 
 }  // namespace
