@@ -51,6 +51,8 @@ public:
     void ReleaseGlobal(KxwJswGlobal* mptGlobal);
     // The global of the realm entered now (where scripts run and objects are made).
     KxwJswGlobal* GetCurrentGlobal() const;
+    // Globals not yet collected (released ones included until a collection finds them unreachable).
+    size_t GetGlobalCount() const;
 
     void SetScriptTimeLimitMs(uint32_t muMs) { _uScriptTimeLimitMs = muMs; }
     uint32_t GetScriptTimeLimitMs() const { return _uScriptTimeLimitMs; }

@@ -33,6 +33,15 @@ public:
     void SetOwner(KxwJswGlobalOwner* mptOwner) { _ptOwner = mptOwner; }
     KxwJswGlobalOwner* GetOwner() const { return _ptOwner; }
 
+    // Makes this the current global of a window: the global takes the window's class as its prototype (its
+    // properties and methods are the page's global names), `this` and unqualified calls of the page reach the
+    // window, and the window's engine object is a window proxy in front of this global. The first global of a
+    // window makes the proxy; each later one (a new page) moves it, so that every reference to the window (opener,
+    // frames[i], a variable of another window) stays the same object while the old page's names are gone. Null
+    // unbinds the window from this global. False (reported) when the engine fails.
+    bool SetWindow(KxwJswUserObjBase* mptWindow);
+    KxwJswUserObjBase* GetWindow() const { return _ptWindow; }
+
     // The global whose realm an engine object belongs to; null when it is none of the engine's globals.
     static KxwJswGlobal* OfObject(JSObject* mptObj);
 
@@ -64,6 +73,7 @@ private:
 
     KxwJswEngine* _ptEngine;
     KxwJswGlobalOwner* _ptOwner = nullptr;
+    KxwJswUserObjBase* _ptWindow = nullptr;
     void* _pvRoot = nullptr;        // keeps the global alive until Release
     void* _pvPrototypes = nullptr;  // per class, traced from the global
     KxwJswGlobal* _ptNext = nullptr;  // the engine's list of globals not yet finalized

@@ -11,6 +11,7 @@
 
 #include "KxwJswCallArgs.h"
 #include "KxwJswInternal.h"
+#include "kxw/KxwJswGlobal.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwJsval.h"
 
@@ -68,11 +69,9 @@ std::string IdToUtf8(JSContext* mptCx, JS::HandleId mtId) {
 bool NamedItemGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
     JS::RootedValue tKey(mptCx, js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotEntry));
-    if (!tArgs.thisv().isObject()) {
-        tArgs.rval().setUndefined();
-        return true;
-    }
-    JS::RootedObject tThis(mptCx, &tArgs.thisv().toObject());
+    // A window's item read as a global name comes without an object: it is the window of the getter's global.
+    JS::RootedObject tThis(mptCx, tArgs.thisv().isObject() ? &tArgs.thisv().toObject()
+                                                           : JS::GetNonCCWObjectGlobal(&tArgs.callee()));
     KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(tThis);
     void* pvValue = nullptr;
     unsigned nLen = 0;
@@ -102,8 +101,8 @@ bool NamedItemSetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::RootedValue tKey(mptCx, js::GetFunctionNativeReserved(&tArgs.callee(), kFunSlotEntry));
     JS::RootedValue tValue(mptCx, tArgs.get(0));
     tArgs.rval().setUndefined();
-    if (!tArgs.thisv().isObject()) return true;
-    JS::RootedObject tThis(mptCx, &tArgs.thisv().toObject());
+    JS::RootedObject tThis(mptCx, tArgs.thisv().isObject() ? &tArgs.thisv().toObject()
+                                                           : JS::GetNonCCWObjectGlobal(&tArgs.callee()));
     JS::RootedId tId(mptCx);
     if (!JS_ValueToId(mptCx, tKey, &tId)) return false;
     JS::ObjectOpResult tResult;
@@ -147,6 +146,7 @@ bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtI
     *mpbResolved = true;
     return DefineNamedItemAccessor(mptCx, mtObj, mtId, tKey);
 }
+
 
 // for...in over a collection lists its indexes and the names its class chooses; reading each goes through the
 // resolve hook above, so the values are the live items.
@@ -216,8 +216,11 @@ bool ThrowIncompatible(JSContext* mptCx, const KxwJswClassInformation* mptDeclar
 bool UnwrapThis(JSContext* mptCx, const JS::CallArgs& mrtArgs, const KxwJswClassInformation* mptDeclaring,
                 const char* mpszName, KxwJswUserObjBase** mpptUserObj) {
     *mpptUserObj = nullptr;
-    if (!mrtArgs.thisv().isObject()) return ThrowIncompatible(mptCx, mptDeclaring, mpszName, mrtArgs.thisv());
-    JSObject* ptThis = &mrtArgs.thisv().toObject();
+    // A window's method called without an object (alert(1) in a page) works on the window of its own global.
+    JSObject* ptThis = mrtArgs.thisv().isObject() ? &mrtArgs.thisv().toObject()
+                       : mrtArgs.thisv().isNullOrUndefined() ? JS::GetNonCCWObjectGlobal(&mrtArgs.callee())
+                                                             : nullptr;
+    if (!ptThis) return ThrowIncompatible(mptCx, mptDeclaring, mpszName, mrtArgs.thisv());
     const KxwJswClassInformation* ptClassInfo = ClassInfoOf(ptThis);
     if (!ptClassInfo || !ptClassInfo->IsSubclassOf(mptDeclaring))
         return ThrowIncompatible(mptCx, mptDeclaring, mpszName, mrtArgs.thisv());
@@ -532,11 +535,50 @@ bool KxwJswClassInformation::Validate() const {
 
 namespace kxwjsw {
 
+namespace {
+bool IsWrapperClass(const JSClass* mptClass) {
+    return mptClass->cOps == &ktPlainOps || mptClass->cOps == &ktNamedOps || mptClass->cOps == &ktCallableOps;
+}
+}  // namespace
+
 const KxwJswClassInformation* ClassInfoOf(JSObject* mptObj) {
     if (!mptObj) return nullptr;
     const JSClass* ptClass = JS::GetClass(mptObj);
-    if (ptClass->cOps != &ktPlainOps && ptClass->cOps != &ktNamedOps && ptClass->cOps != &ktCallableOps) return nullptr;
-    return reinterpret_cast<const EngineClass*>(ptClass)->_ptClassInfo;
+    if (IsWrapperClass(ptClass)) return reinterpret_cast<const EngineClass*>(ptClass)->_ptClassInfo;
+    if (ptClass != WindowProxyClass() && ptClass != GlobalClass()) return nullptr;
+    KxwJswUserObjBase* ptWindow = UserObjOf(mptObj);
+    return ptWindow ? ptWindow->GetClassInformation() : nullptr;
+}
+
+bool ResolveNamedItem(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved) {
+    return NamedResolveHook(mptCx, mtObj, mtId, mpbResolved);
+}
+
+KxwJswUserObjBase* UserObjOf(JSObject* mptObj) {
+    if (!mptObj) return nullptr;
+    const JSClass* ptClass = JS::GetClass(mptObj);
+    const JS::Value* ptSlot = nullptr;
+    if (IsWrapperClass(ptClass))
+        ptSlot = &JS::GetReservedSlot(mptObj, kSlotUserObj);
+    else if (ptClass == WindowProxyClass())
+        ptSlot = &js::GetProxyReservedSlot(mptObj, kSlotUserObj);
+    else if (ptClass == GlobalClass())
+        return KxwJswGlobal::OfObject(mptObj) ? KxwJswGlobal::OfObject(mptObj)->GetWindow() : nullptr;
+    return ptSlot && !ptSlot->isUndefined() ? static_cast<KxwJswUserObjBase*>(ptSlot->toPrivate()) : nullptr;
+}
+
+bool CanHoldUserObj(JSObject* mptObj) {
+    const JSClass* ptClass = JS::GetClass(mptObj);
+    return IsWrapperClass(ptClass) || ptClass == WindowProxyClass();
+}
+
+void SetUserObjSlot(JSObject* mptObj, KxwJswUserObjBase* mptUserObj) {
+    JS::Value tValue = mptUserObj ? JS::PrivateValue(mptUserObj) : JS::UndefinedValue();
+    const JSClass* ptClass = JS::GetClass(mptObj);
+    if (IsWrapperClass(ptClass))
+        JS::SetReservedSlot(mptObj, kSlotUserObj, tValue);
+    else if (ptClass == WindowProxyClass())
+        js::SetProxyReservedSlot(mptObj, kSlotUserObj, tValue);
 }
 
 JSObject* NewWrapperObject(JSContext* mptCx, KxwJswEngine* mptEngine, KxwJswUserObjBase* mptUserObj) {
@@ -547,7 +589,7 @@ JSObject* NewWrapperObject(JSContext* mptCx, KxwJswEngine* mptEngine, KxwJswUser
     auto* ptClass = static_cast<const JSClass*>(ptClassInfo->GetEngineClass());
     JSObject* ptObj = JS_NewObjectWithGivenProto(mptCx, ptClass, tProto);
     if (!ptObj) return nullptr;
-    JS::SetReservedSlot(ptObj, kSlotUserObj, JS::PrivateValue(mptUserObj));
+    SetUserObjSlot(ptObj, mptUserObj);
     return ptObj;
 }
 

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <unordered_map>
 
+#include <js/friend/WindowProxy.h>
+
 #include "KxwJswCallArgs.h"
 #include "kxw/KxwJswGlobal.h"
 #include "KxwJswInternal.h"
@@ -97,7 +99,7 @@ public:
             }
             // The engine object dies in this collection: cut it here, while both sides are known to be intact,
             // so that its finalizer finds nothing and no later step can reach a deleted user object through it.
-            JS::SetReservedSlot(ptDying, kSlotUserObj, JS::UndefinedValue());
+            SetUserObjSlot(ptDying, nullptr);
             ptEngine->Unregister(ptUserObj);  // moves the last entry to n
             if (ptUserObj->GetShouldBeDeletedAtFinalize()) ptEngine->QueueDelete(ptUserObj);
         }
@@ -159,6 +161,7 @@ KxwJswEngine* KxwJswEngine::Create(const KxwJswEngineOptions& mrtOptions) {
     JS_AddWeakPointerZonesCallback(ptCx, &KxwJswEngineCallbacks::WeakPointerZones, ptEngine);
     JS_AddInterruptCallback(ptCx, &KxwJswEngineCallbacks::Interrupt);
     JS::SetWarningReporter(ptCx, &KxwJswEngineCallbacks::Warning);
+    js::SetWindowProxyClass(ptCx, WindowProxyClass());
     ptEngine->_iWatchdogSlot = KxwJswProcessWatchdog::Instance().AddContext(ptCx);
     if (!ptEngine->InitGlobal()) {
         delete ptEngine;
@@ -203,6 +206,12 @@ void KxwJswEngine::ReleaseGlobal(KxwJswGlobal* mptGlobal) {
     mptGlobal->Release();
 }
 
+size_t KxwJswEngine::GetGlobalCount() const {
+    size_t nCount = 0;
+    for (const KxwJswGlobal* ptGlobal = _ptFirstGlobal; ptGlobal; ptGlobal = ptGlobal->_ptNext) ++nCount;
+    return nCount;
+}
+
 KxwJswGlobal* KxwJswEngine::GetCurrentGlobal() const {
     return KxwJswGlobal::OfObject(JS::CurrentGlobalOrNull(_ptCx));
 }
@@ -214,7 +223,7 @@ KxwJswEngine::~KxwJswEngine() {
     while (_nRegistered > 0) {
         KxwJswUserObjBase* ptUserObj = _pptRegistry[_nRegistered - 1];
         JS::Heap<JSObject*>& rtHandle = HeapOf(ptUserObj->_acJsiObj);
-        if (JSObject* ptObj = rtHandle.unbarrieredGet()) JS::SetReservedSlot(ptObj, kSlotUserObj, JS::UndefinedValue());
+        if (JSObject* ptObj = rtHandle.unbarrieredGet()) SetUserObjSlot(ptObj, nullptr);
         rtHandle = nullptr;
         Unregister(ptUserObj);
         if (!(ptUserObj->_ucJswFlags & KxwJswUserObjBase::kFlagPendingDelete) &&

@@ -85,7 +85,14 @@ bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtI
     if (!pszName) return false;
     const KxwJswClassInformation* ptClass = nullptr;
     const KxwJswCtorRegistrator* ptSpec = KxwJswClassInformation::FindConstructor(pszName.get(), &ptClass);
-    if (!ptSpec) return true;
+    if (!ptSpec) {
+        // The names a window answers (its frames by name) are the page's globals too.
+        KxwJswGlobal* ptGlobal = KxwJswGlobalHooks::DataOf(mtGlobal);
+        KxwJswUserObjBase* ptWindow = ptGlobal ? ptGlobal->GetWindow() : nullptr;
+        const KxwJswClassInformation* ptWindowClass = ptWindow ? ptWindow->GetClassInformation() : nullptr;
+        if (!ptWindowClass || ptWindowClass->GetKind() == KXW_JSW_CLASS_KIND_PLAIN) return true;
+        return ResolveNamedItem(mptCx, mtGlobal, mtId, mpbResolved);
+    }
     JSAutoRealm tRealm(mptCx, mtGlobal);
     JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, KxwJswCtorRegistrator::ExportFunc, ptSpec->_uArgCount,
                                                     JSFUN_CONSTRUCTOR, ptSpec->_pszName);

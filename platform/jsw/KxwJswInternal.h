@@ -13,6 +13,7 @@
 #include <js/Interrupt.h>
 #include <js/Object.h>
 #include <js/PropertyAndElement.h>
+#include <js/Proxy.h>
 #include <js/Realm.h>
 #include <js/SourceText.h>
 #include <js/TracingAPI.h>
@@ -54,8 +55,22 @@ struct EngineClass {
     const KxwJswClassInformation* _ptClassInfo;
 };
 
-// The description behind an engine object of one of the wrapper's classes, or null for any other object.
+// The description behind an engine object of one of the wrapper's classes, or null for any other object. A window
+// proxy and a global bound to a window answer for the window.
 const KxwJswClassInformation* ClassInfoOf(JSObject* mptObj);
+// The user object an engine object of ours stands for (a wrapper object, a window proxy, a window's global), or null.
+KxwJswUserObjBase* UserObjOf(JSObject* mptObj);
+// Whether a user object can be bound to an engine object: one of the wrapper's classes, or a window proxy.
+bool CanHoldUserObj(JSObject* mptObj);
+// Binds (or, with null, cuts) the user object of a wrapper object or a window proxy.
+void SetUserObjSlot(JSObject* mptObj, KxwJswUserObjBase* mptUserObj);
+
+// A named item or index of the user object behind mtObj, defined as a live own accessor (the resolve hook of the
+// classes with named items, and of globals whose window has them).
+bool ResolveNamedItem(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved);
+
+// The class of the window proxies: a forwarding proxy in front of a window's current global.
+const JSClass* WindowProxyClass();
 
 // The handle stored in a user object, seen as what it is.
 inline JS::Heap<JSObject*>& HeapOf(unsigned char* mpucStorage) {

@@ -31,7 +31,7 @@ KxwJswUserObjBase::~KxwJswUserObjBase() {
     JS::Heap<JSObject*>& rtHandle = HeapOf(_acJsiObj);
     if (JSObject* ptObj = rtHandle.unbarrieredGet()) {
         // The engine object may outlive this object: from now on it stands for nothing.
-        JS::SetReservedSlot(ptObj, kSlotUserObj, JS::UndefinedValue());
+        SetUserObjSlot(ptObj, nullptr);
         rtHandle = nullptr;
     }
     if (ptEngine) {
@@ -46,19 +46,19 @@ void KxwJswUserObjBase::SetJsiObj(JSObject* mptJsiObj) {
     KxwJswEngine* ptEngine = KxwJswEngine::Current();
     if (JSObject* ptOld = rtHandle.unbarrieredGet()) {
         if (ptOld == mptJsiObj) return;
-        JS::SetReservedSlot(ptOld, kSlotUserObj, JS::UndefinedValue());
+        SetUserObjSlot(ptOld, nullptr);
         rtHandle = nullptr;
         if (ptEngine) ptEngine->Unregister(this);
     }
     if (!mptJsiObj || !ptEngine) return;
-    if (!ClassInfoOf(mptJsiObj)) {
+    if (!CanHoldUserObj(mptJsiObj)) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "Engine object %p is not of a wrapper class in "
                                               "KxwJswUserObjBase::SetJsiObj. this=%p",
                                               static_cast<void*>(mptJsiObj), static_cast<void*>(this));
         return;
     }
-    JS::SetReservedSlot(mptJsiObj, kSlotUserObj, JS::PrivateValue(this));
+    SetUserObjSlot(mptJsiObj, this);
     rtHandle = mptJsiObj;
     ptEngine->Register(this);
 }
@@ -270,7 +270,5 @@ bool KxwJswUserObjBase::DeletePropertyFromAncestors(const char* mpszName) {
 }
 
 KxwJswUserObjBase* KxwJswUserObjBase::FromJsiObj(JSObject* mptJsiObj) {
-    if (!ClassInfoOf(mptJsiObj)) return nullptr;
-    const JS::Value& rtSlot = JS::GetReservedSlot(mptJsiObj, kSlotUserObj);
-    return rtSlot.isUndefined() ? nullptr : static_cast<KxwJswUserObjBase*>(rtSlot.toPrivate());
+    return UserObjOf(mptJsiObj);
 }

@@ -253,3 +253,70 @@ TEST_F(KxwJswIncrementalTest, ASubtreeAttachedBetweenSlicesKeepsItsMembersExpand
     EXPECT_EQ(kMembers, iKept) << "expandos were lost: an engine object died while C++ kept its object";
     delete ptRoot;
 }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Windows: a global per page behind one window proxy
+
+namespace {
+
+// Evaluates in a global's realm, as a window's page script runs.
+std::string EvalIn(KxwJswTest& mrtTest, KxwJswGlobal* mptGlobal, const std::string& mdsScript) {
+    KxwJswGlobal::RealmScope tRealm(mptGlobal);
+    return mrtTest.EvalHere(mdsScript);
+}
+
+}  // namespace
+
+TEST_F(KxwJswTest, AWindowKeepsItsIdentityFromPageToPageAndLeavesTheOldPageBehind) {
+    KxwTestWindow tWindow("w");
+    KxwTestBase tFrame("frame one");
+    tWindow._tItems["frame1"] = &tFrame;
+    // An engine object belongs to its home global and keeps it alive: the frame lives longer than page 1.
+    tFrame._ptHomeGlobal = _ptEngine->GetMainGlobal();
+    size_t nGlobals = _ptEngine->GetGlobalCount();
+    KxwJswGlobal* ptPage1 = _ptEngine->CreateGlobal();
+    ASSERT_TRUE(ptPage1->SetWindow(&tWindow));
+    // The page's globals are the window's names; this, window and unqualified calls reach the window.
+    EXPECT_EQ("true true hello from w frame one w",
+              EvalIn(*this, ptPage1,
+                     "var x = 1; let y = 2; (this === window) + ' ' + (typeof greet == 'function') + ' ' + greet() + "
+                     "' ' + frame1.name + ' ' + name"));
+    SetGlobal("held", &tWindow);  // another window (the main global) holds a reference
+    EXPECT_EQ("1 true", Eval("held.x + ' ' + (held === held.window)"));
+
+    // A new page: a new global behind the same proxy.
+    KxwJswGlobal* ptPage2 = _ptEngine->CreateGlobal();
+    ASSERT_TRUE(ptPage2->SetWindow(&tWindow));
+    EXPECT_EQ("undefined undefined hello from w",
+              EvalIn(*this, ptPage2, "typeof x + ' ' + typeof y + ' ' + greet()"));
+    EXPECT_EQ("undefined true true", Eval("typeof held.x + ' ' + (held.greet() == 'hello from w') + ' ' + "
+                                          "(held === held.window)"));
+    EvalIn(*this, ptPage2, "var z = 3");
+    EXPECT_EQ("3", Eval("held.z"));
+
+    // The old page goes with the next collection once nothing refers to it.
+    ptPage1->SetWindow(nullptr);
+    _ptEngine->ReleaseGlobal(ptPage1);
+    _ptEngine->CollectGarbage(true);
+    EXPECT_EQ(nGlobals + 1, _ptEngine->GetGlobalCount()) << "the first page's global is still alive";
+    EXPECT_EQ("3", Eval("held.z"));
+    ptPage2->SetWindow(nullptr);
+    _ptEngine->ReleaseGlobal(ptPage2);
+    Eval("held = null");
+}
+
+TEST_F(KxwJswTest, MethodsOfAWindowCalledWithoutAnObjectNeedTheirWindow) {
+    KxwTestWindow tWindow("w");
+    KxwJswGlobal* ptPage = _ptEngine->CreateGlobal();
+    ASSERT_TRUE(ptPage->SetWindow(&tWindow));
+    EXPECT_EQ("hello from w", EvalIn(*this, ptPage, "var g = greet; g()"));
+    // Called from another global the function still works on the window of its own.
+    SetGlobal("w", &tWindow);
+    EXPECT_EQ("hello from w", Eval("var g = w.greet; g()"));
+    // A global that no window stands for any more gives such a call nothing to work on.
+    ptPage->SetWindow(nullptr);
+    EXPECT_EQ("ERROR", Eval("g()").substr(0, 5));
+    EXPECT_EQ("ERROR", Eval("g.call({})").substr(0, 5));
+    _ptEngine->ReleaseGlobal(ptPage);
+    Eval("w = g = null");
+}

@@ -151,11 +151,28 @@ const KxwJswMethodSpec katDerivedMethods[] = {
     {nullptr, nullptr, nullptr, 0},
 };
 
+bool greet_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    auto* ptThis = dynamic_cast<KxwTestWindow*>(mptUserObj);
+    if (!ptThis) return false;
+    std::string dsText = "hello from " + ptThis->_dsName;
+    KxwJsval tResult;
+    tResult.SetStringUtf8(dsText.data(), dsText.size(), mrtArgs.GetContext());
+    mrtArgs.SetResult(tResult);
+    return true;
+}
+
+const KxwJswMethodSpec katWindowMethods[] = {
+    {"greet", nullptr, nullptr, 0, greet_callback},
+    {nullptr, nullptr, nullptr, 0},
+};
+
 const KxwJswClassInformation ktBaseClassInfo(nullptr, "TestBase", katBaseProperties, katNoMethods, katConstructors);
 const KxwJswClassInformation ktDerivedClassInfo(&ktBaseClassInfo, "TestDerived", katDerivedProperties,
                                                 katDerivedMethods);
 const KxwJswClassInformation ktContainerClassInfo(&ktBaseClassInfo, "TestContainer", nullptr, katNoMethods, nullptr,
                                                   KXW_JSW_CLASS_KIND_NAMED_ITEMS);
+const KxwJswClassInformation ktWindowClassInfo(&ktContainerClassInfo, "TestWindow", nullptr, katWindowMethods, nullptr,
+                                               KXW_JSW_CLASS_KIND_NAMED_ITEMS);
 
 }  // namespace
 
@@ -242,4 +259,8 @@ bool KxwTestContainer::GetPropByIndex(int32_t mnIndex, void** mppvValue, unsigne
     *mpnLength = KXW_JSW_DOM_OBJECT_LEN;
     *mpeType = KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT;
     return true;
+}
+
+const KxwJswClassInformation* KxwTestWindow::GetClassInformation() const {
+    return &ktWindowClassInfo;
 }

@@ -105,6 +105,13 @@ public:
     std::vector<KxwJswUserObjBase*> _tIndexed;
 };
 
+// A window: named items (its frames by name), a method, and its page's global bound to it by the test.
+class KxwTestWindow : public KxwTestContainer {
+public:
+    using KxwTestContainer::KxwTestContainer;
+    const KxwJswClassInformation* GetClassInformation() const override;
+};
+
 // Notes what an evaluation reported.
 class KxwTestNotifier : public KxwJswScriptEvaluationNotifier {
 public:

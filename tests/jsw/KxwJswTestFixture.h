@@ -36,6 +36,12 @@ protected:
         return tResult.GetStringUtf8();
     }
 
+public:
+    // The same, for helpers outside the fixture.
+    std::string EvalHere(const std::string& mdsScript) { return Eval(mdsScript); }
+
+protected:
+
     // Names an object in the global of the realm entered now.
     void SetGlobal(const char* mpszName, KxwJswUserObjBase* mptUserObj) {
         KxwJsval tGlobal;
