@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "KxwPlayPageSource.h"
+#include "KxwEngineFetch.h"
 #include "KxwPlayPages.h"
 #include "kxw/KxwDomHtmlBuild.h"
 #include "kxw/KxwEnvCfg.h"
@@ -93,13 +94,20 @@ int main(int argc, char** argv) {
     }
     std::vector<KxwPlayPageSource> tSources;
     size_t nBytes = 0;
+    KxwEngineFetcher tFetcher;
     for (const std::string& rdsPath : tPaths) {
-        KxwPlayPageSource tSource;
-        std::string dsError;
-        if (!xfbKxwPlayLoadFileUrl("file://" + rdsPath, size_t(1) << 30, &tSource, &dsError)) {
-            std::fprintf(stderr, "parse-corpus: %s\n", dsError.c_str());
+        KxwEngineFetchRequest tRequest;
+        tRequest._dsUrl = "file://" + rdsPath;
+        tRequest._nMaxBodyBytes = size_t(1) << 30;
+        KxwEngineFetchResponse tResponse;
+        if (!tFetcher.Fetch(tRequest, nullptr, &tResponse)) {
+            std::fprintf(stderr, "parse-corpus: %s\n", tResponse._dsError.c_str());
             return 2;
         }
+        KxwPlayPageSource tSource;
+        tSource._dsUrl = tResponse._dsFinalUrl;
+        tSource._dsBytes.swap(tResponse._dsBody);
+        xfvKxwPlaySniffCharset(&tSource, tResponse._dsCharset);
         struct stat tStat;
         nBytes += stat(rdsPath.c_str(), &tStat) == 0 ? static_cast<size_t>(tStat.st_size) : tSource._dsBytes.size();
         tSources.push_back(std::move(tSource));

@@ -1,7 +1,5 @@
 #include "KxwPlayPageSource.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "KxwU16nHandler.h"
@@ -108,45 +106,6 @@ bool xfbKxwPlayFileUrlToPath(const std::string& mdsUrl, std::string* mpdsPath) {
     return true;
 }
 
-bool xfbKxwPlayLoadFileUrl(const std::string& mdsUrl, size_t mnMaxBytes, KxwPlayPageSource* mptSource,
-                           std::string* mpdsError) {
-    std::string dsPath;
-    if (!xfbKxwPlayFileUrlToPath(mdsUrl, &dsPath)) {
-        *mpdsError = "not a file: URL this player can read: " + mdsUrl;
-        return false;
-    }
-    std::FILE* ptFile = std::fopen(dsPath.c_str(), "rb");
-    if (!ptFile) {
-        *mpdsError = "cannot read " + dsPath + ": " + std::strerror(errno);
-        return false;
-    }
-    std::string dsBytes;
-    char acBuf[65536];
-    size_t nRead;
-    bool bTooLarge = false;
-    while ((nRead = std::fread(acBuf, 1, sizeof acBuf, ptFile)) > 0) {
-        if (dsBytes.size() + nRead > mnMaxBytes) {
-            bTooLarge = true;
-            break;
-        }
-        dsBytes.append(acBuf, nRead);
-    }
-    bool bError = std::ferror(ptFile) != 0;
-    std::fclose(ptFile);
-    if (bTooLarge) {
-        *mpdsError = dsPath + " is larger than " + std::to_string(mnMaxBytes) + " bytes";
-        return false;
-    }
-    if (bError) {
-        *mpdsError = "cannot read " + dsPath;
-        return false;
-    }
-    mptSource->_dsUrl = mdsUrl;
-    mptSource->_dsBytes.swap(dsBytes);
-    xfvKxwPlaySniffCharset(mptSource);
-    return true;
-}
-
 std::string xfdsKxwPlayPageCharsetForLabel(const char* mpsfLabel, size_t mnLen) {
     const char* pszCanonical = xfpszKxwU16nGetCanonicalCharsetName(mpsfLabel, mnLen);
     if (!pszCanonical) return std::string();
@@ -195,7 +154,7 @@ std::string xfdsKxwPlayPrescanMetaCharset(const char* mpsfBytes, size_t mnLen) {
     return std::string();
 }
 
-void xfvKxwPlaySniffCharset(KxwPlayPageSource* mptSource) {
+void xfvKxwPlaySniffCharset(KxwPlayPageSource* mptSource, const std::string& mdsHeaderCharset) {
     std::string& rdsBytes = mptSource->_dsBytes;
     auto Starts = [&](const char* mpszBom, size_t mnLen) {
         return rdsBytes.size() >= mnLen && std::memcmp(rdsBytes.data(), mpszBom, mnLen) == 0;
@@ -210,6 +169,9 @@ void xfvKxwPlaySniffCharset(KxwPlayPageSource* mptSource) {
         rdsBytes = Utf16ToUtf8(rdsBytes, 2, rdsBytes[0] == '\xFE');
         mptSource->_dsCharset = "utf-8";
         mptSource->_dsCharsetSource = "bom";
+    } else if (!mdsHeaderCharset.empty()) {
+        mptSource->_dsCharset = mdsHeaderCharset;
+        mptSource->_dsCharsetSource = "header";
     } else {
         mptSource->_dsCharset = xfdsKxwPlayPrescanMetaCharset(rdsBytes.data(), rdsBytes.size());
         if (!mptSource->_dsCharset.empty()) mptSource->_dsCharsetSource = "meta";

@@ -1,7 +1,7 @@
-// The bytes of a page as the player fetches them, and the charset they are in. For now the player loads file: URLs
-// itself; http: and https: come with the browsing engine. The charset is found as the emulated browser finds it
-// without a response header: a byte-order mark, else a META element among the first bytes, else none (the
-// document's default). UTF-16 pages are turned into UTF-8, which the page parser reads.
+// The bytes of a page as the player fetched them (KxwEngineFetcher), and the charset they are in, found as the
+// emulated browser finds it: a byte-order mark, else the response's Content-Type header, else a META element among
+// the first bytes, else none (the document's default). UTF-16 pages are turned into UTF-8, which the page parser
+// reads. Also the paths of file: URLs, which the fetcher reads.
 #pragma once
 
 #include <cstddef>
@@ -12,20 +12,17 @@ struct KxwPlayPageSource {
     std::string _dsBytes;
     // Canonical charset name, or empty when the page does not say.
     std::string _dsCharset;
-    // Where the charset came from: "bom", "meta" or empty.
+    // Where the charset came from: "bom", "header", "meta" or empty.
     std::string _dsCharsetSource;
 };
 
-// Reads the page of a file: URL (percent escapes decoded; host empty or "localhost"). Pages larger than
-// mnMaxBytes are refused. False with the reason in mpdsError.
-bool xfbKxwPlayLoadFileUrl(const std::string& mdsUrl, size_t mnMaxBytes, KxwPlayPageSource* mptSource,
-                           std::string* mpdsError);
-
-// The path a file: URL names, or false when it is not one the player can read.
+// The path a file: URL names (percent escapes decoded; host empty or "localhost"), or false when it is not one of
+// this machine.
 bool xfbKxwPlayFileUrlToPath(const std::string& mdsUrl, std::string* mpdsPath);
 
-// Fills the charset fields from the bytes (and converts a UTF-16 page to UTF-8).
-void xfvKxwPlaySniffCharset(KxwPlayPageSource* mptSource);
+// Fills the charset fields from the bytes and the charset the response's header names (canonical, or empty), and
+// converts a UTF-16 page to UTF-8.
+void xfvKxwPlaySniffCharset(KxwPlayPageSource* mptSource, const std::string& mdsHeaderCharset = std::string());
 
 // The charset a page is decoded in for a label: browsers read pages labelled ISO-8859-1 or US-ASCII as
 // windows-1252 (its 0x80-0x9F are the typographic characters such pages meant); other labels as canonicalised by

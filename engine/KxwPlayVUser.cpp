@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "KxwEngineFetch.h"
 #include "KxwPlayData.h"
 #include "KxwPlayPages.h"
 #include "KxwPlaySteps.h"
@@ -107,10 +108,13 @@ void KxwPlayVUser::Run() {
     _ptVUserVars = &tVUserVars;
     const KxwPlayVUser* ptPreviousClock = gptClockVUser;
     gptClockVUser = this;
+    // The user's connections stay open from one iteration to the next, as a browser's do.
+    _ptFetcher = std::make_unique<KxwEngineFetcher>();
     for (int iIteration = 1; iIteration <= _tConfig._iIterations; ++iIteration) {
         RunIteration(tVUserVars, iIteration);
         ++_ulIterationsDone;
     }
+    _ptFetcher.reset();
     gptClockVUser = ptPreviousClock;
     _ptVUserVars = nullptr;
     _bFinished = true;
@@ -131,10 +135,13 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
     KxwHswApi tApi(_ptEngine);
     _ptHswApi = &tApi;
     mrtVUserVars.SetHswApi(&tApi);
+    // A full iteration reset: the new iteration is a new visitor, without the cookies of the last one.
+    _ptFetcher->GetCookieJar().Clear();
     _ptPages = std::make_unique<KxwPlayPages>(
         [this](const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile, int miLine) {
             RunPageScript(mpwsfText, mnLen, mdsFile, miLine);
-        });
+        },
+        _ptFetcher.get());
 
     const KxwPlayData* ptData = _tConfig._ptData && !_tConfig._ptData->IsEmpty() ? _tConfig._ptData : nullptr;
     size_t nRow = 0;

@@ -15,6 +15,7 @@
 
 #include "KxwPlayReport.h"
 
+class KxwEngineFetcher;
 class KxwHswApi;
 class KxwJswEngine;
 class KxwPlayData;
@@ -84,6 +85,8 @@ public:
     void AdvanceVirtualClock(double mdfMs) { _dfVirtualOffsetMs += mdfMs; }
     // The virtual user's pages (null outside an iteration).
     KxwPlayPages* GetPages() { return _ptPages.get(); }
+    // The virtual user's loads and cookies (null before it runs); the cookies go at each iteration's start.
+    KxwEngineFetcher* GetFetcher() { return _ptFetcher.get(); }
     // Runs a page's inline script under the script time limit; its errors are ERROR lines of the current step.
     void RunPageScript(const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile, int miLine);
     // The run clock as this virtual user sees it: real time since the run started plus what think and wait added.
@@ -108,6 +111,7 @@ private:
     KxwPlayOutput* _ptOutput;
     KxwJswEngine* _ptEngine = nullptr;
     KxwHswApi* _ptHswApi = nullptr;
+    std::unique_ptr<KxwEngineFetcher> _ptFetcher;
     std::unique_ptr<KxwPlayPages> _ptPages;
     KxwVUserVars* _ptVUserVars = nullptr;
     std::vector<KxwPlayStepStats> _tStepStats;

@@ -9,11 +9,14 @@
 #include <initializer_list>
 #include <vector>
 
+#include "KxwEngineFetch.h"
 #include "KxwPlayPages.h"
 #include "KxwPlayReport.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
 #include "KxwTransaction.h"
+#include "KxwUtilReport.h"
+#include "kxw/KxwDomUtil.h"
 
 namespace {
 
@@ -230,25 +233,40 @@ bool RunNotAvailable(KxwPlayVUser&, const KxwPlayStep& mrtStep, std::string* mpd
     return false;
 }
 
-// Pages larger than this are refused rather than read into memory whole.
-constexpr size_t knMaxPageBytes = 64u * 1024 * 1024;
-
-// For now the player reads file: pages itself; http: and https: come with the browsing engine.
+// Navigates to the page, following its redirects: each is a REDIRECT line ("302 FROM -> TO"). A download keeps
+// the page that was there, as the browser keeps it.
 bool RunGoto(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
-    const std::string& rdsUrl = mrtStep.GetWords()[0]->_dsValue;
     KxwPlayPages* ptPages = mrtVUser.GetPages();
     if (!ptPages) {
         *mpdsReason = "goto: the virtual user has no pages";
         return false;
     }
-    if (rdsUrl.compare(0, 5, "file:") != 0) {
-        *mpdsReason = "goto: only file: URLs are loaded in this build (" + rdsUrl + ")";
-        return false;
+    KxwEngineFetchRequest tRequest;
+    tRequest._dsUrl = mrtStep.GetWords()[0]->_dsValue;
+    if (const KxwiRunTimeSettings* ptRTS = xfptKxwDomUtilGetRTS()) tRequest.ApplySettings(*ptRTS);
+    KxwEngineFetchResponse tResponse;
+    KXW_PLAY_LOAD_ENUM eLoad = ptPages->Load(tRequest, &tResponse);
+    for (const KxwEngineFetchHop& rtHop : tResponse._tRedirects)
+        mrtVUser.GetOutput().Line("REDIRECT", std::to_string(rtHop._iStatus) + " " +
+                                                  xfdsKxwEngineEscapeForLog(rtHop._dsFromUrl) + " -> " +
+                                                  xfdsKxwEngineEscapeForLog(rtHop._dsToUrl));
+    switch (eLoad) {
+        case KXW_PLAY_LOAD_FAILED:
+            *mpdsReason = "goto: " + tResponse._dsError;
+            return false;
+        case KXW_PLAY_LOAD_KEPT:
+            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
+                                     "No DOM action taken due to Content-Type not building context for "
+                                     "URL=\"%.2000s\" (Content-Type %.200s)",
+                                     xfdsKxwEngineEscapeForLog(tResponse._dsFinalUrl).c_str(),
+                                     tResponse._dsMediaType.empty()
+                                         ? "none"
+                                         : xfdsKxwEngineEscapeForLog(tResponse._dsMediaType, 200).c_str());
+            return true;
+        case KXW_PLAY_LOAD_REPLACED:
+            return true;
     }
-    std::string dsError;
-    if (ptPages->Load(rdsUrl, knMaxPageBytes, &dsError)) return true;
-    *mpdsReason = "goto: " + dsError;
-    return false;
+    return true;
 }
 
 bool RunEval(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {

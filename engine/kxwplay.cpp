@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "KxwEngineHttpClient.h"
 #include "KxwPlayData.h"
 #include "KxwPlayOptions.h"
 #include "KxwPlayReport.h"
@@ -119,6 +120,13 @@ int main(int argc, char** argv) {
         return kiExitFailed;
     }
     KxwObjMgr::SetWtlFuncs(&xfbKxwPlaySevFilter, &xfvKxwPlayMessageSink);
+    // The network's process-wide start, before any virtual user's thread could race for it.
+    if (!KxwEngineHttpClient::GlobalInit()) {
+        std::fprintf(stderr, "kxwplay: the HTTP client could not be initialised\n");
+        KxwObjMgr::SetWtlFuncs(nullptr, nullptr);
+        xfvKxwObjMgrGlobalTerm();
+        return kiExitFailed;
+    }
     xfvKxwUtilSetJavaScriptErrorSevLvl(static_cast<KXW_WTL_SEV_LVL_ENUM>(tInitialRTS.GetJavaScriptErrorSevLvl()));
     KxwPlayVUser::InstallVirtualClock();
     xfvQmtUtilsStartRun();
@@ -178,6 +186,7 @@ int main(int argc, char** argv) {
     tVUsers.clear();
     tOutputs.clear();
     KxwPlayVUser::UninstallVirtualClock();
+    KxwEngineHttpClient::GlobalTerm();
     KxwObjMgr::SetWtlFuncs(nullptr, nullptr);
     xfvKxwObjMgrGlobalTerm();
     xfvKxwUtilCloseTraceFile();

@@ -126,8 +126,8 @@ KXW_API KxwDomNodeBase* xfptKxwDomHtmlBuildGetDocumentElement(KxwDomHtmlDocument
 KXW_API KxwDomNodeBase* xfptKxwDomHtmlBuildGetHead(KxwDomHtmlDocument* mptDocument);
 KXW_API KxwDomNodeBase* xfptKxwDomHtmlBuildGetHtmlBody(KxwDomHtmlDocument* mptDocument);
 KXW_API KxwDomHtmlDocument* xfptKxwDomHtmlBuildGetDocumentOfNode(const KxwDomNodeBase* mptNode);
-// The node a notification names as its subject (7: the document, 18: the element), and its markup; null for
-// anything else.
+// The node a notification names as its subject (7, 13 and 14: the document; 18: the element), and its text (the
+// markup of 7 and 18, the cookie of 14); null for anything else.
 KXW_API KxwDomNodeBase* xfptKxwDomHtmlBuildGetNotificationNode(int miNotificationType, void* mpvNotificationSubject);
 KXW_API const char* xfpsfKxwDomHtmlBuildGetNotificationText(const void* mpvNotificationObject, size_t* mpnLen);
 // The character set a META element declares (its charset, or the charset= of a Content-Type); false for none.

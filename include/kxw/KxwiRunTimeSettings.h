@@ -51,6 +51,7 @@ public:
     // timer code adding them to a 32-bit clock value can not wrap on the product alone.
     static constexpr uint32_t kMaxTimeoutSeconds = 4294967;
     static constexpr uint32_t kMaxScriptTimeLimitMs = 24u * 3600 * 1000;
+    static constexpr uint32_t kMaxDownloadTimeoutMs = 24u * 3600 * 1000;
     static constexpr uint32_t kMinMemBlockSize = 4096;
     static constexpr uint32_t kMaxMemBlockSize = 16u * 1024 * 1024;
     static constexpr uint32_t kMaxMemBlockCount = 100000;
@@ -158,6 +159,21 @@ public:
     bool SetScriptTimeLimitMs(uint32_t muMs) {
         return StoreUint(_uScriptTimeLimitMs, muMs, 0, kMaxScriptTimeLimitMs, "SetScriptTimeLimitMs");
     }
+    // The network: how long a connection may take to open, and a whole download with its redirects.
+    uint32_t GetConnectTimeoutMs() const { return _uConnectTimeoutMs; }
+    bool SetConnectTimeoutMs(uint32_t muMs) {
+        return StoreUint(_uConnectTimeoutMs, muMs, 1, kMaxDownloadTimeoutMs, "SetConnectTimeoutMs");
+    }
+    uint32_t GetDownloadTimeoutMs() const { return _uDownloadTimeoutMs; }
+    bool SetDownloadTimeoutMs(uint32_t muMs) {
+        return StoreUint(_uDownloadTimeoutMs, muMs, 1, kMaxDownloadTimeoutMs, "SetDownloadTimeoutMs");
+    }
+    // Secure connections: whether the server's certificate must be trusted (off: any certificate is accepted, as
+    // load tests against test servers often need), and a PEM file of certificates trusted besides the system's.
+    bool GetTlsVerifyPeer() const { return _bTlsVerifyPeer; }
+    void SetTlsVerifyPeer(bool mbOn) { _bTlsVerifyPeer = mbOn; }
+    const char* GetTlsCaFile() const { return _dsTlsCaFile.c_str(); }
+    bool SetTlsCaFile(const char* mpszPath) { return StoreString(_dsTlsCaFile, mpszPath, "SetTlsCaFile"); }
     uint32_t GetMaximumTimeout() const { return _uMaximumTimeout; }  // seconds
     uint64_t GetMaximumTimeoutMs() const { return uint64_t{_uMaximumTimeout} * 1000u; }
     bool SetMaximumTimeout(uint32_t muSeconds) {
@@ -339,6 +355,10 @@ private:
 
     bool _bUseVirtualTimerTimeout;
     uint32_t _uScriptTimeLimitMs;
+    uint32_t _uConnectTimeoutMs;
+    uint32_t _uDownloadTimeoutMs;
+    bool _bTlsVerifyPeer;
+    std::string _dsTlsCaFile;
     uint32_t _uMaximumTimeout;
     uint32_t _uMaximumAccumulativeTimeout;
     int32_t _iReestablishSetIntervalAtEndOfStep;

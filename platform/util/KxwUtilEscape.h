@@ -27,12 +27,12 @@ int xfiKxwUtilPerformUrlUnEscapingAndReturnLength(const char* mpsfStr, int miLen
 // The length of the C-style form of a text (without terminator): printable ASCII stays, \ and " are preceded by a
 // backslash, tab, line feed and carriage return become \t \n \r, every other byte \ooo (three octal digits, so
 // that a following digit can never join the escape).
-size_t xfnKxwUtilEstimateCStyleEncodedLen(const char* mpsfStr, size_t mnLen);
+KXW_API size_t xfnKxwUtilEstimateCStyleEncodedLen(const char* mpsfStr, size_t mnLen);
 
 // Writes the C-style form and a NUL into a buffer of mnBufSize bytes and returns the full encoded length. When the
 // buffer is too small the text is cut before the first escape that does not fit (still NUL-terminated), so the
 // caller sees the cut by a result >= mnBufSize; a null buffer of size 0 only measures.
-size_t xfnKxwUtilCStyleEncodeBuf(const char* mpsfStr, size_t mnLen, char* mpsfBuffer, size_t mnBufSize);
+KXW_API size_t xfnKxwUtilCStyleEncodeBuf(const char* mpsfStr, size_t mnLen, char* mpsfBuffer, size_t mnBufSize);
 
 // Inserts a carriage return before every line feed that lacks one and NUL-terminates. The buffer must hold
 // 2 * miLen + 1 units. Returns the length written without the terminator.

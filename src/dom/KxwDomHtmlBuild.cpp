@@ -413,7 +413,9 @@ KxwDomHtmlDocument* xfptKxwDomHtmlBuildGetDocumentOfNode(const KxwDomNodeBase* m
 
 KxwDomNodeBase* xfptKxwDomHtmlBuildGetNotificationNode(int miNotificationType, void* mpvNotificationSubject) {
     if (!mpvNotificationSubject) return nullptr;
-    if (miNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT)
+    if (miNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT ||
+        miNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_GET_COOKIE ||
+        miNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_SET_COOKIE)
         return static_cast<KxwDomHtmlDocument*>(mpvNotificationSubject);
     if (miNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_INNER_HTML)
         return static_cast<KxwDomHtmlElement*>(mpvNotificationSubject);

@@ -9,6 +9,14 @@
 #   #! logs: N          how many vuser-<n>.log files @OUT@ must hold
 #   #! logdir: DIR      where the log files are instead of @OUT@ (relative to the run's folder)
 #   #! contains: TEXT   standard output must have a line containing TEXT
+#   #! server: DIR [https]
+#                       a test HTTP server (tests/server/kxw_test_server.py) on 127.0.0.1 serving DIR (relative to
+#                       the steps file's folder) for the run, stopped when the run ends however it ends: @BASE@ in
+#                       the steps file and in *.settings files becomes its http://127.0.0.1:PORT, and the outputs
+#                       read that address back as @BASE@ (and 127.0.0.1:PORT as @HOST@) before they are compared.
+#                       With "https" the server serves https: with a self-signed certificate made at run time,
+#                       @BASE@ is https://127.0.0.1:PORT and @CA@ the certificate's file; without the openssl
+#                       command the test is skipped (exit status 77).
 # Files compared when present: NAME.out (standard output), NAME.err (standard error), NAME.vuser.out (every log
 # file), NAME.vuser-<n>.out (that log file). Times and memory figures vary from run to run: both sides read them as
 # N, and runs of blanks as one, before comparing.
@@ -17,24 +25,81 @@ kxwplay=$1
 steps=$2
 dir=$(cd "$(dirname "$steps")" && pwd)
 name=$(basename "$steps" .steps)
+server_script=$(cd "$(dirname "$0")/../server" && pwd)/kxw_test_server.py
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+server_pid=
+server_in=
+# The server ends when its standard input closes, so it also ends when this script dies before the trap can run.
+stop_server() {
+    if [ -n "$server_in" ]; then exec {server_in}>&-; fi
+    if [ -n "$server_pid" ]; then
+        kill "$server_pid" 2>/dev/null
+        wait "$server_pid" 2>/dev/null
+    fi
+    server_pid=
+    server_in=
+}
+trap 'stop_server; rm -rf "$work"' EXIT
 
 # The run happens in a copy of the folder, so that relative paths work and default log folders land there.
 cp -r "$dir"/. "$work"/
 cd "$work" || exit 1
 directive() { sed -n "s/^#! $1: *//p" "$name.steps"; }
+base=
+read -r server_dir server_mode < <(directive server | head -n 1)
+if [ -n "${server_dir:-}" ]; then
+    if [ ! -d "$work/$server_dir" ]; then
+        echo "FAIL $name: the server's folder $server_dir does not exist"
+        exit 1
+    fi
+    server_args=()
+    scheme=http
+    if [ "${server_mode:-}" = https ]; then
+        server_args=(--tls "$work/server-cert.pem")
+        scheme=https
+    fi
+    exec {server_in}> >(exec python3 "$server_script" "${server_args[@]}" "$work/$server_dir" >"$work/server.port" \
+        2>"$work/server.err")
+    server_pid=$!
+    port=
+    for ((n = 0; n < 300; ++n)); do
+        port=$(head -n 1 "$work/server.port" 2>/dev/null)
+        [ -n "$port" ] && break
+        kill -0 "$server_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -z "$port" ]; then
+        if grep -q "no openssl command" "$work/server.err" 2>/dev/null; then
+            echo "SKIP $name: https needs the openssl command to make a certificate"
+            exit 77
+        fi
+        echo "FAIL $name: the test server did not start"
+        cat "$work/server.err"
+        exit 1
+    fi
+    base=$scheme://127.0.0.1:$port
+    for file in "$name.steps" *.settings; do
+        [ -f "$file" ] && sed -i -e "s|@BASE@|$base|g" -e "s|@CA@|$work/server-cert.pem|g" "$file"
+    done
+fi
 args=$(directive args | head -n 1)
 args=${args//@OUT@/$work/out}
 expected_status=$(directive status | head -n 1)
 expected_status=${expected_status:-0}
 eval "set -- $args"
-"$kxwplay" "$@" "$name.steps" >actual.stdout 2>actual.stderr
+# The player does not hold the server's input open: were this script killed, the server would end at once.
+if [ -n "$server_in" ]; then
+    "$kxwplay" "$@" "$name.steps" >actual.stdout 2>actual.stderr {server_in}>&-
+else
+    "$kxwplay" "$@" "$name.steps" >actual.stdout 2>actual.stderr
+fi
 status=$?
 
 normalize() {
-    sed -E -e 's/[0-9]+(\.[0-9]+)?ms/Nms/g' -e 's/MEMORY peak [0-9]+ KB, [0-9]+ KB per/MEMORY peak N KB, N KB per/' \
-        -e 's/ +/ /g' "$1"
+    local server=()
+    [ -n "$base" ] && server=(-e "s|$base|@BASE@|g" -e "s|127\.0\.0\.1:$port|@HOST@|g")
+    sed -E "${server[@]}" -e 's/[0-9]+(\.[0-9]+)?ms/Nms/g' \
+        -e 's/MEMORY peak [0-9]+ KB, [0-9]+ KB per/MEMORY peak N KB, N KB per/' -e 's/ +/ /g' "$1"
 }
 failed=0
 compare() {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "KxwEngineFetch.h"
 #include "KxwPlayPageSource.h"
 
 namespace {
@@ -32,14 +33,21 @@ TEST(KxwPlayPageSourceTest, FileUrlsNameLocalPaths) {
 
 TEST(KxwPlayPageSourceTest, PagesAreReadWholeUpToTheLimit) {
     std::string dsPath = WriteTemp("kxw-page-source.html", std::string("<p>\0x</p>", 9));
-    KxwPlayPageSource tSource;
-    std::string dsError;
-    ASSERT_TRUE(xfbKxwPlayLoadFileUrl("file://" + dsPath, 1024, &tSource, &dsError)) << dsError;
-    EXPECT_EQ(std::string("<p>\0x</p>", 9), tSource._dsBytes);
-    EXPECT_FALSE(xfbKxwPlayLoadFileUrl("file://" + dsPath, 4, &tSource, &dsError));
-    EXPECT_NE(std::string::npos, dsError.find("larger than 4 bytes"));
-    EXPECT_FALSE(xfbKxwPlayLoadFileUrl("file:///no/such/page.html", 1024, &tSource, &dsError));
-    EXPECT_NE(std::string::npos, dsError.find("/no/such/page.html"));
+    KxwEngineFetcher tFetcher;
+    KxwEngineFetchRequest tRequest;
+    tRequest._dsUrl = "file://" + dsPath;
+    tRequest._nMaxBodyBytes = 1024;
+    KxwEngineFetchResponse tResponse;
+    ASSERT_TRUE(tFetcher.Fetch(tRequest, nullptr, &tResponse)) << tResponse._dsError;
+    EXPECT_EQ(std::string("<p>\0x</p>", 9), tResponse._dsBody);
+    tRequest._nMaxBodyBytes = 4;
+    EXPECT_FALSE(tFetcher.Fetch(tRequest, nullptr, &tResponse));
+    EXPECT_NE(std::string::npos, tResponse._dsError.find("larger than 4 bytes"));
+    tRequest._dsUrl = "file:///no/such/page.html";
+    EXPECT_FALSE(tFetcher.Fetch(tRequest, nullptr, &tResponse));
+    EXPECT_EQ("cannot read /no/such/page.html: No such file or directory", tResponse._dsError)
+        << "the player's message for a missing file stays as it was";
+    EXPECT_EQ(KXW_ENGINE_FETCH_FILE, tResponse._eError);
 }
 
 TEST(KxwPlayPageSourceTest, TheCharsetComesFromAByteOrderMarkOrAMetaElement) {
