@@ -1,7 +1,6 @@
 #include "KxwPlayReport.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "KxwPlaySteps.h"
@@ -77,22 +76,6 @@ void xfvKxwPlayMessageSink(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const cha
     ptOutput->Line("MESSAGE", pszText);
 }
 
-double xfdfKxwPlayMedianMs(std::vector<double> mtTimesMs) {
-    if (mtTimesMs.empty()) return 0;
-    std::sort(mtTimesMs.begin(), mtTimesMs.end());
-    size_t nMiddle = mtTimesMs.size() / 2;
-    if (mtTimesMs.size() % 2) return mtTimesMs[nMiddle];
-    return (mtTimesMs[nMiddle - 1] + mtTimesMs[nMiddle]) / 2;
-}
-
-double xfdfKxwPlayPercentileMs(std::vector<double> mtTimesMs, double mdfPercent) {
-    if (mtTimesMs.empty()) return 0;
-    std::sort(mtTimesMs.begin(), mtTimesMs.end());
-    double dfRank = std::ceil(mdfPercent / 100.0 * static_cast<double>(mtTimesMs.size()));
-    size_t nIndex = dfRank < 1 ? 0 : static_cast<size_t>(dfRank) - 1;
-    return mtTimesMs[std::min(nIndex, mtTimesMs.size() - 1)];
-}
-
 long xflKxwPlayReadProcStatusKb(const char* mpszField) {
     FILE* ptFile = std::fopen("/proc/self/status", "r");
     if (!ptFile) return -1;
@@ -112,7 +95,7 @@ long xflKxwPlayReadProcStatusKb(const char* mpszField) {
 void xfvKxwPlayPrintSummary(FILE* mptFile, const KxwPlaySteps& mrtSteps, const KxwPlaySummary& mrtSummary) {
     unsigned long ulRuns = 0, ulFailures = mrtSummary._ulOtherFailures;
     for (const KxwPlayStepStats& rtStats : mrtSummary._tSteps) {
-        ulRuns += rtStats._tTimesMs.size();
+        ulRuns += rtStats._tTimes.GetCount();
         ulFailures += rtStats._ulFailures;
     }
     std::fprintf(mptFile, "SUMMARY %d virtual user%s x %d iteration%s: %lu step run%s, %lu failed\n",
@@ -124,16 +107,17 @@ void xfvKxwPlayPrintSummary(FILE* mptFile, const KxwPlaySteps& mrtSteps, const K
     for (size_t n = 0; n < rtSteps.size() && n < mrtSummary._tSteps.size(); ++n) {
         const KxwPlayStepStats& rtStats = mrtSummary._tSteps[n];
         char acMedian[32], acP95[32];
-        if (rtStats._tTimesMs.empty()) {
+        if (rtStats._tTimes.IsEmpty()) {
             // A step that never ran (an earlier one failed) has no times to show.
             std::snprintf(acMedian, sizeof acMedian, "-");
             std::snprintf(acP95, sizeof acP95, "-");
         } else {
-            std::snprintf(acMedian, sizeof acMedian, "%.1fms", xfdfKxwPlayMedianMs(rtStats._tTimesMs));
-            std::snprintf(acP95, sizeof acP95, "%.1fms", xfdfKxwPlayPercentileMs(rtStats._tTimesMs, 95));
+            std::snprintf(acMedian, sizeof acMedian, "%.1fms", rtStats._tTimes.GetMedianMs());
+            std::snprintf(acP95, sizeof acP95, "%.1fms", rtStats._tTimes.GetPercentileMs(95));
         }
-        std::fprintf(mptFile, "%5d %5u  %-8s %8zu %8lu %10s %10s\n", rtSteps[n]._iNumber, rtSteps[n]._uLine,
-                     rtSteps[n]._dsVerb.c_str(), rtStats._tTimesMs.size(), rtStats._ulFailures, acMedian, acP95);
+        std::fprintf(mptFile, "%5d %5u  %-8s %8llu %8lu %10s %10s\n", rtSteps[n]._iNumber, rtSteps[n]._uLine,
+                     rtSteps[n]._dsVerb.c_str(), static_cast<unsigned long long>(rtStats._tTimes.GetCount()),
+                     rtStats._ulFailures, acMedian, acP95);
     }
     if (mrtSummary._ulOtherFailures)
         std::fprintf(mptFile, "%lu virtual user iteration%s could not start\n", mrtSummary._ulOtherFailures,

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "KxwPlayHistogram.h"
 #include "KxwUtilReport.h"
 
 class KxwPlaySteps;
@@ -64,14 +65,9 @@ void xfvKxwPlayMessageSink(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const cha
 
 // Runs and times of one step, gathered over iterations and virtual users.
 struct KxwPlayStepStats {
-    std::vector<double> _tTimesMs;  // one per run
+    KxwPlayHistogram _tTimes;  // one time per run
     unsigned long _ulFailures = 0;
 };
-
-// The median of the times (the mean of the two middle ones for an even count), and a percentile by the
-// nearest-rank method; 0 for no times.
-double xfdfKxwPlayMedianMs(std::vector<double> mtTimesMs);
-double xfdfKxwPlayPercentileMs(std::vector<double> mtTimesMs, double mdfPercent);
 
 // A figure of /proc/self/status in kilobytes (VmHWM: the peak resident size; VmRSS: the current one); -1 when it
 // cannot be read.
@@ -86,8 +82,8 @@ struct KxwPlaySummary {
     long _lPeakKb = -1;                     // peak resident size of the run
 };
 
-// Writes the summary table: per step its runs, failures, median and 95th-percentile time; then the peak memory and
-// the memory per virtual user (peak minus baseline, divided among them).
+// Writes the summary table: per step its runs, failures, median and 95th-percentile time (within the histogram's
+// bound); then the peak memory and the memory per virtual user (peak minus baseline, divided among them).
 void xfvKxwPlayPrintSummary(FILE* mptFile, const KxwPlaySteps& mrtSteps, const KxwPlaySummary& mrtSummary);
 
 // The progress line of a run on a terminal: rewritten in place, removed before the summary.

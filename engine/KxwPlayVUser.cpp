@@ -171,7 +171,7 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
         // The end of a step is a safe point: nothing holds objects whose engine objects died.
         _ptEngine->DeletePendingUserObjs();
         double dfMs = std::chrono::duration<double, std::milli>(SteadyClock::now() - tStart).count();
-        _tStepStats[n]._tTimesMs.push_back(dfMs);
+        _tStepStats[n]._tTimes.RecordMs(dfMs);
         std::string dsHead = std::to_string(rtStep._iNumber) + " " + rtStep._dsVerb;
         if (bOK) {
             _ptOutput->Line("STEP", dsHead + " OK " + std::to_string(std::llround(dfMs)) + "ms");

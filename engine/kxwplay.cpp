@@ -172,8 +172,7 @@ int main(int argc, char** argv) {
         rptVUser->Join();
         for (size_t n = 0; n < tSummary._tSteps.size(); ++n) {
             const KxwPlayStepStats& rtStats = rptVUser->GetStepStats()[n];
-            tSummary._tSteps[n]._tTimesMs.insert(tSummary._tSteps[n]._tTimesMs.end(), rtStats._tTimesMs.begin(),
-                                                 rtStats._tTimesMs.end());
+            tSummary._tSteps[n]._tTimes.Merge(rtStats._tTimes);
             tSummary._tSteps[n]._ulFailures += rtStats._ulFailures;
         }
         tSummary._ulOtherFailures += rptVUser->GetOtherFailures();

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 
 #include "KxwPlayData.h"
@@ -100,7 +101,7 @@ TEST_F(KxwPlayVUserTest, EvalExpectThinkAndWait) {
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - tStart).count(), 5.0);
     EXPECT_EQ(0u, _ulFailures);
     ASSERT_EQ(6u, _tStats.size());
-    EXPECT_EQ(1u, _tStats[5]._tTimesMs.size());
+    EXPECT_EQ(1u, _tStats[5]._tTimes.GetCount());
 }
 
 TEST_F(KxwPlayVUserTest, FailuresEndTheIterationAndEachIterationStartsAfresh) {
@@ -123,9 +124,9 @@ TEST_F(KxwPlayVUserTest, FailuresEndTheIterationAndEachIterationStartsAfresh) {
         Run(2));
     EXPECT_EQ(2u, _ulFailures);
     ASSERT_EQ(4u, _tStats.size());
-    EXPECT_EQ(2u, _tStats[2]._tTimesMs.size());
+    EXPECT_EQ(2u, _tStats[2]._tTimes.GetCount());
     EXPECT_EQ(2u, _tStats[2]._ulFailures);
-    EXPECT_EQ(0u, _tStats[3]._tTimesMs.size());
+    EXPECT_EQ(0u, _tStats[3]._tTimes.GetCount());
 }
 
 TEST_F(KxwPlayVUserTest, ScriptErrorsAreReportedWithTheirLineAndFailByTheSetting) {
@@ -233,16 +234,27 @@ TEST_F(KxwPlayVUserTest, DataRowsFollowTheVirtualUserAndTheIteration) {
         Run(2, 2, 2));
 }
 
+namespace {
+
+KxwPlayHistogram HistogramOf(std::initializer_list<double> mtTimesMs) {
+    KxwPlayHistogram tHistogram;
+    for (double dfMs : mtTimesMs) tHistogram.RecordMs(dfMs);
+    return tHistogram;
+}
+
+}  // namespace
+
 TEST(KxwPlayReport, PercentilesAndTheSummaryTable) {
-    EXPECT_EQ(0, xfdfKxwPlayMedianMs({}));
-    EXPECT_EQ(2, xfdfKxwPlayMedianMs({3, 1, 2}));
-    EXPECT_EQ(2.5, xfdfKxwPlayMedianMs({4, 1, 3, 2}));
-    std::vector<double> tHundred;
-    for (int n = 100; n >= 1; --n) tHundred.push_back(n);
-    EXPECT_EQ(95, xfdfKxwPlayPercentileMs(tHundred, 95));
-    EXPECT_EQ(100, xfdfKxwPlayPercentileMs(tHundred, 100));
-    EXPECT_EQ(7, xfdfKxwPlayPercentileMs({7}, 95));
-    EXPECT_EQ(9, xfdfKxwPlayPercentileMs({1, 9}, 95));
+    // Exact where a bucket's middle falls outside the recorded extremes, within 1/256 of the time otherwise.
+    EXPECT_EQ(0, HistogramOf({}).GetMedianMs());
+    EXPECT_NEAR(2, HistogramOf({3, 1, 2}).GetMedianMs(), 2.0 / 256);
+    EXPECT_NEAR(2.5, HistogramOf({4, 1, 3, 2}).GetMedianMs(), 2.5 / 256);
+    KxwPlayHistogram tHundred;
+    for (int n = 100; n >= 1; --n) tHundred.RecordMs(n);
+    EXPECT_NEAR(95, tHundred.GetPercentileMs(95), 95.0 / 256);
+    EXPECT_EQ(100, tHundred.GetPercentileMs(100));
+    EXPECT_EQ(7, HistogramOf({7}).GetPercentileMs(95));
+    EXPECT_EQ(9, HistogramOf({1, 9}).GetPercentileMs(95));
     EXPECT_GT(xflKxwPlayReadProcStatusKb("VmHWM"), 0);
     EXPECT_EQ(-1, xflKxwPlayReadProcStatusKb("NoSuchField"));
 
@@ -254,8 +266,8 @@ TEST(KxwPlayReport, PercentilesAndTheSummaryTable) {
     tSummary._iVUserCount = 2;
     tSummary._iIterations = 2;
     tSummary._tSteps.resize(3);
-    tSummary._tSteps[0]._tTimesMs = {1, 2, 3, 4};
-    tSummary._tSteps[1]._tTimesMs = {0.5, 0.25, 0.5, 0.5};
+    tSummary._tSteps[0]._tTimes = HistogramOf({1, 2, 3, 4});
+    tSummary._tSteps[1]._tTimes = HistogramOf({0.5, 0.25, 0.5, 0.5});
     tSummary._tSteps[1]._ulFailures = 4;
     tSummary._lBaselineKb = 1000;
     tSummary._lPeakKb = 3000;
