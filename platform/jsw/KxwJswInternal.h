@@ -141,6 +141,7 @@ private:
     std::mutex _tMutex;
     std::condition_variable _tWake;
     std::vector<Slot> _tSlots;
+    int64_t _llWakeMs = kNoDeadline;  // when the thread wakes next by itself
     std::thread _tThread;
     bool _bRunning = false;
     bool _bStop = false;

@@ -32,6 +32,7 @@ void KxwJswProcessWatchdog::Start() {
     if (_bRunning) return;
     _bRunning = true;
     _bStop = false;
+    _llWakeMs = kNoDeadline;
     _tThread = std::thread([this] { Run(); });
 }
 
@@ -65,13 +66,22 @@ void KxwJswProcessWatchdog::RemoveContext(int miSlot) {
 }
 
 void KxwJswProcessWatchdog::SetDeadline(int miSlot, uint32_t muLimitMs) {
+    bool bWake = false;
     {
         std::lock_guard<std::mutex> tLock(_tMutex);
         if (miSlot < 0 || static_cast<size_t>(miSlot) >= _tSlots.size()) return;
-        _tSlots[miSlot]._llDeadlineMs = muLimitMs ? NowMs() + muLimitMs : kNoDeadline;
+        int64_t llDeadline = muLimitMs ? NowMs() + muLimitMs : kNoDeadline;
+        _tSlots[miSlot]._llDeadlineMs = llDeadline;
         _tSlots[miSlot]._bFired = false;
+        // Every evaluation sets a deadline and clears it: waking the thread for each would make it a lock and a
+        // context switch that all virtual users pass through. It is woken only for a deadline earlier than the
+        // time it already sleeps until; a later one is seen when it wakes at that time.
+        if (llDeadline < _llWakeMs) {
+            _llWakeMs = llDeadline;
+            bWake = true;
+        }
     }
-    if (muLimitMs) _tWake.notify_all();
+    if (bWake) _tWake.notify_all();
 }
 
 bool KxwJswProcessWatchdog::IsPastDeadline(int miSlot) {
@@ -104,6 +114,7 @@ void KxwJswProcessWatchdog::Run() {
                 llNext = std::min(llNext, rtSlot._llDeadlineMs);
             }
         }
+        _llWakeMs = llNext;
         if (llNext == kNoDeadline)
             _tWake.wait(tLock);
         else

@@ -295,6 +295,55 @@ TEST(KxwJswThreads, FourVirtualUsersEvaluateAtOnce) {
     EXPECT_EQ(0, iFailures.load());
 }
 
+// The watchdog sleeps until the earliest deadline it knows: a virtual user with a shorter time limit, whose deadline
+// comes before the one it sleeps until, is still stopped on time, and the other runs on untouched.
+TEST(KxwJswThreads, AShortDeadlineIsKeptWhileALongOneIsPending) {
+    std::atomic<bool> bLongRunning{false};
+    bool bLongInterrupted = true, bShortInterrupted = false;
+    std::string dsLongResult;
+    long long llShortMs = -1;
+    std::thread tLong([&] {
+        KxwJswEngine* ptEngine = KxwJswEngine::Create();
+        ptEngine->SetScriptTimeLimitMs(20000);
+        {
+            KxwHswApi tApi(ptEngine);
+            KxwTestNotifier tNotifier;
+            KxwJsval tResult;
+            // Runs for 1.5 s of its 20 s.
+            std::string dsScript = "var end = Date.now() + 1500; var n = 0; while (Date.now() < end) ++n; 'done'";
+            bLongRunning = true;
+            tApi.EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "long.js", 1, &tResult);
+            bLongInterrupted = tNotifier._bInterrupted;
+            dsLongResult = tResult.GetStringUtf8();
+        }
+        delete ptEngine;
+    });
+    std::thread tShort([&] {
+        while (!bLongRunning) std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        KxwJswEngine* ptEngine = KxwJswEngine::Create();
+        ptEngine->SetScriptTimeLimitMs(100);
+        {
+            KxwHswApi tApi(ptEngine);
+            KxwTestNotifier tNotifier;
+            std::string dsScript = "for (;;) {}";
+            auto tStart = std::chrono::steady_clock::now();
+            tApi.EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "short.js", 1, nullptr);
+            llShortMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - tStart)
+                            .count();
+            bShortInterrupted = tNotifier._bInterrupted;
+        }
+        delete ptEngine;
+    });
+    tShort.join();
+    tLong.join();
+    EXPECT_TRUE(bShortInterrupted);
+    EXPECT_GE(llShortMs, 90);
+    EXPECT_LT(llShortMs, 1000) << "stopped at its own deadline, not at the other one's";
+    EXPECT_FALSE(bLongInterrupted);
+    EXPECT_EQ("done", dsLongResult);
+}
+
 // A script compiled once serves every virtual user, with the results of compiling it there.
 TEST(KxwJswThreads, CachedScriptsGiveTheSameResultsInEveryEngine) {
     std::string dsScript =
@@ -356,8 +405,7 @@ TEST_F(KxwJswTest, HeldValuesLiveWithTheirHolderAndCyclesAreCollected) {
         std::string dsScript =
             "var probe = {alive: true}; (function() { var n = node; return function() { return n.name + "
             "probe.alive; }; })()";
-        ASSERT_TRUE(
-            _ptApi->EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "l.js", 1, &tListener));
+        ASSERT_TRUE(_ptApi->EvaluateUtf8(tNotifier, nullptr, dsScript.data(), dsScript.size(), "l.js", 1, &tListener));
         ptNode->_tListener.Set(tListener);
     }
     // Only the script's hold on the node keeps the listener: nothing refers to the function any more.
