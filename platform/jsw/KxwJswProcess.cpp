@@ -3,12 +3,14 @@
 // the watchdog thread that interrupts scripts that run past their deadline.
 #include "kxw/KxwJswProcess.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "KxwJswHelperPool.h"
 #include "KxwJswInternal.h"
 #include "KxwUtilReport.h"
 
@@ -151,8 +153,11 @@ public:
 private:
     enum class State { Starting, Running, Failed, Stopping };
     void Run() {
+        bool bFirstStart = !gbJsInitDone;
         bool bOK = gbJsInitDone || JS_Init();
         gbJsInitDone = gbJsInitDone || bOK;
+        // Between the engine's start and its first context, before which it makes no threads of its own.
+        if (bOK && bFirstStart) KxwJswHelperPool::Instance().Install(std::max(2u, std::thread::hardware_concurrency()));
         JSContext* ptCx = bOK ? JS_NewContext(8u * 1024 * 1024) : nullptr;
         if (ptCx && !JS::InitSelfHostedCode(ptCx)) {
             JS_DestroyContext(ptCx);
