@@ -1,0 +1,322 @@
+// Virtual users side by side. Prints
+//   scaling vusers=2 speedup=X
+// the steps per second of two virtual users replaying a steps file (the example site's) over those of one, both
+// measured in this run, the median of several rounds; and, given the folder of the parsing corpus,
+//   vusers n=N rss_mb_per_vuser=X engine_pages_per_s=Y parse_pages_per_s=Z failures=F
+// where N virtual users (threads, each with its engine, its pages and the block bound to it) each load the corpus's
+// median-size page as a goto step does (its inline scripts run) and hold it while the resident size is read;
+// rss_mb_per_vuser is (RSS with N - RSS with 1) / (N - 1); engine_pages_per_s is every page of the corpus loaded by
+// one virtual user as goto loads it (read from its file, scripts run), parse_pages_per_s the same pages parsed as
+// bench/parse-corpus parses them (bytes in memory, no script); failures counts pages that could not be loaded.
+//   vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR] STEPS_FILE
+// bench/run-vusers builds it and runs it on the example site and bench/corpus.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "KxwEngineFetch.h"
+#include "KxwPlayPageSource.h"
+#include "KxwPlayPages.h"
+#include "KxwPlayReport.h"
+#include "KxwPlaySteps.h"
+#include "KxwPlayVUser.h"
+#include "QmtUtils.h"
+#include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJswEngine.h"
+#include "kxw/KxwObjMgr.h"
+#include "kxw/KxwVUserVars.h"
+#include "kxw/KxwiRunTimeSettings.h"
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr size_t knMaxPageBytes = size_t(1) << 30;
+
+// A page loaded as a goto step loads it: fetched with the virtual user's settings, its inline scripts run.
+bool LoadAsGoto(KxwPlayPages& mrtPages, const std::string& mdsUrl, const KxwiRunTimeSettings& mrtRTS) {
+    KxwEngineFetchRequest tRequest;
+    tRequest._dsUrl = mdsUrl;
+    tRequest.ApplySettings(mrtRTS);
+    KxwEngineFetchResponse tResponse;
+    return mrtPages.Load(tRequest, &tResponse) != KXW_PLAY_LOAD_FAILED;
+}
+
+double SecondsSince(SteadyClock::time_point mtStart) {
+    return std::chrono::duration<double>(SteadyClock::now() - mtStart).count();
+}
+
+// Messages of the pages' scripts go nowhere: the figures are what counts here.
+bool IssueNothing(KXW_WTL_SEV_LVL_ENUM) {
+    return false;
+}
+void PrintNothing(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int) {}
+
+// Steps per second of miVUsers virtual users, each playing the steps miIterations times; failed steps in
+// *mpulFailures.
+double StepsPerSecond(const KxwPlaySteps& mrtSteps, const KxwiRunTimeSettings& mrtRTS, int miVUsers, int miIterations,
+                      unsigned long* mpulFailures) {
+    KxwPlayRunConfig tConfig;
+    tConfig._ptSteps = &mrtSteps;
+    tConfig._ptInitialRTS = &mrtRTS;
+    tConfig._iVUserCount = miVUsers;
+    tConfig._iIterations = miIterations;
+    tConfig._uSeed = 1;
+    std::vector<std::unique_ptr<KxwPlayOutput>> tOutputs;
+    std::vector<std::unique_ptr<KxwPlayVUser>> tVUsers;
+    for (int n = 1; n <= miVUsers; ++n) {
+        tOutputs.emplace_back(new KxwPlayOutput(nullptr, false, true, n));
+        tVUsers.emplace_back(new KxwPlayVUser(n, tConfig, tOutputs.back().get()));
+    }
+    SteadyClock::time_point tStart = SteadyClock::now();
+    for (std::unique_ptr<KxwPlayVUser>& rptVUser : tVUsers) rptVUser->Start();
+    for (std::unique_ptr<KxwPlayVUser>& rptVUser : tVUsers) rptVUser->Join();
+    double dfSeconds = SecondsSince(tStart);
+    uint64_t ullRuns = 0;
+    for (std::unique_ptr<KxwPlayVUser>& rptVUser : tVUsers) {
+        for (const KxwPlayStepStats& rtStats : rptVUser->GetStepStats()) ullRuns += rtStats._tTimes.GetCount();
+        *mpulFailures += rptVUser->GetFailures();
+    }
+    return dfSeconds > 0 ? static_cast<double>(ullRuns) / dfSeconds : 0;
+}
+
+void FindPages(const std::string& mdsFolder, std::vector<std::string>* mptPaths) {
+    DIR* ptDir = opendir(mdsFolder.c_str());
+    if (!ptDir) return;
+    while (dirent* ptEntry = readdir(ptDir)) {
+        std::string dsName = ptEntry->d_name;
+        if (dsName == "." || dsName == "..") continue;
+        std::string dsPath = mdsFolder + "/" + dsName;
+        struct stat tStat;
+        if (stat(dsPath.c_str(), &tStat) != 0) continue;
+        if (S_ISDIR(tStat.st_mode))
+            FindPages(dsPath, mptPaths);
+        else if (dsName.size() > 5 && dsName.compare(dsName.size() - 5, 5, ".html") == 0)
+            mptPaths->push_back(dsPath);
+    }
+    closedir(ptDir);
+}
+
+double RssMb() {
+    long lKb = xflKxwPlayReadProcStatusKb("VmRSS");
+    return lKb < 0 ? 0 : static_cast<double>(lKb) / 1024.0;
+}
+
+// One virtual user's thread as the player sets it up for an iteration: its block, its engine, its pages with the
+// pages' scripts run in the engine. The work runs with all of it in place.
+template <typename Work>
+void AsVirtualUser(int miVUserId, const KxwiRunTimeSettings& mrtRTS, Work&& mtWork) {
+    KxwVUserVars tVUser(miVUserId);
+    tVUser.GetRTS() = mrtRTS;
+    KxwVUserVarsThreadBinding tBinding(&tVUser);
+    KxwJswEngineOptions tOptions;
+    tOptions._uScriptTimeLimitMs = mrtRTS.GetScriptTimeLimitMs();
+    KxwJswEngine* ptEngine = KxwJswEngine::Create(tOptions);
+    if (!ptEngine) {
+        mtWork(nullptr);
+        return;
+    }
+    {
+        KxwHswApi tApi(ptEngine);
+        tVUser.SetHswApi(&tApi);
+        KxwEngineFetcher tFetcher;
+        KxwPlayPages tPages(
+            [&tApi](const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile, int miLine) {
+                KxwJswScriptEvaluationNotifier tNotifier;
+                tApi.Evaluate(tNotifier, nullptr, mpwsfText, mnLen, mdsFile.c_str(), miLine > 0 ? miLine : 1);
+            },
+            &tFetcher);
+        mtWork(&tPages);
+        tVUser.SetHswApi(nullptr);
+    }
+    delete ptEngine;
+}
+
+// N virtual users each holding the page at mdsUrl; the resident size with the first alone and with all of them.
+bool MeasureHeldPages(const std::string& mdsUrl, const KxwiRunTimeSettings& mrtRTS, int miVUsers, double* mpdfRss1,
+                      double* mpdfRssN, unsigned long* mpulFailures) {
+    std::mutex tMutex;
+    std::condition_variable tChanged;
+    int iLoaded = 0;
+    bool bRelease = false;
+    auto tVUserMain = [&](int miVUserId) {
+        AsVirtualUser(miVUserId, mrtRTS, [&](KxwPlayPages* mptPages) {
+            bool bOK = mptPages && LoadAsGoto(*mptPages, mdsUrl, mrtRTS);
+            std::unique_lock<std::mutex> tLock(tMutex);
+            if (!bOK) ++*mpulFailures;
+            ++iLoaded;
+            tChanged.notify_all();
+            tChanged.wait(tLock, [&] { return bRelease; });
+        });
+    };
+    std::vector<std::thread> tThreads;
+    auto WaitLoaded = [&](int miCount) {
+        std::unique_lock<std::mutex> tLock(tMutex);
+        tChanged.wait(tLock, [&] { return iLoaded >= miCount; });
+    };
+    tThreads.emplace_back(tVUserMain, 1);
+    WaitLoaded(1);
+    *mpdfRss1 = RssMb();
+    for (int n = 2; n <= miVUsers; ++n) tThreads.emplace_back(tVUserMain, n);
+    WaitLoaded(miVUsers);
+    *mpdfRssN = RssMb();
+    {
+        std::lock_guard<std::mutex> tLock(tMutex);
+        bRelease = true;
+    }
+    tChanged.notify_all();
+    for (std::thread& rtThread : tThreads) rtThread.join();
+    return true;
+}
+
+int MeasureCorpus(const std::string& mdsFolder, const KxwiRunTimeSettings& mrtRTS, int miVUsers) {
+    std::string dsFolder = mdsFolder;
+    if (char* pszReal = realpath(dsFolder.c_str(), nullptr)) {
+        dsFolder = pszReal;
+        std::free(pszReal);
+    }
+    std::vector<std::string> tPaths;
+    FindPages(dsFolder, &tPaths);
+    std::sort(tPaths.begin(), tPaths.end());
+    if (tPaths.empty()) {
+        std::fprintf(stderr, "vusers: no .html files in %s\n", dsFolder.c_str());
+        return 2;
+    }
+    // Read before any clock starts, for the parse figure and to find the median-size page.
+    std::vector<KxwPlayPageSource> tSources;
+    std::vector<std::pair<size_t, std::string>> tSizes;
+    unsigned long ulFailures = 0;
+    KxwEngineFetcher tFetcher;
+    for (const std::string& rdsPath : tPaths) {
+        KxwEngineFetchRequest tRequest;
+        tRequest._dsUrl = "file://" + rdsPath;
+        tRequest._nMaxBodyBytes = knMaxPageBytes;
+        KxwEngineFetchResponse tResponse;
+        if (!tFetcher.Fetch(tRequest, nullptr, &tResponse)) {
+            std::fprintf(stderr, "vusers: %s\n", tResponse._dsError.c_str());
+            ++ulFailures;
+            continue;
+        }
+        KxwPlayPageSource tSource;
+        tSource._dsUrl = tResponse._dsFinalUrl;
+        tSource._dsBytes.swap(tResponse._dsBody);
+        xfvKxwPlaySniffCharset(&tSource, tResponse._dsCharset);
+        tSizes.emplace_back(tSource._dsBytes.size(), tSource._dsUrl);
+        tSources.push_back(std::move(tSource));
+    }
+    if (tSources.empty()) return 2;
+    std::sort(tSizes.begin(), tSizes.end());
+    const std::pair<size_t, std::string>& rtMedian = tSizes[tSizes.size() / 2];
+    std::fprintf(stderr, "vusers: %zu pages; the median-size page is %s (%zu bytes)\n", tSources.size(),
+                 rtMedian.second.c_str(), rtMedian.first);
+
+    double dfEnginePerS = 0, dfParsePerS = 0;
+    std::thread([&] {
+        AsVirtualUser(1, mrtRTS, [&](KxwPlayPages* mptPages) {
+            if (!mptPages) {
+                ulFailures += tSources.size();
+                return;
+            }
+            SteadyClock::time_point tStart = SteadyClock::now();
+            for (const KxwPlayPageSource& rtPage : tSources)
+                if (!LoadAsGoto(*mptPages, rtPage._dsUrl, mrtRTS)) ++ulFailures;
+            dfEnginePerS = static_cast<double>(tSources.size()) / SecondsSince(tStart);
+        });
+    }).join();
+    std::thread([&] {
+        KxwVUserVars tVUser(1);
+        tVUser.GetRTS() = mrtRTS;
+        KxwVUserVarsThreadBinding tBinding(&tVUser);
+        KxwJswEngine* ptEngine = KxwJswEngine::Create();
+        {
+            KxwPlayPages tPages(nullptr);
+            SteadyClock::time_point tStart = SteadyClock::now();
+            for (const KxwPlayPageSource& rtPage : tSources)
+                tPages.LoadBytes(rtPage._dsUrl, rtPage._dsBytes.data(), rtPage._dsBytes.size(), rtPage._dsCharset);
+            dfParsePerS = static_cast<double>(tSources.size()) / SecondsSince(tStart);
+        }
+        delete ptEngine;
+    }).join();
+
+    double dfRss1 = 0, dfRssN = 0;
+    MeasureHeldPages(rtMedian.second, mrtRTS, miVUsers, &dfRss1, &dfRssN, &ulFailures);
+    std::fprintf(stderr, "vusers: resident %.1f MB with 1 virtual user, %.1f MB with %d\n", dfRss1, dfRssN, miVUsers);
+    std::printf("vusers n=%d rss_mb_per_vuser=%.2f engine_pages_per_s=%.1f parse_pages_per_s=%.1f failures=%lu\n",
+                miVUsers, (dfRssN - dfRss1) / (miVUsers - 1), dfEnginePerS, dfParsePerS, ulFailures);
+    return ulFailures ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int iIterations = 300, iRounds = 5, iVUsers = 200;
+    std::string dsStepsFile, dsCorpus;
+    for (int i = 1; i < argc; ++i) {
+        bool bValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--iterations") == 0 && bValue)
+            iIterations = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--rounds") == 0 && bValue)
+            iRounds = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--vusers") == 0 && bValue)
+            iVUsers = std::max(2, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--corpus") == 0 && bValue)
+            dsCorpus = argv[++i];
+        else
+            dsStepsFile = argv[i];
+    }
+    if (dsStepsFile.empty()) {
+        std::fprintf(stderr, "usage: vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR] STEPS_FILE\n");
+        return 2;
+    }
+    KxwPlaySteps tSteps;
+    std::string dsError;
+    if (!tSteps.LoadFromFile(dsStepsFile, nullptr, &dsError)) {
+        std::fprintf(stderr, "vusers: %s\n", dsError.c_str());
+        return 2;
+    }
+    KxwiRunTimeSettings tInitialRTS;
+    KxwEnvCfg tEnvCfg;
+    tEnvCfg._ptInitialRTS = &tInitialRTS;
+    if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) {
+        std::fprintf(stderr, "vusers: global initialisation failed\n");
+        return 1;
+    }
+    KxwObjMgr::SetWtlFuncs(&IssueNothing, &PrintNothing);
+    KxwPlayVUser::InstallVirtualClock();
+    xfvQmtUtilsStartRun();
+
+    // One and two virtual users in turn, so that a change in the machine's load touches both alike.
+    std::vector<double> tSpeedups;
+    unsigned long ulFailures = 0;
+    for (int iRound = 0; iRound < iRounds; ++iRound) {
+        double dfOne = StepsPerSecond(tSteps, tInitialRTS, 1, iIterations, &ulFailures);
+        double dfTwo = StepsPerSecond(tSteps, tInitialRTS, 2, iIterations, &ulFailures);
+        std::fprintf(stderr, "vusers: round %d: %.0f steps/s with 1 virtual user, %.0f with 2\n", iRound + 1, dfOne,
+                     dfTwo);
+        tSpeedups.push_back(dfOne > 0 ? dfTwo / dfOne : 0);
+    }
+    std::sort(tSpeedups.begin(), tSpeedups.end());
+    std::printf("scaling vusers=2 speedup=%.2f", tSpeedups[tSpeedups.size() / 2]);
+    if (ulFailures) std::printf(" failures=%lu", ulFailures);
+    std::printf("\n");
+    std::fflush(stdout);
+
+    int iStatus = ulFailures ? 1 : 0;
+    if (!dsCorpus.empty()) iStatus = std::max(iStatus, MeasureCorpus(dsCorpus, tInitialRTS, iVUsers));
+    KxwPlayVUser::UninstallVirtualClock();
+    KxwObjMgr::SetWtlFuncs(nullptr, nullptr);
+    xfvKxwObjMgrGlobalTerm();
+    return iStatus;
+}
