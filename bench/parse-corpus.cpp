@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "KxwBenchCommon.h"
 #include "KxwPlayPageSource.h"
 #include "KxwEngineFetch.h"
 #include "KxwPlayPages.h"
@@ -30,37 +31,6 @@
 #include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
-
-void FindPages(const std::string& mdsFolder, std::vector<std::string>* mptPaths) {
-    DIR* ptDir = opendir(mdsFolder.c_str());
-    if (!ptDir) return;
-    while (dirent* ptEntry = readdir(ptDir)) {
-        std::string dsName = ptEntry->d_name;
-        if (dsName == "." || dsName == "..") continue;
-        std::string dsPath = mdsFolder + "/" + dsName;
-        struct stat tStat;
-        if (stat(dsPath.c_str(), &tStat) != 0) continue;
-        if (S_ISDIR(tStat.st_mode))
-            FindPages(dsPath, mptPaths);
-        else if (dsName.size() > 5 && dsName.compare(dsName.size() - 5, 5, ".html") == 0)
-            mptPaths->push_back(dsPath);
-    }
-    closedir(ptDir);
-}
-
-double PeakRssMb() {
-    std::ifstream tStatus("/proc/self/status");
-    std::string dsLine;
-    while (std::getline(tStatus, dsLine))
-        if (dsLine.compare(0, 6, "VmHWM:") == 0) return std::atof(dsLine.c_str() + 6) / 1024.0;
-    return 0;
-}
-
-// Messages of broken pages go nowhere: the figures are what counts here.
-bool IssueNothing(KXW_WTL_SEV_LVL_ENUM) {
-    return false;
-}
-void PrintNothing(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int) {}
 
 }  // namespace
 
@@ -86,7 +56,7 @@ int main(int argc, char** argv) {
         std::free(pszReal);
     }
     std::vector<std::string> tPaths;
-    FindPages(dsFolder, &tPaths);
+    kxwbench::FindPages(dsFolder, &tPaths);
     std::sort(tPaths.begin(), tPaths.end());
     if (tPaths.empty()) {
         std::fprintf(stderr, "parse-corpus: no .html files in %s\n", dsFolder.c_str());
@@ -120,7 +90,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "parse-corpus: global initialisation failed\n");
         return 1;
     }
-    KxwObjMgr::SetWtlFuncs(&IssueNothing, &PrintNothing);
+    KxwObjMgr::SetWtlFuncs(&kxwbench::IssueNothing, &kxwbench::PrintNothing);
     unsigned long ulLinks = 0;
     double dfSeconds = 0;
     {
@@ -147,7 +117,7 @@ int main(int argc, char** argv) {
     double dfPages = static_cast<double>(tSources.size()) * iRounds;
     std::printf("kxw pages=%zu bytes=%zu seconds=%.3f pages_per_s=%.1f mb_per_s=%.2f peak_rss_mb=%.1f", tSources.size(),
                 nBytes, dfSeconds / iRounds, dfPages / dfSeconds,
-                static_cast<double>(nBytes) * iRounds / (1024.0 * 1024.0) / dfSeconds, PeakRssMb());
+                static_cast<double>(nBytes) * iRounds / (1024.0 * 1024.0) / dfSeconds, kxwbench::ProcStatusMb("VmHWM"));
     if (bLinks) std::printf(" links=%lu", ulLinks);
     std::printf("\n");
     return 0;

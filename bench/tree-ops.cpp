@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "KxwBenchCommon.h"
 #include "KxwPlayPages.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
@@ -30,11 +31,6 @@ public:
         std::fprintf(stderr, "script error: %s\n", mpszMessage);
     }
 };
-
-bool IssueNothing(KXW_WTL_SEV_LVL_ENUM) {
-    return false;
-}
-void PrintNothing(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int) {}
 
 using Clock = std::chrono::steady_clock;
 
@@ -167,7 +163,7 @@ int main(int argc, char** argv) {
     KxwEnvCfg tEnvCfg;
     tEnvCfg._ptInitialRTS = &tRTS;
     if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) return 1;
-    KxwObjMgr::SetWtlFuncs(&IssueNothing, &PrintNothing);
+    KxwObjMgr::SetWtlFuncs(&kxwbench::IssueNothing, &kxwbench::PrintNothing);
     std::vector<std::string> tLines;
     bool bOK = true;
     {

@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "KxwBenchCommon.h"
 #include "KxwEngineFetch.h"
 #include "KxwPlayPageSource.h"
 #include "KxwPlayPages.h"
@@ -60,12 +61,6 @@ double SecondsSince(SteadyClock::time_point mtStart) {
     return std::chrono::duration<double>(SteadyClock::now() - mtStart).count();
 }
 
-// Messages of the pages' scripts go nowhere: the figures are what counts here.
-bool IssueNothing(KXW_WTL_SEV_LVL_ENUM) {
-    return false;
-}
-void PrintNothing(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int) {}
-
 // Steps per second of miVUsers virtual users, each playing the steps miIterations times; failed steps in
 // *mpulFailures.
 double StepsPerSecond(const KxwPlaySteps& mrtSteps, const KxwiRunTimeSettings& mrtRTS, int miVUsers, int miIterations,
@@ -94,23 +89,6 @@ double StepsPerSecond(const KxwPlaySteps& mrtSteps, const KxwiRunTimeSettings& m
     return dfSeconds > 0 ? static_cast<double>(ullRuns) / dfSeconds : 0;
 }
 
-void FindPages(const std::string& mdsFolder, std::vector<std::string>* mptPaths) {
-    DIR* ptDir = opendir(mdsFolder.c_str());
-    if (!ptDir) return;
-    while (dirent* ptEntry = readdir(ptDir)) {
-        std::string dsName = ptEntry->d_name;
-        if (dsName == "." || dsName == "..") continue;
-        std::string dsPath = mdsFolder + "/" + dsName;
-        struct stat tStat;
-        if (stat(dsPath.c_str(), &tStat) != 0) continue;
-        if (S_ISDIR(tStat.st_mode))
-            FindPages(dsPath, mptPaths);
-        else if (dsName.size() > 5 && dsName.compare(dsName.size() - 5, 5, ".html") == 0)
-            mptPaths->push_back(dsPath);
-    }
-    closedir(ptDir);
-}
-
 // CPU seconds the whole machine has spent busy, and this process.
 double MachineBusySeconds() {
     unsigned long long aullTicks[7] = {};
@@ -130,11 +108,6 @@ double OwnCpuSeconds() {
     if (getrusage(RUSAGE_SELF, &tUsage) != 0) return 0;
     return static_cast<double>(tUsage.ru_utime.tv_sec + tUsage.ru_stime.tv_sec) +
            static_cast<double>(tUsage.ru_utime.tv_usec + tUsage.ru_stime.tv_usec) / 1e6;
-}
-
-double RssMb() {
-    long lKb = xflKxwPlayReadProcStatusKb("VmRSS");
-    return lKb < 0 ? 0 : static_cast<double>(lKb) / 1024.0;
 }
 
 // One virtual user's thread as the player sets it up for an iteration: its block, its engine, its pages with the
@@ -191,10 +164,10 @@ bool MeasureHeldPages(const std::string& mdsUrl, const KxwiRunTimeSettings& mrtR
     };
     tThreads.emplace_back(tVUserMain, 1);
     WaitLoaded(1);
-    *mpdfRss1 = RssMb();
+    *mpdfRss1 = kxwbench::ProcStatusMb("VmRSS");
     for (int n = 2; n <= miVUsers; ++n) tThreads.emplace_back(tVUserMain, n);
     WaitLoaded(miVUsers);
-    *mpdfRssN = RssMb();
+    *mpdfRssN = kxwbench::ProcStatusMb("VmRSS");
     {
         std::lock_guard<std::mutex> tLock(tMutex);
         bRelease = true;
@@ -211,7 +184,7 @@ int MeasureCorpus(const std::string& mdsFolder, const KxwiRunTimeSettings& mrtRT
         std::free(pszReal);
     }
     std::vector<std::string> tPaths;
-    FindPages(dsFolder, &tPaths);
+    kxwbench::FindPages(dsFolder, &tPaths);
     std::sort(tPaths.begin(), tPaths.end());
     if (tPaths.empty()) {
         std::fprintf(stderr, "vusers: no .html files in %s\n", dsFolder.c_str());
@@ -316,7 +289,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vusers: global initialisation failed\n");
         return 1;
     }
-    KxwObjMgr::SetWtlFuncs(&IssueNothing, &PrintNothing);
+    KxwObjMgr::SetWtlFuncs(&kxwbench::IssueNothing, &kxwbench::PrintNothing);
     KxwPlayVUser::InstallVirtualClock();
     xfvQmtUtilsStartRun();
 
