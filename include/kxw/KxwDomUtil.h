@@ -9,6 +9,7 @@
 #include "kxw/KxwSevLvl.h"
 
 class KxwObjMgr;
+struct KxwPostNotificationInfo;
 class KxwiRunTimeSettings;
 class KxwHswApi;
 class KxwDomHtmlCollectionGeneral;
@@ -32,6 +33,8 @@ KXW_API void xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotifi
 using KxwDomNotificationStandIn = void (*)(void* mpvClosure, KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
                                            void* mpvNotificationSubject, void* mpvNotificationObject);
 KXW_API void xfvKxwDomUtilSetNotificationStandIn(KxwDomNotificationStandIn mpfStandIn, void* mpvClosure);
+// A POST was issued (notification 21): the engine gives its post id; true when it did (an id of 4 or more).
+KXW_API bool xfbKxwDomUtilNotifyPostIssuedOK(KxwPostNotificationInfo* mptPostInfo);
 
 KXW_API bool xfbKxwDomUtilIsIE();
 KXW_API bool xfbKxwDomUtilIsNS();

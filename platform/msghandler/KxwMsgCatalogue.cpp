@@ -79,12 +79,18 @@ constexpr KxwMsgCatalogueEntry gatEntries[] = {
     // Browser windows were added so that a step's ordinal finds its window (windows added, title, ordinal).
     {-35949, "Added %d browser windows titled \"%.200s\" so that ordinal %u can be matched", 3},
     // A script assigned a property that cannot be set on this element (property name, tag name).
+    {-35948, "No browser window titled \"%.200s\" (ordinal %u) has a frame \"%.200s\" with ordinal %u", 4},
+    {-35947, "The browser window titled \"%.200s\" (ordinal %u) exists, but no frame name was given to tell the "
+             "window wanted", 2},
+    {-35946, "History %.20s: there are not %d page(s) to go to", 2},
+    {-35945, "History %.20s: history support is off for this virtual user", 1},
     {-35944, "The property \"%.100s\" cannot be set on a <%.100s> element", 2},
     // An event was fired at a target that cannot respond to it (target description, handler name).
     {-35943, "%.100s does not respond to the event \"%.100s\"", 2},
     // setAttribute named a read-only property (attribute name).
     {-35942, "The attribute \"%.100s\" is read-only", 1},
     // After the step's processing ended, an interval timer is set up to run once more (timer id).
+    {-35940, "history.go(0) reloads \"%.2000s\"", 1},
     {-35937, "Interval timer %d re-established to run once more after the end of the step", 1},
     // A random ordinal was chosen among the matching elements (ordinal, number of matches, argument name).
     {-35934, "Ordinal %d chosen at random among %d matching elements for %.100s", 3},

@@ -10,7 +10,7 @@
 // nothing.
 //
 // Delete a KxwDomStrRegExp as itself, never through a KxwDomStr pointer (the string has no virtual destructor).
-class KxwDomStrRegExp : public KxwDomStr {
+class KXW_API KxwDomStrRegExp : public KxwDomStr {
 public:
     explicit KxwDomStrRegExp(KxwDomStrEnvApi& mrtStrEnv);
     KxwDomStrRegExp(KxwDomStrEnvApi& mrtStrEnv, const char* mpsfDcsStr, unsigned muDcsLenInBytes, bool mbIsRegExp);

@@ -72,9 +72,9 @@ void xfvKxwiUrlParseRelative(const char* mpsfUrlStr, size_t mnUrlLen, bool mbHie
 
 // Lengths of the prefixes of a URL that end where its path, its query (or fragment when no query) and its fragment
 // begin; the whole length when that part is absent. Used to rebuild a URL with a new path or fragment.
-size_t xfnKxwiUrlLenWithoutPath(const char* mpsfUrlStr, size_t mnUrlLen);
-size_t xfnKxwiUrlLenWithoutQueryOrFragmentID(const char* mpsfUrlStr, size_t mnUrlLen);
-size_t xfnKxwiUrlLenWithoutFragmentID(const char* mpsfUrlStr, size_t mnUrlLen);
+KXW_API size_t xfnKxwiUrlLenWithoutPath(const char* mpsfUrlStr, size_t mnUrlLen);
+KXW_API size_t xfnKxwiUrlLenWithoutQueryOrFragmentID(const char* mpsfUrlStr, size_t mnUrlLen);
+KXW_API size_t xfnKxwiUrlLenWithoutFragmentID(const char* mpsfUrlStr, size_t mnUrlLen);
 
 // The number of characters, as scripts count them (UTF-16 units), of a text of mliDcsLenInBytes bytes in the charset
 // of mptU16nHandler; without a handler the text is windows-1252 (one character a byte), as strings without a handler

@@ -1,5 +1,8 @@
 #include "kxw/KxwDomUtil.h"
 
+#include "kxw/KxwDomCommand.h"
+#include "kxw/KxwObjMgr.h"
+
 #include <cstdarg>
 
 #include "KxwMsgHandler.h"
@@ -71,6 +74,11 @@ void xfvKxwDomUtilSetNotificationStandIn(KxwDomNotificationStandIn mpfStandIn, v
 
 void xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
                                void* mpvNotificationObject) {
+    KxwVUserVars* ptVUserVars = KxwVUserVars::_fptGet("xfvKxwDomUtilNotifyObjMgr", KXW_VUSER_VARS_MAY_BE_ABSENT);
+    if (KxwObjMgr* ptObjMgr = ptVUserVars ? ptVUserVars->GetObjMgr() : nullptr) {
+        ptObjMgr->NotifyThis(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
+        return;
+    }
     if (tNotificationStandIn._pfCallback) {
         tNotificationStandIn._pfCallback(tNotificationStandIn._pvClosure, meNotificationType, mpvNotificationSubject,
                                          mpvNotificationObject);
@@ -79,6 +87,15 @@ void xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationTy
     xfvKxwUtilReportInternalError("ptObjMgr is NULL in xfvKxwDomUtilNotifyObjMgr(meNotificationType=%d, "
                                   "mpvNotificationSubject=%p, mpvNotificationObject=%p)",
                                   static_cast<int>(meNotificationType), mpvNotificationSubject, mpvNotificationObject);
+}
+
+bool xfbKxwDomUtilNotifyPostIssuedOK(KxwPostNotificationInfo* mptPostInfo) {
+    if (!mptPostInfo) return false;
+    KxwPostId tPostId = 0;
+    xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_POST_ISSUED, mptPostInfo, &tPostId);
+    mptPostInfo->_tPostId = tPostId;
+    // 0 to 3 are no POST data of the engine's: nothing to record.
+    return tPostId >= KXW_POST_ID_FIRST_REAL;
 }
 
 int xfeKxwDomUtilGetMajorBrowserType() {

@@ -3,6 +3,8 @@
 // "coredocument" ("documentElement"). The HTML document derives from it.
 #pragma once
 
+class KxwJswGlobal;
+
 #include <cstddef>
 #include <vector>
 
@@ -24,6 +26,10 @@ public:
     KxwDomCoreDocument** GetDocumentPointer() { return &_ptDocumentPointer; }
 
     KxwDomNodeBase* GetDocumentElement() const;
+    // The global of the scripts of the window that shows this document: the realm its nodes' engine objects are
+    // made in. Null for a document without a window.
+    KxwJswGlobal* GetHomeGlobal() const { return _ptHomeGlobal; }
+    void SetHomeGlobal(KxwJswGlobal* mptGlobal) { _ptHomeGlobal = mptGlobal; }
     void SetDocumentElement(KxwDomNodeBase* mptDocumentElement);
 
     // ---- Disconnected nodes ----
@@ -77,6 +83,7 @@ public:
     static const KxwJswClassInformation& GetCoreDocumentClassInformation();
 
 private:
+    KxwJswGlobal* _ptHomeGlobal = nullptr;
     KxwDomCoreDocument* _ptDocumentPointer;
     KxwDomNodeBase* _ptDocumentElement = nullptr;
     KxwDomWatchDelete _tDocumentElementWatch;

@@ -1,5 +1,7 @@
 #include "KxwDomCoreNode.h"
 
+#include <cstdlib>
+
 #include "KxwDomCoreDocument.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomNodeCollections.h"
@@ -642,3 +644,5 @@ KxwDomHtmlCollectionGeneral* KxwDomCoreNode::GetElementsByTagName(const char16_t
     KxwDomHtmlCollectionOrdered* ptAll = GetAll();
     return ptAll ? KxwDomNodeCollections::Current().GetTags(ptAll, mpwsfTagName, muTagNameLenInChars) : nullptr;
 }
+
+void KxwDomCoreNode::NotifyDownloadFailed(KXW_WTL_SEV_LVL_ENUM, char* mpszMsg, int) { free(mpszMsg); }

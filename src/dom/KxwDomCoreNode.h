@@ -93,6 +93,13 @@ public:
     // (detached, parked for its engine object).
     bool HandleAddedChild(KxwDomNodeBase* mptNewChild);
 
+    // ---- A download whose content is for this node (a DOM command's object to load) ----
+    virtual void NotifyStartDownload() {}
+    virtual void NotifyDownloadComplete() {}
+    // The node takes the message over (freed with free()); it may be null.
+    virtual void NotifyDownloadFailed(KXW_WTL_SEV_LVL_ENUM meSevLvl, char* mpszMsg, int miMsgId);
+    virtual void NotifyDownloadAborted() {}
+
     // ---- The wrapper's operations ----
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

@@ -34,6 +34,7 @@ class KxwDomHtmlElementBase;
 class KxwDomHtmlElementMeta;
 class KxwDomHtmlElementScript;
 class KxwDomHtmlElementTitle;
+class KxwDomHtmlWindow;
 
 // The collections the document keeps, in the order of their script-visible names.
 enum KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM {
@@ -78,6 +79,10 @@ public:
     // On mptMemMgr, in the charset named (windows-1252 when null or unknown).
     explicit KxwDomHtmlDocument(KxwMemMgr* mptMemMgr, const char* mpszCharset = nullptr);
     ~KxwDomHtmlDocument() override;
+
+    // ---- The window that shows the document (null for a document of its own) ----
+    KxwDomHtmlWindow* GetWindow() const { return _ptWindow; }
+    void SetWindow(KxwDomHtmlWindow* mptWindow) { _ptWindow = mptWindow; }
 
     // ---- State flags ----
     bool IsFrameSetDocument() const { return (_ucDocumentFlags & kFlagFrameSet) != 0; }
@@ -291,6 +296,7 @@ private:
 
     KxwDomHtmlElement* _ptHead = nullptr;
     KxwDomHtmlElement* _ptBody = nullptr;
+    KxwDomHtmlWindow* _ptWindow = nullptr;
     KxwDomHtmlElementTitle* _ptTitle = nullptr;
     bool _bTitleOwned = false;  // made by GetTitle(true), outside the tree: the document deletes it
     KxwDomHtmlElement* _ptActiveElement = nullptr;

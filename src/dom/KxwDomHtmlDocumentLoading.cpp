@@ -5,6 +5,7 @@
 
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlWindow.h"
 #include "KxwDomHtmlElementMeta.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomWatchDelete.h"
@@ -55,7 +56,7 @@ void KxwDomHtmlDocument::NotifyDownloading(bool mbStarting) {
 void KxwDomHtmlDocument::NotifyHtmlParsing(bool mbStarting) {
     bool bWasParsing = IsHtmlParsing();
     SetIsHtmlParsing(mbStarting);
-    if (bWasParsing && !mbStarting && IsFrameSetDocument()) DownloadFrames();
+    if (bWasParsing && !mbStarting) DownloadFrames();
 }
 
 void KxwDomHtmlDocument::DownloadFrames() {
@@ -67,10 +68,14 @@ void KxwDomHtmlDocument::DownloadFrames() {
         return;
     }
     // Frames are loaded into the child windows of the document's window; a document without a window has none.
-    if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile(
-            "KxwDomHtmlDocument::DownloadFrames for this=%p exited immediately: No frames. ptOwnerWindowChildren=%p",
-            static_cast<void*>(this), static_cast<void*>(nullptr));
+    if (!_ptWindow) {
+        if (xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile(
+                "KxwDomHtmlDocument::DownloadFrames for this=%p exited immediately: No frames. ptOwnerWindowChildren=%p",
+                static_cast<void*>(this), static_cast<void*>(nullptr));
+        return;
+    }
+    _ptWindow->RequestPendingFrameLoads();
 }
 
 bool KxwDomHtmlDocument::IsEndOfResponseEndOfParsing(bool& mrbRemoved) {

@@ -1,6 +1,11 @@
 #include "KxwDomHtmlElementFrame.h"
 
+#include <cstdlib>
+
 #include "KxwDomBindingUtil.h"
+#include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlWindow.h"
+#include "kxw/KxwDomUtil.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
 
@@ -25,6 +30,74 @@ const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
 KxwDomHtmlElementFrameBase::KxwDomHtmlElementFrameBase(KxwDomHtmlDocument* mptOwnerDocument,
                                                        KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype, bool mbUseMemMgr)
     : KxwDomHtmlElement(mptOwnerDocument, meSubtype, mbUseMemMgr), _tSrc(GetDomEnv()), _tName(GetDomEnv()) {}
+
+KxwDomHtmlElementFrameBase::~KxwDomHtmlElementFrameBase() {
+    if (KxwDomHtmlWindow* ptWindow = _ptContentWindow) {
+        _ptContentWindow = nullptr;
+        ptWindow->ForgetFrameElement();
+        delete ptWindow;
+    }
+}
+
+namespace {
+
+KxwDomHtmlWindow* ParentWindowOf(const KxwDomHtmlElementFrameBase* mptElement) {
+    auto* ptDocument = dynamic_cast<KxwDomHtmlDocument*>(mptElement->GetOwnerDocument(false));
+    return ptDocument ? ptDocument->GetWindow() : nullptr;
+}
+
+}  // namespace
+
+KxwDomHtmlWindow* KxwDomHtmlElementFrameBase::GetContentWindow() {
+    if (_ptContentWindow) return _ptContentWindow;
+    KxwDomHtmlWindow* ptParent = ParentWindowOf(this);
+    if (!ptParent) return nullptr;
+    _ptContentWindow = ptParent->ObtainFrameWindow(this);
+    return _ptContentWindow;
+}
+
+void KxwDomHtmlElementFrameBase::ForgetWindow(KxwDomHtmlWindow* mptWindow) {
+    if (_ptContentWindow == mptWindow) {
+        _ptContentWindow = nullptr;
+        _bLoadRequested = false;
+    }
+}
+
+void KxwDomHtmlElementFrameBase::RequestLoad() {
+    KxwDomHtmlWindow* ptWindow = GetContentWindow();
+    if (!ptWindow) return;
+    _bLoadRequested = true;
+    if (GetResolvedSrcDcs().empty()) {
+        // Nothing to load: an empty page, complete at once, that holds nobody up.
+        ptWindow->MarkCompleteWithoutDownload();
+        return;
+    }
+    ptWindow->HoldParentOnLoad();
+    xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_FRAME_SRC, this, nullptr);
+}
+
+void KxwDomHtmlElementFrameBase::OnAddedToTree() {
+    KxwDomHtmlElement::OnAddedToTree();
+    if (_bLoadRequested || !ParentWindowOf(this) || GetRoot() != GetOwnerDocument(false)) return;
+    RequestLoad();
+}
+
+void KxwDomHtmlElementFrameBase::NotifyStartDownload() {}
+
+void KxwDomHtmlElementFrameBase::NotifyDownloadComplete() {
+    if (_ptContentWindow) _ptContentWindow->NotifyDownloadComplete();
+}
+
+void KxwDomHtmlElementFrameBase::NotifyDownloadFailed(KXW_WTL_SEV_LVL_ENUM meSevLvl, char* mpszMsg, int miMsgId) {
+    if (_ptContentWindow)
+        _ptContentWindow->NotifyDownloadFailed(meSevLvl, mpszMsg, miMsgId);
+    else
+        free(mpszMsg);
+}
+
+void KxwDomHtmlElementFrameBase::NotifyDownloadAborted() {
+    if (_ptContentWindow) _ptContentWindow->NotifyDownloadAborted();
+}
 
 void KxwDomHtmlElementFrameBase::SetNameParsed(const char* mpszParsedValue) {
     ChangeIdentifierParsed(_tName, KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED, mpszParsedValue);
@@ -83,8 +156,9 @@ bool KxwDomHtmlElementFrameBase::GetDomPropertyInfo(short mnTinyId, KxwDomProper
 bool KxwDomHtmlElementFrameBase::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     switch (mnTinyId) {
         case kIdSrc:
-            // Loading the new address into the frame's window comes with windows.
             StoreScriptText(_tSrc, mrtPropertyInfo);
+            // A new address loads the frame again, when the element is in a document shown in a window.
+            if (ParentWindowOf(this) && GetRoot() == GetOwnerDocument(false)) RequestLoad();
             return true;
         case kIdName:
             if (!mrtPropertyInfo.HasValue()) return true;

@@ -576,6 +576,12 @@ void KxwDomNodeBase::UpdateCollectionDependency(KxwDomNodeBase*) {}
 
 void KxwDomNodeBase::OnAddedToTree() {}
 
+KxwJswGlobal* KxwDomNodeBase::GetJsiHomeGlobal() {
+    KxwDomCoreDocument* ptDocument = _pptOwnerDocument ? *_pptOwnerDocument : nullptr;
+    if (!ptDocument && GetNodeType() == KXW_DOM_COMMON_NODE_TYPE_DOCUMENT) ptDocument = static_cast<KxwDomCoreDocument*>(this);
+    return ptDocument ? ptDocument->GetHomeGlobal() : nullptr;
+}
+
 bool KxwDomNodeBase::MergeAttributes(KxwDomNodeBase*, bool) {
     JavaScriptMissingSupport("mergeAttributes of a node that is not an element");
     return true;

@@ -127,6 +127,8 @@ public:
     bool GetShouldAddJSRoot() override;
     void TraceFromJsiObj(KxwJswTracer& mrtTracer) override;
     KxwJswUserObjBase* GetJswScopeParentUserObj() override;
+    // The global of the window that shows the node's document.
+    KxwJswGlobal* GetJsiHomeGlobal() override;
     // The class description, for derived descriptions to name as their parent.
     static const KxwJswClassInformation& GetNodeBaseClassInformation();
 

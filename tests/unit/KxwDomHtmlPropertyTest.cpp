@@ -194,9 +194,8 @@ TEST(KxwDomHtmlPropertyNumLong, MarkupAndScriptNumbers) {
 
     KxwDomHtmlPropertyNumLong tNs;
     {
-        KxwObjMgr tObjMgr;
         KxwVUserVars tVUser;
-        tVUser.SetObjMgr(&tObjMgr);
+        KxwObjMgr tObjMgr(&tVUser);
         tVUser.GetRTS().SetBrowserMajorType(KXWI_BROWSER_MAJOR_TYPE_NS);
         KxwVUserVarsThreadBinding tBinding(&tVUser);
         tNs.SetParsed("12px");

@@ -164,9 +164,8 @@ TEST_F(KxwDomHtmlPropertyUrlTest, ChangingAPartRebuildsTheUrl) {
 }
 
 TEST_F(KxwDomHtmlPropertyUrlTest, NetscapeKeepsTheUrlEscaped) {
-    KxwObjMgr tObjMgr;
     KxwVUserVars tVUser;
-    tVUser.SetObjMgr(&tObjMgr);
+    KxwObjMgr tObjMgr(&tVUser);
     tVUser.GetRTS().SetBrowserMajorType(KXWI_BROWSER_MAJOR_TYPE_NS);
     KxwVUserVarsThreadBinding tBinding(&tVUser);
 

@@ -1,0 +1,61 @@
+// A browser window: a child of the object manager, numbered by creation, with its opener, its history and the
+// navigator, screen and external objects of the emulated browser. A close asked for by the window's own running
+// script waits until that script ends.
+#pragma once
+
+#include <memory>
+
+#include "KxwDomHtmlWindow.h"
+
+class KxwDomHtmlHistory;
+
+class KxwDomHtmlTopWindow : public KxwDomHtmlWindow {
+public:
+    KxwDomHtmlTopWindow(KxwObjMgr* mptObjMgr, KxwDomHtmlWindow* mptOpenerOrNull, const char* mpsfName,
+                        unsigned muNameLen, unsigned muCreationIndex);
+    ~KxwDomHtmlTopWindow() override;
+
+    KxwDomHtmlTopWindow* GetTopWindow() override { return this; }
+    bool IsTopWindow() const override { return true; }
+    unsigned GetCreationIndex() const { return _uCreationIndex; }
+    KxwDomHtmlTopWindow* GetNextTopWindow() const;
+
+    KxwDomHtmlWindow* GetOpener() const;
+    void SetOpener(KxwDomHtmlWindow* mptOpener);
+    void ResetOpener() { SetOpener(nullptr); }
+
+    KxwDomHtmlHistory* GetHistory() override { return _ptHistory; }
+    void ClearHistory();
+    // The page a history navigation brought back is complete.
+    void NotifyHistoryComplete();
+
+    // A null title, or a window without a document, matches; else the TITLE text (or the URL without one).
+    bool MatchByTitle(const char* mpsfTitle, unsigned muTitleLen, bool mbIsRegExp) const;
+
+    // ---- Closing ----
+    void Close(bool mbForce) override;
+    bool GetDeferredClose() const { return _bDeferredClose; }
+    // Clears a deferred close that no script of this window (or its frames) runs for any more.
+    void ResetDeferredCloseIfRequired(const char* mpszCaller);
+    // Carries out a deferred close once no protected call and no script of the window runs; true when it closed.
+    bool CarryOutDeferredClose();
+    void IncrementDeferredCloseProtectionDepth() { ++_iDeferredCloseProtectionDepth; }
+    void DecrementDeferredCloseProtectionDepth() {
+        if (_iDeferredCloseProtectionDepth > 0) --_iDeferredCloseProtectionDepth;
+    }
+
+    void OnEndIteration() override;
+    KxwDomHtmlWindow* FindHtmlWindow(const char* mpsfName, unsigned muNameLen, bool mbNameIsRegExp,
+                                     const char* mpsfId, unsigned muIdLen, unsigned muOrdinal) override;
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+
+protected:
+    void OnResetOfTopWindow() override { _bDeferredClose = false; }
+
+private:
+    unsigned _uCreationIndex;
+    KxwDomWatchDelete _tOpenerWatch{"[window opener]", nullptr};
+    KxwDomHtmlHistory* _ptHistory = nullptr;
+    bool _bDeferredClose = false;
+    int _iDeferredCloseProtectionDepth = 0;
+};
