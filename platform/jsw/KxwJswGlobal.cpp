@@ -75,9 +75,20 @@ public:
 
 namespace {
 
+// The items of the global's window, by index or by name, when its class has items.
+bool ResolveWindowItem(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, bool* mpbResolved) {
+    *mpbResolved = false;
+    KxwJswGlobal* ptGlobal = KxwJswGlobalHooks::DataOf(mtGlobal);
+    KxwJswUserObjBase* ptWindow = ptGlobal ? ptGlobal->GetWindow() : nullptr;
+    const KxwJswClassInformation* ptWindowClass = ptWindow ? ptWindow->GetClassInformation() : nullptr;
+    if (!ptWindowClass || ptWindowClass->GetKind() == KXW_JSW_CLASS_KIND_PLAIN) return true;
+    return ResolveNamedItem(mptCx, mtGlobal, mtId, mpbResolved);
+}
+
 // Standard classes resolve lazily, then the wrapper's script constructors (Image, Option) by name, linked to this
 // global's prototypes.
 bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, bool* mpbResolved) {
+    if (mtId.isInt()) return ResolveWindowItem(mptCx, mtGlobal, mtId, mpbResolved);  // frames by index
     if (!JS_ResolveStandardClass(mptCx, mtGlobal, mtId, mpbResolved)) return false;
     if (*mpbResolved || !mtId.isString()) return true;
     JS::RootedString tName(mptCx, mtId.toString());
@@ -85,14 +96,8 @@ bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtI
     if (!pszName) return false;
     const KxwJswClassInformation* ptClass = nullptr;
     const KxwJswCtorRegistrator* ptSpec = KxwJswClassInformation::FindConstructor(pszName.get(), &ptClass);
-    if (!ptSpec) {
-        // The names a window answers (its frames by name) are the page's globals too.
-        KxwJswGlobal* ptGlobal = KxwJswGlobalHooks::DataOf(mtGlobal);
-        KxwJswUserObjBase* ptWindow = ptGlobal ? ptGlobal->GetWindow() : nullptr;
-        const KxwJswClassInformation* ptWindowClass = ptWindow ? ptWindow->GetClassInformation() : nullptr;
-        if (!ptWindowClass || ptWindowClass->GetKind() == KXW_JSW_CLASS_KIND_PLAIN) return true;
-        return ResolveNamedItem(mptCx, mtGlobal, mtId, mpbResolved);
-    }
+    // The names a window answers (its frames by name) are the page's globals too.
+    if (!ptSpec) return ResolveWindowItem(mptCx, mtGlobal, mtId, mpbResolved);
     JSAutoRealm tRealm(mptCx, mtGlobal);
     JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, KxwJswCtorRegistrator::ExportFunc, ptSpec->_uArgCount,
                                                     JSFUN_CONSTRUCTOR, ptSpec->_pszName);
@@ -109,7 +114,7 @@ bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtI
 
 bool GlobalMayResolve(const JSAtomState& mrtNames, jsid mtId, JSObject* mptMaybeObj) {
     // Constructor names are not known to the engine: let the hook run for any string.
-    return mtId.isString() || JS_MayResolveStandardClass(mrtNames, mtId, mptMaybeObj);
+    return mtId.isString() || mtId.isInt() || JS_MayResolveStandardClass(mrtNames, mtId, mptMaybeObj);
 }
 
 const JSClassOps ktGlobalOps = {nullptr,       nullptr,          nullptr,

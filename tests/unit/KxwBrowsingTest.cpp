@@ -163,6 +163,11 @@ TEST_F(KxwBrowsingTest, FramesetOnloadWaitsForEveryFrameHoweverItEnds) {
     EXPECT_TRUE(ptDocument->IsInitialProcessingEnded()) << "set before onload ran";
     EXPECT_EQ("2", Eval(ptTop, "frames.length"));
     EXPECT_EQ("b", Eval(ptWindowB, "name"));
+    EXPECT_EQ("b", Eval(ptTop, "frames[1].name"));
+    EXPECT_EQ("b", Eval(ptTop, "frames['b'].name"));
+    EXPECT_EQ("b", Eval(ptTop, "b.name"));
+    EXPECT_EQ("true", Eval(ptTop, "String(frames[0] === frames.a)"));
+    EXPECT_EQ("true", Eval(ptWindowA, "String(parent.frames[1] === parent.b && top === parent)"));
     EXPECT_EQ(1, CountNotified(KXW_DOM_COMMON_NOTIFICATION_ENUM_FRAME_SRC, ptFrameA)) << "no frame is asked twice";
 }
 
