@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "KxwBenchCommon.h"
-#include "KxwPlayPageSource.h"
+#include "KxwEnginePageSource.h"
 #include "KxwEngineFetch.h"
-#include "KxwPlayPages.h"
+#include "KxwEngineParser.h"
 #include "kxw/KxwDomHtmlBuild.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwJswEngine.h"
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "parse-corpus: no .html files in %s\n", dsFolder.c_str());
         return 2;
     }
-    std::vector<KxwPlayPageSource> tSources;
+    std::vector<KxwEnginePageSource> tSources;
     size_t nBytes = 0;
     KxwEngineFetcher tFetcher;
     for (const std::string& rdsPath : tPaths) {
@@ -74,10 +74,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "parse-corpus: %s\n", tResponse._dsError.c_str());
             return 2;
         }
-        KxwPlayPageSource tSource;
+        KxwEnginePageSource tSource;
         tSource._dsUrl = tResponse._dsFinalUrl;
         tSource._dsBytes.swap(tResponse._dsBody);
-        xfvKxwPlaySniffCharset(&tSource, tResponse._dsCharset);
+        xfvKxwEngineSniffCharset(&tSource, tResponse._dsCharset);
         struct stat tStat;
         nBytes += stat(rdsPath.c_str(), &tStat) == 0 ? static_cast<size_t>(tStat.st_size) : tSource._dsBytes.size();
         tSources.push_back(std::move(tSource));
@@ -99,14 +99,22 @@ int main(int argc, char** argv) {
         KxwVUserVarsThreadBinding tBinding(&tVUser);
         KxwJswEngine* ptEngine = KxwJswEngine::Create();
         {
-            KxwPlayPages tPages(nullptr);
             auto tStart = std::chrono::steady_clock::now();
             for (int iRound = 0; iRound < iRounds; ++iRound) {
                 ulLinks = 0;
-                for (const KxwPlayPageSource& rtPage : tSources) {
-                    tPages.LoadBytes(rtPage._dsUrl, rtPage._dsBytes.data(), rtPage._dsBytes.size(),
-                                     rtPage._dsCharset);
-                    ulLinks += xfulKxwDomHtmlBuildGetLinkCount(tPages.GetDocument());
+                for (const KxwEnginePageSource& rtPage : tSources) {
+                    // Each page into a document of its own, as the parser builds it, no script run.
+                    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildNewDocument(
+                        rtPage._dsUrl.data(), rtPage._dsUrl.size(),
+                        rtPage._dsCharset.empty() ? nullptr : rtPage._dsCharset.c_str());
+                    if (!ptDocument) continue;
+                    {
+                        KxwEngineParser tBuilder(ptDocument, KxwEngineParser::kWholeDocument);
+                        tBuilder.Feed(rtPage._dsBytes.data(), rtPage._dsBytes.size());
+                        tBuilder.EndOfInput();
+                    }
+                    ulLinks += xfulKxwDomHtmlBuildGetLinkCount(ptDocument);
+                    xfvKxwDomHtmlBuildDeleteDocument(ptDocument);
                 }
             }
             dfSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - tStart).count();

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "KxwBenchCommon.h"
-#include "KxwPlayPages.h"
+#include "KxwEngineVUser.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJsval.h"
@@ -42,7 +42,7 @@ double SecondsSince(Clock::time_point mtStart) {
 // caller still tears everything down in order).
 class Session {
 public:
-    explicit Session(KxwHswApi& mrtApi) : _rtApi(mrtApi) {}
+    explicit Session(KxwEngineVUser& mrtEngine) : _rtEngine(mrtEngine) {}
 
     // Seconds a script takes; its value must be miExpected.
     double Time(const std::string& mdsScript, int miExpected) {
@@ -61,7 +61,7 @@ public:
         if (!_bOK) return 0;
         Notifier tNotifier;
         KxwJsval tResult;
-        if (!_rtApi.EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(), "tree-ops.js", 1, &tResult)) {
+        if (!_rtEngine.Evaluate(_rtEngine.GetCurrentWindow(), tNotifier, mdsScript, "tree-ops.js", 1, &tResult)) {
             std::fprintf(stderr, "tree-ops: the script failed:\n%s\n", mdsScript.c_str());
             _bOK = false;
             return 0;
@@ -71,20 +71,22 @@ public:
     bool IsOK() const { return _bOK; }
 
 private:
-    KxwHswApi& _rtApi;
+    KxwEngineVUser& _rtEngine;
     bool _bOK = true;
 };
 
 // The figures of one page of miElements elements, as one line; false when a script failed.
-bool MeasurePage(KxwHswApi& mrtApi, int miElements, std::string& mrdsLine) {
+bool MeasurePage(KxwEngineVUser& mrtEngine, int miElements, std::string& mrdsLine) {
     std::string dsN = std::to_string(miElements);
     // Operations on a page that is already large: a fixed number, so that their rates compare across sizes.
     constexpr int kOps = 2000;
     std::string dsOps = std::to_string(kOps);
-    auto ptPages = std::make_unique<KxwPlayPages>(nullptr);
-    static const char kszPage[] = "<html><head><title>t</title></head><body><p id=first>x</body></html>";
-    ptPages->LoadBytes("file:///bench/tree.html", kszPage, sizeof kszPage - 1, "");
-    Session tRun(mrtApi);
+    std::string dsReason;
+    if (!mrtEngine.Navigate("file:///bench/tree.html", nullptr, &dsReason)) {
+        std::fprintf(stderr, "tree-ops: %s\n", dsReason.c_str());
+        return false;
+    }
+    Session tRun(mrtEngine);
     double dfAppend = tRun.Time("var b = document.body; for (var i = 0; i < " + dsN +
                                     "; i++) { var d = document.createElement('DIV'); d.id = 'd' + i; "
                                     "b.appendChild(d); } b.childNodes.length - 1",
@@ -128,8 +130,9 @@ bool MeasurePage(KxwHswApi& mrtApi, int miElements, std::string& mrdsLine) {
     int iLeft = tRun.Value("document.all.length");
     if (!tRun.IsOK()) return false;
     // What the scripts left: the innerHTML's elements and the element of many attributes.
+    // The next page replaces the window's document: the old one goes.
     auto tStart = Clock::now();
-    ptPages.reset();
+    mrtEngine.Navigate("file:///bench/empty.html", nullptr, &dsReason);
     double dfTeardown = SecondsSince(tStart);
     char acLine[1024];
     std::snprintf(acLine, sizeof acLine,
@@ -169,14 +172,25 @@ int main(int argc, char** argv) {
     {
         KxwVUserVars tVUser(1);
         KxwVUserVarsThreadBinding tBinding(&tVUser);
-        KxwJswEngine* ptEngine = KxwJswEngine::Create();
+        // The pages come from memory: the first is the page that grows, the second an empty one.
+        KxwEngineNetwork tNetwork = [](const KxwEngineFetchRequest& mrtRequest, KxwEngineFetchResponse* mptResponse) {
+            mptResponse->_dsFinalUrl = mrtRequest._dsUrl;
+            mptResponse->_iStatus = 200;
+            mptResponse->_dsBody = mrtRequest._dsUrl.find("tree") != std::string::npos
+                                       ? "<html><head><title>t</title></head><body><p id=first>x</body></html>"
+                                       : "<html><body></body></html>";
+            return true;
+        };
+        double dfClockMs = 0;
+        KxwEngineVUser tEngine(tVUser, tNetwork, nullptr, nullptr, [&dfClockMs]() { return dfClockMs; },
+                               [&dfClockMs](double mdfMs) { dfClockMs += mdfMs; });
         // The figures are the point: no script is stopped at the player's limit.
-        ptEngine->SetScriptTimeLimitMs(0);
+        if (!tEngine.BeginIteration(0, nullptr)) return 1;
+        KxwJswEngine* ptEngine = tEngine.GetScriptEngine();
         {
-            KxwHswApi tApi(ptEngine);
             for (int iElements : tCounts) {
                 std::string dsLine;
-                if (!MeasurePage(tApi, iElements, dsLine)) {
+                if (!MeasurePage(tEngine, iElements, dsLine)) {
                     bOK = false;
                     break;
                 }
@@ -188,7 +202,7 @@ int main(int argc, char** argv) {
             }
         }
         ptEngine->CollectGarbage();
-        delete ptEngine;
+        tEngine.EndIteration();
     }
     // Everything is torn down in order before the process ends, failure or not.
     xfvKxwObjMgrGlobalTerm();

@@ -29,8 +29,10 @@
 
 #include "KxwBenchCommon.h"
 #include "KxwEngineFetch.h"
-#include "KxwPlayPageSource.h"
-#include "KxwPlayPages.h"
+#include "KxwEnginePageSource.h"
+#include "KxwEngineParser.h"
+#include "KxwEngineVUser.h"
+#include "kxw/KxwDomHtmlBuild.h"
 #include "KxwPlayReport.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
@@ -49,13 +51,20 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr size_t knMaxPageBytes = size_t(1) << 30;
 
 // A page loaded as a goto step loads it: fetched with the virtual user's settings, its inline scripts run.
-bool LoadAsGoto(KxwPlayPages& mrtPages, const std::string& mdsUrl, const KxwiRunTimeSettings& mrtRTS) {
-    KxwEngineFetchRequest tRequest;
-    tRequest._dsUrl = mdsUrl;
-    tRequest.ApplySettings(mrtRTS);
-    KxwEngineFetchResponse tResponse;
-    return mrtPages.Load(tRequest, &tResponse) != KXW_PLAY_LOAD_FAILED;
+bool LoadAsGoto(KxwEngineVUser& mrtEngine, const std::string& mdsUrl) {
+    std::string dsReason;
+    mrtEngine.OnStepStart();
+    bool bOK = mrtEngine.Navigate(mdsUrl, nullptr, &dsReason);
+    mrtEngine.OnStepEnd();
+    return bOK;
 }
+
+// The engine's listener of a benchmark: nothing is shown.
+class SilentListener : public KxwEngineListener {
+public:
+    void OnEngineEvent(const char*, const std::string&) override {}
+    void OnPageScriptError(const std::string&, const std::string&, unsigned) override {}
+};
 
 double SecondsSince(SteadyClock::time_point mtStart) {
     return std::chrono::duration<double>(SteadyClock::now() - mtStart).count();
@@ -110,34 +119,29 @@ double OwnCpuSeconds() {
            static_cast<double>(tUsage.ru_utime.tv_usec + tUsage.ru_stime.tv_usec) / 1e6;
 }
 
-// One virtual user's thread as the player sets it up for an iteration: its block, its engine, its pages with the
-// pages' scripts run in the engine. The work runs with all of it in place.
+// One virtual user's thread as the player sets it up for an iteration: its block, its replay engine with a script
+// engine, its network. The work runs with all of it in place.
 template <typename Work>
 void AsVirtualUser(int miVUserId, const KxwiRunTimeSettings& mrtRTS, Work&& mtWork) {
     KxwVUserVars tVUser(miVUserId);
     tVUser.GetRTS() = mrtRTS;
     KxwVUserVarsThreadBinding tBinding(&tVUser);
-    KxwJswEngineOptions tOptions;
-    tOptions._uScriptTimeLimitMs = mrtRTS.GetScriptTimeLimitMs();
-    KxwJswEngine* ptEngine = KxwJswEngine::Create(tOptions);
-    if (!ptEngine) {
+    KxwEngineFetcher tFetcher;
+    SilentListener tListener;
+    double dfClockMs = 0;
+    KxwEngineVUser tEngine(
+        tVUser,
+        [&tFetcher](const KxwEngineFetchRequest& mrtRequest, KxwEngineFetchResponse* mptResponse) {
+            return tFetcher.Fetch(mrtRequest, nullptr, mptResponse);
+        },
+        &tFetcher.GetCookieJar(), &tListener, [&dfClockMs]() { return dfClockMs; },
+        [&dfClockMs](double mdfMs) { dfClockMs += mdfMs; });
+    if (!tEngine.BeginIteration(mrtRTS.GetScriptTimeLimitMs(), nullptr)) {
         mtWork(nullptr);
         return;
     }
-    {
-        KxwHswApi tApi(ptEngine);
-        tVUser.SetHswApi(&tApi);
-        KxwEngineFetcher tFetcher;
-        KxwPlayPages tPages(
-            [&tApi](const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile, int miLine) {
-                KxwJswScriptEvaluationNotifier tNotifier;
-                tApi.Evaluate(tNotifier, nullptr, mpwsfText, mnLen, mdsFile.c_str(), miLine > 0 ? miLine : 1);
-            },
-            &tFetcher);
-        mtWork(&tPages);
-        tVUser.SetHswApi(nullptr);
-    }
-    delete ptEngine;
+    mtWork(&tEngine);
+    tEngine.EndIteration();
 }
 
 // N virtual users each holding the page at mdsUrl; the resident size with the first alone and with all of them.
@@ -148,8 +152,8 @@ bool MeasureHeldPages(const std::string& mdsUrl, const KxwiRunTimeSettings& mrtR
     int iLoaded = 0;
     bool bRelease = false;
     auto tVUserMain = [&](int miVUserId) {
-        AsVirtualUser(miVUserId, mrtRTS, [&](KxwPlayPages* mptPages) {
-            bool bOK = mptPages && LoadAsGoto(*mptPages, mdsUrl, mrtRTS);
+        AsVirtualUser(miVUserId, mrtRTS, [&](KxwEngineVUser* mptEngine) {
+            bool bOK = mptEngine && LoadAsGoto(*mptEngine, mdsUrl);
             std::unique_lock<std::mutex> tLock(tMutex);
             if (!bOK) ++*mpulFailures;
             ++iLoaded;
@@ -191,7 +195,7 @@ int MeasureCorpus(const std::string& mdsFolder, const KxwiRunTimeSettings& mrtRT
         return 2;
     }
     // Read before any clock starts, for the parse figure and to find the median-size page.
-    std::vector<KxwPlayPageSource> tSources;
+    std::vector<KxwEnginePageSource> tSources;
     std::vector<std::pair<size_t, std::string>> tSizes;
     unsigned long ulFailures = 0;
     KxwEngineFetcher tFetcher;
@@ -205,10 +209,10 @@ int MeasureCorpus(const std::string& mdsFolder, const KxwiRunTimeSettings& mrtRT
             ++ulFailures;
             continue;
         }
-        KxwPlayPageSource tSource;
+        KxwEnginePageSource tSource;
         tSource._dsUrl = tResponse._dsFinalUrl;
         tSource._dsBytes.swap(tResponse._dsBody);
-        xfvKxwPlaySniffCharset(&tSource, tResponse._dsCharset);
+        xfvKxwEngineSniffCharset(&tSource, tResponse._dsCharset);
         tSizes.emplace_back(tSource._dsBytes.size(), tSource._dsUrl);
         tSources.push_back(std::move(tSource));
     }
@@ -220,14 +224,14 @@ int MeasureCorpus(const std::string& mdsFolder, const KxwiRunTimeSettings& mrtRT
 
     double dfEnginePerS = 0, dfParsePerS = 0;
     std::thread([&] {
-        AsVirtualUser(1, mrtRTS, [&](KxwPlayPages* mptPages) {
-            if (!mptPages) {
+        AsVirtualUser(1, mrtRTS, [&](KxwEngineVUser* mptEngine) {
+            if (!mptEngine) {
                 ulFailures += tSources.size();
                 return;
             }
             SteadyClock::time_point tStart = SteadyClock::now();
-            for (const KxwPlayPageSource& rtPage : tSources)
-                if (!LoadAsGoto(*mptPages, rtPage._dsUrl, mrtRTS)) ++ulFailures;
+            for (const KxwEnginePageSource& rtPage : tSources)
+                if (!LoadAsGoto(*mptEngine, rtPage._dsUrl)) ++ulFailures;
             dfEnginePerS = static_cast<double>(tSources.size()) / SecondsSince(tStart);
         });
     }).join();
@@ -237,10 +241,20 @@ int MeasureCorpus(const std::string& mdsFolder, const KxwiRunTimeSettings& mrtRT
         KxwVUserVarsThreadBinding tBinding(&tVUser);
         KxwJswEngine* ptEngine = KxwJswEngine::Create();
         {
-            KxwPlayPages tPages(nullptr);
+            // Parsing alone: each page into a document of its own, no script run, no window.
             SteadyClock::time_point tStart = SteadyClock::now();
-            for (const KxwPlayPageSource& rtPage : tSources)
-                tPages.LoadBytes(rtPage._dsUrl, rtPage._dsBytes.data(), rtPage._dsBytes.size(), rtPage._dsCharset);
+            for (const KxwEnginePageSource& rtPage : tSources) {
+                KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildNewDocument(
+                    rtPage._dsUrl.data(), rtPage._dsUrl.size(),
+                    rtPage._dsCharset.empty() ? nullptr : rtPage._dsCharset.c_str());
+                if (!ptDocument) continue;
+                {
+                    KxwEngineParser tBuilder(ptDocument, KxwEngineParser::kWholeDocument);
+                    tBuilder.Feed(rtPage._dsBytes.data(), rtPage._dsBytes.size());
+                    tBuilder.EndOfInput();
+                }
+                xfvKxwDomHtmlBuildDeleteDocument(ptDocument);
+            }
             dfParsePerS = static_cast<double>(tSources.size()) / SecondsSince(tStart);
         }
         delete ptEngine;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "KxwPlayPageSource.h"
+#include "KxwEnginePageSource.h"
 #include "KxwiHtmlCharset.h"
 
 namespace {
@@ -129,7 +129,7 @@ std::string xfdsKxwEngineContentTypeCharset(const char* mpsfValue, size_t mnLen)
     if (nParams >= mnLen ||
         !xfbKxwiHtmlFindCharsetInContent(mpsfValue + nParams, mnLen - nParams, &psfCharset, &nCharset))
         return std::string();
-    return xfdsKxwPlayPageCharsetForLabel(psfCharset, nCharset);
+    return xfdsKxwEngineCharsetForLabel(psfCharset, nCharset);
 }
 
 KXW_ENGINE_CONTENT_CLASS_ENUM xfeKxwEngineContentClass(const std::string& mdsMediaType) {

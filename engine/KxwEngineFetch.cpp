@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "KxwEngineHttpClient.h"
-#include "KxwPlayPageSource.h"
+#include "KxwEnginePageSource.h"
 #include "KxwUtilEscape.h"
 #include "KxwiUrl.h"
 #include "kxw/KxwiRunTimeSettings.h"
@@ -96,7 +96,7 @@ bool KxwEngineFetcher::FetchFile(const KxwEngineFetchRequest& mrtRequest, KxwEng
     const std::string& rdsUrl = mrtRequest._dsUrl;
     mptResponse->_dsFinalUrl = rdsUrl;
     std::string dsPath;
-    if (!xfbKxwPlayFileUrlToPath(rdsUrl, &dsPath))
+    if (!xfbKxwEngineFileUrlToPath(rdsUrl, &dsPath))
         return FailFile(mptResponse, KXW_ENGINE_FETCH_BAD_REQUEST, "not a file: URL this player can read: " + rdsUrl);
     std::FILE* ptFile = std::fopen(dsPath.c_str(), "rb");
     if (!ptFile)

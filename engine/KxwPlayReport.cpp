@@ -73,7 +73,7 @@ void xfvKxwPlayMessageSink(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const cha
     // The wrapper reports a failed evaluation with message id 0 at the script-error level; the virtual user's own
     // evaluations print that error as an ERROR line already.
     if (ptOutput->IsInOwnEvaluation() && miMsgId == 0 && meSevLvl == xfeKxwUtilJavaScriptErrorSevLvl()) return;
-    ptOutput->Line("MESSAGE", pszText);
+    ptOutput->Line(ptOutput->GetMessageKind(), pszText);
 }
 
 long xflKxwPlayReadProcStatusKb(const char* mpszField) {

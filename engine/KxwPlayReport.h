@@ -32,6 +32,9 @@ public:
     void EnterOwnEvaluation() { ++_iOwnEvaluations; }
     void LeaveOwnEvaluation() { --_iOwnEvaluations; }
     bool IsInOwnEvaluation() const { return _iOwnEvaluations > 0; }
+    // The kind the library's messages are written as (MESSAGE; DUMP while a dump step writes the hierarchy).
+    void SetMessageKind(const char* mpszKind) { _pszMessageKind = mpszKind ? mpszKind : "MESSAGE"; }
+    const char* GetMessageKind() const { return _pszMessageKind; }
 
     // The output of the calling thread's virtual user, or null.
     static KxwPlayOutput* GetCurrent();
@@ -54,6 +57,7 @@ private:
     bool _bSilent;
     int _iVUserId;
     int _iOwnEvaluations = 0;
+    const char* _pszMessageKind = "MESSAGE";
 };
 
 // The library's severity filter and message sink for the player: every level is issued; a message goes to the

@@ -6,14 +6,15 @@
 
 #include "KxwEngineFetch.h"
 #include "KxwPlayData.h"
-#include "KxwPlayPages.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVerbs.h"
 #include "KxwUtilReport.h"
 #include "QmtUtils.h"
+#include "kxw/KxwDomBrowsing.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJsval.h"
 #include "kxw/KxwJswEngine.h"
+#include "kxw/KxwJswGlobal.h"
 #include "kxw/KxwParamStore.h"
 #include "kxw/KxwVUserVars.h"
 
@@ -110,10 +111,20 @@ void KxwPlayVUser::Run() {
     gptClockVUser = this;
     // The user's connections stay open from one iteration to the next, as a browser's do.
     _ptFetcher = std::make_unique<KxwEngineFetcher>();
+    KxwEngineFetcher* ptFetcher = _ptFetcher.get();
+    _ptEngineVUser = std::make_unique<KxwEngineVUser>(
+        tVUserVars,
+        [ptFetcher](const KxwEngineFetchRequest& mrtRequest, KxwEngineFetchResponse* mptResponse) {
+            return ptFetcher->Fetch(mrtRequest, nullptr, mptResponse);
+        },
+        &ptFetcher->GetCookieJar(), this, [this]() { return GetVirtualClockMs(); },
+        [this](double mdfMs) { AdvanceVirtualClock(mdfMs); });
     for (int iIteration = 1; iIteration <= _tConfig._iIterations; ++iIteration) {
         RunIteration(tVUserVars, iIteration);
         ++_ulIterationsDone;
     }
+    // The windows and the script engine first, the object manager last; the network after them.
+    _ptEngineVUser.reset();
     _ptFetcher.reset();
     gptClockVUser = ptPreviousClock;
     _ptVUserVars = nullptr;
@@ -123,25 +134,15 @@ void KxwPlayVUser::Run() {
 void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
     if (_tConfig._iIterations > 1) _ptOutput->Line("ITERATION", std::to_string(miIteration));
     // Every iteration starts from a fresh engine: nothing a script left behind carries over.
-    KxwJswEngineOptions tOptions;
-    tOptions._uScriptTimeLimitMs = mrtVUserVars.GetRTS().GetScriptTimeLimitMs();
-    _ptEngine = KxwJswEngine::Create(tOptions);
-    if (!_ptEngine) {
-        _ptOutput->Line("ERROR", "the script engine could not be made for iteration " + std::to_string(miIteration));
+    std::string dsError;
+    if (!_ptEngineVUser->BeginIteration(mrtVUserVars.GetRTS().GetScriptTimeLimitMs(), &dsError)) {
+        _ptOutput->Line("ERROR", dsError + " for iteration " + std::to_string(miIteration));
         ++_ulOtherFailures;
         ++_ulFailures;
         return;
     }
-    KxwHswApi tApi(_ptEngine);
-    _ptHswApi = &tApi;
-    mrtVUserVars.SetHswApi(&tApi);
     // A full iteration reset: the new iteration is a new visitor, without the cookies of the last one.
     _ptFetcher->GetCookieJar().Clear();
-    _ptPages = std::make_unique<KxwPlayPages>(
-        [this](const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile, int miLine) {
-            RunPageScript(mpwsfText, mnLen, mdsFile, miLine);
-        },
-        _ptFetcher.get());
 
     const KxwPlayData* ptData = _tConfig._ptData && !_tConfig._ptData->IsEmpty() ? _tConfig._ptData : nullptr;
     size_t nRow = 0;
@@ -167,9 +168,14 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
             bOK = PrepareStep(rtStep, nRow, &tPrepared, &dsReason);
             ptStep = &tPrepared;
         }
+        _ptEngineVUser->OnStepStart();
         if (bOK) bOK = RunStep(*ptStep, &dsReason);
-        // The end of a step is a safe point: nothing holds objects whose engine objects died.
-        _ptEngine->DeletePendingUserObjs();
+        // What the step caused is played out before it ends; then nothing holds objects whose engine objects died.
+        _ptEngineVUser->OnStepEnd();
+        if (bOK && _iStepScriptErrors > 0 && _ptVUserVars->GetRTS().GetFailOnJavaScriptError()) {
+            bOK = false;
+            dsReason = _dsFirstScriptError;
+        }
         double dfMs = std::chrono::duration<double, std::milli>(SteadyClock::now() - tStart).count();
         _tStepStats[n]._tTimes.RecordMs(dfMs);
         std::string dsHead = std::to_string(rtStep._iNumber) + " " + rtStep._dsVerb;
@@ -184,12 +190,8 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
         break;
     }
 
-    // The pages' nodes go before the engine that holds their engine objects.
-    _ptPages.reset();
-    mrtVUserVars.SetHswApi(nullptr);
-    _ptHswApi = nullptr;
-    delete _ptEngine;
-    _ptEngine = nullptr;
+    // The windows go (their unload handlers run) before the script engine that holds their engine objects.
+    _ptEngineVUser->EndIteration();
 }
 
 bool KxwPlayVUser::PrepareStep(const KxwPlayStep& mrtStep, size_t mnRow, KxwPlayStep* mptPrepared,
@@ -213,40 +215,44 @@ bool KxwPlayVUser::RunStep(const KxwPlayStep& mrtStep, std::string* mpdsReason) 
         *mpdsReason = "unknown verb \"" + mrtStep._dsVerb + "\"";
         return false;
     }
-    bool bOK = ptVerb->_pfbRun(*this, mrtStep, mpdsReason);
-    if (bOK && _iStepScriptErrors > 0 && _ptVUserVars && _ptVUserVars->GetRTS().GetFailOnJavaScriptError()) {
-        *mpdsReason = _dsFirstScriptError;
-        return false;
-    }
-    return bOK;
+    return ptVerb->_pfbRun(*this, mrtStep, mpdsReason);
 }
 
 void KxwPlayVUser::EvaluateStepScript(const KxwPlayStep& mrtStep, const std::string& mdsScript,
                                       KxwPlayScriptResult* mptResult) {
     *mptResult = KxwPlayScriptResult();
-    if (!_ptHswApi) {
+    KxwEngineVUser* ptEngine = GetEngine();
+    if (!ptEngine) {
         mptResult->_dsError = mrtStep._dsVerb + ": the virtual user has no script engine";
         return;
     }
     KxwPlayStepNotifier tNotifier(*this);
     _ptOutput->EnterOwnEvaluation();
-    KxwJsval tValue;
-    bool bOK = _ptHswApi->EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(),
-                                       _tConfig._ptSteps->GetScriptFileName().c_str(), mrtStep._uLine, &tValue);
-    if (bOK) {
-        // ToBoolean runs no script.
-        mptResult->_bTruthy = tValue.GetBoolean();
-        mptResult->_bIsString = tValue.IsString();
-        // String(value) may run the value's own toString: it runs as a script, under the same time limit.
-        KxwJsval tText;
-        bOK = _ptHswApi->CallFunctionByName(tNotifier, "String", nullptr, 1, &tValue, &tText);
-        if (bOK) mptResult->_dsValue = tText.GetStringUtf8();
+    bool bOK;
+    {
+        // The current window's page is the scope; the engine's own global before any page was loaded.
+        KxwDomHtmlWindow* ptWindow = ptEngine->GetCurrentWindow();
+        KxwJswGlobal* ptGlobal = ptWindow ? xfptKxwDomWindowGetGlobal(ptWindow) : nullptr;
+        std::unique_ptr<KxwJswGlobal::RealmScope> ptRealm(ptGlobal ? new KxwJswGlobal::RealmScope(ptGlobal) : nullptr);
+        KxwJsval tValue;
+        bOK = ptEngine->GetHswApi()->EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(),
+                                                  _tConfig._ptSteps->GetScriptFileName().c_str(), mrtStep._uLine,
+                                                  &tValue);
+        if (bOK) {
+            // ToBoolean runs no script.
+            mptResult->_bTruthy = tValue.GetBoolean();
+            mptResult->_bIsString = tValue.IsString();
+            // String(value) may run the value's own toString: it runs as a script, under the same time limit.
+            KxwJsval tText;
+            bOK = ptEngine->GetHswApi()->CallFunctionByName(tNotifier, "String", nullptr, 1, &tValue, &tText);
+            if (bOK) mptResult->_dsValue = tText.GetStringUtf8();
+        }
     }
     _ptOutput->LeaveOwnEvaluation();
     if (tNotifier.WasInterrupted()) {
         mptResult->_eOutcome = KXW_PLAY_SCRIPT_STOPPED;
         mptResult->_dsError = "script stopped: it ran longer than " +
-                              std::to_string(_ptEngine ? _ptEngine->GetScriptTimeLimitMs() : 0) + " ms";
+                              std::to_string(ptEngine->GetScriptEngine()->GetScriptTimeLimitMs()) + " ms";
         ReportScriptError(mptResult->_dsError, _tConfig._ptSteps->GetScriptFileName(), mrtStep._uLine);
     } else if (!bOK) {
         mptResult->_eOutcome = KXW_PLAY_SCRIPT_ERROR;
@@ -257,16 +263,20 @@ void KxwPlayVUser::EvaluateStepScript(const KxwPlayStep& mrtStep, const std::str
     }
 }
 
-void KxwPlayVUser::RunPageScript(const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile, int miLine) {
-    if (!_ptHswApi) return;
-    KxwPlayStepNotifier tNotifier(*this);
-    _ptOutput->EnterOwnEvaluation();
-    _ptHswApi->Evaluate(tNotifier, nullptr, mpwsfText, mnLen, mdsFile.c_str(), miLine > 0 ? miLine : 1);
-    _ptOutput->LeaveOwnEvaluation();
-    if (tNotifier.WasInterrupted())
-        ReportScriptError("script stopped: it ran longer than " +
-                              std::to_string(_ptEngine ? _ptEngine->GetScriptTimeLimitMs() : 0) + " ms",
-                          mdsFile, static_cast<unsigned>(miLine > 0 ? miLine : 1));
+void KxwPlayVUser::OnEngineEvent(const char* mpszKind, const std::string& mdsText) {
+    _ptOutput->Line(mpszKind, mdsText);
+}
+
+void KxwPlayVUser::OnPageScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine) {
+    // The library reports the same error as a message: the ERROR line says it once.
+    ReportScriptError(mdsMessage, mdsFile, muLine);
+}
+
+void KxwPlayVUser::OnPageScriptRuns(bool mbStarting) {
+    if (mbStarting)
+        _ptOutput->EnterOwnEvaluation();
+    else
+        _ptOutput->LeaveOwnEvaluation();
 }
 
 void KxwPlayVUser::ReportScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine) {

@@ -1,7 +1,7 @@
 // One virtual user of a run: its own thread (with an explicit stack, which the script engine's recursion limit is
-// derived from), its block bound to that thread, the run-time settings copied from the initial ones, a script
-// engine per iteration, and the loop that plays the steps with their times. The run's clock is virtual: think and
-// wait steps advance it instead of sleeping.
+// derived from), its block bound to that thread, the run-time settings copied from the initial ones, its replay
+// engine (windows, loads, a script engine per iteration), and the loop that plays the steps with their times. The
+// run's clock is virtual: think and wait steps advance it instead of sleeping.
 #pragma once
 
 #include <pthread.h>
@@ -13,13 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "KxwEngineVUser.h"
 #include "KxwPlayReport.h"
 
 class KxwEngineFetcher;
-class KxwHswApi;
-class KxwJswEngine;
 class KxwPlayData;
-class KxwPlayPages;
 class KxwPlaySteps;
 class KxwVUserVars;
 class KxwiRunTimeSettings;
@@ -50,7 +48,7 @@ struct KxwPlayScriptResult {
     std::string _dsError;  // the message with its file and line, or why the script was stopped
 };
 
-class KxwPlayVUser {
+class KxwPlayVUser : public KxwEngineListener {
 public:
     // Stack of a virtual user's thread: deep enough for the engine's recursion limit and the native code below it.
     static constexpr size_t knThreadStackBytes = 8u * 1024 * 1024;
@@ -77,18 +75,16 @@ public:
     // ---- For the verbs, on the virtual user's thread ----
     KxwPlayOutput& GetOutput() { return *_ptOutput; }
     const KxwPlaySteps& GetSteps() const { return *_tConfig._ptSteps; }
-    // Evaluates a step's script in the virtual user's current scope (the engine's global until documents come)
-    // under the script time limit; the value is converted as String(value) converts it, inside the limit too.
+    // Evaluates a step's script in the current window's page (the engine's global before any page) under the script
+    // time limit; the value is converted as String(value) converts it, inside the limit too.
     void EvaluateStepScript(const KxwPlayStep& mrtStep, const std::string& mdsScript, KxwPlayScriptResult* mptResult);
     // A script error while a step runs: written as an ERROR line at once, and kept as the step's failure reason.
     void ReportScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine);
     void AdvanceVirtualClock(double mdfMs) { _dfVirtualOffsetMs += mdfMs; }
-    // The virtual user's pages (null outside an iteration).
-    KxwPlayPages* GetPages() { return _ptPages.get(); }
+    // The virtual user's engine (null before it runs or when its iteration has no script engine).
+    KxwEngineVUser* GetEngine() { return _ptEngineVUser && _ptEngineVUser->GetScriptEngine() ? _ptEngineVUser.get() : nullptr; }
     // The virtual user's loads and cookies (null before it runs); the cookies go at each iteration's start.
     KxwEngineFetcher* GetFetcher() { return _ptFetcher.get(); }
-    // Runs a page's inline script under the script time limit; its errors are ERROR lines of the current step.
-    void RunPageScript(const char16_t* mpwsfText, size_t mnLen, const std::string& mdsFile, int miLine);
     // The run clock as this virtual user sees it: real time since the run started plus what think and wait added.
     double GetVirtualClockMs() const;
     // Random choices (ordinal=random) follow the run's seed, so that a run can be repeated.
@@ -105,14 +101,16 @@ private:
     bool PrepareStep(const KxwPlayStep& mrtStep, size_t mnRow, KxwPlayStep* mptPrepared, std::string* mpdsReason) const;
     bool RunStep(const KxwPlayStep& mrtStep, std::string* mpdsReason);
     static double ReadVirtualClock(void* mpvContext);
+    // What the engine tells: event lines, and page script errors as ERROR lines of the running step.
+    void OnEngineEvent(const char* mpszKind, const std::string& mdsText) override;
+    void OnPageScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine) override;
+    void OnPageScriptRuns(bool mbStarting) override;
 
     int _iVUserId;
     KxwPlayRunConfig _tConfig;
     KxwPlayOutput* _ptOutput;
-    KxwJswEngine* _ptEngine = nullptr;
-    KxwHswApi* _ptHswApi = nullptr;
     std::unique_ptr<KxwEngineFetcher> _ptFetcher;
-    std::unique_ptr<KxwPlayPages> _ptPages;
+    std::unique_ptr<KxwEngineVUser> _ptEngineVUser;
     KxwVUserVars* _ptVUserVars = nullptr;
     std::vector<KxwPlayStepStats> _tStepStats;
     std::atomic<unsigned long> _ulIterationsDone{0};

@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "KxwEngineFetch.h"
-#include "KxwPlayPages.h"
 #include "KxwPlayReport.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
 #include "KxwTransaction.h"
 #include "KxwUtilReport.h"
+#include "kxw/KxwDomBrowsing.h"
 #include "kxw/KxwDomUtil.h"
+#include "kxw/KxwObjMgr.h"
 
 namespace {
 
@@ -71,6 +72,10 @@ constexpr KxwPlayKeySpec katAnswerKeys[] = {
     {"message", KXW_PLAY_VALUE_PATTERN},
     {"text", KXW_PLAY_VALUE_TEXT},
     {"eval", KXW_PLAY_VALUE_TEXT},
+    {nullptr, KXW_PLAY_VALUE_TEXT},
+};
+constexpr KxwPlayKeySpec katGotoKeys[] = {
+    {"post", KXW_PLAY_VALUE_TEXT},
     {nullptr, KXW_PLAY_VALUE_TEXT},
 };
 constexpr KxwPlayKeySpec katWindowKeys[] = {
@@ -233,40 +238,20 @@ bool RunNotAvailable(KxwPlayVUser&, const KxwPlayStep& mrtStep, std::string* mpd
     return false;
 }
 
-// Navigates to the page, following its redirects: each is a REDIRECT line ("302 FROM -> TO"). A download keeps
-// the page that was there, as the browser keeps it.
+// Navigates the current top window to the page and waits until it, its frames and what they load are done;
+// each redirect is a REDIRECT line ("302 FROM -> TO"). post= sends the page a POST with that body.
 bool RunGoto(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
-    KxwPlayPages* ptPages = mrtVUser.GetPages();
-    if (!ptPages) {
-        *mpdsReason = "goto: the virtual user has no pages";
+    KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
+    if (!ptEngine) {
+        *mpdsReason = "goto: the virtual user has no script engine";
         return false;
     }
-    KxwEngineFetchRequest tRequest;
-    tRequest._dsUrl = mrtStep.GetWords()[0]->_dsValue;
-    if (const KxwiRunTimeSettings* ptRTS = xfptKxwDomUtilGetRTS()) tRequest.ApplySettings(*ptRTS);
-    KxwEngineFetchResponse tResponse;
-    KXW_PLAY_LOAD_ENUM eLoad = ptPages->Load(tRequest, &tResponse);
-    for (const KxwEngineFetchHop& rtHop : tResponse._tRedirects)
-        mrtVUser.GetOutput().Line("REDIRECT", std::to_string(rtHop._iStatus) + " " +
-                                                  xfdsKxwEngineEscapeForLog(rtHop._dsFromUrl) + " -> " +
-                                                  xfdsKxwEngineEscapeForLog(rtHop._dsToUrl));
-    switch (eLoad) {
-        case KXW_PLAY_LOAD_FAILED:
-            *mpdsReason = "goto: " + tResponse._dsError;
-            return false;
-        case KXW_PLAY_LOAD_KEPT:
-            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
-                                     "No DOM action taken due to Content-Type not building context for "
-                                     "URL=\"%.2000s\" (Content-Type %.200s)",
-                                     xfdsKxwEngineEscapeForLog(tResponse._dsFinalUrl).c_str(),
-                                     tResponse._dsMediaType.empty()
-                                         ? "none"
-                                         : xfdsKxwEngineEscapeForLog(tResponse._dsMediaType, 200).c_str());
-            return true;
-        case KXW_PLAY_LOAD_REPLACED:
-            return true;
-    }
-    return true;
+    const KxwPlayArg* ptPost = mrtStep.FindPair("post");
+    std::string dsReason;
+    if (ptEngine->Navigate(mrtStep.GetWords()[0]->_dsValue, ptPost ? &ptPost->_dsValue : nullptr, &dsReason))
+        return true;
+    *mpdsReason = "goto: " + dsReason;
+    return false;
 }
 
 bool RunEval(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
@@ -304,18 +289,112 @@ bool RunThink(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* m
     return true;
 }
 
-// No timers exist yet, so letting them run is the clock's advance alone.
+// The timers that fall due in that time run at their time, with what they load.
 bool RunWait(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string*) {
     unsigned long long ullMs = 0;
     xfbKxwPlayParseNumber(mrtStep.GetWords()[0]->_dsValue, false, &ullMs);
-    mrtVUser.AdvanceVirtualClock(static_cast<double>(ullMs));
+    if (KxwEngineVUser* ptEngine = mrtVUser.GetEngine())
+        ptEngine->Wait(static_cast<double>(ullMs));
+    else
+        mrtVUser.AdvanceVirtualClock(static_cast<double>(ullMs));
     return true;
+}
+
+// Whether a text matches a step's value: equal, or for ~= the value's POSIX extended regular expression.
+bool Matches(const KxwPlayArg& mrtArg, const std::string& mdsText) {
+    if (!mrtArg._bIsRegExp) return mdsText == mrtArg._dsValue;
+    regex_t tRegex;
+    if (regcomp(&tRegex, mrtArg._dsValue.c_str(), REG_EXTENDED | REG_NOSUB) != 0) return false;
+    bool bMatch = regexec(&tRegex, mdsText.c_str(), 0, nullptr, 0) == 0;
+    regfree(&tRegex);
+    return bMatch;
+}
+
+unsigned OrdinalOf(const KxwPlayStep& mrtStep) {
+    unsigned long long ullOrdinal = 1;
+    if (const KxwPlayArg* ptOrdinal = mrtStep.FindPair("ordinal")) xfbKxwPlayParseNumber(ptOrdinal->_dsValue, false, &ullOrdinal);
+    return static_cast<unsigned>(ullOrdinal ? ullOrdinal : 1);
+}
+
+// The ordinal-th top window whose title matches (any title without title=), in the order they were opened.
+bool RunWindow(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
+    const KxwPlayArg* ptTitle = mrtStep.FindPair("title");
+    unsigned uWanted = OrdinalOf(mrtStep), uSeen = 0;
+    for (unsigned n = 0; ptEngine; ++n) {
+        KxwDomHtmlWindow* ptWindow = xfptKxwObjMgrGetTopWindow(ptEngine->GetObjMgr(), n);
+        if (!ptWindow) break;
+        if (ptTitle && !Matches(*ptTitle, xfdsKxwDomWindowGetTitle(ptWindow))) continue;
+        if (++uSeen < uWanted) continue;
+        ptEngine->SetCurrentWindow(ptWindow);
+        return true;
+    }
+    *mpdsReason = "window: no open window" + (ptTitle ? " titled " + (ptTitle->_bIsRegExp ? "~" : std::string()) +
+                                                             "\"" + ptTitle->_dsValue + "\""
+                                                       : std::string()) +
+                  (uWanted > 1 ? " of ordinal " + std::to_string(uWanted) : std::string()) + " (" +
+                  std::to_string(uSeen) + " found)";
+    return false;
+}
+
+// Frames in document order, depth first: the ordinal-th whose name matches.
+KxwDomHtmlWindow* FindFrame(KxwDomHtmlWindow* mptWindow, const KxwPlayArg* mptName, unsigned muWanted,
+                            unsigned& mruSeen, int miDepth) {
+    if (miDepth > 8) return nullptr;
+    unsigned uCount = xfuKxwDomWindowGetFrameCount(mptWindow);
+    for (unsigned n = 0; n < uCount; ++n) {
+        KxwDomHtmlWindow* ptFrame = xfptKxwDomWindowGetFrame(mptWindow, n);
+        if (!ptFrame) continue;
+        if ((!mptName || Matches(*mptName, xfdsKxwDomWindowGetName(ptFrame))) && ++mruSeen == muWanted) return ptFrame;
+        if (KxwDomHtmlWindow* ptFound = FindFrame(ptFrame, mptName, muWanted, mruSeen, miDepth + 1)) return ptFound;
+    }
+    return nullptr;
+}
+
+// A frame of the current window's top window (top: the top window itself).
+bool RunFrame(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
+    KxwDomHtmlWindow* ptCurrent = ptEngine ? ptEngine->GetCurrentWindow() : nullptr;
+    KxwDomHtmlWindow* ptTop = ptCurrent ? xfptKxwDomWindowGetTop(ptCurrent) : nullptr;
+    if (!ptTop) {
+        *mpdsReason = "frame: no window is open";
+        return false;
+    }
+    if (!mrtStep.GetWords().empty()) {
+        ptEngine->SetCurrentWindow(ptTop);
+        return true;
+    }
+    const KxwPlayArg* ptName = mrtStep.FindPair("name");
+    unsigned uSeen = 0;
+    if (KxwDomHtmlWindow* ptFrame = FindFrame(ptTop, ptName, OrdinalOf(mrtStep), uSeen, 0)) {
+        ptEngine->SetCurrentWindow(ptFrame);
+        return true;
+    }
+    *mpdsReason = "frame: no frame" + (ptName ? " named " + (ptName->_bIsRegExp ? "~" : std::string()) + "\"" +
+                                                   ptName->_dsValue + "\""
+                                             : std::string()) +
+                  " of ordinal " + std::to_string(OrdinalOf(mrtStep)) + " in the window (" + std::to_string(uSeen) +
+                  " found)";
+    return false;
+}
+
+// The hierarchy of the virtual user's windows as DUMP lines.
+bool RunDump(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    unsigned long long ullMask = 0;
+    xfbKxwPlayParseNumber(mrtStep.GetWords()[0]->_dsValue, true, &ullMask);
+    KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
+    mrtVUser.GetOutput().SetMessageKind("DUMP");
+    bool bDumped = ptEngine && ptEngine->DumpHierarchy("step " + std::to_string(mrtStep._iNumber),
+                                                        static_cast<unsigned long>(ullMask));
+    mrtVUser.GetOutput().SetMessageKind(nullptr);
+    if (!bDumped) *mpdsReason = "dump: no window is open";
+    return bDumped;
 }
 
 // ---- The table ----
 
 const KxwPlayVerb katVerbs[] = {
-    {"goto", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_URL, nullptr, &RunGoto},
+    {"goto", KXW_PLAY_ARGS_TOKENS, katGotoKeys, 1, 1, KXW_PLAY_VALUE_URL, nullptr, &RunGoto},
     {"eval", KXW_PLAY_ARGS_SCRIPT, nullptr, 0, 0, KXW_PLAY_VALUE_TEXT, nullptr, &RunEval},
     {"expect", KXW_PLAY_ARGS_SCRIPT, nullptr, 0, 0, KXW_PLAY_VALUE_TEXT, nullptr, &RunExpect},
     {"link", KXW_PLAY_ARGS_TOKENS, katLinkKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckLink, &RunNotAvailable},
@@ -328,11 +407,11 @@ const KxwPlayVerb katVerbs[] = {
     {"area", KXW_PLAY_ARGS_TOKENS, katAreaKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckArea, &RunNotAvailable},
     {"element", KXW_PLAY_ARGS_TOKENS, katElementKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckElement, &RunNotAvailable},
     {"answer", KXW_PLAY_ARGS_TOKENS, katAnswerKeys, 1, 2, KXW_PLAY_VALUE_TEXT, &CheckAnswer, &RunNotAvailable},
-    {"window", KXW_PLAY_ARGS_TOKENS, katWindowKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckWindow, &RunNotAvailable},
-    {"frame", KXW_PLAY_ARGS_TOKENS, katFrameKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckFrame, &RunNotAvailable},
+    {"window", KXW_PLAY_ARGS_TOKENS, katWindowKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckWindow, &RunWindow},
+    {"frame", KXW_PLAY_ARGS_TOKENS, katFrameKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckFrame, &RunFrame},
     {"think", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_MS, nullptr, &RunThink},
     {"wait", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_MS, nullptr, &RunWait},
-    {"dump", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_MASK, nullptr, &RunNotAvailable},
+    {"dump", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_MASK, nullptr, &RunDump},
 };
 
 const KxwPlayKeySpec* FindKey(const KxwPlayVerb& mrtVerb, const std::string& mdsKey) {

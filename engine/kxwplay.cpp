@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "KxwEngineHttpClient.h"
+#include "KxwEngineTimerService.h"
 #include "KxwPlayData.h"
 #include "KxwPlayOptions.h"
 #include "KxwPlayReport.h"
@@ -115,6 +116,8 @@ int main(int argc, char** argv) {
     KxwEnvCfg tEnvCfg;
     tEnvCfg._ptInitialRTS = &tInitialRTS;
     tEnvCfg._bTraceEnabled = !tOptions._dsTraceFile.empty();
+    tEnvCfg._pfRegisterTimer = &KxwEngineTimerService::EnvRegister;
+    tEnvCfg._pfvUnregisterTimer = &KxwEngineTimerService::EnvUnregister;
     if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) {
         std::fprintf(stderr, "kxwplay: the library could not be initialised\n");
         return kiExitFailed;

@@ -15,6 +15,7 @@ class KxwDomNodeBase;
 class KxwJswGlobal;
 struct KxwDomWindowOpenParameters;
 class KxwDomHtmlLocationChangeNotification;
+class KxwObjMgr;
 
 // Why a window is reset (the extra of notification 11 points to one).
 enum KXW_DOM_RESET_WINDOW_REASON_ENUM {
@@ -77,6 +78,20 @@ KXW_API uint32_t xfuKxwDomWindowGetFrameHierarchyId(KxwDomHtmlWindow* mptWindow)
 KXW_API unsigned xfuKxwDomWindowGetHistoryLength(KxwDomHtmlWindow* mptWindow);
 // Loads made from the window's document that hold off its onload and have not ended.
 KXW_API long xfliKxwDomWindowGetOnLoadCounter(KxwDomHtmlWindow* mptWindow);
+
+// ---- The windows of an object manager ----
+// The index-th open top window (0 first, in the order they were made); null past the last.
+KXW_API KxwDomHtmlWindow* xfptKxwObjMgrGetTopWindow(KxwObjMgr* mptObjMgr, unsigned muIndex);
+// A new top window that nobody opened (the user's own), with an empty page.
+KXW_API KxwDomHtmlWindow* xfptKxwObjMgrNewTopWindow(KxwObjMgr* mptObjMgr);
+// Whether the window is one of the object manager's open windows (a top window or a frame in one, at any depth):
+// a window the engine remembers may have been closed or deleted since.
+KXW_API bool xfbKxwObjMgrIsOpenWindow(KxwObjMgr* mptObjMgr, const KxwDomHtmlWindow* mptWindow);
+
+// ---- Documents ----
+KXW_API std::string xfdsKxwDomDocumentGetHref(KxwDomHtmlDocument* mptDocument);
+// A URL of the page made absolute against the document's base (the text as given when it cannot be combined).
+KXW_API std::string xfdsKxwDomDocumentResolveUrl(KxwDomHtmlDocument* mptDocument, const char* mpsfUrl, size_t mnLen);
 
 // ---- Frame elements (the subject of notification 17) ----
 // The frame's window (made at the first need).

@@ -8,6 +8,8 @@
 #include "KxwDomHtmlLocation.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomStr.h"
+#include "KxwDomBrowsingUtil.h"
+#include "kxw/KxwObjMgr.h"
 
 namespace {
 
@@ -132,4 +134,57 @@ std::string xfdsKxwDomNotificationGetText(const void* mpvNotificationExtra) {
     const auto* ptText = static_cast<const KxwDomStr*>(mpvNotificationExtra);
     const char* psfText = ptText ? ptText->GetDcsStr() : nullptr;
     return psfText ? std::string(psfText, ptText->GetDcsLenInBytes()) : std::string();
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// The windows of an object manager
+
+namespace {
+
+bool HoldsWindow(KxwDomHtmlWindow* mptWindow, const KxwDomHtmlWindow* mptWanted, int miDepth) {
+    if (mptWindow == mptWanted) return true;
+    // Frames nest as deep as frame ids reach; deeper is no window of ours.
+    if (miDepth > 8) return false;
+    for (KxwDomHtmlWindow* ptFrame : mptWindow->GetFrameWindows())
+        if (HoldsWindow(ptFrame, mptWanted, miDepth + 1)) return true;
+    return false;
+}
+
+}  // namespace
+
+KxwDomHtmlWindow* xfptKxwObjMgrGetTopWindow(KxwObjMgr* mptObjMgr, unsigned muIndex) {
+    if (!mptObjMgr) return nullptr;
+    for (KxwDomHtmlTopWindow* ptTop = mptObjMgr->GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow()) {
+        if (ptTop->GetIsClosed()) continue;
+        if (muIndex-- == 0) return ptTop;
+    }
+    return nullptr;
+}
+
+KxwDomHtmlWindow* xfptKxwObjMgrNewTopWindow(KxwObjMgr* mptObjMgr) {
+    return mptObjMgr ? mptObjMgr->CreateNewHtmlTopWindow(nullptr, nullptr, 0) : nullptr;
+}
+
+bool xfbKxwObjMgrIsOpenWindow(KxwObjMgr* mptObjMgr, const KxwDomHtmlWindow* mptWindow) {
+    if (!mptObjMgr || !mptWindow) return false;
+    for (KxwDomHtmlTopWindow* ptTop = mptObjMgr->GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
+        if (!ptTop->GetIsClosed() && HoldsWindow(ptTop, mptWindow, 0)) return true;
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Documents
+
+std::string xfdsKxwDomDocumentGetHref(KxwDomHtmlDocument* mptDocument) {
+    return mptDocument ? TextOf(mptDocument->GetHref()) : std::string();
+}
+
+std::string xfdsKxwDomDocumentResolveUrl(KxwDomHtmlDocument* mptDocument, const char* mpsfUrl, size_t mnLen) {
+    if (!mpsfUrl) return std::string();
+    if (!mptDocument) return std::string(mpsfUrl, mnLen);
+    unsigned uBaseLen = 0;
+    const char* psfBase = mptDocument->GetBaseUrlDcs(&uBaseLen);
+    std::string dsBase = psfBase ? std::string(psfBase, uBaseLen) : std::string();
+    std::string dsUrl = xfdsKxwDomBrowsingCombineUrl(dsBase, mpsfUrl, mnLen);
+    return dsUrl.empty() ? std::string(mpsfUrl, mnLen) : dsUrl;
 }

@@ -354,6 +354,11 @@ void KxwDomHtmlWindow::HoldParentOnLoad() {
 
 void KxwDomHtmlWindow::ReleaseParentOnLoad() { _tParentHold.Release(); }
 
+void KxwDomHtmlWindow::NavigateByMetaRefresh(const std::string& mdsUrl) {
+    if (KxwDomHtmlLocation* ptLocation = GetLocation())
+        ptLocation->Replace(mdsUrl.data(), static_cast<int>(mdsUrl.size()), KXW_DOM_HTML_LOCATION_CHANGE_META_REFRESH, 0);
+}
+
 void KxwDomHtmlWindow::NotifyEndOfHtml() { NotifyOnLoadTriggerChanged(); }
 
 void KxwDomHtmlWindow::NotifyOwningFrameFinishedDownloading(KxwDomHtmlWindow*) { NotifyOnLoadTriggerChanged(); }

@@ -79,6 +79,8 @@ public:
     // Makes the window's empty document and its global; the referrer is kept in the document.
     bool CreateNewDocument(const char* mpsfReferrer, unsigned muReferrerLen);
     KxwDomHtmlLocation* GetLocation();
+    // A META refresh of the current document: its location is replaced by the URL (change type 9).
+    void NavigateByMetaRefresh(const std::string& mdsUrl);
     virtual KxwDomHtmlHistory* GetHistory();
     // Prepares the window for a new document or for its end; false when the reset deleted the window.
     bool Reset(KXW_DOM_RESET_WINDOW_REASON_ENUM meReason);

@@ -378,14 +378,18 @@ void KxwDomHtmlDocument::DoMetaRefresh() {
     KxwDomHtmlElementMeta* ptMeta = _ptMetaRefresh;
     ResetMetaRefresh();
     if (!ptMeta || !ptMeta->IsRefresh()) return;
-    // The refresh replaces the location of the document's window; navigation comes with windows.
+    // The refresh replaces the location of the document's window (the page itself without a URL).
     std::string dsUrl = ptMeta->IsMetaRefreshUrlEmpty()
                             ? std::string(_tHref.GetDcsStr() ? _tHref.GetDcsStr() : "")
                             : std::string(ptMeta->GetRefreshUrlStr(), ptMeta->GetRefreshUrlLen());
-    xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
-                             "The refresh of document %p to \"%.2000s\" needs a window to navigate and is not carried "
-                             "out",
-                             static_cast<void*>(this), dsUrl.c_str());
+    if (!_ptWindow) {
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
+                                 "The refresh of document %p to \"%.2000s\" needs a window to navigate and is not "
+                                 "carried out",
+                                 static_cast<void*>(this), dsUrl.c_str());
+        return;
+    }
+    _ptWindow->NavigateByMetaRefresh(dsUrl);
 }
 
 void KxwDomHtmlDocument::ResetMetaRefresh() {

@@ -1,6 +1,6 @@
-// Fuzz target for loading a page into a document: any byte sequence goes through the page parser into the
-// library's document as the player loads a page, the page's scripts write into it (each inline script runs a fixed
-// script that writes markup built from the tree), and scripts then read the document's collections. A fault, a
+// Fuzz target for loading a page into a window: any byte sequence is served as a page to the replay engine, which
+// loads it as a goto step does (its own scripts run, under a short time limit), then a fixed script writes markup
+// built from the tree into it and another reads the document's collections. A fault, a
 // sanitizer report or a leak ends the run, so libFuzzer keeps the input.
 //
 // Built with clang -fsanitize=fuzzer (option KXW_FUZZ); the corpus under tests/fuzz/corpus/page_build is replayed
@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "KxwPlayPageSource.h"
-#include "KxwPlayPages.h"
+#include "KxwEnginePageSource.h"
+#include "KxwEngineVUser.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJsval.h"
@@ -66,26 +66,29 @@ const char kszReader[] =
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* mpucData, size_t mnSize) {
-    TheVUser();
-    KxwJswEngineOptions tOptions;
-    tOptions._uScriptTimeLimitMs = 1000;
-    KxwJswEngine* ptEngine = KxwJswEngine::Create(tOptions);
-    if (!ptEngine) std::abort();
-    {
-        KxwHswApi tApi(ptEngine);
-        QuietNotifier tNotifier;
-        KxwPlayPages tPages([&](const char16_t*, size_t, const std::string&, int) {
-            tApi.EvaluateUtf8(tNotifier, nullptr, kszWriter, sizeof kszWriter - 1, "writer.js", 1);
-        });
-        KxwPlayPageSource tSource;
-        tSource._dsBytes.assign(reinterpret_cast<const char*>(mpucData), mnSize);
-        xfvKxwPlaySniffCharset(&tSource);
-        tPages.LoadBytes("file:///fuzz/page.html", tSource._dsBytes.data(), tSource._dsBytes.size(),
-                         tSource._dsCharset);
-        tApi.EvaluateUtf8(tNotifier, nullptr, kszReader, sizeof kszReader - 1, "reader.js", 1);
-        // What scripts held goes at a collection, as at the end of a step.
-        ptEngine->CollectGarbage();
-    }
-    delete ptEngine;
+    VUser& rtVUser = TheVUser();
+    std::string dsPage(reinterpret_cast<const char*>(mpucData), mnSize);
+    KxwEngineNetwork tNetwork = [&dsPage](const KxwEngineFetchRequest& mrtRequest, KxwEngineFetchResponse* mptResponse) {
+        mptResponse->_dsFinalUrl = mrtRequest._dsUrl;
+        if (mrtRequest._dsUrl != "file:///fuzz/page.html")
+            return xfbKxwEngineFetchFail(mptResponse, KXW_ENGINE_FETCH_FILE, mrtRequest._dsUrl, "not served");
+        mptResponse->_iStatus = 200;
+        mptResponse->_dsBody = dsPage;
+        return true;
+    };
+    double dfClockMs = 0;
+    KxwEngineVUser tEngine(rtVUser._tVUser, tNetwork, nullptr, nullptr, [&dfClockMs]() { return dfClockMs; },
+                           [&dfClockMs](double mdfMs) { dfClockMs += mdfMs; });
+    if (!tEngine.BeginIteration(1000, nullptr)) std::abort();
+    std::string dsReason;
+    tEngine.OnStepStart();
+    tEngine.Navigate("file:///fuzz/page.html", nullptr, &dsReason);
+    QuietNotifier tNotifier;
+    tEngine.Evaluate(tEngine.GetCurrentWindow(), tNotifier, kszWriter, "writer.js", 1, nullptr);
+    tEngine.Evaluate(tEngine.GetCurrentWindow(), tNotifier, kszReader, "reader.js", 1, nullptr);
+    tEngine.OnStepEnd();
+    // What scripts held goes at a collection, as at the end of a step.
+    tEngine.GetScriptEngine()->CollectGarbage();
+    tEngine.EndIteration();
     return 0;
 }

@@ -1,16 +1,34 @@
-#include "KxwPlayPageBuilder.h"
+#include "KxwEngineParser.h"
 
 #include <cstring>
 
-#include "KxwPlayPageSource.h"
+#include "KxwEnginePageSource.h"
 #include "KxwU16nHandler.h"
 #include "KxwUtilTagName.h"
+#include "kxw/KxwDomCommonEnums.h"
 #include "kxw/KxwDomHtmlBuild.h"
 
 namespace {
 
-constexpr int kSubtypeTitle = 17;
-constexpr int kSubtypeScript = 44;
+constexpr int kSubtypeTitle = KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TITLE;
+constexpr int kSubtypeScript = KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SCRIPT;
+constexpr int kSubtypeImage = KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_IMG;
+
+// The value of an attribute as written, or empty.
+std::string AttributeValue(const KxwiHtmlAttr* mptAttrs, size_t mnCount, const char* mpszName) {
+    size_t nNameLen = std::strlen(mpszName);
+    for (size_t n = 0; n < mnCount; ++n) {
+        if (mptAttrs[n]._nNameLen != nNameLen || !mptAttrs[n]._bHasValue) continue;
+        bool bSame = true;
+        for (size_t i = 0; i < nNameLen && bSame; ++i) {
+            char c = mptAttrs[n]._psfName[i];
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+            bSame = c == mpszName[i];
+        }
+        if (bSame) return std::string(mptAttrs[n]._psfValue, mptAttrs[n]._nValueLen);
+    }
+    return std::string();
+}
 
 KxwDomNodeBase* Node(void* mpvHandle) {
     return static_cast<KxwDomNodeBase*>(mpvHandle);
@@ -18,7 +36,7 @@ KxwDomNodeBase* Node(void* mpvHandle) {
 
 }  // namespace
 
-KxwPlayPageBuilder::KxwPlayPageBuilder(KxwDomHtmlDocument* mptDocument, Mode meMode, KxwDomNodeBase* mptContext)
+KxwEngineParser::KxwEngineParser(KxwDomHtmlDocument* mptDocument, Mode meMode, KxwDomNodeBase* mptContext)
     : _ptDocument(mptDocument), _eMode(meMode), _tBuilder(this) {
     if (const char* pszCharset = xfpszKxwDomHtmlBuildGetResponseCharset(mptDocument)) SetCharset(pszCharset);
     if (meMode == kExistingDocument) {
@@ -38,18 +56,18 @@ KxwPlayPageBuilder::KxwPlayPageBuilder(KxwDomHtmlDocument* mptDocument, Mode meM
     }
 }
 
-KxwPlayPageBuilder::~KxwPlayPageBuilder() {
+KxwEngineParser::~KxwEngineParser() {
     // A page cut off (its virtual user stopped) still leaves the document in a settled state.
     if (_bPageBegun && !_bPageEnded) EndPage();
 }
 
-void KxwPlayPageBuilder::SetCharset(const char* mpszCharset) {
+void KxwEngineParser::SetCharset(const char* mpszCharset) {
     if (!mpszCharset || !*mpszCharset) return;
     _ptCharsetHandler = std::make_unique<KxwU16nHandlerGeneral>(mpszCharset);
     _tBuilder.SetU16nHandler(_ptCharsetHandler.get());
 }
 
-void KxwPlayPageBuilder::BeginPage() {
+void KxwEngineParser::BeginPage() {
     if (_bPageBegun) return;
     _bPageBegun = true;
     if (_eMode == kWholeDocument) {
@@ -59,37 +77,38 @@ void KxwPlayPageBuilder::BeginPage() {
     xfliKxwDomHtmlBuildIncrementParsingDepth(_ptDocument);
 }
 
-void KxwPlayPageBuilder::EndPage() {
+void KxwEngineParser::EndPage() {
     if (!_bPageBegun || _bPageEnded) return;
     _bPageEnded = true;
     xfliKxwDomHtmlBuildDecrementParsingDepth(_ptDocument);
-    if (_eMode != kWholeDocument) return;
+    if (_eMode != kWholeDocument && _eMode != kCommandDocument) return;
     bool bRemoved = false;
     xfbKxwDomHtmlBuildIsEndOfResponseEndOfParsing(_ptDocument, &bRemoved);
+    if (_eMode == kCommandDocument) return;
     xfvKxwDomHtmlBuildNotifyHtmlParsing(_ptDocument, false);
     xfvKxwDomHtmlBuildNotifyDownloading(_ptDocument, false);
 }
 
-void KxwPlayPageBuilder::Feed(const char* mpsfBytes, size_t mnLen) {
+void KxwEngineParser::Feed(const char* mpsfBytes, size_t mnLen) {
     BeginPage();
     _tBuilder.Feed(mpsfBytes, mnLen);
 }
 
-void KxwPlayPageBuilder::EndOfInput() {
+void KxwEngineParser::EndOfInput() {
     BeginPage();
     _tBuilder.EndOfInput();
     EndPage();
 }
 
-void KxwPlayPageBuilder::Write(const char* mpsfBytes, size_t mnLen) {
+void KxwEngineParser::Write(const char* mpsfBytes, size_t mnLen) {
     _tBuilder.Write(mpsfBytes, mnLen);
 }
 
-KxwDomNodeBase* KxwPlayPageBuilder::Parent(void* mpvParent) const {
+KxwDomNodeBase* KxwEngineParser::Parent(void* mpvParent) const {
     return mpvParent ? Node(mpvParent) : xfptKxwDomHtmlBuildDocumentAsNode(_ptDocument);
 }
 
-bool KxwPlayPageBuilder::StopIfScriptOutOfTime() {
+bool KxwEngineParser::StopIfScriptOutOfTime() {
     constexpr unsigned kAskEvery = 256;
     if (_tBuilder.IsStopped()) return true;
     if (++_uNodesSinceAsked < kAskEvery) return false;
@@ -99,7 +118,7 @@ bool KxwPlayPageBuilder::StopIfScriptOutOfTime() {
     return true;
 }
 
-void* KxwPlayPageBuilder::CreateElement(const char* mpsfUpperName, size_t mnLen, const KxwiHtmlAttr* mptAttrs,
+void* KxwEngineParser::CreateElement(const char* mpsfUpperName, size_t mnLen, const KxwiHtmlAttr* mptAttrs,
                                         size_t mnCount, bool mbImplied, int miLine) {
     if (StopIfScriptOutOfTime()) return nullptr;
     KxwDomNodeBase* ptElement = xfptKxwDomHtmlBuildAllocElement(_ptDocument, mpsfUpperName, mnLen, false);
@@ -113,23 +132,27 @@ void* KxwPlayPageBuilder::CreateElement(const char* mpsfUpperName, size_t mnLen,
     if (iSubtype == kSubtypeScript) {
         xfvKxwDomHtmlBuildSetScriptClosingTagMissing(ptElement, true);
         _iScriptLine = miLine;
+        _dsScriptSrc = AttributeValue(mptAttrs, mnCount, "src");
+    } else if (iSubtype == kSubtypeImage && _tResourceRequester) {
+        std::string dsSrc = AttributeValue(mptAttrs, mnCount, "src");
+        if (!dsSrc.empty()) _tResourceRequester(ptElement, dsSrc);
     }
     return ptElement;
 }
 
-bool KxwPlayPageBuilder::AppendChild(void* mpvParent, void* mpvChild) {
+bool KxwEngineParser::AppendChild(void* mpvParent, void* mpvChild) {
     if (xfbKxwDomHtmlBuildAppendChild(Parent(mpvParent), Node(mpvChild))) return true;
     // Refused for good: the builder puts its content elsewhere and never names it again.
     xfvKxwDomHtmlBuildDeleteUnlinkedNode(Node(mpvChild));
     return false;
 }
 
-bool KxwPlayPageBuilder::InsertBefore(void* mpvParent, void* mpvChild, void* mpvBefore) {
+bool KxwEngineParser::InsertBefore(void* mpvParent, void* mpvChild, void* mpvBefore) {
     // A refusal here is followed by an AppendChild of the same element elsewhere.
     return xfbKxwDomHtmlBuildInsertBefore(Parent(mpvParent), Node(mpvChild), Node(mpvBefore));
 }
 
-bool KxwPlayPageBuilder::AddText(void* mpvParent, void* mpvBefore, const char* mpsfText, size_t mnLen) {
+bool KxwEngineParser::AddText(void* mpvParent, void* mpvBefore, const char* mpsfText, size_t mnLen) {
     // Dropped text is placed nowhere else either: true.
     if (StopIfScriptOutOfTime()) return true;
     if (!mpvBefore) return xfbKxwDomHtmlBuildAddText(Parent(mpvParent), mpsfText, mnLen);
@@ -140,30 +163,32 @@ bool KxwPlayPageBuilder::AddText(void* mpvParent, void* mpvBefore, const char* m
     return false;
 }
 
-void KxwPlayPageBuilder::AddComment(void* mpvParent, const char* mpsfText, size_t mnLen) {
+void KxwEngineParser::AddComment(void* mpvParent, const char* mpsfText, size_t mnLen) {
     if (StopIfScriptOutOfTime()) return;
     KxwDomNodeBase* ptComment = xfptKxwDomHtmlBuildNewCommentNode(_ptDocument, mpsfText, mnLen);
     if (ptComment && !xfbKxwDomHtmlBuildAppendChild(Parent(mpvParent), ptComment))
         xfvKxwDomHtmlBuildDeleteUnlinkedNode(ptComment);
 }
 
-void KxwPlayPageBuilder::MergeAttributes(void* mpvElement, const KxwiHtmlAttr* mptAttrs, size_t mnCount) {
+void KxwEngineParser::MergeAttributes(void* mpvElement, const KxwiHtmlAttr* mptAttrs, size_t mnCount) {
     for (size_t n = 0; n < mnCount; ++n)
         if (!xfbKxwDomHtmlBuildHasAttribute(Node(mpvElement), mptAttrs[n]._psfName, mptAttrs[n]._nNameLen))
             xfbKxwDomHtmlBuildSetAttribute(Node(mpvElement), mptAttrs[n]._psfName, mptAttrs[n]._nNameLen,
                                            mptAttrs[n]._psfValue, mptAttrs[n]._nValueLen, mptAttrs[n]._bHasValue);
 }
 
-void KxwPlayPageBuilder::OnScriptEnd(void* mpvScript, bool mbEndTagSeen) {
+void KxwEngineParser::OnScriptEnd(void* mpvScript, bool mbEndTagSeen) {
     if (mbEndTagSeen) xfvKxwDomHtmlBuildSetScriptClosingTagMissing(Node(mpvScript), false);
-    if (_tScriptRunner) _tScriptRunner(*this, Node(mpvScript), _iScriptLine);
+    std::string dsSrc;
+    dsSrc.swap(_dsScriptSrc);
+    if (_tScriptRunner) _tScriptRunner(*this, Node(mpvScript), _iScriptLine, dsSrc);
 }
 
-void KxwPlayPageBuilder::OnMetaCharset(const char* mpsfCharset, size_t mnLen) {
-    std::string dsCharset = xfdsKxwPlayPageCharsetForLabel(mpsfCharset, mnLen);
+void KxwEngineParser::OnMetaCharset(const char* mpsfCharset, size_t mnLen) {
+    std::string dsCharset = xfdsKxwEngineCharsetForLabel(mpsfCharset, mnLen);
     if (dsCharset.empty() || !xfbKxwDomHtmlBuildSetResponseCharset(_ptDocument, dsCharset.data(), dsCharset.size()))
         return;
     SetCharset(dsCharset.c_str());
 }
 
-void KxwPlayPageBuilder::OnEndOfInput() {}
+void KxwEngineParser::OnEndOfInput() {}

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "KxwEngineFetch.h"
-#include "KxwPlayPageSource.h"
+#include "KxwEnginePageSource.h"
 
 namespace {
 
@@ -17,21 +17,21 @@ std::string WriteTemp(const std::string& mdsName, const std::string& mdsBytes) {
     return dsPath;
 }
 
-TEST(KxwPlayPageSourceTest, FileUrlsNameLocalPaths) {
+TEST(KxwEnginePageSourceTest, FileUrlsNameLocalPaths) {
     std::string dsPath;
-    EXPECT_TRUE(xfbKxwPlayFileUrlToPath("file:///tmp/a%20b.html?x=1#top", &dsPath));
+    EXPECT_TRUE(xfbKxwEngineFileUrlToPath("file:///tmp/a%20b.html?x=1#top", &dsPath));
     EXPECT_EQ("/tmp/a b.html", dsPath);
-    EXPECT_TRUE(xfbKxwPlayFileUrlToPath("FILE://localhost/srv/p.html", &dsPath));
+    EXPECT_TRUE(xfbKxwEngineFileUrlToPath("FILE://localhost/srv/p.html", &dsPath));
     EXPECT_EQ("/srv/p.html", dsPath);
-    EXPECT_TRUE(xfbKxwPlayFileUrlToPath("file:/srv/q.html", &dsPath));
+    EXPECT_TRUE(xfbKxwEngineFileUrlToPath("file:/srv/q.html", &dsPath));
     EXPECT_EQ("/srv/q.html", dsPath);
-    EXPECT_FALSE(xfbKxwPlayFileUrlToPath("file://otherhost/p.html", &dsPath));
-    EXPECT_FALSE(xfbKxwPlayFileUrlToPath("http://host/p.html", &dsPath));
-    EXPECT_FALSE(xfbKxwPlayFileUrlToPath("file:///a%00b", &dsPath)) << "a NUL would cut the path";
-    EXPECT_FALSE(xfbKxwPlayFileUrlToPath("file:relative.html", &dsPath));
+    EXPECT_FALSE(xfbKxwEngineFileUrlToPath("file://otherhost/p.html", &dsPath));
+    EXPECT_FALSE(xfbKxwEngineFileUrlToPath("http://host/p.html", &dsPath));
+    EXPECT_FALSE(xfbKxwEngineFileUrlToPath("file:///a%00b", &dsPath)) << "a NUL would cut the path";
+    EXPECT_FALSE(xfbKxwEngineFileUrlToPath("file:relative.html", &dsPath));
 }
 
-TEST(KxwPlayPageSourceTest, PagesAreReadWholeUpToTheLimit) {
+TEST(KxwEnginePageSourceTest, PagesAreReadWholeUpToTheLimit) {
     std::string dsPath = WriteTemp("kxw-page-source.html", std::string("<p>\0x</p>", 9));
     KxwEngineFetcher tFetcher;
     KxwEngineFetchRequest tRequest;
@@ -50,37 +50,37 @@ TEST(KxwPlayPageSourceTest, PagesAreReadWholeUpToTheLimit) {
     EXPECT_EQ(KXW_ENGINE_FETCH_FILE, tResponse._eError);
 }
 
-TEST(KxwPlayPageSourceTest, TheCharsetComesFromAByteOrderMarkOrAMetaElement) {
-    KxwPlayPageSource tSource;
+TEST(KxwEnginePageSourceTest, TheCharsetComesFromAByteOrderMarkOrAMetaElement) {
+    KxwEnginePageSource tSource;
     tSource._dsBytes = "\xEF\xBB\xBF<p>caf\xC3\xA9</p>";
-    xfvKxwPlaySniffCharset(&tSource);
+    xfvKxwEngineSniffCharset(&tSource);
     EXPECT_EQ("utf-8", tSource._dsCharset);
     EXPECT_EQ("bom", tSource._dsCharsetSource);
     EXPECT_EQ("<p>caf\xC3\xA9</p>", tSource._dsBytes);
 
     // UTF-16 in either order becomes UTF-8, a pair of surrogates one character, a lone one U+FFFD.
     tSource._dsBytes = std::string("\xFF\xFE<\0p\0\xE9\0\x3D\xD8\x00\xDE\x00\xD8>\0", 16);
-    xfvKxwPlaySniffCharset(&tSource);
+    xfvKxwEngineSniffCharset(&tSource);
     EXPECT_EQ("<p\xC3\xA9\xF0\x9F\x98\x80\xEF\xBF\xBD>", tSource._dsBytes);
     tSource._dsBytes = std::string("\xFE\xFF\0<\0b", 6);
-    xfvKxwPlaySniffCharset(&tSource);
+    xfvKxwEngineSniffCharset(&tSource);
     EXPECT_EQ("<b", tSource._dsBytes);
 
-    EXPECT_EQ("windows-1252", xfdsKxwPlayPrescanMetaCharset("<meta charset=ISO-8859-1>", 25))
+    EXPECT_EQ("windows-1252", xfdsKxwEnginePrescanMetaCharset("<meta charset=ISO-8859-1>", 25))
         << "pages labelled Latin-1 are read as windows-1252";
-    EXPECT_EQ("windows-1252", xfdsKxwPlayPageCharsetForLabel("us-ascii", 8));
-    EXPECT_EQ("", xfdsKxwPlayPageCharsetForLabel("bogus", 5));
-    EXPECT_EQ("shift_jis", xfdsKxwPlayPrescanMetaCharset("<html><META CHARSET='Shift_JIS'>", 32));
+    EXPECT_EQ("windows-1252", xfdsKxwEngineCharsetForLabel("us-ascii", 8));
+    EXPECT_EQ("", xfdsKxwEngineCharsetForLabel("bogus", 5));
+    EXPECT_EQ("shift_jis", xfdsKxwEnginePrescanMetaCharset("<html><META CHARSET='Shift_JIS'>", 32));
     std::string dsHttpEquiv = "<!-- <meta charset=koi8-r> --><meta content=\"text/html; charset=iso-8859-2\" "
                               "http-equiv=Content-Type>";
-    EXPECT_EQ("iso-8859-2", xfdsKxwPlayPrescanMetaCharset(dsHttpEquiv.data(), dsHttpEquiv.size()));
-    EXPECT_EQ("utf-8", xfdsKxwPlayPrescanMetaCharset("<meta charset=utf-16>", 21))
+    EXPECT_EQ("iso-8859-2", xfdsKxwEnginePrescanMetaCharset(dsHttpEquiv.data(), dsHttpEquiv.size()));
+    EXPECT_EQ("utf-8", xfdsKxwEnginePrescanMetaCharset("<meta charset=utf-16>", 21))
         << "bytes read as bytes are not UTF-16";
-    EXPECT_EQ("", xfdsKxwPlayPrescanMetaCharset("<meta charset=no-such-charset>", 30));
-    EXPECT_EQ("", xfdsKxwPlayPrescanMetaCharset("<metadata charset=utf-8>", 24));
-    EXPECT_EQ("", xfdsKxwPlayPrescanMetaCharset("<!-- <meta charset=utf-8>", 25)) << "inside an open comment";
+    EXPECT_EQ("", xfdsKxwEnginePrescanMetaCharset("<meta charset=no-such-charset>", 30));
+    EXPECT_EQ("", xfdsKxwEnginePrescanMetaCharset("<metadata charset=utf-8>", 24));
+    EXPECT_EQ("", xfdsKxwEnginePrescanMetaCharset("<!-- <meta charset=utf-8>", 25)) << "inside an open comment";
     std::string dsLate = std::string(1100, ' ') + "<meta charset=utf-8>";
-    EXPECT_EQ("", xfdsKxwPlayPrescanMetaCharset(dsLate.data(), dsLate.size())) << "only the first bytes count";
+    EXPECT_EQ("", xfdsKxwEnginePrescanMetaCharset(dsLate.data(), dsLate.size())) << "only the first bytes count";
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "KxwPlayPageSource.h"
+#include "KxwEnginePageSource.h"
 
 #include <cstring>
 
@@ -79,7 +79,7 @@ bool ReadAttr(const char* mpsf, size_t mnLen, size_t* mpnAt, MetaAttr* mptAttr) 
 
 }  // namespace
 
-bool xfbKxwPlayFileUrlToPath(const std::string& mdsUrl, std::string* mpdsPath) {
+bool xfbKxwEngineFileUrlToPath(const std::string& mdsUrl, std::string* mpdsPath) {
     if (!StartsWithIgnoringCase(mdsUrl.data(), mdsUrl.size(), "file:")) return false;
     std::string dsRest = mdsUrl.substr(5);
     if (dsRest.compare(0, 2, "//") == 0) {
@@ -106,7 +106,7 @@ bool xfbKxwPlayFileUrlToPath(const std::string& mdsUrl, std::string* mpdsPath) {
     return true;
 }
 
-std::string xfdsKxwPlayPageCharsetForLabel(const char* mpsfLabel, size_t mnLen) {
+std::string xfdsKxwEngineCharsetForLabel(const char* mpsfLabel, size_t mnLen) {
     const char* pszCanonical = xfpszKxwU16nGetCanonicalCharsetName(mpsfLabel, mnLen);
     if (!pszCanonical) return std::string();
     if (std::strcmp(pszCanonical, "iso-8859-1") == 0 || std::strcmp(pszCanonical, "us-ascii") == 0)
@@ -114,7 +114,7 @@ std::string xfdsKxwPlayPageCharsetForLabel(const char* mpsfLabel, size_t mnLen) 
     return pszCanonical;
 }
 
-std::string xfdsKxwPlayPrescanMetaCharset(const char* mpsfBytes, size_t mnLen) {
+std::string xfdsKxwEnginePrescanMetaCharset(const char* mpsfBytes, size_t mnLen) {
     if (mnLen > knPrescanBytes) mnLen = knPrescanBytes;
     for (size_t n = 0; n < mnLen; ++n) {
         if (mpsfBytes[n] != '<') continue;
@@ -149,12 +149,12 @@ std::string xfdsKxwPlayPrescanMetaCharset(const char* mpsfBytes, size_t mnLen) {
         if (StartsWithIgnoringCase(dsCharset.data(), dsCharset.size(), "utf-16") ||
             StartsWithIgnoringCase(dsCharset.data(), dsCharset.size(), "unicode"))
             return "utf-8";
-        return xfdsKxwPlayPageCharsetForLabel(dsCharset.data(), dsCharset.size());
+        return xfdsKxwEngineCharsetForLabel(dsCharset.data(), dsCharset.size());
     }
     return std::string();
 }
 
-void xfvKxwPlaySniffCharset(KxwPlayPageSource* mptSource, const std::string& mdsHeaderCharset) {
+void xfvKxwEngineSniffCharset(KxwEnginePageSource* mptSource, const std::string& mdsHeaderCharset) {
     std::string& rdsBytes = mptSource->_dsBytes;
     auto Starts = [&](const char* mpszBom, size_t mnLen) {
         return rdsBytes.size() >= mnLen && std::memcmp(rdsBytes.data(), mpszBom, mnLen) == 0;
@@ -173,7 +173,7 @@ void xfvKxwPlaySniffCharset(KxwPlayPageSource* mptSource, const std::string& mds
         mptSource->_dsCharset = mdsHeaderCharset;
         mptSource->_dsCharsetSource = "header";
     } else {
-        mptSource->_dsCharset = xfdsKxwPlayPrescanMetaCharset(rdsBytes.data(), rdsBytes.size());
+        mptSource->_dsCharset = xfdsKxwEnginePrescanMetaCharset(rdsBytes.data(), rdsBytes.size());
         if (!mptSource->_dsCharset.empty()) mptSource->_dsCharsetSource = "meta";
     }
 }

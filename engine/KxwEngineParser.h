@@ -4,8 +4,9 @@
 // insertAdjacentHTML, createElement markup). While a page is being built, what its scripts write is parsed at the
 // point where the script stands.
 //
-// Scripts: until the library runs SCRIPT elements itself, the builder hands each completed SCRIPT element to the
-// runner its owner installs (the player evaluates inline scripts with the virtual user's engine; tests write).
+// Scripts and subresources: the builder hands each completed SCRIPT element to the runner its owner installs (the
+// engine downloads a script's source or evaluates its text in the page's window; tests write), and tells the
+// owner of each image whose source the page names, which the engine downloads.
 #pragma once
 
 #include <cstddef>
@@ -19,26 +20,32 @@
 class KxwDomHtmlDocument;
 class KxwDomNodeBase;
 class KxwU16nHandler;
-class KxwPlayPageBuilder;
+class KxwEngineParser;
 
 // Runs a SCRIPT element whose end tag was read (its text through xfpsfKxwDomHtmlBuildGetScriptText); miLine is
 // the line of its start tag.
-using KxwPlayScriptRunner = std::function<void(KxwPlayPageBuilder& mrtBuilder, KxwDomNodeBase* mptScript, int miLine)>;
+// mdsSrc is the element's src attribute as written (empty without one).
+using KxwEngineScriptRunner = std::function<void(KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine,
+                                                 const std::string& mdsSrc)>;
+// An element whose source is to be downloaded (an IMG), with its src attribute as written.
+using KxwEngineResourceRequester = std::function<void(KxwDomNodeBase* mptElement, const std::string& mdsSrc)>;
 
-class KxwPlayPageBuilder : private KxwiHtmlTreeSink {
+class KxwEngineParser : private KxwiHtmlTreeSink {
 public:
     enum Mode {
         kWholeDocument,     // a page: HTML, HEAD and BODY implied
+        kCommandDocument,   // the same, for a load whose DOM command tells the document its downloading and parsing
         kExistingDocument,  // more markup at the end of a document that has its elements
         kFragment,          // the children of an element
     };
     // mptContext: the element for kFragment (ignored otherwise).
-    KxwPlayPageBuilder(KxwDomHtmlDocument* mptDocument, Mode meMode, KxwDomNodeBase* mptContext = nullptr);
-    ~KxwPlayPageBuilder() override;
-    KxwPlayPageBuilder(const KxwPlayPageBuilder&) = delete;
-    KxwPlayPageBuilder& operator=(const KxwPlayPageBuilder&) = delete;
+    KxwEngineParser(KxwDomHtmlDocument* mptDocument, Mode meMode, KxwDomNodeBase* mptContext = nullptr);
+    ~KxwEngineParser() override;
+    KxwEngineParser(const KxwEngineParser&) = delete;
+    KxwEngineParser& operator=(const KxwEngineParser&) = delete;
 
-    void SetScriptRunner(KxwPlayScriptRunner mtRunner) { _tScriptRunner = std::move(mtRunner); }
+    void SetScriptRunner(KxwEngineScriptRunner mtRunner) { _tScriptRunner = std::move(mtRunner); }
+    void SetResourceRequester(KxwEngineResourceRequester mtRequester) { _tResourceRequester = std::move(mtRequester); }
     // The charset character references are decoded into; the document's own when it is one the platform knows.
     void SetCharset(const char* mpszCharset);
 
@@ -76,7 +83,10 @@ private:
     Mode _eMode;
     KxwiHtmlTreeBuilder _tBuilder;
     std::unique_ptr<KxwU16nHandler> _ptCharsetHandler;
-    KxwPlayScriptRunner _tScriptRunner;
+    KxwEngineScriptRunner _tScriptRunner;
+    KxwEngineResourceRequester _tResourceRequester;
+    // The src of the latest SCRIPT start tag (as its line).
+    std::string _dsScriptSrc;
     size_t _nElements = 0;
     unsigned _uNodesSinceAsked = 0;
     // The line of the latest SCRIPT start tag: the script that ends next is that one (a script the running one

@@ -1,0 +1,812 @@
+#include "KxwEngineVUser.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "KxwEngineParser.h"
+#include "KxwEnginePageSource.h"
+#include "KxwU16nHandler.h"
+#include "KxwUtilEscape.h"
+#include "KxwUtilReport.h"
+#include "kxw/KxwDomBrowsing.h"
+#include "kxw/KxwDomCommand.h"
+#include "kxw/KxwDomHtmlBuild.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
+#include "kxw/KxwJswGlobal.h"
+#include "kxw/KxwObjMgr.h"
+#include "kxw/KxwVUserVars.h"
+#include "kxw/KxwiRunTimeSettings.h"
+
+namespace {
+
+thread_local KxwEngineVUser* gtptCurrent = nullptr;
+
+// Scripts that write scripts that write: a page may not nest builders without end.
+constexpr size_t knMaxNestedBuilders = 64;
+// Loads one step may cause, frames and pop-ups included: a page that reloads itself for ever ends the step.
+constexpr unsigned long kulMaxLoadsPerSettle = 2000;
+
+// A builder at work, listed while it runs.
+class ActiveBuilder {
+public:
+    ActiveBuilder(std::vector<KxwEngineParser*>& mrtActive, KxwEngineParser& mrtBuilder) : _rtActive(mrtActive) {
+        _rtActive.push_back(&mrtBuilder);
+    }
+    ~ActiveBuilder() { _rtActive.pop_back(); }
+    ActiveBuilder(const ActiveBuilder&) = delete;
+    ActiveBuilder& operator=(const ActiveBuilder&) = delete;
+
+private:
+    std::vector<KxwEngineParser*>& _rtActive;
+};
+
+// A text response is shown as the browser shows it: its text, as it is, in a PRE element of a page.
+std::string TextAsPage(const std::string& mdsText) {
+    std::string dsPage = "<html><body><pre>";
+    constexpr size_t knPiece = 1u << 28;
+    for (size_t nAt = 0; nAt < mdsText.size(); nAt += knPiece) {
+        int iLen = static_cast<int>(std::min(knPiece, mdsText.size() - nAt));
+        int iRoom = xfiKxwUtilEstimateHtmlEscapedLen(mdsText.data() + nAt, iLen);
+        size_t nOld = dsPage.size();
+        dsPage.resize(nOld + static_cast<size_t>(iRoom));
+        dsPage.resize(nOld + static_cast<size_t>(xfiKxwUtilPerformHtmlEscapingAndReturnLength(
+                                 mdsText.data() + nAt, iLen, &dsPage[nOld])));
+    }
+    return dsPage + "</pre></body></html>";
+}
+
+int DomContentTypeOf(KXW_ENGINE_CONTENT_CLASS_ENUM meClass) {
+    switch (meClass) {
+        case KXW_ENGINE_CONTENT_CLASS_XML:
+            return KXW_DOM_CONTENT_TYPE_XML;
+        case KXW_ENGINE_CONTENT_CLASS_NO_CONTEXT:
+            return KXW_DOM_CONTENT_TYPE_NO_CONTEXT;
+        default:
+            return static_cast<int>(meClass);
+    }
+}
+
+bool StartsWithNoCase(const std::string& mdsText, const char* mpszPrefix) {
+    size_t nLen = std::strlen(mpszPrefix);
+    if (mdsText.size() < nLen) return false;
+    for (size_t n = 0; n < nLen; ++n) {
+        char c = mdsText[n];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        if (c != mpszPrefix[n]) return false;
+    }
+    return true;
+}
+
+// Follows a page script: its errors go to the listener with the page's position.
+class PageScriptNotifier : public KxwJswScriptEvaluationNotifier {
+public:
+    explicit PageScriptNotifier(KxwEngineListener* mptListener) : _ptListener(mptListener) {
+        if (_ptListener) _ptListener->OnPageScriptRuns(true);
+    }
+    ~PageScriptNotifier() override {
+        if (_ptListener) _ptListener->OnPageScriptRuns(false);
+    }
+    void OnScriptError(const char* mpszMessage, const char* mpszFile, unsigned muLine) override {
+        if (_ptListener) _ptListener->OnPageScriptError(mpszMessage ? mpszMessage : "", mpszFile ? mpszFile : "", muLine);
+    }
+    void OnInterrupted() override { _bInterrupted = true; }
+    bool WasInterrupted() const { return _bInterrupted; }
+
+private:
+    KxwEngineListener* _ptListener;
+    bool _bInterrupted = false;
+};
+
+const char* NotificationName(int miType) {
+    static const char* const kapszNames[] = {
+        "location change", "node added", "node removed", "window opened", "window open on an existing window",
+        "window closed", "alert", "HTML text", "form submit", "image in a link clicked", "link click",
+        "window reset", "document destroyed", "cookie read", "cookie write", "image source", "XML source",
+        "frame source", "inner HTML", "deleting descendants", "image input source", "POST issued",
+        "history POST gone", "alert string", "id change", "name change", "start download", "add behaviour",
+        "namespace import", "anchor href set", "anchor href cleared", "style-sheet link", "snapshot reset",
+        "script source", "applet download", "modal dialog", "user data released"};
+    return miType >= 0 && miType < static_cast<int>(sizeof kapszNames / sizeof *kapszNames) ? kapszNames[miType]
+                                                                                               : "unknown";
+}
+
+}  // namespace
+
+// The engine of the calling thread while it lives, and its timer service.
+class KxwEngineVUser::Binding {
+public:
+    static void Bind(KxwEngineVUser* mptEngine) {
+        gtptCurrent = mptEngine;
+        KxwEngineTimerService::BindToThread(mptEngine ? &mptEngine->_tTimers : nullptr);
+    }
+};
+
+KxwEngineVUser* KxwEngineVUser::GetCurrent() {
+    return gtptCurrent;
+}
+
+KxwEngineVUser::KxwEngineVUser(KxwVUserVars& mrtVUserVars, KxwEngineNetwork mtNetwork, KxwEngineCookieJar* mptCookies,
+                               KxwEngineListener* mptListener, KxwEngineTimerService::Clock mtClock,
+                               std::function<void(double)> mtAdvanceClock)
+    : _rtVUserVars(mrtVUserVars),
+      _tNetwork(std::move(mtNetwork)),
+      _ptCookies(mptCookies),
+      _ptListener(mptListener),
+      _tTimers(std::move(mtClock)),
+      _tAdvanceClock(std::move(mtAdvanceClock)) {
+    Binding::Bind(this);
+    _ptObjMgr = std::make_unique<KxwObjMgr>(&_rtVUserVars);
+    _ptObjMgr->SetNotificationCallback(&KxwEngineVUser::OnNotification);
+}
+
+KxwEngineVUser::~KxwEngineVUser() {
+    EndIteration();
+    // The object manager goes last: what the script engine still owned went back to its memory.
+    _ptObjMgr->Cleanup();
+    _ptObjMgr.reset();
+    if (gtptCurrent == this) Binding::Bind(nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Iterations and steps
+
+bool KxwEngineVUser::BeginIteration(uint32_t muScriptTimeLimitMs, std::string* mpdsError) {
+    EndIteration();
+    Binding::Bind(this);
+    KxwJswEngineOptions tOptions;
+    tOptions._uScriptTimeLimitMs = muScriptTimeLimitMs;
+    _ptScriptEngine = KxwJswEngine::Create(tOptions);
+    if (!_ptScriptEngine) {
+        if (mpdsError) *mpdsError = "the script engine could not be made";
+        return false;
+    }
+    _ptHswApi = std::make_unique<KxwHswApi>(_ptScriptEngine);
+    _rtVUserVars.SetHswApi(_ptHswApi.get());
+    _ulLoads = 0;
+    return true;
+}
+
+void KxwEngineVUser::EndIteration() {
+    if (!_ptScriptEngine) return;
+    // The windows go while their script engine lives: their unload handlers run, their loads are dropped.
+    _ptObjMgr->IterationReset(true);
+    for (std::unique_ptr<Load>& rptLoad : _tPending) _ptObjMgr->ReturnDomCommandForReuse(rptLoad->_ptCommand);
+    _tPending.clear();
+    for (std::unique_ptr<Load>& rptLoad : _tHeld) _ptObjMgr->ReturnDomCommandForReuse(rptLoad->_ptCommand);
+    _tHeld.clear();
+    _tTimers.Clear();
+    _tPostBodies.clear();
+    _ptCurrentWindow = nullptr;
+    _rtVUserVars.SetHswApi(nullptr);
+    _ptHswApi.reset();
+    delete _ptScriptEngine;
+    _ptScriptEngine = nullptr;
+}
+
+void KxwEngineVUser::OnStepStart() {
+    _ptObjMgr->OnStepStart();
+}
+
+void KxwEngineVUser::OnStepEnd() {
+    Settle();
+    _ptObjMgr->ScriptComplete();
+    _ptObjMgr->OnStepEnd();
+    if (_ptScriptEngine) _ptScriptEngine->DeletePendingUserObjs();
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// What a step does
+
+bool KxwEngineVUser::Navigate(const std::string& mdsUrl, const std::string* mpdsPostBody, std::string* mpdsReason) {
+    if (!_ptScriptEngine) {
+        *mpdsReason = "the virtual user has no script engine";
+        return false;
+    }
+    KxwDomHtmlWindow* ptWindow = GetCurrentWindow();
+    if (ptWindow) ptWindow = xfptKxwDomWindowGetTop(ptWindow);
+    if (!ptWindow) ptWindow = xfptKxwObjMgrNewTopWindow(_ptObjMgr.get());
+    if (!ptWindow) {
+        *mpdsReason = "no window could be made";
+        return false;
+    }
+    _ptCurrentWindow = ptWindow;
+    KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
+    if (!ptCommand || !ptCommand->PrepareCommandReplaceWindow(ptWindow, true)) {
+        if (ptCommand) _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        *mpdsReason = "the navigation could not be prepared";
+        return false;
+    }
+    auto ptLoad = std::make_unique<Load>();
+    ptLoad->_ptCommand = ptCommand;
+    ptLoad->_tRequest = NewRequest(mdsUrl, std::string());
+    if (mpdsPostBody) {
+        ptLoad->_tRequest._dsMethod = "POST";
+        ptLoad->_tRequest._dsBody = *mpdsPostBody;
+    }
+    ptLoad->_bStepNavigation = true;
+    _dsStepLoadError.clear();
+    Enqueue(std::move(ptLoad));
+    Settle();
+    if (_dsStepLoadError.empty()) return true;
+    *mpdsReason = _dsStepLoadError;
+    return false;
+}
+
+void KxwEngineVUser::Settle(unsigned muMaxTimers) {
+    if (_bSettling) return;  // a load's own scripts asked: the outer loop goes on with the queue
+    _bSettling = true;
+    unsigned long ulStarted = 0;
+    unsigned uTimers = 0;
+    for (;;) {
+        EndOfTask();
+        if (!_tPending.empty()) {
+            if (++ulStarted > kulMaxLoadsPerSettle) {
+                xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING,
+                                         "More than %lu loads without a pause: the %zu loads still pending are "
+                                         "dropped (does a page reload itself without end?)",
+                                         kulMaxLoadsPerSettle, _tPending.size());
+                for (std::unique_ptr<Load>& rptLoad : _tPending) {
+                    rptLoad->_ptCommand->OnTaskAborted();
+                    _ptObjMgr->ReturnDomCommandForReuse(rptLoad->_ptCommand);
+                }
+                _tPending.clear();
+                continue;
+            }
+            std::unique_ptr<Load> ptLoad = std::move(_tPending.front());
+            _tPending.pop_front();
+            Start(std::move(ptLoad));
+            continue;
+        }
+        if (uTimers >= muMaxTimers || _tTimers.RunDue(1) == 0) break;
+        ++uTimers;
+    }
+    EndOfTask();
+    _bSettling = false;
+}
+
+void KxwEngineVUser::Wait(double mdfMs, unsigned muMaxTimers) {
+    Settle();
+    double dfEnd = _tTimers.Now() + mdfMs;
+    unsigned uRuns = 0;
+    double dfDue = 0;
+    while (uRuns < muMaxTimers && _tTimers.GetNextDue(&dfDue) && dfDue <= dfEnd) {
+        double dfNow = _tTimers.Now();
+        if (dfDue > dfNow && _tAdvanceClock) _tAdvanceClock(dfDue - dfNow);
+        uRuns += _tTimers.RunDue(1);
+        Settle(0);
+    }
+    double dfNow = _tTimers.Now();
+    if (dfEnd > dfNow && _tAdvanceClock) _tAdvanceClock(dfEnd - dfNow);
+    Settle();
+}
+
+bool KxwEngineVUser::Evaluate(KxwDomHtmlWindow* mptWindow, KxwJswScriptEvaluationNotifier& mrtNotifier,
+                              const std::string& mdsScript, const char* mpszFile, unsigned muLine,
+                              KxwJsval* mptResult) {
+    if (!_ptHswApi) return false;
+    KxwJswGlobal* ptGlobal = mptWindow ? xfptKxwDomWindowGetGlobal(mptWindow) : nullptr;
+    if (!ptGlobal)
+        return _ptHswApi->EvaluateUtf8(mrtNotifier, nullptr, mdsScript.data(), mdsScript.size(), mpszFile, muLine,
+                                       mptResult);
+    KxwJswGlobal::RealmScope tRealm(ptGlobal);
+    return _ptHswApi->EvaluateUtf8(mrtNotifier, nullptr, mdsScript.data(), mdsScript.size(), mpszFile, muLine,
+                                   mptResult);
+}
+
+bool KxwEngineVUser::DumpHierarchy(const std::string& mdsTitle, unsigned long mulMask) {
+    if (!_ptObjMgr->HasContext()) return false;
+    _ptObjMgr->DebugPrintHierarchy(mdsTitle.c_str(), KXW_WTL_SEV_LVL_ENUM_INFORMATIVE, mulMask);
+    return true;
+}
+
+KxwDomHtmlWindow* KxwEngineVUser::GetCurrentWindow() {
+    if (_ptCurrentWindow && !xfbKxwObjMgrIsOpenWindow(_ptObjMgr.get(), _ptCurrentWindow)) _ptCurrentWindow = nullptr;
+    if (!_ptCurrentWindow) _ptCurrentWindow = xfptKxwObjMgrGetTopWindow(_ptObjMgr.get(), 0);
+    return _ptCurrentWindow;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Held responses
+
+std::string KxwEngineVUser::GetHeldUrl(size_t mnIndex) const {
+    return mnIndex < _tHeld.size() ? _tHeld[mnIndex]->_tRequest._dsUrl : std::string();
+}
+
+bool KxwEngineVUser::DeliverHeld(size_t mnIndex) {
+    if (mnIndex >= _tHeld.size()) return false;
+    std::unique_ptr<Load> ptLoad = std::move(_tHeld[mnIndex]);
+    _tHeld.erase(_tHeld.begin() + static_cast<long>(mnIndex));
+    Deliver(*ptLoad);
+    Settle();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// The load queue
+
+KxwEngineFetchRequest KxwEngineVUser::NewRequest(const std::string& mdsUrl, const std::string& mdsReferrer) const {
+    KxwEngineFetchRequest tRequest;
+    tRequest._dsUrl = mdsUrl;
+    tRequest._dsReferrer = mdsReferrer;
+    tRequest.ApplySettings(_rtVUserVars.GetRTS());
+    return tRequest;
+}
+
+void KxwEngineVUser::Enqueue(std::unique_ptr<Load> mptLoad) {
+    _tPending.push_back(std::move(mptLoad));
+}
+
+void KxwEngineVUser::QueueWindowLoad(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl, bool mbNoHistory,
+                                     uint32_t muPostId, bool mbAnnounce) {
+    if (!mptWindow || mdsUrl.empty()) return;
+    KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
+    if (!ptCommand) return;
+    if (!ptCommand->PrepareCommandReplaceWindow(mptWindow, !mbNoHistory)) {
+        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        return;
+    }
+    auto ptLoad = std::make_unique<Load>();
+    ptLoad->_ptCommand = ptCommand;
+    std::string dsReferrer = xfdsKxwDomWindowGetHref(mptWindow);
+    ptLoad->_tRequest = NewRequest(mdsUrl, StartsWithNoCase(dsReferrer, "http") ? dsReferrer : std::string());
+    if (muPostId >= KXW_POST_ID_FIRST_REAL) {
+        auto it = _tPostBodies.find(muPostId);
+        ptLoad->_tRequest._dsMethod = "POST";
+        if (it != _tPostBodies.end()) ptLoad->_tRequest._dsBody = it->second;
+    }
+    ptLoad->_bAnnounce = mbAnnounce;
+    Enqueue(std::move(ptLoad));
+}
+
+void KxwEngineVUser::QueueResource(KxwDomNodeBase* mptElement, const std::string& mdsSrc) {
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(mptElement);
+    std::string dsUrl = xfdsKxwDomDocumentResolveUrl(ptDocument, mdsSrc.data(), mdsSrc.size());
+    // Only what a network serves: data: and javascript: sources are not loads.
+    if (!StartsWithNoCase(dsUrl, "http:") && !StartsWithNoCase(dsUrl, "https:") && !StartsWithNoCase(dsUrl, "file:"))
+        return;
+    KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
+    if (!ptCommand) return;
+    if (!ptCommand->PrepareCommandDownloadResource(mptElement)) {
+        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        return;
+    }
+    auto ptLoad = std::make_unique<Load>();
+    ptLoad->_eKind = kLoadResource;
+    ptLoad->_ptCommand = ptCommand;
+    ptLoad->_tRequest = NewRequest(dsUrl, xfdsKxwDomDocumentGetHref(ptDocument));
+    ptLoad->_tRequest._nMaxBodyBytes = 16u * 1024 * 1024;
+    Enqueue(std::move(ptLoad));
+}
+
+void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
+    KxwDomCommand* ptCommand = mptLoad->_ptCommand;
+    if (ptCommand->WasTargetObjectForAbortDeleted()) {
+        // The window or element went while the load waited: nothing to load into.
+        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        return;
+    }
+    KxwEngineFetchRequest& rtRequest = mptLoad->_tRequest;
+    if (mptLoad->_eKind == kLoadWindow) {
+        // A frame during a history navigation loads what it showed then.
+        std::string dsUrl, dsMethod;
+        if (ptCommand->HistoryOverridePerformed(dsUrl, dsMethod)) {
+            rtRequest._dsUrl = dsUrl;
+            rtRequest._dsMethod = dsMethod;
+            auto it = _tPostBodies.find(ptCommand->GetPostId());
+            rtRequest._dsBody = dsMethod == "POST" && it != _tPostBodies.end() ? it->second : std::string();
+        }
+        if (StartsWithNoCase(rtRequest._dsUrl, "javascript:")) {
+            KxwDomHtmlWindow* ptWindow = ptCommand->ExecuteCommand(rtRequest._dsUrl.data(),
+                                                                   static_cast<unsigned>(rtRequest._dsUrl.size()),
+                                                                   nullptr, 0, nullptr, false, nullptr);
+            if (ptWindow) RunJavaScriptUrl(ptWindow, rtRequest._dsUrl);
+            ptCommand->OnTaskDownloadComplete(true, "", 0);
+            _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+            return;
+        }
+        if (mptLoad->_bAnnounce && _ptListener)
+            _ptListener->OnEngineEvent("NAVIGATE", xfdsKxwEngineEscapeForLog(rtRequest._dsUrl));
+    }
+    ++_ulLoads;
+    if (!_tNetwork) {
+        xfbKxwEngineFetchFail(&mptLoad->_tResponse, KXW_ENGINE_FETCH_BAD_REQUEST, rtRequest._dsUrl,
+                              "the virtual user has no network");
+    } else {
+        _tNetwork(rtRequest, &mptLoad->_tResponse);
+    }
+    if (_bHoldResponses) {
+        _tHeld.push_back(std::move(mptLoad));
+        return;
+    }
+    Deliver(*mptLoad);
+}
+
+void KxwEngineVUser::Deliver(Load& mrtLoad) {
+    KxwDomCommand* ptCommand = mrtLoad._ptCommand;
+    if (ptCommand->WasTargetObjectForAbortDeleted()) {
+        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        return;
+    }
+    for (const KxwEngineFetchHop& rtHop : mrtLoad._tResponse._tRedirects)
+        if (_ptListener)
+            _ptListener->OnEngineEvent("REDIRECT", std::to_string(rtHop._iStatus) + " " +
+                                                       xfdsKxwEngineEscapeForLog(rtHop._dsFromUrl) + " -> " +
+                                                       xfdsKxwEngineEscapeForLog(rtHop._dsToUrl));
+    if (mrtLoad._eKind == kLoadWindow)
+        DeliverWindow(mrtLoad);
+    else
+        DeliverResource(mrtLoad);
+    _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+}
+
+void KxwEngineVUser::Fail(KxwDomCommand* mptCommand, const std::string& mdsMessage) {
+    char* pszMessage = strdup(mdsMessage.c_str());
+    mptCommand->OnTaskDownloadFailed(KXW_WTL_SEV_LVL_ENUM_WARNING, pszMessage, 0);
+    free(pszMessage);  // null when the command took it
+}
+
+void KxwEngineVUser::DeliverWindow(Load& mrtLoad) {
+    KxwDomCommand* ptCommand = mrtLoad._ptCommand;
+    KxwEngineFetchResponse& rtResponse = mrtLoad._tResponse;
+    const std::string& rdsUrl = rtResponse._dsFinalUrl.empty() ? mrtLoad._tRequest._dsUrl : rtResponse._dsFinalUrl;
+    if (rtResponse.IsOK()) ptCommand->SetContentType(DomContentTypeOf(rtResponse._eContentClass));
+    // The page's charset: a byte-order mark, the header, a META among the first bytes.
+    KxwEnginePageSource tSource;
+    tSource._dsUrl = rdsUrl;
+    tSource._dsBytes.swap(rtResponse._dsBody);
+    bool bText = rtResponse._eContentClass == KXW_ENGINE_CONTENT_CLASS_XML ||
+                 rtResponse._eContentClass == KXW_ENGINE_CONTENT_CLASS_TEXT;
+    if (rtResponse.IsOK() && rtResponse._eContentClass != KXW_ENGINE_CONTENT_CLASS_NO_CONTEXT) {
+        xfvKxwEngineSniffCharset(&tSource, rtResponse._dsCharset);
+        if (bText && tSource._dsCharsetSource == "meta") tSource._dsCharset.clear();
+        if (!tSource._dsCharset.empty()) ptCommand->SetAssociatedDocumentResponseCharset(tSource._dsCharset.c_str());
+    }
+    KxwPostNotificationInfo tPostInfo;
+    tPostInfo._psfUrl = rdsUrl.data();
+    tPostInfo._nUrlLen = rdsUrl.size();
+    bool bPost = mrtLoad._tRequest._dsMethod == "POST";
+    _pdsExecutingPostBody = bPost ? &mrtLoad._tRequest._dsBody : nullptr;
+    const std::string& rdsReferrer = mrtLoad._tRequest._dsReferrer;
+    // A page that failed replaces the window all the same (a frame's parent must hear that it ended).
+    KxwDomHtmlWindow* ptWindow =
+        ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), rdsReferrer.data(),
+                                  static_cast<unsigned>(rdsReferrer.size()), bPost ? &tPostInfo : nullptr, true, nullptr);
+    _pdsExecutingPostBody = nullptr;
+    if (mrtLoad._bStepNavigation && ptWindow) _ptCurrentWindow = ptWindow;
+    for (size_t n = 0; n < rtResponse._tRedirects.size(); ++n) ptCommand->OnTaskRedirection(nullptr);
+    ptCommand->OnTaskStartDownload();
+    if (!rtResponse.IsOK()) {
+        if (mrtLoad._bStepNavigation) _dsStepLoadError = rtResponse._dsError;
+        else if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + rtResponse._dsError);
+        Fail(ptCommand, rtResponse._dsError);
+        return;
+    }
+    if (!ptWindow || ptCommand->GetType() == KXW_DOM_COMMAND_TYPE_NO_SPECIAL_ACTION) {
+        // A download, or a window that closed: the page stays as it was.
+        ptCommand->OnTaskDownloadComplete(true, "", 0);
+        return;
+    }
+    KxwDomHtmlDocument* ptDocument = ptCommand->GetDocument();
+    if (!ptDocument) {
+        ptCommand->OnTaskAborted();
+        return;
+    }
+    if (bText) tSource._dsBytes = TextAsPage(tSource._dsBytes);
+    ptCommand->OnTaskResponseBodyBuffer(tSource._dsBytes.data(), static_cast<unsigned>(std::min<size_t>(
+                                                                      tSource._dsBytes.size(), 0xFFFFFFFFu)));
+    ptCommand->OnTaskStartHtmlParsing();
+    Parse(ptDocument, rdsUrl, tSource._dsBytes.data(), tSource._dsBytes.size());
+    if (ptCommand->WasTargetObjectForAbortDeleted()) return;  // a script of the page closed its window
+    ptCommand->OnTaskEndHtmlParsing();
+    ptCommand->OnTaskDownloadComplete(false, "", 0);
+}
+
+void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
+    KxwDomCommand* ptCommand = mrtLoad._ptCommand;
+    const std::string& rdsUrl = mrtLoad._tRequest._dsUrl;
+    ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false,
+                              nullptr);
+    ptCommand->OnTaskStartDownload();
+    if (mrtLoad._tResponse.IsOK()) {
+        ptCommand->OnTaskDownloadComplete(false, "", 0);
+        return;
+    }
+    if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + mrtLoad._tResponse._dsError);
+    Fail(ptCommand, mrtLoad._tResponse._dsError);
+}
+
+void KxwEngineVUser::RunJavaScriptUrl(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl) {
+    std::string dsScript = mdsUrl.substr(std::strlen("javascript:"));
+    // The script of a javascript: URL is percent-encoded as any URL.
+    std::string dsDecoded;
+    for (size_t n = 0; n < dsScript.size(); ++n) {
+        auto Hex = [](char c) {
+            return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        };
+        if (dsScript[n] == '%' && n + 2 < dsScript.size() + 0 && Hex(dsScript[n + 1]) >= 0 && Hex(dsScript[n + 2]) >= 0) {
+            dsDecoded += static_cast<char>(Hex(dsScript[n + 1]) * 16 + Hex(dsScript[n + 2]));
+            n += 2;
+        } else {
+            dsDecoded += dsScript[n];
+        }
+    }
+    PageScriptNotifier tNotifier(_ptListener);
+    Evaluate(mptWindow, tNotifier, dsDecoded, "javascript:", 1, nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Parsing and the page's scripts
+
+void KxwEngineVUser::Parse(KxwDomHtmlDocument* mptDocument, const std::string& mdsUrl, const char* mpsfBytes,
+                           size_t mnLen) {
+    KxwEngineParser tBuilder(mptDocument, KxwEngineParser::kCommandDocument);
+    tBuilder.SetScriptRunner(
+        [this](KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine, const std::string& mdsSrc) {
+            RunScriptElement(mrtBuilder, mptScript, miLine, mdsSrc);
+        });
+    tBuilder.SetResourceRequester(
+        [this](KxwDomNodeBase* mptElement, const std::string& mdsSrc) { QueueResource(mptElement, mdsSrc); });
+    (void)mdsUrl;
+    {
+        ActiveBuilder tActive(_tActive, tBuilder);
+        tBuilder.Feed(mpsfBytes, mnLen);
+        tBuilder.EndOfInput();
+    }
+    _nLastElements = tBuilder.GetElementCount();
+    xfvKxwDomHtmlBuildEvaluatePendingScriptDefer(mptDocument);
+    xfvKxwDomHtmlBuildScriptCompletion(mptDocument);
+}
+
+std::u16string KxwEngineVUser::ToU16n(const std::string& mdsBytes, const char* mpszCharset) {
+    std::string dsCharset = mpszCharset ? mpszCharset : "";
+    if (!_ptScriptHandler || dsCharset != _dsScriptCharset) {
+        _ptScriptHandler = std::make_unique<KxwU16nHandlerGeneral>(dsCharset.empty() ? nullptr : dsCharset.c_str());
+        _dsScriptCharset = dsCharset;
+    }
+    std::u16string dsText(_ptScriptHandler->GetMaxU16nLenInChars(mdsBytes.size()), u'\0');
+    dsText.resize(_ptScriptHandler->ConvertDcsToU16n(mdsBytes.data(), mdsBytes.size(), dsText.data(), dsText.size()));
+    return dsText;
+}
+
+void KxwEngineVUser::RunScriptElement(KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine,
+                                      const std::string& mdsSrc) {
+    KxwDomHtmlDocument* ptDocument = mrtBuilder.GetDocument();
+    const char* pszDocumentCharset = xfpszKxwDomHtmlBuildGetResponseCharset(ptDocument);
+    if (mdsSrc.empty()) {
+        size_t nLen = 0;
+        const char* psfText = xfpsfKxwDomHtmlBuildGetScriptText(mptScript, &nLen);
+        if (!psfText || nLen == 0) return;
+        RunPageScript(ptDocument, ToU16n(std::string(psfText, nLen), pszDocumentCharset),
+                      xfdsKxwDomDocumentGetHref(ptDocument), miLine);
+        return;
+    }
+    // A script with a source stops the parser until it is loaded and has run; its element's text is not run.
+    std::string dsUrl = xfdsKxwDomDocumentResolveUrl(ptDocument, mdsSrc.data(), mdsSrc.size());
+    KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
+    if (!ptCommand) return;
+    if (!ptCommand->PrepareCommandDownloadScript(mptScript)) {
+        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        return;
+    }
+    ptCommand->ExecuteCommand(dsUrl.data(), static_cast<unsigned>(dsUrl.size()), nullptr, 0, nullptr, false, nullptr);
+    ptCommand->OnTaskStartDownload();
+    KxwEngineFetchRequest tRequest = NewRequest(dsUrl, xfdsKxwDomDocumentGetHref(ptDocument));
+    KxwEngineFetchResponse tResponse;
+    ++_ulLoads;
+    bool bOK = StartsWithNoCase(dsUrl, "javascript:") || !_tNetwork
+                   ? xfbKxwEngineFetchFail(&tResponse, KXW_ENGINE_FETCH_BAD_REQUEST, dsUrl, "not a script address")
+                   : _tNetwork(tRequest, &tResponse);
+    for (const KxwEngineFetchHop& rtHop : tResponse._tRedirects)
+        if (_ptListener)
+            _ptListener->OnEngineEvent("REDIRECT", std::to_string(rtHop._iStatus) + " " +
+                                                       xfdsKxwEngineEscapeForLog(rtHop._dsFromUrl) + " -> " +
+                                                       xfdsKxwEngineEscapeForLog(rtHop._dsToUrl));
+    if (!bOK) {
+        // A script that failed counts as loaded with no text: the scripts after it run.
+        if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + tResponse._dsError);
+        Fail(ptCommand, tResponse._dsError);
+        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        return;
+    }
+    ptCommand->OnTaskResponseBodyBuffer(tResponse._dsBody.data(),
+                                        static_cast<unsigned>(std::min<size_t>(tResponse._dsBody.size(), 0xFFFFFFFFu)));
+    std::string dsFile = tResponse._dsFinalUrl.empty() ? dsUrl : tResponse._dsFinalUrl;
+    RunPageScript(ptDocument,
+                  ToU16n(tResponse._dsBody, tResponse._dsCharset.empty() ? pszDocumentCharset
+                                                                         : tResponse._dsCharset.c_str()),
+                  dsFile, 1);
+    ptCommand->OnTaskDownloadComplete(false, "", 0);
+    _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+}
+
+void KxwEngineVUser::RunPageScript(KxwDomHtmlDocument* mptDocument, const std::u16string& mdsText,
+                                   const std::string& mdsFile, int miLine) {
+    if (!_ptHswApi || mdsText.empty()) return;
+    KxwDomHtmlWindow* ptWindow = xfptKxwDomWindowOfDocument(mptDocument);
+    KxwJswGlobal* ptGlobal = ptWindow ? xfptKxwDomWindowGetGlobal(ptWindow) : nullptr;
+    PageScriptNotifier tNotifier(_ptListener);
+    unsigned uLine = static_cast<unsigned>(miLine > 0 ? miLine : 1);
+    if (ptGlobal) {
+        KxwJswGlobal::RealmScope tRealm(ptGlobal);
+        _ptHswApi->Evaluate(tNotifier, nullptr, mdsText.data(), mdsText.size(), mdsFile.c_str(), uLine);
+    } else {
+        _ptHswApi->Evaluate(tNotifier, nullptr, mdsText.data(), mdsText.size(), mdsFile.c_str(), uLine);
+    }
+    if (tNotifier.WasInterrupted() && _ptListener)
+        _ptListener->OnPageScriptError("script stopped: it ran longer than " +
+                                           std::to_string(_ptScriptEngine ? _ptScriptEngine->GetScriptTimeLimitMs() : 0) +
+                                           " ms",
+                                       mdsFile, uLine);
+    _ptObjMgr->ScriptComplete();
+}
+
+void KxwEngineVUser::EndOfTask() {
+    _ptObjMgr->CarryOutDeferredCloses();
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// The notification router
+
+void KxwEngineVUser::OnNotification(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra) {
+    if (KxwEngineVUser* ptEngine = gtptCurrent) ptEngine->Route(meType, mpvSubject, mpvExtra);
+}
+
+void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra) {
+    switch (meType) {
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_LOCATION_CHANGE:
+            OnLocationChange(mpvSubject, mpvExtra);
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_OPENED:
+            OnWindowOpened(static_cast<KxwDomHtmlWindow*>(mpvSubject));
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_OPEN_EXISTING:
+            OnWindowOpenExisting(static_cast<KxwDomHtmlWindow*>(mpvSubject), mpvExtra);
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_ALERT:
+            OnAlert(mpvExtra);
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_INNER_HTML:
+            OnMarkup(meType, mpvSubject, mpvExtra);
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_GET_COOKIE:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_SET_COOKIE:
+            OnCookie(meType, mpvSubject, mpvExtra);
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_FRAME_SRC:
+            OnFrameSrc(static_cast<KxwDomNodeBase*>(mpvSubject));
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_POST_ISSUED:
+            OnPostIssued(static_cast<KxwPostId*>(mpvExtra));
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_HISTORY_POST_GONE:
+            if (mpvSubject) _tPostBodies.erase(*static_cast<const KxwPostId*>(mpvSubject));
+            return;
+        // What the tree and the windows tell for those who keep state about them: the engine keeps none (its
+        // commands watch their targets).
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_RESET:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_DOCUMENT_DESTROYED:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_DELETING_DESCENDANTS:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_ALERT_STRING:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_CHANGED:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_NAME_CHANGED:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_AREA_ANCHOR_HREF_SET:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_AREA_ANCHOR_HREF_CLEARED:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_USER_DATA_RELEASED:
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_CLOSED:
+            return;
+        default:
+            break;
+    }
+    // Forms, images, style sheets, behaviours, XML and applets: logged once per virtual user until they come.
+    int iType = static_cast<int>(meType);
+    uint64_t uBit = iType >= 0 && iType < 64 ? (uint64_t{1} << iType) : 0;
+    if (uBit && (_uLoggedUnhandled & uBit)) return;
+    _uLoggedUnhandled |= uBit;
+    xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
+                             "Notification %d (%s) is not handled by this engine and was ignored", iType,
+                             NotificationName(iType));
+}
+
+void KxwEngineVUser::OnLocationChange(void* mpvChange, void* mpvDocument) {
+    KxwDomHtmlWindow* ptWindow = xfptKxwDomWindowOfDocument(static_cast<KxwDomHtmlDocument*>(mpvDocument));
+    if (!ptWindow) return;
+    std::string dsUrl = xfdsKxwDomLocationChangeGetUrl(mpvChange);
+    int iType = xfiKxwDomLocationChangeGetType(mpvChange);
+    // replace() takes the place of the current entry; a history navigation is recorded by the history itself.
+    bool bNoHistory = iType == KXW_DOM_HTML_LOCATION_CHANGE_REPLACE;
+    QueueWindowLoad(ptWindow, dsUrl, bNoHistory, xfuKxwDomLocationChangeGetPostId(mpvChange), true);
+}
+
+void KxwEngineVUser::OnWindowOpened(KxwDomHtmlWindow* mptWindow) {
+    if (!mptWindow) return;
+    std::string dsUrl = xfdsKxwDomWindowGetHref(mptWindow);
+    KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
+    if (!ptCommand) return;
+    if (!ptCommand->PrepareCommandWindowOpened(mptWindow)) {
+        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        return;
+    }
+    auto ptLoad = std::make_unique<Load>();
+    ptLoad->_ptCommand = ptCommand;
+    KxwDomHtmlWindow* ptOpener = xfptKxwDomWindowGetOpener(mptWindow);
+    std::string dsReferrer = ptOpener ? xfdsKxwDomWindowGetHref(ptOpener) : std::string();
+    ptLoad->_tRequest = NewRequest(dsUrl, StartsWithNoCase(dsReferrer, "http") ? dsReferrer : std::string());
+    ptLoad->_bAnnounce = true;
+    Enqueue(std::move(ptLoad));
+}
+
+void KxwEngineVUser::OnWindowOpenExisting(KxwDomHtmlWindow*, void* mpvParameters) {
+    // The named window exists: it navigates, as a link aimed at it would make it.
+    QueueWindowLoad(xfptKxwDomWindowOpenGetTarget(mpvParameters), xfdsKxwDomWindowOpenGetHref(mpvParameters), false,
+                    0, true);
+}
+
+void KxwEngineVUser::OnFrameSrc(KxwDomNodeBase* mptFrameElement) {
+    QueueWindowLoad(xfptKxwDomFrameElementGetWindow(mptFrameElement), xfdsKxwDomFrameElementGetSrc(mptFrameElement),
+                    false, 0, false);
+}
+
+void KxwEngineVUser::OnPostIssued(KxwPostId* mptPostId) {
+    // Only the load being executed has a body to keep: a POST the engine did not send is not confirmed.
+    if (!mptPostId || !_pdsExecutingPostBody) return;
+    if (_uNextPostId < KXW_POST_ID_FIRST_REAL) _uNextPostId = KXW_POST_ID_FIRST_REAL;  // after a wrap
+    *mptPostId = _uNextPostId++;
+    _tPostBodies[*mptPostId] = *_pdsExecutingPostBody;
+}
+
+void KxwEngineVUser::OnAlert(void* mpvExtra) {
+    if (_ptListener) _ptListener->OnEngineEvent("ALERT", xfdsKxwEngineEscapeForLog(xfdsKxwDomNotificationGetText(mpvExtra)));
+}
+
+void KxwEngineVUser::OnCookie(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra) {
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(
+        xfptKxwDomHtmlBuildGetNotificationNode(static_cast<int>(meType), mpvSubject));
+    if (!ptDocument) return;
+    // The cookies are those of the page's address.
+    std::string dsUrl = xfdsKxwDomDocumentGetHref(ptDocument);
+    if (meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_GET_COOKIE) {
+        std::string dsCookies = _ptCookies ? _ptCookies->GetCookies(dsUrl, KxwEngineCookieJar::kFromScript) : "";
+        xfvKxwDomHtmlBuildSetCookie(ptDocument, dsCookies.data(), dsCookies.size());
+        return;
+    }
+    size_t nLen = 0;
+    const char* psfText = xfpsfKxwDomHtmlBuildGetNotificationText(mpvExtra, &nLen);
+    if (_ptCookies && psfText) _ptCookies->Store(dsUrl, psfText, nLen, KxwEngineCookieJar::kFromScript);
+}
+
+void KxwEngineVUser::OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra) {
+    KxwDomNodeBase* ptTarget = xfptKxwDomHtmlBuildGetNotificationNode(static_cast<int>(meType), mpvSubject);
+    size_t nLen = 0;
+    const char* psfText = xfpsfKxwDomHtmlBuildGetNotificationText(mpvExtra, &nLen);
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(ptTarget);
+    if (!ptTarget || !psfText || !ptDocument || _tActive.size() >= knMaxNestedBuilders) return;
+    if (meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT) {
+        // A write while the document is being built goes in where the running script stands.
+        for (auto it = _tActive.rbegin(); it != _tActive.rend(); ++it)
+            if ((*it)->GetDocument() == ptDocument && !(*it)->IsEnded()) {
+                (*it)->Write(psfText, nLen);
+                return;
+            }
+    }
+    KxwEngineParser tBuilder(ptDocument, meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT
+                                             ? KxwEngineParser::kExistingDocument
+                                             : KxwEngineParser::kFragment,
+                             ptTarget);
+    // Scripts that innerHTML brings in are not run, as in the browser; written ones are.
+    if (meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT)
+        tBuilder.SetScriptRunner(
+            [this](KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine, const std::string& mdsSrc) {
+                RunScriptElement(mrtBuilder, mptScript, miLine, mdsSrc);
+            });
+    tBuilder.SetResourceRequester(
+        [this](KxwDomNodeBase* mptElement, const std::string& mdsSrc) { QueueResource(mptElement, mdsSrc); });
+    ActiveBuilder tActive(_tActive, tBuilder);
+    tBuilder.Feed(psfText, nLen);
+    tBuilder.EndOfInput();
+}

@@ -1,0 +1,197 @@
+// The replay engine of one virtual user: its script engine and object manager, the load queue through which every
+// navigation and subresource is loaded by a DOM command, the page parser run into the library's documents, the
+// router that answers the library's notifications, and the timer service. It holds no state of the DOM: windows and
+// documents belong to the object manager, and the engine keeps only the loads it has still to do.
+//
+// Life of a virtual user, on its own thread with its block bound:
+//
+//     KxwEngineVUser tEngine(tVUserVars, tNetwork, &tCookies, &tListener, tClock, tAdvance);  // object manager
+//     per iteration: BeginIteration() ... steps: OnStepStart(), Navigate()/Evaluate()/..., OnStepEnd() ...
+//                    EndIteration()      // windows go, then the script engine
+//     the destructor ends the object manager last.
+//
+// Loads run after the task that asked for them, in the order they were asked (Settle runs them); a test may hold
+// their responses and deliver them in any order it likes (SetHoldResponses), as a network would.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "KxwEngineFetch.h"
+#include "KxwEngineTimerService.h"
+#include "kxw/KxwDomCommonEnums.h"
+
+class KxwDomCommand;
+class KxwDomHtmlDocument;
+class KxwDomHtmlWindow;
+class KxwDomNodeBase;
+class KxwEngineParser;
+class KxwHswApi;
+class KxwJsval;
+class KxwJswEngine;
+class KxwJswScriptEvaluationNotifier;
+class KxwObjMgr;
+class KxwU16nHandlerGeneral;
+class KxwVUserVars;
+
+// What the engine tells whoever drives it (the player, a test, a benchmark).
+class KxwEngineListener {
+public:
+    virtual ~KxwEngineListener() = default;
+    // An event as a kind and a text: ALERT, CONFIRM, PROMPT, NAVIGATE, REDIRECT, LOAD (a subresource that failed).
+    // The text is escaped for a log line.
+    virtual void OnEngineEvent(const char* mpszKind, const std::string& mdsText) = 0;
+    // An error of a page's script (or its stop at the time limit), with the page's URL and the line.
+    virtual void OnPageScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine) = 0;
+    // Around each page script the engine runs itself (its errors come through OnPageScriptError).
+    virtual void OnPageScriptRuns(bool mbStarting) { (void)mbStarting; }
+};
+
+// The network of a virtual user: one load to its complete response (redirects followed); false with the
+// response's error set when it failed.
+using KxwEngineNetwork = std::function<bool(const KxwEngineFetchRequest&, KxwEngineFetchResponse*)>;
+
+class KxwEngineVUser {
+public:
+    // mptCookies (may be null: document.cookie is empty) and mptListener outlive the engine. Constructs the
+    // object manager on the bound block.
+    KxwEngineVUser(KxwVUserVars& mrtVUserVars, KxwEngineNetwork mtNetwork, KxwEngineCookieJar* mptCookies,
+                   KxwEngineListener* mptListener, KxwEngineTimerService::Clock mtClock,
+                   std::function<void(double)> mtAdvanceClock);
+    ~KxwEngineVUser();
+    KxwEngineVUser(const KxwEngineVUser&) = delete;
+    KxwEngineVUser& operator=(const KxwEngineVUser&) = delete;
+
+    // ---- Iterations and steps ----
+    // A fresh script engine for the iteration; false with the reason when it cannot be made.
+    bool BeginIteration(uint32_t muScriptTimeLimitMs, std::string* mpdsError);
+    // Every window goes (their unload handlers run), then the loads and timers left, then the script engine.
+    void EndIteration();
+    void OnStepStart();
+    // Plays out what the step left: pending loads and due timers, deferred closes; then the object manager's end
+    // of step.
+    void OnStepEnd();
+
+    // ---- What a step does ----
+    // Navigates the current top window (made when there is none) as a script step does, POST with mpdsPostBody,
+    // and settles. False with the reason when the page itself could not be loaded.
+    bool Navigate(const std::string& mdsUrl, const std::string* mpdsPostBody, std::string* mpdsReason);
+    // Runs the pending loads until none is left, with the timers that fall due meanwhile (at most muMaxTimers).
+    void Settle(unsigned muMaxTimers = 64);
+    // Lets mdfMs pass on the run clock: each timer that falls due in that time runs at its time, with its loads
+    // (at most muMaxTimers of them).
+    void Wait(double mdfMs, unsigned muMaxTimers = 1000);
+    // Evaluates a UTF-8 script in the window's current page (its global); in the engine's own global when
+    // mptWindow is null.
+    bool Evaluate(KxwDomHtmlWindow* mptWindow, KxwJswScriptEvaluationNotifier& mrtNotifier, const std::string& mdsScript,
+                  const char* mpszFile, unsigned muLine, KxwJsval* mptResult);
+    // Writes the hierarchy of the virtual user's windows to the log at the informative level.
+    bool DumpHierarchy(const std::string& mdsTitle, unsigned long mulMask);
+
+    // ---- Windows ----
+    // The window steps act on: the one chosen last while it is open, else the first open top window; null when
+    // there is none.
+    KxwDomHtmlWindow* GetCurrentWindow();
+    void SetCurrentWindow(KxwDomHtmlWindow* mptWindow) { _ptCurrentWindow = mptWindow; }
+    KxwObjMgr* GetObjMgr() const { return _ptObjMgr.get(); }
+    KxwJswEngine* GetScriptEngine() const { return _ptScriptEngine; }
+    KxwHswApi* GetHswApi() const { return _ptHswApi.get(); }
+    KxwEngineTimerService& GetTimers() { return _tTimers; }
+
+    // ---- For tests: a network that answers out of order ----
+    void SetHoldResponses(bool mbHold) { _bHoldResponses = mbHold; }
+    size_t GetHeldCount() const { return _tHeld.size(); }
+    std::string GetHeldUrl(size_t mnIndex) const;
+    // Delivers the held response of that index (the others keep their places) and settles.
+    bool DeliverHeld(size_t mnIndex);
+    // Loads done since the iteration began (page, frame, script and image loads, failed ones included).
+    unsigned long GetLoadCount() const { return _ulLoads; }
+    // Elements the last page load made.
+    size_t GetLastElementCount() const { return _nLastElements; }
+
+    // The engine of the calling thread (the one the library's notifications and timers reach).
+    static KxwEngineVUser* GetCurrent();
+
+private:
+    enum LoadKind { kLoadWindow, kLoadResource };
+    struct Load {
+        LoadKind _eKind = kLoadWindow;
+        KxwDomCommand* _ptCommand = nullptr;
+        KxwEngineFetchRequest _tRequest;
+        // The step's own navigation: its failure is the step's.
+        bool _bStepNavigation = false;
+        // Announced as a NAVIGATE line (a navigation the page made).
+        bool _bAnnounce = false;
+        KxwEngineFetchResponse _tResponse;
+    };
+    class Binding;
+
+    static void OnNotification(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
+    void Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
+    void OnLocationChange(void* mpvChange, void* mpvDocument);
+    void OnWindowOpened(KxwDomHtmlWindow* mptWindow);
+    void OnWindowOpenExisting(KxwDomHtmlWindow* mptOpener, void* mpvParameters);
+    void OnFrameSrc(KxwDomNodeBase* mptFrameElement);
+    void OnPostIssued(uint32_t* mptPostId);
+    void OnCookie(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
+    void OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
+    void OnAlert(void* mpvExtra);
+
+    // Queues a load of the window (a navigation with history unless mbNoHistory).
+    void QueueWindowLoad(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl, bool mbNoHistory,
+                         uint32_t muPostId, bool mbAnnounce);
+    void QueueResource(KxwDomNodeBase* mptElement, const std::string& mdsSrc);
+    void Enqueue(std::unique_ptr<Load> mptLoad);
+    KxwEngineFetchRequest NewRequest(const std::string& mdsUrl, const std::string& mdsReferrer) const;
+    // Fetches a queued load (or holds its response) and delivers it.
+    void Start(std::unique_ptr<Load> mptLoad);
+    void Deliver(Load& mrtLoad);
+    void DeliverWindow(Load& mrtLoad);
+    void DeliverResource(Load& mrtLoad);
+    void Fail(KxwDomCommand* mptCommand, const std::string& mdsMessage);
+    void RunJavaScriptUrl(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl);
+    // The page's bytes into its document, its scripts run as the parser reaches them.
+    void Parse(KxwDomHtmlDocument* mptDocument, const std::string& mdsUrl, const char* mpsfBytes, size_t mnLen);
+    void RunScriptElement(KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine, const std::string& mdsSrc);
+    // A page's UTF-16 script in its document's window.
+    void RunPageScript(KxwDomHtmlDocument* mptDocument, const std::u16string& mdsText, const std::string& mdsFile,
+                       int miLine);
+    std::u16string ToU16n(const std::string& mdsBytes, const char* mpszCharset);
+    void EndOfTask();
+
+    KxwVUserVars& _rtVUserVars;
+    KxwEngineNetwork _tNetwork;
+    KxwEngineCookieJar* _ptCookies;
+    KxwEngineListener* _ptListener;
+    KxwEngineTimerService _tTimers;
+    std::function<void(double)> _tAdvanceClock;
+    KxwJswEngine* _ptScriptEngine = nullptr;
+    std::unique_ptr<KxwHswApi> _ptHswApi;
+    std::unique_ptr<KxwObjMgr> _ptObjMgr;
+    KxwDomHtmlWindow* _ptCurrentWindow = nullptr;
+    std::deque<std::unique_ptr<Load>> _tPending;
+    std::vector<std::unique_ptr<Load>> _tHeld;
+    bool _bHoldResponses = false;
+    bool _bSettling = false;
+    // The builders at work, innermost last: a write goes to the one building its document.
+    std::vector<KxwEngineParser*> _tActive;
+    // POST bodies of the history's items by post id, and the body of the load being executed.
+    std::map<uint32_t, std::string> _tPostBodies;
+    uint32_t _uNextPostId = 4;
+    const std::string* _pdsExecutingPostBody = nullptr;
+    // The step's own navigation: how it ended.
+    std::string _dsStepLoadError;
+    unsigned long _ulLoads = 0;
+    size_t _nLastElements = 0;
+    // Notifications this engine does not answer yet, each logged once per virtual user.
+    uint64_t _uLoggedUnhandled = 0;
+    // Scripts' texts are converted with the handler of their charset, kept while the charset stays.
+    std::unique_ptr<KxwU16nHandlerGeneral> _ptScriptHandler;
+    std::string _dsScriptCharset;
+};

@@ -1,0 +1,374 @@
+// The replay engine of one virtual user with an in-process network that serves pages from memory, answers with a
+// 404 for what it does not have, and may hold its responses so that the test delivers them in the order it
+// chooses: the order of the DOM commands' loads, the on-load accounting across frames, scripts and images, windows
+// and their identity across navigations, history, and what scripts do to the document while it is being parsed.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "KxwDomHtmlDocument.h"
+#include "KxwEngineTimerService.h"
+#include "KxwEngineVUser.h"
+#include "kxw/KxwDomBrowsing.h"
+#include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
+#include "kxw/KxwObjMgr.h"
+#include "kxw/KxwVUserVars.h"
+
+namespace {
+
+class KxwEngineVUserTest : public ::testing::Test, public KxwEngineListener {
+protected:
+    void SetUp() override {
+        // The library's timers go to the engine's service, as the player's environment has it.
+        _pfSavedRegister = xtKxwEnvCfg._pfRegisterTimer;
+        _pfSavedUnregister = xtKxwEnvCfg._pfvUnregisterTimer;
+        xtKxwEnvCfg._pfRegisterTimer = &KxwEngineTimerService::EnvRegister;
+        xtKxwEnvCfg._pfvUnregisterTimer = &KxwEngineTimerService::EnvUnregister;
+        _ptBinding = new KxwVUserVarsThreadBinding(&_tVUser);
+        _ptEngine = new KxwEngineVUser(
+            _tVUser,
+            [this](const KxwEngineFetchRequest& mrtRequest, KxwEngineFetchResponse* mptResponse) {
+                return Serve(mrtRequest, mptResponse);
+            },
+            &_tCookies, this, [this]() { return _dfClockMs; }, [this](double mdfMs) { _dfClockMs += mdfMs; });
+        std::string dsError;
+        ASSERT_TRUE(_ptEngine->BeginIteration(5000, &dsError)) << dsError;
+    }
+    void TearDown() override {
+        delete _ptEngine;
+        delete _ptBinding;
+        xtKxwEnvCfg._pfRegisterTimer = _pfSavedRegister;
+        xtKxwEnvCfg._pfvUnregisterTimer = _pfSavedUnregister;
+    }
+
+    bool Serve(const KxwEngineFetchRequest& mrtRequest, KxwEngineFetchResponse* mptResponse) {
+        _tRequested.push_back(mrtRequest._dsMethod + " " + mrtRequest._dsUrl +
+                              (mrtRequest._dsBody.empty() ? "" : " " + mrtRequest._dsBody));
+        mptResponse->_dsFinalUrl = mrtRequest._dsUrl;
+        auto it = _tPages.find(mrtRequest._dsUrl);
+        if (it == _tPages.end()) {
+            mptResponse->_iStatus = 404;
+            return xfbKxwEngineFetchFail(mptResponse, KXW_ENGINE_FETCH_HTTP_STATUS, mrtRequest._dsUrl,
+                                         "HTTP 404 Not Found");
+        }
+        mptResponse->_iStatus = 200;
+        mptResponse->SetContentType("text/html");
+        mptResponse->_dsBody = it->second;
+        return true;
+    }
+
+    void OnEngineEvent(const char* mpszKind, const std::string& mdsText) override {
+        _tEvents.push_back(std::string(mpszKind) + " " + mdsText);
+    }
+    void OnPageScriptError(const std::string& mdsMessage, const std::string&, unsigned) override {
+        _dsErrors += mdsMessage + "\n";
+    }
+    // A collection after every script: a node the parser still holds would go here if nothing kept it.
+    void OnPageScriptRuns(bool mbStarting) override {
+        if (!mbStarting && _bCollectAfterScripts && _ptEngine->GetScriptEngine())
+            _ptEngine->GetScriptEngine()->CollectGarbage(true);
+    }
+
+    std::string Eval(const std::string& mdsScript, KxwDomHtmlWindow* mptWindow = nullptr) {
+        KxwJswScriptEvaluationNotifier tNotifier;
+        KxwJsval tResult;
+        if (!_ptEngine->Evaluate(mptWindow ? mptWindow : _ptEngine->GetCurrentWindow(), tNotifier, mdsScript,
+                                 "test.js", 1, &tResult))
+            return "ERROR";
+        _ptEngine->Settle();
+        return tResult.GetStringUtf8();
+    }
+    bool Goto(const std::string& mdsUrl, const std::string* mpdsPost = nullptr) {
+        std::string dsReason;
+        _ptEngine->OnStepStart();
+        bool bOK = _ptEngine->Navigate(mdsUrl, mpdsPost, &dsReason);
+        _ptEngine->OnStepEnd();
+        _dsLastReason = dsReason;
+        return bOK;
+    }
+    int CountRequests(const std::string& mdsRequest) const {
+        int iCount = 0;
+        for (const std::string& rdsRequest : _tRequested) iCount += rdsRequest == mdsRequest ? 1 : 0;
+        return iCount;
+    }
+
+    KxwVUserVars _tVUser{1};
+    KxwVUserVarsThreadBinding* _ptBinding = nullptr;
+    KxwEngineCookieJar _tCookies;
+    KxwEngineVUser* _ptEngine = nullptr;
+    double _dfClockMs = 0;
+    std::map<std::string, std::string> _tPages;
+    std::vector<std::string> _tRequested;
+    std::vector<std::string> _tEvents;
+    std::string _dsErrors;
+    std::string _dsLastReason;
+    bool _bCollectAfterScripts = false;
+    decltype(xtKxwEnvCfg._pfRegisterTimer) _pfSavedRegister = nullptr;
+    decltype(xtKxwEnvCfg._pfvUnregisterTimer) _pfSavedUnregister = nullptr;
+};
+
+const char kszFrameset[] =
+    "<html><head><script>var order = []; onload = function() { order.push('top') }</script></head>"
+    "<frameset cols='50%,50%'><frame name=a src=a.html><frame name=b src=b.html></frameset></html>";
+const char kszFramePage[] = "<html><body><script>onload = function() { top.order.push(name) }</script></body></html>";
+
+}  // namespace
+
+// ---- Loads and their order ----
+
+// The frames' pages come back in the other order than asked, one of them fails: every frame is asked for once,
+// each frame's onload runs when its page is there, and the top's runs last, once, when both have ended.
+TEST_F(KxwEngineVUserTest, FramesDeliveredOutOfOrderHoldTheTopOnloadUntilBothEnded) {
+    _tPages["http://h/top.html"] = kszFrameset;
+    _tPages["http://h/b.html"] = kszFramePage;
+    _ptEngine->SetHoldResponses(true);
+    _ptEngine->OnStepStart();
+    std::string dsReason;
+    _ptEngine->Navigate("http://h/top.html", nullptr, &dsReason);
+    ASSERT_EQ(1u, _ptEngine->GetHeldCount());
+    ASSERT_TRUE(_ptEngine->DeliverHeld(0));
+    // The top page is parsed: its frames' loads were queued after it and started, in document order.
+    ASSERT_EQ(2u, _ptEngine->GetHeldCount());
+    EXPECT_EQ("http://h/a.html", _ptEngine->GetHeldUrl(0));
+    EXPECT_EQ("http://h/b.html", _ptEngine->GetHeldUrl(1));
+    KxwDomHtmlWindow* ptTop = _ptEngine->GetCurrentWindow();
+    EXPECT_FALSE(xfbKxwDomWindowIsOnLoadInvoked(ptTop));
+    EXPECT_EQ(2, xfliKxwDomWindowGetOnLoadCounter(ptTop));
+    ASSERT_TRUE(_ptEngine->DeliverHeld(1));  // b first
+    EXPECT_EQ("b", Eval("order.join()"));
+    EXPECT_FALSE(xfbKxwDomWindowIsOnLoadInvoked(ptTop));
+    ASSERT_TRUE(_ptEngine->DeliverHeld(0));  // a: a 404
+    EXPECT_TRUE(xfbKxwDomWindowIsOnLoadInvoked(ptTop));
+    EXPECT_EQ("b,top", Eval("order.join()"));
+    EXPECT_EQ(0, xfliKxwDomWindowGetOnLoadCounter(ptTop));
+    _ptEngine->OnStepEnd();
+    EXPECT_EQ(1, CountRequests("GET http://h/a.html"));
+    EXPECT_EQ(1, CountRequests("GET http://h/b.html"));
+    EXPECT_EQ("2", Eval("frames.length"));
+    EXPECT_EQ("true", Eval("String(frames[1] === frames.b && frames.b.parent === window)"));
+    EXPECT_EQ("", _dsErrors);
+}
+
+// A script and an image that fail (404) end their hold on the onload like any other end; the scripts after the
+// failed one run, in order.
+TEST_F(KxwEngineVUserTest, FailedScriptAndImageDoNotHoldTheOnload) {
+    _tPages["http://h/p.html"] =
+        "<html><body><script>var seen = []; onload = function() { seen.push('load') }</script>"
+        "<script src=missing.js></script><script src=ok.js></script><img src=missing.png>"
+        "<script>seen.push('inline')</script></body></html>";
+    _tPages["http://h/ok.js"] = "seen.push('ok')";
+    ASSERT_TRUE(Goto("http://h/p.html")) << _dsLastReason;
+    EXPECT_EQ("ok,inline,load", Eval("seen.join()"));
+    EXPECT_EQ(1, CountRequests("GET http://h/missing.png"));
+    EXPECT_EQ(0, xfliKxwDomWindowGetOnLoadCounter(_ptEngine->GetCurrentWindow()));
+    int iFailures = 0;
+    for (const std::string& rdsEvent : _tEvents) iFailures += rdsEvent.rfind("LOAD FAIL", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(2, iFailures);
+}
+
+// A step's page that cannot be loaded fails the step with the reason; the window stays usable.
+TEST_F(KxwEngineVUserTest, APageThatFailsFailsTheNavigation) {
+    EXPECT_FALSE(Goto("http://h/none.html"));
+    EXPECT_NE(std::string::npos, _dsLastReason.find("404")) << _dsLastReason;
+    _tPages["http://h/p.html"] = "<html><body>x</body></html>";
+    EXPECT_TRUE(Goto("http://h/p.html"));
+}
+
+// ---- Windows ----
+
+// The window stays the same object for those who hold it while its page changes; the old page's variables and
+// handlers stay behind, and its unload handler runs once, before the next page's scripts.
+TEST_F(KxwEngineVUserTest, NavigationKeepsTheWindowAndDropsThePage) {
+    _tPages["http://h/one.html"] =
+        "<html><body><script>var fromOne = 1; onload = function() { alert('load one') }; "
+        "onunload = function() { alert('unload one') }</script></body></html>";
+    _tPages["http://h/two.html"] = "<html><body><script>alert('two: ' + typeof fromOne)</script></body></html>";
+    ASSERT_TRUE(Goto("http://h/one.html"));
+    EXPECT_EQ("ok", Eval("var w = window.open('', 'holder'); 'ok'"));
+    KxwDomHtmlWindow* ptHolder = xfptKxwObjMgrGetTopWindow(_ptEngine->GetObjMgr(), 1);
+    ASSERT_NE(nullptr, ptHolder);
+    EXPECT_EQ("ok", Eval("var kept = opener; 'ok'", ptHolder));
+    ASSERT_TRUE(Goto("http://h/two.html"));
+    std::vector<std::string> tAlerts;
+    for (const std::string& rdsEvent : _tEvents)
+        if (rdsEvent.rfind("ALERT ", 0) == 0) tAlerts.push_back(rdsEvent.substr(6));
+    ASSERT_EQ(3u, tAlerts.size());
+    EXPECT_EQ("load one", tAlerts[0]);
+    EXPECT_EQ("unload one", tAlerts[1]);
+    EXPECT_EQ("two: undefined", tAlerts[2]);
+    EXPECT_EQ("true http://h/two.html", Eval("String(kept === opener) + ' ' + kept.location.href", ptHolder));
+    EXPECT_EQ("undefined", Eval("typeof kept.fromOne", ptHolder));
+}
+
+// window.open: a new window loads its page after the script that opened it (announced), a name reuses the window,
+// "_self" loads into the opener.
+TEST_F(KxwEngineVUserTest, WindowOpenLoadsIntoTheWindowItsTargetNames) {
+    _tPages["http://h/main.html"] = "<html><head><title>Main</title></head><body></body></html>";
+    _tPages["http://h/pop.html"] = "<html><head><title>Pop</title></head><body><script>var n = 1</script></body></html>";
+    _tPages["http://h/pop2.html"] = "<html><head><title>Pop2</title></head><body></body></html>";
+    ASSERT_TRUE(Goto("http://h/main.html"));
+    EXPECT_EQ("", Eval("var p = window.open('pop.html', 'side'); p.document.title")) << "loaded after the script";
+    EXPECT_EQ("Pop", Eval("p.document.title"));
+    EXPECT_EQ("ok", Eval("var q = window.open('pop2.html', 'side'); 'ok'"));
+    EXPECT_EQ("Pop2", Eval("q.document.title"));
+    EXPECT_EQ("true", Eval("String(q === p && p.opener === window)"));
+    KxwDomHtmlWindow* ptSecond = xfptKxwObjMgrGetTopWindow(_ptEngine->GetObjMgr(), 1);
+    ASSERT_NE(nullptr, ptSecond);
+    EXPECT_EQ("Pop2", xfdsKxwDomWindowGetTitle(ptSecond));
+    EXPECT_EQ(nullptr, xfptKxwObjMgrGetTopWindow(_ptEngine->GetObjMgr(), 2)) << "the name was reused";
+    EXPECT_EQ("ok", Eval("window.open('pop.html', '_self'); 'ok'"));
+    EXPECT_EQ("Pop", xfdsKxwDomWindowGetTitle(_ptEngine->GetCurrentWindow()));
+    int iAnnounced = 0;
+    for (const std::string& rdsEvent : _tEvents) iAnnounced += rdsEvent.rfind("NAVIGATE ", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(3, iAnnounced);
+}
+
+// A window that closes itself from its onload, one that navigates from its unload handler, and one reset while
+// its own handler runs: nothing is used after it went.
+TEST_F(KxwEngineVUserTest, WindowsClosedNavigatedAndResetFromTheirOwnHandlers) {
+    _bCollectAfterScripts = true;
+    _tPages["http://h/main.html"] = "<html><body><script>var w = open('self-close.html', 'c')</script></body></html>";
+    _tPages["http://h/self-close.html"] = "<html><body><script>onload = function() { close() }</script></body></html>";
+    _tPages["http://h/leave.html"] =
+        "<html><body><script>onunload = function() { location.href = 'elsewhere.html'; close() }</script></body></html>";
+    _tPages["http://h/elsewhere.html"] = "<html><body>e</body></html>";
+    ASSERT_TRUE(Goto("http://h/main.html"));
+    EXPECT_EQ("true", Eval("String(w.closed)"));
+    ASSERT_TRUE(Goto("http://h/leave.html"));
+    ASSERT_TRUE(Goto("http://h/main.html"));
+    EXPECT_EQ("ok", Eval("document.open(); document.write('<p>again'); document.close(); 'ok'"));
+    _ptEngine->EndIteration();
+    std::string dsError;
+    ASSERT_TRUE(_ptEngine->BeginIteration(5000, &dsError));
+    EXPECT_EQ(nullptr, _ptEngine->GetCurrentWindow());
+}
+
+// ---- History ----
+
+// back() goes to the previous page with the frames it had; a POST page is loaded again with its body.
+TEST_F(KxwEngineVUserTest, HistoryGoesBackThroughFramesAndPosts) {
+    _tPages["http://h/top.html"] = kszFrameset;
+    _tPages["http://h/a.html"] = kszFramePage;
+    _tPages["http://h/b.html"] = kszFramePage;
+    _tPages["http://h/a2.html"] = "<html><body>a2</body></html>";
+    _tPages["http://h/form.html"] = "<html><body>posted</body></html>";
+    _tPages["http://h/last.html"] = "<html><body>last</body></html>";
+    ASSERT_TRUE(Goto("http://h/top.html"));
+    EXPECT_EQ("ok", Eval("frames.a.location.href = 'a2.html'; 'ok'"));
+    EXPECT_EQ("http://h/a2.html", Eval("frames.a.location.href"));
+    std::string dsBody = "q=1&r=2";
+    ASSERT_TRUE(Goto("http://h/form.html", &dsBody));
+    ASSERT_TRUE(Goto("http://h/last.html"));
+    EXPECT_EQ("ok", Eval("history.back(); 'ok'"));
+    EXPECT_EQ(2, CountRequests("POST http://h/form.html q=1&r=2")) << "the POST is sent again with its body";
+    EXPECT_EQ("ok", Eval("history.back(); 'ok'"));
+    EXPECT_EQ("http://h/top.html", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
+    EXPECT_EQ("http://h/a2.html", Eval("frames.a.location.href")) << "the frame shows what it showed then";
+    EXPECT_EQ("ok", Eval("history.forward(); 'ok'"));
+    EXPECT_EQ("http://h/form.html", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
+    // After a history navigation, new pages are recorded again.
+    ASSERT_TRUE(Goto("http://h/last.html"));
+    EXPECT_EQ("ok", Eval("history.back(); 'ok'"));
+    EXPECT_EQ("http://h/form.html", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
+}
+
+// ---- The run clock ----
+
+// A script refresh waits for its time on the run clock; wait lets the time pass, and its script navigates then.
+TEST_F(KxwEngineVUserTest, MetaRefreshLoadsWhenTheClockReachesIt) {
+    _tPages["http://h/r.html"] =
+        "<html><head><meta http-equiv=refresh content=\"2;url=javascript:location.href='next.html'\"></head></html>";
+    _tPages["http://h/next.html"] = "<html><body>next</body></html>";
+    ASSERT_TRUE(Goto("http://h/r.html"));
+    EXPECT_EQ("http://h/r.html", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
+    _ptEngine->Wait(1000);
+    EXPECT_EQ("http://h/r.html", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
+    _ptEngine->Wait(1500);
+    EXPECT_EQ("http://h/next.html", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
+    EXPECT_DOUBLE_EQ(2500, _dfClockMs);
+}
+
+TEST(KxwEngineTimerServiceTest, DueTimersRunInTimeOrderOnceAndMayRegisterOthers) {
+    double dfNow = 0;
+    KxwEngineTimerService tTimers([&dfNow]() { return dfNow; });
+    static std::vector<int>* sptFired;
+    std::vector<int> tFired;
+    sptFired = &tFired;
+    static KxwEngineTimerService* sptTimers;
+    sptTimers = &tTimers;
+    auto Push = [](void* mpvClosure) {
+        int iValue = static_cast<int>(reinterpret_cast<intptr_t>(mpvClosure));
+        sptFired->push_back(iValue);
+        if (iValue == 1) sptTimers->Register(+[](void*) { sptFired->push_back(99); return 0; }, nullptr, 0);
+        return 0;
+    };
+    void* hLate = tTimers.Register(Push, reinterpret_cast<void*>(3), 30);
+    tTimers.Register(Push, reinterpret_cast<void*>(1), 10);
+    void* hGone = tTimers.Register(Push, reinterpret_cast<void*>(2), 10);
+    EXPECT_NE(nullptr, hLate);
+    EXPECT_EQ(0, tTimers.Unregister(hGone));
+    EXPECT_EQ(-1, tTimers.Unregister(hGone)) << "a handle is never unregistered twice";
+    EXPECT_EQ(0u, tTimers.RunDue(100));
+    dfNow = 10;
+    EXPECT_EQ(2u, tTimers.RunDue(100)) << "the one registered from a callback is due at once";
+    dfNow = 40;
+    EXPECT_EQ(1u, tTimers.RunDue(100));
+    EXPECT_EQ((std::vector<int>{1, 99, 3}), tFired);
+    EXPECT_EQ(-1, tTimers.Unregister(hLate)) << "a fired registration is gone";
+    EXPECT_EQ(0u, tTimers.GetPendingCount());
+}
+
+// ---- Scripts that rewrite the document while it is parsed ----
+
+TEST_F(KxwEngineVUserTest, AScriptThatOpensTheDocumentInsideAWriteLeavesTheWriteNothingFreed) {
+    _bCollectAfterScripts = true;
+    _tPages["http://h/p.html"] = "<html><body><p>first</p></body></html>";
+    ASSERT_TRUE(Goto("http://h/p.html"));
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomWindowGetDocument(_ptEngine->GetCurrentWindow());
+    // After the load a write starts a new content; the script it writes resets the document once more while the
+    // write's parser still holds the elements it builds into.
+    Eval("document.write('<div><script>document.open()<\\/script><p>y</p></div>')");
+    ptDocument = xfptKxwDomWindowGetDocument(_ptEngine->GetCurrentWindow());
+    EXPECT_EQ(0u, ptDocument->GetRetiredNodeCount());
+    EXPECT_EQ("0", Eval("document.getElementsByTagName('P').length"));
+    Eval("document.write('<p>again</p>')");
+    EXPECT_EQ("again", Eval("document.getElementsByTagName('P')[0].firstChild.data"));
+    EXPECT_EQ("", _dsErrors);
+}
+
+TEST_F(KxwEngineVUserTest, ElementsAScriptRemovesOrReplacesWhileTheyAreBuiltIntoOutliveTheParse) {
+    _bCollectAfterScripts = true;
+    _tPages["http://h/p.html"] =
+        "<html><body><div id=a><script>var a = document.getElementById('a'); a.parentNode.removeChild(a); "
+        "a = null;</script><p id=inside>x</p><script>var junk = [];</script><b>more</b></div>"
+        "<div id=r><p><script>document.getElementById('r').innerHTML = '<i>new</i>'</script><b>z</b></p></div>"
+        "<div id=t><span><script>document.getElementById('t').innerText = 'text'</script><u>w</u></span></div>"
+        "<p id=after>y</p></body></html>";
+    ASSERT_TRUE(Goto("http://h/p.html"));
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomWindowGetDocument(_ptEngine->GetCurrentWindow());
+    EXPECT_EQ(0u, ptDocument->GetRetiredNodeCount()) << "retired nodes outlived the parse";
+    EXPECT_EQ("null I|text|y", Eval("String(document.getElementById('inside')) + ' ' + "
+                                    "document.getElementById('r').firstChild.tagName + '|' + "
+                                    "document.getElementById('t').innerText + '|' + "
+                                    "document.getElementById('after').firstChild.data"));
+    EXPECT_EQ("0 0", Eval("document.getElementsByTagName('B').length + ' ' + "
+                          "document.getElementsByTagName('U').length"));
+    EXPECT_EQ("", _dsErrors);
+}
+
+TEST_F(KxwEngineVUserTest, TheDocumentResetByAWrittenScriptDuringTheLoadKeepsParsing) {
+    _bCollectAfterScripts = true;
+    // During the first load a write is parsed where the script stands; a reset from inside it empties the
+    // document, and the parser of the page goes on with what follows.
+    _tPages["http://h/p.html"] =
+        "<html><body><p>one</p><script>document.write('<script>document.open(); document.close()<\\/script>')"
+        "</script><p id=two>two</p></body></html>";
+    ASSERT_TRUE(Goto("http://h/p.html"));
+    EXPECT_EQ("", _dsErrors);
+    EXPECT_NE("ERROR", Eval("String(document.getElementById('two'))").substr(0, 5));
+}
