@@ -152,7 +152,7 @@ TEST(KxwPlaySteps, ArgumentsAreCheckedAgainstTheVerbAndTheErrorNamesTheLine) {
         {"goto page.html", ""},
         {"goto", "goto: too few arguments: takes one word"},
         {"goto a.html b.html", "goto: too many arguments"},
-        {"goto href=x", "goto: unknown key \"href\" (it takes none"},
+        {"goto href=x", "goto: unknown key \"href\" (it takes post="},
         {"eval", "eval: a script is required"},
         {"expect   ", "expect: a script is required"},
         {"think 0", ""},
