@@ -1,5 +1,7 @@
 #include "KxwPlayReport.h"
 
+#include "KxwEngineFetch.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -73,7 +75,15 @@ void xfvKxwPlayMessageSink(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const cha
     // The wrapper reports a failed evaluation with message id 0 at the script-error level; the virtual user's own
     // evaluations print that error as an ERROR line already.
     if (ptOutput->IsInOwnEvaluation() && miMsgId == 0 && meSevLvl == xfeKxwUtilJavaScriptErrorSevLvl()) return;
+    if (ptOutput->ConsumeEcho(pszText)) return;
     ptOutput->Line(ptOutput->GetMessageKind(), pszText);
+}
+
+bool KxwPlayOutput::ConsumeEcho(const char* mpszMessage) {
+    if (_dsEcho.empty()) return false;
+    bool bEcho = xfdsKxwEngineEscapeForLog(mpszMessage, _dsEcho.size() + 16) == _dsEcho;
+    _dsEcho.clear();
+    return bEcho;
 }
 
 long xflKxwPlayReadProcStatusKb(const char* mpszField) {

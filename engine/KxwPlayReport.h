@@ -35,6 +35,10 @@ public:
     // The kind the library's messages are written as (MESSAGE; DUMP while a dump step writes the hierarchy).
     void SetMessageKind(const char* mpszKind) { _pszMessageKind = mpszKind ? mpszKind : "MESSAGE"; }
     const char* GetMessageKind() const { return _pszMessageKind; }
+    // An event line that the library also reports as a message (an alert): the next message with that text (as
+    // escaped for a log line) is left out.
+    void ExpectEcho(std::string mdsEscapedText) { _dsEcho = std::move(mdsEscapedText); }
+    bool ConsumeEcho(const char* mpszMessage);
 
     // The output of the calling thread's virtual user, or null.
     static KxwPlayOutput* GetCurrent();
@@ -58,6 +62,7 @@ private:
     int _iVUserId;
     int _iOwnEvaluations = 0;
     const char* _pszMessageKind = "MESSAGE";
+    std::string _dsEcho;
 };
 
 // The library's severity filter and message sink for the player: every level is issued; a message goes to the

@@ -265,6 +265,8 @@ void KxwPlayVUser::EvaluateStepScript(const KxwPlayStep& mrtStep, const std::str
 
 void KxwPlayVUser::OnEngineEvent(const char* mpszKind, const std::string& mdsText) {
     _ptOutput->Line(mpszKind, mdsText);
+    // The library logs the alert too: the ALERT line says it once.
+    if (std::strcmp(mpszKind, "ALERT") == 0) _ptOutput->ExpectEcho("Alert: " + mdsText);
 }
 
 void KxwPlayVUser::OnPageScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine) {

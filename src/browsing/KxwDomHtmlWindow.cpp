@@ -665,6 +665,8 @@ KxwDomHtmlWindow* KxwDomHtmlWindow::FindHtmlWindow(const char* mpsfName, unsigne
     }
     for (KxwDomHtmlTopWindow* ptOther = _ptObjMgr ? _ptObjMgr->GetFirstTopWindow() : nullptr; ptOther;
          ptOther = ptOther->GetNextTopWindow()) {
+        // A closed window stays until the iteration ends, but answers to no name.
+        if (ptOther->GetIsClosed()) continue;
         // A top window answers to its own name too (window.open's named windows).
         if (bName && !ptRegExp && ptOther->GetWindowName().size() == muNameLen &&
             std::memcmp(ptOther->GetWindowName().data(), mpsfName, muNameLen) == 0)
