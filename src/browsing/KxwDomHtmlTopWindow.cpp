@@ -5,6 +5,7 @@
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementTitle.h"
 #include "KxwDomHtmlHistory.h"
+#include "KxwDomHtmlNavigator.h"
 #include "KxwDomStrRegExp.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwEnvCfg.h"
@@ -17,6 +18,10 @@ KxwDomHtmlTopWindow::KxwDomHtmlTopWindow(KxwObjMgr* mptObjMgr, KxwDomHtmlWindow*
     if (mpsfName && muNameLen) SetWindowName(mpsfName, muNameLen);
     SetOpener(mptOpenerOrNull);
     _ptHistory = new (mptObjMgr->GetMemMgr()) KxwDomHtmlHistory(this);
+    // They live as long as the window, whatever pages it shows.
+    _ptNavigator = new (mptObjMgr->GetMemMgr()) KxwDomHtmlNavigator(this);
+    _ptScreen = new (mptObjMgr->GetMemMgr()) KxwDomHtmlScreen(this);
+    _ptExternal = new (mptObjMgr->GetMemMgr()) KxwDomHtmlExternal(this);
 }
 
 KxwDomHtmlTopWindow::~KxwDomHtmlTopWindow() {
@@ -25,6 +30,12 @@ KxwDomHtmlTopWindow::~KxwDomHtmlTopWindow() {
     DeleteDocumentAndFrames();
     delete _ptHistory;
     _ptHistory = nullptr;
+    delete _ptNavigator;
+    _ptNavigator = nullptr;
+    delete _ptScreen;
+    _ptScreen = nullptr;
+    delete _ptExternal;
+    _ptExternal = nullptr;
 }
 
 KxwDomHtmlTopWindow* KxwDomHtmlTopWindow::GetNextTopWindow() const {

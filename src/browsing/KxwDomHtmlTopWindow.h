@@ -8,6 +8,9 @@
 #include "KxwDomHtmlWindow.h"
 
 class KxwDomHtmlHistory;
+class KxwDomHtmlNavigator;
+class KxwDomHtmlScreen;
+class KxwDomHtmlExternal;
 
 class KxwDomHtmlTopWindow : public KxwDomHtmlWindow {
 public:
@@ -25,6 +28,10 @@ public:
     void ResetOpener() { SetOpener(nullptr); }
 
     KxwDomHtmlHistory* GetHistory() override { return _ptHistory; }
+    // The window's navigator, screen and external objects, which its frames' windows share.
+    KxwDomHtmlNavigator* GetNavigator() const { return _ptNavigator; }
+    KxwDomHtmlScreen* GetScreen() const { return _ptScreen; }
+    KxwDomHtmlExternal* GetExternal() const { return _ptExternal; }
     void ClearHistory();
     // The page a history navigation brought back is complete.
     void NotifyHistoryComplete();
@@ -56,6 +63,9 @@ private:
     unsigned _uCreationIndex;
     KxwDomWatchDelete _tOpenerWatch{"[window opener]", nullptr};
     KxwDomHtmlHistory* _ptHistory = nullptr;
+    KxwDomHtmlNavigator* _ptNavigator = nullptr;
+    KxwDomHtmlScreen* _ptScreen = nullptr;
+    KxwDomHtmlExternal* _ptExternal = nullptr;
     bool _bDeferredClose = false;
     int _iDeferredCloseProtectionDepth = 0;
 };

@@ -8,6 +8,7 @@
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlLocation.h"
+#include "KxwDomHtmlNavigator.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
@@ -41,6 +42,10 @@ enum : short {
     kIdScreenTop,
     kIdScreenLeft,
     kIdVokIsUnderTest,
+    kIdNavigator,
+    kIdClientInformation,
+    kIdScreen,
+    kIdExternal,
 };
 
 const KxwJswPropertySpec katWindowProperties[] = {
@@ -62,6 +67,10 @@ const KxwJswPropertySpec katWindowProperties[] = {
     {"screenTop", kIdScreenTop, kRO, nullptr},
     {"screenLeft", kIdScreenLeft, kRO, nullptr},
     {"vokIsUnderTest", kIdVokIsUnderTest, kRO, nullptr},
+    {"navigator", kIdNavigator, kRO, nullptr},
+    {"clientInformation", kIdClientInformation, kRO, nullptr},
+    {"screen", kIdScreen, kRO, nullptr},
+    {"external", kIdExternal, kRO, nullptr},
     {nullptr, 0, 0, nullptr},
 };
 
@@ -225,6 +234,14 @@ void AssignWindow(KxwDomPropertyInfo& mrtPropertyInfo, KxwDomHtmlWindow* mptWind
         mrtPropertyInfo.AssignNull();
 }
 
+// An object of the top window (navigator, screen, external), or null for a window without one.
+void AssignObject(KxwDomPropertyInfo& mrtPropertyInfo, KxwDomBase* mptObject) {
+    if (mptObject)
+        mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(mptObject);
+    else
+        mrtPropertyInfo.AssignNull();
+}
+
 }  // namespace
 
 const KxwJswClassInformation& KxwDomHtmlWindow::GetWindowClassInformation() {
@@ -301,6 +318,20 @@ bool KxwDomHtmlWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mr
         case kIdVokIsUnderTest:
             mrtPropertyInfo = true;
             return true;
+        case kIdNavigator:
+        case kIdClientInformation:
+        case kIdScreen:
+        case kIdExternal: {
+            // A frame's window gives its top window's objects.
+            KxwDomHtmlTopWindow* ptTop = GetTopWindow();
+            KxwDomBase* ptObject = nullptr;
+            if (ptTop)
+                ptObject = mnTinyId == kIdScreen     ? static_cast<KxwDomBase*>(ptTop->GetScreen())
+                           : mnTinyId == kIdExternal ? static_cast<KxwDomBase*>(ptTop->GetExternal())
+                                                     : static_cast<KxwDomBase*>(ptTop->GetNavigator());
+            AssignObject(mrtPropertyInfo, ptObject);
+            return true;
+        }
         default:
             xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                      "KxwDomHtmlWindow::GetDomPropertyInfo: Unsupported property ID (%d)", mnTinyId);
