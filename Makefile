@@ -25,8 +25,9 @@ build: setup $(BUILD)/build.ninja
 build-asan: setup $(BUILD_ASAN)/build.ninja
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 
+# The example site over HTTP from a server on 127.0.0.1 that the demo starts and stops, with 10 virtual users.
 demo: build
-	$(BUILD)/bin/kxwplay examples/site/demo.steps
+	bash scripts/demo $(BUILD)/bin/kxwplay 10 3
 
 unit-test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -6,10 +6,11 @@
 // where N virtual users (threads, each with its engine, its pages and the block bound to it) each load the corpus's
 // median-size page as a goto step does (its inline scripts run) and hold it while the resident size is read;
 // rss_mb_per_vuser is (RSS with N - RSS with 1) / (N - 1); engine_pages_per_s is every page of the corpus loaded by
-// one virtual user as goto loads it (read from its file, scripts run), parse_pages_per_s the same pages parsed as
-// bench/parse-corpus parses them (bytes in memory, no script); failures counts pages that could not be loaded.
-//   vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR] STEPS_FILE
-// bench/run-vusers builds it and runs it on the example site and bench/corpus.
+// one virtual user as goto loads it (from the server at --corpus-url, else from its file; scripts run),
+// parse_pages_per_s the same pages parsed as bench/parse-corpus parses them (bytes in memory, no script); failures
+// counts pages that could not be loaded.
+//   vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR [--corpus-url URL]] [--data CSV] STEPS_FILE
+// bench/run-vusers builds it and runs it on the example site and bench/corpus, both served over loopback HTTP.
 #include <dirent.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -23,6 +24,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +35,7 @@
 #include "KxwEngineParser.h"
 #include "KxwEngineVUser.h"
 #include "kxw/KxwDomHtmlBuild.h"
+#include "KxwPlayData.h"
 #include "KxwPlayReport.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
@@ -72,10 +75,11 @@ double SecondsSince(SteadyClock::time_point mtStart) {
 
 // Steps per second of miVUsers virtual users, each playing the steps miIterations times; failed steps in
 // *mpulFailures.
-double StepsPerSecond(const KxwPlaySteps& mrtSteps, const KxwiRunTimeSettings& mrtRTS, int miVUsers, int miIterations,
-                      unsigned long* mpulFailures) {
+double StepsPerSecond(const KxwPlaySteps& mrtSteps, const KxwPlayData* mptData, const KxwiRunTimeSettings& mrtRTS,
+                      int miVUsers, int miIterations, unsigned long* mpulFailures) {
     KxwPlayRunConfig tConfig;
     tConfig._ptSteps = &mrtSteps;
+    tConfig._ptData = mptData;
     tConfig._ptInitialRTS = &mrtRTS;
     tConfig._iVUserCount = miVUsers;
     tConfig._iIterations = miIterations;
@@ -129,9 +133,16 @@ void AsVirtualUser(int miVUserId, const KxwiRunTimeSettings& mrtRTS, Work&& mtWo
     KxwEngineFetcher tFetcher;
     SilentListener tListener;
     double dfClockMs = 0;
+    // The pages' own loads go to the benchmark's server (or the disk); those of other hosts fail at once: the
+    // figures are the engine's, not the internet's (nor this machine's resolver's).
     KxwEngineVUser tEngine(
         tVUser,
         [&tFetcher](const KxwEngineFetchRequest& mrtRequest, KxwEngineFetchResponse* mptResponse) {
+            if (mrtRequest._dsUrl.rfind("file:", 0) != 0 && mrtRequest._dsUrl.rfind("http://127.0.0.1:", 0) != 0) {
+                *mptResponse = KxwEngineFetchResponse();
+                return xfbKxwEngineFetchFail(mptResponse, KXW_ENGINE_FETCH_DNS, mrtRequest._dsUrl,
+                                             "not a host of the benchmark");
+            }
             return tFetcher.Fetch(mrtRequest, nullptr, mptResponse);
         },
         &tFetcher.GetCookieJar(), &tListener, [&dfClockMs]() { return dfClockMs; },
@@ -181,7 +192,10 @@ bool MeasureHeldPages(const std::string& mdsUrl, const KxwiRunTimeSettings& mrtR
     return true;
 }
 
-int MeasureCorpus(const std::string& mdsFolder, const KxwiRunTimeSettings& mrtRTS, int miVUsers) {
+// The corpus's pages are read from the folder for parsing alone, and loaded through the engine from mdsBaseUrl (a
+// server of that folder) when one is given, else from their file: URLs.
+int MeasureCorpus(const std::string& mdsFolder, const std::string& mdsBaseUrl, const KxwiRunTimeSettings& mrtRTS,
+                  int miVUsers) {
     std::string dsFolder = mdsFolder;
     if (char* pszReal = realpath(dsFolder.c_str(), nullptr)) {
         dsFolder = pszReal;
@@ -213,7 +227,8 @@ int MeasureCorpus(const std::string& mdsFolder, const KxwiRunTimeSettings& mrtRT
         tSource._dsUrl = tResponse._dsFinalUrl;
         tSource._dsBytes.swap(tResponse._dsBody);
         xfvKxwEngineSniffCharset(&tSource, tResponse._dsCharset);
-        tSizes.emplace_back(tSource._dsBytes.size(), tSource._dsUrl);
+        tSizes.emplace_back(tSource._dsBytes.size(),
+                            mdsBaseUrl.empty() ? tSource._dsUrl : mdsBaseUrl + rdsPath.substr(dsFolder.size()));
         tSources.push_back(std::move(tSource));
     }
     if (tSources.empty()) return 2;
@@ -230,8 +245,8 @@ int MeasureCorpus(const std::string& mdsFolder, const KxwiRunTimeSettings& mrtRT
                 return;
             }
             SteadyClock::time_point tStart = SteadyClock::now();
-            for (const KxwEnginePageSource& rtPage : tSources)
-                if (!LoadAsGoto(*mptEngine, rtPage._dsUrl)) ++ulFailures;
+            for (const std::pair<size_t, std::string>& rtPage : tSizes)
+                if (!LoadAsGoto(*mptEngine, rtPage.second)) ++ulFailures;
             dfEnginePerS = static_cast<double>(tSources.size()) / SecondsSince(tStart);
         });
     }).join();
@@ -272,7 +287,7 @@ int MeasureCorpus(const std::string& mdsFolder, const KxwiRunTimeSettings& mrtRT
 
 int main(int argc, char** argv) {
     int iIterations = 1000, iRounds = 5, iVUsers = 200;
-    std::string dsStepsFile, dsCorpus;
+    std::string dsStepsFile, dsCorpus, dsCorpusUrl, dsDataFile;
     for (int i = 1; i < argc; ++i) {
         bool bValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--iterations") == 0 && bValue)
@@ -283,16 +298,27 @@ int main(int argc, char** argv) {
             iVUsers = std::max(2, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--corpus") == 0 && bValue)
             dsCorpus = argv[++i];
+        else if (std::strcmp(argv[i], "--corpus-url") == 0 && bValue)
+            dsCorpusUrl = argv[++i];
+        else if (std::strcmp(argv[i], "--data") == 0 && bValue)
+            dsDataFile = argv[++i];
         else
             dsStepsFile = argv[i];
     }
     if (dsStepsFile.empty()) {
-        std::fprintf(stderr, "usage: vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR] STEPS_FILE\n");
+        std::fprintf(stderr, "usage: vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR [--corpus-url URL]] "
+                             "[--data CSV] STEPS_FILE\n");
         return 2;
     }
-    KxwPlaySteps tSteps;
+    KxwPlayData tData;
     std::string dsError;
-    if (!tSteps.LoadFromFile(dsStepsFile, nullptr, &dsError)) {
+    if (!dsDataFile.empty() && !tData.LoadFromFile(dsDataFile, &dsError)) {
+        std::fprintf(stderr, "vusers: %s\n", dsError.c_str());
+        return 2;
+    }
+    std::set<std::string> tParamNames(tData.GetNames().begin(), tData.GetNames().end());
+    KxwPlaySteps tSteps;
+    if (!tSteps.LoadFromFile(dsStepsFile, &tParamNames, &dsError)) {
         std::fprintf(stderr, "vusers: %s\n", dsError.c_str());
         return 2;
     }
@@ -314,8 +340,9 @@ int main(int argc, char** argv) {
     double dfBusyBefore = MachineBusySeconds(), dfOwnBefore = OwnCpuSeconds();
     SteadyClock::time_point tScalingStart = SteadyClock::now();
     for (int iRound = 0; iRound < iRounds; ++iRound) {
-        double dfOne = StepsPerSecond(tSteps, tInitialRTS, 1, iIterations, &ulFailures);
-        double dfTwo = StepsPerSecond(tSteps, tInitialRTS, 2, iIterations, &ulFailures);
+        const KxwPlayData* ptData = tData.IsEmpty() ? nullptr : &tData;
+        double dfOne = StepsPerSecond(tSteps, ptData, tInitialRTS, 1, iIterations, &ulFailures);
+        double dfTwo = StepsPerSecond(tSteps, ptData, tInitialRTS, 2, iIterations, &ulFailures);
         std::fprintf(stderr, "vusers: round %d: %.0f steps/s with 1 virtual user, %.0f with 2\n", iRound + 1, dfOne,
                      dfTwo);
         tSpeedups.push_back(dfOne > 0 ? dfTwo / dfOne : 0);
@@ -331,7 +358,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     int iStatus = ulFailures ? 1 : 0;
-    if (!dsCorpus.empty()) iStatus = std::max(iStatus, MeasureCorpus(dsCorpus, tInitialRTS, iVUsers));
+    if (!dsCorpus.empty()) iStatus = std::max(iStatus, MeasureCorpus(dsCorpus, dsCorpusUrl, tInitialRTS, iVUsers));
     KxwPlayVUser::UninstallVirtualClock();
     KxwObjMgr::SetWtlFuncs(nullptr, nullptr);
     xfvKxwObjMgrGlobalTerm();

@@ -105,6 +105,8 @@ bool ResolveOnThisThread(const std::string& mdsUrl, std::string* mpdsEntry, std:
     addrinfo tHints{};
     tHints.ai_family = AF_UNSPEC;
     tHints.ai_socktype = SOCK_STREAM;
+    // No IPv6 lookup on a machine without an IPv6 address: it could only wait for a resolver that never answers.
+    tHints.ai_flags = AI_ADDRCONFIG;
     addrinfo* ptResult = nullptr;
     int iError = getaddrinfo(dsHost.c_str(), nullptr, &tHints, &ptResult);
     if (iError != 0 || !ptResult) {
@@ -316,6 +318,25 @@ size_t KxwEngineHttpClient::OnBody(char* mpsfData, size_t mnSize, size_t mnCount
     return nLen;
 }
 
+bool KxwEngineHttpClient::Resolve(const std::string& mdsUrl, std::string* mpdsEntry, std::string* mpdsReason) {
+    constexpr auto ktLifetime = std::chrono::seconds(60);
+    constexpr size_t knMaxHosts = 1024;
+    KxwiUrlCrack tCrack(mdsUrl.data(), mdsUrl.size());
+    std::string dsKey = std::string(tCrack.GetHostNameStr(), tCrack.GetHostNameLen()) + ":" +
+                        std::to_string(tCrack.GetPort());
+    SteadyClock::time_point tNow = SteadyClock::now();
+    auto it = _tHostLookups.find(dsKey);
+    if (it != _tHostLookups.end() && it->second._tExpires > tNow) {
+        (it->second._bOK ? *mpdsEntry : *mpdsReason) = it->second._dsEntryOrReason;
+        if (!it->second._bOK) mpdsEntry->clear();
+        return it->second._bOK;
+    }
+    bool bOK = ResolveOnThisThread(mdsUrl, mpdsEntry, mpdsReason);
+    if (_tHostLookups.size() >= knMaxHosts) _tHostLookups.clear();
+    _tHostLookups[dsKey] = HostLookup{bOK, bOK ? *mpdsEntry : *mpdsReason, tNow + ktLifetime};
+    return bOK;
+}
+
 bool KxwEngineHttpClient::TransferOnce(Transfer& mrtTransfer) {
     const KxwEngineFetchRequest& rtRequest = mrtTransfer._rtRequest;
     KxwEngineFetchResponse& rtResponse = *mrtTransfer._ptResponse;
@@ -327,7 +348,7 @@ bool KxwEngineHttpClient::TransferOnce(Transfer& mrtTransfer) {
     mrtTransfer.StartHop();
     mrtTransfer._nBodyBytes = 0;
     std::string dsResolveEntry, dsResolveError;
-    if (!ResolveOnThisThread(mrtTransfer._dsUrl, &dsResolveEntry, &dsResolveError))
+    if (!Resolve(mrtTransfer._dsUrl, &dsResolveEntry, &dsResolveError))
         return xfbKxwEngineFetchFail(
             &rtResponse, KXW_ENGINE_FETCH_DNS, mrtTransfer._dsUrl,
             "the host name does not resolve: " + xfdsKxwEngineEscapeForLog(dsResolveError, 200));

@@ -7,6 +7,10 @@
 // Proxies named by the environment are not used.
 #pragma once
 
+#include <chrono>
+#include <string>
+#include <unordered_map>
+
 #include <string>
 
 #include "KxwEngineFetch.h"
@@ -40,6 +44,16 @@ private:
     static size_t OnBody(char* mpsfData, size_t mnSize, size_t mnCount, void* mpvTransfer);
     // One request of the chain; false ends the chain (the response then says why).
     bool TransferOnce(Transfer& mrtTransfer);
+    // The host's addresses for curl, from the virtual user's own lookups of the last minute when it has one (a
+    // page of a hundred images of a host that does not resolve waits for its name once, as a browser does).
+    bool Resolve(const std::string& mdsUrl, std::string* mpdsEntry, std::string* mpdsReason);
+
+    struct HostLookup {
+        bool _bOK = false;
+        std::string _dsEntryOrReason;
+        std::chrono::steady_clock::time_point _tExpires;
+    };
+    std::unordered_map<std::string, HostLookup> _tHostLookups;
 
     KxwEngineCookieJar* _ptCookieJar;
     CURL* _ptCurl = nullptr;

@@ -148,7 +148,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(404, "text/html", "<html><head><title>Not found</title></head><body>404</body></html>")
             return
         types = {".html": "text/html", ".htm": "text/html", ".xml": "text/xml", ".txt": "text/plain",
-                 ".js": "application/javascript", ".css": "text/css", ".png": "image/png"}
+                 ".js": "application/javascript", ".css": "text/css", ".png": "image/png",
+                 ".gif": "image/gif"}
         content_type = types.get(os.path.splitext(full)[1].lower(), "application/octet-stream")
         with open(full, "rb") as file:
             self.answer(200, content_type, file.read())
