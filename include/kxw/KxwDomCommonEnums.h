@@ -212,3 +212,12 @@ enum KXW_DOM_COMMON_NOTIFICATION_ENUM {
     KXW_DOM_COMMON_NOTIFICATION_ENUM_MODAL_DIALOG = 35,         // before and after the modal-dialog callback
     KXW_DOM_COMMON_NOTIFICATION_ENUM_USER_DATA_RELEASED = 36,   // a document's user data is released: document
 };
+
+// What a hierarchy dump prints beyond the windows' lines and their documents' trees of elements (bits of the mask
+// that KxwObjMgr::DebugPrintHierarchy passes down unchanged).
+enum KXW_DOM_PRINT_MASK_ENUM : unsigned long {
+    KXW_DOM_PRINT_MASK_WINDOWS_ONLY = 0x2,  // no document, and no empty line before a window
+    KXW_DOM_PRINT_MASK_COLLECTIONS = 0x4,   // the collections of documents, forms and tables
+    KXW_DOM_PRINT_MASK_TEXTS = 0x20,        // text nodes, comments, the text of SCRIPT and COMMENT elements
+    KXW_DOM_PRINT_MASK_INNER_TEXTS = 0x40,  // the inner text of A, OPTION and STYLE, the value and markup of BUTTON
+};

@@ -23,6 +23,10 @@ constexpr int32_t KXW_HTML_NUMBER_NONE = 0x7FFFFFFF;
 
 // The current virtual user's object manager, or null (reported at level 7 when mpszCaller is a name).
 KXW_API KxwObjMgr* xfptKxwDomUtilGetObjMgr(const char* mpszCaller);
+// Writes the current virtual user's whole hierarchy to the log at the informative level (KxwObjMgr::
+// DebugPrintHierarchy, mulMask of KXW_DOM_PRINT_MASK_ENUM bits); false, writing nothing, when there is no virtual
+// user, no object manager or no window.
+KXW_API bool xfbKxwObjMgrDebugPrint(const char* mpszTitle, unsigned long mulMask);
 
 // Hands a notification to the current virtual user's object manager, which passes what it does not handle itself
 // to the engine (a text to parse, a navigation, a cookie). Without one it is reported and dropped.

@@ -142,7 +142,8 @@ public:
 
     // ---- Diagnostics ----
     // The whole hierarchy to the log at that level: every window with its frames, dialogs and pop-up, and, as the
-    // mask asks, their documents (0x2 windows only, 0x4 collections, 0x20 texts, 0x40 inner texts).
+    // mask asks (KXW_DOM_PRINT_MASK_ENUM), their documents: 0x2 windows only, 0x4 collections, 0x20 texts, 0x40
+    // inner texts. Nothing when the severity filter refuses the level.
     void DebugPrintHierarchy(const char* mpszTitle, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const;
 
     KxwVUserVars* GetVUserVars() const;

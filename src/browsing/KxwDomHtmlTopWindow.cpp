@@ -123,9 +123,3 @@ KxwDomHtmlWindow* KxwDomHtmlTopWindow::FindHtmlWindow(const char* mpsfName, unsi
                                                       const char* mpsfId, unsigned muIdLen, unsigned muOrdinal) {
     return KxwDomHtmlWindow::FindHtmlWindow(mpsfName, muNameLen, mbNameIsRegExp, mpsfId, muIdLen, muOrdinal);
 }
-
-void KxwDomHtmlTopWindow::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
-    xfvKxwUtilReportBySevLvl(meSevLvl, "%*s[top window #%u]%s%s", miIndent, "", _uCreationIndex,
-                             GetIsClosed() ? " closed" : "", _bDeferredClose ? " close deferred" : "");
-    KxwDomHtmlWindow::PrintMe(miIndent + 2, meSevLvl, mulMask);
-}

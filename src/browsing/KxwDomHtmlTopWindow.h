@@ -52,9 +52,8 @@ public:
     }
 
     void OnEndIteration() override;
-    KxwDomHtmlWindow* FindHtmlWindow(const char* mpsfName, unsigned muNameLen, bool mbNameIsRegExp,
-                                     const char* mpsfId, unsigned muIdLen, unsigned muOrdinal) override;
-    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+    KxwDomHtmlWindow* FindHtmlWindow(const char* mpsfName, unsigned muNameLen, bool mbNameIsRegExp, const char* mpsfId,
+                                     unsigned muIdLen, unsigned muOrdinal) override;
 
 protected:
     void OnResetOfTopWindow() override { _bDeferredClose = false; }

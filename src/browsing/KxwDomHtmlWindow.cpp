@@ -693,11 +693,45 @@ const char16_t* KxwDomHtmlWindow::GetNodeNameU16n(unsigned* mpuLenInChars) const
     return kawsWindowNodeName;
 }
 
-void KxwDomHtmlWindow::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long) const {
-    std::string dsHref;
-    if (_ptHtmlDocument && _ptHtmlDocument->GetHref().GetDcsStr())
-        dsHref.assign(_ptHtmlDocument->GetHref().GetDcsStr(), _ptHtmlDocument->GetHref().GetDcsLenInBytes());
-    xfvKxwUtilReportBySevLvl(meSevLvl, "%*s[window %p] frame id=0x%08X name=\"%.100s\" onload=%s held=%ld url=\"%.500s\"",
-                             miIndent, "", static_cast<const void*>(this), _uFrameHierarchyId, _dsName.c_str(),
-                             _bOnLoadInvoked ? "done" : "pending", _liOnLoadCounter, dsHref.c_str());
+void KxwDomHtmlWindow::PrintMe(int, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long) const {
+    PrintWindowLine(IsTopWindow() ? "Top" : "Non-top", "", meSevLvl);
+}
+
+void KxwDomHtmlWindow::PrintWindowLine(const char* mpszLabel, const char* mpszFrameId,
+                                       KXW_WTL_SEV_LVL_ENUM meSevLvl) const {
+    if (!xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    std::string dsName = GetPrintableText(_dsName.data(), _dsName.size(), 100);
+    std::string dsUrl = "[NULL]";
+    if (_ptHtmlDocument) {
+        const KxwDomHtmlPropertyStr& rtHref = _ptHtmlDocument->GetHref();
+        dsUrl = GetPrintableText(rtHref.GetDcsStr(), rtHref.GetDcsLenInBytes(), 2000);
+    }
+    // A top window's neighbours are the object manager's other children; a frame's are its parent's frames.
+    const KxwDomNodeBase* ptNext = GetNextSibling();
+    const KxwDomNodeBase* ptParent = GetParentNode();
+    if (_ptParentWindow) {
+        ptParent = _ptParentWindow;
+        ptNext = nullptr;
+        const std::vector<KxwDomHtmlWindow*>& rtSiblings = _ptParentWindow->_tChildFrameWindows;
+        for (size_t n = 0; n + 1 < rtSiblings.size(); ++n)
+            if (rtSiblings[n] == this) ptNext = rtSiblings[n + 1];
+    }
+    const KxwDomHtmlWindow* ptFirstChild = _tChildFrameWindows.empty() ? nullptr : _tChildFrameWindows.front();
+    const KxwDomHtmlWindow* ptOriginating = nullptr;
+    bool bDeferredClose = false;
+    if (IsTopWindow()) {
+        const auto* ptTop = static_cast<const KxwDomHtmlTopWindow*>(this);
+        ptOriginating = ptTop->GetOpener();
+        bDeferredClose = ptTop->GetDeferredClose();
+    }
+    xfvKxwUtilReportBySevLvl(meSevLvl,
+                             "%s window name=\"%.100s\". Frame Hierarchy Id=\"%.51s\", URL=\"%.2000s\", this=%p, "
+                             "next=%p, first child=%p, parent=%p, Modeless=%p, Modal=%p, RawOriginatingWindow=%p, "
+                             "DeferredClose=%d",
+                             mpszLabel ? mpszLabel : "", dsName.c_str(), mpszFrameId ? mpszFrameId : "", dsUrl.c_str(),
+                             static_cast<const void*>(this), static_cast<const void*>(ptNext),
+                             static_cast<const void*>(ptFirstChild), static_cast<const void*>(ptParent),
+                             static_cast<const void*>(GetWindowDialogModeless()),
+                             static_cast<const void*>(GetWindowDialogModal()), static_cast<const void*>(ptOriginating),
+                             bDeferredClose ? 1 : 0);
 }

@@ -64,6 +64,10 @@ public:
     bool IsSelfOrAncestorOf(const KxwDomHtmlWindow* mptOther) const;
     // The window of this one's hierarchy (this one included) with the id, or null.
     KxwDomHtmlWindow* GetWindowFromHierarchyId(uint32_t muId);
+    // A top window's modeless and modal dialog windows, which walks over every window of a virtual user enter
+    // after the window. Windows without dialogs (frames, and top windows until dialogs can be opened) have none.
+    virtual KxwDomHtmlWindow* GetWindowDialogModeless() const { return nullptr; }
+    virtual KxwDomHtmlWindow* GetWindowDialogModal() const { return nullptr; }
 
     // ---- Name and state ----
     const std::string& GetWindowName() const { return _dsName; }
@@ -151,7 +155,12 @@ public:
     KXW_DOM_COMMON_NODE_TYPE_ENUM GetNodeType() const override { return KXW_DOM_COMMON_NODE_TYPE_INTERNAL; }
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM GetNodeSubtype() const override { return KXW_DOM_COMMON_NODE_SUBTYPE_WINDOW; }
     const char16_t* GetNodeNameU16n(unsigned* mpuLenInChars) const override;
+    // The window's line of a hierarchy dump, labelled "Top" or "Non-top" and without its dotted number.
     void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+    // The window's line with a label and its dotted number in the hierarchy: its name, its document's address,
+    // its neighbours in the window tree (frames are numbered within their parent window), its dialogs, opener and
+    // deferred close.
+    void PrintWindowLine(const char* mpszLabel, const char* mpszFrameId, KXW_WTL_SEV_LVL_ENUM meSevLvl) const;
     const KxwDomHtmlPropertyStr& GetName() const override { return _tNameProperty; }
 
     // ---- The wrapper's operations ----

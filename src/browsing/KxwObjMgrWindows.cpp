@@ -4,12 +4,13 @@
 #include <cstring>
 
 #include "KxwDomBrowsingUtil.h"
+#include "KxwDomDebugPrintHierarchy.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwObjMgrPersistentInfo.h"
 #include "KxwUtilReport.h"
-#include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwDomUtil.h"
+#include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwObjMgr.h"
 
 bool KxwObjMgr::HasContext() const { return GetFirstTopWindow() != nullptr; }
@@ -356,24 +357,12 @@ void KxwObjMgr::CarryOutDeferredCloses() {
 // ---------------------------------------------------------------------------------------------------------------
 // The hierarchy print
 
-namespace {
-
-void PrintWindow(KxwDomHtmlWindow* mptWindow, int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) {
-    mptWindow->PrintMe(miIndent, meSevLvl, mulMask);
-    if (KxwDomHtmlDocument* ptDocument = mptWindow->GetDocument()) {
-        if (!(mulMask & 0x2)) ptDocument->PrintMe(miIndent + 2, meSevLvl, mulMask);
-    }
-    for (KxwDomHtmlWindow* ptFrame : mptWindow->GetChildFrameWindows()) PrintWindow(ptFrame, miIndent + 4, meSevLvl, mulMask);
-}
-
-}  // namespace
-
 void KxwObjMgr::DebugPrintHierarchy(const char* mpszTitle, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
-    xfvKxwUtilReportBySevLvl(meSevLvl, "---- Hierarchy%s%.200s ----", mpszTitle && *mpszTitle ? ": " : "",
-                             mpszTitle ? mpszTitle : "");
-    _ptPersistent->PrintMe(0, meSevLvl, mulMask);
-    for (KxwDomHtmlTopWindow* ptTop = GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
-        PrintWindow(ptTop, 2, meSevLvl, mulMask);
-    for (KxwDomHtmlTopWindow* ptClosed : _ptPersistent->_tClosedWindows)
-        if (ptClosed && ptClosed->GetParentNode() != _ptPersistent) PrintWindow(ptClosed, 2, meSevLvl, mulMask);
+    if (!xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    std::string dsTitle = mpszTitle ? KxwDomBase::GetPrintableText(mpszTitle, std::strlen(mpszTitle), 150) : "";
+    xfvKxwUtilReportBySevLvl(meSevLvl, "Start \"%.150s\" debug print for ObjMgr=%p, VUserVars=%p:", dsTitle.c_str(),
+                             static_cast<const void*>(this), static_cast<void*>(GetVUserVars()));
+    KxwDomDebugPrintHierarchy tPrinter(meSevLvl, mulMask, _ptPersistent);
+    tPrinter.Traverse(_ptPersistent, 0);
+    if (KxwDomHtmlWindow* ptPopup = GetVisiblePopupWindow()) tPrinter.PrintWindow(ptPopup, "Visible pop-up", "");
 }

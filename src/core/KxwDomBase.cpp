@@ -5,6 +5,7 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwMemMgr.h"
+#include "KxwUtilEscape.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwJsval.h"
@@ -276,6 +277,16 @@ void KxwDomBase::IssueInvalidSetPropertyMessage(const char* mpszPropertyName, co
 int KxwDomBase::GetPrintingEffectiveIndent(int miIndent) {
     if (miIndent < 1) return 0;
     return miIndent >= 90 ? 180 : 2 * miIndent;
+}
+
+std::string KxwDomBase::GetPrintableText(const char* mpsfText, size_t mnLen, size_t mnMaxLen) {
+    if (!mpsfText || mnLen == 0 || mnMaxLen == 0) return std::string();
+    // Every byte gives at least one character: bytes past mnMaxLen would never show.
+    size_t nTaken = mnLen < mnMaxLen ? mnLen : mnMaxLen;
+    std::string dsText(mnMaxLen + 1, '\0');
+    size_t nFull = xfnKxwUtilCStyleEncodeBuf(mpsfText, nTaken, dsText.data(), dsText.size());
+    dsText.resize(nFull < dsText.size() ? nFull : std::strlen(dsText.c_str()));
+    return dsText;
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "KxwDomEnv.h"
 #include "KxwJswUserObjBase.h"
@@ -113,6 +114,10 @@ public:
 
     // Indent of nested hierarchy-dump lines: two columns per level, at most 180.
     static int GetPrintingEffectiveIndent(int miIndent);
+    // A text of the page as a hierarchy-dump line shows it: backslashes, quotes, control characters and bytes above
+    // 0x7F C-style escaped, so that no line end or NUL of the page can start or end a line of its own, and cut at
+    // mnMaxLen characters (the precision of the line's format), never inside an escape.
+    static std::string GetPrintableText(const char* mpsfText, size_t mnLen, size_t mnMaxLen);
 
 protected:
     // Tells the watchers that this object is going away; derived destructors may call it before they tear down.

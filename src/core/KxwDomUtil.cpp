@@ -48,6 +48,15 @@ void IssueCataloged(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const char* mpsz
 
 }  // namespace
 
+bool xfbKxwObjMgrDebugPrint(const char* mpszTitle, unsigned long mulMask) {
+    // Asked by diagnostics at any time: a virtual user without windows is no error and writes nothing.
+    KxwVUserVars* ptVUserVars = KxwVUserVars::_fptGet("xfbKxwObjMgrDebugPrint", KXW_VUSER_VARS_MAY_BE_ABSENT);
+    KxwObjMgr* ptObjMgr = ptVUserVars ? ptVUserVars->GetObjMgr() : nullptr;
+    if (!ptObjMgr || !ptObjMgr->HasContext()) return false;
+    ptObjMgr->DebugPrintHierarchy(mpszTitle, KXW_WTL_SEV_LVL_ENUM_INFORMATIVE, mulMask);
+    return true;
+}
+
 KxwObjMgr* xfptKxwDomUtilGetObjMgr(const char* mpszCaller) {
     KxwVUserVars* ptVUserVars = KxwVUserVars::_fptGet("xfptKxwDomUtilGetObjMgr", KXW_VUSER_VARS_MUST_EXIST);
     KxwObjMgr* ptObjMgr = ptVUserVars ? ptVUserVars->GetObjMgr() : nullptr;

@@ -92,3 +92,24 @@ bool KxwDomCoreComment::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
     SetNodeValueU16n(mrtPropertyInfo.ConvertAndGetStringU16n(), mrtPropertyInfo.ConvertAndGetStringU16nLength());
     return true;
 }
+
+void KxwDomCoreComment::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
+    if (!IsCommentNode()) KxwDomHtmlElement::PrintMe(miIndent, meSevLvl, mulMask);
+    if (!(mulMask & KXW_DOM_PRINT_MASK_TEXTS) || !xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    std::string dsText;
+    long liLen = GetPrintableDcs(GetNodeValue(), kPrintedTextLen, dsText);
+    if (IsCommentNode())
+        xfvKxwUtilReportBySevLvl(meSevLvl, "D%02d%*s Comment \"%.3000s\", DCS Length=%ld, this=%p",
+                                 miIndent < 0 ? 0 : miIndent, GetPrintingEffectiveIndent(miIndent), "", dsText.c_str(),
+                                 liLen, static_cast<const void*>(this));
+    else
+        xfvKxwUtilReportBySevLvl(meSevLvl, "%*s[The <COMMENT> text is \"%.3000s\" (DCS length=%ld)]",
+                                 GetPrintingTextIndent(miIndent), "", dsText.c_str(), liLen);
+}
+
+void KxwDomCoreComment::GetPrintingTagAndAttributes(std::string& mrdsTag, std::string& mrdsAttributes) const {
+    if (IsCommentNode())
+        KxwDomNodeBase::GetPrintingTagAndAttributes(mrdsTag, mrdsAttributes);
+    else
+        KxwDomHtmlElement::GetPrintingTagAndAttributes(mrdsTag, mrdsAttributes);
+}

@@ -23,6 +23,10 @@ public:
     // The text is the node value; character data from the parser is added to it.
     bool AddInnerTextDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) override;
 
+    // A comment node's text, when the mask asks for texts; a COMMENT element's line, and then its text when asked.
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+    void GetPrintingTagAndAttributes(std::string& mrdsTag, std::string& mrdsAttributes) const override;
+
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

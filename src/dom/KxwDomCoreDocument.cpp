@@ -238,3 +238,17 @@ bool KxwDomCoreDocument::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
     if (mnTinyId < kIdDocumentElement) return KxwDomEventTarget::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
     return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomCoreDocument", mnTinyId);
 }
+
+void KxwDomCoreDocument::PrintDisconnectedNodesList(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl) const {
+    if (!xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    int iIndent = GetPrintingEffectiveIndent(miIndent);
+    xfvKxwUtilReportBySevLvl(meSevLvl, "%*s\"DisconnectedNodesList\" : Length=%d", iIndent, "",
+                             static_cast<int>(_tDisconnectedNodesList.GetSize()));
+    int iItemIndent = GetPrintingEffectiveIndent(miIndent + 1);
+    unsigned long uliIndex = 0;
+    for (const KxwDomDisconnectedNode* ptRecord = _tDisconnectedNodesList.GetHead(); ptRecord;
+         ptRecord = ptRecord->GetNext(), ++uliIndex)
+        xfvKxwUtilReportBySevLvl(meSevLvl, "%*s[%3lu] ReferencedNode=%p:", iItemIndent, "", uliIndex,
+                                 static_cast<const void*>(ptRecord->GetReferencedNode()));
+    xfvKxwUtilReportBySevLvl(meSevLvl, "%*sEnd DisconnectedNodesList Dump", iIndent, "");
+}

@@ -42,6 +42,8 @@ public:
     // Records, those of deleted nodes included.
     size_t GetDisconnectedNodesListSize() const { return _tDisconnectedNodesList.GetSize(); }
     size_t GetDisconnectedNodesCount() const { return _tDisconnectedNodesList.GetActiveCount(); }
+    // The records of the list for a dump, newest first (a deleted node's record shows a null node).
+    void PrintDisconnectedNodesList(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl) const;
 
     // ---- Parses under way ----
     // While a parser builds into this document (the engine's parser with a page, a write, or markup a script gave),

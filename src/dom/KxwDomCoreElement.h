@@ -35,6 +35,7 @@ public:
     bool GetPropertyByNameDcs(const char* mpsfNameDcsStr, unsigned muNameDcsLenInBytes, const char** mppsfValueDcsStr,
                               unsigned* mpuValueDcsLenInBytes);
     KxwDomAdditionalAttrCollection& GetAdditionalAttrs() { return _tAdditionalAttrs; }
+    const KxwDomAdditionalAttrCollection& GetAdditionalAttrs() const { return _tAdditionalAttrs; }
 
     // The script methods. Flags bit 0: names compare exactly; bit 1 (get): the value exactly as written.
     // Results: null when nothing matched; a value other than a string keeps its type.

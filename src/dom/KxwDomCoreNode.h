@@ -68,6 +68,8 @@ public:
     KxwDomHtmlCollectionGeneral* GetChildNodes();
     KxwDomHtmlCollectionGeneral* GetChildren();
     KxwDomHtmlCollectionOrdered* GetAll();
+    // "all" when it was made, without making it (what a dump shows).
+    KxwDomHtmlCollectionOrdered* PeekAll() const { return _ptALL; }
     KxwDomHtmlCollectionGeneral* GetElementsByTagName(const char16_t* mpwsfTagName, unsigned muTagNameLenInChars);
 
     // ---- Notification handlers ----

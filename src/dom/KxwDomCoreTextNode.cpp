@@ -83,3 +83,12 @@ bool KxwDomCoreTextNode::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
     if (mnTinyId < kIdLength) return KxwDomNodeBase::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
     return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomCoreTextNode", mnTinyId);
 }
+
+void KxwDomCoreTextNode::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
+    if (!(mulMask & KXW_DOM_PRINT_MASK_TEXTS) || !xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    const KxwDomHtmlPropertyStr& rtValue = GetNodeValue();
+    std::string dsText = GetPrintableText(rtValue.GetDcsStr(), rtValue.GetDcsLenInBytes(), kPrintedTextLen);
+    xfvKxwUtilReportBySevLvl(meSevLvl, "D%02d%*s TextNode \"%.3000s\", DCS Length=%ld, this=%p",
+                             miIndent < 0 ? 0 : miIndent, GetPrintingEffectiveIndent(miIndent), "", dsText.c_str(),
+                             static_cast<long>(rtValue.GetDcsLenInBytes()), static_cast<const void*>(this));
+}

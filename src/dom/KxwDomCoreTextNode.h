@@ -13,6 +13,8 @@ public:
     KXW_DOM_COMMON_NODE_TYPE_ENUM GetNodeType() const override { return KXW_DOM_COMMON_NODE_TYPE_TEXT; }
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM GetNodeSubtype() const override { return KXW_DOM_COMMON_NODE_SUBTYPE_TEXT_NODE; }
     const char16_t* GetNodeNameU16n(unsigned* mpuLenInChars) const override;
+    // Its content, when the mask asks for texts.
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
 
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

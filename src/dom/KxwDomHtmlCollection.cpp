@@ -767,3 +767,44 @@ bool KxwDomHtmlCollectionDependent::AddItem(KxwDomNodeBase* mptElement) {
         static_cast<void*>(mptElement), static_cast<void*>(this), static_cast<void*>(_ptDependentOnCollection));
     return false;
 }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Hierarchy dump
+
+void KxwDomHtmlCollectionGeneral::PrintCollection(const char* mpszName, int miIndent,
+                                                  KXW_WTL_SEV_LVL_ENUM meSevLvl) const {
+    if (!xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    xfvKxwUtilReportBySevLvl(meSevLvl,
+                             "%*s\"%.100s\" collection: OwnerNode=%p, FirstCollectionItem=%p, LastCollectionItem=%p, "
+                             "Length=%lu, CollectionMap=%p, DependentOnCollection=%p, this=%p",
+                             GetPrintingEffectiveIndent(miIndent), "", mpszName ? mpszName : "[NULL]",
+                             static_cast<const void*>(_ptOwnerNode), static_cast<const void*>(GetFirstItem()),
+                             static_cast<const void*>(GetLastItem()), GetLength(),
+                             static_cast<const void*>(_ptCollectionMap), static_cast<const void*>(GetOrderSource()),
+                             static_cast<const void*>(this));
+    int iItemIndent = GetPrintingEffectiveIndent(miIndent + 1);
+    unsigned long uliIndex = 0;
+    for (const KxwDomHtmlCollectionItem* ptItem = GetFirstItem(); ptItem;
+         ptItem = KxwDomHtmlCollectionItems::Next(ptItem), ++uliIndex) {
+        const KxwDomHtmlCollectionItem* ptNext = KxwDomHtmlCollectionItems::Next(ptItem);
+        std::string dsTag = "[Unavailable]", dsAttributes;
+        if (ptItem->_ptReferencedNode) ptItem->_ptReferencedNode->GetPrintingTagAndAttributes(dsTag, dsAttributes);
+        xfvKxwUtilReportBySevLvl(meSevLvl,
+                                 "%*s[%3lu] ReferencedNode=%p: <%.100s%.3000s>, CollectionItem=%p, "
+                                 "NextCollectionItem=%p",
+                                 iItemIndent, "", uliIndex, static_cast<const void*>(ptItem->_ptReferencedNode),
+                                 dsTag.c_str(), dsAttributes.c_str(), static_cast<const void*>(ptItem),
+                                 static_cast<const void*>(ptNext));
+    }
+}
+
+void KxwDomHtmlCollectionGeneral::PrintMissingCollection(const char* mpszName, int miIndent,
+                                                         KXW_WTL_SEV_LVL_ENUM meSevLvl) {
+    xfvKxwUtilReportBySevLvl(meSevLvl, "%*s\"%.100s\" collection: [NULL]", GetPrintingEffectiveIndent(miIndent), "",
+                             mpszName ? mpszName : "[NULL]");
+}
+
+void KxwDomHtmlCollectionGeneral::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long) const {
+    // A collection printed by itself has no name of its owner's to show.
+    PrintCollection("[Unnamed]", miIndent, meSevLvl);
+}

@@ -107,6 +107,13 @@ public:
     void SetIsMarkedForRebuild(bool mbOn) { _ucFlags = mbOn ? (_ucFlags | kFlagRebuild) : (_ucFlags & ~kFlagRebuild); }
     bool IsMarkedForRebuild() const { return (_ucFlags & kFlagRebuild) != 0; }
 
+    // ---- Hierarchy dump ----
+    // The collection's line under the name its owner knows it by, then one line per item, one level in.
+    void PrintCollection(const char* mpszName, int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl) const;
+    // The line of a collection its owner does not have (not made yet, or not kept by this kind of owner).
+    static void PrintMissingCollection(const char* mpszName, int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl);
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+
     // ---- Shared DOM operations ----
     KXW_DOM_HTML_READY_STATE_ENUM GetReadyStateRaw() const override;
     const KxwDomHtmlCollectionGeneral* GetDefaultCollection() const override { return this; }

@@ -756,3 +756,71 @@ KXW_DOM_HTML_READY_STATE_ENUM KxwDomHtmlDocument::GetReadyStateRaw() const {
     // The lesser of the images' state and the window's (a document without window is complete on its own).
     return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_IMAGES)->GetReadyStateRaw();
 }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Hierarchy dump
+
+void KxwDomHtmlDocument::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
+    if (!xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    auto tPrintable = [](const KxwDomHtmlPropertyStr& mrtText, size_t mnMaxLen) {
+        return GetPrintableText(mrtText.GetDcsStr(), mrtText.GetDcsLenInBytes(), mnMaxLen);
+    };
+    std::string dsName = tPrintable(GetName(), 100);
+    std::string dsHref = tPrintable(_tHref, 1000);
+    std::string dsTitle = _ptTitle ? tPrintable(_ptTitle->GetText(), 100) : std::string();
+    std::string dsReferer = tPrintable(_tReferer, 1000);
+    xfvKxwUtilReportBySevLvl(meSevLvl,
+                             "%*s%s, name=\"%.100s\", location.href=\"%.1000s\", title=\"%.100s\", "
+                             "referer=\"%.1000s\" (%sspecified), this=%p",
+                             GetPrintingEffectiveIndent(miIndent), "", GetNodeTypeAsAscStr(), dsName.c_str(),
+                             dsHref.c_str(), dsTitle.c_str(), dsReferer.c_str(), _tReferer.IsSpecified() ? "" : "not ",
+                             static_cast<const void*>(this));
+    if (!(mulMask & KXW_DOM_PRINT_MASK_COLLECTIONS)) return;
+    // The collections in the order of their script-visible names; those the document does not keep say so.
+    struct PrintedCollection {
+        const char* _pszName;
+        int _iCollection;  // KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM, kAll or kNone
+    };
+    constexpr int kAll = -1;
+    constexpr int kNone = -2;
+    static const PrintedCollection katPrinted[] = {
+        {"all", kAll},
+        {"anchors", KXW_DOM_HTML_DOCUMENT_COLLECTION_ANCHORS},
+        {"links", KXW_DOM_HTML_DOCUMENT_COLLECTION_LINKS},
+        {"images", KXW_DOM_HTML_DOCUMENT_COLLECTION_IMAGES},
+        {"forms", KXW_DOM_HTML_DOCUMENT_COLLECTION_FORMS},
+        {"applets", KXW_DOM_HTML_DOCUMENT_COLLECTION_APPLETS},
+        {"scripts", KXW_DOM_HTML_DOCUMENT_COLLECTION_SCRIPTS},
+        {"ScriptsWithForEvent", kNone},
+        {"styleSheets", kNone},
+        {"DefaultCollection", KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT},
+        {"WindowDefaultCollection", KXW_DOM_HTML_DOCUMENT_COLLECTION_WINDOW_DEFAULT},
+        {"ControlInputText", KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT},
+        {"ControlInputPassword", KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_PASSWORD},
+        {"ControlInputHidden", KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_HIDDEN},
+        {"ControlInputCheckBox", KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_CHECKBOX},
+        {"ControlInputFile", KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_FILE},
+        {"ControlInputSubmit", KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_SUBMIT},
+        {"ControlInputImage", KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_IMAGE},
+        {"ControlInputReset", KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_RESET},
+        {"ControlInputButton", KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_BUTTON},
+        {"ControlButtonSubmit", KXW_DOM_HTML_DOCUMENT_COLLECTION_BUTTON_SUBMIT},
+        {"ControlButtonReset", KXW_DOM_HTML_DOCUMENT_COLLECTION_BUTTON_RESET},
+        {"ControlButtonButton", KXW_DOM_HTML_DOCUMENT_COLLECTION_BUTTON_BUTTON},
+        {"ControlSelect", KXW_DOM_HTML_DOCUMENT_COLLECTION_SELECT},
+        {"ControlTextArea", KXW_DOM_HTML_DOCUMENT_COLLECTION_TEXTAREA},
+        {"NamedMaps", KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMED_MAPS},
+    };
+    for (const PrintedCollection& rtPrinted : katPrinted) {
+        const KxwDomHtmlCollectionGeneral* ptCollection = nullptr;
+        if (rtPrinted._iCollection == kAll)
+            ptCollection = PeekAll();
+        else if (rtPrinted._iCollection != kNone)
+            ptCollection = _aptCollections[rtPrinted._iCollection];
+        if (ptCollection)
+            ptCollection->PrintCollection(rtPrinted._pszName, miIndent + 1, meSevLvl);
+        else
+            KxwDomHtmlCollectionGeneral::PrintMissingCollection(rtPrinted._pszName, miIndent + 1, meSevLvl);
+    }
+    PrintDisconnectedNodesList(miIndent + 1, meSevLvl);
+}

@@ -235,6 +235,10 @@ public:
                                   void* mpvNotificationObject) override;
     void ForgetDeletedNode(const KxwDomNodeBase* mptNode) override;
 
+    // ---- Hierarchy dump ----
+    // The document's line; with the collections mask, its collections and its disconnected-nodes list.
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+
     // ---- The wrapper's operations ----
     KXW_DOM_HTML_READY_STATE_ENUM GetReadyStateRaw() const override;
     const KxwJswClassInformation* GetClassInformation() const override;

@@ -191,6 +191,12 @@ public:
     virtual int GetLayoutPropertyFromRTS(short mnTinyId, int miDefault);
     virtual bool IsDisabled() const { return false; }
 
+    // ---- Hierarchy dump ----
+    // The element's line; the classes with more to show add their lines after it, as the mask asks.
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+    // The tag, and the id, class, name and style with the attributes the element keeps as they were written.
+    void GetPrintingTagAndAttributes(std::string& mrdsTag, std::string& mrdsAttributes) const override;
+
     // ---- The wrapper's operations ----
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
@@ -241,6 +247,14 @@ protected:
     virtual KxwDomHtmlElement* MakeEmptyClone(KxwDomHtmlDocument& mrtDocument);
     // Copies what the class keeps beyond the common properties into a clone of the same class.
     virtual void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const;
+    // For the lines a class prints under its element's line: their indent, and a text in its DCS form, escaped and
+    // cut at mnMaxLen (the DCS length is the answer).
+    static int GetPrintingTextIndent(int miIndent);
+    long GetPrintableDcs(const char16_t* mpwsfU16nStr, size_t mnU16nLenInChars, size_t mnMaxLen,
+                         std::string& mrdsText) const;
+    static long GetPrintableDcs(const KxwDomHtmlPropertyStr& mrtText, size_t mnMaxLen, std::string& mrdsText);
+    // "[The innerText of the <A> is ...]" with the element's tag (A, OPTION).
+    void PrintInnerTextLine(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl) const;
 
 private:
     struct RareProperties;

@@ -295,3 +295,9 @@ bool KxwDomHtmlElementLink::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInf
             return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomHtmlElementLink", mnTinyId);
     }
 }
+
+void KxwDomHtmlElementAnchor::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
+    KxwDomHtmlElement::PrintMe(miIndent, meSevLvl, mulMask);
+    if ((mulMask & KXW_DOM_PRINT_MASK_INNER_TEXTS) && xfbKxwUtilIsSevLvlEnabled(meSevLvl))
+        PrintInnerTextLine(miIndent, meSevLvl);
+}

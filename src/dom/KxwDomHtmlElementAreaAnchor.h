@@ -52,6 +52,9 @@ public:
     void SetNameParsed(const char* mpszParsedValue);
     void SetNameU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
 
+    // The element's line, and its inner text when the mask asks for it.
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

@@ -37,6 +37,9 @@ public:
     KxwDomHtmlElement* GetForm() const;
     bool IsInForm() const { return GetForm() != nullptr; }
 
+    // The element's line, and an OPTION's inner text when the mask asks for it.
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+
     const KxwJswClassInformation* GetClassInformation() const override;
     static const KxwJswClassInformation& GetControlClassInformation();
 
@@ -78,6 +81,9 @@ public:
     // An unknown type is the default type ("button" in the emulated browser).
     void SetTypeParsed(const char* mpszParsedValue);
     static const char* GetTypeName(KXW_DOM_HTML_BUTTON_TYPE_ENUM meType);
+
+    // The element's line, and its value attribute and markup when the mask asks for inner texts.
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
 
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

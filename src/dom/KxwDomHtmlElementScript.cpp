@@ -179,3 +179,12 @@ bool KxwDomHtmlElementScript::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyI
             return KxwDomHtmlElement::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
     }
 }
+
+void KxwDomHtmlElementScript::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
+    KxwDomHtmlElement::PrintMe(miIndent, meSevLvl, mulMask);
+    if (!(mulMask & KXW_DOM_PRINT_MASK_TEXTS) || !xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    std::string dsText;
+    long liLen = GetPrintableDcs(_tText, kPrintedTextLen, dsText);
+    xfvKxwUtilReportBySevLvl(meSevLvl, "%*s[The <SCRIPT> text is \"%.3000s\" (DCS length=%ld)]",
+                             GetPrintingTextIndent(miIndent), "", dsText.c_str(), liLen);
+}

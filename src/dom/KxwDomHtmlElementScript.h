@@ -49,6 +49,9 @@ public:
     bool SetInnerTextU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars) override;
     bool AddInnerTextDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) override;
 
+    // The element's line, and its text when the mask asks for texts.
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

@@ -16,6 +16,9 @@ public:
 
     const KxwJswClassInformation* GetClassInformation() const override;
 
+    // The element's line; as the mask asks, a STYLE's text, and a TABLE's rows and cells.
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+
     // The script classes that several element classes share as their parent.
     static const KxwJswClassInformation& GetBodyFrameSetBaseClassInformation();
     static const KxwJswClassInformation& GetStyleSheetContainerClassInformation();

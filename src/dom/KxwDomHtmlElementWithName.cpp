@@ -1,6 +1,7 @@
 #include "KxwDomHtmlElementWithName.h"
 
 #include "KxwDomBindingUtil.h"
+#include "KxwDomHtmlCollection.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
 #include "kxw/KxwEnvCfg.h"
@@ -249,4 +250,15 @@ bool KxwDomHtmlElementParam::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyIn
         return true;
     }
     return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+}
+
+void KxwDomHtmlElementForm::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
+    KxwDomHtmlElement::PrintMe(miIndent, meSevLvl, mulMask);
+    if (!(mulMask & KXW_DOM_PRINT_MASK_COLLECTIONS) || !xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    if (const KxwDomHtmlCollectionOrdered* ptAll = PeekAll())
+        ptAll->PrintCollection("all", miIndent + 1, meSevLvl);
+    else
+        KxwDomHtmlCollectionGeneral::PrintMissingCollection("all", miIndent + 1, meSevLvl);
+    // The form's controls get their collection with submission.
+    KxwDomHtmlCollectionGeneral::PrintMissingCollection("elements", miIndent + 1, meSevLvl);
 }

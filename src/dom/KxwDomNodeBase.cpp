@@ -679,3 +679,44 @@ void KxwDomNodeBase::TraceFromJsiObj(KxwJswTracer& mrtTracer) {
 KxwJswUserObjBase* KxwDomNodeBase::GetJswScopeParentUserObj() {
     return GetDomParentNode();
 }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Hierarchy dump
+
+void KxwDomNodeBase::PrintMeAndSubHierarchy(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
+    if (!xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    // Pre-order by the links alone, so that a page's tree of any depth prints without recursion.
+    const KxwDomNodeBase* ptNode = this;
+    int iIndent = miIndent;
+    for (;;) {
+        ptNode->PrintMe(iIndent, meSevLvl, mulMask);
+        const KxwDomCoreNode* ptCore = ptNode->AsCoreNode();
+        if (ptCore && ptCore->GetFirstChild()) {
+            ptNode = ptCore->GetFirstChild();
+            ++iIndent;
+            continue;
+        }
+        while (ptNode != this && !ptNode->GetNextSibling()) {
+            const KxwDomNodeBase* ptContainer = ptNode->GetContainerNode();
+            if (!ptContainer) {
+                xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                                      "Child %p without container in "
+                                                      "KxwDomNodeBase::PrintMeAndSubHierarchy for this=%p",
+                                                      static_cast<const void*>(ptNode), static_cast<const void*>(this));
+                return;
+            }
+            ptNode = ptContainer;
+            --iIndent;
+        }
+        if (ptNode == this) return;
+        ptNode = ptNode->GetNextSibling();
+    }
+}
+
+void KxwDomNodeBase::GetPrintingTagAndAttributes(std::string& mrdsTag, std::string& mrdsAttributes) const {
+    unsigned uLen = 0;
+    const char16_t* pwsfName = GetNodeNameU16n(&uLen);
+    std::string dsName = xfdsKxwDomUtilU16ToUtf8(pwsfName, uLen);
+    mrdsTag = GetPrintableText(dsName.data(), dsName.size(), kPrintedTagLen);
+    mrdsAttributes.clear();
+}

@@ -119,6 +119,17 @@ public:
 
     bool IsOnDisconnectedNodesList() const { return _bOnDisconnectedNodesList; }
 
+    // ---- Hierarchy dump ----
+    // The node's line, then each child's sub-hierarchy with the indent plus one, in the order of the stored child
+    // lists (a place holder with the content under it); nothing when the severity filter refuses the level.
+    void PrintMeAndSubHierarchy(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const;
+    // The tag and the attribute text a dump line shows for the node (the name alone for nodes without attributes),
+    // escaped and cut at the lengths the lines print.
+    virtual void GetPrintingTagAndAttributes(std::string& mrdsTag, std::string& mrdsAttributes) const;
+    static constexpr size_t kPrintedTagLen = 100;
+    static constexpr size_t kPrintedAttributesLen = 3000;
+    static constexpr size_t kPrintedTextLen = 3000;
+
     // ---- The wrapper's operations ----
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

@@ -228,3 +228,18 @@ void KxwDomPlaceHolderNode::EnumerateSubtreeMembers(KxwDomSubtreeMemberSink& mrt
     if (IsFirstPlaceHolderNode() && _ptRealNode && _ptRealNode->_ptParentNode == this) mrtSink.AddChild(_ptRealNode);
     KxwDomEventTarget::EnumerateSubtreeMembers(mrtSink);
 }
+
+void KxwDomPlaceHolderNode::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long) const {
+    if (!xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
+    std::string dsTag = "[NULL]", dsAttributes;
+    if (_ptRealNode) _ptRealNode->GetPrintingTagAndAttributes(dsTag, dsAttributes);
+    const char* pszPosition =
+        !_ptPreviousPlaceHolder ? (_ptNextPlaceHolder ? " (first)" : " (only)") : (_ptNextPlaceHolder ? "" : " (last)");
+    xfvKxwUtilReportBySevLvl(meSevLvl,
+                             "%*s[Placeholder #%d for %s at %p%s], this=%p, NextPlaceHolder=%p, "
+                             "PreviousPlaceHolder=%p, SuspendRemoveFromList=%d",
+                             GetPrintingEffectiveIndent(miIndent), "", GetIndexInPlaceHolderList(), dsTag.c_str(),
+                             static_cast<const void*>(_ptRealNode), pszPosition, static_cast<const void*>(this),
+                             static_cast<const void*>(_ptNextPlaceHolder),
+                             static_cast<const void*>(_ptPreviousPlaceHolder), _bSuspendRemoveFromList ? 1 : 0);
+}

@@ -37,6 +37,9 @@ public:
     void SetRealNode(KxwDomNodeBase* mptRealNode);
     void SuspendRemoveFromList() { _bSuspendRemoveFromList = true; }
 
+    // Which part of which node it holds; the content follows it in the dump like any node's children.
+    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+
     // Makes the chain of mptPlaceHolder's real node lie wholly inside or wholly outside the subtree of mptTop:
     // the place holders on the other side than the real node's first one get a node of their own (the real
     // node's CloneForSplit), which *mpptClone receives (null when no split was needed). False when the clone could
