@@ -80,6 +80,15 @@ bool StartsWithNoCase(const std::string& mdsText, const char* mpszPrefix) {
     return true;
 }
 
+// Takes the fragment ("#..." to the end) off a URL and gives it.
+std::string CutFragment(std::string* mpdsUrl) {
+    size_t nHash = mpdsUrl->find('#');
+    if (nHash == std::string::npos) return std::string();
+    std::string dsFragment = mpdsUrl->substr(nHash);
+    mpdsUrl->resize(nHash);
+    return dsFragment;
+}
+
 // Follows a page script: its errors go to the listener with the page's position.
 class PageScriptNotifier : public KxwJswScriptEvaluationNotifier {
 public:
@@ -411,12 +420,19 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
             _ptListener->OnEngineEvent("NAVIGATE", xfdsKxwEngineEscapeForLog(rtRequest._dsUrl));
     }
     ++_ulLoads;
+    // A fragment is the page's, not the server's: it is not sent, and the page's address keeps it (after the
+    // redirects too).
+    std::string dsFragment = CutFragment(&rtRequest._dsUrl);
     if (!_tNetwork) {
         xfbKxwEngineFetchFail(&mptLoad->_tResponse, KXW_ENGINE_FETCH_BAD_REQUEST, rtRequest._dsUrl,
                               "the virtual user has no network");
     } else {
         _tNetwork(rtRequest, &mptLoad->_tResponse);
     }
+    std::string& rdsFinalUrl = mptLoad->_tResponse._dsFinalUrl;
+    if (!dsFragment.empty() && !rdsFinalUrl.empty() && rdsFinalUrl.find('#') == std::string::npos)
+        rdsFinalUrl += dsFragment;
+    rtRequest._dsUrl += dsFragment;
     if (_bHoldResponses) {
         _tHeld.push_back(std::move(mptLoad));
         return;
@@ -594,6 +610,7 @@ void KxwEngineVUser::RunScriptElement(KxwEngineParser& mrtBuilder, KxwDomNodeBas
     ptCommand->ExecuteCommand(dsUrl.data(), static_cast<unsigned>(dsUrl.size()), nullptr, 0, nullptr, false, nullptr);
     ptCommand->OnTaskStartDownload();
     KxwEngineFetchRequest tRequest = NewRequest(dsUrl, xfdsKxwDomDocumentGetHref(ptDocument));
+    CutFragment(&tRequest._dsUrl);
     KxwEngineFetchResponse tResponse;
     ++_ulLoads;
     bool bOK = StartsWithNoCase(dsUrl, "javascript:") || !_tNetwork

@@ -21,6 +21,7 @@ class KxwObjMgr;
 class KxwDomHtmlDocument;
 class KxwDomHtmlTopWindow;
 class KxwDomHtmlLocation;
+class KxwDomPropertyInfo;
 class KxwDomHtmlHistory;
 class KxwDomHtmlElementFrameBase;
 
@@ -83,6 +84,10 @@ public:
     // Makes the window's empty document and its global; the referrer is kept in the document.
     bool CreateNewDocument(const char* mpsfReferrer, unsigned muReferrerLen);
     KxwDomHtmlLocation* GetLocation();
+    // The window's location as a script property of its document (document.location), and its assignment (a
+    // navigation, as location.href = URL).
+    bool GetLocationProperty(KxwDomPropertyInfo& mrtPropertyInfo);
+    void SetLocationProperty(KxwDomPropertyInfo& mrtPropertyInfo);
     // A META refresh of the current document: its location is replaced by the URL (change type 9).
     void NavigateByMetaRefresh(const std::string& mdsUrl);
     virtual KxwDomHtmlHistory* GetHistory();

@@ -405,3 +405,15 @@ bool KxwDomHtmlWindow::GetPropByIndex(int32_t miIndex, void** mppvValue, unsigne
     *mpeType = KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT;
     return true;
 }
+
+bool KxwDomHtmlWindow::GetLocationProperty(KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (!_ptLocation) return false;
+    mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(_ptLocation);
+    return true;
+}
+
+void KxwDomHtmlWindow::SetLocationProperty(KxwDomPropertyInfo& mrtPropertyInfo) {
+    std::string dsUrl = xfdsKxwDomBrowsingTextOf(mrtPropertyInfo, GetU16nHandler());
+    if (_ptLocation)
+        _ptLocation->Replace(dsUrl.data(), static_cast<int>(dsUrl.size()), KXW_DOM_HTML_LOCATION_CHANGE_HREF, 0);
+}

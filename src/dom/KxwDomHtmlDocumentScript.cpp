@@ -11,6 +11,7 @@
 #include "KxwDomCoreTextNode.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlWindow.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
@@ -370,11 +371,17 @@ const KxwJswClassInformation* KxwDomHtmlDocument::GetClassInformation() const {
 bool KxwDomHtmlDocument::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     switch (mnTinyId) {
         case kIdLocation:
+            // The location of the document's window (none without a window).
+            if (!_ptWindow || !_ptWindow->GetLocationProperty(mrtPropertyInfo)) mrtPropertyInfo.AssignNull();
+            return true;
         case kIdFrames:
         case kIdParentWindow:
         case kIdScript:
-            // The document's window answers these once windows exist.
-            mrtPropertyInfo.AssignNull();
+            // The document's window.
+            if (_ptWindow)
+                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(_ptWindow);
+            else
+                mrtPropertyInfo.AssignNull();
             return true;
         case kIdURL:
             mrtPropertyInfo = _tHref;
@@ -466,8 +473,11 @@ bool KxwDomHtmlDocument::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
     switch (mnTinyId) {
         case kIdLocation:
         case kIdURL:
-            // Writing the address navigates the document's window; navigation comes with windows.
-            JavaScriptMissingSupport(mnTinyId == kIdURL ? "document.URL=" : "document.location=");
+            // Writing the address navigates the document's window.
+            if (_ptWindow)
+                _ptWindow->SetLocationProperty(mrtPropertyInfo);
+            else
+                JavaScriptMissingSupport(mnTinyId == kIdURL ? "document.URL=" : "document.location=");
             return true;
         case kIdTitle: {
             KxwDomHtmlElementTitle* ptTitle = GetTitle(true);

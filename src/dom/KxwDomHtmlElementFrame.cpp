@@ -1,5 +1,9 @@
 #include "KxwDomHtmlElementFrame.h"
 
+#include <string>
+
+#include "KxwUtilReport.h"
+
 #include <cstdlib>
 
 #include "KxwDomBindingUtil.h"
@@ -46,6 +50,29 @@ KxwDomHtmlWindow* ParentWindowOf(const KxwDomHtmlElementFrameBase* mptElement) {
     return ptDocument ? ptDocument->GetWindow() : nullptr;
 }
 
+std::string WithoutFragment(const std::string& mdsUrl) {
+    size_t nHash = mdsUrl.find('#');
+    return nHash == std::string::npos ? mdsUrl : mdsUrl.substr(0, nHash);
+}
+
+// Frames nest as deep as their hierarchy ids reach (4 bits a level in 32 bits).
+constexpr int kiMaxFrameDepth = 7;
+
+// A frame may not show the page of a window it sits in (src="#" or its own address): each such page would hold
+// the frame again, without end. Nor may frames nest deeper than their ids reach.
+bool IsRecursiveFrame(KxwDomHtmlWindow* mptParent, const std::string& mdsUrl, int* mpiDepth) {
+    std::string dsUrl = WithoutFragment(mdsUrl);
+    *mpiDepth = 0;
+    for (KxwDomHtmlWindow* ptWindow = mptParent; ptWindow; ptWindow = ptWindow->GetParentWindow()) {
+        KxwDomHtmlDocument* ptDocument = ptWindow->GetDocument();
+        const char* psfHref = ptDocument ? ptDocument->GetHref().GetDcsStr() : nullptr;
+        if (psfHref && WithoutFragment(std::string(psfHref, ptDocument->GetHref().GetDcsLenInBytes())) == dsUrl)
+            return true;
+        if (++*mpiDepth > kiMaxFrameDepth) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 KxwDomHtmlWindow* KxwDomHtmlElementFrameBase::GetContentWindow() {
@@ -69,6 +96,17 @@ void KxwDomHtmlElementFrameBase::RequestLoad() {
     _bLoadRequested = true;
     if (GetResolvedSrcDcs().empty()) {
         // Nothing to load: an empty page, complete at once, that holds nobody up.
+        ptWindow->MarkCompleteWithoutDownload();
+        return;
+    }
+    int iDepth = 0;
+    std::string dsSrc = GetResolvedSrcDcs();
+    if (IsRecursiveFrame(ParentWindowOf(this), dsSrc, &iDepth)) {
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
+                                 iDepth > kiMaxFrameDepth
+                                     ? "A frame nested %d deep is not loaded (\"%.2000s\")"
+                                     : "A frame showing the page it is in (at depth %d) is not loaded (\"%.2000s\")",
+                                 iDepth, dsSrc.c_str());
         ptWindow->MarkCompleteWithoutDownload();
         return;
     }

@@ -248,6 +248,24 @@ TEST_F(KxwEngineVUserTest, WindowsClosedNavigatedAndResetFromTheirOwnHandlers) {
     EXPECT_EQ(nullptr, _ptEngine->GetCurrentWindow());
 }
 
+// A frame whose page is the one it sits in (src="#", its own address) would hold itself without end: it stays
+// empty, and the page's onload comes.
+TEST_F(KxwEngineVUserTest, AFrameShowingItsOwnPageIsNotLoaded) {
+    _tPages["http://h/self.html"] =
+        "<html><body><iframe name=a src='#'></iframe><iframe name=b src='self.html?x#y'></iframe>"
+        "<iframe name=c src='other.html'></iframe><script>onload = function() { alert('loaded') }</script></body></html>";
+    _tPages["http://h/other.html"] = "<html><body><iframe src='self.html'></iframe>other</body></html>";
+    ASSERT_TRUE(Goto("http://h/self.html"));
+    EXPECT_EQ(1, CountRequests("GET http://h/self.html")) << "neither the page's frames nor its frame's frame";
+    EXPECT_EQ(1, CountRequests("GET http://h/self.html?x")) << "another address is another page, asked for without its fragment";
+    EXPECT_EQ(1, CountRequests("GET http://h/other.html"));
+    EXPECT_TRUE(xfbKxwDomWindowIsOnLoadInvoked(_ptEngine->GetCurrentWindow()));
+    EXPECT_EQ("true", Eval("String(document.location === location && document.frames === window && "
+                           "document.parentWindow === window)"));
+    EXPECT_EQ("ok", Eval("document.location = 'other.html'; 'ok'"));
+    EXPECT_EQ("http://h/other.html", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
+}
+
 // ---- History ----
 
 // back() goes to the previous page with the frames it had; a POST page is loaded again with its body.
