@@ -104,15 +104,9 @@ int main(int argc, char** argv) {
                 ulLinks = 0;
                 for (const KxwEnginePageSource& rtPage : tSources) {
                     // Each page into a document of its own, as the parser builds it, no script run.
-                    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildNewDocument(
-                        rtPage._dsUrl.data(), rtPage._dsUrl.size(),
-                        rtPage._dsCharset.empty() ? nullptr : rtPage._dsCharset.c_str());
+                    KxwDomHtmlDocument* ptDocument = KxwEngineParser::ParseStandalone(
+                        rtPage._dsUrl, rtPage._dsBytes.data(), rtPage._dsBytes.size(), rtPage._dsCharset);
                     if (!ptDocument) continue;
-                    {
-                        KxwEngineParser tBuilder(ptDocument, KxwEngineParser::kWholeDocument);
-                        tBuilder.Feed(rtPage._dsBytes.data(), rtPage._dsBytes.size());
-                        tBuilder.EndOfInput();
-                    }
                     ulLinks += xfulKxwDomHtmlBuildGetLinkCount(ptDocument);
                     xfvKxwDomHtmlBuildDeleteDocument(ptDocument);
                 }

@@ -259,15 +259,9 @@ int MeasureCorpus(const std::string& mdsFolder, const std::string& mdsBaseUrl, c
             // Parsing alone: each page into a document of its own, no script run, no window.
             SteadyClock::time_point tStart = SteadyClock::now();
             for (const KxwEnginePageSource& rtPage : tSources) {
-                KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildNewDocument(
-                    rtPage._dsUrl.data(), rtPage._dsUrl.size(),
-                    rtPage._dsCharset.empty() ? nullptr : rtPage._dsCharset.c_str());
+                KxwDomHtmlDocument* ptDocument = KxwEngineParser::ParseStandalone(
+                    rtPage._dsUrl, rtPage._dsBytes.data(), rtPage._dsBytes.size(), rtPage._dsCharset);
                 if (!ptDocument) continue;
-                {
-                    KxwEngineParser tBuilder(ptDocument, KxwEngineParser::kWholeDocument);
-                    tBuilder.Feed(rtPage._dsBytes.data(), rtPage._dsBytes.size());
-                    tBuilder.EndOfInput();
-                }
                 xfvKxwDomHtmlBuildDeleteDocument(ptDocument);
             }
             dfParsePerS = static_cast<double>(tSources.size()) / SecondsSince(tStart);

@@ -56,6 +56,17 @@ KxwEngineParser::KxwEngineParser(KxwDomHtmlDocument* mptDocument, Mode meMode, K
     }
 }
 
+KxwDomHtmlDocument* KxwEngineParser::ParseStandalone(const std::string& mdsUrl, const char* mpsfBytes, size_t mnLen,
+                                                     const std::string& mdsCharset) {
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildNewDocument(mdsUrl.data(), mdsUrl.size(),
+                                                                    mdsCharset.empty() ? nullptr : mdsCharset.c_str());
+    if (!ptDocument) return nullptr;
+    KxwEngineParser tBuilder(ptDocument, kWholeDocument);
+    tBuilder.Feed(mpsfBytes, mnLen);
+    tBuilder.EndOfInput();
+    return ptDocument;
+}
+
 KxwEngineParser::~KxwEngineParser() {
     // A page cut off (its virtual user stopped) still leaves the document in a settled state.
     if (_bPageBegun && !_bPageEnded) EndPage();

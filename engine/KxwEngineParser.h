@@ -44,6 +44,11 @@ public:
     KxwEngineParser(const KxwEngineParser&) = delete;
     KxwEngineParser& operator=(const KxwEngineParser&) = delete;
 
+    // A page parsed into a document of its own, no window, no script run (for tools that measure or inspect
+    // parsing); the caller deletes it with xfvKxwDomHtmlBuildDeleteDocument. Null when no document can be made.
+    static KxwDomHtmlDocument* ParseStandalone(const std::string& mdsUrl, const char* mpsfBytes, size_t mnLen,
+                                               const std::string& mdsCharset);
+
     void SetScriptRunner(KxwEngineScriptRunner mtRunner) { _tScriptRunner = std::move(mtRunner); }
     void SetResourceRequester(KxwEngineResourceRequester mtRequester) { _tResourceRequester = std::move(mtRequester); }
     // The charset character references are decoded into; the document's own when it is one the platform knows.

@@ -446,16 +446,20 @@ void KxwEngineVUser::Deliver(Load& mrtLoad) {
         _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
         return;
     }
-    for (const KxwEngineFetchHop& rtHop : mrtLoad._tResponse._tRedirects)
-        if (_ptListener)
-            _ptListener->OnEngineEvent("REDIRECT", std::to_string(rtHop._iStatus) + " " +
-                                                       xfdsKxwEngineEscapeForLog(rtHop._dsFromUrl) + " -> " +
-                                                       xfdsKxwEngineEscapeForLog(rtHop._dsToUrl));
+    ReportRedirects(mrtLoad._tResponse);
     if (mrtLoad._eKind == kLoadWindow)
         DeliverWindow(mrtLoad);
     else
         DeliverResource(mrtLoad);
     _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+}
+
+void KxwEngineVUser::ReportRedirects(const KxwEngineFetchResponse& mrtResponse) {
+    if (!_ptListener) return;
+    for (const KxwEngineFetchHop& rtHop : mrtResponse._tRedirects)
+        _ptListener->OnEngineEvent("REDIRECT", std::to_string(rtHop._iStatus) + " " +
+                                                   xfdsKxwEngineEscapeForLog(rtHop._dsFromUrl) + " -> " +
+                                                   xfdsKxwEngineEscapeForLog(rtHop._dsToUrl));
 }
 
 void KxwEngineVUser::Fail(KxwDomCommand* mptCommand, const std::string& mdsMessage) {
@@ -514,7 +518,7 @@ void KxwEngineVUser::DeliverWindow(Load& mrtLoad) {
     ptCommand->OnTaskResponseBodyBuffer(tSource._dsBytes.data(), static_cast<unsigned>(std::min<size_t>(
                                                                       tSource._dsBytes.size(), 0xFFFFFFFFu)));
     ptCommand->OnTaskStartHtmlParsing();
-    Parse(ptDocument, rdsUrl, tSource._dsBytes.data(), tSource._dsBytes.size());
+    Parse(ptDocument, tSource._dsBytes.data(), tSource._dsBytes.size());
     if (ptCommand->WasTargetObjectForAbortDeleted()) return;  // a script of the page closed its window
     ptCommand->OnTaskEndHtmlParsing();
     ptCommand->OnTaskDownloadComplete(false, "", 0);
@@ -556,8 +560,7 @@ void KxwEngineVUser::RunJavaScriptUrl(KxwDomHtmlWindow* mptWindow, const std::st
 // ---------------------------------------------------------------------------------------------------------------
 // Parsing and the page's scripts
 
-void KxwEngineVUser::Parse(KxwDomHtmlDocument* mptDocument, const std::string& mdsUrl, const char* mpsfBytes,
-                           size_t mnLen) {
+void KxwEngineVUser::Parse(KxwDomHtmlDocument* mptDocument, const char* mpsfBytes, size_t mnLen) {
     KxwEngineParser tBuilder(mptDocument, KxwEngineParser::kCommandDocument);
     tBuilder.SetScriptRunner(
         [this](KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine, const std::string& mdsSrc) {
@@ -565,7 +568,6 @@ void KxwEngineVUser::Parse(KxwDomHtmlDocument* mptDocument, const std::string& m
         });
     tBuilder.SetResourceRequester(
         [this](KxwDomNodeBase* mptElement, const std::string& mdsSrc) { QueueResource(mptElement, mdsSrc); });
-    (void)mdsUrl;
     {
         ActiveBuilder tActive(_tActive, tBuilder);
         tBuilder.Feed(mpsfBytes, mnLen);
@@ -616,11 +618,7 @@ void KxwEngineVUser::RunScriptElement(KxwEngineParser& mrtBuilder, KxwDomNodeBas
     bool bOK = StartsWithNoCase(dsUrl, "javascript:") || !_tNetwork
                    ? xfbKxwEngineFetchFail(&tResponse, KXW_ENGINE_FETCH_BAD_REQUEST, dsUrl, "not a script address")
                    : _tNetwork(tRequest, &tResponse);
-    for (const KxwEngineFetchHop& rtHop : tResponse._tRedirects)
-        if (_ptListener)
-            _ptListener->OnEngineEvent("REDIRECT", std::to_string(rtHop._iStatus) + " " +
-                                                       xfdsKxwEngineEscapeForLog(rtHop._dsFromUrl) + " -> " +
-                                                       xfdsKxwEngineEscapeForLog(rtHop._dsToUrl));
+    ReportRedirects(tResponse);
     if (!bOK) {
         // A script that failed counts as loaded with no text: the scripts after it run.
         if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + tResponse._dsError);
@@ -657,7 +655,6 @@ void KxwEngineVUser::RunPageScript(KxwDomHtmlDocument* mptDocument, const std::u
                                            std::to_string(_ptScriptEngine ? _ptScriptEngine->GetScriptTimeLimitMs() : 0) +
                                            " ms",
                                        mdsFile, uLine);
-    _ptObjMgr->ScriptComplete();
 }
 
 void KxwEngineVUser::EndOfTask() {

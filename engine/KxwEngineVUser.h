@@ -155,9 +155,11 @@ private:
     void DeliverWindow(Load& mrtLoad);
     void DeliverResource(Load& mrtLoad);
     void Fail(KxwDomCommand* mptCommand, const std::string& mdsMessage);
+    // Each redirect of a load as a REDIRECT line ("302 FROM -> TO").
+    void ReportRedirects(const KxwEngineFetchResponse& mrtResponse);
     void RunJavaScriptUrl(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl);
     // The page's bytes into its document, its scripts run as the parser reaches them.
-    void Parse(KxwDomHtmlDocument* mptDocument, const std::string& mdsUrl, const char* mpsfBytes, size_t mnLen);
+    void Parse(KxwDomHtmlDocument* mptDocument, const char* mpsfBytes, size_t mnLen);
     void RunScriptElement(KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine, const std::string& mdsSrc);
     // A page's UTF-16 script in its document's window.
     void RunPageScript(KxwDomHtmlDocument* mptDocument, const std::u16string& mdsText, const std::string& mdsFile,

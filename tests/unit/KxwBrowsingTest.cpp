@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "KxwBrowsingFixture.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlTopWindow.h"
@@ -29,40 +30,15 @@ struct Notified {
     int _iChangeType = -1;
 };
 
-class KxwBrowsingTest : public ::testing::Test {
+class KxwBrowsingTest : public KxwBrowsingFixture {
 protected:
-    void SetUp() override {
-        _ptEngine = KxwJswEngine::Create();
-        ASSERT_NE(nullptr, _ptEngine);
-        _ptApi = new KxwHswApi(_ptEngine);
-        _tVUser.SetHswApi(_ptApi);
-        _ptBinding = new KxwVUserVarsThreadBinding(&_tVUser);
-        _ptObjMgr = new KxwObjMgr(&_tVUser);
-        _ptObjMgr->SetNotificationCallback(&KxwBrowsingTest::OnNotification);
-        Current() = this;
-    }
-    void TearDown() override {
-        // Windows go while their script engine lives; the engine's own objects go back to the object manager's
-        // memory, which goes last.
-        _ptObjMgr->Cleanup();
-        delete _ptApi;
-        delete _ptEngine;
-        delete _ptObjMgr;
-        delete _ptBinding;
-        Current() = nullptr;
-    }
-
-    static KxwBrowsingTest*& Current() {
-        static thread_local KxwBrowsingTest* tptCurrent = nullptr;
-        return tptCurrent;
-    }
-    static void OnNotification(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void*) {
+    void OnNotified(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void*) override {
         Notified tNotified{static_cast<int>(meType), mpvSubject, std::string(), -1};
         if (meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_LOCATION_CHANGE) {
             tNotified._dsUrl = xfdsKxwDomLocationChangeGetUrl(mpvSubject);
             tNotified._iChangeType = xfiKxwDomLocationChangeGetType(mpvSubject);
         }
-        Current()->_tNotified.push_back(tNotified);
+        _tNotified.push_back(tNotified);
     }
     int CountNotified(int miType, void* mpvSubject = nullptr) const {
         int iCount = 0;
@@ -71,46 +47,6 @@ protected:
         return iCount;
     }
 
-    std::string Eval(KxwDomHtmlWindow* mptWindow, const std::string& mdsScript) {
-        KxwJswGlobal::RealmScope tRealm(mptWindow->GetGlobal());
-        KxwJswScriptEvaluationNotifier tNotifier;
-        KxwJsval tResult;
-        if (!_ptApi->EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(), "test.js", 1, &tResult))
-            return "ERROR";
-        _ptObjMgr->CarryOutDeferredCloses();
-        return tResult.GetStringUtf8();
-    }
-
-    // The engine's part of a page load up to its parsing.
-    KxwDomCommand* StartPage(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl) {
-        KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
-        EXPECT_TRUE(ptCommand->PrepareCommandReplaceWindow(mptWindow, true));
-        EXPECT_EQ(mptWindow, ptCommand->ExecuteCommand(mdsUrl.data(), static_cast<unsigned>(mdsUrl.size()), nullptr,
-                                                       0, nullptr, true, nullptr));
-        ptCommand->OnTaskStartDownload();
-        ptCommand->OnTaskStartHtmlParsing();
-        return ptCommand;
-    }
-    void FinishPage(KxwDomCommand* mptCommand) {
-        mptCommand->OnTaskEndHtmlParsing();
-        mptCommand->OnTaskDownloadComplete(false, "", 0);
-        _ptObjMgr->ReturnDomCommandForReuse(mptCommand);
-    }
-    void LoadPage(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl) { FinishPage(StartPage(mptWindow, mdsUrl)); }
-
-    KxwDomNodeBase* Element(KxwDomHtmlDocument* mptDocument, const char* mpszTag, const char* mpszName = nullptr,
-                            const char* mpszSrc = nullptr) {
-        KxwDomNodeBase* ptElement = xfptKxwDomHtmlBuildAllocElement(mptDocument, mpszTag, std::strlen(mpszTag), false);
-        if (mpszName) xfbKxwDomHtmlBuildSetAttribute(ptElement, "name", 4, mpszName, std::strlen(mpszName), true);
-        if (mpszSrc) xfbKxwDomHtmlBuildSetAttribute(ptElement, "src", 3, mpszSrc, std::strlen(mpszSrc), true);
-        return ptElement;
-    }
-
-    KxwJswEngine* _ptEngine = nullptr;
-    KxwHswApi* _ptApi = nullptr;
-    KxwVUserVars _tVUser;
-    KxwVUserVarsThreadBinding* _ptBinding = nullptr;
-    KxwObjMgr* _ptObjMgr = nullptr;
     std::vector<Notified> _tNotified;
 };
 

@@ -9,6 +9,7 @@
 
 #include "KxwDomDebugPrintHierarchy.h"
 #include "KxwDomHierarchyFrameId.h"
+#include "KxwBrowsingFixture.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwObjMgrPersistentInfo.h"
@@ -36,47 +37,8 @@ bool RefuseInformative(KXW_WTL_SEV_LVL_ENUM meSevLvl) {
 
 constexpr KXW_WTL_SEV_LVL_ENUM kDumpLevel = KXW_WTL_SEV_LVL_ENUM_INFORMATIVE;
 
-class KxwDebugPrintTest : public ::testing::Test {
+class KxwDebugPrintTest : public KxwBrowsingFixture {
 protected:
-    void SetUp() override {
-        _ptEngine = KxwJswEngine::Create();
-        ASSERT_NE(nullptr, _ptEngine);
-        _ptApi = new KxwHswApi(_ptEngine);
-        _tVUser.SetHswApi(_ptApi);
-        _ptBinding = new KxwVUserVarsThreadBinding(&_tVUser);
-        _ptObjMgr = new KxwObjMgr(&_tVUser);
-        _ptObjMgr->SetNotificationCallback(&KxwDebugPrintTest::OnNotification);
-    }
-    void TearDown() override {
-        _ptObjMgr->Cleanup();
-        delete _ptApi;
-        delete _ptEngine;
-        delete _ptObjMgr;
-        delete _ptBinding;
-    }
-    static void OnNotification(KXW_DOM_COMMON_NOTIFICATION_ENUM, void*, void*) {}
-
-    KxwDomCommand* StartPage(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl) {
-        KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
-        EXPECT_TRUE(ptCommand->PrepareCommandReplaceWindow(mptWindow, true));
-        EXPECT_EQ(mptWindow, ptCommand->ExecuteCommand(mdsUrl.data(), static_cast<unsigned>(mdsUrl.size()), nullptr, 0,
-                                                       nullptr, true, nullptr));
-        ptCommand->OnTaskStartDownload();
-        ptCommand->OnTaskStartHtmlParsing();
-        return ptCommand;
-    }
-    void FinishPage(KxwDomCommand* mptCommand) {
-        mptCommand->OnTaskEndHtmlParsing();
-        mptCommand->OnTaskDownloadComplete(false, "", 0);
-        _ptObjMgr->ReturnDomCommandForReuse(mptCommand);
-    }
-    KxwDomNodeBase* Element(KxwDomHtmlDocument* mptDocument, const char* mpszTag, const char* mpszName = nullptr,
-                            const char* mpszSrc = nullptr) {
-        KxwDomNodeBase* ptElement = xfptKxwDomHtmlBuildAllocElement(mptDocument, mpszTag, std::strlen(mpszTag), false);
-        if (mpszName) xfbKxwDomHtmlBuildSetAttribute(ptElement, "name", 4, mpszName, std::strlen(mpszName), true);
-        if (mpszSrc) xfbKxwDomHtmlBuildSetAttribute(ptElement, "src", 3, mpszSrc, std::strlen(mpszSrc), true);
-        return ptElement;
-    }
     KxwDomNodeBase* Append(KxwDomNodeBase* mptParent, KxwDomNodeBase* mptChild) {
         EXPECT_TRUE(xfbKxwDomHtmlBuildAppendChild(mptParent, mptChild));
         return mptChild;
@@ -132,12 +94,6 @@ protected:
             if (rdsText.compare(0, mdsStart.size(), mdsStart) == 0) tFound.push_back(rdsText);
         return tFound;
     }
-
-    KxwJswEngine* _ptEngine = nullptr;
-    KxwHswApi* _ptApi = nullptr;
-    KxwVUserVars _tVUser;
-    KxwVUserVarsThreadBinding* _ptBinding = nullptr;
-    KxwObjMgr* _ptObjMgr = nullptr;
 };
 
 // Two top windows; the first shows a frameset of two frames, the first of which shows a frameset of one frame.

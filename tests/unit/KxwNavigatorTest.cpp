@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "KxwBrowsingFixture.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "kxw/KxwDomBrowsing.h"
@@ -20,58 +21,12 @@
 
 namespace {
 
-class KxwNavigatorTest : public ::testing::Test {
+class KxwNavigatorTest : public KxwBrowsingFixture {
 protected:
-    void SetUp() override {
-        _ptEngine = KxwJswEngine::Create();
-        ASSERT_NE(nullptr, _ptEngine);
-        _ptApi = new KxwHswApi(_ptEngine);
-        _tVUser.SetHswApi(_ptApi);
-        _ptBinding = new KxwVUserVarsThreadBinding(&_tVUser);
-        _ptObjMgr = new KxwObjMgr(&_tVUser);
-        _ptObjMgr->SetNotificationCallback(&KxwNavigatorTest::OnNotification);
-        Current() = this;
-    }
-    void TearDown() override {
-        _ptObjMgr->Cleanup();
-        delete _ptApi;
-        delete _ptEngine;
-        delete _ptObjMgr;
-        delete _ptBinding;
-        Current() = nullptr;
+    void OnNotified(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void*, void*) override {
+        _tNotified.push_back(static_cast<int>(meType));
     }
 
-    static KxwNavigatorTest*& Current() {
-        static thread_local KxwNavigatorTest* tptCurrent = nullptr;
-        return tptCurrent;
-    }
-    static void OnNotification(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void*, void*) {
-        Current()->_tNotified.push_back(static_cast<int>(meType));
-    }
-
-    std::string Eval(KxwDomHtmlWindow* mptWindow, const std::string& mdsScript) {
-        KxwJswGlobal::RealmScope tRealm(mptWindow->GetGlobal());
-        KxwJswScriptEvaluationNotifier tNotifier;
-        KxwJsval tResult;
-        if (!_ptApi->EvaluateUtf8(tNotifier, nullptr, mdsScript.data(), mdsScript.size(), "test.js", 1, &tResult))
-            return "ERROR";
-        return tResult.GetStringUtf8();
-    }
-
-    KxwDomCommand* StartPage(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl) {
-        KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
-        EXPECT_TRUE(ptCommand->PrepareCommandReplaceWindow(mptWindow, true));
-        EXPECT_EQ(mptWindow, ptCommand->ExecuteCommand(mdsUrl.data(), static_cast<unsigned>(mdsUrl.size()), nullptr, 0,
-                                                       nullptr, true, nullptr));
-        ptCommand->OnTaskStartDownload();
-        ptCommand->OnTaskStartHtmlParsing();
-        return ptCommand;
-    }
-    void FinishPage(KxwDomCommand* mptCommand) {
-        mptCommand->OnTaskEndHtmlParsing();
-        mptCommand->OnTaskDownloadComplete(false, "", 0);
-        _ptObjMgr->ReturnDomCommandForReuse(mptCommand);
-    }
     // A top window showing a page (its settings must be made before: the navigator keeps what it first reads).
     KxwDomHtmlTopWindow* TopWithPage() {
         KxwDomHtmlTopWindow* ptTop = _ptObjMgr->CreateNewHtmlTopWindow(nullptr, nullptr, 0);
@@ -82,11 +37,6 @@ protected:
 
     KxwiRunTimeSettings& Settings() { return _tVUser.GetRTS(); }
 
-    KxwJswEngine* _ptEngine = nullptr;
-    KxwHswApi* _ptApi = nullptr;
-    KxwVUserVars _tVUser;
-    KxwVUserVarsThreadBinding* _ptBinding = nullptr;
-    KxwObjMgr* _ptObjMgr = nullptr;
     std::vector<int> _tNotified;
 };
 
