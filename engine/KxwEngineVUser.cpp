@@ -26,6 +26,8 @@ thread_local KxwEngineVUser* gtptCurrent = nullptr;
 
 // Scripts that write scripts that write: a page may not nest builders without end.
 constexpr size_t knMaxNestedBuilders = 64;
+// Modal dialogs opened from a modal dialog's page, each loaded while the one below waits.
+constexpr size_t knMaxNestedModalDialogs = 4;
 // Loads one step may cause, frames and pop-ups included: a page that reloads itself for ever ends the step.
 constexpr unsigned long kulMaxLoadsPerSettle = 2000;
 
@@ -696,6 +698,9 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_POST_ISSUED:
             OnPostIssued(static_cast<KxwPostId*>(mpvExtra));
             return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_MODAL_DIALOG:
+            OnModalDialog(static_cast<const KxwDomModalDialogPhase*>(mpvExtra));
+            return;
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_HISTORY_POST_GONE:
             if (mpvSubject) _tPostBodies.erase(*static_cast<const KxwPostId*>(mpvSubject));
             return;
@@ -725,6 +730,28 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
     xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
                              "Notification %d (%s) is not handled by this engine and was ignored", iType,
                              NotificationName(iType));
+}
+
+void KxwEngineVUser::OnModalDialog(const KxwDomModalDialogPhase* mptPhase) {
+    if (!mptPhase || !mptPhase->_bBefore || !mptPhase->_ptDialog) return;
+    // The dialog is shown: its page, frames and resources load now, while the script that opened it waits. Other
+    // loads keep their places until that script ends.
+    if (_uModalDepth >= knMaxNestedModalDialogs) return;
+    ++_uModalDepth;
+    KxwDomHtmlWindow* ptDialog = mptPhase->_ptDialog;
+    for (unsigned long ulStarted = 0; ulStarted < kulMaxLoadsPerSettle; ++ulStarted) {
+        if (!xfbKxwObjMgrIsOpenWindow(_ptObjMgr.get(), ptDialog)) break;
+        auto it = std::find_if(_tPending.begin(), _tPending.end(), [&](const std::unique_ptr<Load>& mrptLoad) {
+            KxwDomHtmlWindow* ptWindow = xfptKxwDomCommandGetWindow(mrptLoad->_ptCommand);
+            return ptWindow && xfbKxwObjMgrIsOpenWindow(_ptObjMgr.get(), ptWindow) &&
+                   xfbKxwDomWindowIsWithin(ptWindow, ptDialog);
+        });
+        if (it == _tPending.end()) break;
+        std::unique_ptr<Load> ptLoad = std::move(*it);
+        _tPending.erase(it);
+        Start(std::move(ptLoad));
+    }
+    --_uModalDepth;
 }
 
 void KxwEngineVUser::OnLocationChange(void* mpvChange, void* mpvDocument) {

@@ -28,6 +28,7 @@
 #include "kxw/KxwDomCommonEnums.h"
 
 class KxwDomCommand;
+struct KxwDomModalDialogPhase;
 class KxwDomHtmlDocument;
 class KxwDomHtmlWindow;
 class KxwDomNodeBase;
@@ -142,6 +143,7 @@ private:
     void OnCookie(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnAlert(void* mpvExtra);
+    void OnModalDialog(const KxwDomModalDialogPhase* mptPhase);
 
     // Queues a load of the window (a navigation with history unless mbNoHistory).
     void QueueWindowLoad(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl, bool mbNoHistory,
@@ -181,6 +183,8 @@ private:
     std::vector<std::unique_ptr<Load>> _tHeld;
     bool _bHoldResponses = false;
     bool _bSettling = false;
+    // Modal dialogs being shown, innermost last: each loads its page while its opener's script waits.
+    size_t _uModalDepth = 0;
     // The builders at work, innermost last: a write goes to the one building its document.
     std::vector<KxwEngineParser*> _tActive;
     // POST bodies of the history's items by post id, and the body of the load being executed.

@@ -213,8 +213,16 @@ bool CheckAnswer(const KxwPlayStep& mrtStep, const KxwPlayCheckContext& mrtConte
     return true;
 }
 
-bool CheckWindow(const KxwPlayStep& mrtStep, const KxwPlayCheckContext&, std::string* mpdsError) {
-    if (!HasAny(mrtStep, {"title", "ordinal"})) return Fail(mrtStep, "say which window: title= or ordinal=", mpdsError);
+bool CheckWindow(const KxwPlayStep& mrtStep, const KxwPlayCheckContext& mrtContext, std::string* mpdsError) {
+    std::vector<const KxwPlayArg*> tWords = mrtStep.GetWords();
+    if (tWords.empty()) {
+        if (!HasAny(mrtStep, {"title", "ordinal"}))
+            return Fail(mrtStep, "say which window: title=, ordinal=, modal, modeless or popup", mpdsError);
+        return true;
+    }
+    if (!CheckWord(mrtStep, mrtContext, tWords[0], {"modal", "modeless", "popup"}, mpdsError)) return false;
+    if (tWords[0]->_dsValue == "popup" && HasAny(mrtStep, {"title", "ordinal"}))
+        return Fail(mrtStep, "popup takes no title= or ordinal= (one pop-up is shown at a time)", mpdsError);
     return true;
 }
 
@@ -316,9 +324,21 @@ unsigned OrdinalOf(const KxwPlayStep& mrtStep) {
     return static_cast<unsigned>(ullOrdinal ? ullOrdinal : 1);
 }
 
-// The ordinal-th top window whose title matches (any title without title=), in the order they were opened.
+// The ordinal-th top window whose title matches (any title without title=), in the order they were opened; with
+// modal or modeless, that window's dialog; with popup, the pop-up shown now.
 bool RunWindow(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
     KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
+    std::vector<const KxwPlayArg*> tWords = mrtStep.GetWords();
+    const std::string dsKind = tWords.empty() ? std::string() : tWords[0]->_dsValue;
+    if (dsKind == "popup") {
+        KxwDomHtmlWindow* ptPopup = ptEngine ? ptEngine->GetObjMgr()->GetVisiblePopupWindow() : nullptr;
+        if (!ptPopup) {
+            *mpdsReason = "window: no pop-up is shown";
+            return false;
+        }
+        ptEngine->SetCurrentWindow(ptPopup);
+        return true;
+    }
     const KxwPlayArg* ptTitle = mrtStep.FindPair("title");
     unsigned uWanted = OrdinalOf(mrtStep), uSeen = 0;
     for (unsigned n = 0; ptEngine; ++n) {
@@ -326,6 +346,13 @@ bool RunWindow(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* 
         if (!ptWindow) break;
         if (ptTitle && !Matches(*ptTitle, xfdsKxwDomWindowGetTitle(ptWindow))) continue;
         if (++uSeen < uWanted) continue;
+        if (!dsKind.empty()) {
+            ptWindow = xfptKxwDomWindowGetDialog(ptWindow, dsKind == "modal");
+            if (!ptWindow) {
+                *mpdsReason = "window: the window has no " + dsKind + " dialog open";
+                return false;
+            }
+        }
         ptEngine->SetCurrentWindow(ptWindow);
         return true;
     }
@@ -407,7 +434,7 @@ const KxwPlayVerb katVerbs[] = {
     {"area", KXW_PLAY_ARGS_TOKENS, katAreaKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckArea, &RunNotAvailable},
     {"element", KXW_PLAY_ARGS_TOKENS, katElementKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckElement, &RunNotAvailable},
     {"answer", KXW_PLAY_ARGS_TOKENS, katAnswerKeys, 1, 2, KXW_PLAY_VALUE_TEXT, &CheckAnswer, &RunNotAvailable},
-    {"window", KXW_PLAY_ARGS_TOKENS, katWindowKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckWindow, &RunWindow},
+    {"window", KXW_PLAY_ARGS_TOKENS, katWindowKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckWindow, &RunWindow},
     {"frame", KXW_PLAY_ARGS_TOKENS, katFrameKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckFrame, &RunFrame},
     {"think", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_MS, nullptr, &RunThink},
     {"wait", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_MS, nullptr, &RunWait},

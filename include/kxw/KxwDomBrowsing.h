@@ -16,6 +16,14 @@ class KxwJswGlobal;
 struct KxwDomWindowOpenParameters;
 class KxwDomHtmlLocationChangeNotification;
 class KxwObjMgr;
+class KxwDomCommand;
+
+// Notification 35, before and after the answer to a modal dialog runs: the subject is the dialog's window, the
+// extra points to one of these. Before, the engine loads the dialog's page (the calling script waits meanwhile).
+struct KxwDomModalDialogPhase {
+    KxwDomHtmlWindow* _ptDialog;
+    bool _bBefore;
+};
 
 // Why a window is reset (the extra of notification 11 points to one).
 enum KXW_DOM_RESET_WINDOW_REASON_ENUM {
@@ -84,9 +92,16 @@ KXW_API long xfliKxwDomWindowGetOnLoadCounter(KxwDomHtmlWindow* mptWindow);
 KXW_API KxwDomHtmlWindow* xfptKxwObjMgrGetTopWindow(KxwObjMgr* mptObjMgr, unsigned muIndex);
 // A new top window that nobody opened (the user's own), with an empty page.
 KXW_API KxwDomHtmlWindow* xfptKxwObjMgrNewTopWindow(KxwObjMgr* mptObjMgr);
-// Whether the window is one of the object manager's open windows (a top window or a frame in one, at any depth):
+// Whether the window is one of the object manager's open windows (a top window, an open dialog of one, the shown
+// pop-up, or a frame in one of them, at any depth):
 // a window the engine remembers may have been closed or deleted since.
 KXW_API bool xfbKxwObjMgrIsOpenWindow(KxwObjMgr* mptObjMgr, const KxwDomHtmlWindow* mptWindow);
+// The open modal (or modeless) dialog of a top window, or null.
+KXW_API KxwDomHtmlWindow* xfptKxwDomWindowGetDialog(KxwDomHtmlWindow* mptTopWindow, bool mbModal);
+// Whether mptWindow is mptAncestor or a frame below it.
+KXW_API bool xfbKxwDomWindowIsWithin(const KxwDomHtmlWindow* mptWindow, const KxwDomHtmlWindow* mptAncestor);
+// The window a DOM command loads into, or whose page holds the element it loads for; null once that is gone.
+KXW_API KxwDomHtmlWindow* xfptKxwDomCommandGetWindow(const KxwDomCommand* mptCommand);
 
 // ---- Documents ----
 KXW_API std::string xfdsKxwDomDocumentGetHref(KxwDomHtmlDocument* mptDocument);

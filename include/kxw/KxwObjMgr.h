@@ -111,8 +111,13 @@ public:
     void RemoveClosedWindow(KxwDomHtmlTopWindow* mptClosedWindow);
     void SetFocusWindow(KxwDomHtmlWindow* mptNewFocusOrNull, bool mbFireFocus);
     KxwDomHtmlWindow* GetFocusWindow() const;
+    // Hides the pop-up shown now (its unload runs), then shows mptPopup (null: none).
     void SetVisiblePopupWindow(KxwDomHtmlPopupWindow* mptPopup);
+    // The window of the pop-up shown now, or null.
     KxwDomHtmlWindow* GetVisiblePopupWindow() const;
+    KxwDomHtmlPopupWindow* GetVisiblePopup() const;
+    // The pop-up shown is going away: none is shown, and nothing of it runs.
+    void ForgetVisiblePopup();
     void FireOnFucosOnNewWindowIfApplicable();
     // Carries out the closes that scripts asked for while they ran in the window being closed.
     void CarryOutDeferredCloses();

@@ -20,6 +20,6 @@ private:
 
 // Saves a value of miLen bytes under mpszName in the calling virtual user's store. Returns 0 on success, a
 // non-zero status for bad arguments or when the thread has no virtual user.
-int Parameter_SaveString(const char* mpsfValue, int miLen, int miFlags, const char* mpszName);
+KXW_API int Parameter_SaveString(const char* mpsfValue, int miLen, int miFlags, const char* mpszName);
 // The saved value, or null; valid until the parameter is saved again.
-const char* Parameter_GetString(const char* mpszName);
+KXW_API const char* Parameter_GetString(const char* mpszName);

@@ -9,6 +9,7 @@
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomStr.h"
 #include "KxwDomBrowsingUtil.h"
+#include "kxw/KxwDomCommand.h"
 #include "kxw/KxwObjMgr.h"
 
 namespace {
@@ -165,11 +166,39 @@ KxwDomHtmlWindow* xfptKxwObjMgrNewTopWindow(KxwObjMgr* mptObjMgr) {
     return mptObjMgr ? mptObjMgr->CreateNewHtmlTopWindow(nullptr, nullptr, 0) : nullptr;
 }
 
+namespace {
+
+bool HoldsOpenWindow(KxwDomHtmlWindow* mptTop, const KxwDomHtmlWindow* mptWanted, int miDepth) {
+    if (!mptTop || mptTop->GetIsClosed() || miDepth > 8) return false;
+    if (HoldsWindow(mptTop, mptWanted, 0)) return true;
+    return HoldsOpenWindow(mptTop->GetWindowDialogModal(), mptWanted, miDepth + 1) ||
+           HoldsOpenWindow(mptTop->GetWindowDialogModeless(), mptWanted, miDepth + 1);
+}
+
+}  // namespace
+
 bool xfbKxwObjMgrIsOpenWindow(KxwObjMgr* mptObjMgr, const KxwDomHtmlWindow* mptWindow) {
     if (!mptObjMgr || !mptWindow) return false;
     for (KxwDomHtmlTopWindow* ptTop = mptObjMgr->GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
-        if (!ptTop->GetIsClosed() && HoldsWindow(ptTop, mptWindow, 0)) return true;
-    return false;
+        if (HoldsOpenWindow(ptTop, mptWindow, 0)) return true;
+    KxwDomHtmlWindow* ptPopup = mptObjMgr->GetVisiblePopupWindow();
+    return ptPopup && HoldsWindow(ptPopup, mptWindow, 0);
+}
+
+KxwDomHtmlWindow* xfptKxwDomWindowGetDialog(KxwDomHtmlWindow* mptTopWindow, bool mbModal) {
+    if (!mptTopWindow) return nullptr;
+    return mbModal ? mptTopWindow->GetWindowDialogModal() : mptTopWindow->GetWindowDialogModeless();
+}
+
+bool xfbKxwDomWindowIsWithin(const KxwDomHtmlWindow* mptWindow, const KxwDomHtmlWindow* mptAncestor) {
+    return mptWindow && mptAncestor && mptAncestor->IsSelfOrAncestorOf(mptWindow);
+}
+
+KxwDomHtmlWindow* xfptKxwDomCommandGetWindow(const KxwDomCommand* mptCommand) {
+    KxwDomCoreNode* ptTarget = mptCommand ? mptCommand->GetTargetObjectForAbortOrNullIfDeleted() : nullptr;
+    if (!ptTarget) return nullptr;
+    if (auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(ptTarget)) return ptWindow;
+    return xfptKxwDomWindowOfNode(ptTarget);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

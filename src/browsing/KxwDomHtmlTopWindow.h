@@ -4,6 +4,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "KxwDomHtmlWindow.h"
 
@@ -11,6 +13,8 @@ class KxwDomHtmlHistory;
 class KxwDomHtmlNavigator;
 class KxwDomHtmlScreen;
 class KxwDomHtmlExternal;
+class KxwDomHtmlWindowDialog;
+class KxwJsval;
 
 class KxwDomHtmlTopWindow : public KxwDomHtmlWindow {
 public:
@@ -51,12 +55,30 @@ public:
         if (_iDeferredCloseProtectionDepth > 0) --_iDeferredCloseProtectionDepth;
     }
 
+    // ---- Dialogs ----
+    KxwDomHtmlWindow* GetWindowDialogModeless() const override;
+    KxwDomHtmlWindow* GetWindowDialogModal() const override;
+    // showModalDialog: the dialog opens (replacing one that is open), its page loads, the modal answer registered
+    // in advance (if any) runs while it is shown, and it closes; the result is its returnValue.
+    KxwJsval ShowModalDialog(KxwDomHtmlWindow* mptCalling, const std::string& mdsUrl, const KxwJsval& mrtArguments,
+                             const std::string& mdsFeatures);
+    // showModelessDialog: the dialog opens (replacing one that is open) and its page is asked for.
+    KxwDomHtmlWindowDialog* ShowModelessDialog(KxwDomHtmlWindow* mptCalling, const std::string& mdsUrl,
+                                               const KxwJsval& mrtArguments, const std::string& mdsFeatures);
+    // A dialog of this window closed: it is this window's dialog no more, and stays until the iteration ends.
+    void NotifyDialogClosed(KxwDomHtmlWindowDialog* mptDialog);
+    void DeleteWindowDialogModal();
+    void DeleteWindowDialogModeless();
+
     void OnEndIteration() override;
     KxwDomHtmlWindow* FindHtmlWindow(const char* mpsfName, unsigned muNameLen, bool mbNameIsRegExp, const char* mpsfId,
                                      unsigned muIdLen, unsigned muOrdinal) override;
 
 protected:
-    void OnResetOfTopWindow() override { _bDeferredClose = false; }
+    void OnResetOfTopWindow() override;
+    // Defers the close when the running script is this window's or one of its frames'; true when deferred.
+    bool DeferCloseWhileOwnScriptRuns();
+    void ClearDeferredClose() { _bDeferredClose = false; }
 
 private:
     unsigned _uCreationIndex;
@@ -67,4 +89,12 @@ private:
     KxwDomHtmlExternal* _ptExternal = nullptr;
     bool _bDeferredClose = false;
     int _iDeferredCloseProtectionDepth = 0;
+    KxwDomHtmlWindowDialog* _ptModalDialog = nullptr;
+    KxwDomHtmlWindowDialog* _ptModelessDialog = nullptr;
+    std::vector<KxwDomHtmlWindowDialog*> _tClosedDialogs;
+
+    // Makes the dialog of that kind (replacing an open one) and asks for its page.
+    KxwDomHtmlWindowDialog* OpenDialog(bool mbModal, KxwDomHtmlWindow* mptCalling, const std::string& mdsUrl,
+                                       const KxwJsval& mrtArguments, const std::string& mdsFeatures);
+    void DeleteAllDialogs();
 };

@@ -10,6 +10,7 @@
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlLocation.h"
+#include "KxwDomHtmlPopupWindow.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomStrRegExp.h"
 #include "KxwUtilReport.h"
@@ -200,10 +201,30 @@ KxwDomHtmlHistory* KxwDomHtmlWindow::GetHistory() {
     return ptTop->GetHistory();
 }
 
+KxwDomHtmlPopupWindow* KxwDomHtmlWindow::ObtainPopupWindow() {
+    if (_ptOwnedPopup) return _ptOwnedPopup;
+    if (!_ptObjMgr || !_ptHtmlDocument) return nullptr;
+    _ptOwnedPopup = new (_ptObjMgr->GetMemMgr()) KxwDomHtmlPopupWindow(this);
+    if (!_ptOwnedPopup->GetWindow()) {
+        delete _ptOwnedPopup;
+        _ptOwnedPopup = nullptr;
+        return nullptr;
+    }
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile("A pop-up window created at %p in KxwDomHtmlWindow::createPopup_callback",
+                                    static_cast<void*>(_ptOwnedPopup));
+    return _ptOwnedPopup;
+}
+
 void KxwDomHtmlWindow::DeleteDocumentAndFrames() {
     // Holds taken on this document no longer count, whoever gives them back.
     ++_uDocumentGeneration;
     _liOnLoadCounter = 0;
+    // The page's pop-up goes with the page.
+    if (KxwDomHtmlPopupWindow* ptPopup = _ptOwnedPopup) {
+        _ptOwnedPopup = nullptr;
+        delete ptPopup;
+    }
     // The frames go with the document that holds their elements.
     while (!_tChildFrameWindows.empty()) {
         KxwDomHtmlWindow* ptChild = _tChildFrameWindows.back();
@@ -287,6 +308,7 @@ bool KxwDomHtmlWindow::Reset(KXW_DOM_RESET_WINDOW_REASON_ENUM meReason) {
     xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_RESET, this, &eReason);
     if (tWatchWindow.HasBeenDeleted()) return false;
     OnResetOfTopWindow();
+    if (tWatchWindow.HasBeenDeleted()) return false;
     if (meReason != KXW_DOM_RESET_WINDOW_REASON_FIRST_WRITE) _bOnLoadInvoked = false;
     _bOnUnloadInvoked = false;
     _uFrameIdCounter = 0;

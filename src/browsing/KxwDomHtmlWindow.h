@@ -24,6 +24,7 @@ class KxwDomHtmlLocation;
 class KxwDomPropertyInfo;
 class KxwDomHtmlHistory;
 class KxwDomHtmlElementFrameBase;
+class KxwDomHtmlPopupWindow;
 
 KXW_DOM_TARGET_FRAME_VALUE_ENUM xfeKxwDomGetTargetFrameValue(const char* mpsfName, unsigned muLen);
 
@@ -69,6 +70,13 @@ public:
     // after the window. Windows without dialogs (frames, and top windows until dialogs can be opened) have none.
     virtual KxwDomHtmlWindow* GetWindowDialogModeless() const { return nullptr; }
     virtual KxwDomHtmlWindow* GetWindowDialogModal() const { return nullptr; }
+
+    // ---- Pop-ups ----
+    // The pop-up of createPopup: made at the first call for the current document, which it goes with.
+    KxwDomHtmlPopupWindow* ObtainPopupWindow();
+    // The pop-up whose window this is (the pop-up flag), or null.
+    KxwDomHtmlPopupWindow* GetPopup() const { return _ptPopup; }
+    void SetPopup(KxwDomHtmlPopupWindow* mptPopup) { _ptPopup = mptPopup; }
 
     // ---- Name and state ----
     const std::string& GetWindowName() const { return _dsName; }
@@ -203,6 +211,8 @@ private:
     KxwJswGlobal* _ptGlobal = nullptr;
     KxwDomHtmlLocation* _ptLocation = nullptr;  // of the current document
     std::vector<KxwDomHtmlWindow*> _tChildFrameWindows;
+    KxwDomHtmlPopupWindow* _ptOwnedPopup = nullptr;  // made by createPopup for the current document
+    KxwDomHtmlPopupWindow* _ptPopup = nullptr;       // the pop-up this window belongs to
     std::string _dsName;
     KxwDomHtmlPropertyStr _tNameProperty;
     KxwDomHtmlPropertyStr _tStatus;

@@ -9,6 +9,8 @@
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlLocation.h"
 #include "KxwDomHtmlNavigator.h"
+#include "KxwDomHtmlPopupWindow.h"
+#include "KxwDomHtmlWindowDialog.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
@@ -16,6 +18,10 @@
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomUtil.h"
+#include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwHswApi.h"
+#include "kxw/KxwJswGlobal.h"
+#include "kxw/KxwParamStore.h"
 #include "kxw/KxwObjMgr.h"
 
 namespace {
@@ -197,6 +203,139 @@ bool ScriptEngineBuildVersion_callback(KxwJswUserObjBase* mptUserObj, KxwJswCall
     return tCall.Check(0) && tCall.Return(8513);
 }
 
+// execScript(code, language): the code runs in this window's page, as one of its scripts; languages other than
+// this engine's are not run.
+bool execScript_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::execScript_callback", mptUserObj, mrtArgs);
+    if (!tCall.Check(1)) return false;
+    std::u16string dsCode = tCall.Text(0);
+    std::u16string dsLanguage = tCall.Argc() > 1 && !tCall.Arg(1).IsUndefined() ? tCall.Text(1) : std::u16string();
+    if (tCall.Failed()) return false;
+    if (!dsLanguage.empty() && (dsLanguage[0] == u'V' || dsLanguage[0] == u'v')) {
+        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_WARNING, -26000,
+                                            "KxwDomHtmlWindow::execScript_callback", __LINE__,
+                                            ("execScript: the language \"" + DcsOf(tCall.This(), dsLanguage) +
+                                             "\" is not supported; the code was not run")
+                                                .c_str());
+        return tCall.Null();
+    }
+    KxwDomHtmlWindow* ptWindow = tCall.This();
+    KxwHswApi* ptHswApi = xfptKxwDomUtilGetHswApi();
+    if (ptHswApi && ptWindow->GetGlobal() && !dsCode.empty()) {
+        KxwJswGlobal::RealmScope tRealm(ptWindow->GetGlobal());
+        KxwJswScriptEvaluationNotifier tNotifier;
+        ptHswApi->Evaluate(tNotifier, nullptr, dsCode.data(), dsCode.size(), "[execScript]", 1);
+    }
+    return tCall.Null();
+}
+
+// vokSaveParam(name, value): the value is saved as the virtual user's parameter of that name.
+bool vokSaveParam_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::vokSaveParam_callback", mptUserObj, mrtArgs);
+    if (!tCall.Check(0)) return false;
+    bool bHasName = tCall.Argc() > 0 && !tCall.Arg(0).IsUndefined() && !tCall.Arg(0).IsNull();
+    std::string dsName = bHasName ? tCall.Utf8(0) : std::string();
+    std::string dsValue = tCall.Argc() > 1 ? tCall.Utf8(1) : std::string("undefined");
+    if (tCall.Failed()) return false;
+    if (dsName.empty()) {
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                 "Invalid pszParamNameDcsStr/pszParamNameDcsStr (%.100s/%p) in "
+                                 "KxwDomHtmlWindow::vokSaveParam_callback",
+                                 bHasName ? "empty" : "NULL", static_cast<const void*>(dsName.c_str()));
+        return tCall.Null();
+    }
+    int iRc = Parameter_SaveString(dsValue.data(), static_cast<int>(dsValue.size()), 0, dsName.c_str());
+    if (iRc != 0) {
+        std::string dsShownValue = KxwDomBase::GetPrintableText(dsValue.data(), dsValue.size(), 1000);
+        std::string dsShownName = KxwDomBase::GetPrintableText(dsName.data(), dsName.size(), 100);
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                 "Parameter_SaveString(value=\"%.1000s\", val_len=%d, options=0, name=\"%.100s\") "
+                                 "failed (rc=%d) in KxwDomHtmlWindow::vokSaveParam_callback",
+                                 dsShownValue.c_str(), static_cast<int>(dsValue.size()), dsShownName.c_str(), iRc);
+    }
+    return tCall.Null();
+}
+
+bool createPopup_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::createPopup_callback", mptUserObj, mrtArgs);
+    if (!tCall.Check(0)) return false;
+    KxwDomHtmlPopupWindow* ptPopup = tCall.This()->ObtainPopupWindow();
+    return ptPopup ? tCall.Return(static_cast<KxwJswUserObjBase*>(ptPopup)) : tCall.Null();
+}
+
+// show() and hide() of a window act on the pop-up the window belongs to; other windows are not shown or hidden.
+bool show_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::show_callback", mptUserObj, mrtArgs);
+    if (!tCall.Check(0)) return false;
+    if (KxwDomHtmlPopupWindow* ptPopup = tCall.This()->GetPopup()) ptPopup->Show();
+    return tCall.Undefined();
+}
+
+bool hide_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::hide_callback", mptUserObj, mrtArgs);
+    if (!tCall.Check(0)) return false;
+    KxwDomHtmlPopupWindow* ptPopup = tCall.This()->GetPopup();
+    KxwObjMgr* ptObjMgr = tCall.This()->GetObjMgr();
+    if (ptPopup && ptObjMgr && ptObjMgr->GetVisiblePopup() == ptPopup)
+        ptObjMgr->SetVisiblePopupWindow(nullptr);
+    else if (ptPopup)
+        ptPopup->MarkHidden();
+    return tCall.Undefined();
+}
+
+// showModalDialog and showModelessDialog(url, arguments, features) belong to the top window; a frame's window asks
+// its top window, unless its frame left the page.
+KxwDomHtmlTopWindow* DialogTopWindow(KxwDomHtmlWindow* mptWindow, const char* mpszMethod) {
+    if (mptWindow->IsTopWindow()) return static_cast<KxwDomHtmlTopWindow*>(mptWindow);
+    KxwDomHtmlTopWindow* ptTop = mptWindow->GetTopWindow();
+    if (!ptTop || (mptWindow->GetParentWindow() && !mptWindow->GetFrameElement())) {
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING,
+                                 "%s is not supported for FRAME/IFRAME elements that are not connected to the DOM",
+                                 mpszMethod);
+        return nullptr;
+    }
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile("KxwDomHtmlWindow::%s called for a non-top window, this=%p, ptTopWindow=%p",
+                                    mpszMethod, static_cast<void*>(mptWindow), static_cast<void*>(ptTop));
+    return ptTop;
+}
+
+bool ShowDialog(const char* mpszCallback, const char* mpszMethod, bool mbModal, KxwJswUserObjBase* mptUserObj,
+                KxwJswCallArgs& mrtArgs) {
+    KxwDomHtmlWindowCall tCall(mpszCallback, mptUserObj, mrtArgs);
+    if (!tCall.Check(0)) return false;
+    std::string dsUrl = tCall.Argc() > 0 && !tCall.Arg(0).IsUndefined() ? DcsOf(tCall.This(), tCall.Text(0)) : "";
+    KxwJsval tArguments = tCall.Argc() > 1 ? tCall.Arg(1) : KxwJsval();
+    std::string dsFeatures = tCall.Argc() > 2 && !tCall.Arg(2).IsUndefined() ? DcsOf(tCall.This(), tCall.Text(2)) : "";
+    if (tCall.Failed()) return false;
+    KxwDomHtmlWindow* ptCalling = tCall.This();
+    KxwDomHtmlTopWindow* ptTop = DialogTopWindow(ptCalling, mpszMethod);
+    if (!ptTop) return tCall.Undefined();
+    if (mbModal) return tCall.Return(ptTop->ShowModalDialog(ptCalling, dsUrl, tArguments, dsFeatures));
+    KxwDomHtmlWindowDialog* ptDialog = ptTop->ShowModelessDialog(ptCalling, dsUrl, tArguments, dsFeatures);
+    return ptDialog ? tCall.Return(static_cast<KxwJswUserObjBase*>(ptDialog)) : tCall.Null();
+}
+
+bool showModalDialog_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    return ShowDialog("KxwDomHtmlWindow::showModalDialog_callback", "showModalDialog", true, mptUserObj, mrtArgs);
+}
+
+bool showModelessDialog_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    return ShowDialog("KxwDomHtmlWindow::showModelessDialog_callback", "showModelessDialog", false, mptUserObj,
+                      mrtArgs);
+}
+
+bool showHelp_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::showHelp_callback", mptUserObj, mrtArgs);
+    if (!tCall.Check(0)) return false;
+    std::string dsUrl = tCall.Argc() > 0 ? DcsOf(tCall.This(), tCall.Text(0)) : "";
+    if (tCall.Failed()) return false;
+    std::string dsShown = KxwDomBase::GetPrintableText(dsUrl.data(), dsUrl.size(), 3000);
+    xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE, "showHelp function not supported. URL=\"%.3000s\"",
+                             dsShown.c_str());
+    return tCall.Undefined();
+}
+
 // print, scroll, resize and move: nothing is shown, so nothing changes.
 bool NoEffect_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::NoEffect_callback", mptUserObj, mrtArgs);
@@ -211,6 +350,14 @@ const KxwJswMethodSpec katWindowMethods[] = {
     {"confirm", nullptr, nullptr, 1, confirm_callback},
     {"prompt", nullptr, nullptr, 0, prompt_callback},
     {"item", nullptr, nullptr, 2, item_callback},
+    {"execScript", nullptr, nullptr, 2, execScript_callback},
+    {"vokSaveParam", nullptr, nullptr, 2, vokSaveParam_callback},
+    {"createPopup", nullptr, nullptr, 0, createPopup_callback},
+    {"show", nullptr, nullptr, 0, show_callback},
+    {"hide", nullptr, nullptr, 0, hide_callback},
+    {"showModalDialog", nullptr, nullptr, 3, showModalDialog_callback},
+    {"showModelessDialog", nullptr, nullptr, 3, showModelessDialog_callback},
+    {"showHelp", nullptr, nullptr, 2, showHelp_callback},
     {"ScriptEngine", nullptr, nullptr, 0, ScriptEngine_callback},
     {"ScriptEngineMajorVersion", nullptr, nullptr, 0, ScriptEngineMajorVersion_callback},
     {"ScriptEngineMinorVersion", nullptr, nullptr, 0, ScriptEngineMinorVersion_callback},

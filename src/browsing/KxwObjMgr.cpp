@@ -152,6 +152,11 @@ void ForEachWindow(KxwDomHtmlWindow* mptWindow, F&& mfVisit) {
     mfVisit(mptWindow);
     if (tWatch.HasBeenDeleted()) return;
     for (KxwDomHtmlWindow* ptFrame : tFrames) ForEachWindow(ptFrame, mfVisit);
+    if (tWatch.HasBeenDeleted() || mptWindow->GetParentWindow()) return;
+    // A top window's dialogs follow it.
+    if (KxwDomHtmlWindow* ptModeless = mptWindow->GetWindowDialogModeless()) ForEachWindow(ptModeless, mfVisit);
+    if (tWatch.HasBeenDeleted()) return;
+    if (KxwDomHtmlWindow* ptModal = mptWindow->GetWindowDialogModal()) ForEachWindow(ptModal, mfVisit);
 }
 
 }  // namespace

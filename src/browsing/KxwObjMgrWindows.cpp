@@ -6,6 +6,7 @@
 #include "KxwDomBrowsingUtil.h"
 #include "KxwDomDebugPrintHierarchy.h"
 #include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlPopupWindow.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwObjMgrPersistentInfo.h"
 #include "KxwUtilReport.h"
@@ -131,9 +132,12 @@ KxwDomHtmlWindow* KxwObjMgr::FindHtmlWindow(const char* mpsfTitle, unsigned muTi
     if (!ptFound) return nullptr;
     KxwDomHtmlWindow* ptWindow = ptFound;
     if (meType == KXW_OBJ_MGR_WINDOW_TYPE_MODELESS || meType == KXW_OBJ_MGR_WINDOW_TYPE_MODAL) {
-        // Dialog windows come with the dialogs; none exists yet.
-        if (mpbDialogMissing) *mpbDialogMissing = true;
-        return nullptr;
+        ptWindow = meType == KXW_OBJ_MGR_WINDOW_TYPE_MODAL ? ptFound->GetWindowDialogModal()
+                                                          : ptFound->GetWindowDialogModeless();
+        if (!ptWindow) {
+            if (mpbDialogMissing) *mpbDialogMissing = true;
+            return nullptr;
+        }
     }
     if (mpptTopWindow) *mpptTopWindow = ptWindow;
     if (!bFrameSearch) return ptWindow;
@@ -303,6 +307,12 @@ void KxwObjMgr::ForgetOpener(KxwDomHtmlWindow* mptOpener) {
 }
 
 void KxwObjMgr::SetFocusWindow(KxwDomHtmlWindow* mptNewFocusOrNull, bool mbFireFocus) {
+    // A pop-up closes when another window takes the focus.
+    if (KxwDomHtmlPopupWindow* ptPopup = _ptPersistent->_ptVisiblePopup) {
+        KxwDomHtmlWindow* ptOwner = ptPopup->GetOwnerWindow();
+        if (mptNewFocusOrNull && ptOwner && ptOwner->GetTopWindow() != mptNewFocusOrNull->GetTopWindow())
+            SetVisiblePopupWindow(nullptr);
+    }
     _ptPersistent->_bNewTopWindow = false;
     auto* ptOld = static_cast<KxwDomHtmlWindow*>(_ptPersistent->_tFocusWindowWatch.GetEffectiveWatchedPtr());
     if (ptOld == mptNewFocusOrNull) return;
@@ -320,9 +330,21 @@ KxwDomHtmlWindow* KxwObjMgr::GetFocusWindow() const {
     return static_cast<KxwDomHtmlWindow*>(_ptPersistent->_tFocusWindowWatch.GetEffectiveWatchedPtr());
 }
 
-void KxwObjMgr::SetVisiblePopupWindow(KxwDomHtmlPopupWindow* mptPopup) { _ptPersistent->_ptVisiblePopup = mptPopup; }
+void KxwObjMgr::SetVisiblePopupWindow(KxwDomHtmlPopupWindow* mptPopup) {
+    KxwDomHtmlPopupWindow* ptShown = _ptPersistent->_ptVisiblePopup;
+    if (ptShown == mptPopup) return;
+    // Remembered first: the old pop-up's unload may show another, or delete either.
+    _ptPersistent->_ptVisiblePopup = mptPopup;
+    if (ptShown) ptShown->MarkHidden();
+}
 
-KxwDomHtmlWindow* KxwObjMgr::GetVisiblePopupWindow() const { return nullptr; }
+KxwDomHtmlWindow* KxwObjMgr::GetVisiblePopupWindow() const {
+    return _ptPersistent->_ptVisiblePopup ? _ptPersistent->_ptVisiblePopup->GetWindow() : nullptr;
+}
+
+KxwDomHtmlPopupWindow* KxwObjMgr::GetVisiblePopup() const { return _ptPersistent->_ptVisiblePopup; }
+
+void KxwObjMgr::ForgetVisiblePopup() { _ptPersistent->_ptVisiblePopup = nullptr; }
 
 void KxwObjMgr::FireOnFucosOnNewWindowIfApplicable() {
     if (!_ptPersistent->_bNewTopWindow) return;
@@ -341,15 +363,16 @@ void KxwObjMgr::FireOnFucosOnNewWindowIfApplicable() {
 
 void KxwObjMgr::CarryOutDeferredCloses() {
     // A close carried out may run unload handlers that defer others: go round until none is left.
+    // Dialogs close as their top windows do, one level of dialogs below each.
+    auto CarryOut = [](KxwDomHtmlWindow* mptWindow) {
+        auto* ptTop = static_cast<KxwDomHtmlTopWindow*>(mptWindow);
+        return ptTop && !ptTop->GetIsClosed() && ptTop->GetDeferredClose() && ptTop->CarryOutDeferredClose();
+    };
     for (int iRound = 0; iRound < 64; ++iRound) {
         bool bClosed = false;
-        for (KxwDomHtmlTopWindow* ptTop = GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow()) {
-            if (ptTop->GetIsClosed() || !ptTop->GetDeferredClose()) continue;
-            if (ptTop->CarryOutDeferredClose()) {
-                bClosed = true;
-                break;
-            }
-        }
+        for (KxwDomHtmlTopWindow* ptTop = GetFirstTopWindow(); ptTop && !bClosed; ptTop = ptTop->GetNextTopWindow())
+            bClosed = CarryOut(ptTop->GetWindowDialogModal()) || CarryOut(ptTop->GetWindowDialogModeless()) ||
+                      CarryOut(ptTop);
         if (!bClosed) return;
     }
 }
