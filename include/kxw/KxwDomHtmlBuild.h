@@ -12,7 +12,7 @@
 //
 // Text. Texts handed in are in the document's character set (DCS): bytes with lengths, not necessarily
 // NUL-terminated. Notifications 7 (write into a document) and 18 (markup for an element) reach the engine through
-// the notification stand-in (xfvKxwDomUtilSetNotificationStandIn, KxwDomUtil.h) with the markup as their extra:
+// the object manager's notification callback (KxwObjMgr::SetNotificationCallback) with the markup as their extra:
 // xfpsfKxwDomHtmlBuildGetNotificationText gives its bytes. The parser then builds into the document (7) or the
 // element (18) that is the notification's subject, with the functions below.
 #pragma once

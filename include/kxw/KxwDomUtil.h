@@ -32,11 +32,6 @@ KXW_API bool xfbKxwObjMgrDebugPrint(const char* mpszTitle, unsigned long mulMask
 // to the engine (a text to parse, a navigation, a cookie). Without one it is reported and dropped.
 KXW_API void xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
                                        void* mpvNotificationSubject, void* mpvNotificationObject);
-// Receives the notifications of this thread's virtual user while it has no object manager: an engine that drives
-// documents without windows (the player's stand-alone pages, tests) installs one; null removes it.
-using KxwDomNotificationStandIn = void (*)(void* mpvClosure, KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
-                                           void* mpvNotificationSubject, void* mpvNotificationObject);
-KXW_API void xfvKxwDomUtilSetNotificationStandIn(KxwDomNotificationStandIn mpfStandIn, void* mpvClosure);
 // A POST was issued (notification 21): the engine gives its post id; true when it did (an id of 4 or more).
 KXW_API bool xfbKxwDomUtilNotifyPostIssuedOK(KxwPostNotificationInfo* mptPostInfo);
 

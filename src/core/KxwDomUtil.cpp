@@ -68,29 +68,11 @@ KxwObjMgr* xfptKxwDomUtilGetObjMgr(const char* mpszCaller) {
     return ptObjMgr;
 }
 
-namespace {
-struct NotificationStandIn {
-    KxwDomNotificationStandIn _pfCallback = nullptr;
-    void* _pvClosure = nullptr;
-};
-thread_local NotificationStandIn tNotificationStandIn;
-}  // namespace
-
-void xfvKxwDomUtilSetNotificationStandIn(KxwDomNotificationStandIn mpfStandIn, void* mpvClosure) {
-    tNotificationStandIn._pfCallback = mpfStandIn;
-    tNotificationStandIn._pvClosure = mpfStandIn ? mpvClosure : nullptr;
-}
-
 void xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
                                void* mpvNotificationObject) {
     KxwVUserVars* ptVUserVars = KxwVUserVars::_fptGet("xfvKxwDomUtilNotifyObjMgr", KXW_VUSER_VARS_MAY_BE_ABSENT);
     if (KxwObjMgr* ptObjMgr = ptVUserVars ? ptVUserVars->GetObjMgr() : nullptr) {
         ptObjMgr->NotifyThis(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
-        return;
-    }
-    if (tNotificationStandIn._pfCallback) {
-        tNotificationStandIn._pfCallback(tNotificationStandIn._pvClosure, meNotificationType, mpvNotificationSubject,
-                                         mpvNotificationObject);
         return;
     }
     xfvKxwUtilReportInternalError("ptObjMgr is NULL in xfvKxwDomUtilNotifyObjMgr(meNotificationType=%d, "

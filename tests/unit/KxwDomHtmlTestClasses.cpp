@@ -190,12 +190,24 @@ void KxwTestPageBuilder::Build(KxwDomNodeBase* mptTarget, const std::string& mds
 
 // ---------------------------------------------------------------------------------------------------------------
 
+KxwTestNotificationRecorder*& KxwTestNotificationRecorder::Current() {
+    static thread_local KxwTestNotificationRecorder* tptCurrent = nullptr;
+    return tptCurrent;
+}
+
 KxwTestNotificationRecorder::KxwTestNotificationRecorder(bool mbParse) : _bParse(mbParse) {
-    xfvKxwDomUtilSetNotificationStandIn(&Receive, this);
+    _ptBinding = std::make_unique<KxwVUserVarsThreadBinding>(&_tVUserVars);
+    _ptObjMgr = std::make_unique<KxwObjMgr>(&_tVUserVars);
+    _ptObjMgr->SetNotificationCallback(&Receive);
+    _ptPrevious = Current();
+    Current() = this;
 }
 
 KxwTestNotificationRecorder::~KxwTestNotificationRecorder() {
-    xfvKxwDomUtilSetNotificationStandIn(nullptr, nullptr);
+    Current() = _ptPrevious;
+    _ptObjMgr->Cleanup();
+    _ptObjMgr.reset();
+    _ptBinding.reset();
 }
 
 std::vector<std::string> KxwTestNotificationRecorder::Texts(KXW_DOM_COMMON_NOTIFICATION_ENUM meType) const {
@@ -205,9 +217,9 @@ std::vector<std::string> KxwTestNotificationRecorder::Texts(KXW_DOM_COMMON_NOTIF
     return tTexts;
 }
 
-void KxwTestNotificationRecorder::Receive(void* mpvClosure, KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject,
-                                          void* mpvObject) {
-    auto* ptThis = static_cast<KxwTestNotificationRecorder*>(mpvClosure);
+void KxwTestNotificationRecorder::Receive(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvObject) {
+    KxwTestNotificationRecorder* ptThis = Current();
+    if (!ptThis) return;
     Notification tNotification{meType, mpvSubject, std::string()};
     bool bText = meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT ||
                  meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_INNER_HTML ||

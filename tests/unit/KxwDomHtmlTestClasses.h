@@ -1,10 +1,11 @@
 // What the HTML document and element tests share: a small tree builder that plays the engine's parser (the
 // platform tokenizer, an open-element stack, implied HTML, HEAD and BODY) and builds only through the exported
-// building interface; a stand-in for the object manager that records the notifications and parses the markup of
-// notifications 7 and 18 into their subject as the engine does; and the fixture with a document on a memory
+// building interface; a virtual user with an object manager whose notifications are recorded, the markup of
+// notifications 7 and 18 parsed into their subject as the engine does; and the fixture with a document on a memory
 // manager of its own, the global "document" of the test's script engine.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "KxwDomTestClasses.h"
 #include "KxwMemMgr.h"
 #include "kxw/KxwDomCommonEnums.h"
+#include "kxw/KxwObjMgr.h"
+#include "kxw/KxwVUserVars.h"
 
 // Builds markup into a document (with the implied elements) or into an element.
 class KxwTestPageBuilder {
@@ -29,7 +32,8 @@ public:
         std::string _dsText;  // the markup or cookie of 7, 14 and 18
     };
 
-    // Installed for its life; with mbParse the markup of 7 and 18 is built into the subject.
+    // A virtual user bound to the thread with an object manager whose notifications come here, for the
+    // recorder's life; with mbParse the markup of 7 and 18 is built into the subject.
     explicit KxwTestNotificationRecorder(bool mbParse = true);
     ~KxwTestNotificationRecorder();
     KxwTestNotificationRecorder(const KxwTestNotificationRecorder&) = delete;
@@ -43,7 +47,13 @@ public:
     std::vector<std::string> Texts(KXW_DOM_COMMON_NOTIFICATION_ENUM meType) const;
 
 private:
-    static void Receive(void* mpvClosure, KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvObject);
+    static void Receive(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvObject);
+    static KxwTestNotificationRecorder*& Current();
+
+    KxwVUserVars _tVUserVars;
+    std::unique_ptr<KxwVUserVarsThreadBinding> _ptBinding;
+    std::unique_ptr<KxwObjMgr> _ptObjMgr;
+    KxwTestNotificationRecorder* _ptPrevious = nullptr;
 };
 
 class KxwDomHtmlTest : public KxwDomScriptTest {
