@@ -490,7 +490,7 @@ void KxwDomHtmlDocument::FileAddedElement(KxwDomHtmlElement* mptElement) {
         }
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_META: {
             auto* ptMeta = static_cast<KxwDomHtmlElementMeta*>(mptElement);
-            if (ptMeta->IsRefresh()) SetMetaRefresh(ptMeta);
+            if (ptMeta->IsRefresh() || ptMeta->IsRefreshToAddress()) SetMetaRefresh(ptMeta);
             break;
         }
         default:

@@ -32,7 +32,7 @@ int MetaRefreshDelayCallback(void* mpvClosure) {
                                               static_cast<unsigned long>(xfdfQmtUtilsMillisecondsFromStartOfRun()));
         return 0;
     }
-    static_cast<KxwDomHtmlDocument*>(mpvClosure)->DoMetaRefresh();
+    static_cast<KxwDomHtmlDocument*>(mpvClosure)->OnMetaRefreshTimerFired();
     return 0;
 }
 
@@ -374,10 +374,15 @@ void KxwDomHtmlDocument::HandleMetaRefresh() {
         static_cast<unsigned>(iDelay);
 }
 
+void KxwDomHtmlDocument::OnMetaRefreshTimerFired() {
+    _hDrvResponseHandleRefresh = nullptr;
+    DoMetaRefresh();
+}
+
 void KxwDomHtmlDocument::DoMetaRefresh() {
     KxwDomHtmlElementMeta* ptMeta = _ptMetaRefresh;
     ResetMetaRefresh();
-    if (!ptMeta || !ptMeta->IsRefresh()) return;
+    if (!ptMeta || !(ptMeta->IsRefresh() || ptMeta->IsRefreshToAddress())) return;
     // The refresh replaces the location of the document's window (the page itself without a URL).
     std::string dsUrl = ptMeta->IsMetaRefreshUrlEmpty()
                             ? std::string(_tHref.GetDcsStr() ? _tHref.GetDcsStr() : "")

@@ -148,6 +148,13 @@ bool KxwDomHtmlElementMeta::IsRefresh() {
     return IsRefreshSchemeJavascript();
 }
 
+bool KxwDomHtmlElementMeta::IsRefreshToAddress() {
+    if (!_bRefreshEligible || !_tContent.IsSpecified() || _tContent.IsEmpty() || !_tHttpEquiv.IsSpecified() ||
+        !_tHttpEquiv.IsEqualIgnoringCaseAsc("Refresh", 7))
+        return false;
+    return !IsRefreshSchemeJavascript() && GetRefreshDelayOrMinus1() >= 0;
+}
+
 bool KxwDomHtmlElementMeta::IsMetaRefreshUrlEmpty() {
     ParseRefresh();
     return _dsRefreshUrl.empty();

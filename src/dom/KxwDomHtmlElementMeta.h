@@ -23,6 +23,9 @@ public:
     // A refresh the library carries out: still eligible (no script changed http-equiv or content), http-equiv
     // "Refresh", and a javascript: URL.
     bool IsRefresh();
+    // A refresh whose URL is an address (or none: the page itself) rather than a javascript: URL. The engine does
+    // not read the pages' refreshes itself: the document carries these out as it does the others.
+    bool IsRefreshToAddress();
     bool IsRefreshSchemeJavascript();
     bool IsMetaRefreshUrlEmpty();
     const char* GetRefreshUrlStr();

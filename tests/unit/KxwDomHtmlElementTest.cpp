@@ -384,7 +384,14 @@ TEST_F(KxwDomHtmlElementTest, MetaRefreshContentIsParsed) {
     auto* ptOther = static_cast<KxwDomHtmlElementMeta*>(NewElement("meta"));
     ptOther->AddParsedAttr("http-equiv", "Refresh");
     ptOther->AddParsedAttr("content", "1;URL=other.html");
-    EXPECT_FALSE(ptOther->IsRefresh()) << "only javascript: refreshes are the library's";
+    EXPECT_FALSE(ptOther->IsRefresh()) << "a refresh to an address was taken for a javascript: one";
+    EXPECT_TRUE(ptOther->IsRefreshToAddress());
+    EXPECT_FALSE(ptMeta->IsRefreshToAddress());
+    auto* ptNoDelay = static_cast<KxwDomHtmlElementMeta*>(NewElement("meta"));
+    ptNoDelay->AddParsedAttr("http-equiv", "refresh");
+    ptNoDelay->AddParsedAttr("content", "soon; URL=other.html");
+    EXPECT_FALSE(ptNoDelay->IsRefreshToAddress()) << "a content without a delay is no refresh";
+    delete ptNoDelay;
     std::string dsCharset;
     ptOther->AddParsedAttr("charset", "koi8-r");
     EXPECT_TRUE(ptOther->GetDeclaredCharset(dsCharset));
