@@ -5,6 +5,8 @@
 #include "KxwDomBindingUtil.h"
 #include "KxwDomBrowsingUtil.h"
 #include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlElementControl.h"
+#include "KxwDomHtmlElementWithName.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlLocation.h"
@@ -392,6 +394,11 @@ void AssignObject(KxwDomPropertyInfo& mrtPropertyInfo, KxwDomBase* mptObject) {
 }  // namespace
 
 const KxwJswClassInformation& KxwDomHtmlWindow::GetWindowClassInformation() {
+    // The window's constructors Image and Option are those of the element classes they make: known from the first
+    // window on, before any page has such an element.
+    static const bool kbConstructorsKnown = &KxwDomHtmlElementImage::GetImageClassInformation() &&
+                                            &KxwDomHtmlElementControl::GetOptionClassInformation();
+    (void)kbConstructorsKnown;
     static const KxwJswClassInformation ktClassInfo(nullptr, "Window", katWindowProperties, katWindowMethods, nullptr,
                                                     KXW_JSW_CLASS_KIND_NAMED_ITEMS);
     return ktClassInfo;

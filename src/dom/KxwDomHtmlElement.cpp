@@ -22,6 +22,8 @@
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwiRunTimeSettings.h"
+#include "kxw/KxwJswEngine.h"
+#include "kxw/KxwJswGlobal.h"
 
 namespace {
 
@@ -1337,4 +1339,18 @@ void KxwDomHtmlElement::PrintInnerTextLine(int miIndent, KXW_WTL_SEV_LVL_ENUM me
     long liLen = GetPrintableDcs(dsInnerText.data(), dsInnerText.size(), kPrintedTextLen, dsText);
     xfvKxwUtilReportBySevLvl(meSevLvl, "%*s[The innerText of the <%.100s> is \"%.3000s\" (DCS length=%ld)]",
                              GetPrintingTextIndent(miIndent), "", GetTagNameDcsStr(), dsText.c_str(), liLen);
+}
+
+KxwDomHtmlElement* xfptKxwDomHtmlElementConstructForScript(const char* mpszTag, const char* mpszConstructor) {
+    KxwJswEngine* ptEngine = KxwJswEngine::Current();
+    KxwJswGlobal* ptGlobal = ptEngine ? ptEngine->GetCurrentGlobal() : nullptr;
+    KxwJswGlobalOwner* ptOwner = ptGlobal ? ptGlobal->GetOwner() : nullptr;
+    auto* ptDocument = ptOwner ? dynamic_cast<KxwDomHtmlDocument*>(ptOwner->GetGlobalDocument()) : nullptr;
+    if (!ptDocument) {
+        xfvKxwUtilReportBySevLvl(xfeKxwUtilJavaScriptErrorSevLvl(),
+                                 "new %s(): the script runs in no page, so no element is made", mpszConstructor);
+        return nullptr;
+    }
+    KxwUtilTagName tTagName(mpszTag, std::strlen(mpszTag));
+    return KxwDomHtmlElement::AllocElement(tTagName, ptDocument, true);
 }

@@ -279,3 +279,8 @@ private:
     uint16_t _uElementBaseIndex = 0;
     uint8_t _ucElementFlags = 0;
 };
+
+// The element a script constructor of the window makes (Image, Option): of that tag, in the page of the script
+// that runs now, in no tree yet. Null, with a script error naming the constructor, when no page's script runs.
+KxwDomHtmlElement* xfptKxwDomHtmlElementConstructForScript(const char* mpszTag, const char* mpszConstructor);
+

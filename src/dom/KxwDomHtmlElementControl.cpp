@@ -5,6 +5,7 @@
 
 #include "KxwDomBindingUtil.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilStrCompare.h"
 
@@ -78,11 +79,45 @@ const KxwJswClassInformation& KxwDomHtmlElementControl::GetControlClassInformati
     return ktClassInfo;
 }
 
+namespace {
+
+// new Option(text, value, defaultSelected, selected): an OPTION of the calling script's page, in no tree yet.
+KxwJswUserObjBase* construct_Option(KxwJswCallArgs& mrtArgs) {
+    KxwDomHtmlElement* ptOption = xfptKxwDomHtmlElementConstructForScript("OPTION", "Option");
+    if (!ptOption) return nullptr;
+    if (mrtArgs.Length() > 0 && !mrtArgs.Get(0).IsUndefined()) {
+        std::u16string dsText;
+        if (!mrtArgs.Get(0).ToStringU16n(dsText, mrtArgs.GetContext())) return nullptr;
+        ptOption->SetInnerTextU16n(dsText.data(), static_cast<unsigned>(dsText.size()));
+    }
+    if (mrtArgs.Length() > 1 && !mrtArgs.Get(1).IsUndefined()) ptOption->SetAttribute(u"value", 5, mrtArgs.Get(1), 0);
+    bool bDefaultSelected = mrtArgs.Length() > 2 && mrtArgs.Get(2).GetBoolean(mrtArgs.GetContext());
+    bool bSelected = mrtArgs.Length() > 3 && mrtArgs.Get(3).GetBoolean(mrtArgs.GetContext());
+    if (bDefaultSelected || bSelected) {
+        KxwJsval tTrue;
+        tTrue.SetBoolean(true);
+        ptOption->SetAttribute(u"selected", 8, tTrue, 0);
+    }
+    return ptOption;
+}
+
+const KxwJswCtorRegistrator katOptionConstructors[] = {
+    {"Option", construct_Option, 4},
+    {nullptr, nullptr, 0},
+};
+
+}  // namespace
+
+const KxwJswClassInformation& KxwDomHtmlElementControl::GetOptionClassInformation() {
+    static const KxwJswClassInformation ktOption(&GetControlClassInformation(), "option", katNoProperties,
+                                                 katNoMethods, katOptionConstructors);
+    return ktOption;
+}
+
 const KxwJswClassInformation* KxwDomHtmlElementControl::GetClassInformation() const {
     static const KxwJswClassInformation ktSelect(&GetControlClassInformation(), "select", katNoProperties,
                                                  katNoMethods);
-    static const KxwJswClassInformation ktOption(&GetControlClassInformation(), "option", katNoProperties,
-                                                 katNoMethods);
+    const KxwJswClassInformation& ktOption = GetOptionClassInformation();
     static const KxwJswClassInformation ktTextArea(&GetControlClassInformation(), "textArea", katNoProperties,
                                                    katNoMethods);
     switch (GetNodeSubtype()) {

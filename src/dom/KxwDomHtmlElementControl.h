@@ -42,6 +42,8 @@ public:
 
     const KxwJswClassInformation* GetClassInformation() const override;
     static const KxwJswClassInformation& GetControlClassInformation();
+    // The class "option", whose constructor is the window's Option(text, value, defaultSelected, selected).
+    static const KxwJswClassInformation& GetOptionClassInformation();
 
     static constexpr short kIdType = KxwDomHtmlElementWithName::kFirstDerivedTinyId;  // 8
 };

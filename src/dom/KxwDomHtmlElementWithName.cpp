@@ -3,6 +3,7 @@
 #include "KxwDomBindingUtil.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
 #include "kxw/KxwEnvCfg.h"
 
@@ -136,10 +137,35 @@ KxwDomHtmlElementImage::KxwDomHtmlElementImage(KxwDomHtmlDocument* mptOwnerDocum
     : KxwDomHtmlElementWithName(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_IMG, mbUseMemMgr),
       _tSrc(GetDomEnv()) {}
 
-const KxwJswClassInformation* KxwDomHtmlElementImage::GetClassInformation() const {
+namespace {
+
+// new Image(width, height): an IMG of the calling script's page, in no tree yet.
+KxwJswUserObjBase* construct_Image(KxwJswCallArgs& mrtArgs) {
+    KxwDomHtmlElement* ptImage = xfptKxwDomHtmlElementConstructForScript("IMG", "Image");
+    if (!ptImage) return nullptr;
+    static const char16_t* const kapwszSizes[] = {u"width", u"height"};
+    for (unsigned n = 0; n < 2 && n < mrtArgs.Length(); ++n) {
+        KxwJsval tValue = mrtArgs.Get(n);
+        if (!tValue.IsUndefined()) ptImage->SetAttribute(kapwszSizes[n], n == 0 ? 5 : 6, tValue, 0);
+    }
+    return ptImage;
+}
+
+const KxwJswCtorRegistrator katImageConstructors[] = {
+    {"Image", construct_Image, 2},
+    {nullptr, nullptr, 0},
+};
+
+}  // namespace
+
+const KxwJswClassInformation& KxwDomHtmlElementImage::GetImageClassInformation() {
     static const KxwJswClassInformation ktClassInfo(&GetElementWithNameClassInformation(), "image", katImageProperties,
-                                                    katNoMethods);
-    return &ktClassInfo;
+                                                    katNoMethods, katImageConstructors);
+    return ktClassInfo;
+}
+
+const KxwJswClassInformation* KxwDomHtmlElementImage::GetClassInformation() const {
+    return &GetImageClassInformation();
 }
 
 bool KxwDomHtmlElementImage::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {

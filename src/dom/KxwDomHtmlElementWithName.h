@@ -47,6 +47,8 @@ public:
 
     const KxwDomHtmlPropertyStr& GetSrc() const { return _tSrc; }
     void SetSrcParsed(const char* mpszParsedValue) { _tSrc.SetParsed(ParsedText(mpszParsedValue)); }
+    // The class "image", whose constructor is the window's Image(width, height).
+    static const KxwJswClassInformation& GetImageClassInformation();
 
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

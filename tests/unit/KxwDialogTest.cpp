@@ -158,6 +158,22 @@ TEST_F(KxwDialogTest, OnePopupIsShownAtATimeAndGoesWithItsPage) {
     EXPECT_EQ("1", Eval(ptTop, "String(hidden)")) << "a hidden pop-up was hidden again";
 }
 
+// The window's constructors make elements of the calling page, outside its tree until a script puts them in.
+TEST_F(KxwDialogTest, ImageAndOptionConstructorsMakeElementsOfThePage) {
+    KxwDomHtmlTopWindow* ptTop = NewLoadedTop();
+    EXPECT_EQ("IMG 20 true null", Eval(ptTop, "var i = new Image(20); i.tagName + ' ' + i.getAttribute('width') + ' ' "
+                                              "+ (i instanceof Image) + ' ' + i.parentNode"));
+    EXPECT_EQ("true", Eval(ptTop, "String(i.ownerDocument === document)"));
+    EXPECT_EQ("OPTION Paris fr true", Eval(ptTop, "var o = new Option('Paris', 'fr', false, true); o.tagName + ' ' + "
+                                                  "o.innerText + ' ' + o.getAttribute('value') + ' ' + "
+                                                  "o.getAttribute('selected')"));
+    EXPECT_EQ("null", Eval(ptTop, "String(new Option().getAttribute('selected'))"));
+    // A page's constructor is its own: the next page has a fresh one.
+    EXPECT_EQ("ok", Eval(ptTop, "Image.mark = 1; 'ok'"));
+    LoadPage(ptTop, "http://h/next.html");
+    EXPECT_EQ("undefined", Eval(ptTop, "typeof Image.mark"));
+}
+
 TEST_F(KxwDialogTest, ExecScriptAndSavedParameters) {
     KxwDomHtmlTopWindow* ptTop = NewLoadedTop();
     EXPECT_EQ("null|7", Eval(ptTop, "execScript('var seven = 3 + 4', 'JavaScript') + '|' + seven"));
