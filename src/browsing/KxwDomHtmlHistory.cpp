@@ -116,13 +116,23 @@ unsigned KxwDomHtmlHistory::GetScriptLength() const {
     return _tHistoryItemsList.size() >= 2 ? static_cast<unsigned>(_tHistoryItemsList.size()) : 0;
 }
 
+void KxwDomHtmlHistory::NotifyNavigationStarts(uint32_t muFrameHierarchyId, const char* mpsfUrl, unsigned muLen) {
+    if (!_bIsHistoryNavigationActive || muFrameHierarchyId != _uRequestedFrameId) return;
+    if (std::string(mpsfUrl ? mpsfUrl : "", mpsfUrl ? muLen : 0) != _dsRequestedUrl)
+        _bIsHistoryNavigationActive = false;
+    else
+        _bRequestedLoadStarted = true;
+}
+
 void KxwDomHtmlHistory::DestroyItem(const KxwHistoryItem& mrtItem) {
     bool bIssue = mrtItem._bDeletePostCacheEntry && mrtItem._tPostId >= KXW_POST_ID_FIRST_REAL;
     if (xfbKxwTraceEnabled())
         xfvKxwUtilReportTraceToFile("KxwHistoryItem for this=%p - (e): DTOR reached,%.10s issuing notification, "
-                                    "_tPostId=%u, _uliFrameHierarchyId=0x%08X, _bPrimary=%d, _ssbUrl=\"%.2000s\"",
-                                    static_cast<const void*>(&mrtItem), bIssue ? "" : " NOT", mrtItem._tPostId,
-                                    mrtItem._uliFrameHierarchyId, mrtItem._bPrimary ? 1 : 0, mrtItem._ssbUrl.c_str());
+                                    "IsApplicable=%d, _tPostId=%u, _uliFrameHierarchyId=0x%08X, _bPrimary=%d, "
+                                    "_bDeletePostCacheEntry=%d, _ssbUrl=\"%.2000s\"",
+                                    static_cast<const void*>(&mrtItem), bIssue ? "" : " NOT", bIssue ? 1 : 0,
+                                    mrtItem._tPostId, mrtItem._uliFrameHierarchyId, mrtItem._bPrimary ? 1 : 0,
+                                    mrtItem._bDeletePostCacheEntry ? 1 : 0, mrtItem._ssbUrl.c_str());
     if (!bIssue) return;
     KxwPostId tPostId = mrtItem._tPostId;
     xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_HISTORY_POST_GONE, &tPostId, nullptr);
@@ -176,6 +186,14 @@ void KxwDomHtmlHistory::NotifyUrl(const char* mpsfUrl, unsigned muLen, KxwPostNo
             KxwHistoryItem& rtItem = _tHistoryItemsList[n];
             if (rtItem._uliFrameHierarchyId == muFrameHierarchyId) {
                 rtItem._ssbUrl = tItem._ssbUrl;
+                // The replacing page came by GET: going back to it must not send the old page's form again, and
+                // the old page's cached answer is no longer needed.
+                if (rtItem._tPostId != 0) {
+                    KxwHistoryItem tOld = rtItem;
+                    rtItem._tPostId = 0;
+                    rtItem._bDeletePostCacheEntry = false;
+                    DestroyItem(tOld);
+                }
                 // The frames inside the replaced one showed pages of the old page: they go.
                 size_t nEnd = n + 1;
                 while (nEnd < _tHistoryItemsList.size() &&
@@ -187,7 +205,8 @@ void KxwDomHtmlHistory::NotifyUrl(const char* mpsfUrl, unsigned muLen, KxwPostNo
             }
             if (xfbKxwDomIsFrameHierarchyIdInside(muFrameHierarchyId, rtItem._uliFrameHierarchyId)) {
                 _tHistoryItemsList.insert(_tHistoryItemsList.begin() + static_cast<std::ptrdiff_t>(n + 1), tItem);
-                if (_nCurrent > n) ++_nCurrent;
+                // The frame's page belongs to the page at the current position: it is not forward history.
+                if (_nCurrent >= n) ++_nCurrent;
                 return;
             }
         }
@@ -279,6 +298,7 @@ bool KxwDomHtmlHistory::Move(int miCount, bool mbSilent, bool mbForward) {
     _iPrimaryCount += mbForward ? miCount : -miCount;
     if (_iPrimaryCount < 0) _iPrimaryCount = 0;
     _bIsHistoryNavigationActive = true;
+    _bRequestedLoadStarted = false;
     _dsRequestedUrl = tTarget._ssbUrl;
     _uRequestedFrameId = tTarget._uliFrameHierarchyId;
     KxwDomHtmlLocation* ptLocation = ptWindow->GetLocation();
@@ -298,6 +318,7 @@ bool KxwDomHtmlHistory::Go(int miDelta) {
         return false;
     }
     _bIsHistoryNavigationActive = true;
+    _bRequestedLoadStarted = false;
     std::string dsHref = ptLocation->GetHrefDcs();
     _dsRequestedUrl = dsHref;
     _uRequestedFrameId = 0;
