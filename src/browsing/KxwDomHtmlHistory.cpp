@@ -1,5 +1,7 @@
 #include "KxwDomHtmlHistory.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include "KxwDomBindingUtil.h"
@@ -47,10 +49,11 @@ bool go_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     if (tCall.Argc() > 0) {
         KxwJsval tArg = tCall.Arg(0);
         if (tArg.IsString()) {
-            // A text is read as atoi reads it.
+            // A text is read as atoi reads it ("-1", " 2x"), a number beyond an int's range held at its end.
             std::string dsText = tCall.Utf8(0);
             if (tCall.Failed()) return false;
-            iDelta = std::atoi(dsText.c_str());
+            long lDelta = std::strtol(dsText.c_str(), nullptr, 10);
+            iDelta = static_cast<int>(std::clamp<long>(lDelta, INT_MIN, INT_MAX));
         } else {
             iDelta = tCall.Int(0, 0);
             if (tCall.Failed()) return false;
@@ -309,7 +312,7 @@ bool KxwDomHtmlHistory::Move(int miCount, bool mbSilent, bool mbForward) {
 
 bool KxwDomHtmlHistory::Go(int miDelta) {
     if (miDelta > 0) return Forward(miDelta, true);
-    if (miDelta < 0) return Back(-miDelta, true);
+    if (miDelta < 0) return Back(miDelta == INT_MIN ? INT_MAX : -miDelta, true);
     KxwDomHtmlLocation* ptLocation = _ptTopWindow ? _ptTopWindow->GetLocation() : nullptr;
     if (!ptLocation) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,

@@ -316,6 +316,11 @@ TEST_F(KxwLocationHistoryTest, BackAndForwardCountPagesAndRestoreFrames) {
     EXPECT_EQ("undefined", Eval(ptTop, "history.go('-1')"));
     ASSERT_EQ(1u, _tChanges.size());
     EXPECT_EQ("http://h/A", _tChanges[0]._dsUrl) << "a text is read as a number";
+    ptHistory->NotifyComplete();
+    _tChanges.clear();
+    EXPECT_EQ("undefined", Eval(ptTop, "history.go(-2147483648); history.go('-99999999999'); "
+                                       "history.go('99999999999 pages'); history.go(' 5x')"));
+    EXPECT_TRUE(_tChanges.empty()) << "far beyond the ends nothing happens";
 }
 
 // History support "No" records nothing and refuses to move; "Auto" becomes "Yes" on the first move, and "No" when
