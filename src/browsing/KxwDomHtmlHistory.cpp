@@ -320,6 +320,16 @@ bool KxwDomHtmlHistory::Go(int miDelta) {
                                               static_cast<void*>(_ptTopWindow), static_cast<void*>(ptLocation));
         return false;
     }
+    // A reload brings the frames back as they show now, not as an earlier back or forward left them.
+    _tFrameItems.clear();
+    if (_nCurrent < _tHistoryItemsList.size()) {
+        size_t nPage = _nCurrent;
+        while (nPage > 0 && _tHistoryItemsList[nPage]._uliFrameHierarchyId != 0) --nPage;
+        if (_tHistoryItemsList[nPage]._uliFrameHierarchyId == 0)
+            for (size_t n = nPage + 1; n <= _nCurrent; ++n)
+                if (_tHistoryItemsList[n]._uliFrameHierarchyId != 0)
+                    _tFrameItems[_tHistoryItemsList[n]._uliFrameHierarchyId] = n;
+    }
     _bIsHistoryNavigationActive = true;
     _bRequestedLoadStarted = false;
     std::string dsHref = ptLocation->GetHrefDcs();
