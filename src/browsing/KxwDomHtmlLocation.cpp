@@ -90,6 +90,16 @@ std::string PortText(const KxwiUrlCrack& mrtCrack) {
     return std::to_string(iPort);
 }
 
+// A part of an address is set on a location that has none.
+bool ReportNoAddress(const char* mpszPart, const char* mpszTinyId, const std::string& mrdsValue) {
+    xfvKxwUtilReportInternalErrorBySevLvl(
+        KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+        "Invalid psfzOldUrlStr=%p / nOldUrlLen=%ld when setting location.%s=\"%.1500s\" in "
+        "KxwDomHtmlLocation::SetDomPropertyInfo with KXW_DOM_HTML_LOCATION_TINY_ID_%s",
+        static_cast<const void*>(""), 0L, mpszPart, mrdsValue.c_str(), mpszTinyId);
+    return false;
+}
+
 }  // namespace
 
 KxwDomHtmlLocation::KxwDomHtmlLocation(KxwMemMgr* mptMemMgr, KxwU16nHandler* mptU16nHandler,
@@ -268,14 +278,7 @@ bool KxwDomHtmlLocation::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
         case kIdHref:
             return Replace(dsValue.data(), static_cast<int>(dsValue.size()), KXW_DOM_HTML_LOCATION_CHANGE_HREF, 0);
         case kIdSearch: {
-            if (dsHref.empty()) {
-                xfvKxwUtilReportInternalErrorBySevLvl(
-                    KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                    "Invalid psfzOldUrlStr=%p / nOldUrlLen=%ld when setting location.search=\"%.1500s\" in "
-                    "KxwDomHtmlLocation::SetDomPropertyInfo with KXW_DOM_HTML_LOCATION_TINY_ID_SEARCH",
-                    static_cast<const void*>(dsHref.data()), 0L, dsValue.c_str());
-                return false;
-            }
+            if (dsHref.empty()) return ReportNoAddress("search", "SEARCH", dsValue);
             std::string dsQuery = (!dsValue.empty() && dsValue[0] == '?') ? dsValue.substr(1) : dsValue;
             // The address with the new query in place of the old one; the fragment stays the page's.
             size_t nBase = xfnKxwiUrlLenWithoutQueryOrFragmentID(dsHref.data(), dsHref.size());
@@ -285,14 +288,7 @@ bool KxwDomHtmlLocation::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
             return true;
         }
         case kIdPathname: {
-            if (dsHref.empty()) {
-                xfvKxwUtilReportInternalErrorBySevLvl(
-                    KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                    "Invalid psfzOldUrlStr=%p / nOldUrlLen=%ld when setting location.pathname=\"%.1500s\" in "
-                    "KxwDomHtmlLocation::SetDomPropertyInfo with KXW_DOM_HTML_LOCATION_TINY_ID_PATHNAME",
-                    static_cast<const void*>(dsHref.data()), 0L, dsValue.c_str());
-                return false;
-            }
+            if (dsHref.empty()) return ReportNoAddress("pathname", "PATHNAME", dsValue);
             size_t nWithoutPath = xfnKxwiUrlLenWithoutPath(dsHref.data(), dsHref.size());
             size_t nWithoutQuery = xfnKxwiUrlLenWithoutQueryOrFragmentID(dsHref.data(), dsHref.size());
             if (nWithoutPath > nWithoutQuery) {
@@ -319,14 +315,7 @@ bool KxwDomHtmlLocation::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
             return Replace(dsUrl.data(), static_cast<int>(dsUrl.size()), KXW_DOM_HTML_LOCATION_CHANGE_REPLACE, 0);
         }
         case kIdHash: {
-            if (dsHref.empty()) {
-                xfvKxwUtilReportInternalErrorBySevLvl(
-                    KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                    "Invalid psfzOldUrlStr=%p / nOldUrlLen=%ld when setting location.hash=\"%.1500s\" in "
-                    "KxwDomHtmlLocation::SetDomPropertyInfo with KXW_DOM_HTML_LOCATION_TINY_ID_HASH",
-                    static_cast<const void*>(dsHref.data()), 0L, dsValue.c_str());
-                return false;
-            }
+            if (dsHref.empty()) return ReportNoAddress("hash", "HASH", dsValue);
             // A new fragment of the same page: the address changes, the page is not loaded again (a page that sets
             // its hash while it loads would otherwise load itself without end).
             std::string dsFragment = (!dsValue.empty() && dsValue[0] == '#') ? dsValue : "#" + dsValue;

@@ -105,8 +105,7 @@ TEST_F(KxwLocationHistoryTest, EachChangeOfLocationSendsItsTypeAndAddress) {
     EXPECT_EQ(KXW_DOM_HTML_LOCATION_CHANGE_HREF, tChange._iType) << "the same page without a fragment loads again";
     EXPECT_EQ(KXW_DOM_HTML_LOCATION_CHANGE_HREF, ChangeOf(ptTop, "location.href = 'a.html?q=2#j'")._iType)
         << "another query is another page";
-    EXPECT_EQ(-1,
-              ChangeOf(ptTop, "location.port = '81'; location.hostname = 'x'; location.protocol = 'ftp:'")._iType);
+    EXPECT_EQ(-1, ChangeOf(ptTop, "location.port = '81'; location.hostname = 'x'; location.protocol = 'ftp:'")._iType);
     EXPECT_EQ(-1, ChangeOf(ptTop, "location.host = 'x:81'")._iType);
     EXPECT_EQ("h", Eval(ptTop, "location.host")) << "host refuses the assignment";
     EXPECT_EQ("http://h/p/a.html?q=1#j", Eval(ptTop, "location.href"));
@@ -161,8 +160,9 @@ TEST_F(KxwLocationHistoryTest, PartsOnDefaultAndOtherPorts) {
     KxwDomHtmlTopWindow* ptTop = NewTop();
     for (const Case& rtCase : katCases) {
         LoadPage(ptTop, rtCase._pszUrl);
-        EXPECT_EQ(rtCase._pszParts, Eval(ptTop, "[location.protocol, location.host, location.hostname, location.port, "
-                                                "location.pathname, location.search, location.hash].join('|')"))
+        EXPECT_EQ(rtCase._pszParts, Eval(ptTop,
+                                         "[location.protocol, location.host, location.hostname, location.port, "
+                                         "location.pathname, location.search, location.hash].join('|')"))
             << rtCase._pszUrl;
         EXPECT_EQ(rtCase._pszUrl, Eval(ptTop, "location.toString()"));
     }
@@ -318,8 +318,9 @@ TEST_F(KxwLocationHistoryTest, BackAndForwardCountPagesAndRestoreFrames) {
     EXPECT_EQ("http://h/A", _tChanges[0]._dsUrl) << "a text is read as a number";
     ptHistory->NotifyComplete();
     _tChanges.clear();
-    EXPECT_EQ("undefined", Eval(ptTop, "history.go(-2147483648); history.go('-99999999999'); "
-                                       "history.go('99999999999 pages'); history.go(' 5x')"));
+    EXPECT_EQ("undefined", Eval(ptTop,
+                                "history.go(-2147483648); history.go('-99999999999'); "
+                                "history.go('99999999999 pages'); history.go(' 5x')"));
     EXPECT_TRUE(_tChanges.empty()) << "far beyond the ends nothing happens";
 }
 
