@@ -8,11 +8,14 @@
 #include "KxwDomHtmlWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
+#include "KxwJswCaller.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
 #include "KxwiUrl.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJswEngine.h"
+#include "kxw/KxwJswGlobal.h"
 
 namespace {
 
@@ -181,9 +184,7 @@ bool KxwDomHtmlLocation::Replace(const char* mpsfUrl, int miLen, KXW_DOM_HTML_LO
                                               "ptWindow == NULL in KxwDomHtmlLocation::Replace");
         return false;
     }
-    if (!KxwDomHtmlWindow::GetScopeWindow() && xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("Potential error: GetGlobalWindow() returned NULL in KxwDomHtmlLocation::Replace");
-    std::string dsAbsolute = _ptWindow->CombineWithScriptBaseUrl(mpsfUrl, static_cast<unsigned>(nLen));
+    std::string dsAbsolute = xfdsKxwDomBrowsingCombineUrl(ScriptBaseUrl(), mpsfUrl, static_cast<unsigned>(nLen));
     // The same page with another fragment, by href or replace() as by a "#" link: the page is not loaded again.
     if (meType == KXW_DOM_HTML_LOCATION_CHANGE_REPLACE || meType == KXW_DOM_HTML_LOCATION_CHANGE_HREF) {
         std::string dsHref = GetHrefDcs();
@@ -197,6 +198,24 @@ bool KxwDomHtmlLocation::Replace(const char* mpsfUrl, int miLen, KXW_DOM_HTML_LO
     }
     SendChange(dsAbsolute, std::string(), meType, mtPostId);
     return true;
+}
+
+std::string KxwDomHtmlLocation::ScriptBaseUrl() const {
+    // The page of the running script: a frame's script that sets top.location runs the setter in the top
+    // window's realm, yet gives an address of its own page.
+    KxwDomHtmlWindow* ptBaseWindow = nullptr;
+    if (KxwJswGlobal* ptCaller = xfptKxwJswGetScriptedCallerGlobal(KxwJswEngine::Current()))
+        ptBaseWindow = dynamic_cast<KxwDomHtmlWindow*>(ptCaller->GetWindow());
+    if (!ptBaseWindow) ptBaseWindow = KxwDomHtmlWindow::GetScopeWindow();
+    if (!ptBaseWindow || !ptBaseWindow->GetDocument()) {
+        if (!ptBaseWindow && xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile(
+                "Potential error: GetGlobalWindow() returned NULL in KxwDomHtmlLocation::Replace");
+        ptBaseWindow = _ptWindow;
+    }
+    unsigned uLen = 0;
+    const char* psfBase = ptBaseWindow->GetDocument() ? ptBaseWindow->GetDocument()->GetBaseUrlDcs(&uLen) : nullptr;
+    return psfBase ? std::string(psfBase, uLen) : std::string();
 }
 
 void KxwDomHtmlLocation::SetFragment(const char* mpsfFragment, size_t mnLen) {
