@@ -187,6 +187,7 @@ TEST_F(KxwLocationHistoryTest, BaseUrlDomainAndDownload) {
     EXPECT_EQ("http://cdn/x/y.html", _tChanges[0]._dsUrl) << "relative addresses resolve against the base";
     for (const char* pszBlank : {"about:blank", "ABOUT:x"}) {
         LoadPage(ptTop, pszBlank);
+        ptLocation = ptTop->GetLocation();  // each page has its own
         EXPECT_FALSE(ptLocation->IsDownloadRequired()) << pszBlank;
         EXPECT_EQ("", ptLocation->GetDomain());
     }
