@@ -759,8 +759,11 @@ void KxwEngineVUser::OnLocationChange(void* mpvChange, void* mpvDocument) {
     if (!ptWindow) return;
     std::string dsUrl = xfdsKxwDomLocationChangeGetUrl(mpvChange);
     int iType = xfiKxwDomLocationChangeGetType(mpvChange);
-    // replace() takes the place of the current entry; a history navigation is recorded by the history itself.
-    bool bNoHistory = iType == KXW_DOM_HTML_LOCATION_CHANGE_REPLACE;
+    // replace() takes the place of the current entry, and a reload loads the entry it shows again; a history
+    // navigation is recorded by the history itself.
+    bool bNoHistory = iType == KXW_DOM_HTML_LOCATION_CHANGE_REPLACE || iType == KXW_DOM_HTML_LOCATION_CHANGE_RELOAD ||
+                      iType == KXW_DOM_HTML_LOCATION_CHANGE_RELOAD_FORCED ||
+                      iType == KXW_DOM_HTML_LOCATION_CHANGE_RELOAD_OTHER;
     QueueWindowLoad(ptWindow, dsUrl, bNoHistory, xfuKxwDomLocationChangeGetPostId(mpvChange), true);
 }
 

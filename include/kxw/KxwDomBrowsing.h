@@ -45,7 +45,7 @@ enum KXW_DOM_TARGET_FRAME_VALUE_ENUM {
 
 // What changed a location (notification 0).
 enum KXW_DOM_HTML_LOCATION_CHANGE_TYPE_ENUM {
-    KXW_DOM_HTML_LOCATION_CHANGE_REPLACE = 0,        // location.replace, pathname or hash set
+    KXW_DOM_HTML_LOCATION_CHANGE_REPLACE = 0,        // location.replace, pathname set
     KXW_DOM_HTML_LOCATION_CHANGE_RELOAD = 1,         // reload(), reload(false)
     KXW_DOM_HTML_LOCATION_CHANGE_RELOAD_FORCED = 2,  // reload(true)
     KXW_DOM_HTML_LOCATION_CHANGE_HISTORY = 3,        // back, forward, go(n) with n not 0

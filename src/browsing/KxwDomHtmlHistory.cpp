@@ -1,5 +1,7 @@
 #include "KxwDomHtmlHistory.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include "KxwDomBindingUtil.h"
@@ -47,10 +49,11 @@ bool go_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     if (tCall.Argc() > 0) {
         KxwJsval tArg = tCall.Arg(0);
         if (tArg.IsString()) {
-            // A text is read as atoi reads it.
+            // A text is read as atoi reads it ("-1", " 2x"), a number beyond an int's range held at its end.
             std::string dsText = tCall.Utf8(0);
             if (tCall.Failed()) return false;
-            iDelta = std::atoi(dsText.c_str());
+            long lDelta = std::strtol(dsText.c_str(), nullptr, 10);
+            iDelta = static_cast<int>(std::clamp<long>(lDelta, INT_MIN, INT_MAX));
         } else {
             iDelta = tCall.Int(0, 0);
             if (tCall.Failed()) return false;
@@ -116,13 +119,23 @@ unsigned KxwDomHtmlHistory::GetScriptLength() const {
     return _tHistoryItemsList.size() >= 2 ? static_cast<unsigned>(_tHistoryItemsList.size()) : 0;
 }
 
+void KxwDomHtmlHistory::NotifyNavigationStarts(uint32_t muFrameHierarchyId, const char* mpsfUrl, unsigned muLen) {
+    if (!_bIsHistoryNavigationActive || muFrameHierarchyId != _uRequestedFrameId) return;
+    if (std::string(mpsfUrl ? mpsfUrl : "", mpsfUrl ? muLen : 0) != _dsRequestedUrl)
+        _bIsHistoryNavigationActive = false;
+    else
+        _bRequestedLoadStarted = true;
+}
+
 void KxwDomHtmlHistory::DestroyItem(const KxwHistoryItem& mrtItem) {
     bool bIssue = mrtItem._bDeletePostCacheEntry && mrtItem._tPostId >= KXW_POST_ID_FIRST_REAL;
     if (xfbKxwTraceEnabled())
         xfvKxwUtilReportTraceToFile("KxwHistoryItem for this=%p - (e): DTOR reached,%.10s issuing notification, "
-                                    "_tPostId=%u, _uliFrameHierarchyId=0x%08X, _bPrimary=%d, _ssbUrl=\"%.2000s\"",
-                                    static_cast<const void*>(&mrtItem), bIssue ? "" : " NOT", mrtItem._tPostId,
-                                    mrtItem._uliFrameHierarchyId, mrtItem._bPrimary ? 1 : 0, mrtItem._ssbUrl.c_str());
+                                    "IsApplicable=%d, _tPostId=%u, _uliFrameHierarchyId=0x%08X, _bPrimary=%d, "
+                                    "_bDeletePostCacheEntry=%d, _ssbUrl=\"%.2000s\"",
+                                    static_cast<const void*>(&mrtItem), bIssue ? "" : " NOT", bIssue ? 1 : 0,
+                                    mrtItem._tPostId, mrtItem._uliFrameHierarchyId, mrtItem._bPrimary ? 1 : 0,
+                                    mrtItem._bDeletePostCacheEntry ? 1 : 0, mrtItem._ssbUrl.c_str());
     if (!bIssue) return;
     KxwPostId tPostId = mrtItem._tPostId;
     xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_HISTORY_POST_GONE, &tPostId, nullptr);
@@ -176,6 +189,14 @@ void KxwDomHtmlHistory::NotifyUrl(const char* mpsfUrl, unsigned muLen, KxwPostNo
             KxwHistoryItem& rtItem = _tHistoryItemsList[n];
             if (rtItem._uliFrameHierarchyId == muFrameHierarchyId) {
                 rtItem._ssbUrl = tItem._ssbUrl;
+                // The replacing page came by GET: going back to it must not send the old page's form again, and
+                // the old page's cached answer is no longer needed.
+                if (rtItem._tPostId != 0) {
+                    KxwHistoryItem tOld = rtItem;
+                    rtItem._tPostId = 0;
+                    rtItem._bDeletePostCacheEntry = false;
+                    DestroyItem(tOld);
+                }
                 // The frames inside the replaced one showed pages of the old page: they go.
                 size_t nEnd = n + 1;
                 while (nEnd < _tHistoryItemsList.size() &&
@@ -187,7 +208,8 @@ void KxwDomHtmlHistory::NotifyUrl(const char* mpsfUrl, unsigned muLen, KxwPostNo
             }
             if (xfbKxwDomIsFrameHierarchyIdInside(muFrameHierarchyId, rtItem._uliFrameHierarchyId)) {
                 _tHistoryItemsList.insert(_tHistoryItemsList.begin() + static_cast<std::ptrdiff_t>(n + 1), tItem);
-                if (_nCurrent > n) ++_nCurrent;
+                // The frame's page belongs to the page at the current position: it is not forward history.
+                if (_nCurrent >= n) ++_nCurrent;
                 return;
             }
         }
@@ -279,6 +301,7 @@ bool KxwDomHtmlHistory::Move(int miCount, bool mbSilent, bool mbForward) {
     _iPrimaryCount += mbForward ? miCount : -miCount;
     if (_iPrimaryCount < 0) _iPrimaryCount = 0;
     _bIsHistoryNavigationActive = true;
+    _bRequestedLoadStarted = false;
     _dsRequestedUrl = tTarget._ssbUrl;
     _uRequestedFrameId = tTarget._uliFrameHierarchyId;
     KxwDomHtmlLocation* ptLocation = ptWindow->GetLocation();
@@ -289,7 +312,7 @@ bool KxwDomHtmlHistory::Move(int miCount, bool mbSilent, bool mbForward) {
 
 bool KxwDomHtmlHistory::Go(int miDelta) {
     if (miDelta > 0) return Forward(miDelta, true);
-    if (miDelta < 0) return Back(-miDelta, true);
+    if (miDelta < 0) return Back(miDelta == INT_MIN ? INT_MAX : -miDelta, true);
     KxwDomHtmlLocation* ptLocation = _ptTopWindow ? _ptTopWindow->GetLocation() : nullptr;
     if (!ptLocation) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
@@ -297,7 +320,18 @@ bool KxwDomHtmlHistory::Go(int miDelta) {
                                               static_cast<void*>(_ptTopWindow), static_cast<void*>(ptLocation));
         return false;
     }
+    // A reload brings the frames back as they show now, not as an earlier back or forward left them.
+    _tFrameItems.clear();
+    if (_nCurrent < _tHistoryItemsList.size()) {
+        size_t nPage = _nCurrent;
+        while (nPage > 0 && _tHistoryItemsList[nPage]._uliFrameHierarchyId != 0) --nPage;
+        if (_tHistoryItemsList[nPage]._uliFrameHierarchyId == 0)
+            for (size_t n = nPage + 1; n <= _nCurrent; ++n)
+                if (_tHistoryItemsList[n]._uliFrameHierarchyId != 0)
+                    _tFrameItems[_tHistoryItemsList[n]._uliFrameHierarchyId] = n;
+    }
     _bIsHistoryNavigationActive = true;
+    _bRequestedLoadStarted = false;
     std::string dsHref = ptLocation->GetHrefDcs();
     _dsRequestedUrl = dsHref;
     _uRequestedFrameId = 0;

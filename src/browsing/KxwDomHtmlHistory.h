@@ -43,17 +43,15 @@ public:
     // During a history navigation: the address (and post id) the frame showed then.
     bool HistoryOverridePerformed(uint32_t muFrameHierarchyId, std::string& mrdsUrl, KxwPostId& mrtPostId);
     void NotifyComplete() { _bIsHistoryNavigationActive = false; }
-    // The window with that frame id completed: the history navigation ends when it is the window it loaded.
+    // The window with that frame id completed: the history navigation ends when it is the page it loaded. The
+    // page that asked for it (a back() in its onload) completes before that load has begun, and does not end it.
     void NotifyWindowComplete(uint32_t muFrameHierarchyId) {
-        if (_bIsHistoryNavigationActive && muFrameHierarchyId == _uRequestedFrameId) NotifyComplete();
+        if (_bIsHistoryNavigationActive && _bRequestedLoadStarted && muFrameHierarchyId == _uRequestedFrameId)
+            NotifyComplete();
     }
     // A window starts loading a page: in the window the history navigation loads, a page other than the one it
     // asked for ends the history navigation, so that later navigations are recorded again.
-    void NotifyNavigationStarts(uint32_t muFrameHierarchyId, const char* mpsfUrl, unsigned muLen) {
-        if (_bIsHistoryNavigationActive && muFrameHierarchyId == _uRequestedFrameId &&
-            std::string(mpsfUrl ? mpsfUrl : "", mpsfUrl ? muLen : 0) != _dsRequestedUrl)
-            _bIsHistoryNavigationActive = false;
-    }
+    void NotifyNavigationStarts(uint32_t muFrameHierarchyId, const char* mpsfUrl, unsigned muLen);
     bool IsHistoryNavigationActive() const { return _bIsHistoryNavigationActive; }
     void Clear();
     void SetTopWindow(KxwDomHtmlTopWindow* mptTopWindow) { _ptTopWindow = mptTopWindow; }
@@ -81,4 +79,5 @@ private:
     bool _bIsHistoryNavigationActive = false;
     std::string _dsRequestedUrl;  // the page the history navigation asked for, and its window
     uint32_t _uRequestedFrameId = 0;
+    bool _bRequestedLoadStarted = false;
 };

@@ -8,10 +8,14 @@
 #include "KxwDomHtmlWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
+#include "KxwJswCaller.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
 #include "KxwiUrl.h"
 #include "kxw/KxwDomUtil.h"
+#include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJswEngine.h"
+#include "kxw/KxwJswGlobal.h"
 
 namespace {
 
@@ -89,6 +93,16 @@ std::string PortText(const KxwiUrlCrack& mrtCrack) {
     return std::to_string(iPort);
 }
 
+// A part of an address is set on a location that has none.
+bool ReportNoAddress(const char* mpszPart, const char* mpszTinyId, const std::string& mrdsValue) {
+    xfvKxwUtilReportInternalErrorBySevLvl(
+        KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+        "Invalid psfzOldUrlStr=%p / nOldUrlLen=%ld when setting location.%s=\"%.1500s\" in "
+        "KxwDomHtmlLocation::SetDomPropertyInfo with KXW_DOM_HTML_LOCATION_TINY_ID_%s",
+        static_cast<const void*>(""), 0L, mpszPart, mrdsValue.c_str(), mpszTinyId);
+    return false;
+}
+
 }  // namespace
 
 KxwDomHtmlLocation::KxwDomHtmlLocation(KxwMemMgr* mptMemMgr, KxwU16nHandler* mptU16nHandler,
@@ -155,29 +169,60 @@ bool KxwDomHtmlLocation::Replace(const char* mpsfUrl, int miLen, KXW_DOM_HTML_LO
         return false;
     }
     size_t nLen = static_cast<size_t>(miLen);
-    // A new fragment only changes the address.
-    if (nLen > 0 && mpsfUrl[0] == '#' && meType != KXW_DOM_HTML_LOCATION_CHANGE_META_REFRESH) {
-        if (!_ptDocument) return false;
-        std::string dsHref = GetHrefDcs();
-        size_t nHash = dsHref.find('#');
-        if (nHash != std::string::npos) dsHref.resize(nHash);
-        dsHref.append(mpsfUrl, nLen);
-        _ptDocument->SetHrefDcs(dsHref.data(), static_cast<unsigned>(dsHref.size()));
-        return true;
-    }
     if (!_ptDocument) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "_ptDocument == NULL in KxwDomHtmlLocation::Replace");
         return false;
+    }
+    // A new fragment only changes the address.
+    if (nLen > 0 && mpsfUrl[0] == '#' && meType != KXW_DOM_HTML_LOCATION_CHANGE_META_REFRESH) {
+        SetFragment(mpsfUrl, nLen);
+        return true;
     }
     if (!_ptWindow) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "ptWindow == NULL in KxwDomHtmlLocation::Replace");
         return false;
     }
-    std::string dsAbsolute = _ptWindow->CombineWithScriptBaseUrl(mpsfUrl, static_cast<unsigned>(nLen));
+    std::string dsAbsolute = xfdsKxwDomBrowsingCombineUrl(ScriptBaseUrl(), mpsfUrl, static_cast<unsigned>(nLen));
+    // The same page with another fragment, by href or replace() as by a "#" link: the page is not loaded again.
+    if (meType == KXW_DOM_HTML_LOCATION_CHANGE_REPLACE || meType == KXW_DOM_HTML_LOCATION_CHANGE_HREF) {
+        std::string dsHref = GetHrefDcs();
+        size_t nNewFragment = xfnKxwiUrlLenWithoutFragmentID(dsAbsolute.data(), dsAbsolute.size());
+        size_t nOldFragment = xfnKxwiUrlLenWithoutFragmentID(dsHref.data(), dsHref.size());
+        if (nNewFragment < dsAbsolute.size() && IsDownloadRequired() &&
+            dsAbsolute.compare(0, nNewFragment, dsHref, 0, nOldFragment) == 0) {
+            SetFragment(dsAbsolute.data() + nNewFragment, dsAbsolute.size() - nNewFragment);
+            return true;
+        }
+    }
     SendChange(dsAbsolute, std::string(), meType, mtPostId);
     return true;
+}
+
+std::string KxwDomHtmlLocation::ScriptBaseUrl() const {
+    // The page of the running script: a frame's script that sets top.location runs the setter in the top
+    // window's realm, yet gives an address of its own page.
+    KxwDomHtmlWindow* ptBaseWindow = nullptr;
+    if (KxwJswGlobal* ptCaller = xfptKxwJswGetScriptedCallerGlobal(KxwJswEngine::Current()))
+        ptBaseWindow = dynamic_cast<KxwDomHtmlWindow*>(ptCaller->GetWindow());
+    if (!ptBaseWindow) ptBaseWindow = KxwDomHtmlWindow::GetScopeWindow();
+    if (!ptBaseWindow || !ptBaseWindow->GetDocument()) {
+        if (!ptBaseWindow && xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile(
+                "Potential error: GetGlobalWindow() returned NULL in KxwDomHtmlLocation::Replace");
+        ptBaseWindow = _ptWindow;
+    }
+    unsigned uLen = 0;
+    const char* psfBase = ptBaseWindow->GetDocument() ? ptBaseWindow->GetDocument()->GetBaseUrlDcs(&uLen) : nullptr;
+    return psfBase ? std::string(psfBase, uLen) : std::string();
+}
+
+void KxwDomHtmlLocation::SetFragment(const char* mpsfFragment, size_t mnLen) {
+    std::string dsHref = GetHrefDcs();
+    dsHref.resize(xfnKxwiUrlLenWithoutFragmentID(dsHref.data(), dsHref.size()));
+    dsHref.append(mpsfFragment, mnLen);
+    _ptDocument->SetHrefDcs(dsHref.data(), static_cast<unsigned>(dsHref.size()));
 }
 
 bool KxwDomHtmlLocation::Reload(KXW_DOM_HTML_LOCATION_CHANGE_TYPE_ENUM meType, KxwPostId mtPostId) {
@@ -207,7 +252,8 @@ bool KxwDomHtmlLocation::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
             dsText = dsHref;
             break;
         case kIdSearch:
-            if (tCrack.GetQueryLen() > 0) dsText.assign(tCrack.GetQueryStr() - 1, tCrack.GetQueryLen() + 1);
+            // The crack's query holds its '?'; a '?' alone is no query.
+            if (tCrack.GetQueryLen() > 1) dsText.assign(tCrack.GetQueryStr(), tCrack.GetQueryLen());
             break;
         case kIdPathname:
             dsText.assign(tCrack.GetPathStr(), tCrack.GetPathLen());
@@ -251,22 +297,17 @@ bool KxwDomHtmlLocation::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
         case kIdHref:
             return Replace(dsValue.data(), static_cast<int>(dsValue.size()), KXW_DOM_HTML_LOCATION_CHANGE_HREF, 0);
         case kIdSearch: {
+            if (dsHref.empty()) return ReportNoAddress("search", "SEARCH", dsValue);
             std::string dsQuery = (!dsValue.empty() && dsValue[0] == '?') ? dsValue.substr(1) : dsValue;
-            // The request goes to the address without its old query and fragment, with the new query.
+            // The address with the new query in place of the old one; the fragment stays the page's.
             size_t nBase = xfnKxwiUrlLenWithoutQueryOrFragmentID(dsHref.data(), dsHref.size());
-            std::string dsUrl = dsHref.substr(0, nBase) + "?" + dsQuery;
+            size_t nFragment = xfnKxwiUrlLenWithoutFragmentID(dsHref.data(), dsHref.size());
+            std::string dsUrl = dsHref.substr(0, nBase) + "?" + dsQuery + dsHref.substr(nFragment);
             SendChange(dsUrl, dsQuery, KXW_DOM_HTML_LOCATION_CHANGE_SEARCH, 0);
             return true;
         }
         case kIdPathname: {
-            if (dsHref.empty()) {
-                xfvKxwUtilReportInternalErrorBySevLvl(
-                    KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                    "Invalid psfzOldUrlStr=%p / nOldUrlLen=%ld when setting location.pathname=\"%.1500s\" in "
-                    "KxwDomHtmlLocation::SetDomPropertyInfo with KXW_DOM_HTML_LOCATION_TINY_ID_PATHNAME",
-                    static_cast<const void*>(dsHref.data()), 0L, dsValue.c_str());
-                return false;
-            }
+            if (dsHref.empty()) return ReportNoAddress("pathname", "PATHNAME", dsValue);
             size_t nWithoutPath = xfnKxwiUrlLenWithoutPath(dsHref.data(), dsHref.size());
             size_t nWithoutQuery = xfnKxwiUrlLenWithoutQueryOrFragmentID(dsHref.data(), dsHref.size());
             if (nWithoutPath > nWithoutQuery) {
@@ -281,22 +322,24 @@ bool KxwDomHtmlLocation::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
             }
             std::string dsPath = (!dsValue.empty() && dsValue[0] == '/') ? dsValue.substr(1) : dsValue;
             std::string dsUrl = dsHref.substr(0, nWithoutPath) + "/" + dsPath + dsHref.substr(nWithoutQuery);
-            if (dsUrl == dsHref) return true;
+            if (dsUrl == dsHref) {
+                if (xfbKxwTraceEnabled())
+                    xfvKxwUtilReportTraceToFile(
+                        "Setting location.pathname=\"%.1500s\" does not modify the current href (\"%.1500s\"), except "
+                        "possibly for the Fragment ID. No download issued in KxwDomHtmlLocation::SetDomPropertyInfo "
+                        "with KXW_DOM_HTML_LOCATION_TINY_ID_PATHNAME",
+                        dsValue.c_str(), dsHref.c_str());
+                return true;
+            }
             return Replace(dsUrl.data(), static_cast<int>(dsUrl.size()), KXW_DOM_HTML_LOCATION_CHANGE_REPLACE, 0);
         }
         case kIdHash: {
-            if (dsHref.empty()) {
-                xfvKxwUtilReportInternalErrorBySevLvl(
-                    KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                    "Invalid psfzOldUrlStr=%p / nOldUrlLen=%ld when setting location.hash=\"%.1500s\" in "
-                    "KxwDomHtmlLocation::SetDomPropertyInfo with KXW_DOM_HTML_LOCATION_TINY_ID_HASH",
-                    static_cast<const void*>(dsHref.data()), 0L, dsValue.c_str());
-                return false;
-            }
-            std::string dsUrl = dsHref.substr(0, xfnKxwiUrlLenWithoutFragmentID(dsHref.data(), dsHref.size()));
-            if (dsValue.empty() || dsValue[0] != '#') dsUrl += "#";
-            dsUrl += dsValue;
-            return Replace(dsUrl.data(), static_cast<int>(dsUrl.size()), KXW_DOM_HTML_LOCATION_CHANGE_REPLACE, 0);
+            if (dsHref.empty()) return ReportNoAddress("hash", "HASH", dsValue);
+            // A new fragment of the same page: the address changes, the page is not loaded again (a page that sets
+            // its hash while it loads would otherwise load itself without end).
+            std::string dsFragment = (!dsValue.empty() && dsValue[0] == '#') ? dsValue : "#" + dsValue;
+            return Replace(dsFragment.data(), static_cast<int>(dsFragment.size()), KXW_DOM_HTML_LOCATION_CHANGE_REPLACE,
+                           0);
         }
         case kIdPort:
         case kIdHostname:

@@ -58,6 +58,10 @@ public:
     bool GetShouldBeDeletedAtFinalize() override { return false; }
 
 private:
+    // The base URL that relative addresses given by the running script are read against.
+    std::string ScriptBaseUrl() const;
+    // The address with mpsfFragment ("#..." to the end) in place of its own fragment; nothing is loaded.
+    void SetFragment(const char* mpsfFragment, size_t mnLen);
     void SendChange(const std::string& mrdsUrl, const std::string& mrdsQuery,
                     KXW_DOM_HTML_LOCATION_CHANGE_TYPE_ENUM meType, KxwPostId mtPostId);
 

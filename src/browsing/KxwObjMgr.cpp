@@ -133,13 +133,35 @@ void KxwObjMgr::IterationReset(bool mbFull) {
             ptTop->OnEndIteration();
     }
     DeleteAllClosedWindows();
+    ++_ptPersistent->_uIterationResets;
 }
+
+namespace {
+
+// History support "Auto" is settled when the second iteration runs (its first step, after the first reset; a
+// run's last reset is followed by none): no script went back or forward yet, so it becomes "No" and what was
+// recorded goes.
+void ResolveAutoSettingsIfDue(KxwObjMgr& mrtObjMgr, KxwObjMgrPersistentInfo& mrtPersistent) {
+    if (mrtPersistent._uIterationResets != 1 || mrtPersistent._bAutoSettingsResolved) return;
+    mrtPersistent._bAutoSettingsResolved = true;
+    KxwVUserVars* ptVUserVars = mrtObjMgr.GetVUserVars();
+    if (!ptVUserVars) return;
+    KxwiRunTimeSettings& rtRTS = ptVUserVars->GetRTS();
+    if (rtRTS.GetHistorySupport() != KXWI_RTS_HISTORY_SUPPORT_AUTO) return;
+    rtRTS.SetHistorySupport(KXWI_RTS_HISTORY_SUPPORT_NO);
+    for (KxwDomHtmlTopWindow* ptTop = mrtObjMgr.GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
+        ptTop->ClearHistory();
+    xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE, "HistorySupport changed from \"Auto\" to \"No\"");
+}
+
+}  // namespace
 
 void KxwObjMgr::OnStepStart() {
     if (xfbKxwTraceEnabled())
         xfvKxwUtilReportTraceToFile("OnStepStart() entered for KxwObjMgr=%p, _ptVUserVars=%p, GetFirstChild()=%p",
                                     static_cast<void*>(this), static_cast<void*>(GetVUserVars()),
                                     static_cast<void*>(_ptPersistent->GetFirstChild()));
+    ResolveAutoSettingsIfDue(*this, *_ptPersistent);
 }
 
 namespace {

@@ -46,6 +46,9 @@ public:
     bool _bIsDomSnapshotsBeingGenerated = false;
     bool _bIsReparsePerformedForGet = false;
     bool _bIsReparsePerformedForPost = false;
+    // The "Auto" settings are settled once, when the second iteration runs (after the first reset).
+    unsigned _uIterationResets = 0;
+    bool _bAutoSettingsResolved = false;
     bool _bSnapshotNonErrorActiveForStep = false;
     unsigned _uLastCreationIndex = 0;
 };

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Runs one steps file through kxwplay and compares what it wrote with the files beside it.
 #
-#   run_e2e.sh KXWPLAY NAME.steps
+#   run_e2e.sh KXWPLAY NAME.steps [ARGS...]
+#
+# ARGS are added after the steps file's own arguments (the "#! also:" runs: the same steps in another browser).
 #
 # Comment lines of the steps file direct the run (the player itself skips them):
 #   #! args: ARGS       arguments before the steps file; @OUT@ stands for a fresh folder for log files
+#   #! also: ARGS       (read by CMakeLists.txt) a second test that runs with ARGS added
 #   #! status: N        the exit status expected (default 0)
 #   #! logs: N          how many vuser-<n>.log files @OUT@ must hold
 #   #! logdir: DIR      where the log files are instead of @OUT@ (relative to the run's folder)
@@ -23,6 +26,8 @@
 set -u
 kxwplay=$1
 steps=$2
+shift 2
+extra_args=("$@")
 dir=$(cd "$(dirname "$steps")" && pwd)
 name=$(basename "$steps" .steps)
 server_script=$(cd "$(dirname "$0")/../server" && pwd)/kxw_test_server.py
@@ -87,6 +92,7 @@ args=${args//@OUT@/$work/out}
 expected_status=$(directive status | head -n 1)
 expected_status=${expected_status:-0}
 eval "set -- $args"
+set -- "$@" "${extra_args[@]}"
 # The player does not hold the server's input open: were this script killed, the server would end at once.
 if [ -n "$server_in" ]; then
     "$kxwplay" "$@" "$name.steps" >actual.stdout 2>actual.stderr {server_in}>&-
