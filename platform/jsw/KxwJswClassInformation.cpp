@@ -7,6 +7,9 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "KxwJswCallArgs.h"
@@ -26,6 +29,11 @@ namespace {
 struct ClassList {
     std::mutex _tMutex;
     const KxwJswClassInformation* _ptHead = nullptr;
+    // The script constructors by global name, for the global's resolve hook that asks for every name a page
+    // reads and does not define; made again after a description comes or goes.
+    std::unordered_map<std::string_view, std::pair<const KxwJswCtorRegistrator*, const KxwJswClassInformation*>>
+        _tConstructors;
+    bool _bConstructorsStale = true;
 };
 
 ClassList& Classes() {
@@ -55,13 +63,6 @@ bool IsIndexId(JS::HandleId mtId, int32_t* mpiIndex) {
     if (!mtId.isInt()) return false;
     *mpiIndex = mtId.toInt();
     return *mpiIndex >= 0;
-}
-
-std::string IdToUtf8(JSContext* mptCx, JS::HandleId mtId) {
-    if (!mtId.isString()) return std::string();
-    JS::RootedString tStr(mptCx, mtId.toString());
-    JS::UniqueChars pszUtf8 = JS_EncodeStringToUTF8(mptCx, tStr);
-    return pszUtf8 ? std::string(pszUtf8.get()) : std::string();
 }
 
 // A named item or an index is an own accessor that asks the user object again on every read, so that it follows
@@ -122,7 +123,9 @@ bool DefineNamedItemAccessor(JSContext* mptCx, JS::HandleObject mtObj, JS::Handl
     return JS_DefinePropertyById(mptCx, mtObj, mtId, tGetter, tSetter, JSPROP_ENUMERATE);
 }
 
-bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved) {
+// The name's UTF-8 form, when the caller has it already, spares a second conversion.
+bool ResolveNamedItemOf(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, const std::string* mpdsName,
+                        bool* mpbResolved) {
     *mpbResolved = false;
     KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(mtObj);
     if (!ptUserObj) return true;
@@ -137,7 +140,12 @@ bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtI
         return DefineNamedItemAccessor(mptCx, mtObj, mtId, tKey);
     }
     if (!mtId.isString()) return true;
-    std::string dsName = IdToUtf8(mptCx, mtId);
+    std::string dsConverted;
+    if (!mpdsName) {
+        if (!IdToUtf8(mptCx, mtId, &dsConverted)) return false;
+        mpdsName = &dsConverted;
+    }
+    const std::string& dsName = *mpdsName;
     const KxwJswClassInformation* ptClassInfo = ptUserObj->GetClassInformation();
     // Declared names live on the prototypes and win over items of the same name.
     if (dsName.empty() || (ptClassInfo && ptClassInfo->IsDeclared(dsName.c_str()))) return true;
@@ -147,6 +155,9 @@ bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtI
     return DefineNamedItemAccessor(mptCx, mtObj, mtId, tKey);
 }
 
+bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved) {
+    return ResolveNamedItemOf(mptCx, mtObj, mtId, nullptr, mpbResolved);
+}
 
 // for...in over a collection lists its indexes and the names its class chooses; reading each goes through the
 // resolve hook above, so the values are the live items.
@@ -433,10 +444,13 @@ KxwJswClassInformation::KxwJswClassInformation(const KxwJswClassInformation* mpt
     std::lock_guard<std::mutex> tLock(Classes()._tMutex);
     _ptNext = Classes()._ptHead;
     Classes()._ptHead = this;
+    Classes()._bConstructorsStale = true;
 }
 
 KxwJswClassInformation::~KxwJswClassInformation() {
+    delete static_cast<std::unordered_set<std::string_view>*>(_pvDeclaredNames);
     std::lock_guard<std::mutex> tLock(Classes()._tMutex);
+    Classes()._bConstructorsStale = true;
     if (Classes()._ptHead == this) {
         Classes()._ptHead = _ptNext;
     } else {
@@ -452,15 +466,21 @@ KxwJswClassInformation::~KxwJswClassInformation() {
 
 const KxwJswCtorRegistrator* KxwJswClassInformation::FindConstructor(const char* mpszName,
                                                                      const KxwJswClassInformation** mpptClass) {
-    std::lock_guard<std::mutex> tLock(Classes()._tMutex);
-    for (const KxwJswClassInformation* ptClass = Classes()._ptHead; ptClass; ptClass = ptClass->_ptNext) {
-        for (const KxwJswCtorRegistrator* ptSpec = ptClass->_patConstructors; ptSpec && ptSpec->_pszName; ++ptSpec) {
-            if (std::strcmp(ptSpec->_pszName, mpszName) != 0) continue;
-            if (mpptClass) *mpptClass = ptClass;
-            return ptSpec;
-        }
+    if (!mpszName) return nullptr;
+    ClassList& rtClasses = Classes();
+    std::lock_guard<std::mutex> tLock(rtClasses._tMutex);
+    if (rtClasses._bConstructorsStale) {
+        // The first description in the list wins a name, as a walk of the list would find it.
+        rtClasses._tConstructors.clear();
+        for (const KxwJswClassInformation* ptClass = rtClasses._ptHead; ptClass; ptClass = ptClass->_ptNext)
+            for (const KxwJswCtorRegistrator* ptSpec = ptClass->_patConstructors; ptSpec && ptSpec->_pszName; ++ptSpec)
+                rtClasses._tConstructors.emplace(ptSpec->_pszName, std::make_pair(ptSpec, ptClass));
+        rtClasses._bConstructorsStale = false;
     }
-    return nullptr;
+    auto it = rtClasses._tConstructors.find(mpszName);
+    if (it == rtClasses._tConstructors.end()) return nullptr;
+    if (mpptClass) *mpptClass = it->second.second;
+    return it->second.first;
 }
 
 bool KxwJswClassInformation::IsSubclassOf(const KxwJswClassInformation* mptOther) const {
@@ -493,11 +513,20 @@ const KxwJswPropertySpec* KxwJswClassInformation::FindPropertyIgnoringCase(const
 }
 
 bool KxwJswClassInformation::IsDeclared(const char* mpszName) const {
-    if (GetPropertyInfo(mpszName, nullptr, nullptr, nullptr)) return true;
-    for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent)
-        for (const KxwJswMethodSpec* ptSpec = ptClass->_patMethods; ptSpec && ptSpec->_pszName; ++ptSpec)
-            if (std::strcmp(ptSpec->_pszName, mpszName) == 0) return true;
-    return false;
+    if (!mpszName) return false;
+    // Asked for each undeclared name a script reads of a named-item object (the window's global among them):
+    // the chain's names are gathered once. The tables are static data and the chain never changes.
+    std::call_once(_tDeclaredNamesOnce, [this] {
+        auto* ptNames = new std::unordered_set<std::string_view>();
+        for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent) {
+            for (const KxwJswPropertySpec* ptSpec = ptClass->_patProperties; ptSpec && ptSpec->_pszName; ++ptSpec)
+                ptNames->insert(ptSpec->_pszName);
+            for (const KxwJswMethodSpec* ptSpec = ptClass->_patMethods; ptSpec && ptSpec->_pszName; ++ptSpec)
+                ptNames->insert(ptSpec->_pszName);
+        }
+        _pvDeclaredNames = ptNames;
+    });
+    return static_cast<const std::unordered_set<std::string_view>*>(_pvDeclaredNames)->count(mpszName) != 0;
 }
 
 bool KxwJswClassInformation::IsValid() const {
@@ -550,8 +579,32 @@ const KxwJswClassInformation* ClassInfoOf(JSObject* mptObj) {
     return ptWindow ? ptWindow->GetClassInformation() : nullptr;
 }
 
-bool ResolveNamedItem(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved) {
-    return NamedResolveHook(mptCx, mtObj, mtId, mpbResolved);
+bool ResolveNamedItem(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, const std::string* mpdsName,
+                      bool* mpbResolved) {
+    return ResolveNamedItemOf(mptCx, mtObj, mtId, mpdsName, mpbResolved);
+}
+
+bool IdToUtf8(JSContext* mptCx, JS::HandleId mtId, std::string* mpdsName) {
+    mpdsName->clear();
+    if (!mtId.isString()) return true;
+    JSString* ptStr = mtId.toString();
+    size_t nLen = JS_GetStringLength(ptStr);
+    // Names are short: most convert in one pass through a buffer on the stack, with no allocation.
+    char acBuffer[128];
+    if (nLen * 3 <= sizeof acBuffer) {
+        auto tDone = JS_EncodeStringToUTF8BufferPartial(mptCx, ptStr, mozilla::Span<char>(acBuffer, sizeof acBuffer));
+        if (!tDone) {
+            JS_ReportOutOfMemory(mptCx);
+            return false;
+        }
+        mpdsName->assign(acBuffer, mozilla::Get<1>(*tDone));
+        return true;
+    }
+    JS::RootedString tName(mptCx, ptStr);
+    JS::UniqueChars pszUtf8 = JS_EncodeStringToUTF8(mptCx, tName);
+    if (!pszUtf8) return false;
+    mpdsName->assign(pszUtf8.get());
+    return true;
 }
 
 KxwJswUserObjBase* UserObjOf(JSObject* mptObj) {

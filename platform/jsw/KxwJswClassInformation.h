@@ -100,5 +100,7 @@ private:
     alignas(8) unsigned char _acEngineClass[64];  // the engine class, built in place
     mutable std::once_flag _tValidateOnce;
     mutable bool _bValid = true;
+    mutable std::once_flag _tDeclaredNamesOnce;
+    mutable void* _pvDeclaredNames = nullptr;  // the names declared in the chain, made on first need
     const KxwJswClassInformation* _ptNext = nullptr;
 };
