@@ -118,6 +118,21 @@ TEST_F(KxwJswTest, NamedItemsAndIndexesStayLiveAndNeverHideExpandos) {
                    " Object.prototype.hasOwnProperty.call(c, 'caf\\u00e8')].join('|')"));
 }
 
+// Members are on the prototypes as scripts look for them, in the tables' order, each with its own functions; one a
+// script deleted or replaced stays as the script left it.
+TEST_F(KxwJswTest, PrototypeMembersAsScriptsSeeThem) {
+    EXPECT_EQ("name,value,number,flag,object",
+              Eval("var t = new Thing('x'); t.flag; var k = []; for (var p in t) k.push(p); k.join()"));
+    EXPECT_EQ("true|thing|true|false",
+              Eval("var P = Object.getPrototypeOf(t); var d = Object.getOwnPropertyDescriptor(P, 'name');"
+                   "[d.get === Object.getOwnPropertyDescriptor(P, 'name').get, d.get.call(t),"
+                   " P.hasOwnProperty('value'), P.hasOwnProperty('nothing')].join('|')"));
+    EXPECT_EQ("7|false|false|name,number,flag,object,added",
+              Eval("Object.defineProperty(P, 'number', {value: 7}); delete P.value; P.added = 1;"
+                   "[t.number, 'value' in t, P.hasOwnProperty('value'),"
+                   " Object.getOwnPropertyNames(P).filter(function(n) { return n != 'constructor' })].join('|')"));
+}
+
 // Script constructors are found by name among the descriptions that exist when a global first reads the name.
 TEST_F(KxwJswTest, ConstructorsOfDescriptionsThatComeAndGo) {
     static const KxwJswCtorRegistrator katGadget[] = {
