@@ -131,6 +131,13 @@ TEST_F(KxwJswTest, PrototypeMembersAsScriptsSeeThem) {
               Eval("Object.defineProperty(P, 'number', {value: 7}); delete P.value; P.added = 1;"
                    "[t.number, 'value' in t, P.hasOwnProperty('value'),"
                    " Object.getOwnPropertyNames(P).filter(function(n) { return n != 'constructor' })].join('|')"));
+    // A prototype frozen before its members were named has them all, frozen.
+    KxwTestDerived tDerived("derived");
+    SetGlobal("d", &tDerived);
+    EXPECT_EQ("true|function|false",
+              Eval("var Q = Object.getPrototypeOf(d); Object.freeze(Q); [Object.isFrozen(Q),"
+                   " typeof Object.getOwnPropertyDescriptor(Q, 'extra').get,"
+                   " Object.getOwnPropertyDescriptor(Q, 'extra').configurable].join('|')"));
 }
 
 // Script constructors are found by name among the descriptions that exist when a global first reads the name.
