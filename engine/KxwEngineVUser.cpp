@@ -387,6 +387,7 @@ void KxwEngineVUser::QueueResource(KxwDomNodeBase* mptElement, const std::string
     auto ptLoad = std::make_unique<Load>();
     ptLoad->_eKind = kLoadResource;
     ptLoad->_ptCommand = ptCommand;
+    ptLoad->_ptElement = mptElement;
     ptLoad->_tRequest = NewRequest(dsUrl, xfdsKxwDomDocumentGetHref(ptDocument));
     ptLoad->_tRequest._nMaxBodyBytes = 16u * 1024 * 1024;
     Enqueue(std::move(ptLoad));
@@ -421,15 +422,19 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
         if (mptLoad->_bAnnounce && _ptListener)
             _ptListener->OnEngineEvent("NAVIGATE", xfdsKxwEngineEscapeForLog(rtRequest._dsUrl));
     }
-    ++_ulLoads;
     // A fragment is the page's, not the server's: it is not sent, and the page's address keeps it (after the
     // redirects too).
     std::string dsFragment = CutFragment(&rtRequest._dsUrl);
-    if (!_tNetwork) {
-        xfbKxwEngineFetchFail(&mptLoad->_tResponse, KXW_ENGINE_FETCH_BAD_REQUEST, rtRequest._dsUrl,
-                              "the virtual user has no network");
-    } else {
-        _tNetwork(rtRequest, &mptLoad->_tResponse);
+    if (!mptLoad->_bSharedResponse) {
+        ++_ulLoads;
+        if (!_tNetwork) {
+            xfbKxwEngineFetchFail(&mptLoad->_tResponse, KXW_ENGINE_FETCH_BAD_REQUEST, rtRequest._dsUrl,
+                                  "the virtual user has no network");
+        } else {
+            _tNetwork(rtRequest, &mptLoad->_tResponse);
+        }
+        if (mptLoad->_eKind == kLoadResource)
+            ShareResourceResponse(*mptLoad, xfptKxwDomHtmlBuildGetDocumentOfNode(mptLoad->_ptElement));
     }
     std::string& rdsFinalUrl = mptLoad->_tResponse._dsFinalUrl;
     if (!dsFragment.empty() && !rdsFinalUrl.empty() && rdsFinalUrl.find('#') == std::string::npos)
@@ -440,6 +445,29 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
         return;
     }
     Deliver(*mptLoad);
+}
+
+void KxwEngineVUser::ShareResourceResponse(const Load& mrtFetched, KxwDomHtmlDocument* mptDocument) {
+    // Images of one address that a page asks for while the first is on its way are one request, as in the
+    // browser: the others wait for its response. Each element still hears of its own load or failure.
+    if (!mptDocument) return;
+    for (std::unique_ptr<Load>& rptLoad : _tPending) {
+        Load& rtLoad = *rptLoad;
+        if (rtLoad._eKind != kLoadResource || rtLoad._bSharedResponse ||
+            rtLoad._tRequest._dsMethod != mrtFetched._tRequest._dsMethod ||
+            rtLoad._ptCommand->WasTargetObjectForAbortDeleted())
+            continue;
+        const std::string& rdsUrl = rtLoad._tRequest._dsUrl;
+        size_t nHash = rdsUrl.find('#');
+        if (rdsUrl.compare(0, nHash, mrtFetched._tRequest._dsUrl) != 0 ||
+            xfptKxwDomHtmlBuildGetDocumentOfNode(rtLoad._ptElement) != mptDocument)
+            continue;
+        rtLoad._tResponse = mrtFetched._tResponse;
+        // No request was made for it: no redirect of its own, and the body is not kept twice.
+        rtLoad._tResponse._tRedirects.clear();
+        rtLoad._tResponse._dsBody.clear();
+        rtLoad._bSharedResponse = true;
+    }
 }
 
 void KxwEngineVUser::Deliver(Load& mrtLoad) {

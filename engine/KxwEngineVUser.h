@@ -129,6 +129,11 @@ private:
         bool _bStepNavigation = false;
         // Announced as a NAVIGATE line (a navigation the page made).
         bool _bAnnounce = false;
+        // A subresource's element (alive while the command's target is).
+        KxwDomNodeBase* _ptElement = nullptr;
+        // The response is that of the same address asked for earlier by the same document while this load waited:
+        // it is not fetched again.
+        bool _bSharedResponse = false;
         KxwEngineFetchResponse _tResponse;
     };
     class Binding;
@@ -150,6 +155,8 @@ private:
                          uint32_t muPostId, bool mbAnnounce);
     void QueueResource(KxwDomNodeBase* mptElement, const std::string& mdsSrc);
     void Enqueue(std::unique_ptr<Load> mptLoad);
+    // Gives the response of a subresource that was fetched to the waiting loads of the same document and address.
+    void ShareResourceResponse(const Load& mrtFetched, KxwDomHtmlDocument* mptDocument);
     KxwEngineFetchRequest NewRequest(const std::string& mdsUrl, const std::string& mdsReferrer) const;
     // Fetches a queued load (or holds its response) and delivers it.
     void Start(std::unique_ptr<Load> mptLoad);

@@ -7,6 +7,9 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "KxwJswCallArgs.h"
@@ -26,6 +29,11 @@ namespace {
 struct ClassList {
     std::mutex _tMutex;
     const KxwJswClassInformation* _ptHead = nullptr;
+    // The script constructors by global name, for the global's resolve hook that asks for every name a page
+    // reads and does not define; made again after a description comes or goes.
+    std::unordered_map<std::string_view, std::pair<const KxwJswCtorRegistrator*, const KxwJswClassInformation*>>
+        _tConstructors;
+    bool _bConstructorsStale = true;
 };
 
 ClassList& Classes() {
@@ -55,13 +63,6 @@ bool IsIndexId(JS::HandleId mtId, int32_t* mpiIndex) {
     if (!mtId.isInt()) return false;
     *mpiIndex = mtId.toInt();
     return *mpiIndex >= 0;
-}
-
-std::string IdToUtf8(JSContext* mptCx, JS::HandleId mtId) {
-    if (!mtId.isString()) return std::string();
-    JS::RootedString tStr(mptCx, mtId.toString());
-    JS::UniqueChars pszUtf8 = JS_EncodeStringToUTF8(mptCx, tStr);
-    return pszUtf8 ? std::string(pszUtf8.get()) : std::string();
 }
 
 // A named item or an index is an own accessor that asks the user object again on every read, so that it follows
@@ -122,7 +123,9 @@ bool DefineNamedItemAccessor(JSContext* mptCx, JS::HandleObject mtObj, JS::Handl
     return JS_DefinePropertyById(mptCx, mtObj, mtId, tGetter, tSetter, JSPROP_ENUMERATE);
 }
 
-bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved) {
+// The name's UTF-8 form, when the caller has it already, spares a second conversion.
+bool ResolveNamedItemOf(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, const std::string* mpdsName,
+                        bool* mpbResolved) {
     *mpbResolved = false;
     KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(mtObj);
     if (!ptUserObj) return true;
@@ -137,7 +140,12 @@ bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtI
         return DefineNamedItemAccessor(mptCx, mtObj, mtId, tKey);
     }
     if (!mtId.isString()) return true;
-    std::string dsName = IdToUtf8(mptCx, mtId);
+    std::string dsConverted;
+    if (!mpdsName) {
+        if (!IdToUtf8(mptCx, mtId, &dsConverted)) return false;
+        mpdsName = &dsConverted;
+    }
+    const std::string& dsName = *mpdsName;
     const KxwJswClassInformation* ptClassInfo = ptUserObj->GetClassInformation();
     // Declared names live on the prototypes and win over items of the same name.
     if (dsName.empty() || (ptClassInfo && ptClassInfo->IsDeclared(dsName.c_str()))) return true;
@@ -147,6 +155,9 @@ bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtI
     return DefineNamedItemAccessor(mptCx, mtObj, mtId, tKey);
 }
 
+bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved) {
+    return ResolveNamedItemOf(mptCx, mtObj, mtId, nullptr, mpbResolved);
+}
 
 // for...in over a collection lists its indexes and the names its class chooses; reading each goes through the
 // resolve hook above, so the values are the live items.
@@ -398,6 +409,117 @@ bool MethodThunk(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     return TripleToValue(mptCx, pvRetVal, nRetValLen, eRetValType, tArgs.rval());
 }
 
+// ---------------------------------------------------------------------------------------------------------------
+// Prototypes. A page's global makes the prototypes its scripts reach, and most scripts touch a few of each class's
+// members: each member is defined on its prototype the first time a script names it (or lists the prototype's
+// names), as eagerly defined members would be, and never again, so that a member a script deleted stays deleted.
+
+constexpr uint32_t kProtoSlotData = 0;  // PrivateValue(PrototypeData*)
+
+struct PrototypeData {
+    const KxwJswClassInformation* _ptClassInfo = nullptr;
+    std::vector<bool> _tDefined;  // by own member index: defined already (and perhaps deleted since)
+};
+
+PrototypeData* PrototypeDataOf(JSObject* mptProto) {
+    const JS::Value& rtSlot = JS::GetReservedSlot(mptProto, kProtoSlotData);
+    return rtSlot.isUndefined() ? nullptr : static_cast<PrototypeData*>(rtSlot.toPrivate());
+}
+
+// The accessor pair of a property, or the function of a method, each carrying its table entry and declaring class.
+bool DefineMember(JSContext* mptCx, JS::HandleObject mtProto, const KxwJswClassInformation* mptClassInfo,
+                  size_t mnIndex) {
+    const KxwJswPropertySpec* ptProperty = nullptr;
+    const KxwJswMethodSpec* ptMethod = nullptr;
+    if (!mptClassInfo->GetOwnMember(mnIndex, &ptProperty, &ptMethod)) return true;
+    auto* pvClass = const_cast<KxwJswClassInformation*>(mptClassInfo);
+    if (ptProperty) {
+        JSFunction* ptGetFun = js::NewFunctionWithReserved(mptCx, PropGetter, 0, 0, ptProperty->_pszName);
+        if (!ptGetFun) return false;
+        JS::RootedObject tGetter(mptCx, JS_GetFunctionObject(ptGetFun));
+        js::SetFunctionNativeReserved(tGetter, kFunSlotEntry,
+                                      JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptProperty)));
+        js::SetFunctionNativeReserved(tGetter, kFunSlotClass, JS::PrivateValue(pvClass));
+        JS::RootedObject tSetter(mptCx);
+        if (!(ptProperty->_uFlags & KXW_JSW_PROP_READONLY)) {
+            JSFunction* ptSetFun = js::NewFunctionWithReserved(mptCx, PropSetter, 1, 0, ptProperty->_pszName);
+            if (!ptSetFun) return false;
+            tSetter = JS_GetFunctionObject(ptSetFun);
+            js::SetFunctionNativeReserved(tSetter, kFunSlotEntry,
+                                          JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptProperty)));
+            js::SetFunctionNativeReserved(tSetter, kFunSlotClass, JS::PrivateValue(pvClass));
+        }
+        return JS_DefineProperty(mptCx, mtProto, ptProperty->_pszName, tGetter, tSetter, JSPROP_ENUMERATE);
+    }
+    JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, MethodThunk, ptMethod->_uArgCount, 0, ptMethod->_pszName);
+    if (!ptFun) return false;
+    JS::RootedObject tFun(mptCx, JS_GetFunctionObject(ptFun));
+    js::SetFunctionNativeReserved(tFun, kFunSlotEntry, JS::PrivateValue(const_cast<KxwJswMethodSpec*>(ptMethod)));
+    js::SetFunctionNativeReserved(tFun, kFunSlotClass, JS::PrivateValue(pvClass));
+    JS::RootedValue tFunValue(mptCx, JS::ObjectValue(*tFun));
+    return JS_DefineProperty(mptCx, mtProto, ptMethod->_pszName, tFunValue, JSPROP_ENUMERATE);
+}
+
+// Marks the member defined, then defines it in the prototype's own realm (a frame's script may be the one asking).
+// Defining runs this hook again for the same name, which then finds the mark.
+bool DefineMemberOnce(JSContext* mptCx, JS::HandleObject mtProto, PrototypeData* mptData, size_t mnIndex) {
+    if (mnIndex >= mptData->_tDefined.size() || mptData->_tDefined[mnIndex]) return true;
+    mptData->_tDefined[mnIndex] = true;
+    JSAutoRealm tRealm(mptCx, mtProto);
+    return DefineMember(mptCx, mtProto, mptData->_ptClassInfo, mnIndex);
+}
+
+bool PrototypeResolve(JSContext* mptCx, JS::HandleObject mtProto, JS::HandleId mtId, bool* mpbResolved) {
+    *mpbResolved = false;
+    PrototypeData* ptData = mtId.isString() ? PrototypeDataOf(mtProto) : nullptr;
+    if (!ptData) return true;
+    std::string dsName;
+    if (!IdToUtf8(mptCx, mtId, &dsName)) return false;
+    size_t nIndex = ptData->_ptClassInfo->FindOwnMember(dsName.c_str());
+    if (nIndex >= ptData->_tDefined.size() || ptData->_tDefined[nIndex]) return true;
+    if (!DefineMemberOnce(mptCx, mtProto, ptData, nIndex)) return false;
+    *mpbResolved = true;
+    return true;
+}
+
+bool PrototypeMayResolve(const JSAtomState&, jsid mtId, JSObject*) {
+    return mtId.isString();
+}
+
+// Listing the prototype's names (for...in, Object.keys) defines the members still missing, in table order, as the
+// prototype had them all from the start.
+bool PrototypeEnumerate(JSContext* mptCx, JS::HandleObject mtProto, JS::MutableHandleIdVector mtProperties, bool) {
+    PrototypeData* ptData = PrototypeDataOf(mtProto);
+    if (!ptData) return true;
+    const KxwJswClassInformation* ptClassInfo = ptData->_ptClassInfo;
+    for (size_t n = 0; n < ptData->_tDefined.size(); ++n) {
+        const KxwJswPropertySpec* ptProperty;
+        const KxwJswMethodSpec* ptMethod;
+        // A name the tables hold twice is defined once, by the entry that wins it.
+        if (!ptClassInfo->GetOwnMember(n, &ptProperty, &ptMethod) ||
+            ptClassInfo->FindOwnMember(ptProperty ? ptProperty->_pszName : ptMethod->_pszName) != n)
+            continue;
+        if (!DefineMemberOnce(mptCx, mtProto, ptData, n)) return false;
+        JS::RootedString tName(mptCx, JS_AtomizeString(mptCx, ptProperty ? ptProperty->_pszName : ptMethod->_pszName));
+        JS::RootedId tId(mptCx);
+        if (!tName || !JS_StringToId(mptCx, tName, &tId)) return false;
+        bool bHas = false;
+        if (!JS_HasOwnPropertyById(mptCx, mtProto, tId, &bHas)) return false;
+        if (bHas && !mtProperties.append(tId)) return false;
+    }
+    return true;
+}
+
+void PrototypeFinalize(JS::GCContext*, JSObject* mptProto) {
+    delete PrototypeDataOf(mptProto);
+    JS::SetReservedSlot(mptProto, kProtoSlotData, JS::UndefinedValue());
+}
+
+const JSClassOps ktPrototypeOps = {nullptr,          nullptr,           nullptr, PrototypeEnumerate, PrototypeResolve,
+                                   PrototypeMayResolve, PrototypeFinalize, nullptr, nullptr,            nullptr};
+const JSClass ktPrototypeClass = {"Object", JSCLASS_HAS_RESERVED_SLOTS(1) | JSCLASS_FOREGROUND_FINALIZE,
+                                  &ktPrototypeOps, nullptr, nullptr, nullptr};
+
 bool IllegalConstructor(JSContext* mptCx, unsigned, JS::Value*) {
     JS_ReportErrorASCII(mptCx, "Illegal constructor");
     return false;
@@ -428,15 +550,21 @@ KxwJswClassInformation::KxwJswClassInformation(const KxwJswClassInformation* mpt
                                                                              : &ktPlainOps;
     ptEngineClass->_ptClassInfo = this;
     _pvEngineClass = ptEngineClass;
+    for (const KxwJswPropertySpec* ptSpec = _patProperties; ptSpec && ptSpec->_pszName; ++ptSpec) ++_nOwnProperties;
+    for (const KxwJswMethodSpec* ptSpec = _patMethods; ptSpec && ptSpec->_pszName; ++ptSpec) ++_nOwnMethods;
     // Parents may be built after their children (static construction order across files), so the id ranges are
     // checked when the first prototype is made, not here.
     std::lock_guard<std::mutex> tLock(Classes()._tMutex);
     _ptNext = Classes()._ptHead;
     Classes()._ptHead = this;
+    Classes()._bConstructorsStale = true;
 }
 
 KxwJswClassInformation::~KxwJswClassInformation() {
+    delete static_cast<std::unordered_set<std::string_view>*>(_pvDeclaredNames);
+    delete static_cast<std::unordered_map<std::string_view, size_t>*>(_pvOwnMembers);
     std::lock_guard<std::mutex> tLock(Classes()._tMutex);
+    Classes()._bConstructorsStale = true;
     if (Classes()._ptHead == this) {
         Classes()._ptHead = _ptNext;
     } else {
@@ -452,15 +580,21 @@ KxwJswClassInformation::~KxwJswClassInformation() {
 
 const KxwJswCtorRegistrator* KxwJswClassInformation::FindConstructor(const char* mpszName,
                                                                      const KxwJswClassInformation** mpptClass) {
-    std::lock_guard<std::mutex> tLock(Classes()._tMutex);
-    for (const KxwJswClassInformation* ptClass = Classes()._ptHead; ptClass; ptClass = ptClass->_ptNext) {
-        for (const KxwJswCtorRegistrator* ptSpec = ptClass->_patConstructors; ptSpec && ptSpec->_pszName; ++ptSpec) {
-            if (std::strcmp(ptSpec->_pszName, mpszName) != 0) continue;
-            if (mpptClass) *mpptClass = ptClass;
-            return ptSpec;
-        }
+    if (!mpszName) return nullptr;
+    ClassList& rtClasses = Classes();
+    std::lock_guard<std::mutex> tLock(rtClasses._tMutex);
+    if (rtClasses._bConstructorsStale) {
+        // The first description in the list wins a name, as a walk of the list would find it.
+        rtClasses._tConstructors.clear();
+        for (const KxwJswClassInformation* ptClass = rtClasses._ptHead; ptClass; ptClass = ptClass->_ptNext)
+            for (const KxwJswCtorRegistrator* ptSpec = ptClass->_patConstructors; ptSpec && ptSpec->_pszName; ++ptSpec)
+                rtClasses._tConstructors.emplace(ptSpec->_pszName, std::make_pair(ptSpec, ptClass));
+        rtClasses._bConstructorsStale = false;
     }
-    return nullptr;
+    auto it = rtClasses._tConstructors.find(mpszName);
+    if (it == rtClasses._tConstructors.end()) return nullptr;
+    if (mpptClass) *mpptClass = it->second.second;
+    return it->second.first;
 }
 
 bool KxwJswClassInformation::IsSubclassOf(const KxwJswClassInformation* mptOther) const {
@@ -493,11 +627,49 @@ const KxwJswPropertySpec* KxwJswClassInformation::FindPropertyIgnoringCase(const
 }
 
 bool KxwJswClassInformation::IsDeclared(const char* mpszName) const {
-    if (GetPropertyInfo(mpszName, nullptr, nullptr, nullptr)) return true;
-    for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent)
-        for (const KxwJswMethodSpec* ptSpec = ptClass->_patMethods; ptSpec && ptSpec->_pszName; ++ptSpec)
-            if (std::strcmp(ptSpec->_pszName, mpszName) == 0) return true;
-    return false;
+    if (!mpszName) return false;
+    // Asked for each undeclared name a script reads of a named-item object (the window's global among them):
+    // the chain's names are gathered once. The tables are static data and the chain never changes.
+    std::call_once(_tDeclaredNamesOnce, [this] {
+        auto* ptNames = new std::unordered_set<std::string_view>();
+        for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent) {
+            for (const KxwJswPropertySpec* ptSpec = ptClass->_patProperties; ptSpec && ptSpec->_pszName; ++ptSpec)
+                ptNames->insert(ptSpec->_pszName);
+            for (const KxwJswMethodSpec* ptSpec = ptClass->_patMethods; ptSpec && ptSpec->_pszName; ++ptSpec)
+                ptNames->insert(ptSpec->_pszName);
+        }
+        _pvDeclaredNames = ptNames;
+    });
+    return static_cast<const std::unordered_set<std::string_view>*>(_pvDeclaredNames)->count(mpszName) != 0;
+}
+
+size_t KxwJswClassInformation::GetOwnMemberCount() const {
+    return _nOwnProperties + _nOwnMethods;
+}
+
+bool KxwJswClassInformation::GetOwnMember(size_t mnIndex, const KxwJswPropertySpec** mpptProperty,
+                                          const KxwJswMethodSpec** mpptMethod) const {
+    *mpptProperty = nullptr;
+    *mpptMethod = nullptr;
+    if (mnIndex < _nOwnProperties)
+        *mpptProperty = &_patProperties[mnIndex];
+    else if (mnIndex < _nOwnProperties + _nOwnMethods)
+        *mpptMethod = &_patMethods[mnIndex - _nOwnProperties];
+    return *mpptProperty || *mpptMethod;
+}
+
+size_t KxwJswClassInformation::FindOwnMember(const char* mpszName) const {
+    std::call_once(_tOwnMembersOnce, [this] {
+        // A name in the tables twice is the last one, as defining them all in order left it.
+        auto* ptMembers = new std::unordered_map<std::string_view, size_t>();
+        for (size_t n = 0; n < _nOwnProperties; ++n) (*ptMembers)[_patProperties[n]._pszName] = n;
+        for (size_t n = 0; n < _nOwnMethods; ++n) (*ptMembers)[_patMethods[n]._pszName] = _nOwnProperties + n;
+        _pvOwnMembers = ptMembers;
+    });
+    if (!mpszName) return GetOwnMemberCount();
+    const auto& rtMembers = *static_cast<const std::unordered_map<std::string_view, size_t>*>(_pvOwnMembers);
+    auto it = rtMembers.find(mpszName);
+    return it == rtMembers.end() ? GetOwnMemberCount() : it->second;
 }
 
 bool KxwJswClassInformation::IsValid() const {
@@ -550,8 +722,32 @@ const KxwJswClassInformation* ClassInfoOf(JSObject* mptObj) {
     return ptWindow ? ptWindow->GetClassInformation() : nullptr;
 }
 
-bool ResolveNamedItem(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved) {
-    return NamedResolveHook(mptCx, mtObj, mtId, mpbResolved);
+bool ResolveNamedItem(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, const std::string* mpdsName,
+                      bool* mpbResolved) {
+    return ResolveNamedItemOf(mptCx, mtObj, mtId, mpdsName, mpbResolved);
+}
+
+bool IdToUtf8(JSContext* mptCx, JS::HandleId mtId, std::string* mpdsName) {
+    mpdsName->clear();
+    if (!mtId.isString()) return true;
+    JSString* ptStr = mtId.toString();
+    size_t nLen = JS_GetStringLength(ptStr);
+    // Names are short: most convert in one pass through a buffer on the stack, with no allocation.
+    char acBuffer[128];
+    if (nLen * 3 <= sizeof acBuffer) {
+        auto tDone = JS_EncodeStringToUTF8BufferPartial(mptCx, ptStr, mozilla::Span<char>(acBuffer, sizeof acBuffer));
+        if (!tDone) {
+            JS_ReportOutOfMemory(mptCx);
+            return false;
+        }
+        mpdsName->assign(acBuffer, mozilla::Get<1>(*tDone));
+        return true;
+    }
+    JS::RootedString tName(mptCx, ptStr);
+    JS::UniqueChars pszUtf8 = JS_EncodeStringToUTF8(mptCx, tName);
+    if (!pszUtf8) return false;
+    mpdsName->assign(pszUtf8.get());
+    return true;
 }
 
 KxwJswUserObjBase* UserObjOf(JSObject* mptObj) {
@@ -595,38 +791,12 @@ JSObject* NewWrapperObject(JSContext* mptCx, KxwJswEngine* mptEngine, KxwJswUser
 
 JSObject* BuildPrototype(JSContext* mptCx, const KxwJswClassInformation* mptClassInfo, JS::HandleObject mtParentProto) {
     mptClassInfo->IsValid();  // reports a malformed table once; the class still works as far as it can
-    JS::RootedObject tProto(mptCx, JS_NewObjectWithGivenProto(mptCx, nullptr, mtParentProto));
+    JS::RootedObject tProto(mptCx, JS_NewObjectWithGivenProto(mptCx, &ktPrototypeClass, mtParentProto));
     if (!tProto) return nullptr;
-    for (const KxwJswPropertySpec* ptSpec = mptClassInfo->GetProperties(); ptSpec && ptSpec->_pszName; ++ptSpec) {
-        JSFunction* ptGetFun = js::NewFunctionWithReserved(mptCx, PropGetter, 0, 0, ptSpec->_pszName);
-        if (!ptGetFun) return nullptr;
-        JS::RootedObject tGetter(mptCx, JS_GetFunctionObject(ptGetFun));
-        js::SetFunctionNativeReserved(tGetter, kFunSlotEntry,
-                                      JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptSpec)));
-        js::SetFunctionNativeReserved(tGetter, kFunSlotClass,
-                                      JS::PrivateValue(const_cast<KxwJswClassInformation*>(mptClassInfo)));
-        JS::RootedObject tSetter(mptCx);
-        if (!(ptSpec->_uFlags & KXW_JSW_PROP_READONLY)) {
-            JSFunction* ptSetFun = js::NewFunctionWithReserved(mptCx, PropSetter, 1, 0, ptSpec->_pszName);
-            if (!ptSetFun) return nullptr;
-            tSetter = JS_GetFunctionObject(ptSetFun);
-            js::SetFunctionNativeReserved(tSetter, kFunSlotEntry,
-                                          JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptSpec)));
-            js::SetFunctionNativeReserved(tSetter, kFunSlotClass,
-                                          JS::PrivateValue(const_cast<KxwJswClassInformation*>(mptClassInfo)));
-        }
-        if (!JS_DefineProperty(mptCx, tProto, ptSpec->_pszName, tGetter, tSetter, JSPROP_ENUMERATE)) return nullptr;
-    }
-    for (const KxwJswMethodSpec* ptSpec = mptClassInfo->GetMethods(); ptSpec && ptSpec->_pszName; ++ptSpec) {
-        JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, MethodThunk, ptSpec->_uArgCount, 0, ptSpec->_pszName);
-        if (!ptFun) return nullptr;
-        JS::RootedObject tFun(mptCx, JS_GetFunctionObject(ptFun));
-        js::SetFunctionNativeReserved(tFun, kFunSlotEntry, JS::PrivateValue(const_cast<KxwJswMethodSpec*>(ptSpec)));
-        js::SetFunctionNativeReserved(tFun, kFunSlotClass,
-                                      JS::PrivateValue(const_cast<KxwJswClassInformation*>(mptClassInfo)));
-        JS::RootedValue tFunValue(mptCx, JS::ObjectValue(*tFun));
-        if (!JS_DefineProperty(mptCx, tProto, ptSpec->_pszName, tFunValue, JSPROP_ENUMERATE)) return nullptr;
-    }
+    auto* ptData = new PrototypeData();
+    ptData->_ptClassInfo = mptClassInfo;
+    ptData->_tDefined.assign(mptClassInfo->GetOwnMemberCount(), false);
+    JS::SetReservedSlot(tProto, kProtoSlotData, JS::PrivateValue(ptData));
     // The class's name for Object.prototype.toString ("[object Element]").
     JS::RootedId tToStringTag(mptCx, JS::GetWellKnownSymbolKey(mptCx, JS::SymbolCode::toStringTag));
     JS::RootedString tName(mptCx, JS_NewStringCopyZ(mptCx, mptClassInfo->GetClassName()));

@@ -3,6 +3,7 @@
 // constructors. Descriptions chain to their parent class; lookups continue there.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 
@@ -82,6 +83,12 @@ public:
     // The declared property of that name in the chain, ASCII case ignored (attribute names as markup writes them).
     const KxwJswPropertySpec* FindPropertyIgnoringCase(const char* mpszName) const;
 
+    // This class's own members (not its parents'): properties in table order, then methods. FindOwnMember gives
+    // the index of a name, or GetOwnMemberCount() when it has none.
+    size_t GetOwnMemberCount() const;
+    bool GetOwnMember(size_t mnIndex, const KxwJswPropertySpec** mpptProperty, const KxwJswMethodSpec** mpptMethod) const;
+    size_t FindOwnMember(const char* mpszName) const;
+
     // The script constructor of that global name among all descriptions, and the class that declares it.
     static const KxwJswCtorRegistrator* FindConstructor(const char* mpszName, const KxwJswClassInformation** mpptClass);
 
@@ -100,5 +107,11 @@ private:
     alignas(8) unsigned char _acEngineClass[64];  // the engine class, built in place
     mutable std::once_flag _tValidateOnce;
     mutable bool _bValid = true;
+    mutable std::once_flag _tDeclaredNamesOnce;
+    mutable void* _pvDeclaredNames = nullptr;  // the names declared in the chain, made on first need
+    mutable std::once_flag _tOwnMembersOnce;
+    mutable void* _pvOwnMembers = nullptr;  // own member index by name, made on first need
+    size_t _nOwnProperties = 0;
+    size_t _nOwnMethods = 0;
     const KxwJswClassInformation* _ptNext = nullptr;
 };

@@ -75,29 +75,31 @@ public:
 
 namespace {
 
-// The items of the global's window, by index or by name, when its class has items.
-bool ResolveWindowItem(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, bool* mpbResolved) {
+// The items of the global's window, by index or by name, when its class has items. mpdsName is the name's UTF-8
+// form when the caller has made it.
+bool ResolveWindowItem(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, const std::string* mpdsName,
+                       bool* mpbResolved) {
     *mpbResolved = false;
     KxwJswGlobal* ptGlobal = KxwJswGlobalHooks::DataOf(mtGlobal);
     KxwJswUserObjBase* ptWindow = ptGlobal ? ptGlobal->GetWindow() : nullptr;
     const KxwJswClassInformation* ptWindowClass = ptWindow ? ptWindow->GetClassInformation() : nullptr;
     if (!ptWindowClass || ptWindowClass->GetKind() == KXW_JSW_CLASS_KIND_PLAIN) return true;
-    return ResolveNamedItem(mptCx, mtGlobal, mtId, mpbResolved);
+    return ResolveNamedItem(mptCx, mtGlobal, mtId, mpdsName, mpbResolved);
 }
 
 // Standard classes resolve lazily, then the wrapper's script constructors (Image, Option) by name, linked to this
-// global's prototypes.
+// global's prototypes. Every name a page's scripts read without defining it comes here (and each global name a
+// script declares, when the script starts), so the name is converted once for all the lookups.
 bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, bool* mpbResolved) {
-    if (mtId.isInt()) return ResolveWindowItem(mptCx, mtGlobal, mtId, mpbResolved);  // frames by index
+    if (mtId.isInt()) return ResolveWindowItem(mptCx, mtGlobal, mtId, nullptr, mpbResolved);  // frames by index
     if (!JS_ResolveStandardClass(mptCx, mtGlobal, mtId, mpbResolved)) return false;
     if (*mpbResolved || !mtId.isString()) return true;
-    JS::RootedString tName(mptCx, mtId.toString());
-    JS::UniqueChars pszName = JS_EncodeStringToUTF8(mptCx, tName);
-    if (!pszName) return false;
+    std::string dsName;
+    if (!IdToUtf8(mptCx, mtId, &dsName)) return false;
     const KxwJswClassInformation* ptClass = nullptr;
-    const KxwJswCtorRegistrator* ptSpec = KxwJswClassInformation::FindConstructor(pszName.get(), &ptClass);
+    const KxwJswCtorRegistrator* ptSpec = KxwJswClassInformation::FindConstructor(dsName.c_str(), &ptClass);
     // The names a window answers (its frames by name) are the page's globals too.
-    if (!ptSpec) return ResolveWindowItem(mptCx, mtGlobal, mtId, mpbResolved);
+    if (!ptSpec) return ResolveWindowItem(mptCx, mtGlobal, mtId, &dsName, mpbResolved);
     JSAutoRealm tRealm(mptCx, mtGlobal);
     JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, KxwJswCtorRegistrator::ExportFunc, ptSpec->_uArgCount,
                                                     JSFUN_CONSTRUCTOR, ptSpec->_pszName);

@@ -67,7 +67,10 @@ void SetUserObjSlot(JSObject* mptObj, KxwJswUserObjBase* mptUserObj);
 
 // A named item or index of the user object behind mtObj, defined as a live own accessor (the resolve hook of the
 // classes with named items, and of globals whose window has them).
-bool ResolveNamedItem(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved);
+bool ResolveNamedItem(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, const std::string* mpdsName,
+                      bool* mpbResolved);
+// A string id's UTF-8 form (empty for other ids); false with an exception pending when it could not be made.
+bool IdToUtf8(JSContext* mptCx, JS::HandleId mtId, std::string* mpdsName);
 
 // The class of the window proxies: a forwarding proxy in front of a window's current global.
 const JSClass* WindowProxyClass();

@@ -109,10 +109,14 @@ KxwDomHtmlWindow* KxwDomHtmlWindow::GetFrameWindow(unsigned muIndex) const {
 }
 
 KxwDomHtmlWindow* KxwDomHtmlWindow::GetFrameWindowByName(const char* mpsfName, unsigned muLen) const {
-    if (!mpsfName || muLen == 0) return nullptr;
-    for (KxwDomHtmlWindow* ptFrame : GetFrameWindows())
-        if (ptFrame->_dsName.size() == muLen && std::memcmp(ptFrame->_dsName.data(), mpsfName, muLen) == 0)
-            return ptFrame;
+    if (!mpsfName || muLen == 0 || !_ptHtmlDocument) return nullptr;
+    // Asked for every global name a page's scripts read and do not define: the names are compared before the
+    // frame's place in the document is walked for.
+    for (KxwDomHtmlWindow* ptChild : _tChildFrameWindows) {
+        if (ptChild->_dsName.size() != muLen || std::memcmp(ptChild->_dsName.data(), mpsfName, muLen) != 0) continue;
+        KxwDomHtmlElementFrameBase* ptElement = ptChild->_ptFrameElement;
+        if (ptElement && ptElement->GetRoot() == _ptHtmlDocument) return ptChild;
+    }
     return nullptr;
 }
 

@@ -107,6 +107,54 @@ TEST_F(KxwJswTest, NamedItemsAndIndexesStayLiveAndNeverHideExpandos) {
     // Writing a named item's name makes an expando of it.
     tContainer._tItems["bar"] = &tItem;
     EXPECT_EQ("5|5", Eval("var before = c.bar.name; c.bar = 5; [c.bar, (delete c.bar, c.bar = 5, c.bar)].join('|')"));
+
+    // Names beyond ASCII, short and long, reach the object as UTF-8.
+    std::string dsLong;
+    for (int n = 0; n < 60; ++n) dsLong += "\xC3\xA9";  // 60 times U+00E9
+    tContainer._tItems["caf\xC3\xA9"] = &tItem;
+    tContainer._tItems[dsLong] = &tSecond;
+    EXPECT_EQ("item|second|undefined|false",
+              Eval("[c['caf\\u00e9'].name, c['\\u00e9'.repeat(60)].name, String(c['\\u00e9'.repeat(59)]),"
+                   " Object.prototype.hasOwnProperty.call(c, 'caf\\u00e8')].join('|')"));
+}
+
+// Members are on the prototypes as scripts look for them, in the tables' order, each with its own functions; one a
+// script deleted or replaced stays as the script left it.
+TEST_F(KxwJswTest, PrototypeMembersAsScriptsSeeThem) {
+    EXPECT_EQ("name,value,number,flag,object",
+              Eval("var t = new Thing('x'); t.flag; var k = []; for (var p in t) k.push(p); k.join()"));
+    EXPECT_EQ("true|thing|true|false",
+              Eval("var P = Object.getPrototypeOf(t); var d = Object.getOwnPropertyDescriptor(P, 'name');"
+                   "[d.get === Object.getOwnPropertyDescriptor(P, 'name').get, d.get.call(t),"
+                   " P.hasOwnProperty('value'), P.hasOwnProperty('nothing')].join('|')"));
+    EXPECT_EQ("7|false|false|name,number,flag,object,added",
+              Eval("Object.defineProperty(P, 'number', {value: 7}); delete P.value; P.added = 1;"
+                   "[t.number, 'value' in t, P.hasOwnProperty('value'),"
+                   " Object.getOwnPropertyNames(P).filter(function(n) { return n != 'constructor' })].join('|')"));
+    // A prototype frozen before its members were named has them all, frozen.
+    KxwTestDerived tDerived("derived");
+    SetGlobal("d", &tDerived);
+    EXPECT_EQ("true|function|false",
+              Eval("var Q = Object.getPrototypeOf(d); Object.freeze(Q); [Object.isFrozen(Q),"
+                   " typeof Object.getOwnPropertyDescriptor(Q, 'extra').get,"
+                   " Object.getOwnPropertyDescriptor(Q, 'extra').configurable].join('|')"));
+}
+
+// Script constructors are found by name among the descriptions that exist when a global first reads the name.
+TEST_F(KxwJswTest, ConstructorsOfDescriptionsThatComeAndGo) {
+    static const KxwJswCtorRegistrator katGadget[] = {
+        {"Gadget", [](KxwJswCallArgs&) -> KxwJswUserObjBase* { return new KxwTestBase("thing", true); }, 0},
+        {nullptr, nullptr, 0}};
+    KxwTestBase tBase;
+    EXPECT_EQ("undefined|function", Eval("[typeof Gadget, typeof Thing].join('|')"));
+    {
+        KxwJswClassInformation tGadget(tBase.GetClassInformation(), "GadgetClass", nullptr, nullptr, katGadget);
+        EXPECT_EQ("function|thing", Eval("[typeof Gadget, new Gadget().name].join('|')"));
+        EXPECT_EQ(katGadget, KxwJswClassInformation::FindConstructor("Gadget", nullptr));
+    }
+    EXPECT_EQ(nullptr, KxwJswClassInformation::FindConstructor("Gadget", nullptr));
+    EXPECT_EQ(nullptr, KxwJswClassInformation::FindConstructor("Gadge", nullptr));
+    EXPECT_NE(nullptr, KxwJswClassInformation::FindConstructor("Thing", nullptr));
 }
 
 TEST_F(KxwJswTest, IdentityAndExpandosSurviveCollectionsThatMoveObjects) {

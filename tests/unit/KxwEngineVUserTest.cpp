@@ -171,6 +171,30 @@ TEST_F(KxwEngineVUserTest, FailedScriptAndImageDoNotHoldTheOnload) {
     EXPECT_EQ(2, iFailures);
 }
 
+// Images of one address that a page asks for while the first is on its way make one request, as in the browser,
+// and each element still ends its load (the onload waits for all of them, each failure is told). What is asked for
+// after that response came, or by another page, is asked for again.
+TEST_F(KxwEngineVUserTest, ImagesOfOneAddressWaitingTogetherAreOneRequest) {
+    _tPages["http://h/p.html"] =
+        "<html><body><script>var seen = []; onload = function() { seen.push('load');"
+        " document.getElementById('later').innerHTML = '<img src=missing.png><img src=missing.png#b>' }</script>"
+        "<img src=missing.png><img src=other.png><img src=missing.png#a><p id=later></p><img src=missing.png>"
+        "</body></html>";
+    _tPages["http://h/q.html"] = "<html><body><img src=p.html><img src=missing.png></body></html>";
+    ASSERT_TRUE(Goto("http://h/p.html")) << _dsLastReason;
+    EXPECT_EQ("load", Eval("seen.join()"));
+    EXPECT_EQ(2, CountRequests("GET http://h/missing.png"));
+    EXPECT_EQ(1, CountRequests("GET http://h/other.png"));
+    EXPECT_EQ(0, xfliKxwDomWindowGetOnLoadCounter(_ptEngine->GetCurrentWindow()));
+    int iFailures = 0;
+    for (const std::string& rdsEvent : _tEvents)
+        iFailures += rdsEvent == "LOAD FAIL cannot load http://h/missing.png: HTTP 404 Not Found" ? 1 : 0;
+    EXPECT_EQ(5, iFailures);
+    ASSERT_TRUE(Goto("http://h/q.html")) << _dsLastReason;
+    EXPECT_EQ(3, CountRequests("GET http://h/missing.png"));
+    EXPECT_EQ(2, CountRequests("GET http://h/p.html"));  // the page, then as an image of the other page
+}
+
 // A step's page that cannot be loaded fails the step with the reason; the window stays usable.
 TEST_F(KxwEngineVUserTest, APageThatFailsFailsTheNavigation) {
     EXPECT_FALSE(Goto("http://h/none.html"));
