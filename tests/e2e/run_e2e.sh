@@ -39,6 +39,12 @@ stop_server() {
     if [ -n "$server_in" ]; then exec {server_in}>&-; fi
     if [ -n "$server_pid" ]; then
         kill "$server_pid" 2>/dev/null
+        # A server that does not end within 5 s is killed: the test's result is known by now.
+        for ((n = 0; n < 50; ++n)); do
+            kill -0 "$server_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -9 "$server_pid" 2>/dev/null
         wait "$server_pid" 2>/dev/null
     fi
     server_pid=
