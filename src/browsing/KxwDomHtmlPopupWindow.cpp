@@ -39,12 +39,7 @@ bool show_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
 bool hide_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwDomHtmlPopupWindowCall tCall("KxwDomHtmlPopupWindow::hide_callback", mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
-    KxwDomHtmlPopupWindow* ptPopup = tCall.This();
-    KxwObjMgr* ptObjMgr = ptPopup->GetOwnerWindow() ? ptPopup->GetOwnerWindow()->GetObjMgr() : nullptr;
-    if (ptObjMgr && ptObjMgr->GetVisiblePopup() == ptPopup)
-        ptObjMgr->SetVisiblePopupWindow(nullptr);
-    else
-        ptPopup->MarkHidden();
+    tCall.This()->Hide();
     return tCall.Undefined();
 }
 
@@ -92,6 +87,14 @@ void KxwDomHtmlPopupWindow::Show() {
     if (tWatch.HasBeenDeleted()) return;
     _bIsOpen = true;
     SetTempProtectFromGC(true);
+}
+
+void KxwDomHtmlPopupWindow::Hide() {
+    KxwObjMgr* ptObjMgr = _ptOwner ? _ptOwner->GetObjMgr() : nullptr;
+    if (ptObjMgr && ptObjMgr->GetVisiblePopup() == this)
+        ptObjMgr->SetVisiblePopupWindow(nullptr);
+    else
+        MarkHidden();
 }
 
 void KxwDomHtmlPopupWindow::MarkHidden() {

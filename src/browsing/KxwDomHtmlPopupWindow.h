@@ -20,6 +20,8 @@ public:
     bool IsOpen() const { return _bIsOpen; }
     // Makes it the virtual user's visible pop-up, kept from the collector while shown.
     void Show();
+    // hide(): the virtual user shows no pop-up when this was the one shown; it is hidden in any case.
+    void Hide();
     // Shown no more: its protection ends and its window's unload runs. Nothing happens when it is not shown.
     void MarkHidden();
 

@@ -276,12 +276,7 @@ bool show_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
 bool hide_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::hide_callback", mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
-    KxwDomHtmlPopupWindow* ptPopup = tCall.This()->GetPopup();
-    KxwObjMgr* ptObjMgr = tCall.This()->GetObjMgr();
-    if (ptPopup && ptObjMgr && ptObjMgr->GetVisiblePopup() == ptPopup)
-        ptObjMgr->SetVisiblePopupWindow(nullptr);
-    else if (ptPopup)
-        ptPopup->MarkHidden();
+    if (KxwDomHtmlPopupWindow* ptPopup = tCall.This()->GetPopup()) ptPopup->Hide();
     return tCall.Undefined();
 }
 
