@@ -123,6 +123,13 @@ KxwDomPropertyInfo& KxwDomPropertyInfo::operator=(const KxwJswUserObjBase* mptUs
     return *this;
 }
 
+void KxwDomPropertyInfo::AssignDomObjectOrNull(const KxwJswUserObjBase* mptUserObj) {
+    if (mptUserObj)
+        *this = mptUserObj;
+    else
+        AssignNull();
+}
+
 KxwDomPropertyInfo& KxwDomPropertyInfo::operator=(const KxwDomStr& mrtStr) {
     AssignU16nStr(mrtStr.GetU16nStr(), mrtStr.GetU16nLenInChars(), false);
     return *this;

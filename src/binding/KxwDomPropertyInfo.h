@@ -52,6 +52,7 @@ public:
     KxwDomPropertyInfo& operator=(const double* mpdfDouble);                  // 5; null reports and gives undefined
     KxwDomPropertyInfo& operator=(bool mbValue);                              // 6
     void AssignNull();                                                        // 7
+    void AssignDomObjectOrNull(const KxwJswUserObjBase* mptUserObj);          // 1, or 7 for none
     void AssignUndefined();                                                   // 8
     void AssignNoValue();                                                     // 16
     KxwDomPropertyInfo& operator=(const JSObject* mptObj);                    // 10; a null object gives script null (7)

@@ -113,10 +113,7 @@ bool KxwDomHtmlPopupWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInf
     switch (mnTinyId) {
         case kIdDocument: {
             KxwDomHtmlDocument* ptDocument = _ptWindow ? _ptWindow->GetDocument() : nullptr;
-            if (ptDocument)
-                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(ptDocument);
-            else
-                mrtPropertyInfo.AssignNull();
+            mrtPropertyInfo.AssignDomObjectOrNull(ptDocument);
             return true;
         }
         case kIdIsOpen:

@@ -371,29 +371,13 @@ const KxwJswMethodSpec katWindowMethods[] = {
     {nullptr, nullptr, nullptr, 0},
 };
 
-void AssignWindow(KxwDomPropertyInfo& mrtPropertyInfo, KxwDomHtmlWindow* mptWindow) {
-    if (mptWindow)
-        mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(mptWindow);
-    else
-        mrtPropertyInfo.AssignNull();
-}
-
-// An object of the top window (navigator, screen, external), or null for a window without one.
-void AssignObject(KxwDomPropertyInfo& mrtPropertyInfo, KxwDomBase* mptObject) {
-    if (mptObject)
-        mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(mptObject);
-    else
-        mrtPropertyInfo.AssignNull();
-}
-
 }  // namespace
 
 const KxwJswClassInformation& KxwDomHtmlWindow::GetWindowClassInformation() {
     // The window's constructors Image and Option are those of the element classes they make: known from the first
     // window on, before any page has such an element.
-    static const bool kbConstructorsKnown = &KxwDomHtmlElementImage::GetImageClassInformation() &&
-                                            &KxwDomHtmlElementControl::GetOptionClassInformation();
-    (void)kbConstructorsKnown;
+    KxwDomHtmlElementImage::GetImageClassInformation();
+    KxwDomHtmlElementControl::GetOptionClassInformation();
     static const KxwJswClassInformation ktClassInfo(nullptr, "Window", katWindowProperties, katWindowMethods, nullptr,
                                                     KXW_JSW_CLASS_KIND_NAMED_ITEMS);
     return ktClassInfo;
@@ -404,35 +388,29 @@ const KxwJswClassInformation* KxwDomHtmlWindow::GetClassInformation() const { re
 bool KxwDomHtmlWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     switch (mnTinyId) {
         case kIdDocument:
-            if (_ptHtmlDocument)
-                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(_ptHtmlDocument);
-            else
-                mrtPropertyInfo.AssignNull();
+            mrtPropertyInfo.AssignDomObjectOrNull(_ptHtmlDocument);
             return true;
         case kIdFrames:
         case kIdSelf:
         case kIdWindow:
-            AssignWindow(mrtPropertyInfo, this);
+            mrtPropertyInfo.AssignDomObjectOrNull(this);
             return true;
         case kIdTop: {
             KxwDomHtmlWindow* ptTop = GetTopWindow();
-            AssignWindow(mrtPropertyInfo, ptTop ? ptTop : this);
+            mrtPropertyInfo.AssignDomObjectOrNull(ptTop ? ptTop : this);
             return true;
         }
         case kIdParent:
-            AssignWindow(mrtPropertyInfo, _ptParentWindow ? _ptParentWindow : this);
+            mrtPropertyInfo.AssignDomObjectOrNull(_ptParentWindow ? _ptParentWindow : this);
             return true;
         case kIdOpener:
-            AssignWindow(mrtPropertyInfo, IsTopWindow() ? static_cast<KxwDomHtmlTopWindow*>(this)->GetOpener() : nullptr);
+            mrtPropertyInfo.AssignDomObjectOrNull(IsTopWindow() ? static_cast<KxwDomHtmlTopWindow*>(this)->GetOpener() : nullptr);
             return true;
         case kIdClosed:
             mrtPropertyInfo = _bIsClosed;
             return true;
         case kIdLocation:
-            if (_ptLocation)
-                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(_ptLocation);
-            else
-                mrtPropertyInfo.AssignNull();
+            mrtPropertyInfo.AssignDomObjectOrNull(_ptLocation);
             return true;
         case kIdName:
             xfvKxwDomBrowsingAssignText(mrtPropertyInfo, _dsName, GetU16nHandler());
@@ -445,20 +423,14 @@ bool KxwDomHtmlWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mr
             return true;
         case kIdHistory: {
             KxwDomHtmlHistory* ptHistory = GetHistory();
-            if (ptHistory)
-                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(ptHistory);
-            else
-                mrtPropertyInfo.AssignNull();
+            mrtPropertyInfo.AssignDomObjectOrNull(ptHistory);
             return true;
         }
         case kIdLength:
             mrtPropertyInfo = static_cast<int>(GetFrameWindows().size());
             return true;
         case kIdFrameElement:
-            if (_ptFrameElement)
-                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(_ptFrameElement);
-            else
-                mrtPropertyInfo.AssignNull();
+            mrtPropertyInfo.AssignDomObjectOrNull(_ptFrameElement);
             return true;
         case kIdScreenTop:
         case kIdScreenLeft:
@@ -478,7 +450,7 @@ bool KxwDomHtmlWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mr
                 ptObject = mnTinyId == kIdScreen     ? static_cast<KxwDomBase*>(ptTop->GetScreen())
                            : mnTinyId == kIdExternal ? static_cast<KxwDomBase*>(ptTop->GetExternal())
                                                      : static_cast<KxwDomBase*>(ptTop->GetNavigator());
-            AssignObject(mrtPropertyInfo, ptObject);
+            mrtPropertyInfo.AssignDomObjectOrNull(ptObject);
             return true;
         }
         default:

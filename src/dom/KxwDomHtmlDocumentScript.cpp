@@ -378,10 +378,7 @@ bool KxwDomHtmlDocument::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
         case kIdParentWindow:
         case kIdScript:
             // The document's window.
-            if (_ptWindow)
-                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(_ptWindow);
-            else
-                mrtPropertyInfo.AssignNull();
+            mrtPropertyInfo.AssignDomObjectOrNull(_ptWindow);
             return true;
         case kIdURL:
             mrtPropertyInfo = _tHref;

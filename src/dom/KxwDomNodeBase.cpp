@@ -36,13 +36,6 @@ enum : short {
     kIdNodeValue = -120,
 };
 
-void AssignNodeOrNull(KxwDomPropertyInfo& mrtPropertyInfo, const KxwDomNodeBase* mptNode) {
-    if (mptNode)
-        mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(mptNode);
-    else
-        mrtPropertyInfo.AssignNull();
-}
-
 // What an engine object of a node in a document traces of the node itself: the user objects and values it holds,
 // never its children (they keep their own engine objects).
 class KxwDomOwnMembersTracer : public KxwDomSubtreeMemberSink {
@@ -617,26 +610,23 @@ bool KxwDomNodeBase::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtP
             KxwDomHtmlCollectionGeneral* ptChildNodes = ptCore ? ptCore->GetChildNodes() : nullptr;
             KxwJswUserObjBase* ptUserObj =
                 ptChildNodes ? KxwDomNodeCollections::Current().ToUserObj(ptChildNodes) : nullptr;
-            if (ptUserObj)
-                mrtPropertyInfo = static_cast<const KxwJswUserObjBase*>(ptUserObj);
-            else
-                mrtPropertyInfo.AssignNull();
+            mrtPropertyInfo.AssignDomObjectOrNull(ptUserObj);
             return true;
         }
         case kIdFirstChild:
-            AssignNodeOrNull(mrtPropertyInfo, GetDomFirstChild());
+            mrtPropertyInfo.AssignDomObjectOrNull(GetDomFirstChild());
             return true;
         case kIdLastChild:
-            AssignNodeOrNull(mrtPropertyInfo, GetDomLastChild());
+            mrtPropertyInfo.AssignDomObjectOrNull(GetDomLastChild());
             return true;
         case kIdPreviousSibling:
-            AssignNodeOrNull(mrtPropertyInfo, GetDomPreviousSibling());
+            mrtPropertyInfo.AssignDomObjectOrNull(GetDomPreviousSibling());
             return true;
         case kIdNextSibling:
-            AssignNodeOrNull(mrtPropertyInfo, GetDomNextSibling());
+            mrtPropertyInfo.AssignDomObjectOrNull(GetDomNextSibling());
             return true;
         case kIdOwnerDocument:
-            AssignNodeOrNull(mrtPropertyInfo, GetOwnerDocument(false));
+            mrtPropertyInfo.AssignDomObjectOrNull(GetOwnerDocument(false));
             return true;
         case kIdNodeValue:
             mrtPropertyInfo = _tNodeValue;

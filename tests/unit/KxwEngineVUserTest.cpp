@@ -91,6 +91,13 @@ protected:
         _dsLastReason = dsReason;
         return bOK;
     }
+    // Events whose line begins with the text (a whole line when mbWhole).
+    int CountEvents(const std::string& mdsText, bool mbWhole = false) const {
+        int iCount = 0;
+        for (const std::string& rdsEvent : _tEvents)
+            iCount += (mbWhole ? rdsEvent == mdsText : rdsEvent.rfind(mdsText, 0) == 0) ? 1 : 0;
+        return iCount;
+    }
     int CountRequests(const std::string& mdsRequest) const {
         int iCount = 0;
         for (const std::string& rdsRequest : _tRequested) iCount += rdsRequest == mdsRequest ? 1 : 0;
@@ -166,9 +173,7 @@ TEST_F(KxwEngineVUserTest, FailedScriptAndImageDoNotHoldTheOnload) {
     EXPECT_EQ("ok,inline,load", Eval("seen.join()"));
     EXPECT_EQ(1, CountRequests("GET http://h/missing.png"));
     EXPECT_EQ(0, xfliKxwDomWindowGetOnLoadCounter(_ptEngine->GetCurrentWindow()));
-    int iFailures = 0;
-    for (const std::string& rdsEvent : _tEvents) iFailures += rdsEvent.rfind("LOAD FAIL", 0) == 0 ? 1 : 0;
-    EXPECT_EQ(2, iFailures);
+    EXPECT_EQ(2, CountEvents("LOAD FAIL"));
 }
 
 // Images of one address that a page asks for while the first is on its way make one request, as in the browser,
@@ -186,10 +191,7 @@ TEST_F(KxwEngineVUserTest, ImagesOfOneAddressWaitingTogetherAreOneRequest) {
     EXPECT_EQ(2, CountRequests("GET http://h/missing.png"));
     EXPECT_EQ(1, CountRequests("GET http://h/other.png"));
     EXPECT_EQ(0, xfliKxwDomWindowGetOnLoadCounter(_ptEngine->GetCurrentWindow()));
-    int iFailures = 0;
-    for (const std::string& rdsEvent : _tEvents)
-        iFailures += rdsEvent == "LOAD FAIL cannot load http://h/missing.png: HTTP 404 Not Found" ? 1 : 0;
-    EXPECT_EQ(5, iFailures);
+    EXPECT_EQ(5, CountEvents("LOAD FAIL cannot load http://h/missing.png: HTTP 404 Not Found", true));
     ASSERT_TRUE(Goto("http://h/q.html")) << _dsLastReason;
     EXPECT_EQ(3, CountRequests("GET http://h/missing.png"));
     EXPECT_EQ(2, CountRequests("GET http://h/p.html"));  // the page, then as an image of the other page
@@ -247,9 +249,7 @@ TEST_F(KxwEngineVUserTest, WindowOpenLoadsIntoTheWindowItsTargetNames) {
     EXPECT_EQ(nullptr, xfptKxwObjMgrGetTopWindow(_ptEngine->GetObjMgr(), 2)) << "the name was reused";
     EXPECT_EQ("ok", Eval("window.open('pop.html', '_self'); 'ok'"));
     EXPECT_EQ("Pop", xfdsKxwDomWindowGetTitle(_ptEngine->GetCurrentWindow()));
-    int iAnnounced = 0;
-    for (const std::string& rdsEvent : _tEvents) iAnnounced += rdsEvent.rfind("NAVIGATE ", 0) == 0 ? 1 : 0;
-    EXPECT_EQ(3, iAnnounced);
+    EXPECT_EQ(3, CountEvents("NAVIGATE "));
 }
 
 // A window that closes itself from its onload, one that navigates from its unload handler, and one reset while
