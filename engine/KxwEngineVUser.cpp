@@ -447,10 +447,16 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
     Deliver(*mptLoad);
 }
 
-void KxwEngineVUser::ShareResourceResponse(const Load& mrtFetched, KxwDomHtmlDocument* mptDocument) {
+void KxwEngineVUser::ShareResourceResponse(Load& mrtFetched, KxwDomHtmlDocument* mptDocument) {
     // Images of one address that a page asks for while the first is on its way are one request, as in the
     // browser: the others wait for its response. Each element still hears of its own load or failure.
     if (!mptDocument) return;
+    // No request was made for the others: no redirect of their own, and the body is not copied to them.
+    KxwEngineFetchResponse& rtResponse = mrtFetched._tResponse;
+    std::string dsBody = std::move(rtResponse._dsBody);
+    std::vector<KxwEngineFetchHop> tRedirects = std::move(rtResponse._tRedirects);
+    rtResponse._dsBody.clear();
+    rtResponse._tRedirects.clear();
     for (std::unique_ptr<Load>& rptLoad : _tPending) {
         Load& rtLoad = *rptLoad;
         if (rtLoad._eKind != kLoadResource || rtLoad._bSharedResponse ||
@@ -462,12 +468,11 @@ void KxwEngineVUser::ShareResourceResponse(const Load& mrtFetched, KxwDomHtmlDoc
         if (rdsUrl.compare(0, nHash, mrtFetched._tRequest._dsUrl) != 0 ||
             xfptKxwDomHtmlBuildGetDocumentOfNode(rtLoad._ptElement) != mptDocument)
             continue;
-        rtLoad._tResponse = mrtFetched._tResponse;
-        // No request was made for it: no redirect of its own, and the body is not kept twice.
-        rtLoad._tResponse._tRedirects.clear();
-        rtLoad._tResponse._dsBody.clear();
+        rtLoad._tResponse = rtResponse;
         rtLoad._bSharedResponse = true;
     }
+    rtResponse._dsBody = std::move(dsBody);
+    rtResponse._tRedirects = std::move(tRedirects);
 }
 
 void KxwEngineVUser::Deliver(Load& mrtLoad) {

@@ -156,7 +156,7 @@ private:
     void QueueResource(KxwDomNodeBase* mptElement, const std::string& mdsSrc);
     void Enqueue(std::unique_ptr<Load> mptLoad);
     // Gives the response of a subresource that was fetched to the waiting loads of the same document and address.
-    void ShareResourceResponse(const Load& mrtFetched, KxwDomHtmlDocument* mptDocument);
+    void ShareResourceResponse(Load& mrtFetched, KxwDomHtmlDocument* mptDocument);
     KxwEngineFetchRequest NewRequest(const std::string& mdsUrl, const std::string& mdsReferrer) const;
     // Fetches a queued load (or holds its response) and delivers it.
     void Start(std::unique_ptr<Load> mptLoad);
