@@ -3,6 +3,8 @@
 // per method, each carrying its table entry in the function's reserved slots.
 #include <strings.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -29,11 +31,18 @@ namespace {
 struct ClassList {
     std::mutex _tMutex;
     const KxwJswClassInformation* _ptHead = nullptr;
-    // The script constructors by global name, for the global's resolve hook that asks for every name a page
-    // reads and does not define; made again after a description comes or goes.
-    std::unordered_map<std::string_view, std::pair<const KxwJswCtorRegistrator*, const KxwJswClassInformation*>>
-        _tConstructors;
-    bool _bConstructorsStale = true;
+    // Raised whenever a description comes or goes: each thread's table of constructors is made again then.
+    std::atomic<uint64_t> _uGeneration{1};
+};
+
+// The script constructors by global name, for the global's resolve hook that asks for every name a page reads and
+// does not define. One table per thread, so that virtual users do not contend for the list's lock on that path;
+// descriptions come and go at start-up, at the end and in tests, on the thread that uses them.
+using KxwJswConstructorTable =
+    std::unordered_map<std::string_view, std::pair<const KxwJswCtorRegistrator*, const KxwJswClassInformation*>>;
+struct KxwJswThreadConstructors {
+    uint64_t _uGeneration = 0;
+    KxwJswConstructorTable _tTable;
 };
 
 ClassList& Classes() {
@@ -557,14 +566,14 @@ KxwJswClassInformation::KxwJswClassInformation(const KxwJswClassInformation* mpt
     std::lock_guard<std::mutex> tLock(Classes()._tMutex);
     _ptNext = Classes()._ptHead;
     Classes()._ptHead = this;
-    Classes()._bConstructorsStale = true;
+    Classes()._uGeneration.fetch_add(1, std::memory_order_release);
 }
 
 KxwJswClassInformation::~KxwJswClassInformation() {
     delete static_cast<std::unordered_set<std::string_view>*>(_pvDeclaredNames);
     delete static_cast<std::unordered_map<std::string_view, size_t>*>(_pvOwnMembers);
     std::lock_guard<std::mutex> tLock(Classes()._tMutex);
-    Classes()._bConstructorsStale = true;
+    Classes()._uGeneration.fetch_add(1, std::memory_order_release);
     if (Classes()._ptHead == this) {
         Classes()._ptHead = _ptNext;
     } else {
@@ -582,17 +591,18 @@ const KxwJswCtorRegistrator* KxwJswClassInformation::FindConstructor(const char*
                                                                      const KxwJswClassInformation** mpptClass) {
     if (!mpszName) return nullptr;
     ClassList& rtClasses = Classes();
-    std::lock_guard<std::mutex> tLock(rtClasses._tMutex);
-    if (rtClasses._bConstructorsStale) {
+    thread_local KxwJswThreadConstructors ttConstructors;
+    if (ttConstructors._uGeneration != rtClasses._uGeneration.load(std::memory_order_acquire)) {
+        std::lock_guard<std::mutex> tLock(rtClasses._tMutex);
         // The first description in the list wins a name, as a walk of the list would find it.
-        rtClasses._tConstructors.clear();
+        ttConstructors._tTable.clear();
         for (const KxwJswClassInformation* ptClass = rtClasses._ptHead; ptClass; ptClass = ptClass->_ptNext)
             for (const KxwJswCtorRegistrator* ptSpec = ptClass->_patConstructors; ptSpec && ptSpec->_pszName; ++ptSpec)
-                rtClasses._tConstructors.emplace(ptSpec->_pszName, std::make_pair(ptSpec, ptClass));
-        rtClasses._bConstructorsStale = false;
+                ttConstructors._tTable.emplace(ptSpec->_pszName, std::make_pair(ptSpec, ptClass));
+        ttConstructors._uGeneration = rtClasses._uGeneration.load(std::memory_order_relaxed);
     }
-    auto it = rtClasses._tConstructors.find(mpszName);
-    if (it == rtClasses._tConstructors.end()) return nullptr;
+    auto it = ttConstructors._tTable.find(mpszName);
+    if (it == ttConstructors._tTable.end()) return nullptr;
     if (mpptClass) *mpptClass = it->second.second;
     return it->second.first;
 }
