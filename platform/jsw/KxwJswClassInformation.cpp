@@ -133,6 +133,25 @@ bool DefineNamedItemAccessor(JSContext* mptCx, JS::HandleObject mtObj, JS::Handl
 }
 
 // The name's UTF-8 form, when the caller has it already, spares a second conversion.
+// The ASCII text of a property name into mpcOut (knMaxAsciiNameLen + 1 bytes), read without the engine's help, so
+// without a collection (the engine asks its may-resolve hooks while it must not collect); false for a name that is
+// not an atom, is empty or longer, or has other characters. Declared names are all short ASCII names.
+constexpr size_t knMaxAsciiNameLen = 63;
+
+bool AtomIdToAscii(jsid mtId, char* mpcOut) {
+    if (!mtId.isAtom()) return false;
+    JSLinearString* ptName = JS::AtomToLinearString(mtId.toAtom());
+    size_t nLen = JS::GetLinearStringLength(ptName);
+    if (nLen == 0 || nLen > knMaxAsciiNameLen) return false;
+    for (size_t n = 0; n < nLen; ++n) {
+        char16_t c = JS::GetLinearStringCharAt(ptName, n);
+        if (c == 0 || c > 0x7f) return false;
+        mpcOut[n] = static_cast<char>(c);
+    }
+    mpcOut[nLen] = '\0';
+    return true;
+}
+
 bool ResolveNamedItemOf(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, const std::string* mpdsName,
                         bool* mpbResolved) {
     *mpbResolved = false;
@@ -166,6 +185,17 @@ bool ResolveNamedItemOf(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId m
 
 bool NamedResolveHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, bool* mpbResolved) {
     return ResolveNamedItemOf(mptCx, mtObj, mtId, nullptr, mpbResolved);
+}
+
+// A declared name is never an item (it lives on the prototypes): saying so lets the engine cache the lookup of a
+// method or property of a named-item object (document.getElementById) instead of asking the hook at every call.
+bool NamedMayResolve(const JSAtomState&, jsid mtId, JSObject* mptMaybeObj) {
+    if (mtId.isSymbol()) return false;
+    char acName[knMaxAsciiNameLen + 1];
+    if (!mptMaybeObj || !AtomIdToAscii(mtId, acName)) return true;
+    KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(mptMaybeObj);
+    const KxwJswClassInformation* ptClassInfo = ptUserObj ? ptUserObj->GetClassInformation() : nullptr;
+    return !ptClassInfo || !ptClassInfo->IsDeclared(acName);
 }
 
 // for...in over a collection lists its indexes and the names its class chooses; reading each goes through the
@@ -216,9 +246,9 @@ bool AddPropertyHook(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId
 const JSClassOps ktPlainOps = {AddPropertyHook, nullptr,      nullptr, nullptr, nullptr,
                                nullptr,         FinalizeHook, nullptr, nullptr, TraceHook};
 const JSClassOps ktNamedOps = {AddPropertyHook, nullptr,      nullptr, NamedEnumerateHook, NamedResolveHook,
-                               nullptr,         FinalizeHook, nullptr, nullptr,            TraceHook};
+                               NamedMayResolve, FinalizeHook, nullptr, nullptr,            TraceHook};
 const JSClassOps ktCallableOps = {AddPropertyHook, nullptr,      nullptr,  NamedEnumerateHook, NamedResolveHook,
-                                  nullptr,         FinalizeHook, CallHook, nullptr,            TraceHook};
+                                  NamedMayResolve, FinalizeHook, CallHook, nullptr,            TraceHook};
 
 // ---------------------------------------------------------------------------------------------------------------
 // Dispatch natives on prototypes.
@@ -478,21 +508,34 @@ bool DefineMemberOnce(JSContext* mptCx, JS::HandleObject mtProto, PrototypeData*
     return DefineMember(mptCx, mtProto, mptData->_ptClassInfo, mnIndex);
 }
 
+// The member index of a property name on a prototype, or the member count for a name that is no member.
+size_t FindOwnMemberOfId(const PrototypeData& mrtData, jsid mtId) {
+    char acName[knMaxAsciiNameLen + 1];
+    if (!AtomIdToAscii(mtId, acName)) return mrtData._tDefined.size();
+    return mrtData._ptClassInfo->FindOwnMember(acName);
+}
+
 bool PrototypeResolve(JSContext* mptCx, JS::HandleObject mtProto, JS::HandleId mtId, bool* mpbResolved) {
     *mpbResolved = false;
     PrototypeData* ptData = mtId.isString() ? PrototypeDataOf(mtProto) : nullptr;
     if (!ptData) return true;
-    std::string dsName;
-    if (!IdToUtf8(mptCx, mtId, &dsName)) return false;
-    size_t nIndex = ptData->_ptClassInfo->FindOwnMember(dsName.c_str());
+    size_t nIndex = FindOwnMemberOfId(*ptData, mtId);
     if (nIndex >= ptData->_tDefined.size() || ptData->_tDefined[nIndex]) return true;
     if (!DefineMemberOnce(mptCx, mtProto, ptData, nIndex)) return false;
     *mpbResolved = true;
     return true;
 }
 
-bool PrototypeMayResolve(const JSAtomState&, jsid mtId, JSObject*) {
-    return mtId.isString();
+// Exact for a prototype the engine names: only a member not defined yet may appear. That lets the engine cache a
+// lookup that goes past this prototype (a method of a base class, a name no class has), which it would otherwise do
+// again, through this hook, at every access.
+bool PrototypeMayResolve(const JSAtomState&, jsid mtId, JSObject* mptMaybeProto) {
+    if (!mtId.isString()) return false;
+    if (!mptMaybeProto) return true;
+    PrototypeData* ptData = PrototypeDataOf(mptMaybeProto);
+    if (!ptData) return false;
+    size_t nIndex = FindOwnMemberOfId(*ptData, mtId);
+    return nIndex < ptData->_tDefined.size() && !ptData->_tDefined[nIndex];
 }
 
 // Listing the prototype's names (for...in, Object.keys) defines the members still missing, in table order, as the
@@ -569,9 +612,17 @@ KxwJswClassInformation::KxwJswClassInformation(const KxwJswClassInformation* mpt
     Classes()._uGeneration.fetch_add(1, std::memory_order_release);
 }
 
+// Attribute reads and writes look declared properties up by name, a case-ignoring lookup at every call: the
+// chain's properties are indexed once, the nearest class's entry winning as a walk up the chain would find it.
+struct KxwJswClassInformation::PropertyIndex {
+    std::unordered_map<std::string_view, const KxwJswPropertySpec*> _tExact;
+    std::unordered_map<std::string, const KxwJswPropertySpec*> _tLowerCase;
+};
+
 KxwJswClassInformation::~KxwJswClassInformation() {
     delete static_cast<std::unordered_set<std::string_view>*>(_pvDeclaredNames);
     delete static_cast<std::unordered_map<std::string_view, size_t>*>(_pvOwnMembers);
+    delete static_cast<PropertyIndex*>(_pvProperties);
     std::lock_guard<std::mutex> tLock(Classes()._tMutex);
     Classes()._uGeneration.fetch_add(1, std::memory_order_release);
     if (Classes()._ptHead == this) {
@@ -613,27 +664,65 @@ bool KxwJswClassInformation::IsSubclassOf(const KxwJswClassInformation* mptOther
     return false;
 }
 
+namespace {
+
+constexpr size_t knMaxFoldedNameLen = 63;
+
+// The ASCII lower-case form of a name into mpcOut (knMaxFoldedNameLen + 1 bytes); false when it is longer.
+bool FoldName(const char* mpszName, char* mpcOut, size_t* mpnLen) {
+    size_t n = 0;
+    for (; mpszName[n]; ++n) {
+        if (n == knMaxFoldedNameLen) return false;
+        char c = mpszName[n];
+        mpcOut[n] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    mpcOut[n] = '\0';
+    *mpnLen = n;
+    return true;
+}
+
+}  // namespace
+
+const KxwJswClassInformation::PropertyIndex& KxwJswClassInformation::GetPropertyIndex() const {
+    std::call_once(_tPropertiesOnce, [this] {
+        auto* ptIndex = new PropertyIndex();
+        for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent)
+            for (const KxwJswPropertySpec* ptSpec = ptClass->_patProperties; ptSpec && ptSpec->_pszName; ++ptSpec) {
+                ptIndex->_tExact.emplace(ptSpec->_pszName, ptSpec);
+                char acFolded[knMaxFoldedNameLen + 1];
+                size_t nLen = 0;
+                if (FoldName(ptSpec->_pszName, acFolded, &nLen))
+                    ptIndex->_tLowerCase.emplace(std::string(acFolded, nLen), ptSpec);
+            }
+        _pvProperties = ptIndex;
+    });
+    return *static_cast<const PropertyIndex*>(_pvProperties);
+}
+
+const KxwJswPropertySpec* KxwJswClassInformation::FindProperty(const char* mpszName) const {
+    if (!mpszName) return nullptr;
+    const auto& rtExact = GetPropertyIndex()._tExact;
+    auto it = rtExact.find(mpszName);
+    return it == rtExact.end() ? nullptr : it->second;
+}
+
 bool KxwJswClassInformation::GetPropertyInfo(const char* mpszName, short* mpnTinyId, unsigned short* mpuFlags,
                                              char* mpcTypeLetter) const {
-    if (!mpszName) return false;
-    for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent) {
-        for (const KxwJswPropertySpec* ptSpec = ptClass->_patProperties; ptSpec && ptSpec->_pszName; ++ptSpec) {
-            if (std::strcmp(ptSpec->_pszName, mpszName) != 0) continue;
-            if (mpnTinyId) *mpnTinyId = DispatchId(ptSpec->_uTinyId);
-            if (mpuFlags) *mpuFlags = ptSpec->_uFlags;
-            if (mpcTypeLetter) *mpcTypeLetter = ptSpec->_pszTypeLetter ? ptSpec->_pszTypeLetter[0] : '\0';
-            return true;
-        }
-    }
-    return false;
+    const KxwJswPropertySpec* ptSpec = FindProperty(mpszName);
+    if (!ptSpec) return false;
+    if (mpnTinyId) *mpnTinyId = DispatchId(ptSpec->_uTinyId);
+    if (mpuFlags) *mpuFlags = ptSpec->_uFlags;
+    if (mpcTypeLetter) *mpcTypeLetter = ptSpec->_pszTypeLetter ? ptSpec->_pszTypeLetter[0] : '\0';
+    return true;
 }
 
 const KxwJswPropertySpec* KxwJswClassInformation::FindPropertyIgnoringCase(const char* mpszName) const {
-    if (!mpszName) return nullptr;
-    for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent)
-        for (const KxwJswPropertySpec* ptSpec = ptClass->_patProperties; ptSpec && ptSpec->_pszName; ++ptSpec)
-            if (strcasecmp(ptSpec->_pszName, mpszName) == 0) return ptSpec;
-    return nullptr;
+    char acFolded[knMaxFoldedNameLen + 1];
+    size_t nLen = 0;
+    if (!mpszName || !FoldName(mpszName, acFolded, &nLen)) return nullptr;
+    const auto& rtLowerCase = GetPropertyIndex()._tLowerCase;
+    auto it = rtLowerCase.find(std::string(acFolded, nLen));
+    return it == rtLowerCase.end() ? nullptr : it->second;
 }
 
 bool KxwJswClassInformation::IsDeclared(const char* mpszName) const {

@@ -82,6 +82,8 @@ public:
     bool IsDeclared(const char* mpszName) const;
     // The declared property of that name in the chain, ASCII case ignored (attribute names as markup writes them).
     const KxwJswPropertySpec* FindPropertyIgnoringCase(const char* mpszName) const;
+    // The declared property of exactly that name in the chain.
+    const KxwJswPropertySpec* FindProperty(const char* mpszName) const;
 
     // This class's own members (not its parents'): properties in table order, then methods. FindOwnMember gives
     // the index of a name, or GetOwnMemberCount() when it has none.
@@ -97,6 +99,8 @@ public:
 
 private:
     bool Validate() const;
+    struct PropertyIndex;
+    const PropertyIndex& GetPropertyIndex() const;
     const KxwJswClassInformation* _ptParent;
     const char* _pszClassName;
     const KxwJswPropertySpec* _patProperties;
@@ -109,6 +113,8 @@ private:
     mutable bool _bValid = true;
     mutable std::once_flag _tDeclaredNamesOnce;
     mutable void* _pvDeclaredNames = nullptr;  // the names declared in the chain, made on first need
+    mutable std::once_flag _tPropertiesOnce;
+    mutable void* _pvProperties = nullptr;  // the chain's properties by name and by lower-case name, on first need
     mutable std::once_flag _tOwnMembersOnce;
     mutable void* _pvOwnMembers = nullptr;  // own member index by name, made on first need
     size_t _nOwnProperties = 0;

@@ -140,6 +140,28 @@ TEST_F(KxwJswTest, PrototypeMembersAsScriptsSeeThem) {
                    " Object.getOwnPropertyDescriptor(Q, 'extra').configurable].join('|')"));
 }
 
+// The engine caches lookups that go past prototypes and named-item objects, which read the same in hot loops: a
+// base member, a declared name beside items, an item that appears later, a member deleted or a name added after
+// the cache was made.
+TEST_F(KxwJswTest, LookupsInHotLoopsSeeChangesToPrototypesAndItems) {
+    KxwTestDerived tDerived("derived");
+    KxwTestContainer tContainer("container");
+    KxwTestBase tItem("item");
+    tContainer._tItems["name"] = &tItem;
+    SetGlobal("d", &tDerived);
+    SetGlobal("c", &tContainer);
+    // The same function reads before and after the item appears: what it cached must not hide the item.
+    EXPECT_EQ("derived|container|0",
+              Eval("function later() { return c.later; } var a, b, m = 0; for (var i = 0; i < 2000; i++) {"
+                   " a = d.name; b = c.name; if (later() !== undefined) m++; } [a, b, m].join('|')"));
+    tContainer._tItems["later"] = &tItem;
+    EXPECT_EQ("2000|item", Eval("var m = 0; for (var i = 0; i < 2000; i++) if (later()) m++; [m, later().name].join('|')"));
+    EXPECT_EQ("undefined|1000|1000",
+              Eval("var before = 0, after = 0, P = Object.getPrototypeOf(Object.getPrototypeOf(d));"
+                   "for (var i = 0; i < 2000; i++) { if (i == 1000) { delete P.name; P.fresh = 1; }"
+                   " if (d.name !== undefined) before++; if (d.fresh) after++; } [String(d.name), before, after].join('|')"));
+}
+
 // Script constructors are found by name among the descriptions that exist when a global first reads the name.
 TEST_F(KxwJswTest, ConstructorsOfDescriptionsThatComeAndGo) {
     static const KxwJswCtorRegistrator katGadget[] = {
