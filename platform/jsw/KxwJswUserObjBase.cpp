@@ -160,6 +160,9 @@ KxwDomHtmlElement* KxwJswUserObjBase::DownCastToElement() {
 KxwDomEventTarget* KxwJswUserObjBase::DownCastToEventTarget() {
     return nullptr;
 }
+KxwDomNodeBase* KxwJswUserObjBase::DownCastToNodeBase() {
+    return nullptr;
+}
 bool KxwJswUserObjBase::SetDomPropertyJsval(short, const KxwJsval&) {
     return false;
 }

@@ -16,6 +16,7 @@
 #include "kxw/KxwExport.h"
 #include "kxw/KxwJswTypes.h"
 
+class KxwDomNodeBase;
 class KxwJswEngine;
 
 // What a user object traces: other user objects' engine objects and values it holds.
@@ -83,6 +84,7 @@ public:
     virtual bool InvokeMethod(KxwJswCallArgs& mrtArgs);
     virtual KxwDomHtmlElement* DownCastToElement();
     virtual KxwDomEventTarget* DownCastToEventTarget();
+    virtual KxwDomNodeBase* DownCastToNodeBase();
 
     // ---- Additions for the engine's tracing collector ----
     // A script wrote a declared property: mrtValue is already converted by the property's type letter.
@@ -119,6 +121,10 @@ public:
     }
     static KxwDomEventTarget* ConvertToEventTarget(KxwJswUserObjBase* mptUserObj) {
         return mptUserObj ? mptUserObj->DownCastToEventTarget() : nullptr;
+    }
+    // Every tree method asks it of its object and its arguments: a virtual call, not a search of the type tree.
+    static KxwDomNodeBase* ConvertToNodeBase(KxwJswUserObjBase* mptUserObj) {
+        return mptUserObj ? mptUserObj->DownCastToNodeBase() : nullptr;
     }
     // The object whose script is running and the scope object of the current evaluation, or null.
     KxwJswUserObjBase* GetUserScriptInitiator() const;

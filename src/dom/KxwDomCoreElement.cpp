@@ -224,12 +224,9 @@ bool KxwDomCoreElement::GetPropertyByNameDcs(const char* mpsfNameDcsStr, unsigne
 
 const KxwJswPropertySpec* KxwDomCoreElement::FindDeclaredProperty(const std::string& mdsName, bool mbIgnoreCase) const {
     const KxwJswClassInformation* ptClass = GetClassInformation();
-    if (!ptClass || mdsName.empty()) return nullptr;
-    if (mbIgnoreCase) return ptClass->FindPropertyIgnoringCase(mdsName.c_str());
-    for (; ptClass; ptClass = ptClass->GetParent())
-        for (const KxwJswPropertySpec* ptSpec = ptClass->GetProperties(); ptSpec && ptSpec->_pszName; ++ptSpec)
-            if (mdsName == ptSpec->_pszName) return ptSpec;
-    return nullptr;
+    // A name with a NUL inside is no declared name.
+    if (!ptClass || mdsName.empty() || mdsName.find('\0') != std::string::npos) return nullptr;
+    return mbIgnoreCase ? ptClass->FindPropertyIgnoringCase(mdsName.c_str()) : ptClass->FindProperty(mdsName.c_str());
 }
 
 bool KxwDomCoreElement::FindOwnProperty(const char16_t* mpwsfName, unsigned muNameLen, bool mbIgnoreCase,

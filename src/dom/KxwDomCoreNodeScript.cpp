@@ -12,6 +12,11 @@ namespace {
 
 constexpr short kIdAll = -119;  // 137
 
+KxwDomCoreNode* AsCoreNode(KxwJswUserObjBase* mptUserObj) {
+    KxwDomNodeBase* ptNode = KxwJswUserObjBase::ConvertToNodeBase(mptUserObj);
+    return ptNode ? ptNode->AsCoreNode() : nullptr;
+}
+
 // The checks every method of the class makes: a core node, out-pointers for the result, and at least
 // muRequiredArgc arguments, each of the first muNodeArgc of them a node (muOptionalNodeArgc more may be null).
 class KxwDomCoreNodeCall {
@@ -29,7 +34,7 @@ public:
           _ppvRetVal(mppvRetVal),
           _pnRetValLen(mpnRetValLen),
           _peRetValType(mpeRetValType),
-          _ptThis(dynamic_cast<KxwDomCoreNode*>(mptUserObj)) {}
+          _ptThis(AsCoreNode(mptUserObj)) {}
 
     // Reports a malformed call (the shared invalid-arguments report) and answers false.
     bool Check(unsigned muRequiredNodes, unsigned muOptionalNodes) {
@@ -52,7 +57,7 @@ public:
     // Argument muIndex as a node; null for null, a missing argument or anything that is not a node.
     KxwDomNodeBase* Node(unsigned muIndex) const {
         if (muIndex >= _nArgc || _paeType[muIndex] != KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT) return nullptr;
-        return dynamic_cast<KxwDomNodeBase*>(static_cast<KxwJswUserObjBase*>(_papvArgv[muIndex]));
+        return KxwJswUserObjBase::ConvertToNodeBase(static_cast<KxwJswUserObjBase*>(_papvArgv[muIndex]));
     }
     // Nodes of one document may be moved among each other only.
     bool SameDocument(KxwDomNodeBase* mptNode) const {

@@ -1,6 +1,7 @@
 #include "KxwDomNodeBase.h"
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -63,7 +64,7 @@ bool CheckNodeCall(const char* mpszCallbackName, KxwDomNodeBase* mptNode, KxwJsw
 bool hasChildNodes_callback(KxwJswUserObjBase* mptUserObj, unsigned mnArgc, void** mpapvArgv, unsigned* mpanArgvLen,
                             KXW_JSW_OBJ_PROP_TYPE_ENUM* mpaeType, void** mppvRetVal, unsigned* mpnRetValLen,
                             KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeRetValType) {
-    auto* ptNode = dynamic_cast<KxwDomNodeBase*>(mptUserObj);
+    auto* ptNode = KxwJswUserObjBase::ConvertToNodeBase(mptUserObj);
     if (!CheckNodeCall("KxwDomNodeBase::hasChildNodes_callback", ptNode, mptUserObj, mnArgc, mpapvArgv, mpanArgvLen,
                        mpaeType, mppvRetVal, mpnRetValLen, mpeRetValType))
         return false;
@@ -76,7 +77,7 @@ bool hasChildNodes_callback(KxwJswUserObjBase* mptUserObj, unsigned mnArgc, void
 bool removeNode_callback(KxwJswUserObjBase* mptUserObj, unsigned mnArgc, void** mpapvArgv, unsigned* mpanArgvLen,
                          KXW_JSW_OBJ_PROP_TYPE_ENUM* mpaeType, void** mppvRetVal, unsigned* mpnRetValLen,
                          KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeRetValType) {
-    auto* ptNode = dynamic_cast<KxwDomNodeBase*>(mptUserObj);
+    auto* ptNode = KxwJswUserObjBase::ConvertToNodeBase(mptUserObj);
     if (!CheckNodeCall("KxwDomNodeBase::removeNode_callback", ptNode, mptUserObj, mnArgc, mpapvArgv, mpanArgvLen,
                        mpaeType, mppvRetVal, mpnRetValLen, mpeRetValType))
         return false;
@@ -104,13 +105,13 @@ bool removeNode_callback(KxwJswUserObjBase* mptUserObj, unsigned mnArgc, void** 
 bool mergeAttributes_callback(KxwJswUserObjBase* mptUserObj, unsigned mnArgc, void** mpapvArgv, unsigned* mpanArgvLen,
                               KXW_JSW_OBJ_PROP_TYPE_ENUM* mpaeType, void** mppvRetVal, unsigned* mpnRetValLen,
                               KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeRetValType) {
-    auto* ptNode = dynamic_cast<KxwDomNodeBase*>(mptUserObj);
+    auto* ptNode = KxwJswUserObjBase::ConvertToNodeBase(mptUserObj);
     if (!CheckNodeCall("KxwDomNodeBase::mergeAttributes_callback", ptNode, mptUserObj, mnArgc, mpapvArgv, mpanArgvLen,
                        mpaeType, mppvRetVal, mpnRetValLen, mpeRetValType))
         return false;
     KxwDomNodeBase* ptSource = nullptr;
     if (mnArgc > 0 && mpaeType[0] == KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT)
-        ptSource = dynamic_cast<KxwDomNodeBase*>(static_cast<KxwJswUserObjBase*>(mpapvArgv[0]));
+        ptSource = KxwJswUserObjBase::ConvertToNodeBase(static_cast<KxwJswUserObjBase*>(mpapvArgv[0]));
     bool bPreserve = mnArgc < 2 || mpapvArgv[1] != nullptr;
     bool bOK = ptNode->MergeAttributes(ptSource, bPreserve);
     *mppvRetVal = nullptr;
@@ -444,17 +445,17 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
     // the heap (never on the stack, however deep the tree).
     constexpr size_t knInlineLevels = 48;
     std::optional<KxwDomWatchDelete> atInline[knInlineLevels];
-    std::deque<KxwDomWatchDelete> tDeeper;
+    std::unique_ptr<std::deque<KxwDomWatchDelete>> ptDeeper;  // made only for a tree that deep
     size_t nLevels = 0;
     auto Level = [&](size_t mnLevel) -> KxwDomWatchDelete& {
-        return mnLevel < knInlineLevels ? *atInline[mnLevel] : tDeeper[mnLevel - knInlineLevels];
+        return mnLevel < knInlineLevels ? *atInline[mnLevel] : (*ptDeeper)[mnLevel - knInlineLevels];
     };
     auto PopLevel = [&]() {
         --nLevels;
         if (nLevels < knInlineLevels)
             atInline[nLevels].reset();
         else
-            tDeeper.pop_back();
+            ptDeeper->pop_back();
     };
     // A walk that meets nobody but the document at the top shows a quiet path from the first container.
     uint64_t ullGeneration = KxwDomCoreNode::GetTreeShapeGeneration();
@@ -469,10 +470,12 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
             ptNode = ptParent;
             continue;
         }
-        if (nLevels < knInlineLevels)
+        if (nLevels < knInlineLevels) {
             atInline[nLevels].emplace(kszLabel, ptNode);
-        else
-            tDeeper.emplace_back(kszLabel, ptNode);
+        } else {
+            if (!ptDeeper) ptDeeper = std::make_unique<std::deque<KxwDomWatchDelete>>();
+            ptDeeper->emplace_back(kszLabel, ptNode);
+        }
         ++nLevels;
         ptOnlyNotified = nLevels == 1 ? ptParent : nullptr;
         ptOnlyLevelNode = ptNode;

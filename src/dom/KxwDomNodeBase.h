@@ -36,6 +36,7 @@ public:
     virtual KxwDomNodeBase* GetRealNode();
     // The node as a node that can have children, or null.
     virtual KxwDomCoreNode* AsCoreNode();
+    KxwDomNodeBase* DownCastToNodeBase() override { return this; }
     const KxwDomCoreNode* AsCoreNode() const { return const_cast<KxwDomNodeBase*>(this)->AsCoreNode(); }
     // Kept in a flag: every walk up the tree asks it of each container.
     bool IsPlaceHolder() const { return _bIsPlaceHolder; }
