@@ -2,6 +2,7 @@
 
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlWindow.h"
+#include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwDomTimeoutStatus.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwObjMgrVUserTimeoutInfo.h"
@@ -18,14 +19,12 @@ namespace {
 constexpr unsigned kuMaxCodeBytes = 1000;
 const char kszFunctionCode[] = "[pointer to a function]";
 
-// Calls a timer's function in its window's page, with the window as this.
-class KxwDomTimeoutNotifier final : public KxwJswScriptEvaluationNotifier {};
-
+// Calls a timer's function in its window's page, with the window as this, inside the evaluation bracket.
 void CallTimerFunction(KxwHswApi& mrtHswApi, KxwDomHtmlWindow& mrtWindow, const KxwJsval& mrtFunction) {
     KxwJswGlobal* ptGlobal = mrtWindow.GetGlobal();
     if (!ptGlobal || !ptGlobal->GetObject()) return;
     KxwJswGlobal::RealmScope tRealm(ptGlobal);
-    KxwDomTimeoutNotifier tNotifier;
+    KxwDomScriptEvaluationNotifier tNotifier("KxwDomTimeoutInfo::Execute", &mrtWindow, true);
     mrtHswApi.CallFunctionValue(tNotifier, mrtFunction, &mrtWindow, 0, nullptr);
 }
 
