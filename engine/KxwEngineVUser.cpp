@@ -198,11 +198,15 @@ void KxwEngineVUser::EndIteration() {
 }
 
 void KxwEngineVUser::OnStepStart() {
+    _rtVUserVars.SetProcessAllItemsEnded(false);
     _ptObjMgr->OnStepStart();
 }
 
 void KxwEngineVUser::OnStepEnd() {
     Settle();
+    // The step's own items are done: what its pages' timers do now is the step's end, played out.
+    _rtVUserVars.SetProcessAllItemsEnded(true);
+    PlayOutTimers();
     _ptObjMgr->ScriptComplete();
     _ptObjMgr->OnStepEnd();
     if (_ptScriptEngine) _ptScriptEngine->DeletePendingUserObjs();
@@ -280,6 +284,8 @@ void KxwEngineVUser::Settle(unsigned muMaxTimers) {
 
 void KxwEngineVUser::Wait(double mdfMs, unsigned muMaxTimers) {
     Settle();
+    // Timers the step's scripts asked for count from now on.
+    _ptObjMgr->ScriptComplete();
     double dfEnd = _tTimers.Now() + mdfMs;
     unsigned uRuns = 0;
     double dfDue = 0;
@@ -288,10 +294,42 @@ void KxwEngineVUser::Wait(double mdfMs, unsigned muMaxTimers) {
         if (dfDue > dfNow && _tAdvanceClock) _tAdvanceClock(dfDue - dfNow);
         uRuns += _tTimers.RunDue(1);
         Settle(0);
+        _ptObjMgr->ScriptComplete();
     }
     double dfNow = _tTimers.Now();
     if (dfEnd > dfNow && _tAdvanceClock) _tAdvanceClock(dfEnd - dfNow);
     Settle();
+}
+
+void KxwEngineVUser::PlayOutTimers(unsigned muMaxRuns) {
+    if (!_ptScriptEngine || _bPlayingOut) return;
+    _bPlayingOut = true;
+    KxwObjMgr& rtObjMgr = *_ptObjMgr;
+    bool bVirtual = rtObjMgr.GetUseVirtualTimerTimeout();
+    // The step's limit, fixed by its first timer or now: nothing due later runs in this step, so an interval
+    // that never stops, or a page that refreshes itself, ends with the step.
+    uint32_t uLimit = rtObjMgr.ObtainTimeoutExpirationTimestampLimit(rtObjMgr.GetEffectiveTimestamp(nullptr), 0);
+    for (unsigned uRuns = 0;; ++uRuns) {
+        Settle(0);
+        rtObjMgr.ScriptComplete();
+        uint32_t uDue = rtObjMgr.GetNextTimeoutExpiration();
+        if (uDue == 0xFFFFFFFFu || uDue > uLimit) break;
+        if (uRuns >= muMaxRuns) {
+            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING,
+                                     "%u timers ran at the end of the step: the timers still due wait for the next "
+                                     "step",
+                                     muMaxRuns);
+            break;
+        }
+        if (!bVirtual) {
+            // On the run clock the virtual user waits for the timer: the clock moves to its time.
+            double dfNow = _tTimers.Now();
+            if (uDue > dfNow && _tAdvanceClock) _tAdvanceClock(uDue - dfNow);
+        }
+        rtObjMgr.RunNextTimeout(bVirtual);
+    }
+    Settle(0);
+    _bPlayingOut = false;
 }
 
 bool KxwEngineVUser::Evaluate(KxwDomHtmlWindow* mptWindow, KxwJswScriptEvaluationNotifier& mrtNotifier,

@@ -75,9 +75,13 @@ public:
     // Every window goes (their unload handlers run), then the loads and timers left, then the script engine.
     void EndIteration();
     void OnStepStart();
-    // Plays out what the step left: pending loads and due timers, deferred closes; then the object manager's end
-    // of step.
+    // Plays out what the step left: pending loads, then its pages' timers and META refreshes up to the step's
+    // limit (PlayOutTimers), deferred closes; then the object manager's end of step.
     void OnStepEnd();
+    // Runs the timers and META refreshes due across every window, earliest first, each with the loads it causes,
+    // until none is due by the step's limit (at most muMaxRuns): on the virtual clock when the virtual user's
+    // settings say so, else on the run clock, which moves to each one's time.
+    void PlayOutTimers(unsigned muMaxRuns = 10000);
 
     // ---- What a step does ----
     // Navigates the current top window (made when there is none) as a script step does, POST with mpdsPostBody,
@@ -190,6 +194,7 @@ private:
     std::vector<std::unique_ptr<Load>> _tHeld;
     bool _bHoldResponses = false;
     bool _bSettling = false;
+    bool _bPlayingOut = false;
     // Modal dialogs being shown, innermost last: each loads its page while its opener's script waits.
     size_t _uModalDepth = 0;
     // The builders at work, innermost last: a write goes to the one building its document.

@@ -288,7 +288,8 @@ void KxwPlayVUser::ReportScriptError(const std::string& mdsMessage, const std::s
 }
 
 double KxwPlayVUser::GetVirtualClockMs() const {
-    return RealMsSinceRunStart() + _dfVirtualOffsetMs;
+    // Only what the virtual user waited moves its clock, never the machine's speed: a replay is the same each time.
+    return _dfVirtualOffsetMs;
 }
 
 double KxwPlayVUser::ReadVirtualClock(void*) {

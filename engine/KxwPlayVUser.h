@@ -85,7 +85,8 @@ public:
     KxwEngineVUser* GetEngine() { return _ptEngineVUser && _ptEngineVUser->GetScriptEngine() ? _ptEngineVUser.get() : nullptr; }
     // The virtual user's loads and cookies (null before it runs); the cookies go at each iteration's start.
     KxwEngineFetcher* GetFetcher() { return _ptFetcher.get(); }
-    // The run clock as this virtual user sees it: real time since the run started plus what think and wait added.
+    // The run clock as this virtual user sees it: the time think and wait steps and the playing out of timers
+    // let pass.
     double GetVirtualClockMs() const;
     // Random choices (ordinal=random) follow the run's seed, so that a run can be repeated.
     std::mt19937& GetRandom() { return _tRandom; }

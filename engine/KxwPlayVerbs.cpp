@@ -293,7 +293,11 @@ bool RunThink(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* m
         *mpdsReason = "think: the think time could not be recorded";
         return false;
     }
-    mrtVUser.AdvanceVirtualClock(static_cast<double>(ullMs));
+    // The user thinks while the page lives on: its timers that fall due meanwhile run, as in a wait.
+    if (KxwEngineVUser* ptEngine = mrtVUser.GetEngine())
+        ptEngine->Wait(static_cast<double>(ullMs));
+    else
+        mrtVUser.AdvanceVirtualClock(static_cast<double>(ullMs));
     return true;
 }
 

@@ -16,10 +16,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "kxw/KxwDomCommonEnums.h"
 #include "kxw/KxwExport.h"
 #include "kxw/KxwSevLvl.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 class KxwVUserVars;
 class KxwDomCommand;
@@ -32,6 +34,7 @@ class KxwObjMgrStackedInfo;
 class KxwDomStr;
 class KxwMemMgr;
 class KxwMemBlkMgr;
+class KxwObjMgrVUserTimeoutInfo;
 
 // The kind of window FindHtmlWindow returns.
 enum KXW_OBJ_MGR_WINDOW_TYPE_ENUM {
@@ -144,6 +147,30 @@ public:
     void SetInitiatorBaseUrl(const char* mpsfUrl, int miLen);
     const char* GetInitiatorBaseUrlStr() const;
     unsigned GetInitiatorBaseUrlLen() const;
+
+    // ---- Timers: the virtual user's timer state (the timers themselves live in their windows) ----
+    KxwObjMgrVUserTimeoutInfo& GetTimeoutInfo() const;
+    int GenerateTimerID();
+    // Milliseconds since the run started: the virtual clock when set, else the rounded run clock.
+    uint32_t GetEffectiveTimestamp(uint32_t* mpuRealTimestamp) const;
+    uint32_t ObtainTimeoutExpirationTimestampLimit(uint32_t muNow, long mliTimeout);
+    void SetVirtualTimerTime(uint32_t muTimestamp);
+    void SetHandleTimeoutThinkTime(bool mbHandle);
+    bool GetHandleTimeoutThinkTime() const;
+    double StartThinkTime();
+    double EndThinkTime();
+    double StartWastedTime();
+    double EndWastedTime();
+    uint32_t GetMaximumTimeout() const;
+    uint32_t GetMaximumAccumulativeTimeout() const;
+    bool GetUseVirtualTimerTimeout() const;
+    REESTABLISH_SETINTERVAL_AT_END_OF_STEP_BEHAVIOR GetSetIntervalTimeoutAfterEndBehavior() const;
+    // What is due next across every window, a timer or a META refresh: its expiration, 0xFFFFFFFF when nothing
+    // is. The engine plays a step's timers out with these two.
+    uint32_t GetNextTimeoutExpiration() const;
+    // Runs what is due next: at its own time on the virtual clock, or on the run clock as it stands (the engine
+    // has moved it there); false when nothing is due.
+    bool RunNextTimeout(bool mbUsingVirtualTimerTime);
 
     // ---- Diagnostics ----
     // The whole hierarchy to the log at that level: every window with its frames, dialogs and pop-up, and, as the

@@ -117,6 +117,31 @@ bool KxwHswApi::Compile(KxwJswScriptEvaluationNotifier& mrtNotifier, const char1
     return tScript != nullptr;
 }
 
+bool KxwHswApi::CompileFunction(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName,
+                                const char16_t* mpwsfBody, size_t mnLen, const char* mpszFile, unsigned muFirstLine,
+                                KxwJsval* mptResult) {
+    if (mptResult) mptResult->SetUndefined();
+    if (!_ptEngine || !mptResult || (!mpwsfBody && mnLen > 0)) return false;
+    const char* pszFile = mpszFile ? mpszFile : "";
+    unsigned uLine = muFirstLine ? muFirstLine : 1;
+    JSContext* ptCx = _ptEngine->GetContext();
+    KxwJswEngine::EvaluationScope tScope(_ptEngine);
+    JS::CompileOptions tOptions(ptCx);
+    tOptions.setFileAndLine(pszFile, uLine);
+    JS::RootedObjectVector tEmptyChain(ptCx);
+    JS::SourceText<char16_t> tSource;
+    JSFunction* ptFunction = nullptr;
+    if (tSource.init(ptCx, mpwsfBody ? mpwsfBody : u"", mnLen, JS::SourceOwnership::Borrowed))
+        ptFunction = JS::CompileFunction(ptCx, tEmptyChain, tOptions, mpszName ? mpszName : "anonymous", 0, nullptr,
+                                         tSource);
+    if (!ptFunction) {
+        ReportFailure(_ptEngine, mrtNotifier, pszFile, uLine);
+        return false;
+    }
+    mptResult->SetObject(JS_GetFunctionObject(ptFunction));
+    return true;
+}
+
 bool KxwHswApi::EvaluateUtf8(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJswUserObjBase* mptScope,
                              const char* mpsfScript, size_t mnLen, const char* mpszFile, unsigned muFirstLine,
                              KxwJsval* mptResult, bool mbUseCache, KxwJswUserObjBase* mptInitiator) {

@@ -5,4 +5,4 @@
 
 // Both return 0, or -1 for a negative time or a thread without a virtual user (reported).
 KXW_API int Transaction_ThinkTime(double mdfMs);
-int Transaction_WastedTime(double mdfMs);
+KXW_API int Transaction_WastedTime(double mdfMs);

@@ -54,12 +54,14 @@ KxwDomHtmlWindow::KxwDomHtmlWindow(KxwObjMgr* mptObjMgr, KxwDomHtmlWindow* mptPa
       _tStatus(GetDomEnv()),
       _tDefaultStatus(GetDomEnv()) {
     _uFrameHierarchyId = mptParent ? mptParent->ComputeChildFrameHierarchyId() : 0;
+    _tTimeoutStatus.SetWindow(this);
 }
 
 KxwDomHtmlWindow::~KxwDomHtmlWindow() {
     // Unload handlers of a window that goes away run while it is still whole; a window deleted by them does not
     // come back here twice, since its deletion is this one.
     ++_liResetRecursionDepth;
+    _tTimeoutStatus.Reset();
     DeleteDocumentAndFrames();
     ReleaseGlobal();
     _tParentHold.Release();
@@ -313,6 +315,8 @@ bool KxwDomHtmlWindow::Reset(KXW_DOM_RESET_WINDOW_REASON_ENUM meReason) {
     if (tWatchWindow.HasBeenDeleted()) return false;
     OnResetOfTopWindow();
     if (tWatchWindow.HasBeenDeleted()) return false;
+    // The page's timers go with it (after its unload handlers, which may have set some).
+    _tTimeoutStatus.Reset();
     if (meReason != KXW_DOM_RESET_WINDOW_REASON_FIRST_WRITE) _bOnLoadInvoked = false;
     _bOnUnloadInvoked = false;
     _uFrameIdCounter = 0;
@@ -483,6 +487,16 @@ void KxwDomHtmlWindow::IssueAndResetDownloadFailedFormattedMsg() {
 void KxwDomHtmlWindow::OnStepEnd() { IssueAndResetDownloadFailedFormattedMsg(); }
 
 void KxwDomHtmlWindow::OnEndIteration() {}
+
+void KxwDomHtmlWindow::SetVirtualTimerTime(uint32_t muTimestamp) {
+    if (!_ptObjMgr) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "_ptObjMgr is NULL in KxwDomHtmlWindow::SetVirtualTimerTime for this=%p",
+                                              static_cast<void*>(this));
+        return;
+    }
+    _ptObjMgr->SetVirtualTimerTime(muTimestamp);
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Events until listeners exist: the page's handler function of the global, else the BODY's attribute

@@ -12,6 +12,7 @@
 #include "KxwDomEventTarget.h"
 #include "KxwDomHtmlProperty.h"
 #include "KxwDomOnLoadHold.h"
+#include "KxwDomTimeoutStatus.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwU16nHandler.h"
 #include "kxw/KxwDomBrowsing.h"
@@ -158,6 +159,16 @@ public:
     virtual void OnStepEnd();
     virtual void OnEndIteration();
 
+    // ---- Timers ----
+    KxwDomTimeoutStatus& GetTimeoutStatus() { return _tTimeoutStatus; }
+    // setTimeout and setInterval: the code as a function, or its text (mpdsCode) compiled in this window's page;
+    // the timer identifier.
+    int SetTimeoutAndIntervalCommon(bool mbInterval, const KxwJsval& mrtCode, int miDelay,
+                                    const std::u16string* mpdsCode);
+    void SetVirtualTimerTime(uint32_t muTimestamp);
+    void DefreezeTimeouts() { _tTimeoutStatus.DefreezeTimeouts(); }
+    void OnScriptComplete() { _tTimeoutStatus.OnScriptComplete(); }
+
     // ---- Events until event listeners exist: the global's handler function or the BODY attribute ----
     void FireWindowEvent(const char* mpszEventName);
 
@@ -231,6 +242,7 @@ protected:
     long _liResetRecursionDepth = 0;
 
 private:
+    KxwDomTimeoutStatus _tTimeoutStatus;
     // This frame window's hold on its parent's onload, taken when its load was asked of the engine.
     KxwDomOnLoadHold _tParentHold;
     KXW_WTL_SEV_LVL_ENUM _eDownloadFailedSevLvl = KXW_WTL_SEV_LVL_ENUM_NOTICE;

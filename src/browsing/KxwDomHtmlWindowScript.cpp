@@ -13,6 +13,7 @@
 #include "KxwDomHtmlNavigator.h"
 #include "KxwDomHtmlPopupWindow.h"
 #include "KxwDomHtmlWindowDialog.h"
+#include "KxwDomHtmlWindowTimers.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
@@ -368,6 +369,10 @@ const KxwJswMethodSpec katWindowMethods[] = {
     {"moveBy", nullptr, nullptr, 2, NoEffect_callback},
     {"moveTo", nullptr, nullptr, 2, NoEffect_callback},
     {"snapToGrid", nullptr, nullptr, 0, NoEffect_callback},
+    {"setTimeout", nullptr, nullptr, 2, KxwDomHtmlWindowTimers::setTimeout_callback},
+    {"setInterval", nullptr, nullptr, 2, KxwDomHtmlWindowTimers::setInterval_callback},
+    {"clearTimeout", nullptr, nullptr, 1, KxwDomHtmlWindowTimers::clearTimeout_callback},
+    {"clearInterval", nullptr, nullptr, 1, KxwDomHtmlWindowTimers::clearInterval_callback},
     {nullptr, nullptr, nullptr, 0},
 };
 

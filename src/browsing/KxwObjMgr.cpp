@@ -33,7 +33,8 @@ KxwObjMgrPersistentInfo::KxwObjMgrPersistentInfo(KxwObjMgr* mptOwner, KxwVUserVa
     : KxwDomCoreNode(mptMemMgr, mptU16nHandler, KXW_DOM_COMMON_NODE_TYPE_INTERNAL,
                      KXW_DOM_COMMON_NODE_SUBTYPE_OBJECT_MANAGER),
       _ptOwnerObjMgr(mptOwner),
-      _ptVUserVars(mptVUserVars) {}
+      _ptVUserVars(mptVUserVars),
+      _tTimeoutInfo(mptVUserVars) {}
 
 KxwObjMgrPersistentInfo::~KxwObjMgrPersistentInfo() = default;
 
@@ -156,14 +157,6 @@ void ResolveAutoSettingsIfDue(KxwObjMgr& mrtObjMgr, KxwObjMgrPersistentInfo& mrt
 
 }  // namespace
 
-void KxwObjMgr::OnStepStart() {
-    if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("OnStepStart() entered for KxwObjMgr=%p, _ptVUserVars=%p, GetFirstChild()=%p",
-                                    static_cast<void*>(this), static_cast<void*>(GetVUserVars()),
-                                    static_cast<void*>(_ptPersistent->GetFirstChild()));
-    ResolveAutoSettingsIfDue(*this, *_ptPersistent);
-}
-
 namespace {
 
 // Every window of a top window, frames before their parent's next sibling (the tree's order).
@@ -183,6 +176,19 @@ void ForEachWindow(KxwDomHtmlWindow* mptWindow, F&& mfVisit) {
 
 }  // namespace
 
+void KxwObjMgr::OnStepStart() {
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile("OnStepStart() entered for KxwObjMgr=%p, _ptVUserVars=%p, GetFirstChild()=%p",
+                                    static_cast<void*>(this), static_cast<void*>(GetVUserVars()),
+                                    static_cast<void*>(_ptPersistent->GetFirstChild()));
+    ResolveAutoSettingsIfDue(*this, *_ptPersistent);
+    _ptPersistent->_tTimeoutInfo.Reset();
+    // Timers frozen at the last step's limit are due again.
+    for (KxwDomHtmlTopWindow* ptTop = GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
+        ForEachWindow(ptTop, [](KxwDomHtmlWindow* mptWindow) { mptWindow->DefreezeTimeouts(); });
+}
+
+
 void KxwObjMgr::OnStepEnd() {
     if (xfbKxwTraceEnabled())
         xfvKxwUtilReportTraceToFile("OnStepEnd() entered for KxwObjMgr=%p, _ptVUserVars=%p, GetFirstChild()=%p",
@@ -192,7 +198,10 @@ void KxwObjMgr::OnStepEnd() {
         ForEachWindow(ptTop, [](KxwDomHtmlWindow* mptWindow) { mptWindow->OnStepEnd(); });
 }
 
-void KxwObjMgr::ScriptComplete() {}
+void KxwObjMgr::ScriptComplete() {
+    for (KxwDomHtmlTopWindow* ptTop = GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
+        ForEachWindow(ptTop, [](KxwDomHtmlWindow* mptWindow) { mptWindow->OnScriptComplete(); });
+}
 
 void KxwObjMgr::EnterRecursion() {
     auto* ptSaved = new KxwObjMgrStackedInfo;

@@ -10,6 +10,7 @@
 #include "KxwDomCoreNode.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwMemMgr.h"
+#include "KxwObjMgrVUserTimeoutInfo.h"
 #include "KxwU16nHandler.h"
 #include "kxw/KxwObjMgr.h"
 
@@ -42,6 +43,7 @@ public:
     KxwDomCommand* _ptFirstExecutingCommand = nullptr;
     KxwDomHtmlPopupWindow* _ptVisiblePopup = nullptr;
     KxwDomWatchDelete _tFocusWindowWatch{"[window focus]", nullptr};
+    KxwObjMgrVUserTimeoutInfo _tTimeoutInfo;
     bool _bNewTopWindow = false;
     bool _bIsDomSnapshotsBeingGenerated = false;
     bool _bIsReparsePerformedForGet = false;

@@ -1,6 +1,7 @@
 // The HTML document: construction, the elements it knows (title, head, body, bases), its addresses and charset,
 // the filing of the elements of its tree into its collections, its lookups, reset and write.
 #include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlWindow.h"
 
 #include <cstring>
 #include <vector>
@@ -715,7 +716,8 @@ void KxwDomHtmlDocument::Write(const char* mpsfHtmlStr, unsigned muLen, bool mbC
                 static_cast<const void*>(dsBaseUrl.c_str()), 0L, static_cast<void*>(this), static_cast<void*>(nullptr),
                 static_cast<void*>(nullptr), std::string(mpsfHtmlStr, muLen).c_str());
         }
-        // The window's reset empties the document for the new content.
+        // The window's reset empties the document for the new content; the old content's timers go with it.
+        if (_ptWindow) _ptWindow->GetTimeoutStatus().Reset();
         Reset();
         if (tWatchThis.HasBeenDeleted()) return;
         SetIsWriteAfterInitialProcessing(true);

@@ -195,6 +195,8 @@ public:
     KxwDomHtmlElementMeta* GetMetaRefresh() const { return _ptMetaRefresh; }
     void HandleMetaRefresh();
     void DoMetaRefresh();
+    // The refresh at its own time: the virtual clock is set to its expiration first.
+    void DoMetaRefreshUsingVirtualTimerTime();
     // The refresh timer fired: the driver has already let go of it, so it is not unregistered again.
     void OnMetaRefreshTimerFired();
     void ResetMetaRefresh();

@@ -379,6 +379,17 @@ void KxwDomHtmlDocument::OnMetaRefreshTimerFired() {
     DoMetaRefresh();
 }
 
+void KxwDomHtmlDocument::DoMetaRefreshUsingVirtualTimerTime() {
+    if (!_ptWindow) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "_ptObjMgr is NULL in KxwDomHtmlWindow::SetVirtualTimerTime for this=%p",
+                                              static_cast<void*>(this));
+        return;
+    }
+    _ptWindow->SetVirtualTimerTime(static_cast<uint32_t>(_uliMetaRefreshExpirationTimestamp));
+    DoMetaRefresh();
+}
+
 void KxwDomHtmlDocument::DoMetaRefresh() {
     KxwDomHtmlElementMeta* ptMeta = _ptMetaRefresh;
     ResetMetaRefresh();

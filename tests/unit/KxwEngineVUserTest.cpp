@@ -11,6 +11,7 @@
 #include "KxwDomHtmlDocument.h"
 #include "KxwEngineTimerService.h"
 #include "KxwEngineVUser.h"
+#include "QmtUtils.h"
 #include "kxw/KxwDomBrowsing.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
@@ -27,6 +28,8 @@ protected:
         // The library's timers go to the engine's service, as the player's environment has it.
         _pfSavedRegister = xtKxwEnvCfg._pfRegisterTimer;
         _pfSavedUnregister = xtKxwEnvCfg._pfvUnregisterTimer;
+        // The library reads the same clock as the engine's timer service, as in the player.
+        xfvQmtUtilsSetClock([](void* mpvTest) { return static_cast<KxwEngineVUserTest*>(mpvTest)->_dfClockMs; }, this);
         xtKxwEnvCfg._pfRegisterTimer = &KxwEngineTimerService::EnvRegister;
         xtKxwEnvCfg._pfvUnregisterTimer = &KxwEngineTimerService::EnvUnregister;
         _ptBinding = new KxwVUserVarsThreadBinding(&_tVUser);
@@ -44,6 +47,7 @@ protected:
         delete _ptBinding;
         xtKxwEnvCfg._pfRegisterTimer = _pfSavedRegister;
         xtKxwEnvCfg._pfvUnregisterTimer = _pfSavedUnregister;
+        xfvQmtUtilsSetClock(nullptr, nullptr);
     }
 
     bool Serve(const KxwEngineFetchRequest& mrtRequest, KxwEngineFetchResponse* mptResponse) {
@@ -322,7 +326,9 @@ TEST_F(KxwEngineVUserTest, HistoryGoesBackThroughFramesAndPosts) {
 // ---- The run clock ----
 
 // A script refresh waits for its time on the run clock; wait lets the time pass, and its script navigates then.
+// (Without time for timers at a step's end, the step leaves the refresh pending.)
 TEST_F(KxwEngineVUserTest, MetaRefreshLoadsWhenTheClockReachesIt) {
+    _tVUser.GetRTS().SetMaximumAccumulativeTimeout(0);
     _tPages["http://h/r.html"] =
         "<html><head><meta http-equiv=refresh content=\"2;url=javascript:location.href='next.html'\"></head></html>";
     _tPages["http://h/next.html"] = "<html><body>next</body></html>";
@@ -333,6 +339,22 @@ TEST_F(KxwEngineVUserTest, MetaRefreshLoadsWhenTheClockReachesIt) {
     _ptEngine->Wait(1500);
     EXPECT_EQ("http://h/next.html", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
     EXPECT_DOUBLE_EQ(2500, _dfClockMs);
+}
+
+// The end of a step plays out what its page left due within the step's limit: the refresh, then the next page's
+// timer, on the run clock, which moves to each one's time; a refresh beyond the limit waits.
+TEST_F(KxwEngineVUserTest, StepEndPlaysOutRefreshAndTimersWithinTheLimit) {
+    _tVUser.GetRTS().SetMaximumAccumulativeTimeout(5);
+    _tPages["http://h/r.html"] = "<html><head><meta http-equiv=refresh content=\"2;url=next.html\"></head></html>";
+    _tPages["http://h/next.html"] =
+        "<html><head><meta http-equiv=refresh content=\"9;url=r.html\"><script>"
+        "setTimeout(function () { document.title = 'set'; }, 300);</script></head><body>next</body></html>";
+    ASSERT_TRUE(Goto("http://h/r.html"));
+    EXPECT_EQ("http://h/next.html", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
+    EXPECT_EQ("set", Eval("document.title"));
+    EXPECT_DOUBLE_EQ(2300, _dfClockMs) << "the clock moved to the refresh, then to the timer";
+    _ptEngine->Wait(9000);
+    EXPECT_EQ("http://h/r.html", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
 }
 
 TEST(KxwEngineTimerServiceTest, DueTimersRunInTimeOrderOnceAndMayRegisterOthers) {
