@@ -43,6 +43,13 @@ public:
     bool Compile(KxwJswScriptEvaluationNotifier& mrtNotifier, const char16_t* mpwsfScript, size_t mnLen,
                  const char* mpszFile, unsigned muFirstLine, bool mbUseCache = true);
 
+    // Compiles a text as the body of a function named mpszName without parameters (event handlers), whose scope
+    // chain is the objects given, innermost first, then the global of the realm entered; false with the error
+    // reported. The function is made in that realm.
+    bool CompileFunction(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJswUserObjBase* const* mpatScopes,
+                         size_t mnScopes, const char* mpszName, const char16_t* mpwsfBody, size_t mnLen,
+                         const char* mpszFile, unsigned muFirstLine, KxwJsval& mrtFunction);
+
     // Calls the function property mpszName of mptThisObj (the global when null).
     bool CallFunctionByName(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName,
                             KxwJswUserObjBase* mptThisObj, int miArgc, const KxwJsval* mpatArgv,

@@ -6,6 +6,7 @@
 
 #include "KxwDomBrowsingUtil.h"
 #include "KxwDomCoreElement.h"
+#include "KxwDomCoreEvent.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlHistory.h"
@@ -313,6 +314,9 @@ bool KxwDomHtmlWindow::Reset(KXW_DOM_RESET_WINDOW_REASON_ENUM meReason) {
     if (tWatchWindow.HasBeenDeleted()) return false;
     OnResetOfTopWindow();
     if (tWatchWindow.HasBeenDeleted()) return false;
+    // The old page's handlers go with it (those of BODY attributes and global functions included).
+    SetWindowEvent(nullptr);
+    RemoveAllListeners();
     if (meReason != KXW_DOM_RESET_WINDOW_REASON_FIRST_WRITE) _bOnLoadInvoked = false;
     _bOnUnloadInvoked = false;
     _uFrameIdCounter = 0;
@@ -353,7 +357,7 @@ void KxwDomHtmlWindow::FireUnloadRecursively() {
         }
         if (tWatch.HasBeenDeleted()) return;
     }
-    FireWindowEvent("unload");
+    FireEvent(KXW_DOM_EVENT_TYPE_UNLOAD, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -449,8 +453,9 @@ void KxwDomHtmlWindow::NotifyOnLoadTriggerChanged() {
     _bInOnLoadTrigger = true;
     // Scripts and refreshes that wait for the first load see it ended from now on, before onload runs.
     ptDocument->SetIsInitialProcessingEnded(true);
-    FireWindowEvent("readystatechange");
-    if (!tWatchWindow.HasBeenDeleted() && !tWatchDocument.HasBeenDeleted()) FireWindowEvent("load");
+    ptDocument->FireEvent(KXW_DOM_EVENT_TYPE_READYSTATECHANGE, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    if (!tWatchWindow.HasBeenDeleted() && !tWatchDocument.HasBeenDeleted())
+        FireEvent(KXW_DOM_EVENT_TYPE_LOAD, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     if (tWatchWindow.HasBeenDeleted()) return;
     _bInOnLoadTrigger = false;
     if (!tWatchDocument.HasBeenDeleted()) ptDocument->ScriptCompletion();
@@ -485,43 +490,38 @@ void KxwDomHtmlWindow::OnStepEnd() { IssueAndResetDownloadFailedFormattedMsg(); 
 void KxwDomHtmlWindow::OnEndIteration() {}
 
 // ---------------------------------------------------------------------------------------------------------------
-// Events until listeners exist: the page's handler function of the global, else the BODY's attribute
+// Events
 
-namespace {
+bool KxwDomHtmlWindow::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
+    return meEventType == KXW_DOM_EVENT_TYPE_LOAD || meEventType == KXW_DOM_EVENT_TYPE_UNLOAD ||
+           KxwDomEventTarget::CanRespondToEvent(meEventType);
+}
 
-class KxwDomWindowEventNotifier final : public KxwJswScriptEvaluationNotifier {};
-
-}  // namespace
-
-void KxwDomHtmlWindow::FireWindowEvent(const char* mpszEventName) {
-    KxwHswApi* ptHswApi = xfptKxwDomUtilGetHswApi();
-    if (!_ptGlobal || !ptHswApi || !_ptGlobal->GetObject()) return;
-    std::string dsHandler = std::string("on") + mpszEventName;
+void KxwDomHtmlWindow::CreateGlobalFunctionListenerIfApplicable(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
+    if (!_ptGlobal || !_ptGlobal->GetObject() || static_cast<unsigned>(meEventType) >= KXW_DOM_EVENT_TYPE_COUNT) return;
+    // A function declared under the handler's name is an own property of the global: it hides the handler
+    // property, whose setter therefore never saw it.
+    const char* pszName = kapszKxwDomEventHandlerNames[meEventType];
+    std::u16string dsName(pszName, pszName + std::strlen(pszName));
     KxwJswGlobal::RealmScope tRealm(_ptGlobal);
-    KxwDomWindowEventNotifier tNotifier;
-    KxwDomWatchDelete tWatch("KxwDomHtmlWindow::FireWindowEvent", this);
     KxwJsval tGlobal;
     tGlobal.SetObject(_ptGlobal->GetObject());
     KxwJsval tFunction;
-    if (tGlobal.GetProperty(dsHandler.c_str(), tFunction) && tFunction.IsFunction()) {
-        ptHswApi->CallFunctionValue(tNotifier, tFunction, this, 0, nullptr);
+    if (!tGlobal.GetOwnProperty(dsName.data(), dsName.size(), tFunction) || !tFunction.IsFunction()) return;
+    KxwDomEventListener* ptRegular = GetEventListener(meEventType, false);
+    if (ptRegular && (ptRegular->GetEventListenerType() != KXW_DOM_EVENT_LISTENER_TYPE_SCRIPT_PROPERTY ||
+                      ptRegular->GetFunction(false).GetRawBits() == tFunction.GetRawBits()))
         return;
-    }
-    // A handler attribute of the BODY (or FRAMESET) element stands for the window's.
-    KxwDomHtmlDocument* ptDocument = _ptHtmlDocument;
-    KxwDomNodeBase* ptBody = ptDocument ? ptDocument->GetHtmlBody() : nullptr;
-    auto* ptBodyElement = dynamic_cast<KxwDomCoreElement*>(ptBody);
-    if (!ptBodyElement) return;
-    std::u16string dsName(dsHandler.begin(), dsHandler.end());
-    KxwJsval tText;
-    ptBodyElement->GetAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), 0, tText);
-    if (!tText.IsString()) return;
-    unsigned uLen = 0;
-    const char16_t* pwsfText = tText.GetStringU16n(&uLen);
-    if (!pwsfText || uLen == 0) return;
-    std::u16string dsCode(pwsfText, uLen);
-    std::string dsFile = std::string("[") + dsHandler + " of the page]";
-    ptHswApi->Evaluate(tNotifier, ptBodyElement, dsCode.data(), dsCode.size(), dsFile.c_str(), 1);
+    CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_SCRIPT_PROPERTY, meEventType, tFunction, -1);
+}
+
+KxwDomCoreEvent* KxwDomHtmlWindow::GetWindowEvent() const {
+    return static_cast<KxwDomCoreEvent*>(_tWindowEvent.GetEffectiveWatchedPtr());
+}
+
+void KxwDomHtmlWindow::SetWindowEvent(KxwDomCoreEvent* mptEvent) {
+    _tWindowEvent.Reset();
+    if (mptEvent) _tWindowEvent.ActivateWatch(mptEvent);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
