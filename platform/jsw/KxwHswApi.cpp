@@ -53,37 +53,42 @@ bool KxwHswApi::Evaluate(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJswUser
     const char* pszFile = mpszFile ? mpszFile : "";
     unsigned uLine = muFirstLine ? muFirstLine : 1;
     JSContext* ptCx = _ptEngine->GetContext();
-    KxwJswEngine::EvaluationScope tScope(_ptEngine, mptInitiator, mptScope);
-    mrtNotifier.OnEvaluationStart();
-    JS::RootedValue tResult(ptCx);
+    // The end is told once the evaluation is over, so that what it starts (deferred closes, scripts that became
+    // ready) runs as code of its own, not inside this one.
     bool bOK = false;
-    JS::CompileOptions tOptions(ptCx);
-    tOptions.setFileAndLine(pszFile, uLine);
-    if (mptScope) {
-        // Handler attributes run with their element (and what the element chains to) before the global.
-        JS::RootedObjectVector tEnvChain(ptCx);
-        JS::RootedObject tScopeObj(ptCx, mptScope->GetJsiObj());
-        JS::SourceText<char16_t> tSource;
-        bOK = tScopeObj && tEnvChain.append(tScopeObj) &&
-              tSource.init(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, JS::SourceOwnership::Borrowed) &&
-              JS::Evaluate(ptCx, tEnvChain, tOptions, tSource, &tResult);
-    } else if (mbUseCache) {
-        std::shared_ptr<KxwJswScriptCache::Entry> ptEntry =
-            KxwJswScriptCache::Instance().Obtain(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, pszFile, uLine);
-        if (ptEntry) {
-            JS::InstantiateOptions tInstantiate(tOptions);
-            JS::RootedScript tScript(ptCx, JS::InstantiateGlobalStencil(ptCx, tInstantiate, ptEntry->_tStencil.get()));
-            bOK = tScript && JS_ExecuteScript(ptCx, tScript, &tResult);
+    {
+        KxwJswEngine::EvaluationScope tScope(_ptEngine, mptInitiator, mptScope);
+        mrtNotifier.OnEvaluationStart();
+        JS::RootedValue tResult(ptCx);
+        JS::CompileOptions tOptions(ptCx);
+        tOptions.setFileAndLine(pszFile, uLine);
+        if (mptScope) {
+            // Handler attributes run with their element (and what the element chains to) before the global.
+            JS::RootedObjectVector tEnvChain(ptCx);
+            JS::RootedObject tScopeObj(ptCx, mptScope->GetJsiObj());
+            JS::SourceText<char16_t> tSource;
+            bOK = tScopeObj && tEnvChain.append(tScopeObj) &&
+                  tSource.init(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, JS::SourceOwnership::Borrowed) &&
+                  JS::Evaluate(ptCx, tEnvChain, tOptions, tSource, &tResult);
+        } else if (mbUseCache) {
+            std::shared_ptr<KxwJswScriptCache::Entry> ptEntry =
+                KxwJswScriptCache::Instance().Obtain(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, pszFile, uLine);
+            if (ptEntry) {
+                JS::InstantiateOptions tInstantiate(tOptions);
+                JS::RootedScript tScript(ptCx,
+                                         JS::InstantiateGlobalStencil(ptCx, tInstantiate, ptEntry->_tStencil.get()));
+                bOK = tScript && JS_ExecuteScript(ptCx, tScript, &tResult);
+            }
+        } else {
+            JS::SourceText<char16_t> tSource;
+            bOK = tSource.init(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, JS::SourceOwnership::Borrowed) &&
+                  JS::Evaluate(ptCx, tOptions, tSource, &tResult);
         }
-    } else {
-        JS::SourceText<char16_t> tSource;
-        bOK = tSource.init(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, JS::SourceOwnership::Borrowed) &&
-              JS::Evaluate(ptCx, tOptions, tSource, &tResult);
+        if (!bOK)
+            ReportFailure(_ptEngine, mrtNotifier, pszFile, uLine);
+        else if (mptResult)
+            *mptResult = KxwJsval::FromRawBits(tResult.get().asRawBits());
     }
-    if (!bOK)
-        ReportFailure(_ptEngine, mrtNotifier, pszFile, uLine);
-    else if (mptResult)
-        *mptResult = KxwJsval::FromRawBits(tResult.get().asRawBits());
     mrtNotifier.OnEvaluationEnd(bOK);
     return bOK;
 }
@@ -180,23 +185,26 @@ bool KxwHswApi::CallFunction(KxwJswScriptEvaluationNotifier& mrtNotifier, const 
     if (mptResult) mptResult->SetUndefined();
     if (!_ptEngine || miArgc < 0 || (miArgc > 0 && !mpatArgv)) return false;
     JSContext* ptCx = _ptEngine->GetContext();
-    KxwJswEngine::EvaluationScope tScope(_ptEngine, mptThisObj);
-    mrtNotifier.OnEvaluationStart();
-    JS::RootedObject tThis(ptCx);
-    JS::RootedValueVector tArgs(ptCx);
-    JS::RootedValue tResult(ptCx);
-    bool bOK = ThisObject(_ptEngine, mptThisObj, &tThis);
-    for (int n = 0; bOK && n < miArgc; ++n) bOK = tArgs.append(JS::Value::fromRawBits(mpatArgv[n].GetRawBits()));
-    if (mptFunction) {
-        JS::RootedValue tFunction(ptCx, JS::Value::fromRawBits(mptFunction->GetRawBits()));
-        bOK = bOK && JS_CallFunctionValue(ptCx, tThis, tFunction, tArgs, &tResult);
-    } else {
-        bOK = bOK && JS_CallFunctionName(ptCx, tThis, mpszName, tArgs, &tResult);
+    bool bOK = false;
+    {
+        KxwJswEngine::EvaluationScope tScope(_ptEngine, mptThisObj);
+        mrtNotifier.OnEvaluationStart();
+        JS::RootedObject tThis(ptCx);
+        JS::RootedValueVector tArgs(ptCx);
+        JS::RootedValue tResult(ptCx);
+        bOK = ThisObject(_ptEngine, mptThisObj, &tThis);
+        for (int n = 0; bOK && n < miArgc; ++n) bOK = tArgs.append(JS::Value::fromRawBits(mpatArgv[n].GetRawBits()));
+        if (mptFunction) {
+            JS::RootedValue tFunction(ptCx, JS::Value::fromRawBits(mptFunction->GetRawBits()));
+            bOK = bOK && JS_CallFunctionValue(ptCx, tThis, tFunction, tArgs, &tResult);
+        } else {
+            bOK = bOK && JS_CallFunctionName(ptCx, tThis, mpszName, tArgs, &tResult);
+        }
+        if (!bOK)
+            ReportFailure(_ptEngine, mrtNotifier, mpszName ? mpszName : "function", 0);
+        else if (mptResult)
+            *mptResult = KxwJsval::FromRawBits(tResult.get().asRawBits());
     }
-    if (!bOK)
-        ReportFailure(_ptEngine, mrtNotifier, mpszName ? mpszName : "function", 0);
-    else if (mptResult)
-        *mptResult = KxwJsval::FromRawBits(tResult.get().asRawBits());
     mrtNotifier.OnEvaluationEnd(bOK);
     return bOK;
 }

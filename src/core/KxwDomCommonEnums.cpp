@@ -1,5 +1,7 @@
 #include "kxw/KxwDomCommonEnums.h"
 
+#include <cstring>
+
 namespace {
 
 const char* const kapszSubtypeTexts[KXW_DOM_COMMON_NODE_SUBTYPE_TEXT_COUNT] = {
@@ -133,6 +135,44 @@ const char* const kapszSubtypeTexts[KXW_DOM_COMMON_NODE_SUBTYPE_TEXT_COUNT] = {
 const char16_t* const kapwszReadyStates[] = {u"uninitialized", u"loading", u"loaded", u"interactive", u"complete"};
 const unsigned kauReadyStateLens[] = {13, 7, 6, 11, 8};
 
+const char* const kapszEventNames[KXW_DOM_EVENT_TYPE_COUNT + 1] = {
+    "ABORT", "ACTIVATE", "AFTERPRINT", "AFTERUPDATE", "BEFOREACTIVATE", "BEFORECOPY", "BEFORECUT", "BEFOREDEACTIVATE",
+    "BEFOREEDITFOCUS", "BEFOREPASTE", "BEFOREPRINT", "BEFOREUNLOAD", "BEFOREUPDATE", "BLUR", "BOUNCE", "CELLCHANGE",
+    "CHANGE", "CLICK", "CONTENTREADY", "CONTEXTMENU", "CONTROLSELECT", "COPY", "CUT", "DATAAVAILABLE",
+    "DATASETCHANGED", "DATASETCOMPLETE", "DBLCLICK", "DEACTIVATE", "DRAG", "DRAGEND", "DRAGENTER", "DRAGLEAVE",
+    "DRAGOVER", "DRAGSTART", "DROP", "ERROR", "ERRORUPDATE", "FILTERCHANGE", "FINISH", "FOCUS", "FOCUSIN", "FOCUSOUT",
+    "HELP", "KEYDOWN", "KEYPRESS", "KEYUP", "LAYOUTCOMPLETE", "LOAD", "LOSECAPTURE", "MOUSEDOWN", "MOUSEENTER",
+    "MOUSELEAVE", "MOUSEMOVE", "MOUSEOUT", "MOUSEOVER", "MOUSEUP", "MOUSEWHEEL", "MOVE", "MOVEEND", "MOVESTART",
+    "PASTE", "PROPERTYCHANGE", "READYSTATECHANGE", "RESET", "RESIZE", "RESIZEEND", "RESIZESTART", "ROWENTER",
+    "ROWEXIT", "ROWSDELETE", "ROWSINSERTED", "SCROLL", "SELECT", "SELECTIONCHANGE", "SELECTSTART", "START", "STOP",
+    "SUBMIT", "UNLOAD", "",
+};
+
+const char* const kapszEventHandlerNames[KXW_DOM_EVENT_TYPE_COUNT + 1] = {
+    "onabort", "onactivate", "onafterprint", "onafterupdate", "onbeforeactivate", "onbeforecopy", "onbeforecut",
+    "onbeforedeactivate", "onbeforeeditfocus", "onbeforepaste", "onbeforeprint", "onbeforeunload", "onbeforeupdate",
+    "onblur", "onbounce", "oncellchange", "onchange", "onclick", "oncontentready", "oncontextmenu", "oncontrolselect",
+    "oncopy", "oncut", "ondataavailable", "ondatasetchanged", "ondatasetcomplete", "ondblclick", "ondeactivate",
+    "ondrag", "ondragend", "ondragenter", "ondragleave", "ondragover", "ondragstart", "ondrop", "onerror",
+    "onerrorupdate", "onfilterchange", "onfinish", "onfocus", "onfocusin", "onfocusout", "onhelp", "onkeydown",
+    "onkeypress", "onkeyup", "onlayoutcomplete", "onload", "onlosecapture", "onmousedown", "onmouseenter",
+    "onmouseleave", "onmousemove", "onmouseout", "onmouseover", "onmouseup", "onmousewheel", "onmove", "onmoveend",
+    "onmovestart", "onpaste", "onpropertychange", "onreadystatechange", "onreset", "onresize", "onresizeend",
+    "onresizestart", "onrowenter", "onrowexit", "onrowsdelete", "onrowsinserted", "onscroll", "onselect",
+    "onselectionchange", "onselectstart", "onstart", "onstop", "onsubmit", "onunload", "",
+};
+
+// Events that stay at their target.
+const bool kabEventStaysAtTarget[KXW_DOM_EVENT_TYPE_COUNT + 1] = {
+    false, false, true, false, false, false, false, false, false, false, true, true, false, true, true, false, true,
+    false, true, false, false, false, false, false, false, false, false, false, false, false, false, false, false,
+    false, false, true, false, true, true, true, false, false, false, false, false, false, false, true, true, false,
+    true, true, false, false, false, false, false, false, false, false, false, true, true, false, true, false, false,
+    false, true, false, false, true, false, true, false, true, true, true, true, true,
+};
+
+bool IsEventType(int miEventType) { return miEventType >= 0 && miEventType < KXW_DOM_EVENT_TYPE_COUNT; }
+
 }  // namespace
 
 const char* xfpszKxwDomGetNodeSubtypeText(int miSubtype) {
@@ -149,4 +189,42 @@ const char16_t* xfpwszKxwDomGetReadyStateU16nStr(KXW_DOM_HTML_READY_STATE_ENUM m
 unsigned xfuKxwDomGetReadyStateU16nLenInChars(KXW_DOM_HTML_READY_STATE_ENUM meReadyState) {
     return kauReadyStateLens[xfbKxwDomIsReadyStateValid(meReadyState) ? meReadyState
                                                                       : KXW_DOM_HTML_READY_STATE_COMPLETE];
+}
+
+const char* xfpszKxwDomGetEventName(int miEventType) {
+    return kapszEventNames[IsEventType(miEventType) ? miEventType : KXW_DOM_EVENT_TYPE_COUNT];
+}
+
+const char* xfpszKxwDomGetEventHandlerName(int miEventType) {
+    return kapszEventHandlerNames[IsEventType(miEventType) ? miEventType : KXW_DOM_EVENT_TYPE_COUNT];
+}
+
+unsigned xfuKxwDomGetEventHandlerNameLen(int miEventType) {
+    return IsEventType(miEventType) ? static_cast<unsigned>(std::strlen(kapszEventHandlerNames[miEventType])) : 0;
+}
+
+bool xfbKxwDomIsEventBubbling(int miEventType) {
+    return IsEventType(miEventType) && !kabEventStaysAtTarget[miEventType];
+}
+
+KXW_DOM_EVENT_TYPE_ENUM xfeKxwDomGetEventEnum(const char* mpsfName, unsigned mnLen) {
+    constexpr unsigned knMaxNameLen = 16;
+    if (!mpsfName || mnLen == 0 || mnLen > knMaxNameLen) return KXW_DOM_EVENT_TYPE_ENUM_NONE;
+    char acUpper[knMaxNameLen + 1];
+    for (unsigned n = 0; n < mnLen; ++n) {
+        char c = mpsfName[n];
+        if (c == '\0') return KXW_DOM_EVENT_TYPE_ENUM_NONE;
+        acUpper[n] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    acUpper[mnLen] = '\0';
+    // The names are sorted: a binary search.
+    int iLow = 0, iHigh = KXW_DOM_EVENT_TYPE_COUNT - 1;
+    while (iLow <= iHigh) {
+        int iMiddle = (iLow + iHigh) / 2;
+        int iOrder = std::strcmp(acUpper, kapszEventNames[iMiddle]);
+        if (iOrder == 0) return static_cast<KXW_DOM_EVENT_TYPE_ENUM>(iMiddle);
+        if (iOrder < 0) iHigh = iMiddle - 1;
+        else iLow = iMiddle + 1;
+    }
+    return KXW_DOM_EVENT_TYPE_ENUM_NONE;
 }
