@@ -357,7 +357,7 @@ void KxwDomHtmlWindow::FireUnloadRecursively() {
         }
         if (tWatch.HasBeenDeleted()) return;
     }
-    FireEvent(KXW_DOM_EVENT_TYPE_UNLOAD, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    FireEvent(KXW_DOM_EVENT_TYPE_ENUM_UNLOAD, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -453,9 +453,9 @@ void KxwDomHtmlWindow::NotifyOnLoadTriggerChanged() {
     _bInOnLoadTrigger = true;
     // Scripts and refreshes that wait for the first load see it ended from now on, before onload runs.
     ptDocument->SetIsInitialProcessingEnded(true);
-    ptDocument->FireEvent(KXW_DOM_EVENT_TYPE_READYSTATECHANGE, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    ptDocument->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_READYSTATECHANGE, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     if (!tWatchWindow.HasBeenDeleted() && !tWatchDocument.HasBeenDeleted())
-        FireEvent(KXW_DOM_EVENT_TYPE_LOAD, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+        FireEvent(KXW_DOM_EVENT_TYPE_ENUM_LOAD, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     if (tWatchWindow.HasBeenDeleted()) return;
     _bInOnLoadTrigger = false;
     if (!tWatchDocument.HasBeenDeleted()) ptDocument->ScriptCompletion();
@@ -493,15 +493,15 @@ void KxwDomHtmlWindow::OnEndIteration() {}
 // Events
 
 bool KxwDomHtmlWindow::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
-    return meEventType == KXW_DOM_EVENT_TYPE_LOAD || meEventType == KXW_DOM_EVENT_TYPE_UNLOAD ||
+    return meEventType == KXW_DOM_EVENT_TYPE_ENUM_LOAD || meEventType == KXW_DOM_EVENT_TYPE_ENUM_UNLOAD ||
            KxwDomEventTarget::CanRespondToEvent(meEventType);
 }
 
 void KxwDomHtmlWindow::CreateGlobalFunctionListenerIfApplicable(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
-    if (!_ptGlobal || !_ptGlobal->GetObject() || static_cast<unsigned>(meEventType) >= KXW_DOM_EVENT_TYPE_COUNT) return;
+    if (!_ptGlobal || !_ptGlobal->GetObject() || static_cast<int>(meEventType) < 0 || static_cast<int>(meEventType) >= KXW_DOM_EVENT_TYPE_COUNT) return;
     // A function declared under the handler's name is an own property of the global: it hides the handler
     // property, whose setter therefore never saw it.
-    const char* pszName = kapszKxwDomEventHandlerNames[meEventType];
+    const char* pszName = xfpszKxwDomGetEventHandlerName(meEventType);
     std::u16string dsName(pszName, pszName + std::strlen(pszName));
     KxwJswGlobal::RealmScope tRealm(_ptGlobal);
     KxwJsval tGlobal;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "KxwDomCoreEvent.h"
-#include "KxwDomEventBracket.h"
+#include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwDomEventData.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlDocument.h"
@@ -22,12 +22,12 @@ namespace {
 
 // What the base target answers to.
 constexpr KXW_DOM_EVENT_TYPE_ENUM kaeBaseEvents[] = {
-    KXW_DOM_EVENT_TYPE_BLUR,      KXW_DOM_EVENT_TYPE_CLICK,     KXW_DOM_EVENT_TYPE_CONTEXTMENU,
-    KXW_DOM_EVENT_TYPE_DATAAVAILABLE, KXW_DOM_EVENT_TYPE_DBLCLICK, KXW_DOM_EVENT_TYPE_FOCUS,
-    KXW_DOM_EVENT_TYPE_FOCUSIN,   KXW_DOM_EVENT_TYPE_KEYDOWN,   KXW_DOM_EVENT_TYPE_KEYPRESS,
-    KXW_DOM_EVENT_TYPE_KEYUP,     KXW_DOM_EVENT_TYPE_MOUSEDOWN, KXW_DOM_EVENT_TYPE_MOUSEMOVE,
-    KXW_DOM_EVENT_TYPE_MOUSEOUT,  KXW_DOM_EVENT_TYPE_MOUSEOVER, KXW_DOM_EVENT_TYPE_MOUSEUP,
-    KXW_DOM_EVENT_TYPE_RESIZE,
+    KXW_DOM_EVENT_TYPE_ENUM_BLUR,      KXW_DOM_EVENT_TYPE_ENUM_CLICK,     KXW_DOM_EVENT_TYPE_ENUM_CONTEXTMENU,
+    KXW_DOM_EVENT_TYPE_ENUM_DATAAVAILABLE, KXW_DOM_EVENT_TYPE_ENUM_DBLCLICK, KXW_DOM_EVENT_TYPE_ENUM_FOCUS,
+    KXW_DOM_EVENT_TYPE_ENUM_FOCUSIN,   KXW_DOM_EVENT_TYPE_ENUM_KEYDOWN,   KXW_DOM_EVENT_TYPE_ENUM_KEYPRESS,
+    KXW_DOM_EVENT_TYPE_ENUM_KEYUP,     KXW_DOM_EVENT_TYPE_ENUM_MOUSEDOWN, KXW_DOM_EVENT_TYPE_ENUM_MOUSEMOVE,
+    KXW_DOM_EVENT_TYPE_ENUM_MOUSEOUT,  KXW_DOM_EVENT_TYPE_ENUM_MOUSEOVER, KXW_DOM_EVENT_TYPE_ENUM_MOUSEUP,
+    KXW_DOM_EVENT_TYPE_ENUM_RESIZE,
 };
 
 const char* NameOf(const KxwDomNodeBase* mptNode) {
@@ -37,21 +37,21 @@ const char* NameOf(const KxwDomNodeBase* mptNode) {
 
 // The handler name of an event type, "" for none.
 const char* HandlerName(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
-    return static_cast<unsigned>(meEventType) <= KXW_DOM_EVENT_TYPE_COUNT ? kapszKxwDomEventHandlerNames[meEventType]
+    return static_cast<int>(meEventType) >= 0 && static_cast<int>(meEventType) <= KXW_DOM_EVENT_TYPE_COUNT ? xfpszKxwDomGetEventHandlerName(meEventType)
                                                                          : "";
 }
 
 // The event a SCRIPT block's event attribute names: "onclick" or "onclick()", blanks around ignored.
 KXW_DOM_EVENT_TYPE_ENUM ScriptEventType(const KxwDomHtmlPropertyStr& mrtEvent) {
     const char* psfEvent = mrtEvent.GetDcsStr();
-    if (!psfEvent) return KXW_DOM_EVENT_TYPE_NONE;
+    if (!psfEvent) return KXW_DOM_EVENT_TYPE_ENUM_NONE;
     std::string dsEvent(psfEvent, mrtEvent.GetDcsLenInBytes());
     while (!dsEvent.empty() && (dsEvent.back() == ' ' || dsEvent.back() == ')' || dsEvent.back() == '('))
         dsEvent.pop_back();
     size_t nStart = dsEvent.find_first_not_of(' ');
-    if (nStart == std::string::npos) return KXW_DOM_EVENT_TYPE_NONE;
+    if (nStart == std::string::npos) return KXW_DOM_EVENT_TYPE_ENUM_NONE;
     dsEvent.erase(0, nStart);
-    if (dsEvent.size() <= 2 || (dsEvent[0] | 0x20) != 'o' || (dsEvent[1] | 0x20) != 'n') return KXW_DOM_EVENT_TYPE_NONE;
+    if (dsEvent.size() <= 2 || (dsEvent[0] | 0x20) != 'o' || (dsEvent[1] | 0x20) != 'n') return KXW_DOM_EVENT_TYPE_ENUM_NONE;
     return KxwDomEventTarget::GetEventEnum(dsEvent.c_str() + 2);
 }
 
@@ -77,18 +77,19 @@ KxwDomEventTarget::~KxwDomEventTarget() { RemoveAllListeners(); }
 // Names
 
 KXW_DOM_EVENT_TYPE_ENUM KxwDomEventTarget::GetEventEnum(const char* mpszEventName) {
-    return xfeKxwDomGetEventEnum(mpszEventName);
+    return mpszEventName ? xfeKxwDomGetEventEnum(mpszEventName, static_cast<unsigned>(std::strlen(mpszEventName)))
+                         : KXW_DOM_EVENT_TYPE_ENUM_NONE;
 }
 
 KXW_DOM_EVENT_TYPE_ENUM KxwDomEventTarget::GetEventEnum(const char* mpszCaller, const char* mpsfHandlerName,
                                                          unsigned muLen, bool mbReport) const {
-    KXW_DOM_EVENT_TYPE_ENUM eType = KXW_DOM_EVENT_TYPE_NONE;
+    KXW_DOM_EVENT_TYPE_ENUM eType = KXW_DOM_EVENT_TYPE_ENUM_NONE;
     if (mpsfHandlerName && muLen > 3 && muLen <= 18 && (mpsfHandlerName[0] | 0x20) == 'o' &&
         (mpsfHandlerName[1] | 0x20) == 'n') {
         std::string dsName(mpsfHandlerName + 2, muLen - 2);
         if (std::strlen(dsName.c_str()) == dsName.size()) eType = GetEventEnum(dsName.c_str());
     }
-    if (eType == KXW_DOM_EVENT_TYPE_NONE && mbReport) {
+    if (eType == KXW_DOM_EVENT_TYPE_ENUM_NONE && mbReport) {
         std::string dsName = mpsfHandlerName ? GetPrintableText(mpsfHandlerName, muLen, 100) : std::string();
         ReportErrorWithJavaScriptLineNumber(false, -35984, dsName.c_str(), GetNodeTypeAsAscStr());
         if (xfbKxwTraceEnabled())
@@ -175,9 +176,9 @@ bool KxwDomEventTarget::CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTEN
 }
 
 bool KxwDomEventTarget::AddEventListener(KxwDomEventListener* mptEventListener) {
-    KXW_DOM_EVENT_TYPE_ENUM eType = mptEventListener ? mptEventListener->GetEventType() : KXW_DOM_EVENT_TYPE_NONE;
+    KXW_DOM_EVENT_TYPE_ENUM eType = mptEventListener ? mptEventListener->GetEventType() : KXW_DOM_EVENT_TYPE_ENUM_NONE;
     int iListenerType = mptEventListener ? static_cast<int>(mptEventListener->GetEventListenerType()) : -1;
-    if (!mptEventListener || static_cast<unsigned>(eType) >= KXW_DOM_EVENT_TYPE_COUNT || iListenerType > 5) {
+    if (!mptEventListener || static_cast<int>(eType) < 0 || static_cast<int>(eType) >= KXW_DOM_EVENT_TYPE_COUNT || iListenerType > 5) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "Invalid mptEventListener=%p / eEventType (%d) / eEventListenerType=%d in "
                                               "KxwDomEventTarget::AddEventListener for this=%p",
@@ -378,7 +379,7 @@ KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomEventTarget::FireEvent(KXW_DOM_EVENT_TYP
                                             __LINE__, GetNodeTypeAsAscStr(), HandlerName(meEventType));
         return KXW_DOM_HANDLE_EVENT_RET_VAL_ERROR;
     }
-    if (meEventType == KXW_DOM_EVENT_TYPE_FOCUS)
+    if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_FOCUS)
         if (auto* ptElement = dynamic_cast<KxwDomHtmlElement*>(this))
             if (KxwDomHtmlDocument* ptDocument = GetEventDocument()) ptDocument->SetActiveElement(ptElement);
     if (xfbKxwTraceEnabled())
@@ -439,7 +440,7 @@ bool KxwDomEventTarget::FireEvent(const char* mpsfFireEventStr, unsigned mnFireE
         return false;
     }
     KXW_DOM_EVENT_TYPE_ENUM eType = GetEventEnum("KxwDomEventTarget::FireEvent", mpsfFireEventStr, mnFireEventLen, true);
-    if (eType == KXW_DOM_EVENT_TYPE_NONE) return false;
+    if (eType == KXW_DOM_EVENT_TYPE_ENUM_NONE) return false;
     GetEventHandlerHolder(eType)->FireEvent(eType, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_LISTENERS,
                                             mptEventOrNULL);
     return true;
@@ -464,7 +465,7 @@ void KxwDomEventTarget::FireEventRecursivelyOnChildren(KXW_DOM_EVENT_TYPE_ENUM m
 // User actions
 
 void KxwDomEventTarget::OnUserEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
-    KxwDomEventBracket tBracket("KxwDomEventTarget::OnUserEvent", this, false);
+    KxwDomScriptEvaluationNotifier tBracket("KxwDomEventTarget::OnUserEvent", this, false);
     tBracket.OnEvaluationStart();
     KxwDomWatchDelete tWatch("KxwDomEventTarget::OnUserEvent", this);
     DoBeforeEvent(meEventType, mptDomEventDataOrNULL);
@@ -475,23 +476,23 @@ void KxwDomEventTarget::OnUserEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const K
 
 void KxwDomEventTarget::DoBeforeEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
     KxwDomWatchDelete tWatch("KxwDomEventTarget::DoBeforeEvent", this);
-    if (meEventType == KXW_DOM_EVENT_TYPE_CLICK) {
-        if (CanRespondToEvent(KXW_DOM_EVENT_TYPE_FOCUS))
-            FireEvent(KXW_DOM_EVENT_TYPE_FOCUS, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_CLICK) {
+        if (CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS))
+            FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
         if (tWatch.HasBeenDeleted()) return;
-        FireEvent(KXW_DOM_EVENT_TYPE_MOUSEDOWN, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+        FireEvent(KXW_DOM_EVENT_TYPE_ENUM_MOUSEDOWN, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
         if (tWatch.HasBeenDeleted()) return;
-        FireEvent(KXW_DOM_EVENT_TYPE_MOUSEUP, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
-    } else if (meEventType == KXW_DOM_EVENT_TYPE_KEYPRESS) {
-        FireEvent(KXW_DOM_EVENT_TYPE_KEYDOWN, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+        FireEvent(KXW_DOM_EVENT_TYPE_ENUM_MOUSEUP, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    } else if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_KEYPRESS) {
+        FireEvent(KXW_DOM_EVENT_TYPE_ENUM_KEYDOWN, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     }
 }
 
 void KxwDomEventTarget::DoAfterEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
-    if (meEventType == KXW_DOM_EVENT_TYPE_CHANGE && CanRespondToEvent(KXW_DOM_EVENT_TYPE_BLUR))
-        FireEvent(KXW_DOM_EVENT_TYPE_BLUR, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
-    else if (meEventType == KXW_DOM_EVENT_TYPE_KEYPRESS)
-        FireEvent(KXW_DOM_EVENT_TYPE_KEYUP, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_CHANGE && CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM_BLUR))
+        FireEvent(KXW_DOM_EVENT_TYPE_ENUM_BLUR, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    else if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_KEYPRESS)
+        FireEvent(KXW_DOM_EVENT_TYPE_ENUM_KEYUP, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
 }
 
 KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomEventTarget::DoEventDefaultAction(KXW_DOM_EVENT_TYPE_ENUM,

@@ -11,7 +11,7 @@
 
 #include "KxwDomCoreNode.h"
 #include "KxwDomEventListener.h"
-#include "KxwDomEventTypeProvisional.h"
+#include "kxw/KxwDomCommonEnums.h"
 
 class KxwDomCoreEvent;
 class KxwDomEventData;

@@ -33,11 +33,11 @@ bool attachEvent_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs
     KxwDomEventTargetCall tCall("KxwDomEventTarget::attachEvent_callback", mptUserObj, mrtArgs);
     if (!tCall.Check(2) || !tCall.Arg(0).IsString() || !tCall.Arg(1).IsFunction()) return tCall.Invalid();
     KXW_DOM_EVENT_TYPE_ENUM eType = HandlerArgument(tCall, "KxwDomEventTarget::attachEvent_callback");
-    if (eType == KXW_DOM_EVENT_TYPE_NONE) return tCall.Return(false);
+    if (eType == KXW_DOM_EVENT_TYPE_ENUM_NONE) return tCall.Return(false);
     KxwDomEventTarget* ptHolder = tCall.This()->GetEventHandlerHolder(eType);
     // An onload attached after the page's onload ran would never run: nothing is kept.
     auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(ptHolder);
-    if (eType == KXW_DOM_EVENT_TYPE_LOAD && ptWindow && ptWindow->IsOnLoadInvoked()) return tCall.Return(true);
+    if (eType == KXW_DOM_EVENT_TYPE_ENUM_LOAD && ptWindow && ptWindow->IsOnLoadInvoked()) return tCall.Return(true);
     bool bAdded = ptHolder->CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED, eType,
                                                                tCall.Arg(1), -1);
     return tCall.Return(bAdded);
@@ -47,7 +47,7 @@ bool detachEvent_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs
     KxwDomEventTargetCall tCall("KxwDomEventTarget::detachEvent_callback", mptUserObj, mrtArgs);
     if (!tCall.Check(2) || !tCall.Arg(0).IsString() || !tCall.Arg(1).IsFunction()) return tCall.Invalid();
     KXW_DOM_EVENT_TYPE_ENUM eType = HandlerArgument(tCall, "KxwDomEventTarget::detachEvent_callback");
-    if (eType != KXW_DOM_EVENT_TYPE_NONE)
+    if (eType != KXW_DOM_EVENT_TYPE_ENUM_NONE)
         tCall.This()->GetEventHandlerHolder(eType)->RemoveAttachedEventListener(eType, tCall.Arg(1));
     return tCall.Undefined();
 }
@@ -72,7 +72,7 @@ bool focus_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwDomEventTargetCall tCall("KxwDomEventTarget::focus_callback", mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
     KxwDomEventTarget* ptTarget = tCall.This();
-    if (!ptTarget->CanRespondToEvent(KXW_DOM_EVENT_TYPE_FOCUS)) {
+    if (!ptTarget->CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS)) {
         xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                  "Calling the focus method on an object that is not allowed");
         return tCall.Fail("focus");
@@ -89,17 +89,17 @@ bool focus_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     else
         ptObjMgr->SetFocusWindow(ptOwnerWindow, false);
     if (!tWatch.HasBeenDeleted())
-        ptTarget->GetEventHandlerHolder(KXW_DOM_EVENT_TYPE_FOCUS)
-            ->FireEvent(KXW_DOM_EVENT_TYPE_FOCUS, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+        ptTarget->GetEventHandlerHolder(KXW_DOM_EVENT_TYPE_ENUM_FOCUS)
+            ->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     return tCall.Undefined();
 }
 
 bool blur_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwDomEventTargetCall tCall("KxwDomEventTarget::blur_callback", mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
-    KxwDomEventTarget* ptHolder = tCall.This()->GetEventHandlerHolder(KXW_DOM_EVENT_TYPE_BLUR);
-    if (ptHolder->CanRespondToEvent(KXW_DOM_EVENT_TYPE_BLUR))
-        ptHolder->FireEvent(KXW_DOM_EVENT_TYPE_BLUR, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    KxwDomEventTarget* ptHolder = tCall.This()->GetEventHandlerHolder(KXW_DOM_EVENT_TYPE_ENUM_BLUR);
+    if (ptHolder->CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM_BLUR))
+        ptHolder->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_BLUR, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     return tCall.Undefined();
 }
 
@@ -124,8 +124,8 @@ const KxwJswPropertySpec* EventTargetProperties() {
     static const struct Table {
         KxwJswPropertySpec _atSpecs[KXW_DOM_EVENT_TYPE_COUNT + 1];
         Table() : _atSpecs() {
-            for (unsigned n = 0; n < KXW_DOM_EVENT_TYPE_COUNT; ++n)
-                _atSpecs[n] = {kapszKxwDomEventHandlerNames[n], static_cast<uint16_t>(kFirstHandlerTinyId + n),
+            for (int n = 0; n < KXW_DOM_EVENT_TYPE_COUNT; ++n)
+                _atSpecs[n] = {xfpszKxwDomGetEventHandlerName(n), static_cast<uint16_t>(kFirstHandlerTinyId + n),
                                KXW_JSW_PROP_PERMANENT, "*"};
             _atSpecs[KXW_DOM_EVENT_TYPE_COUNT] = {nullptr, 0, 0, nullptr};
         }

@@ -177,7 +177,7 @@ void KxwDomHtmlDocument::ReleaseEventObject(KxwDomHtmlEvent* mptEvent) {
 }
 
 bool KxwDomHtmlDocument::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
-    return meEventType == KXW_DOM_EVENT_TYPE_READYSTATECHANGE || meEventType == KXW_DOM_EVENT_TYPE_DATAAVAILABLE ||
+    return meEventType == KXW_DOM_EVENT_TYPE_ENUM_READYSTATECHANGE || meEventType == KXW_DOM_EVENT_TYPE_ENUM_DATAAVAILABLE ||
            KxwDomCoreDocument::CanRespondToEvent(meEventType);
 }
 

@@ -585,7 +585,7 @@ bool KxwDomHtmlElement::AddParsedAttr(const char* mpszNameDcsStr, const char* mp
     if ((mpszNameDcsStr[0] | 0x20) == 'o' && (mpszNameDcsStr[1] | 0x20) == 'n' && mpszValueDcsStrOrNULL) {
         KXW_DOM_EVENT_TYPE_ENUM eType = GetEventEnum("KxwDomHtmlElement::AddParsedAttr", mpszNameDcsStr,
                                                      static_cast<unsigned>(std::strlen(mpszNameDcsStr)), false);
-        if (eType != KXW_DOM_EVENT_TYPE_NONE && CanRespondToEvent(eType)) {
+        if (eType != KXW_DOM_EVENT_TYPE_ENUM_NONE && CanRespondToEvent(eType)) {
             KxwDomStr tCode(GetDomEnv());
             tCode.AssignU16FromDcs(mpszValueDcsStrOrNULL, static_cast<unsigned>(std::strlen(mpszValueDcsStrOrNULL)));
             CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE, eType, tCode.GetU16nStr(),
@@ -596,17 +596,17 @@ bool KxwDomHtmlElement::AddParsedAttr(const char* mpszNameDcsStr, const char* mp
 }
 
 bool KxwDomHtmlElement::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
-    if (meEventType == KXW_DOM_EVENT_TYPE_CONTENTREADY) return true;
+    if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_CONTENTREADY) return true;
     switch (GetNodeSubtype()) {
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY:
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAMESET:
-            if (meEventType == KXW_DOM_EVENT_TYPE_BLUR || meEventType == KXW_DOM_EVENT_TYPE_CONTEXTMENU ||
-                meEventType == KXW_DOM_EVENT_TYPE_FOCUS || meEventType == KXW_DOM_EVENT_TYPE_LOAD ||
-                meEventType == KXW_DOM_EVENT_TYPE_UNLOAD)
+            if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_BLUR || meEventType == KXW_DOM_EVENT_TYPE_ENUM_CONTEXTMENU ||
+                meEventType == KXW_DOM_EVENT_TYPE_ENUM_FOCUS || meEventType == KXW_DOM_EVENT_TYPE_ENUM_LOAD ||
+                meEventType == KXW_DOM_EVENT_TYPE_ENUM_UNLOAD)
                 return true;
             break;
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SCRIPT:
-            if (meEventType == KXW_DOM_EVENT_TYPE_READYSTATECHANGE) return true;
+            if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_READYSTATECHANGE) return true;
             break;
         default:
             break;
@@ -619,8 +619,8 @@ KxwDomEventTarget* KxwDomHtmlElement::GetEventHandlerHolder(KXW_DOM_EVENT_TYPE_E
     if (eSubtype != KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY &&
         eSubtype != KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAMESET)
         return this;
-    if (meEventType != KXW_DOM_EVENT_TYPE_BLUR && meEventType != KXW_DOM_EVENT_TYPE_FOCUS &&
-        meEventType != KXW_DOM_EVENT_TYPE_LOAD && meEventType != KXW_DOM_EVENT_TYPE_UNLOAD)
+    if (meEventType != KXW_DOM_EVENT_TYPE_ENUM_BLUR && meEventType != KXW_DOM_EVENT_TYPE_ENUM_FOCUS &&
+        meEventType != KXW_DOM_EVENT_TYPE_ENUM_LOAD && meEventType != KXW_DOM_EVENT_TYPE_ENUM_UNLOAD)
         return this;
     // The page's body stands for its window: its handlers of these events are the window's.
     KxwDomHtmlWindow* ptOwnerWindow = GetOwnerWindow();

@@ -119,7 +119,7 @@ std::string KxwDomHtmlElementAreaAnchorBase::GetResolvedHref() const {
 
 KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomHtmlElementAreaAnchorBase::DoEventDefaultAction(
     KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
-    if (meEventType != KXW_DOM_EVENT_TYPE_CLICK || !IsHrefSet())
+    if (meEventType != KXW_DOM_EVENT_TYPE_ENUM_CLICK || !IsHrefSet())
         return KxwDomHtmlElement::DoEventDefaultAction(meEventType, mptDomEventDataOrNULL);
     if (xfbKxwTraceEnabled())
         xfvKxwUtilReportTraceToFile("Following the link of %s at %p in KxwDomHtmlElementAreaAnchorBase::DoEventDefaultAction",
@@ -130,9 +130,9 @@ KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomHtmlElementAreaAnchorBase::DoEventDefaul
 
 void KxwDomHtmlElementAreaAnchorBase::DoBeforeEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType,
                                                      const KxwDomEventData* mptDomEventDataOrNULL) {
-    if (meEventType == KXW_DOM_EVENT_TYPE_CLICK) {
+    if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_CLICK) {
         KxwDomWatchDelete tWatch("KxwDomHtmlElementAreaAnchorBase::DoBeforeEvent", this);
-        FireEvent(KXW_DOM_EVENT_TYPE_MOUSEOVER, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+        FireEvent(KXW_DOM_EVENT_TYPE_ENUM_MOUSEOVER, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
         if (tWatch.HasBeenDeleted()) return;
     }
     KxwDomHtmlElement::DoBeforeEvent(meEventType, mptDomEventDataOrNULL);

@@ -29,19 +29,6 @@ const KxwJswPropertySpec katCoreEventProperties[] = {
     {nullptr, 0, 0, nullptr},
 };
 
-// The events that stay at their target: their cancelBubble starts true.
-constexpr KXW_DOM_EVENT_TYPE_ENUM kaeNonBubbling[] = {
-    KXW_DOM_EVENT_TYPE_AFTERPRINT,     KXW_DOM_EVENT_TYPE_BEFOREPRINT,      KXW_DOM_EVENT_TYPE_BEFOREUNLOAD,
-    KXW_DOM_EVENT_TYPE_BLUR,           KXW_DOM_EVENT_TYPE_BOUNCE,           KXW_DOM_EVENT_TYPE_CHANGE,
-    KXW_DOM_EVENT_TYPE_CONTENTREADY,   KXW_DOM_EVENT_TYPE_ERROR,            KXW_DOM_EVENT_TYPE_FILTERCHANGE,
-    KXW_DOM_EVENT_TYPE_FINISH,         KXW_DOM_EVENT_TYPE_FOCUS,            KXW_DOM_EVENT_TYPE_LOAD,
-    KXW_DOM_EVENT_TYPE_LOSECAPTURE,    KXW_DOM_EVENT_TYPE_MOUSEENTER,       KXW_DOM_EVENT_TYPE_MOUSELEAVE,
-    KXW_DOM_EVENT_TYPE_PROPERTYCHANGE, KXW_DOM_EVENT_TYPE_READYSTATECHANGE, KXW_DOM_EVENT_TYPE_RESIZE,
-    KXW_DOM_EVENT_TYPE_ROWEXIT,        KXW_DOM_EVENT_TYPE_SCROLL,           KXW_DOM_EVENT_TYPE_SELECTIONCHANGE,
-    KXW_DOM_EVENT_TYPE_START,          KXW_DOM_EVENT_TYPE_STOP,             KXW_DOM_EVENT_TYPE_SUBMIT,
-    KXW_DOM_EVENT_TYPE_UNLOAD,         KXW_DOM_EVENT_TYPE_NONE,
-};
-
 }  // namespace
 
 KxwDomCoreEvent::KxwDomCoreEvent(KxwDomEnv& mrtDomEnv, KxwDomEventTarget* mptSrcElement,
@@ -58,21 +45,17 @@ KxwDomCoreEvent::~KxwDomCoreEvent() {
     if (xfbKxwTraceEnabled()) xfvKxwUtilReportTraceToFile("<%p>: KxwDomCoreEvent::~KxwDomCoreEvent", static_cast<void*>(this));
 }
 
-bool KxwDomCoreEvent::GetBubbles(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
-    for (KXW_DOM_EVENT_TYPE_ENUM eType : kaeNonBubbling)
-        if (eType == meEventType) return false;
-    return meEventType < KXW_DOM_EVENT_TYPE_NONE;
-}
+bool KxwDomCoreEvent::GetBubbles(KXW_DOM_EVENT_TYPE_ENUM meEventType) { return xfbKxwDomIsEventBubbling(meEventType); }
 
 bool KxwDomCoreEvent::Reset(KxwDomEventTarget* mptSrcElement, KXW_DOM_EVENT_TYPE_ENUM meEventType) {
-    if (static_cast<unsigned>(meEventType) > KXW_DOM_EVENT_TYPE_COUNT) {
+    if (static_cast<int>(meEventType) < 0 || static_cast<int>(meEventType) > KXW_DOM_EVENT_TYPE_COUNT) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "meEventType (%d) is not supported in KxwDomCoreEvent::Reset",
                                               static_cast<int>(meEventType));
         return false;
     }
     _eEventType = meEventType;
-    const char* pszHandlerName = kapszKxwDomEventHandlerNames[meEventType];
+    const char* pszHandlerName = xfpszKxwDomGetEventHandlerName(meEventType);
     // The type is the handler's name without its "on".
     const char* pszType = std::strlen(pszHandlerName) > 2 ? pszHandlerName + 2 : "";
     _tType.SetDcs(pszType, static_cast<unsigned>(std::strlen(pszType)));

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "KxwDomBase.h"
-#include "KxwDomEventTypeProvisional.h"
+#include "kxw/KxwDomCommonEnums.h"
 #include "KxwDomHtmlProperty.h"
 #include "KxwDomWatchDelete.h"
 
@@ -42,7 +42,7 @@ public:
 
 private:
     KxwDomHtmlPropertyStr _tType;
-    KXW_DOM_EVENT_TYPE_ENUM _eEventType = KXW_DOM_EVENT_TYPE_NONE;
+    KXW_DOM_EVENT_TYPE_ENUM _eEventType = KXW_DOM_EVENT_TYPE_ENUM_NONE;
     KxwDomWatchDelete _tSrcElement;
     bool _bReturnValue = true;
     bool _bCancelBubble = false;

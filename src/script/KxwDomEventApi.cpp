@@ -27,7 +27,7 @@ bool xfbKxwDomFireUserEvent(KxwDomNodeBase* mptNode, const char* mpszEventName, 
     std::string dsName = mpszEventName ? mpszEventName : "";
     if (dsName.size() > 2 && (dsName[0] | 0x20) == 'o' && (dsName[1] | 0x20) == 'n') dsName.erase(0, 2);
     KXW_DOM_EVENT_TYPE_ENUM eType = KxwDomEventTarget::GetEventEnum(dsName.c_str());
-    if (!ptTarget || eType == KXW_DOM_EVENT_TYPE_NONE) {
+    if (!ptTarget || eType == KXW_DOM_EVENT_TYPE_ENUM_NONE) {
         if (mpdsReason) *mpdsReason = ptTarget ? "no event is named \"" + dsName + "\"" : "no element";
         return false;
     }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "KxwDomCoreEvent.h"
-#include "KxwDomEventBracket.h"
+#include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwDomEventTarget.h"
 #include "KxwDomHtmlWindow.h"
 #include "KxwUtilReport.h"
@@ -104,8 +104,8 @@ bool KxwDomEventListener::Compile() {
         for (KxwDomNodeBase* ptNode = _ptCurrentTarget; ptNode; ptNode = ptNode->GetDomParentNode())
             tScopes.push_back(ptNode);
     KxwJswGlobal::RealmScope tRealm(ptWindow->GetGlobal());
-    KxwDomEventBracket tBracket("KxwDomEventListener::Compile", _ptCurrentTarget, true);
-    std::string dsFile = std::string("[") + kapszKxwDomEventHandlerNames[_eEventType] + " handler]";
+    KxwDomScriptEvaluationNotifier tBracket("KxwDomEventListener::Compile", _ptCurrentTarget, true);
+    std::string dsFile = std::string("[") + xfpszKxwDomGetEventHandlerName(_eEventType) + " handler]";
     KxwJsval tFunction;
     if (!ptHswApi->CompileFunction(tBracket, tScopes.data(), tScopes.size(), "anonymous", _tCode.GetU16nStr(),
                                    _tCode.GetU16nLenInChars(), dsFile.c_str(), 1, tFunction))
@@ -145,7 +145,7 @@ void KxwDomEventListener::HandleEvent(KxwDomCoreEvent* mptEvent) {
         return;
     }
     ptOwnerWindow->SetWindowEvent(mptEvent);
-    const char* pszHandlerName = kapszKxwDomEventHandlerNames[_eEventType];
+    const char* pszHandlerName = xfpszKxwDomGetEventHandlerName(_eEventType);
     bool bDecompiled = _bHasFunction;
     if (xfbKxwTraceEnabled()) {
         const KxwDomHtmlPropertyStr& rtName = _ptCurrentTarget->GetName();
@@ -167,7 +167,7 @@ void KxwDomEventListener::HandleEvent(KxwDomCoreEvent* mptEvent) {
         ptOwnerWindow->GetGlobal()) {
         SetFlag(kFlagHandlingEvent, true);
         KxwJswGlobal::RealmScope tRealm(ptOwnerWindow->GetGlobal());
-        KxwDomEventBracket tBracket("KxwDomEventListener::HandleEvent", ptOwnerWindow, true);
+        KxwDomScriptEvaluationNotifier tBracket("KxwDomEventListener::HandleEvent", ptOwnerWindow, true);
         KxwJsval tEventArg;
         int iArgc = 0;
         if (_eEventListenerType == KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED && tEventArg.SetDomObject(mptEvent)) iArgc = 1;

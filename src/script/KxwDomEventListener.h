@@ -5,7 +5,7 @@
 #pragma once
 
 #include "KxwDomBase.h"
-#include "KxwDomEventTypeProvisional.h"
+#include "kxw/KxwDomCommonEnums.h"
 #include "KxwDomHtmlProperty.h"
 #include "kxw/KxwJsval.h"
 

@@ -82,7 +82,7 @@ void KxwDomHtmlEvent::SetEventData(const KxwDomEventData* mptDomEventDataOrNULL)
     _bCtrlKey = mptDomEventDataOrNULL->GetCtrlKey();
     _iKeyCode = mptDomEventDataOrNULL->GetKeyCode();
     const std::string& rdsPair = mptDomEventDataOrNULL->GetMapImageCoordinates();
-    if (GetEventType() != KXW_DOM_EVENT_TYPE_CLICK || rdsPair.empty()) return;
+    if (GetEventType() != KXW_DOM_EVENT_TYPE_ENUM_CLICK || rdsPair.empty()) return;
     // A click on an image map or an image button happened where the step says.
     int32_t iX = 0, iY = 0;
     if (!ParseCoordinatePair(rdsPair.c_str(), &iX, &iY)) {
