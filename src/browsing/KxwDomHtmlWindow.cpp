@@ -357,7 +357,12 @@ void KxwDomHtmlWindow::FireUnloadRecursively() {
         }
         if (tWatch.HasBeenDeleted()) return;
     }
+    // A close asked for by an unload handler waits until the window's reset is over.
+    KxwDomHtmlTopWindow* ptTop = GetTopWindow();
+    KxwDomWatchDelete tWatchTop("KxwDomHtmlWindow::FireUnloadRecursively", ptTop);
+    if (ptTop) ptTop->IncrementDeferredCloseProtectionDepth();
     FireEvent(KXW_DOM_EVENT_TYPE_ENUM_UNLOAD, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    if (ptTop && !tWatchTop.HasBeenDeleted()) ptTop->DecrementDeferredCloseProtectionDepth();
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -513,6 +518,17 @@ void KxwDomHtmlWindow::CreateGlobalFunctionListenerIfApplicable(KXW_DOM_EVENT_TY
                       ptRegular->GetFunction(false).GetRawBits() == tFunction.GetRawBits()))
         return;
     CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_SCRIPT_PROPERTY, meEventType, tFunction, -1);
+}
+
+bool KxwDomHtmlWindow::IsGoingAway() {
+    if (_bIsClosed) return true;
+    if (KxwDomHtmlTopWindow* ptTop = GetTopWindow())
+        if (ptTop->GetDeferredClose()) return true;
+    for (KxwDomHtmlWindow* ptWindow = this; ptWindow->_ptParentWindow; ptWindow = ptWindow->_ptParentWindow) {
+        KxwDomHtmlElementFrameBase* ptElement = ptWindow->_ptFrameElement;
+        if (!ptElement || ptElement->GetRoot() != ptWindow->_ptParentWindow->GetDocument()) return true;
+    }
+    return false;
 }
 
 KxwDomCoreEvent* KxwDomHtmlWindow::GetWindowEvent() const {

@@ -165,6 +165,9 @@ public:
     KxwDomHtmlDocument* GetEventDocument() override { return _ptHtmlDocument; }
     // A handler the page declared as a global function (function onload() {...}) is the window's handler.
     void CreateGlobalFunctionListenerIfApplicable(KXW_DOM_EVENT_TYPE_ENUM meEventType) override;
+    // Whether the window is going: closed, asked to close (the close waits for the running code), or a frame whose
+    // element left its parent's page. Events that started in it end there.
+    bool IsGoingAway();
     // window.event: the event whose handler runs now, or null.
     KxwDomCoreEvent* GetWindowEvent() const;
     void SetWindowEvent(KxwDomCoreEvent* mptEvent);

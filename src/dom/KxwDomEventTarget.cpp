@@ -1,6 +1,7 @@
 #include "KxwDomEventTarget.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "KxwDomCoreEvent.h"
@@ -130,10 +131,11 @@ KxwDomHtmlDocument* KxwDomEventTarget::GetEventDocument() {
     return dynamic_cast<KxwDomHtmlDocument*>(GetDocumentOfNode());
 }
 
-bool KxwDomEventTarget::HasLeftDispatch(const KxwDomWatchDelete& mrtWatch, const KxwDomNodeBase* mptRootBefore) {
+bool KxwDomEventTarget::HasLeftDispatch(const KxwDomWatchDelete& mrtWatch, const KxwDomNodeBase* mptRootBefore,
+                                        KXW_DOM_EVENT_TYPE_ENUM meEventType) {
     if (mrtWatch.HasBeenDeleted()) return true;
     KxwDomHtmlWindow* ptWindow = GetOwnerWindow();
-    if (ptWindow && ptWindow->GetIsClosed()) return true;
+    if (meEventType != KXW_DOM_EVENT_TYPE_ENUM_UNLOAD && ptWindow && ptWindow->IsGoingAway()) return true;
     // A handler that removed its target only parks it: it counts as gone all the same.
     return GetRoot() != mptRootBefore;
 }
@@ -308,7 +310,7 @@ KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomEventTarget::DispatchListeners(KxwDomCor
     const KxwDomNodeBase* ptRootBefore = GetRoot();
     if (ptRegular) {
         ptRegular->HandleEvent(mptEvent);
-        if (HasLeftDispatch(tWatch, ptRootBefore)) return KXW_DOM_HANDLE_EVENT_RET_VAL_TARGET_DELETED;
+        if (HasLeftDispatch(tWatch, ptRootBefore, eType)) return KXW_DOM_HANDLE_EVENT_RET_VAL_TARGET_DELETED;
     }
     // Attached listeners, newest first; each is protected so that a handler detaching it only marks it.
     std::vector<KxwDomEventListener*> tAttached;
@@ -319,7 +321,7 @@ KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomEventTarget::DispatchListeners(KxwDomCor
     for (KxwDomEventListener* ptListener : tAttached) {
         if (ptListener->GetDeleted()) continue;
         ptListener->HandleEvent(mptEvent);
-        if (HasLeftDispatch(tWatch, ptRootBefore)) {
+        if (HasLeftDispatch(tWatch, ptRootBefore, eType)) {
             bLeft = true;
             break;
         }
@@ -422,7 +424,7 @@ KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomEventTarget::FireEvent(KXW_DOM_EVENT_TYP
         }
     }
     if ((meActivate & FIRE_EVENT_ACTIVATE_DEFAULT_ACTION) && eResult == KXW_DOM_HANDLE_EVENT_RET_VAL_CONTINUE &&
-        !HasLeftDispatch(tWatch, ptRootBefore)) {
+        !HasLeftDispatch(tWatch, ptRootBefore, meEventType)) {
         eResult = DispatchEventDefaultAction(meEventType, mptDomEventDataOrNULL);
         if (eResult == KXW_DOM_HANDLE_EVENT_RET_VAL_NOT_HANDLED) eResult = KXW_DOM_HANDLE_EVENT_RET_VAL_CONTINUE;
     }
@@ -465,13 +467,18 @@ void KxwDomEventTarget::FireEventRecursivelyOnChildren(KXW_DOM_EVENT_TYPE_ENUM m
 // User actions
 
 void KxwDomEventTarget::OnUserEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
-    KxwDomScriptEvaluationNotifier tBracket("KxwDomEventTarget::OnUserEvent", this, false);
-    tBracket.OnEvaluationStart();
+    KxwDomHtmlWindow* ptOwnerWindow = GetOwnerWindow();
+    std::unique_ptr<KxwJswScriptEvaluationNotifier> ptBracket;
+    if (ptOwnerWindow && ptOwnerWindow->GetTopWindow())
+        ptBracket = std::make_unique<KxwDomScriptEvaluationNotifier>("KxwDomEventTarget::OnUserEvent", this, false);
+    else
+        ptBracket = std::make_unique<KxwJswScriptEvaluationNotifier>();
+    ptBracket->OnEvaluationStart();
     KxwDomWatchDelete tWatch("KxwDomEventTarget::OnUserEvent", this);
     DoBeforeEvent(meEventType, mptDomEventDataOrNULL);
     if (!tWatch.HasBeenDeleted()) FireEvent(meEventType, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     if (!tWatch.HasBeenDeleted()) DoAfterEvent(meEventType, mptDomEventDataOrNULL);
-    tBracket.OnEvaluationEnd(true);
+    ptBracket->OnEvaluationEnd(true);
 }
 
 void KxwDomEventTarget::DoBeforeEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {

@@ -115,9 +115,10 @@ public:
     static bool IsHandlerPropertyId(short mnTinyId);
 
 protected:
-    // Whether the target went during a dispatch that began with it under mptRootBefore: deleted, its window
-    // closed, or moved out of that tree.
-    bool HasLeftDispatch(const KxwDomWatchDelete& mrtWatch, const KxwDomNodeBase* mptRootBefore);
+    // Whether the target went during a dispatch that began with it under mptRootBefore: deleted, moved out of
+    // that tree, or (unless the event is the window's own unload) its window going away.
+    bool HasLeftDispatch(const KxwDomWatchDelete& mrtWatch, const KxwDomNodeBase* mptRootBefore,
+                         KXW_DOM_EVENT_TYPE_ENUM meEventType);
     // SCRIPT for/event blocks of the document that name this target and the event become its regular listener.
     void CreateScriptForEventListenerIfApplicable(KXW_DOM_EVENT_TYPE_ENUM meEventType);
     // The handler property's value.

@@ -1,5 +1,6 @@
 #include "KxwDomEventListener.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,19 @@
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJswGlobal.h"
+
+namespace {
+
+// The bracket of a handler's evaluation; a window outside any top window's tree (a pop-up's) has no closes or
+// scripts to wait for, and its code runs in a bare one.
+std::unique_ptr<KxwJswScriptEvaluationNotifier> NewBracket(const char* mpszDescription, KxwDomHtmlWindow* mptWindow,
+                                                           KxwDomNodeBase* mptInitiator) {
+    if (mptWindow && mptWindow->GetTopWindow())
+        return std::make_unique<KxwDomScriptEvaluationNotifier>(mpszDescription, mptInitiator, true);
+    return std::make_unique<KxwJswScriptEvaluationNotifier>();
+}
+
+}  // namespace
 
 KxwDomEventListener::KxwDomEventListener(KxwDomEnv& mrtDomEnv, KxwDomEventTarget* mptCurrentTarget,
                                          KXW_DOM_EVENT_LISTENER_TYPE_ENUM meListenerType,
@@ -104,10 +118,11 @@ bool KxwDomEventListener::Compile() {
         for (KxwDomNodeBase* ptNode = _ptCurrentTarget; ptNode; ptNode = ptNode->GetDomParentNode())
             tScopes.push_back(ptNode);
     KxwJswGlobal::RealmScope tRealm(ptWindow->GetGlobal());
-    KxwDomScriptEvaluationNotifier tBracket("KxwDomEventListener::Compile", _ptCurrentTarget, true);
+    std::unique_ptr<KxwJswScriptEvaluationNotifier> ptBracket =
+        NewBracket("KxwDomEventListener::Compile", ptWindow, _ptCurrentTarget);
     std::string dsFile = std::string("[") + xfpszKxwDomGetEventHandlerName(_eEventType) + " handler]";
     KxwJsval tFunction;
-    if (!ptHswApi->CompileFunction(tBracket, tScopes.data(), tScopes.size(), "anonymous", _tCode.GetU16nStr(),
+    if (!ptHswApi->CompileFunction(*ptBracket, tScopes.data(), tScopes.size(), "anonymous", _tCode.GetU16nStr(),
                                    _tCode.GetU16nLenInChars(), dsFile.c_str(), 1, tFunction))
         return false;
     _tFunction.Set(tFunction);
@@ -167,12 +182,13 @@ void KxwDomEventListener::HandleEvent(KxwDomCoreEvent* mptEvent) {
         ptOwnerWindow->GetGlobal()) {
         SetFlag(kFlagHandlingEvent, true);
         KxwJswGlobal::RealmScope tRealm(ptOwnerWindow->GetGlobal());
-        KxwDomScriptEvaluationNotifier tBracket("KxwDomEventListener::HandleEvent", ptOwnerWindow, true);
+        std::unique_ptr<KxwJswScriptEvaluationNotifier> ptBracket =
+            NewBracket("KxwDomEventListener::HandleEvent", ptOwnerWindow, ptOwnerWindow);
         KxwJsval tEventArg;
         int iArgc = 0;
         if (_eEventListenerType == KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED && tEventArg.SetDomObject(mptEvent)) iArgc = 1;
         bCalled = true;
-        bOK = ptHswApi->CallFunctionValue(tBracket, tFunction, _ptCurrentTarget, iArgc, iArgc ? &tEventArg : nullptr,
+        bOK = ptHswApi->CallFunctionValue(*ptBracket, tFunction, _ptCurrentTarget, iArgc, iArgc ? &tEventArg : nullptr,
                                           &tResult);
         if (!tWatchListener.HasBeenDeleted()) SetFlag(kFlagHandlingEvent, false);
     }
