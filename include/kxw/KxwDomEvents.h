@@ -35,4 +35,4 @@ KXW_API std::string xfdsKxwDomLinkGetTarget(KxwDomNodeBase* mptLink);
 // existing window of that name (_self, _top and _parent included; notification 4 follows) or a new one
 // (notification 3 follows). The window, or null.
 KXW_API KxwDomHtmlWindow* xfptKxwDomWindowOpenForLink(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl,
-                                                     const std::string& mdsName);
+                                                      const std::string& mdsName);

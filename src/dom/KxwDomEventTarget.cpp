@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "KxwDomCoreEvent.h"
-#include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwDomEventData.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlDocument.h"
@@ -13,6 +12,7 @@
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlEvent.h"
 #include "KxwDomHtmlWindow.h"
+#include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomUtil.h"
@@ -23,11 +23,11 @@ namespace {
 
 // What the base target answers to.
 constexpr KXW_DOM_EVENT_TYPE_ENUM kaeBaseEvents[] = {
-    KXW_DOM_EVENT_TYPE_ENUM_BLUR,      KXW_DOM_EVENT_TYPE_ENUM_CLICK,     KXW_DOM_EVENT_TYPE_ENUM_CONTEXTMENU,
-    KXW_DOM_EVENT_TYPE_ENUM_DATAAVAILABLE, KXW_DOM_EVENT_TYPE_ENUM_DBLCLICK, KXW_DOM_EVENT_TYPE_ENUM_FOCUS,
-    KXW_DOM_EVENT_TYPE_ENUM_FOCUSIN,   KXW_DOM_EVENT_TYPE_ENUM_KEYDOWN,   KXW_DOM_EVENT_TYPE_ENUM_KEYPRESS,
-    KXW_DOM_EVENT_TYPE_ENUM_KEYUP,     KXW_DOM_EVENT_TYPE_ENUM_MOUSEDOWN, KXW_DOM_EVENT_TYPE_ENUM_MOUSEMOVE,
-    KXW_DOM_EVENT_TYPE_ENUM_MOUSEOUT,  KXW_DOM_EVENT_TYPE_ENUM_MOUSEOVER, KXW_DOM_EVENT_TYPE_ENUM_MOUSEUP,
+    KXW_DOM_EVENT_TYPE_ENUM_BLUR,          KXW_DOM_EVENT_TYPE_ENUM_CLICK,     KXW_DOM_EVENT_TYPE_ENUM_CONTEXTMENU,
+    KXW_DOM_EVENT_TYPE_ENUM_DATAAVAILABLE, KXW_DOM_EVENT_TYPE_ENUM_DBLCLICK,  KXW_DOM_EVENT_TYPE_ENUM_FOCUS,
+    KXW_DOM_EVENT_TYPE_ENUM_FOCUSIN,       KXW_DOM_EVENT_TYPE_ENUM_KEYDOWN,   KXW_DOM_EVENT_TYPE_ENUM_KEYPRESS,
+    KXW_DOM_EVENT_TYPE_ENUM_KEYUP,         KXW_DOM_EVENT_TYPE_ENUM_MOUSEDOWN, KXW_DOM_EVENT_TYPE_ENUM_MOUSEMOVE,
+    KXW_DOM_EVENT_TYPE_ENUM_MOUSEOUT,      KXW_DOM_EVENT_TYPE_ENUM_MOUSEOVER, KXW_DOM_EVENT_TYPE_ENUM_MOUSEUP,
     KXW_DOM_EVENT_TYPE_ENUM_RESIZE,
 };
 
@@ -38,8 +38,9 @@ const char* NameOf(const KxwDomNodeBase* mptNode) {
 
 // The handler name of an event type, "" for none.
 const char* HandlerName(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
-    return static_cast<int>(meEventType) >= 0 && static_cast<int>(meEventType) <= KXW_DOM_EVENT_TYPE_COUNT ? xfpszKxwDomGetEventHandlerName(meEventType)
-                                                                         : "";
+    return static_cast<int>(meEventType) >= 0 && static_cast<int>(meEventType) <= KXW_DOM_EVENT_TYPE_COUNT
+               ? xfpszKxwDomGetEventHandlerName(meEventType)
+               : "";
 }
 
 // The event a SCRIPT block's event attribute names: "onclick" or "onclick()", blanks around ignored.
@@ -52,7 +53,8 @@ KXW_DOM_EVENT_TYPE_ENUM ScriptEventType(const KxwDomHtmlPropertyStr& mrtEvent) {
     size_t nStart = dsEvent.find_first_not_of(' ');
     if (nStart == std::string::npos) return KXW_DOM_EVENT_TYPE_ENUM_NONE;
     dsEvent.erase(0, nStart);
-    if (dsEvent.size() <= 2 || (dsEvent[0] | 0x20) != 'o' || (dsEvent[1] | 0x20) != 'n') return KXW_DOM_EVENT_TYPE_ENUM_NONE;
+    if (dsEvent.size() <= 2 || (dsEvent[0] | 0x20) != 'o' || (dsEvent[1] | 0x20) != 'n')
+        return KXW_DOM_EVENT_TYPE_ENUM_NONE;
     return KxwDomEventTarget::GetEventEnum(dsEvent.c_str() + 2);
 }
 
@@ -72,7 +74,9 @@ bool EqualsIgnoringCase(const KxwDomHtmlPropertyStr& mrtA, const KxwDomHtmlPrope
 
 }  // namespace
 
-KxwDomEventTarget::~KxwDomEventTarget() { RemoveAllListeners(); }
+KxwDomEventTarget::~KxwDomEventTarget() {
+    RemoveAllListeners();
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Names
@@ -83,7 +87,7 @@ KXW_DOM_EVENT_TYPE_ENUM KxwDomEventTarget::GetEventEnum(const char* mpszEventNam
 }
 
 KXW_DOM_EVENT_TYPE_ENUM KxwDomEventTarget::GetEventEnum(const char* mpszCaller, const char* mpsfHandlerName,
-                                                         unsigned muLen, bool mbReport) const {
+                                                        unsigned muLen, bool mbReport) const {
     KXW_DOM_EVENT_TYPE_ENUM eType = KXW_DOM_EVENT_TYPE_ENUM_NONE;
     if (mpsfHandlerName && muLen > 3 && muLen <= 18 && (mpsfHandlerName[0] | 0x20) == 'o' &&
         (mpsfHandlerName[1] | 0x20) == 'n') {
@@ -111,7 +115,9 @@ KXW_DOM_EVENT_TYPE_ENUM KxwDomEventTarget::GetEventTypeFromTinyId(short msiPropI
     return static_cast<KXW_DOM_EVENT_TYPE_ENUM>(msiPropIndex + 118);
 }
 
-bool KxwDomEventTarget::IsHandlerPropertyId(short mnTinyId) { return mnTinyId >= -118 && mnTinyId <= -40; }
+bool KxwDomEventTarget::IsHandlerPropertyId(short mnTinyId) {
+    return mnTinyId >= -118 && mnTinyId <= -40;
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // What the target answers to, and where it belongs
@@ -159,8 +165,8 @@ bool KxwDomEventTarget::CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTEN
                                                             KXW_DOM_EVENT_TYPE_ENUM meEventType,
                                                             const KxwJsval& mrtValue, int mnLength) {
     if (!CanAddEventListener(meListenerType, meEventType)) return false;
-    auto* ptListener = new (GetDomEnv()) KxwDomEventListener(GetDomEnv(), this, meListenerType, meEventType, mrtValue,
-                                                             mnLength);
+    auto* ptListener =
+        new (GetDomEnv()) KxwDomEventListener(GetDomEnv(), this, meListenerType, meEventType, mrtValue, mnLength);
     if (AddEventListener(ptListener)) return true;
     delete ptListener;
     return false;
@@ -170,8 +176,8 @@ bool KxwDomEventTarget::CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTEN
                                                             KXW_DOM_EVENT_TYPE_ENUM meEventType,
                                                             const char16_t* mpwsfCode, unsigned muCodeLen) {
     if (!CanAddEventListener(meListenerType, meEventType)) return false;
-    auto* ptListener = new (GetDomEnv()) KxwDomEventListener(GetDomEnv(), this, meListenerType, meEventType, mpwsfCode,
-                                                             muCodeLen);
+    auto* ptListener =
+        new (GetDomEnv()) KxwDomEventListener(GetDomEnv(), this, meListenerType, meEventType, mpwsfCode, muCodeLen);
     if (AddEventListener(ptListener)) return true;
     delete ptListener;
     return false;
@@ -180,12 +186,13 @@ bool KxwDomEventTarget::CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTEN
 bool KxwDomEventTarget::AddEventListener(KxwDomEventListener* mptEventListener) {
     KXW_DOM_EVENT_TYPE_ENUM eType = mptEventListener ? mptEventListener->GetEventType() : KXW_DOM_EVENT_TYPE_ENUM_NONE;
     int iListenerType = mptEventListener ? static_cast<int>(mptEventListener->GetEventListenerType()) : -1;
-    if (!mptEventListener || static_cast<int>(eType) < 0 || static_cast<int>(eType) >= KXW_DOM_EVENT_TYPE_COUNT || iListenerType > 5) {
-        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                              "Invalid mptEventListener=%p / eEventType (%d) / eEventListenerType=%d in "
-                                              "KxwDomEventTarget::AddEventListener for this=%p",
-                                              static_cast<void*>(mptEventListener), static_cast<int>(eType),
-                                              iListenerType, static_cast<void*>(this));
+    if (!mptEventListener || static_cast<int>(eType) < 0 || static_cast<int>(eType) >= KXW_DOM_EVENT_TYPE_COUNT ||
+        iListenerType > 5) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "Invalid mptEventListener=%p / eEventType (%d) / eEventListenerType=%d in "
+            "KxwDomEventTarget::AddEventListener for this=%p",
+            static_cast<void*>(mptEventListener), static_cast<int>(eType), iListenerType, static_cast<void*>(this));
         return false;
     }
     if (iListenerType == KXW_DOM_EVENT_LISTENER_TYPE_NONE) {
@@ -274,7 +281,8 @@ void KxwDomEventTarget::CreateScriptForEventListenerIfApplicable(KXW_DOM_EVENT_T
     if (!rtId.GetDcsStr() && !rtName.GetDcsStr()) return;
     // The last block that names the target wins, by its id or else its name.
     for (long liIndex = static_cast<long>(ptScripts->GetLength()) - 1; liIndex >= 0; --liIndex) {
-        auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(ptScripts->GetItem(static_cast<unsigned long>(liIndex)));
+        auto* ptScript =
+            dynamic_cast<KxwDomHtmlElementScript*>(ptScripts->GetItem(static_cast<unsigned long>(liIndex)));
         if (!ptScript || !ptScript->IsBoundToEvent() || ScriptEventType(ptScript->GetEvent()) != meEventType) continue;
         const KxwDomHtmlPropertyStr& rtFor = ptScript->GetHtmlFor();
         if (!EqualsIgnoringCase(rtFor, rtId) && !EqualsIgnoringCase(rtFor, rtName)) continue;
@@ -287,12 +295,11 @@ void KxwDomEventTarget::CreateScriptForEventListenerIfApplicable(KXW_DOM_EVENT_T
             return;
         if (rtText.GetU16nLenInChars() == 0) {
             const KxwDomHtmlPropertyStr& rtSrc = ptScript->GetSrc();
-            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
-                                     "<SCRIPT event=\"%.100s\" for=\"%.100s\" src=\"%.2000s\"> is empty%s",
-                                     ptScript->GetEvent().GetDcsStr() ? ptScript->GetEvent().GetDcsStr() : "",
-                                     rtFor.GetDcsStr() ? rtFor.GetDcsStr() : "",
-                                     rtSrc.GetDcsStr() ? rtSrc.GetDcsStr() : "",
-                                     rtSrc.GetDcsStr() ? " (its source has not arrived)" : "");
+            xfvKxwUtilReportBySevLvl(
+                KXW_WTL_SEV_LVL_ENUM_NOTICE, "<SCRIPT event=\"%.100s\" for=\"%.100s\" src=\"%.2000s\"> is empty%s",
+                ptScript->GetEvent().GetDcsStr() ? ptScript->GetEvent().GetDcsStr() : "",
+                rtFor.GetDcsStr() ? rtFor.GetDcsStr() : "", rtSrc.GetDcsStr() ? rtSrc.GetDcsStr() : "",
+                rtSrc.GetDcsStr() ? " (its source has not arrived)" : "");
             return;
         }
         CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_SCRIPT_FOR_EVENT, meEventType,
@@ -441,7 +448,8 @@ bool KxwDomEventTarget::FireEvent(const char* mpsfFireEventStr, unsigned mnFireE
                                               static_cast<int>(mnFireEventLen));
         return false;
     }
-    KXW_DOM_EVENT_TYPE_ENUM eType = GetEventEnum("KxwDomEventTarget::FireEvent", mpsfFireEventStr, mnFireEventLen, true);
+    KXW_DOM_EVENT_TYPE_ENUM eType =
+        GetEventEnum("KxwDomEventTarget::FireEvent", mpsfFireEventStr, mnFireEventLen, true);
     if (eType == KXW_DOM_EVENT_TYPE_ENUM_NONE) return false;
     GetEventHandlerHolder(eType)->FireEvent(eType, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_LISTENERS,
                                             mptEventOrNULL);
@@ -481,7 +489,8 @@ void KxwDomEventTarget::OnUserEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const K
     ptBracket->OnEvaluationEnd(true);
 }
 
-void KxwDomEventTarget::DoBeforeEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
+void KxwDomEventTarget::DoBeforeEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType,
+                                      const KxwDomEventData* mptDomEventDataOrNULL) {
     KxwDomWatchDelete tWatch("KxwDomEventTarget::DoBeforeEvent", this);
     if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_CLICK) {
         if (CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS))
@@ -495,7 +504,8 @@ void KxwDomEventTarget::DoBeforeEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const
     }
 }
 
-void KxwDomEventTarget::DoAfterEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
+void KxwDomEventTarget::DoAfterEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType,
+                                     const KxwDomEventData* mptDomEventDataOrNULL) {
     if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_CHANGE && CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM_BLUR))
         FireEvent(KXW_DOM_EVENT_TYPE_ENUM_BLUR, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     else if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_KEYPRESS)

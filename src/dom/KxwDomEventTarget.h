@@ -21,11 +21,11 @@ class KxwDomHtmlWindow;
 class KxwJsval;
 
 enum KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM {
-    KXW_DOM_HANDLE_EVENT_RET_VAL_CONTINUE = 0,        // go on: the default action is allowed
-    KXW_DOM_HANDLE_EVENT_RET_VAL_ERROR = 1,           // an error, or not dispatched
-    KXW_DOM_HANDLE_EVENT_RET_VAL_PREVENT_DEFAULT = 2, // a handler refused the default action
-    KXW_DOM_HANDLE_EVENT_RET_VAL_TARGET_DELETED = 3,  // the target went during the dispatch
-    KXW_DOM_HANDLE_EVENT_RET_VAL_NOT_HANDLED = 4,     // no default action here: ask the parent
+    KXW_DOM_HANDLE_EVENT_RET_VAL_CONTINUE = 0,         // go on: the default action is allowed
+    KXW_DOM_HANDLE_EVENT_RET_VAL_ERROR = 1,            // an error, or not dispatched
+    KXW_DOM_HANDLE_EVENT_RET_VAL_PREVENT_DEFAULT = 2,  // a handler refused the default action
+    KXW_DOM_HANDLE_EVENT_RET_VAL_TARGET_DELETED = 3,   // the target went during the dispatch
+    KXW_DOM_HANDLE_EVENT_RET_VAL_NOT_HANDLED = 4,      // no default action here: ask the parent
 };
 
 // Bits: run the listeners, run the default action.

@@ -38,8 +38,8 @@ bool attachEvent_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs
     // An onload attached after the page's onload ran would never run: nothing is kept.
     auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(ptHolder);
     if (eType == KXW_DOM_EVENT_TYPE_ENUM_LOAD && ptWindow && ptWindow->IsOnLoadInvoked()) return tCall.Return(true);
-    bool bAdded = ptHolder->CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED, eType,
-                                                               tCall.Arg(1), -1);
+    bool bAdded =
+        ptHolder->CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED, eType, tCall.Arg(1), -1);
     return tCall.Return(bAdded);
 }
 
@@ -167,7 +167,8 @@ bool KxwDomEventTarget::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
 
 bool KxwDomEventTarget::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     if (mnTinyId < kFirstEventTargetId) return KxwDomCoreNode::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
-    if (IsHandlerPropertyId(mnTinyId)) return SetHandlerProperty(GetEventTypeFromTinyId(mnTinyId), mrtPropertyInfo.GetJsval());
+    if (IsHandlerPropertyId(mnTinyId))
+        return SetHandlerProperty(GetEventTypeFromTinyId(mnTinyId), mrtPropertyInfo.GetJsval());
     return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomEventTarget", mnTinyId);
 }
 

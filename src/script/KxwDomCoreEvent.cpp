@@ -22,11 +22,8 @@ enum : short {
 };
 
 const KxwJswPropertySpec katCoreEventProperties[] = {
-    {"returnValue", 128, kRW, "b"},
-    {"srcElement", 129, kRW, "*"},
-    {"type", 130, kRW, "S"},
-    {"cancelBubble", 131, kRW, "b"},
-    {nullptr, 0, 0, nullptr},
+    {"returnValue", 128, kRW, "b"},  {"srcElement", 129, kRW, "*"}, {"type", 130, kRW, "S"},
+    {"cancelBubble", 131, kRW, "b"}, {nullptr, 0, 0, nullptr},
 };
 
 }  // namespace
@@ -42,10 +39,13 @@ KxwDomCoreEvent::KxwDomCoreEvent(KxwDomEnv& mrtDomEnv, KxwDomEventTarget* mptSrc
 }
 
 KxwDomCoreEvent::~KxwDomCoreEvent() {
-    if (xfbKxwTraceEnabled()) xfvKxwUtilReportTraceToFile("<%p>: KxwDomCoreEvent::~KxwDomCoreEvent", static_cast<void*>(this));
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile("<%p>: KxwDomCoreEvent::~KxwDomCoreEvent", static_cast<void*>(this));
 }
 
-bool KxwDomCoreEvent::GetBubbles(KXW_DOM_EVENT_TYPE_ENUM meEventType) { return xfbKxwDomIsEventBubbling(meEventType); }
+bool KxwDomCoreEvent::GetBubbles(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
+    return xfbKxwDomIsEventBubbling(meEventType);
+}
 
 bool KxwDomCoreEvent::Reset(KxwDomEventTarget* mptSrcElement, KXW_DOM_EVENT_TYPE_ENUM meEventType) {
     if (static_cast<int>(meEventType) < 0 || static_cast<int>(meEventType) > KXW_DOM_EVENT_TYPE_COUNT) {
@@ -75,7 +75,9 @@ const KxwJswClassInformation& KxwDomCoreEvent::GetCoreEventClassInformation() {
     return ktClassInfo;
 }
 
-const KxwJswClassInformation* KxwDomCoreEvent::GetClassInformation() const { return &GetCoreEventClassInformation(); }
+const KxwJswClassInformation* KxwDomCoreEvent::GetClassInformation() const {
+    return &GetCoreEventClassInformation();
+}
 
 bool KxwDomCoreEvent::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     switch (mnTinyId) {
@@ -106,7 +108,8 @@ bool KxwDomCoreEvent::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrt
             xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                                   "Unsupported type (%d) assigned to srcElement in "
                                                   "KxwDomCoreEvent::SetDomPropertyInfo for this=%p",
-                                                  static_cast<int>(mrtPropertyInfo.GetType()), static_cast<void*>(this));
+                                                  static_cast<int>(mrtPropertyInfo.GetType()),
+                                                  static_cast<void*>(this));
             return true;
         case kIdType: {
             const char16_t* pwsfType = mrtPropertyInfo.ConvertAndGetStringU16n();

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "KxwDomBase.h"
-#include "kxw/KxwDomCommonEnums.h"
 #include "KxwDomHtmlProperty.h"
 #include "KxwDomWatchDelete.h"
+#include "kxw/KxwDomCommonEnums.h"
 
 class KxwDomEventTarget;
 

@@ -1,6 +1,4 @@
 // The engine's side of events: user actions of test steps, the elements they choose from, and links to follow.
-#include "kxw/KxwDomEvents.h"
-
 #include <cstring>
 
 #include "KxwDomEventData.h"
@@ -11,10 +9,13 @@
 #include "KxwDomHtmlElementAreaAnchor.h"
 #include "KxwDomHtmlWindow.h"
 #include "KxwUtilUtf.h"
+#include "kxw/KxwDomEvents.h"
 
 namespace {
 
-KxwDomHtmlElement* Element(KxwDomNodeBase* mptNode) { return mptNode ? mptNode->DownCastToElement() : nullptr; }
+KxwDomHtmlElement* Element(KxwDomNodeBase* mptNode) {
+    return mptNode ? mptNode->DownCastToElement() : nullptr;
+}
 
 std::string Utf8(const KxwDomHtmlPropertyStr& mrtProperty) {
     return xfdsKxwUtilU16ToUtf8(mrtProperty.GetU16nStr(), mrtProperty.GetU16nLenInChars());
@@ -59,7 +60,9 @@ std::string xfdsKxwDomElementGetTagName(KxwDomNodeBase* mptNode) {
     return dsTag;
 }
 
-std::string xfdsKxwDomElementGetId(KxwDomNodeBase* mptNode) { return mptNode ? Utf8(mptNode->GetId()) : std::string(); }
+std::string xfdsKxwDomElementGetId(KxwDomNodeBase* mptNode) {
+    return mptNode ? Utf8(mptNode->GetId()) : std::string();
+}
 
 std::string xfdsKxwDomElementGetName(KxwDomNodeBase* mptNode) {
     return mptNode ? Utf8(mptNode->GetName()) : std::string();

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "KxwDomCoreEvent.h"
-#include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwDomEventTarget.h"
 #include "KxwDomHtmlWindow.h"
+#include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
@@ -36,10 +36,11 @@ KxwDomEventListener::KxwDomEventListener(KxwDomEnv& mrtDomEnv, KxwDomEventTarget
       _eEventType(meEventType),
       _ptCurrentTarget(mptCurrentTarget) {
     if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("<%p>: KxwDomEventListener::KxwDomEventListener(mptCurrentTarget=%p, "
-                                    "meListenerType=%d, meEventType=%d, mnLength=%d)",
-                                    static_cast<void*>(this), static_cast<void*>(mptCurrentTarget),
-                                    static_cast<int>(meListenerType), static_cast<int>(meEventType), mnLength);
+        xfvKxwUtilReportTraceToFile(
+            "<%p>: KxwDomEventListener::KxwDomEventListener(mptCurrentTarget=%p, "
+            "meListenerType=%d, meEventType=%d, mnLength=%d)",
+            static_cast<void*>(this), static_cast<void*>(mptCurrentTarget), static_cast<int>(meListenerType),
+            static_cast<int>(meEventType), mnLength);
     if (mnLength != -1) {
         // A string assigned to a handler property is kept as it is and never runs.
         SetFlag(kFlagStringOnly, true);
@@ -63,10 +64,11 @@ KxwDomEventListener::KxwDomEventListener(KxwDomEnv& mrtDomEnv, KxwDomEventTarget
       _eEventType(meEventType),
       _ptCurrentTarget(mptCurrentTarget) {
     if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("<%p>: KxwDomEventListener::KxwDomEventListener(mptCurrentTarget=%p, "
-                                    "meListenerType=%d, meEventType=%d, muCodeLen=%u)",
-                                    static_cast<void*>(this), static_cast<void*>(mptCurrentTarget),
-                                    static_cast<int>(meListenerType), static_cast<int>(meEventType), muCodeLen);
+        xfvKxwUtilReportTraceToFile(
+            "<%p>: KxwDomEventListener::KxwDomEventListener(mptCurrentTarget=%p, "
+            "meListenerType=%d, meEventType=%d, muCodeLen=%u)",
+            static_cast<void*>(this), static_cast<void*>(mptCurrentTarget), static_cast<int>(meListenerType),
+            static_cast<int>(meEventType), muCodeLen);
     _tCode.SetU16n(mpwsfCode ? mpwsfCode : u"", mpwsfCode ? muCodeLen : 0);
 }
 
@@ -142,11 +144,11 @@ void KxwDomEventListener::HandleEvent(KxwDomCoreEvent* mptEvent) {
     KxwDomCoreEvent* ptKeepWindowEvent = ptOwnerWindow ? ptOwnerWindow->GetWindowEvent() : nullptr;
     if (GetHandlingEvent()) {
         if (xfbKxwTraceEnabled())
-            xfvKxwUtilReportTraceToFile("REENTERING and immediately exiting KxwDomEventListener::HandleEvent(mptEvent=%p) "
-                                        "for this=%p. _ptCurrentTarget=%p, ptOwnerWindow=%p, ptKeepWindowEvent=%p",
-                                        static_cast<void*>(mptEvent), static_cast<void*>(this),
-                                        static_cast<void*>(_ptCurrentTarget), static_cast<void*>(ptOwnerWindow),
-                                        static_cast<void*>(ptKeepWindowEvent));
+            xfvKxwUtilReportTraceToFile(
+                "REENTERING and immediately exiting KxwDomEventListener::HandleEvent(mptEvent=%p) "
+                "for this=%p. _ptCurrentTarget=%p, ptOwnerWindow=%p, ptKeepWindowEvent=%p",
+                static_cast<void*>(mptEvent), static_cast<void*>(this), static_cast<void*>(_ptCurrentTarget),
+                static_cast<void*>(ptOwnerWindow), static_cast<void*>(ptKeepWindowEvent));
         return;
     }
     KxwHswApi* ptHswApi = xfptKxwDomUtilGetHswApi();
@@ -164,12 +166,12 @@ void KxwDomEventListener::HandleEvent(KxwDomCoreEvent* mptEvent) {
     bool bDecompiled = _bHasFunction;
     if (xfbKxwTraceEnabled()) {
         const KxwDomHtmlPropertyStr& rtName = _ptCurrentTarget->GetName();
-        xfvKxwUtilReportTraceToFile("Evaluating %sscript%s for %.100s (name=\"%.50s\") \"%.30s\", listed in the following "
-                                    "line:",
-                                    bDecompiled ? "decompiled " : "",
-                                    _eEventListenerType == KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED ? " (attached)" : "",
-                                    _ptCurrentTarget->GetNodeTypeAsAscStr(), rtName.GetDcsStr() ? rtName.GetDcsStr() : "",
-                                    pszHandlerName);
+        xfvKxwUtilReportTraceToFile(
+            "Evaluating %sscript%s for %.100s (name=\"%.50s\") \"%.30s\", listed in the following "
+            "line:",
+            bDecompiled ? "decompiled " : "",
+            _eEventListenerType == KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED ? " (attached)" : "",
+            _ptCurrentTarget->GetNodeTypeAsAscStr(), rtName.GetDcsStr() ? rtName.GetDcsStr() : "", pszHandlerName);
         xfvKxwUtilReportTraceToFile("%.4000s", _tCode.GetDcsStr() ? _tCode.GetDcsStr() : "[function]");
     }
     KxwDomWatchDelete tWatchListener("KxwDomEventListener::HandleEvent", this);

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "KxwDomBase.h"
-#include "kxw/KxwDomCommonEnums.h"
 #include "KxwDomHtmlProperty.h"
+#include "kxw/KxwDomCommonEnums.h"
 #include "kxw/KxwJsval.h"
 
 class KxwDomCoreEvent;
@@ -74,7 +74,8 @@ private:
     static constexpr unsigned char kFlagDeleted = 0x08;
 
     void SetFlag(unsigned char mucFlag, bool mbOn) {
-        _ucListenerFlags = static_cast<unsigned char>(mbOn ? (_ucListenerFlags | mucFlag) : (_ucListenerFlags & ~mucFlag));
+        _ucListenerFlags =
+            static_cast<unsigned char>(mbOn ? (_ucListenerFlags | mucFlag) : (_ucListenerFlags & ~mucFlag));
     }
     bool Compile();
 

@@ -30,9 +30,15 @@ enum : short {
 };
 
 const KxwJswPropertySpec katHtmlEventProperties[] = {
-    {"x", 132, kRW, "i"},          {"y", 133, kRW, "i"},          {"offsetX", 134, kRW, "i"},
-    {"offsetY", 135, kRW, "i"},    {"toElement", 136, kRO, nullptr}, {"fromElement", 137, kRO, nullptr},
-    {"button", 138, kRW, "i"},     {"ctrlKey", 139, kRW, "b"},    {"keyCode", 140, kRW, "i"},
+    {"x", 132, kRW, "i"},
+    {"y", 133, kRW, "i"},
+    {"offsetX", 134, kRW, "i"},
+    {"offsetY", 135, kRW, "i"},
+    {"toElement", 136, kRO, nullptr},
+    {"fromElement", 137, kRO, nullptr},
+    {"button", 138, kRW, "i"},
+    {"ctrlKey", 139, kRW, "b"},
+    {"keyCode", 140, kRW, "i"},
     {nullptr, 0, 0, nullptr},
 };
 
@@ -105,7 +111,9 @@ const KxwJswClassInformation& KxwDomHtmlEvent::GetHtmlEventClassInformation() {
     return ktClassInfo;
 }
 
-const KxwJswClassInformation* KxwDomHtmlEvent::GetClassInformation() const { return &GetHtmlEventClassInformation(); }
+const KxwJswClassInformation* KxwDomHtmlEvent::GetClassInformation() const {
+    return &GetHtmlEventClassInformation();
+}
 
 bool KxwDomHtmlEvent::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     switch (mnTinyId) {
@@ -143,12 +151,24 @@ bool KxwDomHtmlEvent::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrt
 bool KxwDomHtmlEvent::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     int32_t* piTarget = nullptr;
     switch (mnTinyId) {
-        case kIdX: piTarget = &_iX; break;
-        case kIdY: piTarget = &_iY; break;
-        case kIdOffsetX: piTarget = &_iOffsetX; break;
-        case kIdOffsetY: piTarget = &_iOffsetY; break;
-        case kIdButton: piTarget = &_iButton; break;
-        case kIdKeyCode: piTarget = &_iKeyCode; break;
+        case kIdX:
+            piTarget = &_iX;
+            break;
+        case kIdY:
+            piTarget = &_iY;
+            break;
+        case kIdOffsetX:
+            piTarget = &_iOffsetX;
+            break;
+        case kIdOffsetY:
+            piTarget = &_iOffsetY;
+            break;
+        case kIdButton:
+            piTarget = &_iButton;
+            break;
+        case kIdKeyCode:
+            piTarget = &_iKeyCode;
+            break;
         case kIdCtrlKey:
             _bCtrlKey = mrtPropertyInfo.GetBoolean();
             return true;

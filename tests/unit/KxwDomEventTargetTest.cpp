@@ -40,8 +40,8 @@ public:
 KxwTestRecordingListener* AddRecorder(KxwDomEventTarget* mptTarget, KXW_DOM_EVENT_LISTENER_TYPE_ENUM meType,
                                       std::vector<std::string>* mptLog, const char* mpszName,
                                       KXW_DOM_EVENT_TYPE_ENUM meEventType = KXW_DOM_EVENT_TYPE_ENUM_CLICK) {
-    auto* ptListener = new (mptTarget->GetDomEnv()) KxwTestRecordingListener(mptTarget, meType, meEventType, mptLog,
-                                                                               mpszName);
+    auto* ptListener =
+        new (mptTarget->GetDomEnv()) KxwTestRecordingListener(mptTarget, meType, meEventType, mptLog, mpszName);
     EXPECT_TRUE(mptTarget->AddEventListener(ptListener));
     return ptListener;
 }
@@ -84,8 +84,10 @@ TEST_F(KxwDomEventTargetTest, TheRegularListenerRunsFirstThenTheAttachedOnesNewe
     EXPECT_EQ("property,attached second,attached first,outer", Joined(tLog));
     // Focus stays at its target.
     tLog.clear();
-    AddRecorder(ptOuter, KXW_DOM_EVENT_LISTENER_TYPE_SCRIPT_PROPERTY, &tLog, "outer focus", KXW_DOM_EVENT_TYPE_ENUM_FOCUS);
-    AddRecorder(ptInner, KXW_DOM_EVENT_LISTENER_TYPE_SCRIPT_PROPERTY, &tLog, "inner focus", KXW_DOM_EVENT_TYPE_ENUM_FOCUS);
+    AddRecorder(ptOuter, KXW_DOM_EVENT_LISTENER_TYPE_SCRIPT_PROPERTY, &tLog, "outer focus",
+                KXW_DOM_EVENT_TYPE_ENUM_FOCUS);
+    AddRecorder(ptInner, KXW_DOM_EVENT_LISTENER_TYPE_SCRIPT_PROPERTY, &tLog, "inner focus",
+                KXW_DOM_EVENT_TYPE_ENUM_FOCUS);
     ptInner->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     EXPECT_EQ("inner focus", Joined(tLog));
     EXPECT_EQ(ptInner, _ptDocument->GetActiveElement());
@@ -96,7 +98,8 @@ TEST_F(KxwDomEventTargetTest, ListenersRemovedByAHandlerAreDeletedWhenTheDispatc
     KxwDomHtmlElement* ptInner = ById("inner");
     std::vector<std::string> tLog;
     AddRecorder(ptInner, KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED, &tLog, "never");
-    KxwTestRecordingListener* ptClearing = AddRecorder(ptInner, KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED, &tLog, "clearing");
+    KxwTestRecordingListener* ptClearing =
+        AddRecorder(ptInner, KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED, &tLog, "clearing");
     ptClearing->_pfAction = [](KxwDomEventTarget* mptTarget) { mptTarget->RemoveAllListeners(); };
     ptInner->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_CLICK, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     // The listener that cleared the list was itself among those it removed; the other one no longer ran.
@@ -114,10 +117,9 @@ TEST_F(KxwDomEventTargetTest, AHandlerThatRemovesItsLinkEndsTheDispatchAndTheLin
     // A script holds the link: removing it only parks it, and no deletion tells the dispatch.
     SetGlobal("link", ptLink);
     std::vector<std::string> tLog;
-    KxwTestRecordingListener* ptRemoving = AddRecorder(ptLink, KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE, &tLog, "remove");
-    ptRemoving->_pfAction = [](KxwDomEventTarget* mptTarget) {
-        mptTarget->GetDomParentNode()->RemoveChild(mptTarget);
-    };
+    KxwTestRecordingListener* ptRemoving =
+        AddRecorder(ptLink, KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE, &tLog, "remove");
+    ptRemoving->_pfAction = [](KxwDomEventTarget* mptTarget) { mptTarget->GetDomParentNode()->RemoveChild(mptTarget); };
     AddRecorder(ptLink, KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED, &tLog, "attached");
     AddRecorder(ById("outer"), KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE, &tLog, "outer");
     size_t nBefore = _ptRecorder->_tNotifications.size();
