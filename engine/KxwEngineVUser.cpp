@@ -10,6 +10,7 @@
 #include "KxwUtilEscape.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomBrowsing.h"
+#include "kxw/KxwDomEvents.h"
 #include "kxw/KxwDomCommand.h"
 #include "kxw/KxwDomHtmlBuild.h"
 #include "kxw/KxwHswApi.h"
@@ -749,6 +750,9 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_OPENED:
             OnWindowOpened(static_cast<KxwDomHtmlWindow*>(mpvSubject));
             return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_LINK_CLICK:
+            OnLinkClick(static_cast<KxwDomNodeBase*>(mpvSubject));
+            return;
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_OPEN_EXISTING:
             OnWindowOpenExisting(static_cast<KxwDomHtmlWindow*>(mpvSubject), mpvExtra);
             return;
@@ -836,6 +840,36 @@ void KxwEngineVUser::OnLocationChange(void* mpvChange, void* mpvDocument) {
                       iType == KXW_DOM_HTML_LOCATION_CHANGE_RELOAD_FORCED ||
                       iType == KXW_DOM_HTML_LOCATION_CHANGE_RELOAD_OTHER;
     QueueWindowLoad(ptWindow, dsUrl, bNoHistory, xfuKxwDomLocationChangeGetPostId(mpvChange), true);
+}
+
+void KxwEngineVUser::OnLinkClick(KxwDomNodeBase* mptLink) {
+    KxwDomHtmlWindow* ptWindow = xfptKxwDomWindowOfNode(mptLink);
+    std::string dsHref = xfdsKxwDomLinkGetHref(mptLink);
+    if (!ptWindow || dsHref.empty()) return;
+    // A javascript: link runs its script in the link's page; this is the one place that decides how.
+    if (StartsWithNoCase(dsHref, "javascript:")) {
+        RunJavaScriptUrl(ptWindow, dsHref);
+        return;
+    }
+    std::string dsTarget = xfdsKxwDomLinkGetTarget(mptLink);
+    if (dsTarget.empty()) {
+        QueueWindowLoad(ptWindow, dsHref, false, 0, true);
+        return;
+    }
+    // A named target is found or opened as window.open does; its load comes back as notification 3 or 4.
+    xfptKxwDomWindowOpenForLink(ptWindow, dsHref, dsTarget);
+}
+
+bool KxwEngineVUser::FireUserEvent(KxwDomNodeBase* mptNode, const std::string& mdsEvent, std::string* mpdsReason) {
+    if (!_ptScriptEngine) {
+        *mpdsReason = "the virtual user has no script engine";
+        return false;
+    }
+    _dsStepLoadError.clear();
+    bool bFired = xfbKxwDomFireUserEvent(mptNode, mdsEvent.c_str(), mpdsReason);
+    EndOfTask();
+    Settle();
+    return bFired;
 }
 
 void KxwEngineVUser::OnWindowOpened(KxwDomHtmlWindow* mptWindow) {

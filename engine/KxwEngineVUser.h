@@ -96,6 +96,9 @@ public:
     // mptWindow is null.
     bool Evaluate(KxwDomHtmlWindow* mptWindow, KxwJswScriptEvaluationNotifier& mrtNotifier, const std::string& mdsScript,
                   const char* mpszFile, unsigned muLine, KxwJsval* mptResult);
+    // A user's action on an element as a test step makes it (mdsEvent "click", "mouseover" ...), then what it
+    // caused settles. False with the reason when the element does not answer the event.
+    bool FireUserEvent(KxwDomNodeBase* mptNode, const std::string& mdsEvent, std::string* mpdsReason);
     // Writes the hierarchy of the virtual user's windows to the log at the informative level.
     bool DumpHierarchy(const std::string& mdsTitle, unsigned long mulMask);
 
@@ -145,6 +148,8 @@ private:
     static void OnNotification(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnLocationChange(void* mpvChange, void* mpvDocument);
+    // A click on a link followed it (notification 10): its address loads into its target.
+    void OnLinkClick(KxwDomNodeBase* mptLink);
     void OnWindowOpened(KxwDomHtmlWindow* mptWindow);
     void OnWindowOpenExisting(KxwDomHtmlWindow* mptOpener, void* mpvParameters);
     void OnFrameSrc(KxwDomNodeBase* mptFrameElement);

@@ -43,11 +43,12 @@ public:
     bool Compile(KxwJswScriptEvaluationNotifier& mrtNotifier, const char16_t* mpwsfScript, size_t mnLen,
                  const char* mpszFile, unsigned muFirstLine, bool mbUseCache = true);
 
-    // Compiles a text as the body of a function without parameters named mpszName, scoped to the global of the
-    // realm the caller entered (the text a page gives setTimeout); false with the error reported when it does not
-    // compile. Nothing of the text runs.
-    bool CompileFunction(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName, const char16_t* mpwsfBody,
-                         size_t mnLen, const char* mpszFile, unsigned muFirstLine, KxwJsval* mptResult);
+    // Compiles a text as the body of a function named mpszName without parameters (event handlers), whose scope
+    // chain is the objects given, innermost first, then the global of the realm entered; false with the error
+    // reported. The function is made in that realm.
+    bool CompileFunction(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJswUserObjBase* const* mpatScopes,
+                         size_t mnScopes, const char* mpszName, const char16_t* mpwsfBody, size_t mnLen,
+                         const char* mpszFile, unsigned muFirstLine, KxwJsval& mrtFunction);
 
     // Calls the function property mpszName of mptThisObj (the global when null).
     bool CallFunctionByName(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName,

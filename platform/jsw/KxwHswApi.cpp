@@ -117,28 +117,32 @@ bool KxwHswApi::Compile(KxwJswScriptEvaluationNotifier& mrtNotifier, const char1
     return tScript != nullptr;
 }
 
-bool KxwHswApi::CompileFunction(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName,
-                                const char16_t* mpwsfBody, size_t mnLen, const char* mpszFile, unsigned muFirstLine,
-                                KxwJsval* mptResult) {
-    if (mptResult) mptResult->SetUndefined();
-    if (!_ptEngine || !mptResult || (!mpwsfBody && mnLen > 0)) return false;
+bool KxwHswApi::CompileFunction(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJswUserObjBase* const* mpatScopes,
+                                size_t mnScopes, const char* mpszName, const char16_t* mpwsfBody, size_t mnLen,
+                                const char* mpszFile, unsigned muFirstLine, KxwJsval& mrtFunction) {
+    mrtFunction.SetUndefined();
+    if (!_ptEngine || (!mpwsfBody && mnLen > 0) || (!mpatScopes && mnScopes > 0) || !mpszName) return false;
     const char* pszFile = mpszFile ? mpszFile : "";
     unsigned uLine = muFirstLine ? muFirstLine : 1;
     JSContext* ptCx = _ptEngine->GetContext();
-    KxwJswEngine::EvaluationScope tScope(_ptEngine);
+    KxwJswEngine::EvaluationScope tScope(_ptEngine, nullptr, mnScopes ? mpatScopes[0] : nullptr);
+    JS::RootedObjectVector tEnvChain(ptCx);
+    bool bOK = true;
+    for (size_t n = 0; bOK && n < mnScopes; ++n) {
+        JSObject* ptObj = mpatScopes[n] ? mpatScopes[n]->GetJsiObj() : nullptr;
+        bOK = ptObj && tEnvChain.append(ptObj);
+    }
     JS::CompileOptions tOptions(ptCx);
     tOptions.setFileAndLine(pszFile, uLine);
-    JS::RootedObjectVector tEmptyChain(ptCx);
     JS::SourceText<char16_t> tSource;
-    JSFunction* ptFunction = nullptr;
-    if (tSource.init(ptCx, mpwsfBody ? mpwsfBody : u"", mnLen, JS::SourceOwnership::Borrowed))
-        ptFunction = JS::CompileFunction(ptCx, tEmptyChain, tOptions, mpszName ? mpszName : "anonymous", 0, nullptr,
-                                         tSource);
-    if (!ptFunction) {
-        ReportFailure(_ptEngine, mrtNotifier, pszFile, uLine);
+    JS::RootedFunction tFunction(ptCx);
+    if (bOK && tSource.init(ptCx, mpwsfBody ? mpwsfBody : u"", mnLen, JS::SourceOwnership::Borrowed))
+        tFunction = JS::CompileFunction(ptCx, tEnvChain, tOptions, mpszName, 0, nullptr, tSource);
+    if (!tFunction) {
+        if (JS_IsExceptionPending(ptCx)) ReportFailure(_ptEngine, mrtNotifier, pszFile, uLine);
         return false;
     }
-    mptResult->SetObject(JS_GetFunctionObject(ptFunction));
+    mrtFunction = KxwJsval::FromRawBits(JS::ObjectValue(*JS_GetFunctionObject(tFunction)).asRawBits());
     return true;
 }
 

@@ -32,9 +32,16 @@ class KxwJswGlobalHooks {
 public:
     static void Trace(JSTracer* mptTracer, JSObject* mptGlobal) {
         JS_GlobalObjectTraceHook(mptTracer, mptGlobal);
-        if (KxwJswGlobal* ptGlobal = DataOf(mptGlobal))
+        if (KxwJswGlobal* ptGlobal = DataOf(mptGlobal)) {
             for (auto& rtEntry : PrototypesOf(ptGlobal->_pvPrototypes))
                 JS::TraceEdge(mptTracer, &rtEntry.second, "kxw-prototype");
+            // The window's engine object is a proxy, whose class has no trace hook of ours: what the window holds
+            // (its handlers) is traced from the global of its current page.
+            if (ptGlobal->_ptWindow) {
+                KxwJswTracer tTracer(mptTracer);
+                ptGlobal->_ptWindow->TraceFromJsiObj(tTracer);
+            }
+        }
     }
 
     // The global is gone: so is what it kept. No engine call is made here.

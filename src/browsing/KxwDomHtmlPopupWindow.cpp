@@ -101,7 +101,7 @@ void KxwDomHtmlPopupWindow::MarkHidden() {
     if (!_bIsOpen) return;
     _bIsOpen = false;
     SetTempProtectFromGC(false);
-    if (_ptWindow) _ptWindow->FireWindowEvent("unload");
+    if (_ptWindow) _ptWindow->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_UNLOAD, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
 }
 
 const KxwJswClassInformation* KxwDomHtmlPopupWindow::GetClassInformation() const {

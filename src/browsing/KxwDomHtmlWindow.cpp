@@ -6,6 +6,7 @@
 
 #include "KxwDomBrowsingUtil.h"
 #include "KxwDomCoreElement.h"
+#include "KxwDomCoreEvent.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlHistory.h"
@@ -315,8 +316,11 @@ bool KxwDomHtmlWindow::Reset(KXW_DOM_RESET_WINDOW_REASON_ENUM meReason) {
     if (tWatchWindow.HasBeenDeleted()) return false;
     OnResetOfTopWindow();
     if (tWatchWindow.HasBeenDeleted()) return false;
-    // The page's timers go with it (after its unload handlers, which may have set some).
+    // The page's timers go with it (after its unload handlers, which may have set some), and so do its handlers
+    // (those of BODY attributes and global functions included).
     _tTimeoutStatus.Reset();
+    SetWindowEvent(nullptr);
+    RemoveAllListeners();
     if (meReason != KXW_DOM_RESET_WINDOW_REASON_FIRST_WRITE) _bOnLoadInvoked = false;
     _bOnUnloadInvoked = false;
     _uFrameIdCounter = 0;
@@ -357,7 +361,12 @@ void KxwDomHtmlWindow::FireUnloadRecursively() {
         }
         if (tWatch.HasBeenDeleted()) return;
     }
-    FireWindowEvent("unload");
+    // A close asked for by an unload handler waits until the window's reset is over.
+    KxwDomHtmlTopWindow* ptTop = GetTopWindow();
+    KxwDomWatchDelete tWatchTop("KxwDomHtmlWindow::FireUnloadRecursively", ptTop);
+    if (ptTop) ptTop->IncrementDeferredCloseProtectionDepth();
+    FireEvent(KXW_DOM_EVENT_TYPE_ENUM_UNLOAD, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    if (ptTop && !tWatchTop.HasBeenDeleted()) ptTop->DecrementDeferredCloseProtectionDepth();
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -453,8 +462,9 @@ void KxwDomHtmlWindow::NotifyOnLoadTriggerChanged() {
     _bInOnLoadTrigger = true;
     // Scripts and refreshes that wait for the first load see it ended from now on, before onload runs.
     ptDocument->SetIsInitialProcessingEnded(true);
-    FireWindowEvent("readystatechange");
-    if (!tWatchWindow.HasBeenDeleted() && !tWatchDocument.HasBeenDeleted()) FireWindowEvent("load");
+    ptDocument->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_READYSTATECHANGE, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    if (!tWatchWindow.HasBeenDeleted() && !tWatchDocument.HasBeenDeleted())
+        FireEvent(KXW_DOM_EVENT_TYPE_ENUM_LOAD, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     if (tWatchWindow.HasBeenDeleted()) return;
     _bInOnLoadTrigger = false;
     if (!tWatchDocument.HasBeenDeleted()) ptDocument->ScriptCompletion();
@@ -499,43 +509,49 @@ void KxwDomHtmlWindow::SetVirtualTimerTime(uint32_t muTimestamp) {
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-// Events until listeners exist: the page's handler function of the global, else the BODY's attribute
+// Events
 
-namespace {
+bool KxwDomHtmlWindow::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
+    return meEventType == KXW_DOM_EVENT_TYPE_ENUM_LOAD || meEventType == KXW_DOM_EVENT_TYPE_ENUM_UNLOAD ||
+           KxwDomEventTarget::CanRespondToEvent(meEventType);
+}
 
-class KxwDomWindowEventNotifier final : public KxwJswScriptEvaluationNotifier {};
-
-}  // namespace
-
-void KxwDomHtmlWindow::FireWindowEvent(const char* mpszEventName) {
-    KxwHswApi* ptHswApi = xfptKxwDomUtilGetHswApi();
-    if (!_ptGlobal || !ptHswApi || !_ptGlobal->GetObject()) return;
-    std::string dsHandler = std::string("on") + mpszEventName;
+void KxwDomHtmlWindow::CreateGlobalFunctionListenerIfApplicable(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
+    if (!_ptGlobal || !_ptGlobal->GetObject() || static_cast<int>(meEventType) < 0 || static_cast<int>(meEventType) >= KXW_DOM_EVENT_TYPE_COUNT) return;
+    // A function declared under the handler's name is an own property of the global: it hides the handler
+    // property, whose setter therefore never saw it.
+    const char* pszName = xfpszKxwDomGetEventHandlerName(meEventType);
+    std::u16string dsName(pszName, pszName + std::strlen(pszName));
     KxwJswGlobal::RealmScope tRealm(_ptGlobal);
-    KxwDomWindowEventNotifier tNotifier;
-    KxwDomWatchDelete tWatch("KxwDomHtmlWindow::FireWindowEvent", this);
     KxwJsval tGlobal;
     tGlobal.SetObject(_ptGlobal->GetObject());
     KxwJsval tFunction;
-    if (tGlobal.GetProperty(dsHandler.c_str(), tFunction) && tFunction.IsFunction()) {
-        ptHswApi->CallFunctionValue(tNotifier, tFunction, this, 0, nullptr);
+    if (!tGlobal.GetOwnProperty(dsName.data(), dsName.size(), tFunction) || !tFunction.IsFunction()) return;
+    KxwDomEventListener* ptRegular = GetEventListener(meEventType, false);
+    if (ptRegular && (ptRegular->GetEventListenerType() != KXW_DOM_EVENT_LISTENER_TYPE_SCRIPT_PROPERTY ||
+                      ptRegular->GetFunction(false).GetRawBits() == tFunction.GetRawBits()))
         return;
+    CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_SCRIPT_PROPERTY, meEventType, tFunction, -1);
+}
+
+bool KxwDomHtmlWindow::IsGoingAway() {
+    if (_bIsClosed) return true;
+    if (KxwDomHtmlTopWindow* ptTop = GetTopWindow())
+        if (ptTop->GetDeferredClose()) return true;
+    for (KxwDomHtmlWindow* ptWindow = this; ptWindow->_ptParentWindow; ptWindow = ptWindow->_ptParentWindow) {
+        KxwDomHtmlElementFrameBase* ptElement = ptWindow->_ptFrameElement;
+        if (!ptElement || ptElement->GetRoot() != ptWindow->_ptParentWindow->GetDocument()) return true;
     }
-    // A handler attribute of the BODY (or FRAMESET) element stands for the window's.
-    KxwDomHtmlDocument* ptDocument = _ptHtmlDocument;
-    KxwDomNodeBase* ptBody = ptDocument ? ptDocument->GetHtmlBody() : nullptr;
-    auto* ptBodyElement = dynamic_cast<KxwDomCoreElement*>(ptBody);
-    if (!ptBodyElement) return;
-    std::u16string dsName(dsHandler.begin(), dsHandler.end());
-    KxwJsval tText;
-    ptBodyElement->GetAttribute(dsName.data(), static_cast<unsigned>(dsName.size()), 0, tText);
-    if (!tText.IsString()) return;
-    unsigned uLen = 0;
-    const char16_t* pwsfText = tText.GetStringU16n(&uLen);
-    if (!pwsfText || uLen == 0) return;
-    std::u16string dsCode(pwsfText, uLen);
-    std::string dsFile = std::string("[") + dsHandler + " of the page]";
-    ptHswApi->Evaluate(tNotifier, ptBodyElement, dsCode.data(), dsCode.size(), dsFile.c_str(), 1);
+    return false;
+}
+
+KxwDomCoreEvent* KxwDomHtmlWindow::GetWindowEvent() const {
+    return static_cast<KxwDomCoreEvent*>(_tWindowEvent.GetEffectiveWatchedPtr());
+}
+
+void KxwDomHtmlWindow::SetWindowEvent(KxwDomCoreEvent* mptEvent) {
+    _tWindowEvent.Reset();
+    if (mptEvent) _tWindowEvent.ActivateWatch(mptEvent);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -169,8 +169,19 @@ public:
     void DefreezeTimeouts() { _tTimeoutStatus.DefreezeTimeouts(); }
     void OnScriptComplete() { _tTimeoutStatus.OnScriptComplete(); }
 
-    // ---- Events until event listeners exist: the global's handler function or the BODY attribute ----
-    void FireWindowEvent(const char* mpszEventName);
+    // ---- Events ----
+    // The window answers load and unload besides what every target answers.
+    bool CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) override;
+    KxwDomHtmlWindow* GetOwnerWindow() override { return this; }
+    KxwDomHtmlDocument* GetEventDocument() override { return _ptHtmlDocument; }
+    // A handler the page declared as a global function (function onload() {...}) is the window's handler.
+    void CreateGlobalFunctionListenerIfApplicable(KXW_DOM_EVENT_TYPE_ENUM meEventType) override;
+    // Whether the window is going: closed, asked to close (the close waits for the running code), or a frame whose
+    // element left its parent's page. Events that started in it end there.
+    bool IsGoingAway();
+    // window.event: the event whose handler runs now, or null.
+    KxwDomCoreEvent* GetWindowEvent() const;
+    void SetWindowEvent(KxwDomCoreEvent* mptEvent);
 
     // ---- The global's owner ----
     KxwJswUserObjBase* GetGlobalDocument() override;
@@ -245,6 +256,7 @@ private:
     KxwDomTimeoutStatus _tTimeoutStatus;
     // This frame window's hold on its parent's onload, taken when its load was asked of the engine.
     KxwDomOnLoadHold _tParentHold;
+    KxwDomWatchDelete _tWindowEvent;
     KXW_WTL_SEV_LVL_ENUM _eDownloadFailedSevLvl = KXW_WTL_SEV_LVL_ENUM_NOTICE;
     int _iDownloadFailedMsgId = 0;
     char* _pszDownloadFailedMsg = nullptr;

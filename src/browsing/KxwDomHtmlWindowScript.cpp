@@ -4,6 +4,7 @@
 
 #include "KxwDomBindingUtil.h"
 #include "KxwDomBrowsingUtil.h"
+#include "KxwDomCoreEvent.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementControl.h"
 #include "KxwDomHtmlElementWithName.h"
@@ -55,6 +56,7 @@ enum : short {
     kIdClientInformation,
     kIdScreen,
     kIdExternal,
+    kIdEvent,
 };
 
 const KxwJswPropertySpec katWindowProperties[] = {
@@ -79,6 +81,7 @@ const KxwJswPropertySpec katWindowProperties[] = {
     {"navigator", kIdNavigator, kRO, nullptr},
     {"clientInformation", kIdClientInformation, kRO, nullptr},
     {"screen", kIdScreen, kRO, nullptr},
+    {"event", kIdEvent, kRO, nullptr},
     {"external", kIdExternal, kRO, nullptr},
     {nullptr, 0, 0, nullptr},
 };
@@ -383,7 +386,7 @@ const KxwJswClassInformation& KxwDomHtmlWindow::GetWindowClassInformation() {
     // window on, before any page has such an element.
     KxwDomHtmlElementImage::GetImageClassInformation();
     KxwDomHtmlElementControl::GetOptionClassInformation();
-    static const KxwJswClassInformation ktClassInfo(nullptr, "Window", katWindowProperties, katWindowMethods, nullptr,
+    static const KxwJswClassInformation ktClassInfo(&GetEventHandlersClassInformation(), "Window", katWindowProperties, katWindowMethods, nullptr,
                                                     KXW_JSW_CLASS_KIND_NAMED_ITEMS);
     return ktClassInfo;
 }
@@ -394,6 +397,9 @@ bool KxwDomHtmlWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mr
     switch (mnTinyId) {
         case kIdDocument:
             mrtPropertyInfo.AssignDomObjectOrNull(_ptHtmlDocument);
+            return true;
+        case kIdEvent:
+            mrtPropertyInfo.AssignDomObjectOrNull(GetWindowEvent());
             return true;
         case kIdFrames:
         case kIdSelf:

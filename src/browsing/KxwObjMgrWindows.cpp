@@ -321,9 +321,9 @@ void KxwObjMgr::SetFocusWindow(KxwDomHtmlWindow* mptNewFocusOrNull, bool mbFireF
     if (mptNewFocusOrNull) _ptPersistent->_tFocusWindowWatch.ActivateWatch(mptNewFocusOrNull);
     if (mbFireFocus && mptNewFocusOrNull &&
         (!ptOld || ptOld->GetTopWindow() != mptNewFocusOrNull->GetTopWindow())) {
-        if (KxwDomHtmlTopWindow* ptTop = mptNewFocusOrNull->GetTopWindow()) ptTop->FireWindowEvent("focus");
+        if (KxwDomHtmlTopWindow* ptTop = mptNewFocusOrNull->GetTopWindow()) ptTop->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
     }
-    if (ptOld && !tWatchOld.HasBeenDeleted() && !ptOld->GetIsClosed()) ptOld->FireWindowEvent("blur");
+    if (ptOld && !tWatchOld.HasBeenDeleted() && !ptOld->GetIsClosed()) ptOld->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_BLUR, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
 }
 
 KxwDomHtmlWindow* KxwObjMgr::GetFocusWindow() const {
@@ -358,7 +358,7 @@ void KxwObjMgr::FireOnFucosOnNewWindowIfApplicable() {
                                               static_cast<void*>(this));
         return;
     }
-    ptNewest->FireWindowEvent("focus");
+    ptNewest->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
 }
 
 void KxwObjMgr::CarryOutDeferredCloses() {

@@ -14,6 +14,7 @@
 #include "KxwDomHtmlElementMeta.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
+#include "KxwDomHtmlEvent.h"
 #include "KxwDomNodeCollections.h"
 #include "KxwDomStr.h"
 #include "KxwDomWatchDelete.h"
@@ -143,6 +144,42 @@ KxwDomHtmlDocument::~KxwDomHtmlDocument() {
         rptCollection = nullptr;
     }
     _tBaseElements.clear();
+    // Event objects a script still holds go with their engine objects.
+    for (KxwDomHtmlEvent* ptEvent : _tReleasedEvents) {
+        if (ptEvent->HasJsiObj())
+            ptEvent->SetOwnedByScript();
+        else
+            delete ptEvent;
+    }
+    _tReleasedEvents.clear();
+}
+
+KxwDomHtmlEvent* KxwDomHtmlDocument::ObtainEventObject(KxwDomEventTarget* mptSrcElement,
+                                                       KXW_DOM_EVENT_TYPE_ENUM meEventType,
+                                                       const KxwDomEventData* mptDomEventDataOrNULL) {
+    if (_tReleasedEvents.empty())
+        return new (GetDomEnv()) KxwDomHtmlEvent(GetDomEnv(), mptSrcElement, meEventType, mptDomEventDataOrNULL);
+    KxwDomHtmlEvent* ptEvent = _tReleasedEvents.back();
+    _tReleasedEvents.pop_back();
+    ptEvent->Reset(mptSrcElement, meEventType);
+    ptEvent->SetEventData(mptDomEventDataOrNULL);
+    return ptEvent;
+}
+
+void KxwDomHtmlDocument::ReleaseEventObject(KxwDomHtmlEvent* mptEvent) {
+    if (!mptEvent) return;
+    // A script that kept window.event goes on seeing that event, not one dispatched later to another element:
+    // only an object no script has seen is used again, the others belong to their engine objects from now on.
+    if (mptEvent->HasJsiObj()) {
+        mptEvent->SetOwnedByScript();
+        return;
+    }
+    _tReleasedEvents.push_back(mptEvent);
+}
+
+bool KxwDomHtmlDocument::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
+    return meEventType == KXW_DOM_EVENT_TYPE_ENUM_READYSTATECHANGE || meEventType == KXW_DOM_EVENT_TYPE_ENUM_DATAAVAILABLE ||
+           KxwDomCoreDocument::CanRespondToEvent(meEventType);
 }
 
 long KxwDomHtmlDocument::DecrementParsingDepth() {

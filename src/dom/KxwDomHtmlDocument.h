@@ -34,6 +34,9 @@ class KxwDomHtmlElementBase;
 class KxwDomHtmlElementMeta;
 class KxwDomHtmlElementScript;
 class KxwDomHtmlElementTitle;
+class KxwDomEventData;
+class KxwDomEventTarget;
+class KxwDomHtmlEvent;
 class KxwDomHtmlWindow;
 
 // The collections the document keeps, in the order of their script-visible names.
@@ -140,6 +143,14 @@ public:
     void SetTitle(const char* mpsfDcsStr, int miDcsLenInBytes);
     KxwDomHtmlElement* GetActiveElement() const { return _ptActiveElement; }
     void SetActiveElement(KxwDomHtmlElement* mptElement) { _ptActiveElement = mptElement; }
+
+    // ---- Event objects ----
+    // An event object for a dispatch, one released earlier when there is one; handed back when the dispatch ends.
+    KxwDomHtmlEvent* ObtainEventObject(KxwDomEventTarget* mptSrcElement, KXW_DOM_EVENT_TYPE_ENUM meEventType,
+                                       const KxwDomEventData* mptDomEventDataOrNULL);
+    void ReleaseEventObject(KxwDomHtmlEvent* mptEvent);
+    // The document answers readystatechange and dataavailable besides what every target answers.
+    bool CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) override;
 
     // ---- BASE elements ----
     // Every BASE element that became active is kept, so that elements made meanwhile keep resolving against the
@@ -324,6 +335,7 @@ private:
     KxwDomHtmlPropertyStr _tDomain;
     KxwU16nHandlerGeneral _tResponseCharset;
 
+    std::vector<KxwDomHtmlEvent*> _tReleasedEvents;
     ScriptEvaluator _pfScriptEvaluator = nullptr;
     void* _pvScriptEvaluatorClosure = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "KxwDomHtmlElement.h"
 
+#include "KxwDomHtmlWindow.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -578,7 +580,74 @@ bool KxwDomHtmlElement::AddParsedAttr(const char* mpszNameDcsStr, const char* mp
         return false;
     }
     if (SetParsedProperty(mpszNameDcsStr, mpszValueDcsStrOrNULL)) return true;
+    // A handler attribute becomes the element's listener, compiled when it first runs; the attribute stays for
+    // getAttribute and generated HTML.
+    if ((mpszNameDcsStr[0] | 0x20) == 'o' && (mpszNameDcsStr[1] | 0x20) == 'n' && mpszValueDcsStrOrNULL) {
+        KXW_DOM_EVENT_TYPE_ENUM eType = GetEventEnum("KxwDomHtmlElement::AddParsedAttr", mpszNameDcsStr,
+                                                     static_cast<unsigned>(std::strlen(mpszNameDcsStr)), false);
+        if (eType != KXW_DOM_EVENT_TYPE_ENUM_NONE && CanRespondToEvent(eType)) {
+            KxwDomStr tCode(GetDomEnv());
+            tCode.AssignU16FromDcs(mpszValueDcsStrOrNULL, static_cast<unsigned>(std::strlen(mpszValueDcsStrOrNULL)));
+            CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE, eType, tCode.GetU16nStr(),
+                                                tCode.GetU16nLenInChars());
+        }
+    }
     return KxwDomCoreElement::AddParsedAttr(mpszNameDcsStr, mpszValueDcsStrOrNULL);
+}
+
+bool KxwDomHtmlElement::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
+    if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_CONTENTREADY) return true;
+    switch (GetNodeSubtype()) {
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAMESET:
+            if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_BLUR || meEventType == KXW_DOM_EVENT_TYPE_ENUM_CONTEXTMENU ||
+                meEventType == KXW_DOM_EVENT_TYPE_ENUM_FOCUS || meEventType == KXW_DOM_EVENT_TYPE_ENUM_LOAD ||
+                meEventType == KXW_DOM_EVENT_TYPE_ENUM_UNLOAD)
+                return true;
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SCRIPT:
+            if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_READYSTATECHANGE) return true;
+            break;
+        default:
+            break;
+    }
+    return KxwDomCoreElement::CanRespondToEvent(meEventType);
+}
+
+KxwDomEventTarget* KxwDomHtmlElement::GetEventHandlerHolder(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
+    KXW_DOM_COMMON_NODE_SUBTYPE_ENUM eSubtype = GetNodeSubtype();
+    if (eSubtype != KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY &&
+        eSubtype != KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAMESET)
+        return this;
+    if (meEventType != KXW_DOM_EVENT_TYPE_ENUM_BLUR && meEventType != KXW_DOM_EVENT_TYPE_ENUM_FOCUS &&
+        meEventType != KXW_DOM_EVENT_TYPE_ENUM_LOAD && meEventType != KXW_DOM_EVENT_TYPE_ENUM_UNLOAD)
+        return this;
+    // The page's body stands for its window: its handlers of these events are the window's.
+    KxwDomHtmlWindow* ptOwnerWindow = GetOwnerWindow();
+    if (!ptOwnerWindow) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY
+                                                  ? "ptOwnerWindow == NULL in "
+                                                    "KxwDomHtmlElementBody::CreateAndAddEventListenerIfEligible"
+                                                  : "ptOwnerWindow == NULL in "
+                                                    "KxwDomHtmlElementFrameSet::CreateAndAddEventListenerIfEligible");
+        return this;
+    }
+    return ptOwnerWindow;
+}
+
+bool KxwDomHtmlElement::CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_ENUM meListenerType,
+                                                            KXW_DOM_EVENT_TYPE_ENUM meEventType,
+                                                            const char16_t* mpwsfCode, unsigned muCodeLen) {
+    KxwDomEventTarget* ptHolder = GetEventHandlerHolder(meEventType);
+    if (ptHolder == this)
+        return KxwDomCoreElement::CreateAndAddEventListenerIfEligible(meListenerType, meEventType, mpwsfCode,
+                                                                      muCodeLen);
+    // A frameset's attribute takes the place of the handler its window has.
+    if (GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAMESET &&
+        meListenerType == KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE)
+        ptHolder->RemoveRegularEventListener(meEventType);
+    return ptHolder->CreateAndAddEventListenerIfEligible(meListenerType, meEventType, mpwsfCode, muCodeLen);
 }
 
 bool KxwDomHtmlElement::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {

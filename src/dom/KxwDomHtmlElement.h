@@ -142,6 +142,15 @@ public:
     // The parser's entry for each attribute of a start tag: a DOM property of the class takes it through its
     // parsed setter, any other is stored for later. A value-less attribute comes as null.
     bool AddParsedAttr(const char* mpszNameDcsStr, const char* mpszValueDcsStrOrNULL) override;
+    // ---- Events ----
+    // Every HTML element answers contentready; BODY and FRAMESET also blur, focus, load and unload (and
+    // contextmenu), which they hand to their window; SCRIPT answers readystatechange.
+    bool CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) override;
+    KxwDomEventTarget* GetEventHandlerHolder(KXW_DOM_EVENT_TYPE_ENUM meEventType) override;
+    bool CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_ENUM meListenerType,
+                                             KXW_DOM_EVENT_TYPE_ENUM meEventType, const char16_t* mpwsfCode,
+                                             unsigned muCodeLen) override;
+    using KxwDomCoreElement::CreateAndAddEventListenerIfEligible;
 
     // ---- Text ----
     // The text of the subtree: text nodes as they are, P and BR a line break before their content.

@@ -1,11 +1,15 @@
 #include "KxwDomHtmlElementAreaAnchor.h"
 
+
 #include "KxwDomBindingUtil.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementSimple.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswClassInformation.h"
+#include "KxwUtilUtf.h"
+#include "kxw/KxwDomUtil.h"
+#include "kxw/KxwEnvCfg.h"
 
 namespace {
 
@@ -104,6 +108,34 @@ bool KxwDomHtmlElementAreaAnchorBase::GetDomPropertyInfo(short mnTinyId, KxwDomP
             if (mnTinyId < kIdHref) return KxwDomHtmlElement::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
             return xfbKxwDomUtilUnsupportedGetPropertyId("KxwDomHtmlElementAreaAnchorBase", mnTinyId, mrtPropertyInfo);
     }
+}
+
+std::string KxwDomHtmlElementAreaAnchorBase::GetResolvedHref() const {
+    KxwDomPropertyInfo tInfo;
+    AssignResolvedUrl(tInfo, _tHref);
+    const char16_t* pwsfHref = tInfo.ConvertAndGetStringU16n();
+    return pwsfHref ? xfdsKxwUtilU16ToUtf8(pwsfHref, tInfo.ConvertAndGetStringU16nLength()) : std::string();
+}
+
+KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomHtmlElementAreaAnchorBase::DoEventDefaultAction(
+    KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
+    if (meEventType != KXW_DOM_EVENT_TYPE_ENUM_CLICK || !IsHrefSet())
+        return KxwDomHtmlElement::DoEventDefaultAction(meEventType, mptDomEventDataOrNULL);
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile("Following the link of %s at %p in KxwDomHtmlElementAreaAnchorBase::DoEventDefaultAction",
+                                    GetNodeTypeAsAscStr(), static_cast<void*>(this));
+    xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_LINK_CLICK, this, nullptr);
+    return KXW_DOM_HANDLE_EVENT_RET_VAL_CONTINUE;
+}
+
+void KxwDomHtmlElementAreaAnchorBase::DoBeforeEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType,
+                                                     const KxwDomEventData* mptDomEventDataOrNULL) {
+    if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_CLICK) {
+        KxwDomWatchDelete tWatch("KxwDomHtmlElementAreaAnchorBase::DoBeforeEvent", this);
+        FireEvent(KXW_DOM_EVENT_TYPE_ENUM_MOUSEOVER, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+        if (tWatch.HasBeenDeleted()) return;
+    }
+    KxwDomHtmlElement::DoBeforeEvent(meEventType, mptDomEventDataOrNULL);
 }
 
 bool KxwDomHtmlElementAreaAnchorBase::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {

@@ -1,8 +1,10 @@
 // The elements with an address: A and AREA (script classes "anchor" and "area" on "areaanchorbase"), BASE and
 // LINK. Their "href" is kept as written and read resolved against the element's base URL. An A or AREA whose href
 // becomes set or is cleared while it is in a tree tells its ancestors (notifications 29 and 30), so that the
-// document's "links" follows it. Following links and style-sheet links come later.
+// document's "links" follows it. A click follows an A or AREA; style-sheet links come later.
 #pragma once
+
+#include <string>
 
 #include "KxwDomHtmlElement.h"
 
@@ -19,6 +21,15 @@ public:
     const KxwDomHtmlPropertyStr& GetTarget() const { return _tTarget; }
     void SetTargetParsed(const char* mpszParsedValue) { _tTarget.SetParsed(ParsedText(mpszParsedValue)); }
     const KxwDomHtmlPropertyStr* GetOwnTarget() const override { return &_tTarget; }
+    // The href as scripts read it: resolved against the element's base URL (UTF-8).
+    std::string GetResolvedHref() const;
+
+    // ---- Events ----
+    // A click on a link follows it: the engine is told (notification 10) and loads the address into the target.
+    KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM DoEventDefaultAction(KXW_DOM_EVENT_TYPE_ENUM meEventType,
+                                                           const KxwDomEventData* mptDomEventDataOrNULL) override;
+    // A user's click on a link or an area comes after the pointer moved over it.
+    void DoBeforeEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) override;
 
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

@@ -61,8 +61,8 @@ int KxwDomHtmlWindow::SetTimeoutAndIntervalCommon(bool mbInterval, const KxwJsva
             KxwJswGlobal::RealmScope tRealm(ptGlobal);
             KxwDomTimerCompileNotifier tNotifier;
             std::string dsFile = std::string("[window.") + pszMethod + " code]";
-            ptHswApi->CompileFunction(tNotifier, "anonymous", mpdsCode->data(), mpdsCode->size(), dsFile.c_str(), 1,
-                                      &tFunction);
+            ptHswApi->CompileFunction(tNotifier, nullptr, 0, "anonymous", mpdsCode->data(), mpdsCode->size(),
+                                      dsFile.c_str(), 1, tFunction);
         }
     } else if (mrtCode.IsFunction()) {
         tFunction = mrtCode;

@@ -185,9 +185,12 @@ TEST_F(KxwPlayVUserTest, VerbsOfTheDocumentModelFailUntilTheyExist) {
     EXPECT_EQ("STEP 1 goto FAIL goto: cannot read /dir/page.html: No such file or directory\n", Run());
     Load("goto ftp://example.com/\n");
     EXPECT_EQ("STEP 1 goto FAIL goto: cannot load ftp://example.com/: URLs of the scheme ftp: are not loaded\n", Run());
-    Load("link \"Buy now\"\n");
-    EXPECT_EQ("STEP 1 link FAIL link: not available in this build\n", Run());
+    Load("button \"Buy now\"\n");
+    EXPECT_EQ("STEP 1 button FAIL button: not available in this build\n", Run());
     EXPECT_EQ(1u, _ulFailures);
+    // The element verbs that exist want a page to search.
+    Load("link \"Buy now\"\n");
+    EXPECT_EQ("STEP 1 link FAIL link: no window is open\n", Run());
 }
 
 TEST_F(KxwPlayVUserTest, GotoLoadsAPageThatScriptsThenSee) {

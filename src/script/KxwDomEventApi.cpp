@@ -1,0 +1,98 @@
+// The engine's side of events: user actions of test steps, the elements they choose from, and links to follow.
+#include <cstring>
+
+#include "KxwDomEventData.h"
+#include "KxwDomEventTarget.h"
+#include "KxwDomHtmlCollection.h"
+#include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlElement.h"
+#include "KxwDomHtmlElementAreaAnchor.h"
+#include "KxwDomHtmlWindow.h"
+#include "KxwUtilUtf.h"
+#include "kxw/KxwDomEvents.h"
+
+namespace {
+
+KxwDomHtmlElement* Element(KxwDomNodeBase* mptNode) {
+    return mptNode ? mptNode->DownCastToElement() : nullptr;
+}
+
+std::string Utf8(const KxwDomHtmlPropertyStr& mrtProperty) {
+    return xfdsKxwUtilU16ToUtf8(mrtProperty.GetU16nStr(), mrtProperty.GetU16nLenInChars());
+}
+
+}  // namespace
+
+bool xfbKxwDomFireUserEvent(KxwDomNodeBase* mptNode, const char* mpszEventName, std::string* mpdsReason) {
+    KxwDomEventTarget* ptTarget = mptNode ? mptNode->DownCastToEventTarget() : nullptr;
+    std::string dsName = mpszEventName ? mpszEventName : "";
+    if (dsName.size() > 2 && (dsName[0] | 0x20) == 'o' && (dsName[1] | 0x20) == 'n') dsName.erase(0, 2);
+    KXW_DOM_EVENT_TYPE_ENUM eType = KxwDomEventTarget::GetEventEnum(dsName.c_str());
+    if (!ptTarget || eType == KXW_DOM_EVENT_TYPE_ENUM_NONE) {
+        if (mpdsReason) *mpdsReason = ptTarget ? "no event is named \"" + dsName + "\"" : "no element";
+        return false;
+    }
+    if (!ptTarget->CanRespondToEvent(eType)) {
+        if (mpdsReason) *mpdsReason = std::string(ptTarget->GetNodeTypeAsAscStr()) + " does not answer " + dsName;
+        return false;
+    }
+    KxwDomEventData tData(ptTarget);
+    ptTarget->OnUserEvent(eType, &tData);
+    return true;
+}
+
+unsigned long xfulKxwDomDocumentGetElementCount(KxwDomHtmlDocument* mptDocument) {
+    KxwDomHtmlCollectionGeneral* ptAll = mptDocument ? mptDocument->GetAll() : nullptr;
+    return ptAll ? ptAll->GetLength() : 0;
+}
+
+KxwDomNodeBase* xfptKxwDomDocumentGetElement(KxwDomHtmlDocument* mptDocument, unsigned long mulIndex) {
+    KxwDomHtmlCollectionGeneral* ptAll = mptDocument ? mptDocument->GetAll() : nullptr;
+    return ptAll && mulIndex < ptAll->GetLength() ? ptAll->GetItem(mulIndex) : nullptr;
+}
+
+std::string xfdsKxwDomElementGetTagName(KxwDomNodeBase* mptNode) {
+    KxwDomHtmlElement* ptElement = Element(mptNode);
+    const char* pszTag = ptElement ? ptElement->GetTagNameDcsStr() : nullptr;
+    std::string dsTag = pszTag ? std::string(pszTag, ptElement->GetTagNameDcsLenInBytes()) : std::string();
+    for (char& rc : dsTag)
+        if (rc >= 'a' && rc <= 'z') rc = static_cast<char>(rc - 32);
+    return dsTag;
+}
+
+std::string xfdsKxwDomElementGetId(KxwDomNodeBase* mptNode) {
+    return mptNode ? Utf8(mptNode->GetId()) : std::string();
+}
+
+std::string xfdsKxwDomElementGetName(KxwDomNodeBase* mptNode) {
+    return mptNode ? Utf8(mptNode->GetName()) : std::string();
+}
+
+std::string xfdsKxwDomElementGetInnerText(KxwDomNodeBase* mptNode) {
+    KxwDomHtmlElement* ptElement = Element(mptNode);
+    if (!ptElement) return std::string();
+    std::u16string dsText = ptElement->GetInnerText();
+    return xfdsKxwUtilU16ToUtf8(dsText.data(), dsText.size());
+}
+
+bool xfbKxwDomElementIsLink(KxwDomNodeBase* mptNode) {
+    auto* ptLink = dynamic_cast<KxwDomHtmlElementAnchor*>(mptNode);
+    return ptLink && ptLink->IsHrefSet();
+}
+
+std::string xfdsKxwDomLinkGetHref(KxwDomNodeBase* mptLink) {
+    auto* ptLink = dynamic_cast<KxwDomHtmlElementAreaAnchorBase*>(mptLink);
+    return ptLink ? ptLink->GetResolvedHref() : std::string();
+}
+
+std::string xfdsKxwDomLinkGetTarget(KxwDomNodeBase* mptLink) {
+    auto* ptLink = dynamic_cast<KxwDomHtmlElementAreaAnchorBase*>(mptLink);
+    return ptLink ? Utf8(ptLink->GetTarget()) : std::string();
+}
+
+KxwDomHtmlWindow* xfptKxwDomWindowOpenForLink(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl,
+                                              const std::string& mdsName) {
+    if (!mptWindow || mdsUrl.empty()) return nullptr;
+    return mptWindow->OpenWindowOrDefer(mdsUrl.data(), static_cast<unsigned>(mdsUrl.size()), mdsName.data(),
+                                        static_cast<unsigned>(mdsName.size()));
+}
