@@ -22,7 +22,8 @@ constexpr unsigned knPrefixLen = 11;  // "javascript:"
 constexpr size_t knStackCodeBytes = 4096;
 
 bool IsJavaScriptUrl(const char* mpsfUrl, size_t mnLen) {
-    return mpsfUrl && mnLen >= knPrefixLen && xfbKxwUtilIsEqualIgnoreCase(mpsfUrl, knPrefixLen, "javascript:", knPrefixLen);
+    return mpsfUrl && mnLen >= knPrefixLen &&
+           xfbKxwUtilIsEqualIgnoreCase(mpsfUrl, knPrefixLen, "javascript:", knPrefixLen);
 }
 
 std::string WindowUrl(KxwDomHtmlWindow* mptWindow) {
@@ -172,9 +173,10 @@ bool KxwDomCoreNode::WriteResultOfUrlScriptToObject(const KxwJsval&, const char*
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM eSubtype = GetNodeSubtype();
     if (eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_WINDOW || eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_DOCUMENT) {
         if (xfbKxwTraceEnabled())
-            xfvKxwUtilReportTraceToFile("For %.100s, ignoring the value returned by the script in URL=\"%.2000s\" in "
-                                        "KxwDomCoreNode::WriteResultOfUrlScriptToObject for this=%p",
-                                        GetNodeTypeAsAscStr(), dsShownUrl.c_str(), static_cast<void*>(this));
+            xfvKxwUtilReportTraceToFile(
+                "For %.100s, ignoring the value returned by the script in URL=\"%.2000s\" in "
+                "KxwDomCoreNode::WriteResultOfUrlScriptToObject for this=%p",
+                GetNodeTypeAsAscStr(), dsShownUrl.c_str(), static_cast<void*>(this));
         return true;
     }
     xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -35915,

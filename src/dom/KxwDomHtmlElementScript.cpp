@@ -26,14 +26,10 @@ constexpr short kIdElementInnerHtml = -18;
 constexpr short kIdElementInnerText = -12;
 
 const KxwJswPropertySpec katScriptProperties[] = {
-    {"language", kIdLanguage, kAttr, "S"},
-    {"src", kIdLanguage + 1, kAttr, "S"},
-    {"event", kIdLanguage + 2, kAttr, "S"},
-    {"type", kIdLanguage + 3, kAttr, "S"},
-    {"defer", kIdLanguage + 4, kAttr, "b"},
-    {"text", kIdLanguage + 5, KXW_JSW_PROP_PERMANENT, "S"},
-    {"htmlFor", kIdLanguage + 6, kAttr, "S"},
-    {nullptr, 0, 0, nullptr},
+    {"language", kIdLanguage, kAttr, "S"},    {"src", kIdLanguage + 1, kAttr, "S"},
+    {"event", kIdLanguage + 2, kAttr, "S"},   {"type", kIdLanguage + 3, kAttr, "S"},
+    {"defer", kIdLanguage + 4, kAttr, "b"},   {"text", kIdLanguage + 5, KXW_JSW_PROP_PERMANENT, "S"},
+    {"htmlFor", kIdLanguage + 6, kAttr, "S"}, {nullptr, 0, 0, nullptr},
 };
 const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
 
@@ -296,9 +292,10 @@ void KxwDomHtmlElementScript::EvaluateScriptElement() {
     bool bConnected = IsConnectedToDocument();
     if (!bConnected || !IsEmptyEvent()) {
         if (xfbKxwTraceEnabled())
-            xfvKxwUtilReportTraceToFile("Script not evaluated due to IsConnectedToDocument=%d / IsEmptyEvent=%d in "
-                                        "KxwDomHtmlElementScript::EvaluateScriptElement for this=%p",
-                                        bConnected ? 1 : 0, IsEmptyEvent() ? 1 : 0, static_cast<void*>(this));
+            xfvKxwUtilReportTraceToFile(
+                "Script not evaluated due to IsConnectedToDocument=%d / IsEmptyEvent=%d in "
+                "KxwDomHtmlElementScript::EvaluateScriptElement for this=%p",
+                bConnected ? 1 : 0, IsEmptyEvent() ? 1 : 0, static_cast<void*>(this));
         return;
     }
     if (!IsEvaluatable()) {
@@ -327,11 +324,9 @@ void KxwDomHtmlElementScript::EvaluateScriptElement() {
     SetReadyState(KXW_DOM_HTML_READY_STATE_INTERACTIVE);
     if (tWatchThis.HasBeenDeleted()) return;
     // A downloaded text's errors name its address, an inline text's the page at the script's line.
-    std::string dsFile = IsEmptySrc() ? std::string(DcsOrEmpty(ptOwnerDocument->GetHref()))
-                                      : ResolveUrlDcs(_tSrc);
-    ptOwnerWindow->EvaluateSingleScript(dsText.data(), static_cast<unsigned>(dsText.size()),
-                                        nullptr, pvCacheData, nullptr, false, 0,
-                                        dsFile.c_str(), IsEmptySrc() ? _uFirstLine : 1, this);
+    std::string dsFile = IsEmptySrc() ? std::string(DcsOrEmpty(ptOwnerDocument->GetHref())) : ResolveUrlDcs(_tSrc);
+    ptOwnerWindow->EvaluateSingleScript(dsText.data(), static_cast<unsigned>(dsText.size()), nullptr, pvCacheData,
+                                        nullptr, false, 0, dsFile.c_str(), IsEmptySrc() ? _uFirstLine : 1, this);
     if (tWatchThis.HasBeenDeleted()) return;
     if (!bDeferFromHtml) SetReadyState(KXW_DOM_HTML_READY_STATE_COMPLETE);
 }
@@ -426,9 +421,10 @@ bool KxwDomHtmlElementScript::IsScriptEventForActive() {
 void KxwDomHtmlElementScript::UpdateScriptsWithForEventCollection() {
     // The document keeps no list of for/event scripts yet: their handlers come with event dispatch.
     if (xfbKxwTraceEnabled() && xfbKxwDetailedTraceEnabled() && IsConnectedToDocument())
-        xfvKxwUtilReportTraceToFile("KxwDomHtmlElementScript::UpdateScriptsWithForEventCollection for this=%p: "
-                                    "IsScriptEventForActive=%d",
-                                    static_cast<void*>(this), IsScriptEventForActive() ? 1 : 0);
+        xfvKxwUtilReportTraceToFile(
+            "KxwDomHtmlElementScript::UpdateScriptsWithForEventCollection for this=%p: "
+            "IsScriptEventForActive=%d",
+            static_cast<void*>(this), IsScriptEventForActive() ? 1 : 0);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -114,8 +114,9 @@ TEST_F(KxwDomHtmlElementScriptTest, TheDownloadedTextIsTheEffectiveTextOfAScript
 
 TEST_F(KxwDomHtmlElementScriptTest, TheEventAttributeNamesAnEventOnlyWithItsOnPrefix) {
     KxwRecordingSink tSink;
-    BuildPage("<script id=a event='onclick()' for=b>x()</script><script id=c event=on for=b></script>"
-              "<script id=d event='ONLOAD extra'></script><script id=e event=onnothing for=b></script>");
+    BuildPage(
+        "<script id=a event='onclick()' for=b>x()</script><script id=c event=on for=b></script>"
+        "<script id=d event='ONLOAD extra'></script><script id=e event=onnothing for=b></script>");
     auto* ptClick = static_cast<KxwDomHtmlElementScript*>(ById("a"));
     EXPECT_EQ(KXW_DOM_EVENT_TYPE_ENUM_CLICK, ptClick->GetEventType());
     EXPECT_TRUE(ptClick->IsScriptEventForActive());
@@ -135,10 +136,11 @@ TEST_F(KxwDomHtmlElementScriptTest, TheEventAttributeNamesAnEventOnlyWithItsOnPr
 
 TEST_F(KxwDomHtmlElementScriptTest, ScriptPropertiesAndTheFlagsTheyChange) {
     BuildPage("<div id=holder></div>");
-    Eval("var s = document.createElement('script'); s.defer = true; s.language = 'JScript'; s.type = 'text/jscript';"
-         "s.htmlFor = 'w'; s.text = 'made = 1';");
+    Eval(
+        "var s = document.createElement('script'); s.defer = true; s.language = 'JScript'; s.type = 'text/jscript';"
+        "s.htmlFor = 'w'; s.text = 'made = 1';");
     EXPECT_EQ("true|JScript|text/jscript|w|made = 1|", Eval("[s.defer, s.language, s.type, s.htmlFor, s.text, "
-                                                           "s.innerText].join('|')"));
+                                                            "s.innerText].join('|')"));
     // innerHTML reads the text; innerText and innerHTML cannot be set.
     EXPECT_EQ("made = 1", Eval("s.innerHTML"));
     EXPECT_EQ("made = 1", Eval("s.innerHTML = 'other = 1'; s.text"));
