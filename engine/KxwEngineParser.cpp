@@ -107,8 +107,15 @@ void KxwEngineParser::Feed(const char* mpsfBytes, size_t mnLen) {
 
 void KxwEngineParser::EndOfInput() {
     BeginPage();
+    _bInputEnded = true;
     _tBuilder.EndOfInput();
-    EndPage();
+    if (!_tBuilder.IsPaused()) EndPage();
+}
+
+void KxwEngineParser::Resume() {
+    if (_bPageEnded) return;
+    _tBuilder.Resume();
+    if (_bInputEnded && !_tBuilder.IsPaused()) EndPage();
 }
 
 void KxwEngineParser::Write(const char* mpsfBytes, size_t mnLen) {
@@ -135,15 +142,15 @@ void* KxwEngineParser::CreateElement(const char* mpsfUpperName, size_t mnLen, co
     KxwDomNodeBase* ptElement = xfptKxwDomHtmlBuildAllocElement(_ptDocument, mpsfUpperName, mnLen, false);
     if (!ptElement) return nullptr;
     ++_nElements;
+    int iSubtype = xfiKxwDomHtmlBuildGetSubtype(ptElement);
+    // A script of the page (not of innerHTML markup) hears so before its attributes: they decide where it waits.
+    if (iSubtype == kSubtypeScript && _tScriptRunner) xfvKxwDomHtmlBuildSetScriptAddedByHtml(ptElement, miLine);
     for (size_t n = 0; n < mnCount; ++n)
         xfbKxwDomHtmlBuildSetAttribute(ptElement, mptAttrs[n]._psfName, mptAttrs[n]._nNameLen, mptAttrs[n]._psfValue,
                                        mptAttrs[n]._nValueLen, mptAttrs[n]._bHasValue);
-    int iSubtype = xfiKxwDomHtmlBuildGetSubtype(ptElement);
     if (iSubtype == kSubtypeTitle && mbImplied) xfvKxwDomHtmlBuildSetTitleImplied(ptElement, true);
     if (iSubtype == kSubtypeScript) {
         xfvKxwDomHtmlBuildSetScriptClosingTagMissing(ptElement, true);
-        _iScriptLine = miLine;
-        _dsScriptSrc = AttributeValue(mptAttrs, mnCount, "src");
     } else if (iSubtype == kSubtypeImage && _tResourceRequester) {
         std::string dsSrc = AttributeValue(mptAttrs, mnCount, "src");
         if (!dsSrc.empty()) _tResourceRequester(ptElement, dsSrc);
@@ -189,10 +196,12 @@ void KxwEngineParser::MergeAttributes(void* mpvElement, const KxwiHtmlAttr* mptA
 }
 
 void KxwEngineParser::OnScriptEnd(void* mpvScript, bool mbEndTagSeen) {
-    if (mbEndTagSeen) xfvKxwDomHtmlBuildSetScriptClosingTagMissing(Node(mpvScript), false);
-    std::string dsSrc;
-    dsSrc.swap(_dsScriptSrc);
-    if (_tScriptRunner) _tScriptRunner(*this, Node(mpvScript), _iScriptLine, dsSrc);
+    // Without a runner (innerHTML and the like) the script never runs: only its end is noted.
+    if (!_tScriptRunner) {
+        if (mbEndTagSeen) xfvKxwDomHtmlBuildSetScriptClosingTagMissing(Node(mpvScript), false);
+        return;
+    }
+    _tScriptRunner(*this, Node(mpvScript), mbEndTagSeen);
 }
 
 void KxwEngineParser::OnMetaCharset(const char* mpsfCharset, size_t mnLen) {

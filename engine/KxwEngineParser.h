@@ -22,11 +22,10 @@ class KxwDomNodeBase;
 class KxwU16nHandler;
 class KxwEngineParser;
 
-// Runs a SCRIPT element whose end tag was read (its text through xfpsfKxwDomHtmlBuildGetScriptText); miLine is
-// the line of its start tag.
-// mdsSrc is the element's src attribute as written (empty without one).
-using KxwEngineScriptRunner = std::function<void(KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine,
-                                                 const std::string& mdsSrc)>;
+// A SCRIPT element whose end tag was read (mbEndTagSeen false: the input ended inside it). The owner hands it to
+// the library, which runs it or files it, and downloads its source; it may pause the builder until that has run.
+using KxwEngineScriptRunner =
+    std::function<void(KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, bool mbEndTagSeen)>;
 // An element whose source is to be downloaded (an IMG), with its src attribute as written.
 using KxwEngineResourceRequester = std::function<void(KxwDomNodeBase* mptElement, const std::string& mdsSrc)>;
 
@@ -63,6 +62,19 @@ public:
 
     KxwDomHtmlDocument* GetDocument() const { return _ptDocument; }
     bool IsEnded() const { return _tBuilder.IsEnded(); }
+
+    // A script's source must have run before the page goes on: the input waits (EndOfInput too) until Resume.
+    void Pause() { _tBuilder.Pause(); }
+    bool IsPaused() const { return _tBuilder.IsPaused(); }
+    // Goes on with the input; the page ends here when the input had ended meanwhile.
+    void Resume();
+    // Around the scripts that run while the builder waits: what they write goes where the waiting script stood.
+    void EnterScript() { _tBuilder.EnterScript(); }
+    void LeaveScript() { _tBuilder.LeaveScript(); }
+    // The document went while the builder waited: nothing more is done to it, not even the end of the page.
+    void Abandon() { _bPageEnded = true; }
+    // Whether the whole page was built and ended.
+    bool IsPageEnded() const { return _bPageEnded; }
     size_t GetElementCount() const { return _nElements; }
 
 private:
@@ -90,13 +102,9 @@ private:
     std::unique_ptr<KxwU16nHandler> _ptCharsetHandler;
     KxwEngineScriptRunner _tScriptRunner;
     KxwEngineResourceRequester _tResourceRequester;
-    // The src of the latest SCRIPT start tag (as its line).
-    std::string _dsScriptSrc;
     size_t _nElements = 0;
     unsigned _uNodesSinceAsked = 0;
-    // The line of the latest SCRIPT start tag: the script that ends next is that one (a script the running one
-    // writes starts and ends before the writer goes on).
-    int _iScriptLine = 0;
+    bool _bInputEnded = false;
     bool _bPageBegun = false;
     bool _bPageEnded = false;
 };

@@ -92,26 +92,6 @@ std::string CutFragment(std::string* mpdsUrl) {
     return dsFragment;
 }
 
-// Follows a page script: its errors go to the listener with the page's position.
-class PageScriptNotifier : public KxwJswScriptEvaluationNotifier {
-public:
-    explicit PageScriptNotifier(KxwEngineListener* mptListener) : _ptListener(mptListener) {
-        if (_ptListener) _ptListener->OnPageScriptRuns(true);
-    }
-    ~PageScriptNotifier() override {
-        if (_ptListener) _ptListener->OnPageScriptRuns(false);
-    }
-    void OnScriptError(const char* mpszMessage, const char* mpszFile, unsigned muLine) override {
-        if (_ptListener) _ptListener->OnPageScriptError(mpszMessage ? mpszMessage : "", mpszFile ? mpszFile : "", muLine);
-    }
-    void OnInterrupted() override { _bInterrupted = true; }
-    bool WasInterrupted() const { return _bInterrupted; }
-
-private:
-    KxwEngineListener* _ptListener;
-    bool _bInterrupted = false;
-};
-
 const char* NotificationName(int miType) {
     static const char* const kapszNames[] = {
         "location change", "node added", "node removed", "window opened", "window open on an existing window",
@@ -184,6 +164,7 @@ bool KxwEngineVUser::BeginIteration(uint32_t muScriptTimeLimitMs, std::string* m
 void KxwEngineVUser::EndIteration() {
     if (!_ptScriptEngine) return;
     // The windows go while their script engine lives: their unload handlers run, their loads are dropped.
+    DropParses();
     _ptObjMgr->IterationReset(true);
     for (std::unique_ptr<Load>& rptLoad : _tPending) _ptObjMgr->ReturnDomCommandForReuse(rptLoad->_ptCommand);
     _tPending.clear();
@@ -276,6 +257,7 @@ void KxwEngineVUser::Settle(unsigned muMaxTimers) {
             Start(std::move(ptLoad));
             continue;
         }
+        if (ResumeStalledParses()) continue;
         if (uTimers >= muMaxTimers || _tTimers.RunDue(1) == 0) break;
         ++uTimers;
     }
@@ -369,7 +351,7 @@ bool KxwEngineVUser::DeliverHeld(size_t mnIndex) {
     if (mnIndex >= _tHeld.size()) return false;
     std::unique_ptr<Load> ptLoad = std::move(_tHeld[mnIndex]);
     _tHeld.erase(_tHeld.begin() + static_cast<long>(mnIndex));
-    Deliver(*ptLoad);
+    Deliver(ptLoad);
     Settle();
     return true;
 }
@@ -450,16 +432,21 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
             rtRequest._dsBody = dsMethod == "POST" && it != _tPostBodies.end() ? it->second : std::string();
         }
         if (StartsWithNoCase(rtRequest._dsUrl, "javascript:")) {
+            // Nothing to fetch: the library runs the code in the window, and a string it gives is the new page.
             KxwDomHtmlWindow* ptWindow = ptCommand->ExecuteCommand(rtRequest._dsUrl.data(),
                                                                    static_cast<unsigned>(rtRequest._dsUrl.size()),
                                                                    nullptr, 0, nullptr, false, nullptr);
-            if (ptWindow) RunJavaScriptUrl(ptWindow, rtRequest._dsUrl);
-            ptCommand->OnTaskDownloadComplete(true, "", 0);
+            if (ptWindow) xfbKxwDomWindowRunJavaScriptUrl(ptWindow, rtRequest._dsUrl.data(), rtRequest._dsUrl.size());
+            if (!ptCommand->WasTargetObjectForAbortDeleted()) ptCommand->OnTaskDownloadComplete(true, "", 0);
             _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
             return;
         }
         if (mptLoad->_bAnnounce && _ptListener)
             _ptListener->OnEngineEvent("NAVIGATE", xfdsKxwEngineEscapeForLog(rtRequest._dsUrl));
+    }
+    if (mptLoad->_eKind == kLoadScript && StartsWithNoCase(rtRequest._dsUrl, "javascript:")) {
+        Deliver(mptLoad);
+        return;
     }
     // A fragment is the page's, not the server's: it is not sent, and the page's address keeps it (after the
     // redirects too).
@@ -483,7 +470,7 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
         _tHeld.push_back(std::move(mptLoad));
         return;
     }
-    Deliver(*mptLoad);
+    Deliver(mptLoad);
 }
 
 void KxwEngineVUser::ShareResourceResponse(Load& mrtFetched, KxwDomHtmlDocument* mptDocument) {
@@ -514,17 +501,25 @@ void KxwEngineVUser::ShareResourceResponse(Load& mrtFetched, KxwDomHtmlDocument*
     rtResponse._tRedirects = std::move(tRedirects);
 }
 
-void KxwEngineVUser::Deliver(Load& mrtLoad) {
-    KxwDomCommand* ptCommand = mrtLoad._ptCommand;
+void KxwEngineVUser::Deliver(std::unique_ptr<Load>& mrptLoad) {
+    Load& rtLoad = *mrptLoad;
+    KxwDomCommand* ptCommand = rtLoad._ptCommand;
     if (ptCommand->WasTargetObjectForAbortDeleted()) {
         _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
         return;
     }
-    ReportRedirects(mrtLoad._tResponse);
-    if (mrtLoad._eKind == kLoadWindow)
-        DeliverWindow(mrtLoad);
-    else
-        DeliverResource(mrtLoad);
+    ReportRedirects(rtLoad._tResponse);
+    switch (rtLoad._eKind) {
+        case kLoadWindow:
+            if (DeliverWindow(mrptLoad)) return;  // the page waits for a script: its parse keeps the load
+            break;
+        case kLoadScript:
+            DeliverScript(rtLoad);
+            break;
+        default:
+            DeliverResource(rtLoad);
+            break;
+    }
     _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
 }
 
@@ -542,7 +537,8 @@ void KxwEngineVUser::Fail(KxwDomCommand* mptCommand, const std::string& mdsMessa
     free(pszMessage);  // null when the command took it
 }
 
-void KxwEngineVUser::DeliverWindow(Load& mrtLoad) {
+bool KxwEngineVUser::DeliverWindow(std::unique_ptr<Load>& mrptLoad) {
+    Load& mrtLoad = *mrptLoad;
     KxwDomCommand* ptCommand = mrtLoad._ptCommand;
     KxwEngineFetchResponse& rtResponse = mrtLoad._tResponse;
     const std::string& rdsUrl = rtResponse._dsFinalUrl.empty() ? mrtLoad._tRequest._dsUrl : rtResponse._dsFinalUrl;
@@ -576,26 +572,23 @@ void KxwEngineVUser::DeliverWindow(Load& mrtLoad) {
         if (mrtLoad._bStepNavigation) _dsStepLoadError = rtResponse._dsError;
         else if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + rtResponse._dsError);
         Fail(ptCommand, rtResponse._dsError);
-        return;
+        return false;
     }
     if (!ptWindow || ptCommand->GetType() == KXW_DOM_COMMAND_TYPE_NO_SPECIAL_ACTION) {
         // A download, or a window that closed: the page stays as it was.
         ptCommand->OnTaskDownloadComplete(true, "", 0);
-        return;
+        return false;
     }
     KxwDomHtmlDocument* ptDocument = ptCommand->GetDocument();
     if (!ptDocument) {
         ptCommand->OnTaskAborted();
-        return;
+        return false;
     }
     if (bText) tSource._dsBytes = TextAsPage(tSource._dsBytes);
     ptCommand->OnTaskResponseBodyBuffer(tSource._dsBytes.data(), static_cast<unsigned>(std::min<size_t>(
                                                                       tSource._dsBytes.size(), 0xFFFFFFFFu)));
     ptCommand->OnTaskStartHtmlParsing();
-    Parse(ptDocument, tSource._dsBytes.data(), tSource._dsBytes.size());
-    if (ptCommand->WasTargetObjectForAbortDeleted()) return;  // a script of the page closed its window
-    ptCommand->OnTaskEndHtmlParsing();
-    ptCommand->OnTaskDownloadComplete(false, "", 0);
+    return BeginParse(mrptLoad, ptDocument, tSource._dsBytes.data(), tSource._dsBytes.size());
 }
 
 void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
@@ -612,123 +605,180 @@ void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
     Fail(ptCommand, mrtLoad._tResponse._dsError);
 }
 
-void KxwEngineVUser::RunJavaScriptUrl(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl) {
-    std::string dsScript = mdsUrl.substr(std::strlen("javascript:"));
-    // The script of a javascript: URL is percent-encoded as any URL.
-    std::string dsDecoded;
-    for (size_t n = 0; n < dsScript.size(); ++n) {
-        auto Hex = [](char c) {
-            return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        };
-        if (dsScript[n] == '%' && n + 2 < dsScript.size() + 0 && Hex(dsScript[n + 1]) >= 0 && Hex(dsScript[n + 2]) >= 0) {
-            dsDecoded += static_cast<char>(Hex(dsScript[n + 1]) * 16 + Hex(dsScript[n + 2]));
-            n += 2;
-        } else {
-            dsDecoded += dsScript[n];
-        }
-    }
-    PageScriptNotifier tNotifier(_ptListener);
-    Evaluate(mptWindow, tNotifier, dsDecoded, "javascript:", 1, nullptr);
-}
-
 // ---------------------------------------------------------------------------------------------------------------
 // Parsing and the page's scripts
 
-void KxwEngineVUser::Parse(KxwDomHtmlDocument* mptDocument, const char* mpsfBytes, size_t mnLen) {
-    KxwEngineParser tBuilder(mptDocument, KxwEngineParser::kCommandDocument);
-    tBuilder.SetScriptRunner(
-        [this](KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine, const std::string& mdsSrc) {
-            RunScriptElement(mrtBuilder, mptScript, miLine, mdsSrc);
-        });
-    tBuilder.SetResourceRequester(
+bool KxwEngineVUser::BeginParse(std::unique_ptr<Load>& mrptLoad, KxwDomHtmlDocument* mptDocument,
+                                const char* mpsfBytes, size_t mnLen) {
+    auto ptParse = std::make_unique<PageParse>();
+    ptParse->_ptDocument = mptDocument;
+    ptParse->_ptParser = std::make_unique<KxwEngineParser>(mptDocument, KxwEngineParser::kCommandDocument);
+    KxwEngineParser& rtParser = *ptParse->_ptParser;
+    rtParser.SetScriptRunner([this](KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, bool mbEndTagSeen) {
+        OnParsedScript(mrtBuilder, mptScript, mbEndTagSeen, true);
+    });
+    rtParser.SetResourceRequester(
         [this](KxwDomNodeBase* mptElement, const std::string& mdsSrc) { QueueResource(mptElement, mdsSrc); });
+    ptParse->_ptLoad = std::move(mrptLoad);
     {
-        ActiveBuilder tActive(_tActive, tBuilder);
-        tBuilder.Feed(mpsfBytes, mnLen);
-        tBuilder.EndOfInput();
+        ActiveBuilder tActive(_tActive, rtParser);
+        rtParser.Feed(mpsfBytes, mnLen);
+        rtParser.EndOfInput();
     }
-    _nLastElements = tBuilder.GetElementCount();
-    xfvKxwDomHtmlBuildEvaluatePendingScriptDefer(mptDocument);
-    xfvKxwDomHtmlBuildScriptCompletion(mptDocument);
+    if (!rtParser.IsPageEnded() && !ptParse->_ptLoad->_ptCommand->WasTargetObjectForAbortDeleted()) {
+        _tParses.push_back(std::move(ptParse));
+        return true;
+    }
+    if (!rtParser.IsPageEnded()) rtParser.Abandon();  // a script of the page closed its window
+    EndParse(*ptParse);
+    mrptLoad = std::move(ptParse->_ptLoad);
+    return false;
 }
 
-std::u16string KxwEngineVUser::ToU16n(const std::string& mdsBytes, const char* mpszCharset) {
-    std::string dsCharset = mpszCharset ? mpszCharset : "";
-    if (!_ptScriptHandler || dsCharset != _dsScriptCharset) {
-        _ptScriptHandler = std::make_unique<KxwU16nHandlerGeneral>(dsCharset.empty() ? nullptr : dsCharset.c_str());
-        _dsScriptCharset = dsCharset;
-    }
-    std::u16string dsText(_ptScriptHandler->GetMaxU16nLenInChars(mdsBytes.size()), u'\0');
-    dsText.resize(_ptScriptHandler->ConvertDcsToU16n(mdsBytes.data(), mdsBytes.size(), dsText.data(), dsText.size()));
-    return dsText;
+void KxwEngineVUser::EndParse(PageParse& mrtParse) {
+    _nLastElements = mrtParse._ptParser->GetElementCount();
+    KxwDomCommand* ptCommand = mrtParse._ptLoad ? mrtParse._ptLoad->_ptCommand : nullptr;
+    if (!ptCommand || ptCommand->WasTargetObjectForAbortDeleted()) return;
+    ptCommand->OnTaskEndHtmlParsing();
+    if (!ptCommand->WasTargetObjectForAbortDeleted()) ptCommand->OnTaskDownloadComplete(false, "", 0);
 }
 
-void KxwEngineVUser::RunScriptElement(KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine,
-                                      const std::string& mdsSrc) {
-    KxwDomHtmlDocument* ptDocument = mrtBuilder.GetDocument();
-    const char* pszDocumentCharset = xfpszKxwDomHtmlBuildGetResponseCharset(ptDocument);
-    if (mdsSrc.empty()) {
-        size_t nLen = 0;
-        const char* psfText = xfpsfKxwDomHtmlBuildGetScriptText(mptScript, &nLen);
-        if (!psfText || nLen == 0) return;
-        RunPageScript(ptDocument, ToU16n(std::string(psfText, nLen), pszDocumentCharset),
-                      xfdsKxwDomDocumentGetHref(ptDocument), miLine);
+void KxwEngineVUser::ContinueParse(KxwDomHtmlDocument* mptDocument) {
+    for (size_t n = 0; n < _tParses.size(); ++n) {
+        PageParse& rtParse = *_tParses[n];
+        KxwDomCommand* ptCommand = rtParse._ptLoad->_ptCommand;
+        bool bGone = ptCommand->WasTargetObjectForAbortDeleted();
+        if (!bGone && rtParse._ptDocument != mptDocument) continue;
+        if (!bGone && rtParse._ptParser->IsPaused()) {
+            ActiveBuilder tActive(_tActive, *rtParse._ptParser);
+            // What the scripts write goes where the waiting script stands.
+            rtParse._ptParser->EnterScript();
+            if (_ptListener) _ptListener->OnPageScriptRuns(true);
+            xfvKxwDomHtmlBuildEvaluatePendingScriptSrc(mptDocument);
+            if (_ptListener) _ptListener->OnPageScriptRuns(false);
+            bGone = ptCommand->WasTargetObjectForAbortDeleted();
+            // A script that still waits for its source (or one before it) keeps the page waiting; otherwise the
+            // page goes on from where the script stood.
+            if (!bGone && xfulKxwDomHtmlBuildGetPendingScriptSrcCount(mptDocument) != 0) rtParse._ptParser->Pause();
+            if (!bGone) rtParse._ptParser->LeaveScript();
+            bGone = bGone || ptCommand->WasTargetObjectForAbortDeleted();
+            if (!bGone && !rtParse._ptParser->IsPaused()) {
+                rtParse._ptParser->Resume();
+                bGone = ptCommand->WasTargetObjectForAbortDeleted();
+            }
+        }
+        if (!bGone && !rtParse._ptParser->IsPageEnded()) return;  // it waits for the next script
+        // The page ended (or its window went): the parse ends with its command. A script of the page may have
+        // started another parse meanwhile, so the list is searched again.
+        auto it = std::find_if(_tParses.begin(), _tParses.end(),
+                               [&](const std::unique_ptr<PageParse>& mrptParse) { return mrptParse.get() == &rtParse; });
+        if (it == _tParses.end()) return;
+        std::unique_ptr<PageParse> ptParse = std::move(*it);
+        _tParses.erase(it);
+        if (bGone) ptParse->_ptParser->Abandon();
+        EndParse(*ptParse);
+        _ptObjMgr->ReturnDomCommandForReuse(ptParse->_ptLoad->_ptCommand);
         return;
     }
-    // A script with a source stops the parser until it is loaded and has run; its element's text is not run.
-    std::string dsUrl = xfdsKxwDomDocumentResolveUrl(ptDocument, mdsSrc.data(), mdsSrc.size());
-    KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
-    if (!ptCommand) return;
-    if (!ptCommand->PrepareCommandDownloadScript(mptScript)) {
+}
+
+bool KxwEngineVUser::ResumeStalledParses() {
+    if (_tParses.empty() || !_tPending.empty() || !_tHeld.empty()) return false;
+    // No load is left that could bring what they wait for: they go on without it, as at the end of a response.
+    KxwDomHtmlDocument* ptDocument = _tParses.front()->_ptDocument;
+    if (!_tParses.front()->_ptLoad->_ptCommand->WasTargetObjectForAbortDeleted()) {
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING,
+                                 "The page %.2000s waited for a script that no load brings; it is built on without it",
+                                 xfdsKxwEngineEscapeForLog(xfdsKxwDomDocumentGetHref(ptDocument)).c_str());
+        _tParses.front()->_ptParser->Resume();
+    }
+    ContinueParse(ptDocument);
+    return true;
+}
+
+void KxwEngineVUser::DropParses() {
+    for (std::unique_ptr<PageParse>& rptParse : _tParses) {
+        rptParse->_ptParser->Abandon();
+        _ptObjMgr->ReturnDomCommandForReuse(rptParse->_ptLoad->_ptCommand);
+    }
+    _tParses.clear();
+}
+
+void KxwEngineVUser::OnParsedScript(KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, bool mbEndTagSeen,
+                                    bool mbMayWait) {
+    if (_ptListener) _ptListener->OnPageScriptRuns(true);
+    int iEnd = xfiKxwDomHtmlBuildEndParsedScript(mptScript, mbEndTagSeen);
+    if (_ptListener) _ptListener->OnPageScriptRuns(false);
+    if (iEnd == KXW_DOM_BUILD_SCRIPT_END_DONE) return;
+    QueueScript(mptScript);
+    // A builder that cannot wait (more markup written after the page ended) goes on; the script runs when its
+    // source arrives.
+    if (iEnd == KXW_DOM_BUILD_SCRIPT_END_LOAD_AND_WAIT && mbMayWait) mrtBuilder.Pause();
+}
+
+void KxwEngineVUser::QueueScript(KxwDomNodeBase* mptScript) {
+    std::string dsUrl = xfdsKxwDomHtmlBuildGetScriptSrc(mptScript);
+    KxwDomCommand* ptCommand = dsUrl.empty() ? nullptr : _ptObjMgr->ObtainDomCommand();
+    if (ptCommand && !ptCommand->PrepareCommandDownloadScript(mptScript)) {
         _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        ptCommand = nullptr;
+    }
+    if (!ptCommand) {
+        // No load will bring it: an empty text, so that the scripts after it do not wait for ever.
+        xfvKxwDomHtmlBuildSetScriptSourceDownloaded(mptScript, "", 0);
         return;
     }
-    ptCommand->ExecuteCommand(dsUrl.data(), static_cast<unsigned>(dsUrl.size()), nullptr, 0, nullptr, false, nullptr);
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(mptScript);
+    auto ptLoad = std::make_unique<Load>();
+    ptLoad->_eKind = kLoadScript;
+    ptLoad->_ptCommand = ptCommand;
+    ptLoad->_ptElement = mptScript;
+    ptLoad->_tRequest = NewRequest(dsUrl, xfdsKxwDomDocumentGetHref(ptDocument));
+    ptLoad->_tRequest._nMaxBodyBytes = 16u * 1024 * 1024;
+    Enqueue(std::move(ptLoad));
+}
+
+std::string KxwEngineVUser::ScriptTextInDocumentCharset(const std::string& mdsBytes, const std::string& mdsCharset,
+                                                        KxwDomHtmlDocument* mptDocument) {
+    const char* pszDocumentCharset = xfpszKxwDomHtmlBuildGetResponseCharset(mptDocument);
+    if (mdsCharset.empty() || !pszDocumentCharset) return mdsBytes;
+    std::string dsFrom = xfdsKxwEngineCharsetForLabel(mdsCharset.data(), mdsCharset.size());
+    std::string dsTo = xfdsKxwEngineCharsetForLabel(pszDocumentCharset, std::strlen(pszDocumentCharset));
+    if (dsFrom.empty() || dsTo.empty() || dsFrom == dsTo) return mdsBytes;
+    // A script served in another charset than its page's is read in its own and handed over in the page's.
+    KxwU16nHandlerGeneral tFrom(dsFrom.c_str());
+    KxwU16nHandlerGeneral tTo(dsTo.c_str());
+    std::u16string dsText(tFrom.GetMaxU16nLenInChars(mdsBytes.size()), u'\0');
+    dsText.resize(tFrom.ConvertDcsToU16n(mdsBytes.data(), mdsBytes.size(), dsText.data(), dsText.size()));
+    std::string dsBytes(tTo.GetMaxDcsLenInBytes(dsText.size()), '\0');
+    dsBytes.resize(tTo.ConvertU16nToDcs(dsText.data(), dsText.size(), dsBytes.data(), dsBytes.size()));
+    return dsBytes;
+}
+
+void KxwEngineVUser::DeliverScript(Load& mrtLoad) {
+    KxwDomCommand* ptCommand = mrtLoad._ptCommand;
+    const std::string& rdsUrl = mrtLoad._tRequest._dsUrl;
+    KxwDomNodeBase* ptScript = ptCommand->GetScriptElementToLoad();
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(ptScript);
+    if (!ptScript || !ptDocument) return;
+    ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false,
+                              nullptr);
     ptCommand->OnTaskStartDownload();
-    KxwEngineFetchRequest tRequest = NewRequest(dsUrl, xfdsKxwDomDocumentGetHref(ptDocument));
-    CutFragment(&tRequest._dsUrl);
-    KxwEngineFetchResponse tResponse;
-    ++_ulLoads;
-    bool bOK = StartsWithNoCase(dsUrl, "javascript:") || !_tNetwork
-                   ? xfbKxwEngineFetchFail(&tResponse, KXW_ENGINE_FETCH_BAD_REQUEST, dsUrl, "not a script address")
-                   : _tNetwork(tRequest, &tResponse);
-    ReportRedirects(tResponse);
-    if (!bOK) {
-        // A script that failed counts as loaded with no text: the scripts after it run.
-        if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + tResponse._dsError);
-        Fail(ptCommand, tResponse._dsError);
-        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
-        return;
-    }
-    ptCommand->OnTaskResponseBodyBuffer(tResponse._dsBody.data(),
-                                        static_cast<unsigned>(std::min<size_t>(tResponse._dsBody.size(), 0xFFFFFFFFu)));
-    std::string dsFile = tResponse._dsFinalUrl.empty() ? dsUrl : tResponse._dsFinalUrl;
-    RunPageScript(ptDocument,
-                  ToU16n(tResponse._dsBody, tResponse._dsCharset.empty() ? pszDocumentCharset
-                                                                         : tResponse._dsCharset.c_str()),
-                  dsFile, 1);
-    ptCommand->OnTaskDownloadComplete(false, "", 0);
-    _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
-}
-
-void KxwEngineVUser::RunPageScript(KxwDomHtmlDocument* mptDocument, const std::u16string& mdsText,
-                                   const std::string& mdsFile, int miLine) {
-    if (!_ptHswApi || mdsText.empty()) return;
-    KxwDomHtmlWindow* ptWindow = xfptKxwDomWindowOfDocument(mptDocument);
-    KxwJswGlobal* ptGlobal = ptWindow ? xfptKxwDomWindowGetGlobal(ptWindow) : nullptr;
-    PageScriptNotifier tNotifier(_ptListener);
-    unsigned uLine = static_cast<unsigned>(miLine > 0 ? miLine : 1);
-    if (ptGlobal) {
-        KxwJswGlobal::RealmScope tRealm(ptGlobal);
-        _ptHswApi->Evaluate(tNotifier, nullptr, mdsText.data(), mdsText.size(), mdsFile.c_str(), uLine);
+    if (ptCommand->WasTargetObjectForAbortDeleted()) return;  // its readystatechange handler removed it
+    KxwEngineFetchResponse& rtResponse = mrtLoad._tResponse;
+    if (StartsWithNoCase(rdsUrl, "javascript:")) {
+        xfvKxwDomHtmlBuildRunScriptSrcUrl(ptScript);
+        if (!ptCommand->WasTargetObjectForAbortDeleted()) ptCommand->OnTaskDownloadComplete(false, "", 0);
+    } else if (rtResponse.IsOK()) {
+        std::string dsText = ScriptTextInDocumentCharset(rtResponse._dsBody, rtResponse._dsCharset, ptDocument);
+        xfvKxwDomHtmlBuildSetScriptSourceDownloaded(ptScript, dsText.data(), dsText.size());
+        if (!ptCommand->WasTargetObjectForAbortDeleted()) ptCommand->OnTaskDownloadComplete(false, "", 0);
     } else {
-        _ptHswApi->Evaluate(tNotifier, nullptr, mdsText.data(), mdsText.size(), mdsFile.c_str(), uLine);
+        // A script that failed counts as loaded with no text: the scripts after it run.
+        if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + rtResponse._dsError);
+        Fail(ptCommand, rtResponse._dsError);
     }
-    if (tNotifier.WasInterrupted() && _ptListener)
-        _ptListener->OnPageScriptError("script stopped: it ran longer than " +
-                                           std::to_string(_ptScriptEngine ? _ptScriptEngine->GetScriptTimeLimitMs() : 0) +
-                                           " ms",
-                                       mdsFile, uLine);
+    ContinueParse(ptDocument);
 }
 
 void KxwEngineVUser::EndOfTask() {
@@ -769,6 +819,10 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
             return;
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_FRAME_SRC:
             OnFrameSrc(static_cast<KxwDomNodeBase*>(mpvSubject));
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_SCRIPT_SRC:
+            // A page script gave a script element a source: it is loaded like a parsed one.
+            QueueScript(static_cast<KxwDomNodeBase*>(mpvSubject));
             return;
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_POST_ISSUED:
             OnPostIssued(static_cast<KxwPostId*>(mpvExtra));
@@ -947,12 +1001,12 @@ void KxwEngineVUser::OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpv
                                              ? KxwEngineParser::kExistingDocument
                                              : KxwEngineParser::kFragment,
                              ptTarget);
-    // Scripts that innerHTML brings in are not run, as in the browser; written ones are.
+    // Scripts that innerHTML brings in are not run, as in the browser; written ones are (this builder does not
+    // wait for their sources: it ends with the write).
     if (meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT)
-        tBuilder.SetScriptRunner(
-            [this](KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine, const std::string& mdsSrc) {
-                RunScriptElement(mrtBuilder, mptScript, miLine, mdsSrc);
-            });
+        tBuilder.SetScriptRunner([this](KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, bool mbEndTagSeen) {
+            OnParsedScript(mrtBuilder, mptScript, mbEndTagSeen, false);
+        });
     tBuilder.SetResourceRequester(
         [this](KxwDomNodeBase* mptElement, const std::string& mdsSrc) { QueueResource(mptElement, mdsSrc); });
     ActiveBuilder tActive(_tActive, tBuilder);

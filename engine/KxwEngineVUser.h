@@ -48,9 +48,11 @@ public:
     // An event as a kind and a text: ALERT, CONFIRM, PROMPT, NAVIGATE, REDIRECT, LOAD (a subresource that failed).
     // The text is escaped for a log line.
     virtual void OnEngineEvent(const char* mpszKind, const std::string& mdsText) = 0;
-    // An error of a page's script (or its stop at the time limit), with the page's URL and the line.
+    // An error of a page's script (or its stop at the time limit), with the page's URL and the line. The library
+    // runs the page's scripts and reports their errors as messages at the script-error level; the engine calls this
+    // for errors of its own evaluations only.
     virtual void OnPageScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine) = 0;
-    // Around each page script the engine runs itself (its errors come through OnPageScriptError).
+    // Around the parser's hand-over of each script to the library (which may run it, and those it held back).
     virtual void OnPageScriptRuns(bool mbStarting) { (void)mbStarting; }
 };
 
@@ -127,7 +129,7 @@ public:
     static KxwEngineVUser* GetCurrent();
 
 private:
-    enum LoadKind { kLoadWindow, kLoadResource };
+    enum LoadKind { kLoadWindow, kLoadResource, kLoadScript };
     struct Load {
         LoadKind _eKind = kLoadWindow;
         KxwDomCommand* _ptCommand = nullptr;
@@ -144,6 +146,12 @@ private:
         KxwEngineFetchResponse _tResponse;
     };
     class Binding;
+    // A page being built into its document, kept while its builder waits for a script's source to have run.
+    struct PageParse {
+        std::unique_ptr<Load> _ptLoad;  // the window's load: its command ends with the page
+        std::unique_ptr<KxwEngineParser> _ptParser;
+        KxwDomHtmlDocument* _ptDocument = nullptr;
+    };
 
     static void OnNotification(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
@@ -169,20 +177,33 @@ private:
     KxwEngineFetchRequest NewRequest(const std::string& mdsUrl, const std::string& mdsReferrer) const;
     // Fetches a queued load (or holds its response) and delivers it.
     void Start(std::unique_ptr<Load> mptLoad);
-    void Deliver(Load& mrtLoad);
-    void DeliverWindow(Load& mrtLoad);
+    // The load is taken over (left null) when its page waits for a script.
+    void Deliver(std::unique_ptr<Load>& mrptLoad);
+    // True when the page waits for a script (the load was taken over).
+    bool DeliverWindow(std::unique_ptr<Load>& mrptLoad);
     void DeliverResource(Load& mrtLoad);
     void Fail(KxwDomCommand* mptCommand, const std::string& mdsMessage);
     // Each redirect of a load as a REDIRECT line ("302 FROM -> TO").
     void ReportRedirects(const KxwEngineFetchResponse& mrtResponse);
-    void RunJavaScriptUrl(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl);
-    // The page's bytes into its document, its scripts run as the parser reaches them.
-    void Parse(KxwDomHtmlDocument* mptDocument, const char* mpsfBytes, size_t mnLen);
-    void RunScriptElement(KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, int miLine, const std::string& mdsSrc);
-    // A page's UTF-16 script in its document's window.
-    void RunPageScript(KxwDomHtmlDocument* mptDocument, const std::u16string& mdsText, const std::string& mdsFile,
-                       int miLine);
-    std::u16string ToU16n(const std::string& mdsBytes, const char* mpszCharset);
+    // The page's bytes into its document; false when the page was built whole, true when its builder waits for a
+    // script (the parse then keeps the load, and ContinueParse takes it on).
+    bool BeginParse(std::unique_ptr<Load>& mrptLoad, KxwDomHtmlDocument* mptDocument, const char* mpsfBytes,
+                    size_t mnLen);
+    // A script of the document arrived: the scripts it held back run, and its waiting page goes on.
+    void ContinueParse(KxwDomHtmlDocument* mptDocument);
+    // The page was built: its command hears the end of the parsing and of the download.
+    void EndParse(PageParse& mrtParse);
+    // Pages that wait for sources no load will bring (the loads were dropped) go on without them.
+    bool ResumeStalledParses();
+    void DropParses();
+    // A SCRIPT element the parser finished: the library runs it or files it; a source is loaded through the queue
+    // and, when mbMayWait and the library says so, the builder waits for it.
+    void OnParsedScript(KxwEngineParser& mrtBuilder, KxwDomNodeBase* mptScript, bool mbEndTagSeen, bool mbMayWait);
+    void QueueScript(KxwDomNodeBase* mptScript);
+    void DeliverScript(Load& mrtLoad);
+    // The bytes of a downloaded script in the document's charset.
+    std::string ScriptTextInDocumentCharset(const std::string& mdsBytes, const std::string& mdsCharset,
+                                            KxwDomHtmlDocument* mptDocument);
     void EndOfTask();
 
     KxwVUserVars& _rtVUserVars;
@@ -214,7 +235,6 @@ private:
     size_t _nLastElements = 0;
     // Notifications this engine does not answer yet, each logged once per virtual user.
     uint64_t _uLoggedUnhandled = 0;
-    // Scripts' texts are converted with the handler of their charset, kept while the charset stays.
-    std::unique_ptr<KxwU16nHandlerGeneral> _ptScriptHandler;
-    std::string _dsScriptCharset;
+    // Pages whose builders wait for a script's source.
+    std::vector<std::unique_ptr<PageParse>> _tParses;
 };

@@ -1,5 +1,7 @@
 #include "KxwPlayReport.h"
 
+#include "kxw/KxwJswEngine.h"
+
 #include "KxwEngineFetch.h"
 
 #include <algorithm>
@@ -72,11 +74,38 @@ void xfvKxwPlayMessageSink(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const cha
         std::fprintf(stderr, "kxwplay: %s\n", pszText);
         return;
     }
-    // The wrapper reports a failed evaluation with message id 0 at the script-error level; the virtual user's own
-    // evaluations print that error as an ERROR line already.
-    if (ptOutput->IsInOwnEvaluation() && miMsgId == 0 && meSevLvl == xfeKxwUtilJavaScriptErrorSevLvl()) return;
+    // The wrapper reports every failed evaluation with message id 0 at the script-error level. The virtual user
+    // writes the errors of its own evaluation itself (with the step's line); the others (the page's scripts that
+    // the library runs, a handler that a step's script fires) become ERROR lines here. Other messages at that
+    // level from inside the virtual user's own evaluation are left out.
+    if (miMsgId == 0 && meSevLvl == xfeKxwUtilJavaScriptErrorSevLvl()) {
+        KxwJswEngine* ptEngine = KxwJswEngine::Current();
+        bool bOwnOutermost = ptOutput->IsInOwnEvaluation() && (!ptEngine || ptEngine->GetEvaluationDepth() <= 1);
+        if (bOwnOutermost || ptOutput->TakeScriptError(pszText) || ptOutput->IsInOwnEvaluation()) return;
+    }
     if (ptOutput->ConsumeEcho(pszText)) return;
     ptOutput->Line(ptOutput->GetMessageKind(), pszText);
+}
+
+bool KxwPlayOutput::TakeScriptError(const char* mpszMessage) {
+    static const char kszError[] = "JavaScript error: ";
+    static const char kszStopped[] = "Script in ";
+    static const char kszStoppedTail[] = " stopped: it ran longer than ";
+    if (!_tScriptErrorHandler) return false;
+    if (std::strncmp(mpszMessage, kszError, sizeof kszError - 1) == 0) {
+        _tScriptErrorHandler(mpszMessage + sizeof kszError - 1);
+        return true;
+    }
+    // "Script in FILE stopped: it ran longer than N ms" reads as the player's own stops do.
+    const char* pszTail = std::strncmp(mpszMessage, kszStopped, sizeof kszStopped - 1) == 0
+                              ? std::strstr(mpszMessage, kszStoppedTail)
+                              : nullptr;
+    if (!pszTail) return false;
+    if (IsInOwnEvaluation()) return true;
+    std::string dsFile(mpszMessage + sizeof kszStopped - 1, pszTail);
+    _tScriptErrorHandler(std::string("script stopped: it ran longer than ") + (pszTail + sizeof kszStoppedTail - 1) +
+                         " (" + dsFile + ")");
+    return true;
 }
 
 bool KxwPlayOutput::ConsumeEcho(const char* mpszMessage) {

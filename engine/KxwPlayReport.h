@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -28,10 +29,17 @@ public:
     void Line(const char* mpszKind, const std::string& mdsText);
 
     // While the virtual user runs a script itself it reports that script's errors as ERROR lines; the sink then
-    // leaves out the same error's message.
+    // leaves out the same error's message (errors of the evaluations nested in it are written by the sink).
     void EnterOwnEvaluation() { ++_iOwnEvaluations; }
     void LeaveOwnEvaluation() { --_iOwnEvaluations; }
     bool IsInOwnEvaluation() const { return _iOwnEvaluations > 0; }
+    // Errors of the page's scripts that the library ran itself (elements, handlers, timers): the text after the
+    // wrapper's "JavaScript error: " goes to the handler, which writes the ERROR line.
+    void SetScriptErrorHandler(std::function<void(const std::string&)> mtHandler) {
+        _tScriptErrorHandler = std::move(mtHandler);
+    }
+    // True when the message was a script error and the handler took it.
+    bool TakeScriptError(const char* mpszMessage);
     // The kind the library's messages are written as (MESSAGE; DUMP while a dump step writes the hierarchy).
     void SetMessageKind(const char* mpszKind) { _pszMessageKind = mpszKind ? mpszKind : "MESSAGE"; }
     const char* GetMessageKind() const { return _pszMessageKind; }
@@ -63,6 +71,7 @@ private:
     int _iOwnEvaluations = 0;
     const char* _pszMessageKind = "MESSAGE";
     std::string _dsEcho;
+    std::function<void(const std::string&)> _tScriptErrorHandler;
 };
 
 // The library's severity filter and message sink for the player: every level is issued; a message goes to the

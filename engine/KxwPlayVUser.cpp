@@ -103,6 +103,8 @@ void KxwPlayVUser::Run() {
         return;
     }
     KxwPlayOutput::ThreadBinding tOutputBinding(_ptOutput);
+    // The page's scripts that the library runs report their errors as messages: they are ERROR lines too.
+    _ptOutput->SetScriptErrorHandler([this](const std::string& mdsText) { ReportScriptErrorText(mdsText); });
     KxwVUserVars tVUserVars(_iVUserId);
     tVUserVars.GetRTS() = *_tConfig._ptInitialRTS;
     KxwVUserVarsThreadBinding tBinding(&tVUserVars);
@@ -274,17 +276,18 @@ void KxwPlayVUser::OnPageScriptError(const std::string& mdsMessage, const std::s
     ReportScriptError(mdsMessage, mdsFile, muLine);
 }
 
-void KxwPlayVUser::OnPageScriptRuns(bool mbStarting) {
-    if (mbStarting)
-        _ptOutput->EnterOwnEvaluation();
-    else
-        _ptOutput->LeaveOwnEvaluation();
+void KxwPlayVUser::OnPageScriptRuns(bool) {
+    // The library runs the page's scripts and reports their errors and stops as messages: they are written as
+    // ERROR lines when they come (KxwPlayOutput::TakeScriptError).
 }
 
 void KxwPlayVUser::ReportScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine) {
-    std::string dsText = mdsMessage + " (" + mdsFile + ", line " + std::to_string(muLine) + ")";
-    _ptOutput->Line("ERROR", dsText);
-    if (_iStepScriptErrors++ == 0) _dsFirstScriptError = dsText;
+    ReportScriptErrorText(mdsMessage + " (" + mdsFile + ", line " + std::to_string(muLine) + ")");
+}
+
+void KxwPlayVUser::ReportScriptErrorText(const std::string& mdsText) {
+    _ptOutput->Line("ERROR", mdsText);
+    if (_iStepScriptErrors++ == 0) _dsFirstScriptError = mdsText;
 }
 
 double KxwPlayVUser::GetVirtualClockMs() const {

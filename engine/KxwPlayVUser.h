@@ -80,6 +80,8 @@ public:
     void EvaluateStepScript(const KxwPlayStep& mrtStep, const std::string& mdsScript, KxwPlayScriptResult* mptResult);
     // A script error while a step runs: written as an ERROR line at once, and kept as the step's failure reason.
     void ReportScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine);
+    // An error line as the wrapper wrote it: "MESSAGE (FILE, line N)".
+    void ReportScriptErrorText(const std::string& mdsText);
     void AdvanceVirtualClock(double mdfMs) { _dfVirtualOffsetMs += mdfMs; }
     // The virtual user's engine (null before it runs or when its iteration has no script engine).
     KxwEngineVUser* GetEngine() { return _ptEngineVUser && _ptEngineVUser->GetScriptEngine() ? _ptEngineVUser.get() : nullptr; }

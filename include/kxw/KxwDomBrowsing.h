@@ -77,6 +77,9 @@ KXW_API bool xfbKxwDomWindowIsOnLoadInvoked(KxwDomHtmlWindow* mptWindow);
 KXW_API std::string xfdsKxwDomWindowGetName(KxwDomHtmlWindow* mptWindow);
 // The current document's URL and title (its TITLE text; empty without one).
 KXW_API std::string xfdsKxwDomWindowGetHref(KxwDomHtmlWindow* mptWindow);
+// A javascript: URL that a navigation aimed at the window (a link, location, window.open, a frame's src): its code
+// runs in the window's page and a string result becomes the window's new document. False for bad arguments.
+KXW_API bool xfbKxwDomWindowRunJavaScriptUrl(KxwDomHtmlWindow* mptWindow, const char* mpsfUrl, size_t mnLen);
 KXW_API std::string xfdsKxwDomWindowGetTitle(KxwDomHtmlWindow* mptWindow);
 // The frames of the current document, in document order.
 KXW_API unsigned xfuKxwDomWindowGetFrameCount(KxwDomHtmlWindow* mptWindow);

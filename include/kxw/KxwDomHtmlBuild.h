@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "kxw/KxwExport.h"
 
@@ -78,11 +79,27 @@ KXW_API bool xfbKxwDomHtmlBuildInsertBefore(KxwDomNodeBase* mptParent, KxwDomNod
 KXW_API void xfvKxwDomHtmlBuildDeleteUnlinkedNode(KxwDomNodeBase* mptNode);
 // A TITLE the parser supplied without a tag in the page.
 KXW_API void xfvKxwDomHtmlBuildSetTitleImplied(KxwDomNodeBase* mptTitleElement, bool mbImplied);
-// SCRIPT: the parser met its start tag (true) and its end tag (false); its source arrived.
+// SCRIPT elements of a page, driven in this order: xfvKxwDomHtmlBuildSetScriptAddedByHtml right after the element is
+// made (with the line of its start tag, where its inline text starts), its attributes, SetScriptClosingTagMissing
+// (true), the link and its text, then xfiKxwDomHtmlBuildEndParsedScript at its end tag (or at the end of the input).
+// The library runs the script or files it: the answer tells the parser what to do.
+enum KXW_DOM_BUILD_SCRIPT_END_ENUM {
+    KXW_DOM_BUILD_SCRIPT_END_DONE = 0,               // nothing to load (an inline script ran or waits for the end)
+    KXW_DOM_BUILD_SCRIPT_END_LOAD_AND_WAIT = 1,      // load its source; the parser waits until it has run
+    KXW_DOM_BUILD_SCRIPT_END_LOAD = 2,               // load its source (deferred); the parser goes on
+};
+KXW_API void xfvKxwDomHtmlBuildSetScriptAddedByHtml(KxwDomNodeBase* mptScriptElement, int miLine);
 KXW_API void xfvKxwDomHtmlBuildSetScriptClosingTagMissing(KxwDomNodeBase* mptScriptElement, bool mbMissing);
+KXW_API int xfiKxwDomHtmlBuildEndParsedScript(KxwDomNodeBase* mptScriptElement, bool mbEndTagSeen);
+// The downloaded text of its source (DCS); the scripts that waited for it run when no script runs and no parser
+// builds the document (a parser that waits calls xfvKxwDomHtmlBuildEvaluatePendingScriptSrc itself).
 KXW_API void xfvKxwDomHtmlBuildSetScriptSourceDownloaded(KxwDomNodeBase* mptScriptElement, const char* mpsfDcs,
                                                          size_t mnLen);
-// The text of a SCRIPT element (DCS), or null for another node.
+// The script's src as scripts read it (resolved against the element's base), or empty for another node.
+KXW_API std::string xfdsKxwDomHtmlBuildGetScriptSrc(KxwDomNodeBase* mptScriptElement);
+// A script whose src is a javascript: URL: the code runs in the document's window and its string becomes the text.
+KXW_API void xfvKxwDomHtmlBuildRunScriptSrcUrl(KxwDomNodeBase* mptScriptElement);
+// The text a SCRIPT element runs (DCS): the downloaded one when it has a source; null for another node.
 KXW_API const char* xfpsfKxwDomHtmlBuildGetScriptText(KxwDomNodeBase* mptScriptElement, size_t* mpnLen);
 
 // ---- The document's state around a load ----

@@ -68,6 +68,12 @@ std::string xfdsKxwDomWindowGetHref(KxwDomHtmlWindow* mptWindow) {
     return ptDocument ? TextOf(ptDocument->GetHref()) : std::string();
 }
 
+bool xfbKxwDomWindowRunJavaScriptUrl(KxwDomHtmlWindow* mptWindow, const char* mpsfUrl, size_t mnLen) {
+    if (!mptWindow || !mpsfUrl || mnLen > 0xFFFFFFFFu) return false;
+    return mptWindow->HandleUrlScript(mpsfUrl, static_cast<unsigned>(mnLen), mptWindow, mptWindow, "the window", true,
+                                      true);
+}
+
 std::string xfdsKxwDomWindowGetTitle(KxwDomHtmlWindow* mptWindow) {
     KxwDomHtmlDocument* ptDocument = mptWindow ? mptWindow->GetDocument() : nullptr;
     KxwDomHtmlElementTitle* ptTitle = ptDocument ? ptDocument->GetTitle(false) : nullptr;

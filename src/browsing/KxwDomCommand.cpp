@@ -207,9 +207,12 @@ bool KxwDomCommand::PrepareCommandDownloadScript(KxwDomNodeBase* mptScriptElemen
     if (!ptScript) return false;
     _eDomCommandType = KXW_DOM_COMMAND_TYPE_DOWNLOAD_SCRIPT;
     _ptObjectWithContentToLoad = ptScript;
-    PrepareTargetObject(static_cast<KxwDomCoreNode*>(ptScript->GetOwnerDocument(false)), false);
-    // Held from the request on: the window's onload waits for the script, however its download ends.
-    _ptOnLoadHold->Acquire(WindowOfNode(ptScript));
+    // The element itself is watched: a script removed and collected while its source is on its way is not
+    // followed (its document's end deletes it as well).
+    PrepareTargetObject(ptScript, false);
+    // Held from the request on: the window's onload waits for the script, however its download ends; a source a
+    // page script set does not hold it.
+    if (!ptScript->IsSrcFromJS()) _ptOnLoadHold->Acquire(WindowOfNode(ptScript));
     return true;
 }
 

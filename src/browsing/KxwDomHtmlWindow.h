@@ -26,6 +26,8 @@ class KxwDomPropertyInfo;
 class KxwDomHtmlHistory;
 class KxwDomHtmlElementFrameBase;
 class KxwDomHtmlPopupWindow;
+class KxwDomHtmlElementScript;
+class KxwJsval;
 
 KXW_DOM_TARGET_FRAME_VALUE_ENUM xfeKxwDomGetTargetFrameValue(const char* mpsfName, unsigned muLen);
 
@@ -154,6 +156,21 @@ public:
     std::string CombineWithScriptBaseUrl(const char* mpsfUrl, unsigned muUrlLen);
     // The window whose script runs now, or null.
     static KxwDomHtmlWindow* GetScopeWindow();
+
+    // ---- Scripts ----
+    // Runs a DCS text (converted with the document's charset) as a script of this window's page, inside the
+    // evaluation bracket of mptInitiator (the window when null). The result, when asked for, is the completion
+    // value (its string form when mbReturnValueAsString); mpvCacheData is the downloaded text's cache handle.
+    // False when the text did not compile or threw.
+    bool EvaluateSingleScript(const char* mpsfTextDcs, unsigned muTextLen, KxwJswUserObjBase* mptScope,
+                              void* mpvCacheData, KxwJsval* mptResultOrNull, bool mbReturnValueAsString,
+                              int miMessageType, const char* mpszFile = nullptr, unsigned muFirstLine = 1,
+                              KxwDomNodeBase* mptInitiator = nullptr);
+    // A deferred script's source arrived after its end tag: the load event may be due now.
+    void NotifyScriptSrcDeferDownloaded(KxwDomHtmlElementScript* mptDownloadedScript);
+    // The string a javascript: URL aimed at this window gave becomes its new document.
+    void WriteResultOfUrlScriptToDocument(const KxwJsval& mrtResult, const char* mpszDescription,
+                                          const std::string& mrdsBaseUrl, const char* mpsfUrl, unsigned muUrlLen);
 
     // ---- Step and iteration ----
     virtual void OnStepEnd();

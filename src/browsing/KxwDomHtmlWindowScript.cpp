@@ -17,7 +17,10 @@
 #include "KxwDomHtmlWindowTimers.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwDomHtmlElementScript.h"
 #include "KxwDomScriptCall.h"
+#include "KxwDomScriptEvaluationNotifier.h"
+#include "KxwDomWatchDelete.h"
 #include "KxwDomStr.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
@@ -228,8 +231,9 @@ bool execScript_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs)
     KxwDomHtmlWindow* ptWindow = tCall.This();
     KxwHswApi* ptHswApi = xfptKxwDomUtilGetHswApi();
     if (ptHswApi && ptWindow->GetGlobal() && !dsCode.empty()) {
+        // The code is UTF-16 already: it is not taken through the page's charset as a page's text is.
         KxwJswGlobal::RealmScope tRealm(ptWindow->GetGlobal());
-        KxwJswScriptEvaluationNotifier tNotifier;
+        KxwDomScriptEvaluationNotifier tNotifier("KxwDomHtmlWindow::execScript_callback", ptWindow, true);
         ptHswApi->Evaluate(tNotifier, nullptr, dsCode.data(), dsCode.size(), "[execScript]", 1);
     }
     return tCall.Null();
@@ -548,4 +552,83 @@ void KxwDomHtmlWindow::SetLocationProperty(KxwDomPropertyInfo& mrtPropertyInfo) 
     std::string dsUrl = xfdsKxwDomBrowsingTextOf(mrtPropertyInfo, GetU16nHandler());
     if (_ptLocation)
         _ptLocation->Replace(dsUrl.data(), static_cast<int>(dsUrl.size()), KXW_DOM_HTML_LOCATION_CHANGE_HREF, 0);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// The page's scripts
+
+bool KxwDomHtmlWindow::EvaluateSingleScript(const char* mpsfTextDcs, unsigned muTextLen, KxwJswUserObjBase* mptScope,
+                                            void*, KxwJsval* mptResultOrNull, bool mbReturnValueAsString,
+                                            int, const char* mpszFile, unsigned muFirstLine,
+                                            KxwDomNodeBase* mptInitiator) {
+    KxwHswApi* ptHswApi = xfptKxwDomUtilGetHswApi();
+    if (!ptHswApi || !_ptGlobal || !_ptHtmlDocument || !mpsfTextDcs) {
+        if (xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile("KxwDomHtmlWindow::EvaluateSingleScript for this=%p evaluates nothing: "
+                                        "ptHswApi=%p, _ptGlobal=%p, _ptHtmlDocument=%p, mpsfTextDcs=%p",
+                                        static_cast<void*>(this), static_cast<void*>(ptHswApi),
+                                        static_cast<void*>(_ptGlobal), static_cast<void*>(_ptHtmlDocument),
+                                        static_cast<const void*>(mpsfTextDcs));
+        return false;
+    }
+    // The text is in the page's charset; the engine takes UTF-16. The compiled form of a text is shared by every
+    // virtual user of the process through the wrapper's cache (its key is the text, the file and the line).
+    KxwDomStr tText(_ptHtmlDocument->GetDomEnv(), mpsfTextDcs, muTextLen);
+    const char16_t* pwsfText = tText.GetU16nStr();
+    size_t nLen = pwsfText ? tText.GetU16nLenInChars() : 0;
+    std::string dsFile = mpszFile && *mpszFile ? mpszFile : "[script]";
+    KxwJswGlobal::RealmScope tRealm(_ptGlobal);
+    KxwDomScriptEvaluationNotifier tNotifier("KxwDomHtmlWindow::EvaluateSingleScript",
+                                             mptInitiator ? mptInitiator : this, true);
+    KxwJsval tResult;
+    bool bOK = ptHswApi->Evaluate(tNotifier, mptScope, pwsfText ? pwsfText : u"", nLen, dsFile.c_str(),
+                                  muFirstLine ? muFirstLine : 1, mptResultOrNull ? &tResult : nullptr, true,
+                                  mptInitiator);
+    if (!mptResultOrNull) return bOK;
+    if (bOK && mbReturnValueAsString && !tResult.IsUndefined() && !tResult.IsString()) {
+        KxwDomScriptEvaluationNotifier tConversion("KxwDomHtmlWindow::EvaluateSingleScript", this, true);
+        KxwJsval tText16;
+        bOK = ptHswApi->CallFunctionByName(tConversion, "String", nullptr, 1, &tResult, &tText16);
+        if (bOK) tResult = tText16;
+    }
+    *mptResultOrNull = bOK ? tResult : KxwJsval();
+    return bOK;
+}
+
+void KxwDomHtmlWindow::NotifyScriptSrcDeferDownloaded(KxwDomHtmlElementScript* mptDownloadedScript) {
+    if (!mptDownloadedScript || mptDownloadedScript->IsEmptySrc() || !mptDownloadedScript->IsSrcDownloaded() ||
+        !mptDownloadedScript->IsDeferFromHtml() || mptDownloadedScript->IsAwaitingClosingTag()) {
+        const char* psfSrc = mptDownloadedScript ? mptDownloadedScript->GetSrc().GetDcsStr() : nullptr;
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "Invalid mptDownloadedScript=%p / EmptySrc=%d / SrcDownloaded=%d / DeferFromHtml=%d / "
+            "AwaitingClosingTag=%d, Src=\"%.2000s\" in KxwDomHtmlWindow::NotifyScriptSrcDeferDownloaded for this=%p",
+            static_cast<void*>(mptDownloadedScript), mptDownloadedScript ? mptDownloadedScript->IsEmptySrc() : -1,
+            mptDownloadedScript ? mptDownloadedScript->IsSrcDownloaded() : -1,
+            mptDownloadedScript ? mptDownloadedScript->IsDeferFromHtml() : -1,
+            mptDownloadedScript ? mptDownloadedScript->IsAwaitingClosingTag() : -1, psfSrc ? psfSrc : "",
+            static_cast<void*>(this));
+        return;
+    }
+    NotifyOnLoadTriggerChanged();
+}
+
+void KxwDomHtmlWindow::WriteResultOfUrlScriptToDocument(const KxwJsval& mrtResult, const char* mpszDescription,
+                                                        const std::string& mrdsBaseUrl, const char* mpsfUrl,
+                                                        unsigned muUrlLen) {
+    KxwDomHtmlDocument* ptDocument = _ptHtmlDocument;
+    if (!ptDocument) return;
+    std::string dsUrl(mpsfUrl ? mpsfUrl : "", mpsfUrl ? muUrlLen : 0);
+    KxwDomStr tText(ptDocument->GetDomEnv());
+    if (!ptDocument->GetResultOfUrlScriptOK(mrtResult, dsUrl.c_str(), tText)) return;
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile("The javascript: URL \"%.200s\" of %.100s writes a new document for window %p "
+                                    "(base URL \"%.2000s\")",
+                                    dsUrl.c_str(), mpszDescription ? mpszDescription : "", static_cast<void*>(this),
+                                    mrdsBaseUrl.c_str());
+    // As a write after the page ended: the window is reset and the text becomes its new document.
+    KxwDomWatchDelete tWatchDocument("KxwDomHtmlWindow::WriteResultOfUrlScriptToDocument", ptDocument);
+    ptDocument->Write(tText.GetDcsStr() ? tText.GetDcsStr() : "", tText.GetDcsStr() ? tText.GetDcsLenInBytes() : 0,
+                      true);
+    if (!tWatchDocument.HasBeenDeleted()) ptDocument->SetIsWriteAfterInitialProcessing(false);
 }

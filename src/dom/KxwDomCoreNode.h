@@ -11,6 +11,9 @@
 #include "KxwDomNodeBase.h"
 
 class KxwDomHtmlCollectionGeneral;
+class KxwDomHtmlWindow;
+class KxwDomStr;
+class KxwJsval;
 class KxwDomHtmlCollectionOrdered;
 
 class KxwDomCoreNode : public KxwDomNodeBase {
@@ -101,6 +104,21 @@ public:
     // The node takes the message over (freed with free()); it may be null.
     virtual void NotifyDownloadFailed(KXW_WTL_SEV_LVL_ENUM meSevLvl, char* mpszMsg, int miMsgId);
     virtual void NotifyDownloadAborted() {}
+
+    // ---- javascript: URLs ----
+    // Runs the code of a javascript: URL that this node started (a link, location, window.open, a frame's or a
+    // script's src) in mptContextWindow; mbWindowOperation makes its string result the window's new document,
+    // otherwise the node takes the result (WriteResultOfUrlScriptToObject). mbMayFailRun lets a script error fail
+    // the run when the settings ask for it. False for bad arguments.
+    bool HandleUrlScript(const char* mpsfzUrlDcsStr, unsigned mnUrlDcsLenInBytes, KxwDomHtmlWindow* mptOriginatingWindow,
+                         KxwDomHtmlWindow* mptContextWindow, const char* mpszContextWindowDescriptionStr,
+                         bool mbWindowOperation, bool mbMayFailRun);
+    // A result that can be written: a non-empty string (its DCS text in mrtText); reported otherwise.
+    bool GetResultOfUrlScriptOK(const KxwJsval& mrtResult, const char* mpszUrl, KxwDomStr& mrtText);
+    // The node's use of a result; mrbNotWritten tells that nothing was taken. True when handled.
+    virtual bool WriteResultOfUrlScriptToObject(const KxwJsval& mrtResult, const char* mpsfUrl, unsigned muUrlLen,
+                                                bool& mrbNotWritten);
+    virtual void ResultOfUrlScriptNotWrittenToObject(const char* mpsfUrl, unsigned muUrlLen);
 
     // ---- The wrapper's operations ----
     const KxwJswClassInformation* GetClassInformation() const override;

@@ -2,6 +2,7 @@
 // each checking its arguments, so that a bad pointer the engine passes is reported instead of followed.
 #include "kxw/KxwDomHtmlBuild.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -266,25 +267,67 @@ void xfvKxwDomHtmlBuildSetTitleImplied(KxwDomNodeBase* mptTitleElement, bool mbI
         ReportBad("xfvKxwDomHtmlBuildSetTitleImplied", mptTitleElement);
 }
 
+namespace {
+
+KxwDomHtmlElementScript* Script(KxwDomNodeBase* mptNode, const char* mpszFunction) {
+    auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(mptNode);
+    if (!ptScript) ReportBad(mpszFunction, mptNode);
+    return ptScript;
+}
+
+}  // namespace
+
+void xfvKxwDomHtmlBuildSetScriptAddedByHtml(KxwDomNodeBase* mptScriptElement, int miLine) {
+    if (KxwDomHtmlElementScript* ptScript = Script(mptScriptElement, "xfvKxwDomHtmlBuildSetScriptAddedByHtml")) {
+        ptScript->SetHasBeenAddedByHtml(true);
+        ptScript->SetFirstLine(miLine > 0 ? static_cast<unsigned>(miLine) : 1);
+    }
+}
+
 void xfvKxwDomHtmlBuildSetScriptClosingTagMissing(KxwDomNodeBase* mptScriptElement, bool mbMissing) {
-    if (auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(mptScriptElement))
-        ptScript->SetClosingTagMissing(mbMissing);
-    else
-        ReportBad("xfvKxwDomHtmlBuildSetScriptClosingTagMissing", mptScriptElement);
+    if (KxwDomHtmlElementScript* ptScript = Script(mptScriptElement, "xfvKxwDomHtmlBuildSetScriptClosingTagMissing"))
+        ptScript->SetIsAwaitingClosingTag(mbMissing);
+}
+
+int xfiKxwDomHtmlBuildEndParsedScript(KxwDomNodeBase* mptScriptElement, bool mbEndTagSeen) {
+    KxwDomHtmlElementScript* ptScript = Script(mptScriptElement, "xfiKxwDomHtmlBuildEndParsedScript");
+    if (!ptScript) return KXW_DOM_BUILD_SCRIPT_END_DONE;
+    KxwDomHtmlDocument* ptDocument = ptScript->GetOwnerHtmlDocument(false);
+    if (!ptScript->IsEmptySrc()) {
+        // A source script cut off by the end of the input keeps waiting for its end tag: the end of the response
+        // drops it.
+        if (!mbEndTagSeen) return KXW_DOM_BUILD_SCRIPT_END_DONE;
+        ptScript->SetIsAwaitingClosingTag(false);
+        if (ptDocument && ptDocument->IsPendingScriptSrc(ptScript)) return KXW_DOM_BUILD_SCRIPT_END_LOAD_AND_WAIT;
+        return ptScript->IsDeferFromHtml() ? KXW_DOM_BUILD_SCRIPT_END_LOAD : KXW_DOM_BUILD_SCRIPT_END_DONE;
+    }
+    ptScript->SetIsAwaitingClosingTag(false);
+    // A deferred inline script runs from the document's deferred list only, at the end of the page.
+    if (!ptScript->IsDeferFromHtml()) ptScript->EvaluateScriptElement();
+    return KXW_DOM_BUILD_SCRIPT_END_DONE;
 }
 
 void xfvKxwDomHtmlBuildSetScriptSourceDownloaded(KxwDomNodeBase* mptScriptElement, const char* mpsfDcs, size_t mnLen) {
-    if (auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(mptScriptElement))
-        ptScript->SetSourceDownloaded(mpsfDcs, static_cast<unsigned>(mnLen));
-    else
-        ReportBad("xfvKxwDomHtmlBuildSetScriptSourceDownloaded", mptScriptElement);
+    KxwDomHtmlElementScript* ptScript = Script(mptScriptElement, "xfvKxwDomHtmlBuildSetScriptSourceDownloaded");
+    if (!ptScript) return;
+    size_t nLen = mpsfDcs ? std::min<size_t>(mnLen, 0xFFFFFFFFu) : 0;
+    ptScript->SetDownloadedText(std::string(mpsfDcs ? mpsfDcs : "", nLen), nullptr);
+}
+
+std::string xfdsKxwDomHtmlBuildGetScriptSrc(KxwDomNodeBase* mptScriptElement) {
+    auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(mptScriptElement);
+    return ptScript && !ptScript->IsEmptySrc() ? ptScript->GetResolvedSrc() : std::string();
+}
+
+void xfvKxwDomHtmlBuildRunScriptSrcUrl(KxwDomNodeBase* mptScriptElement) {
+    KxwDomHtmlElementScript* ptScript = Script(mptScriptElement, "xfvKxwDomHtmlBuildRunScriptSrcUrl");
+    if (ptScript) ptScript->RunSrcUrlScript();
 }
 
 const char* xfpsfKxwDomHtmlBuildGetScriptText(KxwDomNodeBase* mptScriptElement, size_t* mpnLen) {
     auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(mptScriptElement);
-    const char* psfText = ptScript ? ptScript->GetText().GetDcsStr() : nullptr;
-    if (mpnLen) *mpnLen = psfText ? ptScript->GetText().GetDcsLenInBytes() : 0;
-    return ptScript ? (psfText ? psfText : "") : nullptr;
+    if (mpnLen) *mpnLen = ptScript ? ptScript->GetEffectiveTextDcsLenInBytes() : 0;
+    return ptScript ? ptScript->GetEffectiveTextDcsStr() : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -195,6 +195,8 @@ public:
     unsigned long GetPendingScriptDeferCount() const;
     unsigned long GetPendingScriptCompletionCount() const;
     bool IsAwaitingScriptSrc() const { return GetPendingScriptSrcCount() != 0; }
+    // Whether the script waits in the source list (it holds back the scripts and the parsing after it).
+    bool IsPendingScriptSrc(const KxwDomHtmlElementScript* mptScript) const;
     // Run the waiting scripts that may run now, strictly in their order.
     void EvaluatePendingScriptSrc();
     void EvaluatePendingScriptDefer();

@@ -97,7 +97,7 @@ bool KxwDomHtmlDocument::IsEndOfResponseEndOfParsing(bool& mrbRemoved) {
         mrbRemoved = true;
         return true;
     }
-    if (!ptScript->IsClosingTagMissing()) return false;
+    if (!ptScript->IsAwaitingClosingTag()) return false;
     ptList->Reset();
     mrbRemoved = true;
     if (xfbKxwTraceEnabled())
@@ -206,6 +206,10 @@ bool KxwDomHtmlDocument::RemovePendingScript(KxwDomHtmlElementScript* mptScript,
 unsigned long KxwDomHtmlDocument::GetPendingScriptSrcCount() const {
     return _aptCollections[KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC]->GetLength();
 }
+bool KxwDomHtmlDocument::IsPendingScriptSrc(const KxwDomHtmlElementScript* mptScript) const {
+    return mptScript && _aptCollections[KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC]->IsItemFound(mptScript);
+}
+
 unsigned long KxwDomHtmlDocument::GetPendingScriptDeferCount() const {
     return _aptCollections[KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_DEFER]->GetLength();
 }
@@ -220,10 +224,9 @@ void KxwDomHtmlDocument::SetScriptEvaluator(ScriptEvaluator mpfEvaluator, void* 
 
 bool KxwDomHtmlDocument::EvaluateScriptElement(KxwDomHtmlElementScript* mptScript) {
     if (!_pfScriptEvaluator) {
-        if (xfbKxwTraceEnabled())
-            xfvKxwUtilReportTraceToFile("No script evaluator for <SCRIPT> %p of document %p: the script is not run",
-                                        static_cast<void*>(mptScript), static_cast<void*>(this));
-        return false;
+        // The script runs itself, in its window, inside the evaluation bracket.
+        mptScript->EvaluateScriptElement();
+        return true;
     }
     IncrementScriptEvaluationDepth();
     KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::EvaluateScriptElement", this);
@@ -248,22 +251,31 @@ KxwDomHtmlElementScript* KxwDomHtmlDocument::FirstPendingScript(KXW_DOM_HTML_DOC
     return nullptr;
 }
 
-// A document has no window yet: it stands for its own, so the lists are drained rather than emptied.
 void KxwDomHtmlDocument::EvaluatePendingScriptSrc() {
+    // Without a window there is nowhere to run them (a stand-alone document with an evaluator of its own still
+    // runs them through it).
+    if (!_ptWindow && !_pfScriptEvaluator) {
+        _aptCollections[KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC]->Reset();
+        return;
+    }
     KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::EvaluatePendingScriptSrc", this);
     while (!tWatchThis.HasBeenDeleted()) {
         KxwDomHtmlElementScript* ptScript =
             FirstPendingScript(KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC, "EvaluatePendingScriptSrc");
         if (!ptScript) return;
         // The first waits for its end tag and its source: nothing after it may run before it.
-        if (ptScript->IsClosingTagMissing() || !ptScript->IsSourceDownloaded()) return;
+        if (ptScript->IsAwaitingClosingTag() || !ptScript->IsSrcDownloaded()) return;
         RemovePendingScriptSrc(ptScript, true);
-        if (ptScript->IsEmptySrc() || ptScript->IsDownloadedEmpty() || ptScript->IsBoundToEvent()) continue;
-        if (xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_NOTICE))
-            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
-                                     "Evaluating <SCRIPT src=\"%.2000s\"> (internal ID=%p, document=%p)",
-                                     ptScript->GetSrc().GetDcsStr() ? ptScript->GetSrc().GetDcsStr() : "",
-                                     static_cast<void*>(ptScript), static_cast<void*>(this));
+        if (ptScript->IsEmptySrc() || ptScript->IsEmptyDownloadedText() || !ptScript->IsEmptyEvent()) continue;
+        if (!ptScript->IsEvaluatable()) {
+            ptScript->IssueNotEvaluatableMsg();
+            continue;
+        }
+        // Traced rather than shown: the line names the element by its address.
+        if (xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile("Evaluating <SCRIPT src=\"%.2000s\"> (internal ID=%p, document=%p)",
+                                        ptScript->GetSrc().GetDcsStr() ? ptScript->GetSrc().GetDcsStr() : "",
+                                        static_cast<void*>(ptScript), static_cast<void*>(this));
         EvaluateScriptElement(ptScript);
     }
 }
@@ -288,12 +300,13 @@ void KxwDomHtmlDocument::EvaluatePendingScriptDefer() {
             RemovePendingScriptDefer(ptScript, true);
             continue;
         }
-        if (ptScript->IsClosingTagMissing() || (ptScript->HasSource() && !ptScript->IsSourceDownloaded())) return;
+        if (ptScript->IsAwaitingClosingTag() || (!ptScript->IsEmptySrc() && !ptScript->IsSrcDownloaded())) return;
         RemovePendingScriptDefer(ptScript, true);
         KxwDomWatchDelete tWatchScript("KxwDomHtmlDocument::EvaluatePendingScriptDefer", ptScript);
-        if (!ptScript->IsBoundToEvent() && !ptScript->IsDownloadedEmpty()) EvaluateScriptElement(ptScript);
+        bool bDownloadedEmpty = !ptScript->IsEmptySrc() && ptScript->IsEmptyDownloadedText();
+        if (ptScript->IsEmptyEvent() && !bDownloadedEmpty) EvaluateScriptElement(ptScript);
         if (tWatchThis.HasBeenDeleted()) return;
-        if (!tWatchScript.HasBeenDeleted()) AppendPendingScriptCompletion(ptScript);
+        if (!tWatchScript.HasBeenDeleted() && ptScript->IsDeferFromHtml()) AppendPendingScriptCompletion(ptScript);
     }
 }
 
@@ -315,9 +328,10 @@ void KxwDomHtmlDocument::ScriptCompletion() {
                 static_cast<void*>(ptNodeBase), static_cast<void*>(this), ptList->GetLength());
             continue;
         }
-        ptScript->SetDeferFromHtml(false);
-        // Its readystatechange event fires here once events are dispatched.
+        ptScript->SetIsDeferFromHtml(false);
+        KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::ScriptCompletion", this);
         ptScript->SetReadyState(KXW_DOM_HTML_READY_STATE_COMPLETE);
+        if (tWatchThis.HasBeenDeleted()) return;
     }
 }
 

@@ -285,11 +285,11 @@ TEST_F(KxwDomHtmlDocumentTest, ScriptsWithASourceRunStrictlyInOrder) {
         "<script id=s3 src=3.js event=onload for=window></script>");
     for (const char* pszId : {"s1", "s2", "s3"}) EXPECT_TRUE(_ptDocument->AppendPendingScript(Script(pszId)));
     EXPECT_EQ(3u, _ptDocument->GetPendingScriptSrcCount());
-    Script("s2")->SetSourceDownloaded("b()", 3);
+    Script("s2")->SetDownloadedText("b()", 3);
     _ptDocument->EvaluatePendingScriptSrc();
     EXPECT_TRUE(tRun.empty()) << "the second never runs before the first";
-    Script("s1")->SetSourceDownloaded("a()", 3);
-    Script("s3")->SetSourceDownloaded("c()", 3);
+    Script("s1")->SetDownloadedText("a()", 3);
+    Script("s3")->SetDownloadedText("c()", 3);
     _ptDocument->EvaluatePendingScriptSrc();
     EXPECT_EQ((std::vector<std::string>{"s1", "s2"}), tRun) << "a script bound to an event is not run in turn";
     EXPECT_EQ(0u, _ptDocument->GetPendingScriptSrcCount());
@@ -309,7 +309,7 @@ TEST_F(KxwDomHtmlDocumentTest, DeferredScriptsRunAfterTheirTurnAndComplete) {
         [](void* mpvClosure, KxwDomHtmlDocument*, KxwDomNodeBase* mptNode) {
             auto* ptScript = static_cast<KxwDomHtmlElementScript*>(mptNode);
             static_cast<std::vector<std::string>*>(mpvClosure)
-                ->push_back(std::string(ptScript->GetText().GetDcsStr(), ptScript->GetText().GetDcsLenInBytes()));
+                ->push_back(std::string(ptScript->GetEffectiveTextDcsStr(), ptScript->GetEffectiveTextDcsLenInBytes()));
             return true;
         },
         &tRun);
@@ -319,7 +319,7 @@ TEST_F(KxwDomHtmlDocumentTest, DeferredScriptsRunAfterTheirTurnAndComplete) {
     EXPECT_EQ(2u, _ptDocument->GetPendingScriptDeferCount());
     _ptDocument->EvaluatePendingScriptDefer();
     EXPECT_EQ((std::vector<std::string>{"first()"}), tRun) << "the second waits for its source";
-    Script("d2")->SetSourceDownloaded("second()", 8);
+    Script("d2")->SetDownloadedText("second()", 8);
     _ptDocument->EvaluatePendingScriptDefer();
     EXPECT_EQ((std::vector<std::string>{"first()", "second()"}), tRun);
     EXPECT_EQ(2u, _ptDocument->GetPendingScriptCompletionCount());
@@ -341,7 +341,7 @@ TEST_F(KxwDomHtmlDocumentTest, TheEndOfTheResponseEndsTheParsingUnlessAScriptWai
     _ptDocument->RemovePendingScript(Script("s2"), true);
     EXPECT_FALSE(_ptDocument->IsEndOfResponseEndOfParsing(bRemoved)) << "the one left waits for its download";
     _ptDocument->IncrementParsingDepth();
-    Script("s1")->SetClosingTagMissing(true);
+    Script("s1")->SetIsAwaitingClosingTag(true);
     EXPECT_FALSE(_ptDocument->IsEndOfResponseEndOfParsing(bRemoved)) << "a parser is still running";
     _ptDocument->DecrementParsingDepth();
     // A source script whose closing tag never came is dropped at the end of the response.
@@ -511,7 +511,7 @@ TEST_F(KxwDomHtmlDocumentTest, AScriptThatChangesTheTreeWhileTheListsAreDrained)
         [](void* mpvClosure, KxwDomHtmlDocument* mptDocument, KxwDomNodeBase* mptNode) {
             auto* ptRun = static_cast<Run*>(mpvClosure);
             auto* ptScript = static_cast<KxwDomHtmlElementScript*>(mptNode);
-            std::string dsText(ptScript->GetText().GetDcsStr(), ptScript->GetText().GetDcsLenInBytes());
+            std::string dsText(ptScript->GetEffectiveTextDcsStr(), ptScript->GetEffectiveTextDcsLenInBytes());
             ptRun->_tRun.push_back(dsText);
             if (dsText == "remove") {
                 KxwDomNodeBase* ptSecond = mptNode->GetDomNextSibling();
@@ -530,7 +530,7 @@ TEST_F(KxwDomHtmlDocumentTest, AScriptThatChangesTheTreeWhileTheListsAreDrained)
     std::vector<KxwDomHtmlElementScript*> tScripts;
     for (int i = 0; i < 4; ++i) {
         tScripts.push_back(Script(apszIds[i]));
-        tScripts.back()->SetSourceDownloaded(apszTexts[i], static_cast<unsigned>(std::strlen(apszTexts[i])));
+        tScripts.back()->SetDownloadedText(apszTexts[i], static_cast<unsigned>(std::strlen(apszTexts[i])));
         _ptDocument->AppendPendingScript(tScripts.back());
     }
     _ptDocument->EvaluatePendingScriptSrc();

@@ -341,8 +341,8 @@ TEST_F(KxwDomHtmlElementTest, ClassesWithTheirParsedProperties) {
                    ".join('|')"));
     auto* ptScript = static_cast<KxwDomHtmlElementScript*>(ById("sc"));
     EXPECT_TRUE(ptScript->IsDeferFromHtml());
-    EXPECT_TRUE(ptScript->IsBoundToEvent());
-    EXPECT_FALSE(ptScript->IsClosingTagMissing());
+    EXPECT_FALSE(ptScript->IsEmptyEvent());
+    EXPECT_FALSE(ptScript->IsAwaitingClosingTag());
     // The type of an input in a tree is fixed.
     {
         KxwRecordingSink tSink;

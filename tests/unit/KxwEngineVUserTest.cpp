@@ -180,6 +180,44 @@ TEST_F(KxwEngineVUserTest, FailedScriptAndImageDoNotHoldTheOnload) {
     EXPECT_EQ(2, CountEvents("LOAD FAIL"));
 }
 
+// Script sources come back in another order than the page names them: a script never runs before the ones before
+// it, the page's parser waits for a parsed one, and the load event waits for them all. A source that arrives when
+// no script runs and no parser builds runs at its arrival.
+TEST_F(KxwEngineVUserTest, ScriptSourcesDeliveredOutOfOrderRunInTheirOrder) {
+    _tPages["http://h/p.html"] =
+        "<html><head><script>var seen = []; onload = function() { seen.push('load') };"
+        "function add(src) { var s = document.createElement('script'); s.src = src;"
+        " document.getElementsByTagName('head')[0].appendChild(s) }"
+        "add('one.js'); add('two.js')</script>"
+        "<script src=three.js></script><script>seen.push('after three')</script></head></html>";
+    _tPages["http://h/one.js"] = "seen.push('one')";
+    _tPages["http://h/two.js"] = "seen.push('two')";
+    _tPages["http://h/three.js"] = "seen.push('three')";
+    _tPages["http://h/late.js"] = "seen.push('late')";
+    _ptEngine->SetHoldResponses(true);
+    _ptEngine->OnStepStart();
+    std::string dsReason;
+    _ptEngine->Navigate("http://h/p.html", nullptr, &dsReason);
+    ASSERT_EQ(1u, _ptEngine->GetHeldCount());
+    ASSERT_TRUE(_ptEngine->DeliverHeld(0));  // the page; it asks for its three scripts
+    ASSERT_EQ(3u, _ptEngine->GetHeldCount());
+    KxwDomHtmlWindow* ptWindow = _ptEngine->GetCurrentWindow();
+    EXPECT_EQ("http://h/three.js", _ptEngine->GetHeldUrl(2));
+    ASSERT_TRUE(_ptEngine->DeliverHeld(2));  // three: it waits for one and two
+    ASSERT_TRUE(_ptEngine->DeliverHeld(1));  // two: it waits for one
+    EXPECT_EQ("", Eval("seen.join()", ptWindow));
+    ASSERT_TRUE(_ptEngine->DeliverHeld(0));  // one: all run, the page goes on and loads
+    EXPECT_EQ("one,two,three,after three,load", Eval("seen.join()", ptWindow));
+    EXPECT_TRUE(xfbKxwDomWindowIsOnLoadInvoked(ptWindow));
+    // After the load: a source that arrives while nothing runs still runs.
+    Eval("add('late.js'); 'asked'", ptWindow);
+    ASSERT_EQ(1u, _ptEngine->GetHeldCount());
+    ASSERT_TRUE(_ptEngine->DeliverHeld(0));
+    EXPECT_EQ("one,two,three,after three,load,late", Eval("seen.join()", ptWindow));
+    _ptEngine->SetHoldResponses(false);
+    _ptEngine->OnStepEnd();
+}
+
 // Images of one address that a page asks for while the first is on its way make one request, as in the browser,
 // and each element still ends its load (the onload waits for all of them, each failure is told). What is asked for
 // after that response came, or by another page, is asked for again.

@@ -10,6 +10,7 @@
 #include "KxwPlayReport.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
+#include "kxw/KxwObjMgr.h"
 #include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
@@ -208,7 +209,10 @@ TEST_F(KxwPlayVUserTest, GotoLoadsAPageThatScriptsThenSee) {
          "eval document.title + '|' + document.getElementById('w').innerText + '|' + document.forms.f.name\n"
          "expect document.links.length == 1 && document.getElementById('w').parentNode.id == 'a'\n"
          "eval document.body.lastChild.id\n");
+    // The library runs the page's scripts and reports their errors as messages: the player's sink writes them.
+    KxwObjMgr::SetWtlFuncs(&xfbKxwPlaySevFilter, &xfvKxwPlayMessageSink);
     std::string dsOut = Run();
+    KxwObjMgr::SetWtlFuncs(nullptr, nullptr);
     EXPECT_NE(std::string::npos, dsOut.find("EVAL T\xC3\xA9st|P|f\n")) << dsOut;
     EXPECT_NE(std::string::npos, dsOut.find("STEP 3 expect OK")) << dsOut;
     EXPECT_NE(std::string::npos, dsOut.find("EVAL last\n")) << dsOut;

@@ -1,0 +1,1 @@
+log('b.js saw ' + (typeof fromA == 'undefined' ? 'nothing' : fromA));

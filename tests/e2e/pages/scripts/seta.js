@@ -1,0 +1,2 @@
+var fromA = 'A';
+log('seta.js');

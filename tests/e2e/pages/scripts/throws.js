@@ -1,0 +1,2 @@
+log("throws.js");
+throw new Error("from the source");
