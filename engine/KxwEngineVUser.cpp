@@ -902,7 +902,7 @@ void KxwEngineVUser::OnLinkClick(KxwDomNodeBase* mptLink) {
     if (!ptWindow || dsHref.empty()) return;
     // A javascript: link runs its script in the link's page; this is the one place that decides how.
     if (StartsWithNoCase(dsHref, "javascript:")) {
-        RunJavaScriptUrl(ptWindow, dsHref);
+        xfbKxwDomWindowRunJavaScriptUrl(ptWindow, dsHref.data(), dsHref.size());
         return;
     }
     std::string dsTarget = xfdsKxwDomLinkGetTarget(mptLink);

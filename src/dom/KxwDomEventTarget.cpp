@@ -43,21 +43,6 @@ const char* HandlerName(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
                : "";
 }
 
-// The event a SCRIPT block's event attribute names: "onclick" or "onclick()", blanks around ignored.
-KXW_DOM_EVENT_TYPE_ENUM ScriptEventType(const KxwDomHtmlPropertyStr& mrtEvent) {
-    const char* psfEvent = mrtEvent.GetDcsStr();
-    if (!psfEvent) return KXW_DOM_EVENT_TYPE_ENUM_NONE;
-    std::string dsEvent(psfEvent, mrtEvent.GetDcsLenInBytes());
-    while (!dsEvent.empty() && (dsEvent.back() == ' ' || dsEvent.back() == ')' || dsEvent.back() == '('))
-        dsEvent.pop_back();
-    size_t nStart = dsEvent.find_first_not_of(' ');
-    if (nStart == std::string::npos) return KXW_DOM_EVENT_TYPE_ENUM_NONE;
-    dsEvent.erase(0, nStart);
-    if (dsEvent.size() <= 2 || (dsEvent[0] | 0x20) != 'o' || (dsEvent[1] | 0x20) != 'n')
-        return KXW_DOM_EVENT_TYPE_ENUM_NONE;
-    return KxwDomEventTarget::GetEventEnum(dsEvent.c_str() + 2);
-}
-
 bool EqualsIgnoringCase(const KxwDomHtmlPropertyStr& mrtA, const KxwDomHtmlPropertyStr& mrtB) {
     const char* psfA = mrtA.GetDcsStr();
     const char* psfB = mrtB.GetDcsStr();
@@ -283,7 +268,7 @@ void KxwDomEventTarget::CreateScriptForEventListenerIfApplicable(KXW_DOM_EVENT_T
     for (long liIndex = static_cast<long>(ptScripts->GetLength()) - 1; liIndex >= 0; --liIndex) {
         auto* ptScript =
             dynamic_cast<KxwDomHtmlElementScript*>(ptScripts->GetItem(static_cast<unsigned long>(liIndex)));
-        if (!ptScript || !ptScript->IsBoundToEvent() || ScriptEventType(ptScript->GetEvent()) != meEventType) continue;
+        if (!ptScript || !ptScript->IsScriptEventForActive() || ptScript->GetEventType() != meEventType) continue;
         const KxwDomHtmlPropertyStr& rtFor = ptScript->GetHtmlFor();
         if (!EqualsIgnoringCase(rtFor, rtId) && !EqualsIgnoringCase(rtFor, rtName)) continue;
         KxwDomEventListener* ptRegular = GetEventListener(meEventType, false);

@@ -373,17 +373,16 @@ void KxwDomHtmlElementScript::SetReadyState(KXW_DOM_HTML_READY_STATE_ENUM meRead
 }
 
 void KxwDomHtmlElementScript::FireReadyStateChange() {
-    // The element's own handler property, while events are not dispatched through listeners yet.
-    KxwHswApi* ptHswApi = xfptKxwDomUtilGetHswApi();
-    KxwDomHtmlWindow* ptWindow = GetOwnerWindow();
-    if (!ptHswApi || !ptWindow || !ptWindow->GetGlobal() || !HasJsiObj()) return;
-    KxwJswGlobal::RealmScope tRealm(ptWindow->GetGlobal());
-    KxwJsval tThis;
-    tThis.SetObject(GetJsiObj());
-    KxwJsval tHandler;
-    if (!tThis.GetProperty("onreadystatechange", tHandler) || !tHandler.IsFunction()) return;
-    KxwDomScriptEvaluationNotifier tNotifier("KxwDomHtmlElementScript::FireReadyStateChange", this, true);
-    ptHswApi->CallFunctionValue(tNotifier, tHandler, this, 0, nullptr);
+    // The handler counts as a script of the document until the dispatch is over: scripts that became ready meanwhile
+    // run after it (the caller drains them), not from the end of the handler while the event is still being
+    // dispatched, where their own readystatechange would find its handler busy and be lost.
+    KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
+    KxwDomWatchDelete tWatchDocument("KxwDomHtmlElementScript::FireReadyStateChange", ptDocument);
+    if (ptDocument) ptDocument->IncrementScriptEvaluationDepth();
+    // At the element only: readystatechange does not bubble.
+    FireEvent(KXW_DOM_EVENT_TYPE_ENUM_READYSTATECHANGE, nullptr, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    if (auto* ptAlive = static_cast<KxwDomHtmlDocument*>(tWatchDocument.GetEffectiveWatchedPtr()))
+        ptAlive->DecrementScriptEvaluationDepth();
 }
 
 // ---------------------------------------------------------------------------------------------------------------
