@@ -34,6 +34,7 @@
 #include "KxwEngineFetch.h"
 #include "KxwEnginePageSource.h"
 #include "KxwEngineParser.h"
+#include "KxwEngineTimerService.h"
 #include "KxwEngineVUser.h"
 #include "kxw/KxwDomHtmlBuild.h"
 #include "KxwPlayData.h"
@@ -346,6 +347,9 @@ int main(int argc, char** argv) {
     KxwiRunTimeSettings tInitialRTS;
     KxwEnvCfg tEnvCfg;
     tEnvCfg._ptInitialRTS = &tInitialRTS;
+    // Timers and refreshes go to the engine's timer service, as the player's do.
+    tEnvCfg._pfRegisterTimer = &KxwEngineTimerService::EnvRegister;
+    tEnvCfg._pfvUnregisterTimer = &KxwEngineTimerService::EnvUnregister;
     if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) {
         std::fprintf(stderr, "vusers: global initialisation failed\n");
         return 1;
