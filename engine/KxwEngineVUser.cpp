@@ -405,11 +405,17 @@ void KxwEngineVUser::QueueResource(KxwDomNodeBase* mptElement, const std::string
         _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
         return;
     }
+    EnqueueElementLoad(kLoadResource, ptCommand, mptElement, dsUrl, ptDocument);
+}
+
+void KxwEngineVUser::EnqueueElementLoad(LoadKind meKind, KxwDomCommand* mptCommand, KxwDomNodeBase* mptElement,
+                                        const std::string& mdsUrl, KxwDomHtmlDocument* mptDocument) {
+    // A subresource (an image, a script source) of at most 16 MiB, asked for by its page.
     auto ptLoad = std::make_unique<Load>();
-    ptLoad->_eKind = kLoadResource;
-    ptLoad->_ptCommand = ptCommand;
+    ptLoad->_eKind = meKind;
+    ptLoad->_ptCommand = mptCommand;
     ptLoad->_ptElement = mptElement;
-    ptLoad->_tRequest = NewRequest(dsUrl, xfdsKxwDomDocumentGetHref(ptDocument));
+    ptLoad->_tRequest = NewRequest(mdsUrl, xfdsKxwDomDocumentGetHref(mptDocument));
     ptLoad->_tRequest._nMaxBodyBytes = 16u * 1024 * 1024;
     Enqueue(std::move(ptLoad));
 }
@@ -728,14 +734,7 @@ void KxwEngineVUser::QueueScript(KxwDomNodeBase* mptScript) {
         xfvKxwDomHtmlBuildSetScriptSourceDownloaded(mptScript, "", 0);
         return;
     }
-    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(mptScript);
-    auto ptLoad = std::make_unique<Load>();
-    ptLoad->_eKind = kLoadScript;
-    ptLoad->_ptCommand = ptCommand;
-    ptLoad->_ptElement = mptScript;
-    ptLoad->_tRequest = NewRequest(dsUrl, xfdsKxwDomDocumentGetHref(ptDocument));
-    ptLoad->_tRequest._nMaxBodyBytes = 16u * 1024 * 1024;
-    Enqueue(std::move(ptLoad));
+    EnqueueElementLoad(kLoadScript, ptCommand, mptScript, dsUrl, xfptKxwDomHtmlBuildGetDocumentOfNode(mptScript));
 }
 
 std::string KxwEngineVUser::ScriptTextInDocumentCharset(const std::string& mdsBytes, const std::string& mdsCharset,

@@ -172,6 +172,8 @@ private:
                          uint32_t muPostId, bool mbAnnounce);
     void QueueResource(KxwDomNodeBase* mptElement, const std::string& mdsSrc);
     void Enqueue(std::unique_ptr<Load> mptLoad);
+    void EnqueueElementLoad(LoadKind meKind, KxwDomCommand* mptCommand, KxwDomNodeBase* mptElement,
+                            const std::string& mdsUrl, KxwDomHtmlDocument* mptDocument);
     // Gives the response of a subresource that was fetched to the waiting loads of the same document and address.
     void ShareResourceResponse(Load& mrtFetched, KxwDomHtmlDocument* mptDocument);
     KxwEngineFetchRequest NewRequest(const std::string& mdsUrl, const std::string& mdsReferrer) const;
