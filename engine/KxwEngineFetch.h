@@ -67,6 +67,7 @@ enum KXW_ENGINE_FETCH_ERROR_ENUM {
     KXW_ENGINE_FETCH_PROTOCOL,     // the server closed the connection or answered something that is not HTTP
     KXW_ENGINE_FETCH_HTTP_STATUS,  // a complete response whose status is 400 or above
     KXW_ENGINE_FETCH_ABORTED,      // a callback of the caller stopped the load
+    KXW_ENGINE_FETCH_FILTERED,     // not asked for: a subresource on a host the settings leave out
 };
 
 // One redirect as it happens: the URL that answered, its status, and the absolute URL it sends the load to.

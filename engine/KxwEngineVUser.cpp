@@ -125,6 +125,7 @@ KxwEngineVUser::KxwEngineVUser(KxwVUserVars& mrtVUserVars, KxwEngineNetwork mtNe
                                std::function<void(double)> mtAdvanceClock)
     : _rtVUserVars(mrtVUserVars),
       _tNetwork(std::move(mtNetwork)),
+      _tDownloadFilter(mrtVUserVars.GetRTS().GetDownloadHosts()),
       _ptCookies(mptCookies),
       _ptListener(mptListener),
       _tTimers(std::move(mtClock)),
@@ -457,7 +458,12 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
     // A fragment is the page's, not the server's: it is not sent, and the page's address keeps it (after the
     // redirects too).
     std::string dsFragment = CutFragment(&rtRequest._dsUrl);
-    if (!mptLoad->_bSharedResponse) {
+    if (mptLoad->_eKind != kLoadWindow && !_tDownloadFilter.Allows(rtRequest._dsUrl)) {
+        // Not asked for: the element hears of a load that failed, so that the page goes on without it.
+        if (_ptListener) _ptListener->OnEngineEvent("LOAD", "SKIP " + xfdsKxwEngineEscapeForLog(rtRequest._dsUrl));
+        xfbKxwEngineFetchFail(&mptLoad->_tResponse, KXW_ENGINE_FETCH_FILTERED, rtRequest._dsUrl,
+                              "its host is not among the download_hosts setting's");
+    } else if (!mptLoad->_bSharedResponse) {
         ++_ulLoads;
         if (!_tNetwork) {
             xfbKxwEngineFetchFail(&mptLoad->_tResponse, KXW_ENGINE_FETCH_BAD_REQUEST, rtRequest._dsUrl,
@@ -537,6 +543,12 @@ void KxwEngineVUser::ReportRedirects(const KxwEngineFetchResponse& mrtResponse) 
                                                    xfdsKxwEngineEscapeForLog(rtHop._dsToUrl));
 }
 
+void KxwEngineVUser::ReportSubresourceFailure(const KxwEngineFetchResponse& mrtResponse) {
+    // A load the filter skipped was reported when it was skipped.
+    if (_ptListener && mrtResponse._eError != KXW_ENGINE_FETCH_FILTERED)
+        _ptListener->OnEngineEvent("LOAD", "FAIL " + mrtResponse._dsError);
+}
+
 void KxwEngineVUser::Fail(KxwDomCommand* mptCommand, const std::string& mdsMessage) {
     char* pszMessage = strdup(mdsMessage.c_str());
     mptCommand->OnTaskDownloadFailed(KXW_WTL_SEV_LVL_ENUM_WARNING, pszMessage, 0);
@@ -607,7 +619,7 @@ void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
         ptCommand->OnTaskDownloadComplete(false, "", 0);
         return;
     }
-    if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + mrtLoad._tResponse._dsError);
+    ReportSubresourceFailure(mrtLoad._tResponse);
     Fail(ptCommand, mrtLoad._tResponse._dsError);
 }
 
@@ -774,7 +786,7 @@ void KxwEngineVUser::DeliverScript(Load& mrtLoad) {
         if (!ptCommand->WasTargetObjectForAbortDeleted()) ptCommand->OnTaskDownloadComplete(false, "", 0);
     } else {
         // A script that failed counts as loaded with no text: the scripts after it run.
-        if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + rtResponse._dsError);
+        ReportSubresourceFailure(rtResponse);
         Fail(ptCommand, rtResponse._dsError);
     }
     ContinueParse(ptDocument);

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "KxwEngineDownloadFilter.h"
 #include "KxwEngineFetch.h"
 #include "KxwEngineTimerService.h"
 #include "kxw/KxwDomCommonEnums.h"
@@ -184,6 +185,8 @@ private:
     // True when the page waits for a script (the load was taken over).
     bool DeliverWindow(std::unique_ptr<Load>& mrptLoad);
     void DeliverResource(Load& mrtLoad);
+    // The LOAD FAIL line of an image, script or style sheet that could not be loaded.
+    void ReportSubresourceFailure(const KxwEngineFetchResponse& mrtResponse);
     void Fail(KxwDomCommand* mptCommand, const std::string& mdsMessage);
     // Each redirect of a load as a REDIRECT line ("302 FROM -> TO").
     void ReportRedirects(const KxwEngineFetchResponse& mrtResponse);
@@ -210,6 +213,7 @@ private:
 
     KxwVUserVars& _rtVUserVars;
     KxwEngineNetwork _tNetwork;
+    KxwEngineDownloadFilter _tDownloadFilter;  // which hosts subresources load from
     KxwEngineCookieJar* _ptCookies;
     KxwEngineListener* _ptListener;
     KxwEngineTimerService _tTimers;

@@ -174,6 +174,10 @@ public:
     void SetTlsVerifyPeer(bool mbOn) { _bTlsVerifyPeer = mbOn; }
     const char* GetTlsCaFile() const { return _dsTlsCaFile.c_str(); }
     bool SetTlsCaFile(const char* mpszPath) { return StoreString(_dsTlsCaFile, mpszPath, "SetTlsCaFile"); }
+    // The hosts a page's images, scripts and style sheets are loaded from, separated by commas ("*.name" also
+    // matches the subdomains of name); empty for every host. The pages a test navigates to are always loaded.
+    const char* GetDownloadHosts() const { return _dsDownloadHosts.c_str(); }
+    bool SetDownloadHosts(const char* mpszHosts) { return StoreString(_dsDownloadHosts, mpszHosts, "SetDownloadHosts"); }
     uint32_t GetMaximumTimeout() const { return _uMaximumTimeout; }  // seconds
     uint64_t GetMaximumTimeoutMs() const { return uint64_t{_uMaximumTimeout} * 1000u; }
     bool SetMaximumTimeout(uint32_t muSeconds) {
@@ -359,6 +363,7 @@ private:
     uint32_t _uDownloadTimeoutMs;
     bool _bTlsVerifyPeer;
     std::string _dsTlsCaFile;
+    std::string _dsDownloadHosts;
     uint32_t _uMaximumTimeout;
     uint32_t _uMaximumAccumulativeTimeout;
     int32_t _iReestablishSetIntervalAtEndOfStep;

@@ -140,6 +140,9 @@ struct KxwiRunTimeSettingsTable {
                      "refuse https: servers whose certificate is not trusted"),
             DescString("tls_ca_file", &K::_dsTlsCaFile,
                        "PEM file of certificates trusted for https: besides the system's; empty for none"),
+            DescString("download_hosts", &K::_dsDownloadHosts,
+                       "hosts a page's images, scripts and style sheets load from, comma-separated (*.name also "
+                       "matches subdomains); empty for every host"),
             DescUint("max_timeout", &K::_uMaximumTimeout, 0, K::kMaxTimeoutSeconds,
                      "seconds; a timer with a longer delay is not created"),
             DescUint("max_accumulative_timeout", &K::_uMaximumAccumulativeTimeout, 0, K::kMaxTimeoutSeconds,
