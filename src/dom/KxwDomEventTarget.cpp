@@ -259,8 +259,8 @@ void KxwDomEventTarget::EnumerateSubtreeMembers(KxwDomSubtreeMemberSink& mrtSink
 void KxwDomEventTarget::CreateScriptForEventListenerIfApplicable(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
     KxwDomHtmlDocument* ptDocument = GetEventDocument();
     KxwDomHtmlCollectionGeneral* ptScripts =
-        ptDocument ? ptDocument->GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_SCRIPTS) : nullptr;
-    if (!ptScripts) return;
+        ptDocument ? ptDocument->GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_SCRIPTS_WITH_FOR_EVENT) : nullptr;
+    if (!ptScripts || ptScripts->IsEmpty()) return;
     const KxwDomHtmlPropertyStr& rtId = GetId();
     const KxwDomHtmlPropertyStr& rtName = GetName();
     if (!rtId.GetDcsStr() && !rtName.GetDcsStr()) return;

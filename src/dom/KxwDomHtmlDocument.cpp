@@ -61,6 +61,7 @@ const CollectionSpec katCollectionSpecs[KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT] 
     {"PendingScriptSrc", false},
     {"PendingScriptDefer", false},
     {"PendingScriptCompletion", false},
+    {"ScriptsWithForEvent", false},
 };
 
 constexpr uint32_t Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meCollection) {
@@ -617,7 +618,8 @@ void KxwDomHtmlDocument::ForgetElementPointers(const KxwDomNodeBase* mptNode, bo
     // A script that leaves the document before its turn does not run later from a dangling entry.
     for (auto eList :
          {KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC, KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_DEFER,
-          KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_COMPLETION}) {
+          KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_COMPLETION,
+          KXW_DOM_HTML_DOCUMENT_COLLECTION_SCRIPTS_WITH_FOR_EVENT}) {
         KxwDomHtmlCollectionGeneral* ptList = _aptCollections[eList];
         if (ptList->IsEmpty()) continue;
         if (mbDescendantsOnly)

@@ -69,6 +69,8 @@ enum KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM {
     KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC,
     KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_DEFER,
     KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_COMPLETION,
+    // The connected SCRIPT elements with both "for" and a known "event", in the order they became so.
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_SCRIPTS_WITH_FOR_EVENT,
     KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT,
 };
 
@@ -292,6 +294,11 @@ private:
     void ForgetElementPointers(const KxwDomNodeBase* mptNode, bool mbDescendantsOnly);
 
     // ---- Lists of scripts ----
+public:
+    // Files a connected script among the scripts with for and event, or takes it out, as mbActive says.
+    void UpdateScriptWithForEvent(KxwDomHtmlElementScript* mptScript, bool mbActive);
+
+private:
     bool AppendToPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meList, KxwDomHtmlElementScript* mptScript,
                              const char* mpszOperation);
     bool RemoveFromPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meList, KxwDomHtmlElementScript* mptScript,

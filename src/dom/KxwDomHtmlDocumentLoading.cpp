@@ -168,6 +168,18 @@ bool KxwDomHtmlDocument::AppendPendingScript(KxwDomHtmlElementScript* mptScript)
     return AppendPendingScriptSrc(mptScript);
 }
 
+void KxwDomHtmlDocument::UpdateScriptWithForEvent(KxwDomHtmlElementScript* mptScript, bool mbActive) {
+    KxwDomHtmlCollectionGeneral* ptList = _aptCollections[KXW_DOM_HTML_DOCUMENT_COLLECTION_SCRIPTS_WITH_FOR_EVENT];
+    if (!mptScript) return;
+    bool bFiled = ptList->IsItemFound(mptScript);
+    if (mbActive && !bFiled)
+        AppendToPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_SCRIPTS_WITH_FOR_EVENT, mptScript,
+                            "UpdateScriptWithForEvent");
+    else if (!mbActive && bFiled)
+        RemoveFromPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_SCRIPTS_WITH_FOR_EVENT, mptScript, true,
+                              "UpdateScriptWithForEvent");
+}
+
 bool KxwDomHtmlDocument::RemoveFromPendingList(KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meList,
                                                KxwDomHtmlElementScript* mptScript, bool mbIssueErrorIfFails,
                                                const char* mpszOperation) {

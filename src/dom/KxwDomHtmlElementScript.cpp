@@ -418,12 +418,9 @@ bool KxwDomHtmlElementScript::IsScriptEventForActive() {
 }
 
 void KxwDomHtmlElementScript::UpdateScriptsWithForEventCollection() {
-    // The document keeps no list of for/event scripts yet: their handlers come with event dispatch.
-    if (xfbKxwTraceEnabled() && xfbKxwDetailedTraceEnabled() && IsConnectedToDocument())
-        xfvKxwUtilReportTraceToFile(
-            "KxwDomHtmlElementScript::UpdateScriptsWithForEventCollection for this=%p: "
-            "IsScriptEventForActive=%d",
-            static_cast<void*>(this), IsScriptEventForActive() ? 1 : 0);
+    if (!IsConnectedToDocument()) return;
+    if (KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false))
+        ptDocument->UpdateScriptWithForEvent(this, IsScriptEventForActive());
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -469,6 +466,7 @@ void KxwDomHtmlElementScript::NotifyDocumentConnection(KxwDomHtmlDocument& mrtDo
         return;
     }
     KxwDomHtmlElement::NotifyDocumentConnection(mrtDocument, mbConnectedToDocument);
+    mrtDocument.UpdateScriptWithForEvent(this, mbConnectedToDocument && IsScriptEventForActive());
     if (!mbConnectedToDocument) {
         mrtDocument.RemovePendingScriptSrc(this, false);
         mrtDocument.RemovePendingScriptDefer(this, false);
