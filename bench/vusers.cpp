@@ -9,8 +9,12 @@
 // one virtual user as goto loads it (from the server at --corpus-url, else from its file; scripts run) once the
 // process has compiled their scripts (the cold first pass goes to standard error), parse_pages_per_s the same pages
 // parsed as bench/parse-corpus parses them (bytes in memory, no script), each the median of three rounds; failures
-// counts pages that could not be loaded.
-//   vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR [--corpus-url URL]] [--data CSV] STEPS_FILE
+// counts pages that could not be loaded; and, given a page that loads a large script library and the library's file,
+//   library kb=K first_ms=X later_ms=Y later_vs_first=R failures=F
+// the time of one goto of that page by the first virtual user (the library compiled) and by the later ones (the
+// median of nine, each a virtual user of its own: the library from the process's compiled-script cache).
+//   vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR [--corpus-url URL]] [--library-url URL FILE]
+//          [--data CSV] STEPS_FILE
 // bench/run-vusers builds it and runs it on the example site and bench/corpus, both served over loopback HTTP.
 #include <dirent.h>
 #include <sys/resource.h>
@@ -64,11 +68,12 @@ bool LoadAsGoto(KxwEngineVUser& mrtEngine, const std::string& mdsUrl) {
     return bOK;
 }
 
-// The engine's listener of a benchmark: nothing is shown.
+// The engine's listener of a benchmark: nothing is shown; the pages' script errors are counted.
 class SilentListener : public KxwEngineListener {
 public:
     void OnEngineEvent(const char*, const std::string&) override {}
-    void OnPageScriptError(const std::string&, const std::string&, unsigned) override {}
+    void OnPageScriptError(const std::string&, const std::string&, unsigned) override { ++_ulScriptErrors; }
+    unsigned long _ulScriptErrors = 0;
 };
 
 double SecondsSince(SteadyClock::time_point mtStart) {
@@ -118,9 +123,9 @@ double MachineBusySeconds() {
            static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-double OwnCpuSeconds() {
+double OwnCpuSeconds(int miWho = RUSAGE_SELF) {
     rusage tUsage;
-    if (getrusage(RUSAGE_SELF, &tUsage) != 0) return 0;
+    if (getrusage(miWho, &tUsage) != 0) return 0;
     return static_cast<double>(tUsage.ru_utime.tv_sec + tUsage.ru_stime.tv_sec) +
            static_cast<double>(tUsage.ru_utime.tv_usec + tUsage.ru_stime.tv_usec) / 1e6;
 }
@@ -128,7 +133,8 @@ double OwnCpuSeconds() {
 // One virtual user's thread as the player sets it up for an iteration: its block, its replay engine with a script
 // engine, its network. The work runs with all of it in place.
 template <typename Work>
-void AsVirtualUser(int miVUserId, const KxwiRunTimeSettings& mrtRTS, Work&& mtWork) {
+void AsVirtualUser(int miVUserId, const KxwiRunTimeSettings& mrtRTS, Work&& mtWork,
+                   unsigned long* mpulScriptErrors = nullptr) {
     KxwVUserVars tVUser(miVUserId);
     tVUser.GetRTS() = mrtRTS;
     KxwVUserVarsThreadBinding tBinding(&tVUser);
@@ -155,6 +161,7 @@ void AsVirtualUser(int miVUserId, const KxwiRunTimeSettings& mrtRTS, Work&& mtWo
     }
     mtWork(&tEngine);
     tEngine.EndIteration();
+    if (mpulScriptErrors) *mpulScriptErrors += tListener._ulScriptErrors;
 }
 
 // N virtual users each holding the page at mdsUrl; the resident size with the first alone and with all of them.
@@ -246,6 +253,9 @@ int MeasureCorpus(const std::string& mdsFolder, const std::string& mdsBaseUrl, c
     const int kiCorpusRounds = 3;
     double dfColdPerS = 0;
     std::vector<double> tEnginePerS, tParsePerS;
+    // The CPU time of the loading thread per page, of the last pass of each kind: what the machine's other work
+    // and the server's answers do not change.
+    double dfEngineCpuMs = 0, dfParseCpuMs = 0;
     auto EnginePass = [&](bool mbCountFailures) {
         double dfPerS = 0;
         std::thread([&] {
@@ -255,9 +265,11 @@ int MeasureCorpus(const std::string& mdsFolder, const std::string& mdsBaseUrl, c
                     return;
                 }
                 SteadyClock::time_point tStart = SteadyClock::now();
+                double dfCpuStart = OwnCpuSeconds(RUSAGE_THREAD);
                 for (const std::pair<size_t, std::string>& rtPage : tSizes)
                     if (!LoadAsGoto(*mptEngine, rtPage.second) && mbCountFailures) ++ulFailures;
                 dfPerS = static_cast<double>(tSources.size()) / SecondsSince(tStart);
+                dfEngineCpuMs = 1000 * (OwnCpuSeconds(RUSAGE_THREAD) - dfCpuStart) / tSources.size();
             });
         }).join();
         return dfPerS;
@@ -272,6 +284,7 @@ int MeasureCorpus(const std::string& mdsFolder, const std::string& mdsBaseUrl, c
             {
                 // Parsing alone: each page into a document of its own, no script run, no window.
                 SteadyClock::time_point tStart = SteadyClock::now();
+                double dfCpuStart = OwnCpuSeconds(RUSAGE_THREAD);
                 for (const KxwEnginePageSource& rtPage : tSources) {
                     KxwDomHtmlDocument* ptDocument = KxwEngineParser::ParseStandalone(
                         rtPage._dsUrl, rtPage._dsBytes.data(), rtPage._dsBytes.size(), rtPage._dsCharset);
@@ -279,6 +292,7 @@ int MeasureCorpus(const std::string& mdsFolder, const std::string& mdsBaseUrl, c
                     xfvKxwDomHtmlBuildDeleteDocument(ptDocument);
                 }
                 dfPerS = static_cast<double>(tSources.size()) / SecondsSince(tStart);
+                dfParseCpuMs = 1000 * (OwnCpuSeconds(RUSAGE_THREAD) - dfCpuStart) / tSources.size();
             }
             delete ptEngine;
         }).join();
@@ -288,8 +302,10 @@ int MeasureCorpus(const std::string& mdsFolder, const std::string& mdsBaseUrl, c
     for (int iRound = 0; iRound < kiCorpusRounds; ++iRound) {
         tEnginePerS.push_back(EnginePass(false));
         tParsePerS.push_back(ParsePass());
-        std::fprintf(stderr, "vusers: corpus round %d: %.1f pages/s through the engine, %.1f parsed\n", iRound + 1,
-                     tEnginePerS.back(), tParsePerS.back());
+        std::fprintf(stderr,
+                     "vusers: corpus round %d: %.1f pages/s through the engine, %.1f parsed (CPU %.2f ms a page "
+                     "through the engine, %.2f parsed)\n",
+                     iRound + 1, tEnginePerS.back(), tParsePerS.back(), dfEngineCpuMs, dfParseCpuMs);
     }
     std::sort(tEnginePerS.begin(), tEnginePerS.end());
     std::sort(tParsePerS.begin(), tParsePerS.end());
@@ -305,11 +321,47 @@ int MeasureCorpus(const std::string& mdsFolder, const std::string& mdsBaseUrl, c
     return ulFailures ? 1 : 0;
 }
 
+// A page whose script is a large library: the first virtual user's load compiles it, the later ones' find it in the
+// process's compiled-script cache. Each load is one goto of a virtual user of its own, one after the other; the
+// process has loaded other pages before, so that the first load pays for the library and not for the process.
+int MeasureLibrary(const std::string& mdsUrl, const std::string& mdsLibraryPath, const KxwiRunTimeSettings& mrtRTS) {
+    struct stat tStat;
+    if (stat(mdsLibraryPath.c_str(), &tStat) != 0) {
+        std::fprintf(stderr, "vusers: %s is missing\n", mdsLibraryPath.c_str());
+        return 2;
+    }
+    const int kiLaterVUsers = 9;
+    std::vector<double> tMs;
+    unsigned long ulFailures = 0, ulScriptErrors = 0;
+    for (int iVUser = 1; iVUser <= 1 + kiLaterVUsers; ++iVUser) {
+        std::thread([&] {
+            AsVirtualUser(
+                iVUser, mrtRTS,
+                [&](KxwEngineVUser* mptEngine) {
+                    SteadyClock::time_point tStart = SteadyClock::now();
+                    if (!mptEngine || !LoadAsGoto(*mptEngine, mdsUrl)) ++ulFailures;
+                    tMs.push_back(1000 * SecondsSince(tStart));
+                },
+                &ulScriptErrors);
+        }).join();
+    }
+    double dfFirst = tMs[0];
+    std::vector<double> tLater(tMs.begin() + 1, tMs.end());
+    std::sort(tLater.begin(), tLater.end());
+    double dfLater = tLater[tLater.size() / 2];
+    std::fprintf(stderr, "vusers: the library page: %.2f ms for the first virtual user, %.2f ms (median of %d) for "
+                 "the later ones; %lu script errors in all\n", dfFirst, dfLater, kiLaterVUsers, ulScriptErrors);
+    std::printf("library kb=%.0f first_ms=%.2f later_ms=%.2f later_vs_first=%.2f failures=%lu\n",
+                static_cast<double>(tStat.st_size) / 1024, dfFirst, dfLater, dfFirst > 0 ? dfLater / dfFirst : 0.0,
+                ulFailures);
+    return ulFailures || ulScriptErrors ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int iIterations = 1000, iRounds = 5, iVUsers = 200;
-    std::string dsStepsFile, dsCorpus, dsCorpusUrl, dsDataFile;
+    std::string dsStepsFile, dsCorpus, dsCorpusUrl, dsDataFile, dsLibraryUrl, dsLibraryPath;
     for (int i = 1; i < argc; ++i) {
         bool bValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--iterations") == 0 && bValue)
@@ -322,14 +374,17 @@ int main(int argc, char** argv) {
             dsCorpus = argv[++i];
         else if (std::strcmp(argv[i], "--corpus-url") == 0 && bValue)
             dsCorpusUrl = argv[++i];
-        else if (std::strcmp(argv[i], "--data") == 0 && bValue)
+        else if (std::strcmp(argv[i], "--library-url") == 0 && i + 2 < argc) {
+            dsLibraryUrl = argv[++i];
+            dsLibraryPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--data") == 0 && bValue)
             dsDataFile = argv[++i];
         else
             dsStepsFile = argv[i];
     }
     if (dsStepsFile.empty()) {
         std::fprintf(stderr, "usage: vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR [--corpus-url URL]] "
-                             "[--data CSV] STEPS_FILE\n");
+                             "[--library-url URL FILE] [--data CSV] STEPS_FILE\n");
         return 2;
     }
     KxwPlayData tData;
@@ -384,6 +439,8 @@ int main(int argc, char** argv) {
 
     int iStatus = ulFailures ? 1 : 0;
     if (!dsCorpus.empty()) iStatus = std::max(iStatus, MeasureCorpus(dsCorpus, dsCorpusUrl, tInitialRTS, iVUsers));
+    if (!dsLibraryUrl.empty())
+        iStatus = std::max(iStatus, MeasureLibrary(dsLibraryUrl, dsLibraryPath, tInitialRTS));
     KxwPlayVUser::UninstallVirtualClock();
     KxwObjMgr::SetWtlFuncs(nullptr, nullptr);
     xfvKxwObjMgrGlobalTerm();
