@@ -550,8 +550,9 @@ TEST_F(KxwEngineVUserTest, AnImageItsOwnOnloadRemovesLeavesTheWindowOnloadToCome
 // for with a query are 404s, which is all the same here.)
 TEST_F(KxwEngineVUserTest, AnImageLinkSendsTheCoordinatePairOnlyForAValidPairOnAServerSideMap) {
     _tPages["http://h/p.html"] =
-        "<html><body><a href=t.html><img id=map ismap src=pic.png></a>"
-        "<a href=u.html><img id=plain src=pic.png></a></body></html>";
+        "<html><body><a href=t.html name=maplink><img id=map ismap src=pic.png></a>"
+        "<a href=u.html name=plainlink><img id=plain name=own src=pic.png></a><img id=alone src=pic.png>"
+        "</body></html>";
     _tPages["http://h/pic.png"] = "GIF89a";
     _tPages["http://h/t.html"] = _tPages["http://h/u.html"] = "<html><body>t</body></html>";
     struct Case {
@@ -589,6 +590,15 @@ TEST_F(KxwEngineVUserTest, AnImageLinkSendsTheCoordinatePairOnlyForAValidPairOnA
     ASSERT_TRUE(Goto("http://h/p.html")) << _dsLastReason;
     auto* ptImage = dynamic_cast<KxwDomHtmlElementImage*>(ElementById("map"));
     ASSERT_NE(nullptr, ptImage);
+    // An image link is known by the image's name, else by its link's.
+    auto tNameOf = [this](const char* mpszId) {
+        auto* ptElement = dynamic_cast<KxwDomHtmlElementImage*>(ElementById(mpszId));
+        const KxwDomHtmlPropertyStr& rtName = ptElement->GetNameForImageLink();
+        return std::string(rtName.GetDcsStr() ? rtName.GetDcsStr() : "", rtName.GetDcsLenInBytes());
+    };
+    EXPECT_EQ("maplink", tNameOf("map"));
+    EXPECT_EQ("own", tNameOf("plain"));
+    EXPECT_EQ("", tNameOf("alone"));
     KxwRecordingSink tSink;
     EXPECT_EQ("0,0", ptImage->ComputeClickCoordinates(nullptr));
     EXPECT_TRUE(tSink.Saw("mptDomEventDataOrNULL is NULL"));
