@@ -492,7 +492,7 @@ TEST_F(KxwEngineVUserTest, TheDocumentResetByAWrittenScriptDuringTheLoadKeepsPar
 
 // An image that only its load keeps (no variable, no tree) survives collections from the moment a script gives it
 // a source until its download ended: it is loaded, its onload runs, and the window's onload waits for it. Once
-// the load is over the collector may take it.
+// the load is over the collector may take it. Its address is asked for whole, however long.
 TEST_F(KxwEngineVUserTest, AScriptMadeImageThatNothingHoldsLoadsThroughCollections) {
     _bCollectAfterScripts = true;
     _tPages["http://h/p.html"] =
@@ -524,6 +524,10 @@ TEST_F(KxwEngineVUserTest, AScriptMadeImageThatNothingHoldsLoadsThroughCollectio
     EXPECT_EQ(ulLoads + 1, _ptEngine->GetLoadCount());
     EXPECT_EQ(1, CountRequests("GET http://h/pic.png?2"));
     EXPECT_EQ("image true,window,later", Eval("seen.join()", ptWindow));
+    // An address of any length is asked for whole.
+    std::string dsLong = "http://h/pic.png?" + std::string(1500, 'x') + "end";
+    Eval("new Image().src = 'pic.png?' + new Array(1501).join('x') + 'end'", ptWindow);
+    EXPECT_EQ(1, CountRequests("GET " + dsLong));
     _ptEngine->GetScriptEngine()->CollectGarbage(true);
     EXPECT_EQ("", _dsErrors);
 }
