@@ -38,7 +38,6 @@ public:
     void SetUseMapParsed(const char* mpszParsedValue) { _tUseMap.SetParsed(ParsedText(mpszParsedValue)); }
     void SetIsMapParsed(const char* mpszParsedValue) { _tIsMap.SetParsed(mpszParsedValue); }
     void SetDisabledParsed(const char* mpszParsedValue) { _tDisabled.SetParsed(mpszParsedValue); }
-    void SetIsMap(bool mbValue) { _tIsMap.SetBool(mbValue); }
     // The addresses resolved against the element's base URL, whatever their length (DCS).
     std::string GetAbsoluteSrc() const { return ResolveUrlDcs(_tSrc); }
     std::string GetAbsoluteDynSrc() const { return ResolveUrlDcs(_tDynSrc); }
