@@ -814,6 +814,16 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_LINK_CLICK:
             OnLinkClick(static_cast<KxwDomNodeBase*>(mpvSubject));
             return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_IMAGE_IN_LINK_CLICK:
+            OnImageInLinkClick(static_cast<KxwDomNodeBase*>(mpvSubject), mpvExtra);
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_IMAGE_SRC: {
+            // A page script gave an image a source: it is loaded like a parsed one.
+            auto* ptImage = static_cast<KxwDomNodeBase*>(mpvSubject);
+            std::string dsSrc = xfdsKxwDomHtmlBuildGetImageSrc(ptImage);
+            if (!dsSrc.empty()) QueueResource(ptImage, dsSrc);
+            return;
+        }
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_OPEN_EXISTING:
             OnWindowOpenExisting(static_cast<KxwDomHtmlWindow*>(mpvSubject), mpvExtra);
             return;
@@ -908,30 +918,53 @@ void KxwEngineVUser::OnLocationChange(void* mpvChange, void* mpvDocument) {
 }
 
 void KxwEngineVUser::OnLinkClick(KxwDomNodeBase* mptLink) {
+    FollowLink(mptLink, xfdsKxwDomLinkGetHref(mptLink));
+}
+
+void KxwEngineVUser::OnImageInLinkClick(KxwDomNodeBase* mptImage, void* mpvCoordinates) {
+    KxwDomNodeBase* ptLink = xfptKxwDomImageGetContainingAnchor(mptImage);
+    std::string dsHref = xfdsKxwDomLinkGetHref(ptLink);
+    std::string dsCoordinates = xfdsKxwDomNotificationGetText(mpvCoordinates);
+    // A server-side map gets the point clicked as the query, as the browser sends it (before a fragment, which
+    // stays the page's).
+    if (!dsCoordinates.empty() && !dsHref.empty() && !StartsWithNoCase(dsHref, "javascript:")) {
+        size_t nHash = dsHref.find('#');
+        dsHref.insert(nHash == std::string::npos ? dsHref.size() : nHash, "?" + dsCoordinates);
+    }
+    FollowLink(ptLink, dsHref);
+}
+
+void KxwEngineVUser::FollowLink(KxwDomNodeBase* mptLink, const std::string& mdsHref) {
     KxwDomHtmlWindow* ptWindow = xfptKxwDomWindowOfNode(mptLink);
-    std::string dsHref = xfdsKxwDomLinkGetHref(mptLink);
-    if (!ptWindow || dsHref.empty()) return;
+    if (!ptWindow || mdsHref.empty()) return;
     // A javascript: link runs its script in the link's page; this is the one place that decides how.
-    if (StartsWithNoCase(dsHref, "javascript:")) {
-        xfbKxwDomWindowRunJavaScriptUrl(ptWindow, dsHref.data(), dsHref.size());
+    if (StartsWithNoCase(mdsHref, "javascript:")) {
+        xfbKxwDomWindowRunJavaScriptUrl(ptWindow, mdsHref.data(), mdsHref.size());
         return;
     }
     std::string dsTarget = xfdsKxwDomLinkGetTarget(mptLink);
     if (dsTarget.empty()) {
-        QueueWindowLoad(ptWindow, dsHref, false, 0, true);
+        QueueWindowLoad(ptWindow, mdsHref, false, 0, true);
         return;
     }
     // A named target is found or opened as window.open does; its load comes back as notification 3 or 4.
-    xfptKxwDomWindowOpenForLink(ptWindow, dsHref, dsTarget);
+    xfptKxwDomWindowOpenForLink(ptWindow, mdsHref, dsTarget);
 }
 
 bool KxwEngineVUser::FireUserEvent(KxwDomNodeBase* mptNode, const std::string& mdsEvent, std::string* mpdsReason) {
+    return FireUserEventAt(mptNode, mdsEvent, -1, -1, mpdsReason);
+}
+
+bool KxwEngineVUser::FireUserEventAt(KxwDomNodeBase* mptNode, const std::string& mdsEvent, int miX, int miY,
+                                     std::string* mpdsReason) {
     if (!_ptScriptEngine) {
         *mpdsReason = "the virtual user has no script engine";
         return false;
     }
     _dsStepLoadError.clear();
-    bool bFired = xfbKxwDomFireUserEvent(mptNode, mdsEvent.c_str(), mpdsReason);
+    // Without a position the event carries the library's default one.
+    bool bFired = miX < 0 && miY < 0 ? xfbKxwDomFireUserEvent(mptNode, mdsEvent.c_str(), mpdsReason)
+                                     : xfbKxwDomFireUserEventAt(mptNode, mdsEvent.c_str(), miX, miY, mpdsReason);
     EndOfTask();
     Settle();
     return bFired;

@@ -102,6 +102,9 @@ public:
     // A user's action on an element as a test step makes it (mdsEvent "click", "mouseover" ...), then what it
     // caused settles. False with the reason when the element does not answer the event.
     bool FireUserEvent(KxwDomNodeBase* mptNode, const std::string& mdsEvent, std::string* mpdsReason);
+    // The same with the pointer at (miX, miY) over the element: a click on a server-side image map sends them.
+    bool FireUserEventAt(KxwDomNodeBase* mptNode, const std::string& mdsEvent, int miX, int miY,
+                         std::string* mpdsReason);
     // Writes the hierarchy of the virtual user's windows to the log at the informative level.
     bool DumpHierarchy(const std::string& mdsTitle, unsigned long mulMask);
 
@@ -159,6 +162,10 @@ private:
     void OnLocationChange(void* mpvChange, void* mpvDocument);
     // A click on a link followed it (notification 10): its address loads into its target.
     void OnLinkClick(KxwDomNodeBase* mptLink);
+    // A click on an image inside a link (notification 9): the link is followed, with "?x,y" for a server-side map.
+    void OnImageInLinkClick(KxwDomNodeBase* mptImage, void* mpvCoordinates);
+    // Loads mdsHref (a link's address, resolved) as a click on mptLink does.
+    void FollowLink(KxwDomNodeBase* mptLink, const std::string& mdsHref);
     void OnWindowOpened(KxwDomHtmlWindow* mptWindow);
     void OnWindowOpenExisting(KxwDomHtmlWindow* mptOpener, void* mpvParameters);
     void OnFrameSrc(KxwDomNodeBase* mptFrameElement);

@@ -65,10 +65,12 @@ constexpr KxwPlayKeySpec katAreaKeys[] = {
     {"name", KXW_PLAY_VALUE_PATTERN}, {"target", KXW_PLAY_VALUE_PATTERN},  {"map", KXW_PLAY_VALUE_PATTERN},
     {"frame", KXW_PLAY_VALUE_TEXT},   {"ordinal", KXW_PLAY_VALUE_ORDINAL}, {nullptr, KXW_PLAY_VALUE_TEXT},
 };
+// x= and y= place the pointer over the element (a click on a server-side image map sends them).
 constexpr KxwPlayKeySpec katElementKeys[] = {
     {"tag", KXW_PLAY_VALUE_PATTERN},     {"text", KXW_PLAY_VALUE_PATTERN}, {"id", KXW_PLAY_VALUE_PATTERN},
     {"name", KXW_PLAY_VALUE_PATTERN},    {"event", KXW_PLAY_VALUE_EVENT},  {"frame", KXW_PLAY_VALUE_TEXT},
-    {"ordinal", KXW_PLAY_VALUE_ORDINAL}, {nullptr, KXW_PLAY_VALUE_TEXT},
+    {"ordinal", KXW_PLAY_VALUE_ORDINAL}, {"x", KXW_PLAY_VALUE_COORD},      {"y", KXW_PLAY_VALUE_COORD},
+    {nullptr, KXW_PLAY_VALUE_TEXT},
 };
 constexpr KxwPlayKeySpec katAnswerKeys[] = {
     {"message", KXW_PLAY_VALUE_PATTERN},
@@ -509,7 +511,7 @@ KxwDomNodeBase* FindStepElement(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtSt
     if (nIndex < tFound.size()) return tFound[nIndex];
     std::string dsDescription;
     for (const KxwPlayArg& rtArg : mrtStep._tArgs) {
-        if (rtArg._dsKey == "event") continue;
+        if (rtArg._dsKey == "event" || rtArg._dsKey == "x" || rtArg._dsKey == "y") continue;
         dsDescription += dsDescription.empty() ? "" : " ";
         dsDescription += rtArg._dsKey.empty() ? "\"" + rtArg._dsValue + "\""
                                               : rtArg._dsKey + (rtArg._bIsRegExp ? "~" : "=") + "\"" + rtArg._dsValue + "\"";
@@ -524,8 +526,22 @@ bool RunElement(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string*
     KxwDomNodeBase* ptElement = FindStepElement(mrtVUser, mrtStep, &IsDescribedElement, "element", mpdsReason);
     if (!ptElement) return false;
     const KxwPlayArg* ptEvent = mrtStep.FindPair("event");
+    // A coordinate that is not given is 0 when the other one is.
+    int aiXY[2] = {-1, -1};
+    const char* const kapszCoordinates[] = {"x", "y"};
+    for (int n = 0; n < 2; ++n)
+        if (const KxwPlayArg* ptCoordinate = mrtStep.FindPair(kapszCoordinates[n])) {
+            unsigned long long ullValue = 0;
+            xfbKxwPlayParseNumber(ptCoordinate->_dsValue, false, &ullValue);
+            aiXY[n] = static_cast<int>(ullValue > INT_MAX ? INT_MAX : ullValue);
+        }
+    if (aiXY[0] >= 0 || aiXY[1] >= 0) {
+        for (int& riCoordinate : aiXY) riCoordinate = riCoordinate < 0 ? 0 : riCoordinate;
+    }
     std::string dsReason;
-    if (mrtVUser.GetEngine()->FireUserEvent(ptElement, ptEvent ? ptEvent->_dsValue : "click", &dsReason)) return true;
+    if (mrtVUser.GetEngine()->FireUserEventAt(ptElement, ptEvent ? ptEvent->_dsValue : "click", aiXY[0], aiXY[1],
+                                              &dsReason))
+        return true;
     *mpdsReason = mrtStep._dsVerb + ": " + dsReason;
     return false;
 }

@@ -152,6 +152,8 @@ private:
     void SetFlag(unsigned char mucFlag, bool mbOn) { _ucFlags1 = mbOn ? (_ucFlags1 | mucFlag) : (_ucFlags1 & ~mucFlag); }
     KxwObjMgr* ObtainObjMgr();
     KxwDomHtmlWindow* DocumentWindow() const;
+    // Lets the node that a resource download was requested for go (once), unless it is gone.
+    void EndDownloadRequest();
 
     KXW_DOM_COMMAND_TYPE_ENUM _eDomCommandType = KXW_DOM_COMMAND_TYPE_NONE;
     KxwDomHtmlWindow* _ptOriginatingWindow = nullptr;
@@ -172,4 +174,6 @@ private:
     void* _pvUserData = nullptr;
     // The hold on the onload of the document's window that a download for one of its elements keeps until it ends.
     std::unique_ptr<KxwDomOnLoadHold> _ptOnLoadHold;
+    // The node told NotifyDownloadRequested and not yet NotifyDownloadRequestEnded (it is the target watched).
+    KxwDomCoreNode* _ptDownloadRequestNode = nullptr;
 };

@@ -97,6 +97,8 @@ KXW_API void xfvKxwDomHtmlBuildSetScriptSourceDownloaded(KxwDomNodeBase* mptScri
                                                          size_t mnLen);
 // The script's src as scripts read it (resolved against the element's base), or empty for another node.
 KXW_API std::string xfdsKxwDomHtmlBuildGetScriptSrc(KxwDomNodeBase* mptScriptElement);
+// An IMG's src as scripts read it (resolved against the element's base, any length), or empty for another node.
+KXW_API std::string xfdsKxwDomHtmlBuildGetImageSrc(KxwDomNodeBase* mptImageElement);
 // A script whose src is a javascript: URL: the code runs in the document's window and its string becomes the text.
 KXW_API void xfvKxwDomHtmlBuildRunScriptSrcUrl(KxwDomNodeBase* mptScriptElement);
 // The text a SCRIPT element runs (DCS): the downloaded one when it has a source; null for another node.

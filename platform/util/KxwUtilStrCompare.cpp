@@ -180,3 +180,19 @@ bool xfbKxwUtilU16nIsEqualConsideringLeadingAndTrailingSpaces(const char16_t* mp
     if (nLen != mnLen2 - nBegin2) return false;
     return nLen == 0 || std::memcmp(mpwStr1 + nBegin1, mpwStr2 + nBegin2, nLen * sizeof(char16_t)) == 0;
 }
+
+bool xfbKxwUtilIsCoordinatePair(const char* mpsfStr, size_t mnLen) {
+    if (!mpsfStr) return false;
+    size_t nComma = 0, nDigitsBefore = 0, nDigitsAfter = 0;
+    for (size_t n = 0; n < mnLen; ++n) {
+        char c = mpsfStr[n];
+        if (c == ',') {
+            if (++nComma > 1) return false;
+        } else if (c >= '0' && c <= '9') {
+            ++(nComma ? nDigitsAfter : nDigitsBefore);
+        } else {
+            return false;
+        }
+    }
+    return nComma == 1 && nDigitsBefore > 0 && nDigitsAfter > 0;
+}

@@ -47,3 +47,7 @@ bool xfbKxwUtilU16nIsEqualConsideringSpaces(const char16_t* mpwStr1, size_t mnLe
 bool xfbKxwUtilU16nIsEqualConsideringLeadingAndTrailingSpaces(const char16_t* mpwStr1, size_t mnLen1,
                                                               const char16_t* mpwStr2, size_t mnLen2,
                                                               bool mbIgnoreLeading, bool mbIgnoreTrailing);
+
+// A coordinate pair as a click on a server-side image map sends it: decimal digits, a comma, decimal digits
+// ("12,340"), nothing else.
+KXW_API bool xfbKxwUtilIsCoordinatePair(const char* mpsfStr, size_t mnLen);

@@ -55,6 +55,7 @@ KxwObjMgr* KxwDomCommand::ObtainObjMgr() {
 
 void KxwDomCommand::Reset() {
     OnTaskDocument(nullptr);
+    EndDownloadRequest();
     _ptOnLoadHold->Release();
     _eDomCommandType = KXW_DOM_COMMAND_TYPE_NONE;
     _ptOriginatingWindow = nullptr;
@@ -223,7 +224,17 @@ bool KxwDomCommand::PrepareCommandDownloadResource(KxwDomNodeBase* mptNode) {
     _ptObjectWithContentToLoad = ptNode;
     PrepareTargetObject(ptNode, false);
     _ptOnLoadHold->Acquire(WindowOfNode(ptNode));
+    // From the request on, until the command lets it go, the node stays (an image no script holds any more).
+    EndDownloadRequest();
+    _ptDownloadRequestNode = ptNode;
+    ptNode->NotifyDownloadRequested();
     return true;
+}
+
+void KxwDomCommand::EndDownloadRequest() {
+    KxwDomCoreNode* ptNode = _ptDownloadRequestNode;
+    _ptDownloadRequestNode = nullptr;
+    if (ptNode && !WasTargetObjectForAbortDeleted()) ptNode->NotifyDownloadRequestEnded();
 }
 
 bool KxwDomCommand::PrepareCommandNoSpecialAction(KxwDomHtmlDocument* mptDocument) {
@@ -548,6 +559,7 @@ void KxwDomCommand::OnTaskReparse() {
 void KxwDomCommand::OnTaskDownloadComplete(bool mbWithoutDownloading, const char*, unsigned) {
     (void)mbWithoutDownloading;
     if (WasTargetObjectForAbortDeleted()) {
+        _ptDownloadRequestNode = nullptr;
         _ptOnLoadHold->Release();
         return;
     }
@@ -558,6 +570,7 @@ void KxwDomCommand::OnTaskDownloadComplete(bool mbWithoutDownloading, const char
         _ptObjectWithContentToLoad = nullptr;
         ptObject->NotifyDownloadComplete();
     }
+    EndDownloadRequest();
     _ptOnLoadHold->Release();
 }
 
@@ -579,6 +592,7 @@ void KxwDomCommand::OnTaskDownloadFailed(KXW_WTL_SEV_LVL_ENUM meSevLvl, char*& m
         free(mrpszFormattedMsg);
         mrpszFormattedMsg = nullptr;
     }
+    EndDownloadRequest();
     _ptOnLoadHold->Release();
 }
 
@@ -589,6 +603,7 @@ void KxwDomCommand::OnTaskAborted() {
         if (!tWatch.HasBeenDeleted()) OnTaskDownloadComplete(true, "", 0);
     }
     SetFlag(kFlagAborted, true);
+    EndDownloadRequest();
     _ptOnLoadHold->Release();
 }
 

@@ -9,6 +9,7 @@
 #include "KxwDomHtmlElementControl.h"
 #include "KxwDomHtmlElementWithName.h"
 #include "KxwDomHtmlElementFrame.h"
+#include "KxwDomHtmlElementImage.h"
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlLocation.h"
 #include "KxwDomHtmlNavigator.h"

@@ -99,6 +99,10 @@ public:
     bool HandleAddedChild(KxwDomNodeBase* mptNewChild);
 
     // ---- A download whose content is for this node (a DOM command's object to load) ----
+    // A command took the download on, and later let it go (once each, however the download ended); the node is
+    // alive at both calls.
+    virtual void NotifyDownloadRequested() {}
+    virtual void NotifyDownloadRequestEnded() {}
     virtual void NotifyStartDownload() {}
     virtual void NotifyDownloadComplete() {}
     // The node takes the message over (freed with free()); it may be null.

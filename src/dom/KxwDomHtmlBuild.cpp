@@ -14,6 +14,7 @@
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElement.h"
+#include "KxwDomHtmlElementImage.h"
 #include "KxwDomHtmlElementMeta.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
@@ -317,6 +318,11 @@ void xfvKxwDomHtmlBuildSetScriptSourceDownloaded(KxwDomNodeBase* mptScriptElemen
 std::string xfdsKxwDomHtmlBuildGetScriptSrc(KxwDomNodeBase* mptScriptElement) {
     auto* ptScript = dynamic_cast<KxwDomHtmlElementScript*>(mptScriptElement);
     return ptScript && !ptScript->IsEmptySrc() ? ptScript->GetResolvedSrc() : std::string();
+}
+
+std::string xfdsKxwDomHtmlBuildGetImageSrc(KxwDomNodeBase* mptImageElement) {
+    auto* ptImage = dynamic_cast<KxwDomHtmlElementImage*>(mptImageElement);
+    return ptImage && !ptImage->IsEmptySrc() ? ptImage->GetAbsoluteSrc() : std::string();
 }
 
 void xfvKxwDomHtmlBuildRunScriptSrcUrl(KxwDomNodeBase* mptScriptElement) {

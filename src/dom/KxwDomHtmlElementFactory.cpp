@@ -8,6 +8,7 @@
 #include "KxwDomHtmlElementControl.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlElementGeneric.h"
+#include "KxwDomHtmlElementImage.h"
 #include "KxwDomHtmlElementMeta.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementSimple.h"

@@ -3,7 +3,6 @@
 #include "KxwDomBindingUtil.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomPropertyInfo.h"
-#include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
 #include "kxw/KxwEnvCfg.h"
 
@@ -11,16 +10,12 @@ namespace {
 
 constexpr uint16_t kAttr = KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_ATTRIBUTE;
 constexpr short kIdName = KxwDomHtmlElementWithName::kIdName;                  // 7
-constexpr short kIdOwnFirst = KxwDomHtmlElementWithName::kFirstDerivedTinyId;  // 8: src, target, value
+constexpr short kIdOwnFirst = KxwDomHtmlElementWithName::kFirstDerivedTinyId;  // 8: target, value
 
 const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
 const KxwJswPropertySpec katNoProperties[] = {{nullptr, 0, 0, nullptr}};
 const KxwJswPropertySpec katNameProperties[] = {
     {"name", 7, kAttr, "S"},
-    {nullptr, 0, 0, nullptr},
-};
-const KxwJswPropertySpec katImageProperties[] = {
-    {"src", 8, kAttr, "S"},
     {nullptr, 0, 0, nullptr},
 };
 const KxwJswPropertySpec katFormProperties[] = {
@@ -128,74 +123,6 @@ bool KxwDomHtmlElementWithName::SetDomPropertyInfo(short mnTinyId, KxwDomPropert
     }
     if (mnTinyId < kIdName) return KxwDomHtmlElement::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
     return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomHtmlElementWithName", mnTinyId);
-}
-
-// ---------------------------------------------------------------------------------------------------------------
-// IMG
-
-KxwDomHtmlElementImage::KxwDomHtmlElementImage(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
-    : KxwDomHtmlElementWithName(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_IMG, mbUseMemMgr),
-      _tSrc(GetDomEnv()) {}
-
-namespace {
-
-// new Image(width, height): an IMG of the calling script's page, in no tree yet.
-KxwJswUserObjBase* construct_Image(KxwJswCallArgs& mrtArgs) {
-    KxwDomHtmlElement* ptImage = xfptKxwDomHtmlElementConstructForScript("IMG", "Image");
-    if (!ptImage) return nullptr;
-    static const char16_t* const kapwszSizes[] = {u"width", u"height"};
-    for (unsigned n = 0; n < 2 && n < mrtArgs.Length(); ++n) {
-        KxwJsval tValue = mrtArgs.Get(n);
-        if (!tValue.IsUndefined()) ptImage->SetAttribute(kapwszSizes[n], n == 0 ? 5 : 6, tValue, 0);
-    }
-    return ptImage;
-}
-
-const KxwJswCtorRegistrator katImageConstructors[] = {
-    {"Image", construct_Image, 2},
-    {nullptr, nullptr, 0},
-};
-
-}  // namespace
-
-const KxwJswClassInformation& KxwDomHtmlElementImage::GetImageClassInformation() {
-    static const KxwJswClassInformation ktClassInfo(&GetElementWithNameClassInformation(), "image", katImageProperties,
-                                                    katNoMethods, katImageConstructors);
-    return ktClassInfo;
-}
-
-const KxwJswClassInformation* KxwDomHtmlElementImage::GetClassInformation() const {
-    return &GetImageClassInformation();
-}
-
-bool KxwDomHtmlElementImage::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {
-    if (IsName(mpszName, "src")) {
-        SetSrcParsed(mpszValueOrNull);
-        return true;
-    }
-    return KxwDomHtmlElementWithName::SetParsedProperty(mpszName, mpszValueOrNull);
-}
-
-void KxwDomHtmlElementImage::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const {
-    KxwDomHtmlElementWithName::CopyClassPropertiesTo(mrtClone);
-    auto& rtClone = static_cast<KxwDomHtmlElementImage&>(mrtClone);
-    CopySpecifiedText(_tSrc, rtClone._tSrc);
-}
-
-bool KxwDomHtmlElementImage::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    if (mnTinyId == kIdOwnFirst) {
-        AssignResolvedUrl(mrtPropertyInfo, _tSrc);
-        return true;
-    }
-    return KxwDomHtmlElementWithName::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
-}
-
-bool KxwDomHtmlElementImage::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    if (mnTinyId == kIdOwnFirst) {
-        _tSrc = mrtPropertyInfo;
-        return true;
-    }
-    return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

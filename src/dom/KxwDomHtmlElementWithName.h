@@ -1,7 +1,7 @@
 // The elements that carry a "name" the document files them by: the common class (script class "elementwithname"
-// for MAP, OBJECT and APPLET; "embed" for EMBED), and IMG, FORM and PARAM with the properties the document and the
-// parser need of them now. A name that changes while the element is in a tree is announced to the ancestors first
-// (notification 25), so that the collections re-key it.
+// for MAP, OBJECT and APPLET; "embed" for EMBED), and FORM and PARAM with the properties the document and the
+// parser need of them now (IMG has its own file pair). A name that changes while the element is in a tree is
+// announced to the ancestors first (notification 25), so that the collections re-key it.
 #pragma once
 
 #include "KxwDomHtmlElement.h"
@@ -39,28 +39,6 @@ using KxwDomHtmlElementMap = KxwDomHtmlElementWithName;
 using KxwDomHtmlElementObject = KxwDomHtmlElementWithName;
 using KxwDomHtmlElementApplet = KxwDomHtmlElementWithName;
 using KxwDomHtmlElementEmbed = KxwDomHtmlElementWithName;
-
-// IMG: "src" as written, read resolved against the base URL.
-class KxwDomHtmlElementImage : public KxwDomHtmlElementWithName {
-public:
-    KxwDomHtmlElementImage(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr);
-
-    const KxwDomHtmlPropertyStr& GetSrc() const { return _tSrc; }
-    void SetSrcParsed(const char* mpszParsedValue) { _tSrc.SetParsed(ParsedText(mpszParsedValue)); }
-    // The class "image", whose constructor is the window's Image(width, height).
-    static const KxwJswClassInformation& GetImageClassInformation();
-
-    const KxwJswClassInformation* GetClassInformation() const override;
-    bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
-    bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
-
-protected:
-    bool SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) override;
-    void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
-
-private:
-    KxwDomHtmlPropertyStr _tSrc;
-};
 
 // FORM: its "target" (submission is not modelled yet).
 class KxwDomHtmlElementForm : public KxwDomHtmlElementWithName {

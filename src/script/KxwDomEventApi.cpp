@@ -7,6 +7,7 @@
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
+#include "KxwDomHtmlElementImage.h"
 #include "KxwDomHtmlWindow.h"
 #include "KxwUtilUtf.h"
 #include "kxw/KxwDomEvents.h"
@@ -23,7 +24,9 @@ std::string Utf8(const KxwDomHtmlPropertyStr& mrtProperty) {
 
 }  // namespace
 
-bool xfbKxwDomFireUserEvent(KxwDomNodeBase* mptNode, const char* mpszEventName, std::string* mpdsReason) {
+namespace {
+
+bool FireUserEvent(KxwDomNodeBase* mptNode, const char* mpszEventName, const int* mpiXY, std::string* mpdsReason) {
     KxwDomEventTarget* ptTarget = mptNode ? mptNode->DownCastToEventTarget() : nullptr;
     std::string dsName = mpszEventName ? mpszEventName : "";
     if (dsName.size() > 2 && (dsName[0] | 0x20) == 'o' && (dsName[1] | 0x20) == 'n') dsName.erase(0, 2);
@@ -37,8 +40,24 @@ bool xfbKxwDomFireUserEvent(KxwDomNodeBase* mptNode, const char* mpszEventName, 
         return false;
     }
     KxwDomEventData tData(ptTarget);
+    if (mpiXY) {
+        tData.SetPosition(mpiXY[0], mpiXY[1]);
+        tData.SetOffset(mpiXY[0], mpiXY[1]);
+    }
     ptTarget->OnUserEvent(eType, &tData);
     return true;
+}
+
+}  // namespace
+
+bool xfbKxwDomFireUserEvent(KxwDomNodeBase* mptNode, const char* mpszEventName, std::string* mpdsReason) {
+    return FireUserEvent(mptNode, mpszEventName, nullptr, mpdsReason);
+}
+
+bool xfbKxwDomFireUserEventAt(KxwDomNodeBase* mptNode, const char* mpszEventName, int miX, int miY,
+                              std::string* mpdsReason) {
+    const int aiXY[2] = {miX < 0 ? 0 : miX, miY < 0 ? 0 : miY};
+    return FireUserEvent(mptNode, mpszEventName, aiXY, mpdsReason);
 }
 
 unsigned long xfulKxwDomDocumentGetElementCount(KxwDomHtmlDocument* mptDocument) {
@@ -88,6 +107,11 @@ std::string xfdsKxwDomLinkGetHref(KxwDomNodeBase* mptLink) {
 std::string xfdsKxwDomLinkGetTarget(KxwDomNodeBase* mptLink) {
     auto* ptLink = dynamic_cast<KxwDomHtmlElementAreaAnchorBase*>(mptLink);
     return ptLink ? Utf8(ptLink->GetTarget()) : std::string();
+}
+
+KxwDomNodeBase* xfptKxwDomImageGetContainingAnchor(KxwDomNodeBase* mptImage) {
+    auto* ptImage = dynamic_cast<KxwDomHtmlElementImage*>(mptImage);
+    return ptImage ? ptImage->GetContainingAnchor() : nullptr;
 }
 
 KxwDomHtmlWindow* xfptKxwDomWindowOpenForLink(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl,

@@ -8,11 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "KxwDomEventData.h"
 #include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlElementImage.h"
 #include "KxwEngineTimerService.h"
 #include "KxwEngineVUser.h"
+#include "KxwRecordingSink.h"
+#include "KxwUtilStrCompare.h"
 #include "QmtUtils.h"
 #include "kxw/KxwDomBrowsing.h"
+#include "kxw/KxwDomEvents.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJsval.h"
@@ -86,6 +91,14 @@ protected:
             return "ERROR";
         _ptEngine->Settle();
         return tResult.GetStringUtf8();
+    }
+    // The element of the current page with that id, or null.
+    KxwDomNodeBase* ElementById(const std::string& mdsId) {
+        KxwDomHtmlDocument* ptDocument = xfptKxwDomWindowGetDocument(_ptEngine->GetCurrentWindow());
+        for (unsigned long n = 0; n < xfulKxwDomDocumentGetElementCount(ptDocument); ++n)
+            if (KxwDomNodeBase* ptElement = xfptKxwDomDocumentGetElement(ptDocument, n))
+                if (xfdsKxwDomElementGetId(ptElement) == mdsId) return ptElement;
+        return nullptr;
     }
     bool Goto(const std::string& mdsUrl, const std::string* mpdsPost = nullptr) {
         std::string dsReason;
@@ -473,4 +486,134 @@ TEST_F(KxwEngineVUserTest, TheDocumentResetByAWrittenScriptDuringTheLoadKeepsPar
     ASSERT_TRUE(Goto("http://h/p.html"));
     EXPECT_EQ("", _dsErrors);
     EXPECT_NE("ERROR", Eval("String(document.getElementById('two'))").substr(0, 5));
+}
+
+// ---- Images ----
+
+// An image that only its load keeps (no variable, no tree) survives collections from the moment a script gives it
+// a source until its download ended: it is loaded, its onload runs, and the window's onload waits for it. Once
+// the load is over the collector may take it. Its address is asked for whole, however long.
+TEST_F(KxwEngineVUserTest, AScriptMadeImageThatNothingHoldsLoadsThroughCollections) {
+    _bCollectAfterScripts = true;
+    _tPages["http://h/p.html"] =
+        "<html><body><script>var seen = []; onload = function() { seen.push('window') };"
+        "(function() { var i = new Image(); i.onload = function() { seen.push('image ' + this.complete) };"
+        " i.src = 'pic.png' })()</script></body></html>";
+    _tPages["http://h/pic.png"] = _tPages["http://h/pic.png?2"] = "GIF89a";
+    _ptEngine->SetHoldResponses(true);
+    _ptEngine->OnStepStart();
+    std::string dsReason;
+    _ptEngine->Navigate("http://h/p.html", nullptr, &dsReason);
+    ASSERT_TRUE(_ptEngine->DeliverHeld(0));  // the page: its script asks for the image and a collection follows
+    ASSERT_EQ(1u, _ptEngine->GetHeldCount());
+    EXPECT_EQ("http://h/pic.png", _ptEngine->GetHeldUrl(0));
+    KxwDomHtmlWindow* ptWindow = _ptEngine->GetCurrentWindow();
+    EXPECT_EQ(1, xfliKxwDomWindowGetOnLoadCounter(ptWindow));
+    unsigned long ulLoads = _ptEngine->GetLoadCount();
+    _ptEngine->GetScriptEngine()->CollectGarbage(true);
+    ASSERT_TRUE(_ptEngine->DeliverHeld(0));
+    EXPECT_EQ("image true,window", Eval("seen.join()", ptWindow));
+    EXPECT_EQ(ulLoads, _ptEngine->GetLoadCount());  // counted when it was fetched
+    EXPECT_EQ(0, xfliKxwDomWindowGetOnLoadCounter(ptWindow));
+    _ptEngine->SetHoldResponses(false);
+    _ptEngine->OnStepEnd();
+    // A script of the loaded page does the same: the image is fetched and counted as a load.
+    ulLoads = _ptEngine->GetLoadCount();
+    Eval("(function() { var i = new Image(); i.onload = function() { seen.push('later') }; i.src = 'pic.png?2' })()",
+         ptWindow);
+    EXPECT_EQ(ulLoads + 1, _ptEngine->GetLoadCount());
+    EXPECT_EQ(1, CountRequests("GET http://h/pic.png?2"));
+    EXPECT_EQ("image true,window,later", Eval("seen.join()", ptWindow));
+    // An address of any length is asked for whole.
+    std::string dsLong = "http://h/pic.png?" + std::string(1500, 'x') + "end";
+    Eval("new Image().src = 'pic.png?' + new Array(1501).join('x') + 'end'", ptWindow);
+    EXPECT_EQ(1, CountRequests("GET " + dsLong));
+    _ptEngine->GetScriptEngine()->CollectGarbage(true);
+    EXPECT_EQ("", _dsErrors);
+}
+
+// An image whose onload removes it and drops every reference to it is collected after its handler, and the
+// window's onload, held by its download, still comes.
+TEST_F(KxwEngineVUserTest, AnImageItsOwnOnloadRemovesLeavesTheWindowOnloadToCome) {
+    _bCollectAfterScripts = true;
+    _tPages["http://h/p.html"] =
+        "<html><body><script>var seen = []; onload = function() { seen.push('window ' + document.images.length) }"
+        "</script><img id=i src=pic.png onload=\"seen.push('image'); this.parentNode.removeChild(this)\">"
+        "</body></html>";
+    _tPages["http://h/pic.png"] = "GIF89a";
+    ASSERT_TRUE(Goto("http://h/p.html")) << _dsLastReason;
+    EXPECT_EQ("image,window 0", Eval("seen.join()"));
+    _ptEngine->GetScriptEngine()->CollectGarbage(true);
+    EXPECT_EQ(0, xfliKxwDomWindowGetOnLoadCounter(_ptEngine->GetCurrentWindow()));
+    EXPECT_EQ("", _dsErrors);
+}
+
+// The coordinates text of a click on an image in a link, from a coordinate pair the event data carries: taken as
+// it is when an ismap image gets a valid pair of at most 11 characters, "0,0" for 12 characters or a bad pair, and
+// nothing (with a notice) for an image that is no map. (This server answers exact addresses only: the pages asked
+// for with a query are 404s, which is all the same here.)
+TEST_F(KxwEngineVUserTest, AnImageLinkSendsTheCoordinatePairOnlyForAValidPairOnAServerSideMap) {
+    _tPages["http://h/p.html"] =
+        "<html><body><a href=t.html name=maplink><img id=map ismap src=pic.png></a>"
+        "<a href=u.html name=plainlink><img id=plain name=own src=pic.png></a><img id=alone src=pic.png>"
+        "</body></html>";
+    _tPages["http://h/pic.png"] = "GIF89a";
+    _tPages["http://h/t.html"] = _tPages["http://h/u.html"] = "<html><body>t</body></html>";
+    struct Case {
+        const char* _pszId;
+        const char* _pszCoordinates;
+        const char* _pszRequest;
+        const char* _pszMessage;
+    };
+    const Case katCases[] = {
+        {"map", "12345,67890", "GET http://h/t.html?12345,67890", nullptr},
+        {"map", "123456,78901", "GET http://h/t.html?0,0", "(\"123456,78901\", length=12). \"0,0\" used"},
+        {"map", "12,x", "GET http://h/t.html?0,0", "(\"12,x\", length=4). \"0,0\" used"},
+        {"plain", "3,4", "GET http://h/u.html", "Click on a non-ismap <IMAGE> with non-empty coordinates (\"3,4\")"},
+    };
+    for (const Case& rtCase : katCases) {
+        ASSERT_TRUE(Goto("http://h/p.html")) << _dsLastReason;
+        auto* ptImage = dynamic_cast<KxwDomHtmlElementImage*>(ElementById(rtCase._pszId));
+        ASSERT_NE(nullptr, ptImage);
+        _tRequested.clear();
+        KxwRecordingSink tSink;
+        KxwDomEventData tData(ptImage);
+        tData.SetMapImageCoordinates(rtCase._pszCoordinates);
+        _ptEngine->OnStepStart();
+        ptImage->OnUserEvent(KXW_DOM_EVENT_TYPE_ENUM_CLICK, &tData);
+        _ptEngine->Settle();
+        _ptEngine->OnStepEnd();
+        EXPECT_EQ(1, CountRequests(rtCase._pszRequest)) << rtCase._pszCoordinates;
+        if (rtCase._pszMessage) {
+            EXPECT_TRUE(tSink.Saw(rtCase._pszMessage)) << rtCase._pszCoordinates;
+        } else {
+            EXPECT_FALSE(tSink.Saw("Click on")) << rtCase._pszCoordinates;
+        }
+    }
+    // Without event data an ismap image sends "0,0".
+    ASSERT_TRUE(Goto("http://h/p.html")) << _dsLastReason;
+    auto* ptImage = dynamic_cast<KxwDomHtmlElementImage*>(ElementById("map"));
+    ASSERT_NE(nullptr, ptImage);
+    // An image link is known by the image's name, else by its link's.
+    auto tNameOf = [this](const char* mpszId) {
+        auto* ptElement = dynamic_cast<KxwDomHtmlElementImage*>(ElementById(mpszId));
+        const KxwDomHtmlPropertyStr& rtName = ptElement->GetNameForImageLink();
+        return std::string(rtName.GetDcsStr() ? rtName.GetDcsStr() : "", rtName.GetDcsLenInBytes());
+    };
+    EXPECT_EQ("maplink", tNameOf("map"));
+    EXPECT_EQ("own", tNameOf("plain"));
+    EXPECT_EQ("", tNameOf("alone"));
+    KxwRecordingSink tSink;
+    EXPECT_EQ("0,0", ptImage->ComputeClickCoordinates(nullptr));
+    EXPECT_TRUE(tSink.Saw("mptDomEventDataOrNULL is NULL"));
+    EXPECT_TRUE(tSink.Saw("with no coordinates and mptDomEventDataOrNULL="));
+    EXPECT_EQ("", _dsErrors);
+}
+
+TEST(KxwUtilCoordinatePairTest, DigitsACommaDigitsAndNothingElse) {
+    for (const char* pszGood : {"0,0", "1,22", "99999,99999"})
+        EXPECT_TRUE(xfbKxwUtilIsCoordinatePair(pszGood, strlen(pszGood))) << pszGood;
+    for (const char* pszBad : {"", ",", "1,", ",1", "1,2,3", "1 ,2", "-1,2", "a,b", "12"})
+        EXPECT_FALSE(xfbKxwUtilIsCoordinatePair(pszBad, strlen(pszBad))) << pszBad;
+    EXPECT_FALSE(xfbKxwUtilIsCoordinatePair(nullptr, 3));
 }
