@@ -28,7 +28,7 @@ KXW_API std::string xfdsKxwDomElementGetInnerText(KxwDomNodeBase* mptNode);
 
 // A link: an A with an href.
 KXW_API bool xfbKxwDomElementIsLink(KxwDomNodeBase* mptNode);
-// The address of an A or AREA resolved against its base, and its target as written (empty for none).
+// The address of an A, AREA or LINK resolved against its base, and its target as written (empty for none).
 KXW_API std::string xfdsKxwDomLinkGetHref(KxwDomNodeBase* mptLink);
 KXW_API std::string xfdsKxwDomLinkGetTarget(KxwDomNodeBase* mptLink);
 // Loads the address into the window a link of mptWindow's page names as its target, as window.open does: an

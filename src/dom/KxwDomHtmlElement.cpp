@@ -329,6 +329,11 @@ const char* KxwDomHtmlElement::GetBaseURL(unsigned* mpuLen) const {
     return ptDocument->GetBaseUrlDcs(mpuLen);
 }
 
+bool KxwDomHtmlElement::IsConnectedToDocument() const {
+    KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
+    return ptDocument && GetRoot() == ptDocument;
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // The common properties
 

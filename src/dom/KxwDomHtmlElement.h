@@ -75,6 +75,8 @@ public:
     // The base URL of the element's relative URLs (DCS): the href of its BASE when that has one, else the
     // document's base URL; the empty text without a document.
     virtual const char* GetBaseURL(unsigned* mpuLen) const;
+    // In the tree of its own document (not only owned by it).
+    bool IsConnectedToDocument() const;
 
     // ---- Flags ----
     bool IsAffectsOnloadCount() const { return (_ucElementFlags & kFlagAffectsOnloadCount) != 0; }
