@@ -320,12 +320,14 @@ bool KxwDomHtmlElementAreaAnchorBase::SetDomPropertyInfo(short mnTinyId, KxwDomP
             return true;
         }
         case kIdHostname:
-            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
-                                     "Changing the hostname property of A/AREA is not supported");
+            xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -26000,
+                                                "KxwDomHtmlElementAreaAnchorBase::SetDomPropertyInfo", __LINE__,
+                                                "Changing the hostname property of A/AREA is not supported");
             return true;
         case kIdPathname:
-            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
-                                     "Changing the pathname property of A/AREA is not supported");
+            xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -26000,
+                                                "KxwDomHtmlElementAreaAnchorBase::SetDomPropertyInfo", __LINE__,
+                                                "Changing the pathname property of A/AREA is not supported");
             return true;
         case kIdProtocol:
         case kIdHost:
