@@ -418,6 +418,22 @@ void KxwDomHtmlElementBase::NoteHrefChanged() {
     if (KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false)) ptDocument->NoteBaseUrlChanged();
 }
 
+const char* KxwDomHtmlElementBase::GetResolvedHrefDcs(unsigned* mpuLen) const {
+    unsigned uHrefLen = _tHref.GetDcsStr() ? _tHref.GetDcsLenInBytes() : 0;
+    KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
+    uint32_t uGeneration = ptDocument ? ptDocument->GetBaseUrlGeneration() : 0;
+    if (uGeneration != _uResolvedHrefBaseGeneration || _uResolvedHrefBaseGeneration == 0) {
+        // Against the document's own address, never against another BASE.
+        unsigned uBaseLen = 0;
+        const char* psfBase = ptDocument ? ptDocument->GetBaseUrlDcs(&uBaseLen) : nullptr;
+        if (uHrefLen == 0 || !CombineUrlDcs(psfBase, uBaseLen, _tHref.GetDcsStr(), uHrefLen, _dsResolvedHref))
+            _dsResolvedHref.assign(uHrefLen ? _tHref.GetDcsStr() : "", uHrefLen);
+        _uResolvedHrefBaseGeneration = uGeneration;
+    }
+    if (mpuLen) *mpuLen = static_cast<unsigned>(_dsResolvedHref.size());
+    return _dsResolvedHref.c_str();
+}
+
 void KxwDomHtmlElementBase::SetHrefParsed(const char* mpszParsedValue) {
     _tHref.SetParsed(ParsedText(mpszParsedValue));
     NoteHrefChanged();

@@ -128,6 +128,9 @@ public:
 
     const KxwDomHtmlPropertyStr& GetHref() const { return _tHref; }
     void SetHrefParsed(const char* mpszParsedValue);
+    // What the addresses under this BASE resolve against: its href, itself resolved against the document's
+    // address when it is relative (as written when it cannot be). Valid until the document's base URL changes.
+    const char* GetResolvedHrefDcs(unsigned* mpuLen) const;
     const KxwDomHtmlPropertyStr& GetTarget() const { return _tTarget; }
     void SetTargetParsed(const char* mpszParsedValue) { _tTarget.SetParsed(ParsedText(mpszParsedValue)); }
     const KxwDomHtmlPropertyStr* GetOwnTarget() const override { return &_tTarget; }
@@ -146,6 +149,8 @@ private:
 
     KxwDomHtmlPropertyStr _tHref;
     KxwDomHtmlPropertyStr _tTarget;
+    mutable std::string _dsResolvedHref;
+    mutable uint32_t _uResolvedHrefBaseGeneration = 0;
 };
 
 // LINK: its address and relation. A LINK whose relation names a style sheet asks for its href while it is in a
