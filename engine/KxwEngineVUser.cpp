@@ -845,6 +845,13 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
             // A page script gave a script element a source: it is loaded like a parsed one.
             QueueScript(static_cast<KxwDomNodeBase*>(mpvSubject));
             return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_STYLESHEET_LINK: {
+            // A style sheet is a subresource of its page, loaded as an image is.
+            auto* ptLink = static_cast<KxwDomNodeBase*>(mpvSubject);
+            std::string dsHref = xfdsKxwDomLinkGetHref(ptLink);
+            if (!dsHref.empty()) QueueResource(ptLink, dsHref);
+            return;
+        }
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_POST_ISSUED:
             OnPostIssued(static_cast<KxwPostId*>(mpvExtra));
             return;

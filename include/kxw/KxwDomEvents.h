@@ -34,7 +34,7 @@ KXW_API std::string xfdsKxwDomElementGetInnerText(KxwDomNodeBase* mptNode);
 
 // A link: an A with an href.
 KXW_API bool xfbKxwDomElementIsLink(KxwDomNodeBase* mptNode);
-// The address of an A or AREA resolved against its base, and its target as written (empty for none).
+// The address of an A, AREA or LINK resolved against its base, and its target as written (empty for none).
 KXW_API std::string xfdsKxwDomLinkGetHref(KxwDomNodeBase* mptLink);
 KXW_API std::string xfdsKxwDomLinkGetTarget(KxwDomNodeBase* mptLink);
 // The A an image lies in (notification 9, subject the IMG), or null.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "KxwDomHtmlElement.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwU16nHandler.h"
 #include "KxwiUrl.h"
@@ -33,23 +34,11 @@ std::string xfdsKxwDomBrowsingTextOf(KxwDomPropertyInfo& mrtPropertyInfo, KxwU16
 
 std::string xfdsKxwDomBrowsingCombineUrl(const std::string& mrdsBase, const char* mpsfRelative, size_t mnLen) {
     if (!mpsfRelative) mnLen = 0;
-    if (mrdsBase.empty()) return std::string(mpsfRelative ? mpsfRelative : "", mnLen);
-    std::string dsResult(mrdsBase.size() + mnLen + 64, '\0');
-    size_t nResultLen = 0;
-    if (KxwiUrlCombine::Combine(mrdsBase.data(), mrdsBase.size(), mpsfRelative, mnLen, dsResult.data(),
-                                dsResult.size(), &nResultLen)) {
-        dsResult.resize(nResultLen);
+    std::string dsResult;
+    if (mnLen < (1u << 30) &&
+        KxwDomHtmlElement::CombineUrlDcs(mrdsBase.data(), static_cast<unsigned>(mrdsBase.size()),
+                                         mpsfRelative ? mpsfRelative : "", static_cast<unsigned>(mnLen), dsResult))
         return dsResult;
-    }
-    // The combiner tells the length it needed: a long URL is combined again, never cut.
-    if (nResultLen >= dsResult.size() && nResultLen < (1u << 30)) {
-        dsResult.assign(nResultLen + 1, '\0');
-        if (KxwiUrlCombine::Combine(mrdsBase.data(), mrdsBase.size(), mpsfRelative, mnLen, dsResult.data(),
-                                    dsResult.size(), &nResultLen)) {
-            dsResult.resize(nResultLen);
-            return dsResult;
-        }
-    }
     return std::string(mpsfRelative ? mpsfRelative : "", mnLen);
 }
 

@@ -247,6 +247,19 @@ void KxwDomHtmlDocument::ForgetBaseElement(const KxwDomHtmlElementBase* mptBase)
     // The entry stays (indexes are kept by elements) and stands for no base from now on.
     for (const KxwDomHtmlElementBase*& rptEntry : _tBaseElements)
         if (rptEntry == mptBase) rptEntry = nullptr;
+    NoteBaseUrlChanged();
+}
+
+void KxwDomHtmlDocument::NoteBaseUrlChanged() {
+    if (++_uBaseUrlGeneration == 0) _uBaseUrlGeneration = 1;
+}
+
+void KxwDomHtmlDocument::StyleSheetLinkChanged(const KxwDomHtmlElementLink* mptLink, bool mbIsStyleSheetInDocument) {
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile(
+            "Style-sheet LINK %p %s the document in KxwDomHtmlDocument::StyleSheetLinkChanged for this=%p "
+            "(styleSheets is not modelled yet)",
+            static_cast<const void*>(mptLink), mbIsStyleSheetInDocument ? "joined" : "left", static_cast<void*>(this));
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -254,10 +267,12 @@ void KxwDomHtmlDocument::ForgetBaseElement(const KxwDomHtmlElementBase* mptBase)
 
 void KxwDomHtmlDocument::SetHrefDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) {
     _tHref.SetDcs(mpsfDcsStr ? mpsfDcsStr : "", mpsfDcsStr ? muDcsLenInBytes : 0);
+    NoteBaseUrlChanged();
 }
 
 void KxwDomHtmlDocument::SetNonHrefBaseUrlDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) {
     _tNonHrefBaseUrl.SetDcs(mpsfDcsStr ? mpsfDcsStr : "", mpsfDcsStr ? muDcsLenInBytes : 0);
+    NoteBaseUrlChanged();
 }
 
 const char* KxwDomHtmlDocument::GetBaseUrlDcs(unsigned* mpuLen) const {
@@ -707,6 +722,7 @@ void KxwDomHtmlDocument::Reset() {
     DeleteOwnTitle();
     _tBaseElements.clear();
     _uActiveBaseIndex = 0;
+    NoteBaseUrlChanged();
     SetIsFrameSetDocument(false);
     SetIsDownloading(false);
     SetIsHtmlParsing(false);

@@ -31,6 +31,7 @@ class KxwDomHtmlCollectionGeneral;
 class KxwDomHtmlCollectionOrdered;
 class KxwDomHtmlElement;
 class KxwDomHtmlElementBase;
+class KxwDomHtmlElementLink;
 class KxwDomHtmlElementMeta;
 class KxwDomHtmlElementScript;
 class KxwDomHtmlElementTitle;
@@ -163,6 +164,13 @@ public:
     const KxwDomHtmlElementBase* GetActiveBaseByIndex(uint16_t muIndex) const;
     // A BASE element is being deleted.
     void ForgetBaseElement(const KxwDomHtmlElementBase* mptBase);
+    // Counts the changes of what relative addresses resolve against (the document's address, its base, the href of
+    // a BASE): an element that cached a resolved address works it out again once the count moved on. Never 0.
+    uint32_t GetBaseUrlGeneration() const { return _uBaseUrlGeneration; }
+    void NoteBaseUrlChanged();
+    // A LINK became or stopped being a style sheet, or a style-sheet LINK joined or left the document: the place
+    // where styleSheets follows it once style sheets are modelled (for now only traced).
+    void StyleSheetLinkChanged(const KxwDomHtmlElementLink* mptLink, bool mbIsStyleSheetInDocument);
 
     // ---- Addresses and texts ----
     const KxwDomHtmlPropertyStr& GetHref() const { return _tHref; }
@@ -332,6 +340,7 @@ private:
         std::vector<const KxwDomHtmlElementBase*, KxwDomHtmlCollectionMapAllocator<const KxwDomHtmlElementBase*>>;
     BaseList _tBaseElements;
     uint16_t _uActiveBaseIndex = 0;
+    uint32_t _uBaseUrlGeneration = 1;
 
     KxwDomHtmlElementMeta* _ptMetaRefresh = nullptr;
     void* _hDrvResponseHandleRefresh = nullptr;

@@ -1,7 +1,5 @@
 #include "KxwDomHtmlElement.h"
 
-#include "KxwDomHtmlWindow.h"
-
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -12,6 +10,7 @@
 #include "KxwDomDummyObject.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
+#include "KxwDomHtmlWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomStr.h"
 #include "KxwDomTraverseHierarchy.h"
@@ -23,9 +22,9 @@
 #include "KxwiUrl.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
-#include "kxw/KxwiRunTimeSettings.h"
 #include "kxw/KxwJswEngine.h"
 #include "kxw/KxwJswGlobal.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 
@@ -308,14 +307,15 @@ const KxwDomHtmlElementBase* KxwDomHtmlElement::GetElementBase() const {
 
 const char* KxwDomHtmlElement::GetBaseURL(unsigned* mpuLen) const {
     if (const KxwDomHtmlElementBase* ptBase = GetElementBase()) {
-        const KxwDomHtmlPropertyStr& rtHref = ptBase->GetHref();
-        if (!rtHref.IsEmpty()) {
+        unsigned uLen = 0;
+        const char* psfHref = ptBase->GetResolvedHrefDcs(&uLen);
+        if (uLen > 0) {
             if (xfbKxwTraceEnabled())
                 xfvKxwUtilReportTraceToFile(
                     "Using BASE (%p) href=\"%.1000s\" for element=%p in KxwDomHtmlElement::GetBaseURL",
-                    static_cast<const void*>(ptBase), rtHref.GetDcsStr(), static_cast<const void*>(this));
-            if (mpuLen) *mpuLen = rtHref.GetDcsLenInBytes();
-            return rtHref.GetDcsStr();
+                    static_cast<const void*>(ptBase), psfHref, static_cast<const void*>(this));
+            if (mpuLen) *mpuLen = uLen;
+            return psfHref;
         }
     }
     KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
@@ -327,6 +327,11 @@ const char* KxwDomHtmlElement::GetBaseURL(unsigned* mpuLen) const {
         return "";
     }
     return ptDocument->GetBaseUrlDcs(mpuLen);
+}
+
+bool KxwDomHtmlElement::IsConnectedToDocument() const {
+    KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
+    return ptDocument && GetRoot() == ptDocument;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -363,25 +368,32 @@ std::string KxwDomHtmlElement::ResolveUrlDcs(const KxwDomHtmlPropertyStr& mrtUrl
     if (uUrlLen == 0) return std::string();
     unsigned uBaseLen = 0;
     const char* psfBase = GetBaseURL(&uBaseLen);
-    if (psfBase && uBaseLen) {
-        std::string dsResult(uUrlLen + uBaseLen + 64, '\0');
-        size_t nResultLen = 0;
-        if (KxwiUrlCombine::Combine(psfBase, uBaseLen, psfUrl, uUrlLen, dsResult.data(), dsResult.size(),
+    std::string dsResult;
+    if (CombineUrlDcs(psfBase, uBaseLen, psfUrl, uUrlLen, dsResult)) return dsResult;
+    return std::string(psfUrl, uUrlLen);
+}
+
+bool KxwDomHtmlElement::CombineUrlDcs(const char* mpsfBase, unsigned muBaseLen, const char* mpsfUrl, unsigned muUrlLen,
+                                      std::string& mrdsResult) {
+    if (!mpsfBase || muBaseLen == 0 || !mpsfUrl) return false;
+    mrdsResult.assign(muUrlLen + muBaseLen + 64, '\0');
+    size_t nResultLen = 0;
+    if (KxwiUrlCombine::Combine(mpsfBase, muBaseLen, mpsfUrl, muUrlLen, mrdsResult.data(), mrdsResult.size(),
+                                &nResultLen)) {
+        mrdsResult.resize(nResultLen);
+        return true;
+    }
+    // The combiner tells the length it needed: a long URL is combined again, never cut.
+    if (nResultLen >= mrdsResult.size() && nResultLen < (1u << 30)) {
+        mrdsResult.assign(nResultLen + 1, '\0');
+        if (KxwiUrlCombine::Combine(mpsfBase, muBaseLen, mpsfUrl, muUrlLen, mrdsResult.data(), mrdsResult.size(),
                                     &nResultLen)) {
-            dsResult.resize(nResultLen);
-            return dsResult;
-        }
-        // The combiner tells the length it needed: a long URL is combined again, never cut.
-        if (nResultLen >= dsResult.size() && nResultLen < (1u << 30)) {
-            dsResult.assign(nResultLen + 1, '\0');
-            if (KxwiUrlCombine::Combine(psfBase, uBaseLen, psfUrl, uUrlLen, dsResult.data(), dsResult.size(),
-                                        &nResultLen)) {
-                dsResult.resize(nResultLen);
-                return dsResult;
-            }
+            mrdsResult.resize(nResultLen);
+            return true;
         }
     }
-    return std::string(psfUrl, uUrlLen);
+    mrdsResult.clear();
+    return false;
 }
 
 void KxwDomHtmlElement::AssignResolvedUrl(KxwDomPropertyInfo& mrtPropertyInfo,

@@ -75,6 +75,11 @@ public:
     // The base URL of the element's relative URLs (DCS): the href of its BASE when that has one, else the
     // document's base URL; the empty text without a document.
     virtual const char* GetBaseURL(unsigned* mpuLen) const;
+    // In the tree of its own document (not only owned by it).
+    bool IsConnectedToDocument() const;
+    // A URL combined with a base URL, without a length limit; false (mrdsResult empty) when the combiner cannot.
+    static bool CombineUrlDcs(const char* mpsfBase, unsigned muBaseLen, const char* mpsfUrl, unsigned muUrlLen,
+                              std::string& mrdsResult);
 
     // ---- Flags ----
     bool IsAffectsOnloadCount() const { return (_ucElementFlags & kFlagAffectsOnloadCount) != 0; }
@@ -292,4 +297,3 @@ private:
 // The element a script constructor of the window makes (Image, Option): of that tag, in the page of the script
 // that runs now, in no tree yet. Null, with a script error naming the constructor, when no page's script runs.
 KxwDomHtmlElement* xfptKxwDomHtmlElementConstructForScript(const char* mpszTag, const char* mpszConstructor);
-

@@ -9,6 +9,7 @@
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlElementGeneric.h"
 #include "KxwDomHtmlElementImage.h"
+#include "KxwDomHtmlElementMap.h"
 #include "KxwDomHtmlElementMeta.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementSimple.h"
@@ -33,7 +34,7 @@ KxwDomHtmlElement* NewElementOfTag(const KxwUtilTagName& mrtTagName, KxwDomHtmlD
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_A:
             return new (mptMemMgr) KxwDomHtmlElementAnchor(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_AREA:
-            return new (mptMemMgr) KxwDomHtmlElementArea(mptDocument, eSubtype, bUseMemMgr);
+            return new (mptMemMgr) KxwDomHtmlElementArea(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BASE:
             return new (mptMemMgr) KxwDomHtmlElementBase(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_LINK:
@@ -45,6 +46,7 @@ KxwDomHtmlElement* NewElementOfTag(const KxwUtilTagName& mrtTagName, KxwDomHtmlD
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_PARAM:
             return new (mptMemMgr) KxwDomHtmlElementParam(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_MAP:
+            return new (mptMemMgr) KxwDomHtmlElementMap(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OBJECT:
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_APPLET:
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_EMBED:

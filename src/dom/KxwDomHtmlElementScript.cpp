@@ -169,11 +169,6 @@ void KxwDomHtmlElementScript::SetIsAwaitingClosingTag(bool mbOn) {
     if (!mbOn) ConditionalNotifyScriptSrcDownloaded();
 }
 
-bool KxwDomHtmlElementScript::IsConnectedToDocument() const {
-    KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
-    return ptDocument && GetRoot() == ptDocument;
-}
-
 KxwDomHtmlWindow* KxwDomHtmlElementScript::GetOwnerWindow() const {
     KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
     return ptDocument ? ptDocument->GetWindow() : nullptr;

@@ -163,7 +163,6 @@ private:
     void SetFlag(uint16_t muFlag, bool mbOn) {
         _usScriptFlags = static_cast<uint16_t>(mbOn ? (_usScriptFlags | muFlag) : (_usScriptFlags & ~muFlag));
     }
-    bool IsConnectedToDocument() const;
     KxwDomHtmlWindow* GetOwnerWindow() const;
     bool StoreDownloadedText(const char* mpsfTextOrNull, unsigned muLen, const std::string* mpsbinTextOrNull,
                              void* mpvCacheData);

@@ -28,11 +28,6 @@ const KxwJswPropertySpec katParamProperties[] = {
     {nullptr, 0, 0, nullptr},
 };
 
-const KxwJswClassInformation& MapClassInformation() {
-    static const KxwJswClassInformation ktClassInfo(&KxwDomHtmlElementWithName::GetElementWithNameClassInformation(),
-                                                    "map", katNoProperties, katNoMethods);
-    return ktClassInfo;
-}
 const KxwJswClassInformation& ObjectClassInformation() {
     static const KxwJswClassInformation ktClassInfo(&KxwDomHtmlElementWithName::GetElementWithNameClassInformation(),
                                                     "ACTIVEX_OBJECT", katNoProperties, katNoMethods);
@@ -95,8 +90,6 @@ const KxwJswClassInformation& KxwDomHtmlElementWithName::GetElementWithNameClass
 
 const KxwJswClassInformation* KxwDomHtmlElementWithName::GetClassInformation() const {
     switch (GetNodeSubtype()) {
-        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_MAP:
-            return &MapClassInformation();
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OBJECT:
             return &ObjectClassInformation();
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_APPLET:

@@ -35,7 +35,6 @@ private:
     KxwDomHtmlPropertyStr _tName;
 };
 
-using KxwDomHtmlElementMap = KxwDomHtmlElementWithName;
 using KxwDomHtmlElementObject = KxwDomHtmlElementWithName;
 using KxwDomHtmlElementApplet = KxwDomHtmlElementWithName;
 using KxwDomHtmlElementEmbed = KxwDomHtmlElementWithName;

@@ -100,6 +100,8 @@ bool xfbKxwDomElementIsLink(KxwDomNodeBase* mptNode) {
 }
 
 std::string xfdsKxwDomLinkGetHref(KxwDomNodeBase* mptLink) {
+    if (auto* ptStyleSheetLink = dynamic_cast<KxwDomHtmlElementLink*>(mptLink))
+        return Utf8(ptStyleSheetLink->GetAbsoluteHref());
     auto* ptLink = dynamic_cast<KxwDomHtmlElementAreaAnchorBase*>(mptLink);
     return ptLink ? ptLink->GetResolvedHref() : std::string();
 }

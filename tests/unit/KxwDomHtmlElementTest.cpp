@@ -354,6 +354,19 @@ TEST_F(KxwDomHtmlElementTest, ClassesWithTheirParsedProperties) {
                                   "document.createElement('button').type].join('|')"));
 }
 
+TEST_F(KxwDomHtmlElementTest, MetaRefreshSetByScriptIsNoRefresh) {
+    BuildPage("<meta id=mr http-equiv=Refresh content=\"1;URL=javascript:x()\"><p>x</p>");
+    auto* ptMeta = static_cast<KxwDomHtmlElementMeta*>(ById("mr"));
+    ASSERT_NE(nullptr, ptMeta);
+    EXPECT_TRUE(ptMeta->IsRefresh());
+    EXPECT_EQ("3;URL=javascript:y()", Eval("var m = document.getElementById('mr'); m.content = '3;URL=javascript:y()';"
+                                           " m.content"));
+    // The new content is parsed again, but a refresh is what the markup asked for.
+    EXPECT_EQ(3000, ptMeta->GetRefreshDelayOrMinus1());
+    EXPECT_EQ("javascript:y()", std::string(ptMeta->GetRefreshUrlStr(), ptMeta->GetRefreshUrlLen()));
+    EXPECT_FALSE(ptMeta->IsRefresh());
+}
+
 TEST_F(KxwDomHtmlElementTest, MetaRefreshContentIsParsed) {
     struct Case {
         const char* _pszContent;
@@ -367,6 +380,9 @@ TEST_F(KxwDomHtmlElementTest, MetaRefreshContentIsParsed) {
         {"3URL=x", 3000, ""},
         {"2.5 , Url = \"page.html\"", 2500, "page.html"},
         {"soon; URL=x", -1, ""},
+        {"1;URL='javascript:a(\"x\");b()", 1000, "javascript:a(\"x\");b()"},  // no closing quote: to the end
+        {"4 URL: x", 4000, ""},
+        {"2;URL=page.html;later", 2000, "page.html"},
     };
     for (const Case& rtCase : katCases) {
         auto* ptMeta = static_cast<KxwDomHtmlElementMeta*>(NewElement("meta"));
@@ -392,6 +408,25 @@ TEST_F(KxwDomHtmlElementTest, MetaRefreshContentIsParsed) {
     ptNoDelay->AddParsedAttr("content", "soon; URL=other.html");
     EXPECT_FALSE(ptNoDelay->IsRefreshToAddress()) << "a content without a delay is no refresh";
     delete ptNoDelay;
+    {
+        // The run-time settings bound the delay, and can make every accepted refresh immediate.
+        KxwVUserVars tVUserVars(1);
+        KxwVUserVarsThreadBinding tBinding(&tVUserVars);
+        tVUserVars.GetRTS().SetMaxMetaRefreshDelay(10);
+        auto* ptLong = static_cast<KxwDomHtmlElementMeta*>(NewElement("meta"));
+        ptLong->AddParsedAttr("http-equiv", "refresh");
+        ptLong->AddParsedAttr("content", "10.5;URL=javascript:x()");
+        EXPECT_EQ(-1, ptLong->GetRefreshDelayOrMinus1()) << "a delay above the maximum was accepted";
+        EXPECT_FALSE(ptLong->IsRefresh());
+        tVUserVars.GetRTS().SetMetaRefreshImmediately(true);
+        auto* ptAtOnce = static_cast<KxwDomHtmlElementMeta*>(NewElement("meta"));
+        ptAtOnce->AddParsedAttr("http-equiv", "refresh");
+        ptAtOnce->AddParsedAttr("content", "10;URL=javascript:x()");
+        EXPECT_EQ(0, ptAtOnce->GetRefreshDelayOrMinus1());
+        EXPECT_TRUE(ptAtOnce->IsRefresh());
+        delete ptLong;
+        delete ptAtOnce;
+    }
     std::string dsCharset;
     ptOther->AddParsedAttr("charset", "koi8-r");
     EXPECT_TRUE(ptOther->GetDeclaredCharset(dsCharset));
