@@ -11,6 +11,7 @@
 #include "KxwDomHtmlElementImage.h"
 #include "KxwDomHtmlElementMap.h"
 #include "KxwDomHtmlElementMeta.h"
+#include "KxwDomHtmlElementNoScript.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementSimple.h"
 #include "KxwDomHtmlElementTitle.h"
@@ -31,6 +32,8 @@ KxwDomHtmlElement* NewElementOfTag(const KxwUtilTagName& mrtTagName, KxwDomHtmlD
             return new (mptMemMgr) KxwDomHtmlElement_Generic(mptDocument, mrtTagName, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TITLE:
             return new (mptMemMgr) KxwDomHtmlElementTitle(mptDocument, bUseMemMgr);
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_NOSCRIPT:
+            return new (mptMemMgr) KxwDomHtmlElementNoScript(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_A:
             return new (mptMemMgr) KxwDomHtmlElementAnchor(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_AREA:

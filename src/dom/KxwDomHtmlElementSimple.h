@@ -36,7 +36,6 @@ using KxwDomHtmlElementTd = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementTh = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementTr = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementFrameSet = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementNoScript = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementXml = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementPre = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementUl = KxwDomHtmlElementSimple;

@@ -11,6 +11,7 @@
 #include "KxwDomHtmlElementControl.h"
 #include "KxwDomHtmlElementGeneric.h"
 #include "KxwDomHtmlElementMeta.h"
+#include "KxwDomHtmlElementNoScript.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementSimple.h"
 #include "KxwDomHtmlElementTitle.h"
@@ -516,3 +517,16 @@ TEST_F(KxwDomHtmlElementTest, ASplitGetsAnEmptyElementOfTheSameKind) {
 }
 
 }  // namespace
+
+TEST_F(KxwDomHtmlElementTest, NoScriptKeepsItsMarkupWholeAndMakesNoNodes) {
+    BuildPage("<noscript id=n><b>bold</b> &amp; <img src=x.gif></noscript><p id=p>after</p>");
+    auto* ptNoScript = dynamic_cast<KxwDomHtmlElementNoScript*>(ById("n"));
+    ASSERT_NE(nullptr, ptNoScript);
+    EXPECT_EQ("<b>bold</b> &amp; <img src=x.gif>", Dcs(ptNoScript->GetContent()));
+    EXPECT_EQ(nullptr, ptNoScript->GetFirstChild());
+    // More text for it (a page that arrives in pieces) is added to what it has.
+    ptNoScript->AddInnerTextDcs("<i>more</i>", 11);
+    EXPECT_EQ("<b>bold</b> &amp; <img src=x.gif><i>more</i>", Dcs(ptNoScript->GetContent()));
+    EXPECT_EQ("0|noscript", Eval("var n = document.getElementById('n'); n.childNodes.length + '|' + "
+                                 "n.cloneNode(true).tagName.toLowerCase()"));
+}
