@@ -236,6 +236,17 @@ bool KxwDomEventTarget::RemoveAttachedEventListener(KXW_DOM_EVENT_TYPE_ENUM meEv
     return false;
 }
 
+void KxwDomEventTarget::CopyAttributeListenersTo(KxwDomEventTarget& mrtClone) {
+    for (KxwDomEventListener* ptListener = _ptFirstListener; ptListener; ptListener = ptListener->GetNextListener()) {
+        if (ptListener->GetEventListenerType() != KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE) continue;
+        const KxwDomHtmlPropertyStr& rtCode = ptListener->GetCode();
+        mrtClone.CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE,
+                                                     ptListener->GetEventType(),
+                                                     rtCode.GetU16nStr() ? rtCode.GetU16nStr() : u"",
+                                                     rtCode.GetU16nLenInChars());
+    }
+}
+
 void KxwDomEventTarget::RemoveAllListeners() {
     while (KxwDomEventListener* ptListener = _ptFirstListener) {
         _ptFirstListener = ptListener->GetNextListener();
