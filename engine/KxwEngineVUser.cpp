@@ -205,7 +205,11 @@ bool KxwEngineVUser::Navigate(const std::string& mdsUrl, const std::string* mpds
     }
     KxwDomHtmlWindow* ptWindow = GetCurrentWindow();
     if (ptWindow) ptWindow = xfptKxwDomWindowGetTop(ptWindow);
-    if (!ptWindow) ptWindow = xfptKxwObjMgrNewTopWindow(_ptObjMgr.get());
+    if (!ptWindow) {
+        ptWindow = xfptKxwObjMgrNewTopWindow(_ptObjMgr.get());
+        // The first window has the focus from the start, without an event: a later switch blurs it.
+        if (ptWindow && !_ptObjMgr->GetFocusWindow()) _ptObjMgr->SetFocusWindow(ptWindow, false);
+    }
     if (!ptWindow) {
         *mpdsReason = "no window could be made";
         return false;
@@ -333,6 +337,14 @@ bool KxwEngineVUser::DumpHierarchy(const std::string& mdsTitle, unsigned long mu
     if (!_ptObjMgr->HasContext()) return false;
     _ptObjMgr->DebugPrintHierarchy(mdsTitle.c_str(), KXW_WTL_SEV_LVL_ENUM_INFORMATIVE, mulMask);
     return true;
+}
+
+void KxwEngineVUser::SetCurrentWindow(KxwDomHtmlWindow* mptWindow) {
+    _ptCurrentWindow = mptWindow;
+    if (!mptWindow) return;
+    _ptObjMgr->SetFocusWindow(mptWindow, true);
+    // The handlers may have closed the window: the next step finds the one that is left.
+    Settle();
 }
 
 KxwDomHtmlWindow* KxwEngineVUser::GetCurrentWindow() {

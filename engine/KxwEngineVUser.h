@@ -112,7 +112,9 @@ public:
     // The window steps act on: the one chosen last while it is open, else the first open top window; null when
     // there is none.
     KxwDomHtmlWindow* GetCurrentWindow();
-    void SetCurrentWindow(KxwDomHtmlWindow* mptWindow) { _ptCurrentWindow = mptWindow; }
+    // The window the next steps act on; it takes the focus as a user's click in it would (its top window's focus,
+    // the blur of the window that had it).
+    void SetCurrentWindow(KxwDomHtmlWindow* mptWindow);
     KxwObjMgr* GetObjMgr() const { return _ptObjMgr.get(); }
     KxwJswEngine* GetScriptEngine() const { return _ptScriptEngine; }
     KxwHswApi* GetHswApi() const { return _ptHswApi.get(); }

@@ -208,6 +208,10 @@ KxwDomHtmlHistory* KxwDomHtmlWindow::GetHistory() {
     return ptTop->GetHistory();
 }
 
+KxwDomHtmlWindow* KxwDomHtmlWindow::GetOwnedPopupWindow() const {
+    return _ptOwnedPopup ? _ptOwnedPopup->GetWindow() : nullptr;
+}
+
 KxwDomHtmlPopupWindow* KxwDomHtmlWindow::ObtainPopupWindow() {
     if (_ptOwnedPopup) return _ptOwnedPopup;
     if (!_ptObjMgr || !_ptHtmlDocument) return nullptr;

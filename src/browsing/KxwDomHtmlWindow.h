@@ -79,6 +79,8 @@ public:
     KxwDomHtmlPopupWindow* ObtainPopupWindow();
     // The pop-up whose window this is (the pop-up flag), or null.
     KxwDomHtmlPopupWindow* GetPopup() const { return _ptPopup; }
+    // The window of the pop-up this one made (shown or not), which walks over every window enter after it.
+    KxwDomHtmlWindow* GetOwnedPopupWindow() const;
     void SetPopup(KxwDomHtmlPopupWindow* mptPopup) { _ptPopup = mptPopup; }
 
     // ---- Name and state ----

@@ -159,7 +159,8 @@ void ResolveAutoSettingsIfDue(KxwObjMgr& mrtObjMgr, KxwObjMgrPersistentInfo& mrt
 
 namespace {
 
-// Every window of a top window, frames before their parent's next sibling (the tree's order).
+// Every window of a top window, frames before their parent's next sibling (the tree's order), each window's
+// pop-up after its frames.
 template <class F>
 void ForEachWindow(KxwDomHtmlWindow* mptWindow, F&& mfVisit) {
     KxwDomWatchDelete tWatch("ForEachWindow", mptWindow);
@@ -167,6 +168,9 @@ void ForEachWindow(KxwDomHtmlWindow* mptWindow, F&& mfVisit) {
     mfVisit(mptWindow);
     if (tWatch.HasBeenDeleted()) return;
     for (KxwDomHtmlWindow* ptFrame : tFrames) ForEachWindow(ptFrame, mfVisit);
+    if (tWatch.HasBeenDeleted()) return;
+    // The pop-up a window made follows it: its page's timers are activated and thawed as any page's.
+    if (KxwDomHtmlWindow* ptPopup = mptWindow->GetOwnedPopupWindow()) ForEachWindow(ptPopup, mfVisit);
     if (tWatch.HasBeenDeleted() || mptWindow->GetParentWindow()) return;
     // A top window's dialogs follow it.
     if (KxwDomHtmlWindow* ptModeless = mptWindow->GetWindowDialogModeless()) ForEachWindow(ptModeless, mfVisit);

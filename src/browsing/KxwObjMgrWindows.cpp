@@ -310,7 +310,8 @@ void KxwObjMgr::SetFocusWindow(KxwDomHtmlWindow* mptNewFocusOrNull, bool mbFireF
     // A pop-up closes when another window takes the focus.
     if (KxwDomHtmlPopupWindow* ptPopup = _ptPersistent->_ptVisiblePopup) {
         KxwDomHtmlWindow* ptOwner = ptPopup->GetOwnerWindow();
-        if (mptNewFocusOrNull && ptOwner && ptOwner->GetTopWindow() != mptNewFocusOrNull->GetTopWindow())
+        if (mptNewFocusOrNull && mptNewFocusOrNull != ptPopup->GetWindow() && ptOwner &&
+            ptOwner->GetTopWindow() != mptNewFocusOrNull->GetTopWindow())
             SetVisiblePopupWindow(nullptr);
     }
     _ptPersistent->_bNewTopWindow = false;

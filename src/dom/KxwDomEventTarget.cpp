@@ -236,6 +236,17 @@ bool KxwDomEventTarget::RemoveAttachedEventListener(KXW_DOM_EVENT_TYPE_ENUM meEv
     return false;
 }
 
+void KxwDomEventTarget::CopyAttributeListenersTo(KxwDomEventTarget& mrtClone) {
+    for (KxwDomEventListener* ptListener = _ptFirstListener; ptListener; ptListener = ptListener->GetNextListener()) {
+        if (ptListener->GetEventListenerType() != KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE) continue;
+        const KxwDomHtmlPropertyStr& rtCode = ptListener->GetCode();
+        mrtClone.CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE,
+                                                     ptListener->GetEventType(),
+                                                     rtCode.GetU16nStr() ? rtCode.GetU16nStr() : u"",
+                                                     rtCode.GetU16nLenInChars());
+    }
+}
+
 void KxwDomEventTarget::RemoveAllListeners() {
     while (KxwDomEventListener* ptListener = _ptFirstListener) {
         _ptFirstListener = ptListener->GetNextListener();
@@ -373,9 +384,12 @@ KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomEventTarget::FireEvent(KXW_DOM_EVENT_TYP
                                             __LINE__, GetNodeTypeAsAscStr(), HandlerName(meEventType));
         return KXW_DOM_HANDLE_EVENT_RET_VAL_ERROR;
     }
+    // Only an element in the document becomes its active element: one removed, or made and not yet inserted,
+    // hears its focus but is no part of the page.
     if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_FOCUS)
         if (auto* ptElement = dynamic_cast<KxwDomHtmlElement*>(this))
-            if (KxwDomHtmlDocument* ptDocument = GetEventDocument()) ptDocument->SetActiveElement(ptElement);
+            if (KxwDomHtmlDocument* ptDocument = GetEventDocument())
+                if (ptElement->IsConnectedToDocument()) ptDocument->SetActiveElement(ptElement);
     if (xfbKxwTraceEnabled())
         xfvKxwUtilReportTraceToFile("Event \"%s\" was issued for %.100s with name=\"%.50s\"", HandlerName(meEventType),
                                     GetNodeTypeAsAscStr(), NameOf(this));

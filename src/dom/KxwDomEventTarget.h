@@ -86,6 +86,9 @@ public:
     // The first listener of the event (mbAny) or its regular one, or null.
     KxwDomEventListener* GetEventListener(KXW_DOM_EVENT_TYPE_ENUM meEventType, bool mbAny) const;
     bool RemoveAttachedEventListener(KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwJsval& mrtFunction);
+    // The handlers the target's HTML attributes gave it, as attributes of mrtClone: their code is compiled there
+    // when first needed, with the clone as this and its own scope.
+    void CopyAttributeListenersTo(KxwDomEventTarget& mrtClone);
     void RemoveAllListeners();
     KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM DispatchEventHandler(KxwDomCoreEvent* mptEvent);
     KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM DispatchListeners(KxwDomCoreEvent* mptEvent);

@@ -955,7 +955,10 @@ void KxwDomHtmlElement::CopyPropertiesTo(KxwDomHtmlElement& mrtClone, bool mbClo
             mrtClone.KxwDomCoreElement::AddParsedAttr(ptAttr->GetNameDcsStr(), nullptr);
         }
     }
-    if (mbClone) CopyClassPropertiesTo(mrtClone);
+    if (mbClone) {
+        CopyClassPropertiesTo(mrtClone);
+        CopyAttributeListenersTo(mrtClone);
+    }
     // Attributes a script added are own properties of the engine object.
     if (!PeekJsiObj()) return;
     KxwJsval tThis, tClone;

@@ -35,6 +35,8 @@ void KxwDomFindMinTimeout::VisitWindow(KxwDomHtmlWindow* mptWindow) {
         }
     }
     for (KxwDomHtmlWindow* ptFrame : mptWindow->GetChildFrameWindows()) VisitWindow(ptFrame);
+    // A pop-up's page keeps its timers as any page does, shown or not.
+    if (KxwDomHtmlWindow* ptPopup = mptWindow->GetOwnedPopupWindow()) VisitWindow(ptPopup);
     if (KxwDomHtmlWindow* ptModeless = mptWindow->GetWindowDialogModeless()) VisitWindow(ptModeless);
     if (KxwDomHtmlWindow* ptModal = mptWindow->GetWindowDialogModal()) VisitWindow(ptModal);
 }

@@ -1,7 +1,8 @@
 // Finds what is due next across every window of a virtual user: the registered, unfrozen timer with the earliest
 // expiration, or a document's pending META refresh when it is due strictly earlier. Windows are met in the order
-// of the hierarchy (top windows in creation order, each followed by its frames, its modeless and its modal
-// dialog); of two timers due at the same time the one met first wins, and a timer wins a tie with a refresh.
+// of the hierarchy (top windows in creation order, each followed by its frames, the pop-up it made, its modeless
+// and its modal dialog); of two timers due at the same time the one met first wins, and a timer wins a tie with a
+// refresh.
 #pragma once
 
 #include <cstdint>

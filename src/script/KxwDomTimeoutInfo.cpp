@@ -24,6 +24,13 @@ void CallTimerFunction(KxwHswApi& mrtHswApi, KxwDomHtmlWindow& mrtWindow, const 
     KxwJswGlobal* ptGlobal = mrtWindow.GetGlobal();
     if (!ptGlobal || !ptGlobal->GetObject()) return;
     KxwJswGlobal::RealmScope tRealm(ptGlobal);
+    // A pop-up's window is in no top window's tree: it has no closes or pending scripts to wait for, and its
+    // timers run in a bare bracket.
+    if (!mrtWindow.GetTopWindow()) {
+        KxwJswScriptEvaluationNotifier tBare;
+        mrtHswApi.CallFunctionValue(tBare, mrtFunction, &mrtWindow, 0, nullptr);
+        return;
+    }
     KxwDomScriptEvaluationNotifier tNotifier("KxwDomTimeoutInfo::Execute", &mrtWindow, true);
     mrtHswApi.CallFunctionValue(tNotifier, mrtFunction, &mrtWindow, 0, nullptr);
 }
