@@ -26,7 +26,10 @@ using namespace kxwjsw;
 
 namespace {
 
-thread_local KxwJswEngine* gptCurrentEngine = nullptr;
+// Read on every engine value that is stored (tens of times a DOM call): the initial-exec model reads it at a fixed
+// offset of the thread pointer instead of calling into the dynamic loader each time. The library is linked, never
+// loaded late, and one pointer fits the static TLS that the loader reserves even then.
+__attribute__((tls_model("initial-exec"))) thread_local KxwJswEngine* gptCurrentEngine = nullptr;
 
 int64_t SteadyNowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())

@@ -59,6 +59,11 @@ TEST_F(KxwJswTest, MethodsConvertBySignatureLetters) {
     EXPECT_NE(std::string::npos, Eval("o.same(5)").find("must be an object"));
     // 'f' and '*' pass the values through with their kinds: a function (9) and a string (2); extra arguments too.
     EXPECT_EQ("9:2:4", Eval("o.kinds(function(){}, 'x', 7)"));
+    // Up to four arguments travel in the call's own buffers, more in allocated ones: both sides of the limit, and a
+    // short call after a long one.
+    EXPECT_EQ("9:2:4:6", Eval("o.kinds(function(){}, 'x', 7, true)"));
+    EXPECT_EQ("9:2:4:6:7:8:5", Eval("o.kinds(function(){}, 'x', 7, true, null, undefined, 1.5)"));
+    EXPECT_EQ("7", Eval("o.kinds(null)"));
     EXPECT_EQ("2:a", Eval("o.raw('a', 'b')"));
     EXPECT_EQ("0:", Eval("o.raw()"));
     // A callback that fails is a catchable error, not a crash or an uncatchable stop.
