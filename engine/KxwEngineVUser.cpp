@@ -440,6 +440,7 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
         _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
         return;
     }
+    if (AbortIfPageReplaced(*mptLoad)) return;
     KxwEngineFetchRequest& rtRequest = mptLoad->_tRequest;
     if (mptLoad->_eKind == kLoadWindow) {
         // A frame during a history navigation loads what it showed then.
@@ -497,6 +498,15 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
     Deliver(mptLoad);
 }
 
+bool KxwEngineVUser::AbortIfPageReplaced(Load& mrtLoad) {
+    // document.open() or a reparse emptied the page that asked for this subresource: as the browser stops the
+    // old page's loads, the element hears of an abort (no load event) and the hold on the window goes.
+    if (mrtLoad._eKind != kLoadResource || !mrtLoad._ptCommand->WasTargetPageReplaced()) return false;
+    mrtLoad._ptCommand->OnTaskAborted();
+    _ptObjMgr->ReturnDomCommandForReuse(mrtLoad._ptCommand);
+    return true;
+}
+
 void KxwEngineVUser::ShareResourceResponse(Load& mrtFetched, KxwDomHtmlDocument* mptDocument) {
     // Images of one address that a page asks for while the first is on its way are one request, as in the
     // browser: the others wait for its response. Each element still hears of its own load or failure.
@@ -532,6 +542,7 @@ void KxwEngineVUser::Deliver(std::unique_ptr<Load>& mrptLoad) {
         _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
         return;
     }
+    if (AbortIfPageReplaced(rtLoad)) return;
     ReportRedirects(rtLoad._tResponse);
     switch (rtLoad._eKind) {
         case kLoadWindow:

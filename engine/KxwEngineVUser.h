@@ -197,6 +197,8 @@ private:
     // The LOAD FAIL line of an image, script or style sheet that could not be loaded.
     void ReportSubresourceFailure(const KxwEngineFetchResponse& mrtResponse);
     void Fail(KxwDomCommand* mptCommand, const std::string& mdsMessage);
+    // True when the load was for a page emptied since (it is aborted and its command returned).
+    bool AbortIfPageReplaced(Load& mrtLoad);
     // Each redirect of a load as a REDIRECT line ("302 FROM -> TO").
     void ReportRedirects(const KxwEngineFetchResponse& mrtResponse);
     // The page's bytes into its document; false when the page was built whole, true when its builder waits for a

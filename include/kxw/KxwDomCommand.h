@@ -112,6 +112,9 @@ public:
     KxwDomCoreNode* GetRawTargetObjectForAbort() const { return _ptTargetObjectForAbort; }
     KxwDomCoreNode* GetTargetObjectForAbortOrNullIfDeleted() const;
     bool WasTargetObjectForAbortDeleted() const;
+    // A subresource whose page was emptied in place since it was asked for (document.open, a reparse): the
+    // element may live on, parked, but the page that wanted the load is gone.
+    bool WasTargetPageReplaced() const;
     // A charset given before the document exists is kept for it; the command's own is cleared at Reset.
     void SetAssociatedDocumentResponseCharset(const char* mpszCharset);
     const char* GetAssociatedDocumentResponseCharset() const;
@@ -174,6 +177,8 @@ private:
     void* _pvUserData = nullptr;
     // The hold on the onload of the document's window that a download for one of its elements keeps until it ends.
     std::unique_ptr<KxwDomOnLoadHold> _ptOnLoadHold;
+    // The reset count of the target's document when a subresource was asked for; 0 for other loads.
+    uint32_t _uRequestDocumentGeneration = 0;
     // The node told NotifyDownloadRequested and not yet NotifyDownloadRequestEnded (it is the target watched).
     KxwDomCoreNode* _ptDownloadRequestNode = nullptr;
 };

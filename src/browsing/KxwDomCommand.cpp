@@ -57,6 +57,7 @@ void KxwDomCommand::Reset() {
     OnTaskDocument(nullptr);
     EndDownloadRequest();
     _ptOnLoadHold->Release();
+    _uRequestDocumentGeneration = 0;
     _eDomCommandType = KXW_DOM_COMMAND_TYPE_NONE;
     _ptOriginatingWindow = nullptr;
     _dsFrameName.clear();
@@ -195,9 +196,13 @@ bool KxwDomCommand::PrepareCommandWindowOpen(KxwDomHtmlWindow* mptOpenerWindow,
 
 namespace {
 
+KxwDomHtmlDocument* DocumentOfNode(KxwDomNodeBase* mptNode) {
+    return mptNode ? dynamic_cast<KxwDomHtmlDocument*>(mptNode->GetOwnerDocument(false)) : nullptr;
+}
+
 // The window whose onload a download for a node of its document holds off.
 KxwDomHtmlWindow* WindowOfNode(KxwDomNodeBase* mptNode) {
-    auto* ptDocument = mptNode ? dynamic_cast<KxwDomHtmlDocument*>(mptNode->GetOwnerDocument(false)) : nullptr;
+    KxwDomHtmlDocument* ptDocument = DocumentOfNode(mptNode);
     return ptDocument ? ptDocument->GetWindow() : nullptr;
 }
 
@@ -224,6 +229,8 @@ bool KxwDomCommand::PrepareCommandDownloadResource(KxwDomNodeBase* mptNode) {
     _ptObjectWithContentToLoad = ptNode;
     PrepareTargetObject(ptNode, false);
     _ptOnLoadHold->Acquire(WindowOfNode(ptNode));
+    KxwDomHtmlDocument* ptDocument = DocumentOfNode(ptNode);
+    _uRequestDocumentGeneration = ptDocument ? ptDocument->GetResetGeneration() : 0;
     // From the request on, until the command lets it go, the node stays (an image no script holds any more).
     EndDownloadRequest();
     _ptDownloadRequestNode = ptNode;
@@ -436,6 +443,13 @@ KxwDomHtmlDocument* KxwDomCommand::GetDocument() const { return WasTargetObjectF
 KxwDomHtmlWindow* KxwDomCommand::DocumentWindow() const {
     KxwDomHtmlDocument* ptDocument = GetDocument();
     return ptDocument ? ptDocument->GetWindow() : nullptr;
+}
+
+bool KxwDomCommand::WasTargetPageReplaced() const {
+    if (WasTargetObjectForAbortDeleted()) return true;
+    if (_eDomCommandType != KXW_DOM_COMMAND_TYPE_DOWNLOAD_RESOURCE || _uRequestDocumentGeneration == 0) return false;
+    KxwDomHtmlDocument* ptDocument = DocumentOfNode(_ptObjectWithContentToLoad);
+    return ptDocument && ptDocument->GetResetGeneration() != _uRequestDocumentGeneration;
 }
 
 bool KxwDomCommand::WasTargetObjectForAbortDeleted() const { return _ptTargetWatch->HasBeenDeleted(); }

@@ -164,7 +164,7 @@ void KxwDomCoreDocument::Reset() {
 
 void KxwDomCoreDocument::DeleteAllChildrenAtOnce() {
     KxwDomWatchDelete tWatchThis("KxwDomCoreDocument::DeleteAllChildrenAtOnce", this);
-    if (!IsParseUnderWay()) _ptDocumentPointer = nullptr;
+    if (!IsParseUnderWay() && !IsScriptUnderWay()) _ptDocumentPointer = nullptr;
     DeleteChildren(false);
     if (!tWatchThis.HasBeenDeleted()) _ptDocumentPointer = this;
 }
@@ -188,7 +188,7 @@ void KxwDomCoreDocument::DeleteRetiredNodes() {
 void KxwDomCoreDocument::DoOnResetOrDestructor() {
     // Parked nodes that scripts hold may be nodes a parser under way still builds into: they stay parked and go
     // with the collections that find them unreachable, after the parse.
-    if (IsParseUnderWay()) return;
+    if (IsParseUnderWay() || IsScriptUnderWay()) return;
     // The records keep watching while the nodes go, so that a node deleted with an earlier one is not met again.
     KxwDomDisconnectedNode* ptRecord = _tDisconnectedNodesList.TakeAll();
     while (ptRecord) {

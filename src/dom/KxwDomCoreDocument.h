@@ -51,6 +51,9 @@ public:
     // table it places text before). They are retired here and deleted when the last parse ends; whatever a
     // parser appends to them meanwhile goes with them.
     virtual bool IsParseUnderWay() const { return false; }
+    // A script of the document is running (a handler or a timer that resets it): the nodes it may still be
+    // standing on are parked rather than deleted, and go with the collections that find them unreachable.
+    virtual bool IsScriptUnderWay() const { return false; }
     void RetireNode(KxwDomNodeBase* mptNode);
     // The last parse ended: the retired nodes go now.
     void DeleteRetiredNodes();

@@ -715,6 +715,7 @@ KxwDomNodeBase* KxwDomHtmlDocument::GetLastElementWithId(const KxwDomStr& mrtId)
 // Content
 
 void KxwDomHtmlDocument::Reset() {
+    ++_uResetGeneration;
     KxwDomWatchDelete tWatchThis("KxwDomHtmlDocument::Reset", this);
     for (KxwDomHtmlCollectionGeneral* ptCollection : _aptCollections) ptCollection->Reset();
     if (KxwDomHtmlCollectionOrdered* ptAll = GetAll()) KxwDomNodeCollections::Current().Reset(ptAll);

@@ -121,6 +121,7 @@ public:
     // The last parse ending deletes the nodes that left the tree while it ran.
     long DecrementParsingDepth();
     bool IsParseUnderWay() const override { return !_bDestroying && _tParsingDepth.Get() > 0; }
+    bool IsScriptUnderWay() const override { return !_bDestroying && _tScriptEvaluationDepth.Get() > 0; }
     long GetInnerOuterHtmlDepth() const { return _tInnerOuterHtmlDepth.Get(); }
     long IncrementInnerOuterHtmlDepth() { return _tInnerOuterHtmlDepth.Increment(); }
     long DecrementInnerOuterHtmlDepth() { return _tInnerOuterHtmlDepth.Decrement(); }
@@ -167,6 +168,8 @@ public:
     // Counts the changes of what relative addresses resolve against (the document's address, its base, the href of
     // a BASE): an element that cached a resolved address works it out again once the count moved on. Never 0.
     uint32_t GetBaseUrlGeneration() const { return _uBaseUrlGeneration; }
+    // Counts the resets that emptied the document in place (document.open, a write after the page, a reparse).
+    uint32_t GetResetGeneration() const { return _uResetGeneration; }
     void NoteBaseUrlChanged();
     // A LINK became or stopped being a style sheet, or a style-sheet LINK joined or left the document: the place
     // where styleSheets follows it once style sheets are modelled (for now only traced).
@@ -341,6 +344,7 @@ private:
     BaseList _tBaseElements;
     uint16_t _uActiveBaseIndex = 0;
     uint32_t _uBaseUrlGeneration = 1;
+    uint32_t _uResetGeneration = 1;
 
     KxwDomHtmlElementMeta* _ptMetaRefresh = nullptr;
     void* _hDrvResponseHandleRefresh = nullptr;
