@@ -247,8 +247,7 @@ KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomHtmlElementAreaAnchorBase::DoEventDefaul
     KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
     if (meEventType != KXW_DOM_EVENT_TYPE_ENUM_CLICK)
         return KxwDomHtmlElementWithName::DoEventDefaultAction(meEventType, mptDomEventDataOrNULL);
-    const char* psfHref = _tHref.GetDcsStr();
-    if (IsHrefSet() && psfHref && psfHref[0] != '#') {
+    if (IsHrefFollowable()) {
         if (!IsConnectedToDocument()) {
             if (xfbKxwTraceEnabled())
                 xfvKxwUtilReportTraceToFile(

@@ -24,6 +24,11 @@ public:
     const KxwDomHtmlPropertyStr& GetHref() const { return _tHref; }
     // An href counts as set when it holds a text.
     bool IsHrefSet() const { return !_tHref.IsEmpty(); }
+    // A click follows the href: one that is set and is more than a fragment of this page.
+    bool IsHrefFollowable() const {
+        const char* psfHref = _tHref.GetDcsStr();
+        return IsHrefSet() && psfHref && _tHref.GetDcsLenInBytes() > 0 && psfHref[0] != '#';
+    }
     void SetHrefParsed(const char* mpszParsedValue);
     void SetHrefU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
     void SetHrefDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes);

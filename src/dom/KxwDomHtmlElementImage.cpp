@@ -46,13 +46,6 @@ std::string Printable(const std::string& mdsText) {
     return acBuffer;
 }
 
-// Whether a link's href leads anywhere: set, not empty, not a fragment of the page.
-bool IsFollowable(const KxwDomHtmlElementAnchor& mrtAnchor) {
-    const KxwDomHtmlPropertyStr& rtHref = mrtAnchor.GetHref();
-    const char* psfHref = rtHref.GetDcsStr();
-    return mrtAnchor.IsHrefSet() && psfHref && rtHref.GetDcsLenInBytes() > 0 && psfHref[0] != '#';
-}
-
 }  // namespace
 
 // One script property: its tiny id, the stored value it reads and writes, whether it reads resolved, and a setter
@@ -191,7 +184,7 @@ KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM KxwDomHtmlElementImage::DoEventDefaultAction(
     // Outside a link the ancestors' default actions run as for any element.
     if (meEventType != KXW_DOM_EVENT_TYPE_ENUM_CLICK || !ptAnchor)
         return KxwDomHtmlElementWithName::DoEventDefaultAction(meEventType, mptDomEventDataOrNULL);
-    if (!IsFollowable(*ptAnchor)) return KXW_DOM_HANDLE_EVENT_RET_VAL_CONTINUE;
+    if (!ptAnchor->IsHrefFollowable()) return KXW_DOM_HANDLE_EVENT_RET_VAL_CONTINUE;
     if (!IsConnectedToDocument()) {
         if (xfbKxwTraceEnabled())
             xfvKxwUtilReportTraceToFile(
