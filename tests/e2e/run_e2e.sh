@@ -12,6 +12,8 @@
 #   #! logs: N          how many vuser-<n>.log files @OUT@ must hold
 #   #! logdir: DIR      where the log files are instead of @OUT@ (relative to the run's folder)
 #   #! contains: TEXT   standard output must have a line containing TEXT
+#   #! needs: FILE      a file the run reads (relative to the steps file's folder) that scripts/setup fetches: the
+#                       test fails at once, saying so, when it is missing
 #   #! server: DIR [https]
 #                       a test HTTP server (tests/server/kxw_test_server.py) on 127.0.0.1 serving DIR (relative to
 #                       the steps file's folder) for the run, stopped when the run ends however it ends: @BASE@ in
@@ -56,6 +58,12 @@ trap 'stop_server; rm -rf "$work"' EXIT
 cp -r "$dir"/. "$work"/
 cd "$work" || exit 1
 directive() { sed -n "s/^#! $1: *//p" "$name.steps"; }
+while IFS= read -r needed; do
+    if [ ! -s "$work/$needed" ]; then
+        echo "FAIL $name: $needed is missing (scripts/setup fetches it)"
+        exit 1
+    fi
+done < <(directive needs)
 base=
 read -r server_dir server_mode < <(directive server | head -n 1)
 if [ -n "${server_dir:-}" ]; then
