@@ -681,6 +681,18 @@ const KxwJswCtorRegistrator* KxwJswClassInformation::FindConstructor(const char*
     return it->second.first;
 }
 
+namespace {
+std::atomic<KxwJswInterfaceResolver> gpfInterfaceResolver{nullptr};
+}  // namespace
+
+void KxwJswClassInformation::SetInterfaceResolver(KxwJswInterfaceResolver mpfResolver) {
+    gpfInterfaceResolver.store(mpfResolver, std::memory_order_release);
+}
+
+KxwJswInterfaceResolver KxwJswClassInformation::GetInterfaceResolver() {
+    return gpfInterfaceResolver.load(std::memory_order_acquire);
+}
+
 bool KxwJswClassInformation::IsSubclassOf(const KxwJswClassInformation* mptOther) const {
     for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent)
         if (ptClass == mptOther) return true;

@@ -45,6 +45,12 @@ struct KxwJswCtorRegistrator {
     static bool ExportFunc(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp);
 };
 
+class KxwJswUserObjBase;
+// The description a page's scripts know by a global name (window.HTMLDivElement, whose "prototype" is the
+// class's prototype), asked for a global's window and a name the global does not have; null when the name is no
+// such name. Asked for every such name: it must answer other names at once.
+using KxwJswInterfaceResolver = const KxwJswClassInformation* (*)(KxwJswUserObjBase* mptWindow, const char* mpszName);
+
 // Which hooks the engine class of a description has beyond properties and methods.
 enum KXW_JSW_CLASS_KIND_ENUM {
     KXW_JSW_CLASS_KIND_PLAIN = 0,
@@ -93,6 +99,9 @@ public:
 
     // The script constructor of that global name among all descriptions, and the class that declares it.
     static const KxwJswCtorRegistrator* FindConstructor(const char* mpszName, const KxwJswClassInformation** mpptClass);
+    // The process's resolver of interface names (the library installs its own at start-up); null for none.
+    static void SetInterfaceResolver(KxwJswInterfaceResolver mpfResolver);
+    static KxwJswInterfaceResolver GetInterfaceResolver();
 
     // The tiny id as the class receives it.
     static short DispatchId(uint16_t muTinyId) { return static_cast<short>(static_cast<int8_t>(muTinyId & 0xFF)); }

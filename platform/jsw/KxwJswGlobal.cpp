@@ -8,6 +8,7 @@
 
 #include "KxwJswCallArgs.h"
 #include "KxwJswInternal.h"
+#include "KxwJswScriptClock.h"
 #include "KxwUtilReport.h"
 
 using namespace kxwjsw;
@@ -94,6 +95,26 @@ bool ResolveWindowItem(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId
     return ResolveNamedItem(mptCx, mtGlobal, mtId, mpdsName, mpbResolved);
 }
 
+bool IllegalConstructor(JSContext* mptCx, unsigned, JS::Value*) {
+    JS_ReportErrorASCII(mptCx, "Illegal constructor");
+    return false;
+}
+
+// An interface name (HTMLDivElement): a function that makes nothing, whose prototype is the class's prototype in
+// this global, so that what a page adds to it every element of the class has.
+bool ResolveInterface(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, const char* mpszName,
+                      const KxwJswClassInformation* mptClass, bool* mpbResolved) {
+    JSAutoRealm tRealm(mptCx, mtGlobal);
+    JSFunction* ptFun = JS_NewFunction(mptCx, IllegalConstructor, 0, JSFUN_CONSTRUCTOR, mpszName);
+    if (!ptFun) return false;
+    JS::RootedObject tFun(mptCx, JS_GetFunctionObject(ptFun));
+    JS::RootedObject tProto(mptCx, ObtainPrototype(mptCx, mtGlobal, mptClass));
+    if (!tProto || !JS_LinkConstructorAndPrototype(mptCx, tFun, tProto)) return false;
+    JS::RootedValue tFunValue(mptCx, JS::ObjectValue(*tFun));
+    *mpbResolved = true;
+    return JS_DefinePropertyById(mptCx, mtGlobal, mtId, tFunValue, JSPROP_RESOLVING);
+}
+
 // Standard classes resolve lazily, then the wrapper's script constructors (Image, Option) by name, linked to this
 // global's prototypes. Every name a page's scripts read without defining it comes here (and each global name a
 // script declares, when the script starts), so the name is converted once for all the lookups.
@@ -105,8 +126,16 @@ bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtI
     if (!IdToUtf8(mptCx, mtId, &dsName)) return false;
     const KxwJswClassInformation* ptClass = nullptr;
     const KxwJswCtorRegistrator* ptSpec = KxwJswClassInformation::FindConstructor(dsName.c_str(), &ptClass);
-    // The names a window answers (its frames by name) are the page's globals too.
-    if (!ptSpec) return ResolveWindowItem(mptCx, mtGlobal, mtId, &dsName, mpbResolved);
+    if (!ptSpec) {
+        KxwJswInterfaceResolver pfResolver = KxwJswClassInformation::GetInterfaceResolver();
+        KxwJswGlobal* ptGlobal = KxwJswGlobalHooks::DataOf(mtGlobal);
+        KxwJswUserObjBase* ptWindow = ptGlobal ? ptGlobal->GetWindow() : nullptr;
+        if (pfResolver && ptWindow)
+            if (const KxwJswClassInformation* ptInterface = pfResolver(ptWindow, dsName.c_str()))
+                return ResolveInterface(mptCx, mtGlobal, mtId, dsName.c_str(), ptInterface, mpbResolved);
+        // The names a window answers (its frames by name) are the page's globals too.
+        return ResolveWindowItem(mptCx, mtGlobal, mtId, &dsName, mpbResolved);
+    }
     JSAutoRealm tRealm(mptCx, mtGlobal);
     JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, KxwJswCtorRegistrator::ExportFunc, ptSpec->_uArgCount,
                                                     JSFUN_CONSTRUCTOR, ptSpec->_pszName);
@@ -213,13 +242,14 @@ KxwJswGlobal* KxwJswGlobal::Create(KxwJswEngine* mptEngine, JSObject* mptCompart
     {
         JSAutoRealm tRealm(ptCx, tObject);
         bOK = DefineUnforgeable(ptCx, tObject, "window", WindowGetter) &&
-              DefineUnforgeable(ptCx, tObject, "document", DocumentGetter);
+              DefineUnforgeable(ptCx, tObject, "document", DocumentGetter) &&
+              xfbKxwJswInstallScriptClock(ptCx, tObject);
         if (bOK) JS_FireOnNewGlobalObject(ptCx, tObject);
     }
     if (!bOK) {
         JS_ClearPendingException(ptCx);
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                              "The accessors of a new global could not be defined in "
+                                              "The accessors or the Date of a new global could not be defined in "
                                               "KxwJswGlobal::Create");
     }
     return ptGlobal;

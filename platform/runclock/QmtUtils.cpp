@@ -9,6 +9,11 @@ using SteadyClock = std::chrono::steady_clock;
 
 std::atomic<SteadyClock::rep> gtRunStart{SteadyClock::now().time_since_epoch().count()};
 
+double EpochMsNow() {
+    return std::chrono::duration<double, std::milli>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+std::atomic<double> gdfEpochMsAtRunStart{EpochMsNow()};
+
 double RealClock(void*) {
     SteadyClock::rep tElapsed = SteadyClock::now().time_since_epoch().count() - gtRunStart.load();
     return std::chrono::duration<double, std::milli>(SteadyClock::duration(tElapsed)).count();
@@ -28,7 +33,12 @@ double xfdfQmtUtilsMillisecondsFromStartOfRun() {
     return ptClock ? ptClock->_pfClock(ptClock->_pvContext) : RealClock(nullptr);
 }
 
-void xfvQmtUtilsStartRun() { gtRunStart.store(SteadyClock::now().time_since_epoch().count()); }
+void xfvQmtUtilsStartRun() {
+    gtRunStart.store(SteadyClock::now().time_since_epoch().count());
+    gdfEpochMsAtRunStart.store(EpochMsNow());
+}
+
+double xfdfQmtUtilsEpochMsAtStartOfRun() { return gdfEpochMsAtRunStart.load(); }
 
 void xfvQmtUtilsSetClock(QmtUtilsClockFunc mpfClock, void* mpvContext) {
     if (!mpfClock) {

@@ -11,6 +11,10 @@ KXW_API double xfdfQmtUtilsMillisecondsFromStartOfRun();
 // Restarts the real clock at zero (the engine calls it when the run starts).
 KXW_API void xfvQmtUtilsStartRun();
 
+// The wall-clock time at the start of the run, in milliseconds since 1970-01-01 UTC: the origin from which the
+// pages' own clock (their Date) counts the run clock's milliseconds.
+KXW_API double xfdfQmtUtilsEpochMsAtStartOfRun();
+
 // Installs a clock (null restores the real one). Process-wide: install before virtual users start.
 KXW_API void xfvQmtUtilsSetClock(QmtUtilsClockFunc mpfClock, void* mpvContext);
 

@@ -1,6 +1,7 @@
 // The library's process-wide entry: global initialisation and termination, and the reporting functions.
 #include <cstring>
 
+#include "KxwDomInterfaceNames.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwJswProcess.h"
@@ -26,6 +27,7 @@ int xfiKxwObjMgrGlobalInit(const KxwEnvCfg* mptEnvCfg) {
                                     "The script engine could not be started in xfiKxwObjMgrGlobalInit");
         return -1;
     }
+    xfvKxwDomRegisterInterfaceNames();
     return 0;
 }
 

@@ -94,8 +94,12 @@ void KxwDomCoreAttribute::UpdateNodeValueFromElement() {
     unsigned uLen = 0;
     const char16_t* pwsfName = GetNodeNameU16n(&uLen);
     KxwJsval tValue;
-    // Attribute names ignore case, as in markup: a node made by a script as "DATA-K" stands for "data-k".
-    ptOwner->GetAttribute(pwsfName, uLen, 0, tValue);
+    if (IsForPropertyNamedOtherwise()) {
+        if (!ptOwner->GetDomPropertyJsval(_cTinyId, tValue) || tValue.IsUndefined()) tValue.SetNull();
+    } else {
+        // Attribute names ignore case, as in markup: a node made by a script as "DATA-K" stands for "data-k".
+        ptOwner->GetAttribute(pwsfName, uLen, 0, tValue);
+    }
     _bUpdatingFromElement = true;
     if (tValue.IsNull()) {
         SetNodeValueU16n(u"", 0);
@@ -122,7 +126,17 @@ void KxwDomCoreAttribute::OnNodeValueChanged() {
     KxwJsval tValue;
     const char16_t* pwsfValue = rtValue.GetU16nStr();
     if (!tValue.SetStringU16n(pwsfValue ? pwsfValue : u"", pwsfValue ? rtValue.GetU16nLenInChars() : 0)) return;
-    ptOwner->SetAttribute(pwsfName, uLen, tValue, 0);
+    if (IsForPropertyNamedOtherwise())
+        ptOwner->SetDomPropertyJsval(_cTinyId, tValue);
+    else
+        ptOwner->SetAttribute(pwsfName, uLen, tValue, 0);
+}
+
+bool KxwDomCoreAttribute::IsForPropertyNamedOtherwise() {
+    if (_cTinyId == kCustomAttribute || _cTinyId == kUnresolvedTinyId) return false;
+    KxwDomCoreElement* ptOwner = GetOwnerElement();
+    const KxwJswClassInformation* ptClass = ptOwner ? ptOwner->GetClassInformation() : nullptr;
+    return ptClass && !ptClass->FindPropertyIgnoringCase(GetNameDcs(nullptr));
 }
 
 bool KxwDomCoreAttribute::IsSpecified() {

@@ -52,6 +52,9 @@ protected:
 
 private:
     void ResolveTinyId();
+    // A node the element class adds under the markup's name for a property named otherwise ("class" for
+    // className): its value is that property's, found by tiny id, not by name.
+    bool IsForPropertyNamedOtherwise();
 
     KxwDomWatchDelete _tDocumentWatch;
     KxwDomHtmlPropertyStr _tName;

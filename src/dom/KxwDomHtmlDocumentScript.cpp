@@ -15,6 +15,7 @@
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
+#include "KxwDomHtmlEvent.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
 #include "KxwDomStr.h"
@@ -322,11 +323,16 @@ bool createStyleSheet_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mr
     return tCall.Null();
 }
 
+// A new event object for fireEvent to dispatch (the properties a script gives it reach the handlers as
+// window.event's). It belongs to its engine object from the start.
 bool createEventObject_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KXW_DOCUMENT_CALL("createEventObject");
     if (!tCall.Check(0)) return false;
-    tCall.This()->JavaScriptMissingSupport("createEventObject()");
-    return tCall.Null();
+    KxwDomHtmlDocument* ptDocument = tCall.This();
+    KxwDomHtmlEvent* ptEvent = ptDocument->ObtainEventObject(ptDocument, KXW_DOM_EVENT_TYPE_ENUM_DATAAVAILABLE, nullptr);
+    if (!ptEvent) return tCall.Null();
+    ptEvent->SetOwnedByScript();
+    return tCall.Return(ptEvent);
 }
 
 bool nothing_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {

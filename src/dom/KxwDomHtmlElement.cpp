@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "KxwDomAttributeCollection.h"
 #include "KxwDomBindingUtil.h"
 #include "KxwDomCoreTextNode.h"
 #include "KxwDomDummyObject.h"
@@ -767,6 +768,23 @@ void KxwDomHtmlElement::NotifyInnerHtml(KxwDomHtmlElement* mptTarget, const char
     // The extra of notification 18 is the markup as a KxwDomStr holding its DCS text.
     xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_INNER_HTML, mptTarget, &tText);
     if (ptDocument && !tWatchDocument.HasBeenDeleted()) ptDocument->DecrementInnerOuterHtmlDepth();
+}
+
+bool KxwDomHtmlElement::AddExceptionalAttributesToCollection(KxwDomAttributeCollection& mrtCollection) {
+    return AddExceptionalAttribute(mrtCollection, u"class", static_cast<signed char>(kIdClassName),
+                                   "KxwDomHtmlElement::AddExceptionalAttributesToCollection");
+}
+
+bool KxwDomHtmlElement::AddExceptionalAttribute(KxwDomAttributeCollection& mrtCollection, const char16_t* mpwsfName,
+                                                signed char mcTinyId, const char* mpszCallingFunctionName) {
+    unsigned uLen = 0;
+    while (mpwsfName[uLen]) ++uLen;
+    if (mrtCollection.AddAttributeNode(GetOwnerDocument(false), mpwsfName, uLen, mcTinyId, this)) return true;
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile("AddAttributeNode in %s _ptAttributeCollection=%p, this=%p",
+                                    mpszCallingFunctionName, static_cast<void*>(&mrtCollection),
+                                    static_cast<void*>(this));
+    return false;
 }
 
 bool KxwDomHtmlElement::SetInnerHtmlU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars) {

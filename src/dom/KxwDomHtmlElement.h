@@ -147,6 +147,12 @@ public:
     // The parser's entry for each attribute of a start tag: a DOM property of the class takes it through its
     // parsed setter, any other is stored for later. A value-less attribute comes as null.
     bool AddParsedAttr(const char* mpszNameDcsStr, const char* mpszValueDcsStrOrNULL) override;
+    // The attribute nodes named as the markup names them where the script property is named otherwise: "class"
+    // for className (attribute-node code written for this browser asks for the markup's name).
+    bool AddExceptionalAttributesToCollection(KxwDomAttributeCollection& mrtCollection) override;
+    // Adds one such node for a declared property; a failure is traced with the calling function's name.
+    bool AddExceptionalAttribute(KxwDomAttributeCollection& mrtCollection, const char16_t* mpwsfName,
+                                 signed char mcTinyId, const char* mpszCallingFunctionName);
     // ---- Events ----
     // Every HTML element answers contentready; BODY and FRAMESET also blur, focus, load and unload (and
     // contextmenu), which they hand to their window; SCRIPT answers readystatechange.

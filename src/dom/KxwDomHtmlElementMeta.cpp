@@ -229,3 +229,9 @@ bool KxwDomHtmlElementMeta::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInf
             return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
     }
 }
+
+bool KxwDomHtmlElementMeta::AddExceptionalAttributesToCollection(KxwDomAttributeCollection& mrtCollection) {
+    return KxwDomHtmlElementWithName::AddExceptionalAttributesToCollection(mrtCollection) &&
+           AddExceptionalAttribute(mrtCollection, u"http-equiv", static_cast<signed char>(kIdHttpEquiv),
+                                   "KxwDomHtmlElementMeta::AddExceptionalAttributesToCollection");
+}

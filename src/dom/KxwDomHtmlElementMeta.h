@@ -40,6 +40,8 @@ public:
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    // Besides "class": "http-equiv" for httpEquiv.
+    bool AddExceptionalAttributesToCollection(KxwDomAttributeCollection& mrtCollection) override;
 
 protected:
     bool SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) override;

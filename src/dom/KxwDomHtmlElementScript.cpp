@@ -659,3 +659,9 @@ void KxwDomHtmlElementScript::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLv
     xfvKxwUtilReportBySevLvl(meSevLvl, "%*s[The <SCRIPT> text is \"%.3000s\" (DCS length=%ld)]",
                              GetPrintingTextIndent(miIndent), "", dsText.c_str(), liLen);
 }
+
+bool KxwDomHtmlElementScript::AddExceptionalAttributesToCollection(KxwDomAttributeCollection& mrtCollection) {
+    return KxwDomHtmlElement::AddExceptionalAttributesToCollection(mrtCollection) &&
+           AddExceptionalAttribute(mrtCollection, u"for", static_cast<signed char>(kIdLanguage + 6),
+                                   "KxwDomHtmlElementScript::AddExceptionalAttributesToCollection");
+}

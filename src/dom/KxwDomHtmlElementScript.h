@@ -117,6 +117,8 @@ public:
 
     // ---- Notifications ----
     void NotifyStartDownload() override;
+    // Besides "class": "for" for htmlFor.
+    bool AddExceptionalAttributesToCollection(KxwDomAttributeCollection& mrtCollection) override;
     void NotifyDownloadComplete() override;
     void NotifyDownloadAborted() override;
     void NotifyDocumentConnection(KxwDomHtmlDocument& mrtDocument, bool mbConnectedToDocument) override;

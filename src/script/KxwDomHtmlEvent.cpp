@@ -69,13 +69,23 @@ KxwDomHtmlEvent::KxwDomHtmlEvent(KxwDomEnv& mrtDomEnv, KxwDomEventTarget* mptSrc
 }
 
 bool KxwDomHtmlEvent::Reset(KxwDomEventTarget* mptSrcElement, KXW_DOM_EVENT_TYPE_ENUM meEventType) {
+    bool bOK = KxwDomCoreEvent::Reset(mptSrcElement, meEventType);
+    // After the type: the defaults depend on it.
     SetEventData(nullptr);
-    return KxwDomCoreEvent::Reset(mptSrcElement, meEventType);
+    return bOK;
+}
+
+int32_t KxwDomHtmlEvent::GetDefaultButton() const {
+    // A click reports no button in both browsers (the left button is 1 only while it goes down or up): pages'
+    // delegated click handlers tell clicks of the left button by a button below 1.
+    KXW_DOM_EVENT_TYPE_ENUM eType = GetEventType();
+    return eType == KXW_DOM_EVENT_TYPE_ENUM_CLICK || eType == KXW_DOM_EVENT_TYPE_ENUM_DBLCLICK ? 0 : 1;
 }
 
 void KxwDomHtmlEvent::SetEventData(const KxwDomEventData* mptDomEventDataOrNULL) {
     if (!mptDomEventDataOrNULL) {
-        _iX = _iY = _iOffsetX = _iOffsetY = _iButton = 1;
+        _iX = _iY = _iOffsetX = _iOffsetY = 1;
+        _iButton = GetDefaultButton();
         _bCtrlKey = false;
         _iKeyCode = 0;
         return;
@@ -84,7 +94,7 @@ void KxwDomHtmlEvent::SetEventData(const KxwDomEventData* mptDomEventDataOrNULL)
     _iY = mptDomEventDataOrNULL->GetY();
     _iOffsetX = mptDomEventDataOrNULL->GetOffsetX();
     _iOffsetY = mptDomEventDataOrNULL->GetOffsetY();
-    _iButton = 1;
+    _iButton = GetDefaultButton();
     _bCtrlKey = mptDomEventDataOrNULL->GetCtrlKey();
     _iKeyCode = mptDomEventDataOrNULL->GetKeyCode();
     const std::string& rdsPair = mptDomEventDataOrNULL->GetMapImageCoordinates();

@@ -22,6 +22,8 @@ public:
     int32_t GetOffsetX() const { return _iOffsetX; }
     int32_t GetOffsetY() const { return _iOffsetY; }
     int32_t GetButton() const { return _iButton; }
+    // 0 for CLICK and DBLCLICK, else 1 (the left button).
+    int32_t GetDefaultButton() const;
     int32_t GetKeyCode() const { return _iKeyCode; }
     bool GetCtrlKey() const { return _bCtrlKey; }
 
