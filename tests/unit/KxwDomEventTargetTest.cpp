@@ -200,10 +200,16 @@ TEST_F(KxwDomEventTargetTest, AnImageClickTakesItsCoordinatesFromThePairAndABadP
         EXPECT_EQ(1, tEvent.GetX()) << pszBad;
     }
     EXPECT_TRUE(tSink.Saw("Invalid pszCoordinatePairStr=\"1,2,3\""));
-    // Without data, a click is at 1,1 with the first button and no key.
+    // Without data, a click is at 1,1 with no key and reports no button (pages tell a left click by a button
+    // below 1); a press is of the first button.
     tEvent.SetEventData(nullptr);
-    EXPECT_EQ(1, tEvent.GetButton());
+    EXPECT_EQ(1, tEvent.GetX());
+    EXPECT_EQ(0, tEvent.GetButton());
     EXPECT_EQ(0, tEvent.GetKeyCode());
+    tEvent.Reset(ptElement, KXW_DOM_EVENT_TYPE_ENUM_MOUSEDOWN);
+    EXPECT_EQ(1, tEvent.GetButton());
+    tEvent.Reset(ptElement, KXW_DOM_EVENT_TYPE_ENUM_DBLCLICK);
+    EXPECT_EQ(0, tEvent.GetButton());
     delete ptElement;
 }
 
