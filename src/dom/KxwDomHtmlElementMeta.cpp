@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
 #include "KxwiHtmlCharset.h"
@@ -228,4 +229,12 @@ bool KxwDomHtmlElementMeta::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInf
         default:
             return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
     }
+}
+
+void KxwDomHtmlElementMeta::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("content", _tContent);
+    if (!_tHttpEquiv.IsEmpty()) mrtText.ConcatHtmlProperty("http-equiv", _tHttpEquiv);
+    // The declared character set is a property of the element: without it the markup would lose it.
+    mrtText.ConcatHtmlProperty("charset", _tCharset);
+    KxwDomHtmlElementWithName::GenerateHtmlProperties(mrtText);
 }
