@@ -805,8 +805,18 @@ void KxwDomHtmlElement::GenerateJSProperties(KxwDomHtmlTextsStr& mrtText) const 
             static_cast<void*>(PeekJsiObj()), static_cast<const void*>(this));
         return;
     }
+    // A name that could not be an attribute's (a script may use any text) is left out rather than written into
+    // the tag, where it would end the tag or start another.
+    auto IsAttributeName = [](const std::u16string& mrdsName) {
+        if (mrdsName.empty()) return false;
+        for (char16_t wc : mrdsName)
+            if (wc <= u' ' || wc == u'"' || wc == u'\'' || wc == u'<' || wc == u'>' || wc == u'/' || wc == u'=' ||
+                wc == 0x7F)
+                return false;
+        return true;
+    };
     for (const std::u16string& rdsName : tNames) {
-        if (rdsName.empty()) continue;
+        if (!IsAttributeName(rdsName)) continue;
         std::string dsName = ToDcs(rdsName.data(), static_cast<unsigned>(rdsName.size()));
         // A name the class declares is the class's property, written (or not) by the class.
         if (dsName.empty() || FindDeclaredProperty(dsName, false)) continue;
