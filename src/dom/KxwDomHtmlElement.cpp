@@ -1417,6 +1417,12 @@ bool KxwDomHtmlElement::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
             if (mnTinyId == kIdOuterText && xfbKxwTraceEnabled())
                 xfvKxwUtilReportTraceToFile(
                     "outerText property is referenced to innerText in KxwDomHtmlElement::SetDomPropertyInfo");
+            // An element without content would get a text that its markup writes after it, outside it.
+            if (!CanHaveChildren()) {
+                IssueInvalidSetPropertyMessage(mnTinyId == kIdOuterText ? "outerText" : "innerText",
+                                               GetTagNameOrInvalidDcsStr());
+                return false;
+            }
             std::u16string dsText(mrtPropertyInfo.ConvertAndGetStringU16n(),
                                   mrtPropertyInfo.ConvertAndGetStringU16nLength());
             KxwDomWatchDelete tWatchThis("KxwDomHtmlElement::SetDomPropertyInfo", this);

@@ -192,8 +192,8 @@ public:
     // ---- Markup ----
     // Hand markup to the parser to become the element's content, or to take the element's place: notification 18
     // (KXW_DOM_COMMON_NOTIFICATION_ENUM_INNER_HTML) with the element to build into as subject and a const KxwDomStr*
-    // holding the markup in DCS as extra. False (reported to the script) when the element cannot have content or
-    // has no parent.
+    // holding the markup in DCS as extra. False (reported to the script) when the element cannot have content, or
+    // for outerHTML when it is the document's root; outerHTML of an element in no tree changes nothing (true).
     bool SetInnerHtmlU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
     bool SetInnerHtmlDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes);
     bool SetOuterHtml(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
