@@ -79,6 +79,10 @@ public:
     bool DefineOwnProperty(const char16_t* mpwsfName, size_t mnLen, const KxwJsval& mrtValue, bool mbEnumerable = true,
                            JSContext* mptCx = nullptr) const;
     bool GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult, JSContext* mptCx = nullptr) const;
+    // The value of an own data property, without running anything: false for an accessor (its getter is not
+    // called), for a missing property and when the engine failed.
+    bool GetOwnDataProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult,
+                            JSContext* mptCx = nullptr) const;
     // Deletes an own property; false when it could not be deleted.
     bool DeleteOwnProperty(const char16_t* mpwsfName, size_t mnLen, JSContext* mptCx = nullptr) const;
 

@@ -356,6 +356,23 @@ bool KxwJsval::DefineOwnProperty(const char16_t* mpwsfName, size_t mnLen, const 
     return true;
 }
 
+bool KxwJsval::GetOwnDataProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult,
+                                  JSContext* mptCx) const {
+    mrtResult.SetUndefined();
+    JSContext* ptCx = ContextOr(mptCx);
+    JSObject* ptObj = GetRawObject();
+    if (!ptCx || !ptObj || !mpwsfName) return false;
+    JS::RootedObject tObj(ptCx, ptObj);
+    JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> tDesc(ptCx);
+    if (!JS_GetOwnUCPropertyDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc)) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    if (tDesc.isNothing() || !tDesc->isDataDescriptor()) return false;
+    mrtResult.Store(tDesc->value().asRawBits());
+    return true;
+}
+
 bool KxwJsval::GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult, JSContext* mptCx) const {
     mrtResult.SetUndefined();
     if (!ItsOwnProperty(mpwsfName, static_cast<unsigned>(mnLen), mptCx)) return false;

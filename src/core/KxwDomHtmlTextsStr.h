@@ -2,6 +2,8 @@
 // written straight into it.
 #pragma once
 
+#include <cstring>
+
 #include "KxwUtilLargeStr.h"
 
 class KxwDomHtmlPropertyStr;
@@ -23,11 +25,9 @@ public:
     void ConcatHtmlPropertyByValue(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
                                    const char* mpsfValueDcsStr, int miValueDcsLenInBytes);
     // ` name=42`, no quotes.
-    void ConcatHtmlPropertyByValue(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
-                                   long mliValue);
+    void ConcatHtmlPropertyByValue(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes, long mliValue);
     // ` name` when true, nothing when false.
-    void ConcatHtmlPropertyByValue(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
-                                   bool mbValue);
+    void ConcatHtmlPropertyByValue(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes, bool mbValue);
 
     // A stored text, HTML-escaped or as it is; nothing when the property holds no text.
     void ConcatHtmlText(const KxwDomHtmlPropertyStr& mrtProperty);
@@ -40,6 +40,11 @@ public:
                             const KxwDomHtmlPropertyNumLong& mrtProperty);
     void ConcatHtmlProperty(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes,
                             const KxwDomHtmlPropertyBool& mrtProperty);
+    // The same with a fixed ASCII name.
+    template <class TProperty>
+    void ConcatHtmlProperty(const char* mpszPropertyNameAscStr, const TProperty& mrtProperty) {
+        ConcatHtmlProperty(mpszPropertyNameAscStr, static_cast<int>(std::strlen(mpszPropertyNameAscStr)), mrtProperty);
+    }
 
 private:
     bool IsValidPropertyName(const char* mpsfPropertyNameDcsStr, int miPropertyNameDcsLenInBytes);

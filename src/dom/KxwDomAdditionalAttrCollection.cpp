@@ -528,10 +528,11 @@ bool KxwDomAdditionalAttrCollection::AttrExists(const char16_t* mpsfkNameU16nStr
     return bRC;
 }
 
-void KxwDomAdditionalAttrCollection::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtHtml) {
+void KxwDomAdditionalAttrCollection::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtHtml, SkipAttrFunc mpfSkip,
+                                                            const void* mpvContext) const {
     KxwU16nHandler* ptHandler = HandlerOf(_rtStrEnv);
     for (const Attr* ptAttr = _ptFirstAttr; ptAttr; ptAttr = ptAttr->GetNext()) {
-        if (!ptAttr->IsIncludeInInnerOuterHTML()) continue;
+        if (!ptAttr->IsIncludeInInnerOuterHTML() || (mpfSkip && mpfSkip(*ptAttr, mpvContext))) continue;
         auto iNameLen = static_cast<int>(ptAttr->GetNameDcsLenInBytes());
         if (ptAttr->IsValueDcsPresent()) {
             mrtHtml.ConcatHtmlPropertyByValue(ptAttr->GetNameDcsStr(), iNameLen, ptAttr->GetValueDcsStr(),

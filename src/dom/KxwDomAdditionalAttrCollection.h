@@ -96,8 +96,11 @@ public:
     bool RemoveAttr(const char16_t* mpsfkNameU16nStr, unsigned mnNameU16nLenInChars, bool mbIgnoreCase);
     bool AttrExists(const char* mpszNameDcsStr, bool mbIgnoreCase) const;
     bool AttrExists(const char16_t* mpsfkNameU16nStr, unsigned mnNameU16nLenInChars, bool mbIgnoreCase) const;
-    // The records marked for generated HTML, in list order.
-    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtHtml);
+    // The records marked for generated HTML, in list order; a record for which mpfSkip answers true is left out
+    // (the element writes it in a form of its own).
+    using SkipAttrFunc = bool (*)(const Attr& mrtAttr, const void* mpvContext);
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtHtml, SkipAttrFunc mpfSkip = nullptr,
+                                const void* mpvContext = nullptr) const;
 
     bool IsEmpty() const { return _ptFirstAttr == nullptr; }
     const Attr* GetFirstAttr() const { return _ptFirstAttr; }

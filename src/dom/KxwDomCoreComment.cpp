@@ -3,6 +3,7 @@
 #include <string>
 
 #include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
 
@@ -112,4 +113,18 @@ void KxwDomCoreComment::GetPrintingTagAndAttributes(std::string& mrdsTag, std::s
         KxwDomNodeBase::GetPrintingTagAndAttributes(mrdsTag, mrdsAttributes);
     else
         KxwDomHtmlElement::GetPrintingTagAndAttributes(mrdsTag, mrdsAttributes);
+}
+
+void KxwDomCoreComment::AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const {
+    if (!IsCommentNode()) {
+        KxwDomHtmlElement::AddDataToInnerOuterHtml(mrtText);
+        return;
+    }
+    mrtText.Concat("<!--", 4);
+    mrtText.ConcatHtmlTextAsIs(GetNodeValue());
+    mrtText.Concat("-->", 3);
+}
+
+void KxwDomCoreComment::GenerateHtmlNonTextNodeInnerText(KxwDomHtmlTextsStr& mrtText) const {
+    if (!IsCommentNode()) mrtText.ConcatHtmlTextAsIs(GetNodeValue());
 }

@@ -22,6 +22,9 @@ public:
 
     // The text is the node value; character data from the parser is added to it.
     bool AddInnerTextDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) override;
+    // Markup: a comment node is "<!--", its text as it is and "-->"; the COMMENT element its tags around its text.
+    void AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const override;
+    void GenerateHtmlNonTextNodeInnerText(KxwDomHtmlTextsStr& mrtText) const override;
 
     // A comment node's text, when the mask asks for texts; a COMMENT element's line, and then its text when asked.
     void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;

@@ -210,6 +210,24 @@ bool KxwDomCoreElement::AddParsedAttr(const char* mpszNameDcsStr, const char* mp
     return _tAdditionalAttrs.AddParsedAttr(mpszNameDcsStr, mpszValueDcsStrOrNULL);
 }
 
+void KxwDomCoreElement::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    GenerateHtmlEventHandlers(mrtText);
+    // A handler attribute became the element's listener when it was parsed: the listener, written above, is what
+    // the element has now, so the attribute as parsed is not written again.
+    auto IsHandlerOfListener = [](const KxwDomAdditionalAttrCollection::Attr& mrtAttr, const void* mpvElement) {
+        const char* psfName = mrtAttr.GetNameDcsStr();
+        unsigned uLen = mrtAttr.GetNameDcsLenInBytes();
+        if (!psfName || uLen < 3 || (psfName[0] | 0x20) != 'o' || (psfName[1] | 0x20) != 'n' ||
+            !mrtAttr.IsValueDcsPresent())
+            return false;
+        auto* ptElement = const_cast<KxwDomCoreElement*>(static_cast<const KxwDomCoreElement*>(mpvElement));
+        KXW_DOM_EVENT_TYPE_ENUM eType =
+            ptElement->GetEventEnum("KxwDomCoreElement::GenerateHtmlProperties", psfName, uLen, false);
+        return eType != KXW_DOM_EVENT_TYPE_ENUM_NONE && ptElement->CanRespondToEvent(eType);
+    };
+    _tAdditionalAttrs.GenerateHtmlProperties(mrtText, IsHandlerOfListener, this);
+}
+
 bool KxwDomCoreElement::GetPropertyByNameDcs(const char* mpsfNameDcsStr, unsigned muNameDcsLenInBytes,
                                              const char** mppsfValueDcsStr, unsigned* mpuValueDcsLenInBytes) {
     const char* psfValue = nullptr;

@@ -37,6 +37,12 @@ public:
     KxwDomAdditionalAttrCollection& GetAdditionalAttrs() { return _tAdditionalAttrs; }
     const KxwDomAdditionalAttrCollection& GetAdditionalAttrs() const { return _tAdditionalAttrs; }
 
+    // ---- Generated markup ----
+    // The attributes of the element's start tag. Here: the handlers markup shows, then the stored attributes
+    // (newest first) that are not handlers already written; classes with properties of their own write those
+    // first and then their base's.
+    virtual void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const;
+
     // The script methods. Flags bit 0: names compare exactly; bit 1 (get): the value exactly as written.
     // Results: null when nothing matched; a value other than a string keeps its type.
     void GetAttribute(const char16_t* mpwsfName, unsigned muNameLen, int miFlags, KxwJsval& mrtResult);
@@ -74,9 +80,11 @@ public:
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     static const KxwJswClassInformation& GetCoreElementClassInformation();
 
-private:
+protected:
     // The declared property of that name in the class chain (exactly or ignoring ASCII case), or null.
     const KxwJswPropertySpec* FindDeclaredProperty(const std::string& mdsName, bool mbIgnoreCase) const;
+
+private:
     // The first own property of the engine object whose name matches (ignoring case: the first in the engine's
     // order); false when none does. Beyond kOwnPropertyIndexFrom own properties the names are looked up in an
     // index instead of being listed.

@@ -2,6 +2,8 @@
 
 #include "KxwDomBindingUtil.h"
 #include "KxwDomCoreDocument.h"
+#include "KxwDomCoreNode.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
 
@@ -91,4 +93,25 @@ void KxwDomCoreTextNode::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, un
     xfvKxwUtilReportBySevLvl(meSevLvl, "D%02d%*s TextNode \"%.3000s\", DCS Length=%ld, this=%p",
                              miIndent < 0 ? 0 : miIndent, GetPrintingEffectiveIndent(miIndent), "", dsText.c_str(),
                              static_cast<long>(rtValue.GetDcsLenInBytes()), static_cast<const void*>(this));
+}
+
+void KxwDomCoreTextNode::AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const {
+    // The parser reads the content of these elements as written, so it is written back the same way.
+    const KxwDomCoreNode* ptParent = GetDomParentNode();
+    switch (ptParent ? ptParent->GetNodeSubtype() : KXW_DOM_COMMON_NODE_SUBTYPE_NONE) {
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_STYLE:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_XMP:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_IFRAME:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_NOFRAMES:
+            mrtText.ConcatHtmlTextAsIs(GetNodeValue());
+            return;
+        default:
+            mrtText.ConcatHtmlText(GetNodeValue());
+            return;
+    }
+}
+
+void KxwDomCoreTextNode::AddDataToInnerText(std::u16string& mrdsText) const {
+    const KxwDomHtmlPropertyStr& rtValue = GetNodeValue();
+    if (const char16_t* pwsfText = rtValue.GetU16nStr()) mrdsText.append(pwsfText, rtValue.GetU16nLenInChars());
 }

@@ -15,6 +15,10 @@ public:
     const char16_t* GetNodeNameU16n(unsigned* mpuLenInChars) const override;
     // Its content, when the mask asks for texts.
     void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
+    // Markup shows the text escaped, except inside the elements whose content is read as written (STYLE, XMP);
+    // inner text takes it as it is.
+    void AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const override;
+    void AddDataToInnerText(std::u16string& mrdsText) const override;
 
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

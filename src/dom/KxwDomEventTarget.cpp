@@ -11,6 +11,7 @@
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlEvent.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomHtmlWindow.h"
 #include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwDomWatchDelete.h"
@@ -201,6 +202,40 @@ KxwDomEventListener* KxwDomEventTarget::GetEventListener(KXW_DOM_EVENT_TYPE_ENUM
     return nullptr;
 }
 
+namespace {
+
+// One handler as an attribute; an event type out of range is a broken listener, skipped.
+void ConcatHandlerAttribute(KxwDomHtmlTextsStr& mrtText, const KxwDomEventListener& mrtListener) {
+    if (mrtListener.GetDeleted() || !mrtListener.GetShouldAddToInnerOuterHTML()) return;
+    int iType = static_cast<int>(mrtListener.GetEventType());
+    if (iType < 0 || iType >= KXW_DOM_EVENT_TYPE_ENUM_NONE) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "Invalid eEventType (%d) in KxwDomEventTarget::GenerateHtmlProperties",
+                                              iType);
+        return;
+    }
+    const char* pszName = xfpszKxwDomGetEventHandlerName(iType);
+    if (!pszName || !*pszName) return;
+    const KxwDomHtmlPropertyStr& rtCode = mrtListener.GetCode();
+    const char* psfCode = rtCode.GetDcsStr();
+    mrtText.ConcatHtmlPropertyByValue(pszName, static_cast<int>(std::strlen(pszName)), psfCode ? psfCode : "",
+                                      psfCode ? static_cast<int>(rtCode.GetDcsLenInBytes()) : 0);
+}
+
+}  // namespace
+
+void KxwDomEventTarget::GenerateHtmlEventHandlers(KxwDomHtmlTextsStr& mrtText) const {
+    for (const KxwDomEventListener* ptListener = _ptFirstListener; ptListener;
+         ptListener = ptListener->GetNextListener())
+        ConcatHandlerAttribute(mrtText, *ptListener);
+}
+
+void KxwDomEventTarget::GenerateHtmlEventHandler(KxwDomHtmlTextsStr& mrtText,
+                                                 KXW_DOM_EVENT_TYPE_ENUM meEventType) const {
+    if (const KxwDomEventListener* ptListener = GetEventListener(meEventType, false))
+        ConcatHandlerAttribute(mrtText, *ptListener);
+}
+
 bool KxwDomEventTarget::RemoveRegularEventListener(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
     KxwDomEventListener** pptLink = &_ptFirstListener;
     while (*pptLink) {
@@ -237,13 +272,17 @@ bool KxwDomEventTarget::RemoveAttachedEventListener(KXW_DOM_EVENT_TYPE_ENUM meEv
 }
 
 void KxwDomEventTarget::CopyAttributeListenersTo(KxwDomEventTarget& mrtClone) {
-    for (KxwDomEventListener* ptListener = _ptFirstListener; ptListener; ptListener = ptListener->GetNextListener()) {
-        if (ptListener->GetEventListenerType() != KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE) continue;
+    // Oldest first, so that the clone's list (newest first) has the original's order and writes the same markup.
+    std::vector<KxwDomEventListener*> tAttributeListeners;
+    for (KxwDomEventListener* ptListener = _ptFirstListener; ptListener; ptListener = ptListener->GetNextListener())
+        if (ptListener->GetEventListenerType() == KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE)
+            tAttributeListeners.push_back(ptListener);
+    for (auto itListener = tAttributeListeners.rbegin(); itListener != tAttributeListeners.rend(); ++itListener) {
+        KxwDomEventListener* ptListener = *itListener;
         const KxwDomHtmlPropertyStr& rtCode = ptListener->GetCode();
-        mrtClone.CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE,
-                                                     ptListener->GetEventType(),
-                                                     rtCode.GetU16nStr() ? rtCode.GetU16nStr() : u"",
-                                                     rtCode.GetU16nLenInChars());
+        mrtClone.CreateAndAddEventListenerIfEligible(
+            KXW_DOM_EVENT_LISTENER_TYPE_HTML_ATTRIBUTE, ptListener->GetEventType(),
+            rtCode.GetU16nStr() ? rtCode.GetU16nStr() : u"", rtCode.GetU16nLenInChars());
     }
 }
 

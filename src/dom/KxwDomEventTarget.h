@@ -17,6 +17,7 @@ class KxwDomCoreEvent;
 class KxwDomEventData;
 class KxwDomHtmlDocument;
 class KxwDomHtmlEvent;
+class KxwDomHtmlTextsStr;
 class KxwDomHtmlWindow;
 class KxwJsval;
 
@@ -89,6 +90,11 @@ public:
     // The handlers the target's HTML attributes gave it, as attributes of mrtClone: their code is compiled there
     // when first needed, with the clone as this and its own scope.
     void CopyAttributeListenersTo(KxwDomEventTarget& mrtClone);
+    // The handlers that generated markup shows (those of HTML attributes and the strings set to handler
+    // properties), in list order, as attributes: ` onclick="text"`.
+    void GenerateHtmlEventHandlers(KxwDomHtmlTextsStr& mrtText) const;
+    // The same for the regular handler of one event alone (a BODY writes its window's).
+    void GenerateHtmlEventHandler(KxwDomHtmlTextsStr& mrtText, KXW_DOM_EVENT_TYPE_ENUM meEventType) const;
     void RemoveAllListeners();
     KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM DispatchEventHandler(KxwDomCoreEvent* mptEvent);
     KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM DispatchListeners(KxwDomCoreEvent* mptEvent);

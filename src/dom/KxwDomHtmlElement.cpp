@@ -9,8 +9,11 @@
 #include "KxwDomBindingUtil.h"
 #include "KxwDomCoreTextNode.h"
 #include "KxwDomDummyObject.h"
+#include "KxwDomGenerateInnerOuterHtml.h"
+#include "KxwDomGenerateInnerText.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomHtmlWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomStr.h"
@@ -142,21 +145,6 @@ bool IsAsciiEqualIgnoringCase(const char16_t* mpwsf, unsigned muLen, const char*
     }
     return true;
 }
-
-// The inner text of a subtree: each node's contribution in document order.
-class KxwDomGenerateInnerText : public KxwDomTraverseHierarchy {
-public:
-    KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM Visit(KxwDomNodeBase* mptNode) override {
-        if (mptNode->GetNodeType() == KXW_DOM_COMMON_NODE_TYPE_TEXT) {
-            const KxwDomHtmlPropertyStr& rtValue = mptNode->GetNodeValue();
-            if (const char16_t* pwsfText = rtValue.GetU16nStr()) _dsText.append(pwsfText, rtValue.GetU16nLenInChars());
-        } else if (KxwDomHtmlElement* ptElement = KxwJswUserObjBase::ConvertToElement(mptNode)) {
-            ptElement->AddDataToInnerText(_dsText);
-        }
-        return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_CONTINUE;
-    }
-    std::u16string _dsText;
-};
 
 const KxwDomHtmlPropertyStr& SharedEmptyProperty() {
     static KxwDomEnv tNoEnv(nullptr, static_cast<KxwU16nHandler*>(nullptr));
@@ -697,9 +685,11 @@ bool KxwDomHtmlElement::SetParsedProperty(const char* mpszName, const char* mpsz
 // Text
 
 std::u16string KxwDomHtmlElement::GetInnerText() const {
+    // A style sheet is no text of the page.
+    if (GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_STYLE) return std::u16string();
     KxwDomGenerateInnerText tGenerate;
-    tGenerate.Traverse(const_cast<KxwDomHtmlElement*>(this), 0);
-    return std::move(tGenerate._dsText);
+    tGenerate.Generate(const_cast<KxwDomHtmlElement*>(this));
+    return std::move(tGenerate.GetText());
 }
 
 void KxwDomHtmlElement::AddDataToInnerText(std::u16string& mrdsText) const {
@@ -755,8 +745,118 @@ bool KxwDomHtmlElement::AddInnerTextDcs(const char* mpsfDcsStr, unsigned muDcsLe
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-// Markup. Generating markup from the tree is not part of this class yet: the getters answer the empty text until
-// then. Setting markup hands the text to the outside parser, which builds into the element.
+// Generated markup
+
+std::string KxwDomHtmlElement::GenerateInnerOuterHtml(bool mbOuter) {
+    KxwDomGenerateInnerOuterHtml tGenerate(this, mbOuter);
+    tGenerate.Generate();
+    return tGenerate.TakeDcs();
+}
+
+std::u16string KxwDomHtmlElement::GetInnerOuterHtml(bool mbOuter) {
+    std::string dsMarkup = GenerateInnerOuterHtml(mbOuter);
+    return ToU16n(dsMarkup.data(), static_cast<unsigned>(dsMarkup.size()));
+}
+
+void KxwDomHtmlElement::AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const {
+    switch (GetNodeSubtype()) {
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SCRIPT:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TABLE:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_THEAD:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TBODY:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TFOOT:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TR:
+            mrtText.ConcatNewLine();
+            break;
+        default:
+            break;
+    }
+    GenerateHtmlOpeningTagPrefix(mrtText);
+    GenerateHtmlProperties(mrtText);
+    GenerateJSProperties(mrtText);
+    GenerateHtmlOpeningTagSuffix(mrtText);
+}
+
+void KxwDomHtmlElement::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("class", _tClassName);
+    mrtText.ConcatHtmlProperty("dir", GetDir());
+    // Through the accessor, so that the style object, once there is one, answers its current text.
+    if (const KxwDomHtmlPropertyStr* ptStyleText = GetStyleText()) mrtText.ConcatHtmlProperty("style", *ptStyleText);
+    mrtText.ConcatHtmlProperty("id", _tId);
+    mrtText.ConcatHtmlProperty("title", GetTitle());
+    mrtText.ConcatHtmlProperty("lang", GetLang());
+    mrtText.ConcatHtmlProperty("accessKey", GetAccessKey());
+    mrtText.ConcatHtmlProperty("tabIndex", GetTabIndex());
+    KxwDomCoreElement::GenerateHtmlProperties(mrtText);
+}
+
+void KxwDomHtmlElement::GenerateJSProperties(KxwDomHtmlTextsStr& mrtText) const {
+    // Only an element that scripts have reached has an engine object with properties of its own.
+    if (!PeekJsiObj()) return;
+    auto* ptThis = const_cast<KxwDomHtmlElement*>(this);
+    KxwJsval tThis;
+    std::vector<std::u16string> tNames;
+    if (!tThis.SetDomObject(ptThis) || !tThis.GetOwnPropertyNames(tNames)) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "Invalid ptProtoObj(%p) / patJsIdArray(%p) for ptJsiCtx=%p, ptJsiObj=%p and this=%p in "
+            "KxwDomHtmlElement::GenerateJSProperties",
+            static_cast<void*>(nullptr), static_cast<void*>(nullptr), static_cast<void*>(nullptr),
+            static_cast<void*>(PeekJsiObj()), static_cast<const void*>(this));
+        return;
+    }
+    // A name that could not be an attribute's (a script may use any text) is left out rather than written into
+    // the tag, where it would end the tag or start another.
+    auto IsAttributeName = [](const std::u16string& mrdsName) {
+        if (mrdsName.empty()) return false;
+        for (char16_t wc : mrdsName)
+            if (wc <= u' ' || wc == u'"' || wc == u'\'' || wc == u'<' || wc == u'>' || wc == u'/' || wc == u'=' ||
+                wc == 0x7F)
+                return false;
+        return true;
+    };
+    for (const std::u16string& rdsName : tNames) {
+        if (!IsAttributeName(rdsName)) continue;
+        std::string dsName = ToDcs(rdsName.data(), static_cast<unsigned>(rdsName.size()));
+        // A name the class declares is the class's property, written (or not) by the class.
+        if (dsName.empty() || FindDeclaredProperty(dsName, false)) continue;
+        KxwJsval tValue;
+        // Only stored values are markup: an accessor's getter is page code, and generating markup runs none.
+        if (!tThis.GetOwnDataProperty(rdsName.data(), rdsName.size(), tValue)) continue;
+        if (tValue.IsBoolean()) {
+            const char* pszBool = tValue.GetBoolean() ? "true" : "false";
+            mrtText.ConcatHtmlPropertyByValue(dsName.data(), static_cast<int>(dsName.size()), pszBool,
+                                              static_cast<int>(std::strlen(pszBool)));
+            continue;
+        }
+        if (!tValue.IsString() && !tValue.IsNumber()) continue;
+        // A number is written as scripts show it (1.5, 1e-7), so that the attribute reads back the same value.
+        unsigned uLen = 0;
+        const char16_t* pwsfText = tValue.GetStringU16n(&uLen);
+        std::string dsValue = ToDcs(pwsfText, pwsfText ? uLen : 0);
+        mrtText.ConcatHtmlPropertyByValue(dsName.data(), static_cast<int>(dsName.size()), dsValue.data(),
+                                          static_cast<int>(dsValue.size()));
+    }
+}
+
+void KxwDomHtmlElement::GenerateHtmlOpeningTagPrefix(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlOpeningTagPrefix(GetTagNameDcsStr(), static_cast<int>(GetTagNameDcsLenInBytes()));
+}
+
+void KxwDomHtmlElement::GenerateHtmlOpeningTagSuffix(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlOpeningTagSuffix();
+}
+
+void KxwDomHtmlElement::GenerateHtmlNonTextNodeInnerText(KxwDomHtmlTextsStr&) const {}
+
+void KxwDomHtmlElement::GenerateHtmlClosingTag(KxwDomHtmlTextsStr& mrtText) const {
+    if (CanHaveChildren())
+        mrtText.ConcatHtmlClosingTag(GetTagNameDcsStr(), static_cast<int>(GetTagNameDcsLenInBytes()));
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Markup set by scripts: the text goes to the outside parser, which builds into the element.
 
 void KxwDomHtmlElement::NotifyInnerHtml(KxwDomHtmlElement* mptTarget, const char16_t* mpwsfU16nStr,
                                         unsigned muU16nLenInChars) {
@@ -844,10 +944,23 @@ void KxwDomHtmlElement::DeleteDummyContainer(KxwDomHtmlElement* mptDummyContaine
 
 bool KxwDomHtmlElement::SetOuterHtml(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars) {
     KxwDomCoreNode* ptParent = GetDomParentNode();
-    if (!ptParent || ptParent->IsDocument()) {
+    // An element in no tree has no place for markup to take: nothing changes, and that is no error.
+    if (!ptParent) {
+        if (xfbKxwTraceEnabled())
+            xfvKxwUtilReportTraceToFile(
+                "Setting outerHTML ignored for an element without a parent for this=%p in "
+                "KxwDomHtmlElement::SetOuterHtml",
+                static_cast<void*>(this));
+        return true;
+    }
+    // The document's root element cannot be replaced by markup.
+    if (ptParent->IsDocument()) {
         ReportErrorWithJavaScriptLineNumber(false, -35956, "outerHTML");
         return false;
     }
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile("Reached KxwDomHtmlElement::SetOuterHtml for this=%p=\"%.100s\"",
+                                    static_cast<void*>(this), GetTagNameOrInvalidDcsStr());
     KxwDomHtmlElement* ptDummy = CreateDummyContainerElement("KxwDomHtmlElement::SetOuterHtml");
     if (!ptDummy) return false;
     KxwDomWatchDelete tWatchDummy("KxwDomHtmlElement::SetOuterHtml", ptDummy);
@@ -1200,8 +1313,7 @@ bool KxwDomHtmlElement::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
             return true;
         case kIdInnerHTML:
         case kIdOuterHTML:
-            // Markup is not generated from the tree yet: the empty text until it is.
-            mrtPropertyInfo.AssignEmptyStr();
+            AssignTemporaryText(mrtPropertyInfo, GetInnerOuterHtml(mnTinyId == kIdOuterHTML));
             return true;
         case kIdOffsetParent: {
             KxwDomNodeBase* ptFound = nullptr;
@@ -1323,6 +1435,12 @@ bool KxwDomHtmlElement::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
             if (mnTinyId == kIdOuterText && xfbKxwTraceEnabled())
                 xfvKxwUtilReportTraceToFile(
                     "outerText property is referenced to innerText in KxwDomHtmlElement::SetDomPropertyInfo");
+            // An element without content would get a text that its markup writes after it, outside it.
+            if (!CanHaveChildren()) {
+                IssueInvalidSetPropertyMessage(mnTinyId == kIdOuterText ? "outerText" : "innerText",
+                                               GetTagNameOrInvalidDcsStr());
+                return false;
+            }
             std::u16string dsText(mrtPropertyInfo.ConvertAndGetStringU16n(),
                                   mrtPropertyInfo.ConvertAndGetStringU16nLength());
             KxwDomWatchDelete tWatchThis("KxwDomHtmlElement::SetDomPropertyInfo", this);

@@ -164,20 +164,42 @@ public:
     using KxwDomCoreElement::CreateAndAddEventListenerIfEligible;
 
     // ---- Text ----
-    // The text of the subtree: text nodes as they are, P and BR a line break before their content.
+    // The text of the subtree: text nodes as they are, P and BR a line break before their content. A text of the
+    // caller's own: the next generation does not touch it.
     virtual std::u16string GetInnerText() const;
     // Replaces the content (the caller deleted the children) by one text node.
     virtual bool SetInnerTextU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
     // What the element itself adds to the inner text of a subtree it lies in.
-    virtual void AddDataToInnerText(std::u16string& mrdsText) const;
+    void AddDataToInnerText(std::u16string& mrdsText) const override;
     // The parser's character data for this element: joined to a last text child, or a new text node.
     virtual bool AddInnerTextDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes);
+
+    // ---- Generated markup ----
+    // The element's markup from the tree, with (mbOuter) or without its own tags: in the document's character set,
+    // or converted to UTF-16. Texts of the caller's own: the next generation does not touch them.
+    std::string GenerateInnerOuterHtml(bool mbOuter);
+    std::u16string GetInnerOuterHtml(bool mbOuter);
+    // The start tag: the prefix, the class's attributes, the properties scripts added, the suffix (BODY, SCRIPT
+    // and the table sections and rows after a line break).
+    void AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const override;
+    // The class's attributes: its own first, then its base's; here the properties every HTML element has, then
+    // the handlers and the stored attributes.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
+    // The strings, numbers and booleans that scripts set on the element's engine object under names its class
+    // does not declare (functions, objects, null and undefined are not markup).
+    virtual void GenerateJSProperties(KxwDomHtmlTextsStr& mrtText) const;
+    virtual void GenerateHtmlOpeningTagPrefix(KxwDomHtmlTextsStr& mrtText) const;
+    virtual void GenerateHtmlOpeningTagSuffix(KxwDomHtmlTextsStr& mrtText) const;
+    // The content an element keeps as a property instead of as child nodes, written before its end tag.
+    virtual void GenerateHtmlNonTextNodeInnerText(KxwDomHtmlTextsStr& mrtText) const;
+    // The end tag, for the elements that have content.
+    virtual void GenerateHtmlClosingTag(KxwDomHtmlTextsStr& mrtText) const;
 
     // ---- Markup ----
     // Hand markup to the parser to become the element's content, or to take the element's place: notification 18
     // (KXW_DOM_COMMON_NOTIFICATION_ENUM_INNER_HTML) with the element to build into as subject and a const KxwDomStr*
-    // holding the markup in DCS as extra. False (reported to the script) when the element cannot have content or
-    // has no parent.
+    // holding the markup in DCS as extra. False (reported to the script) when the element cannot have content, or
+    // for outerHTML when it is the document's root; outerHTML of an element in no tree changes nothing (true).
     bool SetInnerHtmlU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
     bool SetInnerHtmlDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes);
     bool SetOuterHtml(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);

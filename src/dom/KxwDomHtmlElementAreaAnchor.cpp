@@ -6,6 +6,7 @@
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementMap.h"
 #include "KxwDomHtmlElementSimple.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
 #include "KxwDomWatchDelete.h"
@@ -615,4 +616,27 @@ bool KxwDomHtmlElementLink::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInf
             if (mnTinyId < kIdLinkHref) return KxwDomHtmlElement::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
             return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomHtmlElementLink", mnTinyId);
     }
+}
+
+void KxwDomHtmlElementAreaAnchorBase::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("href", _tHref);
+    mrtText.ConcatHtmlProperty("target", _tTarget);
+    KxwDomHtmlElementWithName::GenerateHtmlProperties(mrtText);
+}
+
+void KxwDomHtmlElementArea::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("alt", _tAlt);
+    KxwDomHtmlElementAreaAnchorBase::GenerateHtmlProperties(mrtText);
+}
+
+void KxwDomHtmlElementBase::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("href", _tHref);
+    mrtText.ConcatHtmlProperty("target", _tTarget);
+    KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
+}
+
+void KxwDomHtmlElementLink::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("href", GetHref());
+    mrtText.ConcatHtmlProperty("rel", GetRel());
+    KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
 }

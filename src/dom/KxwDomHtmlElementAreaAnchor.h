@@ -52,6 +52,8 @@ public:
     // A user's click on a link or an area comes after the pointer moved over it.
     void DoBeforeEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) override;
 
+    // Its own attributes in generated markup, then its base's.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
@@ -110,6 +112,8 @@ public:
     // The MAP the area lies in, or null.
     KxwDomHtmlElementMap* GetContainingMap() const;
 
+    // Its own attributes in generated markup, then its base's.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
@@ -140,6 +144,8 @@ public:
     void SetTargetParsed(const char* mpszParsedValue) { _tTarget.SetParsed(ParsedText(mpszParsedValue)); }
     const KxwDomHtmlPropertyStr* GetOwnTarget() const override { return &_tTarget; }
 
+    // Its own attributes in generated markup, then its base's.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
@@ -180,6 +186,8 @@ public:
     void HandleDownloadNotification();
     void NotifyDocumentConnection(KxwDomHtmlDocument& mrtDocument, bool mbConnectedToDocument) override;
 
+    // Its own attributes in generated markup, then its base's.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

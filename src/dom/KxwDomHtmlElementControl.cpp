@@ -4,6 +4,7 @@
 #include <string>
 
 #include "KxwDomBindingUtil.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
@@ -109,8 +110,8 @@ const KxwJswCtorRegistrator katOptionConstructors[] = {
 }  // namespace
 
 const KxwJswClassInformation& KxwDomHtmlElementControl::GetOptionClassInformation() {
-    static const KxwJswClassInformation ktOption(&GetControlClassInformation(), "option", katNoProperties,
-                                                 katNoMethods, katOptionConstructors);
+    static const KxwJswClassInformation ktOption(&GetControlClassInformation(), "option", katNoProperties, katNoMethods,
+                                                 katOptionConstructors);
     return ktOption;
 }
 
@@ -289,4 +290,18 @@ void KxwDomHtmlElementButton::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLv
                              "%*s[The raw value of the <BUTTON> is \"%.1500s\" (DCS length=%ld), the innerHTML is "
                              "\"%.1500s\" (DCS length=%ld)]",
                              GetPrintingTextIndent(miIndent), "", dsValue.c_str(), liValueLen, "[Unavailable]", -1L);
+}
+
+void KxwDomHtmlElementInput::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    const char* pszType = GetTypeName(_eType);
+    if (!pszType || !*pszType) pszType = "text";
+    mrtText.ConcatHtmlPropertyByValue("type", 4, pszType, static_cast<int>(std::strlen(pszType)));
+    KxwDomHtmlElementControl::GenerateHtmlProperties(mrtText);
+}
+
+void KxwDomHtmlElementButton::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    const char* pszType = GetTypeName(_eType);
+    if (pszType && *pszType)
+        mrtText.ConcatHtmlPropertyByValue("type", 4, pszType, static_cast<int>(std::strlen(pszType)));
+    KxwDomHtmlElementControl::GenerateHtmlProperties(mrtText);
 }

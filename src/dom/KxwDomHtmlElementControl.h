@@ -62,6 +62,8 @@ public:
     static KXW_DOM_HTML_INPUT_TYPE_ENUM GetTypeByName(const char* mpsfName, unsigned muLen);
     static const char* GetTypeName(KXW_DOM_HTML_INPUT_TYPE_ENUM meType);
 
+    // Its own attributes in generated markup, then its base's.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
@@ -87,6 +89,8 @@ public:
     // The element's line, and its value attribute and markup when the mask asks for inner texts.
     void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
 
+    // Its own attributes in generated markup, then its base's.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

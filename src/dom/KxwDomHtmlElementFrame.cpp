@@ -1,17 +1,16 @@
 #include "KxwDomHtmlElementFrame.h"
 
-#include <string>
-
-#include "KxwUtilReport.h"
-
 #include <cstdlib>
+#include <string>
 
 #include "KxwDomBindingUtil.h"
 #include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomHtmlWindow.h"
-#include "kxw/KxwDomUtil.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
+#include "KxwUtilReport.h"
+#include "kxw/KxwDomUtil.h"
 
 namespace {
 
@@ -206,4 +205,10 @@ bool KxwDomHtmlElementFrameBase::SetDomPropertyInfo(short mnTinyId, KxwDomProper
             if (mnTinyId < kIdSrc) return KxwDomHtmlElement::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
             return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomHtmlElementFrameBase", mnTinyId);
     }
+}
+
+void KxwDomHtmlElementFrameBase::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("src", _tSrc);
+    mrtText.ConcatHtmlProperty("name", _tName);
+    KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
 }

@@ -41,6 +41,8 @@ public:
     void SetNameParsed(const char* mpszParsedValue);
     void SetNameU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars);
 
+    // Its own attributes in generated markup, then its base's.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

@@ -8,6 +8,7 @@
 #include "KxwDomEventData.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomStr.h"
 #include "KxwJswCallArgs.h"
@@ -352,4 +353,14 @@ void KxwDomHtmlElementImage::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) 
     // The state of a download is the original's own; the clone's starts when it is loaded.
     for (KxwDomHtmlPropertyBool KxwDomHtmlElementImage::*ptBool : {&Image::_tIsMap, &Image::_tDisabled})
         if ((this->*ptBool).IsSpecified()) (rtClone.*ptBool).SetBool((this->*ptBool).GetBool());
+}
+
+void KxwDomHtmlElementImage::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("alt", _tAlt);
+    mrtText.ConcatHtmlProperty("useMap", _tUseMap);
+    mrtText.ConcatHtmlProperty("isMap", _tIsMap);
+    mrtText.ConcatHtmlProperty("disabled", _tDisabled);
+    mrtText.ConcatHtmlProperty("src", _tSrc);
+    mrtText.ConcatHtmlProperty("dynsrc", _tDynSrc);
+    KxwDomHtmlElementWithName::GenerateHtmlProperties(mrtText);
 }

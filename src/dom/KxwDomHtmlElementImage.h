@@ -73,6 +73,8 @@ public:
     // new Image(): an IMG of the calling script's document, in no tree, owned by its engine object.
     static KxwJswUserObjBase* DefaultConstructImage(KxwJswCallArgs& mrtArgs);
     static const KxwJswClassInformation& GetImageClassInformation();
+    // Its own attributes in generated markup, then its base's.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

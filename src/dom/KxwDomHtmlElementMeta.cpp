@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
 #include "KxwiHtmlCharset.h"
@@ -234,4 +235,12 @@ bool KxwDomHtmlElementMeta::AddExceptionalAttributesToCollection(KxwDomAttribute
     return KxwDomHtmlElementWithName::AddExceptionalAttributesToCollection(mrtCollection) &&
            AddExceptionalAttribute(mrtCollection, u"http-equiv", static_cast<signed char>(kIdHttpEquiv),
                                    "KxwDomHtmlElementMeta::AddExceptionalAttributesToCollection");
+}
+
+void KxwDomHtmlElementMeta::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("content", _tContent);
+    if (!_tHttpEquiv.IsEmpty()) mrtText.ConcatHtmlProperty("http-equiv", _tHttpEquiv);
+    // The declared character set is a property of the element: without it the markup would lose it.
+    mrtText.ConcatHtmlProperty("charset", _tCharset);
+    KxwDomHtmlElementWithName::GenerateHtmlProperties(mrtText);
 }

@@ -37,6 +37,8 @@ public:
     // when it declares none.
     bool GetDeclaredCharset(std::string& mrdsCharset) const;
 
+    // Its own attributes in generated markup, then its base's.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "KxwDomHtmlTextsStr.h"
+
 KxwDomHtmlElementNoScript::KxwDomHtmlElementNoScript(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
     : KxwDomHtmlElementSimple(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_NOSCRIPT, mbUseMemMgr),
       _tContent(GetDomEnv()) {}
@@ -23,4 +25,8 @@ void KxwDomHtmlElementNoScript::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClon
     KxwDomHtmlElementSimple::CopyClassPropertiesTo(mrtClone);
     auto& rtClone = static_cast<KxwDomHtmlElementNoScript&>(mrtClone);
     CopySpecifiedText(_tContent, rtClone._tContent);
+}
+
+void KxwDomHtmlElementNoScript::GenerateHtmlNonTextNodeInnerText(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlTextAsIs(_tContent);
 }

@@ -13,6 +13,8 @@ public:
     const KxwDomHtmlPropertyStr& GetContent() const { return _tContent; }
     // The parser's text for the element is appended to the content, unparsed.
     bool AddInnerTextDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) override;
+    // Markup gives the content back as it came.
+    void GenerateHtmlNonTextNodeInnerText(KxwDomHtmlTextsStr& mrtText) const override;
 
 protected:
     void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;

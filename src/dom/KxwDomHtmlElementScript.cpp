@@ -4,6 +4,7 @@
 #include <string>
 
 #include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomHtmlWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptEvaluationNotifier.h"
@@ -664,4 +665,26 @@ bool KxwDomHtmlElementScript::AddExceptionalAttributesToCollection(KxwDomAttribu
     return KxwDomHtmlElement::AddExceptionalAttributesToCollection(mrtCollection) &&
            AddExceptionalAttribute(mrtCollection, u"for", static_cast<signed char>(kIdLanguage + 6),
                                    "KxwDomHtmlElementScript::AddExceptionalAttributesToCollection");
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Generated markup: the text is the script as written, never escaped; a line break follows the end tag.
+
+void KxwDomHtmlElementScript::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("language", _tLanguage);
+    mrtText.ConcatHtmlProperty("src", _tSrc);
+    mrtText.ConcatHtmlProperty("event", _tEvent);
+    mrtText.ConcatHtmlProperty("type", _tType);
+    mrtText.ConcatHtmlProperty("for", _tHtmlFor);
+    mrtText.ConcatHtmlPropertyByValue("defer", 5, IsDeferFromJS());
+    KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
+}
+
+void KxwDomHtmlElementScript::GenerateHtmlNonTextNodeInnerText(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlTextAsIs(_tText);
+}
+
+void KxwDomHtmlElementScript::GenerateHtmlClosingTag(KxwDomHtmlTextsStr& mrtText) const {
+    KxwDomHtmlElement::GenerateHtmlClosingTag(mrtText);
+    mrtText.ConcatNewLine();
 }

@@ -3,6 +3,7 @@
 #include <deque>
 
 #include "KxwDomHtmlCollection.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwJswClassInformation.h"
 
 namespace {
@@ -155,7 +156,10 @@ void KxwDomHtmlElementSimple::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLv
     if (!xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM eSubtype = GetNodeSubtype();
     if (eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_STYLE && (mulMask & KXW_DOM_PRINT_MASK_INNER_TEXTS)) {
-        std::u16string dsInnerText = GetInnerText();
+        // The style sheet's text, which the STYLE's inner text leaves out.
+        std::u16string dsInnerText;
+        for (const KxwDomNodeBase* ptChild = GetDomFirstChild(); ptChild; ptChild = ptChild->GetDomNextSibling())
+            if (ptChild->GetNodeType() == KXW_DOM_COMMON_NODE_TYPE_TEXT) ptChild->AddDataToInnerText(dsInnerText);
         std::string dsText;
         long liLen = GetPrintableDcs(dsInnerText.data(), dsInnerText.size(), kPrintedTextLen, dsText);
         xfvKxwUtilReportBySevLvl(meSevLvl, "%*s[The text of the <STYLE> is \"%.3000s\" (DCS length=%ld)]",
@@ -166,4 +170,19 @@ void KxwDomHtmlElementSimple::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLv
         KxwDomHtmlCollectionGeneral::PrintMissingCollection("rows", miIndent + 1, meSevLvl);
         KxwDomHtmlCollectionGeneral::PrintMissingCollection("cells", miIndent + 1, meSevLvl);
     }
+}
+
+void KxwDomHtmlElementSimple::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    KXW_DOM_COMMON_NODE_SUBTYPE_ENUM eSubtype = GetNodeSubtype();
+    if (eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY ||
+        eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAMESET) {
+        // The page's body holds its window's handlers of these events: they are its attributes.
+        auto* ptThis = const_cast<KxwDomHtmlElementSimple*>(this);
+        for (KXW_DOM_EVENT_TYPE_ENUM eType : {KXW_DOM_EVENT_TYPE_ENUM_LOAD, KXW_DOM_EVENT_TYPE_ENUM_UNLOAD,
+                                              KXW_DOM_EVENT_TYPE_ENUM_FOCUS, KXW_DOM_EVENT_TYPE_ENUM_BLUR}) {
+            KxwDomEventTarget* ptHolder = ptThis->GetEventHandlerHolder(eType);
+            if (ptHolder && ptHolder != this) ptHolder->GenerateHtmlEventHandler(mrtText, eType);
+        }
+    }
+    KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
 }

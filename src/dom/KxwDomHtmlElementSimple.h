@@ -14,6 +14,8 @@ public:
     // Whether the table has a script class for the subtype (the subtypes this class serves).
     static bool IsSimpleSubtype(int miSubtype);
 
+    // Its own attributes in generated markup, then its base's.
+    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
 
     // The element's line; as the mask asks, a STYLE's text, and a TABLE's rows and cells.

@@ -1,5 +1,6 @@
 #include "KxwDomHtmlElementTitle.h"
 
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
 
@@ -68,4 +69,16 @@ bool KxwDomHtmlElementTitle::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyIn
     if (mnTinyId != kIdText) return KxwDomHtmlElement::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
     StoreScriptText(_tText, mrtPropertyInfo);
     return true;
+}
+
+void KxwDomHtmlElementTitle::AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const {
+    if (!_bImplied) KxwDomHtmlElement::AddDataToInnerOuterHtml(mrtText);
+}
+
+void KxwDomHtmlElementTitle::GenerateHtmlNonTextNodeInnerText(KxwDomHtmlTextsStr& mrtText) const {
+    if (!_bImplied) mrtText.ConcatHtmlTextAsIs(_tText);
+}
+
+void KxwDomHtmlElementTitle::GenerateHtmlClosingTag(KxwDomHtmlTextsStr& mrtText) const {
+    if (!_bImplied) KxwDomHtmlElement::GenerateHtmlClosingTag(mrtText);
 }

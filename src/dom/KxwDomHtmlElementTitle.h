@@ -20,6 +20,10 @@ public:
     void AddDataToInnerText(std::u16string& mrdsText) const override;
     // Only the first piece of character data becomes the text.
     bool AddInnerTextDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) override;
+    // Markup: the tags around the text as it is; an implied TITLE was no markup and writes nothing.
+    void AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const override;
+    void GenerateHtmlNonTextNodeInnerText(KxwDomHtmlTextsStr& mrtText) const override;
+    void GenerateHtmlClosingTag(KxwDomHtmlTextsStr& mrtText) const override;
 
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;

@@ -2,6 +2,7 @@
 
 #include "KxwDomBindingUtil.h"
 #include "KxwDomHtmlCollection.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
 #include "kxw/KxwEnvCfg.h"
@@ -207,4 +208,20 @@ void KxwDomHtmlElementForm::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl,
         KxwDomHtmlCollectionGeneral::PrintMissingCollection("all", miIndent + 1, meSevLvl);
     // The form's controls get their collection with submission.
     KxwDomHtmlCollectionGeneral::PrintMissingCollection("elements", miIndent + 1, meSevLvl);
+}
+
+void KxwDomHtmlElementWithName::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("name", _tName);
+    KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
+}
+
+void KxwDomHtmlElementForm::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("target", _tTarget);
+    KxwDomHtmlElementWithName::GenerateHtmlProperties(mrtText);
+}
+
+void KxwDomHtmlElementParam::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    mrtText.ConcatHtmlProperty("name", GetName());
+    mrtText.ConcatHtmlProperty("value", _tValue);
+    KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
 }

@@ -574,7 +574,8 @@ void KxwDomNodeBase::OnAddedToTree() {}
 
 KxwJswGlobal* KxwDomNodeBase::GetJsiHomeGlobal() {
     KxwDomCoreDocument* ptDocument = _pptOwnerDocument ? *_pptOwnerDocument : nullptr;
-    if (!ptDocument && GetNodeType() == KXW_DOM_COMMON_NODE_TYPE_DOCUMENT) ptDocument = static_cast<KxwDomCoreDocument*>(this);
+    if (!ptDocument && GetNodeType() == KXW_DOM_COMMON_NODE_TYPE_DOCUMENT)
+        ptDocument = static_cast<KxwDomCoreDocument*>(this);
     return ptDocument ? ptDocument->GetHomeGlobal() : nullptr;
 }
 
@@ -704,6 +705,11 @@ void KxwDomNodeBase::PrintMeAndSubHierarchy(int miIndent, KXW_WTL_SEV_LVL_ENUM m
         if (ptNode == this) return;
         ptNode = ptNode->GetNextSibling();
     }
+}
+
+void KxwDomNodeBase::AddDataToInnerOuterHtml(KxwDomHtmlTextsStr&) const {
+    xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                          "KxwDomNodeBase::AddDataToInnerOuterHtml is called");
 }
 
 void KxwDomNodeBase::GetPrintingTagAndAttributes(std::string& mrdsTag, std::string& mrdsAttributes) const {

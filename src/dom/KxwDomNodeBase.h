@@ -9,10 +9,13 @@
 // whose root is a document keep their own engine objects (expandos survive) for as long as they are in it.
 #pragma once
 
+#include <string>
+
 #include "KxwDomBase.h"
 #include "KxwDomHtmlProperty.h"
 
 class KxwDomCoreDocument;
+class KxwDomHtmlTextsStr;
 class KxwDomPropertyInfo;
 class KxwDomCoreNode;
 class KxwDomPlaceHolderNode;
@@ -119,6 +122,13 @@ public:
     virtual KxwDomNodeBase* CloneForSplit();
 
     bool IsOnDisconnectedNodesList() const { return _bOnDisconnectedNodesList; }
+
+    // ---- Markup and text ----
+    // What the node writes into generated markup when a walk enters it: an element its start tag, a text node its
+    // escaped text, a comment the whole comment. Nodes that have no markup report the call and write nothing.
+    virtual void AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const;
+    // What the node adds to the inner text of a subtree it lies in; nothing by default.
+    virtual void AddDataToInnerText(std::u16string& mrdsText) const { (void)mrdsText; }
 
     // ---- Hierarchy dump ----
     // The node's line, then each child's sub-hierarchy with the indent plus one, in the order of the stored child

@@ -197,6 +197,21 @@ void KxwDomPlaceHolderNode::NotifyThisAfterAncestors(KXW_DOM_COMMON_NOTIFICATION
     ptRealNode->NotifyThisAfterAncestors(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
 }
 
+void KxwDomPlaceHolderNode::AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const {
+    if (!_ptRealNode) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "_ptRealNode == NULL for this=%p in KxwDomPlaceHolderNode::AddDataToInnerOuterHtml",
+            static_cast<const void*>(this));
+        return;
+    }
+    if (IsFirstPlaceHolderNode()) _ptRealNode->AddDataToInnerOuterHtml(mrtText);
+}
+
+void KxwDomPlaceHolderNode::AddDataToInnerText(std::u16string& mrdsText) const {
+    if (_ptRealNode && IsFirstPlaceHolderNode()) _ptRealNode->AddDataToInnerText(mrdsText);
+}
+
 void KxwDomPlaceHolderNode::Release() {
     if (GetOwnerDocument(false)) {
         KxwDomWatchDelete tWatchThis("KxwDomPlaceHolderNode::Release", this);

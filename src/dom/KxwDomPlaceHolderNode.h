@@ -52,6 +52,9 @@ public:
                     void* mpvNotificationObject) override;
     void NotifyThisAfterAncestors(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
                                   void* mpvNotificationObject) override;
+    // The real node's start tag and inner-text share, from the first place holder only: the element is written once.
+    void AddDataToInnerOuterHtml(KxwDomHtmlTextsStr& mrtText) const override;
+    void AddDataToInnerText(std::u16string& mrdsText) const override;
     // Deletes its children (with notification when it has a document), then itself.
     void Release() override;
 

@@ -139,10 +139,9 @@ TEST_F(KxwJswTest, PrototypeMembersAsScriptsSeeThem) {
     // A prototype frozen before its members were named has them all, frozen.
     KxwTestDerived tDerived("derived");
     SetGlobal("d", &tDerived);
-    EXPECT_EQ("true|function|false",
-              Eval("var Q = Object.getPrototypeOf(d); Object.freeze(Q); [Object.isFrozen(Q),"
-                   " typeof Object.getOwnPropertyDescriptor(Q, 'extra').get,"
-                   " Object.getOwnPropertyDescriptor(Q, 'extra').configurable].join('|')"));
+    EXPECT_EQ("true|function|false", Eval("var Q = Object.getPrototypeOf(d); Object.freeze(Q); [Object.isFrozen(Q),"
+                                          " typeof Object.getOwnPropertyDescriptor(Q, 'extra').get,"
+                                          " Object.getOwnPropertyDescriptor(Q, 'extra').configurable].join('|')"));
 }
 
 // The engine caches lookups that go past prototypes and named-item objects, which read the same in hot loops: a
@@ -160,11 +159,13 @@ TEST_F(KxwJswTest, LookupsInHotLoopsSeeChangesToPrototypesAndItems) {
               Eval("function later() { return c.later; } var a, b, m = 0; for (var i = 0; i < 2000; i++) {"
                    " a = d.name; b = c.name; if (later() !== undefined) m++; } [a, b, m].join('|')"));
     tContainer._tItems["later"] = &tItem;
-    EXPECT_EQ("2000|item", Eval("var m = 0; for (var i = 0; i < 2000; i++) if (later()) m++; [m, later().name].join('|')"));
-    EXPECT_EQ("undefined|1000|1000",
-              Eval("var before = 0, after = 0, P = Object.getPrototypeOf(Object.getPrototypeOf(d));"
-                   "for (var i = 0; i < 2000; i++) { if (i == 1000) { delete P.name; P.fresh = 1; }"
-                   " if (d.name !== undefined) before++; if (d.fresh) after++; } [String(d.name), before, after].join('|')"));
+    EXPECT_EQ("2000|item",
+              Eval("var m = 0; for (var i = 0; i < 2000; i++) if (later()) m++; [m, later().name].join('|')"));
+    EXPECT_EQ(
+        "undefined|1000|1000",
+        Eval("var before = 0, after = 0, P = Object.getPrototypeOf(Object.getPrototypeOf(d));"
+             "for (var i = 0; i < 2000; i++) { if (i == 1000) { delete P.name; P.fresh = 1; }"
+             " if (d.name !== undefined) before++; if (d.fresh) after++; } [String(d.name), before, after].join('|')"));
 }
 
 // Script constructors are found by name among the descriptions that exist when a global first reads the name.
@@ -550,6 +551,16 @@ TEST_F(KxwJswTest, OwnPropertiesOfWrapperObjects) {
     EXPECT_TRUE(tObject.GetOwnProperty(u"Second", 6, tRead));
     EXPECT_EQ("two", tRead.GetStringUtf8());
     EXPECT_FALSE(tObject.GetOwnProperty(u"value", 5, tRead));
+    // A stored value is read without running anything; an accessor's getter is never called.
+    Eval(
+        "var calls = 0; Object.defineProperty(o, 'got', { get: function () { ++calls; return 'ran'; }, "
+        "enumerable: true })");
+    EXPECT_TRUE(tObject.GetOwnDataProperty(u"Second", 6, tRead));
+    EXPECT_EQ("two", tRead.GetStringUtf8());
+    EXPECT_FALSE(tObject.GetOwnDataProperty(u"got", 3, tRead));
+    EXPECT_TRUE(tRead.IsUndefined());
+    EXPECT_FALSE(tObject.GetOwnDataProperty(u"value", 5, tRead)) << "declared properties are not own";
+    EXPECT_EQ("0", Eval("String(calls)"));
     EXPECT_TRUE(tObject.DeleteOwnProperty(u"first", 5));
     EXPECT_EQ("undefined", Eval("typeof o.first"));
     const KxwJswPropertySpec* ptSpec = tObj.GetClassInformation()->FindPropertyIgnoringCase("VALUE");
