@@ -1,6 +1,7 @@
 // The library's process-wide entry: global initialisation and termination, and the reporting functions.
 #include <cstring>
 
+#include "KxwLayoutMgr.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwJswProcess.h"
@@ -26,10 +27,15 @@ int xfiKxwObjMgrGlobalInit(const KxwEnvCfg* mptEnvCfg) {
                                     "The script engine could not be started in xfiKxwObjMgrGlobalInit");
         return -1;
     }
+    // The recorded layout of the virtual users' folder; without one the layout path is skipped.
+    KxwLayoutMgr::Init(xtKxwEnvCfg);
     return 0;
 }
 
-void xfvKxwObjMgrGlobalTerm() { KxwJswProcess::ShutdownForGood(); }
+void xfvKxwObjMgrGlobalTerm() {
+    KxwLayoutMgr::Term();
+    KxwJswProcess::ShutdownForGood();
+}
 
 void KxwObjMgr::SetWtlFuncs(bool (*mpfSevFilter)(KXW_WTL_SEV_LVL_ENUM),
                             void (*mpfMessageSink)(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int)) {
