@@ -18,6 +18,7 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
 #include "KxwDomStr.h"
+#include "KxwDomStyleSheetList.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
@@ -394,6 +395,8 @@ bool KxwDomHtmlDocument::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
             AssignUserObjOrNull(mrtPropertyInfo, GetCollection(CollectionOfId(mnTinyId)));
             return true;
         case kIdStyleSheets:
+            AssignUserObjOrNull(mrtPropertyInfo, KxwDomStyleSheetList::Create(this));
+            return true;
         case kIdLayers:
         case kIdSelection:
         case kIdXMLDocument:

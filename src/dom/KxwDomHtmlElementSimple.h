@@ -16,7 +16,7 @@ public:
 
     const KxwJswClassInformation* GetClassInformation() const override;
 
-    // The element's line; as the mask asks, a STYLE's text, and a TABLE's rows and cells.
+    // The element's line; as the mask asks, a TABLE's rows and cells.
     void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
 
     // The script classes that several element classes share as their parent.
@@ -70,7 +70,6 @@ using KxwDomHtmlElementOptGroup = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementBdo = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementHr = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementB = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementStyle = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementEm = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementSup = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementP = KxwDomHtmlElementSimple;

@@ -65,6 +65,11 @@ const char* KxwLayoutMgr::GetLayoutValue(const std::string& mrdsKey) {
     std::string dsAttrib = mrdsKey + "." + std::to_string(ptObjMgr->NextLayoutKeyUse(mrdsKey));
     const std::string& rdsStep = ptObjMgr->GetLayoutStepName();
     const char* pszValue = config_get_attrib_val(rtThis._ptConfig, rdsStep.c_str(), dsAttrib.c_str());
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile(
+            "KxwLayoutMgr::GetLayoutValue: [%.128s] %.1000s is %s",
+            KxwDomBase::GetPrintableText(rdsStep.data(), rdsStep.size(), kPrintedStepLen).c_str(),
+            KxwDomBase::GetPrintableText(dsAttrib.data(), dsAttrib.size(), 1000).c_str(), pszValue ? "set" : "not set");
     if (xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_NOTICE)) {
         // Keys carry the page's tag names and values come from a file: both are escaped for the log line.
         std::string dsValue = !pszValue   ? std::string("[NULL]")
