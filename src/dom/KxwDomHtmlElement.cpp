@@ -298,9 +298,9 @@ void KxwDomHtmlElement::NotifyDocumentConnection(KxwDomHtmlDocument& mrtDocument
     if (mbConnectedToDocument && !(_ucElementFlags & kFlagBehaviorRequested)) {
         const KxwDomHtmlPropertyStr* ptStyleText = GetStyleText();
         if (ptStyleText && ptStyleText->GetDcsStr()) {
-            std::string dsText(ptStyleText->GetDcsStr(), ptStyleText->GetDcsLenInBytes());
             KxwDomWatchDelete tWatchThis("KxwDomHtmlElement::NotifyDocumentConnection", this);
-            if (KxwDomHtmlStyle::RequestBehavior(*this, dsText.data(), dsText.size())) {
+            // The address is taken from the text before anyone hears of it.
+            if (KxwDomHtmlStyle::RequestBehavior(*this, ptStyleText->GetDcsStr(), ptStyleText->GetDcsLenInBytes())) {
                 if (tWatchThis.HasBeenDeleted()) return;
                 SetElementFlag(kFlagBehaviorRequested, true);
             }

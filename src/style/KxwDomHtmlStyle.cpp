@@ -9,6 +9,7 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
 #include "KxwJswClassInformation.h"
+#include "KxwJswOwnData.h"
 #include "KxwLayoutMgr.h"
 #include "KxwUtilUtf.h"
 #include "kxw/KxwDomUtil.h"
@@ -533,7 +534,7 @@ const KxwDomStr& KxwDomHtmlStyle::GetStyleStr() {
             for (const std::u16string& rdsName : tNames) {
                 KxwJsval tValue;
                 // Values that are not texts or numbers (objects a page keeps on the style) are not declarations.
-                if (!tObject.GetOwnProperty(rdsName.data(), rdsName.size(), tValue) ||
+                if (!xfbKxwJswGetOwnDataProperty(tObject, rdsName.data(), rdsName.size(), tValue) ||
                     !(tValue.IsString() || tValue.IsNumber()))
                     continue;
                 unsigned uLen = 0;
@@ -759,7 +760,7 @@ bool KxwDomHtmlStyle::GetPropertyValueByName(const std::string& mrdsScriptName, 
         if (JSObject* ptJsiObj = ptFrom->PeekJsiObj()) {
             KxwJsval tObject, tValue;
             tObject.SetObject(ptJsiObj);
-            if (tObject.GetOwnProperty(dsName.data(), dsName.size(), tValue) && (tValue.IsString() || tValue.IsNumber())) {
+            if (xfbKxwJswGetOwnDataProperty(tObject, dsName.data(), dsName.size(), tValue) && (tValue.IsString() || tValue.IsNumber())) {
                 unsigned uLen = 0;
                 const char16_t* pwsfValue = tValue.GetStringU16n(&uLen);
                 if (pwsfValue) mrdsValue.assign(pwsfValue, uLen);
