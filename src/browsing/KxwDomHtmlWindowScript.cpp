@@ -2,9 +2,9 @@
 // index and by name.
 #include <cstring>
 
-#include "KxwDomComputedStyle.h"
 #include "KxwDomBindingUtil.h"
 #include "KxwDomBrowsingUtil.h"
+#include "KxwDomComputedStyle.h"
 #include "KxwDomCoreEvent.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementControl.h"

@@ -196,7 +196,6 @@ void KxwObjMgr::OnStepStart() {
         ForEachWindow(ptTop, [](KxwDomHtmlWindow* mptWindow) { mptWindow->DefreezeTimeouts(); });
 }
 
-
 unsigned KxwObjMgr::NextLayoutKeyUse(const std::string& mrdsKey) {
     unsigned& ruUses = _ptPersistent->_tLayoutKeyUses[mrdsKey];
     if (ruUses < 0xFFFFFFFFu) ++ruUses;

@@ -15,9 +15,9 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomStr.h"
 #include "KxwDomTraverseHierarchy.h"
-#include "KxwLayoutMgr.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswClassInformation.h"
+#include "KxwLayoutMgr.h"
 #include "KxwMemMgr.h"
 #include "KxwU16nHandler.h"
 #include "KxwUtilTagName.h"
@@ -605,8 +605,8 @@ KxwDomHtmlStyle* KxwDomHtmlElement::ObtainStyleObject(int miStyleType) {
     KxwDomHtmlStyle*& rptStyle = ObtainRareProperties()._aptStyles[miStyleType];
     if (rptStyle) return rptStyle;
     KxwMemMgr* ptMemMgr = GetMemMgr();
-    rptStyle = new (ptMemMgr) KxwDomHtmlStyle(ptMemMgr, GetU16nHandler(), this,
-                                              static_cast<KxwDomHtmlStyle::StyleType>(miStyleType));
+    rptStyle = new (ptMemMgr)
+        KxwDomHtmlStyle(ptMemMgr, GetU16nHandler(), this, static_cast<KxwDomHtmlStyle::StyleType>(miStyleType));
     if (!rptStyle)
         KxwUtilOutOfMemoryAbort(static_cast<long>(sizeof(KxwDomHtmlStyle)),
                                 "a style property object (KxwDomHtmlStyle, NOT KxwDomHtmlElementStyle)");
@@ -628,7 +628,7 @@ bool KxwDomHtmlElement::GetStringStylePropertyFromRTS(const char* mpszPropertyNa
     KxwiRunTimeSettings* ptRTS = CurrentRTS();
     if (!ptRTS) return false;
     mrdsValue = GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_DIV ? ptRTS->GetDefaultDivStyleHeight()
-                                                                                  : ptRTS->GetDefaultStyleHeight();
+                                                                                 : ptRTS->GetDefaultStyleHeight();
     return !mrdsValue.empty();
 }
 
@@ -1273,8 +1273,7 @@ bool KxwDomHtmlElement::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
     switch (mnTinyId) {
         case kIdStyle:
         case kIdCurrentStyle:
-        case kIdRuntimeStyle:
-        {
+        case kIdRuntimeStyle: {
             KxwDomHtmlStyle* ptStyle = ObtainStyleObject(mnTinyId - kIdStyle);
             AssignUserObjOrNull(mrtPropertyInfo, ptStyle && ptStyle->PrepareForScript() ? ptStyle : nullptr);
             return true;

@@ -5,8 +5,8 @@
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
 #include "kxw/KxwDomUtil.h"
-#include "kxw/KxwJswEngine.h"
 #include "kxw/KxwJsval.h"
+#include "kxw/KxwJswEngine.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ bool KxwDomComputedStyleFunction::Create(void** mppvValue, unsigned* mpnLength, 
 }
 
 const KxwJswClassInformation* KxwDomComputedStyleFunction::GetClassInformation() const {
-    static const KxwJswClassInformation ktClassInfo(nullptr, "getComputedStyle", katNoProperties, katNoMethods,
-                                                    nullptr, KXW_JSW_CLASS_KIND_CALLABLE);
+    static const KxwJswClassInformation ktClassInfo(nullptr, "getComputedStyle", katNoProperties, katNoMethods, nullptr,
+                                                    KXW_JSW_CLASS_KIND_CALLABLE);
     return &ktClassInfo;
 }
 

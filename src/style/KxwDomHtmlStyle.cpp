@@ -11,6 +11,7 @@
 #include "KxwJswClassInformation.h"
 #include "KxwJswOwnData.h"
 #include "KxwLayoutMgr.h"
+#include "KxwUtilStrCompare.h"
 #include "KxwUtilUtf.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
@@ -140,13 +141,13 @@ bool IsBlank(char mc) {
 
 bool StartsWithIgnoringCase(const char* mpsfText, size_t mnLen, const char* mpszAsc) {
     size_t nAscLen = std::strlen(mpszAsc);
-    if (mnLen < nAscLen) return false;
-    for (size_t n = 0; n < nAscLen; ++n) {
-        char c = mpsfText[n];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-        if (c != mpszAsc[n]) return false;
-    }
-    return true;
+    return mnLen >= nAscLen && xfbKxwUtilIsEqualIgnoreCase(mpsfText, nAscLen, mpszAsc, nAscLen);
+}
+
+// CSS names compare in lower case.
+void LowerAscii(std::string& mrdsText) {
+    for (char& rc : mrdsText)
+        if (rc >= 'A' && rc <= 'Z') rc = static_cast<char>(rc + ('a' - 'A'));
 }
 
 // A decimal number at the start of a recorded text ("120", "-4", "12px"), as the integer properties read it.
@@ -230,40 +231,38 @@ std::string Printable(const std::u16string& mrdsText, size_t mnMaxLen) {
     return KxwDomBase::GetPrintableText(dsUtf8.data(), dsUtf8.size(), mnMaxLen);
 }
 
-bool setExpression_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
-    StyleCall tCall("KxwDomHtmlStyle::setExpression_callback", mptUserObj, mrtArgs);
+// Expressions are not supported: the call is reported with its arguments (escaped and cut) and has no effect.
+bool Expression_callback(const char* mpszCallback, const char* mpszFormat, unsigned muArgc,
+                         KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    StyleCall tCall(mpszCallback, mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
-    std::u16string dsName = tCall.Text(0), dsExpression = tCall.Text(1), dsLanguage = tCall.Text(2);
+    static constexpr size_t kanMaxLens[] = {100, 2000, 100};
+    std::string adsArgs[3];
+    for (unsigned n = 0; n < muArgc; ++n) adsArgs[n] = Printable(tCall.Text(n), kanMaxLens[n]);
     if (tCall.Failed()) return false;
-    xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                             "setExpression(\"%.100s\", \"%.2000s\", \"%.100s\") not supported for a \"style\" object "
-                             "and is ignored",
-                             Printable(dsName, 100).c_str(), Printable(dsExpression, 2000).c_str(),
-                             Printable(dsLanguage, 100).c_str());
+    xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, mpszFormat, adsArgs[0].c_str(), adsArgs[1].c_str(),
+                             adsArgs[2].c_str());
     return tCall.Undefined();
+}
+
+bool setExpression_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    return Expression_callback("KxwDomHtmlStyle::setExpression_callback",
+                               "setExpression(\"%.100s\", \"%.2000s\", \"%.100s\") not supported for a \"style\" "
+                               "object and is ignored",
+                               3, mptUserObj, mrtArgs);
 }
 
 bool getExpression_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
-    StyleCall tCall("KxwDomHtmlStyle::getExpression_callback", mptUserObj, mrtArgs);
-    if (!tCall.Check(0)) return false;
-    std::u16string dsName = tCall.Text(0);
-    if (tCall.Failed()) return false;
-    xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                             "getExpression(\"%.100s\") not supported for a \"style\" object. Returning void "
-                             "(\"undefined\")",
-                             Printable(dsName, 100).c_str());
-    return tCall.Undefined();
+    return Expression_callback("KxwDomHtmlStyle::getExpression_callback",
+                               "getExpression(\"%.100s\") not supported for a \"style\" object. Returning void "
+                               "(\"undefined\")",
+                               1, mptUserObj, mrtArgs);
 }
 
 bool removeExpression_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
-    StyleCall tCall("KxwDomHtmlStyle::removeExpression_callback", mptUserObj, mrtArgs);
-    if (!tCall.Check(0)) return false;
-    std::u16string dsName = tCall.Text(0);
-    if (tCall.Failed()) return false;
-    xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                             "removeExpression(\"%.100s\") not supported for a \"style\" object and is ignored",
-                             Printable(dsName, 100).c_str());
-    return tCall.Undefined();
+    return Expression_callback("KxwDomHtmlStyle::removeExpression_callback",
+                               "removeExpression(\"%.100s\") not supported for a \"style\" object and is ignored", 1,
+                               mptUserObj, mrtArgs);
 }
 
 bool getAttribute_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
@@ -302,8 +301,7 @@ bool getPropertyValue_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mr
     if (tCall.Failed()) return false;
     // A CSS name (font-size) as the function takes it; a script name (fontSize) as pages also give it.
     if (dsName.find('-') != std::string::npos || dsName == "float") {
-        for (char& rc : dsName)
-            if (rc >= 'A' && rc <= 'Z') rc = static_cast<char>(rc + 32);
+        LowerAscii(dsName);
         dsName = KxwDomHtmlStyle::CssNameToScriptName(dsName);
     }
     std::u16string dsValue;
@@ -435,7 +433,8 @@ void KxwDomHtmlStyle::ParseStyleAttributes(const char* mpsfText, size_t mnLen,
         while (nValueEnd > nValueBegin && IsBlank(mpsfText[nValueEnd - 1])) --nValueEnd;
         if (nPos < mnLen) ++nPos;  // ';'
         if (!dsName.empty())
-            mrtDeclarations.push_back({std::move(dsName), std::string(mpsfText + nValueBegin, nValueEnd - nValueBegin)});
+            mrtDeclarations.push_back(
+                {std::move(dsName), std::string(mpsfText + nValueBegin, nValueEnd - nValueBegin)});
     }
 }
 
@@ -444,15 +443,15 @@ void KxwDomHtmlStyle::TakeDeclarations(const char* mpsfText, size_t mnLen) {
     ParseStyleAttributes(mpsfText, mnLen, tDeclarations);
     for (Declaration& rtDeclaration : tDeclarations) {
         std::string dsName = rtDeclaration._dsName;
-        for (char& rc : dsName)
-            if (rc >= 'A' && rc <= 'Z') rc = static_cast<char>(rc + 32);
+        LowerAscii(dsName);
         std::string dsScriptName = CssNameToScriptName(dsName);
         std::u16string dsValue = ToU16n(rtDeclaration._dsValue.data(), rtDeclaration._dsValue.size());
         if (short nId = FindLayoutIdByName(dsScriptName)) {
             StoredValue& rtStored = _tLayoutProperties[nId];
             rtStored._bIsLong = IsIntegerId(nId);
-            rtStored._liValue =
-                rtStored._bIsLong ? xfliKxwDomUtilGetJsNumber(dsValue.data(), static_cast<unsigned>(dsValue.size())) : 0;
+            rtStored._liValue = rtStored._bIsLong
+                                    ? xfliKxwDomUtilGetJsNumber(dsValue.data(), static_cast<unsigned>(dsValue.size()))
+                                    : 0;
             rtStored._dsText = std::move(dsValue);
             continue;
         }
@@ -548,7 +547,8 @@ const KxwDomStr& KxwDomHtmlStyle::GetStyleStr() {
                         rtPending.second);
         }
     } else {
-        if (const char16_t* pwsfText = _tStyleText.GetU16nStr()) dsText.assign(pwsfText, _tStyleText.GetU16nLenInChars());
+        if (const char16_t* pwsfText = _tStyleText.GetU16nStr())
+            dsText.assign(pwsfText, _tStyleText.GetU16nLenInChars());
         for (const auto& rtEntry : _tLayoutProperties) {
             if (rtEntry.second._bIsLong) continue;
             size_t nEnd = dsText.size();
@@ -620,9 +620,9 @@ bool KxwDomHtmlStyle::RequestBehavior(KxwDomHtmlElement& mrtOwner, const char* m
     if (!FindBehaviorUrl(mpsfText, mnLen, dsUrl)) return false;
     KxwDomStr tUrl(mrtOwner.GetDomEnv(), dsUrl.data(), static_cast<unsigned>(dsUrl.size()));
     if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("Asking for the behavior \"%.1000s\" of element %p in KxwDomHtmlStyle::ApplyBehaviors",
-                                    KxwDomBase::GetPrintableText(dsUrl.data(), dsUrl.size(), 1000).c_str(),
-                                    static_cast<void*>(&mrtOwner));
+        xfvKxwUtilReportTraceToFile(
+            "Asking for the behavior \"%.1000s\" of element %p in KxwDomHtmlStyle::ApplyBehaviors",
+            KxwDomBase::GetPrintableText(dsUrl.data(), dsUrl.size(), 1000).c_str(), static_cast<void*>(&mrtOwner));
     xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_ADD_BEHAVIOR, &mrtOwner, &tUrl);
     return true;
 }
@@ -630,7 +630,8 @@ bool KxwDomHtmlStyle::RequestBehavior(KxwDomHtmlElement& mrtOwner, const char* m
 void KxwDomHtmlStyle::ApplyBehaviors() {
     if (!_ptOwner) return;
     const KxwDomStr& rtText = GetStyleStr();
-    std::string dsText(rtText.GetDcsStr() ? rtText.GetDcsStr() : "", rtText.GetDcsStr() ? rtText.GetDcsLenInBytes() : 0);
+    std::string dsText(rtText.GetDcsStr() ? rtText.GetDcsStr() : "",
+                       rtText.GetDcsStr() ? rtText.GetDcsLenInBytes() : 0);
     RequestBehavior(*_ptOwner, dsText.data(), dsText.size());
 }
 
@@ -686,8 +687,8 @@ bool KxwDomHtmlStyle::GetLayoutPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
     }
     if (mnTinyId == kIdDisplay && _eStyleType == KXW_STYLE_TYPE_CURRENT_STYLE) {
         const char16_t* pwszDisplay = DefaultDisplay(_ptOwner->GetNodeSubtype());
-        mrtPropertyInfo.AssignU16nStr(pwszDisplay, static_cast<unsigned>(std::char_traits<char16_t>::length(pwszDisplay)),
-                                      true);
+        mrtPropertyInfo.AssignU16nStr(pwszDisplay,
+                                      static_cast<unsigned>(std::char_traits<char16_t>::length(pwszDisplay)), true);
         return true;
     }
     if (mnTinyId == kIdBackgroundColor) {
@@ -712,7 +713,8 @@ bool KxwDomHtmlStyle::SetLayoutPropertyVal(short mnTinyId, KxwDomPropertyInfo& m
     }
     KXW_DOM_PROPERTY_INFO_TYPE_ENUM eType = mrtPropertyInfo.ConvertToJswObjPropType();
     StoredValue tValue;
-    if (IsIntegerId(mnTinyId) && (eType == KXW_DOM_PROPERTY_INFO_TYPE_INT || eType == KXW_DOM_PROPERTY_INFO_TYPE_DOUBLE)) {
+    if (IsIntegerId(mnTinyId) &&
+        (eType == KXW_DOM_PROPERTY_INFO_TYPE_INT || eType == KXW_DOM_PROPERTY_INFO_TYPE_DOUBLE)) {
         tValue._bIsLong = true;
         tValue._liValue = eType == KXW_DOM_PROPERTY_INFO_TYPE_INT
                               ? mrtPropertyInfo.GetInt()
@@ -720,7 +722,8 @@ bool KxwDomHtmlStyle::SetLayoutPropertyVal(short mnTinyId, KxwDomPropertyInfo& m
     } else if (!IsIntegerId(mnTinyId) && eType != KXW_DOM_PROPERTY_INFO_TYPE_INVALID &&
                eType != KXW_DOM_PROPERTY_INFO_TYPE_NO_VALUE) {
         const char16_t* pwsfText = mrtPropertyInfo.ConvertAndGetStringU16n();
-        tValue._dsText.assign(pwsfText ? pwsfText : u"", pwsfText ? mrtPropertyInfo.ConvertAndGetStringU16nLength() : 0);
+        tValue._dsText.assign(pwsfText ? pwsfText : u"",
+                              pwsfText ? mrtPropertyInfo.ConvertAndGetStringU16nLength() : 0);
     } else {
         xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                  "Unsupported type in setting a layout property (Internal information: type=%d, "
@@ -760,7 +763,8 @@ bool KxwDomHtmlStyle::GetPropertyValueByName(const std::string& mrdsScriptName, 
         if (JSObject* ptJsiObj = ptFrom->PeekJsiObj()) {
             KxwJsval tObject, tValue;
             tObject.SetObject(ptJsiObj);
-            if (xfbKxwJswGetOwnDataProperty(tObject, dsName.data(), dsName.size(), tValue) && (tValue.IsString() || tValue.IsNumber())) {
+            if (xfbKxwJswGetOwnDataProperty(tObject, dsName.data(), dsName.size(), tValue) &&
+                (tValue.IsString() || tValue.IsNumber())) {
                 unsigned uLen = 0;
                 const char16_t* pwsfValue = tValue.GetStringU16n(&uLen);
                 if (pwsfValue) mrdsValue.assign(pwsfValue, uLen);

@@ -84,8 +84,10 @@ bool KxwDomStyleSheetList::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo
 bool KxwDomStyleSheetList::GetPropByIndex(int32_t mnIndex, void** mppvValue, unsigned* mpnLength,
                                           KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
     std::vector<KxwDomStyleSheet*> tSheets = CollectStyleSheets(GetDocument());
-    bool bFound = mnIndex >= 0 && static_cast<size_t>(mnIndex) < tSheets.size() && tSheets[static_cast<size_t>(mnIndex)];
-    if (mppvValue) *mppvValue = bFound ? static_cast<KxwJswUserObjBase*>(tSheets[static_cast<size_t>(mnIndex)]) : nullptr;
+    bool bFound =
+        mnIndex >= 0 && static_cast<size_t>(mnIndex) < tSheets.size() && tSheets[static_cast<size_t>(mnIndex)];
+    if (mppvValue)
+        *mppvValue = bFound ? static_cast<KxwJswUserObjBase*>(tSheets[static_cast<size_t>(mnIndex)]) : nullptr;
     if (mpnLength) *mpnLength = bFound ? KXW_JSW_DOM_OBJECT_LEN : 0;
     if (mpeType) *mpeType = bFound ? KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT : KXW_JSW_OBJ_PROP_TYPE_NONE;
     return bFound;

@@ -38,10 +38,10 @@ void KxwLayoutMgr::Init(const KxwEnvCfg& mrtEnvCfg) {
     }
     rtThis._bEmpty = config_get_number_of_entries(rtThis._ptConfig) == 0;
     if (xfbKxwTraceEnabled()) {
-        xfvKxwUtilReportTraceToFile("KxwLayoutMgr::Init this=%p, res=%d, _bEmpty=%d, path=%.2000s",
-                                    static_cast<void*>(&rtThis), iRes, rtThis._bEmpty ? 1 : 0,
-                                    KxwDomBase::GetPrintableText(rtThis._dsPath.data(), rtThis._dsPath.size(), 2000)
-                                        .c_str());
+        xfvKxwUtilReportTraceToFile(
+            "KxwLayoutMgr::Init this=%p, res=%d, _bEmpty=%d, path=%.2000s", static_cast<void*>(&rtThis), iRes,
+            rtThis._bEmpty ? 1 : 0,
+            KxwDomBase::GetPrintableText(rtThis._dsPath.data(), rtThis._dsPath.size(), 2000).c_str());
         for (const std::string& rdsProblem : rtThis._ptConfig->GetProblems())
             xfvKxwUtilReportTraceToFile(
                 "KxwLayoutMgr::Init: %.2000s",
@@ -72,14 +72,14 @@ const char* KxwLayoutMgr::GetLayoutValue(const std::string& mrdsKey) {
             KxwDomBase::GetPrintableText(dsAttrib.data(), dsAttrib.size(), 1000).c_str(), pszValue ? "set" : "not set");
     if (xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_NOTICE)) {
         // Keys carry the page's tag names and values come from a file: both are escaped for the log line.
-        std::string dsValue = !pszValue   ? std::string("[NULL]")
-                              : !*pszValue ? std::string("[Empty]")
-                                           : KxwDomBase::GetPrintableText(pszValue, std::strlen(pszValue),
-                                                                          kPrintedValueLen);
-        xfvKxwUtilReportBySevLvl(
-            KXW_WTL_SEV_LVL_ENUM_NOTICE, "Layout entry %.127s of step %.128s returned %.512s",
-            KxwDomBase::GetPrintableText(dsAttrib.data(), dsAttrib.size(), kPrintedKeyLen).c_str(),
-            KxwDomBase::GetPrintableText(rdsStep.data(), rdsStep.size(), kPrintedStepLen).c_str(), dsValue.c_str());
+        std::string dsValue = !pszValue ? std::string("[NULL]")
+                              : !*pszValue
+                                  ? std::string("[Empty]")
+                                  : KxwDomBase::GetPrintableText(pszValue, std::strlen(pszValue), kPrintedValueLen);
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE, "Layout entry %.127s of step %.128s returned %.512s",
+                                 KxwDomBase::GetPrintableText(dsAttrib.data(), dsAttrib.size(), kPrintedKeyLen).c_str(),
+                                 KxwDomBase::GetPrintableText(rdsStep.data(), rdsStep.size(), kPrintedStepLen).c_str(),
+                                 dsValue.c_str());
     }
     return pszValue;
 }

@@ -12,7 +12,6 @@
 
 #include "KxwConfig.h"
 
-
 struct KxwEnvCfg;
 
 class KxwLayoutMgr {
