@@ -875,6 +875,12 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
             if (!dsHref.empty()) QueueResource(ptLink, dsHref);
             return;
         }
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_ADD_BEHAVIOR:
+            // Behaviours are not loaded yet: each request is logged with the address the page gave.
+            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
+                                     "Behavior \"%s\" requested by the page is not loaded by this engine",
+                                     xfdsKxwEngineEscapeForLog(xfdsKxwDomNotificationGetText(mpvExtra), 1000).c_str());
+            return;
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_POST_ISSUED:
             OnPostIssued(static_cast<KxwPostId*>(mpvExtra));
             return;

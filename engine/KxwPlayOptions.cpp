@@ -83,6 +83,12 @@ const KxwPlayOptionSpec katOptions[] = {
      [](KxwPlayOptions* mptOptions, const std::string& mdsValue, std::string* mpdsError) {
          return StoreText(mdsValue, "--data", &mptOptions->_dsDataFile, mpdsError);
      }},
+    {0, "vuser-dir", "DIR",
+     "the virtual users' folder: its layout.dat gives the sizes and positions recorded for each step (default: "
+     "none)",
+     [](KxwPlayOptions* mptOptions, const std::string& mdsValue, std::string* mpdsError) {
+         return StoreText(mdsValue, "--vuser-dir", &mptOptions->_dsVUserDir, mpdsError);
+     }},
     {0, "seed", "N", "seed for random ordinals (default: the time)",
      [](KxwPlayOptions* mptOptions, const std::string& mdsValue, std::string* mpdsError) {
          unsigned long long ullValue = 0;

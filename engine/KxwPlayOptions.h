@@ -18,6 +18,7 @@ struct KxwPlayOptions {
     std::string _dsOutputDir;  // empty: standard output with one virtual user, kOutputDirDefault with several
     std::string _dsSettingsFile;
     std::string _dsDataFile;
+    std::string _dsVUserDir;  // answers "kx_usr_dir"; empty: none
     uint32_t _uSeed = 0;
     bool _bSeedGiven = false;
     std::string _dsTraceFile;

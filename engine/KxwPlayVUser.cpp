@@ -170,6 +170,8 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
             bOK = PrepareStep(rtStep, nRow, &tPrepared, &dsReason);
             ptStep = &tPrepared;
         }
+        // Steps are named by their number: the recorded layout keeps a section per step under that name.
+        _ptVUserVars->SetStepName("Step" + std::to_string(rtStep._iNumber));
         _ptEngineVUser->OnStepStart();
         if (bOK) bOK = RunStep(*ptStep, &dsReason);
         // What the step caused is played out before it ends; then nothing holds objects whose engine objects died.

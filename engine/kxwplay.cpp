@@ -67,6 +67,15 @@ void RaiseOpenFileLimit(size_t mnFiles) {
     }
 }
 
+// The per-virtual-user folders the library asks for: all virtual users of a run share the folder --vuser-dir
+// names. Set before the library is initialised and only read afterwards.
+std::string gdsVUserDir;
+
+const char* GetVUserAttribute(void*, const char* mpszName) {
+    if (mpszName && std::strcmp(mpszName, "kx_usr_dir") == 0 && !gdsVUserDir.empty()) return gdsVUserDir.c_str();
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -118,6 +127,8 @@ int main(int argc, char** argv) {
     tEnvCfg._bTraceEnabled = !tOptions._dsTraceFile.empty();
     tEnvCfg._pfRegisterTimer = &KxwEngineTimerService::EnvRegister;
     tEnvCfg._pfvUnregisterTimer = &KxwEngineTimerService::EnvUnregister;
+    gdsVUserDir = tOptions._dsVUserDir;
+    tEnvCfg._pfpszGetVUserAttribute = &GetVUserAttribute;
     if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) {
         std::fprintf(stderr, "kxwplay: the library could not be initialised\n");
         return kiExitFailed;

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "kxw/KxwDomCommonEnums.h"
 #include "kxw/KxwExport.h"
@@ -76,6 +77,15 @@ public:
     void ExitRecursion();
     // Reports the registrations a step left unused (as an error or a notice) and drops them.
     void CleanupUnhandledRemnants(bool mbAsError);
+
+    // ---- Recorded layout ----
+    // The use of a layout key within the current step: 1 the first time it is asked, then 2, 3 ...; the counts
+    // start again with each step.
+    unsigned NextLayoutKeyUse(const std::string& mrdsKey);
+    // The current step's name: the section of the layout file that answers the step's keys.
+    const std::string& GetLayoutStepName() const;
+    // Whether the process's layout file holds at least one entry.
+    static bool IsRenderingRelatedPropertiesPresent();
 
     // ---- Notifications ----
     // Receives every notification the object manager does not handle itself (all but 5 and 23).

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "kxw/KxwExport.h"
 #include "kxw/KxwParamStore.h"
@@ -62,6 +64,10 @@ public:
 
     KxwParamStore& GetParamStore() { return _tParamStore; }
 
+    // The name of the step being played (the section of the recorded layout that answers it).
+    const std::string& GetStepName() const { return _dsStepName; }
+    void SetStepName(std::string mdsName) { _dsStepName = std::move(mdsName); }
+
 private:
     int _iVUserId;
     unsigned long _ulSnapshotNumber = 0;
@@ -74,6 +80,7 @@ private:
     double _dfThinkTimeMs = 0;
     double _dfWastedTimeMs = 0;
     KxwParamStore _tParamStore;
+    std::string _dsStepName;
 };
 
 // Binds a block to the current thread for the scope's life and restores the previous binding afterwards.

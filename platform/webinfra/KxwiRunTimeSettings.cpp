@@ -437,7 +437,7 @@ KxwiRunTimeSettings::KxwiRunTimeSettings()
       _iReparseWhenMetaChangesCharset(KXWI_RTS_REPARSE_WHEN_META_CHANGES_CHARSET_AUTO),
       _bFailOnJavaScriptError(true),
       _iJavaScriptErrorSevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE),
-      _bScriptStyleProperties(false),
+      _bScriptStyleProperties(true),
       _bFireKeyUpAfterTextChange(false),
       _bOracleWebApplications(false),
       _bSapWebApplications(false),

@@ -4,6 +4,7 @@
 
 #include "KxwDomBindingUtil.h"
 #include "KxwDomBrowsingUtil.h"
+#include "KxwDomComputedStyle.h"
 #include "KxwDomCoreEvent.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementControl.h"
@@ -519,11 +520,16 @@ bool KxwDomHtmlWindow::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mr
 }
 
 bool KxwDomHtmlWindow::IsResolved(const char* mpszName) {
+    if (mpszName && std::strcmp(mpszName, "getComputedStyle") == 0 && KxwDomComputedStyleFunction::IsAvailable())
+        return true;
     return mpszName && GetFrameWindowByName(mpszName, static_cast<unsigned>(std::strlen(mpszName))) != nullptr;
 }
 
 bool KxwDomHtmlWindow::GetPropertyByName(const char* mpszName, void** mppvValue, unsigned* mpnLength,
                                          KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
+    // The browsers whose pages ask the window for computed styles have the function; the others do not.
+    if (mpszName && std::strcmp(mpszName, "getComputedStyle") == 0 && KxwDomComputedStyleFunction::IsAvailable())
+        return KxwDomComputedStyleFunction::Create(mppvValue, mpnLength, mpeType);
     KxwDomHtmlWindow* ptFrame =
         mpszName ? GetFrameWindowByName(mpszName, static_cast<unsigned>(std::strlen(mpszName))) : nullptr;
     if (!ptFrame) return false;

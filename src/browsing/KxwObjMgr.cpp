@@ -7,6 +7,7 @@
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomUserRegistration.h"
+#include "KxwLayoutMgr.h"
 #include "KxwObjMgrPersistentInfo.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwEnvCfg.h"
@@ -187,11 +188,27 @@ void KxwObjMgr::OnStepStart() {
                                     static_cast<void*>(_ptPersistent->GetFirstChild()));
     ResolveAutoSettingsIfDue(*this, *_ptPersistent);
     _ptPersistent->_tTimeoutInfo.Reset();
+    _ptPersistent->_tLayoutKeyUses.clear();
+    KxwVUserVars* ptVUserVars = GetVUserVars();
+    _ptPersistent->_dsLayoutStepName = ptVUserVars ? ptVUserVars->GetStepName() : std::string();
     // Timers frozen at the last step's limit are due again.
     for (KxwDomHtmlTopWindow* ptTop = GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
         ForEachWindow(ptTop, [](KxwDomHtmlWindow* mptWindow) { mptWindow->DefreezeTimeouts(); });
 }
 
+unsigned KxwObjMgr::NextLayoutKeyUse(const std::string& mrdsKey) {
+    unsigned& ruUses = _ptPersistent->_tLayoutKeyUses[mrdsKey];
+    if (ruUses < 0xFFFFFFFFu) ++ruUses;
+    return ruUses;
+}
+
+const std::string& KxwObjMgr::GetLayoutStepName() const {
+    return _ptPersistent->_dsLayoutStepName;
+}
+
+bool KxwObjMgr::IsRenderingRelatedPropertiesPresent() {
+    return !KxwLayoutMgr::IsEmpty();
+}
 
 void KxwObjMgr::OnStepEnd() {
     if (xfbKxwTraceEnabled())

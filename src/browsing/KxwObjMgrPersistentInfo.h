@@ -5,6 +5,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "KxwDomCoreNode.h"
@@ -53,6 +55,9 @@ public:
     bool _bAutoSettingsResolved = false;
     bool _bSnapshotNonErrorActiveForStep = false;
     unsigned _uLastCreationIndex = 0;
+    // The recorded layout's keys asked in the current step, with how often, and the step's name.
+    std::unordered_map<std::string, unsigned> _tLayoutKeyUses;
+    std::string _dsLayoutStepName;
 };
 
 // The part saved and restored around a nested script step: its dialog answers and its initiator base URL.

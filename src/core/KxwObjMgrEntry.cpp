@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "KxwDomInterfaceNames.h"
+#include "KxwLayoutMgr.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwJswProcess.h"
@@ -28,10 +29,15 @@ int xfiKxwObjMgrGlobalInit(const KxwEnvCfg* mptEnvCfg) {
         return -1;
     }
     xfvKxwDomRegisterInterfaceNames();
+    // The recorded layout of the virtual users' folder; without one the layout path is skipped.
+    KxwLayoutMgr::Init(xtKxwEnvCfg);
     return 0;
 }
 
-void xfvKxwObjMgrGlobalTerm() { KxwJswProcess::ShutdownForGood(); }
+void xfvKxwObjMgrGlobalTerm() {
+    KxwLayoutMgr::Term();
+    KxwJswProcess::ShutdownForGood();
+}
 
 void KxwObjMgr::SetWtlFuncs(bool (*mpfSevFilter)(KXW_WTL_SEV_LVL_ENUM),
                             void (*mpfMessageSink)(KXW_WTL_SEV_LVL_ENUM, int, const char*, const char*, int)) {

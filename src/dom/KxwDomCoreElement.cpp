@@ -11,6 +11,7 @@
 #include "KxwDomBindingUtil.h"
 #include "KxwDomCoreAttribute.h"
 #include "KxwDomCoreDocument.h"
+#include "KxwDomHtmlElement.h"
 #include "KxwDomNodeCollections.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomWatchDelete.h"
@@ -18,6 +19,7 @@
 #include "KxwJswClassInformation.h"
 #include "KxwMemMgr.h"
 #include "KxwU16nHandler.h"
+#include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
 
 namespace {
@@ -356,6 +358,14 @@ void KxwDomCoreElement::GetAttribute(const char16_t* mpwsfName, unsigned muNameL
     std::string dsName = NarrowName(mpwsfName, muNameLen);
     if (const KxwJswPropertySpec* ptSpec = FindDeclaredProperty(dsName, bIgnoreCase)) {
         short nTinyId = KxwJswClassInformation::DispatchId(ptSpec->_uTinyId);
+        KxwDomHtmlElement* ptHtmlElement = DownCastToElement();
+        if (nTinyId == kIdStyle && ptHtmlElement && xfbKxwDomUtilIsNS()) {
+            // Netscape answers the style attribute's text (Internet Explorer the style object).
+            const KxwDomHtmlPropertyStr* ptStyleText = ptHtmlElement->GetStyleText();
+            if (ptStyleText && ptStyleText->IsSpecified() && ptStyleText->GetU16nStr())
+                mrtResult.SetStringU16n(ptStyleText->GetU16nStr(), ptStyleText->GetU16nLenInChars());
+            return;
+        }
         if (miFlags & 2) nTinyId = GetTinyIdForExactValueFromTinyId(static_cast<signed char>(nTinyId));
         if (!GetDomPropertyJsval(nTinyId, mrtResult)) {
             if (xfbKxwTraceEnabled())
@@ -392,7 +402,14 @@ bool KxwDomCoreElement::SetAttribute(const char16_t* mpwsfName, unsigned muNameL
     if (const KxwJswPropertySpec* ptSpec = FindDeclaredProperty(dsName, true)) {
         short nTinyId = KxwJswClassInformation::DispatchId(ptSpec->_uTinyId);
         if (ptSpec->_uFlags & KXW_JSW_PROP_READONLY) {
-            if (nTinyId == kIdStyle) return true;
+            if (nTinyId == kIdStyle) {
+                // Netscape takes the text as the new style; Internet Explorer ignores it.
+                if (xfbKxwDomUtilIsNS()) {
+                    KxwDomPropertyInfo tText(mrtValue);
+                    SetDomPropertyInfo(nTinyId, tText);
+                }
+                return true;
+            }
             ReportErrorWithJavaScriptLineNumber(false, -35942, dsName.c_str());
             return false;
         }

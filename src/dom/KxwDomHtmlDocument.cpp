@@ -258,7 +258,7 @@ void KxwDomHtmlDocument::StyleSheetLinkChanged(const KxwDomHtmlElementLink* mptL
     if (xfbKxwTraceEnabled())
         xfvKxwUtilReportTraceToFile(
             "Style-sheet LINK %p %s the document in KxwDomHtmlDocument::StyleSheetLinkChanged for this=%p "
-            "(styleSheets is not modelled yet)",
+            "(styleSheets finds its sheets in the tree when it is read)",
             static_cast<const void*>(mptLink), mbIsStyleSheetInDocument ? "joined" : "left", static_cast<void*>(this));
 }
 
@@ -661,7 +661,10 @@ void KxwDomHtmlDocument::ForgetDeletedNode(const KxwDomNodeBase* mptNode) {
 // Lookups
 
 KxwDomBase* KxwDomHtmlDocument::GetItem(const char* mpszName, bool mbByIdentifier) {
-    if (!mpszName || IsFrameSetDocument()) return nullptr;
+    if (!mpszName) return nullptr;
+    // Netscape's documents name their window defaultView (pages reach getComputedStyle through it).
+    if (_ptWindow && std::strcmp(mpszName, "defaultView") == 0 && xfbKxwDomUtilIsNS()) return _ptWindow;
+    if (IsFrameSetDocument()) return nullptr;
     // A frame's content window answers for its element once windows exist.
     return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT)->GetItem(mpszName, mbByIdentifier);
 }

@@ -171,8 +171,8 @@ public:
     // Counts the resets that emptied the document in place (document.open, a write after the page, a reparse).
     uint32_t GetResetGeneration() const { return _uResetGeneration; }
     void NoteBaseUrlChanged();
-    // A LINK became or stopped being a style sheet, or a style-sheet LINK joined or left the document: the place
-    // where styleSheets follows it once style sheets are modelled (for now only traced).
+    // A LINK became or stopped being a style sheet, or a style-sheet LINK joined or left the document (traced:
+    // styleSheets finds the sheets in the tree each time it is read).
     void StyleSheetLinkChanged(const KxwDomHtmlElementLink* mptLink, bool mbIsStyleSheetInDocument);
 
     // ---- Addresses and texts ----

@@ -19,6 +19,7 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
 #include "KxwDomStr.h"
+#include "KxwDomStyleSheetList.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
@@ -400,6 +401,8 @@ bool KxwDomHtmlDocument::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
             AssignUserObjOrNull(mrtPropertyInfo, GetCollection(CollectionOfId(mnTinyId)));
             return true;
         case kIdStyleSheets:
+            AssignUserObjOrNull(mrtPropertyInfo, KxwDomStyleSheetList::Create(this));
+            return true;
         case kIdLayers:
         case kIdSelection:
         case kIdXMLDocument:

@@ -13,6 +13,7 @@
 #include "KxwDomGenerateInnerText.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
+#include "KxwDomHtmlStyle.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwDomHtmlWindow.h"
 #include "KxwDomPropertyInfo.h"
@@ -20,6 +21,7 @@
 #include "KxwDomTraverseHierarchy.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswClassInformation.h"
+#include "KxwLayoutMgr.h"
 #include "KxwMemMgr.h"
 #include "KxwU16nHandler.h"
 #include "KxwUtilTagName.h"
@@ -173,6 +175,8 @@ struct KxwDomHtmlElement::RareProperties {
     KxwDomHtmlPropertyStr _tAccessKey;
     KxwDomHtmlPropertyStr _tDir;
     KxwDomHtmlPropertyNumLong _tTabIndex;
+    // style, currentStyle and runtimeStyle, made on first use and owned here.
+    KxwDomHtmlStyle* _aptStyles[3] = {};
 };
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -200,6 +204,10 @@ KxwDomHtmlElement::~KxwDomHtmlElement() {
             std::free(mpvBlock);
     };
     if (_ptRareProperties) {
+        for (KxwDomHtmlStyle*& rptStyle : _ptRareProperties->_aptStyles) {
+            delete rptStyle;
+            rptStyle = nullptr;
+        }
         _ptRareProperties->~RareProperties();
         tFree(_ptRareProperties);
     }
@@ -274,7 +282,19 @@ void KxwDomHtmlElement::NotifyDocumentConnection(KxwDomHtmlDocument& mrtDocument
             static_cast<void*>(this), static_cast<int>(GetNodeSubtype()), GetNodeTypeAsAscStr());
         return;
     }
-    // The style's behaviours are applied here once style objects exist.
+    // A behaviour the style names is asked for once, when the element first joins its document: leaving it and
+    // coming back (a script moving the element) does not ask again.
+    if (mbConnectedToDocument && !(_ucElementFlags & kFlagBehaviorRequested)) {
+        const KxwDomHtmlPropertyStr* ptStyleText = GetStyleText();
+        if (ptStyleText && ptStyleText->GetDcsStr()) {
+            KxwDomWatchDelete tWatchThis("KxwDomHtmlElement::NotifyDocumentConnection", this);
+            // The address is taken from the text before anyone hears of it.
+            if (KxwDomHtmlStyle::RequestBehavior(*this, ptStyleText->GetDcsStr(), ptStyleText->GetDcsLenInBytes())) {
+                if (tWatchThis.HasBeenDeleted()) return;
+                SetElementFlag(kFlagBehaviorRequested, true);
+            }
+        }
+    }
     if (xfbKxwTraceEnabled() && xfbKxwDetailedTraceEnabled())
         xfvKxwUtilReportTraceToFile(
             "KxwDomHtmlElement::NotifyDocumentConnection(&mrtDocument=%p, mbConnectedToDocument=%d) for this=%p, "
@@ -554,6 +574,51 @@ void KxwDomHtmlElement::SetStyleParsed(const char* mpszParsedValue) {
         _ptStyleText = new (pvBlock) KxwDomHtmlPropertyStr(GetDomEnv());
     }
     _ptStyleText->SetParsed(ParsedText(mpszParsedValue));
+    if (KxwDomHtmlStyle* ptStyle = PeekStyleObject(KxwDomHtmlStyle::KXW_STYLE_TYPE_STYLE))
+        ptStyle->SetStyleParsed(ParsedText(mpszParsedValue));
+}
+
+const KxwDomHtmlPropertyStr* KxwDomHtmlElement::GetStyleText() const {
+    if (KxwDomHtmlStyle* ptStyle = PeekStyleObject(KxwDomHtmlStyle::KXW_STYLE_TYPE_STYLE))
+        return ptStyle->GetComposedStyleText(_ptStyleText && _ptStyleText->IsSpecified());
+    return _ptStyleText;
+}
+
+KxwDomHtmlStyle* KxwDomHtmlElement::PeekStyleObject(int miStyleType) const {
+    if (!_ptRareProperties || miStyleType < 0 || miStyleType > 2) return nullptr;
+    return _ptRareProperties->_aptStyles[miStyleType];
+}
+
+KxwDomHtmlStyle* KxwDomHtmlElement::ObtainStyleObject(int miStyleType) {
+    if (miStyleType < 0 || miStyleType > 2) return nullptr;
+    KxwDomHtmlStyle*& rptStyle = ObtainRareProperties()._aptStyles[miStyleType];
+    if (rptStyle) return rptStyle;
+    KxwMemMgr* ptMemMgr = GetMemMgr();
+    rptStyle = new (ptMemMgr)
+        KxwDomHtmlStyle(ptMemMgr, GetU16nHandler(), this, static_cast<KxwDomHtmlStyle::StyleType>(miStyleType));
+    if (!rptStyle)
+        KxwUtilOutOfMemoryAbort(static_cast<long>(sizeof(KxwDomHtmlStyle)),
+                                "a style property object (KxwDomHtmlStyle, NOT KxwDomHtmlElementStyle)");
+    // The style's declarations are the style attribute's; the computed and run-time styles start empty.
+    if (miStyleType == KxwDomHtmlStyle::KXW_STYLE_TYPE_STYLE && _ptStyleText && _ptStyleText->GetDcsStr())
+        rptStyle->SetStyleParsed(std::string(_ptStyleText->GetDcsStr(), _ptStyleText->GetDcsLenInBytes()).c_str());
+    return rptStyle;
+}
+
+void KxwDomHtmlElement::EnumerateSubtreeMembers(KxwDomSubtreeMemberSink& mrtSink) {
+    KxwDomCoreElement::EnumerateSubtreeMembers(mrtSink);
+    if (_ptRareProperties)
+        for (KxwDomHtmlStyle* ptStyle : _ptRareProperties->_aptStyles)
+            if (ptStyle) mrtSink.AddUserObj(ptStyle);
+}
+
+bool KxwDomHtmlElement::GetStringStylePropertyFromRTS(const char* mpszPropertyName, std::string& mrdsValue) const {
+    if (!mpszPropertyName || std::strcmp(mpszPropertyName, "height") != 0) return false;
+    KxwiRunTimeSettings* ptRTS = CurrentRTS();
+    if (!ptRTS) return false;
+    mrdsValue = GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_DIV ? ptRTS->GetDefaultDivStyleHeight()
+                                                                                 : ptRTS->GetDefaultStyleHeight();
+    return !mrdsValue.empty();
 }
 
 void KxwDomHtmlElement::ClearAttributes() {
@@ -1073,7 +1138,10 @@ void KxwDomHtmlElement::CopyPropertiesTo(KxwDomHtmlElement& mrtClone, bool mbClo
         if (_ptRareProperties->_tTabIndex.IsSpecified())
             rtTo._tTabIndex.SetLong(_ptRareProperties->_tTabIndex.GetLong());
     }
-    if (_ptStyleText && _ptStyleText->GetDcsStr()) mrtClone.SetStyleParsed(_ptStyleText->GetDcsStr());
+    // The style as it stands now, with what scripts set.
+    if (const KxwDomHtmlPropertyStr* ptStyleText = GetStyleText())
+        if (ptStyleText->GetDcsStr())
+            mrtClone.SetStyleParsed(std::string(ptStyleText->GetDcsStr(), ptStyleText->GetDcsLenInBytes()).c_str());
     for (const KxwDomAdditionalAttrCollection::Attr* ptAttr = GetAdditionalAttrs().GetFirstAttr(); ptAttr;
          ptAttr = ptAttr->GetNext()) {
         if (const char* psfValue = ptAttr->GetValueDcsStr()) {
@@ -1247,9 +1315,57 @@ bool KxwDomHtmlElement::SwapNode(KxwDomHtmlElement* mptOther) {
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-// Geometry, answered without rendering: a layout store is not in use, so the run-time settings give the sizes.
+// Geometry, answered without rendering: from the recorded layout when it has the key, else from the run-time
+// settings.
+
+bool KxwDomHtmlElement::GetLayoutEntry(const char* mpszStyleKindOrNull, const char* mpszPropertyName,
+                                       std::string& mrdsKey) const {
+    mrdsKey.clear();
+    KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
+    if (!ptDocument) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "ptHtmlDocument == NULL for this=%p in KxwDomHtmlElement::GetLayoutEntry",
+                                              static_cast<const void*>(this));
+        return false;
+    }
+    // The ordinal among the document's elements of the same tag, in document order; -1 out of the tree.
+    struct OrdinalFinder : KxwDomTraverseHierarchy {
+        KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM Visit(KxwDomNodeBase* mptNode) override {
+            if (mptNode == _ptElement) return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
+            if (mptNode->GetNodeSubtype() == _ptElement->GetNodeSubtype() && ConvertToElement(mptNode)) ++_iSeen;
+            return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_CONTINUE;
+        }
+        const KxwDomHtmlElement* _ptElement = nullptr;
+        int _iSeen = 0;
+    };
+    int iOrdinal = -1;
+    if (GetRoot() == ptDocument) {
+        OrdinalFinder tFinder;
+        tFinder._ptElement = this;
+        if (tFinder.Traverse(ptDocument, 0) == KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP) iOrdinal = tFinder._iSeen;
+    }
+    KxwDomHtmlWindow* ptWindow = ptDocument->GetWindow();
+    mrdsKey = std::to_string(ptWindow ? ptWindow->GetFrameHierarchyId() : 0) + "." + GetTagNameDcsStr() + "." +
+              std::to_string(iOrdinal) + ".";
+    if (mpszStyleKindOrNull) (mrdsKey += mpszStyleKindOrNull) += ".";
+    mrdsKey += mpszPropertyName ? mpszPropertyName : "";
+    return true;
+}
 
 int KxwDomHtmlElement::GetLayoutPropertyValue(short mnTinyId, int miDefault) {
+    if (!KxwLayoutMgr::IsEmpty()) {
+        const KxwJswPropertySpec* ptSpec = nullptr;
+        for (const KxwJswPropertySpec* ptRow = katElementProperties; ptRow->_pszName && !ptSpec; ++ptRow)
+            if (KxwJswClassInformation::DispatchId(ptRow->_uTinyId) == mnTinyId) ptSpec = ptRow;
+        std::string dsKey;
+        if (ptSpec && GetLayoutEntry(nullptr, ptSpec->_pszName, dsKey)) {
+            const char* pszValue = KxwLayoutMgr::GetLayoutValue(dsKey);
+            char* pszEnd = nullptr;
+            long liValue = pszValue ? std::strtol(pszValue, &pszEnd, 10) : 0;
+            if (pszValue && pszEnd != pszValue && liValue >= INT32_MIN && liValue <= INT32_MAX)
+                return static_cast<int>(liValue);
+        }
+    }
     return GetLayoutPropertyFromRTS(mnTinyId, miDefault);
 }
 
@@ -1288,10 +1404,11 @@ bool KxwDomHtmlElement::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
     switch (mnTinyId) {
         case kIdStyle:
         case kIdCurrentStyle:
-        case kIdRuntimeStyle:
-            // Style objects are not modelled yet.
-            mrtPropertyInfo.AssignNull();
+        case kIdRuntimeStyle: {
+            KxwDomHtmlStyle* ptStyle = ObtainStyleObject(mnTinyId - kIdStyle);
+            AssignUserObjOrNull(mrtPropertyInfo, ptStyle && ptStyle->PrepareForScript() ? ptStyle : nullptr);
             return true;
+        }
         case kIdConnectionType:
             mrtPropertyInfo.AssignU16nStr(u"lan", 3, true);
             return true;
@@ -1414,7 +1531,12 @@ bool KxwDomHtmlElement::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
         case kIdStyle: {
             // The style attribute's text reaches the element this way from setAttribute and the attribute dump.
             unsigned uLen = mrtPropertyInfo.ConvertAndGetStringU16nLength();
-            std::string dsText = ToDcs(mrtPropertyInfo.ConvertAndGetStringU16n(), uLen);
+            const char16_t* pwsfText = mrtPropertyInfo.ConvertAndGetStringU16n();
+            if (KxwDomHtmlStyle* ptStyle = PeekStyleObject(KxwDomHtmlStyle::KXW_STYLE_TYPE_STYLE)) {
+                ptStyle->SetCssTextU16n(pwsfText, uLen);
+                return true;
+            }
+            std::string dsText = ToDcs(pwsfText, uLen);
             if (_ptStyleText) _ptStyleText->RemoveValue();
             SetStyleParsed(dsText.c_str());
             return true;

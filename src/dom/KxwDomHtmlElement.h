@@ -15,6 +15,7 @@
 
 class KxwDomHtmlDocument;
 class KxwDomHtmlElementBase;
+class KxwDomHtmlStyle;
 class KxwUtilTagName;
 struct KxwJswMethodSpec;
 
@@ -137,7 +138,23 @@ public:
 
     // The parsed style attribute's text, kept until style objects read it.
     void SetStyleParsed(const char* mpszParsedValue);
-    const KxwDomHtmlPropertyStr* GetStyleText() const { return _ptStyleText; }
+    // The style attribute's text as it stands now: once the element has a style object, the text that object
+    // composes (what scripts set included); null when the element has no style.
+    const KxwDomHtmlPropertyStr* GetStyleText() const;
+
+    // ---- Style objects ----
+    // The element's style, currentStyle or runtimeStyle (KxwDomHtmlStyle::StyleType), made on first use; Peek
+    // gives null for one not made yet.
+    KxwDomHtmlStyle* ObtainStyleObject(int miStyleType);
+    KxwDomHtmlStyle* PeekStyleObject(int miStyleType) const;
+    // The default text of a style property that nothing else answers (height from the run-time settings); false
+    // when there is none.
+    virtual bool GetStringStylePropertyFromRTS(const char* mpszPropertyName, std::string& mrdsValue) const;
+    // The key of the recorded layout for a property of the element: window number, tag, ordinal among the
+    // document's elements of the tag, the style kind when one is given ("style", "currentStyle", "runtimeStyle"),
+    // and the property name. False without a document.
+    bool GetLayoutEntry(const char* mpszStyleKindOrNull, const char* mpszPropertyName, std::string& mrdsKey) const;
+    void EnumerateSubtreeMembers(KxwDomSubtreeMemberSink& mrtSink) override;
 
     // clearAttributes: the attributes the markup can give are removed; the id, the style and what scripts added
     // stay.
@@ -302,6 +319,8 @@ private:
     struct RareProperties;
     static constexpr uint8_t kFlagAffectsOnloadCount = 0x01;
     static constexpr uint8_t kFlagDummyContainer = 0x02;
+    // The behaviour the style names was asked for (it is asked once, when the element first joins its document).
+    static constexpr uint8_t kFlagBehaviorRequested = 0x04;
 
     void SetElementFlag(uint8_t mucFlag, bool mbOn) {
         _ucElementFlags = static_cast<uint8_t>(mbOn ? (_ucElementFlags | mucFlag) : (_ucElementFlags & ~mucFlag));

@@ -90,7 +90,7 @@ bool toString_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
 bool addRule_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     LinkCall tCall("KxwDomHtmlElementLink::addRule_callback", mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
-    // Style objects are not modelled yet: the rule goes nowhere, and the page's author is told so.
+    // A LINK holds no rules of its own: the rule goes nowhere, and the page's author is told so.
     tCall.This()->JavaScriptMissingSupport("LINK.addRule()");
     return tCall.Undefined();
 }
@@ -521,6 +521,22 @@ const KxwDomHtmlPropertyStr& KxwDomHtmlElementLink::GetAbsoluteHref() const {
     _uAbsoluteHrefBaseGeneration = uGeneration;
     _bAbsoluteHrefValid = true;
     return _tAbsoluteHref;
+}
+
+KxwDomStyleSheet* KxwDomHtmlElementLink::GetStyleSheetObject() {
+    if (!_bIsStyleSheet) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "GetIsStyleSheet() returnd false in KxwDomHtmlElementLink::GetStyleSheetObject for this=%p",
+            static_cast<void*>(this));
+        return nullptr;
+    }
+    return KxwDomHtmlElementStyleSheetContainer::GetStyleSheetObject(*this);
+}
+
+void KxwDomHtmlElementLink::EnumerateSubtreeMembers(KxwDomSubtreeMemberSink& mrtSink) {
+    KxwDomHtmlElement::EnumerateSubtreeMembers(mrtSink);
+    if (KxwDomStyleSheet* ptSheet = PeekStyleSheetObject()) mrtSink.AddUserObj(ptSheet);
 }
 
 void KxwDomHtmlElementLink::UpdateIsStyleSheet() {

@@ -12,6 +12,7 @@
 #include "KxwDomBaseUrlSource.h"
 #include "KxwDomHtmlElementWithName.h"
 #include "KxwDomHtmlPropertyUrl.h"
+#include "KxwDomStyleSheet.h"
 
 class KxwDomHtmlElementMap;
 
@@ -166,9 +167,13 @@ private:
 
 // LINK: its address and relation. A LINK whose relation names a style sheet asks for its href while it is in a
 // document: when it joins one, and when a script changes its href or rel.
-class KxwDomHtmlElementLink : public KxwDomHtmlElement {
+class KxwDomHtmlElementLink : public KxwDomHtmlElement, public KxwDomHtmlElementStyleSheetContainer {
 public:
     KxwDomHtmlElementLink(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr);
+
+    // The sheet of a style-sheet LINK (made on first use); null, reported, for another LINK.
+    KxwDomStyleSheet* GetStyleSheetObject();
+    void EnumerateSubtreeMembers(KxwDomSubtreeMemberSink& mrtSink) override;
 
     const KxwDomHtmlPropertyStr& GetHref() const { return _tHref; }
     void SetHrefParsed(const char* mpszParsedValue);

@@ -14,6 +14,7 @@
 #include "KxwDomHtmlElementNoScript.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementSimple.h"
+#include "KxwDomHtmlElementStyle.h"
 #include "KxwDomHtmlElementTitle.h"
 #include "KxwDomHtmlElementWithName.h"
 #include "KxwUtilTagName.h"
@@ -44,6 +45,8 @@ KxwDomHtmlElement* NewElementOfTag(const KxwUtilTagName& mrtTagName, KxwDomHtmlD
             return new (mptMemMgr) KxwDomHtmlElementLink(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_IMG:
             return new (mptMemMgr) KxwDomHtmlElementImage(mptDocument, bUseMemMgr);
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_STYLE:
+            return new (mptMemMgr) KxwDomHtmlElementStyle(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FORM:
             return new (mptMemMgr) KxwDomHtmlElementForm(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_PARAM:

@@ -65,7 +65,6 @@ const SimpleClassEntry katSimpleClasses[] = {
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BDO, "bdo", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_HR, "hr", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_B, "b", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_STYLE, "style", kParentStyleSheetContainer},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_EM, "em", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SUP, "sup", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_P, "p", kParentElement},
@@ -155,17 +154,7 @@ void KxwDomHtmlElementSimple::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLv
     KxwDomHtmlElement::PrintMe(miIndent, meSevLvl, mulMask);
     if (!xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM eSubtype = GetNodeSubtype();
-    if (eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_STYLE && (mulMask & KXW_DOM_PRINT_MASK_INNER_TEXTS)) {
-        // The style sheet's text, which the STYLE's inner text leaves out.
-        std::u16string dsInnerText;
-        for (const KxwDomNodeBase* ptChild = GetDomFirstChild(); ptChild; ptChild = ptChild->GetDomNextSibling())
-            if (ptChild->GetNodeType() == KXW_DOM_COMMON_NODE_TYPE_TEXT) ptChild->AddDataToInnerText(dsInnerText);
-        std::string dsText;
-        long liLen = GetPrintableDcs(dsInnerText.data(), dsInnerText.size(), kPrintedTextLen, dsText);
-        xfvKxwUtilReportBySevLvl(meSevLvl, "%*s[The text of the <STYLE> is \"%.3000s\" (DCS length=%ld)]",
-                                 GetPrintingTextIndent(miIndent), "", dsText.c_str(), liLen);
-    } else if (eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TABLE &&
-               (mulMask & KXW_DOM_PRINT_MASK_COLLECTIONS)) {
+    if (eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TABLE && (mulMask & KXW_DOM_PRINT_MASK_COLLECTIONS)) {
         // A table keeps no rows or cells collections until tables have their own class.
         KxwDomHtmlCollectionGeneral::PrintMissingCollection("rows", miIndent + 1, meSevLvl);
         KxwDomHtmlCollectionGeneral::PrintMissingCollection("cells", miIndent + 1, meSevLvl);

@@ -18,7 +18,7 @@ public:
     void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
 
-    // The element's line; as the mask asks, a STYLE's text, and a TABLE's rows and cells.
+    // The element's line; as the mask asks, a TABLE's rows and cells.
     void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
 
     // The script classes that several element classes share as their parent.
@@ -72,7 +72,6 @@ using KxwDomHtmlElementOptGroup = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementBdo = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementHr = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementB = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementStyle = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementEm = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementSup = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementP = KxwDomHtmlElementSimple;

@@ -150,7 +150,8 @@ TEST_F(KxwDomHtmlElementTest, CommonPropertiesAreWrittenFromScripts) {
         EXPECT_TRUE(tSink.Saw("dir: the method could not be carried out"));
         EXPECT_EQ("ltr", Eval("p.dir"));
     }
-    EXPECT_EQ("null|null|null", Eval("String(p.style) + '|' + String(p.currentStyle) + '|' + String(p.runtimeStyle)"));
+    EXPECT_EQ("[object styleprop]|true|false",
+              Eval("String(p.style) + '|' + (p.style === p.style) + '|' + (p.currentStyle === p.runtimeStyle)"));
     EXPECT_EQ("lan|HTML|complete|1", Eval("[p.connectionType, p.scopeName, p.readyState, p.sourceIndex].join('|')"));
 }
 
