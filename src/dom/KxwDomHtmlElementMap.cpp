@@ -52,13 +52,6 @@ KxwDomHtmlElementMap::~KxwDomHtmlElementMap() {
     delete _ptAreas;
 }
 
-KxwDomHtmlCollectionOrdered* KxwDomHtmlElementMap::GetTopMostAll(KxwDomNodeBase* mptTopOrNull) {
-    KxwDomNodeBase* ptTop = mptTopOrNull ? mptTopOrNull : GetRoot();
-    if (!ptTop) ptTop = this;
-    KxwDomCoreNode* ptTopNode = ptTop->AsCoreNode();
-    return ptTopNode ? ptTopNode->GetAll() : nullptr;
-}
-
 KxwDomHtmlCollectionDependent* KxwDomHtmlElementMap::GetAreas() {
     if (!_ptAreas) {
         _ptAreas = new (GetDomEnv()) KxwDomHtmlCollectionDependent(GetDomEnv());

@@ -49,8 +49,6 @@ public:
     static constexpr short kIdAreas = KxwDomHtmlElementWithName::kFirstDerivedTinyId;
 
 private:
-    // The collection of all elements of the map's top-most ancestor now, or null.
-    KxwDomHtmlCollectionOrdered* GetTopMostAll(KxwDomNodeBase* mptTopOrNull);
     // Refills "areas" when the map moved since it was filled.
     void EnsureDependencyCurrent();
     void Refill(KxwDomHtmlCollectionOrdered* mptAll);

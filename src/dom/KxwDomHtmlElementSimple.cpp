@@ -2,7 +2,6 @@
 
 #include <deque>
 
-#include "KxwDomHtmlCollection.h"
 #include "KxwJswClassInformation.h"
 
 namespace {
@@ -21,13 +20,6 @@ const SimpleClassEntry katSimpleClasses[] = {
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY, "body", kParentBodyFrameSetBase},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_DIV, "div", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SPAN, "span", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TABLE, "table", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_THEAD, "thead", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TBODY, "tbody", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TFOOT, "tfoot", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TD, "td", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TH, "th", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TR, "tr", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAMESET, "frameset", kParentBodyFrameSetBase},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_NOSCRIPT, "noscript", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_XML, "xml", kParentElement},
@@ -160,10 +152,5 @@ void KxwDomHtmlElementSimple::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLv
         long liLen = GetPrintableDcs(dsInnerText.data(), dsInnerText.size(), kPrintedTextLen, dsText);
         xfvKxwUtilReportBySevLvl(meSevLvl, "%*s[The text of the <STYLE> is \"%.3000s\" (DCS length=%ld)]",
                                  GetPrintingTextIndent(miIndent), "", dsText.c_str(), liLen);
-    } else if (eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TABLE &&
-               (mulMask & KXW_DOM_PRINT_MASK_COLLECTIONS)) {
-        // A table keeps no rows or cells collections until tables have their own class.
-        KxwDomHtmlCollectionGeneral::PrintMissingCollection("rows", miIndent + 1, meSevLvl);
-        KxwDomHtmlCollectionGeneral::PrintMissingCollection("cells", miIndent + 1, meSevLvl);
     }
 }

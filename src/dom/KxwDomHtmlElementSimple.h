@@ -16,7 +16,7 @@ public:
 
     const KxwJswClassInformation* GetClassInformation() const override;
 
-    // The element's line; as the mask asks, a STYLE's text, and a TABLE's rows and cells.
+    // The element's line; as the mask asks, a STYLE's text.
     void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
 
     // The script classes that several element classes share as their parent.
@@ -28,13 +28,6 @@ using KxwDomHtmlElementHtml = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementBody = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementDiv = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementSpan = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTable = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementThead = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTbody = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTfoot = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTd = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTh = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTr = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementFrameSet = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementXml = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementPre = KxwDomHtmlElementSimple;
