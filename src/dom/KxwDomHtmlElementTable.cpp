@@ -104,6 +104,7 @@ KxwDomHtmlElementTable::KxwDomHtmlElementTable(KxwDomHtmlDocument* mptOwnerDocum
 
 KxwDomHtmlElementTable::~KxwDomHtmlElementTable() {
     delete _ptTBodies;
+    _ptTBodies = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -65,6 +65,7 @@ KxwDomHtmlTableElement::KxwDomHtmlTableElement(KxwDomHtmlDocument* mptOwnerDocum
 KxwDomHtmlTableElement::~KxwDomHtmlTableElement() {
     delete _ptCells;
     delete _ptRows;
+    _ptCells = _ptRows = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
