@@ -100,7 +100,7 @@ bool IsTBody(const KxwDomNodeBase* mptNode) {
 
 KxwDomHtmlElementTable::KxwDomHtmlElementTable(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
     : KxwDomHtmlTableElement(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TABLE, mbUseMemMgr),
-      _tBackground(GetDomEnv()) {}
+      KxwDomHtmlTableBackground(GetDomEnv()) {}
 
 KxwDomHtmlElementTable::~KxwDomHtmlElementTable() {
     delete _ptTBodies;

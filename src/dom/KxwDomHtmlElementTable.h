@@ -6,9 +6,10 @@
 // table without rows gets its row in its first TBODY, made when there is none (EnsureImpliedTBody).
 #pragma once
 
+#include "KxwDomHtmlTableBackground.h"
 #include "KxwDomHtmlTableElement.h"
 
-class KxwDomHtmlElementTable : public KxwDomHtmlTableElement {
+class KxwDomHtmlElementTable : public KxwDomHtmlTableElement, public KxwDomHtmlTableBackground {
 public:
     KxwDomHtmlElementTable(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr);
     ~KxwDomHtmlElementTable() override;
@@ -25,18 +26,6 @@ public:
     KxwDomHtmlElement* ObtainPart(KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype, const char* mpszCaller);
     // deleteCaption, deleteTHead, deleteTFoot: the first child of the subtype leaves the table with its content.
     void DeletePart(KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype);
-
-    // ---- Background ----
-    const KxwDomHtmlPropertyStr& GetBackground() const { return _tBackground; }
-    void SetBackgroundDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) {
-        _tBackground.SetDcs(mpsfDcsStr, muDcsLenInBytes);
-    }
-    void SetBackgroundU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars) {
-        _tBackground.SetU16n(mpwsfU16nStr, muU16nLenInChars);
-    }
-    void SetBackgroundParsed(const char* mpszParsedValue) { _tBackground.SetParsed(ParsedText(mpszParsedValue)); }
-    bool IsSpecifiedBackground() const { return _tBackground.IsSpecified(); }
-    bool IsEmptyBackground() const { return _tBackground.IsEmpty(); }
 
     // ---- Tree changes: the TBODY children, beside the rows and cells ----
     void NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
@@ -69,7 +58,6 @@ protected:
 private:
     bool IsOwnTBody(const KxwDomNodeBase* mptNode) const;
 
-    KxwDomHtmlPropertyStr _tBackground;
     // Made when first asked for: until then the children are the list.
     KxwDomHtmlCollectionOrdered* _ptTBodies = nullptr;
 };

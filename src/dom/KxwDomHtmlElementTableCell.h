@@ -3,23 +3,13 @@
 #pragma once
 
 #include "KxwDomHtmlElement.h"
+#include "KxwDomHtmlTableBackground.h"
 
-class KxwDomHtmlElementTableCell : public KxwDomHtmlElement {
+class KxwDomHtmlElementTableCell : public KxwDomHtmlElement, public KxwDomHtmlTableBackground {
 public:
     KxwDomHtmlElementTableCell(KxwDomHtmlDocument* mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype,
                                bool mbUseMemMgr)
-        : KxwDomHtmlElement(mptOwnerDocument, meSubtype, mbUseMemMgr), _tBackground(GetDomEnv()) {}
-
-    const KxwDomHtmlPropertyStr& GetBackground() const { return _tBackground; }
-    void SetBackgroundDcs(const char* mpsfDcsStr, unsigned muDcsLenInBytes) {
-        _tBackground.SetDcs(mpsfDcsStr, muDcsLenInBytes);
-    }
-    void SetBackgroundU16n(const char16_t* mpwsfU16nStr, unsigned muU16nLenInChars) {
-        _tBackground.SetU16n(mpwsfU16nStr, muU16nLenInChars);
-    }
-    void SetBackgroundParsed(const char* mpszParsedValue) { _tBackground.SetParsed(ParsedText(mpszParsedValue)); }
-    bool IsSpecifiedBackground() const { return _tBackground.IsSpecified(); }
-    bool IsEmptyBackground() const { return _tBackground.IsEmpty(); }
+        : KxwDomHtmlElement(mptOwnerDocument, meSubtype, mbUseMemMgr), KxwDomHtmlTableBackground(GetDomEnv()) {}
 
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
@@ -30,9 +20,6 @@ public:
 protected:
     bool SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) override;
     void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
-
-private:
-    KxwDomHtmlPropertyStr _tBackground;
 };
 
 using KxwDomHtmlElementTd = KxwDomHtmlElementTableCell;

@@ -71,36 +71,31 @@ KxwDomHtmlTableElement::~KxwDomHtmlTableElement() {
 // ---------------------------------------------------------------------------------------------------------------
 // The views
 
-KxwDomHtmlCollectionDependent* KxwDomHtmlTableElement::MakeCollection(
-    const char* mpszName, const KXW_DOM_COMMON_NODE_SUBTYPE_ENUM* mpaeTags) {
-    auto* ptCollection = new (GetDomEnv()) KxwDomHtmlCollectionDependent(GetDomEnv());
-    ptCollection->SetOwnerNode(this, mpszName);
-    Fill(*ptCollection, GetTopMostAll(nullptr), mpaeTags);
-    return ptCollection;
+KxwDomHtmlCollectionDependent* KxwDomHtmlTableElement::ObtainCollection(
+    KxwDomHtmlCollectionDependent*& mrptCollection, const char* mpszName,
+    const KXW_DOM_COMMON_NODE_SUBTYPE_ENUM* mpaeTags) {
+    if (mrptCollection) {
+        EnsureDependencyCurrent();
+        return mrptCollection;
+    }
+    mrptCollection = new (GetDomEnv()) KxwDomHtmlCollectionDependent(GetDomEnv());
+    mrptCollection->SetOwnerNode(this, mpszName);
+    Fill(*mrptCollection, GetTopMostAll(nullptr), mpaeTags);
+    if (xfbKxwTraceEnabled())
+        xfvKxwUtilReportTraceToFile(
+            &mrptCollection == &_ptRows
+                ? "Rows collection created at %p for this=%p in KxwDomHtmlTableElement::GetRows"
+                : "Cells collection created at %p for this=%p in KxwDomHtmlTableElement::GetCells",
+            static_cast<void*>(mrptCollection), static_cast<void*>(this));
+    return mrptCollection;
 }
 
 KxwDomHtmlCollectionDependent* KxwDomHtmlTableElement::GetRows() {
-    if (_ptRows) {
-        EnsureDependencyCurrent();
-        return _ptRows;
-    }
-    _ptRows = MakeCollection("rows", kaeRowTags);
-    if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("Rows collection created at %p for this=%p in KxwDomHtmlTableElement::GetRows",
-                                    static_cast<void*>(_ptRows), static_cast<void*>(this));
-    return _ptRows;
+    return ObtainCollection(_ptRows, "rows", kaeRowTags);
 }
 
 KxwDomHtmlCollectionDependent* KxwDomHtmlTableElement::GetCells() {
-    if (_ptCells) {
-        EnsureDependencyCurrent();
-        return _ptCells;
-    }
-    _ptCells = MakeCollection("cells", kaeCellTags);
-    if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("Cells collection created at %p for this=%p in KxwDomHtmlTableElement::GetCells",
-                                    static_cast<void*>(_ptCells), static_cast<void*>(this));
-    return _ptCells;
+    return ObtainCollection(_ptCells, "cells", kaeCellTags);
 }
 
 void KxwDomHtmlTableElement::Fill(KxwDomHtmlCollectionDependent& mrtCollection, KxwDomHtmlCollectionOrdered* mptAll,

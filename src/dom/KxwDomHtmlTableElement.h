@@ -61,8 +61,10 @@ protected:
     void PrintRowsAndCells(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl) const;
 
 private:
-    KxwDomHtmlCollectionDependent* MakeCollection(const char* mpszName,
-                                                  const KXW_DOM_COMMON_NODE_SUBTYPE_ENUM* mpaeTags);
+    // The view in mrptCollection, made and filled when it is missing.
+    KxwDomHtmlCollectionDependent* ObtainCollection(KxwDomHtmlCollectionDependent*& mrptCollection,
+                                                    const char* mpszName,
+                                                    const KXW_DOM_COMMON_NODE_SUBTYPE_ENUM* mpaeTags);
     // The view that counts elements of mptNode's subtype, when it was made.
     KxwDomHtmlCollectionDependent* GetCollectionFor(const KxwDomNodeBase* mptNode) const;
     // Whether mptNode belongs here: the first TABLE or this element met above it is this element.
