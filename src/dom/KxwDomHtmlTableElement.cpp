@@ -75,12 +75,12 @@ KxwDomHtmlCollectionDependent* KxwDomHtmlTableElement::ObtainCollection(
     KxwDomHtmlCollectionDependent*& mrptCollection, const char* mpszName,
     const KXW_DOM_COMMON_NODE_SUBTYPE_ENUM* mpaeTags) {
     if (mrptCollection) {
-        EnsureDependencyCurrent();
+        EnsureDependencyCurrent(true);
         return mrptCollection;
     }
     mrptCollection = new (GetDomEnv()) KxwDomHtmlCollectionDependent(GetDomEnv());
     mrptCollection->SetOwnerNode(this, mpszName);
-    Fill(*mrptCollection, GetTopMostAll(nullptr), mpaeTags);
+    Fill(*mrptCollection, GetTopMostAll(nullptr, true), mpaeTags);
     if (xfbKxwTraceEnabled())
         xfvKxwUtilReportTraceToFile(
             &mrptCollection == &_ptRows
@@ -111,11 +111,11 @@ void KxwDomHtmlTableElement::Refill(KxwDomHtmlCollectionOrdered* mptAll) {
     if (_ptCells) Fill(*_ptCells, mptAll, kaeCellTags);
 }
 
-void KxwDomHtmlTableElement::EnsureDependencyCurrent() {
+void KxwDomHtmlTableElement::EnsureDependencyCurrent(bool mbMakeAll) {
     if (!_ptRows && !_ptCells) return;
     // Comparing with the top-most "all" as it is now is safe even when the old one is gone: an equal address is
     // the collection in use now.
-    KxwDomHtmlCollectionOrdered* ptAll = GetTopMostAll(nullptr);
+    KxwDomHtmlCollectionOrdered* ptAll = GetTopMostAll(nullptr, mbMakeAll);
     KxwDomHtmlCollectionDependent* ptAny = _ptRows ? _ptRows : _ptCells;
     if (ptAny->GetDependentOnCollection() != ptAll || (_ptCells && _ptCells->GetDependentOnCollection() != ptAll))
         Refill(ptAll);
@@ -123,12 +123,12 @@ void KxwDomHtmlTableElement::EnsureDependencyCurrent() {
 
 void KxwDomHtmlTableElement::UpdateCollectionDependency(KxwDomNodeBase* mptTopOfSubHierarchy) {
     KxwDomHtmlElement::UpdateCollectionDependency(mptTopOfSubHierarchy);
-    if (_ptRows || _ptCells) Refill(GetTopMostAll(mptTopOfSubHierarchy));
+    if (_ptRows || _ptCells) Refill(GetTopMostAll(mptTopOfSubHierarchy, false));
 }
 
 void KxwDomHtmlTableElement::OnAddedToTree() {
     KxwDomHtmlElement::OnAddedToTree();
-    if (_ptRows || _ptCells) Refill(GetTopMostAll(nullptr));
+    if (_ptRows || _ptCells) Refill(GetTopMostAll(nullptr, false));
 }
 
 KxwDomHtmlCollectionDependent* KxwDomHtmlTableElement::GetCollectionFor(const KxwDomNodeBase* mptNode) const {
@@ -159,7 +159,7 @@ void KxwDomHtmlTableElement::NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotif
     switch (meNotificationType) {
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_DELETING_DESCENDANTS:
             // The removal follows the order of the collection followed: it must be the one in use.
-            EnsureDependencyCurrent();
+            EnsureDependencyCurrent(false);
             if (_ptCells) _ptCells->RemoveDescendantOfInHtmlDocument(ptSubject);
             if (_ptRows) _ptRows->RemoveDescendantOfInHtmlDocument(ptSubject);
             break;
@@ -192,9 +192,10 @@ void KxwDomHtmlTableElement::ElementAddedRemovedNotified(KXW_DOM_COMMON_NOTIFICA
         return;
     }
     if (!IsCountedHere(mptElement)) return;
-    // The ancestors above were told first: the top-most "all" already holds the new element. A refill finds it.
-    KxwDomHtmlCollectionOrdered* ptAll = GetTopMostAll(nullptr);
-    if (ptCollection->GetDependentOnCollection() != ptAll) {
+    // The ancestors above were told first: the top-most "all" already holds the new element. A refill finds it;
+    // without an "all" the tree gives the order.
+    KxwDomHtmlCollectionOrdered* ptAll = GetTopMostAll(nullptr, false);
+    if (!ptAll || ptCollection->GetDependentOnCollection() != ptAll) {
         Refill(ptAll);
         return;
     }

@@ -71,8 +71,9 @@ private:
     bool IsCountedHere(const KxwDomNodeBase* mptNode) const;
     void ElementAddedRemovedNotified(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, KxwDomNodeBase* mptElement,
                                      void* mpvExtra);
-    // Refills the views that exist when the element moved since they were filled.
-    void EnsureDependencyCurrent();
+    // Refills the views that exist when the element moved since they were filled; mbMakeAll as for GetTopMostAll
+    // (not while a change of the tree is announced).
+    void EnsureDependencyCurrent(bool mbMakeAll);
     void Refill(KxwDomHtmlCollectionOrdered* mptAll);
     // Makes the view of the zero-terminated list of subtypes anew from the subtree, following mptAll.
     void Fill(KxwDomHtmlCollectionDependent& mrtCollection, KxwDomHtmlCollectionOrdered* mptAll,
