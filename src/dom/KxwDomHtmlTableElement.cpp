@@ -116,8 +116,8 @@ void KxwDomHtmlTableElement::EnsureDependencyCurrent(bool mbMakeAll) {
     // Comparing with the top-most "all" as it is now is safe even when the old one is gone: an equal address is
     // the collection in use now.
     KxwDomHtmlCollectionOrdered* ptAll = GetTopMostAll(nullptr, mbMakeAll);
-    KxwDomHtmlCollectionDependent* ptAny = _ptRows ? _ptRows : _ptCells;
-    if (ptAny->GetDependentOnCollection() != ptAll || (_ptCells && _ptCells->GetDependentOnCollection() != ptAll))
+    if ((_ptRows && _ptRows->GetDependentOnCollection() != ptAll) ||
+        (_ptCells && _ptCells->GetDependentOnCollection() != ptAll))
         Refill(ptAll);
 }
 
