@@ -122,6 +122,7 @@ bool KxwDomHtmlElementTable::IsOwnTBody(const KxwDomNodeBase* mptNode) const {
 
 KxwDomHtmlCollectionOrdered* KxwDomHtmlElementTable::GetTbodies() {
     if (_ptTBodies) return _ptTBodies;
+    ListenToTreeChanges();
     _ptTBodies = new (GetDomEnv()) KxwDomHtmlCollectionOrdered(GetDomEnv());
     _ptTBodies->SetOwnerNode(this, "tBodies");
     for (KxwDomNodeBase* ptChild = GetDomFirstChild(); ptChild; ptChild = ptChild->GetDomNextSibling())

@@ -58,9 +58,7 @@ private:
 
 KxwDomHtmlTableElement::KxwDomHtmlTableElement(KxwDomHtmlDocument* mptOwnerDocument,
                                                KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype, bool mbUseMemMgr)
-    : KxwDomHtmlElement(mptOwnerDocument, meSubtype, mbUseMemMgr) {
-    SetWantsEveryNotification();
-}
+    : KxwDomHtmlElement(mptOwnerDocument, meSubtype, mbUseMemMgr) {}
 
 KxwDomHtmlTableElement::~KxwDomHtmlTableElement() {
     delete _ptCells;
@@ -78,6 +76,7 @@ KxwDomHtmlCollectionDependent* KxwDomHtmlTableElement::ObtainCollection(
         EnsureDependencyCurrent(true);
         return mrptCollection;
     }
+    ListenToTreeChanges();
     mrptCollection = new (GetDomEnv()) KxwDomHtmlCollectionDependent(GetDomEnv());
     mrptCollection->SetOwnerNode(this, mpszName);
     Fill(*mrptCollection, GetTopMostAll(nullptr, true), mpaeTags);
@@ -88,6 +87,13 @@ KxwDomHtmlCollectionDependent* KxwDomHtmlTableElement::ObtainCollection(
                 : "Cells collection created at %p for this=%p in KxwDomHtmlTableElement::GetCells",
             static_cast<void*>(mrptCollection), static_cast<void*>(this));
     return mrptCollection;
+}
+
+void KxwDomHtmlTableElement::ListenToTreeChanges() {
+    // As a node's own collections do, the views ask for the changes below the element once they exist: until
+    // then a page's tables leave the walks up the tree as short as they are without them.
+    NoteTreeShapeChange();
+    SetWantsEveryNotification();
 }
 
 KxwDomHtmlCollectionDependent* KxwDomHtmlTableElement::GetRows() {

@@ -57,6 +57,8 @@ protected:
     virtual KxwDomCoreNode* GetParentForAppendedRow() { return this; }
     // An element of the subtype in this element's document, in no tree yet (parked until it is inserted).
     KxwDomHtmlElement* NewElementOfSubtype(KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype, const char* mpszCaller);
+    // From now on the element hears of the changes below it (its views are about to be made).
+    void ListenToTreeChanges();
     // The rows, then the cells, as the hierarchy dump shows them.
     void PrintRowsAndCells(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl) const;
 
