@@ -1112,6 +1112,13 @@ bool KxwDomHtmlElement::InsertAdjacentHtml(KXW_DOM_HTML_ADJACENT_ENUM meWhere, c
 // Cloning and swapping. A clone is made from the tree itself, not from generated markup: the same tag, the
 // properties that were given, the stored attributes and the script-added ones, and with mbDeep the content.
 
+KxwDomHtmlCollectionOrdered* KxwDomHtmlElement::GetTopMostAll(KxwDomNodeBase* mptTopOrNull, bool mbMake) {
+    KxwDomNodeBase* ptTop = mptTopOrNull ? mptTopOrNull : GetRoot();
+    KxwDomCoreNode* ptTopNode = ptTop ? ptTop->AsCoreNode() : AsCoreNode();
+    if (!ptTopNode) return nullptr;
+    return mbMake ? ptTopNode->GetAll() : ptTopNode->PeekAll();
+}
+
 void KxwDomHtmlElement::CopySpecifiedText(const KxwDomHtmlPropertyStr& mrtFrom, KxwDomHtmlPropertyStr& mrtTo) {
     if (!mrtFrom.IsSpecified()) return;
     const char16_t* pwsfText = mrtFrom.GetU16nStr();

@@ -289,6 +289,11 @@ protected:
     // A URL property as scripts read it: resolved against the element's base URL (as written when that fails).
     std::string ResolveUrlDcs(const KxwDomHtmlPropertyStr& mrtUrl) const;
     void AssignResolvedUrl(KxwDomPropertyInfo& mrtPropertyInfo, const KxwDomHtmlPropertyStr& mrtUrl) const;
+    // The collection of all elements of the top-most ancestor (of mptTopOrNull when given), made when missing and
+    // mbMake is set; null when there is none. The views that follow the order of the tree they are in (a map's
+    // areas, a table's rows) take it as the collection they follow. While a change of the tree is announced it
+    // must not be made: made then, it would already hold the nodes still to be announced, and take them twice.
+    KxwDomHtmlCollectionOrdered* GetTopMostAll(KxwDomNodeBase* mptTopOrNull, bool mbMake);
     // Copies a value that was given (a clone takes what the original was given, nothing else).
     static void CopySpecifiedText(const KxwDomHtmlPropertyStr& mrtFrom, KxwDomHtmlPropertyStr& mrtTo);
     // A script's value for a text property: no value leaves the property as it is.

@@ -15,7 +15,11 @@
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementSimple.h"
 #include "KxwDomHtmlElementStyle.h"
+#include "KxwDomHtmlElementTable.h"
+#include "KxwDomHtmlElementTableCell.h"
+#include "KxwDomHtmlElementTableSection.h"
 #include "KxwDomHtmlElementTitle.h"
+#include "KxwDomHtmlElementTr.h"
 #include "KxwDomHtmlElementWithName.h"
 #include "KxwUtilTagName.h"
 #include "kxw/KxwEnvCfg.h"
@@ -72,6 +76,17 @@ KxwDomHtmlElement* NewElementOfTag(const KxwUtilTagName& mrtTagName, KxwDomHtmlD
             return new (mptMemMgr) KxwDomHtmlElementFrameBase(mptDocument, eSubtype, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SCRIPT:
             return new (mptMemMgr) KxwDomHtmlElementScript(mptDocument, bUseMemMgr);
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TABLE:
+            return new (mptMemMgr) KxwDomHtmlElementTable(mptDocument, bUseMemMgr);
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_THEAD:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TBODY:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TFOOT:
+            return new (mptMemMgr) KxwDomHtmlElementTableSection(mptDocument, eSubtype, bUseMemMgr);
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TR:
+            return new (mptMemMgr) KxwDomHtmlElementTr(mptDocument, bUseMemMgr);
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TD:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TH:
+            return new (mptMemMgr) KxwDomHtmlElementTableCell(mptDocument, eSubtype, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_COMMENT:
             return new (mptMemMgr) KxwDomHtmlElementComment(mptDocument, eSubtype, bUseMemMgr);
         default:

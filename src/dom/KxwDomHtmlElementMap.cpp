@@ -52,21 +52,14 @@ KxwDomHtmlElementMap::~KxwDomHtmlElementMap() {
     delete _ptAreas;
 }
 
-KxwDomHtmlCollectionOrdered* KxwDomHtmlElementMap::GetTopMostAll(KxwDomNodeBase* mptTopOrNull) {
-    KxwDomNodeBase* ptTop = mptTopOrNull ? mptTopOrNull : GetRoot();
-    if (!ptTop) ptTop = this;
-    KxwDomCoreNode* ptTopNode = ptTop->AsCoreNode();
-    return ptTopNode ? ptTopNode->GetAll() : nullptr;
-}
-
 KxwDomHtmlCollectionDependent* KxwDomHtmlElementMap::GetAreas() {
     if (!_ptAreas) {
         _ptAreas = new (GetDomEnv()) KxwDomHtmlCollectionDependent(GetDomEnv());
         _ptAreas->SetOwnerNode(this, "areas");
-        UpdateCollectionDependency(nullptr);
+        Refill(GetTopMostAll(nullptr, true));
         return _ptAreas;
     }
-    EnsureDependencyCurrent();
+    EnsureDependencyCurrent(true);
     return _ptAreas;
 }
 
@@ -81,13 +74,13 @@ void KxwDomHtmlElementMap::Refill(KxwDomHtmlCollectionOrdered* mptAll) {
 void KxwDomHtmlElementMap::UpdateCollectionDependency(KxwDomNodeBase* mptTopOfSubHierarchy) {
     KxwDomHtmlElementWithName::UpdateCollectionDependency(mptTopOfSubHierarchy);
     if (!_ptAreas) return;
-    Refill(GetTopMostAll(mptTopOfSubHierarchy));
+    Refill(GetTopMostAll(mptTopOfSubHierarchy, false));
 }
 
-void KxwDomHtmlElementMap::EnsureDependencyCurrent() {
+void KxwDomHtmlElementMap::EnsureDependencyCurrent(bool mbMakeAll) {
     // Comparing with the top-most "all" as it is now is safe even when the old one is gone: an equal address is
     // the collection in use now.
-    KxwDomHtmlCollectionOrdered* ptAll = GetTopMostAll(nullptr);
+    KxwDomHtmlCollectionOrdered* ptAll = GetTopMostAll(nullptr, mbMakeAll);
     if (_ptAreas && _ptAreas->GetDependentOnCollection() != ptAll) Refill(ptAll);
 }
 
@@ -107,8 +100,11 @@ void KxwDomHtmlElementMap::NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotific
     auto* ptSubject = static_cast<KxwDomNodeBase*>(mpvNotificationSubject);
     if (meNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_REMOVED && IsArea(ptSubject))
         _ptAreas->RemoveItem(ptSubject, false);
-    else if (meNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_DELETING_DESCENDANTS && ptSubject)
+    else if (meNotificationType == KXW_DOM_COMMON_NOTIFICATION_ENUM_DELETING_DESCENDANTS && ptSubject) {
+        // The removal follows the order of the collection followed: it must be the one in use.
+        EnsureDependencyCurrent(false);
         _ptAreas->RemoveDescendantOfInHtmlDocument(ptSubject);
+    }
 }
 
 void KxwDomHtmlElementMap::NotifyThisAfterAncestors(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType,
@@ -119,9 +115,10 @@ void KxwDomHtmlElementMap::NotifyThisAfterAncestors(KXW_DOM_COMMON_NOTIFICATION_
     if (!_ptAreas || meNotificationType != KXW_DOM_COMMON_NOTIFICATION_ENUM_ADDED || !IsArea(ptSubject) ||
         !IsInsideMap(ptSubject))
         return;
-    // The ancestors above were told first: the top-most "all" already holds the new area.
-    KxwDomHtmlCollectionOrdered* ptAll = GetTopMostAll(nullptr);
-    if (_ptAreas->GetDependentOnCollection() != ptAll) {
+    // The ancestors above were told first: the top-most "all" already holds the new area. Without one, the tree
+    // gives the order.
+    KxwDomHtmlCollectionOrdered* ptAll = GetTopMostAll(nullptr, false);
+    if (!ptAll || _ptAreas->GetDependentOnCollection() != ptAll) {
         Refill(ptAll);
         return;
     }

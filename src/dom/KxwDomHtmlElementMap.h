@@ -49,10 +49,8 @@ public:
     static constexpr short kIdAreas = KxwDomHtmlElementWithName::kFirstDerivedTinyId;
 
 private:
-    // The collection of all elements of the map's top-most ancestor now, or null.
-    KxwDomHtmlCollectionOrdered* GetTopMostAll(KxwDomNodeBase* mptTopOrNull);
-    // Refills "areas" when the map moved since it was filled.
-    void EnsureDependencyCurrent();
+    // Refills "areas" when the map moved since it was filled; mbMakeAll as for GetTopMostAll.
+    void EnsureDependencyCurrent(bool mbMakeAll);
     void Refill(KxwDomHtmlCollectionOrdered* mptAll);
     bool IsInsideMap(const KxwDomNodeBase* mptNode) const;
 

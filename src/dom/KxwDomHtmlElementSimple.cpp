@@ -2,7 +2,6 @@
 
 #include <deque>
 
-#include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwJswClassInformation.h"
 
@@ -22,13 +21,6 @@ const SimpleClassEntry katSimpleClasses[] = {
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY, "body", kParentBodyFrameSetBase},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_DIV, "div", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SPAN, "span", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TABLE, "table", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_THEAD, "thead", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TBODY, "tbody", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TFOOT, "tfoot", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TD, "td", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TH, "th", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TR, "tr", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAMESET, "frameset", kParentBodyFrameSetBase},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_NOSCRIPT, "noscript", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_XML, "xml", kParentElement},
@@ -148,17 +140,6 @@ const KxwJswClassInformation& KxwDomHtmlElementSimple::GetStyleSheetContainerCla
     static const KxwJswClassInformation ktClassInfo(&GetElementClassInformation(), "styleSheetContainer",
                                                     katNoProperties, katNoMethods);
     return ktClassInfo;
-}
-
-void KxwDomHtmlElementSimple::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
-    KxwDomHtmlElement::PrintMe(miIndent, meSevLvl, mulMask);
-    if (!xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
-    KXW_DOM_COMMON_NODE_SUBTYPE_ENUM eSubtype = GetNodeSubtype();
-    if (eSubtype == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TABLE && (mulMask & KXW_DOM_PRINT_MASK_COLLECTIONS)) {
-        // A table keeps no rows or cells collections until tables have their own class.
-        KxwDomHtmlCollectionGeneral::PrintMissingCollection("rows", miIndent + 1, meSevLvl);
-        KxwDomHtmlCollectionGeneral::PrintMissingCollection("cells", miIndent + 1, meSevLvl);
-    }
 }
 
 void KxwDomHtmlElementSimple::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {

@@ -18,9 +18,6 @@ public:
     void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
     const KxwJswClassInformation* GetClassInformation() const override;
 
-    // The element's line; as the mask asks, a TABLE's rows and cells.
-    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
-
     // The script classes that several element classes share as their parent.
     static const KxwJswClassInformation& GetBodyFrameSetBaseClassInformation();
     static const KxwJswClassInformation& GetStyleSheetContainerClassInformation();
@@ -30,13 +27,6 @@ using KxwDomHtmlElementHtml = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementBody = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementDiv = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementSpan = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTable = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementThead = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTbody = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTfoot = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTd = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTh = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementTr = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementFrameSet = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementXml = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementPre = KxwDomHtmlElementSimple;
