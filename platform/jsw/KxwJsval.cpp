@@ -1,5 +1,6 @@
 #include "kxw/KxwJsval.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -147,6 +148,26 @@ KxwJswUserObjBase* KxwJsval::GetRawDomObject() const {
 JSObject* KxwJsval::GetRawObject() const {
     JS::Value tValue = KxwJsvalAccess::Get(*this);
     return tValue.isObject() ? &tValue.toObject() : nullptr;
+}
+
+bool KxwJsval::IsStringWithAsciiCapital() const {
+    JS::Value tValue = KxwJsvalAccess::Get(*this);
+    JSContext* ptCx = tValue.isString() ? ContextOr(nullptr) : nullptr;
+    if (!ptCx) return false;
+    JSLinearString* ptLinear = JS_EnsureLinearString(ptCx, tValue.toString());
+    if (!ptLinear) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    auto IsCapital = [](char16_t mc) { return mc >= u'A' && mc <= u'Z'; };
+    size_t nLen = JS::GetLinearStringLength(ptLinear);
+    JS::AutoCheckCannotGC tNoGC;
+    if (JS::LinearStringHasLatin1Chars(ptLinear)) {
+        const JS::Latin1Char* pucChars = JS::GetLatin1LinearStringChars(tNoGC, ptLinear);
+        return std::any_of(pucChars, pucChars + nLen, IsCapital);
+    }
+    const char16_t* pwcChars = JS::GetTwoByteLinearStringChars(tNoGC, ptLinear);
+    return std::any_of(pwcChars, pwcChars + nLen, IsCapital);
 }
 
 const char16_t* KxwJsval::GetStringU16n(unsigned* mpnLen, JSContext* mptCx) {
@@ -317,6 +338,19 @@ bool KxwJsval::ItsOwnProperty(const char16_t* mpwsfName, unsigned mnLen, JSConte
         return false;
     }
     return bFound;
+}
+
+bool KxwJsval::ItsOwnEnumerableProperty(const char16_t* mpwsfName, unsigned mnLen, JSContext* mptCx) const {
+    JSContext* ptCx = ContextOr(mptCx);
+    JSObject* ptObj = GetRawObject();
+    if (!ptCx || !ptObj || !mpwsfName) return false;
+    JS::RootedObject tObj(ptCx, ptObj);
+    JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> tDesc(ptCx);
+    if (!JS_GetOwnUCPropertyDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc)) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    return tDesc.isSome() && tDesc->enumerable();
 }
 
 bool KxwJsval::GetOwnPropertyNames(std::vector<std::u16string>& mrtNames, JSContext* mptCx) const {
