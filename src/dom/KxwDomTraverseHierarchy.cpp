@@ -1,6 +1,8 @@
 #include "KxwDomTraverseHierarchy.h"
 
 #include <deque>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "KxwDomCoreNode.h"
@@ -70,11 +72,25 @@ KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomTraverseHierarchy::Walk(KxwDomNodeB
 KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomTraverseHierarchy::WalkSiblings(KxwDomNodeBase* mptFirst, int,
                                                                              bool mbOnlyFirst, bool mbTwoVisits) {
     // The nodes whose descendants are being walked, each watched: a visitor that deletes one ends the walk
-    // instead of leaving it on a freed node. The bottom entry is the node of the start level.
-    std::deque<KxwDomWatchDelete> tOpen;
+    // instead of leaving it on a freed node. The bottom entry is the node of the start level. The usual depths are
+    // watched in place, deeper ones on the heap (never on the stack, however deep the tree).
+    constexpr size_t knInlineLevels = 16;
+    std::optional<KxwDomWatchDelete> atInline[knInlineLevels];
+    std::unique_ptr<std::deque<KxwDomWatchDelete>> ptDeeper;  // made only for a subtree that deep
+    size_t nOpen = 0;
+    auto Top = [&]() -> KxwDomWatchDelete& {
+        return nOpen <= knInlineLevels ? *atInline[nOpen - 1] : ptDeeper->back();
+    };
     KxwDomNodeBase* ptNode = mptFirst;
     for (;;) {
-        KxwDomWatchDelete& rtWatch = tOpen.emplace_back(kszWalkLabel, ptNode);
+        if (nOpen < knInlineLevels) {
+            atInline[nOpen].emplace(kszWalkLabel, ptNode);
+        } else {
+            if (!ptDeeper) ptDeeper = std::make_unique<std::deque<KxwDomWatchDelete>>();
+            ptDeeper->emplace_back(kszWalkLabel, ptNode);
+        }
+        ++nOpen;
+        KxwDomWatchDelete& rtWatch = Top();
         KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM eAction = Visit(ptNode);
         if (eAction == KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP || rtWatch.HasBeenDeleted())
             return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
@@ -86,15 +102,19 @@ KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomTraverseHierarchy::WalkSiblings(Kxw
         }
         // Done with this node: finish it and every open node whose last child it was.
         for (;;) {
-            KxwDomWatchDelete& rtDone = tOpen.back();
+            KxwDomWatchDelete& rtDone = Top();
             auto* ptDone = static_cast<KxwDomNodeBase*>(rtDone.GetEffectiveWatchedPtr());
             if (!ptDone) return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
             if (mbTwoVisits &&
                 (VisitAfterDescendants(ptDone) == KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP || rtDone.HasBeenDeleted()))
                 return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
             ++_uliVisitedCount;
-            tOpen.pop_back();
-            bool bStartLevel = tOpen.empty();
+            --nOpen;
+            if (nOpen < knInlineLevels)
+                atInline[nOpen].reset();
+            else
+                ptDeeper->pop_back();
+            bool bStartLevel = nOpen == 0;
             if (bStartLevel && mbOnlyFirst) return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_CONTINUE;
             if (KxwDomNodeBase* ptNext = ptDone->GetNextSibling()) {
                 ptNode = ptNext;
