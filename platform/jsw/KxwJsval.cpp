@@ -392,9 +392,21 @@ bool KxwJsval::DefineOwnProperty(const char16_t* mpwsfName, size_t mnLen, const 
 
 bool KxwJsval::GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult, JSContext* mptCx) const {
     mrtResult.SetUndefined();
-    if (!ItsOwnProperty(mpwsfName, static_cast<unsigned>(mnLen), mptCx)) return false;
     JSContext* ptCx = ContextOr(mptCx);
-    JS::RootedObject tObj(ptCx, GetRawObject());
+    JSObject* ptObj = GetRawObject();
+    if (!ptCx || !ptObj || !mpwsfName) return false;
+    JS::RootedObject tObj(ptCx, ptObj);
+    // One lookup gives a data property's value; an accessor is read through its getter.
+    JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> tDesc(ptCx);
+    if (!JS_GetOwnUCPropertyDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc)) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    if (tDesc.isNothing()) return false;
+    if (tDesc->isDataDescriptor()) {
+        mrtResult.Store(tDesc->value().asRawBits());
+        return true;
+    }
     JS::RootedValue tResult(ptCx);
     if (!JS_GetUCProperty(ptCx, tObj, mpwsfName, mnLen, &tResult)) {
         JS_ClearPendingException(ptCx);
