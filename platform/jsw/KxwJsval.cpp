@@ -96,6 +96,8 @@ const void* KxwJsval::GetValueAddress() const {
 }
 
 void KxwJsval::FreeText() {
+    // Most values never had a text: no call into the allocator for them.
+    if (!_pwcText) return;
     std::free(_pwcText);
     _pwcText = nullptr;
 }
