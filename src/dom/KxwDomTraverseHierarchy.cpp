@@ -1,13 +1,11 @@
 #include "KxwDomTraverseHierarchy.h"
 
-#include <deque>
-#include <memory>
-#include <optional>
 #include <string>
 
 #include "KxwDomCoreNode.h"
 #include "KxwDomPlaceHolderNode.h"
 #include "KxwDomWatchDelete.h"
+#include "KxwDomWatchStack.h"
 #include "KxwUtilReport.h"
 
 namespace {
@@ -72,25 +70,11 @@ KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomTraverseHierarchy::Walk(KxwDomNodeB
 KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomTraverseHierarchy::WalkSiblings(KxwDomNodeBase* mptFirst, int,
                                                                              bool mbOnlyFirst, bool mbTwoVisits) {
     // The nodes whose descendants are being walked, each watched: a visitor that deletes one ends the walk
-    // instead of leaving it on a freed node. The bottom entry is the node of the start level. The usual depths are
-    // watched in place, deeper ones on the heap (never on the stack, however deep the tree).
-    constexpr size_t knInlineLevels = 16;
-    std::optional<KxwDomWatchDelete> atInline[knInlineLevels];
-    std::unique_ptr<std::deque<KxwDomWatchDelete>> ptDeeper;  // made only for a subtree that deep
-    size_t nOpen = 0;
-    auto Top = [&]() -> KxwDomWatchDelete& {
-        return nOpen <= knInlineLevels ? *atInline[nOpen - 1] : ptDeeper->back();
-    };
+    // instead of leaving it on a freed node. The bottom entry is the node of the start level.
+    KxwDomWatchStack tOpen(kszWalkLabel);
     KxwDomNodeBase* ptNode = mptFirst;
     for (;;) {
-        if (nOpen < knInlineLevels) {
-            atInline[nOpen].emplace(kszWalkLabel, ptNode);
-        } else {
-            if (!ptDeeper) ptDeeper = std::make_unique<std::deque<KxwDomWatchDelete>>();
-            ptDeeper->emplace_back(kszWalkLabel, ptNode);
-        }
-        ++nOpen;
-        KxwDomWatchDelete& rtWatch = Top();
+        KxwDomWatchDelete& rtWatch = tOpen.Push(ptNode);
         KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM eAction = Visit(ptNode);
         if (eAction == KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP || rtWatch.HasBeenDeleted())
             return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
@@ -102,19 +86,15 @@ KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomTraverseHierarchy::WalkSiblings(Kxw
         }
         // Done with this node: finish it and every open node whose last child it was.
         for (;;) {
-            KxwDomWatchDelete& rtDone = Top();
+            KxwDomWatchDelete& rtDone = tOpen.Top();
             auto* ptDone = static_cast<KxwDomNodeBase*>(rtDone.GetEffectiveWatchedPtr());
             if (!ptDone) return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
             if (mbTwoVisits &&
                 (VisitAfterDescendants(ptDone) == KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP || rtDone.HasBeenDeleted()))
                 return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
             ++_uliVisitedCount;
-            --nOpen;
-            if (nOpen < knInlineLevels)
-                atInline[nOpen].reset();
-            else
-                ptDeeper->pop_back();
-            bool bStartLevel = nOpen == 0;
+            tOpen.Pop();
+            bool bStartLevel = tOpen.IsEmpty();
             if (bStartLevel && mbOnlyFirst) return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_CONTINUE;
             if (KxwDomNodeBase* ptNext = ptDone->GetNextSibling()) {
                 ptNode = ptNext;
