@@ -513,6 +513,13 @@ KxwJsval KxwJswCallArgs::Get(unsigned muIndex) const {
     return KxwJsval::FromRawBits(static_cast<JS::CallArgs*>(_pvCallArgs)->get(muIndex).get().asRawBits());
 }
 
+bool KxwJswCallArgs::GetStringU16n(unsigned muIndex, std::u16string& mrdsResult) const {
+    mrdsResult.clear();
+    JSContext* ptCx = ContextOr(_ptCx);
+    if (!ptCx) return false;
+    return ValueToU16(ptCx, static_cast<JS::CallArgs*>(_pvCallArgs)->get(muIndex), mrdsResult);
+}
+
 KxwJsval KxwJswCallArgs::This() const {
     return KxwJsval::FromRawBits(static_cast<JS::CallArgs*>(_pvCallArgs)->thisv().get().asRawBits());
 }

@@ -88,7 +88,7 @@ bool ElementAndName(const char* mpszCallback, KxwJswUserObjBase* mptUserObj, Kxw
         return false;
     }
     // A name whose conversion throws: nothing happens, and the exception goes on to the script.
-    return mrtArgs.Get(0).ToStringU16n(mrdsName, mrtArgs.GetContext());
+    return mrtArgs.GetStringU16n(0, mrdsName);
 }
 
 // The flags argument, or the default; false when its conversion throws.
