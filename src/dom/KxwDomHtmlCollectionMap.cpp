@@ -23,8 +23,9 @@ void xfvKxwDomHtmlCollectionMapFree(KxwMemMgr* mptMemMgr, void* mpvBlock) {
 }
 
 KxwDomHtmlCollectionMap::KxwDomHtmlCollectionMap(KxwMemMgr* mptMemMgr, bool mbIgnoreCase)
-    : _ptMemMgr(mptMemMgr), _bIgnoreCase(mbIgnoreCase), _tGroups(0, KeyHash(), std::equal_to<KeyStr>(),
-                                                                 Groups::allocator_type(mptMemMgr)) {}
+    : _ptMemMgr(mptMemMgr),
+      _bIgnoreCase(mbIgnoreCase),
+      _tGroups(0, KeyHash(), std::equal_to<KeyStr>(), Groups::allocator_type(mptMemMgr)) {}
 
 KxwDomHtmlCollectionMap::~KxwDomHtmlCollectionMap() {
     for (auto& rtEntry : _tGroups) FreeMany(rtEntry.second);
