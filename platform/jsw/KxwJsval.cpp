@@ -20,6 +20,14 @@ JSContext* ContextOr(JSContext* mptCx) {
     return ptEngine ? ptEngine->GetContext() : nullptr;
 }
 
+// The own property's descriptor (nothing when there is none); false when the engine failed.
+bool GetOwnDescriptor(JSContext* mptCx, JS::HandleObject mtObj, const char16_t* mpwsfName, size_t mnLen,
+                      JS::MutableHandle<mozilla::Maybe<JS::PropertyDescriptor>> mtDesc) {
+    if (JS_GetOwnUCPropertyDescriptor(mptCx, mtObj, mpwsfName, mnLen, mtDesc)) return true;
+    JS_ClearPendingException(mptCx);
+    return false;
+}
+
 static_assert(sizeof(JS::PersistentRootedValue) <= 32 && alignof(JS::PersistentRootedValue) <= 8,
               "a value's root fits its storage");
 
@@ -348,11 +356,7 @@ bool KxwJsval::ItsOwnEnumerableProperty(const char16_t* mpwsfName, unsigned mnLe
     if (!ptCx || !ptObj || !mpwsfName) return false;
     JS::RootedObject tObj(ptCx, ptObj);
     JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> tDesc(ptCx);
-    if (!JS_GetOwnUCPropertyDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc)) {
-        JS_ClearPendingException(ptCx);
-        return false;
-    }
-    return tDesc.isSome() && tDesc->enumerable();
+    return GetOwnDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc) && tDesc.isSome() && tDesc->enumerable();
 }
 
 bool KxwJsval::GetOwnPropertyNames(std::vector<std::u16string>& mrtNames, JSContext* mptCx) const {
@@ -400,11 +404,7 @@ bool KxwJsval::GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval&
     JS::RootedObject tObj(ptCx, ptObj);
     // One lookup gives a data property's value; an accessor is read through its getter.
     JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> tDesc(ptCx);
-    if (!JS_GetOwnUCPropertyDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc)) {
-        JS_ClearPendingException(ptCx);
-        return false;
-    }
-    if (tDesc.isNothing()) return false;
+    if (!GetOwnDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc) || tDesc.isNothing()) return false;
     if (tDesc->isDataDescriptor()) {
         mrtResult.Store(tDesc->value().asRawBits());
         return true;
