@@ -7,6 +7,7 @@
 // that stay flat as the page grows are what the tree's indexes promise. Then one line for a page whose own script
 // builds 1,000 elements and reads them back: its time per load.
 //   tree-ops [ELEMENTS]
+//   tree-ops build      (only the build page's line: the one to run under callgrind)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -194,7 +195,9 @@ bool MeasureBuildPage(KxwEngineVUser& mrtEngine, std::string& mrdsLine) {
 
 int main(int argc, char** argv) {
     std::vector<int> tCounts{1000, 10000, 100000};
-    if (argc > 1) {
+    if (argc > 1 && std::string(argv[1]) == "build") {
+        tCounts.clear();
+    } else if (argc > 1) {
         int iElements = std::atoi(argv[1]);
         if (iElements <= 0) {
             std::fprintf(stderr, "usage: tree-ops [ELEMENTS]\n");

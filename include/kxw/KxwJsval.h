@@ -50,6 +50,8 @@ public:
     int32_t GetInt(JSContext* mptCx = nullptr) const;
     double GetDouble(JSContext* mptCx = nullptr) const;
     bool GetBoolean(JSContext* mptCx = nullptr) const;
+    // Whether a string value has an ASCII capital letter, read in place (no conversion, no copy).
+    bool IsStringWithAsciiCapital() const;
     // The same conversions for a native that a script called: false leaves the script's exception pending (a
     // toString or valueOf that throws), so that the native fails and the exception reaches the calling script.
     bool ToStringU16n(std::u16string& mrdsResult, JSContext* mptCx = nullptr) const;
@@ -72,6 +74,8 @@ public:
     bool SetProperty(const char* mpszName, const KxwJsval& mrtValue, JSContext* mptCx = nullptr) const;
     // Whether an object value has an own property of that name.
     bool ItsOwnProperty(const char16_t* mpwsfName, unsigned mnLen, JSContext* mptCx = nullptr) const;
+    // The same for an own property that enumeration lists (GetOwnPropertyNames names it).
+    bool ItsOwnEnumerableProperty(const char16_t* mpwsfName, unsigned mnLen, JSContext* mptCx = nullptr) const;
     // The names of an object value's own string-named properties, in the engine's order (expandos, attributes
     // dumped into the object; declared properties live on the prototypes and are not listed).
     bool GetOwnPropertyNames(std::vector<std::u16string>& mrtNames, JSContext* mptCx = nullptr) const;

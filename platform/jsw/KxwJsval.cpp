@@ -1,5 +1,6 @@
 #include "kxw/KxwJsval.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -17,6 +18,14 @@ JSContext* ContextOr(JSContext* mptCx) {
     if (mptCx) return mptCx;
     KxwJswEngine* ptEngine = KxwJswEngine::Current();
     return ptEngine ? ptEngine->GetContext() : nullptr;
+}
+
+// The own property's descriptor (nothing when there is none); false when the engine failed.
+bool GetOwnDescriptor(JSContext* mptCx, JS::HandleObject mtObj, const char16_t* mpwsfName, size_t mnLen,
+                      JS::MutableHandle<mozilla::Maybe<JS::PropertyDescriptor>> mtDesc) {
+    if (JS_GetOwnUCPropertyDescriptor(mptCx, mtObj, mpwsfName, mnLen, mtDesc)) return true;
+    JS_ClearPendingException(mptCx);
+    return false;
 }
 
 static_assert(sizeof(JS::PersistentRootedValue) <= 32 && alignof(JS::PersistentRootedValue) <= 8,
@@ -95,6 +104,8 @@ const void* KxwJsval::GetValueAddress() const {
 }
 
 void KxwJsval::FreeText() {
+    // Most values never had a text: no call into the allocator for them.
+    if (!_pwcText) return;
     std::free(_pwcText);
     _pwcText = nullptr;
 }
@@ -147,6 +158,26 @@ KxwJswUserObjBase* KxwJsval::GetRawDomObject() const {
 JSObject* KxwJsval::GetRawObject() const {
     JS::Value tValue = KxwJsvalAccess::Get(*this);
     return tValue.isObject() ? &tValue.toObject() : nullptr;
+}
+
+bool KxwJsval::IsStringWithAsciiCapital() const {
+    JS::Value tValue = KxwJsvalAccess::Get(*this);
+    JSContext* ptCx = tValue.isString() ? ContextOr(nullptr) : nullptr;
+    if (!ptCx) return false;
+    JSLinearString* ptLinear = JS_EnsureLinearString(ptCx, tValue.toString());
+    if (!ptLinear) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    auto IsCapital = [](char16_t mc) { return mc >= u'A' && mc <= u'Z'; };
+    size_t nLen = JS::GetLinearStringLength(ptLinear);
+    JS::AutoCheckCannotGC tNoGC;
+    if (JS::LinearStringHasLatin1Chars(ptLinear)) {
+        const JS::Latin1Char* pucChars = JS::GetLatin1LinearStringChars(tNoGC, ptLinear);
+        return std::any_of(pucChars, pucChars + nLen, IsCapital);
+    }
+    const char16_t* pwcChars = JS::GetTwoByteLinearStringChars(tNoGC, ptLinear);
+    return std::any_of(pwcChars, pwcChars + nLen, IsCapital);
 }
 
 const char16_t* KxwJsval::GetStringU16n(unsigned* mpnLen, JSContext* mptCx) {
@@ -319,6 +350,15 @@ bool KxwJsval::ItsOwnProperty(const char16_t* mpwsfName, unsigned mnLen, JSConte
     return bFound;
 }
 
+bool KxwJsval::ItsOwnEnumerableProperty(const char16_t* mpwsfName, unsigned mnLen, JSContext* mptCx) const {
+    JSContext* ptCx = ContextOr(mptCx);
+    JSObject* ptObj = GetRawObject();
+    if (!ptCx || !ptObj || !mpwsfName) return false;
+    JS::RootedObject tObj(ptCx, ptObj);
+    JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> tDesc(ptCx);
+    return GetOwnDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc) && tDesc.isSome() && tDesc->enumerable();
+}
+
 bool KxwJsval::GetOwnPropertyNames(std::vector<std::u16string>& mrtNames, JSContext* mptCx) const {
     mrtNames.clear();
     JSContext* ptCx = ContextOr(mptCx);
@@ -375,9 +415,17 @@ bool KxwJsval::GetOwnDataProperty(const char16_t* mpwsfName, size_t mnLen, KxwJs
 
 bool KxwJsval::GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult, JSContext* mptCx) const {
     mrtResult.SetUndefined();
-    if (!ItsOwnProperty(mpwsfName, static_cast<unsigned>(mnLen), mptCx)) return false;
     JSContext* ptCx = ContextOr(mptCx);
-    JS::RootedObject tObj(ptCx, GetRawObject());
+    JSObject* ptObj = GetRawObject();
+    if (!ptCx || !ptObj || !mpwsfName) return false;
+    JS::RootedObject tObj(ptCx, ptObj);
+    // One lookup gives a data property's value; an accessor is read through its getter.
+    JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> tDesc(ptCx);
+    if (!GetOwnDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc) || tDesc.isNothing()) return false;
+    if (tDesc->isDataDescriptor()) {
+        mrtResult.Store(tDesc->value().asRawBits());
+        return true;
+    }
     JS::RootedValue tResult(ptCx);
     if (!JS_GetUCProperty(ptCx, tObj, mpwsfName, mnLen, &tResult)) {
         JS_ClearPendingException(ptCx);
@@ -480,6 +528,13 @@ unsigned KxwJswCallArgs::Length() const {
 
 KxwJsval KxwJswCallArgs::Get(unsigned muIndex) const {
     return KxwJsval::FromRawBits(static_cast<JS::CallArgs*>(_pvCallArgs)->get(muIndex).get().asRawBits());
+}
+
+bool KxwJswCallArgs::GetStringU16n(unsigned muIndex, std::u16string& mrdsResult) const {
+    mrdsResult.clear();
+    JSContext* ptCx = ContextOr(_ptCx);
+    if (!ptCx) return false;
+    return ValueToU16(ptCx, static_cast<JS::CallArgs*>(_pvCallArgs)->get(muIndex), mrdsResult);
 }
 
 KxwJsval KxwJswCallArgs::This() const {

@@ -1,6 +1,8 @@
 // The arguments of a call as natives that convert by themselves see them.
 #pragma once
 
+#include <string>
+
 #include "kxw/KxwExport.h"
 #include "kxw/KxwJsval.h"
 #include "kxw/KxwJswTypes.h"
@@ -14,6 +16,8 @@ public:
     unsigned Length() const;
     // The argument at miIndex; undefined beyond the ones given.
     KxwJsval Get(unsigned muIndex) const;
+    // The argument converted as Get(muIndex).ToStringU16n converts it, straight from the call's own rooted value.
+    bool GetStringU16n(unsigned muIndex, std::u16string& mrdsResult) const;
     KxwJsval This() const;
     KxwJswUserObjBase* ThisUserObj() const;
     void SetResult(const KxwJsval& mrtValue);

@@ -6,7 +6,7 @@
 
 std::u16string KxwDomScriptCall::Text(unsigned muIndex) {
     std::u16string dsText;
-    if (!_rtArgs.Get(muIndex).ToStringU16n(dsText, _rtArgs.GetContext())) {
+    if (!_rtArgs.GetStringU16n(muIndex, dsText)) {
         _bFailed = true;
         dsText.clear();
     }

@@ -90,7 +90,7 @@ bool ElementAndName(const char* mpszCallback, KxwJswUserObjBase* mptUserObj, Kxw
         return false;
     }
     // A name whose conversion throws: nothing happens, and the exception goes on to the script.
-    return mrtArgs.Get(0).ToStringU16n(mrdsName, mrtArgs.GetContext());
+    return mrtArgs.GetStringU16n(0, mrdsName);
 }
 
 // The flags argument, or the default; false when its conversion throws.
@@ -259,6 +259,13 @@ bool KxwDomCoreElement::FindOwnProperty(const char16_t* mpwsfName, unsigned muNa
         return true;
     }
     KxwDomNameIndex<char16_t>* ptIndex = _tAdditionalAttrs.GetDumpedNames(false);
+    if (!ptIndex && !_bOwnNameWithCapital) {
+        // All own names are in lower case: at most one can match, the lower-case spelling of the name asked.
+        mrdsFound.assign(mpwsfName, muNameLen);
+        for (char16_t& rc : mrdsFound)
+            if (rc >= u'A' && rc <= u'Z') rc = static_cast<char16_t>(rc - u'A' + u'a');
+        return tObj.ItsOwnEnumerableProperty(mrdsFound.data(), static_cast<unsigned>(mrdsFound.size()));
+    }
     if (!ptIndex) {
         std::vector<std::u16string> tNames;
         if (!tObj.GetOwnPropertyNames(tNames)) return false;
@@ -526,6 +533,7 @@ bool KxwDomCoreElement::SetAttributeNode(KxwDomCoreAttribute* mptAttrNode, KxwDo
 
 void KxwDomCoreElement::AddProperty(const KxwJsval& mrtName, KxwJsval&, unsigned char) {
     if (!mrtName.IsString()) return;
+    if (!_bOwnNameWithCapital) _bOwnNameWithCapital = mrtName.IsStringWithAsciiCapital();
     KxwDomNameIndex<char16_t>* ptIndex = _tAdditionalAttrs.GetDumpedNames(false);
     if (!_ptAttributeCollection && !ptIndex) return;
     KxwJsval tName = mrtName;

@@ -99,4 +99,7 @@ private:
     KxwDomAdditionalAttrCollection _tAdditionalAttrs;
     KxwDomHtmlPropertyStr* _ptUniqueID = nullptr;
     KxwDomAttributeCollection* _ptAttributeCollection = nullptr;
+    // Set once an own property whose name has an ASCII capital was added to the engine object (AddProperty hears
+    // of every one). While it is clear, a name matches ignoring case only its lower-case spelling.
+    bool _bOwnNameWithCapital = false;
 };

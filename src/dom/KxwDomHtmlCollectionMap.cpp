@@ -1,6 +1,7 @@
 #include "KxwDomHtmlCollectionMap.h"
 
 #include <cstring>
+#include <new>
 
 #include "KxwDomNodeBase.h"
 #include "KxwMemMgr.h"
@@ -22,7 +23,29 @@ void xfvKxwDomHtmlCollectionMapFree(KxwMemMgr* mptMemMgr, void* mpvBlock) {
 }
 
 KxwDomHtmlCollectionMap::KxwDomHtmlCollectionMap(KxwMemMgr* mptMemMgr, bool mbIgnoreCase)
-    : _ptMemMgr(mptMemMgr), _bIgnoreCase(mbIgnoreCase), _tEntries(Set::allocator_type(mptMemMgr)) {}
+    : _ptMemMgr(mptMemMgr),
+      _bIgnoreCase(mbIgnoreCase),
+      _tGroups(0, KeyHash(), std::equal_to<KeyStr>(), Groups::allocator_type(mptMemMgr)) {}
+
+KxwDomHtmlCollectionMap::~KxwDomHtmlCollectionMap() {
+    for (auto& rtEntry : _tGroups) FreeMany(rtEntry.second);
+}
+
+void KxwDomHtmlCollectionMap::FreeMany(Group& mrtGroup) {
+    if (!mrtGroup._ptMany) return;
+    NodeSet* ptMany = mrtGroup._ptMany;
+    mrtGroup._ptMany = nullptr;
+    ptMany->~NodeSet();
+    xfvKxwDomHtmlCollectionMapFree(_ptMemMgr, ptMany);
+}
+
+bool KxwDomHtmlCollectionMap::TakeOut(Group& mrtGroup, const KxwDomNodeBase* mptNode) {
+    if (!mrtGroup._ptMany) return mrtGroup._ptSingle == mptNode;
+    mrtGroup._ptMany->erase(const_cast<KxwDomNodeBase*>(mptNode));
+    if (!mrtGroup._ptMany->empty()) return false;
+    FreeMany(mrtGroup);
+    return true;
+}
 
 std::string KxwDomHtmlCollectionMap::NameKeyOf(const KxwDomNodeBase* mptNode) {
     if (!mptNode) return std::string();
@@ -51,17 +74,32 @@ bool KxwDomHtmlCollectionMap::SameKey(const std::string& mdsLeft, const std::str
 
 void KxwDomHtmlCollectionMap::AddUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey) {
     if (mdsKey.empty()) return;
-    _tEntries.emplace(MakeKey(mdsKey.data(), mdsKey.size()), mptNode);
+    auto tInserted = _tGroups.try_emplace(MakeKey(mdsKey.data(), mdsKey.size()));
+    Group& rtGroup = tInserted.first->second;
+    if (tInserted.second) {
+        rtGroup._ptSingle = mptNode;
+        return;
+    }
+    if (!rtGroup._ptMany) {
+        if (rtGroup._ptSingle == mptNode) return;
+        void* pvBlock = xfpvKxwDomHtmlCollectionMapAlloc(_ptMemMgr, sizeof(NodeSet), alignof(NodeSet));
+        rtGroup._ptMany = new (pvBlock) NodeSet(0, std::hash<KxwDomNodeBase*>(), std::equal_to<KxwDomNodeBase*>(),
+                                                NodeSet::allocator_type(_ptMemMgr));
+        rtGroup._ptMany->insert(rtGroup._ptSingle);
+        rtGroup._ptSingle = nullptr;
+    }
+    rtGroup._ptMany->insert(mptNode);
 }
 
 void KxwDomHtmlCollectionMap::RemoveUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey) {
     if (mdsKey.empty()) return;
-    _tEntries.erase(Entry(MakeKey(mdsKey.data(), mdsKey.size()), mptNode));
+    auto it = _tGroups.find(MakeKey(mdsKey.data(), mdsKey.size()));
+    if (it != _tGroups.end() && TakeOut(it->second, mptNode)) _tGroups.erase(it);
 }
 
 void KxwDomHtmlCollectionMap::RemoveUnderAnyKey(const KxwDomNodeBase* mptNode) {
-    for (auto it = _tEntries.begin(); it != _tEntries.end();)
-        it = it->second == mptNode ? _tEntries.erase(it) : std::next(it);
+    for (auto it = _tGroups.begin(); it != _tGroups.end();)
+        it = TakeOut(it->second, mptNode) ? _tGroups.erase(it) : std::next(it);
 }
 
 void KxwDomHtmlCollectionMap::Add(KxwDomNodeBase* mptNode) {
@@ -88,12 +126,15 @@ void KxwDomHtmlCollectionMap::Rekey(KxwDomNodeBase* mptNode, const char* mpszNew
 size_t KxwDomHtmlCollectionMap::Count(const char* mpsfKey, size_t mnKeyLen, KxwDomNodeBase** mpptSingle) const {
     if (mpptSingle) *mpptSingle = nullptr;
     if (!mpsfKey || mnKeyLen == 0) return 0;
-    KeyStr dsKey = MakeKey(mpsfKey, mnKeyLen);
-    auto it = _tEntries.lower_bound(Entry(dsKey, nullptr));
-    if (it == _tEntries.end() || it->first != dsKey) return 0;
-    auto itNext = std::next(it);
-    if (itNext != _tEntries.end() && itNext->first == dsKey) return 2;
-    if (mpptSingle) *mpptSingle = it->second;
+    auto it = _tGroups.find(MakeKey(mpsfKey, mnKeyLen));
+    if (it == _tGroups.end()) return 0;
+    const Group& rtGroup = it->second;
+    KxwDomNodeBase* ptSingle = rtGroup._ptSingle;
+    if (rtGroup._ptMany) {
+        if (rtGroup._ptMany->size() > 1) return 2;
+        ptSingle = *rtGroup._ptMany->begin();
+    }
+    if (mpptSingle) *mpptSingle = ptSingle;
     return 1;
 }
 

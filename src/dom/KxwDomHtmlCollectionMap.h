@@ -1,12 +1,13 @@
 // The name index of a collection: from an identifier (an element's id) to the nodes of the collection that carry
-// it. It lives on the collection's memory manager, so a virtual user's lookups never touch the process heap.
+// it, hashed. It lives on the collection's memory manager, so a virtual user's lookups never touch the process heap.
 #pragma once
 
 #include <cstddef>
 #include <functional>
-#include <set>
 #include <string>
-#include <vector>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 class KxwDomNodeBase;
 class KxwMemMgr;
@@ -56,6 +57,7 @@ class KxwDomHtmlCollectionMap {
 public:
     // mbIgnoreCase: keys compare without regard to ASCII case (the lookups by identifier).
     KxwDomHtmlCollectionMap(KxwMemMgr* mptMemMgr, bool mbIgnoreCase);
+    ~KxwDomHtmlCollectionMap();
     KxwDomHtmlCollectionMap(const KxwDomHtmlCollectionMap&) = delete;
     KxwDomHtmlCollectionMap& operator=(const KxwDomHtmlCollectionMap&) = delete;
 
@@ -79,15 +81,30 @@ public:
 
 private:
     using KeyStr = std::basic_string<char, std::char_traits<char>, KxwDomHtmlCollectionMapAllocator<char>>;
-    // One entry per key and node, so that filing and unfiling cost O(log n) however many nodes share a key.
-    using Entry = std::pair<KeyStr, KxwDomNodeBase*>;
-    using Set = std::set<Entry, std::less<Entry>, KxwDomHtmlCollectionMapAllocator<Entry>>;
+    struct KeyHash {
+        size_t operator()(const KeyStr& mrdsKey) const {
+            return std::hash<std::string_view>()(std::string_view(mrdsKey.data(), mrdsKey.size()));
+        }
+    };
+    using NodeSet = std::unordered_set<KxwDomNodeBase*, std::hash<KxwDomNodeBase*>, std::equal_to<KxwDomNodeBase*>,
+                                       KxwDomHtmlCollectionMapAllocator<KxwDomNodeBase*>>;
+    // The nodes filed under one key: nearly always one, held in place; a key that several nodes share keeps them
+    // all in a set of its own, so that filing and unfiling cost O(1) however many nodes share it.
+    struct Group {
+        KxwDomNodeBase* _ptSingle = nullptr;
+        NodeSet* _ptMany = nullptr;
+    };
+    using Groups = std::unordered_map<KeyStr, Group, KeyHash, std::equal_to<KeyStr>,
+                                      KxwDomHtmlCollectionMapAllocator<std::pair<const KeyStr, Group>>>;
     KeyStr MakeKey(const char* mpsfKey, size_t mnLen) const;
     void RemoveUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey);
     void AddUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey);
     bool SameKey(const std::string& mdsLeft, const std::string& mdsRight) const;
+    // Takes the node out of the group; true when the group is left empty (the caller erases it).
+    bool TakeOut(Group& mrtGroup, const KxwDomNodeBase* mptNode);
+    void FreeMany(Group& mrtGroup);
 
     KxwMemMgr* _ptMemMgr;
     bool _bIgnoreCase;
-    Set _tEntries;
+    Groups _tGroups;
 };

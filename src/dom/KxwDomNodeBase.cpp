@@ -2,7 +2,6 @@
 
 #include <deque>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "KxwDomBindingUtil.h"
@@ -13,6 +12,7 @@
 #include "KxwDomPlaceHolderNode.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomWatchDelete.h"
+#include "KxwDomWatchStack.h"
 #include "KxwJswClassInformation.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
@@ -441,22 +441,8 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
             return;
         }
     }
-    // One level per ancestor, each watching the node that started it: the usual depths in place, deeper ones on
-    // the heap (never on the stack, however deep the tree).
-    constexpr size_t knInlineLevels = 48;
-    std::optional<KxwDomWatchDelete> atInline[knInlineLevels];
-    std::unique_ptr<std::deque<KxwDomWatchDelete>> ptDeeper;  // made only for a tree that deep
-    size_t nLevels = 0;
-    auto Level = [&](size_t mnLevel) -> KxwDomWatchDelete& {
-        return mnLevel < knInlineLevels ? *atInline[mnLevel] : (*ptDeeper)[mnLevel - knInlineLevels];
-    };
-    auto PopLevel = [&]() {
-        --nLevels;
-        if (nLevels < knInlineLevels)
-            atInline[nLevels].reset();
-        else
-            ptDeeper->pop_back();
-    };
+    // One level per ancestor, each watching the node that started it.
+    KxwDomWatchStack tLevels(kszLabel);
     // A walk that meets nobody but the document at the top shows a quiet path from the first container.
     uint64_t ullGeneration = KxwDomCoreNode::GetTreeShapeGeneration();
     KxwDomCoreNode* ptOnlyNotified = nullptr;
@@ -470,20 +456,14 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
             ptNode = ptParent;
             continue;
         }
-        if (nLevels < knInlineLevels) {
-            atInline[nLevels].emplace(kszLabel, ptNode);
-        } else {
-            if (!ptDeeper) ptDeeper = std::make_unique<std::deque<KxwDomWatchDelete>>();
-            ptDeeper->emplace_back(kszLabel, ptNode);
-        }
-        ++nLevels;
-        ptOnlyNotified = nLevels == 1 ? ptParent : nullptr;
+        tLevels.Push(ptNode);
+        ptOnlyNotified = tLevels.Size() == 1 ? ptParent : nullptr;
         ptOnlyLevelNode = ptNode;
         ptParent->NotifyThis(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
         if (tWatchSubject.HasBeenDeleted()) return;
-        if (Level(nLevels - 1).HasBeenDeleted()) {
+        if (tLevels.Top().HasBeenDeleted()) {
             // The level stops here: no further ancestors, and no after-call from it.
-            PopLevel();
+            tLevels.Pop();
             break;
         }
         ptNode = ptNode->GetParentNode();
@@ -492,13 +472,13 @@ void KxwDomNodeBase::NotifyAncestorsFrom(KxwDomNodeBase* mptFirst, KXW_DOM_COMMO
         ptContainer != ptOnlyNotified && ptContainer && !ptContainer->IsPlaceHolder())
         static_cast<KxwDomCoreDocument*>(ptOnlyNotified)
             ->RememberQuietPath(ptContainer, ptOnlyLevelNode, ullGeneration);
-    while (nLevels > 0) {
+    while (!tLevels.IsEmpty()) {
         if (tWatchSubject.HasBeenDeleted()) return;
-        if (KxwDomBase* ptLevelNode = Level(nLevels - 1).GetEffectiveWatchedPtr()) {
+        if (KxwDomBase* ptLevelNode = tLevels.Top().GetEffectiveWatchedPtr()) {
             if (KxwDomCoreNode* ptParent = static_cast<KxwDomNodeBase*>(ptLevelNode)->GetParentNode())
                 ptParent->NotifyThisAfterAncestors(meNotificationType, mpvNotificationSubject, mpvNotificationObject);
         }
-        PopLevel();
+        tLevels.Pop();
     }
 }
 

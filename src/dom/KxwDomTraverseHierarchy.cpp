@@ -1,11 +1,11 @@
 #include "KxwDomTraverseHierarchy.h"
 
-#include <deque>
 #include <string>
 
 #include "KxwDomCoreNode.h"
 #include "KxwDomPlaceHolderNode.h"
 #include "KxwDomWatchDelete.h"
+#include "KxwDomWatchStack.h"
 #include "KxwUtilReport.h"
 
 namespace {
@@ -71,10 +71,10 @@ KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomTraverseHierarchy::WalkSiblings(Kxw
                                                                              bool mbOnlyFirst, bool mbTwoVisits) {
     // The nodes whose descendants are being walked, each watched: a visitor that deletes one ends the walk
     // instead of leaving it on a freed node. The bottom entry is the node of the start level.
-    std::deque<KxwDomWatchDelete> tOpen;
+    KxwDomWatchStack tOpen(kszWalkLabel);
     KxwDomNodeBase* ptNode = mptFirst;
     for (;;) {
-        KxwDomWatchDelete& rtWatch = tOpen.emplace_back(kszWalkLabel, ptNode);
+        KxwDomWatchDelete& rtWatch = tOpen.Push(ptNode);
         KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM eAction = Visit(ptNode);
         if (eAction == KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP || rtWatch.HasBeenDeleted())
             return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
@@ -86,15 +86,15 @@ KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomTraverseHierarchy::WalkSiblings(Kxw
         }
         // Done with this node: finish it and every open node whose last child it was.
         for (;;) {
-            KxwDomWatchDelete& rtDone = tOpen.back();
+            KxwDomWatchDelete& rtDone = tOpen.Top();
             auto* ptDone = static_cast<KxwDomNodeBase*>(rtDone.GetEffectiveWatchedPtr());
             if (!ptDone) return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
             if (mbTwoVisits &&
                 (VisitAfterDescendants(ptDone) == KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP || rtDone.HasBeenDeleted()))
                 return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP;
             ++_uliVisitedCount;
-            tOpen.pop_back();
-            bool bStartLevel = tOpen.empty();
+            tOpen.Pop();
+            bool bStartLevel = tOpen.IsEmpty();
             if (bStartLevel && mbOnlyFirst) return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_CONTINUE;
             if (KxwDomNodeBase* ptNext = ptDone->GetNextSibling()) {
                 ptNode = ptNext;

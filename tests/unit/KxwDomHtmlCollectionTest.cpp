@@ -4,6 +4,7 @@
 #include <string>
 
 #include "KxwDomHtmlCollection.h"
+#include "KxwDomHtmlCollectionMap.h"
 #include "KxwDomHtmlDynamicCollection.h"
 #include "KxwDomNodeTestClasses.h"
 #include "KxwRecordingSink.h"
@@ -297,6 +298,46 @@ TEST_F(KxwDomHtmlCollectionTest, ManyElementsFromAScript) {
     auto tMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - tStart);
     std::printf("getElementsByTagName over %d elements and reading each: %lld ms\n", kCount,
                 static_cast<long long>(tMs.count()));
+}
+
+// The index under the named lookups: a key shared by several nodes counts 2 until all but one are unfiled, and then
+// answers the one left; filing a node twice under one key files it once; a node unfiled under every key leaves no
+// trace; the identifier index ignores ASCII case, the exact one does not.
+TEST_F(KxwDomHtmlCollectionTest, TheNameIndexCountsSharedKeysAndForgetsUnfiledNodes) {
+    KxwTestIdElement* ptA = NewIdElement("A", "Key");
+    KxwTestIdElement* ptB = NewIdElement("B", "key");
+    KxwTestIdElement* ptC = NewIdElement("C", "KEY");
+    KxwTestIdElement* ptD = NewIdElement("D", "other");
+    KxwDomHtmlCollectionMap tById(_ptMemMgr, true);
+    KxwDomHtmlCollectionMap tExact(_ptMemMgr, false);
+    for (KxwDomHtmlCollectionMap* ptMap : {&tById, &tExact})
+        for (KxwDomNodeBase* ptNode : {static_cast<KxwDomNodeBase*>(ptA), static_cast<KxwDomNodeBase*>(ptB),
+                                       static_cast<KxwDomNodeBase*>(ptC), static_cast<KxwDomNodeBase*>(ptD)})
+            ptMap->Add(ptNode);
+    KxwDomNodeBase* ptSingle = nullptr;
+    EXPECT_EQ(2u, tById.Count("kEy", &ptSingle));
+    EXPECT_EQ(nullptr, ptSingle);
+    EXPECT_EQ(1u, tExact.Count("key", &ptSingle));
+    EXPECT_EQ(ptB, ptSingle);
+    tById.Add(ptB);
+    tById.Remove(ptA);
+    tById.Remove(ptA);
+    EXPECT_EQ(2u, tById.Count("key", nullptr)) << "B and C are left, B filed once";
+    tById.RemoveUnderAnyKey(ptC);
+    EXPECT_EQ(1u, tById.Count("KEY", &ptSingle));
+    EXPECT_EQ(ptB, ptSingle);
+    tById.Remove(ptB);
+    EXPECT_EQ(0u, tById.Count("key", &ptSingle));
+    EXPECT_EQ(nullptr, ptSingle);
+    tById.Rekey(ptD, "Renamed", true);
+    EXPECT_EQ(0u, tById.Count("other", nullptr));
+    EXPECT_EQ(1u, tById.Count("RENAMED", &ptSingle));
+    EXPECT_EQ(ptD, ptSingle);
+    tExact.RemoveUnderAnyKey(ptD);
+    EXPECT_EQ(0u, tExact.Count("other", nullptr));
+    EXPECT_EQ(1u, tExact.Count("KEY", &ptSingle));
+    EXPECT_EQ(ptC, ptSingle);
+    for (KxwTestIdElement* ptNode : {ptA, ptB, ptC, ptD}) delete ptNode;
 }
 
 }  // namespace

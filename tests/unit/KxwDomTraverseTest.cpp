@@ -162,3 +162,34 @@ TEST_F(KxwDomTraverseTest, AVisitorThatDeletesTheVisitedNodeEndsTheWalk) {
 }
 
 }  // namespace
+
+// Levels beyond the ones the walk watches in place: a chain 40 deep, each level with a leaf beside the next, is
+// walked in order with both visits, and a visitor that deletes a node far down still ends the walk there.
+TEST_F(KxwDomTraverseTest, ADeepChainIsWalkedInOrderAndADeletionDeepDownEndsTheWalk) {
+    KxwTestNodeElement* ptTop = NewElement("D0");
+    KxwTestNodeElement* ptLevel = ptTop;
+    std::string dsExpected = "V D0";
+    std::string dsAfter;
+    for (int i = 1; i < 40; ++i) {
+        KxwTestNodeElement* ptNext = NewElement("D" + std::to_string(i));
+        ptLevel->AppendChild(ptNext);
+        ptLevel->AppendChild(NewElement("L" + std::to_string(i)));
+        dsExpected += ",V D" + std::to_string(i);
+        dsAfter = ",V L" + std::to_string(i) + ",A L" + std::to_string(i) + ",A D" + std::to_string(i - 1) + dsAfter;
+        ptLevel = ptNext;
+    }
+    dsExpected += ",A D39" + dsAfter;
+    KxwTestLoggingVisitor tVisitor;
+    EXPECT_EQ(KXW_DOM_TRAVERSE_HIERARCHY_ACTION_CONTINUE, tVisitor.TraverseWithTwoVisits(ptTop, 0));
+    EXPECT_EQ(dsExpected, tVisitor._dsLog);
+
+    KxwTestLoggingVisitor tDeleting;
+    tDeleting._dsDeleteOnVisit = "D30";
+    int iLiveBefore = KxwTestNodeElement::Live();
+    EXPECT_EQ(KXW_DOM_TRAVERSE_HIERARCHY_ACTION_STOP, tDeleting.Traverse(ptTop, 0));
+    EXPECT_EQ(0u, tDeleting._dsLog.find("V D0,V D1,"));
+    EXPECT_EQ(tDeleting._dsLog.size() - 6, tDeleting._dsLog.rfind(",V D30"));
+    // D30 went with its subtree: D31..D39 and the leaves L31..L39.
+    EXPECT_EQ(iLiveBefore - 19, KxwTestNodeElement::Live());
+    delete ptTop;
+}
