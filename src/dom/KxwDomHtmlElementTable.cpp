@@ -1,7 +1,7 @@
-#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomHtmlElementTable.h"
 
 #include "KxwDomBindingUtil.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
 #include "KxwDomWatchDelete.h"

@@ -1,7 +1,7 @@
-#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomHtmlElementTableCell.h"
 
 #include "KxwDomBindingUtil.h"
+#include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
 

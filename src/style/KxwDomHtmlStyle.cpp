@@ -20,7 +20,7 @@
 
 namespace {
 
-// Tiny ids of "styleprop" (128 to 157) as the class receives them.
+// Tiny ids of "styleprop" (128 to 158) as the class receives them.
 enum : short {
     kIdPosWidth = -128,
     kIdPixelLeft = -121,  // the last integer property
@@ -30,6 +30,7 @@ enum : short {
     kIdCssText = -105,
     kIdDirection = -104,
     kIdFilter = -99,
+    kIdStyleFloat = -98,  // the last stored text property
 };
 
 constexpr uint16_t kRW = KXW_JSW_PROP_PERMANENT;
@@ -65,6 +66,8 @@ const KxwJswPropertySpec katStyleProperties[] = {
     {"borderTopWidth", 155, kRW, "S"},
     {"borderBottomWidth", 156, kRW, "S"},
     {"filter", 157, kRW, "S"},
+    // CSS float under the emulated browser's own name: libraries tell its style objects from others' by it.
+    {"styleFloat", 158, kRW, "S"},
     {nullptr, 0, 0, nullptr},
 };
 
@@ -94,7 +97,7 @@ bool IsIntegerId(short mnTinyId) {
     return mnTinyId >= kIdPosWidth && mnTinyId <= kIdPixelLeft;
 }
 bool IsLayoutId(short mnTinyId) {
-    return mnTinyId >= kIdPosWidth && mnTinyId <= kIdFilter && mnTinyId != kIdCssText && mnTinyId != kIdDirection;
+    return mnTinyId >= kIdPosWidth && mnTinyId <= kIdStyleFloat && mnTinyId != kIdCssText && mnTinyId != kIdDirection;
 }
 
 const KxwJswPropertySpec* FindSpecById(short mnTinyId) {
