@@ -1,7 +1,6 @@
 #include "KxwJswScriptClock.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 #include "QmtUtils.h"
@@ -11,17 +10,13 @@ namespace {
 
 constexpr size_t kFunSlotOriginalDate = 0;
 
-using SteadyClock = std::chrono::steady_clock;
-
-double SteadyMsNow() {
-    return std::chrono::duration<double, std::milli>(SteadyClock::now().time_since_epoch()).count();
-}
+// Between two moves of the run clock each reading is this much later than the one before: a loop that waits for
+// the clock to pass a mark gets there after a thousand readings a millisecond, the same way in every run.
+constexpr double kStepPerReadingMs = 0.001;
 
 // Per thread: one virtual user's scripts run on one thread.
 struct ScriptClockState {
-    double _dfRunClockMs = -1;    // the run clock when it was last seen to move
-    double _dfSteadyAtMoveMs = 0;  // the real time then
-    double _dfLastAnswerMs = 0;    // never answer less than before
+    double _dfLastAnswerMs = 0;  // never answer less than before
 };
 thread_local ScriptClockState gtClock;
 
@@ -68,14 +63,9 @@ bool CopyProperty(JSContext* mptCx, JS::HandleObject mtFrom, JS::HandleObject mt
 
 double xfdfKxwJswScriptNowMs() {
     ScriptClockState& rtClock = gtClock;
-    double dfRunClockMs = xfdfQmtUtilsMillisecondsFromStartOfRun();
-    double dfSteadyMs = SteadyMsNow();
-    if (dfRunClockMs != rtClock._dfRunClockMs) {
-        rtClock._dfRunClockMs = dfRunClockMs;
-        rtClock._dfSteadyAtMoveMs = dfSteadyMs;
-    }
-    double dfAnswer = xfdfQmtUtilsEpochMsAtStartOfRun() + dfRunClockMs + (dfSteadyMs - rtClock._dfSteadyAtMoveMs);
-    rtClock._dfLastAnswerMs = std::max(rtClock._dfLastAnswerMs, dfAnswer);
+    // Whole milliseconds at the origin, so that what scripts compute from the clock is the same in every run.
+    double dfClockMs = std::floor(xfdfQmtUtilsEpochMsAtStartOfRun()) + xfdfQmtUtilsMillisecondsFromStartOfRun();
+    rtClock._dfLastAnswerMs = std::max(rtClock._dfLastAnswerMs + kStepPerReadingMs, dfClockMs);
     return rtClock._dfLastAnswerMs;
 }
 

@@ -2,8 +2,9 @@
 // machine's clock gets there. Scripts that measure time (an animation that compares Date.now() with its start, a
 // poll that gives up after a while) must see that same clock, or a 400 ms animation played out on the virtual
 // clock in a millisecond of real time never ends. So a window's Date counts from the wall-clock time at the start
-// of the run plus the run clock, and between two moves of the run clock it follows the real time spent (a script
-// that waits for the clock in a loop still gets there), never going back.
+// of the run (whole milliseconds) plus the run clock, and between two moves of the run clock each reading is a
+// microsecond later than the last (a script that waits for the clock in a loop still gets there), never going back:
+// the same steps see the same times relative to the start, run after run.
 #pragma once
 
 #include "KxwJswInternal.h"
