@@ -4,7 +4,8 @@ BUILD_ASAN ?= build-asan
 JOBS ?= $(shell nproc)
 # The slow unwinder on every allocation: the engine has no frame pointers, and the fast one stops at its first frame,
 # so a leak of ours reached from a script would show no caller and the engine's own leaks could not be told apart.
-export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=0:fast_unwind_on_malloc=0:malloc_context_size=30
+# Deep enough stacks for the engine's compiler to reach its entry point through a library's nested functions.
+export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=0:fast_unwind_on_malloc=0:malloc_context_size=80
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
