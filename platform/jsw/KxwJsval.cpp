@@ -404,10 +404,7 @@ bool KxwJsval::GetOwnDataProperty(const char16_t* mpwsfName, size_t mnLen, KxwJs
     if (!ptCx || !ptObj || !mpwsfName) return false;
     JS::RootedObject tObj(ptCx, ptObj);
     JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> tDesc(ptCx);
-    if (!JS_GetOwnUCPropertyDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc)) {
-        JS_ClearPendingException(ptCx);
-        return false;
-    }
+    if (!GetOwnDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc)) return false;
     if (tDesc.isNothing() || !tDesc->isDataDescriptor()) return false;
     mrtResult.Store(tDesc->value().asRawBits());
     return true;

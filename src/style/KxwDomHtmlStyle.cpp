@@ -9,7 +9,6 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
 #include "KxwJswClassInformation.h"
-#include "KxwJswOwnData.h"
 #include "KxwLayoutMgr.h"
 #include "KxwUtilStrCompare.h"
 #include "KxwUtilUtf.h"
@@ -536,7 +535,7 @@ const KxwDomStr& KxwDomHtmlStyle::GetStyleStr() {
             for (const std::u16string& rdsName : tNames) {
                 KxwJsval tValue;
                 // Values that are not texts or numbers (objects a page keeps on the style) are not declarations.
-                if (!xfbKxwJswGetOwnDataProperty(tObject, rdsName.data(), rdsName.size(), tValue) ||
+                if (!tObject.GetOwnDataProperty(rdsName.data(), rdsName.size(), tValue) ||
                     !(tValue.IsString() || tValue.IsNumber()))
                     continue;
                 unsigned uLen = 0;
@@ -766,7 +765,7 @@ bool KxwDomHtmlStyle::GetPropertyValueByName(const std::string& mrdsScriptName, 
         if (JSObject* ptJsiObj = ptFrom->PeekJsiObj()) {
             KxwJsval tObject, tValue;
             tObject.SetObject(ptJsiObj);
-            if (xfbKxwJswGetOwnDataProperty(tObject, dsName.data(), dsName.size(), tValue) &&
+            if (tObject.GetOwnDataProperty(dsName.data(), dsName.size(), tValue) &&
                 (tValue.IsString() || tValue.IsNumber())) {
                 unsigned uLen = 0;
                 const char16_t* pwsfValue = tValue.GetStringU16n(&uLen);
