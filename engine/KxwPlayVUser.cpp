@@ -107,6 +107,7 @@ void KxwPlayVUser::Run() {
     _ptOutput->SetScriptErrorHandler([this](const std::string& mdsText) { ReportScriptErrorText(mdsText); });
     KxwVUserVars tVUserVars(_iVUserId);
     tVUserVars.GetRTS() = *_tConfig._ptInitialRTS;
+    tVUserVars.SeedRandom(_tConfig._uSeed + static_cast<uint32_t>(_iVUserId));
     KxwVUserVarsThreadBinding tBinding(&tVUserVars);
     _ptVUserVars = &tVUserVars;
     const KxwPlayVUser* ptPreviousClock = gptClockVUser;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <utility>
 
@@ -64,6 +65,11 @@ public:
 
     KxwParamStore& GetParamStore() { return _tParamStore; }
 
+    // The virtual user's own random numbers (random ordinals, multipart boundaries): seeded by the engine from the
+    // run's seed, so that a run can be repeated, and never shared with other threads.
+    std::mt19937& GetRandom() { return _tRandom; }
+    void SeedRandom(uint32_t muSeed) { _tRandom.seed(muSeed); }
+
     // The name of the step being played (the section of the recorded layout that answers it).
     const std::string& GetStepName() const { return _dsStepName; }
     void SetStepName(std::string mdsName) { _dsStepName = std::move(mdsName); }
@@ -81,6 +87,7 @@ private:
     double _dfWastedTimeMs = 0;
     KxwParamStore _tParamStore;
     std::string _dsStepName;
+    std::mt19937 _tRandom{5489u};
 };
 
 // Binds a block to the current thread for the scope's life and restores the previous binding afterwards.
