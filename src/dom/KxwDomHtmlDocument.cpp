@@ -10,7 +10,9 @@
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
-#include "KxwDomHtmlElementControl.h"
+#include "KxwDomHtmlElementControls.h"
+#include "KxwDomHtmlElementForm.h"
+#include "KxwDomHtmlElementInput.h"
 #include "KxwDomHtmlElementMeta.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
@@ -396,22 +398,22 @@ uint32_t KxwDomHtmlDocument::GetFilingMask(KxwDomNodeBase* mptNode, const char* 
             KXW_DOM_HTML_INPUT_TYPE_ENUM eType = static_cast<KxwDomHtmlElementInput*>(ptElement)->GetTypeEnum();
             if (eType < KXW_DOM_HTML_INPUT_TYPE_RADIO)
                 uMask |= 1u << (KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT + eType);
-            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            bInForm = static_cast<KxwDomHtmlElementFormControl*>(ptElement)->IsInForm();
             break;
         }
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BUTTON: {
             KXW_DOM_HTML_BUTTON_TYPE_ENUM eType = static_cast<KxwDomHtmlElementButton*>(ptElement)->GetTypeEnum();
             uMask |= 1u << (KXW_DOM_HTML_DOCUMENT_COLLECTION_BUTTON_SUBMIT + eType);
-            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            bInForm = static_cast<KxwDomHtmlElementFormControl*>(ptElement)->IsInForm();
             break;
         }
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SELECT:
             uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_SELECT);
-            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            bInForm = static_cast<KxwDomHtmlElementFormControl*>(ptElement)->IsInForm();
             break;
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TEXTAREA:
             uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_TEXTAREA);
-            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            bInForm = static_cast<KxwDomHtmlElementFormControl*>(ptElement)->IsInForm();
             break;
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_MAP:
             if (bHasName) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMED_MAPS);
