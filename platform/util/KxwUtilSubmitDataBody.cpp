@@ -10,6 +10,7 @@
 
 #include "KxwUtilEscape.h"
 #include "KxwUtilReport.h"
+#include "KxwUtilUtf.h"
 #include "kxw/KxwVUserVars.h"
 
 namespace {
@@ -190,6 +191,7 @@ bool KxwUtilSubmitDataBody::AddNameAndValueOK(const char* mpsfName, unsigned muN
     if (muValueLen) tPair._dsValue.assign(mpsfValue, muValueLen);
     tPair._bIsFile = mbIsFile;
     tPair._bEncodeAtSign = meAtSign != KXW_UTIL_ENCODE_AT_SIGN_NEVER;
+    tPair._bInRequestCharset = mbInRequestCharset;
     _tPairs.push_back(std::move(tPair));
     Changed();
     return true;
@@ -208,9 +210,15 @@ bool KxwUtilSubmitDataBody::AddNameAndValueU16nOK(const char16_t* mpwName, unsig
         return false;
     }
     std::string dsName = ConvertToRequestCharset(mpwName, muNameLen);
+    if (mbIsFile) {
+        // A path is the system's name of a file: a character reference would name another one.
+        std::string dsPath = xfdsKxwUtilU16ToUtf8(mpwValue, muValueLen, true);
+        return AddNameAndValueOK(dsName.data(), static_cast<unsigned>(dsName.size()), dsPath.data(),
+                                 static_cast<unsigned>(dsPath.size()), true, meBrowser, meAtSign, false);
+    }
     std::string dsValue = ConvertToRequestCharset(mpwValue, muValueLen);
     return AddNameAndValueOK(dsName.data(), static_cast<unsigned>(dsName.size()), dsValue.data(),
-                             static_cast<unsigned>(dsValue.size()), mbIsFile, meBrowser, meAtSign, true);
+                             static_cast<unsigned>(dsValue.size()), false, meBrowser, meAtSign, true);
 }
 
 std::string KxwUtilSubmitDataBody::ConvertToRequestCharset(const char16_t* mpwText, unsigned muLen) {
@@ -313,6 +321,17 @@ std::string KxwUtilSubmitDataBody::DrawBoundary() const {
     return MakeBoundary(ptVUserVars ? ptVUserVars->GetRandom() : _tLocalRandom);
 }
 
+std::string KxwUtilSubmitDataBody::PathOf(const Pair& mrtPair) const {
+    const std::string& rdsPath = mrtPair._dsValue;
+    bool bAscii = true;
+    for (char c : rdsPath) bAscii = bAscii && static_cast<unsigned char>(c) < 0x80;
+    if (!mrtPair._bInRequestCharset || bAscii || std::strcmp(_tConverter.GetCharsetName(), "utf-8") == 0)
+        return rdsPath;
+    std::u16string dsU16n(_tConverter.GetMaxU16nLenInChars(rdsPath.size()), u'\0');
+    dsU16n.resize(_tConverter.ConvertDcsToU16n(rdsPath.data(), rdsPath.size(), &dsU16n[0], dsU16n.size()));
+    return xfdsKxwUtilU16ToUtf8(dsU16n.data(), dsU16n.size(), true);
+}
+
 void KxwUtilSubmitDataBody::Render() const {
     if (_bRendered) return;
     _dsBody.clear();
@@ -362,7 +381,7 @@ void KxwUtilSubmitDataBody::RenderMultipart() const {
         if (!rtPair._bIsFile || rtPair._dsValue.empty()) continue;
         tFiles[n]._dsBaseName = EscapeForHeader(BaseNameOf(rtPair._dsValue));
         std::string dsReason;
-        if (!ReadWholeFile(rtPair._dsValue, &tFiles[n]._dsContent, &dsReason))
+        if (!ReadWholeFile(PathOf(rtPair), &tFiles[n]._dsContent, &dsReason))
             xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING,
                                      "The file \"%s\" of the form's field \"%s\" cannot be read (%s): it is sent empty",
                                      EscapeForReport(rtPair._dsValue).c_str(), EscapeForReport(rtPair._dsName).c_str(),

@@ -8,7 +8,9 @@
 //   user typed, and a server reading it line by line sees the same as from a browser.
 // - A file pair's base name is what follows the last '/' of its path.
 // - Bytes given by AddNameAndValueOK are written as they are (they are in the request charset already, or UTF-8 on
-//   a UTF-8 page, whose request charset is UTF-8).
+//   a UTF-8 page, whose request charset is UTF-8). A file pair's path in the request charset is converted to UTF-8
+//   to open the file, so that a step's file with a name beyond ASCII is found on a page of another charset; a
+//   UTF-16 path is kept in UTF-8.
 #pragma once
 
 #include <random>
@@ -81,6 +83,7 @@ private:
         std::string _dsValue;
         bool _bIsFile = false;
         bool _bEncodeAtSign = true;
+        bool _bInRequestCharset = true;  // else UTF-8
     };
     // A multipart part's file, as it was read for one rendering.
     struct FilePart {
@@ -94,13 +97,15 @@ private:
     void RenderTextPlain() const;
     void RenderMultipart() const;
     std::string DrawBoundary() const;
+    // The path a file pair's file is opened by: the system names files in UTF-8.
+    std::string PathOf(const Pair& mrtPair) const;
     // The request charset's bytes for a UTF-16 text, "&#N;" for what it cannot hold.
     std::string ConvertToRequestCharset(const char16_t* mpwText, unsigned muLen);
 
     KxwVUserVars* _ptVUserVars;
     KXW_UTIL_ENC_TYPE_ENUM _eEncType = KXW_UTIL_ENC_TYPE_URLENCODED;
     std::string _dsCharsetAsGiven;
-    KxwU16nHandlerGeneral _tConverter;  // of that name (windows-1252 by default)
+    mutable KxwU16nHandlerGeneral _tConverter;  // of that name (windows-1252 by default); converting moves its state
     std::vector<Pair> _tPairs;
     // The last rendering, valid while nothing changed.
     mutable bool _bRendered = false;

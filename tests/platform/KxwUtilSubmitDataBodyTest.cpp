@@ -223,6 +223,31 @@ TEST(KxwUtilSubmitDataBody, FilePartsCarryTheFileTheStepNamed) {
     EXPECT_EQ(0u, tBody.GetBody().find("doc=" + tText.BaseName() + "\r\npic="));
 }
 
+// A step names its file in UTF-8; on a windows-1252 page the form hands the path over in the page's charset.
+TEST(KxwUtilSubmitDataBody, AFileNamedBeyondAsciiIsFoundWhateverThePagesCharset) {
+    TempFile tFile("_caf\xC3\xA9.txt", "content");
+    std::string dsPrefix = tFile.Path().substr(0, tFile.Path().size() - 10);
+    ASSERT_EQ(dsPrefix + "_caf\xC3\xA9.txt", tFile.Path());
+    KxwRecordingSink tSink;
+    KxwVUserVars tVUser;
+    tVUser.SeedRandom(9);
+    KxwUtilSubmitDataBody tBody(&tVUser);
+    tBody.SetEncType(KXW_UTIL_ENC_TYPE_MULTIPART);
+    Add(tBody, "f", dsPrefix + "_caf\xE9.txt", true);
+    std::u16string dsU16nPath(dsPrefix.begin(), dsPrefix.end());
+    dsU16nPath += u"_caf\u00E9.txt";
+    ASSERT_TRUE(tBody.AddNameAndValueU16nOK(u"g", 1, dsU16nPath.data(), static_cast<unsigned>(dsU16nPath.size()), true,
+                                            keIE, KXW_UTIL_ENCODE_AT_SIGN_BY_BROWSER));
+    std::string dsBody = tBody.GetBody();
+    std::string dsBaseName = tFile.BaseName();
+    std::string dsPageBaseName = dsBaseName.substr(0, dsBaseName.size() - 6) + "\xE9.txt";
+    EXPECT_NE(std::string::npos, dsBody.find("name=\"f\"; filename=\"" + dsPageBaseName +
+                                             "\"\r\nContent-Type: text/plain\r\n\r\ncontent\r\n"));
+    EXPECT_NE(std::string::npos, dsBody.find("name=\"g\"; filename=\"" + dsBaseName +
+                                             "\"\r\nContent-Type: text/plain\r\n\r\ncontent\r\n"));
+    EXPECT_EQ(0u, tSink.Count());
+}
+
 TEST(KxwUtilSubmitDataBody, ContentTypesByExtension) {
     const char* const kapszCases[][2] = {{"a.txt", "text/plain"},
                                          {"a.HTM", "text/html"},
