@@ -174,9 +174,8 @@ bool KxwUtilSubmitDataBody::AddNameAndValueOK(const char* mpsfName, unsigned muN
                                               unsigned muValueLen, bool mbIsFile,
                                               KXWI_BROWSER_MAJOR_TYPE_ENUM meBrowser,
                                               KXW_UTIL_ENCODE_AT_SIGN_ENUM meAtSign, bool mbInRequestCharset) {
-    // Both browser families encode "@" unless told never to, and the bytes are the request's already either way.
+    // Both browser families encode "@" unless told never to.
     (void)meBrowser;
-    (void)mbInRequestCharset;
     if ((!mpsfName && muNameLen) || (!mpsfValue && muValueLen)) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "Invalid mpsfName=%p/muNameLen=%u or mpsfValue=%p/muValueLen=%u in "
