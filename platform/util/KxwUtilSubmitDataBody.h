@@ -33,7 +33,7 @@ enum KXW_UTIL_ENCODE_AT_SIGN_ENUM {
     KXW_UTIL_ENCODE_AT_SIGN_BY_BROWSER = 2
 };
 
-class KxwUtilSubmitDataBody {
+class KXW_API KxwUtilSubmitDataBody {
 public:
     explicit KxwUtilSubmitDataBody(KxwVUserVars* mptVUserVars = nullptr);
     // The charset converter holds its own iconv descriptors: a body is not copied.

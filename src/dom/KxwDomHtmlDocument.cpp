@@ -70,6 +70,15 @@ constexpr uint32_t Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meCollection) {
     return 1u << meCollection;
 }
 
+// The control collection of each INPUT type (a radio button is filed in its radio group instead).
+constexpr int kaiInputTypeCollections[KXW_DOM_HTML_ELEMENT_INPUT_TYPE_COUNT] = {
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT,     KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_PASSWORD,
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_CHECKBOX, -1,
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_SUBMIT,   KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_RESET,
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_FILE,     KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_HIDDEN,
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_IMAGE,    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_BUTTON,
+};
+
 // The lists that file elements by what they are (the pending lists are filled by the loading, not by filing).
 constexpr uint32_t kFilingCollections = ((1u << KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC) - 1u) &
                                         ~Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMESPACES);
@@ -394,10 +403,10 @@ uint32_t KxwDomHtmlDocument::GetFilingMask(KxwDomNodeBase* mptNode, const char* 
             if (bHasName) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT);
             break;
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_INPUT: {
-            // Radio inputs belong to the radio groups, which come with the form controls.
-            KXW_DOM_HTML_INPUT_TYPE_ENUM eType = static_cast<KxwDomHtmlElementInput*>(ptElement)->GetTypeEnum();
-            if (eType < KXW_DOM_HTML_INPUT_TYPE_RADIO)
-                uMask |= 1u << (KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT + eType);
+            // Radio inputs belong to the radio groups instead.
+            KXW_DOM_HTML_ELEMENT_INPUT_TYPE_ENUM eType = static_cast<KxwDomHtmlElementInput*>(ptElement)->GetTypeEnum();
+            int iCollection = kaiInputTypeCollections[eType];
+            if (iCollection >= 0) uMask |= Bit(static_cast<KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM>(iCollection));
             bInForm = static_cast<KxwDomHtmlElementFormControl*>(ptElement)->IsInForm();
             break;
         }
