@@ -113,6 +113,20 @@ bool NamedItemSetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     tArgs.rval().setUndefined();
     JS::RootedObject tThis(mptCx, tArgs.thisv().isObject() ? &tArgs.thisv().toObject()
                                                            : JS::GetNonCCWObjectGlobal(&tArgs.callee()));
+    KxwJswUserObjBase* ptUserObj = KxwJswUserObjBase::FromJsiObj(tThis);
+    if (ptUserObj && tKey.isInt32() && ptUserObj->TakesIndexWrites()) {
+        // The object decides what the index holds; the accessor stays and reads it back from the object.
+        KxwJswUserObjBase* ptValueObj = tValue.isObject() ? KxwJswUserObjBase::FromJsiObj(&tValue.toObject()) : nullptr;
+        if (ptValueObj)
+            ptUserObj->SetIndexProperty(tKey.toInt32(), ptValueObj, KXW_JSW_DOM_OBJECT_LEN,
+                                        KXW_JSW_OBJ_PROP_TYPE_DOM_OBJECT);
+        else if (tValue.isNull() || tValue.isUndefined())
+            ptUserObj->SetIndexProperty(tKey.toInt32(), nullptr, 0,
+                                        tValue.isNull() ? KXW_JSW_OBJ_PROP_TYPE_NULL : KXW_JSW_OBJ_PROP_TYPE_UNDEFINED);
+        else
+            ptUserObj->SetIndexProperty(tKey.toInt32(), nullptr, 0, KXW_JSW_OBJ_PROP_TYPE_NONE);
+        return !IsStoppedByDeadline(mptCx);
+    }
     JS::RootedId tId(mptCx);
     if (!JS_ValueToId(mptCx, tKey, &tId)) return false;
     JS::ObjectOpResult tResult;
@@ -162,7 +176,9 @@ bool ResolveNamedItemOf(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId m
         void* pvValue = nullptr;
         unsigned nLen = 0;
         auto eType = KXW_JSW_OBJ_PROP_TYPE_NONE;
-        if (!ptUserObj->GetPropByIndex(iIndex, &pvValue, &nLen, &eType)) return true;
+        // An index the object takes writes at gets the accessor even beyond the end: the write reaches the object.
+        if (!ptUserObj->GetPropByIndex(iIndex, &pvValue, &nLen, &eType) && !ptUserObj->TakesIndexWrites())
+            return true;
         JS::RootedValue tKey(mptCx, JS::Int32Value(iIndex));
         *mpbResolved = true;
         return DefineNamedItemAccessor(mptCx, mtObj, mtId, tKey);

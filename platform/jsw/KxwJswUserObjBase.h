@@ -62,6 +62,9 @@ public:
                                 KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType);
     virtual bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo);
     virtual bool SetIndexProperty(int32_t mnIndex, void* mpvValue, unsigned mnLength, KXW_JSW_OBJ_PROP_TYPE_ENUM meType);
+    // Whether an index written by a script goes to SetIndexProperty (a list's options) instead of becoming an
+    // expando.
+    virtual bool TakesIndexWrites() const { return false; }
     virtual bool SetStringProperty(const char* mpszName, void* mpvValue, unsigned mnLength,
                                    KXW_JSW_OBJ_PROP_TYPE_ENUM meType);
     virtual bool AddArrayElement(long mliIndex, void* mpvValue, unsigned mnLength, KXW_JSW_OBJ_PROP_TYPE_ENUM& mreType);

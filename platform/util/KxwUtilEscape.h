@@ -37,4 +37,4 @@ KXW_API size_t xfnKxwUtilCStyleEncodeBuf(const char* mpsfStr, size_t mnLen, char
 // Inserts a carriage return before every line feed that lacks one and NUL-terminates. The buffer must hold
 // 2 * miLen + 1 units. Returns the length written without the terminator.
 int xfiKxwUtilAddCrBeforeNl(const char* mpsfStr, int miLen, char* mpsfBuffer);
-int xfiKxwUtilAddCrBeforeNl(const char16_t* mpwStr, int miLen, char16_t* mpwBuffer);
+KXW_API int xfiKxwUtilAddCrBeforeNl(const char16_t* mpwStr, int miLen, char16_t* mpwBuffer);

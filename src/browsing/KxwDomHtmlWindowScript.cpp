@@ -7,7 +7,7 @@
 #include "KxwDomComputedStyle.h"
 #include "KxwDomCoreEvent.h"
 #include "KxwDomHtmlDocument.h"
-#include "KxwDomHtmlElementControls.h"
+#include "KxwDomHtmlElementOption.h"
 #include "KxwDomHtmlElementWithName.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlElementImage.h"
@@ -391,7 +391,7 @@ const KxwJswClassInformation& KxwDomHtmlWindow::GetWindowClassInformation() {
     // The window's constructors Image and Option are those of the element classes they make: known from the first
     // window on, before any page has such an element.
     KxwDomHtmlElementImage::GetImageClassInformation();
-    KxwDomHtmlElementControl::GetOptionClassInformation();
+    KxwDomHtmlElementOption::GetOptionClassInformation();
     static const KxwJswClassInformation ktClassInfo(&GetEventHandlersClassInformation(), "Window", katWindowProperties, katWindowMethods, nullptr,
                                                     KXW_JSW_CLASS_KIND_NAMED_ITEMS);
     return ktClassInfo;

@@ -10,7 +10,7 @@
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
-#include "KxwDomHtmlElementControls.h"
+#include "KxwDomHtmlElementButton.h"
 #include "KxwDomHtmlElementForm.h"
 #include "KxwDomHtmlElementInput.h"
 #include "KxwDomHtmlElementMeta.h"

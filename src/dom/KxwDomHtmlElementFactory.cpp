@@ -5,7 +5,11 @@
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
-#include "KxwDomHtmlElementControls.h"
+#include "KxwDomHtmlElementButton.h"
+#include "KxwDomHtmlElementLabel.h"
+#include "KxwDomHtmlElementOption.h"
+#include "KxwDomHtmlElementSelect.h"
+#include "KxwDomHtmlElementTextArea.h"
 #include "KxwDomHtmlElementForm.h"
 #include "KxwDomHtmlElementInput.h"
 #include "KxwDomHtmlElementFrame.h"
@@ -70,9 +74,13 @@ KxwDomHtmlElement* NewElementOfTag(const KxwUtilTagName& mrtTagName, KxwDomHtmlD
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BUTTON:
             return new (mptMemMgr) KxwDomHtmlElementButton(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SELECT:
+            return new (mptMemMgr) KxwDomHtmlElementSelect(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OPTION:
+            return new (mptMemMgr) KxwDomHtmlElementOption(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TEXTAREA:
-            return new (mptMemMgr) KxwDomHtmlElementControl(mptDocument, eSubtype, bUseMemMgr);
+            return new (mptMemMgr) KxwDomHtmlElementTextArea(mptDocument, bUseMemMgr);
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_LABEL:
+            return new (mptMemMgr) KxwDomHtmlElementLabel(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAME:
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_IFRAME:
             return new (mptMemMgr) KxwDomHtmlElementFrameBase(mptDocument, eSubtype, bUseMemMgr);

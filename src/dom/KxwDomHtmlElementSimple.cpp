@@ -50,7 +50,6 @@ const SimpleClassEntry katSimpleClasses[] = {
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BLOCKQUOTE, "blockQuote", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_INS, "ins", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_DEL, "del", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_LABEL, "label", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_LEGEND, "legend", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FIELDSET, "fieldset", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OPTGROUP, "optGroup", kParentElement},

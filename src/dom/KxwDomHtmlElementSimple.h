@@ -55,7 +55,6 @@ using KxwDomHtmlElementU = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementBlockquote = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementIns = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementDel = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementLabel = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementLegend = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementFieldSet = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementOptGroup = KxwDomHtmlElementSimple;

@@ -8,7 +8,7 @@
 #include "KxwDomCoreComment.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
-#include "KxwDomHtmlElementControls.h"
+#include "KxwDomHtmlElementButton.h"
 #include "KxwDomHtmlElementForm.h"
 #include "KxwDomHtmlElementInput.h"
 #include "KxwDomHtmlElementGeneric.h"

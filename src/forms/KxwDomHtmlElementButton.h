@@ -1,7 +1,6 @@
-// The form controls other than INPUT: BUTTON with its type, and SELECT, OPTION and TEXTAREA (one class for the
-// three, script classes "select", "option" and "textArea"), each with the name the document files it by. The type
-// of a BUTTON is fixed once the element is in a tree, as the emulated browser has it: the document's per-type
-// collections never go stale.
+// BUTTON: a form control of type submit, reset or button (an absent, empty or unknown type is button, as the
+// emulated browser has it). Its type is fixed once the element is in a tree: the document's per-type collections
+// never go stale. A click submits or resets its form; its value in a submission is its generated inner markup.
 #pragma once
 
 #include "KxwDomHtmlElementFormControl.h"
@@ -13,31 +12,21 @@ enum KXW_DOM_HTML_BUTTON_TYPE_ENUM : unsigned char {
     KXW_DOM_HTML_BUTTON_TYPE_COUNT,
 };
 
-class KxwDomHtmlElementControl : public KxwDomHtmlElementFormControl {
-public:
-    KxwDomHtmlElementControl(KxwDomHtmlDocument* mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype,
-                             bool mbUseMemMgr);
-
-    // The element's line, and an OPTION's inner text when the mask asks for it.
-    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
-
-    const KxwJswClassInformation* GetClassInformation() const override;
-    // The class "option", whose constructor is the window's Option(text, value, defaultSelected, selected).
-    static const KxwJswClassInformation& GetOptionClassInformation();
-};
-
-using KxwDomHtmlElementSelect = KxwDomHtmlElementControl;
-using KxwDomHtmlElementOption = KxwDomHtmlElementControl;
-using KxwDomHtmlElementTextArea = KxwDomHtmlElementControl;
-
 class KxwDomHtmlElementButton : public KxwDomHtmlElementFormControl {
 public:
     KxwDomHtmlElementButton(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr);
 
     KXW_DOM_HTML_BUTTON_TYPE_ENUM GetTypeEnum() const { return _eType; }
-    // An unknown type is the default type ("button" in the emulated browser).
+    const char* GetTypeNameAscStr() const { return GetTypeName(_eType); }
+    // An unknown type is button (traced).
     void SetTypeParsed(const char* mpszParsedValue);
     static const char* GetTypeName(KXW_DOM_HTML_BUTTON_TYPE_ENUM meType);
+
+    // Every button contributes, clicked or not, with its inner markup as value.
+    bool ContributeToFormSubmit() override { return ContributeToFormSubmit_InnerHTML(); }
+    // A click submits (with the click's event data) or resets the form; a button of type button does nothing.
+    KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM DoEventDefaultAction(KXW_DOM_EVENT_TYPE_ENUM meEventType,
+                                                           const KxwDomEventData* mptDomEventDataOrNULL) override;
 
     // The element's line, and its value attribute and markup when the mask asks for inner texts.
     void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
@@ -55,6 +44,9 @@ protected:
     void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
 
 private:
+    // The type of a name: an empty one is button quietly, an unknown one with the trace.
+    static KXW_DOM_HTML_BUTTON_TYPE_ENUM TypeOfName(const char* mpsfName, size_t mnLen);
+
     KXW_DOM_HTML_BUTTON_TYPE_ENUM _eType = KXW_DOM_HTML_BUTTON_TYPE_BUTTON;
     bool _bTypeSpecified = false;
 };
