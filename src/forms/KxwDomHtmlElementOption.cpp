@@ -167,6 +167,14 @@ const KxwJswClassInformation* KxwDomHtmlElementOption::GetClassInformation() con
 
 bool KxwDomHtmlElementOption::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     switch (mnTinyId) {
+        case kIdValue:
+            // A value that was given reads as given (its attribute node is specified: libraries tell an option
+            // with a value from one without by it); otherwise the text, not specified.
+            if (IsSpecifiedValue())
+                mrtPropertyInfo = GetValueProperty();
+            else
+                AssignTemporaryText(mrtPropertyInfo, GetTextU16n());
+            return true;
         case kIdText:
             AssignTemporaryText(mrtPropertyInfo, GetTextU16n());
             return true;
