@@ -1006,6 +1006,18 @@ bool KxwEngineVUser::FireUserEventAt(KxwDomNodeBase* mptNode, const std::string&
     return bFired;
 }
 
+bool KxwEngineVUser::RunUserAction(const std::function<bool(std::string*)>& mrfAction, std::string* mpdsReason) {
+    if (!_ptScriptEngine) {
+        *mpdsReason = "the virtual user has no script engine";
+        return false;
+    }
+    _dsStepLoadError.clear();
+    bool bDone = mrfAction(mpdsReason);
+    EndOfTask();
+    Settle();
+    return bDone;
+}
+
 void KxwEngineVUser::OnWindowOpened(KxwDomHtmlWindow* mptWindow) {
     if (!mptWindow) return;
     std::string dsUrl = xfdsKxwDomWindowGetHref(mptWindow);

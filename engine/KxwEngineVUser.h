@@ -105,6 +105,9 @@ public:
     // The same with the pointer at (miX, miY) over the element: a click on a server-side image map sends them.
     bool FireUserEventAt(KxwDomNodeBase* mptNode, const std::string& mdsEvent, int miX, int miY,
                          std::string* mpdsReason);
+    // Runs a user action of the library (typing, a choice in a list, a form submitted by a step), then lets what
+    // it caused load and play out, as a click does.
+    bool RunUserAction(const std::function<bool(std::string*)>& mrfAction, std::string* mpdsReason);
     // Writes the hierarchy of the virtual user's windows to the log at the informative level.
     bool DumpHierarchy(const std::string& mdsTitle, unsigned long mulMask);
 

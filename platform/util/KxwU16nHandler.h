@@ -79,7 +79,7 @@ private:
 // Process-wide handlers for windows-1252 (strings without a handler) and UTF-8. Both are stateless, so any thread
 // may use them at the same time.
 KXW_API KxwU16nHandler* xfptKxwU16nHandlerGetDefault();
-KxwU16nHandler* xfptKxwU16nHandlerGetUtf8();
+KXW_API KxwU16nHandler* xfptKxwU16nHandlerGetUtf8();
 
 // The canonical name for a charset label ("UTF8", "x-sjis", "latin1" ...), or null when the label is unknown.
 KXW_API const char* xfpszKxwU16nGetCanonicalCharsetName(const char* mpsfLabel, size_t mnLabelLen);
