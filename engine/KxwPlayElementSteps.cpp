@@ -28,9 +28,12 @@ constexpr KxwPlayFieldKey katFieldKeys[] = {
     {"target", &KxwDomFindDescription::_tTarget},
 };
 
-int32_t OrdinalValue(const KxwPlayArg* mptOrdinal) {
+int32_t OrdinalValue(KxwPlayVUser& mrtVUser, const KxwPlayArg* mptOrdinal) {
     if (!mptOrdinal) return 1;
-    if (mptOrdinal->_dsValue == "random") return KxwDomFindDescription::kOrdinalRandom;
+    if (mptOrdinal->_dsValue == "random") {
+        mrtVUser.NoteRandomPick();
+        return KxwDomFindDescription::kOrdinalRandom;
+    }
     unsigned long long ullValue = 0;
     // The steps check refused anything else; a value that slipped through is a bad ordinal the library reports.
     if (!xfbKxwPlayParseNumber(mptOrdinal->_dsValue, false, &ullValue) || ullValue > INT_MAX) return 0;
@@ -38,7 +41,7 @@ int32_t OrdinalValue(const KxwPlayArg* mptOrdinal) {
 }
 
 // The description of the keys the verb names (and every @ entry): only these keys describe the element.
-KxwDomFindDescription Describe(const KxwPlayStep& mrtStep, KXW_DOM_FIND_KIND_ENUM meKind,
+KxwDomFindDescription Describe(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, KXW_DOM_FIND_KIND_ENUM meKind,
                                std::initializer_list<const char*> mtKeys) {
     KxwDomFindDescription tDescription;
     tDescription._eKind = meKind;
@@ -50,7 +53,7 @@ KxwDomFindDescription Describe(const KxwPlayStep& mrtStep, KXW_DOM_FIND_KIND_ENU
     for (const KxwPlayArg& rtArg : mrtStep._tArgs)
         if (rtArg._bIsPair && rtArg._dsKey.size() > 1 && rtArg._dsKey[0] == '@')
             tDescription._tCustom.push_back({rtArg._dsKey.substr(1), rtArg._dsValue, rtArg._bIsRegExp});
-    tDescription._iOrdinal = OrdinalValue(mrtStep.FindPair("ordinal"));
+    tDescription._iOrdinal = OrdinalValue(mrtVUser, mrtStep.FindPair("ordinal"));
     return tDescription;
 }
 
@@ -150,7 +153,7 @@ void WordAs(const KxwPlayStep& mrtStep, KxwDomFindText KxwDomFindDescription::*m
 // The verbs
 
 bool xfbKxwPlayRunLink(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
-    KxwDomFindDescription tLink = Describe(mrtStep, KXW_DOM_FIND_ANCHOR, {"text", "id", "name", "href"});
+    KxwDomFindDescription tLink = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_ANCHOR, {"text", "id", "name", "href"});
     WordAs(mrtStep, &KxwDomFindDescription::_tText, tLink);
     KxwDomNodeBase* ptLink = FindFirst(mrtVUser, mrtStep, {tLink}, "link", mpdsReason);
     return ptLink && Click(mrtVUser, mrtStep, ptLink, "click", -1, -1, mpdsReason);
@@ -159,13 +162,13 @@ bool xfbKxwPlayRunLink(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::
 // An image link, or else an image input; "map" clicks a server-side image map at x=, y=.
 bool xfbKxwPlayRunImage(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
     bool bMap = !mrtStep.GetWords().empty();
-    KxwDomFindDescription tImageLink = Describe(mrtStep, KXW_DOM_FIND_IMAGE_LINK, {"alt", "src", "id", "name"});
+    KxwDomFindDescription tImageLink = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_IMAGE_LINK, {"alt", "src", "id", "name"});
     std::vector<KxwDomFindDescription> tDescriptions;
     if (bMap) {
         tImageLink._eIsMap = 1;
         tDescriptions.push_back(tImageLink);
     } else {
-        KxwDomFindDescription tImageInput = Describe(mrtStep, KXW_DOM_FIND_INPUT, {"alt", "src", "id", "name"});
+        KxwDomFindDescription tImageInput = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_INPUT, {"alt", "src", "id", "name"});
         tImageInput._dsInputType = "image";
         tDescriptions = {tImageLink, tImageInput};
     }
@@ -185,12 +188,12 @@ bool xfbKxwPlayRunButton(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std
     // An INPUT button has no text apart from its value: text= looks for BUTTON elements only.
     for (const char* pszType : {"submit", "reset", "button", "image"}) {
         if ((ptType && !ptType->_bIsRegExp && ptType->_dsValue != pszType) || mrtStep.FindPair("text")) continue;
-        KxwDomFindDescription tInput = Describe(mrtStep, KXW_DOM_FIND_INPUT, {"value", "id", "name"});
+        KxwDomFindDescription tInput = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_INPUT, {"value", "id", "name"});
         WordAs(mrtStep, &KxwDomFindDescription::_tValue, tInput);
         tInput._dsInputType = pszType;
         tDescriptions.push_back(tInput);
     }
-    KxwDomFindDescription tButton = Describe(mrtStep, KXW_DOM_FIND_BUTTON, {"value", "text", "id", "name"});
+    KxwDomFindDescription tButton = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_BUTTON, {"value", "text", "id", "name"});
     if (ptType) tButton._tCustom.push_back({"type", ptType->_dsValue, ptType->_bIsRegExp});
     if (!tWords.empty()) {
         KxwDomFindDescription tByValue = tButton;
@@ -211,7 +214,7 @@ bool xfbKxwPlayRunArea(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::
     bool bThisWindowOnly = false;
     KxwDomHtmlWindow* ptWindow = SearchWindow(mrtVUser, mrtStep, &bThisWindowOnly, mpdsReason);
     if (!ptWindow) return false;
-    KxwDomFindDescription tArea = Describe(mrtStep, KXW_DOM_FIND_AREA, {"alt", "href", "id", "name", "target"});
+    KxwDomFindDescription tArea = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_AREA, {"alt", "href", "id", "name", "target"});
     KxwDomFindDescription tMap;
     tMap._tTag.Set("MAP", false);
     if (const KxwPlayArg* ptMapName = mrtStep.FindPair("map")) tMap._tName.Set(ptMapName->_dsValue, ptMapName->_bIsRegExp);
@@ -229,7 +232,7 @@ bool xfbKxwPlayRunArea(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::
 
 // Fires the event (click unless event= says otherwise) on the element the step describes, as a user would.
 bool xfbKxwPlayRunElement(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
-    KxwDomFindDescription tElement = Describe(mrtStep, KXW_DOM_FIND_GENERAL, {"tag", "text", "id", "name"});
+    KxwDomFindDescription tElement = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_GENERAL, {"tag", "text", "id", "name"});
     KxwDomNodeBase* ptElement = FindFirst(mrtVUser, mrtStep, {tElement}, "element", mpdsReason);
     if (!ptElement) return false;
     const KxwPlayArg* ptEvent = mrtStep.FindPair("event");

@@ -56,7 +56,6 @@ private:
 KxwPlayVUser::KxwPlayVUser(int miVUserId, const KxwPlayRunConfig& mrtConfig, KxwPlayOutput* mptOutput)
     : _iVUserId(miVUserId), _tConfig(mrtConfig), _ptOutput(mptOutput) {
     _tStepStats.resize(_tConfig._ptSteps ? _tConfig._ptSteps->GetSteps().size() : 0);
-    _tRandom.seed(_tConfig._uSeed + static_cast<uint32_t>(miVUserId));
 }
 
 KxwPlayVUser::~KxwPlayVUser() {
@@ -310,4 +309,11 @@ void KxwPlayVUser::InstallVirtualClock() {
 
 void KxwPlayVUser::UninstallVirtualClock() {
     xfvQmtUtilsSetClock(nullptr, nullptr);
+}
+
+void KxwPlayVUser::NoteRandomPick() {
+    if (_tConfig._bSeedGiven || _bSeedLogged) return;
+    _bSeedLogged = true;
+    _ptOutput->Line("SEED", std::to_string(_tConfig._uSeed) + " (random ordinals follow it; --seed " +
+                                std::to_string(_tConfig._uSeed) + " repeats them)");
 }

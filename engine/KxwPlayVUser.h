@@ -31,6 +31,7 @@ struct KxwPlayRunConfig {
     int _iVUserCount = 1;
     int _iIterations = 1;
     uint32_t _uSeed = 0;
+    bool _bSeedGiven = false;  // --seed was given; otherwise the first random pick logs the seed it follows
 };
 
 enum KXW_PLAY_SCRIPT_OUTCOME_ENUM {
@@ -67,6 +68,9 @@ public:
     bool IsFinished() const { return _bFinished.load(); }
 
     int GetVUserId() const { return _iVUserId; }
+    // Before a step's first random pick: the run's seed is logged once (unless --seed gave it), so that the run can
+    // be repeated.
+    void NoteRandomPick();
     const std::vector<KxwPlayStepStats>& GetStepStats() const { return _tStepStats; }
     unsigned long GetIterationsDone() const { return _ulIterationsDone.load(); }
     unsigned long GetFailures() const { return _ulFailures.load(); }
@@ -90,8 +94,6 @@ public:
     // The run clock as this virtual user sees it: the time think and wait steps and the playing out of timers
     // let pass.
     double GetVirtualClockMs() const;
-    // Random choices (ordinal=random) follow the run's seed, so that a run can be repeated.
-    std::mt19937& GetRandom() { return _tRandom; }
 
     // Makes the run clock of every virtual user its own virtual clock, and restarts it at zero.
     static void InstallVirtualClock();
@@ -110,6 +112,7 @@ private:
     void OnPageScriptRuns(bool mbStarting) override;
 
     int _iVUserId;
+    bool _bSeedLogged = false;
     KxwPlayRunConfig _tConfig;
     KxwPlayOutput* _ptOutput;
     std::unique_ptr<KxwEngineFetcher> _ptFetcher;
@@ -121,7 +124,6 @@ private:
     unsigned long _ulOtherFailures = 0;
     std::atomic<bool> _bFinished{false};
     double _dfVirtualOffsetMs = 0;
-    std::mt19937 _tRandom;
     // Script errors of the running step.
     int _iStepScriptErrors = 0;
     std::string _dsFirstScriptError;
