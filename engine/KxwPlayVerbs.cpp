@@ -17,6 +17,7 @@
 #include "KxwTransaction.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomBrowsing.h"
+#include "kxw/KxwDomDialogs.h"
 #include "kxw/KxwDomEvents.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwObjMgr.h"
@@ -205,6 +206,8 @@ bool CheckAnswer(const KxwPlayStep& mrtStep, const KxwPlayCheckContext& mrtConte
         if (tWords.size() != 1) return Fail(mrtStep, "a modal answer is given with eval=, not a word", mpdsError);
         if (!mrtStep.FindPair("eval")) return Fail(mrtStep, "a modal answer needs eval=", mpdsError);
         if (mrtStep.FindPair("text")) return Fail(mrtStep, "text= goes with prompt", mpdsError);
+        // The modal dialog that comes next takes the answer: it has no message to match.
+        if (mrtStep.FindPair("message")) return Fail(mrtStep, "a modal dialog has no message= to match", mpdsError);
         return true;
     }
     if (rdsKind != "confirm" && rdsKind != "prompt")
@@ -328,7 +331,8 @@ bool Matches(const KxwPlayArg& mrtArg, const std::string& mdsText) {
 
 unsigned OrdinalOf(const KxwPlayStep& mrtStep) {
     unsigned long long ullOrdinal = 1;
-    if (const KxwPlayArg* ptOrdinal = mrtStep.FindPair("ordinal")) xfbKxwPlayParseNumber(ptOrdinal->_dsValue, false, &ullOrdinal);
+    if (const KxwPlayArg* ptOrdinal = mrtStep.FindPair("ordinal"))
+        xfbKxwPlayParseNumber(ptOrdinal->_dsValue, false, &ullOrdinal);
     return static_cast<unsigned>(ullOrdinal ? ullOrdinal : 1);
 }
 
@@ -364,9 +368,9 @@ bool RunWindow(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* 
         ptEngine->SetCurrentWindow(ptWindow);
         return true;
     }
-    *mpdsReason = "window: no open window" + (ptTitle ? " titled " + (ptTitle->_bIsRegExp ? "~" : std::string()) +
-                                                             "\"" + ptTitle->_dsValue + "\""
-                                                       : std::string()) +
+    *mpdsReason = "window: no open window" +
+                  (ptTitle ? " titled " + (ptTitle->_bIsRegExp ? "~" : std::string()) + "\"" + ptTitle->_dsValue + "\""
+                           : std::string()) +
                   (uWanted > 1 ? " of ordinal " + std::to_string(uWanted) : std::string()) + " (" +
                   std::to_string(uSeen) + " found)";
     return false;
@@ -405,9 +409,9 @@ bool RunFrame(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* m
         ptEngine->SetCurrentWindow(ptFrame);
         return true;
     }
-    *mpdsReason = "frame: no frame" + (ptName ? " named " + (ptName->_bIsRegExp ? "~" : std::string()) + "\"" +
-                                                   ptName->_dsValue + "\""
-                                             : std::string()) +
+    *mpdsReason = "frame: no frame" +
+                  (ptName ? " named " + (ptName->_bIsRegExp ? "~" : std::string()) + "\"" + ptName->_dsValue + "\""
+                          : std::string()) +
                   " of ordinal " + std::to_string(OrdinalOf(mrtStep)) + " in the window (" + std::to_string(uSeen) +
                   " found)";
     return false;
@@ -513,11 +517,12 @@ KxwDomNodeBase* FindStepElement(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtSt
     for (const KxwPlayArg& rtArg : mrtStep._tArgs) {
         if (rtArg._dsKey == "event" || rtArg._dsKey == "x" || rtArg._dsKey == "y") continue;
         dsDescription += dsDescription.empty() ? "" : " ";
-        dsDescription += rtArg._dsKey.empty() ? "\"" + rtArg._dsValue + "\""
-                                              : rtArg._dsKey + (rtArg._bIsRegExp ? "~" : "=") + "\"" + rtArg._dsValue + "\"";
+        dsDescription += rtArg._dsKey.empty()
+                             ? "\"" + rtArg._dsValue + "\""
+                             : rtArg._dsKey + (rtArg._bIsRegExp ? "~" : "=") + "\"" + rtArg._dsValue + "\"";
     }
-    *mpdsReason = mrtStep._dsVerb + ": no " + mpszWhat + " " + dsDescription + " (" + std::to_string(tFound.size()) +
-                  " found)";
+    *mpdsReason =
+        mrtStep._dsVerb + ": no " + mpszWhat + " " + dsDescription + " (" + std::to_string(tFound.size()) + " found)";
     return nullptr;
 }
 
@@ -563,10 +568,16 @@ bool RunDump(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mp
     KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
     mrtVUser.GetOutput().SetMessageKind("DUMP");
     bool bDumped = ptEngine && ptEngine->DumpHierarchy("step " + std::to_string(mrtStep._iNumber),
-                                                        static_cast<unsigned long>(ullMask));
+                                                       static_cast<unsigned long>(ullMask));
     mrtVUser.GetOutput().SetMessageKind(nullptr);
     if (!bDumped) *mpdsReason = "dump: no window is open";
     return bDumped;
+}
+
+// An answer waits for the next step that is not one, which registers it in its own level.
+bool RunAnswer(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string*) {
+    mrtVUser.AddPendingAnswer(mrtStep);
+    return true;
 }
 
 // ---- The table ----
@@ -584,7 +595,7 @@ const KxwPlayVerb katVerbs[] = {
     {"list", KXW_PLAY_ARGS_TOKENS, katListKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckList, &RunNotAvailable},
     {"area", KXW_PLAY_ARGS_TOKENS, katAreaKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckArea, &RunNotAvailable},
     {"element", KXW_PLAY_ARGS_TOKENS, katElementKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckElement, &RunElement},
-    {"answer", KXW_PLAY_ARGS_TOKENS, katAnswerKeys, 1, 2, KXW_PLAY_VALUE_TEXT, &CheckAnswer, &RunNotAvailable},
+    {"answer", KXW_PLAY_ARGS_TOKENS, katAnswerKeys, 1, 2, KXW_PLAY_VALUE_TEXT, &CheckAnswer, &RunAnswer},
     {"window", KXW_PLAY_ARGS_TOKENS, katWindowKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckWindow, &RunWindow},
     {"frame", KXW_PLAY_ARGS_TOKENS, katFrameKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckFrame, &RunFrame},
     {"think", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_MS, nullptr, &RunThink},
@@ -613,6 +624,50 @@ std::string WordCount(int miCount) {
 }
 
 }  // namespace
+
+bool xfbKxwPlayIsAnswerStep(const KxwPlayStep& mrtStep) {
+    const KxwPlayVerb* ptVerb = mrtStep._ptVerb ? mrtStep._ptVerb : xfptKxwPlayFindVerb(mrtStep._dsVerb);
+    return ptVerb && ptVerb->_pfbRun == &RunAnswer;
+}
+
+bool xfbKxwPlayRegisterAnswer(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
+    if (!ptEngine) {
+        *mpdsReason = "the virtual user has no script engine";
+        return false;
+    }
+    std::vector<const KxwPlayArg*> tWords = mrtStep.GetWords();
+    const KxwPlayArg* ptMessage = mrtStep.FindPair("message");
+    const std::string* pdsMessage = ptMessage ? &ptMessage->_dsValue : nullptr;
+    bool bIsRegExp = ptMessage && ptMessage->_bIsRegExp;
+    const std::string& rdsKind = tWords[0]->_dsValue;
+    bool bOK = tWords.size() > 1 && tWords[1]->_dsValue == "ok";
+    if (rdsKind == "confirm")
+        return xfbKxwObjMgrAddConfirmAnswer(ptEngine->GetObjMgr(), pdsMessage, bIsRegExp, bOK, mpdsReason);
+    if (rdsKind == "prompt") {
+        const KxwPlayArg* ptText = mrtStep.FindPair("text");
+        return xfbKxwObjMgrAddPromptAnswer(ptEngine->GetObjMgr(), pdsMessage, bIsRegExp, bOK,
+                                           ptText ? &ptText->_dsValue : nullptr, mpdsReason);
+    }
+    // modal: the code runs in the dialog's page; its errors are the step's script errors, and the dialog's
+    // returnValue is showModalDialog's result.
+    const KxwPlayArg* ptEval = mrtStep.FindPair("eval");
+    if (!ptEval) {
+        *mpdsReason = "a modal answer needs eval=";
+        return false;
+    }
+    KxwPlayVUser* ptVUser = &mrtVUser;
+    KxwPlayStep tStep = mrtStep;
+    std::string dsScript = ptEval->_dsValue;
+    return xfbKxwObjMgrAddModalAnswer(
+        ptEngine->GetObjMgr(), xfdsKxwEngineEscapeForLog(dsScript, 200),
+        [ptVUser, tStep, dsScript](KxwDomHtmlWindow* mptDialog) {
+            KxwPlayScriptResult tResult;
+            ptVUser->EvaluateScriptIn(mptDialog, tStep, dsScript, &tResult);
+            return tResult._eOutcome == KXW_PLAY_SCRIPT_OK;
+        },
+        mpdsReason);
+}
 
 bool KxwPlayCheckContext::IsDeferred(const std::string& mdsValue) const {
     if (!_ptParamNames || _ptParamNames->empty()) return false;

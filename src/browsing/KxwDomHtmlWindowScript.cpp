@@ -8,30 +8,32 @@
 #include "KxwDomCoreEvent.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementControl.h"
-#include "KxwDomHtmlElementWithName.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlElementImage.h"
+#include "KxwDomHtmlElementScript.h"
+#include "KxwDomHtmlElementWithName.h"
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlLocation.h"
 #include "KxwDomHtmlNavigator.h"
 #include "KxwDomHtmlPopupWindow.h"
+#include "KxwDomHtmlTopWindow.h"
 #include "KxwDomHtmlWindowDialog.h"
 #include "KxwDomHtmlWindowTimers.h"
-#include "KxwDomHtmlTopWindow.h"
 #include "KxwDomPropertyInfo.h"
-#include "KxwDomHtmlElementScript.h"
 #include "KxwDomScriptCall.h"
 #include "KxwDomScriptEvaluationNotifier.h"
-#include "KxwDomWatchDelete.h"
 #include "KxwDomStr.h"
+#include "KxwDomUserRegistration.h"
+#include "KxwDomWatchDelete.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
+#include "kxw/KxwDomDialogs.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJswGlobal.h"
-#include "kxw/KxwParamStore.h"
 #include "kxw/KxwObjMgr.h"
+#include "kxw/KxwParamStore.h"
 
 namespace {
 
@@ -105,9 +107,8 @@ bool open_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     std::string dsUrl = tCall.Argc() > 0 && !tCall.Arg(0).IsUndefined() ? DcsOf(tCall.This(), tCall.Text(0)) : "";
     std::string dsName = tCall.Argc() > 1 && !tCall.Arg(1).IsUndefined() ? DcsOf(tCall.This(), tCall.Text(1)) : "";
     if (tCall.Failed()) return false;
-    KxwDomHtmlWindow* ptTarget =
-        tCall.This()->OpenWindowOrDefer(dsUrl.data(), static_cast<unsigned>(dsUrl.size()), dsName.data(),
-                                        static_cast<unsigned>(dsName.size()));
+    KxwDomHtmlWindow* ptTarget = tCall.This()->OpenWindowOrDefer(dsUrl.data(), static_cast<unsigned>(dsUrl.size()),
+                                                                 dsName.data(), static_cast<unsigned>(dsName.size()));
     return ptTarget ? tCall.Return(ptTarget) : tCall.Null();
 }
 
@@ -124,7 +125,8 @@ bool navigate_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
 bool close_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::close_callback", mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
-    KxwDomHtmlTopWindow* ptTop = tCall.This()->IsTopWindow() ? static_cast<KxwDomHtmlTopWindow*>(tCall.This()) : nullptr;
+    KxwDomHtmlTopWindow* ptTop =
+        tCall.This()->IsTopWindow() ? static_cast<KxwDomHtmlTopWindow*>(tCall.This()) : nullptr;
     if (ptTop)
         ptTop->Close(false);
     else
@@ -150,31 +152,114 @@ bool alert_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     return tCall.Undefined();
 }
 
-// Until answers are registered in advance, confirm answers OK and prompt the empty text.
-bool confirm_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
-    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::confirm_callback", mptUserObj, mrtArgs);
-    if (!tCall.Check(0)) return false;
-    std::u16string dsText = tCall.Argc() > 0 ? tCall.Text(0) : std::u16string();
-    if (tCall.Failed()) return false;
-    if (KxwDomHtmlTopWindow* ptTop = tCall.This()->GetTopWindow()) ptTop->ResetDeferredCloseIfRequired("confirm");
-    std::string dsMessage = DcsOf(tCall.This(), dsText);
-    xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_WARNING, -26000, "KxwDomHtmlWindow::confirm_callback",
-                                        __LINE__,
-                                        ("Confirm: " + dsMessage + " (no answer registered: OK)").c_str());
-    return tCall.Return(true);
+// The message of a page's confirm or prompt: in the window's code page, as registered answers match it, and as a
+// log line may show it (escaped, cut at the precision of the catalogued messages).
+struct KxwDomDialogMessage {
+    std::string _dsDcs;
+    std::string _dsPrintable;
+};
+
+constexpr size_t knMaxDialogMessageInLog = 1900;
+
+// Finds the registered answer for the message and fills its texts; the string lives on the window's memory only
+// while the answer is looked for.
+template <typename Find>
+KxwDomUserRegistration* FindDialogAnswer(KxwDomHtmlWindow* mptWindow, const std::u16string& mrdsText, Find mtFind,
+                                         KxwDomDialogMessage& mrtMessage) {
+    KxwDomStr tMessage(mptWindow->GetDomEnv());
+    tMessage.AssignDcsFromU16n(mrdsText.data(), static_cast<unsigned>(mrdsText.size()));
+    mrtMessage._dsDcs.assign(tMessage.GetDcsStr(), tMessage.GetDcsLenInBytes());
+    mrtMessage._dsPrintable =
+        KxwDomBase::GetPrintableText(tMessage.GetDcsStr(), tMessage.GetDcsLenInBytes(), knMaxDialogMessageInLog);
+    KxwObjMgr* ptObjMgr = mptWindow->GetObjMgr();
+    return ptObjMgr ? mtFind(ptObjMgr, tMessage) : nullptr;
 }
 
-bool prompt_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
-    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::prompt_callback", mptUserObj, mrtArgs);
+// Tells the engine how the dialog was answered (it writes the CONFIRM or PROMPT line).
+void NotifyDialogAnswered(KxwDomHtmlWindow* mptWindow, KXW_DOM_DIALOG_KIND_ENUM meKind,
+                          const KxwDomDialogMessage& mrtMessage, bool mbRegistered, bool mbOK,
+                          const std::u16string& mrdsText) {
+    KxwDomDialogAnswered tAnswered{
+        meKind, mrtMessage._dsDcs, mbRegistered, mbOK,
+        mbOK && meKind == KXW_DOM_DIALOG_KIND_PROMPT ? DcsOf(mptWindow, mrdsText) : std::string()};
+    xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_DIALOG_ANSWERED, mptWindow, &tAnswered);
+}
+
+void ReportAnsweredAsRegistered(const char* mpszDialog, const char* mpszFunction,
+                                const KxwDomDialogMessage& mrtMessage) {
+    xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -35927, mpszFunction, __LINE__, mpszDialog,
+                                        mrtMessage._dsPrintable.c_str());
+}
+
+// The first registered confirm answer whose message matches says OK or Cancel; without one, OK is clicked.
+bool confirm_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    static const char kszFunction[] = "KxwDomHtmlWindow::confirm_callback";
+    KxwDomHtmlWindowCall tCall(kszFunction, mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
     std::u16string dsText = tCall.Argc() > 0 ? tCall.Text(0) : std::u16string();
     if (tCall.Failed()) return false;
-    if (KxwDomHtmlTopWindow* ptTop = tCall.This()->GetTopWindow()) ptTop->ResetDeferredCloseIfRequired("prompt");
-    std::string dsMessage = DcsOf(tCall.This(), dsText);
-    xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_WARNING, -26000, "KxwDomHtmlWindow::prompt_callback",
-                                        __LINE__,
-                                        ("Prompt: " + dsMessage + " (no answer registered: empty text)").c_str());
-    return tCall.Return(std::u16string());
+    KxwDomHtmlWindow* ptWindow = tCall.This();
+    if (KxwDomHtmlTopWindow* ptTop = ptWindow->GetTopWindow()) ptTop->ResetDeferredCloseIfRequired("confirm");
+    KxwDomDialogMessage tMessage;
+    auto* ptAnswer = dynamic_cast<KxwDomUserRegistrationConfirm*>(FindDialogAnswer(
+        ptWindow, dsText,
+        [](KxwObjMgr* mptObjMgr, KxwDomStr& mrtMessage) { return mptObjMgr->FindUserRegistrationConfirm(mrtMessage); },
+        tMessage));
+    bool bOK = ptAnswer ? ptAnswer->GetConfirmed() : true;
+    NotifyDialogAnswered(ptWindow, KXW_DOM_DIALOG_KIND_CONFIRM, tMessage, ptAnswer != nullptr, bOK, std::u16string());
+    if (ptAnswer) {
+        ReportAnsweredAsRegistered("confirm", kszFunction, tMessage);
+    } else {
+        KXW_WTL_SEV_LVL_ENUM eSevLvl = xfbKxwDomUtilFailOnJavaScriptError() ? KXW_WTL_SEV_LVL_ENUM_IGNORED_FRAME
+                                                                            : KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR;
+        xfvKxwDomUtilReportCatalogedMessage(eSevLvl, -35925, kszFunction, __LINE__, tMessage._dsPrintable.c_str());
+    }
+    return tCall.Return(bOK);
+}
+
+// The first registered prompt answer whose message matches: Cancel gives null; OK its text, else the page's
+// default when that is a string, else "undefined". Without one the empty text is returned.
+bool prompt_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    static const char kszFunction[] = "KxwDomHtmlWindow::prompt_callback";
+    KxwDomHtmlWindowCall tCall(kszFunction, mptUserObj, mrtArgs);
+    if (!tCall.Check(0)) return false;
+    std::u16string dsText = tCall.Argc() > 0 ? tCall.Text(0) : std::u16string();
+    bool bDefaultIsString = tCall.Argc() > 1 && tCall.Arg(1).IsString();
+    std::u16string dsDefault = bDefaultIsString ? tCall.Text(1) : std::u16string();
+    if (tCall.Failed()) return false;
+    KxwDomHtmlWindow* ptWindow = tCall.This();
+    if (KxwDomHtmlTopWindow* ptTop = ptWindow->GetTopWindow()) ptTop->ResetDeferredCloseIfRequired("prompt");
+    KxwDomDialogMessage tMessage;
+    KxwDomUserRegistration* ptAnswer = FindDialogAnswer(
+        ptWindow, dsText,
+        [](KxwObjMgr* mptObjMgr, KxwDomStr& mrtMessage) { return mptObjMgr->FindUserRegistrationPrompt(mrtMessage); },
+        tMessage);
+    if (!ptAnswer) {
+        NotifyDialogAnswered(ptWindow, KXW_DOM_DIALOG_KIND_PROMPT, tMessage, false, true, std::u16string());
+        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_IGNORED_FRAME, -35924, kszFunction, __LINE__,
+                                            tMessage._dsPrintable.c_str());
+        return tCall.Return(std::u16string());
+    }
+    if (dynamic_cast<KxwDomUserRegistrationPromptCancel*>(ptAnswer)) {
+        NotifyDialogAnswered(ptWindow, KXW_DOM_DIALOG_KIND_PROMPT, tMessage, true, false, std::u16string());
+        ReportAnsweredAsRegistered("prompt", kszFunction, tMessage);
+        return tCall.Null();
+    }
+    auto* ptOK = dynamic_cast<KxwDomUserRegistrationPromptOK*>(ptAnswer);
+    if (!ptOK) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "ptUserRegistrationPrompt=%p is neither OK nor Cancel in "
+                                              "KxwDomHtmlWindow::prompt_callback for this=%p",
+                                              static_cast<void*>(ptAnswer), static_cast<void*>(ptWindow));
+        return tCall.Return(std::u16string());
+    }
+    std::u16string dsResult =
+        ptOK->HasSetText() ? std::u16string(ptOK->GetSetText().GetU16nStr(), ptOK->GetSetText().GetU16nLenInChars())
+        : bDefaultIsString ? dsDefault
+                           : std::u16string(u"undefined");
+    NotifyDialogAnswered(ptWindow, KXW_DOM_DIALOG_KIND_PROMPT, tMessage, true, true, dsResult);
+    ReportAnsweredAsRegistered("prompt", kszFunction, tMessage);
+    return tCall.Return(dsResult);
 }
 
 bool item_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
@@ -392,12 +477,14 @@ const KxwJswClassInformation& KxwDomHtmlWindow::GetWindowClassInformation() {
     // window on, before any page has such an element.
     KxwDomHtmlElementImage::GetImageClassInformation();
     KxwDomHtmlElementControl::GetOptionClassInformation();
-    static const KxwJswClassInformation ktClassInfo(&GetEventHandlersClassInformation(), "Window", katWindowProperties, katWindowMethods, nullptr,
-                                                    KXW_JSW_CLASS_KIND_NAMED_ITEMS);
+    static const KxwJswClassInformation ktClassInfo(&GetEventHandlersClassInformation(), "Window", katWindowProperties,
+                                                    katWindowMethods, nullptr, KXW_JSW_CLASS_KIND_NAMED_ITEMS);
     return ktClassInfo;
 }
 
-const KxwJswClassInformation* KxwDomHtmlWindow::GetClassInformation() const { return &GetWindowClassInformation(); }
+const KxwJswClassInformation* KxwDomHtmlWindow::GetClassInformation() const {
+    return &GetWindowClassInformation();
+}
 
 bool KxwDomHtmlWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     switch (mnTinyId) {
@@ -421,7 +508,8 @@ bool KxwDomHtmlWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mr
             mrtPropertyInfo.AssignDomObjectOrNull(_ptParentWindow ? _ptParentWindow : this);
             return true;
         case kIdOpener:
-            mrtPropertyInfo.AssignDomObjectOrNull(IsTopWindow() ? static_cast<KxwDomHtmlTopWindow*>(this)->GetOpener() : nullptr);
+            mrtPropertyInfo.AssignDomObjectOrNull(IsTopWindow() ? static_cast<KxwDomHtmlTopWindow*>(this)->GetOpener()
+                                                                : nullptr);
             return true;
         case kIdClosed:
             mrtPropertyInfo = _bIsClosed;
@@ -509,7 +597,8 @@ bool KxwDomHtmlWindow::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mr
         case kIdStatus:
         case kIdDefaultStatus: {
             KxwDomHtmlPropertyStr& rtProperty = mnTinyId == kIdStatus ? _tStatus : _tDefaultStatus;
-            rtProperty.SetU16n(mrtPropertyInfo.ConvertAndGetStringU16n(), mrtPropertyInfo.ConvertAndGetStringU16nLength());
+            rtProperty.SetU16n(mrtPropertyInfo.ConvertAndGetStringU16n(),
+                               mrtPropertyInfo.ConvertAndGetStringU16nLength());
             return true;
         }
         default:
@@ -565,17 +654,16 @@ void KxwDomHtmlWindow::SetLocationProperty(KxwDomPropertyInfo& mrtPropertyInfo) 
 // The page's scripts
 
 bool KxwDomHtmlWindow::EvaluateSingleScript(const char* mpsfTextDcs, unsigned muTextLen, KxwJswUserObjBase* mptScope,
-                                            void*, KxwJsval* mptResultOrNull, bool mbReturnValueAsString,
-                                            int, const char* mpszFile, unsigned muFirstLine,
-                                            KxwDomNodeBase* mptInitiator) {
+                                            void*, KxwJsval* mptResultOrNull, bool mbReturnValueAsString, int,
+                                            const char* mpszFile, unsigned muFirstLine, KxwDomNodeBase* mptInitiator) {
     KxwHswApi* ptHswApi = xfptKxwDomUtilGetHswApi();
     if (!ptHswApi || !_ptGlobal || !_ptHtmlDocument || !mpsfTextDcs) {
         if (xfbKxwTraceEnabled())
-            xfvKxwUtilReportTraceToFile("KxwDomHtmlWindow::EvaluateSingleScript for this=%p evaluates nothing: "
-                                        "ptHswApi=%p, _ptGlobal=%p, _ptHtmlDocument=%p, mpsfTextDcs=%p",
-                                        static_cast<void*>(this), static_cast<void*>(ptHswApi),
-                                        static_cast<void*>(_ptGlobal), static_cast<void*>(_ptHtmlDocument),
-                                        static_cast<const void*>(mpsfTextDcs));
+            xfvKxwUtilReportTraceToFile(
+                "KxwDomHtmlWindow::EvaluateSingleScript for this=%p evaluates nothing: "
+                "ptHswApi=%p, _ptGlobal=%p, _ptHtmlDocument=%p, mpsfTextDcs=%p",
+                static_cast<void*>(this), static_cast<void*>(ptHswApi), static_cast<void*>(_ptGlobal),
+                static_cast<void*>(_ptHtmlDocument), static_cast<const void*>(mpsfTextDcs));
         return false;
     }
     // The text is in the page's charset; the engine takes UTF-16. The compiled form of a text is shared by every
@@ -588,9 +676,9 @@ bool KxwDomHtmlWindow::EvaluateSingleScript(const char* mpsfTextDcs, unsigned mu
     KxwDomScriptEvaluationNotifier tNotifier("KxwDomHtmlWindow::EvaluateSingleScript",
                                              mptInitiator ? mptInitiator : this, true);
     KxwJsval tResult;
-    bool bOK = ptHswApi->Evaluate(tNotifier, mptScope, pwsfText ? pwsfText : u"", nLen, dsFile.c_str(),
-                                  muFirstLine ? muFirstLine : 1, mptResultOrNull ? &tResult : nullptr, true,
-                                  mptInitiator);
+    bool bOK =
+        ptHswApi->Evaluate(tNotifier, mptScope, pwsfText ? pwsfText : u"", nLen, dsFile.c_str(),
+                           muFirstLine ? muFirstLine : 1, mptResultOrNull ? &tResult : nullptr, true, mptInitiator);
     if (!mptResultOrNull) return bOK;
     if (bOK && mbReturnValueAsString && !tResult.IsUndefined() && !tResult.IsString()) {
         KxwDomScriptEvaluationNotifier tConversion("KxwDomHtmlWindow::EvaluateSingleScript", this, true);
@@ -629,10 +717,10 @@ void KxwDomHtmlWindow::WriteResultOfUrlScriptToDocument(const KxwJsval& mrtResul
     KxwDomStr tText(ptDocument->GetDomEnv());
     if (!ptDocument->GetResultOfUrlScriptOK(mrtResult, dsUrl.c_str(), tText)) return;
     if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("The javascript: URL \"%.200s\" of %.100s writes a new document for window %p "
-                                    "(base URL \"%.2000s\")",
-                                    dsUrl.c_str(), mpszDescription ? mpszDescription : "", static_cast<void*>(this),
-                                    mrdsBaseUrl.c_str());
+        xfvKxwUtilReportTraceToFile(
+            "The javascript: URL \"%.200s\" of %.100s writes a new document for window %p "
+            "(base URL \"%.2000s\")",
+            dsUrl.c_str(), mpszDescription ? mpszDescription : "", static_cast<void*>(this), mrdsBaseUrl.c_str());
     // As a write after the page ended: the window is reset and the text becomes its new document.
     KxwDomWatchDelete tWatchDocument("KxwDomHtmlWindow::WriteResultOfUrlScriptToDocument", ptDocument);
     ptDocument->Write(tText.GetDcsStr() ? tText.GetDcsStr() : "", tText.GetDcsStr() ? tText.GetDcsLenInBytes() : 0,

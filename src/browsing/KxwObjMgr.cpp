@@ -3,6 +3,7 @@
 #include "kxw/KxwObjMgr.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlTopWindow.h"
@@ -10,9 +11,9 @@
 #include "KxwLayoutMgr.h"
 #include "KxwObjMgrPersistentInfo.h"
 #include "KxwUtilReport.h"
-#include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwDomCommand.h"
 #include "kxw/KxwDomUtil.h"
+#include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwVUserVars.h"
 
 namespace {
@@ -29,8 +30,8 @@ unsigned BlockSizeOf(KxwVUserVars* mptVUserVars) {
 // ---------------------------------------------------------------------------------------------------------------
 // The persistent and stacked parts
 
-KxwObjMgrPersistentInfo::KxwObjMgrPersistentInfo(KxwObjMgr* mptOwner, KxwVUserVars* mptVUserVars,
-                                                 KxwMemMgr* mptMemMgr, KxwU16nHandler* mptU16nHandler)
+KxwObjMgrPersistentInfo::KxwObjMgrPersistentInfo(KxwObjMgr* mptOwner, KxwVUserVars* mptVUserVars, KxwMemMgr* mptMemMgr,
+                                                 KxwU16nHandler* mptU16nHandler)
     : KxwDomCoreNode(mptMemMgr, mptU16nHandler, KXW_DOM_COMMON_NODE_TYPE_INTERNAL,
                      KXW_DOM_COMMON_NODE_SUBTYPE_OBJECT_MANAGER),
       _ptOwnerObjMgr(mptOwner),
@@ -49,7 +50,9 @@ void KxwObjMgrPersistentInfo::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLv
                              static_cast<const void*>(this), _tClosedWindows.size());
 }
 
-KxwObjMgrStackedInfo::~KxwObjMgrStackedInfo() { FreeRegistrations(); }
+KxwObjMgrStackedInfo::~KxwObjMgrStackedInfo() {
+    FreeRegistrations();
+}
 
 void KxwObjMgrStackedInfo::FreeRegistrations() {
     for (KxwDomUserRegistration* ptRegistration : _tUserRegistrations) delete ptRegistration;
@@ -66,7 +69,8 @@ KxwObjMgr::KxwObjMgr(KxwVUserVars* mptVUserVars)
       _ptMemMgr(new KxwMemMgrGeneric(_ptBlkMgr)),
       _ptPersistent(nullptr),
       _ptStacked(new KxwObjMgrStackedInfo) {
-    _ptPersistent = new (_ptMemMgr) KxwObjMgrPersistentInfo(this, mptVUserVars, _ptMemMgr, xfptKxwU16nHandlerGetDefault());
+    _ptPersistent =
+        new (_ptMemMgr) KxwObjMgrPersistentInfo(this, mptVUserVars, _ptMemMgr, xfptKxwU16nHandlerGetDefault());
     _ptStacked->_ptOwnerObjMgr = this;
     if (mptVUserVars) mptVUserVars->SetObjMgr(this);
 }
@@ -83,9 +87,13 @@ KxwObjMgr::~KxwObjMgr() {
     delete _ptBlkMgr;
 }
 
-KxwVUserVars* KxwObjMgr::GetVUserVars() const { return _ptPersistent->_ptVUserVars; }
+KxwVUserVars* KxwObjMgr::GetVUserVars() const {
+    return _ptPersistent->_ptVUserVars;
+}
 
-KxwMemMgr* KxwObjMgr::GetMemMgr() const { return _ptMemMgr; }
+KxwMemMgr* KxwObjMgr::GetMemMgr() const {
+    return _ptMemMgr;
+}
 
 void KxwObjMgr::Cleanup() {
     if (xfbKxwTraceEnabled())
@@ -244,7 +252,17 @@ void KxwObjMgr::ExitRecursion() {
         return;
     }
     CleanupUnhandledRemnants(false);
-    _ptStacked->FreeRegistrations();
+    if (!_ptStacked->_tUserRegistrations.empty() || !_ptStacked->_tUsedUserRegistrations.empty()) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "Invalid _tUserRegistrations.empty()=%d / _tUsedUserRegistrations.empty()=%d after "
+            "CleanupUnhandledRemnants in KxwObjMgrStackedInfo::ExitRecursion for this=%p. _ptOwnerObjMgr=%p, "
+            "_ptPrevStackedInfo=%p",
+            _ptStacked->_tUserRegistrations.empty() ? 1 : 0, _ptStacked->_tUsedUserRegistrations.empty() ? 1 : 0,
+            static_cast<void*>(_ptStacked), static_cast<void*>(this),
+            static_cast<void*>(_ptStacked->_ptPrevStackedInfo.get()));
+        _ptStacked->FreeRegistrations();
+    }
     std::unique_ptr<KxwObjMgrStackedInfo> ptSaved = std::move(_ptStacked->_ptPrevStackedInfo);
     _ptStacked->_tUserRegistrations.swap(ptSaved->_tUserRegistrations);
     _ptStacked->_tUsedUserRegistrations.swap(ptSaved->_tUsedUserRegistrations);
@@ -252,20 +270,32 @@ void KxwObjMgr::ExitRecursion() {
     _ptStacked->_ptPrevStackedInfo = std::move(ptSaved->_ptPrevStackedInfo);
 }
 
+unsigned KxwObjMgr::GetRecursionDepth() const {
+    unsigned uDepth = 0;
+    for (const KxwObjMgrStackedInfo* ptLevel = _ptStacked->_ptPrevStackedInfo.get(); ptLevel;
+         ptLevel = ptLevel->_ptPrevStackedInfo.get())
+        ++uDepth;
+    return uDepth;
+}
+
 void KxwObjMgr::CleanupUnhandledRemnants(bool mbAsError) {
-    auto& rtLeft = _ptStacked->_tUserRegistrations;
-    if (!rtLeft.empty()) {
-        KXW_WTL_SEV_LVL_ENUM eSevLvl = mbAsError ? KXW_WTL_SEV_LVL_ENUM_INFORMATIVE : KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR;
+    // The lists are taken first: a registration's log line may not reach back into them.
+    std::vector<KxwDomUserRegistration*> tLeft, tUsed;
+    tLeft.swap(_ptStacked->_tUserRegistrations);
+    tUsed.swap(_ptStacked->_tUsedUserRegistrations);
+    if (!tLeft.empty()) {
+        KXW_WTL_SEV_LVL_ENUM eSevLvl =
+            mbAsError ? KXW_WTL_SEV_LVL_ENUM_INFORMATIVE : KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR;
         xfvKxwDomUtilReportCatalogedMessage(eSevLvl, mbAsError ? -35929 : -35928, "KxwObjMgr::CleanupUnhandledRemnants",
-                                            __LINE__, static_cast<int>(rtLeft.size()));
-        for (KxwDomUserRegistration* ptRegistration : rtLeft) {
-            ptRegistration->PrintLogLine();
+                                            __LINE__, static_cast<int>(tLeft.size()));
+        // Each one is deleted as itself whether or not its line is wanted: its destructor frees what it holds.
+        bool bPrint = xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_NOTICE);
+        for (KxwDomUserRegistration* ptRegistration : tLeft) {
+            if (bPrint) ptRegistration->PrintMe();
             delete ptRegistration;
         }
-        rtLeft.clear();
     }
-    for (KxwDomUserRegistration* ptRegistration : _ptStacked->_tUsedUserRegistrations) delete ptRegistration;
-    _ptStacked->_tUsedUserRegistrations.clear();
+    for (KxwDomUserRegistration* ptRegistration : tUsed) delete ptRegistration;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -368,9 +398,10 @@ bool KxwObjMgr::RemoveExecutingDomCommand(KxwDomCommand* mptCommand) {
         mptCommand->_bOnExecutingList = false;
         return true;
     }
-    xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                          "KxwObjMgr::RemoveExecutingDomCommand(mptDomCommand=%p) not found for this=%p",
-                                          static_cast<void*>(mptCommand), static_cast<void*>(this));
+    xfvKxwUtilReportInternalErrorBySevLvl(
+        KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+        "KxwObjMgr::RemoveExecutingDomCommand(mptDomCommand=%p) not found for this=%p", static_cast<void*>(mptCommand),
+        static_cast<void*>(this));
     return false;
 }
 
@@ -402,7 +433,7 @@ KxwDomUserRegistration* TakeRegistration(KxwObjMgrStackedInfo& mrtLevel, KXW_DOM
     auto& rtList = mrtLevel._tUserRegistrations;
     for (auto it = rtList.begin(); it != rtList.end(); ++it) {
         KxwDomUserRegistration* ptRegistration = *it;
-        if (ptRegistration->GetKind() != meKind) continue;
+        if (!ptRegistration || ptRegistration->GetKind() != meKind) continue;
         if (mptMessage && !ptRegistration->MatchesMessage(*mptMessage)) continue;
         rtList.erase(it);
         // Used once, but alive to the end of the level.
@@ -446,7 +477,9 @@ void KxwObjMgr::SetInitiatorBaseUrl(const char* mpsfUrl, int miLen) {
     _ptStacked->_dsInitiatorBaseUrl.assign(mpsfUrl && miLen > 0 ? mpsfUrl : "", mpsfUrl && miLen > 0 ? miLen : 0);
 }
 
-const char* KxwObjMgr::GetInitiatorBaseUrlStr() const { return _ptStacked->_dsInitiatorBaseUrl.c_str(); }
+const char* KxwObjMgr::GetInitiatorBaseUrlStr() const {
+    return _ptStacked->_dsInitiatorBaseUrl.c_str();
+}
 
 unsigned KxwObjMgr::GetInitiatorBaseUrlLen() const {
     return static_cast<unsigned>(_ptStacked->_dsInitiatorBaseUrl.size());
