@@ -4,15 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "KxwEnginePageSource.h"
 #include "KxwEngineParser.h"
+#include "KxwEnginePageSource.h"
 #include "KxwU16nHandler.h"
 #include "KxwUtilEscape.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomBrowsing.h"
+#include "kxw/KxwDomEvents.h"
 #include "kxw/KxwDomCommand.h"
 #include "kxw/KxwDomDialogs.h"
-#include "kxw/KxwDomEvents.h"
 #include "kxw/KxwDomHtmlBuild.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJsval.h"
@@ -56,8 +56,8 @@ std::string TextAsPage(const std::string& mdsText) {
         int iRoom = xfiKxwUtilEstimateHtmlEscapedLen(mdsText.data() + nAt, iLen);
         size_t nOld = dsPage.size();
         dsPage.resize(nOld + static_cast<size_t>(iRoom));
-        dsPage.resize(nOld + static_cast<size_t>(xfiKxwUtilPerformHtmlEscapingAndReturnLength(mdsText.data() + nAt,
-                                                                                              iLen, &dsPage[nOld])));
+        dsPage.resize(nOld + static_cast<size_t>(xfiKxwUtilPerformHtmlEscapingAndReturnLength(
+                                 mdsText.data() + nAt, iLen, &dsPage[nOld])));
     }
     return dsPage + "</pre></body></html>";
 }
@@ -94,46 +94,16 @@ std::string CutFragment(std::string* mpdsUrl) {
 }
 
 const char* NotificationName(int miType) {
-    static const char* const kapszNames[] = {"location change",
-                                             "node added",
-                                             "node removed",
-                                             "window opened",
-                                             "window open on an existing window",
-                                             "window closed",
-                                             "alert",
-                                             "HTML text",
-                                             "form submit",
-                                             "image in a link clicked",
-                                             "link click",
-                                             "window reset",
-                                             "document destroyed",
-                                             "cookie read",
-                                             "cookie write",
-                                             "image source",
-                                             "XML source",
-                                             "frame source",
-                                             "inner HTML",
-                                             "deleting descendants",
-                                             "image input source",
-                                             "POST issued",
-                                             "history POST gone",
-                                             "alert string",
-                                             "id change",
-                                             "name change",
-                                             "start download",
-                                             "add behaviour",
-                                             "namespace import",
-                                             "anchor href set",
-                                             "anchor href cleared",
-                                             "style-sheet link",
-                                             "snapshot reset",
-                                             "script source",
-                                             "applet download",
-                                             "modal dialog",
-                                             "user data released",
-                                             "dialog answered"};
+    static const char* const kapszNames[] = {
+        "location change", "node added", "node removed", "window opened", "window open on an existing window",
+        "window closed", "alert", "HTML text", "form submit", "image in a link clicked", "link click",
+        "window reset", "document destroyed", "cookie read", "cookie write", "image source", "XML source",
+        "frame source", "inner HTML", "deleting descendants", "image input source", "POST issued",
+        "history POST gone", "alert string", "id change", "name change", "start download", "add behaviour",
+        "namespace import", "anchor href set", "anchor href cleared", "style-sheet link", "snapshot reset",
+        "script source", "applet download", "modal dialog", "user data released", "dialog answered"};
     return miType >= 0 && miType < static_cast<int>(sizeof kapszNames / sizeof *kapszNames) ? kapszNames[miType]
-                                                                                            : "unknown";
+                                                                                               : "unknown";
 }
 
 }  // namespace
@@ -484,9 +454,9 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
         }
         if (StartsWithNoCase(rtRequest._dsUrl, "javascript:")) {
             // Nothing to fetch: the library runs the code in the window, and a string it gives is the new page.
-            KxwDomHtmlWindow* ptWindow =
-                ptCommand->ExecuteCommand(rtRequest._dsUrl.data(), static_cast<unsigned>(rtRequest._dsUrl.size()),
-                                          nullptr, 0, nullptr, false, nullptr);
+            KxwDomHtmlWindow* ptWindow = ptCommand->ExecuteCommand(rtRequest._dsUrl.data(),
+                                                                   static_cast<unsigned>(rtRequest._dsUrl.size()),
+                                                                   nullptr, 0, nullptr, false, nullptr);
             if (ptWindow) xfbKxwDomWindowRunJavaScriptUrl(ptWindow, rtRequest._dsUrl.data(), rtRequest._dsUrl.size());
             if (!ptCommand->WasTargetObjectForAbortDeleted()) ptCommand->OnTaskDownloadComplete(true, "", 0);
             _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
@@ -633,18 +603,16 @@ bool KxwEngineVUser::DeliverWindow(std::unique_ptr<Load>& mrptLoad) {
     _pdsExecutingPostBody = bPost ? &mrtLoad._tRequest._dsBody : nullptr;
     const std::string& rdsReferrer = mrtLoad._tRequest._dsReferrer;
     // A page that failed replaces the window all the same (a frame's parent must hear that it ended).
-    KxwDomHtmlWindow* ptWindow = ptCommand->ExecuteCommand(
-        rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), rdsReferrer.data(),
-        static_cast<unsigned>(rdsReferrer.size()), bPost ? &tPostInfo : nullptr, true, nullptr);
+    KxwDomHtmlWindow* ptWindow =
+        ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), rdsReferrer.data(),
+                                  static_cast<unsigned>(rdsReferrer.size()), bPost ? &tPostInfo : nullptr, true, nullptr);
     _pdsExecutingPostBody = nullptr;
     if (mrtLoad._bStepNavigation && ptWindow) _ptCurrentWindow = ptWindow;
     for (size_t n = 0; n < rtResponse._tRedirects.size(); ++n) ptCommand->OnTaskRedirection(nullptr);
     ptCommand->OnTaskStartDownload();
     if (!rtResponse.IsOK()) {
-        if (mrtLoad._bStepNavigation)
-            _dsStepLoadError = rtResponse._dsError;
-        else if (_ptListener)
-            _ptListener->OnEngineEvent("LOAD", "FAIL " + rtResponse._dsError);
+        if (mrtLoad._bStepNavigation) _dsStepLoadError = rtResponse._dsError;
+        else if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + rtResponse._dsError);
         Fail(ptCommand, rtResponse._dsError);
         return false;
     }
@@ -659,8 +627,8 @@ bool KxwEngineVUser::DeliverWindow(std::unique_ptr<Load>& mrptLoad) {
         return false;
     }
     if (bText) tSource._dsBytes = TextAsPage(tSource._dsBytes);
-    ptCommand->OnTaskResponseBodyBuffer(tSource._dsBytes.data(),
-                                        static_cast<unsigned>(std::min<size_t>(tSource._dsBytes.size(), 0xFFFFFFFFu)));
+    ptCommand->OnTaskResponseBodyBuffer(tSource._dsBytes.data(), static_cast<unsigned>(std::min<size_t>(
+                                                                      tSource._dsBytes.size(), 0xFFFFFFFFu)));
     ptCommand->OnTaskStartHtmlParsing();
     return BeginParse(mrptLoad, ptDocument, tSource._dsBytes.data(), tSource._dsBytes.size());
 }
@@ -668,7 +636,8 @@ bool KxwEngineVUser::DeliverWindow(std::unique_ptr<Load>& mrptLoad) {
 void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
     KxwDomCommand* ptCommand = mrtLoad._ptCommand;
     const std::string& rdsUrl = mrtLoad._tRequest._dsUrl;
-    ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false, nullptr);
+    ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false,
+                              nullptr);
     ptCommand->OnTaskStartDownload();
     if (mrtLoad._tResponse.IsOK()) {
         ptCommand->OnTaskDownloadComplete(false, "", 0);
@@ -681,8 +650,8 @@ void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
 // ---------------------------------------------------------------------------------------------------------------
 // Parsing and the page's scripts
 
-bool KxwEngineVUser::BeginParse(std::unique_ptr<Load>& mrptLoad, KxwDomHtmlDocument* mptDocument, const char* mpsfBytes,
-                                size_t mnLen) {
+bool KxwEngineVUser::BeginParse(std::unique_ptr<Load>& mrptLoad, KxwDomHtmlDocument* mptDocument,
+                                const char* mpsfBytes, size_t mnLen) {
     auto ptParse = std::make_unique<PageParse>();
     ptParse->_ptDocument = mptDocument;
     ptParse->_ptParser = std::make_unique<KxwEngineParser>(mptDocument, KxwEngineParser::kCommandDocument);
@@ -743,9 +712,8 @@ void KxwEngineVUser::ContinueParse(KxwDomHtmlDocument* mptDocument) {
         if (!bGone && !rtParse._ptParser->IsPageEnded()) return;  // it waits for the next script
         // The page ended (or its window went): the parse ends with its command. A script of the page may have
         // started another parse meanwhile, so the list is searched again.
-        auto it = std::find_if(_tParses.begin(), _tParses.end(), [&](const std::unique_ptr<PageParse>& mrptParse) {
-            return mrptParse.get() == &rtParse;
-        });
+        auto it = std::find_if(_tParses.begin(), _tParses.end(),
+                               [&](const std::unique_ptr<PageParse>& mrptParse) { return mrptParse.get() == &rtParse; });
         if (it == _tParses.end()) return;
         std::unique_ptr<PageParse> ptParse = std::move(*it);
         _tParses.erase(it);
@@ -828,7 +796,8 @@ void KxwEngineVUser::DeliverScript(Load& mrtLoad) {
     KxwDomNodeBase* ptScript = ptCommand->GetScriptElementToLoad();
     KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(ptScript);
     if (!ptScript || !ptDocument) return;
-    ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false, nullptr);
+    ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false,
+                              nullptr);
     ptCommand->OnTaskStartDownload();
     if (ptCommand->WasTargetObjectForAbortDeleted()) return;  // its readystatechange handler removed it
     KxwEngineFetchResponse& rtResponse = mrtLoad._tResponse;
@@ -1061,8 +1030,8 @@ void KxwEngineVUser::OnWindowOpened(KxwDomHtmlWindow* mptWindow) {
 
 void KxwEngineVUser::OnWindowOpenExisting(KxwDomHtmlWindow*, void* mpvParameters) {
     // The named window exists: it navigates, as a link aimed at it would make it.
-    QueueWindowLoad(xfptKxwDomWindowOpenGetTarget(mpvParameters), xfdsKxwDomWindowOpenGetHref(mpvParameters), false, 0,
-                    true);
+    QueueWindowLoad(xfptKxwDomWindowOpenGetTarget(mpvParameters), xfdsKxwDomWindowOpenGetHref(mpvParameters), false,
+                    0, true);
 }
 
 void KxwEngineVUser::OnFrameSrc(KxwDomNodeBase* mptFrameElement) {
@@ -1079,8 +1048,7 @@ void KxwEngineVUser::OnPostIssued(KxwPostId* mptPostId) {
 }
 
 void KxwEngineVUser::OnAlert(void* mpvExtra) {
-    if (_ptListener)
-        _ptListener->OnEngineEvent("ALERT", xfdsKxwEngineEscapeForLog(xfdsKxwDomNotificationGetText(mpvExtra)));
+    if (_ptListener) _ptListener->OnEngineEvent("ALERT", xfdsKxwEngineEscapeForLog(xfdsKxwDomNotificationGetText(mpvExtra)));
 }
 
 void KxwEngineVUser::OnDialogAnswered(const KxwDomDialogAnswered* mptAnswered) {
@@ -1126,9 +1094,9 @@ void KxwEngineVUser::OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpv
                 return;
             }
     }
-    KxwEngineParser tBuilder(ptDocument,
-                             meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT ? KxwEngineParser::kExistingDocument
-                                                                                  : KxwEngineParser::kFragment,
+    KxwEngineParser tBuilder(ptDocument, meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT
+                                             ? KxwEngineParser::kExistingDocument
+                                             : KxwEngineParser::kFragment,
                              ptTarget);
     // Scripts that innerHTML brings in are not run, as in the browser; written ones are (this builder does not
     // wait for their sources: it ends with the write).

@@ -98,8 +98,8 @@ public:
     void Wait(double mdfMs, unsigned muMaxTimers = 1000);
     // Evaluates a UTF-8 script in the window's current page (its global); in the engine's own global when
     // mptWindow is null.
-    bool Evaluate(KxwDomHtmlWindow* mptWindow, KxwJswScriptEvaluationNotifier& mrtNotifier,
-                  const std::string& mdsScript, const char* mpszFile, unsigned muLine, KxwJsval* mptResult);
+    bool Evaluate(KxwDomHtmlWindow* mptWindow, KxwJswScriptEvaluationNotifier& mrtNotifier, const std::string& mdsScript,
+                  const char* mpszFile, unsigned muLine, KxwJsval* mptResult);
     // A user's action on an element as a test step makes it (mdsEvent "click", "mouseover" ...), then what it
     // caused settles. False with the reason when the element does not answer the event.
     bool FireUserEvent(KxwDomNodeBase* mptNode, const std::string& mdsEvent, std::string* mpdsReason);
@@ -181,8 +181,8 @@ private:
     void OnDialogAnswered(const KxwDomDialogAnswered* mptAnswered);
 
     // Queues a load of the window (a navigation with history unless mbNoHistory).
-    void QueueWindowLoad(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl, bool mbNoHistory, uint32_t muPostId,
-                         bool mbAnnounce);
+    void QueueWindowLoad(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl, bool mbNoHistory,
+                         uint32_t muPostId, bool mbAnnounce);
     void QueueResource(KxwDomNodeBase* mptElement, const std::string& mdsSrc);
     void Enqueue(std::unique_ptr<Load> mptLoad);
     void EnqueueElementLoad(LoadKind meKind, KxwDomCommand* mptCommand, KxwDomNodeBase* mptElement,

@@ -1,11 +1,13 @@
 #include "KxwPlayReport.h"
 
+#include "kxw/KxwJswEngine.h"
+
+#include "KxwEngineFetch.h"
+
 #include <algorithm>
 #include <cstring>
 
-#include "KxwEngineFetch.h"
 #include "KxwPlaySteps.h"
-#include "kxw/KxwJswEngine.h"
 
 namespace {
 

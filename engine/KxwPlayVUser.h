@@ -7,8 +7,8 @@
 #include <pthread.h>
 
 #include <atomic>
-#include <cstdint>
 #include <memory>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -89,9 +89,7 @@ public:
     void ReportScriptErrorText(const std::string& mdsText);
     void AdvanceVirtualClock(double mdfMs) { _dfVirtualOffsetMs += mdfMs; }
     // The virtual user's engine (null before it runs or when its iteration has no script engine).
-    KxwEngineVUser* GetEngine() {
-        return _ptEngineVUser && _ptEngineVUser->GetScriptEngine() ? _ptEngineVUser.get() : nullptr;
-    }
+    KxwEngineVUser* GetEngine() { return _ptEngineVUser && _ptEngineVUser->GetScriptEngine() ? _ptEngineVUser.get() : nullptr; }
     // The virtual user's loads and cookies (null before it runs); the cookies go at each iteration's start.
     KxwEngineFetcher* GetFetcher() { return _ptFetcher.get(); }
     // The run clock as this virtual user sees it: the time think and wait steps and the playing out of timers

@@ -331,8 +331,7 @@ bool Matches(const KxwPlayArg& mrtArg, const std::string& mdsText) {
 
 unsigned OrdinalOf(const KxwPlayStep& mrtStep) {
     unsigned long long ullOrdinal = 1;
-    if (const KxwPlayArg* ptOrdinal = mrtStep.FindPair("ordinal"))
-        xfbKxwPlayParseNumber(ptOrdinal->_dsValue, false, &ullOrdinal);
+    if (const KxwPlayArg* ptOrdinal = mrtStep.FindPair("ordinal")) xfbKxwPlayParseNumber(ptOrdinal->_dsValue, false, &ullOrdinal);
     return static_cast<unsigned>(ullOrdinal ? ullOrdinal : 1);
 }
 
@@ -368,9 +367,9 @@ bool RunWindow(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* 
         ptEngine->SetCurrentWindow(ptWindow);
         return true;
     }
-    *mpdsReason = "window: no open window" +
-                  (ptTitle ? " titled " + (ptTitle->_bIsRegExp ? "~" : std::string()) + "\"" + ptTitle->_dsValue + "\""
-                           : std::string()) +
+    *mpdsReason = "window: no open window" + (ptTitle ? " titled " + (ptTitle->_bIsRegExp ? "~" : std::string()) +
+                                                             "\"" + ptTitle->_dsValue + "\""
+                                                       : std::string()) +
                   (uWanted > 1 ? " of ordinal " + std::to_string(uWanted) : std::string()) + " (" +
                   std::to_string(uSeen) + " found)";
     return false;
@@ -409,9 +408,9 @@ bool RunFrame(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* m
         ptEngine->SetCurrentWindow(ptFrame);
         return true;
     }
-    *mpdsReason = "frame: no frame" +
-                  (ptName ? " named " + (ptName->_bIsRegExp ? "~" : std::string()) + "\"" + ptName->_dsValue + "\""
-                          : std::string()) +
+    *mpdsReason = "frame: no frame" + (ptName ? " named " + (ptName->_bIsRegExp ? "~" : std::string()) + "\"" +
+                                                   ptName->_dsValue + "\""
+                                             : std::string()) +
                   " of ordinal " + std::to_string(OrdinalOf(mrtStep)) + " in the window (" + std::to_string(uSeen) +
                   " found)";
     return false;
@@ -517,12 +516,11 @@ KxwDomNodeBase* FindStepElement(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtSt
     for (const KxwPlayArg& rtArg : mrtStep._tArgs) {
         if (rtArg._dsKey == "event" || rtArg._dsKey == "x" || rtArg._dsKey == "y") continue;
         dsDescription += dsDescription.empty() ? "" : " ";
-        dsDescription += rtArg._dsKey.empty()
-                             ? "\"" + rtArg._dsValue + "\""
-                             : rtArg._dsKey + (rtArg._bIsRegExp ? "~" : "=") + "\"" + rtArg._dsValue + "\"";
+        dsDescription += rtArg._dsKey.empty() ? "\"" + rtArg._dsValue + "\""
+                                              : rtArg._dsKey + (rtArg._bIsRegExp ? "~" : "=") + "\"" + rtArg._dsValue + "\"";
     }
-    *mpdsReason =
-        mrtStep._dsVerb + ": no " + mpszWhat + " " + dsDescription + " (" + std::to_string(tFound.size()) + " found)";
+    *mpdsReason = mrtStep._dsVerb + ": no " + mpszWhat + " " + dsDescription + " (" + std::to_string(tFound.size()) +
+                  " found)";
     return nullptr;
 }
 
@@ -568,7 +566,7 @@ bool RunDump(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mp
     KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
     mrtVUser.GetOutput().SetMessageKind("DUMP");
     bool bDumped = ptEngine && ptEngine->DumpHierarchy("step " + std::to_string(mrtStep._iNumber),
-                                                       static_cast<unsigned long>(ullMask));
+                                                        static_cast<unsigned long>(ullMask));
     mrtVUser.GetOutput().SetMessageKind(nullptr);
     if (!bDumped) *mpdsReason = "dump: no window is open";
     return bDumped;

@@ -80,10 +80,8 @@ constexpr KxwMsgCatalogueEntry gatEntries[] = {
     {-35949, "Added %d browser windows titled \"%.200s\" so that ordinal %u can be matched", 3},
     // A script assigned a property that cannot be set on this element (property name, tag name).
     {-35948, "No browser window titled \"%.200s\" (ordinal %u) has a frame \"%.200s\" with ordinal %u", 4},
-    {-35947,
-     "The browser window titled \"%.200s\" (ordinal %u) exists, but no frame name was given to tell the "
-     "window wanted",
-     2},
+    {-35947, "The browser window titled \"%.200s\" (ordinal %u) exists, but no frame name was given to tell the "
+             "window wanted", 2},
     {-35946, "History %.20s: there are not %d page(s) to go to", 2},
     {-35945, "History %.20s: history support is off for this virtual user", 1},
     {-35944, "The property \"%.100s\" cannot be set on a <%.100s> element", 2},

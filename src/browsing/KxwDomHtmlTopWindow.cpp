@@ -4,22 +4,22 @@
 #include <chrono>
 #include <cstring>
 
-#include "KxwDomBrowsingUtil.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementTitle.h"
 #include "KxwDomHtmlHistory.h"
+#include "KxwDomBrowsingUtil.h"
 #include "KxwDomHtmlLocation.h"
 #include "KxwDomHtmlNavigator.h"
 #include "KxwDomHtmlWindowDialog.h"
-#include "KxwDomStrRegExp.h"
 #include "KxwDomUserRegistration.h"
+#include "KxwDomStrRegExp.h"
 #include "KxwUtilReport.h"
-#include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwDomUtil.h"
 #include "kxw/KxwObjMgr.h"
 
-KxwDomHtmlTopWindow::KxwDomHtmlTopWindow(KxwObjMgr* mptObjMgr, KxwDomHtmlWindow* mptOpenerOrNull, const char* mpsfName,
-                                         unsigned muNameLen, unsigned muCreationIndex)
+KxwDomHtmlTopWindow::KxwDomHtmlTopWindow(KxwObjMgr* mptObjMgr, KxwDomHtmlWindow* mptOpenerOrNull,
+                                         const char* mpsfName, unsigned muNameLen, unsigned muCreationIndex)
     : KxwDomHtmlWindow(mptObjMgr, nullptr, nullptr), _uCreationIndex(muCreationIndex) {
     if (mpsfName && muNameLen) SetWindowName(mpsfName, muNameLen);
     SetOpener(mptOpenerOrNull);
@@ -87,10 +87,10 @@ bool KxwDomHtmlTopWindow::DeferCloseWhileOwnScriptRuns() {
     if (!ptScope || !IsSelfOrAncestorOf(ptScope)) return false;
     _bDeferredClose = true;
     if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile(
-            "Closure deferred for TOP window at %p when ptScopeWindow=%p%s in "
-            "KxwDomHtmlTopWindow::Close(mbForce=0). DeferredClose=1",
-            static_cast<void*>(this), static_cast<void*>(ptScope), ptScope != this ? " (a descendant)" : "");
+        xfvKxwUtilReportTraceToFile("Closure deferred for TOP window at %p when ptScopeWindow=%p%s in "
+                                    "KxwDomHtmlTopWindow::Close(mbForce=0). DeferredClose=1",
+                                    static_cast<void*>(this), static_cast<void*>(ptScope),
+                                    ptScope != this ? " (a descendant)" : "");
     return true;
 }
 
@@ -111,10 +111,10 @@ void KxwDomHtmlTopWindow::ResetDeferredCloseIfRequired(const char* mpszCaller) {
     if (ptScope && IsSelfOrAncestorOf(ptScope)) return;
     _bDeferredClose = false;
     if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile(
-            "Resetting _bDeferredClose to 0 for TOP window at %p when ptScopeWindow=%p in "
-            "KxwDomHtmlTopWindow::ResetDeferredCloseIfRequired from \"%.100s\"",
-            static_cast<void*>(this), static_cast<void*>(ptScope), mpszCaller ? mpszCaller : "");
+        xfvKxwUtilReportTraceToFile("Resetting _bDeferredClose to 0 for TOP window at %p when ptScopeWindow=%p in "
+                                    "KxwDomHtmlTopWindow::ResetDeferredCloseIfRequired from \"%.100s\"",
+                                    static_cast<void*>(this), static_cast<void*>(ptScope),
+                                    mpszCaller ? mpszCaller : "");
 }
 
 bool KxwDomHtmlTopWindow::CarryOutDeferredClose() {
@@ -141,13 +141,9 @@ void KxwDomHtmlTopWindow::OnEndIteration() {
 // ---------------------------------------------------------------------------------------------------------------
 // Dialogs
 
-KxwDomHtmlWindow* KxwDomHtmlTopWindow::GetWindowDialogModeless() const {
-    return _ptModelessDialog;
-}
+KxwDomHtmlWindow* KxwDomHtmlTopWindow::GetWindowDialogModeless() const { return _ptModelessDialog; }
 
-KxwDomHtmlWindow* KxwDomHtmlTopWindow::GetWindowDialogModal() const {
-    return _ptModalDialog;
-}
+KxwDomHtmlWindow* KxwDomHtmlTopWindow::GetWindowDialogModal() const { return _ptModalDialog; }
 
 void KxwDomHtmlTopWindow::OnResetOfTopWindow() {
     _bDeferredClose = false;
@@ -203,8 +199,8 @@ KxwDomHtmlWindowDialog* KxwDomHtmlTopWindow::OpenDialog(bool mbModal, KxwDomHtml
         if (tWatch.HasBeenDeleted()) return nullptr;
     }
     KxwObjMgr* ptObjMgr = GetObjMgr();
-    auto* ptDialog =
-        new (ptObjMgr->GetMemMgr()) KxwDomHtmlWindowDialog(ptObjMgr, this, mbModal, mrtArguments, mdsFeatures);
+    auto* ptDialog = new (ptObjMgr->GetMemMgr()) KxwDomHtmlWindowDialog(ptObjMgr, this, mbModal, mrtArguments,
+                                                                        mdsFeatures);
     if (!ptDialog->CreateNewDocument(nullptr, 0)) {
         delete ptDialog;
         return nullptr;
@@ -212,8 +208,8 @@ KxwDomHtmlWindowDialog* KxwDomHtmlTopWindow::OpenDialog(bool mbModal, KxwDomHtml
     (mbModal ? _ptModalDialog : _ptModelessDialog) = ptDialog;
     // The page's address resolves against the calling script's page.
     KxwDomHtmlWindow* ptBase = mptCalling ? mptCalling : this;
-    bool bLoad = !mdsUrl.empty() &&
-                 !xfbKxwDomBrowsingEqualsNoCase(mdsUrl.data(), static_cast<unsigned>(mdsUrl.size()), "about:blank");
+    bool bLoad = !mdsUrl.empty() && !xfbKxwDomBrowsingEqualsNoCase(mdsUrl.data(), static_cast<unsigned>(mdsUrl.size()),
+                                                                   "about:blank");
     std::string dsHref = bLoad ? ptBase->CombineWithScriptBaseUrl(mdsUrl.data(), static_cast<unsigned>(mdsUrl.size()))
                                : std::string("about:blank");
     if (KxwDomHtmlDocument* ptDocument = ptDialog->GetDocument())
@@ -228,7 +224,8 @@ KxwDomHtmlWindowDialog* KxwDomHtmlTopWindow::OpenDialog(bool mbModal, KxwDomHtml
     return tWatchDialog.HasBeenDeleted() ? nullptr : ptDialog;
 }
 
-KxwDomHtmlWindowDialog* KxwDomHtmlTopWindow::ShowModelessDialog(KxwDomHtmlWindow* mptCalling, const std::string& mdsUrl,
+KxwDomHtmlWindowDialog* KxwDomHtmlTopWindow::ShowModelessDialog(KxwDomHtmlWindow* mptCalling,
+                                                                const std::string& mdsUrl,
                                                                 const KxwJsval& mrtArguments,
                                                                 const std::string& mdsFeatures) {
     return OpenDialog(false, mptCalling, mdsUrl, mrtArguments, mdsFeatures);
@@ -270,10 +267,9 @@ KxwJsval KxwDomHtmlTopWindow::ShowModalDialog(KxwDomHtmlWindow* mptCalling, cons
         auto ulMs = static_cast<unsigned long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - tStart).count());
         if (xfbKxwTraceEnabled())
-            xfvKxwUtilReportTraceToFile(
-                "showModalDialog callback duration was %lums. Incrementing step timeout "
-                "timestamp accordingly",
-                ulMs);
+            xfvKxwUtilReportTraceToFile("showModalDialog callback duration was %lums. Incrementing step timeout "
+                                        "timestamp accordingly",
+                                        ulMs);
     }
     if (tWatchThis.HasBeenDeleted()) return tResult;
     tPhase._bBefore = false;

@@ -11,9 +11,9 @@
 #include "KxwLayoutMgr.h"
 #include "KxwObjMgrPersistentInfo.h"
 #include "KxwUtilReport.h"
+#include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwDomCommand.h"
 #include "kxw/KxwDomUtil.h"
-#include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwVUserVars.h"
 
 namespace {
@@ -30,8 +30,8 @@ unsigned BlockSizeOf(KxwVUserVars* mptVUserVars) {
 // ---------------------------------------------------------------------------------------------------------------
 // The persistent and stacked parts
 
-KxwObjMgrPersistentInfo::KxwObjMgrPersistentInfo(KxwObjMgr* mptOwner, KxwVUserVars* mptVUserVars, KxwMemMgr* mptMemMgr,
-                                                 KxwU16nHandler* mptU16nHandler)
+KxwObjMgrPersistentInfo::KxwObjMgrPersistentInfo(KxwObjMgr* mptOwner, KxwVUserVars* mptVUserVars,
+                                                 KxwMemMgr* mptMemMgr, KxwU16nHandler* mptU16nHandler)
     : KxwDomCoreNode(mptMemMgr, mptU16nHandler, KXW_DOM_COMMON_NODE_TYPE_INTERNAL,
                      KXW_DOM_COMMON_NODE_SUBTYPE_OBJECT_MANAGER),
       _ptOwnerObjMgr(mptOwner),
@@ -50,9 +50,7 @@ void KxwObjMgrPersistentInfo::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLv
                              static_cast<const void*>(this), _tClosedWindows.size());
 }
 
-KxwObjMgrStackedInfo::~KxwObjMgrStackedInfo() {
-    FreeRegistrations();
-}
+KxwObjMgrStackedInfo::~KxwObjMgrStackedInfo() { FreeRegistrations(); }
 
 void KxwObjMgrStackedInfo::FreeRegistrations() {
     for (KxwDomUserRegistration* ptRegistration : _tUserRegistrations) delete ptRegistration;
@@ -69,8 +67,7 @@ KxwObjMgr::KxwObjMgr(KxwVUserVars* mptVUserVars)
       _ptMemMgr(new KxwMemMgrGeneric(_ptBlkMgr)),
       _ptPersistent(nullptr),
       _ptStacked(new KxwObjMgrStackedInfo) {
-    _ptPersistent =
-        new (_ptMemMgr) KxwObjMgrPersistentInfo(this, mptVUserVars, _ptMemMgr, xfptKxwU16nHandlerGetDefault());
+    _ptPersistent = new (_ptMemMgr) KxwObjMgrPersistentInfo(this, mptVUserVars, _ptMemMgr, xfptKxwU16nHandlerGetDefault());
     _ptStacked->_ptOwnerObjMgr = this;
     if (mptVUserVars) mptVUserVars->SetObjMgr(this);
 }
@@ -87,13 +84,9 @@ KxwObjMgr::~KxwObjMgr() {
     delete _ptBlkMgr;
 }
 
-KxwVUserVars* KxwObjMgr::GetVUserVars() const {
-    return _ptPersistent->_ptVUserVars;
-}
+KxwVUserVars* KxwObjMgr::GetVUserVars() const { return _ptPersistent->_ptVUserVars; }
 
-KxwMemMgr* KxwObjMgr::GetMemMgr() const {
-    return _ptMemMgr;
-}
+KxwMemMgr* KxwObjMgr::GetMemMgr() const { return _ptMemMgr; }
 
 void KxwObjMgr::Cleanup() {
     if (xfbKxwTraceEnabled())
@@ -398,10 +391,9 @@ bool KxwObjMgr::RemoveExecutingDomCommand(KxwDomCommand* mptCommand) {
         mptCommand->_bOnExecutingList = false;
         return true;
     }
-    xfvKxwUtilReportInternalErrorBySevLvl(
-        KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-        "KxwObjMgr::RemoveExecutingDomCommand(mptDomCommand=%p) not found for this=%p", static_cast<void*>(mptCommand),
-        static_cast<void*>(this));
+    xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                          "KxwObjMgr::RemoveExecutingDomCommand(mptDomCommand=%p) not found for this=%p",
+                                          static_cast<void*>(mptCommand), static_cast<void*>(this));
     return false;
 }
 
@@ -477,9 +469,7 @@ void KxwObjMgr::SetInitiatorBaseUrl(const char* mpsfUrl, int miLen) {
     _ptStacked->_dsInitiatorBaseUrl.assign(mpsfUrl && miLen > 0 ? mpsfUrl : "", mpsfUrl && miLen > 0 ? miLen : 0);
 }
 
-const char* KxwObjMgr::GetInitiatorBaseUrlStr() const {
-    return _ptStacked->_dsInitiatorBaseUrl.c_str();
-}
+const char* KxwObjMgr::GetInitiatorBaseUrlStr() const { return _ptStacked->_dsInitiatorBaseUrl.c_str(); }
 
 unsigned KxwObjMgr::GetInitiatorBaseUrlLen() const {
     return static_cast<unsigned>(_ptStacked->_dsInitiatorBaseUrl.size());

@@ -84,9 +84,8 @@ bool KxwTestModalAnswer::InvokeFunction(KxwVUserVars*, KxwDomHtmlWindow* mptDial
 // the dialog it leaves open is closed, and a second modal dialog works as the first did.
 TEST_F(KxwDialogTest, ModalAnswerRunsInTheLoadedDialogAndItsReturnValueIsTheResult) {
     KxwDomHtmlTopWindow* ptTop = NewLoadedTop();
-    auto* ptAnswer = new KxwTestModalAnswer(this,
-                                            "returnValue = dialogArguments.n * 2; location.href + '|' + "
-                                            "dialogWidth + '|' + (opener === null || opener === undefined)");
+    auto* ptAnswer = new KxwTestModalAnswer(this, "returnValue = dialogArguments.n * 2; location.href + '|' + "
+                                                  "dialogWidth + '|' + (opener === null || opener === undefined)");
     _ptObjMgr->AddUserRegistration(ptAnswer);
     EXPECT_EQ("84", Eval(ptTop, "String(showModalDialog('dlg.html', {n: 42}, 'dialogWidth:5em'))"));
     EXPECT_EQ("http://h/dlg.html|5em|true", ptAnswer->_dsSeen);
@@ -113,9 +112,8 @@ TEST_F(KxwDialogTest, DialogsCloseWithTheirPageAndAfterTheirOwnScript) {
     EXPECT_EQ("true", Eval(ptTop, "String(d.closed)"));
 
     // A second dialog replaces the first; the opener's next page closes it, its unload running first.
-    EXPECT_EQ("ok", Eval(ptTop,
-                         "d = showModelessDialog('m.html'); d2 = showModelessDialog('m2.html'); "
-                         "d.closed && !d2.closed ? 'ok' : 'not replaced'"));
+    EXPECT_EQ("ok", Eval(ptTop, "d = showModelessDialog('m.html'); d2 = showModelessDialog('m2.html'); "
+                                "d.closed && !d2.closed ? 'ok' : 'not replaced'"));
     KxwDomHtmlWindow* ptSecond = ptTop->GetWindowDialogModeless();
     ASSERT_NE(nullptr, ptSecond);
     LoadRequested(ptSecond);
@@ -142,9 +140,8 @@ TEST_F(KxwDialogTest, OnePopupIsShownAtATimeAndGoesWithItsPage) {
     KxwDomHtmlTopWindow* ptTop = NewLoadedTop();
     KxwDomHtmlTopWindow* ptOther = _ptObjMgr->CreateNewHtmlTopWindow(nullptr, nullptr, 0);
     LoadPage(ptOther, "http://h/other.html");
-    EXPECT_EQ("false", Eval(ptTop,
-                            "var p = createPopup(); p.document.parentWindow.onunload = function () { "
-                            "top.hidden = (top.hidden || 0) + 1 }; String(p.isOpen)"));
+    EXPECT_EQ("false", Eval(ptTop, "var p = createPopup(); p.document.parentWindow.onunload = function () { "
+                                   "top.hidden = (top.hidden || 0) + 1 }; String(p.isOpen)"));
     EXPECT_EQ("true", Eval(ptTop, "p.show(1, 2, 3, 4); String(p.isOpen && createPopup() === p)"));
     KxwDomHtmlWindow* ptPopupWindow = _ptObjMgr->GetVisiblePopupWindow();
     ASSERT_NE(nullptr, ptPopupWindow);
@@ -164,14 +161,12 @@ TEST_F(KxwDialogTest, OnePopupIsShownAtATimeAndGoesWithItsPage) {
 // The window's constructors make elements of the calling page, outside its tree until a script puts them in.
 TEST_F(KxwDialogTest, ImageAndOptionConstructorsMakeElementsOfThePage) {
     KxwDomHtmlTopWindow* ptTop = NewLoadedTop();
-    EXPECT_EQ("IMG 20 true null", Eval(ptTop,
-                                       "var i = new Image(20); i.tagName + ' ' + i.getAttribute('width') + ' ' "
-                                       "+ (i instanceof Image) + ' ' + i.parentNode"));
+    EXPECT_EQ("IMG 20 true null", Eval(ptTop, "var i = new Image(20); i.tagName + ' ' + i.getAttribute('width') + ' ' "
+                                              "+ (i instanceof Image) + ' ' + i.parentNode"));
     EXPECT_EQ("true", Eval(ptTop, "String(i.ownerDocument === document)"));
-    EXPECT_EQ("OPTION Paris fr true", Eval(ptTop,
-                                           "var o = new Option('Paris', 'fr', false, true); o.tagName + ' ' + "
-                                           "o.innerText + ' ' + o.getAttribute('value') + ' ' + "
-                                           "o.getAttribute('selected')"));
+    EXPECT_EQ("OPTION Paris fr true", Eval(ptTop, "var o = new Option('Paris', 'fr', false, true); o.tagName + ' ' + "
+                                                  "o.innerText + ' ' + o.getAttribute('value') + ' ' + "
+                                                  "o.getAttribute('selected')"));
     EXPECT_EQ("null", Eval(ptTop, "String(new Option().getAttribute('selected'))"));
     // A page's constructor is its own: the next page has a fresh one.
     EXPECT_EQ("ok", Eval(ptTop, "Image.mark = 1; 'ok'"));
