@@ -206,8 +206,6 @@ bool CheckAnswer(const KxwPlayStep& mrtStep, const KxwPlayCheckContext& mrtConte
         if (tWords.size() != 1) return Fail(mrtStep, "a modal answer is given with eval=, not a word", mpdsError);
         if (!mrtStep.FindPair("eval")) return Fail(mrtStep, "a modal answer needs eval=", mpdsError);
         if (mrtStep.FindPair("text")) return Fail(mrtStep, "text= goes with prompt", mpdsError);
-        // The modal dialog that comes next takes the answer: it has no message to match.
-        if (mrtStep.FindPair("message")) return Fail(mrtStep, "a modal dialog has no message= to match", mpdsError);
         return true;
     }
     if (rdsKind != "confirm" && rdsKind != "prompt")
@@ -648,7 +646,8 @@ bool xfbKxwPlayRegisterAnswer(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep
                                            ptText ? &ptText->_dsValue : nullptr, mpdsReason);
     }
     // modal: the code runs in the dialog's page; its errors are the step's script errors, and the dialog's
-    // returnValue is showModalDialog's result.
+    // returnValue is showModalDialog's result. A modal dialog has no message: the next one takes the answer, and a
+    // message= given with it is not matched.
     const KxwPlayArg* ptEval = mrtStep.FindPair("eval");
     if (!ptEval) {
         *mpdsReason = "a modal answer needs eval=";
