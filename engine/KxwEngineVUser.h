@@ -30,6 +30,7 @@
 
 class KxwDomCommand;
 struct KxwDomModalDialogPhase;
+struct KxwDomDialogAnswered;
 class KxwDomHtmlDocument;
 class KxwDomHtmlWindow;
 class KxwDomNodeBase;
@@ -179,6 +180,8 @@ private:
     void OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnAlert(void* mpvExtra);
     void OnModalDialog(const KxwDomModalDialogPhase* mptPhase);
+    // A confirm or prompt was answered: a CONFIRM or PROMPT event.
+    void OnDialogAnswered(const KxwDomDialogAnswered* mptAnswered);
 
     // Queues a load of the window (a navigation with history unless mbNoHistory).
     void QueueWindowLoad(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl, bool mbNoHistory,

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <memory>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -82,6 +81,11 @@ public:
     // Evaluates a step's script in the current window's page (the engine's global before any page) under the script
     // time limit; the value is converted as String(value) converts it, inside the limit too.
     void EvaluateStepScript(const KxwPlayStep& mrtStep, const std::string& mdsScript, KxwPlayScriptResult* mptResult);
+    // The same in another window's page (a modal dialog that an answer runs in).
+    void EvaluateScriptIn(KxwDomHtmlWindow* mptWindow, const KxwPlayStep& mrtStep, const std::string& mdsScript,
+                          KxwPlayScriptResult* mptResult);
+    // An answer step waits for the next step that is not one: it is registered in that step's own level.
+    void AddPendingAnswer(const KxwPlayStep& mrtStep) { _tPendingAnswers.push_back(mrtStep); }
     // A script error while a step runs: written as an ERROR line at once, and kept as the step's failure reason.
     void ReportScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine);
     // An error line as the wrapper wrote it: "MESSAGE (FILE, line N)".
@@ -105,6 +109,11 @@ private:
     // The step with data values put in and URLs resolved; false with the reason when the result is not valid.
     bool PrepareStep(const KxwPlayStep& mrtStep, size_t mnRow, KxwPlayStep* mptPrepared, std::string* mpdsReason) const;
     bool RunStep(const KxwPlayStep& mrtStep, std::string* mpdsReason);
+    // Opens the step's own level of dialog answers and registers the pending ones in it; false with the reason when
+    // one cannot be registered (the level is open all the same).
+    bool OpenAnswerLevel(std::string* mpdsReason);
+    // Ends the level: the answers it left unused are reported, printed and dropped.
+    void CloseAnswerLevel();
     static double ReadVirtualClock(void* mpvContext);
     // What the engine tells: event lines, and page script errors as ERROR lines of the running step.
     void OnEngineEvent(const char* mpszKind, const std::string& mdsText) override;
@@ -124,6 +133,8 @@ private:
     unsigned long _ulOtherFailures = 0;
     std::atomic<bool> _bFinished{false};
     double _dfVirtualOffsetMs = 0;
+    // Answer steps waiting for the next other step.
+    std::vector<KxwPlayStep> _tPendingAnswers;
     // Script errors of the running step.
     int _iStepScriptErrors = 0;
     std::string _dsFirstScriptError;

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
-#include <random>
 #include <vector>
 
 #include "KxwEngineFetch.h"
@@ -18,6 +17,7 @@
 #include "KxwTransaction.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomBrowsing.h"
+#include "kxw/KxwDomDialogs.h"
 #include "kxw/KxwDomEvents.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwObjMgr.h"
@@ -436,6 +436,12 @@ bool RunDump(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mp
     return bDumped;
 }
 
+// An answer waits for the next step that is not one, which registers it in its own level.
+bool RunAnswer(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string*) {
+    mrtVUser.AddPendingAnswer(mrtStep);
+    return true;
+}
+
 // ---- The table ----
 
 const KxwPlayVerb katVerbs[] = {
@@ -453,7 +459,7 @@ const KxwPlayVerb katVerbs[] = {
     {"element", KXW_PLAY_ARGS_TOKENS, katElementKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckElement,
      &xfbKxwPlayRunElement},
     {"submit", KXW_PLAY_ARGS_TOKENS, katSubmitKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckSubmit, &RunNotAvailable},
-    {"answer", KXW_PLAY_ARGS_TOKENS, katAnswerKeys, 1, 2, KXW_PLAY_VALUE_TEXT, &CheckAnswer, &RunNotAvailable},
+    {"answer", KXW_PLAY_ARGS_TOKENS, katAnswerKeys, 1, 2, KXW_PLAY_VALUE_TEXT, &CheckAnswer, &RunAnswer},
     {"window", KXW_PLAY_ARGS_TOKENS, katWindowKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckWindow, &RunWindow},
     {"frame", KXW_PLAY_ARGS_TOKENS, katFrameKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckFrame, &RunFrame},
     {"think", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_MS, nullptr, &RunThink},
@@ -482,6 +488,51 @@ std::string WordCount(int miCount) {
 }
 
 }  // namespace
+
+bool xfbKxwPlayIsAnswerStep(const KxwPlayStep& mrtStep) {
+    const KxwPlayVerb* ptVerb = mrtStep._ptVerb ? mrtStep._ptVerb : xfptKxwPlayFindVerb(mrtStep._dsVerb);
+    return ptVerb && ptVerb->_pfbRun == &RunAnswer;
+}
+
+bool xfbKxwPlayRegisterAnswer(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
+    if (!ptEngine) {
+        *mpdsReason = "the virtual user has no script engine";
+        return false;
+    }
+    std::vector<const KxwPlayArg*> tWords = mrtStep.GetWords();
+    const KxwPlayArg* ptMessage = mrtStep.FindPair("message");
+    const std::string* pdsMessage = ptMessage ? &ptMessage->_dsValue : nullptr;
+    bool bIsRegExp = ptMessage && ptMessage->_bIsRegExp;
+    const std::string& rdsKind = tWords[0]->_dsValue;
+    bool bOK = tWords.size() > 1 && tWords[1]->_dsValue == "ok";
+    if (rdsKind == "confirm")
+        return xfbKxwObjMgrAddConfirmAnswer(ptEngine->GetObjMgr(), pdsMessage, bIsRegExp, bOK, mpdsReason);
+    if (rdsKind == "prompt") {
+        const KxwPlayArg* ptText = mrtStep.FindPair("text");
+        return xfbKxwObjMgrAddPromptAnswer(ptEngine->GetObjMgr(), pdsMessage, bIsRegExp, bOK,
+                                           ptText ? &ptText->_dsValue : nullptr, mpdsReason);
+    }
+    // modal: the code runs in the dialog's page; its errors are the step's script errors, and the dialog's
+    // returnValue is showModalDialog's result. A modal dialog has no message: the next one takes the answer, and a
+    // message= given with it is not matched.
+    const KxwPlayArg* ptEval = mrtStep.FindPair("eval");
+    if (!ptEval) {
+        *mpdsReason = "a modal answer needs eval=";
+        return false;
+    }
+    KxwPlayVUser* ptVUser = &mrtVUser;
+    KxwPlayStep tStep = mrtStep;
+    std::string dsScript = ptEval->_dsValue;
+    return xfbKxwObjMgrAddModalAnswer(
+        ptEngine->GetObjMgr(), xfdsKxwEngineEscapeForLog(dsScript, 200),
+        [ptVUser, tStep, dsScript](KxwDomHtmlWindow* mptDialog) {
+            KxwPlayScriptResult tResult;
+            ptVUser->EvaluateScriptIn(mptDialog, tStep, dsScript, &tResult);
+            return tResult._eOutcome == KXW_PLAY_SCRIPT_OK;
+        },
+        mpdsReason);
+}
 
 bool KxwPlayCheckContext::IsDeferred(const std::string& mdsValue) const {
     if (!_ptParamNames || _ptParamNames->empty()) return false;

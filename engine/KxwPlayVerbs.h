@@ -73,3 +73,8 @@ struct KxwPlayArg;
 KxwDomHtmlWindow* xfptKxwPlayFindFrame(KxwDomHtmlWindow* mptWindow, const KxwPlayArg* mptName, unsigned muWanted);
 // A whole number of the value kinds above; false when the text is not one or is out of range.
 bool xfbKxwPlayParseNumber(const std::string& mdsText, bool mbAllowHex, unsigned long long* mpullValue);
+
+// Whether the step is an answer step (it registers for the next step that is not one).
+bool xfbKxwPlayIsAnswerStep(const KxwPlayStep& mrtStep);
+// Registers an answer step's dialog answer in the virtual user's current level; false with the reason.
+bool xfbKxwPlayRegisterAnswer(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason);
