@@ -51,6 +51,17 @@ KxwDomHtmlElementAreaAnchorBase* EnclosingLink(KxwDomHtmlElement* mptElement) {
     return nullptr;
 }
 
+// The node as the class a matcher expects; a node of another class in its collection is reported by name.
+template <class Element>
+Element* As(KxwDomNodeBase* mptNode, const char* mpszVariable, const char* mpszMatcher) {
+    auto* ptElement = dynamic_cast<Element*>(mptNode);
+    if (!ptElement)
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "%s is NULL for mptNode==%p in %s::Match", mpszVariable,
+                                              static_cast<void*>(mptNode), mpszMatcher);
+    return ptElement;
+}
+
 bool IsSubtype(KxwDomNodeBase* mptNode, KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubtype) {
     return mptNode && mptNode->IsElementNode() && mptNode->GetNodeSubtype() == meSubtype;
 }
@@ -136,13 +147,7 @@ bool KxwDomUtilNodeMatcher::MatchCustomDescription(KxwDomNodeBase* mptNode, cons
 }
 
 KxwDomHtmlElement* KxwDomUtilNodeMatcher::ElementOrReport(KxwDomNodeBase* mptNode, const char* mpszMatcher) const {
-    KxwDomHtmlElement* ptElement =
-        mptNode && mptNode->IsElementNode() ? KxwJswUserObjBase::ConvertToElement(mptNode) : nullptr;
-    if (!ptElement)
-        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                              "ptHtmlElement is NULL for mptNode==%p in %s::Match",
-                                              static_cast<void*>(mptNode), mpszMatcher);
-    return ptElement;
+    return As<KxwDomHtmlElement>(mptNode, "ptHtmlElement", mpszMatcher);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -203,28 +208,16 @@ KxwDomHtmlElement* KxwDomUtilNodeMatcher::Find(KxwDomHtmlCollectionGeneral* mptC
 
 bool KxwDomHtmlDocumentMatcherElementAnchor::Match(KxwDomNodeBase* mptNode) {
     if (!IsSubtype(mptNode, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_A)) return false;
-    auto* ptLink = dynamic_cast<KxwDomHtmlElementAreaAnchorBase*>(mptNode);
-    if (!ptLink) {
-        xfvKxwUtilReportInternalErrorBySevLvl(
-            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-            "ptHtmlElementAnchor is NULL for mptNode==%p in KxwDomHtmlDocumentMatcherElementAnchor::Match",
-            static_cast<void*>(mptNode));
-        return false;
-    }
+    auto* ptLink = As<KxwDomHtmlElementAreaAnchorBase>(mptNode, "ptHtmlElementAnchor", "KxwDomHtmlDocumentMatcherElementAnchor");
+    if (!ptLink) return false;
     return ptLink->IsHrefSet() && (!_rtKind._tHref.IsGiven() || MatchKeyedText(_rtKind._tHref, Utf16(ptLink->GetResolvedHref()))) &&
            MatchKeyed(_rtKind._tName, ptLink->GetName()) && MatchKeyed(_rtKind._tId, ptLink->GetId()) &&
            MatchInnerText(_rtKind._tText, ptLink) && MatchCustomDescription(mptNode, _rtArgs);
 }
 
 bool KxwDomHtmlDocumentMatcherElementImageLink::Match(KxwDomNodeBase* mptNode) {
-    auto* ptImage = dynamic_cast<KxwDomHtmlElementImage*>(mptNode);
-    if (!ptImage) {
-        xfvKxwUtilReportInternalErrorBySevLvl(
-            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-            "ptHtmlElementImage is NULL for mptNode==%p in KxwDomHtmlDocumentMatcherElementImageLink::Match",
-            static_cast<void*>(mptNode));
-        return false;
-    }
+    auto* ptImage = As<KxwDomHtmlElementImage>(mptNode, "ptHtmlElementImage", "KxwDomHtmlDocumentMatcherElementImageLink");
+    if (!ptImage) return false;
     if (!EnclosingLink(ptImage)) return false;
     if (_rtKind._eIsMap > KXW_DOM_THREE_STATE_NO) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
@@ -241,14 +234,8 @@ bool KxwDomHtmlDocumentMatcherElementImageLink::Match(KxwDomNodeBase* mptNode) {
 }
 
 bool KxwDomHtmlDocumentMatcherElementStaticImage::Match(KxwDomNodeBase* mptNode) {
-    auto* ptImage = dynamic_cast<KxwDomHtmlElementImage*>(mptNode);
-    if (!ptImage) {
-        xfvKxwUtilReportInternalErrorBySevLvl(
-            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-            "ptHtmlElementImage is NULL for mptNode==%p in KxwDomHtmlDocumentMatcherElementStaticImage::Match",
-            static_cast<void*>(mptNode));
-        return false;
-    }
+    auto* ptImage = As<KxwDomHtmlElementImage>(mptNode, "ptHtmlElementImage", "KxwDomHtmlDocumentMatcherElementStaticImage");
+    if (!ptImage) return false;
     return MatchKeyed(_rtKind._tAlt, ptImage->GetAlt()) &&
            (!_rtKind._tSrc.IsGiven() || MatchKeyedText(_rtKind._tSrc, xfdsKxwDomControlAbsoluteSrc(ptImage))) &&
            MatchKeyed(_rtKind._tId, ptImage->GetId()) && MatchKeyed(_rtKind._tName, ptImage->GetName()) &&
@@ -330,14 +317,8 @@ bool KxwDomHtmlDocumentMatcherElementGeneral::Match(KxwDomNodeBase* mptNode) {
 
 bool KxwDomHtmlElementMapMatcherElementArea::Match(KxwDomNodeBase* mptNode) {
     if (!IsSubtype(mptNode, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_AREA)) return false;
-    auto* ptArea = dynamic_cast<KxwDomHtmlElementArea*>(mptNode);
-    if (!ptArea) {
-        xfvKxwUtilReportInternalErrorBySevLvl(
-            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-            "ptHtmlElementArea is NULL for mptNode==%p in KxwDomHtmlElementMapMatcherElementArea::Match",
-            static_cast<void*>(mptNode));
-        return false;
-    }
+    auto* ptArea = As<KxwDomHtmlElementArea>(mptNode, "ptHtmlElementArea", "KxwDomHtmlElementMapMatcherElementArea");
+    if (!ptArea) return false;
     return MatchKeyed(_rtKind._tAlt, ptArea->GetAlt()) &&
            (!_rtKind._tHref.IsGiven() || MatchKeyedText(_rtKind._tHref, Utf16(ptArea->GetResolvedHref()))) &&
            MatchKeyed(_rtKind._tId, ptArea->GetId()) && MatchKeyed(_rtKind._tName, ptArea->GetName()) &&
