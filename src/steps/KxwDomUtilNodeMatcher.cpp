@@ -270,10 +270,18 @@ bool KxwDomHtmlDocumentMatcherElementInput::Match(KxwDomNodeBase* mptNode) {
            MatchCustomDescription(mptNode, _rtArgs);
 }
 
-// A radio group is matched through its first radio: the group's name, then the custom entries.
+// A radio group is matched through its first radio: the group's name (in any case, as the group gathers its
+// radios), then the custom entries.
 bool KxwDomHtmlDocumentMatcherRadioGroup::Match(KxwDomNodeBase* mptNode) {
     KxwDomHtmlElement* ptRadio = ElementOrReport(mptNode, "KxwDomHtmlDocumentMatcherRadioGroup");
-    return ptRadio && MatchKeyed(_rtKind._tName, ptRadio->GetName()) && MatchCustomDescription(mptNode, _rtArgs);
+    if (!ptRadio) return false;
+    if (_rtKind._tName.IsGiven()) {
+        const KxwDomHtmlPropertyStr& rtName = ptRadio->GetName();
+        std::u16string dsName(rtName.GetU16nStr() ? rtName.GetU16nStr() : u"",
+                              rtName.GetU16nStr() ? rtName.GetU16nLenInChars() : 0);
+        if (!MatchStrIgnoringCase(_rtKind._tName, KxwDomMatchText(dsName))) return false;
+    }
+    return MatchCustomDescription(mptNode, _rtArgs);
 }
 
 bool KxwDomHtmlDocumentMatcherElementTextArea::Match(KxwDomNodeBase* mptNode) {
