@@ -21,10 +21,10 @@ struct KxwPlayFieldKey {
 };
 
 constexpr KxwPlayFieldKey katFieldKeys[] = {
-    {"id", &KxwDomFindDescription::_tId},       {"name", &KxwDomFindDescription::_tName},
-    {"text", &KxwDomFindDescription::_tText},   {"href", &KxwDomFindDescription::_tHref},
-    {"alt", &KxwDomFindDescription::_tAlt},     {"src", &KxwDomFindDescription::_tSrc},
-    {"value", &KxwDomFindDescription::_tValue}, {"tag", &KxwDomFindDescription::_tTag},
+    {"id", &KxwDomFindDescription::_tId},         {"name", &KxwDomFindDescription::_tName},
+    {"text", &KxwDomFindDescription::_tText},     {"href", &KxwDomFindDescription::_tHref},
+    {"alt", &KxwDomFindDescription::_tAlt},       {"src", &KxwDomFindDescription::_tSrc},
+    {"value", &KxwDomFindDescription::_tValue},   {"tag", &KxwDomFindDescription::_tTag},
     {"target", &KxwDomFindDescription::_tTarget},
 };
 
@@ -63,8 +63,9 @@ std::string WrittenDescription(const KxwPlayStep& mrtStep) {
     for (const KxwPlayArg& rtArg : mrtStep._tArgs) {
         if (rtArg._dsKey == "event" || rtArg._dsKey == "x" || rtArg._dsKey == "y") continue;
         dsDescription += dsDescription.empty() ? "" : " ";
-        dsDescription += rtArg._dsKey.empty() ? "\"" + rtArg._dsValue + "\""
-                                              : rtArg._dsKey + (rtArg._bIsRegExp ? "~" : "=") + "\"" + rtArg._dsValue + "\"";
+        dsDescription += rtArg._dsKey.empty()
+                             ? "\"" + rtArg._dsValue + "\""
+                             : rtArg._dsKey + (rtArg._bIsRegExp ? "~" : "=") + "\"" + rtArg._dsValue + "\"";
     }
     return dsDescription;
 }
@@ -107,8 +108,8 @@ KxwDomNodeBase* FindFirst(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep,
 }
 
 // Runs a user action of the library, then lets what it caused load, as a click does.
-[[maybe_unused]] bool Act(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, const std::function<bool(std::string*)>& mrfAction,
-         std::string* mpdsReason) {
+[[maybe_unused]] bool Act(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep,
+                          const std::function<bool(std::string*)>& mrfAction, std::string* mpdsReason) {
     std::string dsReason;
     if (mrtVUser.GetEngine()->RunUserAction(mrfAction, &dsReason)) return true;
     *mpdsReason = mrtStep._dsVerb + ": " + dsReason;
@@ -144,7 +145,8 @@ void Coordinates(const KxwPlayStep& mrtStep, int* mpiX, int* mpiY) {
 void WordAs(const KxwPlayStep& mrtStep, KxwDomFindText KxwDomFindDescription::*mptField,
             KxwDomFindDescription& mrtDescription) {
     std::vector<const KxwPlayArg*> tWords = mrtStep.GetWords();
-    if (!tWords.empty() && !(mrtDescription.*mptField)._bGiven) (mrtDescription.*mptField).Set(tWords[0]->_dsValue, false);
+    if (!tWords.empty() && !(mrtDescription.*mptField)._bGiven)
+        (mrtDescription.*mptField).Set(tWords[0]->_dsValue, false);
 }
 
 }  // namespace
@@ -162,13 +164,15 @@ bool xfbKxwPlayRunLink(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::
 // An image link, or else an image input; "map" clicks a server-side image map at x=, y=.
 bool xfbKxwPlayRunImage(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
     bool bMap = !mrtStep.GetWords().empty();
-    KxwDomFindDescription tImageLink = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_IMAGE_LINK, {"alt", "src", "id", "name"});
+    KxwDomFindDescription tImageLink =
+        Describe(mrtVUser, mrtStep, KXW_DOM_FIND_IMAGE_LINK, {"alt", "src", "id", "name"});
     std::vector<KxwDomFindDescription> tDescriptions;
     if (bMap) {
         tImageLink._eIsMap = 1;
         tDescriptions.push_back(tImageLink);
     } else {
-        KxwDomFindDescription tImageInput = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_INPUT, {"alt", "src", "id", "name"});
+        KxwDomFindDescription tImageInput =
+            Describe(mrtVUser, mrtStep, KXW_DOM_FIND_INPUT, {"alt", "src", "id", "name"});
         tImageInput._dsInputType = "image";
         tDescriptions = {tImageLink, tImageInput};
     }
@@ -214,10 +218,12 @@ bool xfbKxwPlayRunArea(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::
     bool bThisWindowOnly = false;
     KxwDomHtmlWindow* ptWindow = SearchWindow(mrtVUser, mrtStep, &bThisWindowOnly, mpdsReason);
     if (!ptWindow) return false;
-    KxwDomFindDescription tArea = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_AREA, {"alt", "href", "id", "name", "target"});
+    KxwDomFindDescription tArea =
+        Describe(mrtVUser, mrtStep, KXW_DOM_FIND_AREA, {"alt", "href", "id", "name", "target"});
     KxwDomFindDescription tMap;
     tMap._tTag.Set("MAP", false);
-    if (const KxwPlayArg* ptMapName = mrtStep.FindPair("map")) tMap._tName.Set(ptMapName->_dsValue, ptMapName->_bIsRegExp);
+    if (const KxwPlayArg* ptMapName = mrtStep.FindPair("map"))
+        tMap._tName.Set(ptMapName->_dsValue, ptMapName->_bIsRegExp);
     // Maps are few: each one in turn, in the window and then its frames.
     for (int32_t iMap = 1; iMap < 10000; ++iMap) {
         tMap._iOrdinal = iMap;
@@ -240,4 +246,3 @@ bool xfbKxwPlayRunElement(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, st
     Coordinates(mrtStep, &iX, &iY);
     return Click(mrtVUser, mrtStep, ptElement, ptEvent ? ptEvent->_dsValue : "click", iX, iY, mpdsReason);
 }
-

@@ -47,12 +47,12 @@ struct KxwDomFindDescription {
 
     KXW_DOM_FIND_KIND_ENUM _eKind = KXW_DOM_FIND_GENERAL;
     KxwDomFindText _tId, _tName, _tText, _tHref, _tAlt, _tSrc, _tValue, _tTag, _tTarget;
-    std::string _dsInputType;     // KXW_DOM_FIND_INPUT: "text", "password", "checkbox", "radio", "submit", ...
-    int32_t _iOrdinal = 1;        // 1-based within one document; kOrdinalRandom picks one of the matches
-    int32_t _iGroupOrdinal = 1;   // radio buttons: which group of that name
-    unsigned char _eIsMap = 0;    // image links
-    unsigned char _eMultiple = 0; // lists
-    unsigned char _eSelected = 0; // options
+    std::string _dsInputType;      // KXW_DOM_FIND_INPUT: "text", "password", "checkbox", "radio", "submit", ...
+    int32_t _iOrdinal = 1;         // 1-based within one document; kOrdinalRandom picks one of the matches
+    int32_t _iGroupOrdinal = 1;    // radio buttons: which group of that name
+    unsigned char _eIsMap = 0;     // image links
+    unsigned char _eMultiple = 0;  // lists
+    unsigned char _eSelected = 0;  // options
     // Custom entries: the element's attribute of that name, or else its script property ("Class" is className),
     // must match.
     struct Custom {
@@ -69,5 +69,4 @@ struct KxwDomFindDescription {
 KXW_API KxwDomNodeBase* xfptKxwDomFindElement(KxwDomHtmlWindow* mptWindow, const KxwDomFindDescription& mrtDescription,
                                               bool mbThisWindowOnly);
 // The AREA of a MAP, or the OPTION of a SELECT, that the description names; null when none does.
-KXW_API KxwDomNodeBase* xfptKxwDomFindWithin(KxwDomNodeBase* mptContainer,
-                                             const KxwDomFindDescription& mrtDescription);
+KXW_API KxwDomNodeBase* xfptKxwDomFindWithin(KxwDomNodeBase* mptContainer, const KxwDomFindDescription& mrtDescription);

@@ -93,7 +93,7 @@ bool KxwDomHtmlElementSelectArgsFindElementOption::FindElement(KxwDomHtmlDocumen
 
 namespace {
 
-const char* const kapszInputTypes[] = {"text", "hidden", "checkbox", "password", "submit",
+const char* const kapszInputTypes[] = {"text",  "hidden", "checkbox", "password", "submit",
                                        "reset", "file",   "image",    "button",   "radio"};
 
 bool IsKnownInputType(const std::string& mdsType) {
@@ -106,7 +106,8 @@ KxwDomNodeBase* ContainingForm(KxwDomNodeBase* mptControl) {
     auto* ptNode = dynamic_cast<KxwDomCoreNode*>(mptControl);
     for (KxwDomCoreNode* ptAncestor = ptNode ? ptNode->GetDomParentNode() : nullptr; ptAncestor;
          ptAncestor = ptAncestor->GetDomParentNode())
-        if (ptAncestor->IsElementNode() && ptAncestor->GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FORM)
+        if (ptAncestor->IsElementNode() &&
+            ptAncestor->GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FORM)
             return ptAncestor;
     return nullptr;
 }
@@ -133,7 +134,8 @@ std::vector<std::unique_ptr<KxwDomRadioGroupView>> CollectRadioGroups(KxwDomHtml
     KxwDomHtmlCollectionGeneral* ptAll = mptDocument->GetAll();
     if (!ptAll) return tGroups;
     for (KxwDomNodeBase* ptNode : *ptAll) {
-        if (!ptNode || !ptNode->IsElementNode() || ptNode->GetNodeSubtype() != KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_INPUT)
+        if (!ptNode || !ptNode->IsElementNode() ||
+            ptNode->GetNodeSubtype() != KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_INPUT)
             continue;
         KxwDomHtmlElement* ptInput = KxwJswUserObjBase::ConvertToElement(ptNode);
         if (!ptInput || !xfbKxwDomControlIsInputOfType(ptInput, "radio")) continue;

@@ -94,7 +94,7 @@ public:
 
     std::string _dsType;  // the input type's name ("text", "radio", ...)
     KxwDomArgsDescription _tId, _tName, _tValue, _tSrc, _tAlt;
-    int32_t _iGroupOrdinal = 1;                   // radio buttons: which group of that name
+    int32_t _iGroupOrdinal = 1;                    // radio buttons: which group of that name
     KxwDomNodeBase* _ptFoundRadioGroup = nullptr;  // radio buttons: the group found (its first radio)
     bool _bCountingGroups = false;                 // the random report names the group's ordinal while it is picked
     bool _bWithinGroup = false;                    // the group matched the name already (in any case)

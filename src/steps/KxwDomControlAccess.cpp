@@ -19,7 +19,9 @@ std::u16string xfdsKxwDomControlText(KxwDomHtmlElement* mptElement, const char* 
     return dsText;
 }
 
-std::u16string xfdsKxwDomControlValue(KxwDomHtmlElement* mptElement) { return xfdsKxwDomControlText(mptElement, "value"); }
+std::u16string xfdsKxwDomControlValue(KxwDomHtmlElement* mptElement) {
+    return xfdsKxwDomControlText(mptElement, "value");
+}
 
 bool xfbKxwDomControlFlag(KxwDomHtmlElement* mptElement, const char* mpszName) {
     if (!mptElement || !mpszName) return false;

@@ -21,7 +21,9 @@ struct KxwDomMatchText : KxwDomStr {
         : KxwDomStr(xfrKxwDomArgsGetDescriptionEnv(), mrdsText.data(), static_cast<unsigned>(mrdsText.size())) {}
 };
 
-std::u16string Utf16(const std::string& mdsUtf8) { return xfdsKxwUtilUtf8ToU16(mdsUtf8.data(), mdsUtf8.size()); }
+std::u16string Utf16(const std::string& mdsUtf8) {
+    return xfdsKxwUtilUtf8ToU16(mdsUtf8.data(), mdsUtf8.size());
+}
 
 bool MatchKeyedText(const KxwDomStrRegExp& mrtDesc, const std::u16string& mrdsValue) {
     return KxwDomUtilNodeMatcher::MatchTextConsideringLeadingAndTrailingSpaces(mrtDesc, mrdsValue);
@@ -72,8 +74,8 @@ bool IsSubtype(KxwDomNodeBase* mptNode, KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meSubty
 // String tests
 
 bool KxwDomUtilNodeMatcher::MatchStrConsideringLeadingAndTrailingSpaces(const KxwDomStrRegExp& mrtDesc,
-                                                                        const KxwDomStr& mrtValue,
-                                                                        bool mbIgnoreLeading, bool mbIgnoreTrailing) {
+                                                                        const KxwDomStr& mrtValue, bool mbIgnoreLeading,
+                                                                        bool mbIgnoreTrailing) {
     if (!mrtDesc.IsGiven()) return true;
     if (mrtDesc.IsRegExp()) return mrtDesc.Matches(mrtValue);
     return mrtDesc.IsEqualConsideringLeadingAndTrailingSpaces(mrtValue, mbIgnoreLeading, mbIgnoreTrailing);
@@ -168,7 +170,8 @@ KxwDomNodeBase* FindOrdinal(KxwDomHtmlCollectionGeneral& mrtCollection, KxwDomUt
 
 // The virtual user's own generator, so that a run with one seed picks the same elements.
 uint32_t RandomBelow(uint32_t muCount) {
-    KxwVUserVars* ptVUserVars = KxwVUserVars::_fptGet("KxwDomHtmlCollectionGeneral::Find", KXW_VUSER_VARS_MAY_BE_ABSENT);
+    KxwVUserVars* ptVUserVars =
+        KxwVUserVars::_fptGet("KxwDomHtmlCollectionGeneral::Find", KXW_VUSER_VARS_MAY_BE_ABSENT);
     static thread_local std::mt19937 ttFallback(5489u);
     std::mt19937& rtRandom = ptVUserVars ? ptVUserVars->GetRandom() : ttFallback;
     return std::uniform_int_distribution<uint32_t>(0, muCount - 1)(rtRandom);
@@ -189,8 +192,8 @@ KxwDomHtmlElement* KxwDomUtilNodeMatcher::Find(KxwDomHtmlCollectionGeneral* mptC
         FindOrdinal(*mptCollection, mrtMatcher, INT32_MAX, &iCount);
         if (iCount == 0) return nullptr;
         int32_t iChosen = iCount == 1 ? 1 : static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(iCount))) + 1;
-        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_INFORMATIVE, -35934, "KxwDomHtmlCollectionGeneral::Find",
-                                            __LINE__, iChosen, iCount,
+        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_INFORMATIVE, -35934,
+                                            "KxwDomHtmlCollectionGeneral::Find", __LINE__, iChosen, iCount,
                                             mpszOrdinalArgName ? mpszOrdinalArgName : "[ordinal arg]");
         ptFound = FindOrdinal(*mptCollection, mrtMatcher, iChosen, nullptr);
         if (!ptFound)
@@ -208,15 +211,18 @@ KxwDomHtmlElement* KxwDomUtilNodeMatcher::Find(KxwDomHtmlCollectionGeneral* mptC
 
 bool KxwDomHtmlDocumentMatcherElementAnchor::Match(KxwDomNodeBase* mptNode) {
     if (!IsSubtype(mptNode, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_A)) return false;
-    auto* ptLink = As<KxwDomHtmlElementAreaAnchorBase>(mptNode, "ptHtmlElementAnchor", "KxwDomHtmlDocumentMatcherElementAnchor");
+    auto* ptLink =
+        As<KxwDomHtmlElementAreaAnchorBase>(mptNode, "ptHtmlElementAnchor", "KxwDomHtmlDocumentMatcherElementAnchor");
     if (!ptLink) return false;
-    return ptLink->IsHrefSet() && (!_rtKind._tHref.IsGiven() || MatchKeyedText(_rtKind._tHref, Utf16(ptLink->GetResolvedHref()))) &&
+    return ptLink->IsHrefSet() &&
+           (!_rtKind._tHref.IsGiven() || MatchKeyedText(_rtKind._tHref, Utf16(ptLink->GetResolvedHref()))) &&
            MatchKeyed(_rtKind._tName, ptLink->GetName()) && MatchKeyed(_rtKind._tId, ptLink->GetId()) &&
            MatchInnerText(_rtKind._tText, ptLink) && MatchCustomDescription(mptNode, _rtArgs);
 }
 
 bool KxwDomHtmlDocumentMatcherElementImageLink::Match(KxwDomNodeBase* mptNode) {
-    auto* ptImage = As<KxwDomHtmlElementImage>(mptNode, "ptHtmlElementImage", "KxwDomHtmlDocumentMatcherElementImageLink");
+    auto* ptImage =
+        As<KxwDomHtmlElementImage>(mptNode, "ptHtmlElementImage", "KxwDomHtmlDocumentMatcherElementImageLink");
     if (!ptImage) return false;
     if (!EnclosingLink(ptImage)) return false;
     if (_rtKind._eIsMap > KXW_DOM_THREE_STATE_NO) {
@@ -234,7 +240,8 @@ bool KxwDomHtmlDocumentMatcherElementImageLink::Match(KxwDomNodeBase* mptNode) {
 }
 
 bool KxwDomHtmlDocumentMatcherElementStaticImage::Match(KxwDomNodeBase* mptNode) {
-    auto* ptImage = As<KxwDomHtmlElementImage>(mptNode, "ptHtmlElementImage", "KxwDomHtmlDocumentMatcherElementStaticImage");
+    auto* ptImage =
+        As<KxwDomHtmlElementImage>(mptNode, "ptHtmlElementImage", "KxwDomHtmlDocumentMatcherElementStaticImage");
     if (!ptImage) return false;
     return MatchKeyed(_rtKind._tAlt, ptImage->GetAlt()) &&
            (!_rtKind._tSrc.IsGiven() || MatchKeyedText(_rtKind._tSrc, xfdsKxwDomControlAbsoluteSrc(ptImage))) &&
@@ -260,9 +267,8 @@ bool KxwDomHtmlDocumentMatcherElementInput::Match(KxwDomNodeBase* mptNode) {
     if (_rtKind._tValue.IsGiven()) {
         std::u16string dsValue = xfdsKxwDomControlValue(ptInput);
         // A submit button without a value shows, and is found by, the browser's own label.
-        bool bMatched = MatchKeyedText(_rtKind._tValue, dsValue) ||
-                        (dsValue.empty() && _rtKind._dsType == "submit" &&
-                         MatchKeyedText(_rtKind._tValue, u"Submit Query"));
+        bool bMatched = MatchKeyedText(_rtKind._tValue, dsValue) || (dsValue.empty() && _rtKind._dsType == "submit" &&
+                                                                     MatchKeyedText(_rtKind._tValue, u"Submit Query"));
         if (!bMatched) return false;
     }
     return (!_rtKind._tSrc.IsGiven() || MatchKeyedText(_rtKind._tSrc, xfdsKxwDomControlAbsoluteSrc(ptInput))) &&
@@ -302,7 +308,8 @@ bool KxwDomHtmlDocumentMatcherElementSelect::Match(KxwDomNodeBase* mptNode) {
 bool KxwDomHtmlDocumentMatcherElementTable::Match(KxwDomNodeBase* mptNode) {
     if (!IsSubtype(mptNode, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TABLE)) return false;
     KxwDomHtmlElement* ptTable = ElementOrReport(mptNode, "KxwDomHtmlDocumentMatcherElementTable");
-    return ptTable && (!_rtKind._tName.IsGiven() || MatchKeyedText(_rtKind._tName, xfdsKxwDomControlText(ptTable, "name"))) &&
+    return ptTable &&
+           (!_rtKind._tName.IsGiven() || MatchKeyedText(_rtKind._tName, xfdsKxwDomControlText(ptTable, "name"))) &&
            MatchKeyed(_rtKind._tId, ptTable->GetId()) && MatchCustomDescription(mptNode, _rtArgs);
 }
 

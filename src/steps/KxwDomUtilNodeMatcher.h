@@ -49,14 +49,14 @@ protected:
 };
 
 // One matcher class per kind of argument object; each knows its element's attributes.
-#define KXW_DOM_DECLARE_MATCHER(Name, Args)                                         \
-    class Name : public KxwDomUtilNodeMatcher {                                     \
-    public:                                                                         \
+#define KXW_DOM_DECLARE_MATCHER(Name, Args)                                                \
+    class Name : public KxwDomUtilNodeMatcher {                                            \
+    public:                                                                                \
         explicit Name(Args& mrtArgs) : KxwDomUtilNodeMatcher(mrtArgs), _rtKind(mrtArgs) {} \
-        bool Match(KxwDomNodeBase* mptNode) override;                               \
-                                                                                    \
-    private:                                                                        \
-        Args& _rtKind;                                                              \
+        bool Match(KxwDomNodeBase* mptNode) override;                                      \
+                                                                                           \
+    private:                                                                               \
+        Args& _rtKind;                                                                     \
     }
 
 KXW_DOM_DECLARE_MATCHER(KxwDomHtmlDocumentMatcherElementAnchor, KxwDomHtmlDocumentArgsFindElementAnchor);
