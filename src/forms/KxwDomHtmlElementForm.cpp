@@ -159,7 +159,7 @@ const KxwJswPropertySpec katFormProperties[] = {
     {"elements", Form::kIdElements, kReadOnly, nullptr},
     {"length", Form::kIdLength, KXW_JSW_PROP_PERMANENT, "i"},
     {"encoding", Form::kIdEncoding, kAttr, "S"},
-    {"method", Form::kIdMethod, kAttr, "S"},
+    {"method", Form::kIdMethod, kAttr, "*"},
     {"action", Form::kIdAction, kAttr, "S"},
     {"target", Form::kIdTarget, kAttr, "S"},
     {nullptr, 0, 0, nullptr},
@@ -696,7 +696,7 @@ bool KxwDomHtmlElementForm::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInf
 }
 
 bool KxwDomHtmlElementForm::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    bool bUndefined = !mrtPropertyInfo.HasValue() || mrtPropertyInfo.GetType() == KXW_DOM_PROPERTY_INFO_TYPE_UNDEFINED;
+    bool bUndefined = KxwDomHtmlElementFormControl::IsUndefinedValue(mrtPropertyInfo);
     switch (mnTinyId) {
         case kIdElements:
         case kIdLength:

@@ -32,11 +32,11 @@ const KxwJswPropertySpec katInputProperties[] = {
     {"useMap", Input::kIdUseMap, kAttr, "S"},
     {"readOnly", Input::kIdReadOnly, kAttr, "b"},
     {"type", Input::kIdType, kAttr, "S"},
-    {"checked", Input::kIdChecked, kAttr, "b"},
-    {"defaultChecked", Input::kIdDefaultChecked, kPlain, "b"},
-    {"defaultValue", Input::kIdDefaultValue, kPlain, "S"},
+    {"checked", Input::kIdChecked, kAttr, "*"},
+    {"defaultChecked", Input::kIdDefaultChecked, kPlain, "*"},
+    {"defaultValue", Input::kIdDefaultValue, kPlain, "*"},
     {"src", Input::kIdSrc, kAttr, "S"},
-    {"status", Input::kIdStatus, kPlain, "b"},
+    {"status", Input::kIdStatus, kPlain, "*"},
     {nullptr, 0, 0, nullptr},
 };
 const KxwJswMethodSpec katInputMethods[] = {
@@ -309,7 +309,7 @@ bool KxwDomHtmlElementInput::GetValueForHtmlAttribute(std::u16string& mrdsValue)
 }
 
 void KxwDomHtmlElementInput::SetValueFromScript(KxwDomPropertyInfo& mrtPropertyInfo) {
-    if (!mrtPropertyInfo.HasValue() || mrtPropertyInfo.GetType() == KXW_DOM_PROPERTY_INFO_TYPE_UNDEFINED) return;
+    if (IsUndefinedValue(mrtPropertyInfo)) return;
     const char16_t* pwsfText = mrtPropertyInfo.ConvertAndGetStringU16n();
     SetValueU16n(pwsfText, mrtPropertyInfo.ConvertAndGetStringU16nLength());
 }
@@ -557,7 +557,7 @@ bool KxwDomHtmlElementInput::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyIn
 }
 
 bool KxwDomHtmlElementInput::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    bool bUndefined = !mrtPropertyInfo.HasValue() || mrtPropertyInfo.GetType() == KXW_DOM_PROPERTY_INFO_TYPE_UNDEFINED;
+    bool bUndefined = IsUndefinedValue(mrtPropertyInfo);
     switch (mnTinyId) {
         case kIdMaxLength:
             StoreScriptText(_tMaxLength, mrtPropertyInfo);
@@ -583,16 +583,12 @@ bool KxwDomHtmlElementInput::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyIn
         case kIdChecked:
         case kIdStatus: {
             if (bUndefined) return true;
-            KxwDomHtmlPropertyBool tValue;
-            tValue = mrtPropertyInfo;
-            SetHandlerChecked(tValue.GetBool());
+            SetHandlerChecked(TruthOf(mrtPropertyInfo));
             return true;
         }
         case kIdDefaultChecked: {
             if (bUndefined) return true;
-            KxwDomHtmlPropertyBool tValue;
-            tValue = mrtPropertyInfo;
-            SetDefaultChecked(tValue.GetBool());
+            SetDefaultChecked(TruthOf(mrtPropertyInfo));
             return true;
         }
         case kIdDefaultValue:
