@@ -8,6 +8,7 @@
 #include "KxwBrowsingFixture.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlTopWindow.h"
+#include "KxwDomTestClasses.h"
 #include "KxwRecordingSink.h"
 #include "kxw/KxwDomForms.h"
 
@@ -150,6 +151,27 @@ TEST_F(KxwDomFormsUserTest, TheFormMayGoWhileItIsHandedOn) {
     EXPECT_EQ("the submission did not complete", dsReason);
     EXPECT_EQ("http://h/next.html", Eval(_ptTop, "location.href"));
     EXPECT_EQ("0", Eval(_ptTop, "document.forms.length"));
+}
+
+// The detailed trace of a submission says of every control whether it is sent, with its value, except the value
+// of a password and of a file input: the user's secret and a local path never reach the trace file.
+TEST_F(KxwDomFormsUserTest, TheDetailedTraceMasksPasswordsAndFiles) {
+    std::string dsReason;
+    xfbKxwDomUserSetText(ById(u"t"), "shown", &dsReason);
+    xfbKxwDomUserSetText(ById(u"p"), "hunter2", &dsReason);
+    xfbKxwDomUserSetText(ById(u"up"), "/home/user/private.txt", &dsReason);
+    std::string dsTrace;
+    {
+        KxwTestTraceCapture tTrace(true);
+        ASSERT_TRUE(xfbKxwDomUserSubmitForm(ById(u"f"), &dsReason)) << dsReason;
+        dsTrace = tTrace.Text();
+    }
+    EXPECT_NE(std::string::npos, dsTrace.find("ShouldContributeToSubmit=1 for name=\"t\"")) << dsTrace;
+    EXPECT_NE(std::string::npos, dsTrace.find("value=\"shown\""));
+    EXPECT_NE(std::string::npos, dsTrace.find("name=\"p\" (IsSpecified=1)"));
+    EXPECT_NE(std::string::npos, dsTrace.find("value=\"[masked]\""));
+    EXPECT_EQ(std::string::npos, dsTrace.find("hunter2"));
+    EXPECT_EQ(std::string::npos, dsTrace.find("private.txt"));
 }
 
 }  // namespace
