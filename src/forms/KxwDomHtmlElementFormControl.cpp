@@ -109,7 +109,9 @@ int KxwDomHtmlElementFormControl::FindTypeName(const char* const* mppszTypes, in
 
 bool KxwDomHtmlElementFormControl::RefuseTypeChange(const std::string& mdsNew, const char* mpszOld) {
     if (!GetParentNode()) return false;
-    ReportErrorWithJavaScriptLineNumber(false, -35960, mdsNew.c_str(), mpszOld);
+    // The new type is the page's text: it is shown escaped.
+    std::string dsNew = GetPrintableText(mdsNew.data(), mdsNew.size(), 100);
+    ReportErrorWithJavaScriptLineNumber(false, -35960, dsNew.c_str(), mpszOld);
     return true;
 }
 

@@ -126,9 +126,12 @@ bool KxwDomHtmlElementInput::SetTypeEnum(KXW_DOM_HTML_ELEMENT_INPUT_TYPE_ENUM me
     if (IsTypeSpecified() && meType == GetTypeEnum()) return true;
     // The document chose its lists by the type an input in a tree has: the type it has there stays.
     if (IsTypeSpecified() && GetParentNode()) {
-        if (xfbKxwUtilIsSevLvlEnabled(xfeKxwUtilJavaScriptErrorSevLvl()))
-            ReportErrorWithJavaScriptLineNumber(false, -35960, mpszNewNameForReport ? mpszNewNameForReport : "",
-                                                GetTypeNameAscStr());
+        if (xfbKxwUtilIsSevLvlEnabled(xfeKxwUtilJavaScriptErrorSevLvl())) {
+            // The name is the page's text: it is shown escaped.
+            const char* pszNew = mpszNewNameForReport ? mpszNewNameForReport : "";
+            std::string dsNew = GetPrintableText(pszNew, std::strlen(pszNew), 100);
+            ReportErrorWithJavaScriptLineNumber(false, -35960, dsNew.c_str(), GetTypeNameAscStr());
+        }
         return false;
     }
     // Out of any tree no event is being handled: the handler of the old type can go.
@@ -293,7 +296,8 @@ void KxwDomHtmlElementInput::SetValueParsed(const char* mpszParsedValue) {
         // The page cannot choose a file to upload: only a test step gives a file input its value.
         std::string dsName;
         GetPrintableDcs(GetName(), 100, dsName);
-        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -35989, __func__, __LINE__, pszValue,
+        std::string dsValue = GetPrintableText(pszValue, std::strlen(pszValue), 200);
+        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -35989, __func__, __LINE__, dsValue.c_str(),
                                             dsName.c_str());
         return;
     }
