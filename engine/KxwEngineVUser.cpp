@@ -4,15 +4,17 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "KxwEngineParser.h"
+#include "KxwEngineFormRequest.h"
 #include "KxwEnginePageSource.h"
+#include "KxwEngineParser.h"
 #include "KxwU16nHandler.h"
 #include "KxwUtilEscape.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomBrowsing.h"
-#include "kxw/KxwDomEvents.h"
 #include "kxw/KxwDomCommand.h"
 #include "kxw/KxwDomDialogs.h"
+#include "kxw/KxwDomEvents.h"
+#include "kxw/KxwDomForms.h"
 #include "kxw/KxwDomHtmlBuild.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJsval.h"
@@ -386,7 +388,7 @@ void KxwEngineVUser::Enqueue(std::unique_ptr<Load> mptLoad) {
 }
 
 void KxwEngineVUser::QueueWindowLoad(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl, bool mbNoHistory,
-                                     uint32_t muPostId, bool mbAnnounce) {
+                                     uint32_t muPostId, bool mbAnnounce, const PostBody* mptPost) {
     if (!mptWindow || mdsUrl.empty()) return;
     KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
     if (!ptCommand) return;
@@ -398,11 +400,12 @@ void KxwEngineVUser::QueueWindowLoad(KxwDomHtmlWindow* mptWindow, const std::str
     ptLoad->_ptCommand = ptCommand;
     std::string dsReferrer = xfdsKxwDomWindowGetHref(mptWindow);
     ptLoad->_tRequest = NewRequest(mdsUrl, StartsWithNoCase(dsReferrer, "http") ? dsReferrer : std::string());
-    if (muPostId >= KXW_POST_ID_FIRST_REAL) {
+    if (!mptPost && muPostId >= KXW_POST_ID_FIRST_REAL) {
         auto it = _tPostBodies.find(muPostId);
         ptLoad->_tRequest._dsMethod = "POST";
-        if (it != _tPostBodies.end()) ptLoad->_tRequest._dsBody = it->second;
+        if (it != _tPostBodies.end()) mptPost = &it->second;
     }
+    if (mptPost) mptPost->ApplyTo(ptLoad->_tRequest);
     ptLoad->_bAnnounce = mbAnnounce;
     Enqueue(std::move(ptLoad));
 }
@@ -450,7 +453,9 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
             rtRequest._dsUrl = dsUrl;
             rtRequest._dsMethod = dsMethod;
             auto it = _tPostBodies.find(ptCommand->GetPostId());
-            rtRequest._dsBody = dsMethod == "POST" && it != _tPostBodies.end() ? it->second : std::string();
+            bool bKnownPost = dsMethod == "POST" && it != _tPostBodies.end();
+            rtRequest._dsBody = bKnownPost ? it->second._dsBody : std::string();
+            rtRequest._dsBodyContentType = bKnownPost ? it->second._dsContentType : std::string();
         }
         if (StartsWithNoCase(rtRequest._dsUrl, "javascript:")) {
             // Nothing to fetch: the library runs the code in the window, and a string it gives is the new page.
@@ -600,13 +605,13 @@ bool KxwEngineVUser::DeliverWindow(std::unique_ptr<Load>& mrptLoad) {
     tPostInfo._psfUrl = rdsUrl.data();
     tPostInfo._nUrlLen = rdsUrl.size();
     bool bPost = mrtLoad._tRequest._dsMethod == "POST";
-    _pdsExecutingPostBody = bPost ? &mrtLoad._tRequest._dsBody : nullptr;
+    _ptExecutingPost = bPost ? &mrtLoad._tRequest : nullptr;
     const std::string& rdsReferrer = mrtLoad._tRequest._dsReferrer;
     // A page that failed replaces the window all the same (a frame's parent must hear that it ended).
     KxwDomHtmlWindow* ptWindow =
         ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), rdsReferrer.data(),
                                   static_cast<unsigned>(rdsReferrer.size()), bPost ? &tPostInfo : nullptr, true, nullptr);
-    _pdsExecutingPostBody = nullptr;
+    _ptExecutingPost = nullptr;
     if (mrtLoad._bStepNavigation && ptWindow) _ptCurrentWindow = ptWindow;
     for (size_t n = 0; n < rtResponse._tRedirects.size(); ++n) ptCommand->OnTaskRedirection(nullptr);
     ptCommand->OnTaskStartDownload();
@@ -838,6 +843,9 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_LINK_CLICK:
             OnLinkClick(static_cast<KxwDomNodeBase*>(mpvSubject));
             return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_FORM_SUBMIT:
+            OnFormSubmit(static_cast<KxwDomNodeBase*>(mpvSubject));
+            return;
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_IMAGE_IN_LINK_CLICK:
             OnImageInLinkClick(static_cast<KxwDomNodeBase*>(mpvSubject), mpvExtra);
             return;
@@ -991,6 +999,43 @@ void KxwEngineVUser::FollowLink(KxwDomNodeBase* mptLink, const std::string& mdsH
     xfptKxwDomWindowOpenForLink(ptWindow, mdsHref, dsTarget);
 }
 
+void KxwEngineVUser::OnFormSubmit(KxwDomNodeBase* mptForm) {
+    KxwDomHtmlWindow* ptWindow = xfptKxwDomWindowOfNode(mptForm);
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(mptForm);
+    if (!ptWindow || !ptDocument) return;
+    KxwEngineFormSubmission tSubmission;
+    std::string dsAction = xfdsKxwDomFormGetAction(mptForm);
+    tSubmission._dsAction = dsAction.empty()
+                                ? xfdsKxwDomDocumentGetHref(ptDocument)
+                                : xfdsKxwDomDocumentResolveUrl(ptDocument, dsAction.data(), dsAction.size());
+    tSubmission._bPost = xfbKxwDomFormIsPost(mptForm);
+    tSubmission._dsBody = xfdsKxwDomFormGetBody(mptForm);
+    tSubmission._dsContentType = xfdsKxwDomFormGetContentType(mptForm);
+    KxwEngineFormRequest tRequest = xftKxwEngineBuildFormRequest(tSubmission);
+    if (tRequest._eKind == KXW_ENGINE_FORM_REQUEST_UNSUPPORTED) {
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING,
+                                 "A form was submitted to \"%s\", which this engine cannot load: the submission is "
+                                 "ignored",
+                                 xfdsKxwEngineEscapeForLog(tRequest._dsUrl, 1000).c_str());
+        return;
+    }
+    std::string dsTarget = xfdsKxwDomFormGetTarget(mptForm);
+    PostBody tPost{tRequest._dsBody, tRequest._dsContentType};
+    const PostBody* ptPost = tRequest._bPost ? &tPost : nullptr;
+    if (dsTarget.empty()) {
+        if (tRequest._eKind == KXW_ENGINE_FORM_REQUEST_JAVASCRIPT)
+            xfbKxwDomWindowRunJavaScriptUrl(ptWindow, tRequest._dsUrl.data(), tRequest._dsUrl.size());
+        else
+            QueueWindowLoad(ptWindow, tRequest._dsUrl, false, 0, true, ptPost);
+        return;
+    }
+    // A named target is found or opened as a link's is; the load it asks for (notification 3 or 4, before the
+    // call returns) takes the POST's body, and a javascript: action runs there as a javascript: URL does.
+    _ptTargetedPost = ptPost;
+    xfptKxwDomWindowOpenForLink(ptWindow, tRequest._dsUrl, dsTarget);
+    _ptTargetedPost = nullptr;
+}
+
 bool KxwEngineVUser::FireUserEvent(KxwDomNodeBase* mptNode, const std::string& mdsEvent, std::string* mpdsReason) {
     return FireUserEventAt(mptNode, mdsEvent, -1, -1, mpdsReason);
 }
@@ -1036,14 +1081,15 @@ void KxwEngineVUser::OnWindowOpened(KxwDomHtmlWindow* mptWindow) {
     KxwDomHtmlWindow* ptOpener = xfptKxwDomWindowGetOpener(mptWindow);
     std::string dsReferrer = ptOpener ? xfdsKxwDomWindowGetHref(ptOpener) : std::string();
     ptLoad->_tRequest = NewRequest(dsUrl, StartsWithNoCase(dsReferrer, "http") ? dsReferrer : std::string());
+    if (const PostBody* ptPost = TakeTargetedPost()) ptPost->ApplyTo(ptLoad->_tRequest);
     ptLoad->_bAnnounce = true;
     Enqueue(std::move(ptLoad));
 }
 
 void KxwEngineVUser::OnWindowOpenExisting(KxwDomHtmlWindow*, void* mpvParameters) {
     // The named window exists: it navigates, as a link aimed at it would make it.
-    QueueWindowLoad(xfptKxwDomWindowOpenGetTarget(mpvParameters), xfdsKxwDomWindowOpenGetHref(mpvParameters), false,
-                    0, true);
+    QueueWindowLoad(xfptKxwDomWindowOpenGetTarget(mpvParameters), xfdsKxwDomWindowOpenGetHref(mpvParameters), false, 0,
+                    true, TakeTargetedPost());
 }
 
 void KxwEngineVUser::OnFrameSrc(KxwDomNodeBase* mptFrameElement) {
@@ -1053,10 +1099,10 @@ void KxwEngineVUser::OnFrameSrc(KxwDomNodeBase* mptFrameElement) {
 
 void KxwEngineVUser::OnPostIssued(KxwPostId* mptPostId) {
     // Only the load being executed has a body to keep: a POST the engine did not send is not confirmed.
-    if (!mptPostId || !_pdsExecutingPostBody) return;
+    if (!mptPostId || !_ptExecutingPost) return;
     if (_uNextPostId < KXW_POST_ID_FIRST_REAL) _uNextPostId = KXW_POST_ID_FIRST_REAL;  // after a wrap
     *mptPostId = _uNextPostId++;
-    _tPostBodies[*mptPostId] = *_pdsExecutingPostBody;
+    _tPostBodies[*mptPostId] = PostBody{_ptExecutingPost->_dsBody, _ptExecutingPost->_dsBodyContentType};
 }
 
 void KxwEngineVUser::OnAlert(void* mpvExtra) {

@@ -172,6 +172,8 @@ private:
     void OnImageInLinkClick(KxwDomNodeBase* mptImage, void* mpvCoordinates);
     // Loads mdsHref (a link's address, resolved) as a click on mptLink does.
     void FollowLink(KxwDomNodeBase* mptLink, const std::string& mdsHref);
+    // A form was submitted (notification 8): its request loads into its target, or its javascript: action runs.
+    void OnFormSubmit(KxwDomNodeBase* mptForm);
     void OnWindowOpened(KxwDomHtmlWindow* mptWindow);
     void OnWindowOpenExisting(KxwDomHtmlWindow* mptOpener, void* mpvParameters);
     void OnFrameSrc(KxwDomNodeBase* mptFrameElement);
@@ -183,9 +185,27 @@ private:
     // A confirm or prompt was answered: a CONFIRM or PROMPT event.
     void OnDialogAnswered(const KxwDomDialogAnswered* mptAnswered);
 
-    // Queues a load of the window (a navigation with history unless mbNoHistory).
-    void QueueWindowLoad(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl, bool mbNoHistory,
-                         uint32_t muPostId, bool mbAnnounce);
+    // A POST's body and its Content-Type, kept for the history's items by post id.
+    struct PostBody {
+        std::string _dsBody;
+        std::string _dsContentType;  // application/x-www-form-urlencoded when empty
+        // Makes the request this POST.
+        void ApplyTo(KxwEngineFetchRequest& mrtRequest) const {
+            mrtRequest._dsMethod = "POST";
+            mrtRequest._dsBody = _dsBody;
+            mrtRequest._dsBodyContentType = _dsContentType;
+        }
+    };
+    // Queues a load of the window (a navigation with history unless mbNoHistory): a POST of mptPost's body when
+    // given, else of the history's body of muPostId when it is a real one.
+    void QueueWindowLoad(KxwDomHtmlWindow* mptWindow, const std::string& mdsUrl, bool mbNoHistory, uint32_t muPostId,
+                         bool mbAnnounce, const PostBody* mptPost = nullptr);
+    // The form's POST waiting for the window its target names (given once, then null).
+    const PostBody* TakeTargetedPost() {
+        const PostBody* ptPost = _ptTargetedPost;
+        _ptTargetedPost = nullptr;
+        return ptPost;
+    }
     void QueueResource(KxwDomNodeBase* mptElement, const std::string& mdsSrc);
     void Enqueue(std::unique_ptr<Load> mptLoad);
     void EnqueueElementLoad(LoadKind meKind, KxwDomCommand* mptCommand, KxwDomNodeBase* mptElement,
@@ -248,10 +268,13 @@ private:
     size_t _uModalDepth = 0;
     // The builders at work, innermost last: a write goes to the one building its document.
     std::vector<KxwEngineParser*> _tActive;
-    // POST bodies of the history's items by post id, and the body of the load being executed.
-    std::map<uint32_t, std::string> _tPostBodies;
+    // POST bodies of the history's items by post id, and the request of the POST being executed.
+    std::map<uint32_t, PostBody> _tPostBodies;
     uint32_t _uNextPostId = 4;
-    const std::string* _pdsExecutingPostBody = nullptr;
+    const KxwEngineFetchRequest* _ptExecutingPost = nullptr;
+    // A form's POST aimed at a named window, while the library finds or opens that window: the load it asks for
+    // (notification 3 or 4) carries the body.
+    const PostBody* _ptTargetedPost = nullptr;
     // The step's own navigation: how it ended.
     std::string _dsStepLoadError;
     unsigned long _ulLoads = 0;

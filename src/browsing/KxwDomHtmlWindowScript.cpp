@@ -7,7 +7,7 @@
 #include "KxwDomComputedStyle.h"
 #include "KxwDomCoreEvent.h"
 #include "KxwDomHtmlDocument.h"
-#include "KxwDomHtmlElementControl.h"
+#include "KxwDomHtmlElementControls.h"
 #include "KxwDomHtmlElementWithName.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlElementImage.h"

@@ -10,7 +10,9 @@
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
-#include "KxwDomHtmlElementControl.h"
+#include "KxwDomHtmlElementControls.h"
+#include "KxwDomHtmlElementForm.h"
+#include "KxwDomHtmlElementInput.h"
 #include "KxwDomHtmlElementMeta.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
@@ -67,6 +69,15 @@ const CollectionSpec katCollectionSpecs[KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT] 
 constexpr uint32_t Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM meCollection) {
     return 1u << meCollection;
 }
+
+// The control collection of each INPUT type (a radio button is filed in its radio group instead).
+constexpr int kaiInputTypeCollections[KXW_DOM_HTML_ELEMENT_INPUT_TYPE_COUNT] = {
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT,     KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_PASSWORD,
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_CHECKBOX, -1,
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_SUBMIT,   KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_RESET,
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_FILE,     KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_HIDDEN,
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_IMAGE,    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_BUTTON,
+};
 
 // The lists that file elements by what they are (the pending lists are filled by the loading, not by filing).
 constexpr uint32_t kFilingCollections = ((1u << KXW_DOM_HTML_DOCUMENT_COLLECTION_PENDING_SCRIPT_SRC) - 1u) &
@@ -392,26 +403,26 @@ uint32_t KxwDomHtmlDocument::GetFilingMask(KxwDomNodeBase* mptNode, const char* 
             if (bHasName) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT);
             break;
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_INPUT: {
-            // Radio inputs belong to the radio groups, which come with the form controls.
-            KXW_DOM_HTML_INPUT_TYPE_ENUM eType = static_cast<KxwDomHtmlElementInput*>(ptElement)->GetTypeEnum();
-            if (eType < KXW_DOM_HTML_INPUT_TYPE_RADIO)
-                uMask |= 1u << (KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT + eType);
-            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            // Radio inputs belong to the radio groups instead.
+            KXW_DOM_HTML_ELEMENT_INPUT_TYPE_ENUM eType = static_cast<KxwDomHtmlElementInput*>(ptElement)->GetTypeEnum();
+            int iCollection = kaiInputTypeCollections[eType];
+            if (iCollection >= 0) uMask |= Bit(static_cast<KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM>(iCollection));
+            bInForm = static_cast<KxwDomHtmlElementFormControl*>(ptElement)->IsInForm();
             break;
         }
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BUTTON: {
             KXW_DOM_HTML_BUTTON_TYPE_ENUM eType = static_cast<KxwDomHtmlElementButton*>(ptElement)->GetTypeEnum();
             uMask |= 1u << (KXW_DOM_HTML_DOCUMENT_COLLECTION_BUTTON_SUBMIT + eType);
-            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            bInForm = static_cast<KxwDomHtmlElementFormControl*>(ptElement)->IsInForm();
             break;
         }
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SELECT:
             uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_SELECT);
-            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            bInForm = static_cast<KxwDomHtmlElementFormControl*>(ptElement)->IsInForm();
             break;
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_TEXTAREA:
             uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_TEXTAREA);
-            bInForm = static_cast<KxwDomHtmlElementControl*>(ptElement)->IsInForm();
+            bInForm = static_cast<KxwDomHtmlElementFormControl*>(ptElement)->IsInForm();
             break;
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_MAP:
             if (bHasName) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMED_MAPS);

@@ -19,11 +19,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "KxwDomCoreDocument.h"
 #include "KxwDomHtmlCollectionMap.h"
+#include "KxwDomHtmlRadioGroupMgr.h"
 #include "KxwU16nHandler.h"
 #include "KxwUtilCounter.h"
 
@@ -52,7 +54,7 @@ enum KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM {
     KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMESPACES,
     KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT,
     KXW_DOM_HTML_DOCUMENT_COLLECTION_WINDOW_DEFAULT,
-    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT,  // the nine INPUT types in the order of KXW_DOM_HTML_INPUT_TYPE_ENUM
+    KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT,  // the nine INPUT types other than radio
     KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_PASSWORD,
     KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_HIDDEN,
     KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_CHECKBOX,
@@ -194,6 +196,8 @@ public:
     bool SetResponseCharset(const char* mpsfCharset, unsigned muLen);
     const char* GetResponseCharsetName() const { return _tResponseCharset.GetCharsetName(); }
     const char* GetRequestCharset() const { return GetResponseCharsetName(); }
+    // The radio groups of the document's radio buttons.
+    KxwDomHtmlRadioGroupMgr& GetRadioGroupMgr() { return _tRadioGroupMgr; }
 
     // ---- Pending scripts ----
     bool AppendPendingScript(KxwDomHtmlElementScript* mptScript);
@@ -358,6 +362,8 @@ private:
     KxwU16nHandlerGeneral _tResponseCharset;
 
     std::vector<KxwDomHtmlEvent*> _tReleasedEvents;
+    // Its radios leave it as they die or leave the tree; it outlives them all, being destroyed after the tree.
+    KxwDomHtmlRadioGroupMgr _tRadioGroupMgr;
     ScriptEvaluator _pfScriptEvaluator = nullptr;
     void* _pvScriptEvaluatorClosure = nullptr;
 };

@@ -11,16 +11,12 @@ namespace {
 
 constexpr uint16_t kAttr = KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_ATTRIBUTE;
 constexpr short kIdName = KxwDomHtmlElementWithName::kIdName;                  // 7
-constexpr short kIdOwnFirst = KxwDomHtmlElementWithName::kFirstDerivedTinyId;  // 8: target, value
+constexpr short kIdOwnFirst = KxwDomHtmlElementWithName::kFirstDerivedTinyId;  // 8: value
 
 const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
 const KxwJswPropertySpec katNoProperties[] = {{nullptr, 0, 0, nullptr}};
 const KxwJswPropertySpec katNameProperties[] = {
     {"name", 7, kAttr, "S"},
-    {nullptr, 0, 0, nullptr},
-};
-const KxwJswPropertySpec katFormProperties[] = {
-    {"target", 8, kAttr, "S"},
     {nullptr, 0, 0, nullptr},
 };
 const KxwJswPropertySpec katParamProperties[] = {
@@ -120,46 +116,6 @@ bool KxwDomHtmlElementWithName::SetDomPropertyInfo(short mnTinyId, KxwDomPropert
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-// FORM
-
-KxwDomHtmlElementForm::KxwDomHtmlElementForm(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
-    : KxwDomHtmlElementWithName(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FORM, mbUseMemMgr),
-      _tTarget(GetDomEnv()) {}
-
-const KxwJswClassInformation* KxwDomHtmlElementForm::GetClassInformation() const {
-    static const KxwJswClassInformation ktClassInfo(&GetElementWithNameClassInformation(), "form", katFormProperties,
-                                                    katNoMethods);
-    return &ktClassInfo;
-}
-
-bool KxwDomHtmlElementForm::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {
-    if (IsName(mpszName, "target")) {
-        SetTargetParsed(mpszValueOrNull);
-        return true;
-    }
-    return KxwDomHtmlElementWithName::SetParsedProperty(mpszName, mpszValueOrNull);
-}
-
-void KxwDomHtmlElementForm::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const {
-    KxwDomHtmlElementWithName::CopyClassPropertiesTo(mrtClone);
-    auto& rtClone = static_cast<KxwDomHtmlElementForm&>(mrtClone);
-    CopySpecifiedText(_tTarget, rtClone._tTarget);
-}
-
-bool KxwDomHtmlElementForm::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    if (mnTinyId == kIdOwnFirst) return GetText(_tTarget, mrtPropertyInfo);
-    return KxwDomHtmlElementWithName::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
-}
-
-bool KxwDomHtmlElementForm::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    if (mnTinyId == kIdOwnFirst) {
-        _tTarget = mrtPropertyInfo;
-        return true;
-    }
-    return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
-}
-
-// ---------------------------------------------------------------------------------------------------------------
 // PARAM
 
 KxwDomHtmlElementParam::KxwDomHtmlElementParam(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
@@ -199,25 +155,9 @@ bool KxwDomHtmlElementParam::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyIn
     return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
 }
 
-void KxwDomHtmlElementForm::PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const {
-    KxwDomHtmlElement::PrintMe(miIndent, meSevLvl, mulMask);
-    if (!(mulMask & KXW_DOM_PRINT_MASK_COLLECTIONS) || !xfbKxwUtilIsSevLvlEnabled(meSevLvl)) return;
-    if (const KxwDomHtmlCollectionOrdered* ptAll = PeekAll())
-        ptAll->PrintCollection("all", miIndent + 1, meSevLvl);
-    else
-        KxwDomHtmlCollectionGeneral::PrintMissingCollection("all", miIndent + 1, meSevLvl);
-    // The form's controls get their collection with submission.
-    KxwDomHtmlCollectionGeneral::PrintMissingCollection("elements", miIndent + 1, meSevLvl);
-}
-
 void KxwDomHtmlElementWithName::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
     mrtText.ConcatHtmlProperty("name", _tName);
     KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
-}
-
-void KxwDomHtmlElementForm::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
-    mrtText.ConcatHtmlProperty("target", _tTarget);
-    KxwDomHtmlElementWithName::GenerateHtmlProperties(mrtText);
 }
 
 void KxwDomHtmlElementParam::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {

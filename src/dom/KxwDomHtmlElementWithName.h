@@ -1,6 +1,6 @@
 // The elements that carry a "name" the document files them by: the common class (script class "elementwithname"
-// for MAP, OBJECT and APPLET; "embed" for EMBED), and FORM and PARAM with the properties the document and the
-// parser need of them now (IMG has its own file pair). A name that changes while the element is in a tree is
+// for MAP, OBJECT and APPLET; "embed" for EMBED), and PARAM with the properties the document and the parser need of
+// it now (IMG has its own file pair; FORM lives with the forms). A name that changes while the element is in a tree is
 // announced to the ancestors first (notification 25), so that the collections re-key it.
 #pragma once
 
@@ -40,32 +40,6 @@ private:
 using KxwDomHtmlElementObject = KxwDomHtmlElementWithName;
 using KxwDomHtmlElementApplet = KxwDomHtmlElementWithName;
 using KxwDomHtmlElementEmbed = KxwDomHtmlElementWithName;
-
-// FORM: its "target" (submission is not modelled yet).
-class KxwDomHtmlElementForm : public KxwDomHtmlElementWithName {
-public:
-    KxwDomHtmlElementForm(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr);
-
-    const KxwDomHtmlPropertyStr& GetTarget() const { return _tTarget; }
-    void SetTargetParsed(const char* mpszParsedValue) { _tTarget.SetParsed(ParsedText(mpszParsedValue)); }
-    const KxwDomHtmlPropertyStr* GetOwnTarget() const override { return &_tTarget; }
-
-    // The element's line, and its collections when the mask asks for them.
-    void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;
-
-    // Its own attributes in generated markup, then its base's.
-    void GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const override;
-    const KxwJswClassInformation* GetClassInformation() const override;
-    bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
-    bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
-
-protected:
-    bool SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) override;
-    void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
-
-private:
-    KxwDomHtmlPropertyStr _tTarget;
-};
 
 // PARAM: the name and value that applets and objects read.
 class KxwDomHtmlElementParam : public KxwDomHtmlElementWithName {

@@ -1,5 +1,6 @@
 // What a user action carries to the events it causes: where the pointer was, the key and its modifier, the element
-// the action came from, and for a click on an image map or image button the coordinate pair clicked ("x,y").
+// the action came from, for a click on an image map or image button the coordinate pair clicked ("x,y"), and what
+// else the action carries (the text a user typed).
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,9 @@ public:
     void SetOriginatingElement(KxwDomEventTarget* mptElement) { _ptOriginatingElement = mptElement; }
     const std::string& GetMapImageCoordinates() const { return _dsMapImageCoordinates; }
     void SetMapImageCoordinates(const std::string& mdsCoordinates) { _dsMapImageCoordinates = mdsCoordinates; }
+    // What the action carries beyond the pointer and the key (the text a user typed), owned by the caller.
+    const void* GetAdditionalData() const { return _pvAdditionalData; }
+    void SetAdditionalData(const void* mpvAdditionalData) { _pvAdditionalData = mpvAdditionalData; }
 
 private:
     int32_t _iX = 1;
@@ -43,4 +47,5 @@ private:
     uint16_t _uReserved = 0;
     KxwDomEventTarget* _ptOriginatingElement = nullptr;
     std::string _dsMapImageCoordinates;
+    const void* _pvAdditionalData = nullptr;
 };

@@ -18,6 +18,7 @@
 #include "QmtUtils.h"
 #include "kxw/KxwDomBrowsing.h"
 #include "kxw/KxwDomEvents.h"
+#include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJsval.h"
@@ -58,6 +59,7 @@ protected:
     bool Serve(const KxwEngineFetchRequest& mrtRequest, KxwEngineFetchResponse* mptResponse) {
         _tRequested.push_back(mrtRequest._dsMethod + " " + mrtRequest._dsUrl +
                               (mrtRequest._dsBody.empty() ? "" : " " + mrtRequest._dsBody));
+        _tBodyTypes.push_back(mrtRequest._dsBodyContentType);
         mptResponse->_dsFinalUrl = mrtRequest._dsUrl;
         auto it = _tPages.find(mrtRequest._dsUrl);
         if (it == _tPages.end()) {
@@ -92,9 +94,10 @@ protected:
         _ptEngine->Settle();
         return tResult.GetStringUtf8();
     }
-    // The element of the current page with that id, or null.
-    KxwDomNodeBase* ElementById(const std::string& mdsId) {
-        KxwDomHtmlDocument* ptDocument = xfptKxwDomWindowGetDocument(_ptEngine->GetCurrentWindow());
+    // The element of the current page (or of the window's) with that id, or null.
+    KxwDomNodeBase* ElementById(const std::string& mdsId, KxwDomHtmlWindow* mptWindow = nullptr) {
+        KxwDomHtmlDocument* ptDocument =
+            xfptKxwDomWindowGetDocument(mptWindow ? mptWindow : _ptEngine->GetCurrentWindow());
         for (unsigned long n = 0; n < xfulKxwDomDocumentGetElementCount(ptDocument); ++n)
             if (KxwDomNodeBase* ptElement = xfptKxwDomDocumentGetElement(ptDocument, n))
                 if (xfdsKxwDomElementGetId(ptElement) == mdsId) return ptElement;
@@ -128,6 +131,7 @@ protected:
     double _dfClockMs = 0;
     std::map<std::string, std::string> _tPages;
     std::vector<std::string> _tRequested;
+    std::vector<std::string> _tBodyTypes;  // the Content-Type of each request's body, in the same order
     std::vector<std::string> _tEvents;
     std::string _dsErrors;
     std::string _dsLastReason;
@@ -616,4 +620,119 @@ TEST(KxwUtilCoordinatePairTest, DigitsACommaDigitsAndNothingElse) {
     for (const char* pszBad : {"", ",", "1,", ",1", "1,2,3", "1 ,2", "-1,2", "a,b", "12"})
         EXPECT_FALSE(xfbKxwUtilIsCoordinatePair(pszBad, strlen(pszBad))) << pszBad;
     EXPECT_FALSE(xfbKxwUtilIsCoordinatePair(nullptr, 3));
+}
+
+// ---- Submitted forms ----
+
+// The page's own script fills the form f and submits it (submit(): no onsubmit, no submit button), so that the
+// engine receives the form-submitted notification as a page sends it.
+class KxwEngineFormSubmitTest : public KxwEngineVUserTest {
+protected:
+    void Submit(KxwDomHtmlWindow* mptWindow, const std::string& mdsAction, const std::string& mdsTarget, bool mbPost,
+                const std::vector<std::pair<std::string, std::string>>& mrtFields,
+                const std::string& mdsEncType = "application/x-www-form-urlencoded") {
+        std::string dsScript = "var f = document.getElementById('f'); while (f.firstChild) f.removeChild(f.firstChild);";
+        for (const auto& rtField : mrtFields)
+            dsScript += "var i = document.createElement('input'); i.type = 'hidden'; i.name = '" + rtField.first +
+                        "'; i.value = '" + rtField.second + "'; f.appendChild(i);";
+        dsScript += "f.action = '" + mdsAction + "'; f.target = '" + mdsTarget + "'; f.method = '" +
+                    (mbPost ? "post" : "get") + "'; f.encoding = '" + mdsEncType + "'; f.submit(); 'ok'";
+        ASSERT_EQ("ok", Eval(dsScript, mptWindow));
+        _ptEngine->Settle();
+    }
+    // Frames a (whose page holds the element f, the form) and b in a frameset.
+    void LoadFrames(KxwDomHtmlWindow** mpptTop, KxwDomHtmlWindow** mpptFrameA) {
+        _tPages["http://h/top.html"] =
+            "<html><frameset cols='50%,50%'><frame name=a src=a.html><frame name=b src=b.html></frameset></html>";
+        _tPages["http://h/a.html"] = "<html><body><form id=f></form></body></html>";
+        _tPages["http://h/b.html"] = "<html><body>b</body></html>";
+        ASSERT_TRUE(Goto("http://h/top.html"));
+        *mpptTop = _ptEngine->GetCurrentWindow();
+        *mpptFrameA = xfptKxwDomWindowGetFrame(*mpptTop, 0);
+        ASSERT_NE(nullptr, *mpptFrameA);
+    }
+    // The Content-Type of the last request made with that line, or "(none)".
+    std::string BodyTypeOf(const std::string& mdsRequest) const {
+        for (size_t n = _tRequested.size(); n-- > 0;)
+            if (_tRequested[n] == mdsRequest) return _tBodyTypes[n];
+        return "(none)";
+    }
+};
+
+TEST_F(KxwEngineFormSubmitTest, APostLoadsWithItsTypeAndHistorySendsItAgain) {
+    _tPages["http://h/dir/form.html"] = "<html><body><form id=f></form></body></html>";
+    _tPages["http://h/dir/up?x=1"] = "<html><body>done</body></html>";
+    _tPages["http://h/last.html"] = "<html><body>last</body></html>";
+    ASSERT_TRUE(Goto("http://h/dir/form.html"));
+    const std::string dsRequest = "POST http://h/dir/up?x=1 a=1&b=2";
+    Submit(nullptr, "up?x=1#here", "", true, {{"a", "1"}, {"b", "2"}});
+    EXPECT_EQ(1, CountRequests(dsRequest));
+    EXPECT_EQ("application/x-www-form-urlencoded", BodyTypeOf(dsRequest));
+    EXPECT_EQ("http://h/dir/up?x=1#here", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
+    EXPECT_EQ(1, CountEvents("NAVIGATE http://h/dir/up?x=1#here", true));
+    ASSERT_TRUE(Goto("http://h/last.html"));
+    EXPECT_EQ("ok", Eval("history.back(); 'ok'"));
+    EXPECT_EQ(2, CountRequests(dsRequest)) << "the history sends the POST again";
+    EXPECT_EQ("application/x-www-form-urlencoded", BodyTypeOf(dsRequest)) << "with its own type";
+}
+
+TEST_F(KxwEngineFormSubmitTest, AGetReplacesTheQueryAndAnEmptyActionIsTheDocumentsUrl) {
+    _tPages["http://h/dir/form.html?old=1"] = "<html><body><form id=f></form></body></html>";
+    _tPages["http://h/dir/form.html?q=a+b%40c"] = "<html><body>found</body></html>";
+    _tPages["http://h/dir/s?"] = "<html><body>empty</body></html>";
+    ASSERT_TRUE(Goto("http://h/dir/form.html?old=1"));
+    Submit(nullptr, "", "", false, {{"q", "a b@c"}});
+    EXPECT_EQ(1, CountRequests("GET http://h/dir/form.html?q=a+b%40c"));
+    EXPECT_EQ("http://h/dir/form.html?q=a+b%40c", xfdsKxwDomWindowGetHref(_ptEngine->GetCurrentWindow()));
+    ASSERT_TRUE(Goto("http://h/dir/form.html?old=1"));
+    // A relative action resolves against the document's address; an empty form sends the "?".
+    Submit(nullptr, "s?z=9", "", false, {});
+    EXPECT_EQ(1, CountRequests("GET http://h/dir/s?"));
+}
+
+TEST_F(KxwEngineFormSubmitTest, TheTargetIsFoundAsALinksIs) {
+    _tPages["http://h/r.html?q=1"] = "<html><body>result</body></html>";
+    _tPages["http://h/p.html"] = "<html><body>posted</body></html>";
+    KxwDomHtmlWindow* ptTop = nullptr;
+    KxwDomHtmlWindow* ptFrameA = nullptr;
+    ASSERT_NO_FATAL_FAILURE(LoadFrames(&ptTop, &ptFrameA));
+    Submit(ptFrameA, "r.html", "b", false, {{"q", "1"}});
+    EXPECT_EQ("http://h/r.html?q=1", Eval("frames.b.location.href", ptTop));
+    EXPECT_EQ("http://h/a.html", Eval("frames.a.location.href", ptTop));
+
+    // A POST into a new window carries its body and type there.
+    Submit(ptFrameA, "p.html", "_blank", true, {{"k", "v"}}, "text/plain");
+    KxwDomHtmlWindow* ptNew = xfptKxwObjMgrGetTopWindow(_ptEngine->GetObjMgr(), 1);
+    ASSERT_NE(nullptr, ptNew);
+    EXPECT_EQ("http://h/p.html", xfdsKxwDomWindowGetHref(ptNew));
+    EXPECT_EQ(1, CountRequests("POST http://h/p.html k=v\r\n"));
+    EXPECT_EQ("text/plain", BodyTypeOf("POST http://h/p.html k=v\r\n"));
+
+    // An existing named window takes the POST as well, and _top replaces the frameset.
+    Submit(ptFrameA, "p.html", "b", true, {{"n", "2"}});
+    EXPECT_EQ(1, CountRequests("POST http://h/p.html n=2"));
+    EXPECT_EQ("application/x-www-form-urlencoded", BodyTypeOf("POST http://h/p.html n=2"));
+    EXPECT_EQ("http://h/p.html", Eval("frames.b.location.href", ptTop));
+    Submit(ptFrameA, "r.html", "_top", false, {{"q", "1"}});
+    EXPECT_EQ("http://h/r.html?q=1", xfdsKxwDomWindowGetHref(ptTop));
+    EXPECT_EQ(0, CountRequests("GET http://h/r.html?q=1 q=1")) << "no body goes with a GET";
+}
+
+TEST_F(KxwEngineFormSubmitTest, AJavaScriptActionRunsInTheTargetAndOtherSchemesAreReported) {
+    KxwDomHtmlWindow* ptTop = nullptr;
+    KxwDomHtmlWindow* ptFrameA = nullptr;
+    ASSERT_NO_FATAL_FAILURE(LoadFrames(&ptTop, &ptFrameA));
+    size_t nRequests = _tRequested.size();
+    Submit(ptFrameA, "javascript:void(window.ran = name)", "", true, {{"a", "1"}});
+    EXPECT_EQ("a", Eval("String(frames.a.ran)", ptTop));
+    Submit(ptFrameA, "javascript:void(window.ran = name)", "b", false, {{"a", "1"}});
+    EXPECT_EQ("b", Eval("String(frames.b.ran)", ptTop));
+    EXPECT_EQ(nRequests, _tRequested.size());
+
+    KxwRecordingSink tSink;
+    Submit(ptFrameA, "mailto:someone@example.com?subject=hi", "", true, {{"a", "1"}});
+    EXPECT_EQ(nRequests, _tRequested.size());
+    EXPECT_TRUE(tSink.Saw("A form was submitted to \"mailto:someone@example.com?subject=hi\", which this engine cannot "
+                          "load: the submission is ignored"));
+    EXPECT_EQ("http://h/a.html", Eval("frames.a.location.href", ptTop));
 }
