@@ -9,6 +9,7 @@
 #include "KxwPlayVerbs.h"
 #include "kxw/KxwDomBrowsing.h"
 #include "kxw/KxwDomFind.h"
+#include "kxw/KxwDomForms.h"
 
 namespace {
 
@@ -108,7 +109,7 @@ KxwDomNodeBase* FindFirst(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep,
 }
 
 // Runs a user action of the library, then lets what it caused load, as a click does.
-[[maybe_unused]] bool Act(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep,
+bool Act(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep,
                           const std::function<bool(std::string*)>& mrfAction, std::string* mpdsReason) {
     std::string dsReason;
     if (mrtVUser.GetEngine()->RunUserAction(mrfAction, &dsReason)) return true;
@@ -213,6 +214,56 @@ bool xfbKxwPlayRunButton(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std
     return Click(mrtVUser, mrtStep, ptButton, "click", iX, iY, mpdsReason);
 }
 
+// A text, password or file input, or a text area (type= names one of them: text, password, file, textarea).
+bool xfbKxwPlayRunEdit(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    const KxwPlayArg* ptType = mrtStep.FindPair("type");
+    std::vector<KxwDomFindDescription> tDescriptions;
+    for (const char* pszType : {"text", "password", "file"}) {
+        if (ptType && ptType->_dsValue != pszType) continue;
+        KxwDomFindDescription tInput = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_INPUT, {"id", "name"});
+        tInput._dsInputType = pszType;
+        tDescriptions.push_back(tInput);
+    }
+    if (!ptType || ptType->_dsValue == "textarea")
+        tDescriptions.push_back(Describe(mrtVUser, mrtStep, KXW_DOM_FIND_TEXTAREA, {"id", "name"}));
+    size_t nWhich = 0;
+    KxwDomNodeBase* ptControl = FindFirst(mrtVUser, mrtStep, tDescriptions, "edit field", mpdsReason, &nWhich);
+    if (!ptControl) return false;
+    std::string dsValue = mrtStep.GetWords()[0]->_dsValue;
+    // A file to upload is named relative to the steps file, like the pages.
+    if (tDescriptions[nWhich]._dsInputType == "file" && !dsValue.empty() && dsValue[0] != '/') {
+        const std::string& rdsSteps = mrtVUser.GetSteps().GetFileName();
+        size_t nSlash = rdsSteps.find_last_of('/');
+        if (nSlash != std::string::npos) dsValue = rdsSteps.substr(0, nSlash + 1) + dsValue;
+    }
+    return Act(
+        mrtVUser, mrtStep, [&](std::string* mpdsWhy) { return xfbKxwDomUserSetText(ptControl, dsValue, mpdsWhy); },
+        mpdsReason);
+}
+
+bool xfbKxwPlayRunCheck(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    KxwDomFindDescription tCheckBox = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_INPUT, {"id", "name", "value"});
+    tCheckBox._dsInputType = "checkbox";
+    KxwDomNodeBase* ptCheckBox = FindFirst(mrtVUser, mrtStep, {tCheckBox}, "check box", mpdsReason);
+    if (!ptCheckBox) return false;
+    bool bOn = mrtStep.GetWords()[0]->_dsValue == "on";
+    return Act(
+        mrtVUser, mrtStep, [&](std::string* mpdsWhy) { return xfbKxwDomUserSetChecked(ptCheckBox, bOn, mpdsWhy); },
+        mpdsReason);
+}
+
+// name= is the group's, group= which group of that name; value= or ordinal= the button within the group.
+bool xfbKxwPlayRunRadio(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    KxwDomFindDescription tRadio = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_INPUT, {"name", "value"});
+    tRadio._dsInputType = "radio";
+    if (const KxwPlayArg* ptGroup = mrtStep.FindPair("group")) tRadio._iGroupOrdinal = OrdinalValue(mrtVUser, ptGroup);
+    KxwDomNodeBase* ptRadio = FindFirst(mrtVUser, mrtStep, {tRadio}, "radio button", mpdsReason);
+    if (!ptRadio) return false;
+    return Act(
+        mrtVUser, mrtStep, [&](std::string* mpdsWhy) { return xfbKxwDomUserSetChecked(ptRadio, true, mpdsWhy); },
+        mpdsReason);
+}
+
 // An AREA of the map= MAP, or of the page's maps in order; the ordinal counts within one map.
 bool xfbKxwPlayRunArea(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
     bool bThisWindowOnly = false;
@@ -245,4 +296,14 @@ bool xfbKxwPlayRunElement(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, st
     int iX = -1, iY = -1;
     Coordinates(mrtStep, &iX, &iY);
     return Click(mrtVUser, mrtStep, ptElement, ptEvent ? ptEvent->_dsValue : "click", iX, iY, mpdsReason);
+}
+
+// Submits a FORM found by name= or id= as a test step does.
+bool xfbKxwPlayRunSubmit(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    KxwDomFindDescription tForm = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_GENERAL, {"id", "name"});
+    tForm._tTag.Set("FORM", false);
+    KxwDomNodeBase* ptForm = FindFirst(mrtVUser, mrtStep, {tForm}, "form", mpdsReason);
+    if (!ptForm) return false;
+    return Act(
+        mrtVUser, mrtStep, [&](std::string* mpdsWhy) { return xfbKxwDomUserSubmitForm(ptForm, mpdsWhy); }, mpdsReason);
 }
