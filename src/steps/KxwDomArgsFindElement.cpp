@@ -3,13 +3,15 @@
 #include "KxwDomArgsFindElement.h"
 
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "KxwDomControlAccess.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElement.h"
+#include "KxwDomHtmlElementInput.h"
+#include "KxwDomHtmlRadioGroup.h"
+#include "KxwDomHtmlRadioGroupMgr.h"
 #include "KxwDomUtilNodeMatcher.h"
 #include "KxwU16nHandler.h"
 #include "KxwUtilReport.h"
@@ -102,62 +104,6 @@ bool IsKnownInputType(const std::string& mdsType) {
     return false;
 }
 
-KxwDomNodeBase* ContainingForm(KxwDomNodeBase* mptControl) {
-    auto* ptNode = dynamic_cast<KxwDomCoreNode*>(mptControl);
-    for (KxwDomCoreNode* ptAncestor = ptNode ? ptNode->GetDomParentNode() : nullptr; ptAncestor;
-         ptAncestor = ptAncestor->GetDomParentNode())
-        if (ptAncestor->IsElementNode() &&
-            ptAncestor->GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FORM)
-            return ptAncestor;
-    return nullptr;
-}
-
-bool SameNameIgnoringCase(const KxwDomHtmlPropertyStr& mrtName1, const KxwDomHtmlPropertyStr& mrtName2) {
-    unsigned uLen1 = mrtName1.GetU16nLenInChars(), uLen2 = mrtName2.GetU16nLenInChars();
-    const char16_t* pwsf1 = mrtName1.GetU16nStr();
-    const char16_t* pwsf2 = mrtName2.GetU16nStr();
-    if (!pwsf1 || !pwsf2) return (pwsf1 ? uLen1 : 0) == 0 && (pwsf2 ? uLen2 : 0) == 0;
-    return uLen1 == uLen2 && xfbKxwU16IsEqualIgnoringCaseByLen(pwsf1, pwsf2, uLen1);
-}
-
-// The radio groups of a document in the order their first radio comes: one per containing form (or none) and
-// name, names compared ignoring case. Each group's radios go into a collection of its own.
-struct KxwDomRadioGroupView {
-    KxwDomNodeBase* _ptForm;
-    const KxwDomHtmlElement* _ptFirst;
-    KxwDomHtmlCollectionGeneral _tRadios{static_cast<KxwMemMgr*>(nullptr)};
-};
-
-std::vector<std::unique_ptr<KxwDomRadioGroupView>> CollectRadioGroups(KxwDomHtmlDocument* mptDocument,
-                                                                      KxwDomHtmlCollectionGeneral& mrtFirsts) {
-    std::vector<std::unique_ptr<KxwDomRadioGroupView>> tGroups;
-    KxwDomHtmlCollectionGeneral* ptAll = mptDocument->GetAll();
-    if (!ptAll) return tGroups;
-    for (KxwDomNodeBase* ptNode : *ptAll) {
-        if (!ptNode || !ptNode->IsElementNode() ||
-            ptNode->GetNodeSubtype() != KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_INPUT)
-            continue;
-        KxwDomHtmlElement* ptInput = KxwJswUserObjBase::ConvertToElement(ptNode);
-        if (!ptInput || !xfbKxwDomControlIsInputOfType(ptInput, "radio")) continue;
-        KxwDomNodeBase* ptForm = ContainingForm(ptInput);
-        KxwDomRadioGroupView* ptGroup = nullptr;
-        for (auto& rtGroup : tGroups)
-            if (rtGroup->_ptForm == ptForm && SameNameIgnoringCase(rtGroup->_ptFirst->GetName(), ptInput->GetName())) {
-                ptGroup = rtGroup.get();
-                break;
-            }
-        if (!ptGroup) {
-            tGroups.push_back(std::make_unique<KxwDomRadioGroupView>());
-            ptGroup = tGroups.back().get();
-            ptGroup->_ptForm = ptForm;
-            ptGroup->_ptFirst = ptInput;
-            mrtFirsts.AppendItem(ptInput);
-        }
-        ptGroup->_tRadios.AppendItem(ptInput);
-    }
-    return tGroups;
-}
-
 }  // namespace
 
 const char* KxwDomHtmlDocumentArgsFindElementInput::GetOrdinalArgName() const {
@@ -181,21 +127,26 @@ bool KxwDomHtmlDocumentArgsFindElementInput::FindElement(KxwDomHtmlDocument* mpt
     if (!xfbKxwUtilIsEqualIgnoreCase(_dsType.data(), _dsType.size(), "radio", 5))
         return FindIn<KxwDomHtmlDocumentMatcherElementInput>(mptDocument->GetAll(), *this);
     // A radio button: the group first (by its name, the custom entries, the group ordinal), then the radio within
-    // it (by the input tests, the ordinal).
+    // it (by the input tests, the ordinal). The groups are the document's, in the order they were made.
+    const KxwDomHtmlRadioGroupMgr& rtGroups = mptDocument->GetRadioGroupMgr();
     KxwDomHtmlCollectionGeneral tFirsts(static_cast<KxwMemMgr*>(nullptr));
-    std::vector<std::unique_ptr<KxwDomRadioGroupView>> tGroups = CollectRadioGroups(mptDocument, tFirsts);
+    for (size_t n = 0; n < rtGroups.GetGroupCount(); ++n)
+        if (const KxwDomHtmlRadioGroup* ptGroup = rtGroups.GetGroup(n))
+            if (!ptGroup->IsEmpty()) tFirsts.AppendItem(ptGroup->GetRadios().front());
     KxwDomHtmlDocumentMatcherRadioGroup tGroupMatcher(*this);
     _bCountingGroups = true;
     KxwDomHtmlElement* ptFirst = KxwDomUtilNodeMatcher::Find(&tFirsts, tGroupMatcher, _iGroupOrdinal, "Ordinal");
     _bCountingGroups = false;
     if (!ptFirst) return false;
-    for (auto& rtGroup : tGroups) {
-        if (rtGroup->_ptFirst != ptFirst) continue;
+    for (size_t n = 0; n < rtGroups.GetGroupCount(); ++n) {
+        const KxwDomHtmlRadioGroup* ptGroup = rtGroups.GetGroup(n);
+        if (!ptGroup || ptGroup->IsEmpty() || ptGroup->GetRadios().front() != ptFirst) continue;
         _ptFoundRadioGroup = ptFirst;
+        KxwDomHtmlCollectionGeneral tRadios(static_cast<KxwMemMgr*>(nullptr));
+        for (KxwDomHtmlElementInput* ptRadio : ptGroup->GetRadios()) tRadios.AppendItem(ptRadio);
         KxwDomHtmlDocumentMatcherElementInput tMatcher(*this);
         _bWithinGroup = true;
-        KxwDomHtmlElement* ptRadio =
-            KxwDomUtilNodeMatcher::Find(&rtGroup->_tRadios, tMatcher, _iOrdinal, "SelectValueOrdinal");
+        KxwDomHtmlElement* ptRadio = KxwDomUtilNodeMatcher::Find(&tRadios, tMatcher, _iOrdinal, "SelectValueOrdinal");
         _bWithinGroup = false;
         _ptFoundElement = ptRadio;
         return ptRadio != nullptr;
