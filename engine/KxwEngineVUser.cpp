@@ -12,6 +12,7 @@
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomBrowsing.h"
 #include "kxw/KxwDomCommand.h"
+#include "kxw/KxwDomDialogs.h"
 #include "kxw/KxwDomEvents.h"
 #include "kxw/KxwDomForms.h"
 #include "kxw/KxwDomHtmlBuild.h"
@@ -102,7 +103,7 @@ const char* NotificationName(int miType) {
         "frame source", "inner HTML", "deleting descendants", "image input source", "POST issued",
         "history POST gone", "alert string", "id change", "name change", "start download", "add behaviour",
         "namespace import", "anchor href set", "anchor href cleared", "style-sheet link", "snapshot reset",
-        "script source", "applet download", "modal dialog", "user data released"};
+        "script source", "applet download", "modal dialog", "user data released", "dialog answered"};
     return miType >= 0 && miType < static_cast<int>(sizeof kapszNames / sizeof *kapszNames) ? kapszNames[miType]
                                                                                                : "unknown";
 }
@@ -895,6 +896,9 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_MODAL_DIALOG:
             OnModalDialog(static_cast<const KxwDomModalDialogPhase*>(mpvExtra));
             return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_DIALOG_ANSWERED:
+            OnDialogAnswered(static_cast<const KxwDomDialogAnswered*>(mpvExtra));
+            return;
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_HISTORY_POST_GONE:
             if (mpvSubject) _tPostBodies.erase(*static_cast<const KxwPostId*>(mpvSubject));
             return;
@@ -1051,6 +1055,18 @@ bool KxwEngineVUser::FireUserEventAt(KxwDomNodeBase* mptNode, const std::string&
     return bFired;
 }
 
+bool KxwEngineVUser::RunUserAction(const std::function<bool(std::string*)>& mrfAction, std::string* mpdsReason) {
+    if (!_ptScriptEngine) {
+        *mpdsReason = "the virtual user has no script engine";
+        return false;
+    }
+    _dsStepLoadError.clear();
+    bool bDone = mrfAction(mpdsReason);
+    EndOfTask();
+    Settle();
+    return bDone;
+}
+
 void KxwEngineVUser::OnWindowOpened(KxwDomHtmlWindow* mptWindow) {
     if (!mptWindow) return;
     std::string dsUrl = xfdsKxwDomWindowGetHref(mptWindow);
@@ -1091,6 +1107,19 @@ void KxwEngineVUser::OnPostIssued(KxwPostId* mptPostId) {
 
 void KxwEngineVUser::OnAlert(void* mpvExtra) {
     if (_ptListener) _ptListener->OnEngineEvent("ALERT", xfdsKxwEngineEscapeForLog(xfdsKxwDomNotificationGetText(mpvExtra)));
+}
+
+void KxwEngineVUser::OnDialogAnswered(const KxwDomDialogAnswered* mptAnswered) {
+    if (!_ptListener || !mptAnswered) return;
+    // "MESSAGE -> ANSWER": the message escaped as an alert's is; a prompt's text quoted, so that an empty text and
+    // null (Cancel) read apart.
+    std::string dsAnswer;
+    if (mptAnswered->_eKind == KXW_DOM_DIALOG_KIND_CONFIRM)
+        dsAnswer = mptAnswered->_bOK ? "OK" : "Cancel";
+    else
+        dsAnswer = mptAnswered->_bOK ? "\"" + xfdsKxwEngineEscapeForLog(mptAnswered->_dsText) + "\"" : "null";
+    _ptListener->OnEngineEvent(mptAnswered->_eKind == KXW_DOM_DIALOG_KIND_CONFIRM ? "CONFIRM" : "PROMPT",
+                               xfdsKxwEngineEscapeForLog(mptAnswered->_dsMessage) + " -> " + dsAnswer);
 }
 
 void KxwEngineVUser::OnCookie(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra) {

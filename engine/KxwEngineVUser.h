@@ -30,6 +30,7 @@
 
 class KxwDomCommand;
 struct KxwDomModalDialogPhase;
+struct KxwDomDialogAnswered;
 class KxwDomHtmlDocument;
 class KxwDomHtmlWindow;
 class KxwDomNodeBase;
@@ -105,6 +106,9 @@ public:
     // The same with the pointer at (miX, miY) over the element: a click on a server-side image map sends them.
     bool FireUserEventAt(KxwDomNodeBase* mptNode, const std::string& mdsEvent, int miX, int miY,
                          std::string* mpdsReason);
+    // Runs a user action of the library (typing, a choice in a list, a form submitted by a step), then lets what
+    // it caused load and play out, as a click does.
+    bool RunUserAction(const std::function<bool(std::string*)>& mrfAction, std::string* mpdsReason);
     // Writes the hierarchy of the virtual user's windows to the log at the informative level.
     bool DumpHierarchy(const std::string& mdsTitle, unsigned long mulMask);
 
@@ -178,6 +182,8 @@ private:
     void OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnAlert(void* mpvExtra);
     void OnModalDialog(const KxwDomModalDialogPhase* mptPhase);
+    // A confirm or prompt was answered: a CONFIRM or PROMPT event.
+    void OnDialogAnswered(const KxwDomDialogAnswered* mptAnswered);
 
     // A POST's body and its Content-Type, kept for the history's items by post id.
     struct PostBody {

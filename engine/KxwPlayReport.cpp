@@ -80,7 +80,8 @@ void xfvKxwPlayMessageSink(KXW_WTL_SEV_LVL_ENUM meSevLvl, int miMsgId, const cha
     // level from inside the virtual user's own evaluation are left out.
     if (miMsgId == 0 && meSevLvl == xfeKxwUtilJavaScriptErrorSevLvl()) {
         KxwJswEngine* ptEngine = KxwJswEngine::Current();
-        bool bOwnOutermost = ptOutput->IsInOwnEvaluation() && (!ptEngine || ptEngine->GetEvaluationDepth() <= 1);
+        bool bOwnOutermost = ptOutput->IsInOwnEvaluation() &&
+                             (!ptEngine || ptOutput->IsOwnEvaluationDepth(ptEngine->GetEvaluationDepth()));
         if (bOwnOutermost || ptOutput->TakeScriptError(pszText) || ptOutput->IsInOwnEvaluation()) return;
     }
     if (ptOutput->ConsumeEcho(pszText)) return;

@@ -30,9 +30,15 @@ public:
 
     // While the virtual user runs a script itself it reports that script's errors as ERROR lines; the sink then
     // leaves out the same error's message (errors of the evaluations nested in it are written by the sink).
-    void EnterOwnEvaluation() { ++_iOwnEvaluations; }
-    void LeaveOwnEvaluation() { --_iOwnEvaluations; }
-    bool IsInOwnEvaluation() const { return _iOwnEvaluations > 0; }
+    // miDepth is the script engine's evaluation depth the own script runs at: a modal dialog's answer is the
+    // virtual user's own script too, run inside a page's script.
+    void EnterOwnEvaluation(int miDepth = 1) { _tOwnDepths.push_back(miDepth); }
+    void LeaveOwnEvaluation() {
+        if (!_tOwnDepths.empty()) _tOwnDepths.pop_back();
+    }
+    bool IsInOwnEvaluation() const { return !_tOwnDepths.empty(); }
+    // Whether an error at that depth is the innermost own script's (not of a script it made run).
+    bool IsOwnEvaluationDepth(int miDepth) const { return !_tOwnDepths.empty() && miDepth <= _tOwnDepths.back(); }
     // Errors of the page's scripts that the library ran itself (elements, handlers, timers): the text after the
     // wrapper's "JavaScript error: " goes to the handler, which writes the ERROR line.
     void SetScriptErrorHandler(std::function<void(const std::string&)> mtHandler) {
@@ -68,7 +74,7 @@ private:
     bool _bOwnsFile;
     bool _bSilent;
     int _iVUserId;
-    int _iOwnEvaluations = 0;
+    std::vector<int> _tOwnDepths;
     const char* _pszMessageKind = "MESSAGE";
     std::string _dsEcho;
     std::function<void(const std::string&)> _tScriptErrorHandler;

@@ -52,9 +52,11 @@ bool ReadArg(const char* mpsfLine, size_t mnLen, size_t* mpnPos, KxwPlayArg* mpt
         mptArg->_bQuoted = true;
         return ReadQuoted(mpsfLine, mnLen, mpnPos, &mptArg->_dsValue, mpdsError);
     }
-    // key=value or key~=value: a key of letters, digits, '_' and '-' that starts with a letter.
+    // key=value or key~=value: a key of letters, digits, '_' and '-' that starts with a letter, or with '@' and a
+    // letter (a custom description).
     size_t nKeyEnd = nPos;
-    if (IsKeyStart(mpsfLine[nPos]))
+    if (mpsfLine[nPos] == '@' && nPos + 1 < mnLen && IsKeyStart(mpsfLine[nPos + 1])) nKeyEnd = nPos + 1;
+    if (IsKeyStart(mpsfLine[nKeyEnd]))
         while (nKeyEnd < mnLen && IsKeyChar(mpsfLine[nKeyEnd])) ++nKeyEnd;
     size_t nValue = 0;
     if (nKeyEnd > nPos && nKeyEnd < mnLen && mpsfLine[nKeyEnd] == '=') {

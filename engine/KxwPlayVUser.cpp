@@ -15,6 +15,7 @@
 #include "kxw/KxwJsval.h"
 #include "kxw/KxwJswEngine.h"
 #include "kxw/KxwJswGlobal.h"
+#include "kxw/KxwObjMgr.h"
 #include "kxw/KxwParamStore.h"
 #include "kxw/KxwVUserVars.h"
 
@@ -56,7 +57,6 @@ private:
 KxwPlayVUser::KxwPlayVUser(int miVUserId, const KxwPlayRunConfig& mrtConfig, KxwPlayOutput* mptOutput)
     : _iVUserId(miVUserId), _tConfig(mrtConfig), _ptOutput(mptOutput) {
     _tStepStats.resize(_tConfig._ptSteps ? _tConfig._ptSteps->GetSteps().size() : 0);
-    _tRandom.seed(_tConfig._uSeed + static_cast<uint32_t>(miVUserId));
 }
 
 KxwPlayVUser::~KxwPlayVUser() {
@@ -157,6 +157,7 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
         for (size_t n = 0; n < rtRow.size(); ++n) mrtVUserVars.GetParamStore().Set(ptData->GetNames()[n], rtRow[n]);
     }
 
+    _tPendingAnswers.clear();
     const std::vector<KxwPlayStep>& rtSteps = _tConfig._ptSteps->GetSteps();
     for (size_t n = 0; n < rtSteps.size(); ++n) {
         const KxwPlayStep& rtStep = rtSteps[n];
@@ -174,9 +175,13 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
         // Steps are named by their number: the recorded layout keeps a section per step under that name.
         _ptVUserVars->SetStepName("Step" + std::to_string(rtStep._iNumber));
         _ptEngineVUser->OnStepStart();
+        // The answers registered before the step are its own: what it leaves unused goes when it ends.
+        bool bAnswerLevel = bOK && !_tPendingAnswers.empty() && !xfbKxwPlayIsAnswerStep(*ptStep);
+        if (bAnswerLevel) bOK = OpenAnswerLevel(&dsReason);
         if (bOK) bOK = RunStep(*ptStep, &dsReason);
         // What the step caused is played out before it ends; then nothing holds objects whose engine objects died.
         _ptEngineVUser->OnStepEnd();
+        if (bAnswerLevel) CloseAnswerLevel();
         if (bOK && _iStepScriptErrors > 0 && _ptVUserVars->GetRTS().GetFailOnJavaScriptError()) {
             bOK = false;
             dsReason = _dsFirstScriptError;
@@ -195,6 +200,12 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
         break;
     }
 
+    // Answers after the last step answer nothing: they are reported as any step's unused answers are.
+    if (!_tPendingAnswers.empty()) {
+        std::string dsReason;
+        if (!OpenAnswerLevel(&dsReason)) _ptOutput->Line("ERROR", dsReason);
+        CloseAnswerLevel();
+    }
     // The windows go (their unload handlers run) before the script engine that holds their engine objects.
     _ptEngineVUser->EndIteration();
 }
@@ -223,8 +234,33 @@ bool KxwPlayVUser::RunStep(const KxwPlayStep& mrtStep, std::string* mpdsReason) 
     return ptVerb->_pfbRun(*this, mrtStep, mpdsReason);
 }
 
+bool KxwPlayVUser::OpenAnswerLevel(std::string* mpdsReason) {
+    KxwObjMgr* ptObjMgr = _ptEngineVUser->GetObjMgr();
+    ptObjMgr->EnterRecursion();
+    std::vector<KxwPlayStep> tAnswers;
+    tAnswers.swap(_tPendingAnswers);
+    for (const KxwPlayStep& rtAnswer : tAnswers) {
+        std::string dsReason;
+        if (xfbKxwPlayRegisterAnswer(*this, rtAnswer, &dsReason)) continue;
+        *mpdsReason = "answer (line " + std::to_string(rtAnswer._uLine) + "): " + dsReason;
+        return false;
+    }
+    return true;
+}
+
+void KxwPlayVUser::CloseAnswerLevel() {
+    _ptEngineVUser->GetObjMgr()->ExitRecursion();
+}
+
 void KxwPlayVUser::EvaluateStepScript(const KxwPlayStep& mrtStep, const std::string& mdsScript,
                                       KxwPlayScriptResult* mptResult) {
+    KxwEngineVUser* ptEngine = GetEngine();
+    // The current window's page is the scope; the engine's own global before any page was loaded.
+    EvaluateScriptIn(ptEngine ? ptEngine->GetCurrentWindow() : nullptr, mrtStep, mdsScript, mptResult);
+}
+
+void KxwPlayVUser::EvaluateScriptIn(KxwDomHtmlWindow* mptWindow, const KxwPlayStep& mrtStep,
+                                    const std::string& mdsScript, KxwPlayScriptResult* mptResult) {
     *mptResult = KxwPlayScriptResult();
     KxwEngineVUser* ptEngine = GetEngine();
     if (!ptEngine) {
@@ -232,11 +268,10 @@ void KxwPlayVUser::EvaluateStepScript(const KxwPlayStep& mrtStep, const std::str
         return;
     }
     KxwPlayStepNotifier tNotifier(*this);
-    _ptOutput->EnterOwnEvaluation();
+    _ptOutput->EnterOwnEvaluation(ptEngine->GetScriptEngine()->GetEvaluationDepth() + 1);
     bool bOK;
     {
-        // The current window's page is the scope; the engine's own global before any page was loaded.
-        KxwDomHtmlWindow* ptWindow = ptEngine->GetCurrentWindow();
+        KxwDomHtmlWindow* ptWindow = mptWindow;
         KxwJswGlobal* ptGlobal = ptWindow ? xfptKxwDomWindowGetGlobal(ptWindow) : nullptr;
         std::unique_ptr<KxwJswGlobal::RealmScope> ptRealm(ptGlobal ? new KxwJswGlobal::RealmScope(ptGlobal) : nullptr);
         KxwJsval tValue;
@@ -310,4 +345,11 @@ void KxwPlayVUser::InstallVirtualClock() {
 
 void KxwPlayVUser::UninstallVirtualClock() {
     xfvQmtUtilsSetClock(nullptr, nullptr);
+}
+
+void KxwPlayVUser::NoteRandomPick() {
+    if (_tConfig._bSeedGiven || _bSeedLogged) return;
+    _bSeedLogged = true;
+    _ptOutput->Line("SEED", std::to_string(_tConfig._uSeed) + " (random ordinals follow it; --seed " +
+                                std::to_string(_tConfig._uSeed) + " repeats them)");
 }

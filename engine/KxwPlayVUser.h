@@ -9,7 +9,6 @@
 #include <atomic>
 #include <memory>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -31,6 +30,7 @@ struct KxwPlayRunConfig {
     int _iVUserCount = 1;
     int _iIterations = 1;
     uint32_t _uSeed = 0;
+    bool _bSeedGiven = false;  // --seed was given; otherwise the first random pick logs the seed it follows
 };
 
 enum KXW_PLAY_SCRIPT_OUTCOME_ENUM {
@@ -67,6 +67,9 @@ public:
     bool IsFinished() const { return _bFinished.load(); }
 
     int GetVUserId() const { return _iVUserId; }
+    // Before a step's first random pick: the run's seed is logged once (unless --seed gave it), so that the run can
+    // be repeated.
+    void NoteRandomPick();
     const std::vector<KxwPlayStepStats>& GetStepStats() const { return _tStepStats; }
     unsigned long GetIterationsDone() const { return _ulIterationsDone.load(); }
     unsigned long GetFailures() const { return _ulFailures.load(); }
@@ -78,6 +81,11 @@ public:
     // Evaluates a step's script in the current window's page (the engine's global before any page) under the script
     // time limit; the value is converted as String(value) converts it, inside the limit too.
     void EvaluateStepScript(const KxwPlayStep& mrtStep, const std::string& mdsScript, KxwPlayScriptResult* mptResult);
+    // The same in another window's page (a modal dialog that an answer runs in).
+    void EvaluateScriptIn(KxwDomHtmlWindow* mptWindow, const KxwPlayStep& mrtStep, const std::string& mdsScript,
+                          KxwPlayScriptResult* mptResult);
+    // An answer step waits for the next step that is not one: it is registered in that step's own level.
+    void AddPendingAnswer(const KxwPlayStep& mrtStep) { _tPendingAnswers.push_back(mrtStep); }
     // A script error while a step runs: written as an ERROR line at once, and kept as the step's failure reason.
     void ReportScriptError(const std::string& mdsMessage, const std::string& mdsFile, unsigned muLine);
     // An error line as the wrapper wrote it: "MESSAGE (FILE, line N)".
@@ -90,8 +98,6 @@ public:
     // The run clock as this virtual user sees it: the time think and wait steps and the playing out of timers
     // let pass.
     double GetVirtualClockMs() const;
-    // Random choices (ordinal=random) follow the run's seed, so that a run can be repeated.
-    std::mt19937& GetRandom() { return _tRandom; }
 
     // Makes the run clock of every virtual user its own virtual clock, and restarts it at zero.
     static void InstallVirtualClock();
@@ -103,6 +109,11 @@ private:
     // The step with data values put in and URLs resolved; false with the reason when the result is not valid.
     bool PrepareStep(const KxwPlayStep& mrtStep, size_t mnRow, KxwPlayStep* mptPrepared, std::string* mpdsReason) const;
     bool RunStep(const KxwPlayStep& mrtStep, std::string* mpdsReason);
+    // Opens the step's own level of dialog answers and registers the pending ones in it; false with the reason when
+    // one cannot be registered (the level is open all the same).
+    bool OpenAnswerLevel(std::string* mpdsReason);
+    // Ends the level: the answers it left unused are reported, printed and dropped.
+    void CloseAnswerLevel();
     static double ReadVirtualClock(void* mpvContext);
     // What the engine tells: event lines, and page script errors as ERROR lines of the running step.
     void OnEngineEvent(const char* mpszKind, const std::string& mdsText) override;
@@ -110,6 +121,7 @@ private:
     void OnPageScriptRuns(bool mbStarting) override;
 
     int _iVUserId;
+    bool _bSeedLogged = false;
     KxwPlayRunConfig _tConfig;
     KxwPlayOutput* _ptOutput;
     std::unique_ptr<KxwEngineFetcher> _ptFetcher;
@@ -121,7 +133,8 @@ private:
     unsigned long _ulOtherFailures = 0;
     std::atomic<bool> _bFinished{false};
     double _dfVirtualOffsetMs = 0;
-    std::mt19937 _tRandom;
+    // Answer steps waiting for the next other step.
+    std::vector<KxwPlayStep> _tPendingAnswers;
     // Script errors of the running step.
     int _iStepScriptErrors = 0;
     std::string _dsFirstScriptError;

@@ -7,16 +7,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
-#include <random>
 #include <vector>
 
 #include "KxwEngineFetch.h"
+#include "KxwPlayElementSteps.h"
 #include "KxwPlayReport.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
 #include "KxwTransaction.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomBrowsing.h"
+#include "kxw/KxwDomDialogs.h"
 #include "kxw/KxwDomEvents.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwObjMgr.h"
@@ -71,6 +72,10 @@ constexpr KxwPlayKeySpec katElementKeys[] = {
     {"name", KXW_PLAY_VALUE_PATTERN},    {"event", KXW_PLAY_VALUE_EVENT},  {"frame", KXW_PLAY_VALUE_TEXT},
     {"ordinal", KXW_PLAY_VALUE_ORDINAL}, {"x", KXW_PLAY_VALUE_COORD},      {"y", KXW_PLAY_VALUE_COORD},
     {nullptr, KXW_PLAY_VALUE_TEXT},
+};
+constexpr KxwPlayKeySpec katSubmitKeys[] = {
+    {"name", KXW_PLAY_VALUE_PATTERN},    {"id", KXW_PLAY_VALUE_PATTERN}, {"frame", KXW_PLAY_VALUE_TEXT},
+    {"ordinal", KXW_PLAY_VALUE_ORDINAL}, {nullptr, KXW_PLAY_VALUE_TEXT},
 };
 constexpr KxwPlayKeySpec katAnswerKeys[] = {
     {"message", KXW_PLAY_VALUE_PATTERN},
@@ -186,6 +191,11 @@ bool CheckList(const KxwPlayStep& mrtStep, const KxwPlayCheckContext&, std::stri
 bool CheckArea(const KxwPlayStep& mrtStep, const KxwPlayCheckContext&, std::string* mpdsError) {
     if (!HasAny(mrtStep, {"alt", "href", "id", "name", "target", "map"}))
         return Fail(mrtStep, "say which area: alt=, href=, id=, name=, target= or map=", mpdsError);
+    return true;
+}
+
+bool CheckSubmit(const KxwPlayStep& mrtStep, const KxwPlayCheckContext&, std::string* mpdsError) {
+    if (!HasAny(mrtStep, {"name", "id"})) return Fail(mrtStep, "say which form: name= or id=", mpdsError);
     return true;
 }
 
@@ -413,149 +423,6 @@ bool RunFrame(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* m
     return false;
 }
 
-// ---- Elements of the page ----
-
-// A text as steps compare it: runs of blanks folded into one space, none at either end, case kept.
-std::string FoldBlanks(const std::string& mdsText) {
-    std::string dsFolded;
-    bool bBlank = false;
-    for (char c : mdsText) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
-            bBlank = !dsFolded.empty();
-            continue;
-        }
-        if (bBlank) dsFolded += ' ';
-        bBlank = false;
-        dsFolded += c;
-    }
-    return dsFolded;
-}
-
-// Whether an element fits the step's description: each key given must match.
-using KxwPlayElementFilter = bool (*)(const KxwPlayStep& mrtStep, KxwDomNodeBase* mptElement);
-
-bool MatchesKey(const KxwPlayStep& mrtStep, const char* mpszKey, const std::string& mdsValue) {
-    const KxwPlayArg* ptArg = mrtStep.FindPair(mpszKey);
-    return !ptArg || Matches(*ptArg, mdsValue);
-}
-
-bool MatchesText(const KxwPlayStep& mrtStep, KxwDomNodeBase* mptElement) {
-    const KxwPlayArg* ptText = mrtStep.FindPair("text");
-    std::vector<const KxwPlayArg*> tWords = mrtStep.GetWords();
-    if (!ptText && !tWords.empty()) ptText = tWords[0];
-    return !ptText || Matches(*ptText, FoldBlanks(xfdsKxwDomElementGetInnerText(mptElement)));
-}
-
-bool IsDescribedElement(const KxwPlayStep& mrtStep, KxwDomNodeBase* mptElement) {
-    const KxwPlayArg* ptTag = mrtStep.FindPair("tag");
-    if (ptTag && !ptTag->_bIsRegExp) {
-        // A tag is named in either case.
-        std::string dsTag = ptTag->_dsValue;
-        for (char& rc : dsTag)
-            if (rc >= 'a' && rc <= 'z') rc = static_cast<char>(rc - 32);
-        if (dsTag != xfdsKxwDomElementGetTagName(mptElement)) return false;
-    } else if (!MatchesKey(mrtStep, "tag", xfdsKxwDomElementGetTagName(mptElement))) {
-        return false;
-    }
-    return MatchesKey(mrtStep, "id", xfdsKxwDomElementGetId(mptElement)) &&
-           MatchesKey(mrtStep, "name", xfdsKxwDomElementGetName(mptElement)) && MatchesText(mrtStep, mptElement);
-}
-
-bool IsDescribedLink(const KxwPlayStep& mrtStep, KxwDomNodeBase* mptElement) {
-    return xfbKxwDomElementIsLink(mptElement) && MatchesKey(mrtStep, "id", xfdsKxwDomElementGetId(mptElement)) &&
-           MatchesKey(mrtStep, "name", xfdsKxwDomElementGetName(mptElement)) &&
-           MatchesKey(mrtStep, "href", xfdsKxwDomLinkGetHref(mptElement)) && MatchesText(mrtStep, mptElement);
-}
-
-// The elements of a window's page that fit, then those of its frames, depth first.
-void CollectElements(KxwDomHtmlWindow* mptWindow, const KxwPlayStep& mrtStep, KxwPlayElementFilter mpfFilter,
-                     bool mbFrames, int miDepth, std::vector<KxwDomNodeBase*>& mrtFound) {
-    if (!mptWindow || miDepth > 8) return;
-    KxwDomHtmlDocument* ptDocument = xfptKxwDomWindowGetDocument(mptWindow);
-    unsigned long ulCount = xfulKxwDomDocumentGetElementCount(ptDocument);
-    for (unsigned long n = 0; n < ulCount; ++n)
-        if (KxwDomNodeBase* ptElement = xfptKxwDomDocumentGetElement(ptDocument, n))
-            if (mpfFilter(mrtStep, ptElement)) mrtFound.push_back(ptElement);
-    if (!mbFrames) return;
-    unsigned uFrames = xfuKxwDomWindowGetFrameCount(mptWindow);
-    for (unsigned n = 0; n < uFrames; ++n)
-        CollectElements(xfptKxwDomWindowGetFrame(mptWindow, n), mrtStep, mpfFilter, true, miDepth + 1, mrtFound);
-}
-
-// The step's element: in the frame= frame only, else in the current window and its frames; the ordinal-th, or one
-// at random for ordinal=random.
-KxwDomNodeBase* FindStepElement(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, KxwPlayElementFilter mpfFilter,
-                                const char* mpszWhat, std::string* mpdsReason) {
-    KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
-    KxwDomHtmlWindow* ptWindow = ptEngine ? ptEngine->GetCurrentWindow() : nullptr;
-    if (!ptWindow) {
-        *mpdsReason = mrtStep._dsVerb + ": no window is open";
-        return nullptr;
-    }
-    bool bFrames = true;
-    if (const KxwPlayArg* ptFrame = mrtStep.FindPair("frame")) {
-        unsigned uSeen = 0;
-        ptWindow = FindFrame(xfptKxwDomWindowGetTop(ptWindow), ptFrame, 1, uSeen, 0);
-        if (!ptWindow) {
-            *mpdsReason = mrtStep._dsVerb + ": no frame named \"" + ptFrame->_dsValue + "\"";
-            return nullptr;
-        }
-        bFrames = false;
-    }
-    std::vector<KxwDomNodeBase*> tFound;
-    CollectElements(ptWindow, mrtStep, mpfFilter, bFrames, 0, tFound);
-    const KxwPlayArg* ptOrdinal = mrtStep.FindPair("ordinal");
-    size_t nIndex = OrdinalOf(mrtStep) - 1;
-    if (ptOrdinal && ptOrdinal->_dsValue == "random" && !tFound.empty())
-        nIndex = std::uniform_int_distribution<size_t>(0, tFound.size() - 1)(mrtVUser.GetRandom());
-    if (nIndex < tFound.size()) return tFound[nIndex];
-    std::string dsDescription;
-    for (const KxwPlayArg& rtArg : mrtStep._tArgs) {
-        if (rtArg._dsKey == "event" || rtArg._dsKey == "x" || rtArg._dsKey == "y") continue;
-        dsDescription += dsDescription.empty() ? "" : " ";
-        dsDescription += rtArg._dsKey.empty() ? "\"" + rtArg._dsValue + "\""
-                                              : rtArg._dsKey + (rtArg._bIsRegExp ? "~" : "=") + "\"" + rtArg._dsValue + "\"";
-    }
-    *mpdsReason = mrtStep._dsVerb + ": no " + mpszWhat + " " + dsDescription + " (" + std::to_string(tFound.size()) +
-                  " found)";
-    return nullptr;
-}
-
-// Fires the event (click unless event= says otherwise) on the element the step describes, as a user would.
-bool RunElement(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
-    KxwDomNodeBase* ptElement = FindStepElement(mrtVUser, mrtStep, &IsDescribedElement, "element", mpdsReason);
-    if (!ptElement) return false;
-    const KxwPlayArg* ptEvent = mrtStep.FindPair("event");
-    // A coordinate that is not given is 0 when the other one is.
-    int aiXY[2] = {-1, -1};
-    const char* const kapszCoordinates[] = {"x", "y"};
-    for (int n = 0; n < 2; ++n)
-        if (const KxwPlayArg* ptCoordinate = mrtStep.FindPair(kapszCoordinates[n])) {
-            unsigned long long ullValue = 0;
-            xfbKxwPlayParseNumber(ptCoordinate->_dsValue, false, &ullValue);
-            aiXY[n] = static_cast<int>(ullValue > INT_MAX ? INT_MAX : ullValue);
-        }
-    if (aiXY[0] >= 0 || aiXY[1] >= 0) {
-        for (int& riCoordinate : aiXY) riCoordinate = riCoordinate < 0 ? 0 : riCoordinate;
-    }
-    std::string dsReason;
-    if (mrtVUser.GetEngine()->FireUserEventAt(ptElement, ptEvent ? ptEvent->_dsValue : "click", aiXY[0], aiXY[1],
-                                              &dsReason))
-        return true;
-    *mpdsReason = mrtStep._dsVerb + ": " + dsReason;
-    return false;
-}
-
-// Clicks the link the step describes (by its text, or text= id= name= href=).
-bool RunLink(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
-    KxwDomNodeBase* ptLink = FindStepElement(mrtVUser, mrtStep, &IsDescribedLink, "link", mpdsReason);
-    if (!ptLink) return false;
-    std::string dsReason;
-    if (mrtVUser.GetEngine()->FireUserEvent(ptLink, "click", &dsReason)) return true;
-    *mpdsReason = mrtStep._dsVerb + ": " + dsReason;
-    return false;
-}
-
 // The hierarchy of the virtual user's windows as DUMP lines.
 bool RunDump(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
     unsigned long long ullMask = 0;
@@ -569,22 +436,30 @@ bool RunDump(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mp
     return bDumped;
 }
 
+// An answer waits for the next step that is not one, which registers it in its own level.
+bool RunAnswer(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string*) {
+    mrtVUser.AddPendingAnswer(mrtStep);
+    return true;
+}
+
 // ---- The table ----
 
 const KxwPlayVerb katVerbs[] = {
     {"goto", KXW_PLAY_ARGS_TOKENS, katGotoKeys, 1, 1, KXW_PLAY_VALUE_URL, nullptr, &RunGoto},
     {"eval", KXW_PLAY_ARGS_SCRIPT, nullptr, 0, 0, KXW_PLAY_VALUE_TEXT, nullptr, &RunEval},
     {"expect", KXW_PLAY_ARGS_SCRIPT, nullptr, 0, 0, KXW_PLAY_VALUE_TEXT, nullptr, &RunExpect},
-    {"link", KXW_PLAY_ARGS_TOKENS, katLinkKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckLink, &RunLink},
-    {"image", KXW_PLAY_ARGS_TOKENS, katImageKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckImage, &RunNotAvailable},
-    {"button", KXW_PLAY_ARGS_TOKENS, katButtonKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckButton, &RunNotAvailable},
-    {"edit", KXW_PLAY_ARGS_TOKENS, katEditKeys, 1, 1, KXW_PLAY_VALUE_TEXT, &CheckEdit, &RunNotAvailable},
-    {"check", KXW_PLAY_ARGS_TOKENS, katCheckKeys, 1, 1, KXW_PLAY_VALUE_TEXT, &CheckCheck, &RunNotAvailable},
-    {"radio", KXW_PLAY_ARGS_TOKENS, katRadioKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckRadio, &RunNotAvailable},
+    {"link", KXW_PLAY_ARGS_TOKENS, katLinkKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckLink, &xfbKxwPlayRunLink},
+    {"image", KXW_PLAY_ARGS_TOKENS, katImageKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckImage, &xfbKxwPlayRunImage},
+    {"button", KXW_PLAY_ARGS_TOKENS, katButtonKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckButton, &xfbKxwPlayRunButton},
+    {"edit", KXW_PLAY_ARGS_TOKENS, katEditKeys, 1, 1, KXW_PLAY_VALUE_TEXT, &CheckEdit, &xfbKxwPlayRunEdit},
+    {"check", KXW_PLAY_ARGS_TOKENS, katCheckKeys, 1, 1, KXW_PLAY_VALUE_TEXT, &CheckCheck, &xfbKxwPlayRunCheck},
+    {"radio", KXW_PLAY_ARGS_TOKENS, katRadioKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckRadio, &xfbKxwPlayRunRadio},
     {"list", KXW_PLAY_ARGS_TOKENS, katListKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckList, &RunNotAvailable},
-    {"area", KXW_PLAY_ARGS_TOKENS, katAreaKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckArea, &RunNotAvailable},
-    {"element", KXW_PLAY_ARGS_TOKENS, katElementKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckElement, &RunElement},
-    {"answer", KXW_PLAY_ARGS_TOKENS, katAnswerKeys, 1, 2, KXW_PLAY_VALUE_TEXT, &CheckAnswer, &RunNotAvailable},
+    {"area", KXW_PLAY_ARGS_TOKENS, katAreaKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckArea, &xfbKxwPlayRunArea},
+    {"element", KXW_PLAY_ARGS_TOKENS, katElementKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckElement,
+     &xfbKxwPlayRunElement},
+    {"submit", KXW_PLAY_ARGS_TOKENS, katSubmitKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckSubmit, &xfbKxwPlayRunSubmit},
+    {"answer", KXW_PLAY_ARGS_TOKENS, katAnswerKeys, 1, 2, KXW_PLAY_VALUE_TEXT, &CheckAnswer, &RunAnswer},
     {"window", KXW_PLAY_ARGS_TOKENS, katWindowKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckWindow, &RunWindow},
     {"frame", KXW_PLAY_ARGS_TOKENS, katFrameKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckFrame, &RunFrame},
     {"think", KXW_PLAY_ARGS_TOKENS, nullptr, 1, 1, KXW_PLAY_VALUE_MS, nullptr, &RunThink},
@@ -613,6 +488,51 @@ std::string WordCount(int miCount) {
 }
 
 }  // namespace
+
+bool xfbKxwPlayIsAnswerStep(const KxwPlayStep& mrtStep) {
+    const KxwPlayVerb* ptVerb = mrtStep._ptVerb ? mrtStep._ptVerb : xfptKxwPlayFindVerb(mrtStep._dsVerb);
+    return ptVerb && ptVerb->_pfbRun == &RunAnswer;
+}
+
+bool xfbKxwPlayRegisterAnswer(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
+    if (!ptEngine) {
+        *mpdsReason = "the virtual user has no script engine";
+        return false;
+    }
+    std::vector<const KxwPlayArg*> tWords = mrtStep.GetWords();
+    const KxwPlayArg* ptMessage = mrtStep.FindPair("message");
+    const std::string* pdsMessage = ptMessage ? &ptMessage->_dsValue : nullptr;
+    bool bIsRegExp = ptMessage && ptMessage->_bIsRegExp;
+    const std::string& rdsKind = tWords[0]->_dsValue;
+    bool bOK = tWords.size() > 1 && tWords[1]->_dsValue == "ok";
+    if (rdsKind == "confirm")
+        return xfbKxwObjMgrAddConfirmAnswer(ptEngine->GetObjMgr(), pdsMessage, bIsRegExp, bOK, mpdsReason);
+    if (rdsKind == "prompt") {
+        const KxwPlayArg* ptText = mrtStep.FindPair("text");
+        return xfbKxwObjMgrAddPromptAnswer(ptEngine->GetObjMgr(), pdsMessage, bIsRegExp, bOK,
+                                           ptText ? &ptText->_dsValue : nullptr, mpdsReason);
+    }
+    // modal: the code runs in the dialog's page; its errors are the step's script errors, and the dialog's
+    // returnValue is showModalDialog's result. A modal dialog has no message: the next one takes the answer, and a
+    // message= given with it is not matched.
+    const KxwPlayArg* ptEval = mrtStep.FindPair("eval");
+    if (!ptEval) {
+        *mpdsReason = "a modal answer needs eval=";
+        return false;
+    }
+    KxwPlayVUser* ptVUser = &mrtVUser;
+    KxwPlayStep tStep = mrtStep;
+    std::string dsScript = ptEval->_dsValue;
+    return xfbKxwObjMgrAddModalAnswer(
+        ptEngine->GetObjMgr(), xfdsKxwEngineEscapeForLog(dsScript, 200),
+        [ptVUser, tStep, dsScript](KxwDomHtmlWindow* mptDialog) {
+            KxwPlayScriptResult tResult;
+            ptVUser->EvaluateScriptIn(mptDialog, tStep, dsScript, &tResult);
+            return tResult._eOutcome == KXW_PLAY_SCRIPT_OK;
+        },
+        mpdsReason);
+}
 
 bool KxwPlayCheckContext::IsDeferred(const std::string& mdsValue) const {
     if (!_ptParamNames || _ptParamNames->empty()) return false;
@@ -669,7 +589,14 @@ bool xfbKxwPlayCheckValue(const std::string& mdsValue, KXW_PLAY_VALUE_ENUM meVal
             return true;
         case KXW_PLAY_VALUE_PATTERN: {
             if (!mbIsRegExp) return true;
-            // The library matches descriptions as POSIX extended expressions: check with the same engine.
+            // The library matches descriptions as POSIX extended expressions: check with the same engine, and
+            // refuse the back-references it refuses (they would make matching over a page's text backtrack).
+            for (size_t n = 0; n + 1 < mdsValue.size(); ++n) {
+                if (mdsValue[n] != '\\') continue;
+                if (mdsValue[n + 1] >= '1' && mdsValue[n + 1] <= '9')
+                    return Bad("must not hold back-references (\\1 ... \\9)");
+                ++n;
+            }
             regex_t tRegex;
             int iStatus = regcomp(&tRegex, mdsValue.c_str(), REG_EXTENDED | REG_NOSUB);
             if (iStatus == 0) {
@@ -736,6 +663,10 @@ bool xfbKxwPlayCheckStep(const KxwPlayStep& mrtStep, const KxwPlayCheckContext& 
             continue;
         }
         const KxwPlayKeySpec* ptKey = FindKey(*ptVerb, rtArg._dsKey);
+        // @NAME= describes an element by any attribute or script property: the element verbs take it.
+        static constexpr KxwPlayKeySpec ktCustomKey = {"@", KXW_PLAY_VALUE_PATTERN};
+        if (!ptKey && rtArg._dsKey.size() > 1 && rtArg._dsKey[0] == '@' && FindKey(*ptVerb, "frame"))
+            ptKey = &ktCustomKey;
         if (!ptKey) {
             std::string dsKeys = KeyList(*ptVerb);
             return Fail(
@@ -768,4 +699,9 @@ bool xfbKxwPlayCheckStep(const KxwPlayStep& mrtStep, const KxwPlayCheckContext& 
                                                   " (quote a text that holds blanks)",
                     mpdsError);
     return !ptVerb->_pfbCheck || ptVerb->_pfbCheck(mrtStep, mrtContext, mpdsError);
+}
+
+KxwDomHtmlWindow* xfptKxwPlayFindFrame(KxwDomHtmlWindow* mptWindow, const KxwPlayArg* mptName, unsigned muWanted) {
+    unsigned uSeen = 0;
+    return mptWindow ? FindFrame(mptWindow, mptName, muWanted, uSeen, 0) : nullptr;
 }

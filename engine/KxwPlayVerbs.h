@@ -66,5 +66,15 @@ bool xfbKxwPlayCheckStep(const KxwPlayStep& mrtStep, const KxwPlayCheckContext& 
 // Checks one value; false with the reason, naming mpszWhat.
 bool xfbKxwPlayCheckValue(const std::string& mdsValue, KXW_PLAY_VALUE_ENUM meValue, bool mbIsRegExp,
                           const char* mpszWhat, std::string* mpdsError);
+class KxwDomHtmlWindow;
+struct KxwPlayArg;
+// The muWanted-th frame (from 1) below the window, depth first in document order, whose name matches mptName (any
+// name when null); null when there is none.
+KxwDomHtmlWindow* xfptKxwPlayFindFrame(KxwDomHtmlWindow* mptWindow, const KxwPlayArg* mptName, unsigned muWanted);
 // A whole number of the value kinds above; false when the text is not one or is out of range.
 bool xfbKxwPlayParseNumber(const std::string& mdsText, bool mbAllowHex, unsigned long long* mpullValue);
+
+// Whether the step is an answer step (it registers for the next step that is not one).
+bool xfbKxwPlayIsAnswerStep(const KxwPlayStep& mrtStep);
+// Registers an answer step's dialog answer in the virtual user's current level; false with the reason.
+bool xfbKxwPlayRegisterAnswer(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason);

@@ -152,6 +152,7 @@ int main(int argc, char** argv) {
     tConfig._iVUserCount = tOptions._iVUsers;
     tConfig._iIterations = tOptions._iIterations;
     tConfig._uSeed = tOptions._bSeedGiven ? tOptions._uSeed : static_cast<uint32_t>(std::time(nullptr));
+    tConfig._bSeedGiven = tOptions._bSeedGiven;
 
     KxwPlaySummary tSummary;
     tSummary._iVUserCount = tOptions._iVUsers;

@@ -308,6 +308,7 @@ enum KXW_DOM_COMMON_NOTIFICATION_ENUM {
     KXW_DOM_COMMON_NOTIFICATION_ENUM_APPLET_DOWNLOAD = 34,      // applet needs an archive or class: element
     KXW_DOM_COMMON_NOTIFICATION_ENUM_MODAL_DIALOG = 35,         // before and after the modal-dialog callback
     KXW_DOM_COMMON_NOTIFICATION_ENUM_USER_DATA_RELEASED = 36,   // a document's user data is released: document
+    KXW_DOM_COMMON_NOTIFICATION_ENUM_DIALOG_ANSWERED = 37,      // confirm or prompt answered: window, record
 };
 
 // What a hierarchy dump prints beyond the windows' lines and their documents' trees of elements (bits of the mask

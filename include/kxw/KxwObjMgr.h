@@ -75,6 +75,8 @@ public:
     // step's own until ExitRecursion.
     void EnterRecursion();
     void ExitRecursion();
+    // How many levels EnterRecursion has opened and ExitRecursion not yet closed (0: the virtual user's own).
+    unsigned GetRecursionDepth() const;
     // Reports the registrations a step left unused (as an error or a notice) and drops them.
     void CleanupUnhandledRemnants(bool mbAsError);
 

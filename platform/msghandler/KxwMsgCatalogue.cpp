@@ -101,11 +101,17 @@ constexpr KxwMsgCatalogueEntry gatEntries[] = {
     // A timer was handed to the timer service on the run clock (timer id, now ms, expiration ms, delay ms).
     {-35931, "Timer %d registered on the run clock at %lu ms, due at %lu ms (in %lu ms)", 4},
     // Registered dialog answers were left unused, reported as an error (number left).
-    {-35929, "%d registered dialog answers were never used", 1},
+    {-35929, "%d registered dialog answer(s) were never used", 1},
     // Registered dialog answers were left unused, reported for diagnosis (number left).
-    {-35928, "%d registered dialog answers were not used and are discarded", 1},
+    {-35928, "%d registered dialog answer(s) were not used and are discarded", 1},
+    // A page's confirm or prompt was answered by an answer registered for it (dialog kind, message).
+    {-35927, "The %.20s dialog \"%.1900s\" was answered as registered", 2},
     // A script's last line, a bare HTML comment close, is dropped (the dropped line).
     {-35926, "The last line of the script closes an HTML comment and is dropped: \"%.200s\"", 1},
+    // A page's confirm matched no registered answer, so OK was clicked (message).
+    {-35925, "No answer was registered for the confirm dialog \"%.1900s\": OK is clicked", 1},
+    // A page's prompt matched no registered answer, so the empty text was returned (message).
+    {-35924, "No answer was registered for the prompt dialog \"%.1900s\": the empty text is returned", 1},
     // The script of a javascript: URL failed (URL).
     {-35923, "The script of the javascript: URL \"%.2000s\" failed", 1},
     // The window was navigated while its javascript: URL ran, so the result is discarded.

@@ -143,6 +143,24 @@ void KxwDomStrRegExp::Reset() {
     _bIsGiven = false;
 }
 
+namespace {
+
+// Patterns are short texts of steps; the subject is a page's text, matched in time linear in its length.
+constexpr size_t knMaxPatternLen = 4096;
+
+// Why a pattern is refused, or null.
+const char* RefusalOf(const char* mpsfPattern, size_t mnLen) {
+    if (mnLen > knMaxPatternLen) return "longer than 4096 bytes";
+    for (size_t n = 0; n + 1 < mnLen; ++n) {
+        if (mpsfPattern[n] != '\\') continue;
+        if (mpsfPattern[n + 1] >= '1' && mpsfPattern[n + 1] <= '9') return "back-references are not supported";
+        ++n;  // an escaped character, whatever it is
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 void* KxwDomStrRegExp::GetCompiled(bool mbIgnoreCase) const {
     int iMode = mbIgnoreCase ? 1 : 0;
     if (_apvCompiled[iMode] || _abBadPattern[iMode]) return _apvCompiled[iMode];
@@ -155,6 +173,16 @@ void* KxwDomStrRegExp::GetCompiled(bool mbIgnoreCase) const {
                                               "Invalid regular expression \"%.200s\" (it holds a NUL character) in "
                                               "KxwDomStrRegExp. It matches nothing. this=%p",
                                               tPattern.Get(), static_cast<const void*>(this));
+        _abBadPattern[iMode] = true;
+        return nullptr;
+    }
+    // Back-references are the one construct that makes the matcher backtrack (exponential time over a page's text);
+    // extended expressions do not have them, so a step cannot ask for them by accident.
+    if (const char* pszRefusal = RefusalOf(tPattern.Get(), tPattern.GetLen())) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "Invalid regular expression \"%.200s\" (%s) in KxwDomStrRegExp. It "
+                                              "matches nothing. this=%p",
+                                              tPattern.Get(), pszRefusal, static_cast<const void*>(this));
         _abBadPattern[iMode] = true;
         return nullptr;
     }
@@ -186,6 +214,13 @@ bool KxwDomStrRegExp::MatchUtf8(const char* mpsfUtf8Str, size_t mnLen, bool mbIg
     auto* ptRegEx = static_cast<regex_t*>(GetCompiled(mbIgnoreCase));
     if (!ptRegEx) return false;
     // REG_STARTEND bounds the subject by length, so text with embedded NULs is matched whole.
+    // A subject beyond the limit is matched in its first part: a step's text is never that long, a page's can be.
+    constexpr size_t knMaxSubjectLen = 1u << 20;
+    if (mnLen > knMaxSubjectLen) {
+        mnLen = knMaxSubjectLen;
+        // Never inside a UTF-8 character.
+        while (mnLen > 0 && (static_cast<unsigned char>(mpsfUtf8Str[mnLen]) & 0xC0) == 0x80) --mnLen;
+    }
     regmatch_t tRange;
     tRange.rm_so = 0;
     tRange.rm_eo = static_cast<regoff_t>(mnLen);

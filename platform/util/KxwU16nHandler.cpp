@@ -671,3 +671,42 @@ KxwU16nHandler* xfptKxwU16nHandlerGetUtf8() {
     static KxwU16nHandlerGeneral tUtf8("utf-8");
     return &tUtf8;
 }
+
+std::string xfdsKxwU16nCutDcsAtCharBoundary(KxwU16nHandler* mptHandler, const char* mpsfDcsStr, size_t mnLen,
+                                            size_t mnMaxBytes) {
+    if (!mpsfDcsStr || mnLen == 0) return std::string();
+    if (mnLen <= mnMaxBytes) return std::string(mpsfDcsStr, mnLen);
+    KxwU16nHandler* ptHandler = mptHandler ? mptHandler : xfptKxwU16nHandlerGetDefault();
+    if (std::strcmp(ptHandler->GetCharsetName(), "utf-8") == 0) {
+        // A continuation byte at the cut belongs to the character before it, which goes whole.
+        size_t nCut = mnMaxBytes;
+        while (nCut > 0 && mnMaxBytes - nCut < 3 && (static_cast<unsigned char>(mpsfDcsStr[nCut]) & 0xC0) == 0x80)
+            --nCut;
+        return std::string(mpsfDcsStr, nCut);
+    }
+    if (ptHandler->GetMaxDcsLenInBytes(1) == 1) return std::string(mpsfDcsStr, mnMaxBytes);
+    size_t nBound = ptHandler->GetMaxU16nLenInChars(mnLen);
+    std::u16string dsU16n(nBound, u'\0');
+    dsU16n.resize(ptHandler->ConvertDcsToU16n(mpsfDcsStr, mnLen, &dsU16n[0], nBound));
+    std::string dsDcs;
+    auto Encode = [&](size_t mnChars) {
+        dsDcs.assign(ptHandler->GetMaxDcsLenInBytes(mnChars) + 1, '\0');
+        dsDcs.resize(ptHandler->ConvertU16nToDcs(dsU16n.data(), mnChars, &dsDcs[0], dsDcs.size()));
+        return dsDcs.size();
+    };
+    // Every character takes a byte at least: the answer lies within the first mnMaxBytes units.
+    size_t nLow = 0, nHigh = dsU16n.size() < mnMaxBytes ? dsU16n.size() : mnMaxBytes;
+    while (nLow < nHigh) {
+        size_t nMid = nLow + (nHigh - nLow + 1) / 2;
+        if (Encode(nMid) <= mnMaxBytes)
+            nLow = nMid;
+        else
+            nHigh = nMid - 1;
+    }
+    // A surrogate pair stays whole.
+    if (nLow > 0 && nLow < dsU16n.size() && dsU16n[nLow] >= 0xDC00 && dsU16n[nLow] <= 0xDFFF &&
+        dsU16n[nLow - 1] >= 0xD800 && dsU16n[nLow - 1] <= 0xDBFF)
+        --nLow;
+    Encode(nLow);
+    return dsDcs;
+}

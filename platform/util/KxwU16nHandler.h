@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "kxw/KxwExport.h"
 
@@ -79,7 +80,14 @@ private:
 // Process-wide handlers for windows-1252 (strings without a handler) and UTF-8. Both are stateless, so any thread
 // may use them at the same time.
 KXW_API KxwU16nHandler* xfptKxwU16nHandlerGetDefault();
-KxwU16nHandler* xfptKxwU16nHandlerGetUtf8();
+KXW_API KxwU16nHandler* xfptKxwU16nHandlerGetUtf8();
 
 // The canonical name for a charset label ("UTF8", "x-sjis", "latin1" ...), or null when the label is unknown.
 KXW_API const char* xfpszKxwU16nGetCanonicalCharsetName(const char* mpsfLabel, size_t mnLabelLen);
+
+// The longest beginning of a DCS text that takes at most mnMaxBytes bytes and ends between two characters of the
+// handler's charset (a null handler: windows-1252), for texts cut to the precision of a log line. UTF-8 and the
+// single-byte charsets are cut in place; the others are converted again from UTF-16, so that a stateful charset
+// ends in its initial state.
+KXW_API std::string xfdsKxwU16nCutDcsAtCharBoundary(KxwU16nHandler* mptHandler, const char* mpsfDcsStr, size_t mnLen,
+                                                    size_t mnMaxBytes);

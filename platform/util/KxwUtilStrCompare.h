@@ -24,7 +24,7 @@ KXW_API bool xfbKxwUtilU16nIsEqualIgnoreCaseAssumeAscii(const char16_t* mpwStr1,
 
 // Two UTF-16 texts of mnLenInChars units each, equal with simple case folding (ASCII, Latin, Greek, Cyrillic,
 // Armenian and fullwidth letters).
-bool xfbKxwU16IsEqualIgnoringCaseByLen(const char16_t* mpwStr1, const char16_t* mpwStr2, size_t mnLenInChars);
+KXW_API bool xfbKxwU16IsEqualIgnoringCaseByLen(const char16_t* mpwStr1, const char16_t* mpwStr2, size_t mnLenInChars);
 
 // Lower-cases the ASCII letters of a text in place; true when any byte or unit changed.
 bool xfbKxwUtilToLowerCase(char* mpsfStr, size_t mnLen);

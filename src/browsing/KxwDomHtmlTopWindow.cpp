@@ -251,7 +251,7 @@ KxwJsval KxwDomHtmlTopWindow::ShowModalDialog(KxwDomHtmlWindow* mptCalling, cons
         return tResult;
     }
     if (!ptRegistration) {
-        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING,
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INFORMATIVE,
                                  "No showModalDialog callback was found for a showModalDialog method, Exiting without "
                                  "calling the Vuser-script callback (internal IDs: top=%p, calling=%p)",
                                  static_cast<void*>(this), static_cast<void*>(mptCalling));
@@ -259,7 +259,11 @@ KxwJsval KxwDomHtmlTopWindow::ShowModalDialog(KxwDomHtmlWindow* mptCalling, cons
         auto tStart = std::chrono::steady_clock::now();
         long lResult = 0;
         bool bFlag = false;
-        ptRegistration->InvokeFunction(ptObjMgr->GetVUserVars(), lResult, bFlag);
+        // The answer is a nested step of the virtual user's script: the answers it registers are its own, and
+        // those it leaves unused are reported when it ends; the calling step's answers wait for it untouched.
+        ptObjMgr->EnterRecursion();
+        ptRegistration->InvokeFunction(ptObjMgr->GetVUserVars(), ptDialog, lResult, bFlag);
+        ptObjMgr->ExitRecursion();
         auto ulMs = static_cast<unsigned long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - tStart).count());
         if (xfbKxwTraceEnabled())
@@ -273,7 +277,8 @@ KxwJsval KxwDomHtmlTopWindow::ShowModalDialog(KxwDomHtmlWindow* mptCalling, cons
     if (tWatchDialog.HasBeenDeleted()) return tResult;
     tResult = ptDialog->GetReturnValue();
     if (!ptDialog->GetIsClosed()) {
-        if (ptRegistration)
+        // A close the callback's code asked for in the dialog waits for that code's end, which is now.
+        if (ptRegistration && !ptDialog->GetDeferredClose())
             xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING,
                                      "Closing a showModalDialog window that has not been closed by a showModalDialog "
                                      "callback (internal IDs: top=%p, calling=%p)",

@@ -22,10 +22,13 @@
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomScriptCall.h"
 #include "KxwDomScriptEvaluationNotifier.h"
+#include "KxwDomStr.h"
+#include "KxwDomUserRegistration.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwDomStr.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
+#include "kxw/KxwDomDialogs.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
@@ -150,31 +153,114 @@ bool alert_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     return tCall.Undefined();
 }
 
-// Until answers are registered in advance, confirm answers OK and prompt the empty text.
-bool confirm_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
-    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::confirm_callback", mptUserObj, mrtArgs);
-    if (!tCall.Check(0)) return false;
-    std::u16string dsText = tCall.Argc() > 0 ? tCall.Text(0) : std::u16string();
-    if (tCall.Failed()) return false;
-    if (KxwDomHtmlTopWindow* ptTop = tCall.This()->GetTopWindow()) ptTop->ResetDeferredCloseIfRequired("confirm");
-    std::string dsMessage = DcsOf(tCall.This(), dsText);
-    xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_WARNING, -26000, "KxwDomHtmlWindow::confirm_callback",
-                                        __LINE__,
-                                        ("Confirm: " + dsMessage + " (no answer registered: OK)").c_str());
-    return tCall.Return(true);
+// The message of a page's confirm or prompt: in the window's code page, as registered answers match it, and as a
+// log line may show it (escaped, cut at the precision of the catalogued messages).
+struct KxwDomDialogMessage {
+    std::string _dsDcs;
+    std::string _dsPrintable;
+};
+
+constexpr size_t knMaxDialogMessageInLog = 1900;
+
+// Finds the registered answer for the message and fills its texts; the string lives on the window's memory only
+// while the answer is looked for.
+template <typename Find>
+KxwDomUserRegistration* FindDialogAnswer(KxwDomHtmlWindow* mptWindow, const std::u16string& mrdsText, Find mtFind,
+                                         KxwDomDialogMessage& mrtMessage) {
+    KxwDomStr tMessage(mptWindow->GetDomEnv());
+    tMessage.AssignDcsFromU16n(mrdsText.data(), static_cast<unsigned>(mrdsText.size()));
+    mrtMessage._dsDcs.assign(tMessage.GetDcsStr(), tMessage.GetDcsLenInBytes());
+    mrtMessage._dsPrintable =
+        KxwDomBase::GetPrintableText(tMessage.GetDcsStr(), tMessage.GetDcsLenInBytes(), knMaxDialogMessageInLog);
+    KxwObjMgr* ptObjMgr = mptWindow->GetObjMgr();
+    return ptObjMgr ? mtFind(ptObjMgr, tMessage) : nullptr;
 }
 
-bool prompt_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
-    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::prompt_callback", mptUserObj, mrtArgs);
+// Tells the engine how the dialog was answered (it writes the CONFIRM or PROMPT line).
+void NotifyDialogAnswered(KxwDomHtmlWindow* mptWindow, KXW_DOM_DIALOG_KIND_ENUM meKind,
+                          const KxwDomDialogMessage& mrtMessage, bool mbRegistered, bool mbOK,
+                          const std::u16string& mrdsText) {
+    KxwDomDialogAnswered tAnswered{
+        meKind, mrtMessage._dsDcs, mbRegistered, mbOK,
+        mbOK && meKind == KXW_DOM_DIALOG_KIND_PROMPT ? DcsOf(mptWindow, mrdsText) : std::string()};
+    xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_DIALOG_ANSWERED, mptWindow, &tAnswered);
+}
+
+void ReportAnsweredAsRegistered(const char* mpszDialog, const char* mpszFunction,
+                                const KxwDomDialogMessage& mrtMessage) {
+    xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -35927, mpszFunction, __LINE__, mpszDialog,
+                                        mrtMessage._dsPrintable.c_str());
+}
+
+// The first registered confirm answer whose message matches says OK or Cancel; without one, OK is clicked.
+bool confirm_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    static const char kszFunction[] = "KxwDomHtmlWindow::confirm_callback";
+    KxwDomHtmlWindowCall tCall(kszFunction, mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
     std::u16string dsText = tCall.Argc() > 0 ? tCall.Text(0) : std::u16string();
     if (tCall.Failed()) return false;
-    if (KxwDomHtmlTopWindow* ptTop = tCall.This()->GetTopWindow()) ptTop->ResetDeferredCloseIfRequired("prompt");
-    std::string dsMessage = DcsOf(tCall.This(), dsText);
-    xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_WARNING, -26000, "KxwDomHtmlWindow::prompt_callback",
-                                        __LINE__,
-                                        ("Prompt: " + dsMessage + " (no answer registered: empty text)").c_str());
-    return tCall.Return(std::u16string());
+    KxwDomHtmlWindow* ptWindow = tCall.This();
+    if (KxwDomHtmlTopWindow* ptTop = ptWindow->GetTopWindow()) ptTop->ResetDeferredCloseIfRequired("confirm");
+    KxwDomDialogMessage tMessage;
+    auto* ptAnswer = dynamic_cast<KxwDomUserRegistrationConfirm*>(FindDialogAnswer(
+        ptWindow, dsText,
+        [](KxwObjMgr* mptObjMgr, KxwDomStr& mrtMessage) { return mptObjMgr->FindUserRegistrationConfirm(mrtMessage); },
+        tMessage));
+    bool bOK = ptAnswer ? ptAnswer->GetConfirmed() : true;
+    NotifyDialogAnswered(ptWindow, KXW_DOM_DIALOG_KIND_CONFIRM, tMessage, ptAnswer != nullptr, bOK, std::u16string());
+    if (ptAnswer) {
+        ReportAnsweredAsRegistered("confirm", kszFunction, tMessage);
+    } else {
+        KXW_WTL_SEV_LVL_ENUM eSevLvl = xfbKxwDomUtilFailOnJavaScriptError() ? KXW_WTL_SEV_LVL_ENUM_IGNORED_FRAME
+                                                                            : KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR;
+        xfvKxwDomUtilReportCatalogedMessage(eSevLvl, -35925, kszFunction, __LINE__, tMessage._dsPrintable.c_str());
+    }
+    return tCall.Return(bOK);
+}
+
+// The first registered prompt answer whose message matches: Cancel gives null; OK its text, else the page's
+// default when that is a string, else "undefined". Without one the empty text is returned.
+bool prompt_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    static const char kszFunction[] = "KxwDomHtmlWindow::prompt_callback";
+    KxwDomHtmlWindowCall tCall(kszFunction, mptUserObj, mrtArgs);
+    if (!tCall.Check(0)) return false;
+    std::u16string dsText = tCall.Argc() > 0 ? tCall.Text(0) : std::u16string();
+    bool bDefaultIsString = tCall.Argc() > 1 && tCall.Arg(1).IsString();
+    std::u16string dsDefault = bDefaultIsString ? tCall.Text(1) : std::u16string();
+    if (tCall.Failed()) return false;
+    KxwDomHtmlWindow* ptWindow = tCall.This();
+    if (KxwDomHtmlTopWindow* ptTop = ptWindow->GetTopWindow()) ptTop->ResetDeferredCloseIfRequired("prompt");
+    KxwDomDialogMessage tMessage;
+    KxwDomUserRegistration* ptAnswer = FindDialogAnswer(
+        ptWindow, dsText,
+        [](KxwObjMgr* mptObjMgr, KxwDomStr& mrtMessage) { return mptObjMgr->FindUserRegistrationPrompt(mrtMessage); },
+        tMessage);
+    if (!ptAnswer) {
+        NotifyDialogAnswered(ptWindow, KXW_DOM_DIALOG_KIND_PROMPT, tMessage, false, true, std::u16string());
+        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_IGNORED_FRAME, -35924, kszFunction, __LINE__,
+                                            tMessage._dsPrintable.c_str());
+        return tCall.Return(std::u16string());
+    }
+    if (dynamic_cast<KxwDomUserRegistrationPromptCancel*>(ptAnswer)) {
+        NotifyDialogAnswered(ptWindow, KXW_DOM_DIALOG_KIND_PROMPT, tMessage, true, false, std::u16string());
+        ReportAnsweredAsRegistered("prompt", kszFunction, tMessage);
+        return tCall.Null();
+    }
+    auto* ptOK = dynamic_cast<KxwDomUserRegistrationPromptOK*>(ptAnswer);
+    if (!ptOK) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "ptUserRegistrationPrompt=%p is neither OK nor Cancel in "
+                                              "KxwDomHtmlWindow::prompt_callback for this=%p",
+                                              static_cast<void*>(ptAnswer), static_cast<void*>(ptWindow));
+        return tCall.Return(std::u16string());
+    }
+    std::u16string dsResult =
+        ptOK->HasSetText() ? std::u16string(ptOK->GetSetText().GetU16nStr(), ptOK->GetSetText().GetU16nLenInChars())
+        : bDefaultIsString ? dsDefault
+                           : std::u16string(u"undefined");
+    NotifyDialogAnswered(ptWindow, KXW_DOM_DIALOG_KIND_PROMPT, tMessage, true, true, dsResult);
+    ReportAnsweredAsRegistered("prompt", kszFunction, tMessage);
+    return tCall.Return(dsResult);
 }
 
 bool item_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {

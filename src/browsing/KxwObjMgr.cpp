@@ -3,6 +3,7 @@
 #include "kxw/KxwObjMgr.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlTopWindow.h"
@@ -244,7 +245,17 @@ void KxwObjMgr::ExitRecursion() {
         return;
     }
     CleanupUnhandledRemnants(false);
-    _ptStacked->FreeRegistrations();
+    if (!_ptStacked->_tUserRegistrations.empty() || !_ptStacked->_tUsedUserRegistrations.empty()) {
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "Invalid _tUserRegistrations.empty()=%d / _tUsedUserRegistrations.empty()=%d after "
+            "CleanupUnhandledRemnants in KxwObjMgrStackedInfo::ExitRecursion for this=%p. _ptOwnerObjMgr=%p, "
+            "_ptPrevStackedInfo=%p",
+            _ptStacked->_tUserRegistrations.empty() ? 1 : 0, _ptStacked->_tUsedUserRegistrations.empty() ? 1 : 0,
+            static_cast<void*>(_ptStacked), static_cast<void*>(this),
+            static_cast<void*>(_ptStacked->_ptPrevStackedInfo.get()));
+        _ptStacked->FreeRegistrations();
+    }
     std::unique_ptr<KxwObjMgrStackedInfo> ptSaved = std::move(_ptStacked->_ptPrevStackedInfo);
     _ptStacked->_tUserRegistrations.swap(ptSaved->_tUserRegistrations);
     _ptStacked->_tUsedUserRegistrations.swap(ptSaved->_tUsedUserRegistrations);
@@ -252,20 +263,32 @@ void KxwObjMgr::ExitRecursion() {
     _ptStacked->_ptPrevStackedInfo = std::move(ptSaved->_ptPrevStackedInfo);
 }
 
+unsigned KxwObjMgr::GetRecursionDepth() const {
+    unsigned uDepth = 0;
+    for (const KxwObjMgrStackedInfo* ptLevel = _ptStacked->_ptPrevStackedInfo.get(); ptLevel;
+         ptLevel = ptLevel->_ptPrevStackedInfo.get())
+        ++uDepth;
+    return uDepth;
+}
+
 void KxwObjMgr::CleanupUnhandledRemnants(bool mbAsError) {
-    auto& rtLeft = _ptStacked->_tUserRegistrations;
-    if (!rtLeft.empty()) {
-        KXW_WTL_SEV_LVL_ENUM eSevLvl = mbAsError ? KXW_WTL_SEV_LVL_ENUM_INFORMATIVE : KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR;
+    // The lists are taken first: a registration's log line may not reach back into them.
+    std::vector<KxwDomUserRegistration*> tLeft, tUsed;
+    tLeft.swap(_ptStacked->_tUserRegistrations);
+    tUsed.swap(_ptStacked->_tUsedUserRegistrations);
+    if (!tLeft.empty()) {
+        KXW_WTL_SEV_LVL_ENUM eSevLvl =
+            mbAsError ? KXW_WTL_SEV_LVL_ENUM_INFORMATIVE : KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR;
         xfvKxwDomUtilReportCatalogedMessage(eSevLvl, mbAsError ? -35929 : -35928, "KxwObjMgr::CleanupUnhandledRemnants",
-                                            __LINE__, static_cast<int>(rtLeft.size()));
-        for (KxwDomUserRegistration* ptRegistration : rtLeft) {
-            ptRegistration->PrintLogLine();
+                                            __LINE__, static_cast<int>(tLeft.size()));
+        // Each one is deleted as itself whether or not its line is wanted: its destructor frees what it holds.
+        bool bPrint = xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_NOTICE);
+        for (KxwDomUserRegistration* ptRegistration : tLeft) {
+            if (bPrint) ptRegistration->PrintMe();
             delete ptRegistration;
         }
-        rtLeft.clear();
     }
-    for (KxwDomUserRegistration* ptRegistration : _ptStacked->_tUsedUserRegistrations) delete ptRegistration;
-    _ptStacked->_tUsedUserRegistrations.clear();
+    for (KxwDomUserRegistration* ptRegistration : tUsed) delete ptRegistration;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -402,7 +425,7 @@ KxwDomUserRegistration* TakeRegistration(KxwObjMgrStackedInfo& mrtLevel, KXW_DOM
     auto& rtList = mrtLevel._tUserRegistrations;
     for (auto it = rtList.begin(); it != rtList.end(); ++it) {
         KxwDomUserRegistration* ptRegistration = *it;
-        if (ptRegistration->GetKind() != meKind) continue;
+        if (!ptRegistration || ptRegistration->GetKind() != meKind) continue;
         if (mptMessage && !ptRegistration->MatchesMessage(*mptMessage)) continue;
         rtList.erase(it);
         // Used once, but alive to the end of the level.

@@ -17,6 +17,7 @@
 #include "KxwDomWatchDelete.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
+#include "KxwUtilStrCompare.h"
 #include "KxwMemMgr.h"
 #include "KxwU16nHandler.h"
 #include "kxw/KxwDomUtil.h"
@@ -622,4 +623,67 @@ bool KxwDomCoreElement::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& m
 bool KxwDomCoreElement::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     if (mnTinyId < kIdChildren) return KxwDomEventTarget::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
     return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomCoreElement", mnTinyId);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Descriptions of test steps
+
+bool KxwDomCoreElement::GetDeclaredProperty(const char* mpszName, KxwDomPropertyInfo& mrtValue) {
+    const KxwJswPropertySpec* ptSpec = FindDeclaredProperty(mpszName, true);
+    return ptSpec && GetDomPropertyInfo(KxwJswClassInformation::DispatchId(ptSpec->_uTinyId), mrtValue);
+}
+
+bool KxwDomCoreElement::GetDeclaredPropertyBool(const char* mpszName, bool& mrbValue) {
+    KxwDomPropertyInfo tInfo;
+    if (!GetDeclaredProperty(mpszName, tInfo)) return false;
+    if (tInfo.GetType() != KXW_DOM_PROPERTY_INFO_TYPE_BOOLEAN) return false;
+    mrbValue = tInfo.GetBoolean();
+    return true;
+}
+
+bool KxwDomCoreElement::GetDeclaredPropertyText(const char* mpszName, std::u16string& mrdsText) {
+    KxwDomPropertyInfo tInfo;
+    if (!GetDeclaredProperty(mpszName, tInfo)) return false;
+    switch (tInfo.GetType()) {
+        case KXW_DOM_PROPERTY_INFO_TYPE_STRING:
+        case KXW_DOM_PROPERTY_INFO_TYPE_STRING_HELD_ELSEWHERE:
+        case KXW_DOM_PROPERTY_INFO_TYPE_PROPERTY_STR: {
+            const char16_t* pwsfText = tInfo.ConvertAndGetStringU16n();
+            mrdsText.assign(pwsfText ? pwsfText : u"", pwsfText ? tInfo.ConvertAndGetStringU16nLength() : 0);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+bool KxwDomCoreElement::GetDescribedText(const char* mpsfName, unsigned muNameLen, std::u16string& mrdsText) {
+    if (!mpsfName || muNameLen == 0) return false;
+    std::string dsName(mpsfName, muNameLen);
+    const char16_t* pwsfValue = nullptr;
+    unsigned uValueLen = 0;
+    if (_tAdditionalAttrs.GetAttrValueU16n(dsName.c_str(), muNameLen, true, pwsfValue, uValueLen) && pwsfValue) {
+        mrdsText.assign(pwsfValue, uValueLen);
+        return true;
+    }
+    // The names whose attribute and property differ, as steps write them.
+    const char* pszProperty = dsName.c_str();
+    if (xfbKxwUtilIsEqualIgnoreCase(mpsfName, muNameLen, "class", 5))
+        pszProperty = "className";
+    else if (xfbKxwUtilIsEqualIgnoreCase(mpsfName, muNameLen, "for", 3))
+        pszProperty = "htmlFor";
+    if (GetDeclaredPropertyText(pszProperty, mrdsText)) return true;
+    if (!PeekJsiObj()) return false;
+    std::u16string dsName16(dsName.begin(), dsName.end());
+    std::u16string dsFound;
+    if (!FindOwnProperty(dsName16.data(), static_cast<unsigned>(dsName16.size()), true, dsFound)) return false;
+    KxwJsval tObj, tValue;
+    if (!tObj.SetDomObject(this) || !tObj.GetOwnDataProperty(dsFound.data(), dsFound.size(), tValue) ||
+        !tValue.IsString())
+        return false;
+    unsigned uLen = 0;
+    const char16_t* pwsfText = tValue.GetStringU16n(&uLen);
+    if (!pwsfText) return false;
+    mrdsText.assign(pwsfText, uLen);
+    return true;
 }

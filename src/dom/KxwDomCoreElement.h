@@ -15,6 +15,7 @@
 struct KxwJswPropertySpec;
 class KxwDomAttributeCollection;
 class KxwDomCoreAttribute;
+class KxwDomPropertyInfo;
 
 class KxwDomCoreElement : public KxwDomEventTarget {
 public:
@@ -65,6 +66,18 @@ public:
     virtual bool AddExceptionalAttributesToCollection(KxwDomAttributeCollection& mrtCollection);
     // A script added an own property: once the collection exists it gets the matching attribute node.
     void AddProperty(const KxwJsval& mrtName, KxwJsval& mrtValue, unsigned char mucFlags) override;
+
+    // ---- Descriptions of test steps ----
+    // The text a step's custom description compares for a name: the stored attribute of that name, else the
+    // declared script property ("Class" is className, "for" htmlFor), else the engine object's own data property,
+    // all ignoring case. False when there is none or it is not a string. Runs no script (getters of the page
+    // are never called).
+    bool GetDescribedText(const char* mpsfName, unsigned muNameLen, std::u16string& mrdsText);
+    // The declared script property of that name (ignoring ASCII case): its value, as a string, as a boolean;
+    // false when there is none or it is not of that kind.
+    bool GetDeclaredProperty(const char* mpszName, KxwDomPropertyInfo& mrtValue);
+    bool GetDeclaredPropertyText(const char* mpszName, std::u16string& mrdsText);
+    bool GetDeclaredPropertyBool(const char* mpszName, bool& mrbValue);
 
     // "ms__id<n>", numbered per owner document in the order of first reading; fixed for the element's life.
     KxwDomHtmlPropertyStr* GetUniqueID();

@@ -159,7 +159,7 @@ const KxwJswPropertySpec katFormProperties[] = {
     {"elements", Form::kIdElements, kReadOnly, nullptr},
     {"length", Form::kIdLength, KXW_JSW_PROP_PERMANENT, "i"},
     {"encoding", Form::kIdEncoding, kAttr, "S"},
-    {"method", Form::kIdMethod, kAttr, "S"},
+    {"method", Form::kIdMethod, kAttr, "*"},
     {"action", Form::kIdAction, kAttr, "S"},
     {"target", Form::kIdTarget, kAttr, "S"},
     {nullptr, 0, 0, nullptr},
@@ -676,10 +676,17 @@ bool KxwDomHtmlElementForm::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInf
             mrtPropertyInfo = static_cast<int>(ptElements ? ptElements->GetLength() : 0);
             return true;
         }
-        case kIdEncoding:
-            mrtPropertyInfo.AssignU16nStr(GetEncTypeU16nStr(), GetEncTypeLen(), true);
+        case kIdEncoding: {
+            // A GET form reads its encoding too, marked as not specified: it sends its query urlencoded anyway.
+            KXW_DOM_HTML_ELEMENT_FORM_ENCTYPE_ENUM eEncType = GetEncTypeEnum();
+            const char16_t* pwszEncType = eEncType == KXW_DOM_HTML_ELEMENT_FORM_ENCTYPE_MULTIPART    ? kwszMultipart
+                                          : eEncType == KXW_DOM_HTML_ELEMENT_FORM_ENCTYPE_TEXT_PLAIN ? kwszTextPlain
+                                                                                                     : kwszUrlEncoded;
+            mrtPropertyInfo.AssignU16nStr(pwszEncType,
+                                          static_cast<unsigned>(std::char_traits<char16_t>::length(pwszEncType)), true);
             mrtPropertyInfo.SetIsSpecified(GetMethodEnum() == KXW_DOM_HTML_ELEMENT_FORM_METHOD_POST);
             return true;
+        }
         case kIdMethod:
             mrtPropertyInfo.AssignU16nStr(GetMethodU16nStr(), GetMethodLen(), true);
             mrtPropertyInfo.SetIsSpecified(IsSpecifiedMethod());
@@ -696,7 +703,7 @@ bool KxwDomHtmlElementForm::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInf
 }
 
 bool KxwDomHtmlElementForm::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    bool bUndefined = !mrtPropertyInfo.HasValue() || mrtPropertyInfo.GetType() == KXW_DOM_PROPERTY_INFO_TYPE_UNDEFINED;
+    bool bUndefined = KxwDomHtmlElementFormControl::IsUndefinedValue(mrtPropertyInfo);
     switch (mnTinyId) {
         case kIdElements:
         case kIdLength:

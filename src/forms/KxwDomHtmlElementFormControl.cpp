@@ -11,6 +11,7 @@
 #include "KxwUtilStrCompare.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJsval.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ constexpr short kIdDisabled = KxwDomHtmlElementFormControl::kIdDisabled;
 const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
 const KxwJswPropertySpec katFormControlProperties[] = {
     {"form", kIdForm, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
-    {"value", kIdValue, kAttr, "S"},
+    {"value", kIdValue, kAttr, "*"},
     {"disabled", kIdDisabled, kAttr, "b"},
     {nullptr, 0, 0, nullptr},
 };
@@ -73,8 +74,18 @@ bool KxwDomHtmlElementFormControl::GetValueForHtmlAttribute(std::u16string& mrds
     return true;
 }
 
+bool KxwDomHtmlElementFormControl::IsUndefinedValue(const KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (!mrtPropertyInfo.HasValue() || mrtPropertyInfo.GetType() == KXW_DOM_PROPERTY_INFO_TYPE_UNDEFINED) return true;
+    return mrtPropertyInfo.GetType() == KXW_DOM_PROPERTY_INFO_TYPE_JSVAL && mrtPropertyInfo.GetJsval().IsUndefined();
+}
+
+bool KxwDomHtmlElementFormControl::TruthOf(const KxwDomPropertyInfo& mrtPropertyInfo) {
+    if (mrtPropertyInfo.GetType() == KXW_DOM_PROPERTY_INFO_TYPE_JSVAL) return mrtPropertyInfo.GetJsval().GetBoolean();
+    return mrtPropertyInfo.GetBoolean();
+}
+
 void KxwDomHtmlElementFormControl::SetValueFromScript(KxwDomPropertyInfo& mrtPropertyInfo) {
-    if (!mrtPropertyInfo.HasValue() || mrtPropertyInfo.GetType() == KXW_DOM_PROPERTY_INFO_TYPE_UNDEFINED) return;
+    if (IsUndefinedValue(mrtPropertyInfo)) return;
     const char16_t* pwsfText = mrtPropertyInfo.ConvertAndGetStringU16n();
     SetValueU16n(pwsfText, mrtPropertyInfo.ConvertAndGetStringU16nLength());
 }
@@ -98,7 +109,9 @@ int KxwDomHtmlElementFormControl::FindTypeName(const char* const* mppszTypes, in
 
 bool KxwDomHtmlElementFormControl::RefuseTypeChange(const std::string& mdsNew, const char* mpszOld) {
     if (!GetParentNode()) return false;
-    ReportErrorWithJavaScriptLineNumber(false, -35960, mdsNew.c_str(), mpszOld);
+    // The new type is the page's text: it is shown escaped.
+    std::string dsNew = GetPrintableText(mdsNew.data(), mdsNew.size(), 100);
+    ReportErrorWithJavaScriptLineNumber(false, -35960, dsNew.c_str(), mpszOld);
     return true;
 }
 

@@ -85,6 +85,10 @@ public:
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     static const KxwJswClassInformation& GetFormControlClassInformation();
+    // Whether a script assigned undefined (properties that ignore it take the value unconverted, "*").
+    static bool IsUndefinedValue(const KxwDomPropertyInfo& mrtPropertyInfo);
+    // The truth of a script's value as scripts see it, whether converted or not.
+    static bool TruthOf(const KxwDomPropertyInfo& mrtPropertyInfo);
 
     static constexpr short kIdForm = KxwDomHtmlElementWithName::kFirstDerivedTinyId;  // 8
     static constexpr short kIdValue = kIdForm + 1;

@@ -32,11 +32,11 @@ const KxwJswPropertySpec katInputProperties[] = {
     {"useMap", Input::kIdUseMap, kAttr, "S"},
     {"readOnly", Input::kIdReadOnly, kAttr, "b"},
     {"type", Input::kIdType, kAttr, "S"},
-    {"checked", Input::kIdChecked, kAttr, "b"},
-    {"defaultChecked", Input::kIdDefaultChecked, kPlain, "b"},
-    {"defaultValue", Input::kIdDefaultValue, kPlain, "S"},
+    {"checked", Input::kIdChecked, kAttr, "*"},
+    {"defaultChecked", Input::kIdDefaultChecked, kPlain, "*"},
+    {"defaultValue", Input::kIdDefaultValue, kPlain, "*"},
     {"src", Input::kIdSrc, kAttr, "S"},
-    {"status", Input::kIdStatus, kPlain, "b"},
+    {"status", Input::kIdStatus, kPlain, "*"},
     {nullptr, 0, 0, nullptr},
 };
 const KxwJswMethodSpec katInputMethods[] = {
@@ -126,9 +126,12 @@ bool KxwDomHtmlElementInput::SetTypeEnum(KXW_DOM_HTML_ELEMENT_INPUT_TYPE_ENUM me
     if (IsTypeSpecified() && meType == GetTypeEnum()) return true;
     // The document chose its lists by the type an input in a tree has: the type it has there stays.
     if (IsTypeSpecified() && GetParentNode()) {
-        if (xfbKxwUtilIsSevLvlEnabled(xfeKxwUtilJavaScriptErrorSevLvl()))
-            ReportErrorWithJavaScriptLineNumber(false, -35960, mpszNewNameForReport ? mpszNewNameForReport : "",
-                                                GetTypeNameAscStr());
+        if (xfbKxwUtilIsSevLvlEnabled(xfeKxwUtilJavaScriptErrorSevLvl())) {
+            // The name is the page's text: it is shown escaped.
+            const char* pszNew = mpszNewNameForReport ? mpszNewNameForReport : "";
+            std::string dsNew = GetPrintableText(pszNew, std::strlen(pszNew), 100);
+            ReportErrorWithJavaScriptLineNumber(false, -35960, dsNew.c_str(), GetTypeNameAscStr());
+        }
         return false;
     }
     // Out of any tree no event is being handled: the handler of the old type can go.
@@ -293,7 +296,8 @@ void KxwDomHtmlElementInput::SetValueParsed(const char* mpszParsedValue) {
         // The page cannot choose a file to upload: only a test step gives a file input its value.
         std::string dsName;
         GetPrintableDcs(GetName(), 100, dsName);
-        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -35989, __func__, __LINE__, pszValue,
+        std::string dsValue = GetPrintableText(pszValue, std::strlen(pszValue), 200);
+        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_NOTICE, -35989, __func__, __LINE__, dsValue.c_str(),
                                             dsName.c_str());
         return;
     }
@@ -309,7 +313,7 @@ bool KxwDomHtmlElementInput::GetValueForHtmlAttribute(std::u16string& mrdsValue)
 }
 
 void KxwDomHtmlElementInput::SetValueFromScript(KxwDomPropertyInfo& mrtPropertyInfo) {
-    if (!mrtPropertyInfo.HasValue() || mrtPropertyInfo.GetType() == KXW_DOM_PROPERTY_INFO_TYPE_UNDEFINED) return;
+    if (IsUndefinedValue(mrtPropertyInfo)) return;
     const char16_t* pwsfText = mrtPropertyInfo.ConvertAndGetStringU16n();
     SetValueU16n(pwsfText, mrtPropertyInfo.ConvertAndGetStringU16nLength());
 }
@@ -557,7 +561,7 @@ bool KxwDomHtmlElementInput::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyIn
 }
 
 bool KxwDomHtmlElementInput::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    bool bUndefined = !mrtPropertyInfo.HasValue() || mrtPropertyInfo.GetType() == KXW_DOM_PROPERTY_INFO_TYPE_UNDEFINED;
+    bool bUndefined = IsUndefinedValue(mrtPropertyInfo);
     switch (mnTinyId) {
         case kIdMaxLength:
             StoreScriptText(_tMaxLength, mrtPropertyInfo);
@@ -583,16 +587,12 @@ bool KxwDomHtmlElementInput::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyIn
         case kIdChecked:
         case kIdStatus: {
             if (bUndefined) return true;
-            KxwDomHtmlPropertyBool tValue;
-            tValue = mrtPropertyInfo;
-            SetHandlerChecked(tValue.GetBool());
+            SetHandlerChecked(TruthOf(mrtPropertyInfo));
             return true;
         }
         case kIdDefaultChecked: {
             if (bUndefined) return true;
-            KxwDomHtmlPropertyBool tValue;
-            tValue = mrtPropertyInfo;
-            SetDefaultChecked(tValue.GetBool());
+            SetDefaultChecked(TruthOf(mrtPropertyInfo));
             return true;
         }
         case kIdDefaultValue:

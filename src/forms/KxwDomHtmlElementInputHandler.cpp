@@ -134,6 +134,23 @@ const KxwDomTypedText* KxwDomHtmlElementInputHandlerBase::TypedTextOf(const KxwD
     return static_cast<const KxwDomTypedText*>(pvData);
 }
 
+KXW_DOM_INPUT_HANDLER_BEFORE_ENUM KxwDomHtmlElementInputHandlerBase::TypeText(
+    const KxwDomEventData* mptDomEventDataOrNULL, const char* mpszClassName, bool mbFocusIn) {
+    const KxwDomTypedText* ptTyped = TypedTextOf(mptDomEventDataOrNULL, mpszClassName);
+    if (!ptTyped) return KXW_DOM_INPUT_HANDLER_BEFORE_FAILED;
+    KxwDomHtmlElementInput* ptInput = &Input();
+    KxwDomWatchDelete tWatch("KxwDomHtmlElementInputHandlerBase::TypeText", ptInput);
+    if (mbFocusIn) {
+        ptInput->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUSIN, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+        if (tWatch.HasBeenDeleted()) return KXW_DOM_INPUT_HANDLER_BEFORE_HANDLED;
+    }
+    ptInput->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
+    // The handler goes with its input: nothing of either is touched once it is gone.
+    if (tWatch.HasBeenDeleted()) return KXW_DOM_INPUT_HANDLER_BEFORE_HANDLED;
+    ptInput->UserSetValueU16n_Text(ptTyped->_pwsfText, ptTyped->_uLen);
+    return KXW_DOM_INPUT_HANDLER_BEFORE_HANDLED;
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Text, password, hidden
 
@@ -148,16 +165,7 @@ bool KxwDomHtmlElementInputHandlerText::ContributeToFormSubmit() {
 KXW_DOM_INPUT_HANDLER_BEFORE_ENUM KxwDomHtmlElementInputHandlerText::DoBeforeEvent(
     KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
     if (meEventType != KXW_DOM_EVENT_TYPE_ENUM_CHANGE) return KXW_DOM_INPUT_HANDLER_BEFORE_NOT_HANDLED;
-    const KxwDomTypedText* ptTyped = TypedTextOf(mptDomEventDataOrNULL, "KxwDomHtmlElementInputHandlerText");
-    if (!ptTyped) return KXW_DOM_INPUT_HANDLER_BEFORE_FAILED;
-    KxwDomHtmlElementInput* ptInput = &Input();
-    KxwDomWatchDelete tWatch("KxwDomHtmlElementInputHandlerText::DoBeforeEvent", ptInput);
-    ptInput->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUSIN, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
-    if (tWatch.HasBeenDeleted()) return KXW_DOM_INPUT_HANDLER_BEFORE_HANDLED;
-    ptInput->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
-    if (tWatch.HasBeenDeleted()) return KXW_DOM_INPUT_HANDLER_BEFORE_HANDLED;
-    ptInput->UserSetValueU16n_Text(ptTyped->_pwsfText, ptTyped->_uLen);
-    return KXW_DOM_INPUT_HANDLER_BEFORE_HANDLED;
+    return TypeText(mptDomEventDataOrNULL, "KxwDomHtmlElementInputHandlerText", true);
 }
 
 void KxwDomHtmlElementInputHandlerText::DoAfterEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType,
@@ -192,14 +200,7 @@ bool KxwDomHtmlElementInputHandlerPassword::ContributeToFormSubmit() {
 KXW_DOM_INPUT_HANDLER_BEFORE_ENUM KxwDomHtmlElementInputHandlerPassword::DoBeforeEvent(
     KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
     if (meEventType != KXW_DOM_EVENT_TYPE_ENUM_CHANGE) return KXW_DOM_INPUT_HANDLER_BEFORE_NOT_HANDLED;
-    const KxwDomTypedText* ptTyped = TypedTextOf(mptDomEventDataOrNULL, "KxwDomHtmlElementInputHandlerPassword");
-    if (!ptTyped) return KXW_DOM_INPUT_HANDLER_BEFORE_FAILED;
-    KxwDomHtmlElementInput* ptInput = &Input();
-    KxwDomWatchDelete tWatch("KxwDomHtmlElementInputHandlerPassword::DoBeforeEvent", ptInput);
-    ptInput->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
-    if (tWatch.HasBeenDeleted()) return KXW_DOM_INPUT_HANDLER_BEFORE_HANDLED;
-    ptInput->UserSetValueU16n_Text(ptTyped->_pwsfText, ptTyped->_uLen);
-    return KXW_DOM_INPUT_HANDLER_BEFORE_HANDLED;
+    return TypeText(mptDomEventDataOrNULL, "KxwDomHtmlElementInputHandlerPassword", false);
 }
 
 bool KxwDomHtmlElementInputHandlerPassword::GetValueForHtmlAttribute(std::u16string& mrdsValue) const {
@@ -233,14 +234,7 @@ bool KxwDomHtmlElementInputHandlerFile::ContributeToFormSubmit() {
 KXW_DOM_INPUT_HANDLER_BEFORE_ENUM KxwDomHtmlElementInputHandlerFile::DoBeforeEvent(
     KXW_DOM_EVENT_TYPE_ENUM meEventType, const KxwDomEventData* mptDomEventDataOrNULL) {
     if (meEventType != KXW_DOM_EVENT_TYPE_ENUM_CHANGE) return KXW_DOM_INPUT_HANDLER_BEFORE_NOT_HANDLED;
-    const KxwDomTypedText* ptTyped = TypedTextOf(mptDomEventDataOrNULL, "KxwDomHtmlElementInputHandlerFile");
-    if (!ptTyped) return KXW_DOM_INPUT_HANDLER_BEFORE_FAILED;
-    KxwDomHtmlElementInput* ptInput = &Input();
-    KxwDomWatchDelete tWatch("KxwDomHtmlElementInputHandlerFile::DoBeforeEvent", ptInput);
-    ptInput->FireEvent(KXW_DOM_EVENT_TYPE_ENUM_FOCUS, mptDomEventDataOrNULL, FIRE_EVENT_ACTIVATE_ALL, nullptr);
-    if (tWatch.HasBeenDeleted()) return KXW_DOM_INPUT_HANDLER_BEFORE_HANDLED;
-    ptInput->UserSetValueU16n_Text(ptTyped->_pwsfText, ptTyped->_uLen);
-    return KXW_DOM_INPUT_HANDLER_BEFORE_HANDLED;
+    return TypeText(mptDomEventDataOrNULL, "KxwDomHtmlElementInputHandlerFile", false);
 }
 
 KXW_DOM_INPUT_HANDLER_ANSWER_ENUM KxwDomHtmlElementInputHandlerFile::CanRespondToEvent(

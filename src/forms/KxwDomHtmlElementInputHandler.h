@@ -66,6 +66,9 @@ protected:
     bool FirePressEvents(const KxwDomEventData* mptDomEventDataOrNULL);
     // The typed text of a CHANGE, or null (reported, with the handler's class name) when there is none.
     const KxwDomTypedText* TypedTextOf(const KxwDomEventData* mptDomEventDataOrNULL, const char* mpszClassName);
+    // A user's typing: FOCUSIN (when asked), FOCUS, then the value as typed; stops when the input goes.
+    KXW_DOM_INPUT_HANDLER_BEFORE_ENUM TypeText(const KxwDomEventData* mptDomEventDataOrNULL, const char* mpszClassName,
+                                               bool mbFocusIn);
 
 private:
     KxwDomHtmlElementInput* _ptOwningHtmlElementInput;

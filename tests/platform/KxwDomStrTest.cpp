@@ -359,6 +359,28 @@ TEST_F(KxwDomStrTest, BadRegExpIsReportedOnceAndMatchesNothing) {
     EXPECT_EQ(2u, tReports.Count());
 }
 
+TEST_F(KxwDomStrTest, RegExpWorkIsBoundedOverLongPageText) {
+    KxwRecordingSink tReports;
+    // A back-reference would make the matcher backtrack: refused, reported, matching nothing; an escaped backslash
+    // before a digit is an ordinary character.
+    KxwDomStrRegExp tBackRef(_tUtf8Env, "(a*)*\\1b", 8, true);
+    EXPECT_FALSE(tBackRef.IsPatternValid());
+    EXPECT_TRUE(tReports.Saw("back-references"));
+    KxwDomStrRegExp tEscaped(_tUtf8Env, "\\\\1", 3, true);
+    EXPECT_TRUE(tEscaped.IsEqualDcs("a\\1", 3));
+    std::string dsLongPattern(5000, 'a');
+    KxwDomStrRegExp tLong(_tUtf8Env, dsLongPattern.data(), static_cast<unsigned>(dsLongPattern.size()), true);
+    EXPECT_FALSE(tLong.IsPatternValid());
+    // A page text of several megabytes is matched in its first megabyte, without splitting a character.
+    std::string dsPage(3u << 20, 'x');
+    dsPage.replace(10, 4, "\xC3\xA9t\xC3\xA9");
+    dsPage += "tail";
+    KxwDomStrRegExp tNear(_tUtf8Env, "\xC3\xA9t\xC3\xA9", 5, true);
+    EXPECT_TRUE(tNear.IsEqualDcs(dsPage.data(), static_cast<unsigned>(dsPage.size())));
+    KxwDomStrRegExp tFar(_tUtf8Env, "tail$", 5, true);
+    EXPECT_FALSE(tFar.IsEqualDcs(dsPage.data(), static_cast<unsigned>(dsPage.size())));
+}
+
 TEST(KxwUtilStrCompareTest, FreeComparisonsTakeExplicitLengths) {
     EXPECT_TRUE(xfbKxwUtilIsEqualIgnoreCase("Content-Type", 12, "content-type", 12));
     EXPECT_FALSE(xfbKxwUtilIsEqualIgnoreCase("Content-Type", 12, "content-typ", 11));

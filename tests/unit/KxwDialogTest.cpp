@@ -19,9 +19,9 @@ class KxwDialogTest;
 // A modal answer that runs a script in the dialog shown (as the player's `answer modal eval=` does).
 class KxwTestModalAnswer : public KxwDomUserRegistrationModal {
 public:
-    KxwTestModalAnswer(KxwDialogTest* mptTest, std::string mdsScript) : _ptTest(mptTest), _dsScript(std::move(mdsScript)) {}
-    bool InvokeFunction(KxwVUserVars*, long& mrlResult, bool&) override;
-    void PrintLogLine() const override {}
+    KxwTestModalAnswer(KxwDialogTest* mptTest, std::string mdsScript)
+        : _ptTest(mptTest), _dsScript(std::move(mdsScript)) {}
+    bool InvokeFunction(KxwVUserVars*, KxwDomHtmlWindow* mptDialog, long& mrlResult, bool&) override;
 
     KxwDialogTest* _ptTest;
     std::string _dsScript;
@@ -70,11 +70,11 @@ protected:
     std::vector<bool> _tPhases;
 };
 
-bool KxwTestModalAnswer::InvokeFunction(KxwVUserVars*, long& mrlResult, bool&) {
+bool KxwTestModalAnswer::InvokeFunction(KxwVUserVars*, KxwDomHtmlWindow* mptDialog, long& mrlResult, bool&) {
     // The dialog is the modal window of its top window while the answer runs.
     _ptDialog = _ptTest->GetObjMgr()->FindHtmlWindow(nullptr, 0, false, 1, nullptr, 0, false, nullptr, 0, 0,
                                                      KXW_OBJ_MGR_WINDOW_TYPE_MODAL, nullptr);
-    if (!_ptDialog) return false;
+    if (!_ptDialog || _ptDialog != mptDialog) return false;
     _dsSeen = _ptTest->Eval(_ptDialog, _dsScript);
     mrlResult = 0;
     return true;
