@@ -39,8 +39,8 @@ bool xfbKxwUtilU16nIsBlank(char16_t mwChar);
 
 // Equal when leading and trailing blanks are set aside and every inner run of blanks matches any other run of
 // blanks; everything else, case included, must be equal ("Buy  now\n" equals " Buy now", not "Buynow").
-KXW_API bool xfbKxwUtilU16nIsEqualConsideringSpaces(const char16_t* mpwStr1, size_t mnLen1, const char16_t* mpwStr2,
-                                                    size_t mnLen2);
+bool xfbKxwUtilU16nIsEqualConsideringSpaces(const char16_t* mpwStr1, size_t mnLen1, const char16_t* mpwStr2,
+                                            size_t mnLen2);
 
 // Exact equality after the leading (mbIgnoreLeading) and trailing (mbIgnoreTrailing) blanks of both texts are set
 // aside.

@@ -13,7 +13,6 @@
 #include "KxwDomWatchDelete.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
-#include "KxwUtilStrCompare.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
 
@@ -224,32 +223,6 @@ long KxwDomHtmlElementSelect::GetOptionIndex(const KxwDomHtmlElementOption* mptO
     if (!mptOption || !_ptOptions) return -1;
     unsigned long uliIndex = _ptOptions->GetItemIndex(mptOption);
     return uliIndex == ~0UL ? -1 : static_cast<long>(uliIndex);
-}
-
-KxwDomHtmlElementOption* KxwDomHtmlElementSelect::FindElementOption(
-    KxwDomHtmlElementSelectArgsFindElementOption& mrtArgs) const {
-    mrtArgs._ptFoundElement = nullptr;
-    if (!_ptOptions || mrtArgs._uOrdinal == 0) return nullptr;
-    unsigned uSeen = 0;
-    for (KxwDomNodeBase* ptNode : *_ptOptions) {
-        Option* ptOption = AsOption(ptNode);
-        if (!ptOption) continue;
-        if (mrtArgs._eSelected == KxwDomHtmlElementSelectArgsFindElementOption::kSelected && !ptOption->IsSelected())
-            continue;
-        if (mrtArgs._eSelected == KxwDomHtmlElementSelectArgsFindElementOption::kNotSelected && ptOption->IsSelected())
-            continue;
-        if (mrtArgs._pwsfText) {
-            std::u16string dsText = ptOption->GetTextU16n();
-            if (!xfbKxwUtilU16nIsEqualConsideringSpaces(dsText.data(), dsText.size(), mrtArgs._pwsfText,
-                                                        mrtArgs._uTextLen))
-                continue;
-        }
-        if (++uSeen == mrtArgs._uOrdinal) {
-            mrtArgs._ptFoundElement = ptOption;
-            return ptOption;
-        }
-    }
-    return nullptr;
 }
 
 void KxwDomHtmlElementSelect::OptionAdded(KxwDomHtmlElementOption* mptOption) {

@@ -14,18 +14,6 @@
 class KxwDomHtmlCollectionDependentModifyable;
 class KxwDomHtmlElementOption;
 
-// What a step says of the option it wants: its text (blanks compared as runs; null matches any), whether it must
-// be selected, not selected, or either, and the ordinal (from 1) among the options that fit; the answer is
-// _ptFoundElement.
-struct KxwDomHtmlElementSelectArgsFindElementOption {
-    enum SELECTED_ENUM : unsigned char { kEither = 0, kSelected = 1, kNotSelected = 2 };
-    const char16_t* _pwsfText = nullptr;
-    unsigned _uTextLen = 0;
-    unsigned _uOrdinal = 1;
-    SELECTED_ENUM _eSelected = kEither;
-    KxwDomHtmlElementOption* _ptFoundElement = nullptr;
-};
-
 // A user's choice in a list, carried as a CHANGE event's additional data.
 struct KxwDomHtmlElementSelectOptionAction {
     KxwDomHtmlElementOption* _ptOption = nullptr;
@@ -47,8 +35,6 @@ public:
     // The option's index, or -1 when it is not one of this list's.
     long GetOptionIndex(const KxwDomHtmlElementOption* mptOption) const;
     KxwDomHtmlElementOption* GetFirstOption() const { return GetOptionAt(0); }
-    // The ordinal-th option that fits the step's description, or null.
-    KxwDomHtmlElementOption* FindElementOption(KxwDomHtmlElementSelectArgsFindElementOption& mrtArgs) const;
 
     // ---- Kind ----
     void SetMultipleParsed(const char* mpszParsedValue);
