@@ -20,39 +20,14 @@ namespace {
 using Modifyable = KxwDomHtmlCollectionDependentModifyable;
 using ModifyableCall = KxwDomScriptCallOn<Modifyable>;
 
-// add(element [, before]): before is an item, an index (the emulated browser's form) or absent / null (the end).
 bool add_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     ModifyableCall tCall("KxwDomHtmlCollectionDependentModifyable::add_callback", mptUserObj, mrtArgs);
-    if (!tCall.Check(1)) return false;
-    KxwDomNodeBase* ptAdded = tCall.Node(0);
-    KxwDomNodeBase* ptBefore = nullptr;
-    if (tCall.Argc() > 1) {
-        KxwJsval tBefore = tCall.Arg(1);
-        if (tBefore.IsNumber()) {
-            int32_t iIndex = tCall.Int(1, -1);
-            if (tCall.Failed()) return false;
-            if (iIndex >= 0) ptBefore = tCall.This()->GetItem(static_cast<unsigned long>(iIndex));
-        } else if (!tBefore.IsUndefined() && !tBefore.IsNull()) {
-            ptBefore = tCall.Node(1);
-            if (!ptBefore || !tCall.This()->IsItemFound(ptBefore)) return tCall.Fail("add");
-        }
-    }
-    if (!tCall.This()->Add(ptAdded, ptBefore)) return tCall.Fail("add");
-    return tCall.Undefined();
+    return tCall.Check(1) && tCall.This()->AddFromScript(tCall);
 }
 
 bool remove_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     ModifyableCall tCall("KxwDomHtmlCollectionDependentModifyable::remove_callback", mptUserObj, mrtArgs);
-    if (!tCall.Check(0)) return false;
-    if (tCall.Argc() == 0) return tCall.Undefined();
-    if (KxwDomNodeBase* ptNode = tCall.Node(0)) {
-        tCall.This()->Remove(ptNode);
-        return tCall.Undefined();
-    }
-    int32_t iIndex = tCall.Int(0, -1);
-    if (tCall.Failed()) return false;
-    if (iIndex >= 0) tCall.This()->Remove(static_cast<unsigned long>(iIndex));
-    return tCall.Undefined();
+    return tCall.Check(0) && tCall.This()->RemoveFromScript(tCall);
 }
 
 const KxwJswPropertySpec katModifyableProperties[] = {
@@ -87,6 +62,35 @@ bool KxwDomHtmlCollectionDependentModifyable::Add(KxwDomNodeBase* mptAddedNode, 
     if (!ptParent) return false;
     return (mptBeforeOrNull ? ptParent->InsertBefore(mptAddedNode, mptBeforeOrNull)
                             : ptParent->AppendChild(mptAddedNode)) != nullptr;
+}
+
+bool KxwDomHtmlCollectionDependentModifyable::AddFromScript(KxwDomScriptCall& mrtCall) {
+    KxwDomNodeBase* ptBefore = nullptr;
+    if (mrtCall.Argc() > 1) {
+        KxwJsval tBefore = mrtCall.Arg(1);
+        if (tBefore.IsNumber()) {
+            int32_t iIndex = mrtCall.Int(1, -1);
+            if (mrtCall.Failed()) return false;
+            if (iIndex >= 0) ptBefore = GetItem(static_cast<unsigned long>(iIndex));
+        } else if (!tBefore.IsUndefined() && !tBefore.IsNull()) {
+            ptBefore = mrtCall.Node(1);
+            if (!ptBefore || !IsItemFound(ptBefore)) return mrtCall.Fail("add");
+        }
+    }
+    if (!Add(mrtCall.Node(0), ptBefore)) return mrtCall.Fail("add");
+    return mrtCall.Undefined();
+}
+
+bool KxwDomHtmlCollectionDependentModifyable::RemoveFromScript(KxwDomScriptCall& mrtCall) {
+    if (mrtCall.Argc() == 0) return mrtCall.Undefined();
+    if (KxwDomNodeBase* ptNode = mrtCall.Node(0)) {
+        Remove(ptNode);
+        return mrtCall.Undefined();
+    }
+    int32_t iIndex = mrtCall.Int(0, -1);
+    if (mrtCall.Failed()) return false;
+    if (iIndex >= 0) Remove(static_cast<unsigned long>(iIndex));
+    return mrtCall.Undefined();
 }
 
 bool KxwDomHtmlCollectionDependentModifyable::Remove(KxwDomNodeBase* mptNode) {

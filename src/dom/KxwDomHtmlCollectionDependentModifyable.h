@@ -7,6 +7,8 @@
 
 #include "KxwDomHtmlCollection.h"
 
+class KxwDomScriptCall;
+
 class KxwDomHtmlCollectionDependentModifyable : public KxwDomHtmlCollectionDependent {
 public:
     KxwDomHtmlCollectionDependentModifyable(KxwDomEnv& mrtDomEnv, KXW_DOM_COMMON_NODE_SUBTYPE_ENUM meAllowedSubtype)
@@ -25,6 +27,10 @@ public:
     bool ExtendWithEmpty(unsigned long muliCount);
     // Item muliIndex becomes mptNode (null removes it); beyond the end, empty elements fill the gap first.
     bool SetItemAt(unsigned long muliIndex, KxwDomNodeBase* mptNodeOrNull);
+    // The script methods add(element [, before]) (before: an item, an index, or absent or null for the end) and
+    // remove(index or item), for this collection and for the owner that offers them too; the call's result.
+    bool AddFromScript(KxwDomScriptCall& mrtCall);
+    bool RemoveFromScript(KxwDomScriptCall& mrtCall);
 
     static constexpr unsigned long kMaxLength = 10000;
 

@@ -59,32 +59,12 @@ KxwDomNodeBase* PreviousInDocumentOrder(KxwDomNodeBase* mptNode) {
 // The list answers add, remove, item, namedItem and tags as its options collection does.
 bool add_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     SelectCall tCall("KxwDomHtmlElementSelect::add_callback", mptUserObj, mrtArgs);
-    if (!tCall.Check(1) || !tCall.This()->GetOptions()) return false;
-    KxwDomHtmlCollectionDependentModifyable* ptOptions = tCall.This()->GetOptions();
-    KxwDomNodeBase* ptBefore = nullptr;
-    if (tCall.Argc() > 1) {
-        KxwJsval tBefore = tCall.Arg(1);
-        if (tBefore.IsNumber()) {
-            int32_t iIndex = tCall.Int(1, -1);
-            if (tCall.Failed()) return false;
-            if (iIndex >= 0) ptBefore = ptOptions->GetItem(static_cast<unsigned long>(iIndex));
-        } else if (!tBefore.IsUndefined() && !tBefore.IsNull()) {
-            ptBefore = tCall.Node(1);
-            if (!ptBefore || !ptOptions->IsItemFound(ptBefore)) return tCall.Fail("add");
-        }
-    }
-    if (!ptOptions->Add(tCall.Node(0), ptBefore)) return tCall.Fail("add");
-    return tCall.Undefined();
+    return tCall.Check(1) && tCall.This()->GetOptions() && tCall.This()->GetOptions()->AddFromScript(tCall);
 }
 
 bool remove_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     SelectCall tCall("KxwDomHtmlElementSelect::remove_callback", mptUserObj, mrtArgs);
-    if (!tCall.Check(0) || !tCall.This()->GetOptions()) return false;
-    if (tCall.Argc() == 0) return tCall.Undefined();
-    int32_t iIndex = tCall.Int(0, -1);
-    if (tCall.Failed()) return false;
-    if (iIndex >= 0) tCall.This()->GetOptions()->Remove(static_cast<unsigned long>(iIndex));
-    return tCall.Undefined();
+    return tCall.Check(0) && tCall.This()->GetOptions() && tCall.This()->GetOptions()->RemoveFromScript(tCall);
 }
 
 // A canonical non-negative decimal is an index; any other text a name.
