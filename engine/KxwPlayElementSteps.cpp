@@ -109,8 +109,8 @@ KxwDomNodeBase* FindFirst(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep,
 }
 
 // Runs a user action of the library, then lets what it caused load, as a click does.
-bool Act(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep,
-                          const std::function<bool(std::string*)>& mrfAction, std::string* mpdsReason) {
+bool Act(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, const std::function<bool(std::string*)>& mrfAction,
+         std::string* mpdsReason) {
     std::string dsReason;
     if (mrtVUser.GetEngine()->RunUserAction(mrfAction, &dsReason)) return true;
     *mpdsReason = mrtStep._dsVerb + ": " + dsReason;
@@ -261,6 +261,38 @@ bool xfbKxwPlayRunRadio(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std:
     if (!ptRadio) return false;
     return Act(
         mrtVUser, mrtStep, [&](std::string* mpdsWhy) { return xfbKxwDomUserSetChecked(ptRadio, true, mpdsWhy); },
+        mpdsReason);
+}
+
+// The list by name= or id=, then its option: select= (by text) or select-ordinal=, extend= or deextend= (by text)
+// for multiple lists.
+bool xfbKxwPlayRunList(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
+    KxwDomFindDescription tList = Describe(mrtVUser, mrtStep, KXW_DOM_FIND_SELECT, {"id", "name"});
+    KxwDomNodeBase* ptList = FindFirst(mrtVUser, mrtStep, {tList}, "list", mpdsReason);
+    if (!ptList) return false;
+    KxwDomFindDescription tOption;
+    tOption._eKind = KXW_DOM_FIND_OPTION;
+    KXW_DOM_USER_OPTION_ACTION_ENUM eAction = KXW_DOM_USER_OPTION_ACTION_SELECT;
+    std::string dsWhich;
+    if (const KxwPlayArg* ptSelect = mrtStep.FindPair("select")) {
+        tOption._tText.Set(ptSelect->_dsValue, ptSelect->_bIsRegExp);
+    } else if (const KxwPlayArg* ptOrdinal = mrtStep.FindPair("select-ordinal")) {
+        tOption._iOrdinal = OrdinalValue(mrtVUser, ptOrdinal);
+    } else if (const KxwPlayArg* ptExtend = mrtStep.FindPair("extend")) {
+        tOption._tText.Set(ptExtend->_dsValue, ptExtend->_bIsRegExp);
+        eAction = KXW_DOM_USER_OPTION_ACTION_EXTEND;
+    } else if (const KxwPlayArg* ptDeextend = mrtStep.FindPair("deextend")) {
+        tOption._tText.Set(ptDeextend->_dsValue, ptDeextend->_bIsRegExp);
+        eAction = KXW_DOM_USER_OPTION_ACTION_DESELECT;
+    }
+    KxwDomNodeBase* ptOption = xfptKxwDomFindWithin(ptList, tOption);
+    if (!ptOption) {
+        *mpdsReason = mrtStep._dsVerb + ": no option " + WrittenDescription(mrtStep);
+        return false;
+    }
+    return Act(
+        mrtVUser, mrtStep,
+        [&](std::string* mpdsWhy) { return xfbKxwDomUserChooseOption(ptList, ptOption, eAction, mpdsWhy); },
         mpdsReason);
 }
 

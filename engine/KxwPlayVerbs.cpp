@@ -254,12 +254,6 @@ bool CheckFrame(const KxwPlayStep& mrtStep, const KxwPlayCheckContext& mrtContex
 
 // ---- Handlers ----
 
-// The verbs of the document model come with it; until then they fail rather than pretend.
-bool RunNotAvailable(KxwPlayVUser&, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
-    *mpdsReason = mrtStep._dsVerb + ": not available in this build";
-    return false;
-}
-
 // Navigates the current top window to the page and waits until it, its frames and what they load are done;
 // each redirect is a REDIRECT line ("302 FROM -> TO"). post= sends the page a POST with that body.
 bool RunGoto(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mpdsReason) {
@@ -338,7 +332,8 @@ bool Matches(const KxwPlayArg& mrtArg, const std::string& mdsText) {
 
 unsigned OrdinalOf(const KxwPlayStep& mrtStep) {
     unsigned long long ullOrdinal = 1;
-    if (const KxwPlayArg* ptOrdinal = mrtStep.FindPair("ordinal")) xfbKxwPlayParseNumber(ptOrdinal->_dsValue, false, &ullOrdinal);
+    if (const KxwPlayArg* ptOrdinal = mrtStep.FindPair("ordinal"))
+        xfbKxwPlayParseNumber(ptOrdinal->_dsValue, false, &ullOrdinal);
     return static_cast<unsigned>(ullOrdinal ? ullOrdinal : 1);
 }
 
@@ -374,9 +369,9 @@ bool RunWindow(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* 
         ptEngine->SetCurrentWindow(ptWindow);
         return true;
     }
-    *mpdsReason = "window: no open window" + (ptTitle ? " titled " + (ptTitle->_bIsRegExp ? "~" : std::string()) +
-                                                             "\"" + ptTitle->_dsValue + "\""
-                                                       : std::string()) +
+    *mpdsReason = "window: no open window" +
+                  (ptTitle ? " titled " + (ptTitle->_bIsRegExp ? "~" : std::string()) + "\"" + ptTitle->_dsValue + "\""
+                           : std::string()) +
                   (uWanted > 1 ? " of ordinal " + std::to_string(uWanted) : std::string()) + " (" +
                   std::to_string(uSeen) + " found)";
     return false;
@@ -415,9 +410,9 @@ bool RunFrame(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* m
         ptEngine->SetCurrentWindow(ptFrame);
         return true;
     }
-    *mpdsReason = "frame: no frame" + (ptName ? " named " + (ptName->_bIsRegExp ? "~" : std::string()) + "\"" +
-                                                   ptName->_dsValue + "\""
-                                             : std::string()) +
+    *mpdsReason = "frame: no frame" +
+                  (ptName ? " named " + (ptName->_bIsRegExp ? "~" : std::string()) + "\"" + ptName->_dsValue + "\""
+                          : std::string()) +
                   " of ordinal " + std::to_string(OrdinalOf(mrtStep)) + " in the window (" + std::to_string(uSeen) +
                   " found)";
     return false;
@@ -430,7 +425,7 @@ bool RunDump(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep, std::string* mp
     KxwEngineVUser* ptEngine = mrtVUser.GetEngine();
     mrtVUser.GetOutput().SetMessageKind("DUMP");
     bool bDumped = ptEngine && ptEngine->DumpHierarchy("step " + std::to_string(mrtStep._iNumber),
-                                                        static_cast<unsigned long>(ullMask));
+                                                       static_cast<unsigned long>(ullMask));
     mrtVUser.GetOutput().SetMessageKind(nullptr);
     if (!bDumped) *mpdsReason = "dump: no window is open";
     return bDumped;
@@ -454,10 +449,9 @@ const KxwPlayVerb katVerbs[] = {
     {"edit", KXW_PLAY_ARGS_TOKENS, katEditKeys, 1, 1, KXW_PLAY_VALUE_TEXT, &CheckEdit, &xfbKxwPlayRunEdit},
     {"check", KXW_PLAY_ARGS_TOKENS, katCheckKeys, 1, 1, KXW_PLAY_VALUE_TEXT, &CheckCheck, &xfbKxwPlayRunCheck},
     {"radio", KXW_PLAY_ARGS_TOKENS, katRadioKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckRadio, &xfbKxwPlayRunRadio},
-    {"list", KXW_PLAY_ARGS_TOKENS, katListKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckList, &RunNotAvailable},
+    {"list", KXW_PLAY_ARGS_TOKENS, katListKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckList, &xfbKxwPlayRunList},
     {"area", KXW_PLAY_ARGS_TOKENS, katAreaKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckArea, &xfbKxwPlayRunArea},
-    {"element", KXW_PLAY_ARGS_TOKENS, katElementKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckElement,
-     &xfbKxwPlayRunElement},
+    {"element", KXW_PLAY_ARGS_TOKENS, katElementKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckElement, &xfbKxwPlayRunElement},
     {"submit", KXW_PLAY_ARGS_TOKENS, katSubmitKeys, 0, 0, KXW_PLAY_VALUE_TEXT, &CheckSubmit, &xfbKxwPlayRunSubmit},
     {"answer", KXW_PLAY_ARGS_TOKENS, katAnswerKeys, 1, 2, KXW_PLAY_VALUE_TEXT, &CheckAnswer, &RunAnswer},
     {"window", KXW_PLAY_ARGS_TOKENS, katWindowKeys, 0, 1, KXW_PLAY_VALUE_TEXT, &CheckWindow, &RunWindow},
