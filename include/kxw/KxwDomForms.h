@@ -11,7 +11,8 @@
 class KxwDomNodeBase;
 
 // ---- A submitted form ----
-// The action as written (empty when none: the document's URL); the engine resolves it against the document's base.
+// The action resolved against the form's base URL, as the page's BASE elements make it (empty when the form has
+// none: the document's URL).
 KXW_API std::string xfdsKxwDomFormGetAction(KxwDomNodeBase* mptForm);
 // The target as written (empty when none).
 KXW_API std::string xfdsKxwDomFormGetTarget(KxwDomNodeBase* mptForm);

@@ -2,6 +2,7 @@
 // actions of test steps on controls. Every argument is checked; a bad one gives the neutral answer and a reason.
 #include "KxwDomFormElementsCollection.h"
 #include "KxwDomHtmlElementForm.h"
+#include "KxwDomStr.h"
 #include "KxwDomHtmlElementFormControl.h"
 #include "KxwDomHtmlElementInput.h"
 #include "KxwUtilUtf.h"
@@ -36,7 +37,10 @@ bool Refuse(std::string* mpdsReason, const char* mpszReason) {
 
 std::string xfdsKxwDomFormGetAction(KxwDomNodeBase* mptForm) {
     KxwDomHtmlElementForm* ptForm = FormOf(mptForm);
-    return ptForm ? Utf8(ptForm->GetAction()) : std::string();
+    if (!ptForm) return std::string();
+    std::string dsAbsolute = ptForm->GetAbsoluteActionDcs();
+    KxwDomStr tAbsolute(ptForm->GetDomEnv(), dsAbsolute.data(), static_cast<unsigned>(dsAbsolute.size()));
+    return xfdsKxwUtilU16ToUtf8(tAbsolute.GetU16nStr(), tAbsolute.GetU16nLenInChars());
 }
 
 std::string xfdsKxwDomFormGetTarget(KxwDomNodeBase* mptForm) {

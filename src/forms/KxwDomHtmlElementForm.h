@@ -33,6 +33,8 @@ public:
 
     // ---- Action and target ----
     const KxwDomHtmlPropertyStr& GetAction() const { return _tAction; }
+    // The action resolved against the form's base URL (a BASE element before it counts); empty without an action.
+    std::string GetAbsoluteActionDcs() const { return ResolveUrlDcs(_tAction); }
     void SetActionParsed(const char* mpszParsedValue) { _tAction.SetParsed(ParsedText(mpszParsedValue)); }
     const KxwDomHtmlPropertyStr& GetTarget() const { return _tTarget; }
     void SetTargetParsed(const char* mpszParsedValue) { _tTarget.SetParsed(ParsedText(mpszParsedValue)); }

@@ -127,13 +127,13 @@ TEST_F(KxwDomFormsUserTest, ASubmittedFormIsReadByTheEngine) {
     Eval(_ptTop, "f.up.parentNode.removeChild(f.up); f.onsubmit = function () { return f.t.value != 'no'; }; 1");
     ASSERT_TRUE(xfbKxwDomUserSubmitForm(ById(u"f"), &dsReason)) << dsReason;
     EXPECT_EQ(1, _iSubmits);
-    EXPECT_EQ("POST sent.cgi [application/x-www-form-urlencoded] t=a+b&p=&c=on&ro=&go=Go", _dsSubmitted);
+    EXPECT_EQ("POST http://h/sent.cgi [application/x-www-form-urlencoded] t=a+b&p=&c=on&ro=&go=Go", _dsSubmitted);
     Eval(_ptTop, "f.t.value = 'no'; 1");
     EXPECT_TRUE(xfbKxwDomUserSubmitForm(ById(u"f"), &dsReason));
     EXPECT_EQ(1, _iSubmits) << "onsubmit refused it";
     Eval(_ptTop, "f.method = 'get'; f.submit(); 1");
     EXPECT_EQ(2, _iSubmits);
-    EXPECT_EQ("GET sent.cgi [] t=no&p=&c=on&ro= (script)", _dsSubmitted);
+    EXPECT_EQ("GET http://h/sent.cgi [] t=no&p=&c=on&ro= (script)", _dsSubmitted);
     EXPECT_FALSE(xfbKxwDomUserSubmitForm(ById(u"t"), &dsReason));
     EXPECT_EQ("not a FORM", dsReason);
     EXPECT_EQ("", xfdsKxwDomFormGetBody(nullptr));
