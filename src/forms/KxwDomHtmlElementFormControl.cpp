@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "KxwDomBindingUtil.h"
+#include "KxwDomEventData.h"
 #include "KxwDomHtmlElementForm.h"
+#include "KxwDomHtmlElementInputHandler.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
@@ -245,6 +247,21 @@ bool KxwDomHtmlElementFormControl::UserSetValueU16n_Text(const char16_t* mpwsfVa
 bool KxwDomHtmlElementFormControl::UserSetText(const std::u16string& /*mdsText*/, std::string* mpdsReason) {
     if (mpdsReason) *mpdsReason = "the control does not take typed text";
     return false;
+}
+
+bool KxwDomHtmlElementFormControl::FireUserTyping(const std::u16string& mdsText, const char* mpszTag,
+                                                  std::string* mpdsReason) {
+    if (IsDisabled() || IsReadOnly()) {
+        if (mpdsReason) *mpdsReason = std::string("the ") + mpszTag + " is disabled or read-only";
+        return false;
+    }
+    KxwDomTypedText tTyped;
+    tTyped._pwsfText = mdsText.data();
+    tTyped._uLen = static_cast<unsigned>(mdsText.size());
+    KxwDomEventData tData(this);
+    tData.SetAdditionalData(&tTyped);
+    OnUserEvent(KXW_DOM_EVENT_TYPE_ENUM_CHANGE, &tData);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------------------------

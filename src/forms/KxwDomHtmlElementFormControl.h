@@ -96,6 +96,9 @@ public:
     static constexpr short kFirstDerivedTinyId = kIdForm + 3;
 
 protected:
+    // The typing itself for the controls that take text: a disabled or read-only one refuses (mpszTag names it in
+    // the reason), another gets CHANGE with the typed text as a user's typing sends it.
+    bool FireUserTyping(const std::u16string& mdsText, const char* mpszTag, std::string* mpdsReason);
     bool SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) override;
     void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
     // The value attribute of the markup; a control may refuse it or keep a default beside it.

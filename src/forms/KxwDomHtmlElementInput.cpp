@@ -362,17 +362,7 @@ bool KxwDomHtmlElementInput::UserSetText(const std::u16string& mdsText, std::str
         if (mpdsReason) *mpdsReason = std::string("an INPUT of type ") + GetTypeNameAscStr() + " takes no text";
         return false;
     }
-    if (IsDisabled() || IsReadOnly()) {
-        if (mpdsReason) *mpdsReason = "the INPUT is disabled or read-only";
-        return false;
-    }
-    KxwDomTypedText tTyped;
-    tTyped._pwsfText = mdsText.data();
-    tTyped._uLen = static_cast<unsigned>(mdsText.size());
-    KxwDomEventData tData(this);
-    tData.SetAdditionalData(&tTyped);
-    OnUserEvent(KXW_DOM_EVENT_TYPE_ENUM_CHANGE, &tData);
-    return true;
+    return FireUserTyping(mdsText, "INPUT", mpdsReason);
 }
 
 bool KxwDomHtmlElementInput::UserSetChecked(bool mbChecked, std::string* mpdsReason) {

@@ -110,17 +110,7 @@ void KxwDomHtmlElementTextArea::Reset() {
 // Users
 
 bool KxwDomHtmlElementTextArea::UserSetText(const std::u16string& mdsText, std::string* mpdsReason) {
-    if (IsDisabled() || IsReadOnly()) {
-        if (mpdsReason) *mpdsReason = "the TEXTAREA is disabled or read-only";
-        return false;
-    }
-    KxwDomTypedText tTyped;
-    tTyped._pwsfText = mdsText.data();
-    tTyped._uLen = static_cast<unsigned>(mdsText.size());
-    KxwDomEventData tData(this);
-    tData.SetAdditionalData(&tTyped);
-    OnUserEvent(KXW_DOM_EVENT_TYPE_ENUM_CHANGE, &tData);
-    return true;
+    return FireUserTyping(mdsText, "TEXTAREA", mpdsReason);
 }
 
 bool KxwDomHtmlElementTextArea::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
