@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "KxwDomStrRegExp.h"
 #include "KxwEngineFetch.h"
 #include "KxwPlayElementSteps.h"
 #include "KxwPlayReport.h"
@@ -105,10 +106,12 @@ bool Fail(const KxwPlayStep& mrtStep, const std::string& mdsReason, std::string*
     return false;
 }
 
-// Whether any of the keys is given.
+// Whether any of the keys is given; a custom description (@NAME=) describes an element as well as they do.
 bool HasAny(const KxwPlayStep& mrtStep, std::initializer_list<const char*> mtKeys) {
     for (const char* pszKey : mtKeys)
         if (mrtStep.FindPair(pszKey)) return true;
+    for (const KxwPlayArg& rtArg : mrtStep._tArgs)
+        if (rtArg._bIsPair && rtArg._dsKey.size() > 1 && rtArg._dsKey[0] == '@') return true;
     return false;
 }
 
@@ -584,13 +587,9 @@ bool xfbKxwPlayCheckValue(const std::string& mdsValue, KXW_PLAY_VALUE_ENUM meVal
         case KXW_PLAY_VALUE_PATTERN: {
             if (!mbIsRegExp) return true;
             // The library matches descriptions as POSIX extended expressions: check with the same engine, and
-            // refuse the back-references it refuses (they would make matching over a page's text backtrack).
-            for (size_t n = 0; n + 1 < mdsValue.size(); ++n) {
-                if (mdsValue[n] != '\\') continue;
-                if (mdsValue[n + 1] >= '1' && mdsValue[n + 1] <= '9')
-                    return Bad("must not hold back-references (\\1 ... \\9)");
-                ++n;
-            }
+            // with the library's own refusals.
+            if (const char* pszRefusal = xfpszKxwDomStrRegExpRefusal(mdsValue.data(), mdsValue.size()))
+                return Bad(std::string("is not accepted as a regular expression (") + pszRefusal + ")");
             regex_t tRegex;
             int iStatus = regcomp(&tRegex, mdsValue.c_str(), REG_EXTENDED | REG_NOSUB);
             if (iStatus == 0) {

@@ -144,12 +144,11 @@ void KxwDomStrRegExp::Reset() {
 }
 
 namespace {
-
 // Patterns are short texts of steps; the subject is a page's text, matched in time linear in its length.
 constexpr size_t knMaxPatternLen = 4096;
+}  // namespace
 
-// Why a pattern is refused, or null.
-const char* RefusalOf(const char* mpsfPattern, size_t mnLen) {
+const char* xfpszKxwDomStrRegExpRefusal(const char* mpsfPattern, size_t mnLen) {
     if (mnLen > knMaxPatternLen) return "longer than 4096 bytes";
     for (size_t n = 0; n + 1 < mnLen; ++n) {
         if (mpsfPattern[n] != '\\') continue;
@@ -158,8 +157,6 @@ const char* RefusalOf(const char* mpsfPattern, size_t mnLen) {
     }
     return nullptr;
 }
-
-}  // namespace
 
 void* KxwDomStrRegExp::GetCompiled(bool mbIgnoreCase) const {
     int iMode = mbIgnoreCase ? 1 : 0;
@@ -178,7 +175,7 @@ void* KxwDomStrRegExp::GetCompiled(bool mbIgnoreCase) const {
     }
     // Back-references are the one construct that makes the matcher backtrack (exponential time over a page's text);
     // extended expressions do not have them, so a step cannot ask for them by accident.
-    if (const char* pszRefusal = RefusalOf(tPattern.Get(), tPattern.GetLen())) {
+    if (const char* pszRefusal = xfpszKxwDomStrRegExpRefusal(tPattern.Get(), tPattern.GetLen())) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "Invalid regular expression \"%.200s\" (%s) in KxwDomStrRegExp. It "
                                               "matches nothing. this=%p",

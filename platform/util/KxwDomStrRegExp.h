@@ -54,3 +54,7 @@ private:
     mutable bool _abBadPattern[2] = {false, false};
     bool _bIsGiven = false;
 };
+
+// Why an expression is refused before it is compiled (back-references, which would make matching backtrack over a
+// page's text, and patterns beyond 4096 bytes), or null when it is not. Steps are checked with the same rule.
+KXW_API const char* xfpszKxwDomStrRegExpRefusal(const char* mpsfPattern, size_t mnLen);
