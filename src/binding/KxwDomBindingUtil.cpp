@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "KxwDomHtmlProperty.h"
 #include "KxwDomPropertyInfo.h"
-#include "KxwUtilUtf.h"
 #include "KxwUtilReport.h"
+#include "KxwUtilUtf.h"
 #include "kxw/KxwEnvCfg.h"
 
 namespace {
@@ -52,12 +53,16 @@ std::string xfdsKxwDomUtilU16ToUtf8(const char16_t* mpwsfStr, unsigned muLen) {
     return xfdsKxwUtilU16ToUtf8(mpwsfStr, muLen);
 }
 
+std::string xfdsKxwDomUtilPropertyToUtf8(const KxwDomHtmlPropertyStr& mrtProperty) {
+    return xfdsKxwUtilU16ToUtf8(mrtProperty.GetU16nStr(), mrtProperty.GetU16nLenInChars());
+}
+
 std::u16string xfdsKxwDomUtilUtf8ToU16(const char* mpszStr) {
     return xfdsKxwUtilUtf8ToU16(mpszStr, mpszStr ? std::strlen(mpszStr) : 0);
 }
 
 bool xfbKxwDomUtilU16EqualIgnoringAsciiCase(const char16_t* mpwsf1, size_t mnLen1, const char16_t* mpwsf2,
-                                           size_t mnLen2) {
+                                            size_t mnLen2) {
     if (mnLen1 != mnLen2) return false;
     for (size_t n = 0; n < mnLen1; ++n) {
         char16_t c1 = mpwsf1[n], c2 = mpwsf2[n];

@@ -5,6 +5,7 @@
 
 #include "kxw/KxwJswTypes.h"
 
+class KxwDomHtmlPropertyStr;
 class KxwDomPropertyInfo;
 
 // A method callback that cannot run with what it was given (a user object of another class, a missing out-pointer):
@@ -27,7 +28,9 @@ bool xfbKxwDomUtilUnsupportedSetPropertyId(const char* mpszClassName, short mnTi
 // bytes are carried as they come, never dropped.
 std::string xfdsKxwDomUtilU16ToUtf8(const char16_t* mpwsfStr, unsigned muLen);
 std::u16string xfdsKxwDomUtilUtf8ToU16(const char* mpszStr);
+// A property's text in UTF-8, as the engine's interface gives texts; "" without one.
+std::string xfdsKxwDomUtilPropertyToUtf8(const KxwDomHtmlPropertyStr& mrtProperty);
 
 // Attribute and property names compare ignoring the case of ASCII letters only.
 bool xfbKxwDomUtilU16EqualIgnoringAsciiCase(const char16_t* mpwsf1, size_t mnLen1, const char16_t* mpwsf2,
-                                           size_t mnLen2);
+                                            size_t mnLen2);

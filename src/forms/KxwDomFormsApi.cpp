@@ -1,10 +1,11 @@
 // Forms as the engine and the player see them (kxw/KxwDomForms.h): the submitted form's request, and the user
 // actions of test steps on controls. Every argument is checked; a bad one gives the neutral answer and a reason.
+#include "KxwDomBindingUtil.h"
 #include "KxwDomFormElementsCollection.h"
 #include "KxwDomHtmlElementForm.h"
-#include "KxwDomStr.h"
 #include "KxwDomHtmlElementFormControl.h"
 #include "KxwDomHtmlElementInput.h"
+#include "KxwDomStr.h"
 #include "KxwUtilUtf.h"
 #include "kxw/KxwDomForms.h"
 #include "kxw/KxwDomUtil.h"
@@ -24,10 +25,6 @@ KxwDomHtmlElementFormControl* ControlOf(KxwDomNodeBase* mptNode) {
                : nullptr;
 }
 
-std::string Utf8(const KxwDomHtmlPropertyStr& mrtProperty) {
-    return xfdsKxwUtilU16ToUtf8(mrtProperty.GetU16nStr(), mrtProperty.GetU16nLenInChars());
-}
-
 bool Refuse(std::string* mpdsReason, const char* mpszReason) {
     if (mpdsReason) *mpdsReason = mpszReason;
     return false;
@@ -45,7 +42,7 @@ std::string xfdsKxwDomFormGetAction(KxwDomNodeBase* mptForm) {
 
 std::string xfdsKxwDomFormGetTarget(KxwDomNodeBase* mptForm) {
     KxwDomHtmlElementForm* ptForm = FormOf(mptForm);
-    return ptForm ? Utf8(ptForm->GetTarget()) : std::string();
+    return ptForm ? xfdsKxwDomUtilPropertyToUtf8(ptForm->GetTarget()) : std::string();
 }
 
 bool xfbKxwDomFormIsPost(KxwDomNodeBase* mptForm) {

@@ -1,6 +1,7 @@
 // The engine's side of events: user actions of test steps, the elements they choose from, and links to follow.
 #include <cstring>
 
+#include "KxwDomBindingUtil.h"
 #include "KxwDomEventData.h"
 #include "KxwDomEventTarget.h"
 #include "KxwDomHtmlCollection.h"
@@ -16,10 +17,6 @@ namespace {
 
 KxwDomHtmlElement* Element(KxwDomNodeBase* mptNode) {
     return mptNode ? mptNode->DownCastToElement() : nullptr;
-}
-
-std::string Utf8(const KxwDomHtmlPropertyStr& mrtProperty) {
-    return xfdsKxwUtilU16ToUtf8(mrtProperty.GetU16nStr(), mrtProperty.GetU16nLenInChars());
 }
 
 }  // namespace
@@ -80,11 +77,11 @@ std::string xfdsKxwDomElementGetTagName(KxwDomNodeBase* mptNode) {
 }
 
 std::string xfdsKxwDomElementGetId(KxwDomNodeBase* mptNode) {
-    return mptNode ? Utf8(mptNode->GetId()) : std::string();
+    return mptNode ? xfdsKxwDomUtilPropertyToUtf8(mptNode->GetId()) : std::string();
 }
 
 std::string xfdsKxwDomElementGetName(KxwDomNodeBase* mptNode) {
-    return mptNode ? Utf8(mptNode->GetName()) : std::string();
+    return mptNode ? xfdsKxwDomUtilPropertyToUtf8(mptNode->GetName()) : std::string();
 }
 
 std::string xfdsKxwDomElementGetInnerText(KxwDomNodeBase* mptNode) {
@@ -101,14 +98,14 @@ bool xfbKxwDomElementIsLink(KxwDomNodeBase* mptNode) {
 
 std::string xfdsKxwDomLinkGetHref(KxwDomNodeBase* mptLink) {
     if (auto* ptStyleSheetLink = dynamic_cast<KxwDomHtmlElementLink*>(mptLink))
-        return Utf8(ptStyleSheetLink->GetAbsoluteHref());
+        return xfdsKxwDomUtilPropertyToUtf8(ptStyleSheetLink->GetAbsoluteHref());
     auto* ptLink = dynamic_cast<KxwDomHtmlElementAreaAnchorBase*>(mptLink);
     return ptLink ? ptLink->GetResolvedHref() : std::string();
 }
 
 std::string xfdsKxwDomLinkGetTarget(KxwDomNodeBase* mptLink) {
     auto* ptLink = dynamic_cast<KxwDomHtmlElementAreaAnchorBase*>(mptLink);
-    return ptLink ? Utf8(ptLink->GetTarget()) : std::string();
+    return ptLink ? xfdsKxwDomUtilPropertyToUtf8(ptLink->GetTarget()) : std::string();
 }
 
 KxwDomNodeBase* xfptKxwDomImageGetContainingAnchor(KxwDomNodeBase* mptImage) {
