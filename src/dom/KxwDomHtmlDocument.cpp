@@ -1,7 +1,6 @@
 // The HTML document: construction, the elements it knows (title, head, body, bases), its addresses and charset,
 // the filing of the elements of its tree into its collections, its lookups, reset and write.
 #include "KxwDomHtmlDocument.h"
-#include "KxwDomHtmlWindow.h"
 
 #include <cstring>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
 #include "KxwDomHtmlEvent.h"
+#include "KxwDomHtmlWindow.h"
 #include "KxwDomNodeCollections.h"
 #include "KxwDomStr.h"
 #include "KxwDomWatchDelete.h"
@@ -190,8 +190,8 @@ void KxwDomHtmlDocument::ReleaseEventObject(KxwDomHtmlEvent* mptEvent) {
 }
 
 bool KxwDomHtmlDocument::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
-    return meEventType == KXW_DOM_EVENT_TYPE_ENUM_READYSTATECHANGE || meEventType == KXW_DOM_EVENT_TYPE_ENUM_DATAAVAILABLE ||
-           KxwDomCoreDocument::CanRespondToEvent(meEventType);
+    return meEventType == KXW_DOM_EVENT_TYPE_ENUM_READYSTATECHANGE ||
+           meEventType == KXW_DOM_EVENT_TYPE_ENUM_DATAAVAILABLE || KxwDomCoreDocument::CanRespondToEvent(meEventType);
 }
 
 long KxwDomHtmlDocument::DecrementParsingDepth() {
@@ -365,6 +365,11 @@ KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetNamedMaps() const {
 }
 KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetControlInputText() const {
     return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT);
+}
+KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetControlInputs(int miInputType) const {
+    if (miInputType < 0 || miInputType >= KXW_DOM_HTML_ELEMENT_INPUT_TYPE_COUNT) return nullptr;
+    int iCollection = kaiInputTypeCollections[miInputType];
+    return iCollection < 0 ? nullptr : GetCollection(static_cast<KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM>(iCollection));
 }
 KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetControlInputImage() const {
     return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_IMAGE);

@@ -255,6 +255,8 @@ public:
     KxwDomHtmlCollectionGeneral* GetNamedMaps() const;
     KxwDomHtmlCollectionGeneral* GetControlInputText() const;
     KxwDomHtmlCollectionGeneral* GetControlInputImage() const;
+    // The inputs of one type in document order; null for radio buttons, which the radio groups hold.
+    KxwDomHtmlCollectionGeneral* GetControlInputs(int miInputType) const;
     // A named property of the document (none in a frameset document).
     KxwDomBase* GetItem(const char* mpszName, bool mbByIdentifier) override;
     // The first element whose id, or else name, equals the value ignoring case; null for none or an empty value.

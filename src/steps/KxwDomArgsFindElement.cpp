@@ -124,8 +124,12 @@ bool KxwDomHtmlDocumentArgsFindElementInput::FindElement(KxwDomHtmlDocument* mpt
             "Invalid mrtInputType (\"%.100s\") in KxwDomHtmlDocument::FindElementInputCollection", _dsType.c_str());
         return false;
     }
+    // Other types are searched in the document's list of that type only.
     if (!xfbKxwUtilIsEqualIgnoreCase(_dsType.data(), _dsType.size(), "radio", 5))
-        return FindIn<KxwDomHtmlDocumentMatcherElementInput>(mptDocument->GetAll(), *this);
+        return FindIn<KxwDomHtmlDocumentMatcherElementInput>(
+            mptDocument->GetControlInputs(
+                KxwDomHtmlElementInput::GetTypeByName(_dsType.data(), static_cast<unsigned>(_dsType.size()))),
+            *this);
     // A radio button: the group first (by its name, the custom entries, the group ordinal), then the radio within
     // it (by the input tests, the ordinal). The groups are the document's, in the order they were made.
     const KxwDomHtmlRadioGroupMgr& rtGroups = mptDocument->GetRadioGroupMgr();
