@@ -31,6 +31,7 @@ class KxwDomHtmlTopWindow;
 class KxwDomHtmlPopupWindow;
 class KxwDomUserRegistration;
 class KxwObjMgrPersistentInfo;
+class KxwDomClipboardData;
 class KxwObjMgrStackedInfo;
 class KxwDomStr;
 class KxwMemMgr;
@@ -193,6 +194,8 @@ public:
     KxwVUserVars* GetVUserVars() const;
     // The node whose children are the top windows, for the library's own walks.
     KxwObjMgrPersistentInfo* GetPersistentInfo() const { return _ptPersistent; }
+    // The clipboard every window of the virtual user shares (window.clipboardData).
+    KxwDomClipboardData* GetClipboardData() const;
     // The memory every DOM object of the virtual user lives on.
     KxwMemMgr* GetMemMgr() const;
     // Resolves "_top", "_parent", "_self" and "_blank" (a new top window only when mbMayCreate) relative to the

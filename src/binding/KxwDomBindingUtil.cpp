@@ -4,6 +4,7 @@
 
 #include "KxwDomHtmlProperty.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwJswUserObjBase.h"
 #include "KxwUtilReport.h"
 #include "KxwUtilUtf.h"
 #include "kxw/KxwEnvCfg.h"
@@ -41,6 +42,14 @@ bool xfbKxwDomUtilUnsupportedGetPropertyId(const char* mpszClassName, short mnTi
                                            KxwDomPropertyInfo& mrtPropertyInfo) {
     TraceUnsupportedPropertyId(mpszClassName, "GetDomPropertyInfo", mnTinyId);
     mrtPropertyInfo.AssignUndefined();
+    return false;
+}
+
+bool xfbKxwDomUtilGiveToEngineObject(KxwJswUserObjBase* mptUserObj, const char* mpszCaller) {
+    if (mptUserObj && mptUserObj->CreateJsiObj()) return true;
+    xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, "No script engine on this thread in %s",
+                                          mpszCaller ? mpszCaller : "[Unknown]");
+    delete mptUserObj;
     return false;
 }
 

@@ -17,6 +17,11 @@ void xfvKxwDomUtilInvalidJswMethodCallbackArgs(const char* mpszMethodName, void*
                                                void** mppvRetVal, unsigned* mpnRetValLen,
                                                KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeRetValType);
 
+// An object made for scripts alone (a rectangle, a text range) gets its engine object at once, so that the engine
+// object owns it even if the caller drops it. Without a script engine on this thread the object is deleted and the
+// answer is false (reported with mpszCaller).
+bool xfbKxwDomUtilGiveToEngineObject(KxwJswUserObjBase* mptUserObj, const char* mpszCaller);
+
 // A property id that no class of the chain handles, read: traced as "<Class>::GetDomPropertyInfo: Unsupported
 // property ID (%d)", the info set to undefined. Returns false for the caller to return.
 bool xfbKxwDomUtilUnsupportedGetPropertyId(const char* mpszClassName, short mnTinyId,

@@ -4,28 +4,28 @@
 
 #include "KxwDomBindingUtil.h"
 #include "KxwDomBrowsingUtil.h"
+#include "KxwDomClipboardData.h"
 #include "KxwDomComputedStyle.h"
 #include "KxwDomCoreEvent.h"
 #include "KxwDomHtmlDocument.h"
-#include "KxwDomHtmlElementOption.h"
-#include "KxwDomHtmlElementWithName.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlElementImage.h"
+#include "KxwDomHtmlElementOption.h"
+#include "KxwDomHtmlElementScript.h"
+#include "KxwDomHtmlElementWithName.h"
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlLocation.h"
 #include "KxwDomHtmlNavigator.h"
 #include "KxwDomHtmlPopupWindow.h"
+#include "KxwDomHtmlTopWindow.h"
 #include "KxwDomHtmlWindowDialog.h"
 #include "KxwDomHtmlWindowTimers.h"
-#include "KxwDomHtmlTopWindow.h"
 #include "KxwDomPropertyInfo.h"
-#include "KxwDomHtmlElementScript.h"
 #include "KxwDomScriptCall.h"
 #include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwDomStr.h"
 #include "KxwDomUserRegistration.h"
 #include "KxwDomWatchDelete.h"
-#include "KxwDomStr.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomDialogs.h"
@@ -33,8 +33,8 @@
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJswGlobal.h"
-#include "kxw/KxwParamStore.h"
 #include "kxw/KxwObjMgr.h"
+#include "kxw/KxwParamStore.h"
 
 namespace {
 
@@ -65,6 +65,7 @@ enum : short {
     kIdScreen,
     kIdExternal,
     kIdEvent,
+    kIdClipboardData,
 };
 
 const KxwJswPropertySpec katWindowProperties[] = {
@@ -91,6 +92,7 @@ const KxwJswPropertySpec katWindowProperties[] = {
     {"screen", kIdScreen, kRO, nullptr},
     {"event", kIdEvent, kRO, nullptr},
     {"external", kIdExternal, kRO, nullptr},
+    {"clipboardData", kIdClipboardData, kRO, nullptr},
     {nullptr, 0, 0, nullptr},
 };
 
@@ -554,6 +556,12 @@ bool KxwDomHtmlWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mr
                            : mnTinyId == kIdExternal ? static_cast<KxwDomBase*>(ptTop->GetExternal())
                                                      : static_cast<KxwDomBase*>(ptTop->GetNavigator());
             mrtPropertyInfo.AssignDomObjectOrNull(ptObject);
+            return true;
+        }
+        case kIdClipboardData: {
+            // One clipboard for every window of the virtual user.
+            KxwObjMgr* ptObjMgr = GetObjMgr();
+            mrtPropertyInfo.AssignDomObjectOrNull(ptObjMgr ? ptObjMgr->GetClipboardData() : nullptr);
             return true;
         }
         default:

@@ -128,6 +128,10 @@ void KxwObjMgr::DeleteAllClosedWindows() {
     }
 }
 
+KxwDomClipboardData* KxwObjMgr::GetClipboardData() const {
+    return &_ptPersistent->_tClipboardData;
+}
+
 void KxwObjMgr::IterationReset(bool mbFull) {
     if (mbFull) {
         DeleteAllTopWindows();
@@ -136,6 +140,7 @@ void KxwObjMgr::IterationReset(bool mbFull) {
             ptTop->OnEndIteration();
     }
     DeleteAllClosedWindows();
+    if (mbFull) _ptPersistent->_tClipboardData.Reset();
     ++_ptPersistent->_uIterationResets;
 }
 

@@ -1,7 +1,8 @@
 // What the object manager keeps for the whole life of its virtual user: the node whose children are the top
 // windows (so that the hierarchy walks start here), the windows closed during the iteration, the DOM commands
 // free for reuse and those executing now, the focus window and the visible pop-up, and the engine's notification
-// callback. Every DOM object of the virtual user lives on the memory manager held here.
+// callback, and the clipboard its windows share. Every DOM object of the virtual user lives on the memory manager held
+// here.
 #pragma once
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "KxwDomClipboardData.h"
 #include "KxwDomCoreNode.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwMemMgr.h"
@@ -58,6 +60,8 @@ public:
     // The recorded layout's keys asked in the current step, with how often, and the step's name.
     std::unordered_map<std::string, unsigned> _tLayoutKeyUses;
     std::string _dsLayoutStepName;
+    // window.clipboardData of every window of the virtual user; emptied by the full iteration reset.
+    KxwDomClipboardData _tClipboardData{GetDomEnv()};
 };
 
 // The part saved and restored around a nested script step: its dialog answers and its initiator base URL.

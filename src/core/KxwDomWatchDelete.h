@@ -24,6 +24,8 @@ public:
     bool HasBeenDeleted() const { return _bHasBeenDeleted; }
     // The watched object while it lives; null once it was deleted (and while inactive).
     KxwDomBase* GetEffectiveWatchedPtr() const { return _bHasBeenDeleted ? nullptr : _ptWatchedPtrOrNULL; }
+    // The address watched, deleted or not: for reports only, never to be followed.
+    const void* GetRawWatchedPtr() const { return _ptWatchedPtrOrNULL; }
     // Leaves the chain and ends inactive.
     void Reset();
     // Called on the head of the chain by the dying object: every watcher of the chain learns of the deletion.

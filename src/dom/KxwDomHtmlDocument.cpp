@@ -16,6 +16,7 @@
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
 #include "KxwDomHtmlEvent.h"
+#include "KxwDomHtmlSelection.h"
 #include "KxwDomHtmlWindow.h"
 #include "KxwDomNodeCollections.h"
 #include "KxwDomStr.h"
@@ -164,6 +165,9 @@ KxwDomHtmlDocument::~KxwDomHtmlDocument() {
             delete ptEvent;
     }
     _tReleasedEvents.clear();
+    // Last, so that a selection asked for while the tree went is not left behind.
+    delete _ptSelection;
+    _ptSelection = nullptr;
 }
 
 KxwDomHtmlEvent* KxwDomHtmlDocument::ObtainEventObject(KxwDomEventTarget* mptSrcElement,

@@ -77,6 +77,8 @@ enum KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM {
     KXW_DOM_HTML_DOCUMENT_COLLECTION_COUNT,
 };
 
+class KxwDomHtmlSelection;
+
 class KxwDomHtmlDocument : public KxwDomCoreDocument {
 public:
     // Evaluates a SCRIPT element's text (the node is a KxwDomHtmlElementScript); the library's own evaluation of
@@ -141,6 +143,8 @@ public:
     KxwDomHtmlElement* GetHead() const { return _ptHead; }
     void SetHead(KxwDomHtmlElement* mptHead) { _ptHead = mptHead; }
     KxwDomHtmlElement* GetHtmlBody() const { return _ptBody; }
+    // document.selection: made on the first request, for the body as it is then, and kept.
+    KxwDomHtmlSelection* GetSelection();
     void SetHtmlBody(KxwDomHtmlElement* mptBody) { _ptBody = mptBody; }
     // The TITLE element; with mbCreate a detached one (the document's own) is made when there is none.
     KxwDomHtmlElementTitle* GetTitle(bool mbCreate);
@@ -341,6 +345,7 @@ private:
 
     KxwDomHtmlElement* _ptHead = nullptr;
     KxwDomHtmlElement* _ptBody = nullptr;
+    KxwDomHtmlSelection* _ptSelection = nullptr;
     KxwDomHtmlWindow* _ptWindow = nullptr;
     KxwDomHtmlElementTitle* _ptTitle = nullptr;
     bool _bTitleOwned = false;  // made by GetTitle(true), outside the tree: the document deletes it

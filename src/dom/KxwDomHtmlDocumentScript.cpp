@@ -11,11 +11,12 @@
 #include "KxwDomCoreTextNode.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlDocument.h"
-#include "KxwDomHtmlWindow.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
 #include "KxwDomHtmlEvent.h"
+#include "KxwDomHtmlSelection.h"
+#include "KxwDomHtmlWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomScriptCall.h"
 #include "KxwDomStr.h"
@@ -375,6 +376,11 @@ const KxwJswClassInformation* KxwDomHtmlDocument::GetClassInformation() const {
     return &GetDocumentClassInformation();
 }
 
+KxwDomHtmlSelection* KxwDomHtmlDocument::GetSelection() {
+    if (!_ptSelection) _ptSelection = new (GetDomEnv()) KxwDomHtmlSelection(*this);
+    return _ptSelection;
+}
+
 bool KxwDomHtmlDocument::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     switch (mnTinyId) {
         case kIdLocation:
@@ -403,8 +409,10 @@ bool KxwDomHtmlDocument::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
         case kIdStyleSheets:
             AssignUserObjOrNull(mrtPropertyInfo, KxwDomStyleSheetList::Create(this));
             return true;
-        case kIdLayers:
         case kIdSelection:
+            mrtPropertyInfo = GetSelection();
+            return true;
+        case kIdLayers:
         case kIdXMLDocument:
         case kIdXSLDocument:
             mrtPropertyInfo.AssignNull();

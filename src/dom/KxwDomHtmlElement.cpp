@@ -18,6 +18,7 @@
 #include "KxwDomHtmlWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomStr.h"
+#include "KxwDomTextRange.h"
 #include "KxwDomTraverseHierarchy.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswClassInformation.h"
@@ -1357,6 +1358,21 @@ bool KxwDomHtmlElement::GetLayoutEntry(const char* mpszStyleKindOrNull, const ch
     if (mpszStyleKindOrNull) (mrdsKey += mpszStyleKindOrNull) += ".";
     mrdsKey += mpszPropertyName ? mpszPropertyName : "";
     return true;
+}
+
+short KxwDomHtmlElement::GetTextRangeReplacedTinyId(short msiOriginalTinyId) const {
+    switch (msiOriginalTinyId) {
+        case KxwDomTextRange::kIdText:
+            return kIdInnerText;
+        case KxwDomTextRange::kIdHtmlText:
+            return kIdInnerHTML;
+        default:
+            xfvKxwUtilReportInternalErrorBySevLvl(
+                KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                "Invalid msiOriginalTinyId=%d in KxwDomHtmlElement::GetTextRangeReplacedTinyId for this=%p",
+                static_cast<int>(msiOriginalTinyId), static_cast<const void*>(this));
+            return KxwDomTextRange::kIdText;
+    }
 }
 
 int KxwDomHtmlElement::GetLayoutPropertyValue(short mnTinyId, int miDefault) {

@@ -245,6 +245,11 @@ public:
     // A dummy container element in this element's document (for markup parsed on the side), or null.
     KxwDomHtmlElement* CreateDummyContainerElement(const char* mpszCallingFunctionNameStr);
 
+    // ---- Text ranges ----
+    // The property of the element that stands behind a text range's text or htmlText (KxwDomTextRange::kIdText,
+    // kIdHtmlText): innerText and innerHTML here.
+    virtual short GetTextRangeReplacedTinyId(short msiOriginalTinyId) const;
+
     // ---- Geometry ----
     int GetLayoutPropertyValue(short mnTinyId, int miDefault);
     virtual int GetLayoutPropertyFromRTS(short mnTinyId, int miDefault);

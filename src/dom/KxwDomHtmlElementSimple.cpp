@@ -3,6 +3,7 @@
 #include <deque>
 
 #include "KxwDomHtmlTextsStr.h"
+#include "KxwDomTextRange.h"
 #include "KxwJswClassInformation.h"
 
 namespace {
@@ -13,12 +14,22 @@ struct SimpleClassEntry {
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM _eSubtype;
     const char* _pszClassName;
     KXW_SIMPLE_PARENT_ENUM _eParent;
+    const KxwJswMethodSpec* _patMethods = nullptr;  // null: none of its own
+};
+
+bool createTextRange_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    return KxwDomTextRange::CreateTextRangeCall("KxwDomHtmlElementBody::createTextRange_callback", mptUserObj, mrtArgs);
+}
+
+const KxwJswMethodSpec katBodyMethods[] = {
+    {"createTextRange", nullptr, nullptr, 0, createTextRange_callback},
+    {nullptr, nullptr, nullptr, 0},
 };
 
 // The script class of each subtype served by the simple class.
 const SimpleClassEntry katSimpleClasses[] = {
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_HTML, "html", kParentElement},
-    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY, "body", kParentBodyFrameSetBase},
+    {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_BODY, "body", kParentBodyFrameSetBase, katBodyMethods},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_DIV, "div", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SPAN, "span", kParentElement},
     {KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_FRAMESET, "frameset", kParentBodyFrameSetBase},
@@ -104,7 +115,8 @@ struct SimpleClassTable {
                 ptParent = &KxwDomHtmlElementSimple::GetBodyFrameSetBaseClassInformation();
             else if (rtEntry._eParent == kParentStyleSheetContainer)
                 ptParent = &KxwDomHtmlElementSimple::GetStyleSheetContainerClassInformation();
-            _tClasses.emplace_back(ptParent, rtEntry._pszClassName, katNoProperties, katNoMethods);
+            _tClasses.emplace_back(ptParent, rtEntry._pszClassName, katNoProperties,
+                                   rtEntry._patMethods ? rtEntry._patMethods : katNoMethods);
             _aptBySubtype[rtEntry._eSubtype] = &_tClasses.back();
         }
     }

@@ -8,6 +8,7 @@
 #include "KxwDomHtmlElementForm.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwDomTextRange.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
@@ -19,7 +20,15 @@ namespace {
 constexpr uint16_t kAttr = KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_ATTRIBUTE;
 constexpr short kIdType = KxwDomHtmlElementButton::kIdType;
 
-const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
+bool createTextRange_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    return KxwDomTextRange::CreateTextRangeCall("KxwDomHtmlElementButton::createTextRange_callback", mptUserObj,
+                                                mrtArgs);
+}
+
+const KxwJswMethodSpec katButtonMethods[] = {
+    {"createTextRange", nullptr, nullptr, 0, createTextRange_callback},
+    {nullptr, nullptr, nullptr, 0},
+};
 const KxwJswPropertySpec katTypeProperties[] = {
     {"type", kIdType, kAttr, "S"},
     {nullptr, 0, 0, nullptr},
@@ -94,7 +103,7 @@ void KxwDomHtmlElementButton::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone)
 
 const KxwJswClassInformation* KxwDomHtmlElementButton::GetClassInformation() const {
     static const KxwJswClassInformation ktClassInfo(&GetFormControlClassInformation(), "button", katTypeProperties,
-                                                    katNoMethods);
+                                                    katButtonMethods);
     return &ktClassInfo;
 }
 

@@ -12,6 +12,7 @@
 #include "KxwDomHtmlRadioGroupMgr.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwDomTextRange.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
@@ -25,6 +26,11 @@ constexpr uint16_t kAttr = KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_ATTRIBUTE;
 constexpr uint16_t kPlain = KXW_JSW_PROP_PERMANENT;
 
 bool select_callback(KxwJswUserObjBase*, KxwJswCallArgs&);
+
+bool createTextRange_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    return KxwDomTextRange::CreateTextRangeCall("KxwDomHtmlElementInput::createTextRange_callback", mptUserObj,
+                                                mrtArgs);
+}
 
 const KxwJswPropertySpec katInputProperties[] = {
     {"maxLength", Input::kIdMaxLength, kAttr, "S"},
@@ -41,6 +47,7 @@ const KxwJswPropertySpec katInputProperties[] = {
 };
 const KxwJswMethodSpec katInputMethods[] = {
     {"select", nullptr, nullptr, 0, select_callback},
+    {"createTextRange", nullptr, nullptr, 0, createTextRange_callback},
     {nullptr, nullptr, nullptr, 0},
 };
 
@@ -501,6 +508,12 @@ void KxwDomHtmlElementInput::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText)
     bool bChecked = const_cast<KxwDomHtmlElementInput*>(this)->IsChecked();
     mrtText.ConcatHtmlPropertyByValue("checked", 7, bChecked);
     KxwDomHtmlElementFormControl::GenerateHtmlProperties(mrtText);
+}
+
+short KxwDomHtmlElementInput::GetTextRangeReplacedTinyId(short msiOriginalTinyId) const {
+    if (msiOriginalTinyId == KxwDomTextRange::kIdText || msiOriginalTinyId == KxwDomTextRange::kIdHtmlText)
+        return kIdValue;
+    return KxwDomHtmlElementFormControl::GetTextRangeReplacedTinyId(msiOriginalTinyId);
 }
 
 const KxwJswClassInformation* KxwDomHtmlElementInput::GetClassInformation() const {

@@ -116,6 +116,8 @@ public:
     const KxwJswClassInformation* GetClassInformation() const override;
     bool GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
     bool SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) override;
+    // A text range on an input reads and writes its value, as text and as htmlText alike.
+    short GetTextRangeReplacedTinyId(short msiOriginalTinyId) const override;
 
     static constexpr short kIdMaxLength = KxwDomHtmlElementFormControl::kFirstDerivedTinyId;  // 11
     static constexpr short kIdAlt = kIdMaxLength + 1;

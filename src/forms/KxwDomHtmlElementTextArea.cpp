@@ -5,6 +5,7 @@
 #include "KxwDomHtmlElementInputHandler.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwDomTextRange.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilEscape.h"
@@ -21,6 +22,11 @@ bool select_callback(KxwJswUserObjBase*, KxwJswCallArgs&) {
     return true;
 }
 
+bool createTextRange_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    return KxwDomTextRange::CreateTextRangeCall("KxwDomHtmlElementTextArea::createTextRange_callback", mptUserObj,
+                                                mrtArgs);
+}
+
 const KxwJswPropertySpec katTextAreaProperties[] = {
     {"defaultValue", TextArea::kIdDefaultValue, kAttr, "S"},
     {"type", TextArea::kIdType, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
@@ -29,6 +35,7 @@ const KxwJswPropertySpec katTextAreaProperties[] = {
 };
 const KxwJswMethodSpec katTextAreaMethods[] = {
     {"select", nullptr, nullptr, 0, select_callback},
+    {"createTextRange", nullptr, nullptr, 0, createTextRange_callback},
     {nullptr, nullptr, nullptr, 0},
 };
 

@@ -4,19 +4,18 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwJswClassInformation.h"
 #include "KxwJswUserObjBase.h"
-#include "kxw/KxwJswEngine.h"
+#include "KxwUtilReport.h"
+#include "kxw/KxwEnvCfg.h"
 
 namespace {
 
-enum : short { kIdLeft = -128, kIdTop = -127, kIdRight = -126, kIdBottom = -125 };
+enum : short { kIdTop = -128, kIdLeft = -127, kIdRight = -126, kIdBottom = -125 };
 constexpr short kIdLength = -128;
+constexpr uint16_t kRW = KXW_JSW_PROP_PERMANENT;
 
 const KxwJswPropertySpec katRectangleProperties[] = {
-    {"left", 128, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
-    {"top", 129, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
-    {"right", 130, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
-    {"bottom", 131, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
-    {nullptr, 0, 0, nullptr},
+    {"top", 128, kRW, "i"},    {"left", 129, kRW, "i"},  {"right", 130, kRW, "i"},
+    {"bottom", 131, kRW, "i"}, {nullptr, 0, 0, nullptr},
 };
 const KxwJswPropertySpec katListProperties[] = {
     {"length", 128, KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY, nullptr},
@@ -25,7 +24,7 @@ const KxwJswPropertySpec katListProperties[] = {
 const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
 
 const KxwJswClassInformation& RectangleClassInformation() {
-    static const KxwJswClassInformation ktClassInfo(nullptr, "TextRectangle", katRectangleProperties, katNoMethods);
+    static const KxwJswClassInformation ktClassInfo(nullptr, "textRectangle", katRectangleProperties, katNoMethods);
     return ktClassInfo;
 }
 
@@ -35,60 +34,57 @@ const KxwJswClassInformation& ListClassInformation() {
     return ktClassInfo;
 }
 
-// The engine object is made at once, so that it owns the object even if the caller drops it.
-template <class T>
-T* OwnedByEngineObject(T* mptObject, const char* mpszCaller) {
-    if (mptObject->CreateJsiObj()) return mptObject;
-    xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, "No script engine on this thread in %s",
-                                          mpszCaller);
-    delete mptObject;
-    return nullptr;
-}
-
-bool HasEngine(const char* mpszCaller) {
-    if (KxwJswEngine::Current()) return true;
-    xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, "No script engine on this thread in %s",
-                                          mpszCaller);
-    return false;
-}
-
 }  // namespace
 
-KxwDomTextRectangle::KxwDomTextRectangle(int miLeft, int miTop, int miRight, int miBottom)
-    : KxwDomBase(static_cast<KxwMemMgr*>(nullptr), static_cast<KxwU16nHandler*>(nullptr)),
-      _iLeft(miLeft),
-      _iTop(miTop),
-      _iRight(miRight),
-      _iBottom(miBottom) {}
+KxwDomTextRectangle::KxwDomTextRectangle(long mliTop, long mliLeft, long mliRight, long mliBottom)
+    : KxwDomBase(static_cast<KxwMemMgr*>(nullptr), static_cast<KxwU16nHandler*>(nullptr)) {
+    _tTop.InitializeLong(mliTop);
+    _tLeft.InitializeLong(mliLeft);
+    _tRight.InitializeLong(mliRight);
+    _tBottom.InitializeLong(mliBottom);
+}
 
-KxwDomTextRectangle* KxwDomTextRectangle::Create(int miLeft, int miTop, int miRight, int miBottom) {
-    if (!HasEngine("KxwDomTextRectangle::Create")) return nullptr;
-    return OwnedByEngineObject(new (static_cast<KxwMemMgr*>(nullptr))
-                                   KxwDomTextRectangle(miLeft, miTop, miRight, miBottom),
-                               "KxwDomTextRectangle::Create");
+KxwDomTextRectangle::~KxwDomTextRectangle() {
+    if (xfbKxwTraceEnabled()) xfvKxwUtilReportTraceToFile("<%p>: ~KxwDomTextRectangle()", static_cast<void*>(this));
+}
+
+KxwDomTextRectangle* KxwDomTextRectangle::Create(long mliTop, long mliLeft, long mliRight, long mliBottom) {
+    auto* ptRectangle =
+        new (static_cast<KxwMemMgr*>(nullptr)) KxwDomTextRectangle(mliTop, mliLeft, mliRight, mliBottom);
+    return xfbKxwDomUtilGiveToEngineObject(ptRectangle, "KxwDomTextRectangle::Create") ? ptRectangle : nullptr;
 }
 
 const KxwJswClassInformation* KxwDomTextRectangle::GetClassInformation() const {
     return &RectangleClassInformation();
 }
 
-bool KxwDomTextRectangle::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+KxwDomHtmlPropertyNumLong* KxwDomTextRectangle::Side(short mnTinyId) {
     switch (mnTinyId) {
-        case kIdLeft:
-            mrtPropertyInfo = _iLeft;
-            return true;
         case kIdTop:
-            mrtPropertyInfo = _iTop;
-            return true;
+            return &_tTop;
+        case kIdLeft:
+            return &_tLeft;
         case kIdRight:
-            mrtPropertyInfo = _iRight;
-            return true;
+            return &_tRight;
         case kIdBottom:
-            mrtPropertyInfo = _iBottom;
-            return true;
+            return &_tBottom;
         default:
-            return xfbKxwDomUtilUnsupportedGetPropertyId("KxwDomTextRectangle", mnTinyId, mrtPropertyInfo);
+            return nullptr;
     }
+}
+
+bool KxwDomTextRectangle::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    KxwDomHtmlPropertyNumLong* ptSide = Side(mnTinyId);
+    if (!ptSide) return xfbKxwDomUtilUnsupportedGetPropertyId("KxwDomTextRectangle", mnTinyId, mrtPropertyInfo);
+    mrtPropertyInfo = *ptSide;
+    return true;
+}
+
+bool KxwDomTextRectangle::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    KxwDomHtmlPropertyNumLong* ptSide = Side(mnTinyId);
+    if (!ptSide) return xfbKxwDomUtilUnsupportedSetPropertyId("KxwDomTextRectangle", mnTinyId);
+    *ptSide = mrtPropertyInfo;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -97,9 +93,8 @@ KxwDomTextRectangleList::KxwDomTextRectangleList(KxwDomTextRectangle* mptRectang
     : KxwDomBase(static_cast<KxwMemMgr*>(nullptr), static_cast<KxwU16nHandler*>(nullptr)), _ptRectangle(mptRectangle) {}
 
 KxwDomTextRectangleList* KxwDomTextRectangleList::Create(KxwDomTextRectangle* mptRectangle) {
-    if (!HasEngine("KxwDomTextRectangleList::Create")) return nullptr;
-    return OwnedByEngineObject(new (static_cast<KxwMemMgr*>(nullptr)) KxwDomTextRectangleList(mptRectangle),
-                               "KxwDomTextRectangleList::Create");
+    auto* ptList = new (static_cast<KxwMemMgr*>(nullptr)) KxwDomTextRectangleList(mptRectangle);
+    return xfbKxwDomUtilGiveToEngineObject(ptList, "KxwDomTextRectangleList::Create") ? ptList : nullptr;
 }
 
 const KxwJswClassInformation* KxwDomTextRectangleList::GetClassInformation() const {
