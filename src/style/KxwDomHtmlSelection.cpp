@@ -47,7 +47,7 @@ const KxwJswMethodSpec katSelectionMethods[] = {
 }  // namespace
 
 KxwDomHtmlSelection::KxwDomHtmlSelection(KxwDomHtmlDocument& mrtDocument)
-    : KxwDomBase(mrtDocument.GetDomEnv()), _tBodyWatch("KxwDomHtmlSelection body", mrtDocument.GetHtmlBody()) {
+    : KxwDomBase(mrtDocument.GetDomEnv()), _rtDocument(mrtDocument), _tBodyWatch("KxwDomHtmlSelection body", mrtDocument.GetHtmlBody()) {
     if (xfbKxwTraceEnabled())
         xfvKxwUtilReportTraceToFile("<%p>: KxwDomHtmlSelection(mrtDocument=%p), body=%p", static_cast<void*>(this),
                                     static_cast<void*>(&mrtDocument), static_cast<void*>(mrtDocument.GetHtmlBody()));
@@ -57,8 +57,17 @@ KxwDomHtmlSelection::~KxwDomHtmlSelection() {
     if (xfbKxwTraceEnabled()) xfvKxwUtilReportTraceToFile("<%p>: ~KxwDomHtmlSelection()", static_cast<void*>(this));
 }
 
-KxwDomHtmlElement* KxwDomHtmlSelection::GetRangeElement() const {
+KxwDomHtmlElement* KxwDomHtmlSelection::GetRangeElement() {
     KxwDomBase* ptBody = _tBodyWatch.GetEffectiveWatchedPtr();
+    // A body that went (the document was written anew) gives way to the document's body of the moment; a selection
+    // asked for before there was any body stays without element.
+    if (!ptBody && _tBodyWatch.HasBeenDeleted()) {
+        ptBody = _rtDocument.GetHtmlBody();
+        if (ptBody) {
+            _tBodyWatch.Reset();
+            _tBodyWatch.ActivateWatch(ptBody);
+        }
+    }
     return ptBody ? KxwJswUserObjBase::ConvertToElement(ptBody) : nullptr;
 }
 
