@@ -2,7 +2,7 @@
 # Installs a build tree into a fresh prefix and uses the installation as an outside program would: the embedding
 # example is built against it once with find_package(KxwObjMgr) and once with pkg-config, and both programs must
 # print what the build tree's own kxwdemo prints. Also checks the installed files: the public headers, the versioned
-# sonames, the RPATHs that keep the installation self-contained, the player, and the run-time data.
+# sonames, the RPATHs that keep the installation self-contained (also once moved), the player, and the run-time data.
 #
 #   check_install.sh SOURCE_DIR BUILD_DIR KXWDEMO VERSION CXX GENERATOR BINDIR LIBDIR INCLUDEDIR DATADIR [FLAGS]
 #
@@ -138,6 +138,17 @@ if pc_flags=$(pkg-config --cflags --libs kxwobjmgr 2>&1); then
 else
     fail "pkg-config --cflags --libs kxwobjmgr: $pc_flags"
 fi
+
+# The installation moved elsewhere still holds together: the player's RUNPATH and the .pc file are relative to where
+# they are.
+moved=$work/moved
+mv "$prefix" "$moved"
+if ! played=$("$moved/$bindir/kxwplay" --version 2>&1); then
+    fail "kxwplay of the moved installation failed: $played"
+fi
+pc_libdir=$(PKG_CONFIG_LIBDIR=$moved/$libdir/pkgconfig pkg-config --variable=libdir kxwobjmgr 2>&1)
+[ "$(realpath -m "$pc_libdir")" = "$moved/$libdir" ] ||
+    fail "kxwobjmgr.pc of the moved installation gives the libdir \"$pc_libdir\", not $moved/$libdir"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) of the installation failed"
