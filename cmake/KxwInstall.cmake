@@ -50,7 +50,9 @@ endforeach()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/kxwobjmgr.pc.in ${PROJECT_BINARY_DIR}/kxwobjmgr.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/kxwobjmgr.pc DESTINATION ${KXW_PKGCONFIG_DIR})
 
-# The files the library reads at run time (data/ at the top of the source tree, when there is one).
+# The files the library reads at run time (data/ at the top of the source tree, when there is one). The glob is
+# checked at every build, so that a data/ folder that appears, or goes, configures the installation anew.
+file(GLOB kxw_data_folder CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data)
 if(EXISTS ${PROJECT_SOURCE_DIR}/data)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/kxwobjmgr)
 endif()
