@@ -156,19 +156,18 @@ void xfvKxwPlayPrintSummary(FILE* mptFile, const KxwPlaySteps& mrtSteps, const K
             std::snprintf(acP90, sizeof acP90, "%.1fms", rtStats._tTimes.GetPercentileMs(90));
             std::snprintf(acP99, sizeof acP99, "%.1fms", rtStats._tTimes.GetPercentileMs(99));
         }
-        std::fprintf(mptFile, "%5d %5u  %-8s %8llu %8lu %10s %10s %10s %10s\n", rtSteps[n]._iNumber,
-                     rtSteps[n]._uLine, rtSteps[n]._dsVerb.c_str(),
-                     static_cast<unsigned long long>(rtStats._tTimes.GetCount()), rtStats._ulFailures, acMedian, acP95,
-                     acP90, acP99);
+        std::fprintf(mptFile, "%5d %5u  %-8s %8llu %8lu %10s %10s %10s %10s\n", rtSteps[n]._iNumber, rtSteps[n]._uLine,
+                     rtSteps[n]._dsVerb.c_str(), static_cast<unsigned long long>(rtStats._tTimes.GetCount()),
+                     rtStats._ulFailures, acMedian, acP95, acP90, acP99);
     }
     if (!mrtSummary._tFailureReasons.empty()) {
-        std::vector<std::pair<std::string, unsigned long>> tReasons(mrtSummary._tFailureReasons.begin(),
+        std::vector<std::pair<std::string, uint64_t>> tReasons(mrtSummary._tFailureReasons.begin(),
                                                                     mrtSummary._tFailureReasons.end());
         std::stable_sort(tReasons.begin(), tReasons.end(),
-                         [](const std::pair<std::string, unsigned long>& mrtA,
-                            const std::pair<std::string, unsigned long>& mrtB) { return mrtA.second > mrtB.second; });
+                         [](const std::pair<std::string, uint64_t>& mrtA,
+                            const std::pair<std::string, uint64_t>& mrtB) { return mrtA.second > mrtB.second; });
         unsigned long ulCounted = 0;
-        for (const std::pair<std::string, unsigned long>& rtReason : tReasons) ulCounted += rtReason.second;
+        for (const std::pair<std::string, uint64_t>& rtReason : tReasons) ulCounted += rtReason.second;
         std::fprintf(mptFile, "FAILURES %lu by reason:\n", ulCounted);
         unsigned long ulRest = 0;
         for (size_t n = 0; n < tReasons.size(); ++n) {
@@ -178,8 +177,7 @@ void xfvKxwPlayPrintSummary(FILE* mptFile, const KxwPlaySteps& mrtSteps, const K
             }
             std::fprintf(mptFile, "%8lu  %s\n", tReasons[n].second, OneLine(tReasons[n].first).c_str());
         }
-        if (ulRest)
-            std::fprintf(mptFile, "%8lu  (%zu more reasons)\n", ulRest, tReasons.size() - knMaxSummaryReasons);
+        if (ulRest) std::fprintf(mptFile, "%8lu  (%zu more reasons)\n", ulRest, tReasons.size() - knMaxSummaryReasons);
     }
     if (mrtSummary._ulOtherFailures)
         std::fprintf(mptFile, "%lu virtual user iteration%s could not start\n", mrtSummary._ulOtherFailures,

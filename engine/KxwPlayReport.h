@@ -3,6 +3,7 @@
 // the memory figures and the progress line shown on a terminal.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -103,7 +104,7 @@ struct KxwPlaySummary {
     int _iIterations = 1;
     std::vector<KxwPlayStepStats> _tSteps;  // one per step of the file, merged over the virtual users
     unsigned long _ulOtherFailures = 0;     // virtual users or iterations that could not start
-    std::map<std::string, unsigned long> _tFailureReasons;  // failed steps by reason, merged over the virtual users
+    std::map<std::string, uint64_t> _tFailureReasons;  // failed steps by reason, merged over the virtual users
     long _lBaselineKb = -1;                 // resident size before the virtual users started
     long _lPeakKb = -1;                     // peak resident size of the run
 };

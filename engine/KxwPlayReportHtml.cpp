@@ -9,6 +9,7 @@
 #include <map>
 
 #include "KxwPlayRunFigures.h"
+#include "KxwPlaySteps.h"
 #include "KxwPlaySvgChart.h"
 
 namespace {
@@ -38,20 +39,14 @@ std::string Cell(const std::string& mdsText, bool mbText = false) {
     return std::string(mbText ? "<td class=\"text\">" : "<td>") + xfdsKxwPlayEscapeMarkup(mdsText) + "</td>";
 }
 
-// A path as a relative URL: bytes other than unreserved ones and '/' percent-encoded.
-std::string UrlPath(const std::string& mdsPath) {
-    static const char kszHex[] = "0123456789ABCDEF";
-    std::string dsResult;
-    for (unsigned char c : mdsPath) {
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || std::strchr("-._~/", c)) {
-            dsResult += static_cast<char>(c);
-        } else {
-            dsResult += '%';
-            dsResult += kszHex[c >> 4];
-            dsResult += kszHex[c & 15];
-        }
-    }
-    return dsResult;
+// A relative path as a relative URL. A first segment holding ':' would read as a scheme ("javascript:..."): it
+// gets "./" before it.
+std::string RelativeUrl(const std::string& mdsPath) {
+    std::string dsUrl;
+    size_t nColon = mdsPath.find(':');
+    if (nColon != std::string::npos && nColon < mdsPath.find('/')) dsUrl = "./";
+    xfvKxwPlayAppendEscapedPath(mdsPath, &dsUrl);
+    return dsUrl;
 }
 
 KxwPlaySvgChart MakeTimeChart(const KxwPlayRunFigures& mrtFigures) {
@@ -60,7 +55,8 @@ KxwPlaySvgChart MakeTimeChart(const KxwPlayRunFigures& mrtFigures) {
     bool bPerStep = mrtFigures.GetSteps().size() <= KxwPlaySvgChart::knMaxSeriesColours;
     bool bBinned = rtSamples.size() > KxwPlayReportHtml::knMaxPointsDrawn;
     std::map<int, std::vector<const KxwPlayTimeSample*>> tBySeries;
-    for (const KxwPlayTimeSample& rtSample : rtSamples) tBySeries[bPerStep ? rtSample._iStepNumber : 0].push_back(&rtSample);
+    for (const KxwPlayTimeSample& rtSample : rtSamples)
+        tBySeries[bPerStep ? rtSample._iStepNumber : 0].push_back(&rtSample);
     std::map<int, std::string> tNames;
     for (const KxwPlayStepFigures& rtStep : mrtFigures.GetSteps())
         tNames[rtStep._iStepNumber] = "step " + std::to_string(rtStep._iStepNumber) + " " + rtStep._dsVerb;
@@ -134,9 +130,10 @@ bool SameFile(const std::string& mdsA, const std::string& mdsB) {
 std::string KxwPlayReportHtml::Make(const KxwPlayRunFigures& mrtFigures, const KxwPlayReportInfo& mrtInfo,
                                     const std::string& mdsReportFolder) {
     std::string dsReportFolder = xfdsKxwPlayAbsolutePath(mdsReportFolder);
-    std::string dsHtml = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>kxwplay report</title>"
-                         "<style>" +
-                         std::string(kszStyle) + "</style></head>\n<body>\n<h1>kxwplay report</h1>\n";
+    std::string dsHtml =
+        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>kxwplay report</title>"
+        "<style>" +
+        std::string(kszStyle) + "</style></head>\n<body>\n<h1>kxwplay report</h1>\n";
     std::string dsSources;
     for (const std::string& rdsSource : mrtInfo._tSources)
         dsSources += (dsSources.empty() ? "" : ", ") + xfdsKxwPlayEscapeMarkup(rdsSource);
@@ -146,8 +143,9 @@ std::string KxwPlayReportHtml::Make(const KxwPlayRunFigures& mrtFigures, const K
               std::to_string(mrtFigures.GetRuns()) + " step runs, " + std::to_string(mrtFigures.GetFailures()) +
               " failed; the last step ended at " + Seconds(mrtFigures.GetEndMs()) + " on the run clock.</p>\n";
 
-    dsHtml += "<h2>Steps</h2>\n<table id=\"summary\"><thead><tr><th>step</th><th>line</th><th>verb</th><th>runs</th>"
-              "<th>failures</th><th>median</th><th>90%</th><th>95%</th><th>99%</th><th>max</th></tr></thead><tbody>\n";
+    dsHtml +=
+        "<h2>Steps</h2>\n<table id=\"summary\"><thead><tr><th>step</th><th>line</th><th>verb</th><th>runs</th>"
+        "<th>failures</th><th>median</th><th>90%</th><th>95%</th><th>99%</th><th>max</th></tr></thead><tbody>\n";
     for (const KxwPlayStepFigures& rtStep : mrtFigures.GetSteps()) {
         dsHtml += std::string(rtStep._ullFailures ? "<tr class=\"fail\">" : "<tr>") +
                   Cell(std::to_string(rtStep._iStepNumber)) + Cell(std::to_string(rtStep._uLine)) +
@@ -179,12 +177,14 @@ std::string KxwPlayReportHtml::Make(const KxwPlayRunFigures& mrtFigures, const K
         if (rtFailures.size() < mrtFigures.GetFailures())
             dsHtml += "<p class=\"note\">The first " + std::to_string(rtFailures.size()) + " of " +
                       std::to_string(mrtFigures.GetFailures()) + " (results.csv has them all).</p>\n";
-        dsHtml += "<table id=\"failures\"><thead><tr><th>virtual user</th><th>iteration</th><th>step</th>"
-                  "<th>verb</th><th>start</th><th>reason</th><th>snapshot</th></tr></thead><tbody>\n";
+        dsHtml +=
+            "<table id=\"failures\"><thead><tr><th>virtual user</th><th>iteration</th><th>step</th>"
+            "<th>verb</th><th>start</th><th>reason</th><th>snapshot</th></tr></thead><tbody>\n";
         for (const KxwPlayStepResult& rtFailure : rtFailures) {
             std::string dsSnapshot = "<td></td>";
             if (!rtFailure._dsSnapshot.empty()) {
-                std::string dsHref = UrlPath(xfdsKxwPlayRelativePath(dsReportFolder, xfdsKxwPlayAbsolutePath(rtFailure._dsSnapshot)));
+                std::string dsHref =
+                    RelativeUrl(xfdsKxwPlayRelativePath(dsReportFolder, xfdsKxwPlayAbsolutePath(rtFailure._dsSnapshot)));
                 dsSnapshot = "<td class=\"text\"><a href=\"" + xfdsKxwPlayEscapeMarkup(dsHref) + "\">snapshot</a></td>";
             }
             dsHtml += "<tr>" + Cell(std::to_string(rtFailure._iVUserId)) + Cell(std::to_string(rtFailure._iIteration)) +

@@ -31,6 +31,6 @@ public:
     // With mbWriteResults, the records also go into mdsOutFolder/results.csv (a merge of shards), which must not be
     // one of the files read; a virtual user found in two folders (a shard given twice) is refused.
     static bool WriteFromResults(const std::vector<std::string>& mtFolders, const std::string& mdsOutFolder,
-                                 bool mbWriteResults, const KxwPlayReportInfo& mrtInfo,
-                                 KxwPlayRunFigures* mptFigures, std::string* mpdsError);
+                                 bool mbWriteResults, const KxwPlayReportInfo& mrtInfo, KxwPlayRunFigures* mptFigures,
+                                 std::string* mpdsError);
 };

@@ -28,6 +28,17 @@ double xfdfKxwPlayMedianMs(const std::vector<double>& mrtSorted) {
     return (mrtSorted[nCount / 2 - 1] + mrtSorted[nCount / 2]) / 2;
 }
 
+void xfvKxwPlayCountReason(std::map<std::string, uint64_t>* mptCounts, const std::string& mdsReason,
+                           size_t mnMaxReasons) {
+    auto tReason = mptCounts->find(mdsReason);
+    if (tReason != mptCounts->end())
+        ++tReason->second;
+    else if (mptCounts->size() < mnMaxReasons)
+        (*mptCounts)[mdsReason] = 1;
+    else
+        ++(*mptCounts)[KxwPlayRunFigures::kszOtherReasons];
+}
+
 void KxwPlayRunFigures::Add(KxwPlayStepResult&& mrtResult) {
     StepTimes& rtStep = _tTimesByStep[mrtResult._iStepNumber];
     // The first record of a step names its line and verb: every shard plays the same steps file.
@@ -50,13 +61,7 @@ void KxwPlayRunFigures::Add(KxwPlayStepResult&& mrtResult) {
     if (mrtResult._bOK) return;
     ++rtStep._ullFailures;
     ++_ullFailures;
-    auto tReason = _tReasonCounts.find(mrtResult._dsReason);
-    if (tReason != _tReasonCounts.end())
-        ++tReason->second;
-    else if (_tReasonCounts.size() < knMaxReasons)
-        _tReasonCounts[mrtResult._dsReason] = 1;
-    else
-        ++_tReasonCounts[kszOtherReasons];
+    xfvKxwPlayCountReason(&_tReasonCounts, mrtResult._dsReason, knMaxReasons);
     // Only the earliest failures are kept whole: a heap would do, but a bounded sorted list is as simple.
     if (_tListedFailures.size() < knMaxListedFailures || FailureBefore(mrtResult, _tListedFailures.back())) {
         auto tAt = std::upper_bound(_tListedFailures.begin(), _tListedFailures.end(), mrtResult, FailureBefore);
@@ -86,9 +91,9 @@ void KxwPlayRunFigures::Finish() {
     }
     _tReasons.clear();
     for (const auto& rtEntry : _tReasonCounts) _tReasons.push_back({rtEntry.first, rtEntry.second});
-    std::stable_sort(_tReasons.begin(), _tReasons.end(), [](const KxwPlayReasonCount& mrtA, const KxwPlayReasonCount& mrtB) {
-        return mrtA._ullCount > mrtB._ullCount;
-    });
+    std::stable_sort(
+        _tReasons.begin(), _tReasons.end(),
+        [](const KxwPlayReasonCount& mrtA, const KxwPlayReasonCount& mrtB) { return mrtA._ullCount > mrtB._ullCount; });
     std::sort(_tSamples.begin(), _tSamples.end(), [](const KxwPlayTimeSample& mrtA, const KxwPlayTimeSample& mrtB) {
         return std::tie(mrtA._dfStartMs, mrtA._iStepNumber, mrtA._dfDurationMs) <
                std::tie(mrtB._dfStartMs, mrtB._iStepNumber, mrtB._dfDurationMs);

@@ -20,6 +20,12 @@
 double xfdfKxwPlayNearestRankMs(const std::vector<double>& mrtSorted, double mdfPercent);
 double xfdfKxwPlayMedianMs(const std::vector<double>& mrtSorted);
 
+// Counts one more failure of that reason; once mnMaxReasons reasons are held, a new reason counts under
+// KxwPlayRunFigures::kszOtherReasons, so that a page whose every failure says something new cannot grow the map
+// without bound.
+void xfvKxwPlayCountReason(std::map<std::string, uint64_t>* mptCounts, const std::string& mdsReason,
+                           size_t mnMaxReasons);
+
 struct KxwPlayStepFigures {
     int _iStepNumber = 0;
     unsigned _uLine = 0;

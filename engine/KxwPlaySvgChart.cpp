@@ -9,8 +9,8 @@
 namespace {
 
 // Colours told apart also by people who do not see red and green well.
-const char* const kapszColours[KxwPlaySvgChart::knMaxSeriesColours] = {
-    "#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd", "#8c564b", "#e377c2", "#7f7f7f"};
+const char* const kapszColours[KxwPlaySvgChart::knMaxSeriesColours] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728",
+                                                                       "#9467bd", "#8c564b", "#e377c2", "#7f7f7f"};
 
 constexpr int kiLeft = 64;
 constexpr int kiRight = 16;
@@ -38,7 +38,8 @@ std::string xfdsKxwPlayEscapeMarkup(const std::string& mdsText) {
     int iRoom = xfiKxwUtilEstimateHtmlEscapedLen(mdsText.data(), iLen);
     if (iRoom <= 0) return "";
     std::string dsResult(static_cast<size_t>(iRoom), '\0');
-    dsResult.resize(static_cast<size_t>(xfiKxwUtilPerformHtmlEscapingAndReturnLength(mdsText.data(), iLen, &dsResult[0])));
+    dsResult.resize(
+        static_cast<size_t>(xfiKxwUtilPerformHtmlEscapingAndReturnLength(mdsText.data(), iLen, &dsResult[0])));
     return dsResult;
 }
 
@@ -65,9 +66,9 @@ std::string KxwPlaySvgChart::ToSvg(int miWidth, int miHeight) const {
     auto X = [&](double mdfX) { return kiLeft + std::clamp(mdfX, 0.0, dfTopX) / dfTopX * iPlotW; };
     auto Y = [&](double mdfY) { return kiTop + iPlotH - std::clamp(mdfY, 0.0, dfTopY) / dfTopY * iPlotH; };
 
-    std::string dsSvg = "<svg width=\"" + std::to_string(miWidth) +
-                        "\" height=\"" + std::to_string(miHeight) + "\" viewBox=\"0 0 " + std::to_string(miWidth) +
-                        " " + std::to_string(miHeight) + "\" role=\"img\" font-family=\"sans-serif\" font-size=\"11\">";
+    std::string dsSvg = "<svg width=\"" + std::to_string(miWidth) + "\" height=\"" + std::to_string(miHeight) +
+                        "\" viewBox=\"0 0 " + std::to_string(miWidth) + " " + std::to_string(miHeight) +
+                        "\" role=\"img\" font-family=\"sans-serif\" font-size=\"11\">";
     dsSvg += "<title>" + xfdsKxwPlayEscapeMarkup(_dsTitle) + "</title>";
     dsSvg += "<text x=\"" + std::to_string(kiLeft) + "\" y=\"16\" font-size=\"13\" font-weight=\"bold\">" +
              xfdsKxwPlayEscapeMarkup(_dsTitle) + "</text>";
@@ -75,8 +76,8 @@ std::string KxwPlaySvgChart::ToSvg(int miWidth, int miHeight) const {
     for (int n = 0; n * dfStepY <= dfTopY * (1 + 1e-9); ++n) {
         double dfValue = n * dfStepY;
         std::string dsY = Number(Y(dfValue));
-        dsSvg += "<line x1=\"" + std::to_string(kiLeft) + "\" y1=\"" + dsY + "\" x2=\"" + std::to_string(kiLeft + iPlotW) +
-                 "\" y2=\"" + dsY + "\" stroke=\"#ddd\"/>";
+        dsSvg += "<line x1=\"" + std::to_string(kiLeft) + "\" y1=\"" + dsY + "\" x2=\"" +
+                 std::to_string(kiLeft + iPlotW) + "\" y2=\"" + dsY + "\" stroke=\"#ddd\"/>";
         dsSvg += "<text x=\"" + std::to_string(kiLeft - 6) + "\" y=\"" + dsY +
                  "\" text-anchor=\"end\" dominant-baseline=\"middle\">" + TickLabel(dfValue, dfStepY) + "</text>";
     }

@@ -13,8 +13,8 @@ std::string xfdsKxwPlayEscapeMarkup(const std::string& mdsText);
 struct KxwPlaySvgSeries {
     std::string _dsName;
     std::vector<std::pair<double, double>> _tPoints;  // (x, y), x ascending
-    bool _bSteps = false;   // a step line: each value holds until the next point
-    bool _bMarkers = true;  // a dot at every point
+    bool _bSteps = false;                             // a step line: each value holds until the next point
+    bool _bMarkers = true;                            // a dot at every point
 };
 
 class KxwPlaySvgChart {

@@ -211,13 +211,7 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
         }
         ++_tStepStats[n]._ulFailures;
         ++_ulFailures;
-        auto tReason = _tFailureReasons.find(dsReason);
-        if (tReason != _tFailureReasons.end())
-            ++tReason->second;
-        else if (_tFailureReasons.size() < knMaxFailureReasons)
-            _tFailureReasons[dsReason] = 1;
-        else
-            ++_tFailureReasons[KxwPlayRunFigures::kszOtherReasons];
+        xfvKxwPlayCountReason(&_tFailureReasons, dsReason, knMaxFailureReasons);
         _ptOutput->Line("STEP", dsHead + " FAIL " + dsReason);
         // Later steps depend on the state this one should have left: the iteration ends here.
         break;

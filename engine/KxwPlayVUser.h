@@ -7,9 +7,9 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -80,7 +80,7 @@ public:
     // The failed steps counted by reason (at most knMaxFailureReasons reasons; later new ones count under
     // KxwPlayRunFigures::kszOtherReasons); read after Join.
     static constexpr size_t knMaxFailureReasons = 100;
-    const std::map<std::string, unsigned long>& GetFailureReasons() const { return _tFailureReasons; }
+    const std::map<std::string, uint64_t>& GetFailureReasons() const { return _tFailureReasons; }
 
     // ---- For the verbs, on the virtual user's thread ----
     KxwPlayOutput& GetOutput() { return *_ptOutput; }
@@ -138,7 +138,7 @@ private:
     std::atomic<unsigned long> _ulIterationsDone{0};
     std::atomic<unsigned long> _ulFailures{0};
     unsigned long _ulOtherFailures = 0;
-    std::map<std::string, unsigned long> _tFailureReasons;
+    std::map<std::string, uint64_t> _tFailureReasons;
     std::atomic<bool> _bFinished{false};
     double _dfVirtualOffsetMs = 0;
     // Answer steps waiting for the next other step.

@@ -86,12 +86,11 @@ int MergeReports(const KxwPlayOptions& mrtOptions) {
     KxwPlayReportInfo tInfo;
     tInfo._tSources = mrtOptions._tMergeDirs;
     KxwPlayRunFigures tFigures;
-    if (!KxwPlayReportHtml::WriteFromResults(mrtOptions._tMergeDirs, mrtOptions._dsMergeOutDir, true, tInfo,
-                                             &tFigures, &dsError))
+    if (!KxwPlayReportHtml::WriteFromResults(mrtOptions._tMergeDirs, mrtOptions._dsMergeOutDir, true, tInfo, &tFigures,
+                                             &dsError))
         return BadInput(dsError);
-    std::printf("REPORT %s/report.html: %zu folders, %llu step runs, %llu failed\n",
-                mrtOptions._dsMergeOutDir.c_str(), mrtOptions._tMergeDirs.size(),
-                static_cast<unsigned long long>(tFigures.GetRuns()),
+    std::printf("REPORT %s/report.html: %zu folders, %llu step runs, %llu failed\n", mrtOptions._dsMergeOutDir.c_str(),
+                mrtOptions._tMergeDirs.size(), static_cast<unsigned long long>(tFigures.GetRuns()),
                 static_cast<unsigned long long>(tFigures.GetFailures()));
     return tFigures.GetFailures() ? kiExitFailed : 0;
 }

@@ -70,8 +70,8 @@ size_t Count(const std::string& mdsText, const std::string& mdsWhat) {
 }  // namespace
 
 TEST(KxwPlayResults, CsvFieldsComeBackAsWritten) {
-    const std::vector<std::string> tFields = {"plain", "a,b", "say \"hi\"", "two\nlines", "cr\r\nlf", " blank", "",
-                                              "\"", "tail\t"};
+    const std::vector<std::string> tFields = {"plain",  "a,b", "say \"hi\"", "two\nlines", "cr\r\nlf",
+                                              " blank", "",    "\"",         "tail\t"};
     std::string dsRecord;
     for (size_t n = 0; n < tFields.size(); ++n) {
         if (n) dsRecord += ',';
@@ -139,8 +139,9 @@ TEST(KxwPlayResults, MalformedFilesAreRefusedWithTheirLine) {
     EXPECT_TRUE(ReadBack(dsPath, &dsError).empty());
     EXPECT_EQ(dsPath + ":2: the outcome must be OK or FAIL", dsError);
     // Columns found by name: another order and an extra column read the same.
-    WriteFile(dsPath, "extra,snapshot,reason,outcome,duration_ms,start_ms,verb,line,step,iteration,vuser\n"
-                      "x,,\"a,b\",FAIL,2.5,1,expect,9,2,4,7\n");
+    WriteFile(dsPath,
+              "extra,snapshot,reason,outcome,duration_ms,start_ms,verb,line,step,iteration,vuser\n"
+              "x,,\"a,b\",FAIL,2.5,1,expect,9,2,4,7\n");
     std::vector<KxwPlayStepResult> tRead = ReadBack(dsPath, &dsError);
     ASSERT_EQ(1u, tRead.size()) << dsError;
     EXPECT_EQ(7, tRead[0]._iVUserId);
@@ -172,7 +173,8 @@ TEST(KxwPlayResults, NearestRankPercentilesAndTheMedian) {
 TEST(KxwPlayResults, FiguresDoNotDependOnTheOrderOfTheRecords) {
     std::vector<KxwPlayStepResult> tResults;
     for (int n = 0; n < 60; ++n)
-        tResults.push_back(Result(1 + n % 6, 1 + n % 3, n * 10.0, (n * 37) % 101 + 0.5, n % 7 == 0 ? "r" + std::to_string(n % 2) : ""));
+        tResults.push_back(Result(1 + n % 6, 1 + n % 3, n * 10.0, (n * 37) % 101 + 0.5,
+                                  n % 7 == 0 ? "r" + std::to_string(n % 2) : ""));
     KxwPlayRunFigures tForward, tBackward;
     for (KxwPlayStepResult tResult : tResults) tForward.Add(std::move(tResult));
     for (size_t n = tResults.size(); n-- > 0;) tBackward.Add(KxwPlayStepResult(tResults[n]));
@@ -204,6 +206,10 @@ TEST(KxwPlayResults, TheReportEscapesWhatPagesSaidAndLinksSnapshots) {
     KxwPlayRunFigures tFigures;
     KxwPlayStepResult tInside = Result(1, 2, 5, 9, "<script>alert(\"x\")</script> & more");
     tInside._dsSnapshot = dsReport + "/snaps/step 2 <1>.html";
+    // A name that would read as a scheme stays a relative path.
+    KxwPlayStepResult tScheme = Result(4, 2, 8, 9, "scheme-like name");
+    tScheme._dsSnapshot = dsReport + "/javascript:alert(1).html";
+    tFigures.Add(std::move(tScheme));
     KxwPlayStepResult tBeside = Result(2, 2, 6, 9, "no link");
     tBeside._dsSnapshot = tFolder.Path() + "/other/s.html";
     tFigures.Add(Result(1, 1, 0, 4));
@@ -219,7 +225,8 @@ TEST(KxwPlayResults, TheReportEscapesWhatPagesSaidAndLinksSnapshots) {
     EXPECT_NE(std::string::npos, dsHtml.find("From shop &amp; co.steps:"));
     EXPECT_NE(std::string::npos, dsHtml.find("<a href=\"snaps/step%202%20%3C1%3E.html\">snapshot</a>"));
     EXPECT_NE(std::string::npos, dsHtml.find("<a href=\"../other/s.html\">snapshot</a>"));
-    EXPECT_EQ(2u, Count(dsHtml, "<a href="));
+    EXPECT_NE(std::string::npos, dsHtml.find("<a href=\"./javascript:alert(1).html\">snapshot</a>"));
+    EXPECT_EQ(3u, Count(dsHtml, "<a href="));
     EXPECT_EQ(2u, Count(dsHtml, "<svg"));
     EXPECT_EQ(1u, Count(dsHtml, "<table id=\"summary\">"));
     // Nothing the page would fetch: no address of any scheme.
