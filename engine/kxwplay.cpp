@@ -231,7 +231,10 @@ int main(int argc, char** argv) {
             tSummary._tFailureReasons[rtReason.first] += rtReason.second;
     }
     tSummary._lPeakKb = xflKxwPlayReadProcStatusKb("VmHWM");
-    if (tOptions._iShardCount > 1)
+    if (tOptions._iShardCount > 1 && iShardVUsers == 0)
+        std::printf("SHARD %d/%d: no virtual user of %d (more shards than virtual users)\n", tOptions._iShardIndex,
+                    tOptions._iShardCount, tOptions._iVUsers);
+    else if (tOptions._iShardCount > 1)
         std::printf("SHARD %d/%d: virtual users %d to %d of %d\n", tOptions._iShardIndex, tOptions._iShardCount,
                     iFirstVUser, iLastVUser, tOptions._iVUsers);
     xfvKxwPlayPrintSummary(stdout, tSteps, tSummary);
