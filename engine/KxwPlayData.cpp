@@ -5,6 +5,8 @@
 #include <cstring>
 #include <set>
 
+#include "KxwPlayCsv.h"
+
 namespace {
 
 // A data file is read whole; the cap keeps a wrong path (a device, a huge log) from being slurped.
@@ -20,92 +22,6 @@ std::string Trimmed(const std::string& mdsText) {
     while (nEnd > nBegin && IsBlank(mdsText[nEnd - 1])) --nEnd;
     return mdsText.substr(nBegin, nEnd - nBegin);
 }
-
-// Reads CSV records one at a time, counting lines so that errors can name them.
-class KxwPlayCsvReader {
-public:
-    KxwPlayCsvReader(const char* mpsfText, size_t mnLen) : _psfText(mpsfText), _nLen(mnLen) {
-        // A byte-order mark written by spreadsheet programs is not part of the first name.
-        if (_nLen >= 3 && std::memcmp(_psfText, "\xEF\xBB\xBF", 3) == 0) _nPos = 3;
-    }
-
-    bool AtEnd() const { return _nPos >= _nLen; }
-    unsigned GetRecordLine() const { return _uRecordLine; }
-
-    // The next record's fields; an empty line gives no fields. False with the reason for a malformed record.
-    bool Next(std::vector<std::string>* mptFields, std::string* mpdsReason) {
-        mptFields->clear();
-        _uRecordLine = _uLine;
-        if (AtEndOfLine()) {
-            SkipLineEnd();
-            return true;
-        }
-        for (;;) {
-            std::string dsField;
-            if (_nPos < _nLen && _psfText[_nPos] == '"') {
-                if (!ReadQuoted(&dsField, mpdsReason)) return false;
-            } else {
-                while (_nPos < _nLen && _psfText[_nPos] != ',' && !AtEndOfLine()) {
-                    if (_psfText[_nPos] == '"') {
-                        *mpdsReason = "a double quote inside an unquoted field (quote the whole field and double it)";
-                        return false;
-                    }
-                    dsField += _psfText[_nPos++];
-                }
-            }
-            mptFields->push_back(std::move(dsField));
-            if (_nPos < _nLen && _psfText[_nPos] == ',') {
-                ++_nPos;
-                continue;
-            }
-            if (AtEndOfLine()) {
-                SkipLineEnd();
-                return true;
-            }
-            *mpdsReason = "text after a closing quote (a field ends at a comma or the line's end)";
-            return false;
-        }
-    }
-
-private:
-    bool AtEndOfLine() const {
-        return _nPos >= _nLen || _psfText[_nPos] == '\n' ||
-               (_psfText[_nPos] == '\r' && (_nPos + 1 >= _nLen || _psfText[_nPos + 1] == '\n'));
-    }
-    void SkipLineEnd() {
-        if (_nPos < _nLen && _psfText[_nPos] == '\r') ++_nPos;
-        if (_nPos < _nLen && _psfText[_nPos] == '\n') ++_nPos;
-        ++_uLine;
-    }
-    bool ReadQuoted(std::string* mpdsField, std::string* mpdsReason) {
-        ++_nPos;  // the opening quote
-        while (_nPos < _nLen) {
-            char c = _psfText[_nPos++];
-            if (c == '"') {
-                if (_nPos < _nLen && _psfText[_nPos] == '"') {
-                    *mpdsField += '"';
-                    ++_nPos;
-                    continue;
-                }
-                if (_nPos < _nLen && _psfText[_nPos] != ',' && !AtEndOfLine()) {
-                    *mpdsReason = "text after a closing quote (a field ends at a comma or the line's end)";
-                    return false;
-                }
-                return true;
-            }
-            if (c == '\n') ++_uLine;
-            *mpdsField += c;
-        }
-        *mpdsReason = "a quoted field is not closed";
-        return false;
-    }
-
-    const char* _psfText;
-    size_t _nLen;
-    size_t _nPos = 0;
-    unsigned _uLine = 1;
-    unsigned _uRecordLine = 1;
-};
 
 }  // namespace
 

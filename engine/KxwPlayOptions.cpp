@@ -1,5 +1,6 @@
 #include "KxwPlayOptions.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "KxwPlayVerbs.h"
@@ -105,6 +106,34 @@ const KxwPlayOptionSpec katOptions[] = {
      [](KxwPlayOptions* mptOptions, const std::string& mdsValue, std::string* mpdsError) {
          return StoreText(mdsValue, "--trace", &mptOptions->_dsTraceFile, mpdsError);
      }},
+    {0, "report", "DIR", "write results.csv (a row per step run) and report.html into DIR",
+     [](KxwPlayOptions* mptOptions, const std::string& mdsValue, std::string* mpdsError) {
+         return StoreText(mdsValue, "--report", &mptOptions->_dsReportDir, mpdsError);
+     }},
+    {0, "shard", "I/N",
+     "play only the I-th of N slices of the virtual users (1-based), with the ids, seeds and data rows they have in "
+     "the whole run (default 1/1)",
+     [](KxwPlayOptions* mptOptions, const std::string& mdsValue, std::string* mpdsError) {
+         size_t nSlash = mdsValue.find('/');
+         unsigned long long ullIndex = 0, ullCount = 0;
+         if (nSlash == std::string::npos || !xfbKxwPlayParseNumber(mdsValue.substr(0, nSlash), false, &ullIndex) ||
+             !xfbKxwPlayParseNumber(mdsValue.substr(nSlash + 1), false, &ullCount) || ullCount < 1 ||
+             ullCount > static_cast<unsigned long long>(KxwPlayOptions::kMaxVUsers) || ullIndex < 1 ||
+             ullIndex > ullCount) {
+             *mpdsError = "--shard must be I/N with 1 <= I <= N <= " + std::to_string(KxwPlayOptions::kMaxVUsers) +
+                          ", not \"" + mdsValue + "\"";
+             return false;
+         }
+         mptOptions->_iShardIndex = static_cast<int>(ullIndex);
+         mptOptions->_iShardCount = static_cast<int>(ullCount);
+         return true;
+     }},
+    {0, "merge-report", "OUT",
+     "no run: merge the results.csv of the report folders given instead of a steps file (kxwplay --merge-report OUT "
+     "DIR...) into OUT/results.csv and OUT/report.html",
+     [](KxwPlayOptions* mptOptions, const std::string& mdsValue, std::string* mpdsError) {
+         return StoreText(mdsValue, "--merge-report", &mptOptions->_dsMergeOutDir, mpdsError);
+     }},
     {'q', "quiet", nullptr, "print only the summary",
      [](KxwPlayOptions* mptOptions, const std::string&, std::string*) {
          mptOptions->_bQuiet = true;
@@ -127,6 +156,12 @@ std::string KxwPlayOptions::GetLogDir() const {
     return _iVUsers > 1 ? kOutputDirDefault : "";
 }
 
+void KxwPlayOptions::GetShardVUsers(int* mpiFirst, int* mpiLast) const {
+    long long llUsers = _iVUsers, llIndex = _iShardIndex, llCount = std::max(1, _iShardCount);
+    *mpiFirst = static_cast<int>((llIndex - 1) * llUsers / llCount) + 1;
+    *mpiLast = static_cast<int>(llIndex * llUsers / llCount);
+}
+
 KXW_PLAY_OPTIONS_RESULT_ENUM xfeKxwPlayParseOptions(int miArgc, const char* const* mppszArgv,
                                                     KxwPlayOptions* mptOptions, std::string* mpdsError) {
     *mptOptions = KxwPlayOptions();
@@ -137,14 +172,11 @@ KXW_PLAY_OPTIONS_RESULT_ENUM xfeKxwPlayParseOptions(int miArgc, const char* cons
         if (std::strcmp(mppszArgv[n], "--") == 0) break;
     }
     bool bOptionsEnded = false;
+    std::vector<std::string> tPositionals;
     for (int n = 1; n < miArgc && mppszArgv[n]; ++n) {
         std::string dsArg = mppszArgv[n];
         if (bOptionsEnded || dsArg.size() < 2 || dsArg[0] != '-') {
-            if (!mptOptions->_dsStepsFile.empty()) {
-                *mpdsError = "only one steps file, please (\"" + mptOptions->_dsStepsFile + "\" and \"" + dsArg + "\")";
-                return KXW_PLAY_OPTIONS_BAD;
-            }
-            mptOptions->_dsStepsFile = dsArg;
+            tPositionals.push_back(dsArg);
             continue;
         }
         if (dsArg == "--") {
@@ -190,10 +222,27 @@ KXW_PLAY_OPTIONS_RESULT_ENUM xfeKxwPlayParseOptions(int miArgc, const char* cons
         }
         if (!ptSpec->_pfbStore(mptOptions, dsValue, mpdsError)) return KXW_PLAY_OPTIONS_BAD;
     }
-    if (mptOptions->_dsStepsFile.empty()) {
+    if (mptOptions->IsMerge()) {
+        if (tPositionals.empty()) {
+            *mpdsError = "--merge-report needs the report folders to merge (kxwplay --merge-report OUT DIR...)";
+            return KXW_PLAY_OPTIONS_BAD;
+        }
+        if (!mptOptions->_dsReportDir.empty() || mptOptions->_iShardCount > 1) {
+            *mpdsError = "--merge-report runs nothing: --report and --shard do not go with it";
+            return KXW_PLAY_OPTIONS_BAD;
+        }
+        mptOptions->_tMergeDirs = tPositionals;
+        return KXW_PLAY_OPTIONS_RUN;
+    }
+    if (tPositionals.size() > 1) {
+        *mpdsError = "only one steps file, please (\"" + tPositionals[0] + "\" and \"" + tPositionals[1] + "\")";
+        return KXW_PLAY_OPTIONS_BAD;
+    }
+    if (tPositionals.empty()) {
         *mpdsError = "no steps file given";
         return KXW_PLAY_OPTIONS_BAD;
     }
+    mptOptions->_dsStepsFile = tPositionals[0];
     return KXW_PLAY_OPTIONS_RUN;
 }
 
@@ -204,6 +253,7 @@ std::string xfdsKxwPlayVersionText() {
 std::string xfdsKxwPlayHelpText() {
     std::string dsText =
         "Usage: kxwplay [options] STEPS_FILE\n"
+        "       kxwplay --merge-report OUT DIR...\n"
         "Replays a steps file with one or many virtual users, each on its own thread.\n"
         "\n"
         "Options:\n";

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "kxw/KxwiRunTimeSettings.h"
 
@@ -23,11 +24,22 @@ struct KxwPlayOptions {
     bool _bSeedGiven = false;
     std::string _dsTraceFile;
     bool _bQuiet = false;
+    std::string _dsReportDir;  // --report: results.csv and report.html; empty: none
+    // --shard I/N: this process plays the I-th (from 1) of N slices of the virtual users.
+    int _iShardIndex = 1;
+    int _iShardCount = 1;
     std::string _dsStepsFile;
+    // --merge-report OUT DIR...: no run, the report folders DIR... merged into OUT.
+    std::string _dsMergeOutDir;
+    std::vector<std::string> _tMergeDirs;
 
     static constexpr const char* kOutputDirDefault = "kxwplay-out";
     // The folder of the log files, or empty when the events go to standard output.
     std::string GetLogDir() const;
+    bool IsMerge() const { return !_dsMergeOutDir.empty(); }
+    // The ids of the virtual users of this shard: the whole run's ids from *mpiFirst to *mpiLast, the I-th of N
+    // slices as even as they can be (empty, *mpiFirst > *mpiLast, when there are more shards than users).
+    void GetShardVUsers(int* mpiFirst, int* mpiLast) const;
 };
 
 enum KXW_PLAY_OPTIONS_RESULT_ENUM {

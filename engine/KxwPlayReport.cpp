@@ -141,23 +141,43 @@ void xfvKxwPlayPrintSummary(FILE* mptFile, const KxwPlaySteps& mrtSteps, const K
     std::fprintf(mptFile, "SUMMARY %d virtual user%s x %d iteration%s: %lu step run%s, %lu failed\n",
                  mrtSummary._iVUserCount, mrtSummary._iVUserCount == 1 ? "" : "s", mrtSummary._iIterations,
                  mrtSummary._iIterations == 1 ? "" : "s", ulRuns, ulRuns == 1 ? "" : "s", ulFailures);
-    std::fprintf(mptFile, "%5s %5s  %-8s %8s %8s %10s %10s\n", "step", "line", "verb", "runs", "failures", "median",
-                 "95%");
+    std::fprintf(mptFile, "%5s %5s  %-8s %8s %8s %10s %10s %10s %10s\n", "step", "line", "verb", "runs", "failures",
+                 "median", "95%", "90%", "99%");
     const std::vector<KxwPlayStep>& rtSteps = mrtSteps.GetSteps();
     for (size_t n = 0; n < rtSteps.size() && n < mrtSummary._tSteps.size(); ++n) {
         const KxwPlayStepStats& rtStats = mrtSummary._tSteps[n];
-        char acMedian[32], acP95[32];
+        char acMedian[32], acP95[32], acP90[32], acP99[32];
         if (rtStats._tTimes.IsEmpty()) {
             // A step that never ran (an earlier one failed) has no times to show.
-            std::snprintf(acMedian, sizeof acMedian, "-");
-            std::snprintf(acP95, sizeof acP95, "-");
+            for (char* pcText : {acMedian, acP95, acP90, acP99}) std::snprintf(pcText, 32, "-");
         } else {
             std::snprintf(acMedian, sizeof acMedian, "%.1fms", rtStats._tTimes.GetMedianMs());
             std::snprintf(acP95, sizeof acP95, "%.1fms", rtStats._tTimes.GetPercentileMs(95));
+            std::snprintf(acP90, sizeof acP90, "%.1fms", rtStats._tTimes.GetPercentileMs(90));
+            std::snprintf(acP99, sizeof acP99, "%.1fms", rtStats._tTimes.GetPercentileMs(99));
         }
-        std::fprintf(mptFile, "%5d %5u  %-8s %8llu %8lu %10s %10s\n", rtSteps[n]._iNumber, rtSteps[n]._uLine,
+        std::fprintf(mptFile, "%5d %5u  %-8s %8llu %8lu %10s %10s %10s %10s\n", rtSteps[n]._iNumber, rtSteps[n]._uLine,
                      rtSteps[n]._dsVerb.c_str(), static_cast<unsigned long long>(rtStats._tTimes.GetCount()),
-                     rtStats._ulFailures, acMedian, acP95);
+                     rtStats._ulFailures, acMedian, acP95, acP90, acP99);
+    }
+    if (!mrtSummary._tFailureReasons.empty()) {
+        std::vector<std::pair<std::string, uint64_t>> tReasons(mrtSummary._tFailureReasons.begin(),
+                                                                    mrtSummary._tFailureReasons.end());
+        std::stable_sort(tReasons.begin(), tReasons.end(),
+                         [](const std::pair<std::string, uint64_t>& mrtA,
+                            const std::pair<std::string, uint64_t>& mrtB) { return mrtA.second > mrtB.second; });
+        unsigned long ulCounted = 0;
+        for (const std::pair<std::string, uint64_t>& rtReason : tReasons) ulCounted += rtReason.second;
+        std::fprintf(mptFile, "FAILURES %lu by reason:\n", ulCounted);
+        unsigned long ulRest = 0;
+        for (size_t n = 0; n < tReasons.size(); ++n) {
+            if (n >= knMaxSummaryReasons) {
+                ulRest += tReasons[n].second;
+                continue;
+            }
+            std::fprintf(mptFile, "%8lu  %s\n", tReasons[n].second, OneLine(tReasons[n].first).c_str());
+        }
+        if (ulRest) std::fprintf(mptFile, "%8lu  (%zu more reasons)\n", ulRest, tReasons.size() - knMaxSummaryReasons);
     }
     if (mrtSummary._ulOtherFailures)
         std::fprintf(mptFile, "%lu virtual user iteration%s could not start\n", mrtSummary._ulOtherFailures,

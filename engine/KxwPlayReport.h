@@ -3,8 +3,10 @@
 // the memory figures and the progress line shown on a terminal.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -102,12 +104,16 @@ struct KxwPlaySummary {
     int _iIterations = 1;
     std::vector<KxwPlayStepStats> _tSteps;  // one per step of the file, merged over the virtual users
     unsigned long _ulOtherFailures = 0;     // virtual users or iterations that could not start
+    std::map<std::string, uint64_t> _tFailureReasons;  // failed steps by reason, merged over the virtual users
     long _lBaselineKb = -1;                 // resident size before the virtual users started
     long _lPeakKb = -1;                     // peak resident size of the run
 };
 
-// Writes the summary table: per step its runs, failures, median and 95th-percentile time (within the histogram's
-// bound); then the peak memory and the memory per virtual user (peak minus baseline, divided among them).
+// Writes the summary table: per step its runs, failures, median, 95th, 90th and 99th-percentile time (within the
+// histogram's bound; the columns that came later come last, so that readers of the older table keep working); the
+// failed steps counted by reason, the most frequent first (at most knMaxSummaryReasons); then the peak memory and
+// the memory per virtual user (peak minus baseline, divided among them).
+constexpr size_t knMaxSummaryReasons = 20;
 void xfvKxwPlayPrintSummary(FILE* mptFile, const KxwPlaySteps& mrtSteps, const KxwPlaySummary& mrtSummary);
 
 // The progress line of a run on a terminal: rewritten in place, removed before the summary.

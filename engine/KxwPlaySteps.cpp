@@ -88,8 +88,9 @@ bool ReadArg(const char* mpsfLine, size_t mnLen, size_t* mpnPos, KxwPlayArg* mpt
     return true;
 }
 
-// Escapes the bytes of a path that a URL cannot hold as they are.
-void AppendEscapedPath(const std::string& mdsPath, std::string* mpdsUrl) {
+}  // namespace
+
+void xfvKxwPlayAppendEscapedPath(const std::string& mdsPath, std::string* mpdsUrl) {
     static const char kacHex[] = "0123456789ABCDEF";
     for (unsigned char c : mdsPath) {
         bool bKeep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
@@ -103,6 +104,8 @@ void AppendEscapedPath(const std::string& mdsPath, std::string* mpdsUrl) {
         }
     }
 }
+
+namespace {
 
 std::string LastComponent(const std::string& mdsPath) {
     size_t nSlash = mdsPath.find_last_of('/');
@@ -159,7 +162,7 @@ bool xfbKxwPlayTokenizeLine(const char* mpsfLine, size_t mnLen, KxwPlayStep* mpt
 std::string xfdsKxwPlayMakeFolderBaseUrl(const std::string& mdsFolder) {
     std::string dsUrl = "file://";
     if (mdsFolder.empty() || mdsFolder[0] != '/') dsUrl += '/';
-    AppendEscapedPath(mdsFolder, &dsUrl);
+    xfvKxwPlayAppendEscapedPath(mdsFolder, &dsUrl);
     if (dsUrl.back() != '/') dsUrl += '/';
     return dsUrl;
 }

@@ -42,6 +42,9 @@ struct KxwPlayStep {
 // closed, a quote inside a bare word, text right after a closing quote).
 bool xfbKxwPlayTokenizeLine(const char* mpsfLine, size_t mnLen, KxwPlayStep* mptStep, std::string* mpdsError);
 
+// Appends a path with the bytes a URL cannot hold as they are percent-encoded ('/' and the characters a path
+// segment may hold stay).
+void xfvKxwPlayAppendEscapedPath(const std::string& mdsPath, std::string* mpdsUrl);
 // The base URL of a folder: file:///folder/ with the bytes a URL cannot hold escaped.
 std::string xfdsKxwPlayMakeFolderBaseUrl(const std::string& mdsFolder);
 

@@ -6,6 +6,8 @@
 
 #include "KxwEngineFetch.h"
 #include "KxwPlayData.h"
+#include "KxwPlayResults.h"
+#include "KxwPlayRunFigures.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVerbs.h"
 #include "KxwUtilReport.h"
@@ -162,6 +164,7 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
     for (size_t n = 0; n < rtSteps.size(); ++n) {
         const KxwPlayStep& rtStep = rtSteps[n];
         SteadyClock::time_point tStart = SteadyClock::now();
+        double dfStartOnRunClockMs = RealMsSinceRunStart();
         _iStepScriptErrors = 0;
         _dsFirstScriptError.clear();
         std::string dsReason;
@@ -189,12 +192,26 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
         double dfMs = std::chrono::duration<double, std::milli>(SteadyClock::now() - tStart).count();
         _tStepStats[n]._tTimes.RecordMs(dfMs);
         std::string dsHead = std::to_string(rtStep._iNumber) + " " + rtStep._dsVerb;
+        if (_tConfig._ptResults) {
+            KxwPlayStepResult tResult;
+            tResult._iVUserId = _iVUserId;
+            tResult._iIteration = miIteration;
+            tResult._iStepNumber = rtStep._iNumber;
+            tResult._uLine = rtStep._uLine;
+            tResult._dsVerb = rtStep._dsVerb;
+            tResult._dfStartMs = dfStartOnRunClockMs;
+            tResult._dfDurationMs = dfMs;
+            tResult._bOK = bOK;
+            if (!bOK) tResult._dsReason = dsReason;
+            _tConfig._ptResults->Append(tResult);
+        }
         if (bOK) {
             _ptOutput->Line("STEP", dsHead + " OK " + std::to_string(std::llround(dfMs)) + "ms");
             continue;
         }
         ++_tStepStats[n]._ulFailures;
         ++_ulFailures;
+        xfvKxwPlayCountReason(&_tFailureReasons, dsReason, knMaxFailureReasons);
         _ptOutput->Line("STEP", dsHead + " FAIL " + dsReason);
         // Later steps depend on the state this one should have left: the iteration ends here.
         break;

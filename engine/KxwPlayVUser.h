@@ -7,8 +7,9 @@
 #include <pthread.h>
 
 #include <atomic>
-#include <memory>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 
 class KxwEngineFetcher;
 class KxwPlayData;
+class KxwPlayResultsFile;
 class KxwPlaySteps;
 class KxwVUserVars;
 class KxwiRunTimeSettings;
@@ -31,6 +33,7 @@ struct KxwPlayRunConfig {
     int _iIterations = 1;
     uint32_t _uSeed = 0;
     bool _bSeedGiven = false;  // --seed was given; otherwise the first random pick logs the seed it follows
+    KxwPlayResultsFile* _ptResults = nullptr;  // --report: every step run's record goes there
 };
 
 enum KXW_PLAY_SCRIPT_OUTCOME_ENUM {
@@ -74,6 +77,10 @@ public:
     unsigned long GetIterationsDone() const { return _ulIterationsDone.load(); }
     unsigned long GetFailures() const { return _ulFailures.load(); }
     unsigned long GetOtherFailures() const { return _ulOtherFailures; }
+    // The failed steps counted by reason (at most knMaxFailureReasons reasons; later new ones count under
+    // KxwPlayRunFigures::kszOtherReasons); read after Join.
+    static constexpr size_t knMaxFailureReasons = 100;
+    const std::map<std::string, uint64_t>& GetFailureReasons() const { return _tFailureReasons; }
 
     // ---- For the verbs, on the virtual user's thread ----
     KxwPlayOutput& GetOutput() { return *_ptOutput; }
@@ -131,6 +138,7 @@ private:
     std::atomic<unsigned long> _ulIterationsDone{0};
     std::atomic<unsigned long> _ulFailures{0};
     unsigned long _ulOtherFailures = 0;
+    std::map<std::string, uint64_t> _tFailureReasons;
     std::atomic<bool> _bFinished{false};
     double _dfVirtualOffsetMs = 0;
     // Answer steps waiting for the next other step.

@@ -20,6 +20,9 @@
 #include "KxwPlayData.h"
 #include "KxwPlayOptions.h"
 #include "KxwPlayReport.h"
+#include "KxwPlayReportHtml.h"
+#include "KxwPlayResults.h"
+#include "KxwPlayRunFigures.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
 #include "KxwUtilReport.h"
@@ -76,6 +79,22 @@ const char* GetVUserAttribute(void*, const char* mpszName) {
     return nullptr;
 }
 
+// kxwplay --merge-report OUT DIR...: the shards' results in one report.
+int MergeReports(const KxwPlayOptions& mrtOptions) {
+    std::string dsError;
+    if (!MakeFolders(mrtOptions._dsMergeOutDir, &dsError)) return BadInput(dsError);
+    KxwPlayReportInfo tInfo;
+    tInfo._tSources = mrtOptions._tMergeDirs;
+    KxwPlayRunFigures tFigures;
+    if (!KxwPlayReportHtml::WriteFromResults(mrtOptions._tMergeDirs, mrtOptions._dsMergeOutDir, true, tInfo, &tFigures,
+                                             &dsError))
+        return BadInput(dsError);
+    std::printf("REPORT %s/report.html: %zu folders, %llu step runs, %llu failed\n", mrtOptions._dsMergeOutDir.c_str(),
+                mrtOptions._tMergeDirs.size(), static_cast<unsigned long long>(tFigures.GetRuns()),
+                static_cast<unsigned long long>(tFigures.GetFailures()));
+    return tFigures.GetFailures() ? kiExitFailed : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +112,7 @@ int main(int argc, char** argv) {
         case KXW_PLAY_OPTIONS_RUN:
             break;
     }
+    if (tOptions.IsMerge()) return MergeReports(tOptions);
 
     // Everything the run reads is read and checked before any virtual user starts.
     KxwiRunTimeSettings tInitialRTS;
@@ -109,9 +129,24 @@ int main(int argc, char** argv) {
     if (!tOptions._dsSnapshotDir.empty() && !MakeFolders(tOptions._dsSnapshotDir, &dsError)) return BadInput(dsError);
     if (!tOptions._dsTraceFile.empty() && !xfbKxwUtilOpenTraceFile(tOptions._dsTraceFile.c_str()))
         return BadInput("cannot open the trace file \"" + tOptions._dsTraceFile + "\": " + std::strerror(errno));
+    // A shard plays a slice of the whole run's virtual users under their own ids: their seeds, data rows and log
+    // files are those of the whole run.
+    int iFirstVUser = 1, iLastVUser = tOptions._iVUsers;
+    tOptions.GetShardVUsers(&iFirstVUser, &iLastVUser);
+    int iShardVUsers = std::max(0, iLastVUser - iFirstVUser + 1);
+    if (tOptions._iShardCount > 1 && !tOptions._bSeedGiven)
+        std::fprintf(stderr,
+                     "kxwplay: --shard without --seed: random ordinals follow this shard's own seed, not the whole "
+                     "run's (give every shard the same --seed)\n");
+    std::unique_ptr<KxwPlayResultsFile> ptResults;
+    if (!tOptions._dsReportDir.empty()) {
+        if (!MakeFolders(tOptions._dsReportDir, &dsError)) return BadInput(dsError);
+        ptResults.reset(new KxwPlayResultsFile);
+        if (!ptResults->Open(tOptions._dsReportDir, &dsError)) return BadInput(dsError);
+    }
     std::vector<std::unique_ptr<KxwPlayOutput>> tOutputs;
-    if (!dsLogDir.empty()) RaiseOpenFileLimit(static_cast<size_t>(tOptions._iVUsers));
-    for (int n = 1; n <= tOptions._iVUsers; ++n) {
+    if (!dsLogDir.empty()) RaiseOpenFileLimit(static_cast<size_t>(iShardVUsers) + 1);
+    for (int n = iFirstVUser; n <= iLastVUser; ++n) {
         if (dsLogDir.empty()) {
             tOutputs.emplace_back(new KxwPlayOutput(stdout, false, tOptions._bQuiet, n));
             continue;
@@ -153,21 +188,22 @@ int main(int argc, char** argv) {
     tConfig._iIterations = tOptions._iIterations;
     tConfig._uSeed = tOptions._bSeedGiven ? tOptions._uSeed : static_cast<uint32_t>(std::time(nullptr));
     tConfig._bSeedGiven = tOptions._bSeedGiven;
+    tConfig._ptResults = ptResults.get();
 
     KxwPlaySummary tSummary;
-    tSummary._iVUserCount = tOptions._iVUsers;
+    tSummary._iVUserCount = iShardVUsers;
     tSummary._iIterations = tOptions._iIterations;
     tSummary._lBaselineKb = xflKxwPlayReadProcStatusKb("VmRSS");
     std::vector<std::unique_ptr<KxwPlayVUser>> tVUsers;
-    for (int n = 1; n <= tOptions._iVUsers; ++n) {
-        tVUsers.emplace_back(new KxwPlayVUser(n, tConfig, tOutputs[static_cast<size_t>(n - 1)].get()));
+    for (int n = iFirstVUser; n <= iLastVUser; ++n) {
+        tVUsers.emplace_back(new KxwPlayVUser(n, tConfig, tOutputs[static_cast<size_t>(n - iFirstVUser)].get()));
         tVUsers.back()->Start();
     }
 
     // Events on standard output and a progress line would mix: the line is shown only when they go elsewhere.
     bool bProgress = isatty(STDOUT_FILENO) && (!dsLogDir.empty() || tOptions._bQuiet);
     KxwPlayProgress tProgress(stdout);
-    unsigned long ulAllIterations = static_cast<unsigned long>(tOptions._iVUsers) * tOptions._iIterations;
+    unsigned long ulAllIterations = static_cast<unsigned long>(iShardVUsers) * tOptions._iIterations;
     for (;;) {
         unsigned long ulDone = 0, ulFailures = 0;
         int iRunning = 0;
@@ -191,9 +227,34 @@ int main(int argc, char** argv) {
             tSummary._tSteps[n]._ulFailures += rtStats._ulFailures;
         }
         tSummary._ulOtherFailures += rptVUser->GetOtherFailures();
+        for (const auto& rtReason : rptVUser->GetFailureReasons())
+            tSummary._tFailureReasons[rtReason.first] += rtReason.second;
     }
     tSummary._lPeakKb = xflKxwPlayReadProcStatusKb("VmHWM");
+    if (tOptions._iShardCount > 1 && iShardVUsers == 0)
+        std::printf("SHARD %d/%d: no virtual user of %d (more shards than virtual users)\n", tOptions._iShardIndex,
+                    tOptions._iShardCount, tOptions._iVUsers);
+    else if (tOptions._iShardCount > 1)
+        std::printf("SHARD %d/%d: virtual users %d to %d of %d\n", tOptions._iShardIndex, tOptions._iShardCount,
+                    iFirstVUser, iLastVUser, tOptions._iVUsers);
     xfvKxwPlayPrintSummary(stdout, tSteps, tSummary);
+    int iReportStatus = 0;
+    if (ptResults) {
+        KxwPlayReportInfo tInfo;
+        tInfo._tSources.push_back(tOptions._dsStepsFile);
+        if (tOptions._iShardCount > 1)
+            tInfo._tSources.push_back("shard " + std::to_string(tOptions._iShardIndex) + "/" +
+                                      std::to_string(tOptions._iShardCount));
+        KxwPlayRunFigures tFigures;
+        if (!ptResults->Close(&dsError) ||
+            !KxwPlayReportHtml::WriteFromResults({tOptions._dsReportDir}, tOptions._dsReportDir, false, tInfo,
+                                                 &tFigures, &dsError)) {
+            std::fprintf(stderr, "kxwplay: the report could not be written: %s\n", dsError.c_str());
+            iReportStatus = kiExitFailed;
+        } else {
+            std::printf("REPORT %s/report.html\n", tOptions._dsReportDir.c_str());
+        }
+    }
 
     bool bFailed = tSummary._ulOtherFailures > 0;
     for (const KxwPlayStepStats& rtStats : tSummary._tSteps) bFailed = bFailed || rtStats._ulFailures > 0;
@@ -204,5 +265,5 @@ int main(int argc, char** argv) {
     KxwObjMgr::SetWtlFuncs(nullptr, nullptr);
     xfvKxwObjMgrGlobalTerm();
     xfvKxwUtilCloseTraceFile();
-    return bFailed ? kiExitFailed : 0;
+    return bFailed ? kiExitFailed : iReportStatus;
 }

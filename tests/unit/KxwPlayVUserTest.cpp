@@ -273,9 +273,12 @@ TEST(KxwPlayReport, PercentilesAndTheSummaryTable) {
     tSummary._iVUserCount = 2;
     tSummary._iIterations = 2;
     tSummary._tSteps.resize(3);
-    tSummary._tSteps[0]._tTimes = HistogramOf({1, 2, 3, 4});
+    tSummary._tSteps[0]._tTimes = HistogramOf({10, 9, 8, 7, 6, 5, 4, 3, 2, 1});
     tSummary._tSteps[1]._tTimes = HistogramOf({0.5, 0.25, 0.5, 0.5});
     tSummary._tSteps[1]._ulFailures = 4;
+    // The most frequent reason first, then in order; a line break stays inside its line; past 20, one line.
+    tSummary._tFailureReasons = {{"two\nlines", 3}, {"b", 1}, {"a", 1}};
+    for (int n = 0; n <= 20; ++n) tSummary._tFailureReasons[(n < 10 ? "x0" : "x") + std::to_string(n)] = 1;
     tSummary._lBaselineKb = 1000;
     tSummary._lPeakKb = 3000;
     char* pszBuffer = nullptr;
@@ -286,11 +289,19 @@ TEST(KxwPlayReport, PercentilesAndTheSummaryTable) {
     std::string dsSummary(pszBuffer, nSize);
     std::free(pszBuffer);
     EXPECT_EQ(
-        "SUMMARY 2 virtual users x 2 iterations: 8 step runs, 4 failed\n"
-        " step  line  verb         runs failures     median        95%\n"
-        "    1     1  eval            4        0      2.5ms      4.0ms\n"
-        "    2     3  expect          4        4      0.5ms      0.5ms\n"
-        "    3     4  eval            0        0          -          -\n"
+        "SUMMARY 2 virtual users x 2 iterations: 14 step runs, 4 failed\n"
+        " step  line  verb         runs failures     median        95%        90%        99%\n"
+        "    1     1  eval           10        0      5.5ms     10.0ms      9.0ms     10.0ms\n"
+        "    2     3  expect          4        4      0.5ms      0.5ms      0.5ms      0.5ms\n"
+        "    3     4  eval            0        0          -          -          -          -\n"
+        "FAILURES 26 by reason:\n"
+        "       3  two\\nlines\n"
+        "       1  a\n"
+        "       1  b\n"
+        "       1  x00\n       1  x01\n       1  x02\n       1  x03\n       1  x04\n       1  x05\n"
+        "       1  x06\n       1  x07\n       1  x08\n       1  x09\n       1  x10\n       1  x11\n"
+        "       1  x12\n       1  x13\n       1  x14\n       1  x15\n       1  x16\n"
+        "       4  (4 more reasons)\n"
         "MEMORY peak 3000 KB, 1000 KB per virtual user\n",
         dsSummary);
 }
