@@ -31,6 +31,8 @@ struct KxwPlayRunConfig {
     int _iIterations = 1;
     uint32_t _uSeed = 0;
     bool _bSeedGiven = false;  // --seed was given; otherwise the first random pick logs the seed it follows
+    // -s: each virtual user writes its snapshots into "<folder>/vuser-<id>/Iteration<k>/"; empty for none.
+    std::string _dsSnapshotDir;
 };
 
 enum KXW_PLAY_SCRIPT_OUTCOME_ENUM {
@@ -74,6 +76,8 @@ public:
     unsigned long GetIterationsDone() const { return _ulIterationsDone.load(); }
     unsigned long GetFailures() const { return _ulFailures.load(); }
     unsigned long GetOtherFailures() const { return _ulOtherFailures; }
+    // The top window's page of the snapshot the last step wrote (with -s), or empty.
+    const std::string& GetStepSnapshotPath() const { return _dsStepSnapshotPath; }
 
     // ---- For the verbs, on the virtual user's thread ----
     KxwPlayOutput& GetOutput() { return *_ptOutput; }
@@ -138,6 +142,7 @@ private:
     // Script errors of the running step.
     int _iStepScriptErrors = 0;
     std::string _dsFirstScriptError;
+    std::string _dsStepSnapshotPath;
     pthread_t _tThread{};
     bool _bThreadStarted = false;
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "KxwDomCoreNode.h"
+#include "KxwDomSnapshotMgr.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwMemMgr.h"
 #include "KxwObjMgrVUserTimeoutInfo.h"
@@ -53,11 +54,11 @@ public:
     // The "Auto" settings are settled once, when the second iteration runs (after the first reset).
     unsigned _uIterationResets = 0;
     bool _bAutoSettingsResolved = false;
-    bool _bSnapshotNonErrorActiveForStep = false;
     unsigned _uLastCreationIndex = 0;
     // The recorded layout's keys asked in the current step, with how often, and the step's name.
     std::unordered_map<std::string, unsigned> _tLayoutKeyUses;
     std::string _dsLayoutStepName;
+    std::unique_ptr<KxwDomSnapshotMgr> _ptSnapshotMgr;
 };
 
 // The part saved and restored around a nested script step: its dialog answers and its initiator base URL.
