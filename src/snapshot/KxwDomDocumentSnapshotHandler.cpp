@@ -186,7 +186,9 @@ void KxwDomDocumentSnapshotHandler::FlushResourcesFiles(const std::string& mrdsF
             xfdsKxwSnapshotResourceNameOfUrl(rtResource._dsUrl.data(), rtResource._dsUrl.size()) + "." +
             ExtensionOf(rtResource._dsContentType, "gif");
         if (!WriteWholeFile(mrdsFolder + dsFileName, rtResource._dsBody)) continue;
+        // The document's later snapshots point to this file too.
         rtResource._dsResourceSnapshotName = dsFileName;
+        rtResource._bIsFromCache = true;
         if (rtResource._ptCachedInfo && !KxwCache::SetResourceSnapshotName(rtResource._ptCachedInfo, dsFileName.c_str()))
             KxwUtilOutOfMemoryAbort(static_cast<long>(dsFileName.size()), "KxwCache::SetResourceSnapshotName");
         tEntry._dsFileName = dsFileName;
