@@ -71,6 +71,7 @@ def check_folder(root, folder, out):
     files = [name for name in names if os.path.isfile(os.path.join(folder, name)) and not name.startswith(".")]
     if not files:
         return
+    files.sort(key=lambda name: (name.endswith(".ini"), natural(name)))
     out.append("FOLDER %s" % (os.path.relpath(folder, root) if folder != root else "."))
     listed = set()
     for name in files:
@@ -117,6 +118,15 @@ def check_folder(root, folder, out):
                 out.append("  IMG %s" % re.sub(r"file://.*/", "file://DATA/", image))
         elif name == "ctrlsink.dat":
             out.append("FILE %s %r" % (name, data.decode("utf-8", "replace")))
+            continue
+        elif name.endswith(".ini"):
+            # The correlation file: the snapshots each step's passes wrote.
+            out.append("INI %s" % name)
+            sections = parse_inf(path)
+            for section in sorted(sections, key=natural):
+                out.append("  [%s]" % section)
+                for key in sorted(sections[section], key=natural):
+                    out.append("  %s=%s" % (key, sections[section][key]))
             continue
         else:
             out.append("RESOURCE %s %s %d bytes" % (name, kind_of(data), len(data)))
