@@ -695,7 +695,8 @@ void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
             ptCommand->OnTaskInitSnapshot(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()),
                                           rtResponse._dsMediaType.c_str(), !rtResponse._tRedirects.empty(), true,
                                           &rtCached, rtResponse._dsBody.data(),
-                                          static_cast<unsigned>(std::min<size_t>(rtResponse._dsBody.size(), 0xFFFFFFFFu)));
+                                          static_cast<unsigned>(
+                                              std::min<size_t>(rtResponse._dsBody.size(), 0xFFFFFFFFu)));
         }
         ptCommand->OnTaskDownloadComplete(false, "", 0);
         return;

@@ -120,7 +120,8 @@ int main(int argc, char** argv) {
     if (!tSteps.LoadFromFile(tOptions._dsStepsFile, &tParamNames, &dsError)) return BadInput(dsError);
     std::string dsLogDir = tOptions.GetLogDir();
     if (!dsLogDir.empty() && !xfbKxwEngineMakeFolders(dsLogDir, &dsError)) return BadInput(dsError);
-    if (!tOptions._dsSnapshotDir.empty() && !xfbKxwEngineMakeFolders(tOptions._dsSnapshotDir, &dsError)) return BadInput(dsError);
+    if (!tOptions._dsSnapshotDir.empty() && !xfbKxwEngineMakeFolders(tOptions._dsSnapshotDir, &dsError))
+        return BadInput(dsError);
     if (!tOptions._dsTraceFile.empty() && !xfbKxwUtilOpenTraceFile(tOptions._dsTraceFile.c_str()))
         return BadInput("cannot open the trace file \"" + tOptions._dsTraceFile + "\": " + std::strerror(errno));
     std::vector<std::unique_ptr<KxwPlayOutput>> tOutputs;

@@ -97,8 +97,8 @@ void KxwConfig::AddIniText(const char* mpsfText, size_t mnLen, const char* mpszS
             continue;
         }
         if (!ptSection) continue;  // under a malformed section line
-        auto tInserted =
-            ptSection->_tIndex.emplace(Folded(mpsfText + nNameBegin, nNameEnd - nNameBegin), ptSection->_tAttribs.size());
+        auto tInserted = ptSection->_tIndex.emplace(Folded(mpsfText + nNameBegin, nNameEnd - nNameBegin),
+                                                    ptSection->_tAttribs.size());
         if (!tInserted.second) continue;  // the first value counts
         ptSection->_tAttribs.emplace_back(std::string(mpsfText + nNameBegin, nNameEnd - nNameBegin),
                                           std::string(mpsfText + nValueBegin, nValueEnd - nValueBegin));

@@ -181,15 +181,15 @@ void KxwDomDocumentSnapshotHandler::FlushResourcesFiles(const std::string& mrdsF
             continue;
         }
         // Nothing of the URL but its reduced name reaches the path.
-        std::string dsFileName =
-            mrdsPrefix + "_" + std::to_string(iNumber) + "_" +
-            xfdsKxwSnapshotResourceNameOfUrl(rtResource._dsUrl.data(), rtResource._dsUrl.size()) + "." +
-            ExtensionOf(rtResource._dsContentType, "gif");
+        std::string dsFileName = mrdsPrefix + "_" + std::to_string(iNumber) + "_" +
+                                 xfdsKxwSnapshotResourceNameOfUrl(rtResource._dsUrl.data(), rtResource._dsUrl.size()) +
+                                 "." + ExtensionOf(rtResource._dsContentType, "gif");
         if (!WriteWholeFile(mrdsFolder + dsFileName, rtResource._dsBody)) continue;
         // The document's later snapshots point to this file too.
         rtResource._dsResourceSnapshotName = dsFileName;
         rtResource._bIsFromCache = true;
-        if (rtResource._ptCachedInfo && !KxwCache::SetResourceSnapshotName(rtResource._ptCachedInfo, dsFileName.c_str()))
+        if (rtResource._ptCachedInfo &&
+            !KxwCache::SetResourceSnapshotName(rtResource._ptCachedInfo, dsFileName.c_str()))
             KxwUtilOutOfMemoryAbort(static_cast<long>(dsFileName.size()), "KxwCache::SetResourceSnapshotName");
         tEntry._dsFileName = dsFileName;
         mptEntries->push_back(std::move(tEntry));

@@ -34,7 +34,9 @@ KxwDomSnapshotMgr::KxwDomSnapshotMgr(KxwVUserVars* mptVUserVars) : _ptVUserVars(
     Reset();
 }
 
-KxwDomSnapshotMgr::~KxwDomSnapshotMgr() { delete _ptConfig; }
+KxwDomSnapshotMgr::~KxwDomSnapshotMgr() {
+    delete _ptConfig;
+}
 
 void KxwDomSnapshotMgr::Reset() {
     _bCanCreate = true;
@@ -83,9 +85,9 @@ bool KxwDomSnapshotMgr::AreResourcesCollected() const {
 // ---------------------------------------------------------------------------------------------------------------
 // Collecting during the step
 
-void KxwDomSnapshotMgr::Set(KxwDomHtmlWindow* mptWindow, KxwDomCoreNode* mptObject, const char* mpsfData,
-                            size_t mnLen, const char* mpszContentType, const char* mpsfUrl, size_t mnUrlLen,
-                            bool mbIsRedirectedTask, bool mbFirstSegmentInTask, cached_info* mptCachedInfo) {
+void KxwDomSnapshotMgr::Set(KxwDomHtmlWindow* mptWindow, KxwDomCoreNode* mptObject, const char* mpsfData, size_t mnLen,
+                            const char* mpszContentType, const char* mpsfUrl, size_t mnUrlLen, bool mbIsRedirectedTask,
+                            bool mbFirstSegmentInTask, cached_info* mptCachedInfo) {
     KxwDomHtmlDocument* ptDocument = nullptr;
     if (mptWindow) {
         // The body is regenerated from the tree when the snapshot is written.
@@ -295,9 +297,9 @@ void KxwDomSnapshotMgr::CreateSnapshotAndInfFiles() {
     SetInfKey(rdsSection, "RequestBodyFile", _dsPrefix + "_RequestBody.txt");
     SetInfKey(rdsSection, "ResponseHeaderFile", _dsPrefix + "_ResponseHeader.txt");
     if (!_ptConfig->SaveEx(_dsInfPath.c_str(), true, true))
-        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_SNAPSHOT_ERROR, "Potential Error: %.1000s",
-                                 _ptConfig->GetProblems().empty() ? _dsInfPath.c_str()
-                                                                  : _ptConfig->GetProblems().back().c_str());
+        xfvKxwUtilReportBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_SNAPSHOT_ERROR, "Potential Error: %.1000s",
+            _ptConfig->GetProblems().empty() ? _dsInfPath.c_str() : _ptConfig->GetProblems().back().c_str());
     delete _ptConfig;
     _ptConfig = nullptr;
 }
@@ -317,9 +319,9 @@ void KxwDomSnapshotMgr::CreateSnapshotAndInfAlertFile() {
     _ulSnapshotNumber = ulFrom + 1;
     _dsSnapOnErrDir.clear();
     SetPaths(false);
-    const char* pszDataDir =
-        xtKxwEnvCfg._pfpszGetVUserAttribute ? xtKxwEnvCfg._pfpszGetVUserAttribute(xtKxwEnvCfg._pvContext, "kx_dat_dir")
-                                            : nullptr;
+    const char* pszDataDir = xtKxwEnvCfg._pfpszGetVUserAttribute
+                                 ? xtKxwEnvCfg._pfpszGetVUserAttribute(xtKxwEnvCfg._pvContext, "kx_dat_dir")
+                                 : nullptr;
     if (ptHandler->CreateAlertSnapshotFile(_dsSnapshotFolder + _dsPrefix + ".html", pszDataDir)) {
         KxwConfig tConfig;
         tConfig.AddIniFileSource(_dsInfPath.c_str());
@@ -331,9 +333,9 @@ void KxwDomSnapshotMgr::CreateSnapshotAndInfAlertFile() {
                           xfdsKxwSnapshotInfValue(rdsStepName.data(), rdsStepName.size(), false) + "_Alert");
         tConfig.SetAttrib(_dsPrefix, "ContentType", "text/html");
         if (!tConfig.SaveEx(_dsInfPath.c_str(), true, true))
-            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_SNAPSHOT_ERROR, "Potential Error: %.1000s",
-                                     tConfig.GetProblems().empty() ? _dsInfPath.c_str()
-                                                                   : tConfig.GetProblems().back().c_str());
+            xfvKxwUtilReportBySevLvl(
+                KXW_WTL_SEV_LVL_ENUM_SNAPSHOT_ERROR, "Potential Error: %.1000s",
+                tConfig.GetProblems().empty() ? _dsInfPath.c_str() : tConfig.GetProblems().back().c_str());
         _ptVUserVars->SetAlertSnapshotMade(true);
     }
     ptHandler->ClearAlertText();
@@ -384,9 +386,9 @@ void KxwDomSnapshotMgr::WriteDomSnapshotHighlightIfNeeded(const KxwDomHtmlElemen
         else
             tConfig.SetAttrib(kszSection, "TagIndex", std::to_string(ulTagIndex));
         if (!tConfig.SaveEx(_dsInfPath.c_str(), true, true))
-            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_SNAPSHOT_ERROR, "Potential Error: %.1000s",
-                                     tConfig.GetProblems().empty() ? _dsInfPath.c_str()
-                                                                   : tConfig.GetProblems().back().c_str());
+            xfvKxwUtilReportBySevLvl(
+                KXW_WTL_SEV_LVL_ENUM_SNAPSHOT_ERROR, "Potential Error: %.1000s",
+                tConfig.GetProblems().empty() ? _dsInfPath.c_str() : tConfig.GetProblems().back().c_str());
     }
     CreateSnapshotAndInfAlertFile();
 }
@@ -437,7 +439,8 @@ void KxwDomSnapshotMgr::UpdateCorrelationSyncFile() {
         if (!_bTopTaskRedirected) ++lPass;
     }
     tConfig.SetAttrib(dsSection, "PassCount", std::to_string(lPass));
-    tConfig.SetAttrib(dsSection, "Pass" + std::to_string(lPass), xfdsKxwSnapshotInfValue(_dsPrefix.data(), _dsPrefix.size(), false));
+    tConfig.SetAttrib(dsSection, "Pass" + std::to_string(lPass),
+                      xfdsKxwSnapshotInfValue(_dsPrefix.data(), _dsPrefix.size(), false));
     if (tConfig.SaveEx(dsPath.c_str(), true, true)) return;
     if (!_ptVUserVars->GetErrorFlag())
         _ptVUserVars->RaiseExitStatus(kiSyncFileExitStatus);

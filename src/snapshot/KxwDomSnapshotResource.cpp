@@ -63,8 +63,7 @@ std::string xfdsKxwSnapshotInfValue(const char* mpsfText, size_t mnLen, bool mbU
     for (size_t n = 0; n < dsText.size(); ++n) {
         unsigned char uc = static_cast<unsigned char>(dsText[n]);
         // A '%' that would read as an escape is escaped itself, so that the text reads back as it was.
-        bool bEscapeLike =
-            uc == '%' && n + 2 < dsText.size() && IsHexDigit(dsText[n + 1]) && IsHexDigit(dsText[n + 2]);
+        bool bEscapeLike = uc == '%' && n + 2 < dsText.size() && IsHexDigit(dsText[n + 1]) && IsHexDigit(dsText[n + 2]);
         if (uc < 0x20 || uc == 0x7F || (mbUnEscape && bEscapeLike)) {
             char acHex[4];
             std::snprintf(acHex, sizeof acHex, "%%%02X", uc);

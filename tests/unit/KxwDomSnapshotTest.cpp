@@ -68,7 +68,8 @@ TEST(KxwDomSnapshotNames, ThePolicyComesFirstAfterADoctypeOrAByteOrderMark) {
     EXPECT_EQ(KxwDomDocumentSnapshotHandler::WithNoNetworkPolicy("<html></html>"), dsPolicy + "<html></html>");
     EXPECT_EQ(KxwDomDocumentSnapshotHandler::WithNoNetworkPolicy("\n <!doctype html>\n<p>"),
               "\n <!doctype html>" + dsPolicy + "\n<p>");
-    EXPECT_EQ(KxwDomDocumentSnapshotHandler::WithNoNetworkPolicy("\xEF\xBB\xBFtext"), "\xEF\xBB\xBF" + dsPolicy + "text");
+    EXPECT_EQ(KxwDomDocumentSnapshotHandler::WithNoNetworkPolicy("\xEF\xBB\xBFtext"),
+              "\xEF\xBB\xBF" + dsPolicy + "text");
     EXPECT_EQ(KxwDomDocumentSnapshotHandler::WithNoNetworkPolicy(""), dsPolicy);
     // A doctype that never ends is no doctype: the policy goes first.
     EXPECT_EQ(KxwDomDocumentSnapshotHandler::WithNoNetworkPolicy("<!DOCTYPE html"), dsPolicy + "<!DOCTYPE html");
