@@ -90,12 +90,13 @@ void KxwDomSnapshotMgr::Set(KxwDomHtmlWindow* mptWindow, KxwDomCoreNode* mptObje
                             bool mbFirstSegmentInTask, cached_info* mptCachedInfo) {
     KxwDomHtmlDocument* ptDocument = nullptr;
     if (mptWindow) {
-        // The body is regenerated from the tree when the snapshot is written.
-        if (_bDomSnapshotMode) return;
         KxwDomHtmlWindow* ptTop = mptWindow->GetTopWindow();
         if (!ptTop) ptTop = mptWindow;
+        // The top window is known from its first load on, so that an alert of that page's scripts is kept.
         SetTopWindow(ptTop);
         if (mptWindow == ptTop) _bTopTaskRedirected = mbIsRedirectedTask;
+        // The body is regenerated from the tree when the snapshot is written.
+        if (_bDomSnapshotMode) return;
         ptDocument = mptWindow->GetDocument();
     } else if (!mptObject) {
         xfvKxwUtilReportTraceToFile("No window and no object in KxwDomSnapshotMgr::Set");
