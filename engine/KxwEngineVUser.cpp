@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "KxwEngineFolders.h"
 #include "KxwEngineFormRequest.h"
 #include "KxwEnginePageSource.h"
 #include "KxwEngineParser.h"
@@ -162,6 +163,8 @@ bool KxwEngineVUser::BeginIteration(uint32_t muScriptTimeLimitMs, std::string* m
     _ptHswApi = std::make_unique<KxwHswApi>(_ptScriptEngine);
     _rtVUserVars.SetHswApi(_ptHswApi.get());
     _ulLoads = 0;
+    // Each iteration's snapshots are in a folder of their own: no file of an earlier one is pointed to.
+    _tResourceCache.clear();
     return true;
 }
 
@@ -185,7 +188,40 @@ void KxwEngineVUser::EndIteration() {
 
 void KxwEngineVUser::OnStepStart() {
     _rtVUserVars.SetProcessAllItemsEnded(false);
+    _rtVUserVars.SetErrorFlag(false);
     _ptObjMgr->OnStepStart();
+    _ptObjMgr->MarkSnapshotNonErrorActiveForStep(AreSnapshotsWritten());
+}
+
+bool KxwEngineVUser::AreSnapshotsWritten() const {
+    return !_rtVUserVars.GetResultDir().empty();
+}
+
+std::string KxwEngineVUser::WriteStepSnapshots(bool mbStepFailed) {
+    if (!AreSnapshotsWritten() || !_ptScriptEngine) return std::string();
+    KxwDomHtmlWindow* ptTop = GetCurrentWindow();
+    if (ptTop) ptTop = xfptKxwDomWindowGetTop(ptTop);
+    if (!ptTop) return std::string();
+    std::string dsIterationDir =
+        _rtVUserVars.GetResultDir() + "/Iteration" + std::to_string(_rtVUserVars.GetIterationNumber());
+    std::string dsError;
+    std::string dsFolder = mbStepFailed ? dsIterationDir + "/OnError" : dsIterationDir;
+    if (!xfbKxwEngineMakeFolders(dsFolder, &dsError)) {
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_SNAPSHOT_ERROR, "Potential Error: %s; no snapshot is written",
+                                 dsError.c_str());
+        return std::string();
+    }
+    // Each snapshot takes the next number (an alert's page may have taken one since the last).
+    _rtVUserVars.SetSnapshotNumber(_rtVUserVars.GetSnapshotNumber() + 1);
+    if (!mbStepFailed) {
+        _ptObjMgr->CreateSnapshotsIfNeeded(ptTop);
+        return _ptObjMgr->GetLastSnapshotPagePath();
+    }
+    _rtVUserVars.SetErrorFlag(true);
+    _ptObjMgr->MarkSnapshotNonErrorActiveForStep(false);
+    _ptObjMgr->CreateSnapshotsIfNeeded(ptTop);
+    _ptObjMgr->FlushSnapshotOnError(dsFolder.c_str());
+    return _ptObjMgr->GetLastSnapshotPagePath();
 }
 
 void KxwEngineVUser::OnStepEnd() {
@@ -631,6 +667,11 @@ bool KxwEngineVUser::DeliverWindow(std::unique_ptr<Load>& mrptLoad) {
         ptCommand->OnTaskAborted();
         return false;
     }
+    if (AreSnapshotsWritten())
+        ptCommand->OnTaskInitSnapshot(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()),
+                                      rtResponse._dsMediaType.c_str(), !rtResponse._tRedirects.empty(), true, nullptr,
+                                      tSource._dsBytes.data(),
+                                      static_cast<unsigned>(std::min<size_t>(tSource._dsBytes.size(), 0xFFFFFFFFu)));
     if (bText) tSource._dsBytes = TextAsPage(tSource._dsBytes);
     ptCommand->OnTaskResponseBodyBuffer(tSource._dsBytes.data(), static_cast<unsigned>(std::min<size_t>(
                                                                       tSource._dsBytes.size(), 0xFFFFFFFFu)));
@@ -644,7 +685,19 @@ void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
     ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false,
                               nullptr);
     ptCommand->OnTaskStartDownload();
-    if (mrtLoad._tResponse.IsOK()) {
+    const KxwEngineFetchResponse& rtResponse = mrtLoad._tResponse;
+    if (rtResponse.IsOK()) {
+        // A response shared with an earlier load of the same page and URL is that load's: it was saved then.
+        if (AreSnapshotsWritten() && !mrtLoad._bSharedResponse && !ptCommand->WasTargetObjectForAbortDeleted()) {
+            cached_info& rtCached = _tResourceCache[rdsUrl];
+            rtCached._dsUrl = rdsUrl;
+            rtCached._dsContentType = rtResponse._dsMediaType;
+            ptCommand->OnTaskInitSnapshot(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()),
+                                          rtResponse._dsMediaType.c_str(), !rtResponse._tRedirects.empty(), true,
+                                          &rtCached, rtResponse._dsBody.data(),
+                                          static_cast<unsigned>(
+                                              std::min<size_t>(rtResponse._dsBody.size(), 0xFFFFFFFFu)));
+        }
         ptCommand->OnTaskDownloadComplete(false, "", 0);
         return;
     }
@@ -916,6 +969,8 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_AREA_ANCHOR_HREF_CLEARED:
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_USER_DATA_RELEASED:
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_WINDOW_CLOSED:
+        // The resources' snapshot files are kept by URL, not by document.
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_SNAPSHOT_RESET:
             return;
         default:
             break;

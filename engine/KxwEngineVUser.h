@@ -26,6 +26,7 @@
 #include "KxwEngineDownloadFilter.h"
 #include "KxwEngineFetch.h"
 #include "KxwEngineTimerService.h"
+#include "kxw/KxwCache.h"
 #include "kxw/KxwDomCommonEnums.h"
 
 class KxwDomCommand;
@@ -82,6 +83,10 @@ public:
     // Plays out what the step left: pending loads, then its pages' timers and META refreshes up to the step's
     // limit (PlayOutTimers), deferred closes; then the object manager's end of step.
     void OnStepEnd();
+    // After OnStepEnd, when the virtual user has a result folder: writes the step's snapshot into its iteration's
+    // folder, or, for a failed step, the on-error snapshot into "Iteration<k>/OnError" there. The path of the
+    // top window's page written, or empty when none was.
+    std::string WriteStepSnapshots(bool mbStepFailed);
     // Runs the timers and META refreshes due across every window, earliest first, each with the loads it causes,
     // until none is due by the step's limit (at most muMaxRuns): on the virtual clock when the virtual user's
     // settings say so, else on the run clock, which moves to each one's time.
@@ -247,6 +252,10 @@ private:
     std::string ScriptTextInDocumentCharset(const std::string& mdsBytes, const std::string& mdsCharset,
                                             KxwDomHtmlDocument* mptDocument);
     void EndOfTask();
+    bool AreSnapshotsWritten() const;
+
+    // What the virtual user downloaded as resources in this iteration, by URL (the files snapshots saved them in).
+    std::map<std::string, cached_info> _tResourceCache;
 
     KxwVUserVars& _rtVUserVars;
     KxwEngineNetwork _tNetwork;

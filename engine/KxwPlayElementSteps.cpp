@@ -10,6 +10,7 @@
 #include "kxw/KxwDomBrowsing.h"
 #include "kxw/KxwDomFind.h"
 #include "kxw/KxwDomForms.h"
+#include "kxw/KxwObjMgr.h"
 
 namespace {
 
@@ -102,6 +103,8 @@ KxwDomNodeBase* FindFirst(KxwPlayVUser& mrtVUser, const KxwPlayStep& mrtStep,
     for (size_t n = 0; n < mrtDescriptions.size(); ++n)
         if (KxwDomNodeBase* ptFound = xfptKxwDomFindElement(ptWindow, mrtDescriptions[n], bThisWindowOnly)) {
             if (mpnWhich) *mpnWhich = n;
+            // The last snapshot shows the page the step acts on: it marks the element.
+            mrtVUser.GetEngine()->GetObjMgr()->WriteDomSnapshotHighlightIfNeeded(ptFound);
             return ptFound;
         }
     *mpdsReason = mrtStep._dsVerb + ": no " + mpszWhat + " " + WrittenDescription(mrtStep);

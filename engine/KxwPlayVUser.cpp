@@ -110,6 +110,8 @@ void KxwPlayVUser::Run() {
     KxwVUserVars tVUserVars(_iVUserId);
     tVUserVars.GetRTS() = *_tConfig._ptInitialRTS;
     tVUserVars.SeedRandom(_tConfig._uSeed + static_cast<uint32_t>(_iVUserId));
+    if (!_tConfig._dsSnapshotDir.empty())
+        tVUserVars.SetResultDir(_tConfig._dsSnapshotDir + "/vuser-" + std::to_string(_iVUserId));
     KxwVUserVarsThreadBinding tBinding(&tVUserVars);
     _ptVUserVars = &tVUserVars;
     const KxwPlayVUser* ptPreviousClock = gptClockVUser;
@@ -148,6 +150,10 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
     }
     // A full iteration reset: the new iteration is a new visitor, without the cookies of the last one.
     _ptFetcher->GetCookieJar().Clear();
+    // Its snapshots are numbered from t1 in a folder of its own.
+    mrtVUserVars.SetIterationNumber(static_cast<unsigned>(miIteration));
+    mrtVUserVars.SetSnapshotNumber(0);
+    mrtVUserVars.SetAlertSnapshotMade(false);
 
     const KxwPlayData* ptData = _tConfig._ptData && !_tConfig._ptData->IsEmpty() ? _tConfig._ptData : nullptr;
     size_t nRow = 0;
@@ -177,6 +183,7 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
         }
         // Steps are named by their number: the recorded layout keeps a section per step under that name.
         _ptVUserVars->SetStepName("Step" + std::to_string(rtStep._iNumber));
+        _ptVUserVars->SetStepNumber(rtStep._iNumber);
         _ptEngineVUser->OnStepStart();
         // The answers registered before the step are its own: what it leaves unused goes when it ends.
         bool bAnswerLevel = bOK && !_tPendingAnswers.empty() && !xfbKxwPlayIsAnswerStep(*ptStep);
@@ -189,7 +196,9 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
             bOK = false;
             dsReason = _dsFirstScriptError;
         }
+        // The step's time is the page's: writing its snapshot is the player's work, after the step.
         double dfMs = std::chrono::duration<double, std::milli>(SteadyClock::now() - tStart).count();
+        _dsStepSnapshotPath = _ptEngineVUser->WriteStepSnapshots(!bOK);
         _tStepStats[n]._tTimes.RecordMs(dfMs);
         std::string dsHead = std::to_string(rtStep._iNumber) + " " + rtStep._dsVerb;
         if (_tConfig._ptResults) {
@@ -203,6 +212,7 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
             tResult._dfDurationMs = dfMs;
             tResult._bOK = bOK;
             if (!bOK) tResult._dsReason = dsReason;
+            tResult._dsSnapshot = _dsStepSnapshotPath;
             _tConfig._ptResults->Append(tResult);
         }
         if (bOK) {
@@ -212,6 +222,8 @@ void KxwPlayVUser::RunIteration(KxwVUserVars& mrtVUserVars, int miIteration) {
         ++_tStepStats[n]._ulFailures;
         ++_ulFailures;
         xfvKxwPlayCountReason(&_tFailureReasons, dsReason, knMaxFailureReasons);
+        // With -s the line names the page of the step's snapshot (the lines without -s stay as they were).
+        if (!_dsStepSnapshotPath.empty()) dsReason += " (snapshot " + _dsStepSnapshotPath + ")";
         _ptOutput->Line("STEP", dsHead + " FAIL " + dsReason);
         // Later steps depend on the state this one should have left: the iteration ends here.
         break;

@@ -34,6 +34,8 @@ struct KxwPlayRunConfig {
     uint32_t _uSeed = 0;
     bool _bSeedGiven = false;  // --seed was given; otherwise the first random pick logs the seed it follows
     KxwPlayResultsFile* _ptResults = nullptr;  // --report: every step run's record goes there
+    // -s: each virtual user writes its snapshots into "<folder>/vuser-<id>/Iteration<k>/"; empty for none.
+    std::string _dsSnapshotDir;
 };
 
 enum KXW_PLAY_SCRIPT_OUTCOME_ENUM {
@@ -81,6 +83,8 @@ public:
     // KxwPlayRunFigures::kszOtherReasons); read after Join.
     static constexpr size_t knMaxFailureReasons = 100;
     const std::map<std::string, uint64_t>& GetFailureReasons() const { return _tFailureReasons; }
+    // The top window's page of the snapshot the last step wrote (with -s), or empty.
+    const std::string& GetStepSnapshotPath() const { return _dsStepSnapshotPath; }
 
     // ---- For the verbs, on the virtual user's thread ----
     KxwPlayOutput& GetOutput() { return *_ptOutput; }
@@ -146,6 +150,7 @@ private:
     // Script errors of the running step.
     int _iStepScriptErrors = 0;
     std::string _dsFirstScriptError;
+    std::string _dsStepSnapshotPath;
     pthread_t _tThread{};
     bool _bThreadStarted = false;
 };

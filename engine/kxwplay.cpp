@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -15,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "KxwEngineFolders.h"
 #include "KxwEngineHttpClient.h"
 #include "KxwEngineTimerService.h"
 #include "KxwPlayData.h"
@@ -41,23 +43,6 @@ int BadInput(const std::string& mdsMessage) {
     return kiExitBadInput;
 }
 
-// Makes a folder and its parents; false with the reason.
-bool MakeFolders(const std::string& mdsPath, std::string* mpdsError) {
-    for (size_t nSlash = mdsPath.find('/', 1);; nSlash = mdsPath.find('/', nSlash + 1)) {
-        std::string dsPart = mdsPath.substr(0, nSlash);
-        if (!dsPart.empty() && mkdir(dsPart.c_str(), 0777) != 0 && errno != EEXIST) {
-            *mpdsError = "cannot make the folder \"" + dsPart + "\": " + std::strerror(errno);
-            return false;
-        }
-        if (nSlash == std::string::npos) break;
-    }
-    struct stat tStat;
-    if (stat(mdsPath.c_str(), &tStat) != 0 || !S_ISDIR(tStat.st_mode)) {
-        *mpdsError = "\"" + mdsPath + "\" is not a folder";
-        return false;
-    }
-    return true;
-}
 
 // Every virtual user keeps its log file open for the whole run: make room for that many files.
 void RaiseOpenFileLimit(size_t mnFiles) {
@@ -73,16 +58,18 @@ void RaiseOpenFileLimit(size_t mnFiles) {
 // The per-virtual-user folders the library asks for: all virtual users of a run share the folder --vuser-dir
 // names. Set before the library is initialised and only read afterwards.
 std::string gdsVUserDir;
+std::string gdsDataDir;
 
 const char* GetVUserAttribute(void*, const char* mpszName) {
     if (mpszName && std::strcmp(mpszName, "kx_usr_dir") == 0 && !gdsVUserDir.empty()) return gdsVUserDir.c_str();
+    if (mpszName && std::strcmp(mpszName, "kx_dat_dir") == 0 && !gdsDataDir.empty()) return gdsDataDir.c_str();
     return nullptr;
 }
 
 // kxwplay --merge-report OUT DIR...: the shards' results in one report.
 int MergeReports(const KxwPlayOptions& mrtOptions) {
     std::string dsError;
-    if (!MakeFolders(mrtOptions._dsMergeOutDir, &dsError)) return BadInput(dsError);
+    if (!xfbKxwEngineMakeFolders(mrtOptions._dsMergeOutDir, &dsError)) return BadInput(dsError);
     KxwPlayReportInfo tInfo;
     tInfo._tSources = mrtOptions._tMergeDirs;
     KxwPlayRunFigures tFigures;
@@ -93,6 +80,31 @@ int MergeReports(const KxwPlayOptions& mrtOptions) {
                 mrtOptions._tMergeDirs.size(), static_cast<unsigned long long>(tFigures.GetRuns()),
                 static_cast<unsigned long long>(tFigures.GetFailures()));
     return tFigures.GetFailures() ? kiExitFailed : 0;
+}
+
+// The library's data folder (the alert page's icon): "../share/kxwobjmgr" beside the installed program, else the
+// source tree's data/ for a program run from its build tree; absolute, or empty when neither exists.
+std::string FindDataDir() {
+    std::vector<std::string> tCandidates;
+    char acExe[4096];
+    ssize_t nLen = readlink("/proc/self/exe", acExe, sizeof acExe - 1);
+    if (nLen > 0) {
+        std::string dsExe(acExe, static_cast<size_t>(nLen));
+        size_t nSlash = dsExe.rfind('/');
+        if (nSlash != std::string::npos) tCandidates.push_back(dsExe.substr(0, nSlash) + "/../share/kxwobjmgr");
+    }
+#ifdef KXW_SOURCE_DATA_DIR
+    tCandidates.push_back(KXW_SOURCE_DATA_DIR);
+#endif
+    for (const std::string& rdsCandidate : tCandidates) {
+        char* pszReal = realpath(rdsCandidate.c_str(), nullptr);
+        if (!pszReal) continue;
+        std::string dsReal = pszReal;
+        std::free(pszReal);
+        struct stat tStat;
+        if (stat(dsReal.c_str(), &tStat) == 0 && S_ISDIR(tStat.st_mode)) return dsReal;
+    }
+    return std::string();
 }
 
 }  // namespace
@@ -119,14 +131,17 @@ int main(int argc, char** argv) {
     if (!tOptions._dsSettingsFile.empty() && !tInitialRTS.LoadFromFile(tOptions._dsSettingsFile.c_str(), &dsError))
         return BadInput(dsError);  // the reason names the file and each bad line
     if (tOptions._bBrowserGiven) tInitialRTS.SetBrowserMajorType(tOptions._eBrowser);
+    // With -s a failed step always leaves its snapshot.
+    if (!tOptions._dsSnapshotDir.empty()) tInitialRTS.SetSnapshotOnError(true);
     KxwPlayData tData;
     if (!tOptions._dsDataFile.empty() && !tData.LoadFromFile(tOptions._dsDataFile, &dsError)) return BadInput(dsError);
     std::set<std::string> tParamNames(tData.GetNames().begin(), tData.GetNames().end());
     KxwPlaySteps tSteps;
     if (!tSteps.LoadFromFile(tOptions._dsStepsFile, &tParamNames, &dsError)) return BadInput(dsError);
     std::string dsLogDir = tOptions.GetLogDir();
-    if (!dsLogDir.empty() && !MakeFolders(dsLogDir, &dsError)) return BadInput(dsError);
-    if (!tOptions._dsSnapshotDir.empty() && !MakeFolders(tOptions._dsSnapshotDir, &dsError)) return BadInput(dsError);
+    if (!dsLogDir.empty() && !xfbKxwEngineMakeFolders(dsLogDir, &dsError)) return BadInput(dsError);
+    if (!tOptions._dsSnapshotDir.empty() && !xfbKxwEngineMakeFolders(tOptions._dsSnapshotDir, &dsError))
+        return BadInput(dsError);
     if (!tOptions._dsTraceFile.empty() && !xfbKxwUtilOpenTraceFile(tOptions._dsTraceFile.c_str()))
         return BadInput("cannot open the trace file \"" + tOptions._dsTraceFile + "\": " + std::strerror(errno));
     // A shard plays a slice of the whole run's virtual users under their own ids: their seeds, data rows and log
@@ -140,7 +155,7 @@ int main(int argc, char** argv) {
                      "run's (give every shard the same --seed)\n");
     std::unique_ptr<KxwPlayResultsFile> ptResults;
     if (!tOptions._dsReportDir.empty()) {
-        if (!MakeFolders(tOptions._dsReportDir, &dsError)) return BadInput(dsError);
+        if (!xfbKxwEngineMakeFolders(tOptions._dsReportDir, &dsError)) return BadInput(dsError);
         ptResults.reset(new KxwPlayResultsFile);
         if (!ptResults->Open(tOptions._dsReportDir, &dsError)) return BadInput(dsError);
     }
@@ -163,6 +178,7 @@ int main(int argc, char** argv) {
     tEnvCfg._pfRegisterTimer = &KxwEngineTimerService::EnvRegister;
     tEnvCfg._pfvUnregisterTimer = &KxwEngineTimerService::EnvUnregister;
     gdsVUserDir = tOptions._dsVUserDir;
+    gdsDataDir = FindDataDir();
     tEnvCfg._pfpszGetVUserAttribute = &GetVUserAttribute;
     if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) {
         std::fprintf(stderr, "kxwplay: the library could not be initialised\n");
@@ -189,6 +205,7 @@ int main(int argc, char** argv) {
     tConfig._uSeed = tOptions._bSeedGiven ? tOptions._uSeed : static_cast<uint32_t>(std::time(nullptr));
     tConfig._bSeedGiven = tOptions._bSeedGiven;
     tConfig._ptResults = ptResults.get();
+    tConfig._dsSnapshotDir = tOptions._dsSnapshotDir;
 
     KxwPlaySummary tSummary;
     tSummary._iVUserCount = iShardVUsers;

@@ -22,6 +22,7 @@ class KxwDomNodeBase;
 class KxwDomWatchDelete;
 class KxwDomOnLoadHold;
 struct KxwDomWindowOpenParameters;
+struct cached_info;
 
 enum KXW_DOM_COMMAND_TYPE_ENUM {
     KXW_DOM_COMMAND_TYPE_ADD_OR_REPLACE_WINDOW_BY_ORIGIN = 0,
@@ -88,6 +89,12 @@ public:
     KxwDomHtmlWindow* ExecuteCommand(const char* mpsfUrl, unsigned muUrlLen, const char* mpsfReferrer,
                                      unsigned muReferrerLen, KxwPostNotificationInfo* mptPostInfoOrNull,
                                      bool mbShouldSetHref, void* mpvUserData);
+    // A segment of the response body for the snapshots: a window's page, or a resource of an element (the engine's
+    // cached information of the URL, or null). The short form hands over no body.
+    void OnTaskInitSnapshot(cached_info* mptCachedInfo);
+    void OnTaskInitSnapshot(const char* mpsfUrl, unsigned muUrlLen, const char* mpszContentType,
+                            bool mbIsRedirectedTask, bool mbFirstResponseSegmentBodyInTask, cached_info* mptCachedInfo,
+                            const char* mpsfData = nullptr, unsigned muDataLen = 0);
     void OnTaskStartDownload();
     void OnTaskResponseBodyBuffer(const char* mpsfData, unsigned muLength);
     void OnTaskRedirection(void* mpvUserData);

@@ -23,6 +23,8 @@ constexpr int32_t KXW_HTML_NUMBER_NONE = 0x7FFFFFFF;
 
 // The current virtual user's object manager, or null (reported at level 7 when mpszCaller is a name).
 KXW_API KxwObjMgr* xfptKxwDomUtilGetObjMgr(const char* mpszCaller);
+// Whether the calling virtual user's object manager is generating markup for a snapshot (false without one).
+bool xfbKxwDomUtilIsDomSnapshotsBeingGenerated();
 // Writes the current virtual user's whole hierarchy to the log at the informative level (KxwObjMgr::
 // DebugPrintHierarchy, mulMask of KXW_DOM_PRINT_MASK_ENUM bits); false, writing nothing, when there is no virtual
 // user, no object manager or no window.

@@ -37,6 +37,9 @@ class KxwDomStr;
 class KxwMemMgr;
 class KxwMemBlkMgr;
 class KxwObjMgrVUserTimeoutInfo;
+class KxwDomSnapshotMgr;
+class KxwDomHtmlElement;
+class KxwDomNodeBase;
 
 // The kind of window FindHtmlWindow returns.
 enum KXW_OBJ_MGR_WINDOW_TYPE_ENUM {
@@ -155,6 +158,17 @@ public:
     void CreateSnapshotsIfNeeded(KxwDomHtmlWindow* mptWindow);
     void FlushSnapshotOnError(const char* mpszSnapshotOnErrorDir);
     void MarkSnapshotNonErrorActiveForStep(bool mbActive);
+    // Marks, in the snapshot of the page the element is on, the element a step acts on (when the settings ask for
+    // it); an alert's text kept since then is written as a page of its own.
+    void WriteDomSnapshotHighlightIfNeeded(const KxwDomHtmlElement* mptHtmlElement);
+    // The same for a node a step found (nothing for a node that is not an HTML element).
+    void WriteDomSnapshotHighlightIfNeeded(const KxwDomNodeBase* mptNode);
+    KxwDomSnapshotMgr* GetSnapshot() const;
+    // The top window's page of the last snapshot written, as a path; empty when none was written.
+    std::string GetLastSnapshotPagePath() const;
+    // While markup is generated for a snapshot (META and NOSCRIPT write it differently then).
+    void SetIsDomSnapshotsBeingGenerated(bool mbOn);
+    bool IsDomSnapshotsBeingGenerated() const;
 
     // ---- The initiator base URL of the running step ----
     void SetInitiatorBaseUrl(const char* mpsfUrl, int miLen);

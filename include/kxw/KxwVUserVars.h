@@ -74,6 +74,28 @@ public:
     const std::string& GetStepName() const { return _dsStepName; }
     void SetStepName(std::string mdsName) { _dsStepName = std::move(mdsName); }
 
+    // ---- Snapshots: where and under which numbers the step's pages are written ----
+    // The virtual user's result folder; the snapshots of iteration k go into "<folder>/Iteration<k>/". Empty: none.
+    const std::string& GetResultDir() const { return _dsResultDir; }
+    void SetResultDir(std::string mdsDir) { _dsResultDir = std::move(mdsDir); }
+    // 1 for the first iteration.
+    unsigned GetIterationNumber() const { return _uIterationNumber; }
+    void SetIterationNumber(unsigned muNumber) { _uIterationNumber = muNumber; }
+    // The number of the running step in the steps file.
+    int GetStepNumber() const { return _iStepNumber; }
+    void SetStepNumber(int miNumber) { _iStepNumber = miNumber; }
+    // The engine's error flag: the running step has failed.
+    bool GetErrorFlag() const { return _bErrorFlag; }
+    void SetErrorFlag(bool mbOn) { _bErrorFlag = mbOn; }
+    // The virtual user's exit status: 0 while all is well; raised, never lowered, by what goes wrong.
+    int GetExitStatus() const { return _iExitStatus; }
+    void RaiseExitStatus(int miAtLeast) {
+        if (_iExitStatus < miAtLeast) _iExitStatus = miAtLeast;
+    }
+    // A page for an alert's text was written since the engine last cleared the flag.
+    bool GetAlertSnapshotMade() const { return _bAlertSnapshotMade; }
+    void SetAlertSnapshotMade(bool mbMade) { _bAlertSnapshotMade = mbMade; }
+
 private:
     int _iVUserId;
     unsigned long _ulSnapshotNumber = 0;
@@ -88,6 +110,12 @@ private:
     KxwParamStore _tParamStore;
     std::string _dsStepName;
     std::mt19937 _tRandom{5489u};
+    std::string _dsResultDir;
+    unsigned _uIterationNumber = 1;
+    int _iStepNumber = 0;
+    bool _bErrorFlag = false;
+    int _iExitStatus = 0;
+    bool _bAlertSnapshotMade = false;
 };
 
 // Binds a block to the current thread for the scope's life and restores the previous binding afterwards.

@@ -9,6 +9,7 @@
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomOnLoadHold.h"
+#include "KxwDomSnapshotMgr.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwEnvCfg.h"
@@ -508,6 +509,23 @@ void KxwDomCommand::OnTaskDocument(void* mpvUserData) {
 void KxwDomCommand::OnTaskRedirection(void* mpvUserData) {
     _dsAccumulatedResponseBody.clear();
     OnTaskDocument(mpvUserData);
+}
+
+void KxwDomCommand::OnTaskInitSnapshot(cached_info* mptCachedInfo) {
+    OnTaskInitSnapshot("", 0, "", false, false, mptCachedInfo);
+}
+
+void KxwDomCommand::OnTaskInitSnapshot(const char* mpsfUrl, unsigned muUrlLen, const char* mpszContentType,
+                                       bool mbIsRedirectedTask, bool mbFirstResponseSegmentBodyInTask,
+                                       cached_info* mptCachedInfo, const char* mpsfData, unsigned muDataLen) {
+    KxwObjMgr* ptObjMgr = ObtainObjMgr();
+    if (!ptObjMgr || WasTargetObjectForAbortDeleted()) return;
+    // A window's page is its document's body; any other load is a resource of its element.
+    KxwDomHtmlWindow* ptWindow = IsWindowOperation() ? DocumentWindow() : nullptr;
+    KxwDomCoreNode* ptObject = ptWindow ? nullptr : _ptObjectWithContentToLoad;
+    if (!ptWindow && !ptObject) return;
+    ptObjMgr->GetSnapshot()->Set(ptWindow, ptObject, mpsfData, muDataLen, mpszContentType, mpsfUrl, muUrlLen,
+                                 mbIsRedirectedTask, mbFirstResponseSegmentBodyInTask, mptCachedInfo);
 }
 
 void KxwDomCommand::OnTaskStartDownload() {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomUserRegistration.h"
@@ -36,7 +37,8 @@ KxwObjMgrPersistentInfo::KxwObjMgrPersistentInfo(KxwObjMgr* mptOwner, KxwVUserVa
                      KXW_DOM_COMMON_NODE_SUBTYPE_OBJECT_MANAGER),
       _ptOwnerObjMgr(mptOwner),
       _ptVUserVars(mptVUserVars),
-      _tTimeoutInfo(mptVUserVars) {}
+      _tTimeoutInfo(mptVUserVars),
+      _ptSnapshotMgr(new KxwDomSnapshotMgr(mptVUserVars)) {}
 
 KxwObjMgrPersistentInfo::~KxwObjMgrPersistentInfo() = default;
 
@@ -97,6 +99,7 @@ void KxwObjMgr::Cleanup() {
 }
 
 void KxwObjMgr::ResetAll() {
+    _ptPersistent->_ptSnapshotMgr->Reset();
     _ptStacked->FreeRegistrations();
     DeleteAllTopWindows();
     DeleteAllClosedWindows();
@@ -135,6 +138,7 @@ KxwDomClipboardData* KxwObjMgr::GetClipboardData() const {
 void KxwObjMgr::IterationReset(bool mbFull) {
     if (mbFull) {
         DeleteAllTopWindows();
+        _ptPersistent->_ptSnapshotMgr->Reset();
     } else {
         for (KxwDomHtmlTopWindow* ptTop = GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
             ptTop->OnEndIteration();
@@ -320,13 +324,19 @@ void KxwObjMgr::NotifyThis(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
             // The engine hears of it too: it stops loading into the window.
             break;
         }
-        case KXW_DOM_COMMON_NOTIFICATION_ENUM_ALERT_STRING:
-            if (!mpvSubject)
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_ALERT_STRING: {
+            if (!mpvSubject) {
                 xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                                       "mpvNotificationSubject==NULL in KxwObjMgr::NotifyThis for "
                                                       "KXW_DOM_COMMON_NOTIFICATION_ENUM_ALERT_STRING");
-            // Kept for the snapshots, which come later.
+                return;
+            }
+            xfvKxwUtilReportTraceToFile("call SetAlert in KxwObjMgr::NotifyThis");
+            const auto* ptText = static_cast<const KxwDomStr*>(mpvSubject);
+            const char* psfText = ptText->GetDcsStr();
+            _ptPersistent->_ptSnapshotMgr->SetAlert(psfText, psfText ? ptText->GetDcsLenInBytes() : 0);
             return;
+        }
         default:
             break;
     }
@@ -457,18 +467,36 @@ KxwDomUserRegistration* KxwObjMgr::FindUserRegistrationModal() {
 // ---------------------------------------------------------------------------------------------------------------
 // Snapshots and simple state
 
-void KxwObjMgr::CreateSnapshotsIfNeeded(KxwDomHtmlWindow*) {}
+void KxwObjMgr::CreateSnapshotsIfNeeded(KxwDomHtmlWindow* mptWindow) {
+    _ptPersistent->_ptSnapshotMgr->CreateSnapshotsIfNeeded(mptWindow);
+}
 
 void KxwObjMgr::FlushSnapshotOnError(const char* mpszSnapshotOnErrorDir) {
-    xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                          "invalid mpszSnapOnErrDir/_bSnapshotOnErrorActive (%p/%d) in "
-                                          "KxwDomSnapshotMgr::FlushSnapshotOnError",
-                                          static_cast<const void*>(mpszSnapshotOnErrorDir), 0);
+    _ptPersistent->_ptSnapshotMgr->FlushSnapshotOnError(mpszSnapshotOnErrorDir);
 }
 
 void KxwObjMgr::MarkSnapshotNonErrorActiveForStep(bool mbActive) {
-    _ptPersistent->_bSnapshotNonErrorActiveForStep = mbActive;
+    _ptPersistent->_ptSnapshotMgr->MarkSnapshotNonErrorActiveForStep(mbActive);
 }
+
+void KxwObjMgr::WriteDomSnapshotHighlightIfNeeded(const KxwDomHtmlElement* mptHtmlElement) {
+    KxwVUserVars* ptVUserVars = GetVUserVars();
+    if (ptVUserVars && ptVUserVars->GetRTS().GetSnapshotHighlight())
+        _ptPersistent->_ptSnapshotMgr->WriteDomSnapshotHighlightIfNeeded(mptHtmlElement);
+}
+
+void KxwObjMgr::WriteDomSnapshotHighlightIfNeeded(const KxwDomNodeBase* mptNode) {
+    if (const auto* ptElement = dynamic_cast<const KxwDomHtmlElement*>(mptNode))
+        WriteDomSnapshotHighlightIfNeeded(ptElement);
+}
+
+KxwDomSnapshotMgr* KxwObjMgr::GetSnapshot() const { return _ptPersistent->_ptSnapshotMgr.get(); }
+
+std::string KxwObjMgr::GetLastSnapshotPagePath() const { return _ptPersistent->_ptSnapshotMgr->GetLastPagePath(); }
+
+void KxwObjMgr::SetIsDomSnapshotsBeingGenerated(bool mbOn) { _ptPersistent->_bIsDomSnapshotsBeingGenerated = mbOn; }
+
+bool KxwObjMgr::IsDomSnapshotsBeingGenerated() const { return _ptPersistent->_bIsDomSnapshotsBeingGenerated; }
 
 void KxwObjMgr::SetInitiatorBaseUrl(const char* mpsfUrl, int miLen) {
     _ptStacked->_dsInitiatorBaseUrl.assign(mpsfUrl && miLen > 0 ? mpsfUrl : "", mpsfUrl && miLen > 0 ? miLen : 0);

@@ -12,6 +12,7 @@
 
 #include "KxwDomClipboardData.h"
 #include "KxwDomCoreNode.h"
+#include "KxwDomSnapshotMgr.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwMemMgr.h"
 #include "KxwObjMgrVUserTimeoutInfo.h"
@@ -55,13 +56,13 @@ public:
     // The "Auto" settings are settled once, when the second iteration runs (after the first reset).
     unsigned _uIterationResets = 0;
     bool _bAutoSettingsResolved = false;
-    bool _bSnapshotNonErrorActiveForStep = false;
     unsigned _uLastCreationIndex = 0;
     // The recorded layout's keys asked in the current step, with how often, and the step's name.
     std::unordered_map<std::string, unsigned> _tLayoutKeyUses;
     std::string _dsLayoutStepName;
     // window.clipboardData of every window of the virtual user; emptied by the full iteration reset.
     KxwDomClipboardData _tClipboardData{GetDomEnv()};
+    std::unique_ptr<KxwDomSnapshotMgr> _ptSnapshotMgr;
 };
 
 // The part saved and restored around a nested script step: its dialog answers and its initiator base URL.

@@ -68,6 +68,13 @@ KxwObjMgr* xfptKxwDomUtilGetObjMgr(const char* mpszCaller) {
     return ptObjMgr;
 }
 
+bool xfbKxwDomUtilIsDomSnapshotsBeingGenerated() {
+    KxwVUserVars* ptVUserVars =
+        KxwVUserVars::_fptGet("xfbKxwDomUtilIsDomSnapshotsBeingGenerated", KXW_VUSER_VARS_MAY_BE_ABSENT);
+    KxwObjMgr* ptObjMgr = ptVUserVars ? ptVUserVars->GetObjMgr() : nullptr;
+    return ptObjMgr && ptObjMgr->IsDomSnapshotsBeingGenerated();
+}
+
 void xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, void* mpvNotificationSubject,
                                void* mpvNotificationObject) {
     KxwVUserVars* ptVUserVars = KxwVUserVars::_fptGet("xfvKxwDomUtilNotifyObjMgr", KXW_VUSER_VARS_MAY_BE_ABSENT);

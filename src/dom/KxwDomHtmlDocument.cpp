@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "KxwDomCoreComment.h"
+#include "KxwDomDocumentSnapshotHandler.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
@@ -27,6 +28,7 @@
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwJsval.h"
+#include "kxw/KxwVUserVars.h"
 
 namespace {
 
@@ -144,6 +146,8 @@ KxwDomHtmlDocument::KxwDomHtmlDocument(KxwMemMgr* mptMemMgr, const char* mpszCha
 
 KxwDomHtmlDocument::~KxwDomHtmlDocument() {
     _bDestroying = true;  // no parse is under way any more: every node goes now
+    delete _ptSnapshotHandler;
+    _ptSnapshotHandler = nullptr;
     ResetMetaRefresh();
     // The collections go empty before the tree: nothing of it is filed any more while it is deleted.
     for (KxwDomHtmlCollectionGeneral* ptCollection : _aptCollections)
@@ -755,6 +759,20 @@ void KxwDomHtmlDocument::Reset() {
     if (tWatchThis.HasBeenDeleted()) return;
     ClearScriptObjectProperties();
     DoOnResetOrDestructorOfHtmlDocument();
+    if (_ptSnapshotHandler) {
+        // The body kept for the snapshot was the old content's.
+        _ptSnapshotHandler->Reset();
+        xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_SNAPSHOT_RESET, this, nullptr);
+    }
+}
+
+KxwDomDocumentSnapshotHandler* KxwDomHtmlDocument::GetSnapshotHandler() {
+    if (!_ptSnapshotHandler) {
+        KxwVUserVars* ptVUserVars = KxwVUserVars::_fptGet("KxwDomHtmlDocument::GetSnapshotHandler",
+                                                          KXW_VUSER_VARS_MAY_BE_ABSENT);
+        if (ptVUserVars) _ptSnapshotHandler = new KxwDomDocumentSnapshotHandler(ptVUserVars, this);
+    }
+    return _ptSnapshotHandler;
 }
 
 void KxwDomHtmlDocument::DoOnResetOrDestructorOfHtmlDocument() {

@@ -41,6 +41,7 @@ class KxwDomEventData;
 class KxwDomEventTarget;
 class KxwDomHtmlEvent;
 class KxwDomHtmlWindow;
+class KxwDomDocumentSnapshotHandler;
 
 // The collections the document keeps, in the order of their script-visible names.
 enum KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM {
@@ -236,6 +237,10 @@ public:
     void ResetMetaRefresh();
     unsigned long GetMetaRefreshExpirationTimestamp() const { return _uliMetaRefreshExpirationTimestamp; }
 
+    // ---- Snapshots ----
+    // What the snapshots keep of the document, made at the first need; null without a virtual user.
+    KxwDomDocumentSnapshotHandler* GetSnapshotHandler();
+
     // ---- Content ----
     // Empties the document for new content.
     void Reset() override;
@@ -373,4 +378,5 @@ private:
     KxwDomHtmlRadioGroupMgr _tRadioGroupMgr;
     ScriptEvaluator _pfScriptEvaluator = nullptr;
     void* _pvScriptEvaluatorClosure = nullptr;
+    KxwDomDocumentSnapshotHandler* _ptSnapshotHandler = nullptr;
 };

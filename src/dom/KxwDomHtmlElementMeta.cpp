@@ -239,7 +239,13 @@ bool KxwDomHtmlElementMeta::AddExceptionalAttributesToCollection(KxwDomAttribute
 
 void KxwDomHtmlElementMeta::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
     mrtText.ConcatHtmlProperty("content", _tContent);
-    if (!_tHttpEquiv.IsEmpty()) mrtText.ConcatHtmlProperty("http-equiv", _tHttpEquiv);
+    if (!_tHttpEquiv.IsEmpty()) {
+        // A saved snapshot is in the bytes the page had: it must not declare the character set again.
+        if (xfbKxwDomUtilIsDomSnapshotsBeingGenerated() && _tHttpEquiv.IsEqualIgnoringCaseAsc("Content-Type", 12))
+            mrtText.ConcatHtmlPropertyByValue("http-equiv", 10, "Ignoring-Content-Type-for-Snapshots", 35);
+        else
+            mrtText.ConcatHtmlProperty("http-equiv", _tHttpEquiv);
+    }
     // The declared character set is a property of the element: without it the markup would lose it.
     mrtText.ConcatHtmlProperty("charset", _tCharset);
     KxwDomHtmlElementWithName::GenerateHtmlProperties(mrtText);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "KxwDomHtmlTextsStr.h"
+#include "kxw/KxwDomUtil.h"
 
 KxwDomHtmlElementNoScript::KxwDomHtmlElementNoScript(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
     : KxwDomHtmlElementSimple(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_NOSCRIPT, mbUseMemMgr),
@@ -28,5 +29,7 @@ void KxwDomHtmlElementNoScript::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClon
 }
 
 void KxwDomHtmlElementNoScript::GenerateHtmlNonTextNodeInnerText(KxwDomHtmlTextsStr& mrtText) const {
+    // A snapshot shows the page as the scripts made it: what is there for a browser without scripts is left out.
+    if (xfbKxwDomUtilIsDomSnapshotsBeingGenerated()) return;
     mrtText.ConcatHtmlTextAsIs(_tContent);
 }

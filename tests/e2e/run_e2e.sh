@@ -12,6 +12,10 @@
 #   #! logs: N          how many vuser-<n>.log files @OUT@ must hold
 #   #! logdir: DIR      where the log files are instead of @OUT@ (relative to the run's folder)
 #   #! contains: TEXT   standard output must have a line containing TEXT
+#   #! snapshots: DIR   after the run, snapshot_check.py reads the snapshot folder DIR (what -s DIR wrote): the
+#                       listing it prints is compared with NAME.snapshots.out, and a fault it finds (an index that
+#                       lists a missing file, a written file no index lists, a wrong Total, a page without the
+#                       policy) fails the test
 #   #! needs: FILE      a file the run reads (relative to the steps file's folder) that scripts/setup fetches: the
 #                       test fails at once, saying so, when it is missing
 #   #! server: DIR [https]
@@ -33,6 +37,7 @@ extra_args=("$@")
 dir=$(cd "$(dirname "$steps")" && pwd)
 name=$(basename "$steps" .steps)
 server_script=$(cd "$(dirname "$0")/../server" && pwd)/kxw_test_server.py
+snapshot_check=$(cd "$(dirname "$0")" && pwd)/snapshot_check.py
 work=$(mktemp -d)
 server_pid=
 server_in=
@@ -136,6 +141,15 @@ if [ "$status" != "$expected_status" ]; then
     failed=1
 fi
 [ -f "$name.out" ] && compare "$name.out" actual.stdout "standard output"
+snapshots=$(directive snapshots | head -n 1)
+if [ -n "$snapshots" ]; then
+    if ! python3 "$snapshot_check" "$work/$snapshots" >actual.snapshots 2>&1; then
+        echo "FAIL $name: the snapshots in $snapshots are not sound:"
+        grep -E '^ERROR|usage' actual.snapshots
+        failed=1
+    fi
+    [ -f "$name.snapshots.out" ] && compare "$name.snapshots.out" actual.snapshots "the snapshots' listing"
+fi
 [ -f "$name.err" ] && compare "$name.err" actual.stderr "standard error"
 while IFS= read -r text; do
     if ! grep -qF -- "$text" actual.stdout; then

@@ -136,3 +136,79 @@ TEST(KxwConfig, EarlierSourcesWinAndAnEmptyFileHasNoEntries) {
     EXPECT_EQ(config_get_number_of_entries(ptConfig), 2);
     delete_config(ptConfig);
 }
+
+namespace {
+
+std::string ReadWhole(const char* mpszPath) {
+    std::string dsText;
+    FILE* ptFile = std::fopen(mpszPath, "rb");
+    if (!ptFile) return "<missing>";
+    char acBuf[4096];
+    size_t nRead;
+    while ((nRead = std::fread(acBuf, 1, sizeof acBuf, ptFile)) > 0) dsText.append(acBuf, nRead);
+    std::fclose(ptFile);
+    return dsText;
+}
+
+}  // namespace
+
+TEST(KxwConfigWriter, KeepsTheSourcesSectionsAndKeysInOrderAndAddsNewOnesAtTheEnd) {
+    TempIniFile tFile("top=1\n; a comment\n[Zeta]\nb=2\nA=1\n[alpha]\nk=v\n");
+    config* ptConfig = new_config();
+    ASSERT_EQ(config_add_ini_file_source(ptConfig, tFile.Path()), 0);
+    // Names compare without case: "a" replaces "A" where it stands, keeping the spelling first read.
+    EXPECT_EQ(config_set_attrib(ptConfig, "zeta", "a", "one"), 0);
+    EXPECT_EQ(config_set_attrib(ptConfig, "Zeta", "c", "3"), 0);
+    EXPECT_EQ(config_set_attrib(ptConfig, "New", "x", "a=b; c"), 0);
+    EXPECT_EQ(config_set_attrib(ptConfig, nullptr, "second", "2"), 0);
+    ASSERT_EQ(config_save_ex(ptConfig, tFile.Path(), 1, 1), 0);
+    delete_config(ptConfig);
+    EXPECT_EQ(ReadWhole(tFile.Path()), "top=1\nsecond=2\n[Zeta]\nb=2\nA=one\nc=3\n[alpha]\nk=v\n[New]\nx=a=b; c\n");
+    // What was written reads back as it was set.
+    config* ptAgain = new_config();
+    ASSERT_EQ(config_add_ini_file_source(ptAgain, tFile.Path()), 0);
+    EXPECT_STREQ(config_get_attrib_val(ptAgain, "new", "X"), "a=b; c");
+    EXPECT_EQ(config_get_number_of_entries(ptAgain), 7);
+    delete_config(ptAgain);
+}
+
+TEST(KxwConfigWriter, RefusesLineBreaksNulAndNamesThatWouldNotReadBack) {
+    KxwConfig tConfig;
+    EXPECT_TRUE(tConfig.SetAttrib("t1", "URL1", "http://a/"));
+    EXPECT_FALSE(tConfig.SetAttrib("t1", "URL2", "http://a/\r\nTotal=99"));
+    EXPECT_FALSE(tConfig.SetAttrib("t1", "URL3", "x\ny"));
+    EXPECT_FALSE(tConfig.SetAttrib("t1", "URL4", std::string("x\0y", 3)));
+    EXPECT_FALSE(tConfig.SetAttrib("t1\n[t2", "a", "1"));
+    EXPECT_FALSE(tConfig.SetAttrib("t1", std::string("a\0b", 3), "1"));
+    EXPECT_FALSE(tConfig.SetAttrib("t1", "a\rb", "1"));
+    EXPECT_FALSE(tConfig.SetAttrib("t1]x", "a", "1"));
+    EXPECT_FALSE(tConfig.SetAttrib("t1", "a=b", "1"));
+    EXPECT_FALSE(tConfig.SetAttrib("t1", "[s]", "1"));
+    EXPECT_FALSE(tConfig.SetAttrib("t1", " ", "1"));
+    EXPECT_EQ(tConfig.GetProblems().size(), 10u);
+    EXPECT_NE(tConfig.GetProblems()[0].find("URL2: CR, LF or NUL in the value"), std::string::npos);
+    // Nothing refused was written: one key in one section.
+    EXPECT_EQ(tConfig.ToText(), "[t1]\nURL1=http://a/\n");
+    EXPECT_EQ(config_set_attrib(nullptr, "s", "a", "1"), -1);
+    config* ptConfig = new_config();
+    EXPECT_EQ(config_set_attrib(ptConfig, "s", "a", nullptr), -1);
+    EXPECT_EQ(config_set_attrib(ptConfig, "s", "a", "x\r\n"), -1);
+    EXPECT_EQ(config_get_number_of_entries(ptConfig), 0);
+    delete_config(ptConfig);
+}
+
+TEST(KxwConfigWriter, SavingFailsCleanlyAndOverwritesOnlyWhenAsked) {
+    TempIniFile tFile("[S]\nold=1\n");
+    config* ptConfig = new_config();
+    ASSERT_EQ(config_set_attrib(ptConfig, "S", "new", "2"), 0);
+    EXPECT_EQ(config_save_ex(ptConfig, tFile.Path(), 0, 1), -1);
+    EXPECT_EQ(ReadWhole(tFile.Path()), "[S]\nold=1\n");
+    std::string dsNoFolder = ::testing::TempDir() + "kxw_config_test_no_such_dir/t1.inf";
+    EXPECT_EQ(config_save_ex(ptConfig, dsNoFolder.c_str(), 1, 1), -1);
+    EXPECT_EQ(config_save_ex(ptConfig, dsNoFolder.c_str(), 1, 0), -1);
+    EXPECT_EQ(config_save_ex(ptConfig, nullptr, 1, 1), -1);
+    EXPECT_EQ(config_save_ex(nullptr, tFile.Path(), 1, 1), -1);
+    EXPECT_EQ(config_save_ex(ptConfig, tFile.Path(), 1, 0), 0);
+    EXPECT_EQ(ReadWhole(tFile.Path()), "[S]\nnew=2\n");
+    delete_config(ptConfig);
+}
