@@ -16,6 +16,9 @@
 #                       listing it prints is compared with NAME.snapshots.out, and a fault it finds (an index that
 #                       lists a missing file, a written file no index lists, a wrong Total, a page without the
 #                       policy) fails the test
+#   #! browser: GLOB... after the run, every file the globs match (relative to the run's folder; at least one) is
+#                       opened in headless chromium (tests/browser/kxw_browser_check.py): its screenshot must not
+#                       be blank and opening it must fetch nothing from the network
 #   #! needs: FILE      a file the run reads (relative to the steps file's folder) that scripts/setup fetches: the
 #                       test fails at once, saying so, when it is missing
 #   #! server: DIR [https]
@@ -38,6 +41,7 @@ dir=$(cd "$(dirname "$steps")" && pwd)
 name=$(basename "$steps" .steps)
 server_script=$(cd "$(dirname "$0")/../server" && pwd)/kxw_test_server.py
 snapshot_check=$(cd "$(dirname "$0")" && pwd)/snapshot_check.py
+browser_check=$(cd "$(dirname "$0")/../browser" && pwd)/kxw_browser_check.py
 work=$(mktemp -d)
 server_pid=
 server_in=
@@ -149,6 +153,28 @@ if [ -n "$snapshots" ]; then
         failed=1
     fi
     [ -f "$name.snapshots.out" ] && compare "$name.snapshots.out" actual.snapshots "the snapshots' listing"
+fi
+browser_globs=$(directive browser | head -n 1)
+if [ -n "$browser_globs" ]; then
+    # The pages are what a user opens from the folder: each must show something and stay offline.
+    shopt -s nullglob
+    read -r -a globs <<<"$browser_globs"
+    opened=0
+    for glob in "${globs[@]}"; do
+        for page in $glob; do
+            opened=$((opened + 1))
+            if ! python3 "$browser_check" --screenshot-not-blank --no-network "$page" >browser.txt 2>&1; then
+                echo "FAIL $name: $page in a browser:"
+                cat browser.txt
+                failed=1
+            fi
+        done
+    done
+    shopt -u nullglob
+    if [ "$opened" = 0 ]; then
+        echo "FAIL $name: no file matches the browser pages $browser_globs"
+        failed=1
+    fi
 fi
 [ -f "$name.err" ] && compare "$name.err" actual.stderr "standard error"
 while IFS= read -r text; do
