@@ -286,10 +286,10 @@ def main(argv):
             if not os.path.isfile(args.file):
                 parser.error("%s is not a file" % args.file)
             counts = []
-            for spec in args.dom_count:
-                text, sep, number = spec.rpartition("=")
+            for pair in args.dom_count:
+                text, sep, number = pair.rpartition("=")
                 if not sep or not text or not number.isdigit():
-                    parser.error("--dom-count takes TEXT=N, not %r" % spec)
+                    parser.error("--dom-count takes TEXT=N, not %r" % pair)
                 counts.append((text, int(number)))
             if not (args.screenshot_not_blank or args.no_network or args.dom_contains or counts):
                 parser.error("no check asked for")
