@@ -52,17 +52,7 @@ private:
 
 // A text response is shown as the browser shows it: its text, as it is, in a PRE element of a page.
 std::string TextAsPage(const std::string& mdsText) {
-    std::string dsPage = "<html><body><pre>";
-    constexpr size_t knPiece = 1u << 28;
-    for (size_t nAt = 0; nAt < mdsText.size(); nAt += knPiece) {
-        int iLen = static_cast<int>(std::min(knPiece, mdsText.size() - nAt));
-        int iRoom = xfiKxwUtilEstimateHtmlEscapedLen(mdsText.data() + nAt, iLen);
-        size_t nOld = dsPage.size();
-        dsPage.resize(nOld + static_cast<size_t>(iRoom));
-        dsPage.resize(nOld + static_cast<size_t>(xfiKxwUtilPerformHtmlEscapingAndReturnLength(
-                                 mdsText.data() + nAt, iLen, &dsPage[nOld])));
-    }
-    return dsPage + "</pre></body></html>";
+    return "<html><body><pre>" + xfdsKxwUtilHtmlEscaped(mdsText.data(), mdsText.size()) + "</pre></body></html>";
 }
 
 int DomContentTypeOf(KXW_ENGINE_CONTENT_CLASS_ENUM meClass) {

@@ -33,14 +33,7 @@ std::string TickLabel(double mdfValue, double mdfStep) {
 }  // namespace
 
 std::string xfdsKxwPlayEscapeMarkup(const std::string& mdsText) {
-    if (mdsText.empty()) return "";
-    int iLen = static_cast<int>(std::min(mdsText.size(), static_cast<size_t>(1) << 28));
-    int iRoom = xfiKxwUtilEstimateHtmlEscapedLen(mdsText.data(), iLen);
-    if (iRoom <= 0) return "";
-    std::string dsResult(static_cast<size_t>(iRoom), '\0');
-    dsResult.resize(
-        static_cast<size_t>(xfiKxwUtilPerformHtmlEscapingAndReturnLength(mdsText.data(), iLen, &dsResult[0])));
-    return dsResult;
+    return xfdsKxwUtilHtmlEscaped(mdsText.data(), mdsText.size());
 }
 
 double KxwPlaySvgChart::NiceTickStep(double mdfMax, int miTicks) {

@@ -180,6 +180,21 @@ int xfiKxwUtilPerformHtmlEscapingAndReturnLength(const char* mpsfDcsStr, int miL
     return static_cast<int>(pcOut - mpsfBuffer);
 }
 
+std::string xfdsKxwUtilHtmlEscaped(const char* mpsfDcsStr, size_t mnLen) {
+    std::string dsOut;
+    if (!mpsfDcsStr) return dsOut;
+    // A piece escapes to at most six times its length, which still fits an int.
+    constexpr size_t knPiece = static_cast<size_t>(INT_MAX / 6);
+    for (size_t nAt = 0; nAt < mnLen; nAt += knPiece) {
+        int iLen = static_cast<int>(mnLen - nAt < knPiece ? mnLen - nAt : knPiece);
+        size_t nOld = dsOut.size();
+        dsOut.resize(nOld + static_cast<size_t>(xfiKxwUtilEstimateHtmlEscapedLen(mpsfDcsStr + nAt, iLen)));
+        dsOut.resize(nOld + static_cast<size_t>(xfiKxwUtilPerformHtmlEscapingAndReturnLength(mpsfDcsStr + nAt, iLen,
+                                                                                             &dsOut[0] + nOld)));
+    }
+    return dsOut;
+}
+
 int xfiKxwUtilPerformPercentageUnEscapingAndReturnLength(const char* mpsfStr, int miLen, char* mpsfBuffer) {
     if (!ArgsOK(mpsfStr, miLen, mpsfBuffer, "xfiKxwUtilPerformPercentageUnEscapingAndReturnLength")) return 0;
     return UnEscape(mpsfStr, miLen, mpsfBuffer, false);

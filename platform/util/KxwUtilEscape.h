@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "kxw/KxwExport.h"
 
@@ -15,6 +16,9 @@ KXW_API int xfiKxwUtilEstimateHtmlEscapedLen(const char* mpsfDcsStr, int miLen);
 // the length written (never more than the estimate; no terminator). The two bytes of an ISO-2022 character are left
 // alone: between ESC $ and ESC ( they are not characters of their own.
 KXW_API int xfiKxwUtilPerformHtmlEscapingAndReturnLength(const char* mpsfDcsStr, int miLen, char* mpsfBuffer);
+
+// The HTML escaping of a text of any length, as a string (escaped in pieces that each fit the int interface).
+KXW_API std::string xfdsKxwUtilHtmlEscaped(const char* mpsfDcsStr, size_t mnLen);
 
 // Replaces each %XX (two hexadecimal digits) by its byte; a % not followed by two digits stays. Writes at most miLen
 // bytes, no terminator; the buffer may be the text itself.

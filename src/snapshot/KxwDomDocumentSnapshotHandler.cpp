@@ -19,15 +19,6 @@ const char kszNoNetworkPolicy[] =
     "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src file: data:; style-src "
     "file: 'unsafe-inline'\">";
 
-std::string HtmlEscaped(const std::string& mrdsText) {
-    if (mrdsText.size() > 0x3FFFFFFF) return std::string();
-    int iLen = static_cast<int>(mrdsText.size());
-    std::string dsOut(static_cast<size_t>(xfiKxwUtilEstimateHtmlEscapedLen(mrdsText.data(), iLen)), '\0');
-    if (dsOut.empty()) return dsOut;
-    dsOut.resize(static_cast<size_t>(xfiKxwUtilPerformHtmlEscapingAndReturnLength(mrdsText.data(), iLen, &dsOut[0])));
-    return dsOut;
-}
-
 // A local path as a file: URL: every byte but letters, digits and - _ . / ~ percent-encoded.
 std::string FileUrlOfPath(const std::string& mrdsPath) {
     std::string dsUrl = "file://";
@@ -203,9 +194,11 @@ bool KxwDomDocumentSnapshotHandler::CreateAlertSnapshotFile(const std::string& m
                                  "KxwDomDocumentSnapshotHandler::CreateAlertSnapshotFile");
         return false;
     }
+    std::string dsIcon = FileUrlOfPath(std::string(mpszDataDir) + "/KxwAlert.gif");
     std::string dsPage = "<HTML><BODY><TABLE><TR><TD><IMG src=\"" +
-                         HtmlEscaped(FileUrlOfPath(std::string(mpszDataDir) + "/KxwAlert.gif")) + "\"></TD><TD>" +
-                         HtmlEscaped(_dsAlertText) + "</TD></TABLE></BODY></HTML>";
+                         xfdsKxwUtilHtmlEscaped(dsIcon.data(), dsIcon.size()) + "\"></TD><TD>" +
+                         xfdsKxwUtilHtmlEscaped(_dsAlertText.data(), _dsAlertText.size()) +
+                         "</TD></TABLE></BODY></HTML>";
     return WriteWholeFile(mrdsPath, WithNoNetworkPolicy(dsPage));
 }
 

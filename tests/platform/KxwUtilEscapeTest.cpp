@@ -77,6 +77,13 @@ TEST(KxwUtilEscapeTest, HtmlEscapingWritesTheFourEntities) {
     EXPECT_EQ("\x83\x41&amp;", HtmlEscape("\x83\x41&"));
 }
 
+TEST(KxwUtilEscapeTest, HtmlEscapedStringIsTheSameEscaping) {
+    const std::string kdsText("a&b<c>\"d'\0<\xFF", 12);
+    EXPECT_EQ(HtmlEscape(kdsText), xfdsKxwUtilHtmlEscaped(kdsText.data(), kdsText.size()));
+    EXPECT_EQ("", xfdsKxwUtilHtmlEscaped("", 0));
+    EXPECT_EQ("", xfdsKxwUtilHtmlEscaped(nullptr, 5));
+}
+
 TEST(KxwUtilEscapeTest, HtmlEstimateCoversWhatIsWrittenForRandomBytes) {
     std::mt19937 tRandom(7);
     for (int iRound = 0; iRound < 3000; ++iRound) {
