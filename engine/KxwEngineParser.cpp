@@ -195,6 +195,10 @@ void KxwEngineParser::MergeAttributes(void* mpvElement, const KxwiHtmlAttr* mptA
                                            mptAttrs[n]._psfValue, mptAttrs[n]._nValueLen, mptAttrs[n]._bHasValue);
 }
 
+void KxwEngineParser::OnElementEnd(void* mpvElement) {
+    xfvKxwDomHtmlBuildEndParsedElement(Node(mpvElement));
+}
+
 void KxwEngineParser::OnScriptEnd(void* mpvScript, bool mbEndTagSeen) {
     // Without a runner (innerHTML and the like) the script never runs: only its end is noted.
     if (!_tScriptRunner) {

@@ -86,6 +86,7 @@ private:
     void AddComment(void* mpvParent, const char* mpsfText, size_t mnLen) override;
     void MergeAttributes(void* mpvElement, const KxwiHtmlAttr* mptAttrs, size_t mnCount) override;
     void OnScriptEnd(void* mpvScript, bool mbEndTagSeen) override;
+    void OnElementEnd(void* mpvElement) override;
     void OnMetaCharset(const char* mpsfCharset, size_t mnLen) override;
     void OnEndOfInput() override;
 

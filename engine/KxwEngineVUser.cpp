@@ -14,6 +14,7 @@
 #include "kxw/KxwDomBrowsing.h"
 #include "kxw/KxwDomCommand.h"
 #include "kxw/KxwDomDialogs.h"
+#include "kxw/KxwDomEmbedded.h"
 #include "kxw/KxwDomEvents.h"
 #include "kxw/KxwDomForms.h"
 #include "kxw/KxwDomHtmlBuild.h"
@@ -688,6 +689,10 @@ void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
                                           static_cast<unsigned>(
                                               std::min<size_t>(rtResponse._dsBody.size(), 0xFFFFFFFFu)));
         }
+        // What the library reads itself (an applet's archive) it gets whole.
+        if (ptCommand->IsAccumulateResponseBodyRequired())
+            ptCommand->OnTaskResponseBodyBuffer(rtResponse._dsBody.data(), static_cast<unsigned>(std::min<size_t>(
+                                                                              rtResponse._dsBody.size(), 0xFFFFFFFFu)));
         ptCommand->OnTaskDownloadComplete(false, "", 0);
         return;
     }
@@ -866,6 +871,7 @@ void KxwEngineVUser::DeliverScript(Load& mrtLoad) {
 
 void KxwEngineVUser::EndOfTask() {
     _ptObjMgr->CarryOutDeferredCloses();
+    _ptObjMgr->ServiceEmbeddedObjects();
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -933,6 +939,9 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
                                      "Behavior \"%s\" requested by the page is not loaded by this engine",
                                      xfdsKxwEngineEscapeForLog(xfdsKxwDomNotificationGetText(mpvExtra), 1000).c_str());
             return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_APPLET_DOWNLOAD:
+            OnAppletDownload(static_cast<KxwDomNodeBase*>(mpvSubject));
+            return;
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_POST_ISSUED:
             OnPostIssued(static_cast<KxwPostId*>(mpvExtra));
             return;
@@ -973,6 +982,25 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
     xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
                              "Notification %d (%s) is not handled by this engine and was ignored", iType,
                              NotificationName(iType));
+}
+
+void KxwEngineVUser::OnAppletDownload(KxwDomNodeBase* mptApplet) {
+    bool bNeededNow = false;
+    std::string dsUrl = xfdsKxwDomAppletGetUrlToDownload(mptApplet, &bNeededNow);
+    if (!StartsWithNoCase(dsUrl, "http:") && !StartsWithNoCase(dsUrl, "https:") && !StartsWithNoCase(dsUrl, "file:"))
+        return;
+    KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
+    if (!ptCommand) return;
+    if (!ptCommand->PrepareCommandDownloadJavaCode(mptApplet)) {
+        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        return;
+    }
+    EnqueueElementLoad(kLoadResource, ptCommand, mptApplet, dsUrl, xfptKxwDomHtmlBuildGetDocumentOfNode(mptApplet));
+    if (!bNeededNow) return;
+    // The applet's class loader waits for this class: it is loaded now, ahead of the queue.
+    std::unique_ptr<Load> ptLoad = std::move(_tPending.back());
+    _tPending.pop_back();
+    Start(std::move(ptLoad));
 }
 
 void KxwEngineVUser::OnModalDialog(const KxwDomModalDialogPhase* mptPhase) {

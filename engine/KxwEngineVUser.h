@@ -186,6 +186,7 @@ private:
     void OnCookie(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnAlert(void* mpvExtra);
+    void OnAppletDownload(KxwDomNodeBase* mptApplet);
     void OnModalDialog(const KxwDomModalDialogPhase* mptPhase);
     // A confirm or prompt was answered: a CONFIRM or PROMPT event.
     void OnDialogAnswered(const KxwDomDialogAnswered* mptAnswered);

@@ -79,6 +79,8 @@ public:
     bool PrepareCommandWindowOpened(KxwDomHtmlWindow* mptNewWindow);
     bool PrepareCommandWindowOpen(KxwDomHtmlWindow* mptOpenerWindow, const KxwDomWindowOpenParameters* mptParameters);
     bool PrepareCommandDownloadScript(KxwDomNodeBase* mptScriptElement);
+    // The archive or class an applet asked for (notification 34); the URL is the one the applet gives now.
+    bool PrepareCommandDownloadJavaCode(KxwDomNodeBase* mptAppletElement);
     bool PrepareCommandDownloadResource(KxwDomNodeBase* mptNode);
     bool PrepareCommandNoSpecialAction(KxwDomHtmlDocument* mptDocument);
     // The target whose deletion makes the load moot (a window's document when mbUseWindowDocument).

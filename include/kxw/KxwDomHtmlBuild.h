@@ -91,6 +91,9 @@ enum KXW_DOM_BUILD_SCRIPT_END_ENUM {
 KXW_API void xfvKxwDomHtmlBuildSetScriptAddedByHtml(KxwDomNodeBase* mptScriptElement, int miLine);
 KXW_API void xfvKxwDomHtmlBuildSetScriptClosingTagMissing(KxwDomNodeBase* mptScriptElement, bool mbMissing);
 KXW_API int xfiKxwDomHtmlBuildEndParsedScript(KxwDomNodeBase* mptScriptElement, bool mbEndTagSeen);
+// An APPLET or OBJECT element is complete (the parser's OnElementEnd): the library starts what it embeds, at the
+// next point where page code may run.
+KXW_API void xfvKxwDomHtmlBuildEndParsedElement(KxwDomNodeBase* mptElement);
 // The downloaded text of its source (DCS); the scripts that waited for it run when no script runs and no parser
 // builds the document (a parser that waits calls xfvKxwDomHtmlBuildEvaluatePendingScriptSrc itself).
 KXW_API void xfvKxwDomHtmlBuildSetScriptSourceDownloaded(KxwDomNodeBase* mptScriptElement, const char* mpsfDcs,

@@ -84,6 +84,14 @@ public:
     // Reports the registrations a step left unused (as an error or a notice) and drops them.
     void CleanupUnhandledRemnants(bool mbAsError);
 
+    // ---- Embedded objects ----
+    // The virtual user's side of the applet bridge; null without a Java VM.
+    void* GetVuserJavaObject() const;
+    // A point where embedded code may run (the engine calls it at the end of each of its tasks; the ends of
+    // evaluations, ScriptComplete and OnStepEnd call it too): applets that wait start, and the calls the virtual
+    // user's Java threads queued run.
+    void ServiceEmbeddedObjects();
+
     // ---- Recorded layout ----
     // The use of a layout key within the current step: 1 the first time it is asked, then 2, 3 ...; the counts
     // start again with each step.

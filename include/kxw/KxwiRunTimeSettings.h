@@ -260,6 +260,9 @@ public:
     void SetJavaBuiltinRuntime(bool mbOn) { _bJavaBuiltinRuntime = mbOn; }
     int32_t GetJavaDebugLevel() const { return _iJavaDebugLevel; }
     bool SetJavaDebugLevel(int32_t mi) { return StoreInt(_iJavaDebugLevel, mi, 0, INT32_MAX, "SetJavaDebugLevel"); }
+    // The Java VM library (libjvm.so) to load; empty: $JAVA_HOME's, then the one found when the library was built.
+    const char* GetJavaVmLibrary() const { return _dsJavaVmLibrary.c_str(); }
+    bool SetJavaVmLibrary(const char* mpszPath) { return StoreString(_dsJavaVmLibrary, mpszPath, "SetJavaVmLibrary"); }
     // The two switches and the number handed unchanged to the Java side's global initialisation.
     bool GetJavaGlobalInitSwitch1() const { return _bJavaGlobalInitSwitch1; }
     void SetJavaGlobalInitSwitch1(bool mbOn) { _bJavaGlobalInitSwitch1 = mbOn; }
@@ -390,6 +393,7 @@ private:
     bool _bJavaAppletsEnabled;
     bool _bJavaBuiltinRuntime;
     int32_t _iJavaDebugLevel;
+    std::string _dsJavaVmLibrary;
     bool _bJavaGlobalInitSwitch1;
     bool _bJavaGlobalInitSwitch2;
     int32_t _iJavaGlobalInitNumber;

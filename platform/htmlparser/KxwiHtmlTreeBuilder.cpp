@@ -339,6 +339,10 @@ void KxwiHtmlTreeBuilder::HandleEndOfInput() {
         if (_ePhase == kPhaseAfterHead) ImplyBody(iLine);
         FlushText();
     }
+    // Embedded objects the page left open are complete all the same.
+    for (size_t i = Depth(); i-- > _nFloor;)
+        if ((_tOpen[i]._ucTag == kTagApplet || _tOpen[i]._ucTag == kTagObject) && _tOpen[i]._pvNode)
+            _ptSink->OnElementEnd(_tOpen[i]._pvNode);
     _bEnded = true;
     // Writes from here (a deferred script run by the sink) are built at the end of the tree.
     _tTokenizer.BeginScriptWrites();
@@ -1177,6 +1181,9 @@ void KxwiHtmlTreeBuilder::PopTo(size_t mnSize) {
         const OpenElement& rtOpen = _tOpen[i];
         _auTopOfTag[rtOpen._ucTag] = rtOpen._uBelowSameTag;
         if (rtOpen._bTransparent) _auTopOfTag[kTransparentSlot] = rtOpen._uBelowTransparent;
+        // The sink only records the element: nothing it does changes the stack.
+        if ((rtOpen._ucTag == kTagApplet || rtOpen._ucTag == kTagObject) && rtOpen._pvNode)
+            _ptSink->OnElementEnd(rtOpen._pvNode);
     }
     _tOpenNames.Shrink(_tOpen[mnSize]._nNameBegin);
     _tOpen.Shrink(mnSize);

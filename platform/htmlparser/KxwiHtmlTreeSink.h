@@ -63,6 +63,11 @@ public:
     // land at the same point.
     virtual void OnScriptEnd(void* mpvScript, bool mbEndTagSeen) { (void)mpvScript, (void)mbEndTagSeen; }
 
+    // An APPLET or OBJECT element is complete: its end tag closed it, something else did, or the input ended with
+    // it open. Its content (the PARAM children) is all there. The sink must not run page code from here: it may
+    // only record the element for later.
+    virtual void OnElementEnd(void* mpvElement) { (void)mpvElement; }
+
     // A META element naming a character set (charset=, or http-equiv Content-Type with a content that holds
     // charset=) was added to a document (not to a fragment). The sink may switch the builder's decoding
     // (SetU16nHandler) or arrange a reparse.

@@ -127,6 +127,13 @@ bool NamedItemSetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
             ptUserObj->SetIndexProperty(tKey.toInt32(), nullptr, 0, KXW_JSW_OBJ_PROP_TYPE_NONE);
         return !IsStoppedByDeadline(mptCx);
     }
+    if (ptUserObj && tKey.isString()) {
+        JS::RootedString tName(mptCx, tKey.toString());
+        JS::UniqueChars pszName = JS_EncodeStringToUTF8(mptCx, tName);
+        if (!pszName) return false;
+        if (ptUserObj->SetNamedItem(pszName.get(), KxwJsval::FromRawBits(tValue.get().asRawBits())))
+            return !IsStoppedByDeadline(mptCx);
+    }
     JS::RootedId tId(mptCx);
     if (!JS_ValueToId(mptCx, tKey, &tId)) return false;
     JS::ObjectOpResult tResult;

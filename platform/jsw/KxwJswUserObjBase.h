@@ -65,6 +65,12 @@ public:
     // Whether an index written by a script goes to SetIndexProperty (a list's options) instead of becoming an
     // expando.
     virtual bool TakesIndexWrites() const { return false; }
+    // A script wrote a named item (a name IsResolved took): true when the object took the value itself, so the
+    // item stays an accessor; false (the default) replaces the item with a plain property of the value.
+    virtual bool SetNamedItem(const char* mpszName, const KxwJsval& mrtValue) {
+        (void)mpszName, (void)mrtValue;
+        return false;
+    }
     virtual bool SetStringProperty(const char* mpszName, void* mpvValue, unsigned mnLength,
                                    KXW_JSW_OBJ_PROP_TYPE_ENUM meType);
     virtual bool AddArrayElement(long mliIndex, void* mpvValue, unsigned mnLength, KXW_JSW_OBJ_PROP_TYPE_ENUM& mreType);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlElementApplet.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlHistory.h"
@@ -220,6 +221,21 @@ bool KxwDomCommand::PrepareCommandDownloadScript(KxwDomNodeBase* mptScriptElemen
     // Held from the request on: the window's onload waits for the script, however its download ends; a source a
     // page script set does not hold it.
     if (!ptScript->IsSrcFromJS()) _ptOnLoadHold->Acquire(WindowOfNode(ptScript));
+    return true;
+}
+
+bool KxwDomCommand::PrepareCommandDownloadJavaCode(KxwDomNodeBase* mptAppletElement) {
+    auto* ptApplet = dynamic_cast<KxwDomHtmlElementApplet*>(mptAppletElement);
+    if (!ptApplet) return false;
+    const std::string& rdsUrl = ptApplet->GetUrlToDownload(nullptr);
+    if (rdsUrl.empty()) return false;
+    _eDomCommandType = KXW_DOM_COMMAND_TYPE_DOWNLOAD_JAVA_CODE;
+    _ptObjectWithContentToLoad = ptApplet;
+    // The URL stays with the command: the applet may ask for more before this one arrives.
+    _dsHref = rdsUrl;
+    PrepareTargetObject(ptApplet, false);
+    _ptOnLoadHold->Acquire(WindowOfNode(ptApplet));
+    ptApplet->NotifyJavaCodeRequested(rdsUrl);
     return true;
 }
 
@@ -589,7 +605,6 @@ void KxwDomCommand::OnTaskReparse() {
 }
 
 void KxwDomCommand::OnTaskDownloadComplete(bool mbWithoutDownloading, const char*, unsigned) {
-    (void)mbWithoutDownloading;
     if (WasTargetObjectForAbortDeleted()) {
         _ptDownloadRequestNode = nullptr;
         _ptOnLoadHold->Release();
@@ -597,6 +612,20 @@ void KxwDomCommand::OnTaskDownloadComplete(bool mbWithoutDownloading, const char
     }
     if (IsWindowOperation())
         if (KxwDomHtmlDocument* ptDocument = GetDocument()) ptDocument->NotifyDownloading(false);
+    if (_eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_JAVA_CODE && !WasTargetObjectForAbortDeleted()) {
+        auto* ptApplet = dynamic_cast<KxwDomHtmlElementApplet*>(_ptObjectWithContentToLoad);
+        if (!ptApplet)
+            xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                                  "ptAppletElement == NULL in KxwDomCommand::OnTaskDownloadComplete()");
+        // Completed without a download (aborted): the applet hears of a failure.
+        else
+            ptApplet->NotifyJavaCode(_dsHref, mbWithoutDownloading ? nullptr : &_dsAccumulatedResponseBody);
+        if (WasTargetObjectForAbortDeleted()) {
+            _ptDownloadRequestNode = nullptr;
+            _ptOnLoadHold->Release();
+            return;
+        }
+    }
     if (_ptObjectWithContentToLoad && !WasTargetObjectForAbortDeleted()) {
         KxwDomCoreNode* ptObject = _ptObjectWithContentToLoad;
         _ptObjectWithContentToLoad = nullptr;
@@ -612,6 +641,9 @@ void KxwDomCommand::OnTaskDownloadFailed(KXW_WTL_SEV_LVL_ENUM meSevLvl, char*& m
                                          int miFormattedMsgId) {
     if (IsWindowOperation())
         if (KxwDomHtmlDocument* ptDocument = GetDocument()) ptDocument->NotifyDownloading(false);
+    if (_eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_JAVA_CODE && !WasTargetObjectForAbortDeleted())
+        if (auto* ptApplet = dynamic_cast<KxwDomHtmlElementApplet*>(_ptObjectWithContentToLoad))
+            ptApplet->NotifyJavaCode(_dsHref, nullptr);
     if (_ptObjectWithContentToLoad && !WasTargetObjectForAbortDeleted()) {
         KxwDomCoreNode* ptObject = _ptObjectWithContentToLoad;
         _ptObjectWithContentToLoad = nullptr;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "KxwDomHtmlElement.h"
+#include "KxwDomHtmlElementApplet.h"
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomUserRegistration.h"
@@ -72,10 +73,14 @@ KxwObjMgr::KxwObjMgr(KxwVUserVars* mptVUserVars)
     _ptPersistent = new (_ptMemMgr) KxwObjMgrPersistentInfo(this, mptVUserVars, _ptMemMgr, xfptKxwU16nHandlerGetDefault());
     _ptStacked->_ptOwnerObjMgr = this;
     if (mptVUserVars) mptVUserVars->SetObjMgr(this);
+    _ptPersistent->_pvVuserJavaObject = KxwDomHtmlElementApplet::VuserInit();
 }
 
 KxwObjMgr::~KxwObjMgr() {
     Cleanup();
+    void* pvVuserJavaObject = _ptPersistent->_pvVuserJavaObject;
+    _ptPersistent->_pvVuserJavaObject = nullptr;
+    KxwDomHtmlElementApplet::VuserDestroy(pvVuserJavaObject);
     KxwVUserVars* ptVUserVars = _ptPersistent->_ptVUserVars;
     if (ptVUserVars && ptVUserVars->GetObjMgr() == this) ptVUserVars->SetObjMgr(nullptr);
     delete _ptPersistent;
@@ -143,6 +148,7 @@ void KxwObjMgr::IterationReset(bool mbFull) {
         for (KxwDomHtmlTopWindow* ptTop = GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
             ptTop->OnEndIteration();
     }
+    KxwDomHtmlElementApplet::IterationReset(_ptPersistent->_pvVuserJavaObject, mbFull);
     DeleteAllClosedWindows();
     if (mbFull) _ptPersistent->_tClipboardData.Reset();
     ++_ptPersistent->_uIterationResets;
@@ -220,16 +226,27 @@ bool KxwObjMgr::IsRenderingRelatedPropertiesPresent() {
     return !KxwLayoutMgr::IsEmpty();
 }
 
+void* KxwObjMgr::GetVuserJavaObject() const {
+    return _ptPersistent ? _ptPersistent->_pvVuserJavaObject : nullptr;
+}
+
+void KxwObjMgr::ServiceEmbeddedObjects() {
+    if (_ptPersistent && _ptPersistent->_pvVuserJavaObject)
+        KxwDomHtmlElementApplet::Service(_ptPersistent->_pvVuserJavaObject);
+}
+
 void KxwObjMgr::OnStepEnd() {
     if (xfbKxwTraceEnabled())
         xfvKxwUtilReportTraceToFile("OnStepEnd() entered for KxwObjMgr=%p, _ptVUserVars=%p, GetFirstChild()=%p",
                                     static_cast<void*>(this), static_cast<void*>(GetVUserVars()),
                                     static_cast<void*>(_ptPersistent->GetFirstChild()));
+    ServiceEmbeddedObjects();
     for (KxwDomHtmlTopWindow* ptTop = GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
         ForEachWindow(ptTop, [](KxwDomHtmlWindow* mptWindow) { mptWindow->OnStepEnd(); });
 }
 
 void KxwObjMgr::ScriptComplete() {
+    ServiceEmbeddedObjects();
     for (KxwDomHtmlTopWindow* ptTop = GetFirstTopWindow(); ptTop; ptTop = ptTop->GetNextTopWindow())
         ForEachWindow(ptTop, [](KxwDomHtmlWindow* mptWindow) { mptWindow->OnScriptComplete(); });
 }

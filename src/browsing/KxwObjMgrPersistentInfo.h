@@ -63,6 +63,8 @@ public:
     // window.clipboardData of every window of the virtual user; emptied by the full iteration reset.
     KxwDomClipboardData _tClipboardData{GetDomEnv()};
     std::unique_ptr<KxwDomSnapshotMgr> _ptSnapshotMgr;
+    // The applet bridge's side of the virtual user (opaque here), made with the object manager.
+    void* _pvVuserJavaObject = nullptr;
 };
 
 // The part saved and restored around a nested script step: its dialog answers and its initiator base URL.

@@ -1,6 +1,7 @@
 // The library's process-wide entry: global initialisation and termination, and the reporting functions.
 #include <cstring>
 
+#include "KxwDomHtmlElementApplet.h"
 #include "KxwDomInterfaceNames.h"
 #include "KxwLayoutMgr.h"
 #include "KxwUtilReport.h"
@@ -21,6 +22,13 @@ int xfiKxwObjMgrGlobalInit(const KxwEnvCfg* mptEnvCfg) {
             xfvKxwUtilReportInternalError("xtKxwEnvCfg->_ptInitialRTS is NULL in xfiKxwObjMgrGlobalInit");
         return -1;
     }
+    // The Java VM comes first: its signal handlers are in place before the script engine chains its own to them.
+    if (!KxwDomHtmlElementApplet::GlobalInit(*xtKxwEnvCfg._ptInitialRTS)) {
+        if (xtKxwEnvCfg._pfvMessage)
+            xtKxwEnvCfg._pfvMessage(0x12, 0, "xfiKxwObjMgrGlobalInit", 68, "", 0, -26000,
+                                    "KxwDomHtmlElementApplet::GlobalInit failed");
+        return -1;
+    }
     // The script engine of the process: every virtual user's context shares its parent runtime.
     if (!KxwJswProcess::Init()) {
         if (xtKxwEnvCfg._pfvMessage)
@@ -35,6 +43,7 @@ int xfiKxwObjMgrGlobalInit(const KxwEnvCfg* mptEnvCfg) {
 }
 
 void xfvKxwObjMgrGlobalTerm() {
+    KxwDomHtmlElementApplet::GlobalDestroy();
     KxwLayoutMgr::Term();
     KxwJswProcess::ShutdownForGood();
 }

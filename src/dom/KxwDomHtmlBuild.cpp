@@ -12,6 +12,8 @@
 #include "KxwDomCoreComment.h"
 #include "KxwDomCoreTextNode.h"
 #include "KxwDomHtmlCollection.h"
+#include "KxwDomHtmlElementApplet.h"
+#include "KxwDomHtmlElementObject.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlElementImage.h"
@@ -288,6 +290,13 @@ void xfvKxwDomHtmlBuildSetScriptAddedByHtml(KxwDomNodeBase* mptScriptElement, in
 void xfvKxwDomHtmlBuildSetScriptClosingTagMissing(KxwDomNodeBase* mptScriptElement, bool mbMissing) {
     if (KxwDomHtmlElementScript* ptScript = Script(mptScriptElement, "xfvKxwDomHtmlBuildSetScriptClosingTagMissing"))
         ptScript->SetIsAwaitingClosingTag(mbMissing);
+}
+
+void xfvKxwDomHtmlBuildEndParsedElement(KxwDomNodeBase* mptElement) {
+    if (auto* ptApplet = dynamic_cast<KxwDomHtmlElementApplet*>(mptElement))
+        ptApplet->NotifyFinishedParsing();
+    else if (auto* ptObject = dynamic_cast<KxwDomHtmlElementObject*>(mptElement))
+        ptObject->NotifyFinishedParsing();
 }
 
 int xfiKxwDomHtmlBuildEndParsedScript(KxwDomNodeBase* mptScriptElement, bool mbEndTagSeen) {

@@ -14,6 +14,7 @@
 #include "KxwDomHtmlElementForm.h"
 #include "KxwDomHtmlElementInput.h"
 #include "KxwDomHtmlElementMeta.h"
+#include "KxwDomHtmlElementObject.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
 #include "KxwDomHtmlEvent.h"
@@ -444,7 +445,8 @@ uint32_t KxwDomHtmlDocument::GetFilingMask(KxwDomNodeBase* mptNode, const char* 
             uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_SCRIPTS);
             break;
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OBJECT:
-            // Objects that are applets join "applets" once objects are modelled.
+            if (static_cast<KxwDomHtmlElementObject*>(ptElement)->IsApplet())
+                uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_APPLETS);
             if (bHasName || bHasId) uMask |= Bit(KXW_DOM_HTML_DOCUMENT_COLLECTION_DEFAULT);
             break;
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_APPLET:

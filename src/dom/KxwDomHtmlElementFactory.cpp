@@ -4,6 +4,7 @@
 #include "KxwDomCoreComment.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElement.h"
+#include "KxwDomHtmlElementApplet.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
 #include "KxwDomHtmlElementButton.h"
 #include "KxwDomHtmlElementLabel.h"
@@ -18,6 +19,7 @@
 #include "KxwDomHtmlElementMap.h"
 #include "KxwDomHtmlElementMeta.h"
 #include "KxwDomHtmlElementNoScript.h"
+#include "KxwDomHtmlElementObject.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementSimple.h"
 #include "KxwDomHtmlElementStyle.h"
@@ -64,7 +66,9 @@ KxwDomHtmlElement* NewElementOfTag(const KxwUtilTagName& mrtTagName, KxwDomHtmlD
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_MAP:
             return new (mptMemMgr) KxwDomHtmlElementMap(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OBJECT:
+            return new (mptMemMgr) KxwDomHtmlElementObject(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_APPLET:
+            return new (mptMemMgr) KxwDomHtmlElementApplet(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_EMBED:
             return new (mptMemMgr) KxwDomHtmlElementWithName(mptDocument, eSubtype, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_META:

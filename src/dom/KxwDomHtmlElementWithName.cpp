@@ -25,16 +25,6 @@ const KxwJswPropertySpec katParamProperties[] = {
     {nullptr, 0, 0, nullptr},
 };
 
-const KxwJswClassInformation& ObjectClassInformation() {
-    static const KxwJswClassInformation ktClassInfo(&KxwDomHtmlElementWithName::GetElementWithNameClassInformation(),
-                                                    "ACTIVEX_OBJECT", katNoProperties, katNoMethods);
-    return ktClassInfo;
-}
-const KxwJswClassInformation& AppletClassInformation() {
-    static const KxwJswClassInformation ktClassInfo(&KxwDomHtmlElementWithName::GetElementWithNameClassInformation(),
-                                                    "JAVA_APPLET", katNoProperties, katNoMethods);
-    return ktClassInfo;
-}
 const KxwJswClassInformation& EmbedClassInformation() {
     static const KxwJswClassInformation ktClassInfo(&KxwDomHtmlElement::GetElementClassInformation(), "embed",
                                                     katNameProperties, katNoMethods);
@@ -87,10 +77,6 @@ const KxwJswClassInformation& KxwDomHtmlElementWithName::GetElementWithNameClass
 
 const KxwJswClassInformation* KxwDomHtmlElementWithName::GetClassInformation() const {
     switch (GetNodeSubtype()) {
-        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OBJECT:
-            return &ObjectClassInformation();
-        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_APPLET:
-            return &AppletClassInformation();
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_EMBED:
             return &EmbedClassInformation();
         default:

@@ -1,5 +1,5 @@
 // The elements that carry a "name" the document files them by: the common class (script class "elementwithname"
-// for MAP, OBJECT and APPLET; "embed" for EMBED), and PARAM with the properties the document and the parser need of
+// for MAP, the base of OBJECT and APPLET; "embed" for EMBED), and PARAM with the properties the document and the parser need of
 // it now (IMG has its own file pair; FORM lives with the forms). A name that changes while the element is in a tree is
 // announced to the ancestors first (notification 25), so that the collections re-key it.
 #pragma once
@@ -37,8 +37,6 @@ private:
     KxwDomHtmlPropertyStr _tName;
 };
 
-using KxwDomHtmlElementObject = KxwDomHtmlElementWithName;
-using KxwDomHtmlElementApplet = KxwDomHtmlElementWithName;
 using KxwDomHtmlElementEmbed = KxwDomHtmlElementWithName;
 
 // PARAM: the name and value that applets and objects read.

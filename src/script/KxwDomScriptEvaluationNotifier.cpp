@@ -122,6 +122,8 @@ void KxwDomScriptEvaluationNotifier::OnEvaluationEnd(bool /*mbOK*/) {
         _ptObjMgr->SetInitiatorBaseUrl(_dsSavedInitiatorBaseUrl.data(), static_cast<int>(_dsSavedInitiatorBaseUrl.size()));
     CarryOutDeferredCloses();
     EvaluatePendingScripts();
+    // Applets that waited for the page's code to end, and the calls their threads queued, run now.
+    if (_ptObjMgr) _ptObjMgr->ServiceEmbeddedObjects();
 }
 
 void KxwDomScriptEvaluationNotifier::CarryOutDeferredCloses() {

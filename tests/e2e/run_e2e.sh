@@ -21,6 +21,9 @@
 #                       be blank and opening it must fetch nothing from the network
 #   #! needs: FILE      a file the run reads (relative to the steps file's folder) that scripts/setup fetches: the
 #                       test fails at once, saying so, when it is missing
+#   #! copy: FROM DEST  before the server starts, FROM (a file or folder the build makes, relative to the build
+#                       folder: the one above kxwplay's) is copied to DEST in the run's folder; the test fails at
+#                       once when FROM is missing
 #   #! server: DIR [https]
 #                       a test HTTP server (tests/server/kxw_test_server.py) on 127.0.0.1 serving DIR (relative to
 #                       the steps file's folder) for the run, stopped when the run ends however it ends: @BASE@ in
@@ -73,6 +76,16 @@ while IFS= read -r needed; do
         exit 1
     fi
 done < <(directive needs)
+build_dir=$(cd "$(dirname "$kxwplay")/.." && pwd)
+while read -r copy_from copy_to; do
+    [ -n "${copy_from:-}" ] || continue
+    if [ ! -e "$build_dir/$copy_from" ]; then
+        echo "FAIL $name: $copy_from is missing from the build"
+        exit 1
+    fi
+    mkdir -p "$work/$copy_to"
+    cp -r "$build_dir/$copy_from"/. "$work/$copy_to"/ 2>/dev/null || cp "$build_dir/$copy_from" "$work/$copy_to"/
+done < <(directive copy)
 base=
 read -r server_dir server_mode < <(directive server | head -n 1)
 if [ -n "${server_dir:-}" ]; then

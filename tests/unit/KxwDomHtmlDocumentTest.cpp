@@ -38,7 +38,8 @@ const char kszFilingPage[] =
 
 TEST_F(KxwDomHtmlDocumentTest, ThePageIsFiledIntoTheDocumentsCollections) {
     BuildPage(kszFilingPage);
-    EXPECT_EQ("2|3|2|1|1|1|1|0", Eval("[document.anchors.length, document.links.length, document.images.length, "
+    // The OBJECT without a class id is an applet too.
+    EXPECT_EQ("2|3|2|1|1|2|1|0", Eval("[document.anchors.length, document.links.length, document.images.length, "
                                       "document.forms.length, document.embeds.length, document.applets.length, "
                                       "document.scripts.length, document.namespaces.length].join('|')"));
     EXPECT_EQ(2u, Length(KXW_DOM_HTML_DOCUMENT_COLLECTION_INPUT_TEXT)) << "the one in the form and the one outside";

@@ -1,0 +1,18 @@
+# The Java VM of the applet bridge: the library is built against the JDK's JNI headers and loads libjvm.so at run
+# time (it is never linked, so the library works without Java). The path found here is the last place it looks.
+find_package(Java 17 COMPONENTS Development)
+set(KXW_JAVA_HOME "")
+if(Java_JAVAC_EXECUTABLE)
+    get_filename_component(_kxw_javac "${Java_JAVAC_EXECUTABLE}" REALPATH)
+    get_filename_component(_kxw_java_bin "${_kxw_javac}" DIRECTORY)
+    get_filename_component(KXW_JAVA_HOME "${_kxw_java_bin}" DIRECTORY)
+endif()
+find_path(KXW_JNI_INCLUDE_DIR jni.h HINTS ${KXW_JAVA_HOME}/include /usr/lib/jvm/default-java/include)
+find_path(KXW_JNI_MD_INCLUDE_DIR jni_md.h HINTS ${KXW_JNI_INCLUDE_DIR}/linux ${KXW_JAVA_HOME}/include/linux)
+find_file(KXW_LIBJVM libjvm.so HINTS ${KXW_JAVA_HOME}/lib/server /usr/lib/jvm/default-java/lib/server)
+if(NOT KXW_JNI_INCLUDE_DIR OR NOT KXW_JNI_MD_INCLUDE_DIR)
+    message(FATAL_ERROR "The JDK's JNI headers (jni.h) were not found: run scripts/setup, or set JAVA_HOME")
+endif()
+if(NOT KXW_LIBJVM)
+    set(KXW_LIBJVM "libjvm.so")
+endif()

@@ -1,0 +1,197 @@
+#include "KxwDomHtmlElementObject.h"
+
+#include <cstring>
+
+#include "KxwDomBindingUtil.h"
+#include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlElementApplet.h"
+#include "KxwDomHtmlTextsStr.h"
+#include "KxwDomPropertyInfo.h"
+#include "KxwJswClassInformation.h"
+#include "KxwUtilTagName.h"
+#include "kxw/KxwEnvCfg.h"
+
+namespace {
+
+constexpr uint16_t kAttr = KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_ATTRIBUTE;
+constexpr uint16_t kRO = KXW_JSW_PROP_PERMANENT | KXW_JSW_PROP_READONLY;
+constexpr short kIdObject = KxwDomHtmlElementWithName::kFirstDerivedTinyId;  // 8
+constexpr short kIdClassId = kIdObject + 1;
+constexpr short kIdCodeBase = kIdObject + 2;
+constexpr short kIdCode = kIdObject + 3;
+constexpr short kIdArchive = kIdObject + 4;
+
+const KxwJswPropertySpec katObjectProperties[] = {
+    {"object", kIdObject, kRO, nullptr},     {"classid", kIdClassId, kAttr, "S"}, {"codeBase", kIdCodeBase, kAttr, "S"},
+    {"code", kIdCode, kAttr, "S"},           {"archive", kIdArchive, kAttr, "S"}, {nullptr, 0, 0, nullptr},
+};
+const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
+
+std::u16string TextOf(const KxwDomHtmlPropertyStr& mrtProperty) {
+    const char16_t* pwsfText = mrtProperty.GetU16nStr();
+    return std::u16string(pwsfText ? pwsfText : u"", pwsfText ? mrtProperty.GetU16nLenInChars() : 0);
+}
+
+bool StartsWithNoCase(const std::u16string& mrdsText, const char* mpszPrefix, size_t mnPrefixLen, size_t mnAt) {
+    if (mrdsText.size() < mnAt + mnPrefixLen) return false;
+    for (size_t n = 0; n < mnPrefixLen; ++n) {
+        char16_t c = mrdsText[mnAt + n];
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+        char d = mpszPrefix[n];
+        if (d >= 'a' && d <= 'z') d = static_cast<char>(d - 32);
+        if (c != static_cast<char16_t>(d)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+KxwDomHtmlElementObject::KxwDomHtmlElementObject(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
+    : KxwDomHtmlElementWithName(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OBJECT, mbUseMemMgr),
+      _tClassId(GetDomEnv()),
+      _tCodeBase(GetDomEnv()),
+      _tCode(GetDomEnv()),
+      _tArchive(GetDomEnv()) {}
+
+KxwDomHtmlElementObject::~KxwDomHtmlElementObject() {
+    KxwDomHtmlElementApplet* ptInner = _ptInnerApplet;
+    _ptInnerApplet = nullptr;
+    delete ptInner;
+}
+
+bool KxwDomHtmlElementObject::IsAppletClassId(const std::u16string& mrdsClassId) {
+    static const char kszJavaClassId[] = "clsid:8AD9C840-044E-11D1-B3E9-00805F499D93";
+    if (mrdsClassId.size() == sizeof(kszJavaClassId) - 1 &&
+        StartsWithNoCase(mrdsClassId, kszJavaClassId, sizeof(kszJavaClassId) - 1, 0))
+        return true;
+    return StartsWithNoCase(mrdsClassId, "clsid:CAFEEFAC-", 15, 0) && mrdsClassId.size() >= 28 &&
+           StartsWithNoCase(mrdsClassId, "-ABCDEFFEDCBA", 13, mrdsClassId.size() - 13);
+}
+
+bool KxwDomHtmlElementObject::IsApplet() const {
+    return !_tClassId.IsSpecified() || IsAppletClassId(TextOf(_tClassId));
+}
+
+std::u16string KxwDomHtmlElementObject::ParamValue(const char* mpszName) const {
+    for (KxwDomNodeBase* ptChild = GetFirstChild(); ptChild; ptChild = ptChild->GetNextSibling()) {
+        if (ptChild->GetNodeSubtype() != KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_PARAM) continue;
+        auto* ptParam = static_cast<KxwDomHtmlElementParam*>(ptChild);
+        if (ptParam->GetName().IsEqualIgnoringCaseAsc(mpszName, static_cast<unsigned>(std::strlen(mpszName))))
+            return TextOf(ptParam->GetValue());
+    }
+    return std::u16string();
+}
+
+void KxwDomHtmlElementObject::NotifyFinishedParsing() {
+    if (_bFinishedParsing || !IsApplet()) return;
+    _bFinishedParsing = true;
+    KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
+    if (!ptDocument) return;
+    KxwUtilTagName tTag(KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_APPLET);
+    _ptInnerApplet = dynamic_cast<KxwDomHtmlElementApplet*>(KxwDomHtmlElement::AllocElement(tTag, ptDocument, false));
+    if (!_ptInnerApplet) return;
+    _ptInnerApplet->SetHostElement(this);
+    if (!_tClassId.IsSpecified()) {
+        _ptInnerApplet->SetAppletAttributes(TextOf(_tCode), TextOf(_tCodeBase), TextOf(_tArchive));
+    } else {
+        std::u16string dsArchive = ParamValue("archive");
+        if (dsArchive.empty()) dsArchive = ParamValue("cache_archive");
+        _ptInnerApplet->SetAppletAttributes(ParamValue("code"), ParamValue("codebase"), dsArchive);
+    }
+    _ptInnerApplet->NotifyFinishedParsing();
+}
+
+bool KxwDomHtmlElementObject::IsResolved(const char* mpszName) {
+    if (_ptInnerApplet && _ptInnerApplet->IsResolved(mpszName)) return true;
+    return KxwDomHtmlElementWithName::IsResolved(mpszName);
+}
+
+bool KxwDomHtmlElementObject::GetPropertyByName(const char* mpszName, void** mppvValue, unsigned* mpnLength,
+                                                KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
+    if (_ptInnerApplet && _ptInnerApplet->IsResolved(mpszName))
+        return _ptInnerApplet->GetPropertyByName(mpszName, mppvValue, mpnLength, mpeType);
+    return KxwDomHtmlElementWithName::GetPropertyByName(mpszName, mppvValue, mpnLength, mpeType);
+}
+
+bool KxwDomHtmlElementObject::SetNamedItem(const char* mpszName, const KxwJsval& mrtValue) {
+    return _ptInnerApplet && _ptInnerApplet->SetNamedItem(mpszName, mrtValue);
+}
+
+bool KxwDomHtmlElementObject::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {
+    KxwDomHtmlPropertyStr* ptProperty = IsName(mpszName, "classid")    ? &_tClassId
+                                        : IsName(mpszName, "codebase") ? &_tCodeBase
+                                        : IsName(mpszName, "code")     ? &_tCode
+                                        : IsName(mpszName, "archive")  ? &_tArchive
+                                                                       : nullptr;
+    if (!ptProperty) return KxwDomHtmlElementWithName::SetParsedProperty(mpszName, mpszValueOrNull);
+    ptProperty->SetParsed(ParsedText(mpszValueOrNull));
+    return true;
+}
+
+void KxwDomHtmlElementObject::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const {
+    KxwDomHtmlElementWithName::CopyClassPropertiesTo(mrtClone);
+    auto& rtClone = static_cast<KxwDomHtmlElementObject&>(mrtClone);
+    CopySpecifiedText(_tClassId, rtClone._tClassId);
+    CopySpecifiedText(_tCodeBase, rtClone._tCodeBase);
+    CopySpecifiedText(_tCode, rtClone._tCode);
+    CopySpecifiedText(_tArchive, rtClone._tArchive);
+}
+
+void KxwDomHtmlElementObject::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
+    // The name first, as every element with a name writes it, then the class's own.
+    mrtText.ConcatHtmlProperty("name", GetName());
+    mrtText.ConcatHtmlProperty("classid", _tClassId);
+    mrtText.ConcatHtmlProperty("codebase", _tCodeBase);
+    mrtText.ConcatHtmlProperty("code", _tCode);
+    mrtText.ConcatHtmlProperty("archive", _tArchive);
+    KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
+}
+
+const KxwJswClassInformation* KxwDomHtmlElementObject::GetClassInformation() const {
+    static const KxwJswClassInformation ktClassInfo(&KxwDomHtmlElementWithName::GetElementWithNameClassInformation(),
+                                                    "ACTIVEX_OBJECT", katObjectProperties, katNoMethods, nullptr,
+                                                    KXW_JSW_CLASS_KIND_NAMED_ITEMS);
+    return &ktClassInfo;
+}
+
+bool KxwDomHtmlElementObject::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    switch (mnTinyId) {
+        case kIdObject:
+            // An applet's object is the applet; a control is not created here.
+            mrtPropertyInfo.AssignDomObjectOrNull(_ptInnerApplet);
+            return true;
+        case kIdClassId:
+            mrtPropertyInfo = _tClassId;
+            return true;
+        case kIdCodeBase:
+            mrtPropertyInfo = _tCodeBase;
+            return true;
+        case kIdCode:
+            mrtPropertyInfo = _tCode;
+            return true;
+        case kIdArchive:
+            mrtPropertyInfo = _tArchive;
+            return true;
+        default:
+            return KxwDomHtmlElementWithName::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    }
+}
+
+bool KxwDomHtmlElementObject::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
+    switch (mnTinyId) {
+        case kIdClassId:
+            _tClassId = mrtPropertyInfo;
+            return true;
+        case kIdCodeBase:
+            _tCodeBase = mrtPropertyInfo;
+            return true;
+        case kIdCode:
+            _tCode = mrtPropertyInfo;
+            return true;
+        case kIdArchive:
+            _tArchive = mrtPropertyInfo;
+            return true;
+        default:
+            return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    }
+}
