@@ -552,7 +552,9 @@ void KxwEngineVUser::ShareResourceResponse(Load& mrtFetched, KxwDomHtmlDocument*
     rtResponse._tRedirects.clear();
     for (std::unique_ptr<Load>& rptLoad : _tPending) {
         Load& rtLoad = *rptLoad;
+        // A load whose body the library reads (an applet's archive) makes its own request.
         if (rtLoad._eKind != kLoadResource || rtLoad._bSharedResponse ||
+            rtLoad._ptCommand->IsAccumulateResponseBodyRequired() ||
             rtLoad._tRequest._dsMethod != mrtFetched._tRequest._dsMethod ||
             rtLoad._ptCommand->WasTargetObjectForAbortDeleted())
             continue;

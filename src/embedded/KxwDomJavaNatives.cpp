@@ -16,9 +16,13 @@
 #include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwDomStr.h"
 #include "KxwJswInternal.h"
+
+#include <js/friend/WindowProxy.h>
+
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwJswGlobal.h"
 #include "kxw/KxwObjMgr.h"
 
 namespace {
@@ -152,8 +156,12 @@ jobject RunOnPageObject(JNIEnv* mptEnv, jlong mlObject, const char* mpszFunction
     bool bOK = false;
     std::string dsError;
     KxwJsval tResult;
+    // A window's calls and eval happen in the global of the page it shows now, not in its proxy's realm.
+    auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(ptUserObj);
+    JSObject* ptPageGlobal = ptWindow && ptWindow->GetGlobal() ? ptWindow->GetGlobal()->GetObject() : nullptr;
+    JS::RootedObject tRealmObj(ptCx, ptPageGlobal ? ptPageGlobal : JS::GetNonCCWObjectGlobal(js::ToWindowIfWindowProxy(tObj)));
     {
-        JSAutoRealm tRealm(ptCx, tObj);
+        JSAutoRealm tRealm(ptCx, tRealmObj);
         KxwJswEngine::EvaluationScope tScope(ptEngine, ptUserObj);
         tNotifier.OnEvaluationStart();
         JS::RootedValue tValue(ptCx);

@@ -1,6 +1,8 @@
 #include "KxwDomJavaVm.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -298,10 +300,19 @@ bool KxwDomJavaVm::GlobalInit(const KxwiRunTimeSettings& mrtRTS) {
         return false;
     }
     {
+        // Installing the applets' protection makes the VM print, on the process's standard error, four lines about
+        // the security manager's deprecation that tell the host's user nothing; the start is single-threaded, so
+        // the error stream is set aside for that call only.
+        int iSavedErr = dup(STDERR_FILENO);
+        int iNull = open("/dev/null", O_WRONLY);
+        if (iSavedErr >= 0 && iNull >= 0) dup2(iNull, STDERR_FILENO);
         KxwDomJavaCall tCall(ptEnv, "VokVuserMgr.GlobalInit");
         ptEnv->CallStaticVoidMethod(s_tVokVuserMgrCls, tGlobalInit, mrtRTS.GetJavaGlobalInitSwitch1() ? JNI_TRUE : JNI_FALSE,
                                     mrtRTS.GetJavaGlobalInitSwitch2() ? JNI_TRUE : JNI_FALSE,
                                     static_cast<jint>(mrtRTS.GetJavaGlobalInitNumber()));
+        if (iSavedErr >= 0 && iNull >= 0) dup2(iSavedErr, STDERR_FILENO);
+        if (iSavedErr >= 0) close(iSavedErr);
+        if (iNull >= 0) close(iNull);
         if (!tCall.Check()) return false;
     }
     s_ptJVM = ptVm;
