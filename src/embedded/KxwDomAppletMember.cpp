@@ -41,8 +41,8 @@ bool KxwDomAppletMember::InvokeMethod(KxwJswCallArgs& mrtArgs) {
     auto* ptApplet = static_cast<KxwDomHtmlElementApplet*>(
         KxwDomJavaHandles::Find(_uAppletHandle, KxwDomJavaHandleKind::kApplet, &pszWhy));
     if (!ptApplet) {
-        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
-                                 "The applet method \"%.200s\" was not called: %s", _dsName.c_str(), pszWhy);
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE, "The applet method \"%.200s\" was not called: %s",
+                                 _dsName.c_str(), pszWhy);
         mrtArgs.SetResult(KxwJsval());
         return true;
     }

@@ -18,7 +18,8 @@ public:
     bool InvokeMethod(KxwJswCallArgs& mrtArgs) override;
 
 private:
-    KxwDomAppletMember(uint64_t muAppletHandle, const char* mpszName) : _uAppletHandle(muAppletHandle), _dsName(mpszName) {}
+    KxwDomAppletMember(uint64_t muAppletHandle, const char* mpszName)
+        : _uAppletHandle(muAppletHandle), _dsName(mpszName) {}
 
     uint64_t _uAppletHandle;
     std::string _dsName;

@@ -15,6 +15,7 @@
 #include "KxwDomJavaVm.h"
 #include "KxwDomOnLoadHold.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwDomReflectedText.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
@@ -51,20 +52,36 @@ std::string Utf8Of(const KxwDomHtmlPropertyStr& mrtProperty) {
     return pwsfText ? xfdsKxwUtilU16ToUtf8(pwsfText, mrtProperty.GetU16nLenInChars(), true) : std::string();
 }
 
-JNIEnv* Env() { return KxwDomJavaVm::GetEnv(); }
+JNIEnv* Env() {
+    return KxwDomJavaVm::GetEnv();
+}
 
-jobject AppletMgr(void* mpvAppletMgr) { return static_cast<jobject>(mpvAppletMgr); }
+jobject AppletMgr(void* mpvAppletMgr) {
+    return static_cast<jobject>(mpvAppletMgr);
+}
 
 }  // namespace
+
+const KxwDomReflectedText<KxwDomHtmlElementApplet> KxwDomHtmlElementApplet::katReflectedTexts[3] = {
+    {"code", kIdCode, &KxwDomHtmlElementApplet::_tCode},
+    {"codebase", kIdCodeBase, &KxwDomHtmlElementApplet::_tCodeBase},
+    {"archive", kIdArchive, &KxwDomHtmlElementApplet::_tArchive},
+};
 
 // ---------------------------------------------------------------------------------------------------------------
 // The process and the virtual users
 
-bool KxwDomHtmlElementApplet::GlobalInit(const KxwiRunTimeSettings& mrtRTS) { return KxwDomJavaVm::GlobalInit(mrtRTS); }
+bool KxwDomHtmlElementApplet::GlobalInit(const KxwiRunTimeSettings& mrtRTS) {
+    return KxwDomJavaVm::GlobalInit(mrtRTS);
+}
 
-void KxwDomHtmlElementApplet::GlobalDestroy() { KxwDomJavaVm::GlobalDestroy(); }
+void KxwDomHtmlElementApplet::GlobalDestroy() {
+    KxwDomJavaVm::GlobalDestroy();
+}
 
-void* KxwDomHtmlElementApplet::VuserInit() { return KxwDomJavaVUser::Create(); }
+void* KxwDomHtmlElementApplet::VuserInit() {
+    return KxwDomJavaVUser::Create();
+}
 
 void KxwDomHtmlElementApplet::VuserDestroy(void* mpvVuserJavaObject) {
     delete static_cast<KxwDomJavaVUser*>(mpvVuserJavaObject);
@@ -132,16 +149,8 @@ void KxwDomHtmlElementApplet::SetAppletAttributes(const std::u16string& mrdsCode
 }
 
 bool KxwDomHtmlElementApplet::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {
-    if (IsName(mpszName, "code")) {
-        _tCode.SetParsed(ParsedText(mpszValueOrNull));
-        return true;
-    }
-    if (IsName(mpszName, "codebase")) {
-        _tCodeBase.SetParsed(ParsedText(mpszValueOrNull));
-        return true;
-    }
-    if (IsName(mpszName, "archive")) {
-        _tArchive.SetParsed(ParsedText(mpszValueOrNull));
+    if (const auto* ptText = xfptKxwDomReflectedTextByName(katReflectedTexts, mpszName)) {
+        (this->*ptText->_ptMember).SetParsed(ParsedText(mpszValueOrNull));
         return true;
     }
     return KxwDomHtmlElementWithName::SetParsedProperty(mpszName, mpszValueOrNull);
@@ -150,17 +159,14 @@ bool KxwDomHtmlElementApplet::SetParsedProperty(const char* mpszName, const char
 void KxwDomHtmlElementApplet::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const {
     KxwDomHtmlElementWithName::CopyClassPropertiesTo(mrtClone);
     auto& rtClone = static_cast<KxwDomHtmlElementApplet&>(mrtClone);
-    CopySpecifiedText(_tCode, rtClone._tCode);
-    CopySpecifiedText(_tCodeBase, rtClone._tCodeBase);
-    CopySpecifiedText(_tArchive, rtClone._tArchive);
+    for (const auto& rtText : katReflectedTexts) CopySpecifiedText(this->*rtText._ptMember, rtClone.*rtText._ptMember);
 }
 
 void KxwDomHtmlElementApplet::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
     // The name first, as every element with a name writes it, then the class's own.
     mrtText.ConcatHtmlProperty("name", GetName());
-    mrtText.ConcatHtmlProperty("code", _tCode);
-    mrtText.ConcatHtmlProperty("codebase", _tCodeBase);
-    mrtText.ConcatHtmlProperty("archive", _tArchive);
+    for (const auto& rtText : katReflectedTexts)
+        mrtText.ConcatHtmlProperty(rtText._pszAttributeName, this->*rtText._ptMember);
     KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
 }
 
@@ -177,35 +183,19 @@ const KxwJswClassInformation* KxwDomHtmlElementApplet::GetClassInformation() con
 }
 
 bool KxwDomHtmlElementApplet::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    switch (mnTinyId) {
-        case kIdCode:
-            mrtPropertyInfo = _tCode;
-            return true;
-        case kIdCodeBase:
-            mrtPropertyInfo = _tCodeBase;
-            return true;
-        case kIdArchive:
-            mrtPropertyInfo = _tArchive;
-            return true;
-        default:
-            return KxwDomHtmlElementWithName::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    if (const auto* ptText = xfptKxwDomReflectedTextById(katReflectedTexts, mnTinyId)) {
+        mrtPropertyInfo = this->*ptText->_ptMember;
+        return true;
     }
+    return KxwDomHtmlElementWithName::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
 }
 
 bool KxwDomHtmlElementApplet::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    switch (mnTinyId) {
-        case kIdCode:
-            _tCode = mrtPropertyInfo;
-            return true;
-        case kIdCodeBase:
-            _tCodeBase = mrtPropertyInfo;
-            return true;
-        case kIdArchive:
-            _tArchive = mrtPropertyInfo;
-            return true;
-        default:
-            return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    if (const auto* ptText = xfptKxwDomReflectedTextById(katReflectedTexts, mnTinyId)) {
+        this->*ptText->_ptMember = mrtPropertyInfo;
+        return true;
     }
+    return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
 }
 
 bool KxwDomHtmlElementApplet::GetParamValue(const std::u16string& mrdsName, std::u16string& mrdsValue) const {
@@ -230,7 +220,8 @@ std::string KxwDomHtmlElementApplet::GetActualCodeBase() const {
     const char* psfBase = ptDocument ? ptDocument->GetBaseUrlDcs(&uBaseLen) : nullptr;
     std::string dsBase = psfBase ? std::string(psfBase, uBaseLen) : std::string();
     std::string dsCodeBase = Trim(Utf8Of(_tCodeBase));
-    std::string dsUrl = dsCodeBase.empty() ? dsBase : xfdsKxwDomBrowsingCombineUrl(dsBase, dsCodeBase.data(), dsCodeBase.size());
+    std::string dsUrl =
+        dsCodeBase.empty() ? dsBase : xfdsKxwDomBrowsingCombineUrl(dsBase, dsCodeBase.data(), dsCodeBase.size());
     if (dsCodeBase.empty()) {
         // The document's folder.
         size_t nCut = dsUrl.find_first_of("?#");
@@ -272,8 +263,8 @@ void KxwDomHtmlElementApplet::NotifyFinishedParsing() {
         size_t nBegin = 0;
         while (nBegin <= dsArchives.size() && !tWatch.HasBeenDeleted()) {
             size_t nComma = dsArchives.find(',', nBegin);
-            std::string dsName = Trim(dsArchives.substr(nBegin, nComma == std::string::npos ? std::string::npos
-                                                                                           : nComma - nBegin));
+            std::string dsName =
+                Trim(dsArchives.substr(nBegin, nComma == std::string::npos ? std::string::npos : nComma - nBegin));
             if (!dsName.empty()) RequestDownload(PrepareUrlToDownload(dsName), false);
             if (nComma == std::string::npos) break;
             nBegin = nComma + 1;
@@ -287,12 +278,11 @@ void KxwDomHtmlElementApplet::NotifyFinishedParsing() {
 bool KxwDomHtmlElementApplet::CreateJavaEnv() {
     JNIEnv* ptEnv = Env();
     if (!ptEnv || !KxwDomJavaVm::s_tVokAppletMgrCls) {
-        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                              "Invalid _ptJNIEnv=%p / s_tVokAppletMgrCls=%p in "
-                                              "KxwDomHtmlElementApplet::CreateJavaEnv for this=%p",
-                                              static_cast<void*>(ptEnv),
-                                              static_cast<void*>(KxwDomJavaVm::s_tVokAppletMgrCls),
-                                              static_cast<void*>(this));
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+            "Invalid _ptJNIEnv=%p / s_tVokAppletMgrCls=%p in "
+            "KxwDomHtmlElementApplet::CreateJavaEnv for this=%p",
+            static_cast<void*>(ptEnv), static_cast<void*>(KxwDomJavaVm::s_tVokAppletMgrCls), static_cast<void*>(this));
         return false;
     }
     KxwDomJavaVUser* ptVUser = GetJavaVUser();
@@ -373,7 +363,8 @@ void KxwDomHtmlElementApplet::DispatchJavaCode(const Request& mrtRequest, const 
                               reinterpret_cast<const jbyte*>(mrdsBody.data()));
     jstring tResult;
     if (mrtRequest._bClass) {
-        tResult = static_cast<jstring>(ptEnv->CallObjectMethod(AppletMgr(_pvAppletMgr), KxwDomJavaVm::s_tLoadExtraClass, tBytes));
+        tResult = static_cast<jstring>(
+            ptEnv->CallObjectMethod(AppletMgr(_pvAppletMgr), KxwDomJavaVm::s_tLoadExtraClass, tBytes));
     } else {
         jstring tUrl = xftKxwDomJavaNewStringUtf8(ptEnv, mrtRequest._dsUrl);
         tResult = static_cast<jstring>(
@@ -385,9 +376,9 @@ void KxwDomHtmlElementApplet::DispatchJavaCode(const Request& mrtRequest, const 
         return;
     }
     std::string dsResult = xfdsKxwDomJavaUtf8(ptEnv, tResult);
-    xfvKxwUtilReportBySevLvl(dsResult.compare(0, 7, "failed:") == 0 ? KXW_WTL_SEV_LVL_ENUM_NOTICE
-                                                                     : KXW_WTL_SEV_LVL_ENUM_INFORMATIVE,
-                             "%s returned: %.2000s", pszWhat, dsResult.c_str());
+    xfvKxwUtilReportBySevLvl(
+        dsResult.compare(0, 7, "failed:") == 0 ? KXW_WTL_SEV_LVL_ENUM_NOTICE : KXW_WTL_SEV_LVL_ENUM_INFORMATIVE,
+        "%s returned: %.2000s", pszWhat, dsResult.c_str());
 }
 
 void KxwDomHtmlElementApplet::InitializeApplet() {
@@ -405,7 +396,8 @@ void KxwDomHtmlElementApplet::InitializeApplet() {
         KxwDomJavaCall tCall(ptEnv, "VokAppletMgr.Start");
         std::u16string dsCode(_tCode.GetU16nStr() ? _tCode.GetU16nStr() : u"", _tCode.GetU16nLenInChars());
         jstring tCode = xftKxwDomJavaNewString(ptEnv, dsCode);
-        auto tResult = static_cast<jstring>(ptEnv->CallObjectMethod(AppletMgr(_pvAppletMgr), KxwDomJavaVm::s_tStart, tCode));
+        auto tResult =
+            static_cast<jstring>(ptEnv->CallObjectMethod(AppletMgr(_pvAppletMgr), KxwDomJavaVm::s_tStart, tCode));
         // The applet's start may have run page code that removed the element.
         if (tWatch.HasBeenDeleted()) return;
         _bStarted = true;
@@ -414,7 +406,8 @@ void KxwDomHtmlElementApplet::InitializeApplet() {
             xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, "Applet Started returned null");
         } else {
             std::string dsResult = xfdsKxwDomJavaUtf8(ptEnv, tResult);
-            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE, "Applet Started returned : %.2000s", dsResult.c_str());
+            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE, "Applet Started returned : %.2000s",
+                                     dsResult.c_str());
         }
     }
     if (_ptOnLoadHold) _ptOnLoadHold->Release();
@@ -461,7 +454,8 @@ bool KxwDomHtmlElementApplet::GetPropertyByName(const char* mpszName, void** mpp
     bool bMethod = false;
     std::string dsType = xfdsKxwDomJavaMemberType(dsTypeWord, &bMethod);
     JNIEnv* ptEnv = Env();
-    if (dsTypeWord == "none" || !ptEnv) return KxwDomHtmlElementWithName::GetPropertyByName(mpszName, mppvValue, mpnLength, mpeType);
+    if (dsTypeWord == "none" || !ptEnv)
+        return KxwDomHtmlElementWithName::GetPropertyByName(mpszName, mppvValue, mpnLength, mpeType);
     if (bMethod) {
         KxwDomAppletMember* ptMember = KxwDomAppletMember::Create(_uHandle, mpszName);
         if (mppvValue) *mppvValue = static_cast<KxwJswUserObjBase*>(ptMember);
@@ -473,7 +467,8 @@ bool KxwDomHtmlElementApplet::GetPropertyByName(const char* mpszName, void** mpp
     {
         KxwDomJavaCall tCall(ptEnv, "VokAppletMgr.GetAppletProperty");
         jstring tName = xftKxwDomJavaNewStringUtf8(ptEnv, mpszName);
-        auto tText = static_cast<jstring>(ptEnv->CallObjectMethod(AppletMgr(_pvAppletMgr), KxwDomJavaVm::s_tGetAppletProperty, tName));
+        auto tText = static_cast<jstring>(
+            ptEnv->CallObjectMethod(AppletMgr(_pvAppletMgr), KxwDomJavaVm::s_tGetAppletProperty, tName));
         if (tCall.Check()) tValue = KxwDomJavaTypedValue::FromJava(dsType, ptEnv, tText);
     }
     void* pvValue = nullptr;
@@ -517,7 +512,8 @@ bool KxwDomHtmlElementApplet::SetNamedItem(const char* mpszName, const KxwJsval&
     KxwDomJavaCall tCall(ptEnv, "VokAppletMgr.SetAppletProperty");
     jstring tName = xftKxwDomJavaNewStringUtf8(ptEnv, mpszName);
     jobject tValue = xftKxwDomJavaFromScript(ptEnv, mrtValue, GetJavaVUser());
-    jboolean bSet = ptEnv->CallBooleanMethod(AppletMgr(_pvAppletMgr), KxwDomJavaVm::s_tSetAppletProperty, tName, tValue);
+    jboolean bSet =
+        ptEnv->CallBooleanMethod(AppletMgr(_pvAppletMgr), KxwDomJavaVm::s_tSetAppletProperty, tName, tValue);
     if (tCall.Check() && !bSet)
         xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE, "The applet's field \"%.200s\" could not be set",
                                  mpszName);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "KxwDomHtmlElementWithName.h"
+#include "KxwDomReflectedText.h"
 
 class KxwDomOnLoadHold;
 class KxwDomJavaVUser;
@@ -93,11 +94,12 @@ protected:
     void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
 
 private:
+    static const KxwDomReflectedText<KxwDomHtmlElementApplet> katReflectedTexts[3];
     friend class KxwDomJavaVUser;
     struct Request {
         std::string _dsUrl;
-        bool _bClass = false;   // an extra class (else an archive)
-        bool _bTaken = false;   // a DOM command took it
+        bool _bClass = false;  // an extra class (else an archive)
+        bool _bTaken = false;  // a DOM command took it
     };
     KxwDomJavaVUser* GetJavaVUser() const;
     bool CreateJavaEnv();

@@ -7,6 +7,7 @@
 #include "KxwDomHtmlElementApplet.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwDomReflectedText.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilTagName.h"
 #include "kxw/KxwEnvCfg.h"
@@ -22,8 +23,8 @@ constexpr short kIdCode = kIdObject + 3;
 constexpr short kIdArchive = kIdObject + 4;
 
 const KxwJswPropertySpec katObjectProperties[] = {
-    {"object", kIdObject, kRO, nullptr},     {"classid", kIdClassId, kAttr, "S"}, {"codeBase", kIdCodeBase, kAttr, "S"},
-    {"code", kIdCode, kAttr, "S"},           {"archive", kIdArchive, kAttr, "S"}, {nullptr, 0, 0, nullptr},
+    {"object", kIdObject, kRO, nullptr}, {"classid", kIdClassId, kAttr, "S"}, {"codeBase", kIdCodeBase, kAttr, "S"},
+    {"code", kIdCode, kAttr, "S"},       {"archive", kIdArchive, kAttr, "S"}, {nullptr, 0, 0, nullptr},
 };
 const KxwJswMethodSpec katNoMethods[] = {{nullptr, nullptr, nullptr, 0}};
 
@@ -45,6 +46,13 @@ bool StartsWithNoCase(const std::u16string& mrdsText, const char* mpszPrefix, si
 }
 
 }  // namespace
+
+const KxwDomReflectedText<KxwDomHtmlElementObject> KxwDomHtmlElementObject::katReflectedTexts[4] = {
+    {"classid", kIdClassId, &KxwDomHtmlElementObject::_tClassId},
+    {"codebase", kIdCodeBase, &KxwDomHtmlElementObject::_tCodeBase},
+    {"code", kIdCode, &KxwDomHtmlElementObject::_tCode},
+    {"archive", kIdArchive, &KxwDomHtmlElementObject::_tArchive},
+};
 
 KxwDomHtmlElementObject::KxwDomHtmlElementObject(KxwDomHtmlDocument* mptOwnerDocument, bool mbUseMemMgr)
     : KxwDomHtmlElementWithName(mptOwnerDocument, KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_OBJECT, mbUseMemMgr),
@@ -118,32 +126,24 @@ bool KxwDomHtmlElementObject::SetNamedItem(const char* mpszName, const KxwJsval&
 }
 
 bool KxwDomHtmlElementObject::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {
-    KxwDomHtmlPropertyStr* ptProperty = IsName(mpszName, "classid")    ? &_tClassId
-                                        : IsName(mpszName, "codebase") ? &_tCodeBase
-                                        : IsName(mpszName, "code")     ? &_tCode
-                                        : IsName(mpszName, "archive")  ? &_tArchive
-                                                                       : nullptr;
-    if (!ptProperty) return KxwDomHtmlElementWithName::SetParsedProperty(mpszName, mpszValueOrNull);
-    ptProperty->SetParsed(ParsedText(mpszValueOrNull));
-    return true;
+    if (const auto* ptText = xfptKxwDomReflectedTextByName(katReflectedTexts, mpszName)) {
+        (this->*ptText->_ptMember).SetParsed(ParsedText(mpszValueOrNull));
+        return true;
+    }
+    return KxwDomHtmlElementWithName::SetParsedProperty(mpszName, mpszValueOrNull);
 }
 
 void KxwDomHtmlElementObject::CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const {
     KxwDomHtmlElementWithName::CopyClassPropertiesTo(mrtClone);
     auto& rtClone = static_cast<KxwDomHtmlElementObject&>(mrtClone);
-    CopySpecifiedText(_tClassId, rtClone._tClassId);
-    CopySpecifiedText(_tCodeBase, rtClone._tCodeBase);
-    CopySpecifiedText(_tCode, rtClone._tCode);
-    CopySpecifiedText(_tArchive, rtClone._tArchive);
+    for (const auto& rtText : katReflectedTexts) CopySpecifiedText(this->*rtText._ptMember, rtClone.*rtText._ptMember);
 }
 
 void KxwDomHtmlElementObject::GenerateHtmlProperties(KxwDomHtmlTextsStr& mrtText) const {
     // The name first, as every element with a name writes it, then the class's own.
     mrtText.ConcatHtmlProperty("name", GetName());
-    mrtText.ConcatHtmlProperty("classid", _tClassId);
-    mrtText.ConcatHtmlProperty("codebase", _tCodeBase);
-    mrtText.ConcatHtmlProperty("code", _tCode);
-    mrtText.ConcatHtmlProperty("archive", _tArchive);
+    for (const auto& rtText : katReflectedTexts)
+        mrtText.ConcatHtmlProperty(rtText._pszAttributeName, this->*rtText._ptMember);
     KxwDomHtmlElement::GenerateHtmlProperties(mrtText);
 }
 
@@ -155,43 +155,22 @@ const KxwJswClassInformation* KxwDomHtmlElementObject::GetClassInformation() con
 }
 
 bool KxwDomHtmlElementObject::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    switch (mnTinyId) {
-        case kIdObject:
-            // An applet's object is the applet; a control is not created here.
-            mrtPropertyInfo.AssignDomObjectOrNull(_ptInnerApplet);
-            return true;
-        case kIdClassId:
-            mrtPropertyInfo = _tClassId;
-            return true;
-        case kIdCodeBase:
-            mrtPropertyInfo = _tCodeBase;
-            return true;
-        case kIdCode:
-            mrtPropertyInfo = _tCode;
-            return true;
-        case kIdArchive:
-            mrtPropertyInfo = _tArchive;
-            return true;
-        default:
-            return KxwDomHtmlElementWithName::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    if (mnTinyId == kIdObject) {
+        // An applet's object is the applet; a control is not created here.
+        mrtPropertyInfo.AssignDomObjectOrNull(_ptInnerApplet);
+        return true;
     }
+    if (const auto* ptText = xfptKxwDomReflectedTextById(katReflectedTexts, mnTinyId)) {
+        mrtPropertyInfo = this->*ptText->_ptMember;
+        return true;
+    }
+    return KxwDomHtmlElementWithName::GetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
 }
 
 bool KxwDomHtmlElementObject::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
-    switch (mnTinyId) {
-        case kIdClassId:
-            _tClassId = mrtPropertyInfo;
-            return true;
-        case kIdCodeBase:
-            _tCodeBase = mrtPropertyInfo;
-            return true;
-        case kIdCode:
-            _tCode = mrtPropertyInfo;
-            return true;
-        case kIdArchive:
-            _tArchive = mrtPropertyInfo;
-            return true;
-        default:
-            return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
+    if (const auto* ptText = xfptKxwDomReflectedTextById(katReflectedTexts, mnTinyId)) {
+        this->*ptText->_ptMember = mrtPropertyInfo;
+        return true;
     }
+    return KxwDomHtmlElementWithName::SetDomPropertyInfo(mnTinyId, mrtPropertyInfo);
 }

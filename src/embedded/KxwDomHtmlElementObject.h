@@ -6,6 +6,7 @@
 #pragma once
 
 #include "KxwDomHtmlElementWithName.h"
+#include "KxwDomReflectedText.h"
 
 class KxwDomHtmlElementApplet;
 
@@ -42,6 +43,7 @@ protected:
     void CopyClassPropertiesTo(KxwDomHtmlElement& mrtClone) const override;
 
 private:
+    static const KxwDomReflectedText<KxwDomHtmlElementObject> katReflectedTexts[4];
     std::u16string ParamValue(const char* mpszName) const;
 
     KxwDomHtmlPropertyStr _tClassId;

@@ -20,8 +20,12 @@ std::mutex gtLock;
 std::vector<Slot> gtSlots;
 std::vector<uint32_t> gtFree;
 
-uint32_t SlotOf(uint64_t muHandle) { return static_cast<uint32_t>(muHandle & 0xFFFFFFFFu); }
-uint32_t GenerationOf(uint64_t muHandle) { return static_cast<uint32_t>(muHandle >> 32); }
+uint32_t SlotOf(uint64_t muHandle) {
+    return static_cast<uint32_t>(muHandle & 0xFFFFFFFFu);
+}
+uint32_t GenerationOf(uint64_t muHandle) {
+    return static_cast<uint32_t>(muHandle >> 32);
+}
 
 }  // namespace
 

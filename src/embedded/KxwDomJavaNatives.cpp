@@ -3,6 +3,8 @@
 // netscape.javascript.JSObject does with the page's objects. The Java side calls them only on the virtual user's
 // own thread (calls from other threads wait in its queue); each still checks that the id it is given names a live
 // object of this thread, so a late, foreign or made-up id finds nothing.
+#include <js/friend/WindowProxy.h>
+
 #include <cstring>
 
 #include "KxwDomHtmlDocument.h"
@@ -16,9 +18,6 @@
 #include "KxwDomScriptEvaluationNotifier.h"
 #include "KxwDomStr.h"
 #include "KxwJswInternal.h"
-
-#include <js/friend/WindowProxy.h>
-
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
@@ -34,10 +33,9 @@ KxwDomJavaVUser* CurrentJavaVUser() {
 
 KxwDomHtmlElementApplet* AppletOf(JNIEnv* mptEnv, jlong mlHandle, const char* mpszFunction) {
     if (!mptEnv || mlHandle == 0) {
-        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
-                                              "Invalid iDomAppletPtr/ptEnv (%lld/%p) in %s",
-                                              static_cast<long long>(mlHandle), static_cast<void*>(mptEnv),
-                                              mpszFunction);
+        xfvKxwUtilReportInternalErrorBySevLvl(
+            KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR, "Invalid iDomAppletPtr/ptEnv (%lld/%p) in %s",
+            static_cast<long long>(mlHandle), static_cast<void*>(mptEnv), mpszFunction);
         return nullptr;
     }
     const char* pszWhy = nullptr;
@@ -57,7 +55,8 @@ KxwDomHtmlWindow* WindowOf(KxwDomHtmlElementApplet* mptApplet) {
 jstring DcsToJava(JNIEnv* mptEnv, KxwDomHtmlElementApplet* mptApplet, const char* mpsfDcs, unsigned muLen) {
     KxwDomStr tText(mptApplet->GetDomEnv(), mpsfDcs ? mpsfDcs : "", mpsfDcs ? muLen : 0);
     const char16_t* pwsfText = tText.GetU16nStr();
-    return xftKxwDomJavaNewString(mptEnv, std::u16string(pwsfText ? pwsfText : u"", pwsfText ? tText.GetU16nLenInChars() : 0));
+    return xftKxwDomJavaNewString(mptEnv,
+                                  std::u16string(pwsfText ? pwsfText : u"", pwsfText ? tText.GetU16nLenInChars() : 0));
 }
 
 void ThrowJSException(JNIEnv* mptEnv, const std::string& mrdsText) {
@@ -97,8 +96,8 @@ void JNICALL Java_VokAppletContext_showDocument(JNIEnv* mptEnv, jobject, jlong m
     std::string dsUrl = xfdsKxwDomJavaUtf8(mptEnv, mtUrl);
     std::string dsTarget = mtTarget ? xfdsKxwDomJavaUtf8(mptEnv, mtTarget) : std::string("_self");
     if (dsTarget.empty()) dsTarget = "_self";
-    KxwDomHtmlWindow* ptTarget =
-        ptObjMgr->FindOrCreateHtmlWindowByOriginating(ptWindow, dsTarget.data(), static_cast<unsigned>(dsTarget.size()));
+    KxwDomHtmlWindow* ptTarget = ptObjMgr->FindOrCreateHtmlWindowByOriginating(ptWindow, dsTarget.data(),
+                                                                               static_cast<unsigned>(dsTarget.size()));
     KxwDomHtmlLocation* ptLocation = ptTarget ? ptTarget->GetLocation() : nullptr;
     if (!ptLocation) return;
     ptLocation->Replace(dsUrl.data(), static_cast<int>(dsUrl.size()), KXW_DOM_HTML_LOCATION_CHANGE_SHOW_DOCUMENT, 0);
@@ -159,7 +158,8 @@ jobject RunOnPageObject(JNIEnv* mptEnv, jlong mlObject, const char* mpszFunction
     // A window's calls and eval happen in the global of the page it shows now, not in its proxy's realm.
     auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(ptUserObj);
     JSObject* ptPageGlobal = ptWindow && ptWindow->GetGlobal() ? ptWindow->GetGlobal()->GetObject() : nullptr;
-    JS::RootedObject tRealmObj(ptCx, ptPageGlobal ? ptPageGlobal : JS::GetNonCCWObjectGlobal(js::ToWindowIfWindowProxy(tObj)));
+    JS::RootedObject tRealmObj(
+        ptCx, ptPageGlobal ? ptPageGlobal : JS::GetNonCCWObjectGlobal(js::ToWindowIfWindowProxy(tObj)));
     {
         JSAutoRealm tRealm(ptCx, tRealmObj);
         KxwJswEngine::EvaluationScope tScope(ptEngine, ptUserObj);
@@ -183,8 +183,8 @@ jobject RunOnPageObject(JNIEnv* mptEnv, jlong mlObject, const char* mpszFunction
     }
     tNotifier.OnEvaluationEnd(bOK);
     if (!bOK) {
-        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INFORMATIVE, "Script error in a call from an applet (%s): %.2000s",
-                                 mpszFunction, dsError.c_str());
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INFORMATIVE,
+                                 "Script error in a call from an applet (%s): %.2000s", mpszFunction, dsError.c_str());
         ThrowJSException(mptEnv, dsError);
         return nullptr;
     }
@@ -269,8 +269,9 @@ jobject JNICALL Java_VokJSObject_evalCode(JNIEnv* mptEnv, jobject, jlong mlObjec
 jobject JNICALL Java_VokJSObject_getSlot(JNIEnv* mptEnv, jobject, jlong mlObject, jint miIndex) {
     return RunOnPageObject(mptEnv, mlObject, "Java_VokJSObject_getSlot",
                            [&](JSContext* mptCx, JS::HandleObject mtObj, JS::MutableHandleValue mtResult) {
-                               return miIndex >= 0 ? JS_GetElement(mptCx, mtObj, static_cast<uint32_t>(miIndex), mtResult)
-                                                   : (mtResult.setUndefined(), true);
+                               return miIndex >= 0
+                                          ? JS_GetElement(mptCx, mtObj, static_cast<uint32_t>(miIndex), mtResult)
+                                          : (mtResult.setUndefined(), true);
                            });
 }
 
@@ -298,8 +299,10 @@ struct NativeClass {
     jint _nCount;
 };
 
-#define KXW_NATIVE(name, signature, function) \
-    JNINativeMethod { const_cast<char*>(name), const_cast<char*>(signature), reinterpret_cast<void*>(function) }
+#define KXW_NATIVE(name, signature, function)                                                    \
+    JNINativeMethod {                                                                            \
+        const_cast<char*>(name), const_cast<char*>(signature), reinterpret_cast<void*>(function) \
+    }
 
 const JNINativeMethod katStub[] = {
     KXW_NATIVE("getDocumentBaseStr", "(J)Ljava/lang/String;", Java_VokAppletStub_getDocumentBaseStr),

@@ -14,7 +14,9 @@ namespace {
 // end.
 constexpr size_t knMaxScriptObjects = 10000;
 
-jobject Ref(void* mpvRef) { return static_cast<jobject>(mpvRef); }
+jobject Ref(void* mpvRef) {
+    return static_cast<jobject>(mpvRef);
+}
 
 }  // namespace
 
@@ -52,14 +54,16 @@ void KxwDomJavaVUser::IterationReset(bool mbFull) {
     JNIEnv* ptEnv = KxwDomJavaVm::GetEnv();
     if (ptEnv && _pvVuserMgr) {
         KxwDomJavaCall tCall(ptEnv, mbFull ? "VokVuserMgr.UnloadClasses" : "VokVuserMgr.StopAppletThreads");
-        ptEnv->CallVoidMethod(Ref(_pvVuserMgr), mbFull ? KxwDomJavaVm::s_tUnloadClasses : KxwDomJavaVm::s_tStopAppletThreads);
+        ptEnv->CallVoidMethod(Ref(_pvVuserMgr),
+                              mbFull ? KxwDomJavaVm::s_tUnloadClasses : KxwDomJavaVm::s_tStopAppletThreads);
     }
     _tStarts.clear();
     ReleaseScriptObjects();
 }
 
 void KxwDomJavaVUser::QueueStart(uint64_t muAppletHandle) {
-    if (std::find(_tStarts.begin(), _tStarts.end(), muAppletHandle) == _tStarts.end()) _tStarts.push_back(muAppletHandle);
+    if (std::find(_tStarts.begin(), _tStarts.end(), muAppletHandle) == _tStarts.end())
+        _tStarts.push_back(muAppletHandle);
 }
 
 void KxwDomJavaVUser::QueueStop(void* mpvAppletMgr) {
@@ -88,8 +92,8 @@ void KxwDomJavaVUser::Service() {
     std::vector<uint64_t> tStarts;
     tStarts.swap(_tStarts);
     for (uint64_t uHandle : tStarts)
-        if (auto* ptApplet = static_cast<KxwDomHtmlElementApplet*>(
-                KxwDomJavaHandles::Find(uHandle, KxwDomJavaHandleKind::kApplet)))
+        if (auto* ptApplet =
+                static_cast<KxwDomHtmlElementApplet*>(KxwDomJavaHandles::Find(uHandle, KxwDomJavaHandleKind::kApplet)))
             ptApplet->InitializeApplet();
     if (_pvVuserMgr) {
         KxwDomJavaCall tCall(ptEnv, "VokVuserMgr.DispatchAwaitingMethodInvocations");

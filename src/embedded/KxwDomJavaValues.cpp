@@ -26,9 +26,18 @@ KxwDomJavaTypedValue KxwDomJavaTypedValue::FromJava(const std::string& mrdsType,
         tValue._bValue = dsText == "true";
         return tValue;
     }
-    static const char* const kapszNumbers[] = {"int",  "long",  "short",  "byte",  "float",  "double",
-                                               "java.lang.Integer", "java.lang.Long",  "java.lang.Short",
-                                               "java.lang.Byte",    "java.lang.Float", "java.lang.Double"};
+    static const char* const kapszNumbers[] = {"int",
+                                               "long",
+                                               "short",
+                                               "byte",
+                                               "float",
+                                               "double",
+                                               "java.lang.Integer",
+                                               "java.lang.Long",
+                                               "java.lang.Short",
+                                               "java.lang.Byte",
+                                               "java.lang.Float",
+                                               "java.lang.Double"};
     for (const char* pszNumber : kapszNumbers) {
         if (mrdsType != pszNumber) continue;
         char* pszEnd = nullptr;
@@ -72,7 +81,8 @@ jobject xftKxwDomJavaFromScript(JNIEnv* mptEnv, const KxwJsval& mrtValue, KxwDom
     if (mrtValue.IsNull() || mrtValue.IsUndefined()) return nullptr;
     if (mrtValue.IsBoolean())
         return mptEnv->NewObject(V::s_tBooleanCls, V::s_tBooleanCtor, mrtValue.GetBoolean() ? JNI_TRUE : JNI_FALSE);
-    if (mrtValue.IsInt()) return mptEnv->NewObject(V::s_tIntegerCls, V::s_tIntegerCtor, static_cast<jint>(mrtValue.GetInt()));
+    if (mrtValue.IsInt())
+        return mptEnv->NewObject(V::s_tIntegerCls, V::s_tIntegerCtor, static_cast<jint>(mrtValue.GetInt()));
     if (mrtValue.IsNumber()) {
         double dfValue = mrtValue.GetDouble();
         if (dfValue == std::floor(dfValue) && std::fabs(dfValue) <= 2147483647.0)

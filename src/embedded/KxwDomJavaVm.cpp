@@ -2,8 +2,8 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <unistd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <vector>
@@ -170,11 +170,12 @@ bool LookUpClassesAndMethods(JNIEnv* mptEnv) {
                                     "(Ljava/lang/String;[Ljava/lang/Object;)Ljava/lang/String;", false, bOK);
     V::s_tGetAppletProperty = Method(mptEnv, V::s_tVokAppletMgrCls, "GetAppletProperty",
                                      "(Ljava/lang/String;)Ljava/lang/String;", false, bOK);
-    V::s_tSetAppletProperty =
-        Method(mptEnv, V::s_tVokAppletMgrCls, "SetAppletProperty", "(Ljava/lang/String;Ljava/lang/Object;)Z", false, bOK);
+    V::s_tSetAppletProperty = Method(mptEnv, V::s_tVokAppletMgrCls, "SetAppletProperty",
+                                     "(Ljava/lang/String;Ljava/lang/Object;)Z", false, bOK);
     V::s_tLoadJarArchive =
         Method(mptEnv, V::s_tVokAppletMgrCls, "LoadJarArchive", "(Ljava/lang/String;[B)Ljava/lang/String;", false, bOK);
-    V::s_tLoadExtraClass = Method(mptEnv, V::s_tVokAppletMgrCls, "LoadExtraClass", "([B)Ljava/lang/String;", false, bOK);
+    V::s_tLoadExtraClass =
+        Method(mptEnv, V::s_tVokAppletMgrCls, "LoadExtraClass", "([B)Ljava/lang/String;", false, bOK);
     V::s_tStart = Method(mptEnv, V::s_tVokAppletMgrCls, "Start", "(Ljava/lang/String;)Ljava/lang/String;", false, bOK);
     V::s_tStop = Method(mptEnv, V::s_tVokAppletMgrCls, "Stop", "()Ljava/lang/String;", false, bOK);
     V::s_tBooleanCtor = Method(mptEnv, V::s_tBooleanCls, "<init>", "(Z)V", false, bOK);
@@ -188,7 +189,8 @@ bool LookUpClassesAndMethods(JNIEnv* mptEnv) {
         V::s_tVokJSObjectHandle = mptEnv->GetFieldID(V::s_tVokJSObjectCls, "handle", "J");
         if (!V::s_tVokJSObjectHandle) {
             xfdsKxwDomJavaTakeException(mptEnv);
-            ReportInitFailure("The applet bridge could not find the field VokJSObject.handle in xfiKxwObjMgrGlobalInit");
+            ReportInitFailure(
+                "The applet bridge could not find the field VokJSObject.handle in xfiKxwObjMgrGlobalInit");
             bOK = false;
         }
     }
@@ -241,16 +243,17 @@ bool KxwDomJavaVm::GlobalInit(const KxwiRunTimeSettings& mrtRTS) {
         gpvJvmLibrary = dlopen(dsLibrary.c_str(), RTLD_NOW | RTLD_GLOBAL);
         if (!gpvJvmLibrary) {
             const char* pszWhy = dlerror();
-            ReportInitFailure(Printf3000("xfiKxwObjMgrGlobalInit failed to load JVM library at \"%.3000s\"", dsLibrary));
+            ReportInitFailure(
+                Printf3000("xfiKxwObjMgrGlobalInit failed to load JVM library at \"%.3000s\"", dsLibrary));
             if (pszWhy) xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING, "Loading the Java VM: %.2000s", pszWhy);
             return false;
         }
         auto pfCreate = reinterpret_cast<CreateJavaVmFunc>(dlsym(gpvJvmLibrary, "JNI_CreateJavaVM"));
         if (!pfCreate) {
-            ReportInitFailure(Printf3000(
-                "xfiKxwObjMgrGlobalInit failed to GetProcAddress of \"JNI_CreateJavaVM\" for JVM library at "
-                "\"%.3000s\"",
-                dsLibrary));
+            ReportInitFailure(
+                Printf3000("xfiKxwObjMgrGlobalInit failed to GetProcAddress of \"JNI_CreateJavaVM\" for JVM library at "
+                           "\"%.3000s\"",
+                           dsLibrary));
             dlclose(gpvJvmLibrary);
             gpvJvmLibrary = nullptr;
             return false;
@@ -282,17 +285,20 @@ bool KxwDomJavaVm::GlobalInit(const KxwiRunTimeSettings& mrtRTS) {
             ReportInitFailure(
                 Printf3000("xfiKxwObjMgrGlobalInit failed to createVM for JVM library at \"%.3000s\"", dsLibrary));
             if (!IsFile(dsBridge + "/VokApplet.jar"))
-                xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING, "The applet bridge's archive is missing: %.2000s",
+                xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING,
+                                         "The applet bridge's archive is missing: %.2000s",
                                          (dsBridge + "/VokApplet.jar").c_str());
             // A VM that failed to start cannot be made again in this process: the library stays loaded.
             return false;
         }
     }
     if (!ptVm || !ptEnv) {
-        ReportInitFailure(Printf3000("xfiKxwObjMgrGlobalInit failed to createVM for JVM library at \"%.3000s\"", dsLibrary));
+        ReportInitFailure(
+            Printf3000("xfiKxwObjMgrGlobalInit failed to createVM for JVM library at \"%.3000s\"", dsLibrary));
         return false;
     }
-    if (!LookUpClassesAndMethods(ptEnv) || !MakeThreadGroups(ptEnv) || !xfbKxwDomJavaRegisterNatives(ptEnv)) return false;
+    if (!LookUpClassesAndMethods(ptEnv) || !MakeThreadGroups(ptEnv) || !xfbKxwDomJavaRegisterNatives(ptEnv))
+        return false;
     jmethodID tGlobalInit = ptEnv->GetStaticMethodID(s_tVokVuserMgrCls, "GlobalInit", "(ZZI)V");
     if (!tGlobalInit) {
         xfdsKxwDomJavaTakeException(ptEnv);
@@ -307,7 +313,8 @@ bool KxwDomJavaVm::GlobalInit(const KxwiRunTimeSettings& mrtRTS) {
         int iNull = open("/dev/null", O_WRONLY);
         if (iSavedErr >= 0 && iNull >= 0) dup2(iNull, STDERR_FILENO);
         KxwDomJavaCall tCall(ptEnv, "VokVuserMgr.GlobalInit");
-        ptEnv->CallStaticVoidMethod(s_tVokVuserMgrCls, tGlobalInit, mrtRTS.GetJavaGlobalInitSwitch1() ? JNI_TRUE : JNI_FALSE,
+        ptEnv->CallStaticVoidMethod(s_tVokVuserMgrCls, tGlobalInit,
+                                    mrtRTS.GetJavaGlobalInitSwitch1() ? JNI_TRUE : JNI_FALSE,
                                     mrtRTS.GetJavaGlobalInitSwitch2() ? JNI_TRUE : JNI_FALSE,
                                     static_cast<jint>(mrtRTS.GetJavaGlobalInitNumber()));
         if (iSavedErr >= 0 && iNull >= 0) dup2(iSavedErr, STDERR_FILENO);
@@ -385,7 +392,9 @@ bool KxwDomJavaCall::Check() {
     return false;
 }
 
-int KxwDomJavaCall::Depth() { return gtiCallDepth; }
+int KxwDomJavaCall::Depth() {
+    return gtiCallDepth;
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Strings

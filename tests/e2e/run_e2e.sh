@@ -24,6 +24,7 @@
 #   #! copy: FROM DEST  before the server starts, FROM (a file or folder the build makes, relative to the build
 #                       folder: the one above kxwplay's) is copied to DEST in the run's folder; the test fails at
 #                       once when FROM is missing
+#   #! asan: OPTIONS    (read by CMakeLists.txt) options appended to ASAN_OPTIONS in the sanitizer build
 #   #! server: DIR [https]
 #                       a test HTTP server (tests/server/kxw_test_server.py) on 127.0.0.1 serving DIR (relative to
 #                       the steps file's folder) for the run, stopped when the run ends however it ends: @BASE@ in

@@ -764,3 +764,39 @@ TEST(KxwiHtmlTreeBuilderTest, AStoppedBuildKeepsWhatWasBuiltAndEndsAsUsual) {
 }
 
 }  // namespace
+
+// The embedded objects hear that they are complete once each, with their PARAMs in place: at their end tag, when
+// another tag closes them, or at the end of the input that left them open.
+class KxwElementEndSink : public KxwiHtmlTreeTestSink {
+public:
+    void OnElementEnd(void* mpvElement) override {
+        auto* ptNode = static_cast<Node*>(mpvElement);
+        std::string dsEntry = ptNode->_dsName + "(" + std::to_string(ptNode->_tChildren.size()) + ")";
+        for (const auto& rtAttr : ptNode->_tAttrs)
+            if (rtAttr.first == "name") dsEntry += "=" + rtAttr.second;
+        _tEnded.push_back(dsEntry);
+    }
+    std::vector<std::string> _tEnded;
+};
+
+std::string EndedElements(const std::string& mdsPage) {
+    KxwElementEndSink tSink;
+    KxwiHtmlTreeBuilder tBuilder(&tSink);
+    tBuilder.Feed(mdsPage.data(), mdsPage.size());
+    tBuilder.EndOfInput();
+    std::string dsEnded;
+    for (const std::string& rdsEntry : tSink._tEnded) dsEnded += (dsEnded.empty() ? "" : " ") + rdsEntry;
+    return dsEnded;
+}
+
+TEST(KxwiHtmlTreeBuilderTest, EmbeddedObjectsAreCompleteOnce) {
+    EXPECT_EQ("APPLET(2)=a", EndedElements("<applet name=a><param name=x><param name=y></applet><p>after"));
+    // An APPLET inside an OBJECT (the fallback of a page for other browsers) ends first.
+    EXPECT_EQ("APPLET(0)=in OBJECT(2)=out",
+              EndedElements("<object name=out><param name=code><applet name=in></applet></object>"));
+    // An end tag of an element outside it does not close it (it bounds the scope): the text after it is its own,
+    // and it is complete at the end of the input, as is one the page never closes.
+    EXPECT_EQ("APPLET(2)=a", EndedElements("<div><applet name=a><param name=p></div>x"));
+    EXPECT_EQ("OBJECT(1)=o", EndedElements("<object name=o><param name=p>"));
+    EXPECT_EQ("", EndedElements("<p>no embedded objects</p>"));
+}
