@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -84,6 +85,17 @@ int MergeReports(const KxwPlayOptions& mrtOptions) {
 
 // The library's data folder (the alert page's icon): "../share/kxwobjmgr" beside the installed program, else the
 // source tree's data/ for a program run from its build tree; absolute, or empty when neither exists.
+// The library's own messages about its start (the engine's message callback), on standard error.
+void PrintEngineMessage(int, int, const char*, int, const char*, int, int, const char* mpszFormat, ...) {
+    if (!mpszFormat) return;
+    char acText[4096];
+    va_list tArgs;
+    va_start(tArgs, mpszFormat);
+    std::vsnprintf(acText, sizeof acText, mpszFormat, tArgs);
+    va_end(tArgs);
+    std::fprintf(stderr, "kxwplay: %s\n", acText);
+}
+
 std::string FindDataDir() {
     std::vector<std::string> tCandidates;
     char acExe[4096];
@@ -180,11 +192,14 @@ int main(int argc, char** argv) {
     gdsVUserDir = tOptions._dsVUserDir;
     gdsDataDir = FindDataDir();
     tEnvCfg._pfpszGetVUserAttribute = &GetVUserAttribute;
+    tEnvCfg._pfvMessage = &PrintEngineMessage;
+    // The library's messages of its start (a Java VM that cannot be loaded) are seen too.
+    KxwObjMgr::SetWtlFuncs(&xfbKxwPlaySevFilter, &xfvKxwPlayMessageSink);
     if (xfiKxwObjMgrGlobalInit(&tEnvCfg) != 0) {
         std::fprintf(stderr, "kxwplay: the library could not be initialised\n");
+        KxwObjMgr::SetWtlFuncs(nullptr, nullptr);
         return kiExitFailed;
     }
-    KxwObjMgr::SetWtlFuncs(&xfbKxwPlaySevFilter, &xfvKxwPlayMessageSink);
     // The network's process-wide start, before any virtual user's thread could race for it.
     if (!KxwEngineHttpClient::GlobalInit()) {
         std::fprintf(stderr, "kxwplay: the HTTP client could not be initialised\n");

@@ -124,12 +124,7 @@ void JNICALL Java_VokVuserMgr_logLine(JNIEnv* mptEnv, jclass, jstring mtText) {
     xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_INFORMATIVE, "Java Applet log: %.2000s", dsText.c_str());
 }
 
-jint JNICALL Java_VokVuserMgr_getLogLevel(JNIEnv*, jclass) {
-    if (xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_SNAPSHOT_ERROR)) return 3;
-    if (xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_NOTICE)) return 2;
-    if (xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_INFORMATIVE)) return 1;
-    return 0;
-}
+jint JNICALL Java_VokVuserMgr_getLogLevel(JNIEnv*, jclass) { return xfiKxwDomJavaLogLevel(); }
 
 // ---- netscape.javascript.JSObject ----
 

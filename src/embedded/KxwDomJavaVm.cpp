@@ -67,7 +67,7 @@ thread_local int gtiCallDepth = 0;
 // start do.
 void ReportInitFailure(const std::string& mdsText) {
     if (xtKxwEnvCfg._pfvMessage)
-        xtKxwEnvCfg._pfvMessage(0x12, 0, "xfiKxwObjMgrGlobalInit", __LINE__, "", 0, -26000, mdsText.c_str());
+        xtKxwEnvCfg._pfvMessage(0x12, 0, "xfiKxwObjMgrGlobalInit", __LINE__, "", 0, -26000, "%s", mdsText.c_str());
     else
         xfvKxwUtilReportInternalError("%s", mdsText.c_str());
 }
@@ -394,6 +394,13 @@ bool KxwDomJavaCall::Check() {
 
 int KxwDomJavaCall::Depth() {
     return gtiCallDepth;
+}
+
+int xfiKxwDomJavaLogLevel() {
+    if (xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_SNAPSHOT_ERROR)) return 3;
+    if (xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_NOTICE)) return 2;
+    if (xfbKxwUtilIsSevLvlEnabled(KXW_WTL_SEV_LVL_ENUM_INFORMATIVE)) return 1;
+    return 0;
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -82,5 +82,8 @@ jstring xftKxwDomJavaNewString(JNIEnv* mptEnv, const std::u16string& mrdsText);
 jstring xftKxwDomJavaNewStringUtf8(JNIEnv* mptEnv, const std::string& mrdsText);
 // The pending exception's text (class and message), cleared; empty when none is pending.
 std::string xfdsKxwDomJavaTakeException(JNIEnv* mptEnv);
+// How much the Java side logs, from the severities the host lets through: 3 (detailed) when severity 1 is, 2 when
+// severity 2 is, 1 (errors only) when severity 3 is, else 0.
+int xfiKxwDomJavaLogLevel();
 // Binds the bridge's native methods to their Java classes (KxwDomJavaNatives.cpp); false, reported, on failure.
 bool xfbKxwDomJavaRegisterNatives(JNIEnv* mptEnv);

@@ -8,6 +8,8 @@
 #include "KxwDomHtmlElementObject.h"
 #include "KxwDomJavaHandles.h"
 #include "KxwDomJavaValues.h"
+#include "KxwDomJavaVm.h"
+#include "KxwUtilReport.h"
 
 namespace {
 
@@ -99,6 +101,25 @@ TEST(KxwDomJavaBridgeTest, AMethodsTypeWordEndsWithParentheses) {
     EXPECT_EQ("java.lang.String", xfdsKxwDomJavaMemberType("java.lang.String()", &bMethod));
     EXPECT_EQ("()", xfdsKxwDomJavaMemberType("()", &bMethod)) << "no type before the parentheses is no method";
     EXPECT_FALSE(bMethod);
+}
+
+// The severities a test lets through.
+unsigned guEnabledLevels = 0;
+bool EnabledLevel(KXW_WTL_SEV_LVL_ENUM meSevLvl) { return (guEnabledLevels >> meSevLvl) & 1u; }
+
+TEST(KxwDomJavaBridgeTest, TheJavaSideLogsAsMuchAsTheHostLetsThrough) {
+    KxwWtlSevFilterFunc pfSaved = xfpfKxwUtilGetSevFilter();
+    KxwWtlMessageSinkFunc pfSavedSink = xfpfKxwUtilGetMessageSink();
+    xfvKxwUtilSetWtlFuncs(&EnabledLevel, pfSavedSink);
+    guEnabledLevels = (1u << 2) | (1u << 3);
+    EXPECT_EQ(2, xfiKxwDomJavaLogLevel()) << "severities 2 and 3";
+    guEnabledLevels = 1u << 1;
+    EXPECT_EQ(3, xfiKxwDomJavaLogLevel());
+    guEnabledLevels = 1u << 3;
+    EXPECT_EQ(1, xfiKxwDomJavaLogLevel());
+    guEnabledLevels = 1u << 5;
+    EXPECT_EQ(0, xfiKxwDomJavaLogLevel());
+    xfvKxwUtilSetWtlFuncs(pfSaved, pfSavedSink);
 }
 
 }  // namespace
