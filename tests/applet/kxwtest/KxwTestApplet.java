@@ -13,6 +13,7 @@ import netscape.javascript.JSObject;
  */
 @SuppressWarnings({"deprecation", "removal"})
 public class KxwTestApplet extends Applet {
+    private Thread caller;
     private static final long serialVersionUID = 1L;
 
     public int count;
@@ -139,7 +140,7 @@ public class KxwTestApplet extends Applet {
         } catch (RuntimeException e) {
             label = "no window: " + e.getMessage();
         }
-        Thread caller = new Thread(() -> {
+        caller = new Thread(() -> {
             try {
                 JSObject.getWindow(this).call(fn, "from thread");
             } catch (RuntimeException e) {
@@ -156,6 +157,20 @@ public class KxwTestApplet extends Applet {
             }
             Thread.sleep(1);
         }
+    }
+
+    // Whether the callback thread has ended (waiting for it up to 5 s): its call ran, and it will not be stopped.
+    public boolean callbackThreadEnded() throws InterruptedException {
+        if (caller == null) return false;
+        caller.join(5000);
+        return !caller.isAlive();
+    }
+
+    // The Java heap in use after a collection, in KB: what a long run's iterations leave behind.
+    public long heapUsedKb() {
+        Runtime runtime = Runtime.getRuntime();
+        runtime.gc();
+        return (runtime.totalMemory() - runtime.freeMemory()) / 1024;
     }
 
     public void fail() {
