@@ -205,6 +205,8 @@ final class VokAppletMgr {
         applet = null;
         members = null;
         stub.forget();
+        forgetThreadGroup();
+        user.removeApplet(this);
         return "stopped " + target.getClass().getName();
     }
 
@@ -247,6 +249,20 @@ final class VokAppletMgr {
         Stop();
         stopThreads();
         loader = new JarClassLoader(this);
+    }
+
+    /**
+     * The applet's thread group leaves the user's once its threads are gone: a group stays in its parent's list
+     * until destroyed, and would hold this manager, the applet's loader and all its classes for the user's life.
+     */
+    private void forgetThreadGroup() {
+        try {
+            if (!threads.isDestroyed() && runningThreads().isEmpty()) {
+                threads.destroy();
+            }
+        } catch (IllegalThreadStateException | SecurityException e) {
+            user.log(VokVuserMgr.LOG_INFO, "the applet's thread group stays: " + e);
+        }
     }
 
     /** Interrupts the applet's threads, then stops those that ignore it; returns how many were left running. */

@@ -267,6 +267,12 @@ final class VokVuserMgr {
         applets.addIfAbsent(applet);
     }
 
+    // An applet whose element went: nothing of it stays with the user (a page that is loaded again and again
+    // within one iteration must not pile its applets up here).
+    void removeApplet(VokAppletMgr applet) {
+        applets.remove(applet);
+    }
+
     List<VokAppletMgr> applets() {
         return applets;
     }
