@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "KxwUtilReport.h"
@@ -111,6 +113,24 @@ std::string JvmLibraryPath(const KxwiRunTimeSettings& mrtRTS) {
 #else
     return "libjvm.so";
 #endif
+}
+
+// The Java version of the VM library at mdsLibrary (lib/server/libjvm.so), from its installation's "release" file;
+// 0 when that cannot be read.
+int JavaVersionOf(const std::string& mdsLibrary) {
+    size_t nLib = mdsLibrary.rfind("/lib/");
+    if (nLib == std::string::npos) return 0;
+    std::FILE* ptFile = std::fopen((mdsLibrary.substr(0, nLib) + "/release").c_str(), "r");
+    if (!ptFile) return 0;
+    char acLine[512];
+    int iVersion = 0;
+    while (iVersion == 0 && std::fgets(acLine, sizeof acLine, ptFile)) {
+        const char* pszValue = std::strncmp(acLine, "JAVA_VERSION=\"", 14) == 0 ? acLine + 14 : nullptr;
+        // "1.8.0_x" is Java 8; "17.0.15" is Java 17.
+        if (pszValue) iVersion = std::strncmp(pszValue, "1.", 2) == 0 ? std::atoi(pszValue + 2) : std::atoi(pszValue);
+    }
+    std::fclose(ptFile);
+    return iVersion;
 }
 
 jclass GlobalClass(JNIEnv* mptEnv, const char* mpszName) {
@@ -240,6 +260,17 @@ bool KxwDomJavaVm::GlobalInit(const KxwiRunTimeSettings& mrtRTS) {
     if (ptVm) {
         if (ptVm->AttachCurrentThread(reinterpret_cast<void**>(&ptEnv), nullptr) != JNI_OK) ptVm = nullptr;
     } else {
+        // Applets run only behind a security manager, which Java 17 to 23 have and later VMs refuse at their start
+        // by ending the process: such a VM is not even loaded.
+        int iJavaVersion = JavaVersionOf(dsLibrary);
+        if (iJavaVersion != 0 && (iJavaVersion < 17 || iJavaVersion > 23)) {
+            ReportInitFailure(Printf3000("xfiKxwObjMgrGlobalInit failed to load JVM library at \"%.3000s\"", dsLibrary));
+            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_WARNING,
+                                     "The Java VM is Java %d: applets need Java 17 to 23, whose security manager keeps "
+                                     "their code from the machine",
+                                     iJavaVersion);
+            return false;
+        }
         gpvJvmLibrary = dlopen(dsLibrary.c_str(), RTLD_NOW | RTLD_GLOBAL);
         if (!gpvJvmLibrary) {
             const char* pszWhy = dlerror();

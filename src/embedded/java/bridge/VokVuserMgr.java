@@ -77,7 +77,11 @@ final class VokVuserMgr {
                 System.setSecurityManager(new VokAppletSecurityManager());
                 protectionInstalled = true;
             } catch (Throwable t) {
-                logAnywhere(LOG_ERRORS, "the applet protection could not be installed: " + VokAppletMgr.describe(t));
+                // Applets never run unprotected (a VM without a security manager, such as Java 24 and later): the
+                // library's start fails, saying why.
+                String reason = "the applet protection could not be installed: " + VokAppletMgr.describe(t);
+                logAnywhere(LOG_ERRORS, reason);
+                throw new IllegalStateException(reason, t);
             }
         }
     }
