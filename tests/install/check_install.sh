@@ -75,6 +75,22 @@ elif [ "$played" != "kxwplay $version" ]; then
     fail "installed kxwplay --version printed \"$played\", not \"kxwplay $version\""
 fi
 
+# The applet bridge's archives beside the library, found there by the installed player: a page's applet runs (when
+# the build made the bridge and its test applets).
+if [ -f "$build/lib/java/VokApplet.jar" ] && [ -f "$build/tests/applet/kxwtest.jar" ]; then
+    for jar in VokApplet VokAppletDesktop VokAppletJSObject; do
+        [ -f "$prefix/$libdir/java/$jar.jar" ] || fail "$jar.jar is not in $libdir/java/"
+    done
+    mkdir -p "$work/applet/jars"
+    cp "$src/tests/e2e/pages/applet/members.html" "$work/applet/"
+    cp "$build/tests/applet/kxwtest.jar" "$work/applet/jars/"
+    echo "java_applets_enabled=on" >"$work/applet.settings"
+    printf 'goto file://%s/applet/members.html\nexpect document.tester.add(20, 22) == 42\n' "$work" >"$work/applet.steps"
+    if ! applet_run=$("$kxwplay" --settings "$work/applet.settings" "$work/applet.steps" 2>&1); then
+        fail "the installed kxwplay did not run an applet: $(echo "$applet_run" | grep -E 'FAIL|kxwplay:' | head -3 | tr '\n' ' ')"
+    fi
+fi
+
 # The files the library reads at run time, when the source tree has them.
 if [ -d "$src/data" ]; then
     diff -r "$src/data" "$prefix/$datadir/kxwobjmgr" >"$work/data.diff" 2>&1 ||
