@@ -236,10 +236,15 @@ bool MakeThreadGroups(JNIEnv* mptEnv) {
 }
 
 // A VM already in the process (a host that runs Java itself): a process can make only one.
-JavaVM* ExistingVm() {
+// The host may have loaded the VM library privately (RTLD_LOCAL): it is then asked through that library itself.
+JavaVM* ExistingVm(const std::string& mdsLibrary) {
     auto pfGetCreated = reinterpret_cast<GetCreatedJavaVmsFunc>(dlsym(RTLD_DEFAULT, "JNI_GetCreatedJavaVMs"));
-    if (!pfGetCreated && gpvJvmLibrary)
-        pfGetCreated = reinterpret_cast<GetCreatedJavaVmsFunc>(dlsym(gpvJvmLibrary, "JNI_GetCreatedJavaVMs"));
+    if (!pfGetCreated) {
+        if (void* pvLoaded = dlopen(mdsLibrary.c_str(), RTLD_LAZY | RTLD_NOLOAD)) {
+            pfGetCreated = reinterpret_cast<GetCreatedJavaVmsFunc>(dlsym(pvLoaded, "JNI_GetCreatedJavaVMs"));
+            // The library stays loaded: it holds a VM.
+        }
+    }
     JavaVM* ptVm = nullptr;
     jsize nCount = 0;
     if (pfGetCreated && pfGetCreated(&ptVm, 1, &nCount) == JNI_OK && nCount > 0) return ptVm;
@@ -255,7 +260,7 @@ bool KxwDomJavaVm::GlobalInit(const KxwiRunTimeSettings& mrtRTS) {
         return true;
     }
     std::string dsLibrary = JvmLibraryPath(mrtRTS);
-    JavaVM* ptVm = ExistingVm();
+    JavaVM* ptVm = ExistingVm(dsLibrary);
     JNIEnv* ptEnv = nullptr;
     if (ptVm) {
         if (ptVm->AttachCurrentThread(reinterpret_cast<void**>(&ptEnv), nullptr) != JNI_OK) ptVm = nullptr;
