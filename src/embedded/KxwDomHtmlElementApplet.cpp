@@ -332,6 +332,18 @@ void KxwDomHtmlElementApplet::NotifyJavaCodeRequested(const std::string& mrdsUrl
 }
 
 void KxwDomHtmlElementApplet::DownloadExtraClass(const std::string& mrdsClassName) {
+    // A class name is a path below the code base, nothing else: the applet's code names it, and a name such as
+    // "http://host/x" or "../x" must not make the virtual user fetch what the applet likes.
+    bool bValid = !mrdsClassName.empty() && mrdsClassName.size() <= 1000 && mrdsClassName.front() != '.' &&
+                  mrdsClassName.back() != '.' && mrdsClassName.find("..") == std::string::npos;
+    for (char c : mrdsClassName)
+        bValid = bValid && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+                            c == '$' || c == '.');
+    if (!bValid) {
+        xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
+                                 "The applet asked for a class whose name is no class name; nothing is downloaded");
+        return;
+    }
     std::string dsPath = mrdsClassName;
     for (char& c : dsPath)
         if (c == '.') c = '/';

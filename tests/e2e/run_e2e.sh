@@ -141,8 +141,9 @@ status=$?
 normalize() {
     local server=()
     [ -n "$base" ] && server=(-e "s|$base|@BASE@|g" -e "s|127\.0\.0\.1:$port|@HOST@|g")
-    # Addresses in the library's messages (internal ids) differ from run to run.
-    sed -E "${server[@]}" -e 's/[0-9]+(\.[0-9]+)?ms/Nms/g' -e 's/0x[0-9a-f]{4,}/0xP/g' \
+    # Addresses in the library's messages (internal ids) differ from run to run; the lines of Java stack frames
+    # (an applet's exception) follow the Java sources.
+    sed -E "${server[@]}" -e 's/[0-9]+(\.[0-9]+)?ms/Nms/g' -e 's/0x[0-9a-f]{4,}/0xP/g' -e 's/\.java:[0-9]+\)/.java:N)/g' \
         -e 's/MEMORY peak [0-9]+ KB, [0-9]+ KB per/MEMORY peak N KB, N KB per/' -e 's/ +/ /g' "$1"
 }
 failed=0
