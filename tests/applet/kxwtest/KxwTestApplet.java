@@ -14,6 +14,7 @@ import netscape.javascript.JSObject;
 @SuppressWarnings({"deprecation", "removal"})
 public class KxwTestApplet extends Applet {
     private Thread caller;
+    private final java.util.List<Thread> sleepers = new java.util.ArrayList<>();
     private static final long serialVersionUID = 1L;
 
     public int count;
@@ -171,6 +172,49 @@ public class KxwTestApplet extends Applet {
         Runtime runtime = Runtime.getRuntime();
         runtime.gc();
         return (runtime.totalMemory() - runtime.freeMemory()) / 1024;
+    }
+
+    // Loops until the bridge ends the call.
+    public int spinForever() {
+        long n = 0;
+        while (true) {
+            n++;
+            if (n == Long.MAX_VALUE) return 1;
+        }
+    }
+
+    // Starts n threads that sleep until they are stopped; how many could be started.
+    public int startManyThreads(int n) {
+        int started = 0;
+        try {
+            for (int i = 0; i < n; i++) {
+                Thread sleeper = new Thread(() -> {
+                    try {
+                        Thread.sleep(600000);
+                    } catch (InterruptedException e) {
+                        // stopped
+                    }
+                }, "kxw-sleeper-" + i);
+                sleepers.add(sleeper);
+                sleeper.start();
+                started++;
+            }
+        } catch (SecurityException e) {
+            label = "refused: " + e.getMessage();
+        }
+        return started;
+    }
+
+    // Ends the threads startManyThreads started; how many have ended.
+    public int endSleepers() throws InterruptedException {
+        for (Thread sleeper : sleepers) sleeper.interrupt();
+        int ended = 0;
+        for (Thread sleeper : sleepers) {
+            sleeper.join(5000);
+            if (!sleeper.isAlive()) ended++;
+        }
+        sleepers.clear();
+        return ended;
     }
 
     public void fail() {

@@ -351,10 +351,15 @@ final class VokAppletMgr {
         Thread current = Thread.currentThread();
         ClassLoader previous = current.getContextClassLoader();
         current.setContextClassLoader(loader);
+        user.guard().enter();
         return previous;
     }
 
-    private static void leaveApplet(ClassLoader previous) {
+    private void leaveApplet(ClassLoader previous) {
+        if (user.guard().leave()) {
+            user.log(VokVuserMgr.LOG_ERRORS, "applet code ran longer than " + VokVuserMgr.foreignCallTimeoutMs
+                                                 + " ms and was ended");
+        }
         Thread.currentThread().setContextClassLoader(previous);
     }
 
@@ -391,6 +396,10 @@ final class VokAppletMgr {
     /** Logs an applet's failure: class, message and the top frames; survives an exception that misbehaves. */
     void report(String where, Throwable t) {
         user.log(VokVuserMgr.LOG_ERRORS, where + " threw " + describe(t));
+        // A stop's stack is the stopper's (the time limit's watchdog, a thread stop), not the applet's.
+        if (t instanceof ThreadDeath) {
+            return;
+        }
         try {
             StackTraceElement[] frames = t.getStackTrace();
             for (int i = 0; i < Math.min(REPORTED_FRAMES, frames.length); i++) {

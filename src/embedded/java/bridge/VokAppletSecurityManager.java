@@ -7,10 +7,22 @@ final class VokAppletSecurityManager extends SecurityManager {
     private static final RuntimePermission MODIFY_THREAD = new RuntimePermission("modifyThread");
     private static final RuntimePermission MODIFY_THREAD_GROUP = new RuntimePermission("modifyThreadGroup");
 
+    /** How many threads one applet may run at once: an applet that starts threads without end meets a refusal. */
+    static final int MAX_APPLET_THREADS = 64;
+
     @Override
     public ThreadGroup getThreadGroup() {
         VokAppletMgr applet = callingApplet();
-        return applet != null ? applet.threadGroup() : super.getThreadGroup();
+        if (applet == null) {
+            return super.getThreadGroup();
+        }
+        // A new thread asks for its group here.
+        if (applet.threadGroup().activeCount() >= MAX_APPLET_THREADS) {
+            applet.user().log(VokVuserMgr.LOG_ERRORS, "the applet already runs " + MAX_APPLET_THREADS
+                                                          + " threads: no more are started");
+            throw new SecurityException("an applet may run at most " + MAX_APPLET_THREADS + " threads");
+        }
+        return applet.threadGroup();
     }
 
     @Override

@@ -41,6 +41,7 @@ final class VokVuserMgr {
 
     private final int id = NEXT_ID.getAndIncrement();
     private final Thread owner = Thread.currentThread();
+    private final VokCallGuard guard = new VokCallGuard(owner);
     private final ThreadGroup threadGroup;
     private final LinkedBlockingQueue<ForeignCall<?>> waiting = new LinkedBlockingQueue<>(MAX_WAITING_CALLS);
     private final CopyOnWriteArrayList<VokAppletMgr> applets = new CopyOnWriteArrayList<>();
@@ -261,6 +262,10 @@ final class VokVuserMgr {
 
     ThreadGroup threadGroup() {
         return threadGroup;
+    }
+
+    VokCallGuard guard() {
+        return guard;
     }
 
     int id() {
