@@ -186,7 +186,7 @@ struct KxwiRunTimeSettingsTable {
             DescBool("java_global_init_switch2", &K::_bJavaGlobalInitSwitch2,
                      "applets: log every class an applet defines"),
             DescInt("java_global_init_number", &K::_iJavaGlobalInitNumber, INT32_MIN, INT32_MAX,
-                    "applets: ms a Java thread's call into the page waits for its virtual user (0: 10000)"),
+                    "applets: ms a call into applet code may run, and a Java thread's call into the page may wait (0: 10000)"),
             DescBool("activex_enabled", &K::_bActiveXEnabled, "OBJECT elements with a classid act as controls"),
             DescBool("activex_create_controls", &K::_bActiveXCreateControls,
                      "controls are really created; off reports that they were not"),
