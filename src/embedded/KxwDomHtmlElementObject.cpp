@@ -9,6 +9,7 @@
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomReflectedText.h"
 #include "KxwJswClassInformation.h"
+#include "KxwUtilStrCompare.h"
 #include "KxwUtilTagName.h"
 #include "kxw/KxwEnvCfg.h"
 
@@ -33,16 +34,10 @@ std::u16string TextOf(const KxwDomHtmlPropertyStr& mrtProperty) {
     return std::u16string(pwsfText ? pwsfText : u"", pwsfText ? mrtProperty.GetU16nLenInChars() : 0);
 }
 
-bool StartsWithNoCase(const std::u16string& mrdsText, const char* mpszPrefix, size_t mnPrefixLen, size_t mnAt) {
-    if (mrdsText.size() < mnAt + mnPrefixLen) return false;
-    for (size_t n = 0; n < mnPrefixLen; ++n) {
-        char16_t c = mrdsText[mnAt + n];
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-        char d = mpszPrefix[n];
-        if (d >= 'a' && d <= 'z') d = static_cast<char>(d - 32);
-        if (c != static_cast<char16_t>(d)) return false;
-    }
-    return true;
+// Whether the text has the word at mnAt, ASCII case ignored.
+bool HasWordAt(const std::u16string& mrdsText, size_t mnAt, const char16_t* mpwszWord, size_t mnWordLen) {
+    return mrdsText.size() >= mnAt + mnWordLen &&
+           xfbKxwUtilU16nIsEqualIgnoreCaseAssumeAscii(mrdsText.data() + mnAt, mnWordLen, mpwszWord, mnWordLen);
 }
 
 }  // namespace
@@ -68,12 +63,12 @@ KxwDomHtmlElementObject::~KxwDomHtmlElementObject() {
 }
 
 bool KxwDomHtmlElementObject::IsAppletClassId(const std::u16string& mrdsClassId) {
-    static const char kszJavaClassId[] = "clsid:8AD9C840-044E-11D1-B3E9-00805F499D93";
-    if (mrdsClassId.size() == sizeof(kszJavaClassId) - 1 &&
-        StartsWithNoCase(mrdsClassId, kszJavaClassId, sizeof(kszJavaClassId) - 1, 0))
+    static const char16_t kwszJavaClassId[] = u"clsid:8AD9C840-044E-11D1-B3E9-00805F499D93";
+    constexpr size_t knJavaClassIdLen = sizeof(kwszJavaClassId) / sizeof(char16_t) - 1;
+    if (mrdsClassId.size() == knJavaClassIdLen && HasWordAt(mrdsClassId, 0, kwszJavaClassId, knJavaClassIdLen))
         return true;
-    return StartsWithNoCase(mrdsClassId, "clsid:CAFEEFAC-", 15, 0) && mrdsClassId.size() >= 28 &&
-           StartsWithNoCase(mrdsClassId, "-ABCDEFFEDCBA", 13, mrdsClassId.size() - 13);
+    return mrdsClassId.size() >= 28 && HasWordAt(mrdsClassId, 0, u"clsid:CAFEEFAC-", 15) &&
+           HasWordAt(mrdsClassId, mrdsClassId.size() - 13, u"-ABCDEFFEDCBA", 13);
 }
 
 bool KxwDomHtmlElementObject::IsApplet() const {

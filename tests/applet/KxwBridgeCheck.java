@@ -166,11 +166,20 @@ public final class KxwBridgeCheck {
             {"long 7", "widenLong", 7}, {"double 7.0", "widenDouble", 7}, {"200000", "npeLoop"},
             {null, "touch"}, {null, "param", "label"},
         };
+        // The members' checks are not about the time limit (npeLoop takes a while on a loaded machine).
+        int limitMs = VokVuserMgr.foreignCallTimeoutMs;
+        VokVuserMgr.foreignCallTimeoutMs = 60000;
         for (Object[] e : expected) {
             Object[] args = java.util.Arrays.copyOfRange(e, 2, e.length);
             checkEquals(e[0], a.CallAppletMethod((String) e[1], args),
                         e[1] + java.util.Arrays.toString(args));
         }
+        VokVuserMgr.foreignCallTimeoutMs = limitMs;
+        long spinStart = System.nanoTime();
+        checkEquals(null, a.CallAppletMethod("spinForever", new Object[0]), "a call that never returns gives null");
+        long spinMs = (System.nanoTime() - spinStart) / 1000000;
+        check(spinMs >= limitMs - 50 && spinMs < 10000, "it is ended at the limit (took " + spinMs + " ms)");
+        checkEquals("5", a.CallAppletMethod("add", new Object[] {2, 3}), "the owner calls on after it");
         checkEquals("describe()", a.CallAppletMethod("describe", null), "a null argument array is no arguments");
         a.CallAppletMethod("touch", new Object[0]);
         checkEquals("2", a.GetAppletProperty("count"), "touch() twice counts 2");

@@ -86,7 +86,8 @@ if [ -f "$build/lib/java/VokApplet.jar" ] && [ -f "$build/tests/applet/kxwtest.j
     cp "$build/tests/applet/kxwtest.jar" "$work/applet/jars/"
     echo "java_applets_enabled=on" >"$work/applet.settings"
     printf 'goto file://%s/applet/members.html\nexpect document.tester.add(20, 22) == 42\n' "$work" >"$work/applet.steps"
-    if ! applet_run=$("$kxwplay" --settings "$work/applet.settings" "$work/applet.steps" 2>&1); then
+    # The leak check cannot run with a Java VM in the process (a sanitizer build): it is left out of this run.
+    if ! applet_run=$(ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$kxwplay" --settings "$work/applet.settings" "$work/applet.steps" 2>&1); then
         fail "the installed kxwplay did not run an applet: $(echo "$applet_run" | grep -E 'FAIL|kxwplay:' | head -3 | tr '\n' ' ')"
     fi
 fi
