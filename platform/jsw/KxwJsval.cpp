@@ -545,3 +545,7 @@ KxwJswUserObjBase* KxwJswCallArgs::ThisUserObj() const {
 void KxwJswCallArgs::SetResult(const KxwJsval& mrtValue) {
     static_cast<JS::CallArgs*>(_pvCallArgs)->rval().set(KxwJsvalAccess::Get(mrtValue));
 }
+
+void KxwJswCallArgs::ThrowError(const char* mpszMessage) {
+    if (!JS_IsExceptionPending(_ptCx)) JS_ReportErrorUTF8(_ptCx, "%s", mpszMessage ? mpszMessage : "");
+}

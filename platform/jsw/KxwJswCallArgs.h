@@ -21,6 +21,8 @@ public:
     KxwJsval This() const;
     KxwJswUserObjBase* ThisUserObj() const;
     void SetResult(const KxwJsval& mrtValue);
+    // Leaves an Error with that message pending for the script (the native then returns false or null).
+    void ThrowError(const char* mpszMessage);
     // The engine's call arguments, for the wrapper's own natives.
     void* GetRaw() const { return _pvCallArgs; }
 

@@ -41,6 +41,8 @@ struct KxwJswCtorRegistrator {
     const char* _pszName;  // null ends the table
     KxwJswConstructorCallback _pfConstruct;
     uint16_t _uArgCount;
+    // Whether a window's scripts see the name (the emulated browser decides); null: every window does.
+    bool (*_pfIsAvailable)(KxwJswUserObjBase* mptWindow) = nullptr;
 
     static bool ExportFunc(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp);
 };

@@ -126,10 +126,11 @@ bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtI
     if (!IdToUtf8(mptCx, mtId, &dsName)) return false;
     const KxwJswClassInformation* ptClass = nullptr;
     const KxwJswCtorRegistrator* ptSpec = KxwJswClassInformation::FindConstructor(dsName.c_str(), &ptClass);
+    KxwJswGlobal* ptGlobal = KxwJswGlobalHooks::DataOf(mtGlobal);
+    KxwJswUserObjBase* ptWindow = ptGlobal ? ptGlobal->GetWindow() : nullptr;
+    if (ptSpec && ptSpec->_pfIsAvailable && !ptSpec->_pfIsAvailable(ptWindow)) ptSpec = nullptr;
     if (!ptSpec) {
         KxwJswInterfaceResolver pfResolver = KxwJswClassInformation::GetInterfaceResolver();
-        KxwJswGlobal* ptGlobal = KxwJswGlobalHooks::DataOf(mtGlobal);
-        KxwJswUserObjBase* ptWindow = ptGlobal ? ptGlobal->GetWindow() : nullptr;
         if (pfResolver && ptWindow)
             if (const KxwJswClassInformation* ptInterface = pfResolver(ptWindow, dsName.c_str()))
                 return ResolveInterface(mptCx, mtGlobal, mtId, dsName.c_str(), ptInterface, mpbResolved);

@@ -136,6 +136,12 @@ constexpr KxwMsgCatalogueEntry gatEntries[] = {
     {-35913, "The text of %.100s is taken from the javascript: URL \"%.2000s\": %.1000s", 3},
     // A script element's javascript: URL gave no text, so the script is empty.
     {-35912, "The javascript: URL of the script gave no text; the script is empty", 0},
+    // An OBJECT names a control while creating controls is switched off (class id).
+    {-35911, "The control \"%.200s\" of an OBJECT element is not created: creating controls is switched off", 1},
+    // A script used an OBJECT whose control is not available (class id).
+    {-35910, "The control \"%.200s\" of an OBJECT element is not available; the call does nothing", 1},
+    // A script asked for a control while controls are switched off (class name).
+    {-35909, "new ActiveXObject(\"%.200s\") is refused: ActiveX controls are switched off", 1},
     // The direct message: the caller passes the finished text.
     {-26000, "%s", 1},
 };

@@ -478,7 +478,7 @@ KxwiRunTimeSettings::KxwiRunTimeSettings()
       _bJavaGlobalInitSwitch2(false),
       _iJavaGlobalInitNumber(0),
       _bActiveXEnabled(true),
-      _bActiveXCreateControls(false),
+      _bActiveXCreateControls(true),
       _bSnapshotOnError(false),
       _bDomSnapshotMode(false),
       _bSnapshotResources(false),

@@ -1,6 +1,7 @@
 // The library's process-wide entry: global initialisation and termination, and the reporting functions.
 #include <cstring>
 
+#include "KxwDomActiveX.h"
 #include "KxwDomHtmlElementApplet.h"
 #include "KxwDomInterfaceNames.h"
 #include "KxwLayoutMgr.h"
@@ -37,6 +38,8 @@ int xfiKxwObjMgrGlobalInit(const KxwEnvCfg* mptEnvCfg) {
         return -1;
     }
     xfvKxwDomRegisterInterfaceNames();
+    // The classes pages may create and new ActiveXObject.
+    xfvKxwDomActiveXGlobalInit();
     // The recorded layout of the virtual users' folder; without one the layout path is skipped.
     KxwLayoutMgr::Init(xtKxwEnvCfg);
     return 0;

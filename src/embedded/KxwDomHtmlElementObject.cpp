@@ -1,14 +1,22 @@
 #include "KxwDomHtmlElementObject.h"
 
 #include <cstring>
+#include <new>
 
+#include "KxwAutomationRegistry.h"
+#include "KxwDomActiveX.h"
 #include "KxwDomBindingUtil.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementApplet.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomReflectedText.h"
+#include "KxwJswAutomationObject.h"
 #include "KxwJswClassInformation.h"
+#include "KxwUtilReport.h"
+#include "KxwUtilUtf.h"
+#include "kxw/KxwDomUtil.h"
+#include "kxw/KxwiRunTimeSettings.h"
 #include "KxwUtilStrCompare.h"
 #include "KxwUtilTagName.h"
 #include "kxw/KxwEnvCfg.h"
@@ -40,6 +48,30 @@ bool HasWordAt(const std::u16string& mrdsText, size_t mnAt, const char16_t* mpws
            xfbKxwUtilU16nIsEqualIgnoreCaseAssumeAscii(mrdsText.data() + mnAt, mnWordLen, mpwszWord, mnWordLen);
 }
 
+constexpr int kiMsgControlsOff = -35911;
+constexpr int kiMsgControlUnavailable = -35910;
+
+// The emulated browser's own browser control: every name a script gives it is a method that does nothing.
+class KxwDomSupportedControl : public KxwAutomation {
+public:
+    const char* GetInterfaceName() const override { return "IWebBrowser2"; }
+    bool FindMember(const char*, KxwAutoMember& mrtMember) override {
+        mrtMember._iId = 0;
+        mrtMember._eKind = KXW_AUTO_MEMBER_METHOD;
+        return true;
+    }
+    KxwAutoResult Get(int32_t, KxwAutoValue& mrtResult) override {
+        mrtResult = KxwAutoValue();
+        return KXW_AUTO_S_OK;
+    }
+    KxwAutoResult Put(int32_t, const KxwAutoValue&) override { return KXW_AUTO_S_OK; }
+    KxwAutoResult Call(int32_t, const KxwAutoArgs&, KxwAutoValue& mrtResult) override {
+        xfvKxwUtilReportTraceToFile("Active X object has been called in KxwDomHtmlElementObject::commonObject_callback");
+        mrtResult = KxwAutoValue();
+        return KXW_AUTO_S_OK;
+    }
+};
+
 }  // namespace
 
 const KxwDomReflectedText<KxwDomHtmlElementObject> KxwDomHtmlElementObject::katReflectedTexts[4] = {
@@ -57,6 +89,7 @@ KxwDomHtmlElementObject::KxwDomHtmlElementObject(KxwDomHtmlDocument* mptOwnerDoc
       _tArchive(GetDomEnv()) {}
 
 KxwDomHtmlElementObject::~KxwDomHtmlElementObject() {
+    delete _ptActiveX;
     KxwDomHtmlElementApplet* ptInner = _ptInnerApplet;
     _ptInnerApplet = nullptr;
     delete ptInner;
@@ -104,8 +137,76 @@ void KxwDomHtmlElementObject::NotifyFinishedParsing() {
     _ptInnerApplet->NotifyFinishedParsing();
 }
 
+bool KxwDomHtmlElementObject::IsSupported() const {
+    if (_iSupported < 0) {
+        static const char16_t kwszSupported[] = u"clsid:8856F961-340A-11D0-A96B-00C04FD705A2";
+        constexpr size_t knLen = sizeof(kwszSupported) / sizeof(char16_t) - 1;
+        std::u16string dsClassId = TextOf(_tClassId);
+        _iSupported = dsClassId.size() == knLen && HasWordAt(dsClassId, 0, kwszSupported, knLen) ? 1 : 0;
+    }
+    return _iSupported == 1;
+}
+
+bool KxwDomHtmlElementObject::CreateActiveX() {
+    if (_ptActiveX) return true;
+    if (_bActiveXTried || IsApplet()) return false;
+    _bActiveXTried = true;
+    KxwiRunTimeSettings* ptRTS = xfptKxwDomUtilGetRTS();
+    // Only the emulated Internet Explorer hosts controls.
+    if ((ptRTS && !ptRTS->GetActiveXEnabled()) || !xfbKxwDomUtilIsIE()) return false;
+    std::u16string dsClassId = TextOf(_tClassId);
+    std::string dsClassIdUtf8 = xfdsKxwUtilU16ToUtf8(dsClassId.data(), dsClassId.size());
+    std::string dsShown = xfdsKxwDomActiveXPrintable(dsClassIdUtf8);
+    if (ptRTS && !ptRTS->GetActiveXCreateControls()) {
+        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_WARNING, kiMsgControlsOff,
+                                            "KxwDomHtmlElementObject::CreateActiveX", __LINE__, dsShown.c_str());
+        _bUnavailableReported = true;
+        return false;
+    }
+    KxwAutoRef<KxwAutomation> tControl;
+    KxwAutoResult lResult =
+        KxwAutomationRegistry::CreateByClassId(dsClassIdUtf8.data(), dsClassIdUtf8.size(), tControl);
+    if (lResult == KXW_AUTO_E_CLASSNOTREG && IsSupported()) {
+        tControl = KxwAutoRef<KxwAutomation>::Adopt(new KxwDomSupportedControl());
+        lResult = KXW_AUTO_S_OK;
+    }
+    if (!xfbKxwAutoSucceeded(lResult) || !tControl) {
+        std::string dsText = "Creating the control of classid \"" + dsShown + "\" failed";
+        KxwJswAutomationObject::LogAutomantionErrorMsg(lResult, dsText.c_str(), this, KXW_WTL_SEV_LVL_ENUM_WARNING);
+        _bUnavailableReported = true;
+        return false;
+    }
+    auto* ptActiveX = new (std::nothrow) KxwJswAutomationObject(tControl.Get(), false);
+    if (!ptActiveX)
+        KxwUtilOutOfMemoryAbort(static_cast<long>(sizeof(KxwJswAutomationObject)), "KxwJswAutomationObject");
+    ptActiveX->SetActiveXSite(this);
+    _ptActiveX = ptActiveX;
+    if (xfbKxwUtilIsTraceFileOpen())
+        xfvKxwUtilReportTraceToFile("Allocated _ptActiveX=%p KxwJswAutomationObject in "
+                                    "KxwDomHtmlElementObject::CreateActiveX for this=%p",
+                                    static_cast<void*>(_ptActiveX), static_cast<void*>(this));
+    return true;
+}
+
+KxwJswAutomationObject* KxwDomHtmlElementObject::ControlForScript() {
+    if (IsApplet()) return nullptr;
+    if (CreateActiveX()) return _ptActiveX;
+    KxwiRunTimeSettings* ptRTS = xfptKxwDomUtilGetRTS();
+    if (!_bUnavailableReported && (!ptRTS || ptRTS->GetActiveXEnabled()) && xfbKxwDomUtilIsIE()) {
+        _bUnavailableReported = true;
+        std::u16string dsClassId = TextOf(_tClassId);
+        std::string dsShown = xfdsKxwDomActiveXPrintable(xfdsKxwUtilU16ToUtf8(dsClassId.data(), dsClassId.size()));
+        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_INFORMATIVE, kiMsgControlUnavailable,
+                                            "KxwDomHtmlElementObject::commonObject_callback", __LINE__,
+                                            dsShown.c_str());
+    }
+    return nullptr;
+}
+
 bool KxwDomHtmlElementObject::IsResolved(const char* mpszName) {
     if (_ptInnerApplet && _ptInnerApplet->IsResolved(mpszName)) return true;
+    if (KxwJswAutomationObject* ptControl = ControlForScript())
+        if (ptControl->IsResolved(mpszName)) return true;
     return KxwDomHtmlElementWithName::IsResolved(mpszName);
 }
 
@@ -113,11 +214,14 @@ bool KxwDomHtmlElementObject::GetPropertyByName(const char* mpszName, void** mpp
                                                 KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) {
     if (_ptInnerApplet && _ptInnerApplet->IsResolved(mpszName))
         return _ptInnerApplet->GetPropertyByName(mpszName, mppvValue, mpnLength, mpeType);
+    if (_ptActiveX && _ptActiveX->IsResolved(mpszName))
+        return _ptActiveX->GetPropertyByName(mpszName, mppvValue, mpnLength, mpeType);
     return KxwDomHtmlElementWithName::GetPropertyByName(mpszName, mppvValue, mpnLength, mpeType);
 }
 
 bool KxwDomHtmlElementObject::SetNamedItem(const char* mpszName, const KxwJsval& mrtValue) {
-    return _ptInnerApplet && _ptInnerApplet->SetNamedItem(mpszName, mrtValue);
+    if (_ptInnerApplet) return _ptInnerApplet->SetNamedItem(mpszName, mrtValue);
+    return _ptActiveX && _ptActiveX->SetNamedItem(mpszName, mrtValue);
 }
 
 bool KxwDomHtmlElementObject::SetParsedProperty(const char* mpszName, const char* mpszValueOrNull) {
@@ -151,8 +255,9 @@ const KxwJswClassInformation* KxwDomHtmlElementObject::GetClassInformation() con
 
 bool KxwDomHtmlElementObject::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     if (mnTinyId == kIdObject) {
-        // An applet's object is the applet; a control is not created here.
-        mrtPropertyInfo.AssignDomObjectOrNull(_ptInnerApplet);
+        // An applet's object is the applet; a control's, the control (made now if it may be).
+        if (_ptInnerApplet) mrtPropertyInfo.AssignDomObjectOrNull(_ptInnerApplet);
+        else mrtPropertyInfo.AssignDomObjectOrNull(ControlForScript());
         return true;
     }
     if (const auto* ptText = xfptKxwDomReflectedTextById(katReflectedTexts, mnTinyId)) {
