@@ -233,7 +233,8 @@ bool KxwXmlDomDocument::Parse(const std::string& mrdsBytes, bool mbFromText, con
         ptDoc = xmlCtxtReadMemory(ptContext, mrdsBytes.data(), static_cast<int>(mrdsBytes.size()),
                                   mrdsUrl.empty() ? nullptr : mrdsUrl.c_str(), mbFromText ? "UTF-8" : nullptr,
                                   iOptions);
-        if (ptDoc && !ptContext->wellFormed) {
+        // An undeclared prefix is a namespace error to libxml2 and a failed load to scripts.
+        if (ptDoc && (!ptContext->wellFormed || !ptContext->nsWellFormed)) {
             xmlFreeDoc(ptDoc);
             ptDoc = nullptr;
         }
