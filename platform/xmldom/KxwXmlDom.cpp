@@ -14,7 +14,9 @@
 
 namespace {
 
-KxwXmlDomDocument* AsDocument(KxwAutomation* mptObject) { return dynamic_cast<KxwXmlDomDocument*>(mptObject); }
+KxwXmlDomDocument* AsDocument(KxwAutomation* mptObject) {
+    return dynamic_cast<KxwXmlDomDocument*>(mptObject);
+}
 
 // One entry per class id, with the names that reach it. The free-threaded classes are the same documents here:
 // every object belongs to one virtual user's thread anyway.
@@ -53,7 +55,9 @@ void xfvKxwXmlDomRegisterClasses() {
     for (const KxwAutoClassInfo& rtClass : katClasses) KxwAutomationRegistry::Register(rtClass);
 }
 
-KxwAutomation* xfptKxwXmlDomCreateDocument() { return KxwXmlDomDocument::Create(); }
+KxwAutomation* xfptKxwXmlDomCreateDocument() {
+    return KxwXmlDomDocument::Create();
+}
 
 bool xfbKxwXmlDomLoadText(KxwAutomation* mptDocument, const char16_t* mpwsfText, size_t mnLen) {
     KxwXmlDomDocument* ptDocument = AsDocument(mptDocument);

@@ -45,18 +45,22 @@ std::string DeclarationOf(xmlDoc* mptDoc, const std::string& mrdsBytes) {
         size_t nEnd = mrdsBytes.find("?>", nStart);
         if (nEnd == std::string::npos) return std::string();
         std::string dsContent = mrdsBytes.substr(nStart + 6, nEnd - nStart - 6);
-        while (!dsContent.empty() && xfbKxwXmlDomIsBlankChar(static_cast<char16_t>(dsContent.back()))) dsContent.pop_back();
+        while (!dsContent.empty() && xfbKxwXmlDomIsBlankChar(static_cast<char16_t>(dsContent.back())))
+            dsContent.pop_back();
         size_t nFirst = 0;
         while (nFirst < dsContent.size() && xfbKxwXmlDomIsBlankChar(static_cast<char16_t>(dsContent[nFirst]))) ++nFirst;
         return dsContent.substr(nFirst);
     }
     // A document in UTF-16 had its declaration too; it is written again from what libxml2 read.
-    bool bUtf16 = StartsWith(mrdsBytes, 0, "\xFF\xFE<\0?\0x\0") || StartsWith(mrdsBytes, 0, "\xFE\xFF\0<\0?\0x") ||
-                  (mrdsBytes.size() > 6 && std::memcmp(mrdsBytes.data(), "<\0?\0x\0", 6) == 0) ||
-                  (mrdsBytes.size() > 6 && std::memcmp(mrdsBytes.data(), "\0<\0?\0x", 6) == 0);
+    auto fStarts = [&mrdsBytes](const char* mpsfPrefix, size_t mnLen) {
+        return mrdsBytes.size() >= mnLen && std::memcmp(mrdsBytes.data(), mpsfPrefix, mnLen) == 0;
+    };
+    bool bUtf16 = fStarts("\xFF\xFE<\0?\0x\0", 8) || fStarts("\xFE\xFF\0<\0?\0x", 8) || fStarts("<\0?\0x\0", 6) ||
+                  fStarts("\0<\0?\0x", 6);
     if (!bUtf16 || !mptDoc->version) return std::string();
     std::string dsContent = std::string("version=\"") + reinterpret_cast<const char*>(mptDoc->version) + "\"";
-    if (mptDoc->encoding) dsContent += std::string(" encoding=\"") + reinterpret_cast<const char*>(mptDoc->encoding) + "\"";
+    if (mptDoc->encoding)
+        dsContent += std::string(" encoding=\"") + reinterpret_cast<const char*>(mptDoc->encoding) + "\"";
     return dsContent;
 }
 
@@ -113,7 +117,9 @@ void DropBlankTexts(xmlDoc* mptDoc) {
     }
 }
 
-bool ReadBool(const KxwAutoValue& mrtValue) { return mrtValue.ToBool(); }
+bool ReadBool(const KxwAutoValue& mrtValue) {
+    return mrtValue.ToBool();
+}
 
 }  // namespace
 
@@ -166,7 +172,9 @@ void KxwXmlDomDocument::StartTree(xmlDoc* mptDoc) {
     ResetTree(std::make_shared<KxwXmlDomTree>(mptDoc));
 }
 
-void KxwXmlDomDocument::ClearParseError() { _tParseError = KxwAutoRef<KxwAutomation>(); }
+void KxwXmlDomDocument::ClearParseError() {
+    _tParseError = KxwAutoRef<KxwAutomation>();
+}
 
 void KxwXmlDomDocument::SetParseError(int32_t miCode, std::string mdsReason, int miLine, int miColumn,
                                       const std::string& mrdsBytes, const std::string& mrdsUrl) {
@@ -184,29 +192,28 @@ void KxwXmlDomDocument::SetParseError(int32_t miCode, std::string mdsReason, int
         }
         if (nLineStart != std::string::npos && nLineStart <= mrdsBytes.size()) {
             size_t nLineEnd = mrdsBytes.find('\n', nLineStart);
-            std::string dsLine = mrdsBytes.substr(nLineStart, nLineEnd == std::string::npos ? std::string::npos
-                                                                                           : nLineEnd - nLineStart);
+            std::string dsLine =
+                mrdsBytes.substr(nLineStart, nLineEnd == std::string::npos ? std::string::npos : nLineEnd - nLineStart);
             if (!dsLine.empty() && dsLine.back() == '\r') dsLine.pop_back();
             tDetails._dsSrcText = dsLine;
             // Positions count characters as scripts do (UTF-16 units), not bytes.
             size_t nColumnBytes = miColumn > 0 ? std::min(static_cast<size_t>(miColumn - 1), dsLine.size()) : 0;
             tDetails._iLinePos = static_cast<int32_t>(xfdsKxwXmlDomU16(dsLine.substr(0, nColumnBytes)).size()) + 1;
-            tDetails._iFilePos = static_cast<int32_t>(xfdsKxwXmlDomU16(mrdsBytes.substr(0, nLineStart)).size()) +
-                                 tDetails._iLinePos - 1;
+            tDetails._iFilePos =
+                static_cast<int32_t>(xfdsKxwXmlDomU16(mrdsBytes.substr(0, nLineStart)).size()) + tDetails._iLinePos - 1;
         }
     }
     _tParseError = KxwXmlDomParseError::Create(std::move(tDetails));
 }
 
-bool KxwXmlDomDocument::Tidy(xmlDoc* mptDoc, const std::string& mrdsBytes, bool mbFromText, std::string& mrdsFailure) {
-    (void)mbFromText;
+bool KxwXmlDomDocument::Tidy(xmlDoc* mptDoc, const std::string& mrdsBytes, std::string& mrdsFailure) {
     if (!ExpandEntities(mptDoc, mrdsFailure)) return false;
     if (!_bPreserveWhiteSpace) DropBlankTexts(mptDoc);
     std::string dsDeclaration = DeclarationOf(mptDoc, mrdsBytes);
     if (!dsDeclaration.empty()) {
         // The declaration is a node of the document, as scripts of the time saw it (firstChild, xml).
-        xmlNode* ptDeclaration = xmlNewDocPI(mptDoc, reinterpret_cast<const xmlChar*>("xml"),
-                                             xfpKxwXmlDomChars(dsDeclaration));
+        xmlNode* ptDeclaration =
+            xmlNewDocPI(mptDoc, reinterpret_cast<const xmlChar*>("xml"), xfpKxwXmlDomChars(dsDeclaration));
         if (ptDeclaration) {
             if (mptDoc->children)
                 xmlAddPrevSibling(mptDoc->children, ptDeclaration);
@@ -230,9 +237,9 @@ bool KxwXmlDomDocument::Parse(const std::string& mrdsBytes, bool mbFromText, con
     xmlDoc* ptDoc = nullptr;
     xmlParserCtxtPtr ptContext = xmlNewParserCtxt();
     if (ptContext) {
-        ptDoc = xmlCtxtReadMemory(ptContext, mrdsBytes.data(), static_cast<int>(mrdsBytes.size()),
-                                  mrdsUrl.empty() ? nullptr : mrdsUrl.c_str(), mbFromText ? "UTF-8" : nullptr,
-                                  iOptions);
+        ptDoc =
+            xmlCtxtReadMemory(ptContext, mrdsBytes.data(), static_cast<int>(mrdsBytes.size()),
+                              mrdsUrl.empty() ? nullptr : mrdsUrl.c_str(), mbFromText ? "UTF-8" : nullptr, iOptions);
         // An undeclared prefix is a namespace error to libxml2 and a failed load to scripts.
         if (ptDoc && (!ptContext->wellFormed || !ptContext->nsWellFormed)) {
             xmlFreeDoc(ptDoc);
@@ -246,7 +253,7 @@ bool KxwXmlDomDocument::Parse(const std::string& mrdsBytes, bool mbFromText, con
         xmlFreeDoc(ptDoc);
         ptDoc = nullptr;
     }
-    if (ptDoc && !Tidy(ptDoc, mrdsBytes, mbFromText, dsFailure)) {
+    if (ptDoc && !Tidy(ptDoc, mrdsBytes, dsFailure)) {
         xmlFreeDoc(ptDoc);
         ptDoc = nullptr;
     }
@@ -277,10 +284,14 @@ void KxwXmlDomDocument::ChangeReadyState(int32_t miState) {
 }
 
 bool KxwXmlDomDocument::LoadText(const std::u16string& mrdsText) {
-    KxwAutoRef<KxwAutomation> tKeepAlive(static_cast<KxwAutomation*>(this));
+    return LoadUtf8(xfdsKxwXmlDomUtf8(mrdsText));
+}
+
+bool KxwXmlDomDocument::LoadUtf8(const std::string& mrdsText) {
+    KxwAutoRef<KxwAutomation> tKeepAlive(static_cast<KxwAutomation*>(this));  // a handler may drop the last reference
     _dsUrl.clear();
     ChangeReadyState(1);
-    bool bLoaded = Parse(xfdsKxwXmlDomUtf8(mrdsText), true, std::string());
+    bool bLoaded = Parse(mrdsText, true, std::string());
     ChangeReadyState(4);
     return bLoaded;
 }
@@ -409,12 +420,7 @@ KxwAutoResult KxwXmlDomDocument::LoadXml(const KxwAutoArgs& mrtArgs, KxwAutoValu
     std::string dsText;
     KxwAutoResult lResult = xflKxwXmlDomArgText(mrtArgs, 0, "bstrXML", dsText, _dsError);
     if (!xfbKxwAutoSucceeded(lResult)) return lResult;
-    KxwAutoRef<KxwAutomation> tKeepAlive(static_cast<KxwAutomation*>(this));  // a handler may drop the last reference
-    _dsUrl.clear();
-    ChangeReadyState(1);
-    bool bLoaded = Parse(dsText, true, std::string());
-    ChangeReadyState(4);
-    mrtResult = KxwAutoValue::Bool(bLoaded);
+    mrtResult = KxwAutoValue::Bool(LoadUtf8(dsText));
     return KXW_AUTO_S_OK;
 }
 
@@ -493,7 +499,8 @@ KxwAutoResult KxwXmlDomDocument::MakeElement(const std::string& mrdsName, const 
 
 KxwAutoResult KxwXmlDomDocument::MakeAttribute(const std::string& mrdsName, KxwAutoValue& mrtResult) {
     if (!xfbKxwXmlDomIsName(mrdsName)) return Fail(KXW_AUTO_E_INVALIDARG, "The attribute name is not a valid XML name");
-    mrtResult = NewNode(reinterpret_cast<xmlNode*>(xmlNewDocProp(GetTree()->GetDoc(), xfpKxwXmlDomChars(mrdsName), nullptr)));
+    mrtResult =
+        NewNode(reinterpret_cast<xmlNode*>(xmlNewDocProp(GetTree()->GetDoc(), xfpKxwXmlDomChars(mrdsName), nullptr)));
     return KXW_AUTO_S_OK;
 }
 
@@ -569,11 +576,22 @@ KxwAutoResult KxwXmlDomDocument::CreateEntityReference(const KxwAutoArgs& mrtArg
 }
 
 KxwAutoResult KxwXmlDomDocument::CreateNode(const KxwAutoArgs& mrtArgs, KxwAutoValue& mrtResult) {
-    static const char* const kapszTypeNames[] = {"",       "element", "attribute", "text", "cdatasection", "entityreference",
-                                                 "entity", "processinginstruction", "comment", "document",
-                                                 "documenttype", "documentfragment", "notation"};
+    static const char* const kapszTypeNames[] = {"",
+                                                 "element",
+                                                 "attribute",
+                                                 "text",
+                                                 "cdatasection",
+                                                 "entityreference",
+                                                 "entity",
+                                                 "processinginstruction",
+                                                 "comment",
+                                                 "document",
+                                                 "documenttype",
+                                                 "documentfragment",
+                                                 "notation"};
     int32_t iType = 0;
-    if (mrtArgs.empty() || mrtArgs[0].IsNullOrEmpty()) return Fail(KXW_AUTO_E_INVALIDARG, "The argument type is missing");
+    if (mrtArgs.empty() || mrtArgs[0].IsNullOrEmpty())
+        return Fail(KXW_AUTO_E_INVALIDARG, "The argument type is missing");
     if (mrtArgs[0].GetType() == KXW_AUTO_VALUE_STRING && !mrtArgs[0].ToInt(iType)) {
         std::string dsTypeName = xfdsKxwXmlDomUtf8(mrtArgs[0].GetString());
         iType = -1;
@@ -597,11 +615,18 @@ KxwAutoResult KxwXmlDomDocument::CreateNode(const KxwAutoArgs& mrtArgs, KxwAutoV
     }
     KxwAutoArgs tEmptyData{KxwAutoValue::String(std::u16string())};
     switch (iType) {
-        case 1: return MakeElement(dsName, dsNamespace, mrtResult);
-        case 2: return MakeAttribute(dsName, mrtResult);
-        case 3: case 4: case 8: return MakeTextLike(iType, tEmptyData, 0, mrtResult);
-        case 7: return MakeInstruction(dsName, std::string(), mrtResult);
-        case 11: return CreateDocumentFragment(mrtArgs, mrtResult);
+        case 1:
+            return MakeElement(dsName, dsNamespace, mrtResult);
+        case 2:
+            return MakeAttribute(dsName, mrtResult);
+        case 3:
+        case 4:
+        case 8:
+            return MakeTextLike(iType, tEmptyData, 0, mrtResult);
+        case 7:
+            return MakeInstruction(dsName, std::string(), mrtResult);
+        case 11:
+            return CreateDocumentFragment(mrtArgs, mrtResult);
         default:
             mrtResult = KxwAutoValue::Null();
             return Fail(KXW_AUTO_E_INVALIDARG, "Nodes of this type cannot be made with createNode");
@@ -642,7 +667,8 @@ bool KxwXmlDomDocument::ParseSelectionNamespaces(const std::string& mrdsValue) {
             size_t nEnd = mrdsValue.find('=', n);
             if (nEnd == std::string::npos) return false;
             dsPrefix = mrdsValue.substr(n + 1, nEnd - n - 1);
-            while (!dsPrefix.empty() && xfbKxwXmlDomIsBlankChar(static_cast<char16_t>(dsPrefix.back()))) dsPrefix.pop_back();
+            while (!dsPrefix.empty() && xfbKxwXmlDomIsBlankChar(static_cast<char16_t>(dsPrefix.back())))
+                dsPrefix.pop_back();
             if (!xfbKxwXmlDomIsName(dsPrefix) || dsPrefix.find(':') != std::string::npos) return false;
             n = nEnd;
         }
@@ -665,11 +691,10 @@ bool KxwXmlDomDocument::ParseSelectionNamespaces(const std::string& mrdsValue) {
 
 namespace {
 // The properties setProperty accepts without effect: this parser has nothing they would change.
-const char* const kapszAcceptedProperties[] = {"ServerHTTPRequest", "ProhibitDTD",      "AllowDocumentFunction",
-                                               "AllowXsltScript",   "NewParser",        "ResolveExternals",
-                                               "UseInlineSchema",   "MaxElementDepth",  "MaxXMLSize",
-                                               "ForcedResync",      "MultipleErrorMessages", "ValidateOnParse",
-                                               "NormalizeAttributeValues"};
+const char* const kapszAcceptedProperties[] = {
+    "ServerHTTPRequest",     "ProhibitDTD",     "AllowDocumentFunction",   "AllowXsltScript", "NewParser",
+    "ResolveExternals",      "UseInlineSchema", "MaxElementDepth",         "MaxXMLSize",      "ForcedResync",
+    "MultipleErrorMessages", "ValidateOnParse", "NormalizeAttributeValues"};
 }  // namespace
 
 KxwAutoResult KxwXmlDomDocument::SetProperty(const KxwAutoArgs& mrtArgs, KxwAutoValue& mrtResult) {

@@ -42,7 +42,9 @@ private:
     bool Parse(const std::string& mrdsBytes, bool mbFromText, const std::string& mrdsUrl);
     // After a parse: the declaration as a node, internal entities expanded, external ones dropped, blank texts
     // dropped unless kept; false with the reason when the expansion grows too large.
-    bool Tidy(xmlDoc* mptDoc, const std::string& mrdsBytes, bool mbFromText, std::string& mrdsFailure);
+    bool Tidy(xmlDoc* mptDoc, const std::string& mrdsBytes, std::string& mrdsFailure);
+    // loadXML: readyState 1, the parse, readyState 4.
+    bool LoadUtf8(const std::string& mrdsText);
     void StartTree(xmlDoc* mptDoc);
     void SetParseError(int32_t miCode, std::string mdsReason, int miLine, int miColumn, const std::string& mrdsBytes,
                        const std::string& mrdsUrl);

@@ -22,8 +22,8 @@ xsltSecurityPrefsPtr s_ptSecurityPrefs = nullptr;
 // the like load nothing.
 xmlParserInputPtr RefuseExternalEntity(const char* mpszUrl, const char* mpszId, xmlParserCtxtPtr mptContext) {
     (void)mpszId, (void)mptContext;
-    std::string dsText = std::string("Loading the external resource \"") + (mpszUrl ? mpszUrl : "") +
-                         "\" is not allowed\n";
+    std::string dsText =
+        std::string("Loading the external resource \"") + (mpszUrl ? mpszUrl : "") + "\" is not allowed\n";
     KxwXmlDomErrorCapture::OnGeneric(nullptr, "%s", dsText.c_str());
     return nullptr;
 }
@@ -81,7 +81,9 @@ KxwXmlDomErrorCapture::~KxwXmlDomErrorCapture() {
     xmlSetGenericErrorFunc(_pvPrevGenericContext, _pfPrevGeneric);
 }
 
-KxwXmlDomErrorCapture* KxwXmlDomErrorCapture::Current() { return s_ptCurrentCapture; }
+KxwXmlDomErrorCapture* KxwXmlDomErrorCapture::Current() {
+    return s_ptCurrentCapture;
+}
 
 void KxwXmlDomErrorCapture::OnStructured(void* mpvContext, xmlErrorPtr mptError) {
     auto* ptCapture = static_cast<KxwXmlDomErrorCapture*>(mpvContext);
@@ -102,8 +104,7 @@ void KxwXmlDomErrorCapture::OnGeneric(void* mpvContext, const char* mpszFormat, 
     ptCapture->AddText(acBuf, true, 0, 0, 0);
 }
 
-void KxwXmlDomErrorCapture::AddText(const std::string& mrdsText, bool mbError, int miCode, int miLine,
-                                    int miColumn) {
+void KxwXmlDomErrorCapture::AddText(const std::string& mrdsText, bool mbError, int miCode, int miLine, int miColumn) {
     std::string dsText = mrdsText;
     while (!dsText.empty() && (dsText.back() == '\n' || dsText.back() == '\r' || dsText.back() == ' '))
         dsText.pop_back();
@@ -138,11 +139,16 @@ int32_t xfiKxwXmlDomParseErrorCode(int miLibxmlCode) {
         uint32_t _uCode;
     };
     static const Code katCodes[] = {
-        {XML_ERR_ATTRIBUTE_WITHOUT_VALUE, 0xC00CE501u}, {XML_ERR_ATTRIBUTE_NOT_STARTED, 0xC00CE502u},
-        {XML_ERR_COMMENT_NOT_FINISHED, 0xC00CE503u},    {XML_ERR_NAME_REQUIRED, 0xC00CE504u},
-        {XML_ERR_LT_IN_ATTRIBUTE, 0xC00CE506u},         {XML_ERR_XMLDECL_NOT_FINISHED, 0xC00CE507u},
-        {XML_ERR_VERSION_MISSING, 0xC00CE507u},         {XML_ERR_INVALID_CHAR, 0xC00CE508u},
-        {XML_ERR_SPACE_REQUIRED, 0xC00CE509u},          {XML_ERR_GT_REQUIRED, 0xC00CE50Au},
+        {XML_ERR_ATTRIBUTE_WITHOUT_VALUE, 0xC00CE501u},
+        {XML_ERR_ATTRIBUTE_NOT_STARTED, 0xC00CE502u},
+        {XML_ERR_COMMENT_NOT_FINISHED, 0xC00CE503u},
+        {XML_ERR_NAME_REQUIRED, 0xC00CE504u},
+        {XML_ERR_LT_IN_ATTRIBUTE, 0xC00CE506u},
+        {XML_ERR_XMLDECL_NOT_FINISHED, 0xC00CE507u},
+        {XML_ERR_VERSION_MISSING, 0xC00CE507u},
+        {XML_ERR_INVALID_CHAR, 0xC00CE508u},
+        {XML_ERR_SPACE_REQUIRED, 0xC00CE509u},
+        {XML_ERR_GT_REQUIRED, 0xC00CE50Au},
         {XML_ERR_ENTITYREF_SEMICOL_MISSING, 0xC00CE50Du},
     };
     for (const Code& rtCode : katCodes)

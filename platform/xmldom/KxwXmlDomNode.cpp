@@ -28,15 +28,32 @@ constexpr unsigned kFrag = 1u << 11;
 constexpr unsigned kCharData = kText | kCdata | kComment;
 constexpr unsigned kAll = ~0u;
 
-const char* const kapszTypeStrings[] = {"",        "element", "attribute", "text", "cdatasection", "entityreference",
-                                        "entity",  "processinginstruction", "comment", "document", "documenttype",
-                                        "documentfragment", "notation"};
+const char* const kapszTypeStrings[] = {"",
+                                        "element",
+                                        "attribute",
+                                        "text",
+                                        "cdatasection",
+                                        "entityreference",
+                                        "entity",
+                                        "processinginstruction",
+                                        "comment",
+                                        "document",
+                                        "documenttype",
+                                        "documentfragment",
+                                        "notation"};
 
 // The nodes scripts see among children: declarations inside the document type and the like stay hidden.
 bool IsVisible(const xmlNode* mptNode) {
     switch (KxwXmlDomNode::DomType(mptNode)) {
-        case 1: case 3: case 4: case 7: case 8: case 10: return true;
-        default: return false;
+        case 1:
+        case 3:
+        case 4:
+        case 7:
+        case 8:
+        case 10:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -57,9 +74,13 @@ std::string Trimmed(const std::string& mrdsText) {
     return mrdsText.substr(nStart, nEnd - nStart + 1);
 }
 
-std::string Chars(const xmlChar* mpsz) { return mpsz ? reinterpret_cast<const char*>(mpsz) : ""; }
+std::string Chars(const xmlChar* mpsz) {
+    return mpsz ? reinterpret_cast<const char*>(mpsz) : "";
+}
 
-KxwAutoValue Text(const std::string& mrdsUtf8) { return KxwAutoValue::String(xfdsKxwXmlDomU16(mrdsUtf8)); }
+KxwAutoValue Text(const std::string& mrdsUtf8) {
+    return KxwAutoValue::String(xfdsKxwXmlDomU16(mrdsUtf8));
+}
 
 xmlAttr* FindAttribute(xmlNode* mptElement, const std::string& mrdsName) {
     for (xmlAttr* ptAttr = mptElement->properties; ptAttr; ptAttr = ptAttr->next)
@@ -181,40 +202,65 @@ KxwAutoValue KxwXmlDomNode::ValueOf(xmlNode* mptNode) const {
 int KxwXmlDomNode::DomType(const xmlNode* mptNode) {
     if (!mptNode) return 0;
     switch (mptNode->type) {
-        case XML_ELEMENT_NODE: return 1;
-        case XML_ATTRIBUTE_NODE: return 2;
-        case XML_TEXT_NODE: return 3;
-        case XML_CDATA_SECTION_NODE: return 4;
-        case XML_ENTITY_REF_NODE: return 5;
-        case XML_ENTITY_NODE: return 6;
-        case XML_PI_NODE: return 7;
-        case XML_COMMENT_NODE: return 8;
+        case XML_ELEMENT_NODE:
+            return 1;
+        case XML_ATTRIBUTE_NODE:
+            return 2;
+        case XML_TEXT_NODE:
+            return 3;
+        case XML_CDATA_SECTION_NODE:
+            return 4;
+        case XML_ENTITY_REF_NODE:
+            return 5;
+        case XML_ENTITY_NODE:
+            return 6;
+        case XML_PI_NODE:
+            return 7;
+        case XML_COMMENT_NODE:
+            return 8;
         case XML_DOCUMENT_NODE:
-        case XML_HTML_DOCUMENT_NODE: return 9;
+        case XML_HTML_DOCUMENT_NODE:
+            return 9;
         case XML_DOCUMENT_TYPE_NODE:
-        case XML_DTD_NODE: return 10;
-        case XML_DOCUMENT_FRAG_NODE: return 11;
-        case XML_NOTATION_NODE: return 12;
-        default: return 0;
+        case XML_DTD_NODE:
+            return 10;
+        case XML_DOCUMENT_FRAG_NODE:
+            return 11;
+        case XML_NOTATION_NODE:
+            return 12;
+        default:
+            return 0;
     }
 }
 
 const char* KxwXmlDomNode::GetInterfaceName() const {
     switch (DomType(_ptNode)) {
-        case 1: return "IXMLDOMElement";
-        case 2: return "IXMLDOMAttribute";
-        case 3: return "IXMLDOMText";
-        case 4: return "IXMLDOMCDATASection";
-        case 7: return "IXMLDOMProcessingInstruction";
-        case 8: return "IXMLDOMComment";
-        case 9: return "IXMLDOMDocument";
-        case 10: return "IXMLDOMDocumentType";
-        case 11: return "IXMLDOMDocumentFragment";
-        default: return "IXMLDOMNode";
+        case 1:
+            return "IXMLDOMElement";
+        case 2:
+            return "IXMLDOMAttribute";
+        case 3:
+            return "IXMLDOMText";
+        case 4:
+            return "IXMLDOMCDATASection";
+        case 7:
+            return "IXMLDOMProcessingInstruction";
+        case 8:
+            return "IXMLDOMComment";
+        case 9:
+            return "IXMLDOMDocument";
+        case 10:
+            return "IXMLDOMDocumentType";
+        case 11:
+            return "IXMLDOMDocumentFragment";
+        default:
+            return "IXMLDOMNode";
     }
 }
 
-bool KxwXmlDomNode::Answers(const Row& mrtRow) const { return (mrtRow._uTypes & (1u << DomType(_ptNode))) != 0; }
+bool KxwXmlDomNode::Answers(const Row& mrtRow) const {
+    return (mrtRow._uTypes & (1u << DomType(_ptNode))) != 0;
+}
 
 bool KxwXmlDomNode::FindMember(const char* mpszName, KxwAutoMember& mrtMember) {
     for (size_t n = 0; n < sizeof katMembers / sizeof katMembers[0]; ++n) {
@@ -261,23 +307,46 @@ KxwAutoResult KxwXmlDomNode::Fail(KxwAutoResult mlResult, std::string mdsWhy) {
 
 KxwAutoResult KxwXmlDomNode::GetNodeName(KxwAutoValue& mrtResult) {
     switch (DomType(_ptNode)) {
-        case 1: case 2: case 7: case 10: mrtResult = Text(xfdsKxwXmlDomQualifiedName(_ptNode)); break;
-        case 3: mrtResult = KxwAutoValue::String(u"#text"); break;
-        case 4: mrtResult = KxwAutoValue::String(u"#cdata-section"); break;
-        case 8: mrtResult = KxwAutoValue::String(u"#comment"); break;
-        case 9: mrtResult = KxwAutoValue::String(u"#document"); break;
-        case 11: mrtResult = KxwAutoValue::String(u"#document-fragment"); break;
-        default: mrtResult = KxwAutoValue::String(u""); break;
+        case 1:
+        case 2:
+        case 7:
+        case 10:
+            mrtResult = Text(xfdsKxwXmlDomQualifiedName(_ptNode));
+            break;
+        case 3:
+            mrtResult = KxwAutoValue::String(u"#text");
+            break;
+        case 4:
+            mrtResult = KxwAutoValue::String(u"#cdata-section");
+            break;
+        case 8:
+            mrtResult = KxwAutoValue::String(u"#comment");
+            break;
+        case 9:
+            mrtResult = KxwAutoValue::String(u"#document");
+            break;
+        case 11:
+            mrtResult = KxwAutoValue::String(u"#document-fragment");
+            break;
+        default:
+            mrtResult = KxwAutoValue::String(u"");
+            break;
     }
     return KXW_AUTO_S_OK;
 }
 
 KxwAutoResult KxwXmlDomNode::GetNodeValue(KxwAutoValue& mrtResult) {
     switch (DomType(_ptNode)) {
-        case 2: case 3: case 4: case 7: case 8:
+        case 2:
+        case 3:
+        case 4:
+        case 7:
+        case 8:
             mrtResult = Text(xfdsKxwXmlDomTakeChars(xmlNodeGetContent(_ptNode)));
             break;
-        default: mrtResult = KxwAutoValue::Null(); break;
+        default:
+            mrtResult = KxwAutoValue::Null();
+            break;
     }
     return KXW_AUTO_S_OK;
 }
@@ -292,11 +361,18 @@ KxwAutoResult KxwXmlDomNode::PutNodeValue(const KxwAutoValue& mrtValue) {
     KxwAutoResult lResult = xflKxwXmlDomValueText(mrtValue, "value", dsValue, _dsError);
     if (!xfbKxwAutoSucceeded(lResult)) return lResult;
     switch (DomType(_ptNode)) {
-        case 2: _tTree->SetText(_ptNode, xfpKxwXmlDomChars(dsValue)); return KXW_AUTO_S_OK;
-        case 3: case 4: case 7: case 8: SetContent(dsValue); return KXW_AUTO_S_OK;
+        case 2:
+            _tTree->SetText(_ptNode, xfpKxwXmlDomChars(dsValue));
+            return KXW_AUTO_S_OK;
+        case 3:
+        case 4:
+        case 7:
+        case 8:
+            SetContent(dsValue);
+            return KXW_AUTO_S_OK;
         default:
-            return Fail(KXW_AUTO_E_FAIL, std::string("A node of type ") + kapszTypeStrings[DomType(_ptNode)] +
-                                             " has no value to set");
+            return Fail(KXW_AUTO_E_FAIL,
+                        std::string("A node of type ") + kapszTypeStrings[DomType(_ptNode)] + " has no value to set");
     }
 }
 
@@ -331,12 +407,14 @@ KxwAutoResult KxwXmlDomNode::GetLastChild(KxwAutoValue& mrtResult) {
 }
 
 KxwAutoResult KxwXmlDomNode::GetPreviousSibling(KxwAutoValue& mrtResult) {
-    mrtResult = DomType(_ptNode) == 2 || DomType(_ptNode) == 9 ? KxwAutoValue::Null() : ValueOf(LastVisible(_ptNode->prev));
+    mrtResult =
+        DomType(_ptNode) == 2 || DomType(_ptNode) == 9 ? KxwAutoValue::Null() : ValueOf(LastVisible(_ptNode->prev));
     return KXW_AUTO_S_OK;
 }
 
 KxwAutoResult KxwXmlDomNode::GetNextSibling(KxwAutoValue& mrtResult) {
-    mrtResult = DomType(_ptNode) == 2 || DomType(_ptNode) == 9 ? KxwAutoValue::Null() : ValueOf(FirstVisible(_ptNode->next));
+    mrtResult =
+        DomType(_ptNode) == 2 || DomType(_ptNode) == 9 ? KxwAutoValue::Null() : ValueOf(FirstVisible(_ptNode->next));
     return KXW_AUTO_S_OK;
 }
 
@@ -352,7 +430,8 @@ KxwAutoResult KxwXmlDomNode::GetOwnerDocument(KxwAutoValue& mrtResult) {
 
 std::string KxwXmlDomNode::Markup(xmlNode* mptNode) {
     switch (DomType(mptNode)) {
-        case 0: return std::string();
+        case 0:
+            return std::string();
         case 2: {
             std::string dsValue = xfdsKxwXmlDomTakeChars(xmlNodeGetContent(mptNode));
             std::string dsEscaped =
@@ -371,7 +450,8 @@ std::string KxwXmlDomNode::Markup(xmlNode* mptNode) {
             for (xmlNode* ptChild = mptNode->children; ptChild; ptChild = ptChild->next) dsMarkup += Markup(ptChild);
             return dsMarkup;
         }
-        default: break;
+        default:
+            break;
     }
     xmlBufferPtr ptBuffer = xmlBufferCreate();
     if (!ptBuffer) KxwUtilOutOfMemoryAbort(0, "xmlBuffer for the xml property");
@@ -393,12 +473,20 @@ KxwAutoResult KxwXmlDomNode::GetXml(KxwAutoValue& mrtResult) {
 
 std::string KxwXmlDomNode::TextOf(xmlNode* mptNode, bool mbPreserveWhiteSpace) {
     switch (DomType(mptNode)) {
-        case 1: case 9: case 11: {
+        case 1:
+        case 9:
+        case 11: {
             std::string dsText = xfdsKxwXmlDomTakeChars(xmlNodeGetContent(mptNode));
             return mbPreserveWhiteSpace ? dsText : Trimmed(dsText);
         }
-        case 2: case 3: case 4: case 7: case 8: return xfdsKxwXmlDomTakeChars(xmlNodeGetContent(mptNode));
-        default: return std::string();
+        case 2:
+        case 3:
+        case 4:
+        case 7:
+        case 8:
+            return xfdsKxwXmlDomTakeChars(xmlNodeGetContent(mptNode));
+        default:
+            return std::string();
     }
 }
 
@@ -412,8 +500,17 @@ KxwAutoResult KxwXmlDomNode::PutText(const KxwAutoValue& mrtValue) {
     KxwAutoResult lResult = xflKxwXmlDomValueText(mrtValue, "text", dsValue, _dsError);
     if (!xfbKxwAutoSucceeded(lResult)) return lResult;
     switch (DomType(_ptNode)) {
-        case 1: case 2: case 11: _tTree->SetText(_ptNode, xfpKxwXmlDomChars(dsValue)); return KXW_AUTO_S_OK;
-        case 3: case 4: case 7: case 8: SetContent(dsValue); return KXW_AUTO_S_OK;
+        case 1:
+        case 2:
+        case 11:
+            _tTree->SetText(_ptNode, xfpKxwXmlDomChars(dsValue));
+            return KXW_AUTO_S_OK;
+        case 3:
+        case 4:
+        case 7:
+        case 8:
+            SetContent(dsValue);
+            return KXW_AUTO_S_OK;
         default:
             return Fail(KXW_AUTO_E_FAIL, std::string("The text of a node of type ") +
                                              kapszTypeStrings[DomType(_ptNode)] + " cannot be set");
@@ -511,8 +608,8 @@ xmlNode* KxwXmlDomNode::Import(xmlNode* mptForeign) {
     return ptCopy;
 }
 
-KxwAutoResult KxwXmlDomNode::ArgNode(const KxwAutoArgs& mrtArgs, size_t mnIndex, const char* mpszWhat,
-                                     bool mbOptional, KxwXmlDomNode*& mrptNode) {
+KxwAutoResult KxwXmlDomNode::ArgNode(const KxwAutoArgs& mrtArgs, size_t mnIndex, const char* mpszWhat, bool mbOptional,
+                                     KxwXmlDomNode*& mrptNode) {
     mrptNode = nullptr;
     if (mnIndex >= mrtArgs.size() || mrtArgs[mnIndex].IsNullOrEmpty()) {
         if (mbOptional) return KXW_AUTO_S_OK;
@@ -528,12 +625,12 @@ KxwAutoResult KxwXmlDomNode::InsertChild(KxwXmlDomNode* mptChild, xmlNode* mptBe
                                          KxwAutoValue& mrtResult) {
     int iParentType = DomType(_ptNode);
     if (iParentType != 1 && iParentType != 9 && iParentType != 11 && iParentType != 2)
-        return Fail(KXW_AUTO_E_FAIL, std::string("A node of type ") + kapszTypeStrings[iParentType] +
-                                         " cannot have children");
+        return Fail(KXW_AUTO_E_FAIL,
+                    std::string("A node of type ") + kapszTypeStrings[iParentType] + " cannot have children");
     int iChildType = DomType(mptChild->_ptNode);
     if (iChildType == 9 || iChildType == 10 || iChildType == 2 || iChildType == 0)
-        return Fail(KXW_AUTO_E_FAIL, std::string("A node of type ") + kapszTypeStrings[iChildType] +
-                                         " cannot be inserted as a child");
+        return Fail(KXW_AUTO_E_FAIL,
+                    std::string("A node of type ") + kapszTypeStrings[iChildType] + " cannot be inserted as a child");
     if (iParentType == 2 && iChildType != 3)
         return Fail(KXW_AUTO_E_FAIL, "An attribute can only have text as children");
     if ((mptBefore && mptBefore->parent != _ptNode) || (mptReplaced && mptReplaced->parent != _ptNode))
@@ -545,7 +642,8 @@ KxwAutoResult KxwXmlDomNode::InsertChild(KxwXmlDomNode* mptChild, xmlNode* mptBe
         if (!ptChild) return Fail(KXW_AUTO_E_OUTOFMEMORY, "The node could not be copied into this document");
     }
     for (xmlNode* ptAncestor = _ptNode; ptAncestor; ptAncestor = ptAncestor->parent)
-        if (ptAncestor == ptChild) return Fail(KXW_AUTO_E_FAIL, "A node cannot be inserted into itself or its descendants");
+        if (ptAncestor == ptChild)
+            return Fail(KXW_AUTO_E_FAIL, "A node cannot be inserted into itself or its descendants");
 
     std::vector<xmlNode*> tMoved;
     if (iChildType == 11) {
@@ -754,8 +852,7 @@ KxwAutoResult KxwXmlDomNode::SetAttribute(const KxwAutoArgs& mrtArgs, KxwAutoVal
     if (dsName == "xmlns" || dsName.compare(0, 6, "xmlns:") == 0) {
         // A namespace declaration: kept as libxml2 keeps the parsed ones.
         if (xmlNs* ptNs = FindDeclaration(_ptNode, dsName)) {
-            if (Chars(ptNs->href) != dsValue)
-                return Fail(KXW_AUTO_E_FAIL, "A namespace declaration cannot be changed");
+            if (Chars(ptNs->href) != dsValue) return Fail(KXW_AUTO_E_FAIL, "A namespace declaration cannot be changed");
             return KXW_AUTO_S_OK;
         }
         std::string dsPrefix = dsName.size() > 6 ? dsName.substr(6) : std::string();
@@ -866,12 +963,23 @@ KxwAutoResult KxwXmlDomNode::EditData(const KxwAutoArgs& mrtArgs, int miOperatio
     size_t nCount = std::min(static_cast<size_t>(iCount), dsData.size() - nOffset);
     mrtResult = KxwAutoValue();
     switch (miOperation) {
-        case kAppend: dsData += dsText16; break;
-        case kSubstring: mrtResult = KxwAutoValue::String(dsData.substr(nOffset, nCount)); return KXW_AUTO_S_OK;
-        case kInsert: dsData.insert(nOffset, dsText16); break;
-        case kDelete: dsData.erase(nOffset, nCount); break;
-        case kReplace: dsData.replace(nOffset, nCount, dsText16); break;
-        default: break;
+        case kAppend:
+            dsData += dsText16;
+            break;
+        case kSubstring:
+            mrtResult = KxwAutoValue::String(dsData.substr(nOffset, nCount));
+            return KXW_AUTO_S_OK;
+        case kInsert:
+            dsData.insert(nOffset, dsText16);
+            break;
+        case kDelete:
+            dsData.erase(nOffset, nCount);
+            break;
+        case kReplace:
+            dsData.replace(nOffset, nCount, dsText16);
+            break;
+        default:
+            break;
     }
     SetContent(xfdsKxwXmlDomUtf8(dsData));
     return KXW_AUTO_S_OK;
@@ -901,9 +1009,10 @@ KxwAutoResult KxwXmlDomNode::SplitText(const KxwAutoArgs& mrtArgs, KxwAutoValue&
     if (iOffset < 0 || static_cast<size_t>(iOffset) > dsData.size())
         return Fail(KXW_AUTO_E_INVALIDARG, "The offset is outside the data");
     std::string dsTail = xfdsKxwXmlDomUtf8(dsData.substr(static_cast<size_t>(iOffset)));
-    xmlNode* ptTail = _ptNode->type == XML_CDATA_SECTION_NODE
-                          ? xmlNewCDataBlock(_tTree->GetDoc(), xfpKxwXmlDomChars(dsTail), static_cast<int>(dsTail.size()))
-                          : xmlNewDocText(_tTree->GetDoc(), xfpKxwXmlDomChars(dsTail));
+    xmlNode* ptTail =
+        _ptNode->type == XML_CDATA_SECTION_NODE
+            ? xmlNewCDataBlock(_tTree->GetDoc(), xfpKxwXmlDomChars(dsTail), static_cast<int>(dsTail.size()))
+            : xmlNewDocText(_tTree->GetDoc(), xfpKxwXmlDomChars(dsTail));
     if (!ptTail) return Fail(KXW_AUTO_E_OUTOFMEMORY, "The text could not be split");
     _tTree->AdoptDetached(ptTail);
     SetContent(xfdsKxwXmlDomUtf8(dsData.substr(0, static_cast<size_t>(iOffset))));

@@ -19,8 +19,8 @@ class KxwXmlDomNode : public KxwAutomation {
 public:
     // The object of a node of the tree (made at its first use), the document object for the tree's document node
     // while it is the document's current one, null for null and for nodes scripts never see.
-    static KxwAutoRef<KxwAutomation> ObjectOf(KxwXmlDomDocument* mptOwner, const std::shared_ptr<KxwXmlDomTree>& mrtTree,
-                                              xmlNode* mptNode);
+    static KxwAutoRef<KxwAutomation> ObjectOf(KxwXmlDomDocument* mptOwner,
+                                              const std::shared_ptr<KxwXmlDomTree>& mrtTree, xmlNode* mptNode);
     // The node object behind an argument, or null when it is none of ours.
     static KxwXmlDomNode* FromValue(const KxwAutoValue& mrtValue);
 

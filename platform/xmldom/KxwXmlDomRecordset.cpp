@@ -82,7 +82,9 @@ public:
     explicit KxwXmlDomRecordsetFields(KxwXmlDomRecordset* mptRecordset);
     const char* GetInterfaceName() const override { return "Fields"; }
     std::string GetErrorDescription() const override { return _ptRecordset->GetErrorDescription(); }
-    bool GetItem(int32_t miIndex, KxwAutoValue& mrtResult) override { return _ptRecordset->GetItem(miIndex, mrtResult); }
+    bool GetItem(int32_t miIndex, KxwAutoValue& mrtResult) override {
+        return _ptRecordset->GetItem(miIndex, mrtResult);
+    }
     int32_t GetItemCount() override { return _ptRecordset->GetItemCount(); }
 
 private:
@@ -122,7 +124,9 @@ const KxwAutoMemberRow<KxwXmlDomRecordsetFields> KxwXmlDomRecordsetFields::katMe
 };
 
 KxwXmlDomRecordsetFields::KxwXmlDomRecordsetFields(KxwXmlDomRecordset* mptRecordset)
-    : KxwAutomationTable<KxwXmlDomRecordsetFields>(katMembers), _ptRecordset(mptRecordset), _tRecordsetRef(mptRecordset) {}
+    : KxwAutomationTable<KxwXmlDomRecordsetFields>(katMembers),
+      _ptRecordset(mptRecordset),
+      _tRecordsetRef(mptRecordset) {}
 
 template <typename T>
 KxwAutoValue Adopt(T* mptObject, const char* mpszWhat) {
@@ -206,7 +210,9 @@ KxwAutoValue KxwXmlDomRecordset::NewField(const std::string& mrdsName) {
     return Adopt(new (std::nothrow) KxwXmlDomRecordsetField(this, mrdsName), "KxwXmlDomRecordsetField");
 }
 
-int32_t KxwXmlDomRecordset::GetItemCount() { return static_cast<int32_t>(FieldNames().size()); }
+int32_t KxwXmlDomRecordset::GetItemCount() {
+    return static_cast<int32_t>(FieldNames().size());
+}
 
 bool KxwXmlDomRecordset::GetItem(int32_t miIndex, KxwAutoValue& mrtResult) {
     std::vector<std::string> tNames = FieldNames();

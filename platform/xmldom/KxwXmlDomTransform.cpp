@@ -31,7 +31,8 @@ using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
 // The XML declaration is a node of our trees; libxslt must not take it for a processing instruction.
 void DropDeclaration(xmlDoc* mptDoc) {
     xmlNode* ptFirst = mptDoc->children;
-    if (ptFirst && ptFirst->type == XML_PI_NODE && ptFirst->name && std::strcmp(reinterpret_cast<const char*>(ptFirst->name), "xml") == 0) {
+    if (ptFirst && ptFirst->type == XML_PI_NODE && ptFirst->name &&
+        std::strcmp(reinterpret_cast<const char*>(ptFirst->name), "xml") == 0) {
         xmlUnlinkNode(ptFirst);
         xmlFreeNode(ptFirst);
     }
@@ -111,7 +112,8 @@ bool xfbKxwXmlDomTransformToText(xmlNode* mptSource, xmlNode* mptStylesheet, std
         mrdsError = tCapture.Describe("The transform's output could not be written");
         return false;
     }
-    mrdsOutput.assign(pszOutput ? reinterpret_cast<const char*>(pszOutput) : "", pszOutput ? static_cast<size_t>(iLength) : 0);
+    mrdsOutput.assign(pszOutput ? reinterpret_cast<const char*>(pszOutput) : "",
+                      pszOutput ? static_cast<size_t>(iLength) : 0);
     xmlFree(pszOutput);
     return true;
 }

@@ -1,7 +1,5 @@
 #include "KxwXmlDomUtil.h"
 
-#include <libxml/parserInternals.h>
-
 #include <cstring>
 
 #include "KxwUtilUtf.h"
@@ -27,7 +25,9 @@ std::string xfdsKxwXmlDomTakeChars(xmlChar* mpszText) {
     return dsText;
 }
 
-bool xfbKxwXmlDomIsBlankChar(char16_t mc) { return mc == u' ' || mc == u'\t' || mc == u'\r' || mc == u'\n'; }
+bool xfbKxwXmlDomIsBlankChar(char16_t mc) {
+    return mc == u' ' || mc == u'\t' || mc == u'\r' || mc == u'\n';
+}
 
 bool xfbKxwXmlDomIsBlank(const xmlChar* mpszText) {
     if (!mpszText) return true;

@@ -53,9 +53,10 @@ TEST(KxwXmlDomDocumentTest, LoadsTextAndWritesItBack) {
                                    "tea</item><empty/></order>")});
     EXPECT_TRUE(tLoaded.GetBool());
     EXPECT_EQ(4, IntOf(tDoc.Get(), "readyState"));
-    EXPECT_EQ("<?xml version=\"1.0\"?>\r\n<!-- c -->\r\n<order id=\"7\"><item>caf\xC3\xA9 &amp; tea</item><empty/>"
-              "</order>\r\n",
-              TextOf(tDoc.Get(), "xml"));
+    EXPECT_EQ(
+        "<?xml version=\"1.0\"?>\r\n<!-- c -->\r\n<order id=\"7\"><item>caf\xC3\xA9 &amp; tea</item><empty/>"
+        "</order>\r\n",
+        TextOf(tDoc.Get(), "xml"));
     // The declaration is the document's first node, as pages of the time saw it.
     KxwAutoRef<KxwAutomation> tFirst = ObjOf(tDoc.Get(), "firstChild");
     EXPECT_EQ("xml", TextOf(tFirst.Get(), "nodeName"));
@@ -215,10 +216,9 @@ TEST(KxwXmlDomDocumentTest, FindsElementsByIdAndClones) {
 TEST(KxwXmlDomDocumentTest, RegisteredUnderItsNamesAndClassIds) {
     xfvKxwXmlDomRegisterClasses();
     xfvKxwXmlDomRegisterClasses();  // a second call changes nothing
-    for (const char* pszName :
-         {"Microsoft.XMLDOM", "MSXML.DOMDocument", "Msxml2.DOMDocument", "Msxml2.DOMDocument.3.0",
-          "Msxml2.DOMDocument.4.0", "Msxml2.DOMDocument.5.0", "Msxml2.DOMDocument.6.0", "Microsoft.FreeThreadedXMLDOM",
-          "Msxml2.FreeThreadedDOMDocument.6.0"}) {
+    for (const char* pszName : {"Microsoft.XMLDOM", "MSXML.DOMDocument", "Msxml2.DOMDocument", "Msxml2.DOMDocument.3.0",
+                                "Msxml2.DOMDocument.4.0", "Msxml2.DOMDocument.5.0", "Msxml2.DOMDocument.6.0",
+                                "Microsoft.FreeThreadedXMLDOM", "Msxml2.FreeThreadedDOMDocument.6.0"}) {
         KxwAutoRef<KxwAutomation> tDoc;
         EXPECT_EQ(KXW_AUTO_S_OK, KxwAutomationRegistry::CreateByProgId(pszName, std::strlen(pszName), tDoc)) << pszName;
         ASSERT_TRUE(tDoc) << pszName;

@@ -2,6 +2,9 @@
 // is printed.
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "KxwXmlDomTestSupport.h"
 
 using namespace kxw_xml_test;
@@ -36,9 +39,9 @@ TEST(KxwXmlDomParseErrorTest, SaysWhereAndWhy) {
 
 TEST(KxwXmlDomParseErrorTest, EveryKindOfBadTextFailsCleanly) {
     testing::internal::CaptureStderr();
-    for (const char* pszBad : {"", "   ", "just text", "<a>", "<a></b>", "<a b=1/>", "<a b='<'/>", "<a/><b/>",
-                               "<a>&undefined;</a>", "<!-- open", "<?xml version='1.0'?>", "<a>\x01</a>",
-                               "<a xmlns:p='u'><q:b/></a>", "<a>]]></a>"}) {
+    for (const char* pszBad :
+         {"", "   ", "just text", "<a>", "<a></b>", "<a b=1/>", "<a b='<'/>", "<a/><b/>", "<a>&undefined;</a>",
+          "<!-- open", "<?xml version='1.0'?>", "<a>\x01</a>", "<a xmlns:p='u'><q:b/></a>", "<a>]]></a>"}) {
         KxwAutoRef<KxwAutomation> tDoc = NewDocument();
         EXPECT_FALSE(Call(tDoc.Get(), "loadXML", {S(pszBad)}).GetBool()) << pszBad;
         KxwAutoRef<KxwAutomation> tError = ObjOf(tDoc.Get(), "parseError");
@@ -54,4 +57,32 @@ TEST(KxwXmlDomParseErrorTest, EveryKindOfBadTextFailsCleanly) {
     EXPECT_EQ(KXW_AUTO_E_TYPEMISMATCH, Last()._lResult);
     Call(tDoc.Get(), "loadXML");
     EXPECT_EQ(KXW_AUTO_E_INVALIDARG, Last()._lResult);
+}
+
+TEST(KxwXmlDomParseErrorTest, EachThreadKeepsItsOwnErrors) {
+    // Virtual users parse at once, one thread each: no reason may reach another thread's document.
+    std::vector<std::string> tReasons(4);
+    std::vector<std::thread> tThreads;
+    for (size_t n = 0; n < tReasons.size(); ++n)
+        tThreads.emplace_back([n, &tReasons] {
+            std::string dsTag = "t" + std::to_string(n);
+            for (int i = 0; i < 200; ++i) {
+                KxwAutoRef<KxwAutomation> tDoc = KxwAutoRef<KxwAutomation>::Adopt(xfptKxwXmlDomCreateDocument());
+                KxwAutoMember tMember;
+                tDoc->FindMember("loadXML", tMember);
+                KxwAutoValue tIgnored;
+                tDoc->Call(tMember._iId, {KxwAutoValue::Utf8("<" + dsTag + "></x" + dsTag + ">")}, tIgnored);
+                tDoc->FindMember("parseError", tMember);
+                KxwAutoValue tError;
+                tDoc->Get(tMember._iId, tError);
+                tError.GetObject()->FindMember("reason", tMember);
+                KxwAutoValue tReason;
+                tError.GetObject()->Get(tMember._iId, tReason);
+                tReason.ToUtf8(tReasons[n]);
+                if (tReasons[n].find(dsTag + " ") == std::string::npos) return;
+            }
+        });
+    for (std::thread& rtThread : tThreads) rtThread.join();
+    for (size_t n = 0; n < tReasons.size(); ++n)
+        EXPECT_NE(std::string::npos, tReasons[n].find("t" + std::to_string(n) + " ")) << tReasons[n];
 }

@@ -7,11 +7,10 @@ using namespace kxw_xml_test;
 
 TEST(KxwXmlDomSecurityTest, ExternalEntitiesReadNothing) {
     testing::internal::CaptureStderr();
-    for (const char* pszXml :
-         {"<!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><r>&e;</r>",
-          "<!DOCTYPE r SYSTEM \"file:///etc/passwd\"><r>x</r>",
-          "<!DOCTYPE r [<!ENTITY % p SYSTEM \"file:///etc/passwd\"> %p;]><r>y</r>",
-          "<!DOCTYPE r [<!ENTITY e SYSTEM \"http://127.0.0.1:9/x\">]><r>&e;</r>"}) {
+    for (const char* pszXml : {"<!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><r>&e;</r>",
+                               "<!DOCTYPE r SYSTEM \"file:///etc/passwd\"><r>x</r>",
+                               "<!DOCTYPE r [<!ENTITY % p SYSTEM \"file:///etc/passwd\"> %p;]><r>y</r>",
+                               "<!DOCTYPE r [<!ENTITY e SYSTEM \"http://127.0.0.1:9/x\">]><r>&e;</r>"}) {
         KxwAutoRef<KxwAutomation> tDoc = NewDocument();
         Put(tDoc.Get(), "resolveExternals", B(true));
         Put(tDoc.Get(), "validateOnParse", B(true));
@@ -21,9 +20,9 @@ TEST(KxwXmlDomSecurityTest, ExternalEntitiesReadNothing) {
     }
     EXPECT_EQ("", testing::internal::GetCapturedStderr());
     // Internal entities are expanded; the external one is left out.
-    KxwAutoRef<KxwAutomation> tDoc =
-        Load("<!DOCTYPE r [<!ENTITY in \"inside <b>bold</b>\"><!ENTITY ex SYSTEM \"file:///etc/passwd\">]>"
-             "<r>[&in;][&ex;]</r>");
+    KxwAutoRef<KxwAutomation> tDoc = Load(
+        "<!DOCTYPE r [<!ENTITY in \"inside <b>bold</b>\"><!ENTITY ex SYSTEM \"file:///etc/passwd\">]>"
+        "<r>[&in;][&ex;]</r>");
     EXPECT_EQ("[inside bold][]", TextOf(tDoc.Get(), "text"));
     EXPECT_EQ(1, IntOf(ObjOf(tDoc.Get(), "getElementsByTagName", {S("b")}).Get(), "length"));
 }

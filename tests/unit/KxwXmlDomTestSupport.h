@@ -21,10 +21,18 @@ inline LastCall& Last() {
     return s_tLast;
 }
 
-inline KxwAutoValue S(const char* mpsz) { return KxwAutoValue::Utf8(mpsz); }
-inline KxwAutoValue I(int32_t mi) { return KxwAutoValue::Int(mi); }
-inline KxwAutoValue B(bool mb) { return KxwAutoValue::Bool(mb); }
-inline KxwAutoValue O(KxwAutomation* mpt) { return KxwAutoValue::Object(KxwAutoRef<KxwAutomation>(mpt)); }
+inline KxwAutoValue S(const char* mpsz) {
+    return KxwAutoValue::Utf8(mpsz);
+}
+inline KxwAutoValue I(int32_t mi) {
+    return KxwAutoValue::Int(mi);
+}
+inline KxwAutoValue B(bool mb) {
+    return KxwAutoValue::Bool(mb);
+}
+inline KxwAutoValue O(KxwAutomation* mpt) {
+    return KxwAutoValue::Object(KxwAutoRef<KxwAutomation>(mpt));
+}
 
 // A method is called with the arguments; a property is read. KXW_AUTO_E_UNKNOWNNAME when the object has no such
 // member.
@@ -37,7 +45,7 @@ inline KxwAutoValue Call(KxwAutomation* mptObject, const char* mpszName, const K
         return tResult;
     }
     Last()._lResult = tMember._eKind == KXW_AUTO_MEMBER_METHOD ? mptObject->Call(tMember._iId, mrtArgs, tResult)
-                                                                : mptObject->Get(tMember._iId, tResult);
+                                                               : mptObject->Get(tMember._iId, tResult);
     if (!xfbKxwAutoSucceeded(Last()._lResult)) Last()._dsError = mptObject->GetErrorDescription();
     return tResult;
 }
@@ -73,12 +81,15 @@ inline int32_t IntOf(KxwAutomation* mptObject, const char* mpszName, const KxwAu
 }
 
 // The object a call answered (held by the caller's reference).
-inline KxwAutoRef<KxwAutomation> ObjOf(KxwAutomation* mptObject, const char* mpszName, const KxwAutoArgs& mrtArgs = {}) {
+inline KxwAutoRef<KxwAutomation> ObjOf(KxwAutomation* mptObject, const char* mpszName,
+                                       const KxwAutoArgs& mrtArgs = {}) {
     KxwAutoValue tValue = Call(mptObject, mpszName, mrtArgs);
     return KxwAutoRef<KxwAutomation>(tValue.GetObject());
 }
 
-inline KxwAutoRef<KxwAutomation> NewDocument() { return KxwAutoRef<KxwAutomation>::Adopt(xfptKxwXmlDomCreateDocument()); }
+inline KxwAutoRef<KxwAutomation> NewDocument() {
+    return KxwAutoRef<KxwAutomation>::Adopt(xfptKxwXmlDomCreateDocument());
+}
 
 inline KxwAutoRef<KxwAutomation> Load(const char* mpszXml, bool mbPreserveWhiteSpace = false) {
     KxwAutoRef<KxwAutomation> tDocument = NewDocument();
