@@ -88,16 +88,47 @@ std::string CutFragment(std::string* mpdsUrl) {
 }
 
 const char* NotificationName(int miType) {
-    static const char* const kapszNames[] = {
-        "location change", "node added", "node removed", "window opened", "window open on an existing window",
-        "window closed", "alert", "HTML text", "form submit", "image in a link clicked", "link click",
-        "window reset", "document destroyed", "cookie read", "cookie write", "image source", "XML source",
-        "frame source", "inner HTML", "deleting descendants", "image input source", "POST issued",
-        "history POST gone", "alert string", "id change", "name change", "start download", "add behaviour",
-        "namespace import", "anchor href set", "anchor href cleared", "style-sheet link", "snapshot reset",
-        "script source", "applet download", "modal dialog", "user data released", "dialog answered"};
+    static const char* const kapszNames[] = {"location change",
+                                             "node added",
+                                             "node removed",
+                                             "window opened",
+                                             "window open on an existing window",
+                                             "window closed",
+                                             "alert",
+                                             "HTML text",
+                                             "form submit",
+                                             "image in a link clicked",
+                                             "link click",
+                                             "window reset",
+                                             "document destroyed",
+                                             "cookie read",
+                                             "cookie write",
+                                             "image source",
+                                             "XML source",
+                                             "frame source",
+                                             "inner HTML",
+                                             "deleting descendants",
+                                             "image input source",
+                                             "POST issued",
+                                             "history POST gone",
+                                             "alert string",
+                                             "id change",
+                                             "name change",
+                                             "start download",
+                                             "add behaviour",
+                                             "namespace import",
+                                             "anchor href set",
+                                             "anchor href cleared",
+                                             "style-sheet link",
+                                             "snapshot reset",
+                                             "script source",
+                                             "applet download",
+                                             "modal dialog",
+                                             "user data released",
+                                             "dialog answered",
+                                             "XML style sheet"};
     return miType >= 0 && miType < static_cast<int>(sizeof kapszNames / sizeof *kapszNames) ? kapszNames[miType]
-                                                                                               : "unknown";
+                                                                                            : "unknown";
 }
 
 }  // namespace
@@ -486,9 +517,9 @@ void KxwEngineVUser::Start(std::unique_ptr<Load> mptLoad) {
         }
         if (StartsWithNoCase(rtRequest._dsUrl, "javascript:")) {
             // Nothing to fetch: the library runs the code in the window, and a string it gives is the new page.
-            KxwDomHtmlWindow* ptWindow = ptCommand->ExecuteCommand(rtRequest._dsUrl.data(),
-                                                                   static_cast<unsigned>(rtRequest._dsUrl.size()),
-                                                                   nullptr, 0, nullptr, false, nullptr);
+            KxwDomHtmlWindow* ptWindow =
+                ptCommand->ExecuteCommand(rtRequest._dsUrl.data(), static_cast<unsigned>(rtRequest._dsUrl.size()),
+                                          nullptr, 0, nullptr, false, nullptr);
             if (ptWindow) xfbKxwDomWindowRunJavaScriptUrl(ptWindow, rtRequest._dsUrl.data(), rtRequest._dsUrl.size());
             if (!ptCommand->WasTargetObjectForAbortDeleted()) ptCommand->OnTaskDownloadComplete(true, "", 0);
             _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
@@ -637,16 +668,18 @@ bool KxwEngineVUser::DeliverWindow(std::unique_ptr<Load>& mrptLoad) {
     _ptExecutingPost = bPost ? &mrtLoad._tRequest : nullptr;
     const std::string& rdsReferrer = mrtLoad._tRequest._dsReferrer;
     // A page that failed replaces the window all the same (a frame's parent must hear that it ended).
-    KxwDomHtmlWindow* ptWindow =
-        ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), rdsReferrer.data(),
-                                  static_cast<unsigned>(rdsReferrer.size()), bPost ? &tPostInfo : nullptr, true, nullptr);
+    KxwDomHtmlWindow* ptWindow = ptCommand->ExecuteCommand(
+        rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), rdsReferrer.data(),
+        static_cast<unsigned>(rdsReferrer.size()), bPost ? &tPostInfo : nullptr, true, nullptr);
     _ptExecutingPost = nullptr;
     if (mrtLoad._bStepNavigation && ptWindow) _ptCurrentWindow = ptWindow;
     for (size_t n = 0; n < rtResponse._tRedirects.size(); ++n) ptCommand->OnTaskRedirection(nullptr);
     ptCommand->OnTaskStartDownload();
     if (!rtResponse.IsOK()) {
-        if (mrtLoad._bStepNavigation) _dsStepLoadError = rtResponse._dsError;
-        else if (_ptListener) _ptListener->OnEngineEvent("LOAD", "FAIL " + rtResponse._dsError);
+        if (mrtLoad._bStepNavigation)
+            _dsStepLoadError = rtResponse._dsError;
+        else if (_ptListener)
+            _ptListener->OnEngineEvent("LOAD", "FAIL " + rtResponse._dsError);
         Fail(ptCommand, rtResponse._dsError);
         return false;
     }
@@ -665,9 +698,25 @@ bool KxwEngineVUser::DeliverWindow(std::unique_ptr<Load>& mrptLoad) {
                                       rtResponse._dsMediaType.c_str(), !rtResponse._tRedirects.empty(), true, nullptr,
                                       tSource._dsBytes.data(),
                                       static_cast<unsigned>(std::min<size_t>(tSource._dsBytes.size(), 0xFFFFFFFFu)));
+    if (rtResponse._eContentClass == KXW_ENGINE_CONTENT_CLASS_XML &&
+        xfbKxwDomDocumentSetDownloadedXml(ptDocument, tSource._dsBytes.data(), tSource._dsBytes.size())) {
+        // An XML page with a style sheet shows what the style sheet makes of it (its style sheet was loaded
+        // during the call above); without one it shows as text.
+        std::string dsPage =
+            ptCommand->WasTargetObjectForAbortDeleted() ? std::string() : xfdsKxwDomDocumentTakeXmlPage(ptDocument);
+        if (!dsPage.empty()) {
+            tSource._dsBytes.swap(dsPage);
+            ptCommand->SetAssociatedDocumentResponseCharset("utf-8");
+            bText = false;
+        }
+    }
+    if (ptCommand->WasTargetObjectForAbortDeleted()) {
+        ptCommand->OnTaskAborted();
+        return false;
+    }
     if (bText) tSource._dsBytes = TextAsPage(tSource._dsBytes);
-    ptCommand->OnTaskResponseBodyBuffer(tSource._dsBytes.data(), static_cast<unsigned>(std::min<size_t>(
-                                                                      tSource._dsBytes.size(), 0xFFFFFFFFu)));
+    ptCommand->OnTaskResponseBodyBuffer(tSource._dsBytes.data(),
+                                        static_cast<unsigned>(std::min<size_t>(tSource._dsBytes.size(), 0xFFFFFFFFu)));
     ptCommand->OnTaskStartHtmlParsing();
     return BeginParse(mrptLoad, ptDocument, tSource._dsBytes.data(), tSource._dsBytes.size());
 }
@@ -675,8 +724,7 @@ bool KxwEngineVUser::DeliverWindow(std::unique_ptr<Load>& mrptLoad) {
 void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
     KxwDomCommand* ptCommand = mrtLoad._ptCommand;
     const std::string& rdsUrl = mrtLoad._tRequest._dsUrl;
-    ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false,
-                              nullptr);
+    ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false, nullptr);
     ptCommand->OnTaskStartDownload();
     const KxwEngineFetchResponse& rtResponse = mrtLoad._tResponse;
     if (rtResponse.IsOK()) {
@@ -685,16 +733,16 @@ void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
             cached_info& rtCached = _tResourceCache[rdsUrl];
             rtCached._dsUrl = rdsUrl;
             rtCached._dsContentType = rtResponse._dsMediaType;
-            ptCommand->OnTaskInitSnapshot(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()),
-                                          rtResponse._dsMediaType.c_str(), !rtResponse._tRedirects.empty(), true,
-                                          &rtCached, rtResponse._dsBody.data(),
-                                          static_cast<unsigned>(
-                                              std::min<size_t>(rtResponse._dsBody.size(), 0xFFFFFFFFu)));
+            ptCommand->OnTaskInitSnapshot(
+                rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), rtResponse._dsMediaType.c_str(),
+                !rtResponse._tRedirects.empty(), true, &rtCached, rtResponse._dsBody.data(),
+                static_cast<unsigned>(std::min<size_t>(rtResponse._dsBody.size(), 0xFFFFFFFFu)));
         }
         // What the library reads itself (an applet's archive) it gets whole.
         if (ptCommand->IsAccumulateResponseBodyRequired())
-            ptCommand->OnTaskResponseBodyBuffer(rtResponse._dsBody.data(), static_cast<unsigned>(std::min<size_t>(
-                                                                              rtResponse._dsBody.size(), 0xFFFFFFFFu)));
+            ptCommand->OnTaskResponseBodyBuffer(
+                rtResponse._dsBody.data(),
+                static_cast<unsigned>(std::min<size_t>(rtResponse._dsBody.size(), 0xFFFFFFFFu)));
         ptCommand->OnTaskDownloadComplete(false, "", 0);
         return;
     }
@@ -705,8 +753,8 @@ void KxwEngineVUser::DeliverResource(Load& mrtLoad) {
 // ---------------------------------------------------------------------------------------------------------------
 // Parsing and the page's scripts
 
-bool KxwEngineVUser::BeginParse(std::unique_ptr<Load>& mrptLoad, KxwDomHtmlDocument* mptDocument,
-                                const char* mpsfBytes, size_t mnLen) {
+bool KxwEngineVUser::BeginParse(std::unique_ptr<Load>& mrptLoad, KxwDomHtmlDocument* mptDocument, const char* mpsfBytes,
+                                size_t mnLen) {
     auto ptParse = std::make_unique<PageParse>();
     ptParse->_ptDocument = mptDocument;
     ptParse->_ptParser = std::make_unique<KxwEngineParser>(mptDocument, KxwEngineParser::kCommandDocument);
@@ -767,8 +815,9 @@ void KxwEngineVUser::ContinueParse(KxwDomHtmlDocument* mptDocument) {
         if (!bGone && !rtParse._ptParser->IsPageEnded()) return;  // it waits for the next script
         // The page ended (or its window went): the parse ends with its command. A script of the page may have
         // started another parse meanwhile, so the list is searched again.
-        auto it = std::find_if(_tParses.begin(), _tParses.end(),
-                               [&](const std::unique_ptr<PageParse>& mrptParse) { return mrptParse.get() == &rtParse; });
+        auto it = std::find_if(_tParses.begin(), _tParses.end(), [&](const std::unique_ptr<PageParse>& mrptParse) {
+            return mrptParse.get() == &rtParse;
+        });
         if (it == _tParses.end()) return;
         std::unique_ptr<PageParse> ptParse = std::move(*it);
         _tParses.erase(it);
@@ -851,8 +900,7 @@ void KxwEngineVUser::DeliverScript(Load& mrtLoad) {
     KxwDomNodeBase* ptScript = ptCommand->GetScriptElementToLoad();
     KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(ptScript);
     if (!ptScript || !ptDocument) return;
-    ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false,
-                              nullptr);
+    ptCommand->ExecuteCommand(rdsUrl.data(), static_cast<unsigned>(rdsUrl.size()), nullptr, 0, nullptr, false, nullptr);
     ptCommand->OnTaskStartDownload();
     if (ptCommand->WasTargetObjectForAbortDeleted()) return;  // its readystatechange handler removed it
     KxwEngineFetchResponse& rtResponse = mrtLoad._tResponse;
@@ -944,6 +992,12 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_APPLET_DOWNLOAD:
             OnAppletDownload(static_cast<KxwDomNodeBase*>(mpvSubject));
             return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_XML_SRC:
+            OnXmlSrc(static_cast<KxwDomNodeBase*>(mpvSubject), xfdsKxwDomNotificationGetText(mpvExtra), false);
+            return;
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_XSL_DOWNLOAD:
+            OnXmlSrc(static_cast<KxwDomNodeBase*>(mpvSubject), xfdsKxwDomNotificationGetText(mpvExtra), true);
+            return;
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_POST_ISSUED:
             OnPostIssued(static_cast<KxwPostId*>(mpvExtra));
             return;
@@ -984,6 +1038,31 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
     xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
                              "Notification %d (%s) is not handled by this engine and was ignored", iType,
                              NotificationName(iType));
+}
+
+void KxwEngineVUser::OnXmlSrc(KxwDomNodeBase* mptXml, const std::string& mdsUrl, bool mbNeededNow) {
+    // The URL comes resolved; only what a network serves is loaded.
+    if (!StartsWithNoCase(mdsUrl, "http:") && !StartsWithNoCase(mdsUrl, "https:") &&
+        !StartsWithNoCase(mdsUrl, "file:")) {
+        if (_ptListener) _ptListener->OnEngineEvent("LOAD", "SKIP " + xfdsKxwEngineEscapeForLog(mdsUrl));
+        return;
+    }
+    KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
+    if (!ptCommand) return;
+    if (!ptCommand->PrepareCommandDownloadXml(mptXml)) {
+        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        return;
+    }
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(mptXml);
+    EnqueueElementLoad(kLoadResource, ptCommand, mptXml, mdsUrl, ptDocument);
+    if (!mbNeededNow) return;
+    // An XML page's style sheet is loaded before its page is built: ahead of the queue, and never held back.
+    std::unique_ptr<Load> ptLoad = std::move(_tPending.back());
+    _tPending.pop_back();
+    bool bHold = _bHoldResponses;
+    _bHoldResponses = false;
+    Start(std::move(ptLoad));
+    _bHoldResponses = bHold;
 }
 
 void KxwEngineVUser::OnAppletDownload(KxwDomNodeBase* mptApplet) {
@@ -1181,7 +1260,8 @@ void KxwEngineVUser::OnPostIssued(KxwPostId* mptPostId) {
 }
 
 void KxwEngineVUser::OnAlert(void* mpvExtra) {
-    if (_ptListener) _ptListener->OnEngineEvent("ALERT", xfdsKxwEngineEscapeForLog(xfdsKxwDomNotificationGetText(mpvExtra)));
+    if (_ptListener)
+        _ptListener->OnEngineEvent("ALERT", xfdsKxwEngineEscapeForLog(xfdsKxwDomNotificationGetText(mpvExtra)));
 }
 
 void KxwEngineVUser::OnDialogAnswered(const KxwDomDialogAnswered* mptAnswered) {
@@ -1227,9 +1307,9 @@ void KxwEngineVUser::OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpv
                 return;
             }
     }
-    KxwEngineParser tBuilder(ptDocument, meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT
-                                             ? KxwEngineParser::kExistingDocument
-                                             : KxwEngineParser::kFragment,
+    KxwEngineParser tBuilder(ptDocument,
+                             meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_HTML_TEXT ? KxwEngineParser::kExistingDocument
+                                                                                  : KxwEngineParser::kFragment,
                              ptTarget);
     // Scripts that innerHTML brings in are not run, as in the browser; written ones are (this builder does not
     // wait for their sources: it ends with the write).

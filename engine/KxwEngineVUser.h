@@ -103,8 +103,8 @@ public:
     void Wait(double mdfMs, unsigned muMaxTimers = 1000);
     // Evaluates a UTF-8 script in the window's current page (its global); in the engine's own global when
     // mptWindow is null.
-    bool Evaluate(KxwDomHtmlWindow* mptWindow, KxwJswScriptEvaluationNotifier& mrtNotifier, const std::string& mdsScript,
-                  const char* mpszFile, unsigned muLine, KxwJsval* mptResult);
+    bool Evaluate(KxwDomHtmlWindow* mptWindow, KxwJswScriptEvaluationNotifier& mrtNotifier,
+                  const std::string& mdsScript, const char* mpszFile, unsigned muLine, KxwJsval* mptResult);
     // A user's action on an element as a test step makes it (mdsEvent "click", "mouseover" ...), then what it
     // caused settles. False with the reason when the element does not answer the event.
     bool FireUserEvent(KxwDomNodeBase* mptNode, const std::string& mdsEvent, std::string* mpdsReason);
@@ -186,6 +186,8 @@ private:
     void OnCookie(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnAlert(void* mpvExtra);
+    // An island's src, or (mbNeededNow) the style sheet an XML page waits for.
+    void OnXmlSrc(KxwDomNodeBase* mptXml, const std::string& mdsUrl, bool mbNeededNow);
     void OnAppletDownload(KxwDomNodeBase* mptApplet);
     void OnModalDialog(const KxwDomModalDialogPhase* mptPhase);
     // A confirm or prompt was answered: a CONFIRM or PROMPT event.

@@ -81,6 +81,8 @@ public:
     bool PrepareCommandDownloadScript(KxwDomNodeBase* mptScriptElement);
     // The archive or class an applet asked for (notification 34); the URL is the one the applet gives now.
     bool PrepareCommandDownloadJavaCode(KxwDomNodeBase* mptAppletElement);
+    // An XML island's src (notification 16): the body becomes the island's document; the load holds onload.
+    bool PrepareCommandDownloadXml(KxwDomNodeBase* mptXmlElement);
     bool PrepareCommandDownloadResource(KxwDomNodeBase* mptNode);
     bool PrepareCommandNoSpecialAction(KxwDomHtmlDocument* mptDocument);
     // The target whose deletion makes the load moot (a window's document when mbUseWindowDocument).
@@ -161,7 +163,9 @@ private:
     static constexpr unsigned char kFlagJavaScript = 0x1;
     static constexpr unsigned char kFlagAborted = 0x2;
     static constexpr unsigned char kFlagExecuted = 0x4;
-    void SetFlag(unsigned char mucFlag, bool mbOn) { _ucFlags1 = mbOn ? (_ucFlags1 | mucFlag) : (_ucFlags1 & ~mucFlag); }
+    void SetFlag(unsigned char mucFlag, bool mbOn) {
+        _ucFlags1 = mbOn ? (_ucFlags1 | mucFlag) : (_ucFlags1 & ~mucFlag);
+    }
     KxwObjMgr* ObtainObjMgr();
     KxwDomHtmlWindow* DocumentWindow() const;
     // Lets the node that a resource download was requested for go (once), unless it is gone.

@@ -17,7 +17,9 @@ bool xfbKxwAutoNameEquals(const char* mpszA, const char* mpszB) {
     }
 }
 
-KxwAutoValue KxwAutoValue::Utf8(const std::string& mds) { return String(xfdsKxwUtilUtf8ToU16(mds.data(), mds.size())); }
+KxwAutoValue KxwAutoValue::Utf8(const std::string& mds) {
+    return String(xfdsKxwUtilUtf8ToU16(mds.data(), mds.size()));
+}
 
 namespace {
 // A number as scripts print it: integers without a fraction, others with up to 17 significant digits.
@@ -40,13 +42,26 @@ std::string NumberText(double md) {
 
 bool KxwAutoValue::ToUtf8(std::string& mrdsResult) const {
     switch (_eType) {
-        case KXW_AUTO_VALUE_EMPTY: mrdsResult = "undefined"; return true;
-        case KXW_AUTO_VALUE_NULL: mrdsResult = "null"; return true;
-        case KXW_AUTO_VALUE_BOOL: mrdsResult = _bValue ? "true" : "false"; return true;
-        case KXW_AUTO_VALUE_INT: mrdsResult = std::to_string(_iValue); return true;
-        case KXW_AUTO_VALUE_DOUBLE: mrdsResult = NumberText(_dValue); return true;
-        case KXW_AUTO_VALUE_STRING: mrdsResult = xfdsKxwUtilU16ToUtf8(_dsValue.data(), _dsValue.size()); return true;
-        default: return false;
+        case KXW_AUTO_VALUE_EMPTY:
+            mrdsResult = "undefined";
+            return true;
+        case KXW_AUTO_VALUE_NULL:
+            mrdsResult = "null";
+            return true;
+        case KXW_AUTO_VALUE_BOOL:
+            mrdsResult = _bValue ? "true" : "false";
+            return true;
+        case KXW_AUTO_VALUE_INT:
+            mrdsResult = std::to_string(_iValue);
+            return true;
+        case KXW_AUTO_VALUE_DOUBLE:
+            mrdsResult = NumberText(_dValue);
+            return true;
+        case KXW_AUTO_VALUE_STRING:
+            mrdsResult = xfdsKxwUtilU16ToUtf8(_dsValue.data(), _dsValue.size());
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -63,23 +78,37 @@ bool KxwAutoValue::ToString(std::u16string& mrdsResult) const {
 
 bool KxwAutoValue::ToBool() const {
     switch (_eType) {
-        case KXW_AUTO_VALUE_BOOL: return _bValue;
-        case KXW_AUTO_VALUE_INT: return _iValue != 0;
-        case KXW_AUTO_VALUE_DOUBLE: return _dValue != 0 && !std::isnan(_dValue);
-        case KXW_AUTO_VALUE_STRING: return !_dsValue.empty();
+        case KXW_AUTO_VALUE_BOOL:
+            return _bValue;
+        case KXW_AUTO_VALUE_INT:
+            return _iValue != 0;
+        case KXW_AUTO_VALUE_DOUBLE:
+            return _dValue != 0 && !std::isnan(_dValue);
+        case KXW_AUTO_VALUE_STRING:
+            return !_dsValue.empty();
         case KXW_AUTO_VALUE_OBJECT:
         case KXW_AUTO_VALUE_CALLABLE:
-        case KXW_AUTO_VALUE_FOREIGN: return true;
-        default: return false;
+        case KXW_AUTO_VALUE_FOREIGN:
+            return true;
+        default:
+            return false;
     }
 }
 
 bool KxwAutoValue::ToDouble(double& mrdResult) const {
     switch (_eType) {
-        case KXW_AUTO_VALUE_BOOL: mrdResult = _bValue ? 1 : 0; return true;
-        case KXW_AUTO_VALUE_INT: mrdResult = _iValue; return true;
-        case KXW_AUTO_VALUE_DOUBLE: mrdResult = _dValue; return true;
-        case KXW_AUTO_VALUE_NULL: mrdResult = 0; return true;
+        case KXW_AUTO_VALUE_BOOL:
+            mrdResult = _bValue ? 1 : 0;
+            return true;
+        case KXW_AUTO_VALUE_INT:
+            mrdResult = _iValue;
+            return true;
+        case KXW_AUTO_VALUE_DOUBLE:
+            mrdResult = _dValue;
+            return true;
+        case KXW_AUTO_VALUE_NULL:
+            mrdResult = 0;
+            return true;
         case KXW_AUTO_VALUE_STRING: {
             std::string dsText = xfdsKxwUtilU16ToUtf8(_dsValue.data(), _dsValue.size());
             size_t nStart = dsText.find_first_not_of(" \t\r\n");
@@ -94,7 +123,8 @@ bool KxwAutoValue::ToDouble(double& mrdResult) const {
             mrdResult = d;
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -105,4 +135,20 @@ bool KxwAutoValue::ToInt(int32_t& mriResult) const {
     if (d < -2147483648.0 || d > 2147483647.0) return false;
     mriResult = static_cast<int32_t>(d);
     return true;
+}
+
+KxwAutoResult xflKxwAutoInvokeByName(KxwAutomation* mptObject, const char* mpszName, const KxwAutoArgs& mrtArgs,
+                                     KxwAutoValue& mrtResult) {
+    KxwAutoMember tMember;
+    if (!mptObject || !mptObject->FindMember(mpszName, tMember)) return KXW_AUTO_E_UNKNOWNNAME;
+    if (tMember._eKind == KXW_AUTO_MEMBER_METHOD) return mptObject->Call(tMember._iId, mrtArgs, mrtResult);
+    if (!mrtArgs.empty()) return KXW_AUTO_E_BADPARAMCOUNT;
+    return mptObject->Get(tMember._iId, mrtResult);
+}
+
+KxwAutoResult xflKxwAutoPutByName(KxwAutomation* mptObject, const char* mpszName, const KxwAutoValue& mrtValue) {
+    KxwAutoMember tMember;
+    if (!mptObject || !mptObject->FindMember(mpszName, tMember)) return KXW_AUTO_E_UNKNOWNNAME;
+    if (tMember._eKind == KXW_AUTO_MEMBER_METHOD) return KXW_AUTO_E_MEMBERNOTFOUND;
+    return mptObject->Put(tMember._iId, mrtValue);
 }

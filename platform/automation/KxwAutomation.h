@@ -28,7 +28,9 @@ constexpr KxwAutoResult KXW_AUTO_E_BADPARAMCOUNT = static_cast<int32_t>(0x800200
 constexpr KxwAutoResult KXW_AUTO_E_CLASSNOTREG = static_cast<int32_t>(0x80040154u);
 constexpr KxwAutoResult KXW_AUTO_E_SYNTAX = static_cast<int32_t>(0x800401E4u);  // a malformed class id or name
 
-inline bool xfbKxwAutoSucceeded(KxwAutoResult mlResult) { return mlResult >= 0; }
+inline bool xfbKxwAutoSucceeded(KxwAutoResult mlResult) {
+    return mlResult >= 0;
+}
 
 class KxwAutomation;
 
@@ -86,7 +88,7 @@ enum KXW_AUTO_VALUE_TYPE_ENUM {
     KXW_AUTO_VALUE_EMPTY = 0,  // undefined in scripts; also an argument that was not given
     KXW_AUTO_VALUE_NULL,
     KXW_AUTO_VALUE_BOOL,
-    KXW_AUTO_VALUE_INT,     // 32-bit integer
+    KXW_AUTO_VALUE_INT,  // 32-bit integer
     KXW_AUTO_VALUE_DOUBLE,
     KXW_AUTO_VALUE_STRING,  // UTF-16
     KXW_AUTO_VALUE_OBJECT,  // another automation object
@@ -272,3 +274,8 @@ private:
     const KxwAutoMemberRow<T>* _patRows;
     size_t _nRows;
 };
+
+// A member by name, for C++ callers: a method is called with the arguments, a property read (no arguments).
+KXW_API KxwAutoResult xflKxwAutoInvokeByName(KxwAutomation* mptObject, const char* mpszName, const KxwAutoArgs& mrtArgs,
+                                             KxwAutoValue& mrtResult);
+KXW_API KxwAutoResult xflKxwAutoPutByName(KxwAutomation* mptObject, const char* mpszName, const KxwAutoValue& mrtValue);

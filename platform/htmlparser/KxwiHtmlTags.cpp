@@ -6,7 +6,8 @@
 namespace KxwiHtmlTags {
 
 // In the order of the enumeration. IFRAME, NOEMBED and NOFRAMES are raw text: their content is what a browser
-// without frames or plug-ins shows, and a browser that has them keeps it as text.
+// without frames or plug-ins shows, and a browser that has them keeps it as text. An XML island's content is XML,
+// never markup of the page: it is raw text up to the island's end tag.
 const TagInfo katTags[kTagCount] = {
     {"", 0, kData},
     {"A", 0, kData},
@@ -106,6 +107,7 @@ const TagInfo katTags[kTagCount] = {
     {"U", 0, kData},
     {"UL", kBlock, kData},
     {"WBR", kVoid | kSpecial, kData},
+    {"XML", kSpecial, kRawText},
     {"XMP", kClosesP | kSpecial, kRawText},
 };
 

@@ -22,7 +22,7 @@ enum Tag : uint8_t {
     kTagNoembed, kTagNoframes, kTagNoscript, kTagObject, kTagOl, kTagOptgroup, kTagOption, kTagP, kTagParam,
     kTagPlaintext, kTagPre, kTagS, kTagScript, kTagSection, kTagSelect, kTagSmall, kTagSource, kTagStrike,
     kTagStrong, kTagStyle, kTagSummary, kTagTable, kTagTbody, kTagTd, kTagTextarea, kTagTfoot, kTagTh, kTagThead,
-    kTagTitle, kTagTr, kTagTrack, kTagTt, kTagU, kTagUl, kTagWbr, kTagXmp,
+    kTagTitle, kTagTr, kTagTrack, kTagTt, kTagU, kTagUl, kTagWbr, kTagXml, kTagXmp,
     kTagCount
 };
 // clang-format on

@@ -36,6 +36,11 @@ constexpr int kMaxRounds = 16;
 static_assert(kTagCount < KxwiHtmlTreeBuilder::kTransparentSlot,
               "the tag codes and the transparent slot share a table");
 
+// The elements whose sink hears of their end (embedded objects and XML islands act on their whole content).
+inline bool IsCompletedAtEnd(uint8_t mucTag) {
+    return mucTag == kTagApplet || mucTag == kTagObject || mucTag == kTagXml;
+}
+
 inline bool IsBlank(char mcChar) {
     return mcChar == ' ' || mcChar == '\t' || mcChar == '\n' || mcChar == '\r' || mcChar == '\f';
 }
@@ -339,10 +344,9 @@ void KxwiHtmlTreeBuilder::HandleEndOfInput() {
         if (_ePhase == kPhaseAfterHead) ImplyBody(iLine);
         FlushText();
     }
-    // Embedded objects the page left open are complete all the same.
+    // Embedded objects and islands the page left open are complete all the same.
     for (size_t i = Depth(); i-- > _nFloor;)
-        if ((_tOpen[i]._ucTag == kTagApplet || _tOpen[i]._ucTag == kTagObject) && _tOpen[i]._pvNode)
-            _ptSink->OnElementEnd(_tOpen[i]._pvNode);
+        if (IsCompletedAtEnd(_tOpen[i]._ucTag) && _tOpen[i]._pvNode) _ptSink->OnElementEnd(_tOpen[i]._pvNode);
     _bEnded = true;
     // Writes from here (a deferred script run by the sink) are built at the end of the tree.
     _tTokenizer.BeginScriptWrites();
@@ -1181,9 +1185,12 @@ void KxwiHtmlTreeBuilder::PopTo(size_t mnSize) {
         const OpenElement& rtOpen = _tOpen[i];
         _auTopOfTag[rtOpen._ucTag] = rtOpen._uBelowSameTag;
         if (rtOpen._bTransparent) _auTopOfTag[kTransparentSlot] = rtOpen._uBelowTransparent;
-        // The sink only records the element: nothing it does changes the stack.
-        if ((rtOpen._ucTag == kTagApplet || rtOpen._ucTag == kTagObject) && rtOpen._pvNode)
+        // The sink only records the element: nothing it does changes the stack. The element is complete with
+        // the text still buffered for it (an island's content).
+        if (IsCompletedAtEnd(rtOpen._ucTag) && rtOpen._pvNode) {
+            FlushText();
             _ptSink->OnElementEnd(rtOpen._pvNode);
+        }
     }
     _tOpenNames.Shrink(_tOpen[mnSize]._nNameBegin);
     _tOpen.Shrink(mnSize);

@@ -63,9 +63,9 @@ public:
     // land at the same point.
     virtual void OnScriptEnd(void* mpvScript, bool mbEndTagSeen) { (void)mpvScript, (void)mbEndTagSeen; }
 
-    // An APPLET or OBJECT element is complete: its end tag closed it, something else did, or the input ended with
-    // it open. Its content (the PARAM children) is all there. The sink must not run page code from here: it may
-    // only record the element for later.
+    // An APPLET, OBJECT or XML element is complete: its end tag closed it, something else did, or the input ended
+    // with it open. Its content (the PARAM children, the island's text) is all there. The sink must not run page code
+    // from here: it may only record the element for later.
     virtual void OnElementEnd(void* mpvElement) { (void)mpvElement; }
 
     // A META element naming a character set (charset=, or http-equiv Content-Type with a content that holds

@@ -7,14 +7,16 @@
 #include "KxwDomHtmlElementApplet.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlElementScript.h"
+#include "KxwDomHtmlElementXml.h"
 #include "KxwDomHtmlHistory.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomOnLoadHold.h"
 #include "KxwDomSnapshotMgr.h"
 #include "KxwDomWatchDelete.h"
+#include "KxwDomXmlResponse.h"
 #include "KxwUtilReport.h"
-#include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwDomUtil.h"
+#include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwObjMgr.h"
 
 namespace {
@@ -33,16 +35,17 @@ bool IsJavaScriptUrl(const char* mpsfUrl, unsigned muLen) {
 }  // namespace
 
 KxwDomCommand::KxwDomCommand(KxwObjMgr* mptObjMgr)
-    : _ptObjMgr(mptObjMgr), _ptTargetWatch(std::make_unique<KxwDomWatchDelete>("KxwDomCommand::Prepare", nullptr)),
+    : _ptObjMgr(mptObjMgr),
+      _ptTargetWatch(std::make_unique<KxwDomWatchDelete>("KxwDomCommand::Prepare", nullptr)),
       _ptOnLoadHold(std::make_unique<KxwDomOnLoadHold>()) {}
 
 KxwDomCommand::~KxwDomCommand() {
     if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("KxwDomCommand::~KxwDomCommand this=%p, _eDomCommandType=%d, _ptDocument=%p, "
-                                    "_ptObjectWithContentToLoad=%p, _ptObjMgr=%p, _dsHref=\"%.512s\"",
-                                    static_cast<void*>(this), static_cast<int>(_eDomCommandType),
-                                    static_cast<void*>(_ptDocument), static_cast<void*>(_ptObjectWithContentToLoad),
-                                    static_cast<void*>(_ptObjMgr), _dsHref.c_str());
+        xfvKxwUtilReportTraceToFile(
+            "KxwDomCommand::~KxwDomCommand this=%p, _eDomCommandType=%d, _ptDocument=%p, "
+            "_ptObjectWithContentToLoad=%p, _ptObjMgr=%p, _dsHref=\"%.512s\"",
+            static_cast<void*>(this), static_cast<int>(_eDomCommandType), static_cast<void*>(_ptDocument),
+            static_cast<void*>(_ptObjectWithContentToLoad), static_cast<void*>(_ptObjMgr), _dsHref.c_str());
 }
 
 KxwObjMgr* KxwDomCommand::ObtainObjMgr() {
@@ -122,10 +125,10 @@ bool KxwDomCommand::PrepareCommandAddOrReplaceWindowByOrigin(KxwDomHtmlWindow* m
         if (psfTarget) _dsFrameName.assign(psfTarget, uLen);
     }
     KxwObjMgr* ptObjMgr = ObtainObjMgr();
-    KxwDomHtmlWindow* ptTarget =
-        ptObjMgr ? ptObjMgr->FindHtmlWindowByOriginating(mptOriginatingWindow, _dsFrameName.data(),
-                                                         static_cast<unsigned>(_dsFrameName.size()))
-                 : nullptr;
+    KxwDomHtmlWindow* ptTarget = ptObjMgr
+                                     ? ptObjMgr->FindHtmlWindowByOriginating(mptOriginatingWindow, _dsFrameName.data(),
+                                                                             static_cast<unsigned>(_dsFrameName.size()))
+                                     : nullptr;
     PrepareTargetObject(ptTarget, true);
     return true;
 }
@@ -239,6 +242,20 @@ bool KxwDomCommand::PrepareCommandDownloadJavaCode(KxwDomNodeBase* mptAppletElem
     return true;
 }
 
+bool KxwDomCommand::PrepareCommandDownloadXml(KxwDomNodeBase* mptXmlElement) {
+    // An island's src, or the style sheet of a document that shows an XML response.
+    auto* ptXml = dynamic_cast<KxwDomHtmlElementXml*>(mptXmlElement);
+    auto* ptDocument = ptXml ? nullptr : dynamic_cast<KxwDomHtmlDocument*>(mptXmlElement);
+    KxwDomXmlResponse* ptResponse = ptDocument ? ptDocument->GetXmlResponse() : nullptr;
+    if (!ptXml && !ptResponse) return false;
+    _eDomCommandType = KXW_DOM_COMMAND_TYPE_DOWNLOAD_XML;
+    _ptObjectWithContentToLoad = mptXmlElement->AsCoreNode();
+    _dsHref = ptXml ? ptXml->GetUrlToDownload() : ptResponse->GetXslUrl();
+    PrepareTargetObject(_ptObjectWithContentToLoad, false);
+    _ptOnLoadHold->Acquire(WindowOfNode(_ptObjectWithContentToLoad));
+    return true;
+}
+
 bool KxwDomCommand::PrepareCommandDownloadResource(KxwDomNodeBase* mptNode) {
     KxwDomCoreNode* ptNode = mptNode ? mptNode->AsCoreNode() : nullptr;
     if (!ptNode) return false;
@@ -275,8 +292,15 @@ bool KxwDomCommand::PrepareCommandNoSpecialAction(KxwDomHtmlDocument* mptDocumen
 bool KxwDomCommand::IsWindowOperationReplacesWindow() const {
     if (_eDomCommandType >= 6 || GetSchemeJavaScript()) return true;
     switch (_iContentType) {
-        case 0: case 1: case 2: case 4: case 5: case 7: return true;
-        case KXW_DOM_CONTENT_TYPE_NO_CONTEXT: return false;
+        case 0:
+        case 1:
+        case 2:
+        case 4:
+        case 5:
+        case 7:
+            return true;
+        case KXW_DOM_CONTENT_TYPE_NO_CONTEXT:
+            return false;
         default:
             xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                                   "Invalid _eContentType=%d in "
@@ -354,10 +378,11 @@ KxwDomHtmlWindow* KxwDomCommand::ExecuteCommand(const char* mpsfUrl, unsigned mu
         case KXW_DOM_COMMAND_TYPE_REPLACE_WINDOW_NO_HISTORY:
             if (WasTargetObjectForAbortDeleted()) {
                 if (xfbKxwTraceEnabled())
-                    xfvKxwUtilReportTraceToFile("Replaced window has been DELETED in "
-                                                "KxwDomCommand::ExecuteCommandReplaceWindow for this=%p. Returning "
-                                                "NULL",
-                                                static_cast<void*>(this));
+                    xfvKxwUtilReportTraceToFile(
+                        "Replaced window has been DELETED in "
+                        "KxwDomCommand::ExecuteCommandReplaceWindow for this=%p. Returning "
+                        "NULL",
+                        static_cast<void*>(this));
                 return nullptr;
             }
             if (GetSchemeJavaScript()) {
@@ -385,8 +410,9 @@ KxwDomHtmlWindow* KxwDomCommand::ExecuteCommand(const char* mpsfUrl, unsigned mu
                 return nullptr;
             }
             if (_ptTargetWindow && WasTargetObjectForAbortDeleted()) _ptTargetWindow = nullptr;
-            ptWindow = _ptOriginatingWindow->Open(_ptTargetWindow, _dsHref.data(), static_cast<unsigned>(_dsHref.size()),
-                                                  _dsWindowName.data(), static_cast<unsigned>(_dsWindowName.size()));
+            ptWindow =
+                _ptOriginatingWindow->Open(_ptTargetWindow, _dsHref.data(), static_cast<unsigned>(_dsHref.size()),
+                                           _dsWindowName.data(), static_cast<unsigned>(_dsWindowName.size()));
             _ptDocument = ptWindow ? ptWindow->GetDocument() : nullptr;
             _ptObjectWithContentToLoad = ptWindow;
             _ptTargetObjectForAbort = nullptr;
@@ -455,7 +481,9 @@ KxwDomHtmlWindow* KxwDomCommand::ExecuteCommand(const char* mpsfUrl, unsigned mu
 // ---------------------------------------------------------------------------------------------------------------
 // Task callbacks
 
-KxwDomHtmlDocument* KxwDomCommand::GetDocument() const { return WasTargetObjectForAbortDeleted() ? nullptr : _ptDocument; }
+KxwDomHtmlDocument* KxwDomCommand::GetDocument() const {
+    return WasTargetObjectForAbortDeleted() ? nullptr : _ptDocument;
+}
 
 KxwDomHtmlWindow* KxwDomCommand::DocumentWindow() const {
     KxwDomHtmlDocument* ptDocument = GetDocument();
@@ -469,7 +497,9 @@ bool KxwDomCommand::WasTargetPageReplaced() const {
     return ptDocument && ptDocument->GetResetGeneration() != _uRequestDocumentGeneration;
 }
 
-bool KxwDomCommand::WasTargetObjectForAbortDeleted() const { return _ptTargetWatch->HasBeenDeleted(); }
+bool KxwDomCommand::WasTargetObjectForAbortDeleted() const {
+    return _ptTargetWatch->HasBeenDeleted();
+}
 
 KxwDomCoreNode* KxwDomCommand::GetTargetObjectForAbortOrNullIfDeleted() const {
     return WasTargetObjectForAbortDeleted() ? nullptr : _ptTargetObjectForAbort;
@@ -550,7 +580,8 @@ void KxwDomCommand::OnTaskStartDownload() {
 }
 
 void KxwDomCommand::OnTaskResponseBodyBuffer(const char* mpsfData, unsigned muLength) {
-    if (mpsfData && muLength && IsAccumulateResponseBodyRequired()) _dsAccumulatedResponseBody.append(mpsfData, muLength);
+    if (mpsfData && muLength && IsAccumulateResponseBodyRequired())
+        _dsAccumulatedResponseBody.append(mpsfData, muLength);
 }
 
 void KxwDomCommand::OnTaskStartHtmlParsing() {
@@ -626,6 +657,23 @@ void KxwDomCommand::OnTaskDownloadComplete(bool mbWithoutDownloading, const char
             return;
         }
     }
+    if (_eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_XML) {
+        auto* ptXml = dynamic_cast<KxwDomHtmlElementXml*>(_ptObjectWithContentToLoad);
+        auto* ptDocument = ptXml ? nullptr : dynamic_cast<KxwDomHtmlDocument*>(_ptObjectWithContentToLoad);
+        if (ptDocument && ptDocument->GetXmlResponse())
+            ptDocument->GetXmlResponse()->SetDownloadedXsl(_dsAccumulatedResponseBody, !mbWithoutDownloading);
+        else if (!ptXml)
+            xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                                  "ptXmlElement == NULL in KxwDomCommand::OnTaskDownloadComplete()");
+        else if (!mbWithoutDownloading)
+            ptXml->SetDownloadedXml(_dsAccumulatedResponseBody);
+        _dsAccumulatedResponseBody.clear();
+        if (WasTargetObjectForAbortDeleted()) {
+            _ptDownloadRequestNode = nullptr;
+            _ptOnLoadHold->Release();
+            return;
+        }
+    }
     if (_ptObjectWithContentToLoad && !WasTargetObjectForAbortDeleted()) {
         KxwDomCoreNode* ptObject = _ptObjectWithContentToLoad;
         _ptObjectWithContentToLoad = nullptr;
@@ -635,7 +683,9 @@ void KxwDomCommand::OnTaskDownloadComplete(bool mbWithoutDownloading, const char
     _ptOnLoadHold->Release();
 }
 
-bool KxwDomCommand::OnTaskDownloadFailedRequiresFormattedMsg() const { return IsWindowOperation(); }
+bool KxwDomCommand::OnTaskDownloadFailedRequiresFormattedMsg() const {
+    return IsWindowOperation();
+}
 
 void KxwDomCommand::OnTaskDownloadFailed(KXW_WTL_SEV_LVL_ENUM meSevLvl, char*& mrpszFormattedMsg,
                                          int miFormattedMsgId) {
@@ -681,8 +731,8 @@ bool KxwDomCommand::IsPrimaryForHistory() const {
 }
 
 bool KxwDomCommand::HistoryOverridePerformed(std::string& mrdsUrl, std::string& mrdsMethod) {
-    if (_eDomCommandType != KXW_DOM_COMMAND_TYPE_REPLACE_WINDOW || !_ptTargetWindow || WasTargetObjectForAbortDeleted() ||
-        !_ptTargetWindow->GetFrameElement())
+    if (_eDomCommandType != KXW_DOM_COMMAND_TYPE_REPLACE_WINDOW || !_ptTargetWindow ||
+        WasTargetObjectForAbortDeleted() || !_ptTargetWindow->GetFrameElement())
         return false;
     KxwDomHtmlTopWindow* ptTop = _ptTargetWindow->GetTopWindow();
     KxwDomHtmlHistory* ptHistory = ptTop ? ptTop->GetHistory() : nullptr;

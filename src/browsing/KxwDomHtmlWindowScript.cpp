@@ -32,6 +32,7 @@
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
+#include "kxw/KxwJswEngine.h"
 #include "kxw/KxwJswGlobal.h"
 #include "kxw/KxwObjMgr.h"
 #include "kxw/KxwParamStore.h"
@@ -110,9 +111,8 @@ bool open_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     std::string dsUrl = tCall.Argc() > 0 && !tCall.Arg(0).IsUndefined() ? DcsOf(tCall.This(), tCall.Text(0)) : "";
     std::string dsName = tCall.Argc() > 1 && !tCall.Arg(1).IsUndefined() ? DcsOf(tCall.This(), tCall.Text(1)) : "";
     if (tCall.Failed()) return false;
-    KxwDomHtmlWindow* ptTarget =
-        tCall.This()->OpenWindowOrDefer(dsUrl.data(), static_cast<unsigned>(dsUrl.size()), dsName.data(),
-                                        static_cast<unsigned>(dsName.size()));
+    KxwDomHtmlWindow* ptTarget = tCall.This()->OpenWindowOrDefer(dsUrl.data(), static_cast<unsigned>(dsUrl.size()),
+                                                                 dsName.data(), static_cast<unsigned>(dsName.size()));
     return ptTarget ? tCall.Return(ptTarget) : tCall.Null();
 }
 
@@ -129,7 +129,8 @@ bool navigate_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
 bool close_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::close_callback", mptUserObj, mrtArgs);
     if (!tCall.Check(0)) return false;
-    KxwDomHtmlTopWindow* ptTop = tCall.This()->IsTopWindow() ? static_cast<KxwDomHtmlTopWindow*>(tCall.This()) : nullptr;
+    KxwDomHtmlTopWindow* ptTop =
+        tCall.This()->IsTopWindow() ? static_cast<KxwDomHtmlTopWindow*>(tCall.This()) : nullptr;
     if (ptTop)
         ptTop->Close(false);
     else
@@ -302,6 +303,16 @@ bool ScriptEngineBuildVersion_callback(KxwJswUserObjBase* mptUserObj, KxwJswCall
     return tCall.Check(0) && tCall.Return(8513);
 }
 
+// CollectGarbage(): the script engine's collection, now, as the emulated browser's engine offers it; the objects
+// it finds dead are deleted once the running script ends.
+bool CollectGarbage_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
+    KxwDomHtmlWindowCall tCall("KxwDomHtmlWindow::CollectGarbage_callback", mptUserObj, mrtArgs);
+    if (!tCall.Check(0)) return false;
+    if (KxwJswEngine* ptEngine = KxwJswEngine::Current()) ptEngine->CollectGarbage();
+    mrtArgs.SetResult(KxwJsval());
+    return true;
+}
+
 // execScript(code, language): the code runs in this window's page, as one of its scripts; languages other than
 // this engine's are not run.
 bool execScript_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
@@ -457,6 +468,7 @@ const KxwJswMethodSpec katWindowMethods[] = {
     {"ScriptEngineMajorVersion", nullptr, nullptr, 0, ScriptEngineMajorVersion_callback},
     {"ScriptEngineMinorVersion", nullptr, nullptr, 0, ScriptEngineMinorVersion_callback},
     {"ScriptEngineBuildVersion", nullptr, nullptr, 0, ScriptEngineBuildVersion_callback},
+    {"CollectGarbage", nullptr, nullptr, 0, CollectGarbage_callback},
     {"print", nullptr, nullptr, 0, NoEffect_callback},
     {"scroll", nullptr, nullptr, 2, NoEffect_callback},
     {"scrollBy", nullptr, nullptr, 2, NoEffect_callback},
@@ -480,12 +492,14 @@ const KxwJswClassInformation& KxwDomHtmlWindow::GetWindowClassInformation() {
     // window on, before any page has such an element.
     KxwDomHtmlElementImage::GetImageClassInformation();
     KxwDomHtmlElementOption::GetOptionClassInformation();
-    static const KxwJswClassInformation ktClassInfo(&GetEventHandlersClassInformation(), "Window", katWindowProperties, katWindowMethods, nullptr,
-                                                    KXW_JSW_CLASS_KIND_NAMED_ITEMS);
+    static const KxwJswClassInformation ktClassInfo(&GetEventHandlersClassInformation(), "Window", katWindowProperties,
+                                                    katWindowMethods, nullptr, KXW_JSW_CLASS_KIND_NAMED_ITEMS);
     return ktClassInfo;
 }
 
-const KxwJswClassInformation* KxwDomHtmlWindow::GetClassInformation() const { return &GetWindowClassInformation(); }
+const KxwJswClassInformation* KxwDomHtmlWindow::GetClassInformation() const {
+    return &GetWindowClassInformation();
+}
 
 bool KxwDomHtmlWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     switch (mnTinyId) {
@@ -509,7 +523,8 @@ bool KxwDomHtmlWindow::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mr
             mrtPropertyInfo.AssignDomObjectOrNull(_ptParentWindow ? _ptParentWindow : this);
             return true;
         case kIdOpener:
-            mrtPropertyInfo.AssignDomObjectOrNull(IsTopWindow() ? static_cast<KxwDomHtmlTopWindow*>(this)->GetOpener() : nullptr);
+            mrtPropertyInfo.AssignDomObjectOrNull(IsTopWindow() ? static_cast<KxwDomHtmlTopWindow*>(this)->GetOpener()
+                                                                : nullptr);
             return true;
         case kIdClosed:
             mrtPropertyInfo = _bIsClosed;
@@ -603,7 +618,8 @@ bool KxwDomHtmlWindow::SetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mr
         case kIdStatus:
         case kIdDefaultStatus: {
             KxwDomHtmlPropertyStr& rtProperty = mnTinyId == kIdStatus ? _tStatus : _tDefaultStatus;
-            rtProperty.SetU16n(mrtPropertyInfo.ConvertAndGetStringU16n(), mrtPropertyInfo.ConvertAndGetStringU16nLength());
+            rtProperty.SetU16n(mrtPropertyInfo.ConvertAndGetStringU16n(),
+                               mrtPropertyInfo.ConvertAndGetStringU16nLength());
             return true;
         }
         default:
@@ -659,17 +675,16 @@ void KxwDomHtmlWindow::SetLocationProperty(KxwDomPropertyInfo& mrtPropertyInfo) 
 // The page's scripts
 
 bool KxwDomHtmlWindow::EvaluateSingleScript(const char* mpsfTextDcs, unsigned muTextLen, KxwJswUserObjBase* mptScope,
-                                            void*, KxwJsval* mptResultOrNull, bool mbReturnValueAsString,
-                                            int, const char* mpszFile, unsigned muFirstLine,
-                                            KxwDomNodeBase* mptInitiator) {
+                                            void*, KxwJsval* mptResultOrNull, bool mbReturnValueAsString, int,
+                                            const char* mpszFile, unsigned muFirstLine, KxwDomNodeBase* mptInitiator) {
     KxwHswApi* ptHswApi = xfptKxwDomUtilGetHswApi();
     if (!ptHswApi || !_ptGlobal || !_ptHtmlDocument || !mpsfTextDcs) {
         if (xfbKxwTraceEnabled())
-            xfvKxwUtilReportTraceToFile("KxwDomHtmlWindow::EvaluateSingleScript for this=%p evaluates nothing: "
-                                        "ptHswApi=%p, _ptGlobal=%p, _ptHtmlDocument=%p, mpsfTextDcs=%p",
-                                        static_cast<void*>(this), static_cast<void*>(ptHswApi),
-                                        static_cast<void*>(_ptGlobal), static_cast<void*>(_ptHtmlDocument),
-                                        static_cast<const void*>(mpsfTextDcs));
+            xfvKxwUtilReportTraceToFile(
+                "KxwDomHtmlWindow::EvaluateSingleScript for this=%p evaluates nothing: "
+                "ptHswApi=%p, _ptGlobal=%p, _ptHtmlDocument=%p, mpsfTextDcs=%p",
+                static_cast<void*>(this), static_cast<void*>(ptHswApi), static_cast<void*>(_ptGlobal),
+                static_cast<void*>(_ptHtmlDocument), static_cast<const void*>(mpsfTextDcs));
         return false;
     }
     // The text is in the page's charset; the engine takes UTF-16. The compiled form of a text is shared by every
@@ -682,9 +697,9 @@ bool KxwDomHtmlWindow::EvaluateSingleScript(const char* mpsfTextDcs, unsigned mu
     KxwDomScriptEvaluationNotifier tNotifier("KxwDomHtmlWindow::EvaluateSingleScript",
                                              mptInitiator ? mptInitiator : this, true);
     KxwJsval tResult;
-    bool bOK = ptHswApi->Evaluate(tNotifier, mptScope, pwsfText ? pwsfText : u"", nLen, dsFile.c_str(),
-                                  muFirstLine ? muFirstLine : 1, mptResultOrNull ? &tResult : nullptr, true,
-                                  mptInitiator);
+    bool bOK =
+        ptHswApi->Evaluate(tNotifier, mptScope, pwsfText ? pwsfText : u"", nLen, dsFile.c_str(),
+                           muFirstLine ? muFirstLine : 1, mptResultOrNull ? &tResult : nullptr, true, mptInitiator);
     if (!mptResultOrNull) return bOK;
     if (bOK && mbReturnValueAsString && !tResult.IsUndefined() && !tResult.IsString()) {
         KxwDomScriptEvaluationNotifier tConversion("KxwDomHtmlWindow::EvaluateSingleScript", this, true);
@@ -723,10 +738,10 @@ void KxwDomHtmlWindow::WriteResultOfUrlScriptToDocument(const KxwJsval& mrtResul
     KxwDomStr tText(ptDocument->GetDomEnv());
     if (!ptDocument->GetResultOfUrlScriptOK(mrtResult, dsUrl.c_str(), tText)) return;
     if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("The javascript: URL \"%.200s\" of %.100s writes a new document for window %p "
-                                    "(base URL \"%.2000s\")",
-                                    dsUrl.c_str(), mpszDescription ? mpszDescription : "", static_cast<void*>(this),
-                                    mrdsBaseUrl.c_str());
+        xfvKxwUtilReportTraceToFile(
+            "The javascript: URL \"%.200s\" of %.100s writes a new document for window %p "
+            "(base URL \"%.2000s\")",
+            dsUrl.c_str(), mpszDescription ? mpszDescription : "", static_cast<void*>(this), mrdsBaseUrl.c_str());
     // As a write after the page ended: the window is reset and the text becomes its new document.
     KxwDomWatchDelete tWatchDocument("KxwDomHtmlWindow::WriteResultOfUrlScriptToDocument", ptDocument);
     ptDocument->Write(tText.GetDcsStr() ? tText.GetDcsStr() : "", tText.GetDcsStr() ? tText.GetDcsLenInBytes() : 0,

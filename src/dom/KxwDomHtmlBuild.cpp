@@ -12,14 +12,15 @@
 #include "KxwDomCoreComment.h"
 #include "KxwDomCoreTextNode.h"
 #include "KxwDomHtmlCollection.h"
-#include "KxwDomHtmlElementApplet.h"
-#include "KxwDomHtmlElementObject.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElement.h"
+#include "KxwDomHtmlElementApplet.h"
 #include "KxwDomHtmlElementImage.h"
 #include "KxwDomHtmlElementMeta.h"
+#include "KxwDomHtmlElementObject.h"
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementTitle.h"
+#include "KxwDomHtmlElementXml.h"
 #include "KxwDomScriptDeadline.h"
 #include "KxwDomStr.h"
 #include "KxwMemMgr.h"
@@ -297,6 +298,8 @@ void xfvKxwDomHtmlBuildEndParsedElement(KxwDomNodeBase* mptElement) {
         ptApplet->NotifyFinishedParsing();
     else if (auto* ptObject = dynamic_cast<KxwDomHtmlElementObject*>(mptElement))
         ptObject->NotifyFinishedParsing();
+    else if (auto* ptXml = dynamic_cast<KxwDomHtmlElementXml*>(mptElement))
+        ptXml->NotifyFinishedParsing();
 }
 
 int xfiKxwDomHtmlBuildEndParsedScript(KxwDomNodeBase* mptScriptElement, bool mbEndTagSeen) {

@@ -3,6 +3,7 @@
 #include "KxwDomHtmlDocument.h"
 
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "KxwDomCoreComment.h"
@@ -23,6 +24,7 @@
 #include "KxwDomNodeCollections.h"
 #include "KxwDomStr.h"
 #include "KxwDomWatchDelete.h"
+#include "KxwDomXmlResponse.h"
 #include "KxwUtilStrCompare.h"
 #include "KxwUtilTagName.h"
 #include "KxwiUrl.h"
@@ -770,14 +772,23 @@ void KxwDomHtmlDocument::Reset() {
 
 KxwDomDocumentSnapshotHandler* KxwDomHtmlDocument::GetSnapshotHandler() {
     if (!_ptSnapshotHandler) {
-        KxwVUserVars* ptVUserVars = KxwVUserVars::_fptGet("KxwDomHtmlDocument::GetSnapshotHandler",
-                                                          KXW_VUSER_VARS_MAY_BE_ABSENT);
+        KxwVUserVars* ptVUserVars =
+            KxwVUserVars::_fptGet("KxwDomHtmlDocument::GetSnapshotHandler", KXW_VUSER_VARS_MAY_BE_ABSENT);
         if (ptVUserVars) _ptSnapshotHandler = new KxwDomDocumentSnapshotHandler(ptVUserVars, this);
     }
     return _ptSnapshotHandler;
 }
 
+KxwDomXmlResponse* KxwDomHtmlDocument::ObtainXmlResponse() {
+    if (!_ptXmlResponse) {
+        _ptXmlResponse.reset(new (std::nothrow) KxwDomXmlResponse(*this));
+        if (!_ptXmlResponse) KxwUtilOutOfMemoryAbort(static_cast<long>(sizeof(KxwDomXmlResponse)), "KxwDomXmlResponse");
+    }
+    return _ptXmlResponse.get();
+}
+
 void KxwDomHtmlDocument::DoOnResetOrDestructorOfHtmlDocument() {
+    _ptXmlResponse.reset();
     DoOnResetOrDestructor();
     // Parked nodes deleted just now may have been BASE elements.
     _tBaseElements.clear();

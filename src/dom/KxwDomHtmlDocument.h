@@ -42,6 +42,7 @@ class KxwDomEventTarget;
 class KxwDomHtmlEvent;
 class KxwDomHtmlWindow;
 class KxwDomDocumentSnapshotHandler;
+class KxwDomXmlResponse;
 
 // The collections the document keeps, in the order of their script-visible names.
 enum KXW_DOM_HTML_DOCUMENT_COLLECTION_ENUM {
@@ -261,6 +262,10 @@ public:
     KxwDomHtmlCollectionGeneral* GetForms() const;
     KxwDomHtmlCollectionGeneral* GetLinks() const;
     KxwDomHtmlCollectionGeneral* GetNamespaces() const;
+    // The XML response this document shows (document.XMLDocument, XSLDocument), made on first need; the
+    // document's reset lets it go.
+    KxwDomXmlResponse* ObtainXmlResponse();
+    KxwDomXmlResponse* GetXmlResponse() const { return _ptXmlResponse.get(); }
     KxwDomHtmlCollectionGeneral* GetNamedMaps() const;
     KxwDomHtmlCollectionGeneral* GetControlInputText() const;
     KxwDomHtmlCollectionGeneral* GetControlInputImage() const;
@@ -379,4 +384,5 @@ private:
     ScriptEvaluator _pfScriptEvaluator = nullptr;
     void* _pvScriptEvaluatorClosure = nullptr;
     KxwDomDocumentSnapshotHandler* _ptSnapshotHandler = nullptr;
+    std::unique_ptr<KxwDomXmlResponse> _ptXmlResponse;
 };

@@ -22,6 +22,8 @@
 #include "KxwDomStr.h"
 #include "KxwDomStyleSheetList.h"
 #include "KxwDomWatchDelete.h"
+#include "KxwDomXmlResponse.h"
+#include "KxwJswAutomationObject.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilTagName.h"
@@ -331,7 +333,8 @@ bool createEventObject_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& m
     KXW_DOCUMENT_CALL("createEventObject");
     if (!tCall.Check(0)) return false;
     KxwDomHtmlDocument* ptDocument = tCall.This();
-    KxwDomHtmlEvent* ptEvent = ptDocument->ObtainEventObject(ptDocument, KXW_DOM_EVENT_TYPE_ENUM_DATAAVAILABLE, nullptr);
+    KxwDomHtmlEvent* ptEvent =
+        ptDocument->ObtainEventObject(ptDocument, KXW_DOM_EVENT_TYPE_ENUM_DATAAVAILABLE, nullptr);
     if (!ptEvent) return tCall.Null();
     ptEvent->SetOwnedByScript();
     return tCall.Return(ptEvent);
@@ -413,9 +416,13 @@ bool KxwDomHtmlDocument::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& 
             mrtPropertyInfo = GetSelection();
             return true;
         case kIdLayers:
-        case kIdXMLDocument:
-        case kIdXSLDocument:
             mrtPropertyInfo.AssignNull();
+            return true;
+        case kIdXMLDocument:
+            mrtPropertyInfo.AssignDomObjectOrNull(_ptXmlResponse ? _ptXmlResponse->GetXmlDocumentObject() : nullptr);
+            return true;
+        case kIdXSLDocument:
+            mrtPropertyInfo.AssignDomObjectOrNull(_ptXmlResponse ? _ptXmlResponse->GetXslDocumentObject() : nullptr);
             return true;
         case kIdTitle: {
             KxwDomHtmlElementTitle* ptTitle = GetTitle(true);

@@ -661,6 +661,7 @@ bool KxwDomHtmlElement::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
                 return true;
             break;
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_SCRIPT:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_XML:
             if (meEventType == KXW_DOM_EVENT_TYPE_ENUM_READYSTATECHANGE) return true;
             break;
         default:

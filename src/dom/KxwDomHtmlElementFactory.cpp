@@ -7,28 +7,29 @@
 #include "KxwDomHtmlElementApplet.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
 #include "KxwDomHtmlElementButton.h"
-#include "KxwDomHtmlElementLabel.h"
-#include "KxwDomHtmlElementOption.h"
-#include "KxwDomHtmlElementSelect.h"
-#include "KxwDomHtmlElementTextArea.h"
 #include "KxwDomHtmlElementForm.h"
-#include "KxwDomHtmlElementInput.h"
 #include "KxwDomHtmlElementFrame.h"
 #include "KxwDomHtmlElementGeneric.h"
 #include "KxwDomHtmlElementImage.h"
+#include "KxwDomHtmlElementInput.h"
+#include "KxwDomHtmlElementLabel.h"
 #include "KxwDomHtmlElementMap.h"
 #include "KxwDomHtmlElementMeta.h"
 #include "KxwDomHtmlElementNoScript.h"
 #include "KxwDomHtmlElementObject.h"
+#include "KxwDomHtmlElementOption.h"
 #include "KxwDomHtmlElementScript.h"
+#include "KxwDomHtmlElementSelect.h"
 #include "KxwDomHtmlElementSimple.h"
 #include "KxwDomHtmlElementStyle.h"
 #include "KxwDomHtmlElementTable.h"
 #include "KxwDomHtmlElementTableCell.h"
 #include "KxwDomHtmlElementTableSection.h"
+#include "KxwDomHtmlElementTextArea.h"
 #include "KxwDomHtmlElementTitle.h"
 #include "KxwDomHtmlElementTr.h"
 #include "KxwDomHtmlElementWithName.h"
+#include "KxwDomHtmlElementXml.h"
 #include "KxwUtilTagName.h"
 #include "kxw/KxwEnvCfg.h"
 
@@ -69,6 +70,8 @@ KxwDomHtmlElement* NewElementOfTag(const KxwUtilTagName& mrtTagName, KxwDomHtmlD
             return new (mptMemMgr) KxwDomHtmlElementObject(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_APPLET:
             return new (mptMemMgr) KxwDomHtmlElementApplet(mptDocument, bUseMemMgr);
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_XML:
+            return new (mptMemMgr) KxwDomHtmlElementXml(mptDocument, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_EMBED:
             return new (mptMemMgr) KxwDomHtmlElementWithName(mptDocument, eSubtype, bUseMemMgr);
         case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_META:

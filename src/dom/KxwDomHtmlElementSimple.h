@@ -28,7 +28,6 @@ using KxwDomHtmlElementBody = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementDiv = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementSpan = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementFrameSet = KxwDomHtmlElementSimple;
-using KxwDomHtmlElementXml = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementPre = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementUl = KxwDomHtmlElementSimple;
 using KxwDomHtmlElementFont = KxwDomHtmlElementSimple;

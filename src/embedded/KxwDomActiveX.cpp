@@ -8,6 +8,7 @@
 #include "KxwJswCallArgs.h"
 #include "KxwUtilEscape.h"
 #include "KxwUtilReport.h"
+#include "KxwXmlDom.h"
 #include "kxw/KxwDomUtil.h"
 #include "kxw/KxwJsval.h"
 #include "kxw/KxwiRunTimeSettings.h"
@@ -17,7 +18,9 @@ namespace {
 constexpr int kiMsgActiveXOff = -35909;
 
 // Only the emulated Internet Explorer has the constructor: pages test window.ActiveXObject to tell the browsers.
-bool IsConstructorAvailable(KxwJswUserObjBase*) { return xfbKxwDomUtilIsIE(); }
+bool IsConstructorAvailable(KxwJswUserObjBase*) {
+    return xfbKxwDomUtilIsIE();
+}
 
 KxwJswUserObjBase* ConstructActiveX(KxwJswCallArgs& mrtArgs) {
     static const char kszCannotCreate[] = "Automation server can't create object";
@@ -33,8 +36,8 @@ KxwJswUserObjBase* ConstructActiveX(KxwJswCallArgs& mrtArgs) {
     std::string dsShown = xfdsKxwDomActiveXPrintable(dsUtf8);
     KxwiRunTimeSettings* ptRTS = xfptKxwDomUtilGetRTS();
     if (ptRTS && !ptRTS->GetActiveXEnabled()) {
-        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_WARNING, kiMsgActiveXOff, "ConstructActiveX",
-                                            __LINE__, dsShown.c_str());
+        xfvKxwDomUtilReportCatalogedMessage(KXW_WTL_SEV_LVL_ENUM_WARNING, kiMsgActiveXOff, "ConstructActiveX", __LINE__,
+                                            dsShown.c_str());
         mrtArgs.ThrowError(kszCannotCreate);
         return nullptr;
     }
@@ -63,8 +66,9 @@ std::string xfdsKxwDomActiveXPrintable(const std::string& mdsText) {
 void xfvKxwDomActiveXGlobalInit() {
     static std::once_flag s_tOnce;
     std::call_once(s_tOnce, [] {
-        KxwAutomationRegistry::Register(
-            KxwAutoClassInfo{KxwAutoDictionary::kszClassId, KxwAutoDictionary::kapszProgIds, &KxwAutoDictionary::Create});
+        KxwAutomationRegistry::Register(KxwAutoClassInfo{KxwAutoDictionary::kszClassId, KxwAutoDictionary::kapszProgIds,
+                                                         &KxwAutoDictionary::Create});
+        xfvKxwXmlDomRegisterClasses();
         KxwJswAutomationObject::SetScriptConstructor(&ConstructActiveX, &IsConstructorAvailable);
     });
 }

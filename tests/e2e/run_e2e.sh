@@ -33,7 +33,8 @@
 #                       With "https" the server serves https: with a self-signed certificate made at run time,
 #                       @BASE@ is https://127.0.0.1:PORT and @CA@ the certificate's file; without the openssl
 #                       command the test is skipped (exit status 77).
-# Files compared when present: NAME.out (standard output), NAME.err (standard error), NAME.vuser.out (every log
+# Files compared when present: NAME.out (standard output; NAME.SUFFIX.out instead for an "also" run when there is
+# one), NAME.err (standard error), NAME.vuser.out (every log
 # file), NAME.vuser-<n>.out (that log file). Times and memory figures vary from run to run: both sides read them as
 # N, and runs of blanks as one, before comparing.
 set -u
@@ -159,7 +160,14 @@ if [ "$status" != "$expected_status" ]; then
     echo "FAIL $name: exit status $status, expected $expected_status"
     failed=1
 fi
-[ -f "$name.out" ] && compare "$name.out" actual.stdout "standard output"
+# An "also" run whose output differs where the browsers differ has its own NAME.SUFFIX.out (SUFFIX as in the
+# test's name: "-b ns" is b_ns).
+expected_out=$name.out
+if [ ${#extra_args[@]} -gt 0 ]; then
+    suffix=$(printf '%s ' "${extra_args[@]}" | sed -E 's/[^A-Za-z0-9]+/_/g; s/^_+|_+$//g')
+    [ -f "$name.$suffix.out" ] && expected_out=$name.$suffix.out
+fi
+[ -f "$expected_out" ] && compare "$expected_out" actual.stdout "standard output"
 snapshots=$(directive snapshots | head -n 1)
 if [ -n "$snapshots" ]; then
     if ! python3 "$snapshot_check" "$work/$snapshots" >actual.snapshots 2>&1; then

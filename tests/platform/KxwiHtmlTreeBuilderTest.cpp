@@ -800,3 +800,11 @@ TEST(KxwiHtmlTreeBuilderTest, EmbeddedObjectsAreCompleteOnce) {
     EXPECT_EQ("OBJECT(1)=o", EndedElements("<object name=o><param name=p>"));
     EXPECT_EQ("", EndedElements("<p>no embedded objects</p>"));
 }
+
+TEST(KxwiHtmlTreeBuilderTest, AnXmlIslandEndsWithItsTextAndNoMarkup) {
+    // The island's content is one text, present when the island is complete; tags in it are no elements of the page,
+    // a script end tag included, and only the island's own end tag closes it.
+    EXPECT_EQ("XML(1)=i", EndedElements("<xml name=i><a><script>x</script><b/></a></xml><p>after"));
+    EXPECT_EQ("XML(1)=i", EndedElements("<xml name=i><a>open"));
+    EXPECT_EQ("XML(0)=e", EndedElements("<xml name=e></xml>"));
+}
