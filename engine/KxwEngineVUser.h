@@ -186,6 +186,8 @@ private:
     void OnCookie(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnMarkup(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSubject, void* mpvExtra);
     void OnAlert(void* mpvExtra);
+    // A behaviour file an element (27) or a namespace's import (28) asks for, loaded like an applet's archive.
+    void OnBehaviorDownload(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, KxwDomNodeBase* mptTarget, void* mpvUrl);
     void OnAppletDownload(KxwDomNodeBase* mptApplet);
     void OnModalDialog(const KxwDomModalDialogPhase* mptPhase);
     // A confirm or prompt was answered: a CONFIRM or PROMPT event.

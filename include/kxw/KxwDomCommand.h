@@ -82,6 +82,10 @@ public:
     // The archive or class an applet asked for (notification 34); the URL is the one the applet gives now.
     bool PrepareCommandDownloadJavaCode(KxwDomNodeBase* mptAppletElement);
     bool PrepareCommandDownloadResource(KxwDomNodeBase* mptNode);
+    // A behaviour file for an element (notification 27) or for a namespace's import (28), from the URL given
+    // (resolved); the body goes to the element or the namespace when it is complete.
+    bool PrepareCommandDownloadBehavior(KxwDomNodeBase* mptElement, const std::string& mrdsUrl);
+    bool PrepareCommandDownloadElementBehavior(KxwDomNodeBase* mptNamespace, const std::string& mrdsUrl);
     bool PrepareCommandNoSpecialAction(KxwDomHtmlDocument* mptDocument);
     // The target whose deletion makes the load moot (a window's document when mbUseWindowDocument).
     void PrepareTargetObject(KxwDomCoreNode* mptNode, bool mbUseWindowDocument);
@@ -146,6 +150,10 @@ public:
     bool IsWindowOperation() const { return _eDomCommandType < 6; }
     bool IsDownloadScript() const { return _eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_SCRIPT; }
     bool IsDownloadResource() const { return _eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_RESOURCE; }
+    bool IsDownloadBehavior() const {
+        return _eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_BEHAVIOR ||
+               _eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_ELEMENT_BEHAVIOR;
+    }
     bool IsNoOperation() const { return _eDomCommandType >= 15; }
     bool IsContentCacheRequired() const { return _eDomCommandType < 12; }
     bool IsAccumulateResponseBodyRequired() const;
@@ -166,6 +174,9 @@ private:
     KxwDomHtmlWindow* DocumentWindow() const;
     // Lets the node that a resource download was requested for go (once), unless it is gone.
     void EndDownloadRequest();
+    bool PrepareBehaviorDownload(KXW_DOM_COMMAND_TYPE_ENUM meType, KxwDomCoreNode* mptNode, const std::string& mrdsUrl);
+    // Hands a completed behaviour file to its element or namespace.
+    void DeliverBehavior();
 
     KXW_DOM_COMMAND_TYPE_ENUM _eDomCommandType = KXW_DOM_COMMAND_TYPE_NONE;
     KxwDomHtmlWindow* _ptOriginatingWindow = nullptr;

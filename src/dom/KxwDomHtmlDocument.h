@@ -39,6 +39,9 @@ class KxwDomHtmlElementScript;
 class KxwDomHtmlElementTitle;
 class KxwDomEventData;
 class KxwDomEventTarget;
+class KxwDomHtcDocument;
+class KxwDomNamespace;
+class KxwDomNamespaceCollection;
 class KxwDomHtmlEvent;
 class KxwDomHtmlWindow;
 class KxwDomDocumentSnapshotHandler;
@@ -260,7 +263,11 @@ public:
     KxwDomHtmlCollectionGeneral* GetWindowDefaultCollection() const;
     KxwDomHtmlCollectionGeneral* GetForms() const;
     KxwDomHtmlCollectionGeneral* GetLinks() const;
-    KxwDomHtmlCollectionGeneral* GetNamespaces() const;
+    // The namespaces the page declared (the collection owns them).
+    KxwDomNamespaceCollection* GetNamespaces() const;
+    KxwDomNamespace* AddNamespaceDcs(const char* mpsfName, unsigned muNameLen, const char* mpsfUrn, unsigned muUrnLen);
+    // The behaviour whose file this document holds; null for a page.
+    virtual KxwDomHtcDocument* GetHtcDocument() const { return nullptr; }
     KxwDomHtmlCollectionGeneral* GetNamedMaps() const;
     KxwDomHtmlCollectionGeneral* GetControlInputText() const;
     KxwDomHtmlCollectionGeneral* GetControlInputImage() const;
