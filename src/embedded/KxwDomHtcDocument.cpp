@@ -111,6 +111,12 @@ bool KxwDomHtcDocument::ObtainVarObj() {
     return true;
 }
 
+KxwJsval KxwDomHtcDocument::VarStore() const {
+    KxwJsval tStore;
+    tStore.SetDomObject(const_cast<KxwDomHtcDocument*>(this));
+    return tStore;
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Content
 
@@ -147,7 +153,7 @@ void KxwDomHtcDocument::DeclareVariable(KxwDomHtcElementProperty& mrtProperty) {
     if (!ptWindow || !ptWindow->GetGlobal() || !_tVarObj.IsSet()) return;
     KxwJswGlobal::RealmScope tRealm(ptWindow->GetGlobal());
     std::u16string dsName16 = xfdsKxwUtilUtf8ToU16(dsName.data(), dsName.size());
-    _tVarObj.Get().DefineOwnProperty(dsName16.data(), dsName16.size(), KxwJsval());
+    VarStore().DefineOwnProperty(dsName16.data(), dsName16.size(), KxwJsval());
 }
 
 void KxwDomHtcDocument::AttachHandler(KxwDomHtcElementAttach& mrtAttach) {
@@ -271,7 +277,7 @@ bool KxwDomHtcDocument::CallFunction(const std::string& mrdsName, int miArgc, co
     KxwJswGlobal::RealmScope tRealm(ptWindow->GetGlobal());
     KxwDomScriptEvaluationNotifier tNotifier("KxwDomHtcDocument::CallFunction", &_rtElement, true);
     KxwJsval tFunction;
-    _tVarObj.Get().GetProperty(mrdsName.c_str(), tFunction);
+    VarStore().GetProperty(mrdsName.c_str(), tFunction);
     // A function of the page serves when the behaviour has none of that name (the scope the file's code sees).
     if (!tFunction.IsFunction())
         return ptHswApi->CallFunctionByName(tNotifier, mrdsName.c_str(), nullptr, miArgc, mpatArgv, mptResult);
@@ -284,7 +290,7 @@ bool KxwDomHtcDocument::HasVariable(const char* mpszName) const {
     if (!ptWindow || !ptWindow->GetGlobal()) return false;
     KxwJswGlobal::RealmScope tRealm(ptWindow->GetGlobal());
     std::u16string dsName = xfdsKxwUtilUtf8ToU16(mpszName, std::strlen(mpszName));
-    return _tVarObj.Get().ItsOwnProperty(dsName.data(), static_cast<unsigned>(dsName.size()));
+    return VarStore().ItsOwnProperty(dsName.data(), static_cast<unsigned>(dsName.size()));
 }
 
 bool KxwDomHtcDocument::ReadVariable(const std::string& mrdsName, KxwJsval& mrtValue) const {
@@ -292,7 +298,7 @@ bool KxwDomHtcDocument::ReadVariable(const std::string& mrdsName, KxwJsval& mrtV
     KxwDomHtmlWindow* ptWindow = GetWindow();
     if (!_tVarObj.IsSet() || !ptWindow || !ptWindow->GetGlobal()) return false;
     KxwJswGlobal::RealmScope tRealm(ptWindow->GetGlobal());
-    return _tVarObj.Get().GetProperty(mrdsName.c_str(), mrtValue);
+    return VarStore().GetProperty(mrdsName.c_str(), mrtValue);
 }
 
 bool KxwDomHtcDocument::JsvalToTriple(KxwJsval& mrtHeld, double& mrdfNumber, void** mppvValue, unsigned* mpnLength,

@@ -1,6 +1,6 @@
 // The behaviour of one element: the document its behaviour file was built into, and the object its scripts run
-// against. The file's scripts keep their functions and variables in a variables object of their own (two elements
-// with the same behaviour, or two behaviours, never share them), and see this object first: "element" (the
+// against. The file's scripts keep their functions and variables on this object (two elements with the same
+// behaviour, or two behaviours, never share them, and the page's global gets none of them), and see it first: "element" (the
 // element served), "document" (the behaviour's document) and, by bare name, the element's own properties. The
 // file's PUBLIC:ATTACH elements become listeners, its PUBLIC:PROPERTY and PUBLIC:METHOD elements names the element
 // answers. Script class "htc-document". Owned by its element.
@@ -76,8 +76,12 @@ private:
     };
 
     KxwDomHtmlWindow* GetWindow() const;
-    // The variables object, made on first need in the window's realm; false without a window or script host.
+    // The environment the file's scripts run in, made on first need in the window's realm; false without a window
+    // or script host.
     bool ObtainVarObj();
+    // Where the file's var and function declarations land: this object's engine object, which the scripts see
+    // first (the engine makes the innermost object of their scope chain their variables object).
+    KxwJsval VarStore() const;
     void AttachHandler(KxwDomHtcElementAttach& mrtAttach);
     void DeclareVariable(KxwDomHtcElementProperty& mrtProperty);
     KxwDomBase* FindDeclaration(const char* mpszName) const;
