@@ -984,10 +984,8 @@ void KxwEngineVUser::Route(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, void* mpvSub
             return;
         }
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_ADD_BEHAVIOR:
-            // Behaviours are not loaded yet: each request is logged with the address the page gave.
-            xfvKxwUtilReportBySevLvl(KXW_WTL_SEV_LVL_ENUM_NOTICE,
-                                     "Behavior \"%s\" requested by the page is not loaded by this engine",
-                                     xfdsKxwEngineEscapeForLog(xfdsKxwDomNotificationGetText(mpvExtra), 1000).c_str());
+        case KXW_DOM_COMMON_NOTIFICATION_ENUM_NAMESPACE_IMPORT:
+            OnBehaviorDownload(meType, static_cast<KxwDomNodeBase*>(mpvSubject), mpvExtra);
             return;
         case KXW_DOM_COMMON_NOTIFICATION_ENUM_APPLET_DOWNLOAD:
             OnAppletDownload(static_cast<KxwDomNodeBase*>(mpvSubject));
@@ -1082,6 +1080,27 @@ void KxwEngineVUser::OnAppletDownload(KxwDomNodeBase* mptApplet) {
     std::unique_ptr<Load> ptLoad = std::move(_tPending.back());
     _tPending.pop_back();
     Start(std::move(ptLoad));
+}
+
+void KxwEngineVUser::OnBehaviorDownload(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, KxwDomNodeBase* mptTarget,
+                                        void* mpvUrl) {
+    // A behaviour file is a subresource of the page of the element (or namespace) that asks for it.
+    KxwDomHtmlDocument* ptDocument = xfptKxwDomHtmlBuildGetDocumentOfNode(mptTarget);
+    std::string dsGiven = xfdsKxwDomNotificationGetText(mpvUrl);
+    if (!ptDocument || dsGiven.empty() || dsGiven[0] == '#') return;
+    std::string dsUrl = xfdsKxwDomDocumentResolveUrl(ptDocument, dsGiven.data(), dsGiven.size());
+    if (!StartsWithNoCase(dsUrl, "http:") && !StartsWithNoCase(dsUrl, "https:") && !StartsWithNoCase(dsUrl, "file:"))
+        return;
+    KxwDomCommand* ptCommand = _ptObjMgr->ObtainDomCommand();
+    if (!ptCommand) return;
+    bool bPrepared = meType == KXW_DOM_COMMON_NOTIFICATION_ENUM_ADD_BEHAVIOR
+                         ? ptCommand->PrepareCommandDownloadBehavior(mptTarget, dsUrl)
+                         : ptCommand->PrepareCommandDownloadElementBehavior(mptTarget, dsUrl);
+    if (!bPrepared) {
+        _ptObjMgr->ReturnDomCommandForReuse(ptCommand);
+        return;
+    }
+    EnqueueElementLoad(kLoadResource, ptCommand, mptTarget, dsUrl, ptDocument);
 }
 
 void KxwEngineVUser::OnModalDialog(const KxwDomModalDialogPhase* mptPhase) {

@@ -188,6 +188,8 @@ private:
     void OnAlert(void* mpvExtra);
     // An island's src, or (mbNeededNow) the style sheet an XML page waits for.
     void OnXmlSrc(KxwDomNodeBase* mptXml, const std::string& mdsUrl, bool mbNeededNow);
+    // A behaviour file an element (27) or a namespace's import (28) asks for, loaded like an applet's archive.
+    void OnBehaviorDownload(KXW_DOM_COMMON_NOTIFICATION_ENUM meType, KxwDomNodeBase* mptTarget, void* mpvUrl);
     void OnAppletDownload(KxwDomNodeBase* mptApplet);
     void OnModalDialog(const KxwDomModalDialogPhase* mptPhase);
     // A confirm or prompt was answered: a CONFIRM or PROMPT event.

@@ -84,6 +84,10 @@ public:
     // An XML island's src (notification 16): the body becomes the island's document; the load holds onload.
     bool PrepareCommandDownloadXml(KxwDomNodeBase* mptXmlElement);
     bool PrepareCommandDownloadResource(KxwDomNodeBase* mptNode);
+    // A behaviour file for an element (notification 27) or for a namespace's import (28), from the URL given
+    // (resolved); the body goes to the element or the namespace when it is complete.
+    bool PrepareCommandDownloadBehavior(KxwDomNodeBase* mptElement, const std::string& mrdsUrl);
+    bool PrepareCommandDownloadElementBehavior(KxwDomNodeBase* mptNamespace, const std::string& mrdsUrl);
     bool PrepareCommandNoSpecialAction(KxwDomHtmlDocument* mptDocument);
     // The target whose deletion makes the load moot (a window's document when mbUseWindowDocument).
     void PrepareTargetObject(KxwDomCoreNode* mptNode, bool mbUseWindowDocument);
@@ -148,6 +152,10 @@ public:
     bool IsWindowOperation() const { return _eDomCommandType < 6; }
     bool IsDownloadScript() const { return _eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_SCRIPT; }
     bool IsDownloadResource() const { return _eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_RESOURCE; }
+    bool IsDownloadBehavior() const {
+        return _eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_BEHAVIOR ||
+               _eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_ELEMENT_BEHAVIOR;
+    }
     bool IsNoOperation() const { return _eDomCommandType >= 15; }
     bool IsContentCacheRequired() const { return _eDomCommandType < 12; }
     bool IsAccumulateResponseBodyRequired() const;
@@ -170,6 +178,9 @@ private:
     KxwDomHtmlWindow* DocumentWindow() const;
     // Lets the node that a resource download was requested for go (once), unless it is gone.
     void EndDownloadRequest();
+    bool PrepareBehaviorDownload(KXW_DOM_COMMAND_TYPE_ENUM meType, KxwDomCoreNode* mptNode, const std::string& mrdsUrl);
+    // Hands a completed behaviour file to its element or namespace.
+    void DeliverBehavior();
 
     KXW_DOM_COMMAND_TYPE_ENUM _eDomCommandType = KXW_DOM_COMMAND_TYPE_NONE;
     KxwDomHtmlWindow* _ptOriginatingWindow = nullptr;

@@ -50,6 +50,15 @@ public:
                          size_t mnScopes, const char* mpszName, const char16_t* mpwsfBody, size_t mnLen,
                          const char* mpszFile, unsigned muFirstLine, KxwJsval& mrtFunction);
 
+    // A new object to hold the variables and functions of a set of scripts apart from the global's (a behaviour
+    // file's); null-valued on failure. Made in the realm entered.
+    bool NewVariablesObject(KxwJsval& mrtVarObj);
+    // Evaluates a script whose var and function declarations go to mrtVarObj (from NewVariablesObject); names
+    // resolve through mptScope first when given, then the variables object, then the global.
+    bool EvaluateInVariablesObject(KxwJswScriptEvaluationNotifier& mrtNotifier, const KxwJsval& mrtVarObj,
+                                   KxwJswUserObjBase* mptScope, const char16_t* mpwsfScript, size_t mnLen,
+                                   const char* mpszFile, unsigned muFirstLine, KxwJswUserObjBase* mptInitiator = nullptr);
+
     // Calls the function property mpszName of mptThisObj (the global when null).
     bool CallFunctionByName(KxwJswScriptEvaluationNotifier& mrtNotifier, const char* mpszName,
                             KxwJswUserObjBase* mptThisObj, int miArgc, const KxwJsval* mpatArgv,

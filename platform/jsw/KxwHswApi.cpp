@@ -3,6 +3,7 @@
 #include <string>
 
 #include "KxwJswInternal.h"
+#include "js/friend/JSMEnvironment.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwJsval.h"
 
@@ -88,6 +89,60 @@ bool KxwHswApi::Evaluate(KxwJswScriptEvaluationNotifier& mrtNotifier, KxwJswUser
             ReportFailure(_ptEngine, mrtNotifier, pszFile, uLine);
         else if (mptResult)
             *mptResult = KxwJsval::FromRawBits(tResult.get().asRawBits());
+    }
+    mrtNotifier.OnEvaluationEnd(bOK);
+    return bOK;
+}
+
+bool KxwHswApi::NewVariablesObject(KxwJsval& mrtVarObj) {
+    mrtVarObj.SetUndefined();
+    if (!_ptEngine) return false;
+    JSContext* ptCx = _ptEngine->GetContext();
+    JS::RootedObject tVarObj(ptCx, JS::NewJSMEnvironment(ptCx));
+    if (!tVarObj) {
+        JS_ClearPendingException(ptCx);
+        return false;
+    }
+    mrtVarObj.SetObject(tVarObj);
+    return true;
+}
+
+bool KxwHswApi::EvaluateInVariablesObject(KxwJswScriptEvaluationNotifier& mrtNotifier, const KxwJsval& mrtVarObj,
+                                          KxwJswUserObjBase* mptScope, const char16_t* mpwsfScript, size_t mnLen,
+                                          const char* mpszFile, unsigned muFirstLine,
+                                          KxwJswUserObjBase* mptInitiator) {
+    JSObject* ptVarObj = mrtVarObj.GetRawObject();
+    if (!_ptEngine || !ptVarObj || !JS::IsJSMEnvironment(ptVarObj) || (!mpwsfScript && mnLen > 0)) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "Invalid engine=%p, variables object=%p or script=%p in "
+                                              "KxwHswApi::EvaluateInVariablesObject",
+                                              static_cast<void*>(_ptEngine), static_cast<void*>(ptVarObj),
+                                              static_cast<const void*>(mpwsfScript));
+        return false;
+    }
+    const char* pszFile = mpszFile ? mpszFile : "";
+    unsigned uLine = muFirstLine ? muFirstLine : 1;
+    JSContext* ptCx = _ptEngine->GetContext();
+    bool bOK = false;
+    {
+        KxwJswEngine::EvaluationScope tScope(_ptEngine, mptInitiator, mptScope);
+        mrtNotifier.OnEvaluationStart();
+        JS::CompileOptions tOptions(ptCx);
+        tOptions.setFileAndLine(pszFile, uLine);
+        tOptions.setNonSyntacticScope(true);
+        JS::SourceText<char16_t> tSource;
+        JS::RootedScript tScript(ptCx);
+        if (tSource.init(ptCx, mpwsfScript ? mpwsfScript : u"", mnLen, JS::SourceOwnership::Borrowed))
+            tScript = JS::Compile(ptCx, tOptions, tSource);
+        JS::RootedObject tVarObj(ptCx, ptVarObj);
+        if (tScript && mptScope) {
+            JS::RootedObjectVector tTargets(ptCx);
+            JSObject* ptScopeObj = mptScope->GetJsiObj();
+            bOK = ptScopeObj && tTargets.append(ptScopeObj) && JS::ExecuteInJSMEnvironment(ptCx, tScript, tVarObj, tTargets);
+        } else if (tScript) {
+            bOK = JS::ExecuteInJSMEnvironment(ptCx, tScript, tVarObj);
+        }
+        if (!bOK) ReportFailure(_ptEngine, mrtNotifier, pszFile, uLine);
     }
     mrtNotifier.OnEvaluationEnd(bOK);
     return bOK;

@@ -625,6 +625,27 @@ bool IllegalConstructor(JSContext* mptCx, unsigned, JS::Value*) {
 
 }  // namespace
 
+bool KxwJswUserObjBase::ExposeNamedItem(const char* mpszName) {
+    KxwJswEngine* ptEngine = KxwJswEngine::Current();
+    if (!ptEngine || !mpszName || !*mpszName) return false;
+    const KxwJswClassInformation* ptClassInfo = GetClassInformation();
+    // A declared name stays the class's own: its accessor on the prototype wins.
+    if (ptClassInfo && ptClassInfo->IsDeclared(mpszName)) return false;
+    JSContext* ptCx = ptEngine->GetContext();
+    JS::RootedObject tObj(ptCx, GetJsiObj());
+    if (!tObj) return false;
+    JSAutoRealm tRealm(ptCx, tObj);
+    JS::RootedString tName(ptCx, JS_NewStringCopyUTF8N(ptCx, JS::UTF8Chars(mpszName, std::strlen(mpszName))));
+    JS::RootedId tId(ptCx);
+    bool bOK = tName && JS_StringToId(ptCx, tName, &tId);
+    if (bOK) {
+        JS::RootedValue tKey(ptCx, JS::StringValue(tName));
+        bOK = DefineNamedItemAccessor(ptCx, tObj, tId, tKey);
+    }
+    if (!bOK) JS_ClearPendingException(ptCx);
+    return bOK;
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // KxwJswClassInformation
 

@@ -118,6 +118,10 @@ public:
     bool HasJsiObj() const { return PeekJsiObj() != nullptr; }
     // Re-evaluates ownership and scope after the object moved (a node appended or removed).
     bool UpdateScopeParent();
+    // Makes a name the class does not declare a named item of the engine object now (reads ask GetPropertyByName,
+    // writes SetNamedItem), for names that come to an object of a class without named items; false when the name
+    // is declared or there is no engine object.
+    bool ExposeNamedItem(const char* mpszName);
     // Keeps the engine object alive while a download for the object runs.
     bool SetTempProtectFromGC(bool mbProtect);
     bool IsTempProtectedFromGC() const { return (_ucJswFlags & kFlagTempProtected) != 0; }

@@ -9,6 +9,7 @@
 #include "KxwDomHtmlElementScript.h"
 #include "KxwDomHtmlElementXml.h"
 #include "KxwDomHtmlHistory.h"
+#include "KxwDomNamespace.h"
 #include "KxwDomHtmlTopWindow.h"
 #include "KxwDomOnLoadHold.h"
 #include "KxwDomSnapshotMgr.h"
@@ -254,6 +255,56 @@ bool KxwDomCommand::PrepareCommandDownloadXml(KxwDomNodeBase* mptXmlElement) {
     PrepareTargetObject(_ptObjectWithContentToLoad, false);
     _ptOnLoadHold->Acquire(WindowOfNode(_ptObjectWithContentToLoad));
     return true;
+}
+
+bool KxwDomCommand::PrepareBehaviorDownload(KXW_DOM_COMMAND_TYPE_ENUM meType, KxwDomCoreNode* mptNode,
+                                            const std::string& mrdsUrl) {
+    if (!mptNode || mrdsUrl.empty()) return false;
+    _eDomCommandType = meType;
+    _ptObjectWithContentToLoad = mptNode;
+    _dsHref = mrdsUrl;
+    PrepareTargetObject(mptNode, false);
+    // The window's onload waits for the file: the handlers it declares for load must be there first.
+    KxwDomHtmlDocument* ptDocument = dynamic_cast<KxwDomHtmlDocument*>(mptNode->GetOwnerDocument(false));
+    _ptOnLoadHold->Acquire(ptDocument ? ptDocument->GetWindow() : nullptr);
+    _uRequestDocumentGeneration = ptDocument ? ptDocument->GetResetGeneration() : 0;
+    return true;
+}
+
+bool KxwDomCommand::PrepareCommandDownloadBehavior(KxwDomNodeBase* mptElement, const std::string& mrdsUrl) {
+    return PrepareBehaviorDownload(KXW_DOM_COMMAND_TYPE_DOWNLOAD_BEHAVIOR, dynamic_cast<KxwDomHtmlElement*>(mptElement),
+                                   mrdsUrl);
+}
+
+bool KxwDomCommand::PrepareCommandDownloadElementBehavior(KxwDomNodeBase* mptNamespace, const std::string& mrdsUrl) {
+    return PrepareBehaviorDownload(KXW_DOM_COMMAND_TYPE_DOWNLOAD_ELEMENT_BEHAVIOR,
+                                   dynamic_cast<KxwDomNamespace*>(mptNamespace), mrdsUrl);
+}
+
+void KxwDomCommand::DeliverBehavior() {
+    // The body is taken: what the file's scripts do may reuse this command.
+    std::string dsBody;
+    dsBody.swap(_dsAccumulatedResponseBody);
+    if (_eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_BEHAVIOR) {
+        auto* ptElement = dynamic_cast<KxwDomHtmlElement*>(_ptObjectWithContentToLoad);
+        if (!ptElement) {
+            xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                                  "ptBehaviorElement == NULL in KxwDomCommand::OnTaskDownloadComplete()");
+            return;
+        }
+        std::string dsUrl = _dsHref;
+        ptElement->SetDownloadedBehavior(dsBody, dsUrl.data(), static_cast<unsigned>(dsUrl.size()));
+        return;
+    }
+    auto* ptNamespace = dynamic_cast<KxwDomNamespace*>(_ptObjectWithContentToLoad);
+    if (!ptNamespace) {
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "ptNamespace is NULL for _ptObjectWithContentToLoad=%p in "
+                                              "KxwDomCommand::OnTaskDownloadComplete()",
+                                              static_cast<void*>(_ptObjectWithContentToLoad));
+        return;
+    }
+    ptNamespace->AddDownloadedElementBehavior(dsBody);
 }
 
 bool KxwDomCommand::PrepareCommandDownloadResource(KxwDomNodeBase* mptNode) {
@@ -657,7 +708,7 @@ void KxwDomCommand::OnTaskDownloadComplete(bool mbWithoutDownloading, const char
             return;
         }
     }
-    if (_eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_XML) {
+    if (_eDomCommandType == KXW_DOM_COMMAND_TYPE_DOWNLOAD_XML && !WasTargetObjectForAbortDeleted()) {
         auto* ptXml = dynamic_cast<KxwDomHtmlElementXml*>(_ptObjectWithContentToLoad);
         auto* ptDocument = ptXml ? nullptr : dynamic_cast<KxwDomHtmlDocument*>(_ptObjectWithContentToLoad);
         if (ptDocument && ptDocument->GetXmlResponse())
@@ -668,6 +719,14 @@ void KxwDomCommand::OnTaskDownloadComplete(bool mbWithoutDownloading, const char
         else if (!mbWithoutDownloading)
             ptXml->SetDownloadedXml(_dsAccumulatedResponseBody);
         _dsAccumulatedResponseBody.clear();
+        if (WasTargetObjectForAbortDeleted()) {
+            _ptDownloadRequestNode = nullptr;
+            _ptOnLoadHold->Release();
+            return;
+        }
+    }
+    if (IsDownloadBehavior() && !mbWithoutDownloading && _ptObjectWithContentToLoad && !WasTargetPageReplaced()) {
+        DeliverBehavior();
         if (WasTargetObjectForAbortDeleted()) {
             _ptDownloadRequestNode = nullptr;
             _ptOnLoadHold->Release();

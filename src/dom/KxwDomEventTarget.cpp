@@ -286,6 +286,21 @@ void KxwDomEventTarget::CopyAttributeListenersTo(KxwDomEventTarget& mrtClone) {
     }
 }
 
+bool KxwDomEventTarget::RemoveEventListener(const KxwDomEventListener* mptListener) {
+    for (KxwDomEventListener** pptLink = &_ptFirstListener; *pptLink; pptLink = &(*pptLink)->NextListenerLink()) {
+        KxwDomEventListener* ptListener = *pptLink;
+        if (ptListener != mptListener) continue;
+        *pptLink = ptListener->GetNextListener();
+        ptListener->SetNextListener(nullptr);
+        if (ptListener->GetProtected())
+            ptListener->SetDeleted();
+        else
+            delete ptListener;
+        return true;
+    }
+    return false;
+}
+
 void KxwDomEventTarget::RemoveAllListeners() {
     while (KxwDomEventListener* ptListener = _ptFirstListener) {
         _ptFirstListener = ptListener->GetNextListener();

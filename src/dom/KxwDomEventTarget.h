@@ -96,6 +96,9 @@ public:
     // The same for the regular handler of one event alone (a BODY writes its window's).
     void GenerateHtmlEventHandler(KxwDomHtmlTextsStr& mrtText, KXW_DOM_EVENT_TYPE_ENUM meEventType) const;
     void RemoveAllListeners();
+    // Takes one listener off (deleted, or marked deleted while it runs); false when it is not this target's. The
+    // pointer is only compared, so one that is gone already is safe to pass.
+    bool RemoveEventListener(const KxwDomEventListener* mptListener);
     KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM DispatchEventHandler(KxwDomCoreEvent* mptEvent);
     KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM DispatchListeners(KxwDomCoreEvent* mptEvent);
     KXW_DOM_HANDLE_EVENT_RET_VAL_ENUM DispatchEventDefaultAction(KXW_DOM_EVENT_TYPE_ENUM meEventType,

@@ -10,6 +10,10 @@
 #include <vector>
 
 #include "KxwDomCoreComment.h"
+#include "KxwDomHtcElementAttach.h"
+#include "KxwDomHtcElementMethod.h"
+#include "KxwDomHtcElementProperty.h"
+#include "KxwDomHtmlElementGeneric.h"
 #include "KxwDomCoreTextNode.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlDocument.h"
@@ -177,7 +181,28 @@ KxwDomNodeBase* xfptKxwDomHtmlBuildAllocElement(KxwDomHtmlDocument* mptDocument,
             static_cast<int>(mnTagNameLen > 100 ? 100 : mnTagNameLen), mpsfTagName ? mpsfTagName : "");
         return nullptr;
     }
-    return KxwDomHtmlElement::AllocElement(tTagName, ptDocument, mbAddToDisconnectList);
+    // The declarations of a behaviour file have classes of their own, made here rather than by the factory.
+    KxwDomHtmlElement* ptDeclaration = nullptr;
+    KxwMemMgr* ptMemMgr = ptDocument->GetMemMgr();
+    switch (tTagName.GetSubtype()) {
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_PUBLIC_ATTACH:
+            ptDeclaration = new (ptMemMgr) KxwDomHtcElementAttach(ptDocument, true);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_PUBLIC_METHOD:
+            ptDeclaration = new (ptMemMgr) KxwDomHtcElementMethod(ptDocument, true);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_PUBLIC_PROPERTY:
+            ptDeclaration = new (ptMemMgr) KxwDomHtcElementProperty(ptDocument, true);
+            break;
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_PUBLIC_COMPONENT:
+        case KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_PUBLIC_EVENT:
+            ptDeclaration = new (ptMemMgr) KxwDomHtmlElement_Generic(ptDocument, tTagName, true);
+            break;
+        default:
+            return KxwDomHtmlElement::AllocElement(tTagName, ptDocument, mbAddToDisconnectList);
+    }
+    if (mbAddToDisconnectList) ptDocument->AddToDisconnectedNodesList(ptDeclaration);
+    return ptDeclaration;
 }
 
 bool xfbKxwDomHtmlBuildSetAttribute(KxwDomNodeBase* mptElement, const char* mpsfName, size_t mnNameLen,

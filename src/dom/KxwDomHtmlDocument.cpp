@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "KxwDomCoreComment.h"
+#include "KxwDomNamespaceCollection.h"
 #include "KxwDomDocumentSnapshotHandler.h"
 #include "KxwDomHtmlCollection.h"
 #include "KxwDomHtmlElement.h"
@@ -135,6 +136,8 @@ KxwDomHtmlDocument::KxwDomHtmlDocument(KxwMemMgr* mptMemMgr, const char* mpszCha
             auto* ptDependent = new (GetDomEnv()) KxwDomHtmlCollectionDependent(GetDomEnv());
             ptDependent->SetDependentOnCollection(ptAll);
             ptCollection = ptDependent;
+        } else if (i == KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMESPACES) {
+            ptCollection = new (GetDomEnv()) KxwDomNamespaceCollection(GetDomEnv());
         } else {
             ptCollection = new (GetDomEnv()) KxwDomHtmlCollectionGeneral(GetDomEnv());
         }
@@ -207,7 +210,10 @@ bool KxwDomHtmlDocument::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) 
 
 long KxwDomHtmlDocument::DecrementParsingDepth() {
     long liDepth = _tParsingDepth.Decrement();
-    if (liDepth <= 0) DeleteRetiredNodes();
+    if (liDepth > 0) return liDepth;
+    DeleteRetiredNodes();
+    // Namespaced elements the parse made have their content now: they get their behaviours.
+    if (!_bDestroying) GetNamespaces()->ApplyPendingBehaviors();
     return liDepth;
 }
 
@@ -368,8 +374,12 @@ KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetForms() const {
 KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetLinks() const {
     return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_LINKS);
 }
-KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetNamespaces() const {
-    return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMESPACES);
+KxwDomNamespaceCollection* KxwDomHtmlDocument::GetNamespaces() const {
+    return static_cast<KxwDomNamespaceCollection*>(GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMESPACES));
+}
+KxwDomNamespace* KxwDomHtmlDocument::AddNamespaceDcs(const char* mpsfName, unsigned muNameLen, const char* mpsfUrn,
+                                                     unsigned muUrnLen) {
+    return GetNamespaces()->AddNamespaceDcs(mpsfName, muNameLen, mpsfUrn, muUrnLen);
 }
 KxwDomHtmlCollectionGeneral* KxwDomHtmlDocument::GetNamedMaps() const {
     return GetCollection(KXW_DOM_HTML_DOCUMENT_COLLECTION_NAMED_MAPS);

@@ -39,6 +39,9 @@ class KxwDomHtmlElementScript;
 class KxwDomHtmlElementTitle;
 class KxwDomEventData;
 class KxwDomEventTarget;
+class KxwDomHtcDocument;
+class KxwDomNamespace;
+class KxwDomNamespaceCollection;
 class KxwDomHtmlEvent;
 class KxwDomHtmlWindow;
 class KxwDomDocumentSnapshotHandler;
@@ -261,7 +264,11 @@ public:
     KxwDomHtmlCollectionGeneral* GetWindowDefaultCollection() const;
     KxwDomHtmlCollectionGeneral* GetForms() const;
     KxwDomHtmlCollectionGeneral* GetLinks() const;
-    KxwDomHtmlCollectionGeneral* GetNamespaces() const;
+    // The namespaces the page declared (the collection owns them).
+    KxwDomNamespaceCollection* GetNamespaces() const;
+    KxwDomNamespace* AddNamespaceDcs(const char* mpsfName, unsigned muNameLen, const char* mpsfUrn, unsigned muUrnLen);
+    // The behaviour whose file this document holds; null for a page.
+    virtual KxwDomHtcDocument* GetHtcDocument() const { return nullptr; }
     // The XML response this document shows (document.XMLDocument, XSLDocument), made on first need; the
     // document's reset lets it go.
     KxwDomXmlResponse* ObtainXmlResponse();

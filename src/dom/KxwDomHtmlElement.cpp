@@ -1,5 +1,6 @@
 #include "KxwDomHtmlElement.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -11,12 +12,14 @@
 #include "KxwDomDummyObject.h"
 #include "KxwDomGenerateInnerOuterHtml.h"
 #include "KxwDomGenerateInnerText.h"
+#include "KxwDomHtcDocument.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementAreaAnchor.h"
 #include "KxwDomHtmlElementRareProperties.h"
 #include "KxwDomHtmlStyle.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwDomHtmlWindow.h"
+#include "KxwDomNamespaceCollection.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomStr.h"
 #include "KxwDomTextRange.h"
@@ -26,6 +29,7 @@
 #include "KxwLayoutMgr.h"
 #include "KxwMemMgr.h"
 #include "KxwU16nHandler.h"
+#include "KxwUtilStrCompare.h"
 #include "KxwUtilTagName.h"
 #include "KxwiUrl.h"
 #include "kxw/KxwDomUtil.h"
@@ -193,6 +197,10 @@ KxwDomHtmlElement::~KxwDomHtmlElement() {
             std::free(mpvBlock);
     };
     if (_ptRareProperties) {
+        // The behaviour goes first: it takes its listeners off the element, its document and its window.
+        KxwDomHtcDocument* ptBehavior = _ptRareProperties->_ptBehavior;
+        _ptRareProperties->_ptBehavior = nullptr;
+        delete ptBehavior;
         for (KxwDomHtmlStyle*& rptStyle : _ptRareProperties->_aptStyles) {
             delete rptStyle;
             rptStyle = nullptr;
@@ -273,6 +281,13 @@ void KxwDomHtmlElement::NotifyDocumentConnection(KxwDomHtmlDocument& mrtDocument
     }
     // A behaviour the style names is asked for once, when the element first joins its document: leaving it and
     // coming back (a script moving the element) does not ask again.
+    // An element of a declared namespace gets the behaviour its namespace imported for its tag.
+    if (mbConnectedToDocument && GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_NAMESPACED_ELEMENT && !GetBehavior()) {
+        KxwDomWatchDelete tWatchThis("KxwDomHtmlElement::NotifyDocumentConnection", this);
+        if (KxwDomNamespaceCollection* ptNamespaces = mrtDocument.GetNamespaces())
+            ptNamespaces->NotifyNamespacedElementConnected(*this);
+        if (tWatchThis.HasBeenDeleted()) return;
+    }
     if (mbConnectedToDocument && !(_ucElementFlags & kFlagBehaviorRequested)) {
         const KxwDomHtmlPropertyStr* ptStyleText = GetStyleText();
         if (ptStyleText && ptStyleText->GetDcsStr()) {
@@ -635,6 +650,16 @@ bool KxwDomHtmlElement::AddParsedAttr(const char* mpszNameDcsStr, const char* mp
         return false;
     }
     if (SetParsedProperty(mpszNameDcsStr, mpszValueDcsStrOrNULL)) return true;
+    // The root element's "xmlns:prefix" attributes declare the document's namespaces.
+    if (GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_HTML &&
+        xfbKxwUtilIsEqualIgnoreCase(mpszNameDcsStr, std::min<size_t>(std::strlen(mpszNameDcsStr), 6), "xmlns:", 6)) {
+        if (KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false)) {
+            const char* pszValue = ParsedText(mpszValueDcsStrOrNULL);
+            ptDocument->AddNamespaceDcs(mpszNameDcsStr + 6, static_cast<unsigned>(std::strlen(mpszNameDcsStr + 6)),
+                                        pszValue, static_cast<unsigned>(std::strlen(pszValue)));
+        }
+        return true;
+    }
     // A handler attribute becomes the element's listener, compiled when it first runs; the attribute stays for
     // getAttribute and generated HTML.
     if ((mpszNameDcsStr[0] | 0x20) == 'o' && (mpszNameDcsStr[1] | 0x20) == 'n' && mpszValueDcsStrOrNULL) {

@@ -13,6 +13,7 @@
 
 #include "KxwDomCoreElement.h"
 
+class KxwDomHtcDocument;
 class KxwDomHtmlDocument;
 class KxwDomHtmlElementBase;
 class KxwDomHtmlStyle;
@@ -244,6 +245,18 @@ public:
     virtual const KxwDomHtmlPropertyStr* GetOwnTarget() const { return nullptr; }
     // A dummy container element in this element's document (for markup parsed on the side), or null.
     KxwDomHtmlElement* CreateDummyContainerElement(const char* mpszCallingFunctionNameStr);
+
+    // ---- Behaviour ----
+    // The behaviour a behaviour file gave the element (at most one, owned by the element), or null.
+    KxwDomHtcDocument* GetBehavior() const;
+    // A downloaded behaviour file becomes the element's behaviour (with its address when given), its declared
+    // names the element's, and the element hears "contentready"; a second one is refused with a report.
+    void SetDownloadedBehavior(const std::string& mrdsText, const char* mpsfUrl, unsigned muUrlLen);
+    // Names the behaviour declares are answered by it; writes to its properties go to it.
+    bool IsResolved(const char* mpszName) override;
+    bool GetPropertyByName(const char* mpszName, void** mppvValue, unsigned* mpnLength,
+                           KXW_JSW_OBJ_PROP_TYPE_ENUM* mpeType) override;
+    bool SetNamedItem(const char* mpszName, const KxwJsval& mrtValue) override;
 
     // ---- Text ranges ----
     // The property of the element that stands behind a text range's text or htmlText (KxwDomTextRange::kIdText,

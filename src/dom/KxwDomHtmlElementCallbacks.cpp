@@ -12,6 +12,7 @@
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElement.h"
 #include "KxwDomScriptCall.h"
+#include "KxwDomStr.h"
 #include "KxwDomTextRectangle.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswCallArgs.h"
@@ -114,12 +115,18 @@ bool releaseCapture_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtA
     return tCall.Undefined();
 }
 
-// Behaviours are downloaded once behaviour files are supported; until then the call is accepted and answers as a
-// request without download does.
+// The engine downloads the file (notification 27); a "#" reference names a behaviour built into the browser, and
+// nothing is downloaded. The answer is 1 either way.
 bool addBehavior_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
     KXW_ELEMENT_CALL("addBehavior");
-    if (!tCall.Check(1) || !tCall.Arg(0).IsString()) return tCall.Invalid();
-    tCall.This()->JavaScriptMissingSupport("addBehavior()");
+    if (!tCall.Check(1) || tCall.Argc() != 1 || !tCall.Arg(0).IsString()) return tCall.Invalid();
+    std::u16string dsUrl = tCall.Text(0);
+    if (tCall.Failed()) return false;
+    if (!dsUrl.empty() && dsUrl[0] != u'#') {
+        KxwDomStr tUrl(tCall.This()->GetDomEnv(), dsUrl.data(), static_cast<unsigned>(dsUrl.size()));
+        xfvKxwDomUtilNotifyObjMgr(KXW_DOM_COMMON_NOTIFICATION_ENUM_ADD_BEHAVIOR,
+                                  static_cast<KxwDomNodeBase*>(tCall.This()), &tUrl);
+    }
     return tCall.Return(1);
 }
 

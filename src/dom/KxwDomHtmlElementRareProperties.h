@@ -4,6 +4,7 @@
 #include "KxwDomHtmlElement.h"
 #include "KxwDomHtmlProperty.h"
 
+class KxwDomHtcDocument;
 class KxwDomHtmlStyle;
 
 struct KxwDomHtmlElement::RareProperties {
@@ -16,4 +17,6 @@ struct KxwDomHtmlElement::RareProperties {
     KxwDomHtmlPropertyNumLong _tTabIndex;
     // style, currentStyle and runtimeStyle, made on first use and owned here.
     KxwDomHtmlStyle* _aptStyles[3] = {};
+    // The behaviour, owned here.
+    KxwDomHtcDocument* _ptBehavior = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "KxwDomHtcDocument.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwDomHtmlWindow.h"
@@ -321,6 +322,14 @@ void KxwDomHtmlElementScript::EvaluateScriptElement() {
     if (tWatchThis.HasBeenDeleted()) return;
     // A downloaded text's errors name its address, an inline text's the page at the script's line.
     std::string dsFile = IsEmptySrc() ? std::string(DcsOrEmpty(ptOwnerDocument->GetHref())) : ResolveUrlDcs(_tSrc);
+    // A behaviour file's script keeps its functions and variables with its behaviour, not in the page's global.
+    KxwDomHtmlDocument* ptDocument = GetOwnerHtmlDocument(false);
+    if (KxwDomHtcDocument* ptBehavior = ptDocument ? ptDocument->GetHtcDocument() : nullptr) {
+        ptBehavior->EvaluateScript(dsText.data(), static_cast<unsigned>(dsText.size()), dsFile.c_str(),
+                                   IsEmptySrc() ? _uFirstLine : 1, this);
+        if (!tWatchThis.HasBeenDeleted() && !bDeferFromHtml) SetReadyState(KXW_DOM_HTML_READY_STATE_COMPLETE);
+        return;
+    }
     ptOwnerWindow->EvaluateSingleScript(dsText.data(), static_cast<unsigned>(dsText.size()), nullptr, pvCacheData,
                                         nullptr, false, 0, dsFile.c_str(), IsEmptySrc() ? _uFirstLine : 1, this);
     if (tWatchThis.HasBeenDeleted()) return;
