@@ -11,6 +11,7 @@
 #include "KxwU16nHandler.h"
 #include "KxwUtilEscape.h"
 #include "KxwUtilReport.h"
+#include "KxwXmlDom.h"
 #include "kxw/KxwDomBrowsing.h"
 #include "kxw/KxwDomCommand.h"
 #include "kxw/KxwDomDialogs.h"
@@ -139,6 +140,7 @@ public:
     static void Bind(KxwEngineVUser* mptEngine) {
         gtptCurrent = mptEngine;
         KxwEngineTimerService::BindToThread(mptEngine ? &mptEngine->_tTimers : nullptr);
+        xfvKxwXmlDomSetUrlLoader(mptEngine ? &KxwEngineVUser::LoadXmlForScript : nullptr, mptEngine);
     }
 };
 
@@ -432,6 +434,37 @@ bool KxwEngineVUser::DeliverHeld(size_t mnIndex) {
 
 // ---------------------------------------------------------------------------------------------------------------
 // The load queue
+
+bool KxwEngineVUser::LoadXmlForScript(void* mpvEngine, const std::string& mrdsUrl, std::string& mrdsBody,
+                                      std::string& mrdsFailure) {
+    auto* ptEngine = static_cast<KxwEngineVUser*>(mpvEngine);
+    // The script waits for the document (an XML document's load is synchronous): it is fetched at once, by the
+    // same rules as the page's other loads.
+    std::string dsReferrer = ptEngine->_ptCurrentWindow ? xfdsKxwDomWindowGetHref(ptEngine->_ptCurrentWindow) : "";
+    KxwEngineFetchRequest tRequest = ptEngine->NewRequest(mrdsUrl, dsReferrer);
+    tRequest._nMaxBodyBytes = 16u * 1024 * 1024;
+    KxwEngineFetchResponse tResponse;
+    if (!ptEngine->_tDownloadFilter.Allows(tRequest._dsUrl)) {
+        if (ptEngine->_ptListener)
+            ptEngine->_ptListener->OnEngineEvent("LOAD", "SKIP " + xfdsKxwEngineEscapeForLog(tRequest._dsUrl));
+        mrdsFailure = "The XML document's host is not among the download_hosts setting's";
+        return false;
+    }
+    ++ptEngine->_ulLoads;
+    if (!ptEngine->_tNetwork)
+        xfbKxwEngineFetchFail(&tResponse, KXW_ENGINE_FETCH_BAD_REQUEST, tRequest._dsUrl,
+                              "the virtual user has no network");
+    else
+        ptEngine->_tNetwork(tRequest, &tResponse);
+    ptEngine->ReportRedirects(tResponse);
+    if (!tResponse.IsOK()) {
+        ptEngine->ReportSubresourceFailure(tResponse);
+        mrdsFailure = tResponse._dsError;
+        return false;
+    }
+    mrdsBody.swap(tResponse._dsBody);
+    return true;
+}
 
 KxwEngineFetchRequest KxwEngineVUser::NewRequest(const std::string& mdsUrl, const std::string& mdsReferrer) const {
     KxwEngineFetchRequest tRequest;

@@ -223,6 +223,9 @@ private:
     // Gives the response of a subresource that was fetched to the waiting loads of the same document and address.
     void ShareResourceResponse(Load& mrtFetched, KxwDomHtmlDocument* mptDocument);
     KxwEngineFetchRequest NewRequest(const std::string& mdsUrl, const std::string& mdsReferrer) const;
+    // An XML document's load(url) on this virtual user's thread (the XML parser's hook; mpvEngine is the engine).
+    static bool LoadXmlForScript(void* mpvEngine, const std::string& mrdsUrl, std::string& mrdsBody,
+                                 std::string& mrdsFailure);
     // Fetches a queued load (or holds its response) and delivers it.
     void Start(std::unique_ptr<Load> mptLoad);
     // The load is taken over (left null) when its page waits for a script.

@@ -65,6 +65,13 @@ bool xfbKxwXmlDomLoadText(KxwAutomation* mptDocument, const char16_t* mpwsfText,
     return ptDocument->LoadText(std::u16string(mpwsfText ? mpwsfText : u"", mpwsfText ? mnLen : 0));
 }
 
+bool xfbKxwXmlDomSetBaseUrl(KxwAutomation* mptDocument, const std::string& mrdsBaseUrl) {
+    KxwXmlDomDocument* ptDocument = AsDocument(mptDocument);
+    if (!ptDocument) return false;
+    ptDocument->SetBaseUrl(mrdsBaseUrl);
+    return true;
+}
+
 std::vector<std::pair<std::u16string, std::u16string>> xftKxwXmlDomTopLevelInstructions(KxwAutomation* mptDocument) {
     KxwXmlDomDocument* ptDocument = AsDocument(mptDocument);
     if (!ptDocument) return {};

@@ -27,6 +27,8 @@ KXW_API std::vector<std::pair<std::u16string, std::u16string>> xftKxwXmlDomTopLe
 // Transforms the document (or node) with the stylesheet (a document or node); false with the reason.
 KXW_API bool xfbKxwXmlDomTransform(KxwAutomation* mptSource, KxwAutomation* mptStylesheet, std::u16string& mrdsOutput,
                                    std::string& mrdsError);
+// Sets the address a relative load(url) of the document resolves against (the page's); false for no document.
+KXW_API bool xfbKxwXmlDomSetBaseUrl(KxwAutomation* mptDocument, const std::string& mrdsBaseUrl);
 // 0 before a load, 4 after; -1 for an object that is no document of ours.
 KXW_API int32_t xfiKxwXmlDomGetReadyState(KxwAutomation* mptDocument);
 // The record set over the document (an island's recordset), holding one reference; null for no document.
@@ -34,8 +36,9 @@ KXW_API KxwAutomation* xfptKxwXmlDomCreateRecordset(KxwAutomation* mptDocument);
 // Bytes of an XML document as text: a byte order mark, else the declared encoding, else UTF-8 (bad bytes as Latin-1).
 KXW_API std::u16string xfdsKxwXmlDomDecodeBytes(const char* mpsfBytes, size_t mnLen);
 
-// Fetches the URL synchronously for load(url): true with the body's bytes, false with the reason. The URL is as
-// the script gave it (the hook resolves it against the page).
+// Fetches the URL synchronously for load(url): true with the body's bytes, false with the reason. The URL is
+// resolved against the document's base URL when it has one (else as the script gave it); one with a scheme other
+// than http: and https: (file: from a base of file:) is refused before the hook is asked.
 using KxwXmlDomUrlLoaderFunc = bool (*)(void* mpvContext, const std::string& mrdsUrl, std::string& mrdsBody,
                                         std::string& mrdsFailure);
 // Sets the calling thread's hook (null: load(url) fails at once, saying loading from a URL is not available).

@@ -2,7 +2,9 @@
 
 #include <libxml/entities.h>
 #include <libxml/parser.h>
+#include <libxml/uri.h>
 
+#include <cctype>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -424,18 +426,46 @@ KxwAutoResult KxwXmlDomDocument::LoadXml(const KxwAutoArgs& mrtArgs, KxwAutoValu
     return KXW_AUTO_S_OK;
 }
 
+std::string KxwXmlDomDocument::ResolveUrl(const std::string& mrdsUrl, std::string& mrdsRefusal) const {
+    std::string dsResolved = mrdsUrl;
+    if (!_dsBaseUrl.empty()) {
+        xmlChar* pszResolved = xmlBuildURI(xfpKxwXmlDomChars(mrdsUrl), xfpKxwXmlDomChars(_dsBaseUrl));
+        if (pszResolved) {
+            dsResolved = reinterpret_cast<const char*>(pszResolved);
+            xmlFree(pszResolved);
+        }
+    }
+    auto fScheme = [](const std::string& mrdsText) {
+        size_t nColon = mrdsText.find(':');
+        std::string dsScheme = nColon == std::string::npos ? std::string() : mrdsText.substr(0, nColon);
+        for (char& rc : dsScheme) rc = static_cast<char>(std::tolower(static_cast<unsigned char>(rc)));
+        return dsScheme;
+    };
+    // A page on a server reads nothing from the machine the virtual user runs on.
+    std::string dsScheme = fScheme(dsResolved);
+    if (!dsScheme.empty() && dsScheme != "http" && dsScheme != "https" &&
+        !(dsScheme == "file" && fScheme(_dsBaseUrl) == "file"))
+        mrdsRefusal = "Loading the XML document \"" + dsResolved.substr(0, 200) +
+                      "\" is refused: only http: and https: "
+                      "addresses (and file: ones from a page of a file) are loaded";
+    return dsResolved;
+}
+
 KxwAutoResult KxwXmlDomDocument::Load(const KxwAutoArgs& mrtArgs, KxwAutoValue& mrtResult) {
     std::string dsUrl;
     KxwAutoResult lResult = xflKxwXmlDomArgText(mrtArgs, 0, "xmlSource", dsUrl, _dsError);
     if (!xfbKxwAutoSucceeded(lResult)) return lResult;
     KxwAutoRef<KxwAutomation> tKeepAlive(static_cast<KxwAutomation*>(this));
+    std::string dsRefusal;
+    dsUrl = ResolveUrl(dsUrl, dsRefusal);
     _dsUrl = dsUrl;
     ChangeReadyState(1);
     bool bLoaded = false;
     UrlLoader tLoader = s_tUrlLoader;
-    if (!tLoader._pfLoad) {
+    if (!dsRefusal.empty() || !tLoader._pfLoad) {
         StartTree(NewEmptyDoc());
-        SetParseError(static_cast<int32_t>(0x80004005u), "Loading an XML document from a URL is not available", 0, 0,
+        SetParseError(static_cast<int32_t>(0x80004005u),
+                      dsRefusal.empty() ? "Loading an XML document from a URL is not available" : dsRefusal, 0, 0,
                       std::string(), dsUrl);
     } else {
         std::string dsBody;

@@ -28,6 +28,8 @@ public:
     int32_t GetReadyState() const { return _iReadyState; }
     // loadXML for C++ callers.
     bool LoadText(const std::u16string& mrdsText);
+    // The page's address that load(url) resolves a relative URL against.
+    void SetBaseUrl(const std::string& mrdsBaseUrl) { _dsBaseUrl = mrdsBaseUrl; }
     // The processing instructions at the top level, the XML declaration first when there is one.
     std::vector<std::pair<std::u16string, std::u16string>> GetTopLevelInstructions() const;
     // A new document object with a copy of this one's tree (the whole tree when deep).
@@ -37,6 +39,8 @@ public:
 
 private:
     KxwXmlDomDocument();
+    // load(url)'s address against the base, with the reason when it is not loaded.
+    std::string ResolveUrl(const std::string& mrdsUrl, std::string& mrdsRefusal) const;
     // Parses the bytes (UTF-8 from loadXML with its declared encoding ignored, any encoding from a URL); the
     // document is empty after a failure, and parseError says why.
     bool Parse(const std::string& mrdsBytes, bool mbFromText, const std::string& mrdsUrl);
@@ -104,6 +108,7 @@ private:
     int32_t _iReadyState = 0;
     int _iFiring = 0;  // nested readystatechange calls (a handler that loads again)
     std::string _dsUrl;
+    std::string _dsBaseUrl;
     std::string _dsSelectionLanguage = "XSLPattern";
     std::string _dsSelectionNamespaces;
     std::vector<std::pair<std::string, std::string>> _tNamespaces;  // prefix, URI

@@ -4,6 +4,8 @@
 
 #include "KxwAutoDictionary.h"
 #include "KxwAutomationRegistry.h"
+#include "KxwDomHtmlDocument.h"
+#include "KxwDomHtmlWindow.h"
 #include "KxwJswAutomationObject.h"
 #include "KxwJswCallArgs.h"
 #include "KxwUtilEscape.h"
@@ -52,10 +54,20 @@ KxwJswUserObjBase* ConstructActiveX(KxwJswCallArgs& mrtArgs) {
         mrtArgs.ThrowError(kszCannotCreate);
         return nullptr;
     }
+    // An XML document loads relative URLs against the page whose script made it.
+    KxwDomHtmlWindow* ptWindow = KxwDomHtmlWindow::GetScopeWindow();
+    if (KxwDomHtmlDocument* ptDocument = ptWindow ? ptWindow->GetDocument() : nullptr)
+        xfvKxwDomActiveXSetXmlBaseUrl(tObject.Get(), ptDocument);
     return KxwJswAutomationObject::Wrap(tObject.Get());
 }
 
 }  // namespace
+
+void xfvKxwDomActiveXSetXmlBaseUrl(KxwAutomation* mptObject, const KxwDomHtmlDocument* mptDocument) {
+    unsigned uLen = 0;
+    const char* psfBase = mptDocument ? mptDocument->GetBaseUrlDcs(&uLen) : nullptr;
+    if (psfBase) xfbKxwXmlDomSetBaseUrl(mptObject, std::string(psfBase, uLen));
+}
 
 std::string xfdsKxwDomActiveXPrintable(const std::string& mdsText) {
     char acBuffer[256];

@@ -14,3 +14,8 @@ void xfvKxwDomActiveXGlobalInit();
 
 // The text a page gave (a class id, a name), as a log line may show it: printable and bounded.
 std::string xfdsKxwDomActiveXPrintable(const std::string& mdsText);
+
+class KxwDomHtmlDocument;
+// An XML document of the XML parser resolves the URLs of its load(url) against the page's base URL; other objects
+// are left as they are.
+void xfvKxwDomActiveXSetXmlBaseUrl(KxwAutomation* mptObject, const KxwDomHtmlDocument* mptDocument);

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "KxwAutomationRegistry.h"
+#include "KxwDomActiveX.h"
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlTextsStr.h"
 #include "KxwDomPropertyInfo.h"
@@ -85,6 +86,7 @@ bool KxwDomHtmlElementXml::CreateXmlDocument(const char16_t* mpwsfXml, size_t mn
     ReleaseXmlDocument();
     KxwAutoRef<KxwAutomation> tDocument = NewXmlDocument();
     if (!tDocument) return false;
+    xfvKxwDomActiveXSetXmlBaseUrl(tDocument.Get(), GetOwnerHtmlDocument(false));
     // The text is the document's whole content: nothing in it can end the island or reach the page's markup.
     KxwAutoValue tResult;
     KxwAutoResult lResult = xflKxwAutoInvokeByName(

@@ -129,6 +129,22 @@ TEST(KxwXmlDomDocumentTest, LoadGoesThroughTheHookOrFailsAtOnce) {
     EXPECT_FALSE(Call(tDoc.Get(), "load", {S("gone.xml")}).GetBool());
     EXPECT_EQ("The server answered 404", TextOf(ObjOf(tDoc.Get(), "parseError").Get(), "reason"));
     EXPECT_TRUE(Call(tDoc.Get(), "documentElement").IsNullOrEmpty());
+
+    // Against the page's address; the machine's own files and other schemes are refused before the hook is asked.
+    tServer._bAnswer = true;
+    ASSERT_TRUE(xfbKxwXmlDomSetBaseUrl(tDoc.Get(), "http://site.test/app/page.html"));
+    EXPECT_TRUE(Call(tDoc.Get(), "load", {S("../data/d.xml")}).GetBool());
+    EXPECT_EQ("http://site.test/data/d.xml", tServer._dsUrlSeen);
+    for (const char* pszRefused : {"file:///etc/passwd", "ftp://site.test/d.xml", "C:\\boot.ini"}) {
+        tServer._dsUrlSeen.clear();
+        EXPECT_FALSE(Call(tDoc.Get(), "load", {S(pszRefused)}).GetBool()) << pszRefused;
+        EXPECT_EQ("", tServer._dsUrlSeen) << pszRefused;
+        EXPECT_NE(std::string::npos, TextOf(ObjOf(tDoc.Get(), "parseError").Get(), "reason").find("is refused"));
+    }
+    ASSERT_TRUE(xfbKxwXmlDomSetBaseUrl(tDoc.Get(), "file:///site/page.html"));
+    EXPECT_TRUE(Call(tDoc.Get(), "load", {S("d.xml")}).GetBool());
+    EXPECT_EQ("file:///site/d.xml", tServer._dsUrlSeen);
+    EXPECT_FALSE(xfbKxwXmlDomSetBaseUrl(nullptr, "http://site.test/"));
     xfvKxwXmlDomSetUrlLoader(nullptr, nullptr);
 }
 
