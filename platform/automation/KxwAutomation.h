@@ -209,6 +209,9 @@ public:
     virtual int32_t GetItemCount() { return 0; }
     // The text of the last failure, for the report that follows a failed result (empty when none).
     virtual std::string GetErrorDescription() const { return std::string(); }
+    // The container a control of an OBJECT element is sited in (its window's); a control that calls its container
+    // keeps a reference. Others ignore it.
+    virtual void SetClientSite(KxwAutomation* mptSite) { (void)mptSite; }
 
     // The script object that shows this one, kept by the script binding so that an object has one script object
     // (identity); the binding clears it when that script object goes.

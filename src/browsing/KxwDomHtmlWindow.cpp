@@ -13,10 +13,11 @@
 #include "KxwDomHtmlLocation.h"
 #include "KxwDomHtmlPopupWindow.h"
 #include "KxwDomHtmlTopWindow.h"
+#include "KxwDomSiteForActiveX.h"
 #include "KxwDomStrRegExp.h"
 #include "KxwUtilReport.h"
-#include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwDomUtil.h"
+#include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJsval.h"
 #include "kxw/KxwJswEngine.h"
@@ -69,6 +70,8 @@ KxwDomHtmlWindow::~KxwDomHtmlWindow() {
     if (_ptParentWindow) _ptParentWindow->RemoveChildFrameWindow(this);
     free(_pszDownloadFailedMsg);
     _pszDownloadFailedMsg = nullptr;
+    if (_ptSiteForActiveX) _ptSiteForActiveX->Release();
+    _ptSiteForActiveX = nullptr;
 }
 
 KxwDomHtmlTopWindow* KxwDomHtmlWindow::GetTopWindow() {
@@ -193,9 +196,13 @@ void KxwDomHtmlWindow::ReleaseGlobal() {
     if (KxwJswEngine* ptEngine = ptGlobal->GetEngine()) ptEngine->ReleaseGlobal(ptGlobal);
 }
 
-KxwJswUserObjBase* KxwDomHtmlWindow::GetGlobalDocument() { return _ptHtmlDocument; }
+KxwJswUserObjBase* KxwDomHtmlWindow::GetGlobalDocument() {
+    return _ptHtmlDocument;
+}
 
-KxwDomHtmlLocation* KxwDomHtmlWindow::GetLocation() { return _ptLocation; }
+KxwDomHtmlLocation* KxwDomHtmlWindow::GetLocation() {
+    return _ptLocation;
+}
 
 KxwDomHtmlHistory* KxwDomHtmlWindow::GetHistory() {
     KxwDomHtmlTopWindow* ptTop = GetTopWindow();
@@ -267,12 +274,12 @@ void KxwDomHtmlWindow::DeleteDocumentAndFrames() {
 bool KxwDomHtmlWindow::Reset(KXW_DOM_RESET_WINDOW_REASON_ENUM meReason) {
     ++_liResetRecursionDepth;
     if (xfbKxwTraceEnabled())
-        xfvKxwUtilReportTraceToFile("_tResetRecursionDepth incremented to %ld upon entry to KxwDomHtmlWindow::Reset(%d) "
-                                    "for this=%p, ptInitialDocument=%p, _liOnLoadCounter=%ld, _bOnLoadInvoked=%d, "
-                                    "_bOnUnloadInvoked=%d",
-                                    _liResetRecursionDepth, static_cast<int>(meReason), static_cast<void*>(this),
-                                    static_cast<void*>(_ptHtmlDocument), _liOnLoadCounter, _bOnLoadInvoked ? 1 : 0,
-                                    _bOnUnloadInvoked ? 1 : 0);
+        xfvKxwUtilReportTraceToFile(
+            "_tResetRecursionDepth incremented to %ld upon entry to KxwDomHtmlWindow::Reset(%d) "
+            "for this=%p, ptInitialDocument=%p, _liOnLoadCounter=%ld, _bOnLoadInvoked=%d, "
+            "_bOnUnloadInvoked=%d",
+            _liResetRecursionDepth, static_cast<int>(meReason), static_cast<void*>(this),
+            static_cast<void*>(_ptHtmlDocument), _liOnLoadCounter, _bOnLoadInvoked ? 1 : 0, _bOnUnloadInvoked ? 1 : 0);
     KxwDomWatchDelete tWatchWindow("KxwDomHtmlWindow::Reset", this);
     KxwDomHtmlDocument* ptInitialDocument = _ptHtmlDocument;
     KxwDomWatchDelete tWatchDocument("KxwDomHtmlWindow::Reset", ptInitialDocument);
@@ -298,10 +305,10 @@ bool KxwDomHtmlWindow::Reset(KXW_DOM_RESET_WINDOW_REASON_ENUM meReason) {
     }
     if (ptInitialDocument && tWatchDocument.HasBeenDeleted()) {
         if (xfbKxwTraceEnabled())
-            xfvKxwUtilReportTraceToFile("ptInitialDocument=%p has been DELETED in KxwDomHtmlWindow::Reset(%d) for "
-                                        "this=%p.  Not resetting any further.",
-                                        static_cast<void*>(ptInitialDocument), static_cast<int>(meReason),
-                                        static_cast<void*>(this));
+            xfvKxwUtilReportTraceToFile(
+                "ptInitialDocument=%p has been DELETED in KxwDomHtmlWindow::Reset(%d) for "
+                "this=%p.  Not resetting any further.",
+                static_cast<void*>(ptInitialDocument), static_cast<int>(meReason), static_cast<void*>(this));
         return End();
     }
     if (_ptHtmlDocument != ptInitialDocument) {
@@ -376,7 +383,9 @@ void KxwDomHtmlWindow::FireUnloadRecursively() {
 // ---------------------------------------------------------------------------------------------------------------
 // onload
 
-void KxwDomHtmlWindow::AddOnLoadHold() { ++_liOnLoadCounter; }
+void KxwDomHtmlWindow::AddOnLoadHold() {
+    ++_liOnLoadCounter;
+}
 
 void KxwDomHtmlWindow::ReleaseOnLoadHold() {
     if (_liOnLoadCounter <= 0) {
@@ -395,16 +404,23 @@ void KxwDomHtmlWindow::HoldParentOnLoad() {
     if (_ptParentWindow && !_tParentHold.IsHeld()) _tParentHold.Acquire(_ptParentWindow);
 }
 
-void KxwDomHtmlWindow::ReleaseParentOnLoad() { _tParentHold.Release(); }
+void KxwDomHtmlWindow::ReleaseParentOnLoad() {
+    _tParentHold.Release();
+}
 
 void KxwDomHtmlWindow::NavigateByMetaRefresh(const std::string& mdsUrl) {
     if (KxwDomHtmlLocation* ptLocation = GetLocation())
-        ptLocation->Replace(mdsUrl.data(), static_cast<int>(mdsUrl.size()), KXW_DOM_HTML_LOCATION_CHANGE_META_REFRESH, 0);
+        ptLocation->Replace(mdsUrl.data(), static_cast<int>(mdsUrl.size()), KXW_DOM_HTML_LOCATION_CHANGE_META_REFRESH,
+                            0);
 }
 
-void KxwDomHtmlWindow::NotifyEndOfHtml() { NotifyOnLoadTriggerChanged(); }
+void KxwDomHtmlWindow::NotifyEndOfHtml() {
+    NotifyOnLoadTriggerChanged();
+}
 
-void KxwDomHtmlWindow::NotifyOwningFrameFinishedDownloading(KxwDomHtmlWindow*) { NotifyOnLoadTriggerChanged(); }
+void KxwDomHtmlWindow::NotifyOwningFrameFinishedDownloading(KxwDomHtmlWindow*) {
+    NotifyOnLoadTriggerChanged();
+}
 
 void KxwDomHtmlWindow::NotifyDocumentLoadFailed(KXW_WTL_SEV_LVL_ENUM meSevLvl, char* mpszMsg, int miMsgId) {
     SetDownloadFailedFormattedMsg(meSevLvl, mpszMsg, miMsgId);
@@ -498,7 +514,9 @@ void KxwDomHtmlWindow::IssueAndResetDownloadFailedFormattedMsg() {
     free(pszMsg);
 }
 
-void KxwDomHtmlWindow::OnStepEnd() { IssueAndResetDownloadFailedFormattedMsg(); }
+void KxwDomHtmlWindow::OnStepEnd() {
+    IssueAndResetDownloadFailedFormattedMsg();
+}
 
 void KxwDomHtmlWindow::OnEndIteration() {}
 
@@ -521,7 +539,9 @@ bool KxwDomHtmlWindow::CanRespondToEvent(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
 }
 
 void KxwDomHtmlWindow::CreateGlobalFunctionListenerIfApplicable(KXW_DOM_EVENT_TYPE_ENUM meEventType) {
-    if (!_ptGlobal || !_ptGlobal->GetObject() || static_cast<int>(meEventType) < 0 || static_cast<int>(meEventType) >= KXW_DOM_EVENT_TYPE_COUNT) return;
+    if (!_ptGlobal || !_ptGlobal->GetObject() || static_cast<int>(meEventType) < 0 ||
+        static_cast<int>(meEventType) >= KXW_DOM_EVENT_TYPE_COUNT)
+        return;
     // A function declared under the handler's name is an own property of the global: it hides the handler
     // property, whose setter therefore never saw it.
     const char* pszName = xfpszKxwDomGetEventHandlerName(meEventType);
@@ -560,6 +580,11 @@ void KxwDomHtmlWindow::SetWindowEvent(KxwDomCoreEvent* mptEvent) {
 
 // ---------------------------------------------------------------------------------------------------------------
 // Navigation
+
+void* KxwDomHtmlWindow::GetSiteForActiveX() {
+    if (!_ptSiteForActiveX) _ptSiteForActiveX = KxwDomSiteForActiveX::Create().Detach();
+    return static_cast<KxwAutomation*>(_ptSiteForActiveX);
+}
 
 KxwDomHtmlWindow* KxwDomHtmlWindow::GetScopeWindow() {
     KxwJswEngine* ptEngine = KxwJswEngine::Current();
@@ -636,8 +661,8 @@ KxwDomHtmlWindow* KxwDomHtmlWindow::Open(KxwDomHtmlWindow* mptTarget, const char
                                               static_cast<long>(muUrlLen), static_cast<void*>(this));
         return nullptr;
     }
-    KxwDomHtmlWindow* ptOpened =
-        mptTarget ? _ptObjMgr->ReplaceHtmlWindow(mptTarget) : _ptObjMgr->CreateNewHtmlTopWindow(this, mpsfName, muNameLen);
+    KxwDomHtmlWindow* ptOpened = mptTarget ? _ptObjMgr->ReplaceHtmlWindow(mptTarget)
+                                           : _ptObjMgr->CreateNewHtmlTopWindow(this, mpsfName, muNameLen);
     if (!ptOpened) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
                                               "ptOpenedWindow==NULL in KxwDomHtmlWindow::Open for this=%p",
@@ -683,8 +708,7 @@ struct KxwDomWindowMatcher {
             KxwDomHtmlElementFrameBase* ptElement = mptWindow->GetFrameElement();
             const KxwDomHtmlPropertyStr* ptId = ptElement ? &ptElement->GetId() : nullptr;
             const char* psfId = ptId ? ptId->GetDcsStr() : nullptr;
-            if (!psfId || ptId->GetDcsLenInBytes() != _uIdLen || std::memcmp(psfId, _psfId, _uIdLen) != 0)
-                return false;
+            if (!psfId || ptId->GetDcsLenInBytes() != _uIdLen || std::memcmp(psfId, _psfId, _uIdLen) != 0) return false;
         }
         // Only frames have names and ids to match; the top window itself matches only what names nothing.
         return mptWindow->GetParentWindow() != nullptr || (!_uNameLen && !_uIdLen);
@@ -711,7 +735,8 @@ KxwDomHtmlWindow* KxwDomHtmlWindow::FindHtmlWindow(const char* mpsfName, unsigne
         if (!ptRegExp->IsPatternValid()) return nullptr;
     }
     bool bAny = muOrdinal == KXW_OBJ_MGR_ANY_ORDINAL;
-    KxwDomWindowMatcher tMatcher{mpsfName, muNameLen, ptRegExp.get(), mpsfId, muIdLen, bAny ? 1u : (muOrdinal ? muOrdinal : 1u)};
+    KxwDomWindowMatcher tMatcher{mpsfName, muNameLen, ptRegExp.get(),
+                                 mpsfId,   muIdLen,   bAny ? 1u : (muOrdinal ? muOrdinal : 1u)};
     // A frame matches only in the frames below a window; the window itself is no frame of its own.
     for (KxwDomHtmlWindow* ptFrame : GetFrameWindows())
         if (KxwDomHtmlWindow* ptFound = tMatcher.Walk(ptFrame)) return ptFound;

@@ -38,6 +38,8 @@ struct KxwDomWindowOpenParameters {
     KxwDomHtmlWindow* _ptTargetWindow = nullptr;
 };
 
+class KxwDomSiteForActiveX;
+
 class KxwDomHtmlWindow : public KxwDomEventTarget, public KxwJswGlobalOwner {
 public:
     // A top window (mptParent null) or a frame's window, which mptFrameElement owns.
@@ -85,7 +87,9 @@ public:
 
     // ---- Name and state ----
     const std::string& GetWindowName() const { return _dsName; }
-    void SetWindowName(const char* mpsfName, unsigned muLen) { _dsName.assign(mpsfName ? mpsfName : "", mpsfName ? muLen : 0); }
+    void SetWindowName(const char* mpsfName, unsigned muLen) {
+        _dsName.assign(mpsfName ? mpsfName : "", mpsfName ? muLen : 0);
+    }
     bool GetIsClosed() const { return _bIsClosed; }
     unsigned GetTargetCount() const { return _uTargetCount; }
     void IncrementTargetCount() { ++_uTargetCount; }
@@ -224,6 +228,8 @@ public:
     bool GetShouldAddJSRoot() override { return true; }
     bool GetShouldBeDeletedAtFinalize() override { return false; }
     KxwJswGlobal* GetJsiHomeGlobal() override { return _ptGlobal; }
+    // The container of the window's controls (a KxwDomSiteForActiveX), made on first use.
+    void* GetSiteForActiveX() override;
     // Frames by name are named items of the window (and globals of its page).
     bool IsResolved(const char* mpszName) override;
     bool GetPropertyByName(const char* mpszName, void** mppvValue, unsigned* mpnLength,
@@ -256,6 +262,7 @@ private:
     KxwDomHtmlPopupWindow* _ptPopup = nullptr;       // the pop-up this window belongs to
     std::string _dsName;
     KxwDomHtmlPropertyStr _tNameProperty;
+    KxwDomSiteForActiveX* _ptSiteForActiveX = nullptr;  // one reference, released with the window
     KxwDomHtmlPropertyStr _tStatus;
     KxwDomHtmlPropertyStr _tDefaultStatus;
     uint32_t _uFrameHierarchyId = 0;

@@ -9,17 +9,18 @@
 #include "KxwDomHtmlDocument.h"
 #include "KxwDomHtmlElementApplet.h"
 #include "KxwDomHtmlTextsStr.h"
+#include "KxwDomHtmlWindow.h"
 #include "KxwDomPropertyInfo.h"
 #include "KxwDomReflectedText.h"
 #include "KxwJswAutomationObject.h"
 #include "KxwJswClassInformation.h"
 #include "KxwUtilReport.h"
-#include "KxwUtilUtf.h"
-#include "kxw/KxwDomUtil.h"
-#include "kxw/KxwiRunTimeSettings.h"
 #include "KxwUtilStrCompare.h"
 #include "KxwUtilTagName.h"
+#include "KxwUtilUtf.h"
+#include "kxw/KxwDomUtil.h"
 #include "kxw/KxwEnvCfg.h"
+#include "kxw/KxwiRunTimeSettings.h"
 
 namespace {
 
@@ -66,7 +67,8 @@ public:
     }
     KxwAutoResult Put(int32_t, const KxwAutoValue&) override { return KXW_AUTO_S_OK; }
     KxwAutoResult Call(int32_t, const KxwAutoArgs&, KxwAutoValue& mrtResult) override {
-        xfvKxwUtilReportTraceToFile("Active X object has been called in KxwDomHtmlElementObject::commonObject_callback");
+        xfvKxwUtilReportTraceToFile(
+            "Active X object has been called in KxwDomHtmlElementObject::commonObject_callback");
         mrtResult = KxwAutoValue();
         return KXW_AUTO_S_OK;
     }
@@ -176,15 +178,19 @@ bool KxwDomHtmlElementObject::CreateActiveX() {
         _bUnavailableReported = true;
         return false;
     }
+    // The control is sited in its window's container before a script reaches it.
+    if (KxwDomHtmlWindow* ptWindow = GetOwnerWindow())
+        tControl->SetClientSite(static_cast<KxwAutomation*>(ptWindow->GetSiteForActiveX()));
     auto* ptActiveX = new (std::nothrow) KxwJswAutomationObject(tControl.Get(), false);
     if (!ptActiveX)
         KxwUtilOutOfMemoryAbort(static_cast<long>(sizeof(KxwJswAutomationObject)), "KxwJswAutomationObject");
     ptActiveX->SetActiveXSite(this);
     _ptActiveX = ptActiveX;
     if (xfbKxwUtilIsTraceFileOpen())
-        xfvKxwUtilReportTraceToFile("Allocated _ptActiveX=%p KxwJswAutomationObject in "
-                                    "KxwDomHtmlElementObject::CreateActiveX for this=%p",
-                                    static_cast<void*>(_ptActiveX), static_cast<void*>(this));
+        xfvKxwUtilReportTraceToFile(
+            "Allocated _ptActiveX=%p KxwJswAutomationObject in "
+            "KxwDomHtmlElementObject::CreateActiveX for this=%p",
+            static_cast<void*>(_ptActiveX), static_cast<void*>(this));
     return true;
 }
 
@@ -256,8 +262,10 @@ const KxwJswClassInformation* KxwDomHtmlElementObject::GetClassInformation() con
 bool KxwDomHtmlElementObject::GetDomPropertyInfo(short mnTinyId, KxwDomPropertyInfo& mrtPropertyInfo) {
     if (mnTinyId == kIdObject) {
         // An applet's object is the applet; a control's, the control (made now if it may be).
-        if (_ptInnerApplet) mrtPropertyInfo.AssignDomObjectOrNull(_ptInnerApplet);
-        else mrtPropertyInfo.AssignDomObjectOrNull(ControlForScript());
+        if (_ptInnerApplet)
+            mrtPropertyInfo.AssignDomObjectOrNull(_ptInnerApplet);
+        else
+            mrtPropertyInfo.AssignDomObjectOrNull(ControlForScript());
         return true;
     }
     if (const auto* ptText = xfptKxwDomReflectedTextById(katReflectedTexts, mnTinyId)) {
