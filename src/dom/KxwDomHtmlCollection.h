@@ -66,7 +66,7 @@ public:
     // The old node's item refers to the new node.
     bool ReplaceItems(KxwDomNodeBase* mptOldNode, KxwDomNodeBase* mptNewNode);
     // Empties the collection, its map and its dynamic collections.
-    void Reset();
+    virtual void Reset();
     // Applies a tree notification: 1 adds, 2 removes, 24 and 25 re-key (mpvExtra: the new value as a C string).
     virtual bool UpdateCollection(KXW_DOM_COMMON_NOTIFICATION_ENUM meNotificationType, KxwDomNodeBase* mptNode,
                                   void* mpvExtra);

@@ -24,8 +24,14 @@ constexpr size_t knMaxPendingElements = 10000;
 KxwDomNamespaceCollection::KxwDomNamespaceCollection(KxwDomEnv& mrtDomEnv) : KxwDomHtmlCollectionGeneral(mrtDomEnv) {}
 
 KxwDomNamespaceCollection::~KxwDomNamespaceCollection() {
+    Reset();
+}
+
+void KxwDomNamespaceCollection::Reset() {
+    // The document's end empties its collections before it deletes them: the namespaces go here either way.
     _tPendingElements.clear();
     while (KxwDomNodeBase* ptNode = RemoveAndReturnFirstItem()) delete ptNode;
+    KxwDomHtmlCollectionGeneral::Reset();
 }
 
 KxwDomHtmlDocument* KxwDomNamespaceCollection::OwnerHtmlDocument(const char* mpszCaller) {

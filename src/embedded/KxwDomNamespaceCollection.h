@@ -18,6 +18,8 @@ class KxwDomNamespaceCollection : public KxwDomHtmlCollectionGeneral {
 public:
     explicit KxwDomNamespaceCollection(KxwDomEnv& mrtDomEnv);
     ~KxwDomNamespaceCollection() override;
+    // The namespaces are the collection's own: emptying it deletes them.
+    void Reset() override;
 
     // A new namespace appended as the last item (no check for an existing name); null without an owner document.
     KxwDomNamespace* AddNamespace(const char16_t* mpwsfName, unsigned muNameLen, const char16_t* mpwsfUrn,
