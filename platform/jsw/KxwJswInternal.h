@@ -159,10 +159,12 @@ public:
         std::u16string _dsText;
         std::string _dsFile;
         unsigned _uLine;
+        bool _bWhole = false;           // every function compiled (the text's second use), not only the top level
         RefPtr<JS::Stencil> _tStencil;  // released only when the last holder of the entry lets go
     };
-    // The compiled form of the text, compiling it in mptCx on a miss; null with an exception pending when the
-    // text does not compile. Holders keep the entry, not the compiled form, so that no reference count of the
+    // The compiled form of the text, compiling it in mptCx on a miss (the top level; its functions when first
+    // called) and once more, whole, on its first hit; null with an exception pending when the text does not
+    // compile. Holders keep the entry, not the compiled form, so that no reference count of the
     // engine is touched by two threads.
     std::shared_ptr<Entry> Obtain(JSContext* mptCx, const char16_t* mpwsfText, size_t mnLen, const char* mpszFile,
                                   unsigned muLine);
@@ -172,6 +174,9 @@ public:
     size_t GetMissCount() const { return _nMisses; }
 
 private:
+    static std::shared_ptr<Entry> Compile(JSContext* mptCx, const char16_t* mpwsfText, size_t mnLen,
+                                          const char* mpszFile, unsigned muLine, bool mbWhole);
+
     std::mutex _tMutex;
     std::unordered_multimap<size_t, std::shared_ptr<Entry>> _tEntries;
     std::vector<size_t> _tOrder;  // keys in insertion order, for eviction

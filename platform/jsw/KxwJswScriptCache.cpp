@@ -22,11 +22,31 @@ KxwJswScriptCache& KxwJswScriptCache::Instance() {
     return tInstance;
 }
 
+std::shared_ptr<KxwJswScriptCache::Entry> KxwJswScriptCache::Compile(JSContext* mptCx, const char16_t* mpwsfText,
+                                                                     size_t mnLen, const char* mpszFile,
+                                                                     unsigned muLine, bool mbWhole) {
+    JS::CompileOptions tOptions(mptCx);
+    tOptions.setFileAndLine(mpszFile, muLine);
+    if (mbWhole) tOptions.setForceFullParse();
+    JS::SourceText<char16_t> tSource;
+    if (!tSource.init(mptCx, mpwsfText, mnLen, JS::SourceOwnership::Borrowed)) return nullptr;
+    RefPtr<JS::Stencil> tStencil = JS::CompileGlobalScriptToStencil(mptCx, tOptions, tSource);
+    if (!tStencil) return nullptr;
+    auto ptEntry = std::make_shared<Entry>();
+    ptEntry->_dsText.assign(mpwsfText, mnLen);
+    ptEntry->_dsFile = mpszFile;
+    ptEntry->_uLine = muLine;
+    ptEntry->_bWhole = mbWhole;
+    ptEntry->_tStencil = std::move(tStencil);
+    return ptEntry;
+}
+
 std::shared_ptr<KxwJswScriptCache::Entry> KxwJswScriptCache::Obtain(JSContext* mptCx, const char16_t* mpwsfText,
                                                                     size_t mnLen, const char* mpszFile,
                                                                     unsigned muLine) {
     const char* pszFile = mpszFile ? mpszFile : "";
     size_t nKey = KeyOf(mpwsfText, mnLen, pszFile, muLine);
+    std::shared_ptr<Entry> ptSeen;
     {
         std::lock_guard<std::mutex> tLock(_tMutex);
         auto tRange = _tEntries.equal_range(nKey);
@@ -35,24 +55,32 @@ std::shared_ptr<KxwJswScriptCache::Entry> KxwJswScriptCache::Obtain(JSContext* m
             if (rtEntry._uLine == muLine && rtEntry._dsFile == pszFile &&
                 rtEntry._dsText.compare(0, std::u16string::npos, mpwsfText, mnLen) == 0) {
                 ++_nHits;
-                return it->second;
+                if (rtEntry._bWhole) return it->second;
+                ptSeen = it->second;
+                break;
             }
         }
+    }
+    if (ptSeen) {
+        // A text that comes back (a library every page of a site includes) is compiled once more, whole: the
+        // pages after this one get its functions ready to run, where a first-use compile leaves each function to
+        // be parsed again in every page that calls it. A text seen once is never parsed whole.
+        std::shared_ptr<Entry> ptWhole = Compile(mptCx, mpwsfText, mnLen, pszFile, muLine, true);
+        if (!ptWhole) {
+            JS_ClearPendingException(mptCx);
+            return ptSeen;
+        }
+        std::lock_guard<std::mutex> tLock(_tMutex);
+        auto tRange = _tEntries.equal_range(nKey);
+        for (auto it = tRange.first; it != tRange.second; ++it)
+            if (it->second == ptSeen) it->second = ptWhole;
+        return ptWhole;
     }
     // Compiled outside the lock: other virtual users go on meanwhile, and two that miss the same text at once both
     // compile it, which is harmless.
     ++_nMisses;
-    JS::CompileOptions tOptions(mptCx);
-    tOptions.setFileAndLine(pszFile, muLine);
-    JS::SourceText<char16_t> tSource;
-    if (!tSource.init(mptCx, mpwsfText, mnLen, JS::SourceOwnership::Borrowed)) return nullptr;
-    RefPtr<JS::Stencil> tStencil = JS::CompileGlobalScriptToStencil(mptCx, tOptions, tSource);
-    if (!tStencil) return nullptr;
-    auto ptEntry = std::make_shared<Entry>();
-    ptEntry->_dsText.assign(mpwsfText, mnLen);
-    ptEntry->_dsFile = pszFile;
-    ptEntry->_uLine = muLine;
-    ptEntry->_tStencil = std::move(tStencil);
+    std::shared_ptr<Entry> ptEntry = Compile(mptCx, mpwsfText, mnLen, pszFile, muLine, false);
+    if (!ptEntry) return nullptr;
 
     std::lock_guard<std::mutex> tLock(_tMutex);
     if (mnLen > kMaxCachedChars) return ptEntry;

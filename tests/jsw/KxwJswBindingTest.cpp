@@ -420,12 +420,15 @@ TEST(KxwJswThreads, AShortDeadlineIsKeptWhileALongOneIsPending) {
     EXPECT_EQ("done", dsLongResult);
 }
 
-// A script compiled once serves every virtual user, with the results of compiling it there.
+// A script compiled once serves every virtual user, with the results of compiling it there: its first use
+// compiles the top level, its second compiles it whole, and both give what an uncached compile gives (line numbers
+// and source text of inner functions included).
 TEST(KxwJswThreads, CachedScriptsGiveTheSameResultsInEveryEngine) {
     std::string dsScript =
         "var counter = (typeof counter == 'number' ? counter : 0) + 1;\n"
         "function where() { try { null.x } catch (e) { return e.lineNumber; } }\n"
-        "[counter, where(), typeof Thing, [3,1,2].sort().join()].join('|')";
+        "function outer() { return function inner(a) { return a + where(); }; }\n"
+        "[counter, where(), outer()(1), String(outer).length, typeof Thing, [3,1,2].sort().join()].join('|')";
     auto Run = [&dsScript](bool mbUseCache) {
         std::string dsResult;
         std::thread tThread([&] {
@@ -446,10 +449,11 @@ TEST(KxwJswThreads, CachedScriptsGiveTheSameResultsInEveryEngine) {
     };
     size_t nHitsBefore = KxwJswProcess::GetScriptCacheHitCount();
     std::string dsUncached = Run(false);
-    EXPECT_EQ("2|8|function|1,2,3", dsUncached);
+    EXPECT_EQ("2|8|9|70|function|1,2,3", dsUncached);
     EXPECT_EQ(dsUncached, Run(true));
     EXPECT_EQ(dsUncached, Run(true));
-    EXPECT_GE(KxwJswProcess::GetScriptCacheHitCount(), nHitsBefore + 3);
+    EXPECT_EQ(dsUncached, Run(true));
+    EXPECT_GE(KxwJswProcess::GetScriptCacheHitCount(), nHitsBefore + 5);
 }
 
 TEST_F(KxwJswTest, CompilingWithoutRunning) {
