@@ -165,6 +165,10 @@ KxwEngineVUser::KxwEngineVUser(KxwVUserVars& mrtVUserVars, KxwEngineNetwork mtNe
 
 KxwEngineVUser::~KxwEngineVUser() {
     EndIteration();
+    // The script engine outlives the iterations; it ends with the virtual user, before the object manager.
+    _ptHswApi.reset();
+    delete _ptKeptScriptEngine;
+    _ptKeptScriptEngine = nullptr;
     // The object manager goes last: what the script engine still owned went back to its memory.
     _ptObjMgr->Cleanup();
     _ptObjMgr.reset();
@@ -177,14 +181,21 @@ KxwEngineVUser::~KxwEngineVUser() {
 bool KxwEngineVUser::BeginIteration(uint32_t muScriptTimeLimitMs, std::string* mpdsError) {
     EndIteration();
     Binding::Bind(this);
-    KxwJswEngineOptions tOptions;
-    tOptions._uScriptTimeLimitMs = muScriptTimeLimitMs;
-    _ptScriptEngine = KxwJswEngine::Create(tOptions);
-    if (!_ptScriptEngine) {
-        if (mpdsError) *mpdsError = "the script engine could not be made";
-        return false;
+    // One script engine serves every iteration of the virtual user: what an iteration made goes at its end (its
+    // windows, then every engine object they left), and the engine's own start-up (built-in objects, compiled
+    // stubs) is paid once.
+    if (!_ptKeptScriptEngine) {
+        KxwJswEngineOptions tOptions;
+        tOptions._uScriptTimeLimitMs = muScriptTimeLimitMs;
+        _ptKeptScriptEngine = KxwJswEngine::Create(tOptions);
+        if (!_ptKeptScriptEngine) {
+            if (mpdsError) *mpdsError = "the script engine could not be made";
+            return false;
+        }
+        _ptHswApi = std::make_unique<KxwHswApi>(_ptKeptScriptEngine);
     }
-    _ptHswApi = std::make_unique<KxwHswApi>(_ptScriptEngine);
+    _ptKeptScriptEngine->SetScriptTimeLimitMs(muScriptTimeLimitMs);
+    _ptScriptEngine = _ptKeptScriptEngine;
     _rtVUserVars.SetHswApi(_ptHswApi.get());
     _ulLoads = 0;
     // Each iteration's snapshots are in a folder of their own: no file of an earlier one is pointed to.
@@ -205,8 +216,9 @@ void KxwEngineVUser::EndIteration() {
     _tPostBodies.clear();
     _ptCurrentWindow = nullptr;
     _rtVUserVars.SetHswApi(nullptr);
-    _ptHswApi.reset();
-    delete _ptScriptEngine;
+    // Nothing of the iteration's pages stays for the next: a full collection, then what the engine still holds
+    // is cut from it, as the engine's end would.
+    _ptScriptEngine->ReleaseUserObjects();
     _ptScriptEngine = nullptr;
 }
 

@@ -7,7 +7,7 @@
 //
 //     KxwEngineVUser tEngine(tVUserVars, tNetwork, &tCookies, &tListener, tClock, tAdvance);  // object manager
 //     per iteration: BeginIteration() ... steps: OnStepStart(), Navigate()/Evaluate()/..., OnStepEnd() ...
-//                    EndIteration()      // windows go, then the script engine
+//                    EndIteration()      // windows go, then what the script engine holds of them
 //     the destructor ends the object manager last.
 //
 // Loads run after the task that asked for them, in the order they were asked (Settle runs them); a test may hold
@@ -75,9 +75,11 @@ public:
     KxwEngineVUser& operator=(const KxwEngineVUser&) = delete;
 
     // ---- Iterations and steps ----
-    // A fresh script engine for the iteration; false with the reason when it cannot be made.
+    // The iteration's start: the script engine (made by the first, kept for the others, with the iteration's
+    // script time limit); false with the reason when it cannot be made.
     bool BeginIteration(uint32_t muScriptTimeLimitMs, std::string* mpdsError);
-    // Every window goes (their unload handlers run), then the loads and timers left, then the script engine.
+    // Every window goes (their unload handlers run), then the loads and timers left, then what the script engine
+    // still holds of them.
     void EndIteration();
     void OnStepStart();
     // Plays out what the step left: pending loads, then its pages' timers and META refreshes up to the step's
@@ -272,7 +274,8 @@ private:
     KxwEngineListener* _ptListener;
     KxwEngineTimerService _tTimers;
     std::function<void(double)> _tAdvanceClock;
-    KxwJswEngine* _ptScriptEngine = nullptr;
+    KxwJswEngine* _ptScriptEngine = nullptr;      // during an iteration: the kept engine
+    KxwJswEngine* _ptKeptScriptEngine = nullptr;  // made by the first iteration, ended by the destructor
     std::unique_ptr<KxwHswApi> _ptHswApi;
     std::unique_ptr<KxwObjMgr> _ptObjMgr;
     KxwDomHtmlWindow* _ptCurrentWindow = nullptr;

@@ -76,6 +76,12 @@ public:
     // Deletes engine-owned user objects whose engine objects died, unless a script is running. The owner calls it
     // at points where no code holds such objects (the end of a step, after a page's parsing).
     void DeletePendingUserObjs();
+    // For an owner that keeps the engine from one iteration to the next, once every window of the iteration went:
+    // a full collection, then each user object whose engine object still lives is cut from it as the engine's end
+    // would cut it (those the engine objects own are deleted), so that nothing of the iteration reaches the next;
+    // the engine's own global is a new one (scripts run outside any page start without the old variables).
+    // Returns how many were cut.
+    size_t ReleaseUserObjects();
 
     size_t GetRegisteredCount() const { return _nRegistered; }
     size_t GetPendingDeleteCount() const { return _nPendingDeletes; }
@@ -122,6 +128,9 @@ public:
 private:
     explicit KxwJswEngine(JSContext* mptCx, const KxwJswEngineOptions& mrtOptions);
     bool InitGlobal();
+    void CutRegisteredUserObjects();
+    // A new global of the engine's own, in place of the one scripts outside any page ran in.
+    bool RenewMainGlobal();
     void AddGlobal(KxwJswGlobal* mptGlobal);
     void ForgetGlobal(KxwJswGlobal* mptGlobal);
     friend class KxwJswEngineCallbacks;

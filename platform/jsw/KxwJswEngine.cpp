@@ -7,6 +7,7 @@
 //   script watches what it holds, since a script may delete anything), an explicit collection, and the owner's own
 //   calls to DeletePendingUserObjs (step boundaries). Never in the middle of a collection that an allocation of
 //   arbitrary library code started, where that code may still hold the objects.
+#include <js/friend/WindowProxy.h>
 #include <pthread.h>
 
 #include <algorithm>
@@ -15,12 +16,10 @@
 #include <cstring>
 #include <unordered_map>
 
-#include <js/friend/WindowProxy.h>
-
 #include "KxwJswCallArgs.h"
-#include "kxw/KxwJswGlobal.h"
 #include "KxwJswInternal.h"
 #include "KxwUtilReport.h"
+#include "kxw/KxwJswGlobal.h"
 
 using namespace kxwjsw;
 
@@ -219,8 +218,7 @@ KxwJswGlobal* KxwJswEngine::GetCurrentGlobal() const {
     return KxwJswGlobal::OfObject(JS::CurrentGlobalOrNull(_ptCx));
 }
 
-KxwJswEngine::~KxwJswEngine() {
-    FinishIncrementalCollection();
+void KxwJswEngine::CutRegisteredUserObjects() {
     // Objects whose engine objects still live: cut every one; those the engine objects own are deleted here,
     // C++-owned ones live on without engine objects.
     while (_nRegistered > 0) {
@@ -233,6 +231,40 @@ KxwJswEngine::~KxwJswEngine() {
             ptUserObj->GetShouldBeDeletedAtFinalize())
             QueueDelete(ptUserObj);
     }
+}
+
+bool KxwJswEngine::RenewMainGlobal() {
+    KxwJswGlobal* ptOld = _ptMainGlobal;
+    if (!ptOld || !ptOld->GetObject()) return false;
+    // In the old one's compartment, as every global of the engine is.
+    KxwJswGlobal* ptNew = KxwJswGlobal::Create(this, ptOld->GetObject());
+    if (!ptNew) return false;
+    AddGlobal(ptNew);
+    JS::LeaveRealm(_ptCx, static_cast<JS::Realm*>(_pvRealm));
+    _pvRealm = JS::EnterRealm(_ptCx, ptNew->GetObject());
+    _ptMainGlobal = ptNew;
+    ptOld->Shutdown();
+    return true;
+}
+
+size_t KxwJswEngine::ReleaseUserObjects() {
+    if (_iEvaluationDepth > 0) return 0;  // never under a running script
+    FinishIncrementalCollection();
+    // The scripts of the next iteration that run outside any page start with no variables of this one.
+    if (!RenewMainGlobal())
+        xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,
+                                              "The engine's own global could not be made again in "
+                                              "KxwJswEngine::ReleaseUserObjects");
+    CollectGarbage();
+    size_t nCut = _nRegistered;
+    CutRegisteredUserObjects();
+    DeletePendingUserObjs();
+    return nCut;
+}
+
+KxwJswEngine::~KxwJswEngine() {
+    FinishIncrementalCollection();
+    CutRegisteredUserObjects();
     int iDepth = _iEvaluationDepth;
     _iEvaluationDepth = 0;
     _bEnding = true;  // nothing waits any more

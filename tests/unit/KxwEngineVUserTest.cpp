@@ -88,8 +88,8 @@ protected:
     std::string Eval(const std::string& mdsScript, KxwDomHtmlWindow* mptWindow = nullptr) {
         KxwJswScriptEvaluationNotifier tNotifier;
         KxwJsval tResult;
-        if (!_ptEngine->Evaluate(mptWindow ? mptWindow : _ptEngine->GetCurrentWindow(), tNotifier, mdsScript,
-                                 "test.js", 1, &tResult))
+        if (!_ptEngine->Evaluate(mptWindow ? mptWindow : _ptEngine->GetCurrentWindow(), tNotifier, mdsScript, "test.js",
+                                 1, &tResult))
             return "ERROR";
         _ptEngine->Settle();
         return tResult.GetStringUtf8();
@@ -294,7 +294,8 @@ TEST_F(KxwEngineVUserTest, NavigationKeepsTheWindowAndDropsThePage) {
 // "_self" loads into the opener.
 TEST_F(KxwEngineVUserTest, WindowOpenLoadsIntoTheWindowItsTargetNames) {
     _tPages["http://h/main.html"] = "<html><head><title>Main</title></head><body></body></html>";
-    _tPages["http://h/pop.html"] = "<html><head><title>Pop</title></head><body><script>var n = 1</script></body></html>";
+    _tPages["http://h/pop.html"] =
+        "<html><head><title>Pop</title></head><body><script>var n = 1</script></body></html>";
     _tPages["http://h/pop2.html"] = "<html><head><title>Pop2</title></head><body></body></html>";
     ASSERT_TRUE(Goto("http://h/main.html"));
     EXPECT_EQ("", Eval("var p = window.open('pop.html', 'side'); p.document.title")) << "loaded after the script";
@@ -318,7 +319,8 @@ TEST_F(KxwEngineVUserTest, WindowsClosedNavigatedAndResetFromTheirOwnHandlers) {
     _tPages["http://h/main.html"] = "<html><body><script>var w = open('self-close.html', 'c')</script></body></html>";
     _tPages["http://h/self-close.html"] = "<html><body><script>onload = function() { close() }</script></body></html>";
     _tPages["http://h/leave.html"] =
-        "<html><body><script>onunload = function() { location.href = 'elsewhere.html'; close() }</script></body></html>";
+        "<html><body><script>onunload = function() { location.href = 'elsewhere.html'; close() "
+        "}</script></body></html>";
     _tPages["http://h/elsewhere.html"] = "<html><body>e</body></html>";
     ASSERT_TRUE(Goto("http://h/main.html"));
     EXPECT_EQ("true", Eval("String(w.closed)"));
@@ -331,16 +333,43 @@ TEST_F(KxwEngineVUserTest, WindowsClosedNavigatedAndResetFromTheirOwnHandlers) {
     EXPECT_EQ(nullptr, _ptEngine->GetCurrentWindow());
 }
 
+// The script engine serves every iteration, and nothing of one iteration reaches the next: neither the engine
+// objects its pages' scripts kept (a detached node, a window reference, a listener) nor the variables of scripts run
+// outside any page.
+TEST_F(KxwEngineVUserTest, TheScriptEngineIsKeptButNothingOfAnIterationStays) {
+    _tPages["http://h/keep.html"] =
+        "<html><body><p id=p>x</p><script>var kept = document.getElementById('p'); kept.parentNode.removeChild(kept);"
+        "var me = window; document.body.onclick = function () { return kept; };</script></body></html>";
+    KxwJswEngine* ptFirst = _ptEngine->GetScriptEngine();
+    ASSERT_NE(nullptr, ptFirst);
+    size_t nAtStart = ptFirst->GetRegisteredCount();
+    EXPECT_EQ("1", Eval("var outside = 1; String(outside)"));
+    ASSERT_TRUE(Goto("http://h/keep.html"));
+    EXPECT_EQ("P", Eval("kept.tagName"));
+    EXPECT_GT(ptFirst->GetRegisteredCount(), nAtStart);
+    _ptEngine->EndIteration();
+    EXPECT_EQ(nullptr, _ptEngine->GetScriptEngine());
+    EXPECT_LE(ptFirst->GetRegisteredCount(), nAtStart);
+    std::string dsError;
+    ASSERT_TRUE(_ptEngine->BeginIteration(5000, &dsError)) << dsError;
+    EXPECT_EQ(ptFirst, _ptEngine->GetScriptEngine());
+    EXPECT_EQ("undefined", Eval("typeof outside"));
+    ASSERT_TRUE(Goto("http://h/keep.html"));
+    EXPECT_EQ("P", Eval("kept.tagName"));
+}
+
 // A frame whose page is the one it sits in (src="#", its own address) would hold itself without end: it stays
 // empty, and the page's onload comes.
 TEST_F(KxwEngineVUserTest, AFrameShowingItsOwnPageIsNotLoaded) {
     _tPages["http://h/self.html"] =
         "<html><body><iframe name=a src='#'></iframe><iframe name=b src='self.html?x#y'></iframe>"
-        "<iframe name=c src='other.html'></iframe><script>onload = function() { alert('loaded') }</script></body></html>";
+        "<iframe name=c src='other.html'></iframe><script>onload = function() { alert('loaded') "
+        "}</script></body></html>";
     _tPages["http://h/other.html"] = "<html><body><iframe src='self.html'></iframe>other</body></html>";
     ASSERT_TRUE(Goto("http://h/self.html"));
     EXPECT_EQ(1, CountRequests("GET http://h/self.html")) << "neither the page's frames nor its frame's frame";
-    EXPECT_EQ(1, CountRequests("GET http://h/self.html?x")) << "another address is another page, asked for without its fragment";
+    EXPECT_EQ(1, CountRequests("GET http://h/self.html?x"))
+        << "another address is another page, asked for without its fragment";
     EXPECT_EQ(1, CountRequests("GET http://h/other.html"));
     EXPECT_TRUE(xfbKxwDomWindowIsOnLoadInvoked(_ptEngine->GetCurrentWindow()));
     EXPECT_EQ("true", Eval("String(document.location === location && document.frames === window && "
@@ -423,7 +452,13 @@ TEST(KxwEngineTimerServiceTest, DueTimersRunInTimeOrderOnceAndMayRegisterOthers)
     auto Push = [](void* mpvClosure) {
         int iValue = static_cast<int>(reinterpret_cast<intptr_t>(mpvClosure));
         sptFired->push_back(iValue);
-        if (iValue == 1) sptTimers->Register(+[](void*) { sptFired->push_back(99); return 0; }, nullptr, 0);
+        if (iValue == 1)
+            sptTimers->Register(
+                +[](void*) {
+                    sptFired->push_back(99);
+                    return 0;
+                },
+                nullptr, 0);
         return 0;
     };
     void* hLate = tTimers.Register(Push, reinterpret_cast<void*>(3), 30);
@@ -631,7 +666,8 @@ protected:
     void Submit(KxwDomHtmlWindow* mptWindow, const std::string& mdsAction, const std::string& mdsTarget, bool mbPost,
                 const std::vector<std::pair<std::string, std::string>>& mrtFields,
                 const std::string& mdsEncType = "application/x-www-form-urlencoded") {
-        std::string dsScript = "var f = document.getElementById('f'); while (f.firstChild) f.removeChild(f.firstChild);";
+        std::string dsScript =
+            "var f = document.getElementById('f'); while (f.firstChild) f.removeChild(f.firstChild);";
         for (const auto& rtField : mrtFields)
             dsScript += "var i = document.createElement('input'); i.type = 'hidden'; i.name = '" + rtField.first +
                         "'; i.value = '" + rtField.second + "'; f.appendChild(i);";
@@ -732,7 +768,8 @@ TEST_F(KxwEngineFormSubmitTest, AJavaScriptActionRunsInTheTargetAndOtherSchemesA
     KxwRecordingSink tSink;
     Submit(ptFrameA, "mailto:someone@example.com?subject=hi", "", true, {{"a", "1"}});
     EXPECT_EQ(nRequests, _tRequested.size());
-    EXPECT_TRUE(tSink.Saw("A form was submitted to \"mailto:someone@example.com?subject=hi\", which this engine cannot "
-                          "load: the submission is ignored"));
+    EXPECT_TRUE(
+        tSink.Saw("A form was submitted to \"mailto:someone@example.com?subject=hi\", which this engine cannot "
+                  "load: the submission is ignored"));
     EXPECT_EQ("http://h/a.html", Eval("frames.a.location.href", ptTop));
 }
