@@ -472,6 +472,13 @@ bool KxwEngineHttpClient::Fetch(const KxwEngineFetchRequest& mrtRequest, KxwEngi
         return xfbKxwEngineFetchFail(mptResponse, KXW_ENGINE_FETCH_CONNECT, dsUrl, "the HTTP client is not available");
 
     Transfer tTransfer(mrtRequest, mptListener, mptResponse, _ptCookieJar);
+    // The handle outlives the transfer: when the transfer ends, however it ends, the handle lets go of its error
+    // buffer and its callbacks' data, which curl may still write into when it closes a connection
+    // later (the end of the virtual user's handle, a connection the server dropped).
+    struct HandleRelease {
+        CURL* _ptCurl;
+        ~HandleRelease() { curl_easy_reset(_ptCurl); }
+    } tRelease{_ptCurl};
     tTransfer._tDeadline = SteadyClock::now() + std::chrono::milliseconds(mrtRequest._uTimeoutMs);
     tTransfer._dsUrl = dsUrl;
     tTransfer._bPost = bPost;
