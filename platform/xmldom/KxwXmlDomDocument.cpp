@@ -606,27 +606,14 @@ KxwAutoResult KxwXmlDomDocument::CreateEntityReference(const KxwAutoArgs& mrtArg
 }
 
 KxwAutoResult KxwXmlDomDocument::CreateNode(const KxwAutoArgs& mrtArgs, KxwAutoValue& mrtResult) {
-    static const char* const kapszTypeNames[] = {"",
-                                                 "element",
-                                                 "attribute",
-                                                 "text",
-                                                 "cdatasection",
-                                                 "entityreference",
-                                                 "entity",
-                                                 "processinginstruction",
-                                                 "comment",
-                                                 "document",
-                                                 "documenttype",
-                                                 "documentfragment",
-                                                 "notation"};
     int32_t iType = 0;
     if (mrtArgs.empty() || mrtArgs[0].IsNullOrEmpty())
         return Fail(KXW_AUTO_E_INVALIDARG, "The argument type is missing");
     if (mrtArgs[0].GetType() == KXW_AUTO_VALUE_STRING && !mrtArgs[0].ToInt(iType)) {
         std::string dsTypeName = xfdsKxwXmlDomUtf8(mrtArgs[0].GetString());
         iType = -1;
-        for (int i = 1; i < 13; ++i)
-            if (xfbKxwAutoNameEquals(dsTypeName.c_str(), kapszTypeNames[i])) iType = i;
+        for (int i = 1; *KxwXmlDomNode::TypeString(i); ++i)
+            if (xfbKxwAutoNameEquals(dsTypeName.c_str(), KxwXmlDomNode::TypeString(i))) iType = i;
         if (iType < 0) return Fail(KXW_AUTO_E_INVALIDARG, "The node type \"" + dsTypeName + "\" is not known");
     } else {
         KxwAutoResult lResult = xflKxwXmlDomArgInt(mrtArgs, 0, "type", iType, _dsError);

@@ -199,6 +199,11 @@ KxwAutoValue KxwXmlDomNode::ValueOf(xmlNode* mptNode) const {
     return KxwAutoValue::Object(ObjectOf(_ptOwner, _tTree, mptNode));
 }
 
+const char* KxwXmlDomNode::TypeString(int miDomType) {
+    constexpr int kiTypes = static_cast<int>(sizeof kapszTypeStrings / sizeof *kapszTypeStrings);
+    return miDomType > 0 && miDomType < kiTypes ? kapszTypeStrings[miDomType] : "";
+}
+
 int KxwXmlDomNode::DomType(const xmlNode* mptNode) {
     if (!mptNode) return 0;
     switch (mptNode->type) {

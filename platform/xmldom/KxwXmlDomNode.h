@@ -39,6 +39,8 @@ public:
     KxwAutoValue ValueOf(xmlNode* mptNode) const;
     // The node's type as scripts number it (1 element ... 11 document fragment), 0 for others.
     static int DomType(const xmlNode* mptNode);
+    // The nodeTypeString of a DOM node type (1 "element" to 12 "notation"); "" for any other number.
+    static const char* TypeString(int miDomType);
     // The node's markup (the xml property).
     static std::string Markup(xmlNode* mptNode);
     // The node's text (the text property): texts of the subtree, trimmed unless white space is preserved.
