@@ -1,8 +1,9 @@
 #include "KxwJswHelperPool.h"
 
-#include <jstypes.h>
-
+// clang-format off
+#include <jstypes.h>  // before the engine's header, which uses its macros without including it
 #include <js/HelperThreadAPI.h>
+// clang-format on
 
 KxwJswHelperPool& KxwJswHelperPool::Instance() {
     // Never destroyed: its threads may still wait on it while the process exits.
@@ -11,12 +12,15 @@ KxwJswHelperPool& KxwJswHelperPool::Instance() {
 }
 
 void KxwJswHelperPool::Install(size_t mnThreads) {
-    std::lock_guard<std::mutex> tLock(_tMutex);
-    if (!_tThreads.empty() || mnThreads == 0) return;
-    for (size_t n = 0; n < mnThreads; ++n) {
-        _tThreads.emplace_back([this] { Run(); });
-        _tThreads.back().detach();
+    {
+        std::lock_guard<std::mutex> tLock(_tMutex);
+        if (!_tThreads.empty() || mnThreads == 0) return;
+        for (size_t n = 0; n < mnThreads; ++n) {
+            _tThreads.emplace_back([this] { Run(); });
+            _tThreads.back().detach();
+        }
     }
+    // Outside the pool's lock: the engine calls Dispatch under its own lock, which then takes the pool's.
     JS::SetHelperThreadTaskCallback([](JS::DispatchReason meReason) { Dispatch(static_cast<int>(meReason)); },
                                     mnThreads, 2u * 1024 * 1024);
 }
