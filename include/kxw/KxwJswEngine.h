@@ -140,7 +140,10 @@ private:
     JSContext* _ptCx;
     KxwJswGlobal* _ptMainGlobal = nullptr;
     KxwJswGlobal* _ptFirstGlobal = nullptr;  // every global not yet finalized
-    void* _pvRealm = nullptr;                // the realm entered at creation
+    // The main global's realm is entered at creation and left at the end; _pvOuterRealm is the realm that
+    // entering it left (none), to which leaving returns.
+    void* _pvOuterRealm = nullptr;
+    bool _bInMainRealm = false;
     KxwJswUserObjBase** _pptRegistry = nullptr;
     size_t _nRegistered = 0;
     size_t _nRegistryCapacity = 0;

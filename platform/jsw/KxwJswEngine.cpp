@@ -176,7 +176,8 @@ bool KxwJswEngine::InitGlobal() {
     _ptMainGlobal = KxwJswGlobal::Create(this, nullptr);
     if (!_ptMainGlobal) return false;
     AddGlobal(_ptMainGlobal);
-    _pvRealm = JS::EnterRealm(_ptCx, _ptMainGlobal->GetObject());
+    _pvOuterRealm = JS::EnterRealm(_ptCx, _ptMainGlobal->GetObject());
+    _bInMainRealm = true;
     return true;
 }
 
@@ -240,8 +241,9 @@ bool KxwJswEngine::RenewMainGlobal() {
     KxwJswGlobal* ptNew = KxwJswGlobal::Create(this, ptOld->GetObject());
     if (!ptNew) return false;
     AddGlobal(ptNew);
-    JS::LeaveRealm(_ptCx, static_cast<JS::Realm*>(_pvRealm));
-    _pvRealm = JS::EnterRealm(_ptCx, ptNew->GetObject());
+    if (_bInMainRealm) JS::LeaveRealm(_ptCx, static_cast<JS::Realm*>(_pvOuterRealm));
+    _pvOuterRealm = JS::EnterRealm(_ptCx, ptNew->GetObject());
+    _bInMainRealm = true;
     _ptMainGlobal = ptNew;
     ptOld->Shutdown();
     return true;
@@ -276,7 +278,10 @@ KxwJswEngine::~KxwJswEngine() {
     KxwJswProcessWatchdog::Instance().RemoveContext(_iWatchdogSlot);
     JS_RemoveExtraGCRootsTracer(_ptCx, &KxwJswEngineCallbacks::TraceRoots, this);
     JS_RemoveWeakPointerZonesCallback(_ptCx, &KxwJswEngineCallbacks::WeakPointerZones);
-    if (_pvRealm) JS::LeaveRealm(_ptCx, static_cast<JS::Realm*>(_pvRealm));
+    // Left before the context's last collection: a context still in a realm would have the collection read
+    // that realm after freeing it.
+    if (_bInMainRealm) JS::LeaveRealm(_ptCx, static_cast<JS::Realm*>(_pvOuterRealm));
+    _bInMainRealm = false;
     // Every global lets go of its roots and prototypes while the engine still runs; the collection at the
     // context's end then finalizes them, and what it does not reach is deleted after it.
     for (KxwJswGlobal* ptGlobal = _ptFirstGlobal; ptGlobal; ptGlobal = ptGlobal->_ptNext) ptGlobal->Shutdown();
