@@ -131,11 +131,20 @@ expected_status=$(directive status | head -n 1)
 expected_status=${expected_status:-0}
 eval "set -- $args"
 set -- "$@" "${extra_args[@]}"
+# With KXW_E2E_MEMCHECK=1 the player runs under valgrind's memcheck: any invalid read or write, use of an
+# uninitialised value or bad free fails the test (leaks are the sanitizer build's business). The engine writes
+# code at run time, hence --smc-check.
+runner=()
+memcheck_log=
+if [ "${KXW_E2E_MEMCHECK:-}" = 1 ]; then
+    memcheck_log=$work/memcheck.log
+    runner=(valgrind --smc-check=all-non-file --error-exitcode=99 --leak-check=no -q "--log-file=$memcheck_log")
+fi
 # The player does not hold the server's input open: were this script killed, the server would end at once.
 if [ -n "$server_in" ]; then
-    "$kxwplay" "$@" "$name.steps" >actual.stdout 2>actual.stderr {server_in}>&-
+    "${runner[@]}" "$kxwplay" "$@" "$name.steps" >actual.stdout 2>actual.stderr {server_in}>&-
 else
-    "$kxwplay" "$@" "$name.steps" >actual.stdout 2>actual.stderr
+    "${runner[@]}" "$kxwplay" "$@" "$name.steps" >actual.stdout 2>actual.stderr
 fi
 status=$?
 
@@ -156,6 +165,12 @@ compare() {
     fi
 }
 
+if [ -n "$memcheck_log" ] && [ -s "$memcheck_log" ]; then
+    echo "FAIL $name: memcheck found errors:"
+    cat "$memcheck_log"
+    failed=1
+    [ "$status" = 99 ] && status=$expected_status
+fi
 if [ "$status" != "$expected_status" ]; then
     echo "FAIL $name: exit status $status, expected $expected_status"
     failed=1
