@@ -6,9 +6,10 @@
 //
 //   static-server DIR
 //
-// Prints the port as the first line of standard output, then serves until its standard input closes. GET and
-// HEAD only; the query is ignored; a path with a ".." segment, a file that cannot be read and anything that is not
-// a regular file is 404; a request that cannot be read is 400 and closes the connection.
+// Prints the port as the first line of standard output, then serves until its standard input closes. GET, HEAD
+// and POST (whose body is read and ignored: the answer is the file, as the tests' server answers a form sent to a
+// page); the query is ignored; a path with a ".." segment, a file that cannot be read and anything that is not a
+// regular file is 404; a request that cannot be read is 400 and closes the connection.
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -72,9 +73,9 @@ bool DecodePath(const std::string& mdsTarget, std::string* mpdsPath) {
 
 const char* ContentType(const std::string& mdsPath) {
     static const std::map<std::string, const char*> ktTypes = {
-        {"html", "text/html"}, {"htm", "text/html"},         {"js", "application/javascript"},
-        {"css", "text/css"},   {"txt", "text/plain"},         {"xml", "text/xml"},
-        {"png", "image/png"},  {"gif", "image/gif"},          {"jpg", "image/jpeg"},
+        {"html", "text/html"},       {"htm", "text/html"},  {"js", "application/javascript"},
+        {"css", "text/css"},         {"txt", "text/plain"}, {"xml", "text/xml"},
+        {"png", "image/png"},        {"gif", "image/gif"},  {"jpg", "image/jpeg"},
         {"json", "application/json"}};
     size_t nDot = mdsPath.rfind('.');
     if (nDot == std::string::npos || mdsPath.find('/', nDot) != std::string::npos) return "application/octet-stream";
@@ -125,7 +126,30 @@ bool HandleInput(Connection& mrtConnection, const std::string& mdsRoot) {
             return true;
         }
         std::string dsHead = mrtConnection._dsIn.substr(0, nEnd);
-        mrtConnection._dsIn.erase(0, nEnd + 4);
+        std::string dsLowerHead = dsHead;
+        for (char& rc : dsLowerHead) rc = static_cast<char>(std::tolower(static_cast<unsigned char>(rc)));
+        // A POST's body (a form the site's steps submit) is read and set aside: the answer is the file, as for a
+        // GET. Chunked bodies are refused rather than read as the next request.
+        if (dsLowerHead.find("\r\ntransfer-encoding:") != std::string::npos) {
+            Answer(mrtConnection, 400, "Bad Request", "text/plain", "no chunked request bodies here\n", false, true);
+            return true;
+        }
+        size_t nBodyBytes = 0;
+        size_t nLength = dsLowerHead.find("\r\ncontent-length:");
+        if (nLength != std::string::npos) {
+            size_t n = nLength + std::strlen("\r\ncontent-length:");
+            while (n < dsLowerHead.size() && dsLowerHead[n] == ' ') ++n;
+            size_t nDigits = 0;
+            for (; n < dsLowerHead.size() && std::isdigit(static_cast<unsigned char>(dsLowerHead[n])); ++n, ++nDigits)
+                nBodyBytes = nBodyBytes * 10 + static_cast<size_t>(dsLowerHead[n] - '0');
+            if (nDigits == 0 || nDigits > 7 || nBodyBytes > knMaxRequestBytes ||
+                (n < dsLowerHead.size() && dsLowerHead[n] != '\r' && dsLowerHead[n] != ' ')) {
+                Answer(mrtConnection, 400, "Bad Request", "text/plain", "bad content length\n", false, true);
+                return true;
+            }
+        }
+        if (mrtConnection._dsIn.size() < nEnd + 4 + nBodyBytes) return true;  // the rest of the body is to come
+        mrtConnection._dsIn.erase(0, nEnd + 4 + nBodyBytes);
         size_t nLineEnd = dsHead.find("\r\n");
         std::string dsLine = dsHead.substr(0, nLineEnd);
         size_t nSp1 = dsLine.find(' '), nSp2 = dsLine.rfind(' ');
@@ -134,19 +158,11 @@ bool HandleInput(Connection& mrtConnection, const std::string& mdsRoot) {
             return true;
         }
         std::string dsMethod = dsLine.substr(0, nSp1), dsTarget = dsLine.substr(nSp1 + 1, nSp2 - nSp1 - 1);
-        // A body is not expected; one announced is refused rather than read as the next request.
-        std::string dsLowerHead = dsHead;
-        for (char& rc : dsLowerHead) rc = static_cast<char>(std::tolower(static_cast<unsigned char>(rc)));
         bool bClose = dsLowerHead.find("\r\nconnection: close") != std::string::npos ||
                       dsLine.compare(nSp2 + 1, std::string::npos, "HTTP/1.0") == 0;
-        if (dsLowerHead.find("\r\ncontent-length:") != std::string::npos ||
-            dsLowerHead.find("\r\ntransfer-encoding:") != std::string::npos) {
-            Answer(mrtConnection, 400, "Bad Request", "text/plain", "no request bodies here\n", false, true);
-            return true;
-        }
         bool bHead = dsMethod == "HEAD";
-        if (dsMethod != "GET" && !bHead) {
-            Answer(mrtConnection, 405, "Method Not Allowed", "text/plain", "GET and HEAD only\n", false, bClose);
+        if (dsMethod != "GET" && dsMethod != "POST" && !bHead) {
+            Answer(mrtConnection, 405, "Method Not Allowed", "text/plain", "GET, HEAD and POST only\n", false, bClose);
             continue;
         }
         std::string dsPath, dsBody;
@@ -189,10 +205,9 @@ int main(int argc, char** argv) {
         tPoll.push_back({0, POLLIN, 0});  // standard input: its end ends the server
         tPoll.push_back({iListen, POLLIN, 0});
         for (const auto& rptConnection : tConnections)
-            tPoll.push_back({rptConnection->_iFd,
-                             static_cast<short>(rptConnection->_dsOut.size() > rptConnection->_nOutSent ? POLLOUT
-                                                                                                         : POLLIN),
-                             0});
+            tPoll.push_back(
+                {rptConnection->_iFd,
+                 static_cast<short>(rptConnection->_dsOut.size() > rptConnection->_nOutSent ? POLLOUT : POLLIN), 0});
         if (poll(tPoll.data(), tPoll.size(), -1) < 0) {
             if (errno == EINTR) continue;
             break;

@@ -40,12 +40,12 @@
 #include "KxwEngineParser.h"
 #include "KxwEngineTimerService.h"
 #include "KxwEngineVUser.h"
-#include "kxw/KxwDomHtmlBuild.h"
 #include "KxwPlayData.h"
 #include "KxwPlayReport.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
 #include "QmtUtils.h"
+#include "kxw/KxwDomHtmlBuild.h"
 #include "kxw/KxwEnvCfg.h"
 #include "kxw/KxwHswApi.h"
 #include "kxw/KxwJswEngine.h"
@@ -82,8 +82,11 @@ double SecondsSince(SteadyClock::time_point mtStart) {
 
 // Steps per second of miVUsers virtual users, each playing the steps miIterations times; failed steps in
 // *mpulFailures.
+double OwnCpuSeconds(int miWho = RUSAGE_SELF);
+
+// The steps per second of miVUsers replaying the steps at once, and the process's CPU time per step meanwhile.
 double StepsPerSecond(const KxwPlaySteps& mrtSteps, const KxwPlayData* mptData, const KxwiRunTimeSettings& mrtRTS,
-                      int miVUsers, int miIterations, unsigned long* mpulFailures) {
+                      int miVUsers, int miIterations, unsigned long* mpulFailures, double* mpdfCpuUsPerStep) {
     KxwPlayRunConfig tConfig;
     tConfig._ptSteps = &mrtSteps;
     tConfig._ptData = mptData;
@@ -98,14 +101,17 @@ double StepsPerSecond(const KxwPlaySteps& mrtSteps, const KxwPlayData* mptData, 
         tVUsers.emplace_back(new KxwPlayVUser(n, tConfig, tOutputs.back().get()));
     }
     SteadyClock::time_point tStart = SteadyClock::now();
+    double dfCpuStart = OwnCpuSeconds();
     for (std::unique_ptr<KxwPlayVUser>& rptVUser : tVUsers) rptVUser->Start();
     for (std::unique_ptr<KxwPlayVUser>& rptVUser : tVUsers) rptVUser->Join();
     double dfSeconds = SecondsSince(tStart);
+    double dfCpu = OwnCpuSeconds() - dfCpuStart;
     uint64_t ullRuns = 0;
     for (std::unique_ptr<KxwPlayVUser>& rptVUser : tVUsers) {
         for (const KxwPlayStepStats& rtStats : rptVUser->GetStepStats()) ullRuns += rtStats._tTimes.GetCount();
         *mpulFailures += rptVUser->GetFailures();
     }
+    *mpdfCpuUsPerStep = ullRuns ? 1e6 * dfCpu / static_cast<double>(ullRuns) : 0;
     return dfSeconds > 0 ? static_cast<double>(ullRuns) / dfSeconds : 0;
 }
 
@@ -123,7 +129,7 @@ double MachineBusySeconds() {
            static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-double OwnCpuSeconds(int miWho = RUSAGE_SELF) {
+double OwnCpuSeconds(int miWho) {
     rusage tUsage;
     if (getrusage(miWho, &tUsage) != 0) return 0;
     return static_cast<double>(tUsage.ru_utime.tv_sec + tUsage.ru_stime.tv_sec) +
@@ -349,8 +355,10 @@ int MeasureLibrary(const std::string& mdsUrl, const std::string& mdsLibraryPath,
     std::vector<double> tLater(tMs.begin() + 1, tMs.end());
     std::sort(tLater.begin(), tLater.end());
     double dfLater = tLater[tLater.size() / 2];
-    std::fprintf(stderr, "vusers: the library page: %.2f ms for the first virtual user, %.2f ms (median of %d) for "
-                 "the later ones; %lu script errors in all\n", dfFirst, dfLater, kiLaterVUsers, ulScriptErrors);
+    std::fprintf(stderr,
+                 "vusers: the library page: %.2f ms for the first virtual user, %.2f ms (median of %d) for "
+                 "the later ones; %lu script errors in all\n",
+                 dfFirst, dfLater, kiLaterVUsers, ulScriptErrors);
     std::printf("library kb=%.0f first_ms=%.2f later_ms=%.2f later_vs_first=%.2f failures=%lu\n",
                 static_cast<double>(tStat.st_size) / 1024, dfFirst, dfLater, dfFirst > 0 ? dfLater / dfFirst : 0.0,
                 ulFailures);
@@ -383,8 +391,9 @@ int main(int argc, char** argv) {
             dsStepsFile = argv[i];
     }
     if (dsStepsFile.empty()) {
-        std::fprintf(stderr, "usage: vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR [--corpus-url URL]] "
-                             "[--library-url URL FILE] [--data CSV] STEPS_FILE\n");
+        std::fprintf(stderr,
+                     "usage: vusers [--iterations I] [--rounds R] [--vusers N] [--corpus DIR [--corpus-url URL]] "
+                     "[--library-url URL FILE] [--data CSV] STEPS_FILE\n");
         return 2;
     }
     KxwPlayData tData;
@@ -421,16 +430,21 @@ int main(int argc, char** argv) {
     SteadyClock::time_point tScalingStart = SteadyClock::now();
     for (int iRound = 0; iRound < iRounds; ++iRound) {
         const KxwPlayData* ptData = tData.IsEmpty() ? nullptr : &tData;
-        double dfOne = StepsPerSecond(tSteps, ptData, tInitialRTS, 1, iIterations, &ulFailures);
-        double dfTwo = StepsPerSecond(tSteps, ptData, tInitialRTS, 2, iIterations, &ulFailures);
-        std::fprintf(stderr, "vusers: round %d: %.0f steps/s with 1 virtual user, %.0f with 2\n", iRound + 1, dfOne,
-                     dfTwo);
+        double dfCpuOne = 0, dfCpuTwo = 0;
+        double dfOne = StepsPerSecond(tSteps, ptData, tInitialRTS, 1, iIterations, &ulFailures, &dfCpuOne);
+        double dfTwo = StepsPerSecond(tSteps, ptData, tInitialRTS, 2, iIterations, &ulFailures, &dfCpuTwo);
+        std::fprintf(stderr,
+                     "vusers: round %d: %.0f steps/s with 1 virtual user, %.0f with 2 (CPU %.0f us a step with 1, "
+                     "%.0f with 2)\n",
+                     iRound + 1, dfOne, dfTwo, dfCpuOne, dfCpuTwo);
         tSpeedups.push_back(dfOne > 0 ? dfTwo / dfOne : 0);
     }
     double dfOthers = (MachineBusySeconds() - dfBusyBefore) - (OwnCpuSeconds() - dfOwnBefore);
     double dfWall = SecondsSince(tScalingStart);
-    std::fprintf(stderr, "vusers: other processes used %.1f CPU seconds in those %.1f s%s\n", std::max(0.0, dfOthers),
-                 dfWall, dfOthers > 0.05 * dfWall ? ": the machine was not quiet, the speedup is not meaningful" : "");
+    std::fprintf(stderr,
+                 "vusers: other processes (the web server among them) used %.1f CPU seconds in those %.1f s%s\n",
+                 std::max(0.0, dfOthers), dfWall,
+                 dfOthers > 0.05 * dfWall ? ": the machine was not quiet, the speedup is not meaningful" : "");
     std::sort(tSpeedups.begin(), tSpeedups.end());
     std::printf("scaling vusers=2 speedup=%.2f", tSpeedups[tSpeedups.size() / 2]);
     if (ulFailures) std::printf(" failures=%lu", ulFailures);
@@ -439,8 +453,7 @@ int main(int argc, char** argv) {
 
     int iStatus = ulFailures ? 1 : 0;
     if (!dsCorpus.empty()) iStatus = std::max(iStatus, MeasureCorpus(dsCorpus, dsCorpusUrl, tInitialRTS, iVUsers));
-    if (!dsLibraryUrl.empty())
-        iStatus = std::max(iStatus, MeasureLibrary(dsLibraryUrl, dsLibraryPath, tInitialRTS));
+    if (!dsLibraryUrl.empty()) iStatus = std::max(iStatus, MeasureLibrary(dsLibraryUrl, dsLibraryPath, tInitialRTS));
     KxwPlayVUser::UninstallVirtualClock();
     KxwObjMgr::SetWtlFuncs(nullptr, nullptr);
     xfvKxwObjMgrGlobalTerm();
