@@ -1,3 +1,5 @@
+#include <cstdint>
+#include <cstring>
 #include <functional>
 
 #include "KxwJswInternal.h"
@@ -7,8 +9,40 @@ namespace {
 // Texts kept compiled, counted in characters; the oldest go first beyond it.
 constexpr size_t kMaxCachedChars = 32u * 1024 * 1024;
 
+// Every script of every page is hashed and compared here, a library of a few hundred kilobytes on each load: the
+// hash runs in four independent lanes of 8 bytes, the comparison is a memcmp. Entries with equal hashes are told
+// apart by the comparison, so the hash needs to spread texts, not to resist attacks.
+uint64_t HashText(const char16_t* mpwsfText, size_t mnLen) {
+    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    const auto* pucBytes = reinterpret_cast<const unsigned char*>(mpwsfText);
+    size_t nBytes = mnLen * sizeof(char16_t);
+    uint64_t auLanes[4] = {nBytes, kMul, ~static_cast<uint64_t>(nBytes), 0xC2B2AE3D27D4EB4Full};
+    auto Round = [&](const unsigned char* mpucBlock) {
+        for (int i = 0; i < 4; ++i) {
+            uint64_t uWord;
+            std::memcpy(&uWord, mpucBlock + 8 * i, sizeof uWord);
+            auLanes[i] = (auLanes[i] ^ uWord) * kMul;
+            auLanes[i] ^= auLanes[i] >> 29;
+        }
+    };
+    size_t nPos = 0;
+    for (; nPos + 32 <= nBytes; nPos += 32) Round(pucBytes + nPos);
+    if (nPos < nBytes) {
+        unsigned char aucTail[32] = {};
+        std::memcpy(aucTail, pucBytes + nPos, nBytes - nPos);
+        Round(aucTail);
+    }
+    uint64_t uHash = auLanes[0];
+    for (int i = 1; i < 4; ++i) uHash = (uHash ^ (auLanes[i] >> 31 | auLanes[i] << 33)) * kMul;
+    return uHash ^ (uHash >> 32);
+}
+
+bool SameText(const std::u16string& mrdsText, const char16_t* mpwsfText, size_t mnLen) {
+    return mrdsText.size() == mnLen && std::memcmp(mrdsText.data(), mpwsfText, mnLen * sizeof(char16_t)) == 0;
+}
+
 size_t KeyOf(const char16_t* mpwsfText, size_t mnLen, const char* mpszFile, unsigned muLine) {
-    size_t nHash = std::hash<std::u16string_view>()(std::u16string_view(mpwsfText, mnLen));
+    size_t nHash = static_cast<size_t>(HashText(mpwsfText, mnLen));
     nHash ^= std::hash<std::string_view>()(mpszFile ? mpszFile : "") + 0x9e3779b97f4a7c15ull + (nHash << 6);
     return nHash ^ (static_cast<size_t>(muLine) * 0x100000001b3ull);
 }
@@ -52,8 +86,7 @@ std::shared_ptr<KxwJswScriptCache::Entry> KxwJswScriptCache::Obtain(JSContext* m
         auto tRange = _tEntries.equal_range(nKey);
         for (auto it = tRange.first; it != tRange.second; ++it) {
             const Entry& rtEntry = *it->second;
-            if (rtEntry._uLine == muLine && rtEntry._dsFile == pszFile &&
-                rtEntry._dsText.compare(0, std::u16string::npos, mpwsfText, mnLen) == 0) {
+            if (rtEntry._uLine == muLine && rtEntry._dsFile == pszFile && SameText(rtEntry._dsText, mpwsfText, mnLen)) {
                 ++_nHits;
                 if (rtEntry._bWhole) return it->second;
                 ptSeen = it->second;

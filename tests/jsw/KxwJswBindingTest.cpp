@@ -474,6 +474,21 @@ TEST_F(KxwJswTest, CompilingWithoutRunning) {
     EXPECT_EQ("1", Eval("String(compiledOnly)"));
 }
 
+// The cache tells texts apart that differ in one character (in a whole block of the hash, in the partial block
+// at the end) or only in their length; the same text again is found.
+TEST_F(KxwJswTest, CachedTextsThatDifferInOneCharacterStayApart) {
+    std::string dsPlain(70, 'a');
+    std::vector<std::string> tTexts = {dsPlain, dsPlain + "a", dsPlain.substr(1)};
+    for (size_t nAt : {0, 33, 69}) {
+        tTexts.push_back(dsPlain);
+        tTexts.back()[nAt] = 'b';
+    }
+    size_t nHits = KxwJswProcess::GetScriptCacheHitCount();
+    for (int iRound = 0; iRound < 3; ++iRound)
+        for (const std::string& rdsText : tTexts) EXPECT_EQ(rdsText, Eval("'" + rdsText + "'"));
+    EXPECT_GE(KxwJswProcess::GetScriptCacheHitCount(), nHits + 2 * tTexts.size());
+}
+
 TEST_F(KxwJswTest, HeldValuesLiveWithTheirHolderAndCyclesAreCollected) {
     // A listener held by a detached object, whose closure holds the object back: a cycle through C++.
     auto* ptNode = new KxwTestBase("node", true);
