@@ -8,6 +8,10 @@
 #include <cstring>
 #include <initializer_list>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "KxwUtilReport.h"
 
 namespace {
@@ -35,6 +39,43 @@ bool IsLowSurrogate(char16_t mwChar) {
 // ---------------------------------------------------------------------------------------------------------------
 // Direct conversions for the four charsets that most pages use.
 
+// Most of a page (its markup, its scripts, much of its text) is ASCII, which every one of them keeps as it is:
+// runs of it are converted 16 characters at a time. Each returns how many leading characters it converted, a
+// multiple of 16 that stops before the first block holding anything else or not fitting the output.
+size_t WidenAsciiRun(const unsigned char* mpucSrc, size_t mnLen, char16_t* mpwBuf, size_t mnBufLen) {
+    size_t nDone = 0;
+#if defined(__SSE2__) && !(defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__)
+    const __m128i tZero = _mm_setzero_si128();
+    for (; nDone + 16 <= mnLen && nDone + 16 <= mnBufLen; nDone += 16) {
+        __m128i tBytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mpucSrc + nDone));
+        if (_mm_movemask_epi8(tBytes) != 0) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(mpwBuf + nDone), _mm_unpacklo_epi8(tBytes, tZero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(mpwBuf + nDone + 8), _mm_unpackhi_epi8(tBytes, tZero));
+    }
+#else
+    (void)mpucSrc, (void)mnLen, (void)mpwBuf, (void)mnBufLen;
+#endif
+    return nDone;
+}
+
+size_t NarrowAsciiRun(const char16_t* mpwSrc, size_t mnLen, char* mpsfBuf, size_t mnBufLen) {
+    size_t nDone = 0;
+#if defined(__SSE2__) && !(defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__)
+    const __m128i tNotAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i tZero = _mm_setzero_si128();
+    for (; nDone + 16 <= mnLen && nDone + 16 <= mnBufLen; nDone += 16) {
+        __m128i tLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mpwSrc + nDone));
+        __m128i tHigh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mpwSrc + nDone + 8));
+        __m128i tOutside = _mm_and_si128(_mm_or_si128(tLow, tHigh), tNotAscii);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(tOutside, tZero)) != 0xFFFF) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(mpsfBuf + nDone), _mm_packus_epi16(tLow, tHigh));
+    }
+#else
+    (void)mpwSrc, (void)mnLen, (void)mpsfBuf, (void)mnBufLen;
+#endif
+    return nDone;
+}
+
 // windows-1252 differs from Latin-1 only in 0x80..0x9F. Its five unassigned bytes map to the C1 control of the same
 // value, as the platform's own conversion does, so that every byte survives a round trip.
 const char16_t kawWindows1252High[32] = {
@@ -47,6 +88,11 @@ size_t DecodeSingleByte(CharsetKind meKind, const unsigned char* mpucSrc, size_t
                         size_t mnBufLen) {
     size_t nCount = mnLen < mnBufLen ? mnLen : mnBufLen;
     for (size_t i = 0; i < nCount; ++i) {
+        if (mpucSrc[i] < 0x80) {
+            size_t nRun = WidenAsciiRun(mpucSrc + i, nCount - i, mpwBuf + i, nCount - i);
+            i += nRun;
+            if (i >= nCount) break;
+        }
         unsigned char ucByte = mpucSrc[i];
         if (ucByte < 0x80)
             mpwBuf[i] = ucByte;
@@ -70,6 +116,12 @@ int EncodeWindows1252(char16_t mwChar) {
 size_t EncodeSingleByte(CharsetKind meKind, const char16_t* mpwSrc, size_t mnLen, char* mpsfBuf, size_t mnBufLen) {
     size_t nOut = 0;
     for (size_t i = 0; i < mnLen && nOut < mnBufLen; ++i) {
+        if (mpwSrc[i] < 0x80) {
+            size_t nRun = NarrowAsciiRun(mpwSrc + i, mnLen - i, mpsfBuf + nOut, mnBufLen - nOut);
+            i += nRun;
+            nOut += nRun;
+            if (i >= mnLen || nOut >= mnBufLen) break;
+        }
         char16_t wChar = mpwSrc[i];
         int iByte;
         if (meKind == CharsetKind::kWindows1252)
@@ -94,6 +146,11 @@ size_t DecodeUtf8(const unsigned char* mpucSrc, size_t mnLen, char16_t* mpwBuf, 
     while (i < mnLen && nOut < mnBufLen) {
         unsigned uLead = mpucSrc[i];
         if (uLead < 0x80) {
+            if (size_t nRun = WidenAsciiRun(mpucSrc + i, mnLen - i, mpwBuf + nOut, mnBufLen - nOut)) {
+                i += nRun;
+                nOut += nRun;
+                continue;
+            }
             mpwBuf[nOut++] = static_cast<char16_t>(uLead);
             ++i;
             continue;
@@ -153,6 +210,12 @@ size_t EncodeUtf8(const char16_t* mpwSrc, size_t mnLen, char* mpsfBuf, size_t mn
     auto* pucOut = reinterpret_cast<unsigned char*>(mpsfBuf);
     size_t nOut = 0;
     for (size_t i = 0; i < mnLen; ++i) {
+        if (mpwSrc[i] < 0x80) {
+            size_t nRun = NarrowAsciiRun(mpwSrc + i, mnLen - i, mpsfBuf + nOut, mnBufLen - nOut);
+            i += nRun;
+            nOut += nRun;
+            if (i >= mnLen) break;
+        }
         uint32_t uCodePoint = mpwSrc[i];
         if (IsHighSurrogate(mpwSrc[i]) && i + 1 < mnLen && IsLowSurrogate(mpwSrc[i + 1])) {
             uCodePoint = 0x10000 + ((uCodePoint - 0xD800) << 10) + (mpwSrc[i + 1] - 0xDC00);

@@ -234,6 +234,56 @@ TEST(KxwU16nHandlerTest, BoundsHoldForRandomInputInEveryCharset) {
     }
 }
 
+// Long ASCII runs are converted in blocks: text whose other characters fall at every offset of a block, before
+// and after runs of every length, converts as its characters do one at a time, both ways and into short buffers.
+TEST(KxwU16nHandlerTest, AsciiRunsConvertAsTheirCharactersDo) {
+    std::mt19937 tRandom(20261211);
+    struct Case {
+        const char* _pszCharset;
+        std::u16string _sOthers;
+    };
+    const Case atCases[] = {{"utf-8", u"\u00E9\u20AC\u65E5\U0001F600"},
+                            {"windows-1252", u"\u00E9\u20AC\u0160"},
+                            {"iso-8859-1", u"\u00E9\u00FF\u0080"},
+                            {"us-ascii", u""}};
+    for (const Case& rtCase : atCases) {
+        KxwU16nHandlerGeneral tHandler(rtCase._pszCharset);
+        for (int iRound = 0; iRound < 300; ++iRound) {
+            std::u16string sU16n;
+            std::string sDcs;
+            while (sU16n.size() < 120) {
+                std::u16string sPiece;
+                if (rtCase._sOthers.empty() || tRandom() % 2) {
+                    for (size_t n = tRandom() % 40; n > 0; --n)
+                        sPiece.push_back(static_cast<char16_t>(tRandom() % 0x80));
+                } else {
+                    size_t nAt = tRandom() % rtCase._sOthers.size();
+                    // A surrogate pair goes whole.
+                    if (nAt > 0 && rtCase._sOthers[nAt] >= 0xDC00 && rtCase._sOthers[nAt] <= 0xDFFF) --nAt;
+                    bool bPair = rtCase._sOthers[nAt] >= 0xD800 && rtCase._sOthers[nAt] <= 0xDBFF;
+                    sPiece = rtCase._sOthers.substr(nAt, bPair ? 2 : 1);
+                }
+                sU16n += sPiece;
+                sDcs += ToDcs(tHandler, sPiece);
+            }
+            ASSERT_EQ(sU16n, ToU16n(tHandler, sDcs)) << rtCase._pszCharset;
+            ASSERT_EQ(sDcs, ToDcs(tHandler, sU16n)) << rtCase._pszCharset;
+            // A buffer too short gets a leading part of the text, and nothing beyond its end is written.
+            size_t nShort = tRandom() % sU16n.size();
+            std::vector<char16_t> awShort(nShort + 16, u'#');
+            size_t nOut = tHandler.ConvertDcsToU16n(sDcs.data(), sDcs.size(), awShort.data(), nShort);
+            ASSERT_LE(nOut, nShort);
+            ASSERT_EQ(sU16n.substr(0, nOut), std::u16string(awShort.data(), nOut)) << rtCase._pszCharset;
+            for (size_t i = nShort; i < awShort.size(); ++i) ASSERT_EQ(u'#', awShort[i]);
+            std::vector<char> acShort(nShort + 16, '#');
+            size_t nBytes = tHandler.ConvertU16nToDcs(sU16n.data(), sU16n.size(), acShort.data(), nShort);
+            ASSERT_LE(nBytes, nShort);
+            ASSERT_EQ(sDcs.substr(0, nBytes), std::string(acShort.data(), nBytes)) << rtCase._pszCharset;
+            for (size_t i = nShort; i < acShort.size(); ++i) ASSERT_EQ('#', acShort[i]);
+        }
+    }
+}
+
 TEST(KxwU16nHandlerTest, BadArgumentsAreReportedAndConvertNothing) {
     KxwRecordingSink tReports;
     KxwU16nHandlerGeneral tHandler("gbk");
