@@ -9,7 +9,7 @@ export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1:detect_stack_use_after_re
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
-.PHONY: demo test setup build build-asan unit-test asan-test clean
+.PHONY: demo test setup build build-asan unit-test asan-test memcheck clean
 
 setup:
 	@bash scripts/setup
@@ -38,6 +38,11 @@ asan-test: build-asan
 
 # Every test, then the same tests under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 test: unit-test asan-test
+
+# Every end-to-end run under valgrind's memcheck, which sees into the script engine where the sanitizers cannot
+# (about ten minutes on two cores; make test runs five of them).
+memcheck: build
+	KXW_E2E_MEMCHECK=1 ctest --test-dir $(BUILD) -L e2e --output-on-failure -j $(JOBS) --timeout 600
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN)

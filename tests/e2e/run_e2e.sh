@@ -25,6 +25,9 @@
 #                       folder: the one above kxwplay's) is copied to DEST in the run's folder; the test fails at
 #                       once when FROM is missing
 #   #! asan: OPTIONS    (read by CMakeLists.txt) options appended to ASAN_OPTIONS in the sanitizer build
+#   #! memcheck: skip REASON
+#                       the run is skipped (exit status 77) under valgrind (KXW_E2E_MEMCHECK=1, below), for the
+#                       reason given: a Java VM in the process writes below its stack pointer on purpose
 #   #! server: DIR [https]
 #                       a test HTTP server (tests/server/kxw_test_server.py) on 127.0.0.1 serving DIR (relative to
 #                       the steps file's folder) for the run, stopped when the run ends however it ends: @BASE@ in
@@ -72,6 +75,10 @@ trap 'stop_server; rm -rf "$work"' EXIT
 cp -r "$dir"/. "$work"/
 cd "$work" || exit 1
 directive() { sed -n "s/^#! $1: *//p" "$name.steps"; }
+if [ "${KXW_E2E_MEMCHECK:-}" = 1 ] && directive memcheck | grep -q '^skip'; then
+    echo "SKIP $name: not under valgrind: $(directive memcheck | head -n 1 | sed 's/^skip *//')"
+    exit 77
+fi
 while IFS= read -r needed; do
     if [ ! -s "$work/$needed" ]; then
         echo "FAIL $name: $needed is missing (scripts/setup fetches it)"
