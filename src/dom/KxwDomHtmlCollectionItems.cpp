@@ -21,6 +21,14 @@ Item* Rightmost(Item* mptItem) {
     return mptItem;
 }
 
+// A slab is its link to the one before, then its items.
+struct Slab {
+    Slab* _ptPrevious;
+    uint64_t _uItems;
+    Item* Items() { return reinterpret_cast<Item*>(this + 1); }
+};
+static_assert(sizeof(Slab) % alignof(Item) == 0, "the items of a slab follow its header aligned");
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -39,6 +47,43 @@ void KxwDomHtmlCollectionItems::Free(void* mpvBlock) const {
         maw_free(mpvBlock);
 }
 
+KxwDomHtmlCollectionItem* KxwDomHtmlCollectionItems::NewItem() {
+    if (Item* ptItem = _ptKept) {
+        _ptKept = ptItem->_ptParent;
+        return ptItem;
+    }
+    if (_uUnused == 0) {
+        auto* ptSlab = static_cast<Slab*>(Alloc(sizeof(Slab) + _uNextSlabItems * sizeof(Item)));
+        ptSlab->_ptPrevious = static_cast<Slab*>(_pvSlabs);
+        ptSlab->_uItems = _uNextSlabItems;
+        _pvSlabs = ptSlab;
+        _ptUnused = ptSlab->Items();
+        _uUnused = _uNextSlabItems;
+        if (_uNextSlabItems < kMaxSlabItems) _uNextSlabItems *= 2;
+    }
+    --_uUnused;
+    return _ptUnused++;
+}
+
+void KxwDomHtmlCollectionItems::KeepItem(Item* mptItem) {
+    mptItem->_ptParent = _ptKept;
+    mptItem->_ptReferencedNode = nullptr;
+    _ptKept = mptItem;
+}
+
+void KxwDomHtmlCollectionItems::FreeSlabs() {
+    auto* ptSlab = static_cast<Slab*>(_pvSlabs);
+    while (ptSlab) {
+        Slab* ptPrevious = ptSlab->_ptPrevious;
+        Free(ptSlab);
+        ptSlab = ptPrevious;
+    }
+    _pvSlabs = nullptr;
+    _ptKept = _ptUnused = nullptr;
+    _uUnused = 0;
+    _uNextSlabItems = kFirstSlabItems;
+}
+
 uint32_t KxwDomHtmlCollectionItems::NextPriority() {
     // xorshift32: the priorities only need to be unrelated to the order in which pages insert.
     _uRandom ^= _uRandom << 13;
@@ -48,20 +93,8 @@ uint32_t KxwDomHtmlCollectionItems::NextPriority() {
 }
 
 void KxwDomHtmlCollectionItems::Clear() {
-    // Children first, without recursion: an item is freed once both its subtrees are gone.
-    Item* ptItem = _ptRoot;
-    while (ptItem) {
-        if (ptItem->_ptLeft) {
-            ptItem = ptItem->_ptLeft;
-        } else if (ptItem->_ptRight) {
-            ptItem = ptItem->_ptRight;
-        } else {
-            Item* ptParent = ptItem->_ptParent;
-            if (ptParent) (ptParent->_ptLeft == ptItem ? ptParent->_ptLeft : ptParent->_ptRight) = nullptr;
-            Free(ptItem);
-            ptItem = ptParent;
-        }
-    }
+    // Every item lives in a slab: they all go with the slabs.
+    FreeSlabs();
     _ptRoot = _ptFirst = _ptLast = nullptr;
     FreeHash();
 }
@@ -158,7 +191,7 @@ void KxwDomHtmlCollectionItems::RotateUp(Item* mptItem) {
 }
 
 KxwDomHtmlCollectionItem* KxwDomHtmlCollectionItems::InsertAfter(KxwDomNodeBase* mptNode, Item* mptAfterOrNull) {
-    auto* ptItem = new (Alloc(sizeof(Item))) Item{nullptr, nullptr, nullptr, mptNode, 1, NextPriority()};
+    auto* ptItem = new (NewItem()) Item{nullptr, nullptr, nullptr, mptNode, 1, NextPriority()};
     // The new item becomes a leaf right after mptAfterOrNull in the order: its right child when it has none, else
     // the left child of the first item of that right subtree.
     if (!_ptRoot) {
@@ -205,9 +238,10 @@ void KxwDomHtmlCollectionItems::Erase(Item* mptItem) {
     }
     LinkTo(mptItem) = nullptr;
     for (Item* ptAbove = mptItem->_ptParent; ptAbove; ptAbove = ptAbove->_ptParent) --ptAbove->_uCount;
-    Free(mptItem);
-    // A collection that shrank back stops paying for its table.
+    KeepItem(mptItem);
+    // A collection that shrank back stops paying for its table, and one that is empty for its slabs.
     if (_pptSlots && Size() <= kHashFrom / 2) FreeHash();
+    if (!_ptRoot) FreeSlabs();
 }
 
 void KxwDomHtmlCollectionItems::Rekey(Item* mptItem, KxwDomNodeBase* mptNewNode) {

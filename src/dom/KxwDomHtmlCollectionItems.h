@@ -12,9 +12,12 @@
 // at most 3/4 full), made once the collection holds more than kHashFrom items; shorter collections are searched
 // in order, which is as fast for them and costs nothing more.
 //
-// Memory: 40 bytes per item (a 48-byte chunk of the memory manager, against 32 for the list item this replaces),
-// and 8 to 16 bytes per item (11 on average) for the hash table of a collection longer than kHashFrom items; 48
-// bytes per collection.
+// Memory: items come from slabs of their collection, 2 items for the first slab and twice as many for each next
+// one up to kMaxSlabItems; an erased item is kept for the collection's next insertion, and clearing the collection
+// returns the slabs whole without visiting an item (a document's "all" of 10^5 items goes at once, instead of one
+// cache miss per item). 40 bytes per item and at most as many again unused in the newest slab (or kMaxSlabItems
+// items), 8 to 16 bytes per item (11 on average) for the hash table of a collection longer than kHashFrom items;
+// 80 bytes per collection.
 #pragma once
 
 #include <cstddef>
@@ -37,6 +40,8 @@ public:
     using Item = KxwDomHtmlCollectionItem;
     static constexpr size_t kNotFound = ~static_cast<size_t>(0);
     static constexpr size_t kHashFrom = 16;
+    static constexpr uint32_t kFirstSlabItems = 2;
+    static constexpr uint32_t kMaxSlabItems = 256;
 
     // Items and the hash table live on mptMemMgr (the process heap when null).
     explicit KxwDomHtmlCollectionItems(KxwMemMgr* mptMemMgr) : _ptMemMgr(mptMemMgr) {}
@@ -97,6 +102,9 @@ private:
     void RotateUp(Item* mptItem);
     void* Alloc(size_t mnSize) const;
     void Free(void* mpvBlock) const;
+    Item* NewItem();
+    void KeepItem(Item* mptItem);
+    void FreeSlabs();
     uint32_t NextPriority();
 
     // The hash table of the items by node.
@@ -112,5 +120,10 @@ private:
     Item* _ptLast = nullptr;
     Item** _pptSlots = nullptr;  // null while the collection is short
     size_t _nSlots = 0;          // a power of two
+    void* _pvSlabs = nullptr;    // the newest first, each linked to the one before
+    Item* _ptKept = nullptr;     // erased items, linked through _ptParent
+    Item* _ptUnused = nullptr;   // the newest slab's items not handed out yet
+    uint32_t _uUnused = 0;
+    uint32_t _uNextSlabItems = kFirstSlabItems;
     uint32_t _uRandom = 0x9E3779B9u;
 };

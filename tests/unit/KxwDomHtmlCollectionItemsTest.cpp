@@ -86,6 +86,41 @@ TEST_F(KxwDomHtmlCollectionItemsTest, RandomChangesKeepTheOrderPositionsAndLooku
     EXPECT_EQ(0u, _tMemMgr.GetLiveBlockCount()) << "every item and table was freed";
 }
 
+// Erased items serve the next insertions, so that a collection that churns at one size takes no more memory; one
+// emptied by erasures, or cleared, holds nothing.
+TEST_F(KxwDomHtmlCollectionItemsTest, ErasedItemsAreReusedAndAnEmptyCollectionHoldsNothing) {
+    std::vector<KxwDomNodeBase*> tModel;
+    for (size_t n = 0; n < 300; ++n) {
+        tModel.push_back(FakeNode(n));
+        _tItems.InsertAfter(tModel.back(), _tItems.Last());
+    }
+    size_t nBlocks = _tMemMgr.GetLiveBlockCount(), nBytes = _tMemMgr.GetLiveByteCount();
+    std::mt19937 tRandom(7);
+    for (size_t n = 300; n < 5300; ++n) {
+        size_t nAt = tRandom() % tModel.size();
+        _tItems.Erase(_tItems.At(nAt));
+        tModel.erase(tModel.begin() + static_cast<long>(nAt));
+        nAt = tRandom() % (tModel.size() + 1);
+        _tItems.InsertAt(FakeNode(n), nAt);
+        tModel.insert(tModel.begin() + static_cast<long>(nAt), FakeNode(n));
+    }
+    ExpectSameAs(tModel);
+    EXPECT_EQ(nBlocks, _tMemMgr.GetLiveBlockCount());
+    EXPECT_EQ(nBytes, _tMemMgr.GetLiveByteCount());
+    while (!tModel.empty()) {
+        _tItems.Erase(_tItems.First());
+        tModel.erase(tModel.begin());
+    }
+    ExpectSameAs(tModel);
+    EXPECT_EQ(0u, _tMemMgr.GetLiveBlockCount()) << "an emptied collection keeps no slab";
+    // And it fills again from nothing.
+    for (size_t n = 0; n < 40; ++n) {
+        tModel.push_back(FakeNode(n));
+        _tItems.InsertAfter(tModel.back(), _tItems.Last());
+    }
+    ExpectSameAs(tModel);
+}
+
 TEST_F(KxwDomHtmlCollectionItemsTest, AppendsInOrderAndCountsAPrefix) {
     std::vector<KxwDomNodeBase*> tModel;
     for (size_t n = 0; n < 1000; ++n) {
