@@ -80,11 +80,10 @@ double SecondsSince(SteadyClock::time_point mtStart) {
     return std::chrono::duration<double>(SteadyClock::now() - mtStart).count();
 }
 
-// Steps per second of miVUsers virtual users, each playing the steps miIterations times; failed steps in
-// *mpulFailures.
 double OwnCpuSeconds(int miWho = RUSAGE_SELF);
 
-// The steps per second of miVUsers replaying the steps at once, and the process's CPU time per step meanwhile.
+// Steps per second of miVUsers virtual users, each playing the steps miIterations times, and the process's CPU time
+// per step meanwhile; failed steps in *mpulFailures.
 double StepsPerSecond(const KxwPlaySteps& mrtSteps, const KxwPlayData* mptData, const KxwiRunTimeSettings& mrtRTS,
                       int miVUsers, int miIterations, unsigned long* mpulFailures, double* mpdfCpuUsPerStep) {
     KxwPlayRunConfig tConfig;

@@ -24,7 +24,6 @@ Item* Rightmost(Item* mptItem) {
 // A slab is its link to the one before, then its items.
 struct Slab {
     Slab* _ptPrevious;
-    uint64_t _uItems;
     Item* Items() { return reinterpret_cast<Item*>(this + 1); }
 };
 static_assert(sizeof(Slab) % alignof(Item) == 0, "the items of a slab follow its header aligned");
@@ -55,7 +54,6 @@ KxwDomHtmlCollectionItem* KxwDomHtmlCollectionItems::NewItem() {
     if (_uUnused == 0) {
         auto* ptSlab = static_cast<Slab*>(Alloc(sizeof(Slab) + _uNextSlabItems * sizeof(Item)));
         ptSlab->_ptPrevious = static_cast<Slab*>(_pvSlabs);
-        ptSlab->_uItems = _uNextSlabItems;
         _pvSlabs = ptSlab;
         _ptUnused = ptSlab->Items();
         _uUnused = _uNextSlabItems;

@@ -17,7 +17,7 @@
 // returns the slabs whole without visiting an item (a document's "all" of 10^5 items goes at once, instead of one
 // cache miss per item). 40 bytes per item and at most as many again unused in the newest slab (or kMaxSlabItems
 // items), 8 to 16 bytes per item (11 on average) for the hash table of a collection longer than kHashFrom items;
-// 80 bytes per collection.
+// 88 bytes per collection.
 #pragma once
 
 #include <cstddef>
