@@ -1,6 +1,6 @@
 #include "KxwUtilTagName.h"
 
-#include <algorithm>
+#include <cstdint>
 #include <array>
 #include <cstring>
 
@@ -131,16 +131,38 @@ constexpr size_t kMaxTagLen = 16;  // "PUBLIC:COMPONENT"
 const char kszAsterisk[] = "*";
 const char kszInvalid[] = "[Invalid Tag Name]";
 
-// Table indexes sorted by tag text, built once (thread-safe static initialisation).
-const std::array<unsigned char, kTagCount>& SortedIndexes() {
-    static const std::array<unsigned char, kTagCount> katSorted = [] {
-        std::array<unsigned char, kTagCount> atSorted{};
-        for (int i = 0; i < kTagCount; ++i) atSorted[i] = static_cast<unsigned char>(i);
-        std::sort(atSorted.begin(), atSorted.end(),
-                  [](unsigned char a, unsigned char b) { return std::strcmp(kapszTags[a], kapszTags[b]) < 0; });
-        return atSorted;
+// The tags by name: an open-addressed table keyed on the upper-case spelling, built once (thread-safe static
+// initialisation). Every element a page or a script makes is looked up here, so a probe is a hash and, mostly, one
+// comparison.
+constexpr unsigned kSlots = 256;  // a power of two, over twice the tags
+constexpr unsigned char kNoTag = 0xFF;
+static_assert(kTagCount < kNoTag && 2 * kTagCount < kSlots, "the tag table is too small");
+
+unsigned HashUpper(const char* mpsfUpper, size_t mnLen) {
+    uint32_t uHash = 2166136261u;
+    for (size_t i = 0; i < mnLen; ++i) uHash = (uHash ^ static_cast<unsigned char>(mpsfUpper[i])) * 16777619u;
+    return uHash ^ (uHash >> 15);
+}
+
+struct TagTable {
+    std::array<unsigned char, kSlots> _aucSlot;
+    std::array<unsigned char, kTagCount> _aucLen;
+};
+
+const TagTable& Tags() {
+    static const TagTable ktTable = [] {
+        TagTable tTable;
+        tTable._aucSlot.fill(kNoTag);
+        for (int i = 0; i < kTagCount; ++i) {
+            size_t nLen = std::strlen(kapszTags[i]);
+            tTable._aucLen[i] = static_cast<unsigned char>(nLen);
+            unsigned uSlot = HashUpper(kapszTags[i], nLen) & (kSlots - 1);
+            while (tTable._aucSlot[uSlot] != kNoTag) uSlot = (uSlot + 1) & (kSlots - 1);
+            tTable._aucSlot[uSlot] = static_cast<unsigned char>(i);
+        }
+        return tTable;
     }();
-    return katSorted;
+    return ktTable;
 }
 
 bool IsTagNameByte(unsigned char mucByte) {
@@ -171,12 +193,12 @@ int xfiKxwUtilGetSubtypeByTagName(const char* mpsfTagNameDcsStr, size_t mnLen) {
         if (cChar == '\0') return KXW_DOM_COMMON_NODE_SUBTYPE_GENERIC_ELEMENT;
         acUpper[i] = (cChar >= 'a' && cChar <= 'z') ? static_cast<char>(cChar - ('a' - 'A')) : cChar;
     }
-    acUpper[mnLen] = '\0';
-    const auto& atSorted = SortedIndexes();
-    auto itFound = std::lower_bound(
-        atSorted.begin(), atSorted.end(), acUpper,
-        [](unsigned char mucIndex, const char* mpsz) { return std::strcmp(kapszTags[mucIndex], mpsz) < 0; });
-    if (itFound != atSorted.end() && std::strcmp(kapszTags[*itFound], acUpper) == 0) return kFirst + *itFound;
+    const TagTable& rtTags = Tags();
+    for (unsigned uSlot = HashUpper(acUpper, mnLen) & (kSlots - 1);; uSlot = (uSlot + 1) & (kSlots - 1)) {
+        unsigned char ucTag = rtTags._aucSlot[uSlot];
+        if (ucTag == kNoTag) break;
+        if (rtTags._aucLen[ucTag] == mnLen && std::memcmp(kapszTags[ucTag], acUpper, mnLen) == 0) return kFirst + ucTag;
+    }
     return KXW_DOM_COMMON_NODE_SUBTYPE_GENERIC_ELEMENT;
 }
 
@@ -249,7 +271,7 @@ bool KxwUtilTagName::Set(int miSubtype) {
     FreeOwned();
     _iSubtype = miSubtype;
     _psfName = pszTag;
-    _uLen = static_cast<unsigned>(std::strlen(pszTag));
+    _uLen = Tags()._aucLen[miSubtype - kFirst];
     return true;
 }
 
