@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -36,7 +37,8 @@ void KxwEngineFetchResponse::SetContentType(const std::string& mdsValue) {
 }
 
 std::string xfdsKxwEngineEscapeForLog(const std::string& mdsText, size_t mnMaxLen) {
-    std::string dsResult(mnMaxLen + 1, '\0');
+    // A byte takes at most four characters: a short text needs no buffer of the longest length.
+    std::string dsResult(std::min(mnMaxLen, mdsText.size() * 4) + 1, '\0');
     size_t nFull = xfnKxwUtilCStyleEncodeBuf(mdsText.data(), mdsText.size(), &dsResult[0], dsResult.size());
     dsResult.resize(std::strlen(dsResult.c_str()));
     if (nFull > mnMaxLen) dsResult += "...";

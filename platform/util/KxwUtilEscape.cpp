@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
 
 #include "KxwUtilReport.h"
 
@@ -232,12 +233,22 @@ size_t xfnKxwUtilCStyleEncodeBuf(const char* mpsfStr, size_t mnLen, char* mpsfBu
     bool bCut = mnBufSize == 0;
     for (size_t i = 0; i < mnLen; ++i) {
         auto ucByte = static_cast<unsigned char>(mpsfStr[i]);
-        size_t nByteLen = CStyleEncodeByte(ucByte, nullptr);
+        char acEncoded[4];
+        size_t nByteLen;
+        if (ucByte >= 0x20 && ucByte < 0x7F && ucByte != '\\' && ucByte != '"') {
+            // Most bytes of a URL or a message stand for themselves.
+            acEncoded[0] = static_cast<char>(ucByte);
+            nByteLen = 1;
+        } else {
+            nByteLen = CStyleEncodeByte(ucByte, acEncoded);
+        }
         // One byte stays free for the terminator.
-        if (!bCut && nWritten + nByteLen < mnBufSize)
-            nWritten += CStyleEncodeByte(ucByte, mpsfBuffer + nWritten);
-        else
+        if (!bCut && nWritten + nByteLen < mnBufSize) {
+            std::memcpy(mpsfBuffer + nWritten, acEncoded, nByteLen);
+            nWritten += nByteLen;
+        } else {
             bCut = true;
+        }
         nFull += nByteLen;
     }
     if (mnBufSize) mpsfBuffer[nWritten] = '\0';
