@@ -1,8 +1,14 @@
 #include "KxwDomScriptCall.h"
 
 #include "KxwDomBindingUtil.h"
+#include "KxwDomHtmlDocument.h"
 #include "KxwUtilReport.h"
 #include "kxw/KxwDomUtil.h"
+
+KxwDomHtmlDocument* KxwDomScriptThis<KxwDomHtmlDocument>::Of(KxwJswUserObjBase* mptUserObj) {
+    KxwDomNodeBase* ptNode = KxwJswUserObjBase::ConvertToNodeBase(mptUserObj);
+    return ptNode && ptNode->IsDocument() ? static_cast<KxwDomCoreDocument*>(ptNode)->AsHtmlDocument() : nullptr;
+}
 
 std::u16string KxwDomScriptCall::Text(unsigned muIndex) {
     std::u16string dsText;

@@ -9,8 +9,35 @@
 
 #include "kxw/KxwJsval.h"
 #include "KxwJswCallArgs.h"
+#include "KxwJswUserObjBase.h"
 
+class KxwDomEventTarget;
+class KxwDomHtmlDocument;
+class KxwDomHtmlElement;
 class KxwDomNodeBase;
+
+// The object a method of class T is called on, or null when the engine's object is of another class. The classes
+// that every page calls most are found by a virtual call, not by a search of the type tree.
+template <class T>
+struct KxwDomScriptThis {
+    static T* Of(KxwJswUserObjBase* mptUserObj) { return dynamic_cast<T*>(mptUserObj); }
+};
+template <>
+struct KxwDomScriptThis<KxwDomHtmlElement> {
+    static KxwDomHtmlElement* Of(KxwJswUserObjBase* mptUserObj) {
+        return KxwJswUserObjBase::ConvertToElement(mptUserObj);
+    }
+};
+template <>
+struct KxwDomScriptThis<KxwDomEventTarget> {
+    static KxwDomEventTarget* Of(KxwJswUserObjBase* mptUserObj) {
+        return KxwJswUserObjBase::ConvertToEventTarget(mptUserObj);
+    }
+};
+template <>
+struct KxwDomScriptThis<KxwDomHtmlDocument> {
+    static KxwDomHtmlDocument* Of(KxwJswUserObjBase* mptUserObj);
+};
 
 class KxwDomScriptCall {
 public:
@@ -65,7 +92,7 @@ template <class T>
 class KxwDomScriptCallOn : public KxwDomScriptCall {
 public:
     KxwDomScriptCallOn(const char* mpszCallbackName, KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs)
-        : KxwDomScriptCall(mpszCallbackName, mptUserObj, mrtArgs), _ptThis(dynamic_cast<T*>(mptUserObj)) {
+        : KxwDomScriptCall(mpszCallbackName, mptUserObj, mrtArgs), _ptThis(KxwDomScriptThis<T>::Of(mptUserObj)) {
         SetThisForReport(_ptThis);
     }
     T* This() const { return _ptThis; }

@@ -25,6 +25,11 @@
 
 namespace {
 
+KxwDomCoreElement* CoreElementOf(KxwJswUserObjBase* mptUserObj) {
+    KxwDomNodeBase* ptNode = KxwJswUserObjBase::ConvertToNodeBase(mptUserObj);
+    return ptNode ? ptNode->AsCoreElement() : nullptr;
+}
+
 // Tiny ids of "coreelement" as the class receives them (217 to 221).
 enum : short {
     kIdChildren = -39,
@@ -82,7 +87,7 @@ void InvalidArgs(const char* mpszCallback, KxwJswUserObjBase* mptUserObj, KxwJsw
 // The element and the name of a call, or false when the call is malformed (reported, result null).
 bool ElementAndName(const char* mpszCallback, KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs,
                     KxwDomCoreElement*& mrptElement, std::u16string& mrdsName) {
-    mrptElement = dynamic_cast<KxwDomCoreElement*>(mptUserObj);
+    mrptElement = CoreElementOf(mptUserObj);
     if (!mrptElement || mrtArgs.Length() == 0) {
         InvalidArgs(mpszCallback, mptUserObj, mrtArgs);
         KxwJsval tNull;
@@ -151,7 +156,7 @@ bool getAttributeNode_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mr
 }
 
 bool setAttributeNode_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
-    auto* ptElement = dynamic_cast<KxwDomCoreElement*>(mptUserObj);
+    auto* ptElement = CoreElementOf(mptUserObj);
     KxwJswUserObjBase* ptArg = mrtArgs.Length() > 0 ? mrtArgs.Get(0).GetRawDomObject() : nullptr;
     auto* ptAttr = dynamic_cast<KxwDomCoreAttribute*>(ptArg);
     KxwDomCoreAttribute* ptReplaced = nullptr;

@@ -24,6 +24,7 @@ public:
     ~KxwDomCoreElement() override;
 
     KXW_DOM_COMMON_NODE_TYPE_ENUM GetNodeType() const override { return KXW_DOM_COMMON_NODE_TYPE_ELEMENT; }
+    KxwDomCoreElement* AsCoreElement() override { return this; }
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM GetNodeSubtype() const override { return _eSubtype; }
 
     // ---- Attributes ----

@@ -120,7 +120,8 @@ KxwDomHtmlWindow* KxwDomEventTarget::GetOwnerWindow() {
 }
 
 KxwDomHtmlDocument* KxwDomEventTarget::GetEventDocument() {
-    return dynamic_cast<KxwDomHtmlDocument*>(GetDocumentOfNode());
+    KxwDomCoreDocument* ptDocument = GetDocumentOfNode();
+    return ptDocument ? ptDocument->AsHtmlDocument() : nullptr;
 }
 
 bool KxwDomEventTarget::HasLeftDispatch(const KxwDomWatchDelete& mrtWatch, const KxwDomNodeBase* mptRootBefore,

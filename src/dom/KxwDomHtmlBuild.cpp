@@ -494,7 +494,8 @@ KxwDomNodeBase* xfptKxwDomHtmlBuildGetHtmlBody(KxwDomHtmlDocument* mptDocument) 
 
 KxwDomHtmlDocument* xfptKxwDomHtmlBuildGetDocumentOfNode(const KxwDomNodeBase* mptNode) {
     if (!mptNode) return nullptr;
-    return dynamic_cast<KxwDomHtmlDocument*>(const_cast<KxwDomNodeBase*>(mptNode)->GetDocumentOfNode());
+    KxwDomCoreDocument* ptDocument = const_cast<KxwDomNodeBase*>(mptNode)->GetDocumentOfNode();
+    return ptDocument ? ptDocument->AsHtmlDocument() : nullptr;
 }
 
 KxwDomNodeBase* xfptKxwDomHtmlBuildGetNotificationNode(int miNotificationType, void* mpvNotificationSubject) {

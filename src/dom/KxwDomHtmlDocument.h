@@ -93,6 +93,7 @@ public:
 
     // On mptMemMgr, in the charset named (windows-1252 when null or unknown).
     explicit KxwDomHtmlDocument(KxwMemMgr* mptMemMgr, const char* mpszCharset = nullptr);
+    KxwDomHtmlDocument* AsHtmlDocument() override { return this; }
     ~KxwDomHtmlDocument() override;
 
     // ---- The window that shows the document (null for a document of its own) ----

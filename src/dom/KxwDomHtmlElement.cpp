@@ -265,7 +265,8 @@ const char16_t* KxwDomHtmlElement::GetScopeNameU16nStr(unsigned* mpuLenInChars) 
 }
 
 KxwDomHtmlDocument* KxwDomHtmlElement::GetOwnerHtmlDocument(bool mbReportIfNull) const {
-    return dynamic_cast<KxwDomHtmlDocument*>(GetOwnerDocument(mbReportIfNull));
+    KxwDomCoreDocument* ptDocument = GetOwnerDocument(mbReportIfNull);
+    return ptDocument ? ptDocument->AsHtmlDocument() : nullptr;
 }
 
 void KxwDomHtmlElement::NotifyDocumentConnection(KxwDomHtmlDocument& mrtDocument, bool mbConnectedToDocument) {

@@ -107,7 +107,8 @@ void KxwDomHtmlElementImage::OnAddedToTree() {
     // The parser and the scripts put images into links alike: the nearest A above is the link.
     KxwDomHtmlElementAnchor* ptAnchor = nullptr;
     for (KxwDomNodeBase* ptNode = GetParentNode(); ptNode && !ptAnchor; ptNode = ptNode->GetParentNode())
-        ptAnchor = dynamic_cast<KxwDomHtmlElementAnchor*>(ptNode);
+        if (ptNode->GetNodeSubtype() == KXW_DOM_COMMON_NODE_SUBTYPE_HTML_ELEMENT_A)
+            ptAnchor = dynamic_cast<KxwDomHtmlElementAnchor*>(ptNode);
     SetContainingAnchor(ptAnchor);
 }
 

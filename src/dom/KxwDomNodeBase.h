@@ -15,6 +15,7 @@
 #include "KxwDomHtmlProperty.h"
 
 class KxwDomCoreDocument;
+class KxwDomCoreElement;
 class KxwDomHtmlTextsStr;
 class KxwDomPropertyInfo;
 class KxwDomCoreNode;
@@ -39,6 +40,8 @@ public:
     virtual KxwDomNodeBase* GetRealNode();
     // The node as a node that can have children, or null.
     virtual KxwDomCoreNode* AsCoreNode();
+    // The node as an element with attributes, or null: a virtual call, not a search of the type tree.
+    virtual KxwDomCoreElement* AsCoreElement() { return nullptr; }
     KxwDomNodeBase* DownCastToNodeBase() override { return this; }
     const KxwDomCoreNode* AsCoreNode() const { return const_cast<KxwDomNodeBase*>(this)->AsCoreNode(); }
     // Kept in a flag: every walk up the tree asks it of each container.

@@ -15,8 +15,9 @@ namespace {
 KxwDomHtmlDocument* DocumentOf(KxwDomNodeBase* mptObject) {
     if (!mptObject) return nullptr;
     if (auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(mptObject)) return ptWindow->GetDocument();
-    if (auto* ptDocument = dynamic_cast<KxwDomHtmlDocument*>(mptObject)) return ptDocument;
-    return dynamic_cast<KxwDomHtmlDocument*>(mptObject->GetOwnerDocument(false));
+    if (mptObject->IsDocument()) return static_cast<KxwDomCoreDocument*>(mptObject)->AsHtmlDocument();
+    KxwDomCoreDocument* ptDocument = mptObject->GetOwnerDocument(false);
+    return ptDocument ? ptDocument->AsHtmlDocument() : nullptr;
 }
 
 KxwDomHtmlTopWindow* TopWindowOf(KxwDomNodeBase* mptObject, KxwDomHtmlDocument* mptDocument) {
