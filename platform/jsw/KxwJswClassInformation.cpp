@@ -154,25 +154,6 @@ bool DefineNamedItemAccessor(JSContext* mptCx, JS::HandleObject mtObj, JS::Handl
 }
 
 // The name's UTF-8 form, when the caller has it already, spares a second conversion.
-// The ASCII text of a property name into mpcOut (knMaxAsciiNameLen + 1 bytes), read without the engine's help, so
-// without a collection (the engine asks its may-resolve hooks while it must not collect); false for a name that is
-// not an atom, is empty or longer, or has other characters. Declared names are all short ASCII names.
-constexpr size_t knMaxAsciiNameLen = 63;
-
-bool AtomIdToAscii(jsid mtId, char* mpcOut) {
-    if (!mtId.isAtom()) return false;
-    JSLinearString* ptName = JS::AtomToLinearString(mtId.toAtom());
-    size_t nLen = JS::GetLinearStringLength(ptName);
-    if (nLen == 0 || nLen > knMaxAsciiNameLen) return false;
-    for (size_t n = 0; n < nLen; ++n) {
-        char16_t c = JS::GetLinearStringCharAt(ptName, n);
-        if (c == 0 || c > 0x7f) return false;
-        mpcOut[n] = static_cast<char>(c);
-    }
-    mpcOut[nLen] = '\0';
-    return true;
-}
-
 bool ResolveNamedItemOf(JSContext* mptCx, JS::HandleObject mtObj, JS::HandleId mtId, const std::string* mpdsName,
                         bool* mpbResolved) {
     *mpbResolved = false;
@@ -521,6 +502,7 @@ bool DefineMember(JSContext* mptCx, JS::HandleObject mtProto, const KxwJswClassI
     if (ptProperty) {
         JSFunction* ptGetFun = js::NewFunctionWithReserved(mptCx, PropGetter, 0, 0, ptProperty->_pszName);
         if (!ptGetFun) return false;
+        SET_JITINFO(ptGetFun, &ktAccessorGetterJitInfo);
         JS::RootedObject tGetter(mptCx, JS_GetFunctionObject(ptGetFun));
         js::SetFunctionNativeReserved(tGetter, kFunSlotEntry,
                                       JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptProperty)));
@@ -529,6 +511,7 @@ bool DefineMember(JSContext* mptCx, JS::HandleObject mtProto, const KxwJswClassI
         if (!(ptProperty->_uFlags & KXW_JSW_PROP_READONLY)) {
             JSFunction* ptSetFun = js::NewFunctionWithReserved(mptCx, PropSetter, 1, 0, ptProperty->_pszName);
             if (!ptSetFun) return false;
+            SET_JITINFO(ptSetFun, &ktAccessorSetterJitInfo);
             tSetter = JS_GetFunctionObject(ptSetFun);
             js::SetFunctionNativeReserved(tSetter, kFunSlotEntry,
                                           JS::PrivateValue(const_cast<KxwJswPropertySpec*>(ptProperty)));
@@ -885,6 +868,27 @@ bool KxwJswClassInformation::Validate() const {
 
 namespace kxwjsw {
 
+// Fallible, aliasing everything, of unknown result: the engine assumes nothing of the accessor but that it takes the
+// window itself as its object.
+const JSJitInfo ktAccessorGetterJitInfo = {{nullptr}, {0}, {0}, JSJitInfo::Getter, JSJitInfo::AliasEverything,
+                                           JSVAL_TYPE_UNKNOWN, false, false, false, false, false, false, 0};
+const JSJitInfo ktAccessorSetterJitInfo = {{nullptr}, {0}, {0}, JSJitInfo::Setter, JSJitInfo::AliasEverything,
+                                           JSVAL_TYPE_UNKNOWN, false, false, false, false, false, false, 0};
+
+bool AtomIdToAscii(jsid mtId, char* mpcOut) {
+    if (!mtId.isAtom()) return false;
+    JSLinearString* ptName = JS::AtomToLinearString(mtId.toAtom());
+    size_t nLen = JS::GetLinearStringLength(ptName);
+    if (nLen == 0 || nLen > knMaxAsciiNameLen) return false;
+    for (size_t n = 0; n < nLen; ++n) {
+        char16_t c = JS::GetLinearStringCharAt(ptName, n);
+        if (c == 0 || c > 0x7f) return false;
+        mpcOut[n] = static_cast<char>(c);
+    }
+    mpcOut[nLen] = '\0';
+    return true;
+}
+
 namespace {
 bool IsWrapperClass(const JSClass* mptClass) {
     return mptClass->cOps == &ktPlainOps || mptClass->cOps == &ktNamedOps || mptClass->cOps == &ktCallableOps;
@@ -965,6 +969,10 @@ JSObject* NewWrapperObject(JSContext* mptCx, KxwJswEngine* mptEngine, KxwJswUser
     if (!ptObj) return nullptr;
     SetUserObjSlot(ptObj, mptUserObj);
     return ptObj;
+}
+
+bool IsWrapperPrototype(JSObject* mptObj) {
+    return mptObj && JS::GetClass(mptObj) == &ktPrototypeClass;
 }
 
 JSObject* BuildPrototype(JSContext* mptCx, const KxwJswClassInformation* mptClassInfo, JS::HandleObject mtParentProto) {

@@ -19,9 +19,6 @@ using PrototypeMap = std::unordered_map<const KxwJswClassInformation*, JS::Heap<
 
 constexpr uint32_t kGlobalSlotData = JSCLASS_GLOBAL_SLOT_COUNT;  // PrivateValue(KxwJswGlobal*)
 
-// Extended slot of the "window" and "document" getters: the global they belong to.
-constexpr size_t kFunSlotGlobal = 0;
-
 PrototypeMap& PrototypesOf(void* mpvPrototypes) {
     return *static_cast<PrototypeMap*>(mpvPrototypes);
 }
@@ -151,9 +148,27 @@ bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtI
     return JS_DefinePropertyById(mptCx, mtGlobal, mtId, tFunValue, 0);
 }
 
+// A name the window's classes declare (location, navigator, setTimeout) lives on its prototypes: the hook above
+// never defines it on the global, unless it also names a constructor or an interface.
+bool IsPrototypeName(JSObject* mptGlobal, const char* mpszName) {
+    KxwJswGlobal* ptGlobal = KxwJswGlobalHooks::DataOf(mptGlobal);
+    KxwJswUserObjBase* ptWindow = ptGlobal ? ptGlobal->GetWindow() : nullptr;
+    const KxwJswClassInformation* ptClass = ptWindow ? ptWindow->GetClassInformation() : nullptr;
+    if (!ptClass || !ptClass->IsDeclared(mpszName)) return false;
+    const KxwJswClassInformation* ptConstructed = nullptr;
+    if (KxwJswClassInformation::FindConstructor(mpszName, &ptConstructed)) return false;
+    KxwJswInterfaceResolver pfResolver = KxwJswClassInformation::GetInterfaceResolver();
+    return !pfResolver || !pfResolver(ptWindow, mpszName);
+}
+
+// Constructor and interface names are not known to the engine: the hook runs for any string but the names the
+// window declares. Saying so for those lets the engine's caches serve the reads of the window's own properties and
+// methods; otherwise every "location" or "setTimeout" a script reads asked the hook first.
 bool GlobalMayResolve(const JSAtomState& mrtNames, jsid mtId, JSObject* mptMaybeObj) {
-    // Constructor names are not known to the engine: let the hook run for any string.
-    return mtId.isString() || mtId.isInt() || JS_MayResolveStandardClass(mrtNames, mtId, mptMaybeObj);
+    if (mtId.isInt() || JS_MayResolveStandardClass(mrtNames, mtId, mptMaybeObj)) return true;
+    if (!mtId.isString()) return false;
+    char acName[knMaxAsciiNameLen + 1];
+    return !mptMaybeObj || !AtomIdToAscii(mtId, acName) || !IsPrototypeName(mptMaybeObj, acName);
 }
 
 const JSClassOps ktGlobalOps = {nullptr,       nullptr,          nullptr,
@@ -163,15 +178,13 @@ const JSClassOps ktGlobalOps = {nullptr,       nullptr,          nullptr,
 const JSClass ktGlobalClass = {"Window", JSCLASS_GLOBAL_FLAGS_WITH_SLOTS(1) | JSCLASS_FOREGROUND_FINALIZE,
                                &ktGlobalOps, nullptr, nullptr, nullptr};
 
-JSObject* GlobalOfGetter(const JS::CallArgs& mrtArgs) {
-    const JS::Value& rtGlobal = js::GetFunctionNativeReserved(&mrtArgs.callee(), kFunSlotGlobal);
-    return rtGlobal.isObject() ? &rtGlobal.toObject() : nullptr;
-}
+// The getters run in the realm of the global they belong to (a call from another window's script enters it first):
+// the current global is theirs.
 
 // "window": the global as scripts refer to it (its window proxy once it has one).
-bool WindowGetter(JSContext*, unsigned muArgc, JS::Value* mpvVp) {
+bool WindowGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
-    JSObject* ptGlobal = GlobalOfGetter(tArgs);
+    JSObject* ptGlobal = JS::CurrentGlobalOrNull(mptCx);
     if (ptGlobal)
         tArgs.rval().setObject(*js::ToWindowProxyIfWindow(ptGlobal));
     else
@@ -182,7 +195,8 @@ bool WindowGetter(JSContext*, unsigned muArgc, JS::Value* mpvVp) {
 // "document": whatever the global's owner shows now.
 bool DocumentGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
     JS::CallArgs tArgs = JS::CallArgsFromVp(muArgc, mpvVp);
-    KxwJswGlobal* ptGlobal = KxwJswGlobalHooks::DataOf(GlobalOfGetter(tArgs));
+    JSObject* ptGlobalObject = JS::CurrentGlobalOrNull(mptCx);
+    KxwJswGlobal* ptGlobal = ptGlobalObject ? KxwJswGlobalHooks::DataOf(ptGlobalObject) : nullptr;
     KxwJswUserObjBase* ptDocument =
         ptGlobal && ptGlobal->GetOwner() ? ptGlobal->GetOwner()->GetGlobalDocument() : nullptr;
     return TripleToValue(mptCx, ptDocument, KXW_JSW_DOM_OBJECT_LEN,
@@ -191,13 +205,12 @@ bool DocumentGetter(JSContext* mptCx, unsigned muArgc, JS::Value* mpvVp) {
 
 // Own accessors without setters that cannot be deleted or redefined: "document = 5" and "var document" leave
 // them as they are, and a strict-mode assignment throws.
-bool DefineUnforgeable(JSContext* mptCx, JS::HandleObject mtGlobal, const char* mpszName, JSNative mpfGetter) {
-    JSFunction* ptFun = js::NewFunctionWithReserved(mptCx, mpfGetter, 0, 0, mpszName);
-    if (!ptFun) return false;
-    JS::RootedObject tGetter(mptCx, JS_GetFunctionObject(ptFun));
-    js::SetFunctionNativeReserved(tGetter, kFunSlotGlobal, JS::ObjectValue(*mtGlobal));
-    return JS_DefineProperty(mptCx, mtGlobal, mpszName, tGetter, nullptr, JSPROP_ENUMERATE | JSPROP_PERMANENT);
-}
+const JSPropertySpec katGlobalAccessors[] = {
+    JSPropertySpec::nativeAccessors("window", JSPROP_ENUMERATE | JSPROP_PERMANENT, WindowGetter,
+                                    &ktAccessorGetterJitInfo),
+    JSPropertySpec::nativeAccessors("document", JSPROP_ENUMERATE | JSPROP_PERMANENT, DocumentGetter,
+                                    &ktAccessorGetterJitInfo),
+    JS_PS_END};
 
 }  // namespace
 
@@ -242,9 +255,7 @@ KxwJswGlobal* KxwJswGlobal::Create(KxwJswEngine* mptEngine, JSObject* mptCompart
     bool bOK;
     {
         JSAutoRealm tRealm(ptCx, tObject);
-        bOK = DefineUnforgeable(ptCx, tObject, "window", WindowGetter) &&
-              DefineUnforgeable(ptCx, tObject, "document", DocumentGetter) &&
-              xfbKxwJswInstallScriptClock(ptCx, tObject);
+        bOK = JS_DefineProperties(ptCx, tObject, katGlobalAccessors) && xfbKxwJswInstallScriptClock(ptCx, tObject);
         if (bOK) JS_FireOnNewGlobalObject(ptCx, tObject);
     }
     if (!bOK) {

@@ -19,6 +19,7 @@
 #include <js/TracingAPI.h>
 #include <js/Warnings.h>
 #include <js/experimental/JSStencil.h>
+#include <js/experimental/JitInfo.h>
 #include <js/friend/ErrorMessages.h>
 #include <jsapi.h>
 #include <jsfriendapi.h>
@@ -49,6 +50,19 @@ constexpr uint32_t kSlotCount = 1;
 constexpr size_t kFunSlotEntry = 0;  // PrivateValue(the property or method table entry)
 constexpr size_t kFunSlotClass = 1;  // PrivateValue(the class description that declared it)
 
+// What the engine's caches ask of an accessor before they call it on a window (the global of a page) directly: a
+// getter or a setter of ours takes the window as its object as well as the window's proxy. Without it every
+// property of a window a script reads or writes ("document", "location", "window.name") takes the slow path, several
+// times the cost of the accessor itself. Every accessor function of the wrapper carries one of the two.
+extern const JSJitInfo ktAccessorGetterJitInfo;
+extern const JSJitInfo ktAccessorSetterJitInfo;
+
+// The ASCII text of a property name into mpcOut (knMaxAsciiNameLen + 1 bytes), read without the engine's help, so
+// without a collection (the engine asks its may-resolve hooks while it must not collect); false for a name that is
+// not an atom, is empty or longer, or has other characters. Declared names are all short ASCII names.
+constexpr size_t knMaxAsciiNameLen = 63;
+bool AtomIdToAscii(jsid mtId, char* mpcOut);
+
 // The engine-class pieces made for a description.
 struct EngineClass {
     JSClass _tClass;
@@ -58,6 +72,8 @@ struct EngineClass {
 // The description behind an engine object of one of the wrapper's classes, or null for any other object. A window
 // proxy and a global bound to a window answer for the window.
 const KxwJswClassInformation* ClassInfoOf(JSObject* mptObj);
+// A prototype the wrapper made for one of its classes.
+bool IsWrapperPrototype(JSObject* mptObj);
 // The user object an engine object of ours stands for (a wrapper object, a window proxy, a window's global), or null.
 KxwJswUserObjBase* UserObjOf(JSObject* mptObj);
 // Whether a user object can be bound to an engine object: one of the wrapper's classes, or a window proxy.

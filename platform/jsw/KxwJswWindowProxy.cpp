@@ -38,7 +38,18 @@ bool KxwJswGlobal::SetWindow(KxwJswUserObjBase* mptWindow) {
     JS::RootedObject tGlobal(ptCx, ptObject);
     JSAutoRealm tRealm(ptCx, tGlobal);
     JS::RootedObject tProto(ptCx, ptClassInfo ? ObtainPrototype(ptCx, tGlobal, ptClassInfo) : nullptr);
-    bool bOK = tProto && JS_SetPrototype(ptCx, tGlobal, tProto);
+    JS::RootedObject tCurrent(ptCx);
+    bool bOK = tProto && JS_GetPrototype(ptCx, tGlobal, &tCurrent) &&
+               (tCurrent == tProto || JS_SetPrototype(ptCx, tGlobal, tProto));
+    // The prototypes of a window and of its classes cannot be changed, as in a browser; the engine's caches then
+    // serve the reads of the window's properties from its prototypes ("location", "attachEvent") instead of a full
+    // lookup each time.
+    for (JS::RootedObject tLink(ptCx, bOK ? tGlobal.get() : nullptr); bOK && tLink;) {
+        bool bImmutable = false;
+        bOK = JS_SetImmutablePrototype(ptCx, tLink, &bImmutable) && bImmutable && JS_GetPrototype(ptCx, tLink, &tLink);
+        // The chain ends with the engine's own Object.prototype, which stays as it is.
+        if (bOK && tLink && !IsWrapperPrototype(tLink)) break;
+    }
     JS::RootedObject tProxy(ptCx, bOK ? mptWindow->PeekJsiObj() : nullptr);
     if (bOK && tProxy && JS::GetClass(tProxy) != &ktWindowProxyClass) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,

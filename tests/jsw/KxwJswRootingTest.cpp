@@ -178,6 +178,13 @@ TEST_F(KxwJswTest, ASecondGlobalHasItsOwnWindowAndDocument) {
     ASSERT_TRUE(tMain.SetProperty("frame", tFrame));
     EXPECT_EQ("frame document|main document|true",
               Eval("frame.document.name + '|' + document.name + '|' + (frame.window === frame)"));
+    // Read often enough for the engine's compiled code and caches to take over the reads.
+    EXPECT_EQ("3000", Eval("var n = 0; for (var i = 0; i < 3000; i++) if (frame.document.name == 'frame document' && "
+                           "document.name == 'main document' && frame.window === frame && window === this) n++; n"));
+    // A getter answers for the window it belongs to, whatever it is called on.
+    EXPECT_EQ("frame document|main document",
+              Eval("var g = Object.getOwnPropertyDescriptor(frame, 'document').get; "
+                   "g.call(this).name + '|' + Object.getOwnPropertyDescriptor(this, 'document').get.call(frame).name"));
     {
         KxwJswGlobal::RealmScope tRealm(ptFrame);
         EXPECT_EQ("frame document", Eval("document.name"));
@@ -303,6 +310,32 @@ TEST_F(KxwJswTest, AWindowKeepsItsIdentityFromPageToPageAndLeavesTheOldPageBehin
     ptPage2->SetWindow(nullptr);
     _ptEngine->ReleaseGlobal(ptPage2);
     Eval("held = null");
+}
+
+TEST_F(KxwJswTest, AWindowsNamesReadOftenFollowTheWindowAndItsPrototypesStayAsTheyAre) {
+    KxwTestWindow tWindow("w");
+    KxwTestBase tFrame("frame one"), tLater("frame two");
+    tWindow._tItems["frame1"] = &tFrame;
+    KxwJswGlobal* ptPage = _ptEngine->CreateGlobal();
+    ASSERT_TRUE(ptPage->SetWindow(&tWindow));
+    // Often enough for the engine's compiled code and caches to serve the reads: the values still come from the
+    // window at every read, and a name the window gains later is found.
+    const char* pszRead = "function read() { return name + ' ' + greet() + ' ' + frame1.name + ' ' + typeof frame2; } "
+                          "var n = 0; for (var i = 0; i < 3000; i++) if (read() == 'w hello from w frame one undefined') "
+                          "n++; n";
+    EXPECT_EQ("3000", EvalIn(*this, ptPage, pszRead));
+    tWindow._dsName = "renamed";
+    tWindow._tItems["frame2"] = &tLater;
+    EXPECT_EQ("renamed hello from renamed frame one object", EvalIn(*this, ptPage, "read()"));
+    // As in a browser, neither the window's prototype nor those of its classes can be replaced.
+    EXPECT_EQ("TypeError TypeError true",
+              EvalIn(*this, ptPage,
+                     "var p = Object.getPrototypeOf(window), e = [];"
+                     "[window, p].forEach(function (o) { try { Object.setPrototypeOf(o, {}); e.push('none'); }"
+                     " catch (x) { e.push(x.name); } });"
+                     "e.join(' ') + ' ' + (Object.getPrototypeOf(window) === p)"));
+    ptPage->SetWindow(nullptr);
+    _ptEngine->ReleaseGlobal(ptPage);
 }
 
 TEST_F(KxwJswTest, MethodsOfAWindowCalledWithoutAnObjectNeedTheirWindow) {
