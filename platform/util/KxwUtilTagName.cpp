@@ -1,7 +1,7 @@
 #include "KxwUtilTagName.h"
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "KxwUtilReport.h"

@@ -317,63 +317,70 @@ bool KxwDomPropertyInfo::IsSpecified() const {
     }
 }
 
-KxwJsval KxwDomPropertyInfo::GetJsval() const {
-    KxwJsval tValue;
+void KxwDomPropertyInfo::GetJsval(KxwJsval& mrtValue) const {
     switch (_ucType) {
         case KXW_DOM_PROPERTY_INFO_TYPE_DOM_OBJECT:
-            tValue.SetDomObject(const_cast<KxwJswUserObjBase*>(_uValue._ptUserObj));
+            mrtValue.SetDomObject(const_cast<KxwJswUserObjBase*>(_uValue._ptUserObj));
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_STRING:
         case KXW_DOM_PROPERTY_INFO_TYPE_STRING_HELD_ELSEWHERE:
-            tValue.SetStringU16n(_uValue._pwcStr, _nLen);
+            mrtValue.SetStringU16n(_uValue._pwcStr, _nLen);
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_INT:
-            tValue.SetInt(_uValue._iInt);
+            mrtValue.SetInt(_uValue._iInt);
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_DOUBLE:
-            tValue.SetDouble(*_uValue._pdfDouble);
+            mrtValue.SetDouble(*_uValue._pdfDouble);
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_BOOLEAN:
-            tValue.SetBoolean(_uValue._bBool);
+            mrtValue.SetBoolean(_uValue._bBool);
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_NULL:
-            tValue.SetNull();
+            mrtValue.SetNull();
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_UNDEFINED:
+            mrtValue.SetUndefined();
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_FUNCTION:
         case KXW_DOM_PROPERTY_INFO_TYPE_JS_OBJECT:
         case KXW_DOM_PROPERTY_INFO_TYPE_JSVAL:
-            tValue = _tJsval;
+            mrtValue = _tJsval;
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_PROPERTY_STR:
             if (_uValue._ptPropertyStr) {
-                tValue.SetStringU16n(_uValue._ptPropertyStr->GetU16nStr(), _uValue._ptPropertyStr->GetU16nLenInChars());
+                mrtValue.SetStringU16n(_uValue._ptPropertyStr->GetU16nStr(),
+                                       _uValue._ptPropertyStr->GetU16nLenInChars());
             } else {
                 ReportReadFallback(kszNullPropertyStr, "GetJsval");
-                tValue.SetStringU16n(kwszEmpty, 0);
+                mrtValue.SetStringU16n(kwszEmpty, 0);
             }
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_PROPERTY_NUM_LONG:
             if (_uValue._ptPropertyNumLong) {
-                tValue.SetInt(static_cast<int32_t>(_uValue._ptPropertyNumLong->GetLong()));
+                mrtValue.SetInt(static_cast<int32_t>(_uValue._ptPropertyNumLong->GetLong()));
             } else {
                 ReportReadFallback(kszNullPropertyNumLong, "GetJsval");
-                tValue.SetInt(0);
+                mrtValue.SetInt(0);
             }
             break;
         case KXW_DOM_PROPERTY_INFO_TYPE_PROPERTY_BOOL:
             if (_uValue._ptPropertyBool) {
-                tValue.SetBoolean(_uValue._ptPropertyBool->GetBool());
+                mrtValue.SetBoolean(_uValue._ptPropertyBool->GetBool());
             } else {
                 ReportReadFallback(kszNullPropertyBool, "GetJsval");
-                tValue.SetBoolean(false);
+                mrtValue.SetBoolean(false);
             }
             break;
         default:
             ReportReadFallback(kszInvalidType, "GetJsval");
+            mrtValue.SetUndefined();
             break;
     }
+}
+
+KxwJsval KxwDomPropertyInfo::GetJsval() const {
+    KxwJsval tValue;
+    GetJsval(tValue);
     return tValue;
 }
 

@@ -74,6 +74,8 @@ public:
     bool IsSpecified() const;
     // The engine value (strings and objects are made now); undefined for what cannot be converted.
     KxwJsval GetJsval() const;
+    // The same into mrtValue, whatever it held: a property read makes no copy of the value.
+    void GetJsval(KxwJsval& mrtValue) const;
     void* GetValue() const;
     unsigned GetLength() const;
     KXW_JSW_OBJ_PROP_TYPE_ENUM GetJswObjPropType() const;

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "kxw/KxwJsval.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswUserObjBase.h"
+#include "kxw/KxwJsval.h"
 
 class KxwDomEventTarget;
 class KxwDomHtmlDocument;

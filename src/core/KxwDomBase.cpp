@@ -185,7 +185,7 @@ bool KxwDomBase::GetDomPropertyJsval(short mnTinyId, KxwJsval& mrtValue) {
         mrtValue.SetUndefined();
         return false;
     }
-    if (tInfo.HasValue()) mrtValue = tInfo.GetJsval();
+    if (tInfo.HasValue()) tInfo.GetJsval(mrtValue);
     return true;
 }
 

@@ -320,9 +320,10 @@ TEST_F(KxwJswTest, AWindowsNamesReadOftenFollowTheWindowAndItsPrototypesStayAsTh
     ASSERT_TRUE(ptPage->SetWindow(&tWindow));
     // Often enough for the engine's compiled code and caches to serve the reads: the values still come from the
     // window at every read, and a name the window gains later is found.
-    const char* pszRead = "function read() { return name + ' ' + greet() + ' ' + frame1.name + ' ' + typeof frame2; } "
-                          "var n = 0; for (var i = 0; i < 3000; i++) if (read() == 'w hello from w frame one undefined') "
-                          "n++; n";
+    const char* pszRead =
+        "function read() { return name + ' ' + greet() + ' ' + frame1.name + ' ' + typeof frame2; } "
+        "var n = 0; for (var i = 0; i < 3000; i++) if (read() == 'w hello from w frame one undefined') "
+        "n++; n";
     EXPECT_EQ("3000", EvalIn(*this, ptPage, pszRead));
     tWindow._dsName = "renamed";
     tWindow._tItems["frame2"] = &tLater;
