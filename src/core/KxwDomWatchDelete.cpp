@@ -10,15 +10,6 @@ const char kszUnknownLabel[] = "[Unknown]";
 
 KxwDomWatchDelete::KxwDomWatchDelete() : _pszCallingFuncName(kszUnknownLabel) {}
 
-KxwDomWatchDelete::KxwDomWatchDelete(const char* mpszCallingFuncName, KxwDomBase* mptWatchedPtr)
-    : _pszCallingFuncName(mpszCallingFuncName) {
-    if (mptWatchedPtr) ActivateWatch(mptWatchedPtr);
-}
-
-KxwDomWatchDelete::~KxwDomWatchDelete() {
-    Reset();
-}
-
 void KxwDomWatchDelete::ActivateWatch(KxwDomBase* mptWatchedPtr) {
     if (!mptWatchedPtr || _ptWatchedPtrOrNULL) {
         xfvKxwUtilReportInternalErrorBySevLvl(KXW_WTL_SEV_LVL_ENUM_INTERNAL_ERROR,

@@ -7,13 +7,13 @@
 
 class KxwDomBase;
 
-class KxwDomWatchDelete {
+class KxwDomWatchDelete final {
 public:
     // An inactive watcher labelled "[Unknown]".
     KxwDomWatchDelete();
     // Activates at once when mptWatchedPtr is not null.
-    KxwDomWatchDelete(const char* mpszCallingFuncName, KxwDomBase* mptWatchedPtr);
-    virtual ~KxwDomWatchDelete();
+    inline KxwDomWatchDelete(const char* mpszCallingFuncName, KxwDomBase* mptWatchedPtr);
+    inline ~KxwDomWatchDelete();
     KxwDomWatchDelete(const KxwDomWatchDelete&) = delete;
     KxwDomWatchDelete& operator=(const KxwDomWatchDelete&) = delete;
 
@@ -38,3 +38,27 @@ private:
     KxwDomWatchDelete* _ptNextWatchDelete = nullptr;  // newer; null for the head
     bool _bHasBeenDeleted = false;
 };
+
+#include "KxwDomBase.h"
+
+// A watcher is made and dropped around nearly every call out of the library, so joining and leaving the chain are
+// inline. Mostly the watcher leaving is the newest of its chain; any other leaves through Reset.
+KxwDomWatchDelete::KxwDomWatchDelete(const char* mpszCallingFuncName, KxwDomBase* mptWatchedPtr)
+    : _pszCallingFuncName(mpszCallingFuncName) {
+    if (!mptWatchedPtr) return;
+    _ptWatchedPtrOrNULL = mptWatchedPtr;
+    _ptPrevWatchDelete = mptWatchedPtr->_ptLastWatchDelete;
+    if (_ptPrevWatchDelete) _ptPrevWatchDelete->_ptNextWatchDelete = this;
+    mptWatchedPtr->_ptLastWatchDelete = this;
+}
+
+KxwDomWatchDelete::~KxwDomWatchDelete() {
+    KxwDomBase* ptWatched = _ptWatchedPtrOrNULL;  // null once the object was deleted
+    if (!ptWatched) return;
+    if (!_ptNextWatchDelete && ptWatched->_ptLastWatchDelete == this) {
+        ptWatched->_ptLastWatchDelete = _ptPrevWatchDelete;
+        if (_ptPrevWatchDelete) _ptPrevWatchDelete->_ptNextWatchDelete = nullptr;
+        return;
+    }
+    Reset();
+}
