@@ -22,11 +22,7 @@ void KxwDomWatchDelete::ActivateWatch(KxwDomBase* mptWatchedPtr) {
     }
     // A watcher that saw an earlier deletion starts afresh on its new object.
     _bHasBeenDeleted = false;
-    _ptWatchedPtrOrNULL = mptWatchedPtr;
-    _ptPrevWatchDelete = mptWatchedPtr->_ptLastWatchDelete;
-    _ptNextWatchDelete = nullptr;
-    if (_ptPrevWatchDelete) _ptPrevWatchDelete->_ptNextWatchDelete = this;
-    mptWatchedPtr->_ptLastWatchDelete = this;
+    Link(mptWatchedPtr);
 }
 
 void KxwDomWatchDelete::Reset() {

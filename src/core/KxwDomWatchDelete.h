@@ -32,6 +32,9 @@ public:
     void NotifyDeleted(KxwDomBase* mptWatchedPtr);
 
 private:
+    // Joins the chain of the object, as its newest watcher.
+    inline void Link(KxwDomBase* mptWatchedPtr);
+
     KxwDomBase* _ptWatchedPtrOrNULL = nullptr;
     const char* _pszCallingFuncName;
     KxwDomWatchDelete* _ptPrevWatchDelete = nullptr;  // older
@@ -43,13 +46,17 @@ private:
 
 // A watcher is made and dropped around nearly every call out of the library, so joining and leaving the chain are
 // inline. Mostly the watcher leaving is the newest of its chain; any other leaves through Reset.
-KxwDomWatchDelete::KxwDomWatchDelete(const char* mpszCallingFuncName, KxwDomBase* mptWatchedPtr)
-    : _pszCallingFuncName(mpszCallingFuncName) {
-    if (!mptWatchedPtr) return;
+void KxwDomWatchDelete::Link(KxwDomBase* mptWatchedPtr) {
     _ptWatchedPtrOrNULL = mptWatchedPtr;
     _ptPrevWatchDelete = mptWatchedPtr->_ptLastWatchDelete;
+    _ptNextWatchDelete = nullptr;
     if (_ptPrevWatchDelete) _ptPrevWatchDelete->_ptNextWatchDelete = this;
     mptWatchedPtr->_ptLastWatchDelete = this;
+}
+
+KxwDomWatchDelete::KxwDomWatchDelete(const char* mpszCallingFuncName, KxwDomBase* mptWatchedPtr)
+    : _pszCallingFuncName(mpszCallingFuncName) {
+    if (mptWatchedPtr) Link(mptWatchedPtr);
 }
 
 KxwDomWatchDelete::~KxwDomWatchDelete() {
