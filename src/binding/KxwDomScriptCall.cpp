@@ -7,7 +7,12 @@
 
 KxwDomHtmlDocument* KxwDomScriptThis<KxwDomHtmlDocument>::Of(KxwJswUserObjBase* mptUserObj) {
     KxwDomNodeBase* ptNode = KxwJswUserObjBase::ConvertToNodeBase(mptUserObj);
-    return ptNode && ptNode->IsDocument() ? static_cast<KxwDomCoreDocument*>(ptNode)->AsHtmlDocument() : nullptr;
+    return ptNode ? ptNode->AsHtmlDocument() : nullptr;
+}
+
+KxwDomCoreElement* KxwDomScriptThis<KxwDomCoreElement>::Of(KxwJswUserObjBase* mptUserObj) {
+    KxwDomNodeBase* ptNode = KxwJswUserObjBase::ConvertToNodeBase(mptUserObj);
+    return ptNode ? ptNode->AsCoreElement() : nullptr;
 }
 
 std::u16string KxwDomScriptCall::Text(unsigned muIndex) {

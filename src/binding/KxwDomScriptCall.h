@@ -11,6 +11,7 @@
 #include "KxwJswUserObjBase.h"
 #include "kxw/KxwJsval.h"
 
+class KxwDomCoreElement;
 class KxwDomEventTarget;
 class KxwDomHtmlDocument;
 class KxwDomHtmlElement;
@@ -37,6 +38,10 @@ struct KxwDomScriptThis<KxwDomEventTarget> {
 template <>
 struct KxwDomScriptThis<KxwDomHtmlDocument> {
     static KxwDomHtmlDocument* Of(KxwJswUserObjBase* mptUserObj);
+};
+template <>
+struct KxwDomScriptThis<KxwDomCoreElement> {
+    static KxwDomCoreElement* Of(KxwJswUserObjBase* mptUserObj);
 };
 
 class KxwDomScriptCall {

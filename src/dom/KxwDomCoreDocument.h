@@ -11,8 +11,6 @@ class KxwJswGlobal;
 #include "KxwDomDisconnectedNode.h"
 #include "KxwDomEventTarget.h"
 
-class KxwDomHtmlDocument;
-
 class KxwDomCoreDocument : public KxwDomEventTarget {
 public:
     KxwDomCoreDocument(KxwMemMgr* mptMemMgr, KxwU16nHandler* mptU16nHandler,
@@ -21,8 +19,6 @@ public:
     ~KxwDomCoreDocument() override;
 
     KXW_DOM_COMMON_NODE_TYPE_ENUM GetNodeType() const override { return KXW_DOM_COMMON_NODE_TYPE_DOCUMENT; }
-    // The document as an HTML document, or null: a virtual call, not a search of the type tree.
-    virtual KxwDomHtmlDocument* AsHtmlDocument() { return nullptr; }
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM GetNodeSubtype() const override { return _eSubtype; }
     const char16_t* GetNodeNameU16n(unsigned* mpuLenInChars) const override;
 

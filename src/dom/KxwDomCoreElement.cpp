@@ -14,6 +14,7 @@
 #include "KxwDomHtmlElement.h"
 #include "KxwDomNodeCollections.h"
 #include "KxwDomPropertyInfo.h"
+#include "KxwDomScriptCall.h"
 #include "KxwDomWatchDelete.h"
 #include "KxwJswCallArgs.h"
 #include "KxwJswClassInformation.h"
@@ -24,11 +25,6 @@
 #include "kxw/KxwEnvCfg.h"
 
 namespace {
-
-KxwDomCoreElement* CoreElementOf(KxwJswUserObjBase* mptUserObj) {
-    KxwDomNodeBase* ptNode = KxwJswUserObjBase::ConvertToNodeBase(mptUserObj);
-    return ptNode ? ptNode->AsCoreElement() : nullptr;
-}
 
 // Tiny ids of "coreelement" as the class receives them (217 to 221).
 enum : short {
@@ -87,7 +83,7 @@ void InvalidArgs(const char* mpszCallback, KxwJswUserObjBase* mptUserObj, KxwJsw
 // The element and the name of a call, or false when the call is malformed (reported, result null).
 bool ElementAndName(const char* mpszCallback, KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs,
                     KxwDomCoreElement*& mrptElement, std::u16string& mrdsName) {
-    mrptElement = CoreElementOf(mptUserObj);
+    mrptElement = KxwDomScriptThis<KxwDomCoreElement>::Of(mptUserObj);
     if (!mrptElement || mrtArgs.Length() == 0) {
         InvalidArgs(mpszCallback, mptUserObj, mrtArgs);
         KxwJsval tNull;
@@ -156,7 +152,7 @@ bool getAttributeNode_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mr
 }
 
 bool setAttributeNode_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs) {
-    auto* ptElement = CoreElementOf(mptUserObj);
+    auto* ptElement = KxwDomScriptThis<KxwDomCoreElement>::Of(mptUserObj);
     KxwJswUserObjBase* ptArg = mrtArgs.Length() > 0 ? mrtArgs.Get(0).GetRawDomObject() : nullptr;
     auto* ptAttr = dynamic_cast<KxwDomCoreAttribute*>(ptArg);
     KxwDomCoreAttribute* ptReplaced = nullptr;

@@ -16,6 +16,7 @@
 
 class KxwDomCoreDocument;
 class KxwDomCoreElement;
+class KxwDomHtmlDocument;
 class KxwDomHtmlTextsStr;
 class KxwDomPropertyInfo;
 class KxwDomCoreNode;
@@ -40,8 +41,10 @@ public:
     virtual KxwDomNodeBase* GetRealNode();
     // The node as a node that can have children, or null.
     virtual KxwDomCoreNode* AsCoreNode();
-    // The node as an element with attributes, or null: a virtual call, not a search of the type tree.
+    // The node as an element with attributes, or as an HTML document, or null: virtual calls, not searches of the
+    // type tree (which compare type names across the shared libraries).
     virtual KxwDomCoreElement* AsCoreElement() { return nullptr; }
+    virtual KxwDomHtmlDocument* AsHtmlDocument() { return nullptr; }
     KxwDomNodeBase* DownCastToNodeBase() override { return this; }
     const KxwDomCoreNode* AsCoreNode() const { return const_cast<KxwDomNodeBase*>(this)->AsCoreNode(); }
     // Kept in a flag: every walk up the tree asks it of each container.

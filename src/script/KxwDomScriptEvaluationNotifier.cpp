@@ -15,7 +15,7 @@ namespace {
 KxwDomHtmlDocument* DocumentOf(KxwDomNodeBase* mptObject) {
     if (!mptObject) return nullptr;
     if (auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(mptObject)) return ptWindow->GetDocument();
-    if (mptObject->IsDocument()) return static_cast<KxwDomCoreDocument*>(mptObject)->AsHtmlDocument();
+    if (mptObject->IsDocument()) return mptObject->AsHtmlDocument();
     KxwDomCoreDocument* ptDocument = mptObject->GetOwnerDocument(false);
     return ptDocument ? ptDocument->AsHtmlDocument() : nullptr;
 }
