@@ -83,6 +83,9 @@ public:
     bool DefineOwnProperty(const char16_t* mpwsfName, size_t mnLen, const KxwJsval& mrtValue, bool mbEnumerable = true,
                            JSContext* mptCx = nullptr) const;
     bool GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult, JSContext* mptCx = nullptr) const;
+    // The same for an own property that enumeration lists, in one lookup: false when there is none.
+    bool GetOwnEnumerableProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult,
+                                  JSContext* mptCx = nullptr) const;
     // The value of an own data property, without running anything: false for an accessor (its getter is not
     // called), for a missing property and when the engine failed.
     bool GetOwnDataProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult,
@@ -94,6 +97,8 @@ private:
     friend class KxwJsvalAccess;
     void Store(uint64_t muBits);
     void FreeText();
+    bool ReadOwnProperty(const char16_t* mpwsfName, size_t mnLen, bool mbEnumerableOnly, KxwJsval& mrtResult,
+                         JSContext* mptCx) const;
     // A persistent root of the engine, built in place: linked into the engine's root list only while it holds an
     // engine thing.
     alignas(8) unsigned char _acRoot[32];

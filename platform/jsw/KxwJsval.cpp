@@ -411,6 +411,16 @@ bool KxwJsval::GetOwnDataProperty(const char16_t* mpwsfName, size_t mnLen, KxwJs
 }
 
 bool KxwJsval::GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult, JSContext* mptCx) const {
+    return ReadOwnProperty(mpwsfName, mnLen, false, mrtResult, mptCx);
+}
+
+bool KxwJsval::GetOwnEnumerableProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval& mrtResult,
+                                        JSContext* mptCx) const {
+    return ReadOwnProperty(mpwsfName, mnLen, true, mrtResult, mptCx);
+}
+
+bool KxwJsval::ReadOwnProperty(const char16_t* mpwsfName, size_t mnLen, bool mbEnumerableOnly, KxwJsval& mrtResult,
+                               JSContext* mptCx) const {
     mrtResult.SetUndefined();
     JSContext* ptCx = ContextOr(mptCx);
     JSObject* ptObj = GetRawObject();
@@ -419,6 +429,7 @@ bool KxwJsval::GetOwnProperty(const char16_t* mpwsfName, size_t mnLen, KxwJsval&
     // One lookup gives a data property's value; an accessor is read through its getter.
     JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> tDesc(ptCx);
     if (!GetOwnDescriptor(ptCx, tObj, mpwsfName, mnLen, &tDesc) || tDesc.isNothing()) return false;
+    if (mbEnumerableOnly && !tDesc->enumerable()) return false;
     if (tDesc->isDataDescriptor()) {
         mrtResult.Store(tDesc->value().asRawBits());
         return true;

@@ -40,11 +40,23 @@ constexpr unsigned kNoWindowUniqueNumber = 999999;
 
 // Declared names are ASCII: other characters become '?', which no declared name holds.
 std::string NarrowName(const char16_t* mpwsfName, unsigned muLen) {
-    std::string dsName;
-    dsName.reserve(muLen);
+    std::string dsName(muLen, '?');
     for (unsigned n = 0; n < muLen; ++n)
-        dsName += mpwsfName[n] > 0 && mpwsfName[n] < 0x80 ? static_cast<char>(mpwsfName[n]) : '?';
+        if (mpwsfName[n] > 0 && mpwsfName[n] < 0x80) dsName[n] = static_cast<char>(mpwsfName[n]);
     return dsName;
+}
+
+std::u16string LowerCaseName(const char16_t* mpwsfName, unsigned muLen) {
+    std::u16string dsName(mpwsfName, muLen);
+    for (char16_t& rc : dsName)
+        if (rc >= u'A' && rc <= u'Z') rc = static_cast<char16_t>(rc - u'A' + u'a');
+    return dsName;
+}
+
+bool HasAsciiCapital(const char16_t* mpwsfName, unsigned muLen) {
+    for (unsigned n = 0; n < muLen; ++n)
+        if (mpwsfName[n] >= u'A' && mpwsfName[n] <= u'Z') return true;
+    return false;
 }
 
 // One counter per owner document, until windows keep their own: an entry dies with its document.
@@ -263,9 +275,7 @@ bool KxwDomCoreElement::FindOwnProperty(const char16_t* mpwsfName, unsigned muNa
     KxwDomNameIndex<char16_t>* ptIndex = _tAdditionalAttrs.GetDumpedNames(false);
     if (!ptIndex && !_bOwnNameWithCapital) {
         // All own names are in lower case: at most one can match, the lower-case spelling of the name asked.
-        mrdsFound.assign(mpwsfName, muNameLen);
-        for (char16_t& rc : mrdsFound)
-            if (rc >= u'A' && rc <= u'Z') rc = static_cast<char16_t>(rc - u'A' + u'a');
+        mrdsFound = LowerCaseName(mpwsfName, muNameLen);
         return tObj.ItsOwnEnumerableProperty(mrdsFound.data(), static_cast<unsigned>(mrdsFound.size()));
     }
     if (!ptIndex) {
@@ -389,6 +399,15 @@ void KxwDomCoreElement::GetAttribute(const char16_t* mpwsfName, unsigned muNameL
         if (mrtResult.IsUndefined()) mrtResult.SetNull();
         return;
     }
+    if (bIgnoreCase && OwnNamesAreLowerCase()) {
+        // At most the lower-case spelling matches: one lookup finds it and reads it.
+        std::u16string dsLower = LowerCaseName(mpwsfName, muNameLen);
+        KxwJsval tObj;
+        if (!tObj.SetDomObject(this) || !tObj.GetOwnEnumerableProperty(dsLower.data(), dsLower.size(), mrtResult) ||
+            mrtResult.IsUndefined())
+            mrtResult.SetNull();
+        return;
+    }
     std::u16string dsFound;
     if (!FindOwnProperty(mpwsfName, muNameLen, bIgnoreCase, dsFound)) return;
     KxwJsval tObj;
@@ -431,8 +450,12 @@ bool KxwDomCoreElement::SetAttribute(const char16_t* mpwsfName, unsigned muNameL
         return true;
     }
     std::u16string dsTarget(mpwsfName, muNameLen);
+    // Ignoring case, the value goes to the own property that matches. Matching exactly, and while every own name
+    // is in lower case for a name in lower case, that is the name itself: nothing to look up.
     std::u16string dsFound;
-    if (FindOwnProperty(mpwsfName, muNameLen, (miFlags & 1) == 0, dsFound)) dsTarget = dsFound;
+    if ((miFlags & 1) == 0 && !(OwnNamesAreLowerCase() && !HasAsciiCapital(mpwsfName, muNameLen)) &&
+        FindOwnProperty(mpwsfName, muNameLen, true, dsFound))
+        dsTarget = dsFound;
     KxwJsval tObj;
     if (!tObj.SetDomObject(this) || !tObj.DefineOwnProperty(dsTarget.data(), dsTarget.size(), mrtValue)) {
         xfvKxwUtilReportInternalErrorBySevLvl(

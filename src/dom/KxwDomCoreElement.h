@@ -108,6 +108,8 @@ private:
     static constexpr size_t kOwnPropertyIndexFrom = 16;
     // Writes a declared property from a script value, converted by the property's type letter.
     bool SetDeclaredProperty(const KxwJswPropertySpec& mrtSpec, const KxwJsval& mrtValue);
+    // Whether every own name of the engine object is known to be in lower case (no name index was needed).
+    bool OwnNamesAreLowerCase() { return !_bOwnNameWithCapital && !_tAdditionalAttrs.GetDumpedNames(false); }
 
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM _eSubtype;
     KxwDomAdditionalAttrCollection _tAdditionalAttrs;

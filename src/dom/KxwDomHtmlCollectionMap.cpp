@@ -47,16 +47,18 @@ bool KxwDomHtmlCollectionMap::TakeOut(Group& mrtGroup, const KxwDomNodeBase* mpt
     return true;
 }
 
-std::string KxwDomHtmlCollectionMap::NameKeyOf(const KxwDomNodeBase* mptNode) {
-    if (!mptNode) return std::string();
+std::string_view KxwDomHtmlCollectionMap::NameKeyOf(const KxwDomNodeBase* mptNode) {
+    if (!mptNode) return std::string_view();
     const KxwDomHtmlPropertyStr& rtName = mptNode->GetName();
-    return std::string(rtName.GetDcsStr(), rtName.GetDcsLenInBytes());
+    const char* psfName = rtName.GetDcsStr();
+    return std::string_view(psfName, rtName.GetDcsLenInBytes());
 }
 
-std::string KxwDomHtmlCollectionMap::KeyOf(const KxwDomNodeBase* mptNode) {
-    if (!mptNode) return std::string();
+std::string_view KxwDomHtmlCollectionMap::KeyOf(const KxwDomNodeBase* mptNode) {
+    if (!mptNode) return std::string_view();
     const KxwDomHtmlPropertyStr& rtId = mptNode->GetId();
-    return std::string(rtId.GetDcsStr(), rtId.GetDcsLenInBytes());
+    const char* psfId = rtId.GetDcsStr();
+    return std::string_view(psfId, rtId.GetDcsLenInBytes());
 }
 
 KxwDomHtmlCollectionMap::KeyStr KxwDomHtmlCollectionMap::MakeKey(const char* mpsfKey, size_t mnLen) const {
@@ -67,12 +69,12 @@ KxwDomHtmlCollectionMap::KeyStr KxwDomHtmlCollectionMap::MakeKey(const char* mps
     return dsKey;
 }
 
-bool KxwDomHtmlCollectionMap::SameKey(const std::string& mdsLeft, const std::string& mdsRight) const {
+bool KxwDomHtmlCollectionMap::SameKey(std::string_view mdsLeft, std::string_view mdsRight) const {
     return xfbKxwUtilIsEqualIgnoreCaseEx(mdsLeft.data(), mdsLeft.size(), mdsRight.data(), mdsRight.size(),
                                          _bIgnoreCase);
 }
 
-void KxwDomHtmlCollectionMap::AddUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey) {
+void KxwDomHtmlCollectionMap::AddUnder(KxwDomNodeBase* mptNode, std::string_view mdsKey) {
     if (mdsKey.empty()) return;
     auto tInserted = _tGroups.try_emplace(MakeKey(mdsKey.data(), mdsKey.size()));
     Group& rtGroup = tInserted.first->second;
@@ -91,7 +93,7 @@ void KxwDomHtmlCollectionMap::AddUnder(KxwDomNodeBase* mptNode, const std::strin
     rtGroup._ptMany->insert(mptNode);
 }
 
-void KxwDomHtmlCollectionMap::RemoveUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey) {
+void KxwDomHtmlCollectionMap::RemoveUnder(KxwDomNodeBase* mptNode, std::string_view mdsKey) {
     if (mdsKey.empty()) return;
     auto it = _tGroups.find(MakeKey(mdsKey.data(), mdsKey.size()));
     if (it != _tGroups.end() && TakeOut(it->second, mptNode)) _tGroups.erase(it);
@@ -103,20 +105,20 @@ void KxwDomHtmlCollectionMap::RemoveUnderAnyKey(const KxwDomNodeBase* mptNode) {
 }
 
 void KxwDomHtmlCollectionMap::Add(KxwDomNodeBase* mptNode) {
-    std::string dsId = KeyOf(mptNode), dsName = NameKeyOf(mptNode);
+    std::string_view dsId = KeyOf(mptNode), dsName = NameKeyOf(mptNode);
     AddUnder(mptNode, dsId);
     if (!SameKey(dsName, dsId)) AddUnder(mptNode, dsName);
 }
 
 void KxwDomHtmlCollectionMap::Remove(KxwDomNodeBase* mptNode) {
-    std::string dsId = KeyOf(mptNode), dsName = NameKeyOf(mptNode);
+    std::string_view dsId = KeyOf(mptNode), dsName = NameKeyOf(mptNode);
     RemoveUnder(mptNode, dsId);
     if (!SameKey(dsName, dsId)) RemoveUnder(mptNode, dsName);
 }
 
 void KxwDomHtmlCollectionMap::Rekey(KxwDomNodeBase* mptNode, const char* mpszNewKey, bool mbId) {
-    std::string dsOld = mbId ? KeyOf(mptNode) : NameKeyOf(mptNode);
-    std::string dsOther = mbId ? NameKeyOf(mptNode) : KeyOf(mptNode);
+    std::string dsOld(mbId ? KeyOf(mptNode) : NameKeyOf(mptNode));
+    std::string dsOther(mbId ? NameKeyOf(mptNode) : KeyOf(mptNode));
     std::string dsNew = mpszNewKey ? std::string(mpszNewKey) : std::string();
     // A node is filed once under a text that is both its id and its name.
     if (!SameKey(dsOld, dsOther)) RemoveUnder(mptNode, dsOld);

@@ -76,8 +76,9 @@ public:
     bool IsIgnoreCase() const { return _bIgnoreCase; }
 
     // The id of a node as the map files it (the empty text for none).
-    static std::string KeyOf(const KxwDomNodeBase* mptNode);
-    static std::string NameKeyOf(const KxwDomNodeBase* mptNode);
+    // They stay valid until the node's id or name changes.
+    static std::string_view KeyOf(const KxwDomNodeBase* mptNode);
+    static std::string_view NameKeyOf(const KxwDomNodeBase* mptNode);
 
 private:
     using KeyStr = std::basic_string<char, std::char_traits<char>, KxwDomHtmlCollectionMapAllocator<char>>;
@@ -97,9 +98,9 @@ private:
     using Groups = std::unordered_map<KeyStr, Group, KeyHash, std::equal_to<KeyStr>,
                                       KxwDomHtmlCollectionMapAllocator<std::pair<const KeyStr, Group>>>;
     KeyStr MakeKey(const char* mpsfKey, size_t mnLen) const;
-    void RemoveUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey);
-    void AddUnder(KxwDomNodeBase* mptNode, const std::string& mdsKey);
-    bool SameKey(const std::string& mdsLeft, const std::string& mdsRight) const;
+    void RemoveUnder(KxwDomNodeBase* mptNode, std::string_view mdsKey);
+    void AddUnder(KxwDomNodeBase* mptNode, std::string_view mdsKey);
+    bool SameKey(std::string_view mdsLeft, std::string_view mdsRight) const;
     // Takes the node out of the group; true when the group is left empty (the caller erases it).
     bool TakeOut(Group& mrtGroup, const KxwDomNodeBase* mptNode);
     void FreeMany(Group& mrtGroup);
