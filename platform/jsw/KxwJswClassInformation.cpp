@@ -670,9 +670,9 @@ struct KxwJswClassInformation::PropertyIndex {
 };
 
 KxwJswClassInformation::~KxwJswClassInformation() {
-    delete static_cast<std::unordered_set<std::string_view>*>(_pvDeclaredNames);
-    delete static_cast<std::unordered_map<std::string_view, size_t>*>(_pvOwnMembers);
-    delete static_cast<PropertyIndex*>(_pvProperties);
+    delete static_cast<std::unordered_set<std::string_view>*>(_pvDeclaredNames.load());
+    delete static_cast<std::unordered_map<std::string_view, size_t>*>(_pvOwnMembers.load());
+    delete static_cast<PropertyIndex*>(_pvProperties.load());
     std::lock_guard<std::mutex> tLock(Classes()._tMutex);
     Classes()._uGeneration.fetch_add(1, std::memory_order_release);
     if (Classes()._ptHead == this) {
@@ -745,8 +745,21 @@ bool FoldName(const char* mpszName, char* mpcOut, size_t* mpnLen) {
 
 }  // namespace
 
+namespace {
+
+// An index of a class's tables, built once by the first thread that asks; every later read is one acquire load
+// (std::call_once alone sets a thread-local and calls into the library at every read, several times per DOM call).
+template <class Build>
+void* BuildOnce(std::once_flag& mrtOnce, std::atomic<void*>& mrpvBuilt, Build&& mrtBuild) {
+    if (void* pvBuilt = mrpvBuilt.load(std::memory_order_acquire)) return pvBuilt;
+    std::call_once(mrtOnce, [&] { mrpvBuilt.store(mrtBuild(), std::memory_order_release); });
+    return mrpvBuilt.load(std::memory_order_acquire);
+}
+
+}  // namespace
+
 const KxwJswClassInformation::PropertyIndex& KxwJswClassInformation::GetPropertyIndex() const {
-    std::call_once(_tPropertiesOnce, [this] {
+    return *static_cast<const PropertyIndex*>(BuildOnce(_tPropertiesOnce, _pvProperties, [this]() -> void* {
         auto* ptIndex = new PropertyIndex();
         for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent)
             for (const KxwJswPropertySpec* ptSpec = ptClass->_patProperties; ptSpec && ptSpec->_pszName; ++ptSpec) {
@@ -756,9 +769,8 @@ const KxwJswClassInformation::PropertyIndex& KxwJswClassInformation::GetProperty
                 if (FoldName(ptSpec->_pszName, acFolded, &nLen))
                     ptIndex->_tLowerCase.emplace(std::string(acFolded, nLen), ptSpec);
             }
-        _pvProperties = ptIndex;
-    });
-    return *static_cast<const PropertyIndex*>(_pvProperties);
+        return ptIndex;
+    }));
 }
 
 const KxwJswPropertySpec* KxwJswClassInformation::FindProperty(const char* mpszName) const {
@@ -791,7 +803,7 @@ bool KxwJswClassInformation::IsDeclared(const char* mpszName) const {
     if (!mpszName) return false;
     // Asked for each undeclared name a script reads of a named-item object (the window's global among them):
     // the chain's names are gathered once. The tables are static data and the chain never changes.
-    std::call_once(_tDeclaredNamesOnce, [this] {
+    void* pvNames = BuildOnce(_tDeclaredNamesOnce, _pvDeclaredNames, [this]() -> void* {
         auto* ptNames = new std::unordered_set<std::string_view>();
         for (const KxwJswClassInformation* ptClass = this; ptClass; ptClass = ptClass->_ptParent) {
             for (const KxwJswPropertySpec* ptSpec = ptClass->_patProperties; ptSpec && ptSpec->_pszName; ++ptSpec)
@@ -799,9 +811,9 @@ bool KxwJswClassInformation::IsDeclared(const char* mpszName) const {
             for (const KxwJswMethodSpec* ptSpec = ptClass->_patMethods; ptSpec && ptSpec->_pszName; ++ptSpec)
                 ptNames->insert(ptSpec->_pszName);
         }
-        _pvDeclaredNames = ptNames;
+        return ptNames;
     });
-    return static_cast<const std::unordered_set<std::string_view>*>(_pvDeclaredNames)->count(mpszName) != 0;
+    return static_cast<const std::unordered_set<std::string_view>*>(pvNames)->count(mpszName) != 0;
 }
 
 size_t KxwJswClassInformation::GetOwnMemberCount() const {
@@ -820,15 +832,15 @@ bool KxwJswClassInformation::GetOwnMember(size_t mnIndex, const KxwJswPropertySp
 }
 
 size_t KxwJswClassInformation::FindOwnMember(const char* mpszName) const {
-    std::call_once(_tOwnMembersOnce, [this] {
+    void* pvMembers = BuildOnce(_tOwnMembersOnce, _pvOwnMembers, [this]() -> void* {
         // A name in the tables twice is the last one, as defining them all in order left it.
         auto* ptMembers = new std::unordered_map<std::string_view, size_t>();
         for (size_t n = 0; n < _nOwnProperties; ++n) (*ptMembers)[_patProperties[n]._pszName] = n;
         for (size_t n = 0; n < _nOwnMethods; ++n) (*ptMembers)[_patMethods[n]._pszName] = _nOwnProperties + n;
-        _pvOwnMembers = ptMembers;
+        return ptMembers;
     });
     if (!mpszName) return GetOwnMemberCount();
-    const auto& rtMembers = *static_cast<const std::unordered_map<std::string_view, size_t>*>(_pvOwnMembers);
+    const auto& rtMembers = *static_cast<const std::unordered_map<std::string_view, size_t>*>(pvMembers);
     auto it = rtMembers.find(mpszName);
     return it == rtMembers.end() ? GetOwnMemberCount() : it->second;
 }

@@ -3,6 +3,7 @@
 // constructors. Descriptions chain to their parent class; lookups continue there.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -123,11 +124,12 @@ private:
     mutable std::once_flag _tValidateOnce;
     mutable bool _bValid = true;
     mutable std::once_flag _tDeclaredNamesOnce;
-    mutable void* _pvDeclaredNames = nullptr;  // the names declared in the chain, made on first need
+    mutable std::atomic<void*> _pvDeclaredNames{nullptr};  // the names declared in the chain, made on first need
     mutable std::once_flag _tPropertiesOnce;
-    mutable void* _pvProperties = nullptr;  // the chain's properties by name and by lower-case name, on first need
+    mutable std::atomic<void*> _pvProperties{
+        nullptr};  // the chain's properties by name and by lower-case name, on first need
     mutable std::once_flag _tOwnMembersOnce;
-    mutable void* _pvOwnMembers = nullptr;  // own member index by name, made on first need
+    mutable std::atomic<void*> _pvOwnMembers{nullptr};  // own member index by name, made on first need
     size_t _nOwnProperties = 0;
     size_t _nOwnMethods = 0;
     const KxwJswClassInformation* _ptNext = nullptr;

@@ -27,7 +27,9 @@ void TraceConstruction(const void* mpvThis, const void* mpvOwnerDocument, const 
         xfpszKxwDomGetNodeSubtypeText(meNodeSubtype));
 }
 
-thread_local uint64_t gullTreeShapeGeneration = 0;
+// Read at every insertion and every node's deletion: read at a fixed offset of the thread pointer, as the engine's
+// current pointer is (a linked library; eight bytes fit the static TLS the loader reserves).
+__attribute__((tls_model("initial-exec"))) thread_local uint64_t gullTreeShapeGeneration = 0;
 
 bool IsDocumentFragment(const KxwDomNodeBase* mptNode) {
     return mptNode && mptNode->GetNodeType() == KXW_DOM_COMMON_NODE_TYPE_DOCUMENT_FRAGMENT;
