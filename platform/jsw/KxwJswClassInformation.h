@@ -126,8 +126,8 @@ private:
     mutable std::once_flag _tDeclaredNamesOnce;
     mutable std::atomic<void*> _pvDeclaredNames{nullptr};  // the names declared in the chain, made on first need
     mutable std::once_flag _tPropertiesOnce;
-    mutable std::atomic<void*> _pvProperties{
-        nullptr};  // the chain's properties by name and by lower-case name, on first need
+    // The chain's properties by name and by lower-case name, made on first need.
+    mutable std::atomic<void*> _pvProperties{nullptr};
     mutable std::once_flag _tOwnMembersOnce;
     mutable std::atomic<void*> _pvOwnMembers{nullptr};  // own member index by name, made on first need
     size_t _nOwnProperties = 0;
