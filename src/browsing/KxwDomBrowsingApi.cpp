@@ -203,7 +203,7 @@ bool xfbKxwDomWindowIsWithin(const KxwDomHtmlWindow* mptWindow, const KxwDomHtml
 KxwDomHtmlWindow* xfptKxwDomCommandGetWindow(const KxwDomCommand* mptCommand) {
     KxwDomCoreNode* ptTarget = mptCommand ? mptCommand->GetTargetObjectForAbortOrNullIfDeleted() : nullptr;
     if (!ptTarget) return nullptr;
-    if (auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(ptTarget)) return ptWindow;
+    if (KxwDomHtmlWindow* ptWindow = ptTarget->AsHtmlWindow()) return ptWindow;
     return xfptKxwDomWindowOfNode(ptTarget);
 }
 

@@ -101,7 +101,7 @@ void KxwDomCommand::PrepareTargetObject(KxwDomCoreNode* mptNode, bool mbUseWindo
         _ptTargetWatch->Reset();
     }
     KxwDomCoreNode* ptTarget = mptNode;
-    if (auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(mptNode)) {
+    if (KxwDomHtmlWindow* ptWindow = mptNode ? mptNode->AsHtmlWindow() : nullptr) {
         ptWindow->IncrementTargetCount();
         if (mbUseWindowDocument && ptWindow->GetDocument()) ptTarget = ptWindow->GetDocument();
     }

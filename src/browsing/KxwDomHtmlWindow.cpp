@@ -590,7 +590,8 @@ KxwDomHtmlWindow* KxwDomHtmlWindow::GetScopeWindow() {
     KxwJswEngine* ptEngine = KxwJswEngine::Current();
     if (!ptEngine || ptEngine->GetEvaluationDepth() == 0) return nullptr;
     KxwJswGlobal* ptGlobal = ptEngine->GetCurrentGlobal();
-    return ptGlobal ? dynamic_cast<KxwDomHtmlWindow*>(ptGlobal->GetWindow()) : nullptr;
+    KxwDomNodeBase* ptNode = ptGlobal && ptGlobal->GetWindow() ? ptGlobal->GetWindow()->DownCastToNodeBase() : nullptr;
+    return ptNode ? ptNode->AsHtmlWindow() : nullptr;
 }
 
 std::string KxwDomHtmlWindow::CombineWithScriptBaseUrl(const char* mpsfUrl, unsigned muUrlLen) {

@@ -212,6 +212,7 @@ public:
     // ---- Shared DOM operations ----
     KXW_DOM_COMMON_NODE_TYPE_ENUM GetNodeType() const override { return KXW_DOM_COMMON_NODE_TYPE_INTERNAL; }
     KXW_DOM_COMMON_NODE_SUBTYPE_ENUM GetNodeSubtype() const override { return KXW_DOM_COMMON_NODE_SUBTYPE_WINDOW; }
+    KxwDomHtmlWindow* AsHtmlWindow() override { return this; }
     const char16_t* GetNodeNameU16n(unsigned* mpuLenInChars) const override;
     // The window's line of a hierarchy dump, labelled "Top" or "Non-top" and without its dotted number.
     void PrintMe(int miIndent, KXW_WTL_SEV_LVL_ENUM meSevLvl, unsigned long mulMask) const override;

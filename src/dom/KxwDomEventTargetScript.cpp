@@ -36,7 +36,7 @@ bool attachEvent_callback(KxwJswUserObjBase* mptUserObj, KxwJswCallArgs& mrtArgs
     if (eType == KXW_DOM_EVENT_TYPE_ENUM_NONE) return tCall.Return(false);
     KxwDomEventTarget* ptHolder = tCall.This()->GetEventHandlerHolder(eType);
     // An onload attached after the page's onload ran would never run: nothing is kept.
-    auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(ptHolder);
+    KxwDomHtmlWindow* ptWindow = ptHolder ? ptHolder->AsHtmlWindow() : nullptr;
     if (eType == KXW_DOM_EVENT_TYPE_ENUM_LOAD && ptWindow && ptWindow->IsOnLoadInvoked()) return tCall.Return(true);
     bool bAdded =
         ptHolder->CreateAndAddEventListenerIfEligible(KXW_DOM_EVENT_LISTENER_TYPE_ATTACHED, eType, tCall.Arg(1), -1);

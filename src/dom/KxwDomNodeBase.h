@@ -17,6 +17,7 @@
 class KxwDomCoreDocument;
 class KxwDomCoreElement;
 class KxwDomHtmlDocument;
+class KxwDomHtmlWindow;
 class KxwDomHtmlTextsStr;
 class KxwDomPropertyInfo;
 class KxwDomCoreNode;
@@ -41,10 +42,11 @@ public:
     virtual KxwDomNodeBase* GetRealNode();
     // The node as a node that can have children, or null.
     virtual KxwDomCoreNode* AsCoreNode();
-    // The node as an element with attributes, or as an HTML document, or null: virtual calls, not searches of the
-    // type tree (which compare type names across the shared libraries).
+    // The node as an element with attributes, an HTML document or a window, or null: virtual calls, not searches of
+    // the type tree (which compare type names across the shared libraries).
     virtual KxwDomCoreElement* AsCoreElement() { return nullptr; }
     virtual KxwDomHtmlDocument* AsHtmlDocument() { return nullptr; }
+    virtual KxwDomHtmlWindow* AsHtmlWindow() { return nullptr; }
     KxwDomNodeBase* DownCastToNodeBase() override { return this; }
     const KxwDomCoreNode* AsCoreNode() const { return const_cast<KxwDomNodeBase*>(this)->AsCoreNode(); }
     // Kept in a flag: every walk up the tree asks it of each container.

@@ -5,7 +5,7 @@
 #include "KxwDomTimeoutStatus.h"
 
 KXW_DOM_TRAVERSE_HIERARCHY_ACTION_ENUM KxwDomFindMinTimeout::Visit(KxwDomNodeBase* mptNode) {
-    auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(mptNode);
+    KxwDomHtmlWindow* ptWindow = mptNode ? mptNode->AsHtmlWindow() : nullptr;
     if (!ptWindow) return KXW_DOM_TRAVERSE_HIERARCHY_ACTION_CONTINUE;
     VisitWindow(ptWindow);
     // The window's own walk has been made: its frames and dialogs are not its children in the tree.

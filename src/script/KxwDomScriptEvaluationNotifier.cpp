@@ -14,14 +14,14 @@ namespace {
 // The document a piece of code runs for: a window's, a document itself, or a node's owner.
 KxwDomHtmlDocument* DocumentOf(KxwDomNodeBase* mptObject) {
     if (!mptObject) return nullptr;
-    if (auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(mptObject)) return ptWindow->GetDocument();
+    if (KxwDomHtmlWindow* ptWindow = mptObject->AsHtmlWindow()) return ptWindow->GetDocument();
     if (mptObject->IsDocument()) return mptObject->AsHtmlDocument();
     KxwDomCoreDocument* ptDocument = mptObject->GetOwnerDocument(false);
     return ptDocument ? ptDocument->AsHtmlDocument() : nullptr;
 }
 
 KxwDomHtmlTopWindow* TopWindowOf(KxwDomNodeBase* mptObject, KxwDomHtmlDocument* mptDocument) {
-    auto* ptWindow = dynamic_cast<KxwDomHtmlWindow*>(mptObject);
+    KxwDomHtmlWindow* ptWindow = mptObject ? mptObject->AsHtmlWindow() : nullptr;
     if (!ptWindow && mptDocument) ptWindow = mptDocument->GetWindow();
     return ptWindow ? ptWindow->GetTopWindow() : nullptr;
 }
