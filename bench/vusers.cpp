@@ -146,6 +146,10 @@ void AsVirtualUser(int miVUserId, const KxwiRunTimeSettings& mrtRTS, Work&& mtWo
     KxwEngineFetcher tFetcher;
     SilentListener tListener;
     double dfClockMs = 0;
+    // The pages' timers run on the clock the engine advances, as in the player: on the machine's clock a timer that
+    // re-arms itself ran until the engine's cap of runs per load (four pages of the corpus ran 10,000 each, a fifth
+    // of the engine's time), where the player's virtual clock ends it at the step's limit.
+    KxwPlayVUser::ThreadClockBinding tClock(&dfClockMs);
     // The pages' own loads go to the benchmark's server (or the disk); those of other hosts fail at once: the
     // figures are the engine's, not the internet's (nor this machine's resolver's).
     KxwEngineVUser tEngine(

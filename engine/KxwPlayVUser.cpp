@@ -27,6 +27,8 @@ using SteadyClock = std::chrono::steady_clock;
 
 // The virtual user whose clock the calling thread reads; threads without one read the real clock.
 thread_local const KxwPlayVUser* gptClockVUser = nullptr;
+// Or the clock a thread driving an engine of its own bound (KxwPlayVUser::ThreadClockBinding).
+thread_local const double* gpdfThreadClockMs = nullptr;
 std::atomic<SteadyClock::rep> gtRunStart{0};
 
 double RealMsSinceRunStart() {
@@ -363,8 +365,17 @@ double KxwPlayVUser::GetVirtualClockMs() const {
 }
 
 double KxwPlayVUser::ReadVirtualClock(void*) {
-    const KxwPlayVUser* ptVUser = gptClockVUser;
-    return ptVUser ? ptVUser->GetVirtualClockMs() : RealMsSinceRunStart();
+    if (const KxwPlayVUser* ptVUser = gptClockVUser) return ptVUser->GetVirtualClockMs();
+    if (const double* pdfClockMs = gpdfThreadClockMs) return *pdfClockMs;
+    return RealMsSinceRunStart();
+}
+
+KxwPlayVUser::ThreadClockBinding::ThreadClockBinding(const double* mpdfClockMs) : _pdfPrevious(gpdfThreadClockMs) {
+    gpdfThreadClockMs = mpdfClockMs;
+}
+
+KxwPlayVUser::ThreadClockBinding::~ThreadClockBinding() {
+    gpdfThreadClockMs = _pdfPrevious;
 }
 
 void KxwPlayVUser::InstallVirtualClock() {

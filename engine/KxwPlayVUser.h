@@ -113,6 +113,19 @@ public:
     // Makes the run clock of every virtual user its own virtual clock, and restarts it at zero.
     static void InstallVirtualClock();
     static void UninstallVirtualClock();
+    // While the binding lives, the calling thread's run clock (that of its page timers) is the clock at
+    // mpdfClockMs, for an engine driven without a player's virtual user (the benchmarks'): its timers then run on
+    // the clock its engine advances, as a player's do.
+    class ThreadClockBinding {
+    public:
+        explicit ThreadClockBinding(const double* mpdfClockMs);
+        ~ThreadClockBinding();
+        ThreadClockBinding(const ThreadClockBinding&) = delete;
+        ThreadClockBinding& operator=(const ThreadClockBinding&) = delete;
+
+    private:
+        const double* _pdfPrevious;
+    };
 
 private:
     static void* ThreadMain(void* mpvVUser);

@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
+#include <thread>
 
 #include "KxwPlayData.h"
 #include "KxwPlayReport.h"
 #include "KxwPlaySteps.h"
 #include "KxwPlayVUser.h"
+#include "QmtUtils.h"
 #include "kxw/KxwObjMgr.h"
 #include "kxw/KxwiRunTimeSettings.h"
 
@@ -250,6 +252,30 @@ KxwPlayHistogram HistogramOf(std::initializer_list<double> mtTimesMs) {
 }
 
 }  // namespace
+
+// A thread that drives an engine without a player's virtual user (the benchmarks) binds the run clock to its engine's
+// clock: its page timers then run on the time the engine advances, and no other thread's clock moves with it.
+TEST(KxwPlayVirtualClock, AThreadReadsTheClockItBindsUntilTheBindingEnds) {
+    KxwPlayVUser::InstallVirtualClock();
+    double dfOuterMs = 250000, dfInnerMs = 900000;
+    {
+        KxwPlayVUser::ThreadClockBinding tOuter(&dfOuterMs);
+        EXPECT_DOUBLE_EQ(250000, xfdfQmtUtilsMillisecondsFromStartOfRun());
+        dfOuterMs += 50;
+        EXPECT_DOUBLE_EQ(250050, xfdfQmtUtilsMillisecondsFromStartOfRun()) << "the clock is read, not copied";
+        {
+            KxwPlayVUser::ThreadClockBinding tInner(&dfInnerMs);
+            EXPECT_DOUBLE_EQ(900000, xfdfQmtUtilsMillisecondsFromStartOfRun());
+            double dfOtherThreadMs = -1;
+            std::thread([&dfOtherThreadMs] { dfOtherThreadMs = xfdfQmtUtilsMillisecondsFromStartOfRun(); }).join();
+            EXPECT_GE(dfOtherThreadMs, 0);
+            EXPECT_LT(dfOtherThreadMs, 200000) << "another thread reads the machine's clock since the run's start";
+        }
+        EXPECT_DOUBLE_EQ(250050, xfdfQmtUtilsMillisecondsFromStartOfRun());
+    }
+    EXPECT_LT(xfdfQmtUtilsMillisecondsFromStartOfRun(), 200000);
+    KxwPlayVUser::UninstallVirtualClock();
+}
 
 TEST(KxwPlayReport, PercentilesAndTheSummaryTable) {
     // Exact where a bucket's middle falls outside the recorded extremes, within 1/256 of the time otherwise.
