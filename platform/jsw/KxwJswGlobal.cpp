@@ -115,10 +115,19 @@ bool ResolveInterface(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId 
 // Standard classes resolve lazily, then the wrapper's script constructors (Image, Option) by name, linked to this
 // global's prototypes. Every name a page's scripts read without defining it comes here (and each global name a
 // script declares, when the script starts), so the name is converted once for all the lookups.
+// The page's Date runs on the replay's clock: it takes the engine's place when a script first names it, as the
+// engine's own classes come into a global (most of a page's frames never name it; making it with every global
+// made the engine's Date too).
+bool IsDateName(JSContext* mptCx, JS::HandleId mtId) {
+    bool bMatch = false;
+    return mtId.isString() && JS_StringEqualsLiteral(mptCx, mtId.toString(), "Date", &bMatch) && bMatch;
+}
+
 bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, bool* mpbResolved) {
     if (mtId.isInt()) return ResolveWindowItem(mptCx, mtGlobal, mtId, nullptr, mpbResolved);  // frames by index
     if (!JS_ResolveStandardClass(mptCx, mtGlobal, mtId, mpbResolved)) return false;
-    if (*mpbResolved || !mtId.isString()) return true;
+    if (*mpbResolved) return !IsDateName(mptCx, mtId) || xfbKxwJswInstallScriptClock(mptCx, mtGlobal);
+    if (!mtId.isString()) return true;
     std::string dsName;
     if (!IdToUtf8(mptCx, mtId, &dsName)) return false;
     const KxwJswClassInformation* ptClass = nullptr;
@@ -255,7 +264,7 @@ KxwJswGlobal* KxwJswGlobal::Create(KxwJswEngine* mptEngine, JSObject* mptCompart
     bool bOK;
     {
         JSAutoRealm tRealm(ptCx, tObject);
-        bOK = JS_DefineProperties(ptCx, tObject, katGlobalAccessors) && xfbKxwJswInstallScriptClock(ptCx, tObject);
+        bOK = JS_DefineProperties(ptCx, tObject, katGlobalAccessors);
         if (bOK) JS_FireOnNewGlobalObject(ptCx, tObject);
     }
     if (!bOK) {

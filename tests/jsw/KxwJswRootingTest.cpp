@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "KxwJswTestFixture.h"
+#include "QmtUtils.h"
 
 namespace {
 
@@ -162,6 +163,37 @@ TEST_F(KxwJswTest, WindowAndDocumentCannotBeReplacedAndDocumentFollowsTheOwner) 
     EXPECT_EQ("next", Eval("document.name")) << "the accessor asks the owner at every read";
     _ptEngine->GetMainGlobal()->SetOwner(nullptr);
     EXPECT_EQ("null", Eval("String(document)"));
+}
+
+// Every window's Date tells the replay's time, however its scripts first reach it: by name, as a property of the
+// window, through its descriptor, from another window.
+TEST_F(KxwJswTest, EveryWindowsDateRunsOnTheReplaysClock) {
+    QmtUtilsManualClock tClock(5000);
+    tClock.Install();
+    KxwTestBase tFrameDocument("frame document");
+    KxwTestGlobalOwner tFrameOwner;
+    tFrameOwner._ptDocument = &tFrameDocument;
+    KxwJswGlobal* ptFrame = _ptEngine->CreateGlobal(&tFrameOwner);
+    ASSERT_NE(nullptr, ptFrame);
+    KxwJsval tFrame;
+    tFrame.SetObject(ptFrame->GetObject());
+    KxwJsval tMain;
+    tMain.SetObject(_ptEngine->GetGlobal());
+    ASSERT_TRUE(tMain.SetProperty("frame", tFrame));
+    Eval("var t0 = Date.now()");
+    tClock.Advance(250000);
+    {
+        KxwJswGlobal::RealmScope tRealm(ptFrame);
+        EXPECT_EQ("true|true|true",
+                  Eval("var D = Object.getOwnPropertyDescriptor(this, 'Da' + 'te').value; "
+                       "[D === this.Date, new D() instanceof Date, typeof D.now() == 'number'].join('|')"));
+    }
+    EXPECT_EQ("true|true|true|true", Eval("var d = frame.Date.now() - t0, e = new frame.Date().getTime() - t0; "
+                                          "[d >= 250000 && d < 250001, e >= 250000 && e < 250001, frame.Date !== Date, "
+                                          "Date.now() - t0 < 250001].join('|')"));
+    EXPECT_EQ("1970", Eval("String(new frame.Date(0).getUTCFullYear())")) << "a time given is kept";
+    _ptEngine->ReleaseGlobal(ptFrame);
+    QmtUtilsManualClock::Uninstall();
 }
 
 TEST_F(KxwJswTest, ASecondGlobalHasItsOwnWindowAndDocument) {
