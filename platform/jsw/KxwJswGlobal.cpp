@@ -112,9 +112,6 @@ bool ResolveInterface(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId 
     return JS_DefinePropertyById(mptCx, mtGlobal, mtId, tFunValue, JSPROP_RESOLVING);
 }
 
-// Standard classes resolve lazily, then the wrapper's script constructors (Image, Option) by name, linked to this
-// global's prototypes. Every name a page's scripts read without defining it comes here (and each global name a
-// script declares, when the script starts), so the name is converted once for all the lookups.
 // The page's Date runs on the replay's clock: it takes the engine's place when a script first names it, as the
 // engine's own classes come into a global (most of a page's frames never name it; making it with every global
 // made the engine's Date too).
@@ -123,6 +120,9 @@ bool IsDateName(JSContext* mptCx, JS::HandleId mtId) {
     return mtId.isString() && JS_StringEqualsLiteral(mptCx, mtId.toString(), "Date", &bMatch) && bMatch;
 }
 
+// Standard classes resolve lazily, then the wrapper's script constructors (Image, Option) by name, linked to this
+// global's prototypes. Every name a page's scripts read without defining it comes here (and each global name a
+// script declares, when the script starts), so the name is converted once for all the lookups.
 bool GlobalResolve(JSContext* mptCx, JS::HandleObject mtGlobal, JS::HandleId mtId, bool* mpbResolved) {
     if (mtId.isInt()) return ResolveWindowItem(mptCx, mtGlobal, mtId, nullptr, mpbResolved);  // frames by index
     if (!JS_ResolveStandardClass(mptCx, mtGlobal, mtId, mpbResolved)) return false;
