@@ -48,15 +48,8 @@ std::string NarrowName(const char16_t* mpwsfName, unsigned muLen) {
 
 std::u16string LowerCaseName(const char16_t* mpwsfName, unsigned muLen) {
     std::u16string dsName(mpwsfName, muLen);
-    for (char16_t& rc : dsName)
-        if (rc >= u'A' && rc <= u'Z') rc = static_cast<char16_t>(rc - u'A' + u'a');
+    xfbKxwUtilToLowerCase(dsName.data(), dsName.size());
     return dsName;
-}
-
-bool HasAsciiCapital(const char16_t* mpwsfName, unsigned muLen) {
-    for (unsigned n = 0; n < muLen; ++n)
-        if (mpwsfName[n] >= u'A' && mpwsfName[n] <= u'Z') return true;
-    return false;
 }
 
 // One counter per owner document, until windows keep their own: an entry dies with its document.
@@ -450,12 +443,10 @@ bool KxwDomCoreElement::SetAttribute(const char16_t* mpwsfName, unsigned muNameL
         return true;
     }
     std::u16string dsTarget(mpwsfName, muNameLen);
-    // Ignoring case, the value goes to the own property that matches. Matching exactly, and while every own name
-    // is in lower case for a name in lower case, that is the name itself: nothing to look up.
+    // Ignoring case, the value goes to the own property that matches; matching exactly (the default), that is the
+    // name itself: nothing to look up.
     std::u16string dsFound;
-    if ((miFlags & 1) == 0 && !(OwnNamesAreLowerCase() && !HasAsciiCapital(mpwsfName, muNameLen)) &&
-        FindOwnProperty(mpwsfName, muNameLen, true, dsFound))
-        dsTarget = dsFound;
+    if ((miFlags & 1) == 0 && FindOwnProperty(mpwsfName, muNameLen, true, dsFound)) dsTarget = dsFound;
     KxwJsval tObj;
     if (!tObj.SetDomObject(this) || !tObj.DefineOwnProperty(dsTarget.data(), dsTarget.size(), mrtValue)) {
         xfvKxwUtilReportInternalErrorBySevLvl(
