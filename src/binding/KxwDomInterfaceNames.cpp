@@ -87,7 +87,7 @@ const KxwJswClassInformation* ResolveInterfaceName(KxwJswUserObjBase* mptWindow,
     if (std::strcmp(mpszName, "HTMLDocument") == 0) return &KxwDomHtmlDocument::GetDocumentClassInformation();
     auto it = TagsByInterface().find(mpszName);
     if (it == TagsByInterface().end()) return nullptr;
-    KxwDomNodeBase* ptNode = mptWindow ? mptWindow->DownCastToNodeBase() : nullptr;
+    KxwDomNodeBase* ptNode = KxwJswUserObjBase::ConvertToNodeBase(mptWindow);
     KxwDomHtmlWindow* ptWindow = ptNode ? ptNode->AsHtmlWindow() : nullptr;
     KxwDomHtmlDocument* ptDocument = ptWindow ? ptWindow->GetDocument() : nullptr;
     return ptDocument ? ClassOfTag(*ptDocument, it->second) : nullptr;

@@ -590,7 +590,7 @@ KxwDomHtmlWindow* KxwDomHtmlWindow::GetScopeWindow() {
     KxwJswEngine* ptEngine = KxwJswEngine::Current();
     if (!ptEngine || ptEngine->GetEvaluationDepth() == 0) return nullptr;
     KxwJswGlobal* ptGlobal = ptEngine->GetCurrentGlobal();
-    KxwDomNodeBase* ptNode = ptGlobal && ptGlobal->GetWindow() ? ptGlobal->GetWindow()->DownCastToNodeBase() : nullptr;
+    KxwDomNodeBase* ptNode = ptGlobal ? KxwJswUserObjBase::ConvertToNodeBase(ptGlobal->GetWindow()) : nullptr;
     return ptNode ? ptNode->AsHtmlWindow() : nullptr;
 }
 
