@@ -27,8 +27,8 @@ KXW_API bool xfbKxwUtilU16nIsEqualIgnoreCaseAssumeAscii(const char16_t* mpwStr1,
 KXW_API bool xfbKxwU16IsEqualIgnoringCaseByLen(const char16_t* mpwStr1, const char16_t* mpwStr2, size_t mnLenInChars);
 
 // Lower-cases the ASCII letters of a text in place; true when any byte or unit changed.
-bool xfbKxwUtilToLowerCase(char* mpsfStr, size_t mnLen);
-bool xfbKxwUtilToLowerCase(char16_t* mpwStr, size_t mnLenInChars);
+KXW_API bool xfbKxwUtilToLowerCase(char* mpsfStr, size_t mnLen);
+KXW_API bool xfbKxwUtilToLowerCase(char16_t* mpwStr, size_t mnLenInChars);
 
 // The simple case folding used above: the lower-case partner of a letter, else the unit itself.
 char16_t xfwKxwUtilU16nFoldCase(char16_t mwChar);
